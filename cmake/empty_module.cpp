@@ -1,0 +1,1 @@
+// Placeholder for a core folder that has no sources yet.

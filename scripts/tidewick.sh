@@ -1,0 +1,71 @@
+#!/usr/bin/env bash
+# Installs what the build needs, builds Tidewick, and then starts it ("start") or runs every test ("test").
+set -euo pipefail
+
+here="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
+cd "$here"
+
+packages=(
+  build-essential cmake ninja-build pkg-config clang
+  qt6-base-dev qt6-multimedia-dev libgl-dev
+  libcurl4-openssl-dev libutf8proc-dev nlohmann-json3-dev zlib1g-dev
+  libgtest-dev libgmock-dev libbenchmark-dev libxml2-dev libpugixml-dev
+)
+
+install_missing() {
+  local missing=()
+  for package in "${packages[@]}"; do
+    if ! dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q "install ok installed"; then
+      missing+=("$package")
+    fi
+  done
+  [ ${#missing[@]} -eq 0 ] && return 0
+  echo "Installing: ${missing[*]}"
+  local sudo=""
+  [ "$(id -u)" -ne 0 ] && sudo="sudo"
+  $sudo apt-get update -qq
+  DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}"
+}
+
+jobs="$(nproc 2>/dev/null || echo 2)"
+
+configure_and_build() {  # folder, then extra cmake arguments
+  local folder="$1"
+  shift
+  cmake -S . -B "$folder" -G Ninja "$@" >/dev/null
+  cmake --build "$folder" --parallel "$jobs"
+}
+
+build_dev() {
+  configure_and_build build/dev -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTIDEWICK_WERROR="${TIDEWICK_WERROR:-OFF}"
+}
+
+run_tests() {
+  build_dev
+  (cd build/dev && ctest --output-on-failure --parallel "$jobs")
+  # The core again under AddressSanitizer and UndefinedBehaviorSanitizer.
+  configure_and_build build/asan -DCMAKE_BUILD_TYPE=Debug -DTIDEWICK_GUI=OFF \
+    -DTIDEWICK_SANITIZE=address,undefined -DCMAKE_CXX_FLAGS=-O1
+  (cd build/asan && ctest --output-on-failure --parallel "$jobs" -L core)
+  # The tests that run threads again under ThreadSanitizer.
+  configure_and_build build/tsan -DCMAKE_BUILD_TYPE=Debug -DTIDEWICK_GUI=OFF \
+    -DTIDEWICK_SANITIZE=thread -DCMAKE_CXX_FLAGS=-O1
+  (cd build/tsan && TSAN_OPTIONS=halt_on_error=1 ctest --output-on-failure --parallel "$jobs" -L concurrency)
+}
+
+case "${1:-}" in
+  start)
+    install_missing
+    build_dev
+    shift
+    exec build/dev/src/app/tidewick "$@"
+    ;;
+  test)
+    install_missing
+    run_tests
+    ;;
+  *)
+    echo "usage: $0 start [arguments for Tidewick] | test" >&2
+    exit 2
+    ;;
+esac
