@@ -1,0 +1,22 @@
+#pragma once
+
+#include <string>
+#include <string_view>
+
+namespace tidewick {
+
+// Unicode case folding of UTF-8 text ("Straße" and "STRASSE" fold alike); plain ASCII takes a fast path.
+std::string FoldCase(std::string_view utf8);
+
+// Equality ignoring letter case, for every script.
+bool SameTextIgnoringCase(std::string_view a, std::string_view b);
+
+// Whether needle occurs in haystack, ignoring letter case; an empty needle never matches.
+bool ContainsIgnoringCase(std::string_view haystack, std::string_view needle);
+
+// ASCII lower case of one byte; bytes of 0x80 and above are returned unchanged.
+inline char AsciiLower(char c) {
+  return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
+}
+
+}  // namespace tidewick

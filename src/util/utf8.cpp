@@ -1,0 +1,133 @@
+#include "util/utf8.h"
+
+#include <array>
+
+namespace tidewick {
+
+namespace {
+
+// Bytes 0x80..0x9F of Windows-1252; the rest of the code page equals Latin-1.
+constexpr std::array<char16_t, 32> kWindows1252High = {0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021,
+                                                       0x02C6, 0x2030, 0x0160, 0x2039, 0x0152, 0x008D, 0x017D, 0x008F,
+                                                       0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,
+                                                       0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
+
+bool IsContinuation(unsigned char byte) {
+  return (byte & 0xC0) == 0x80;
+}
+
+}  // namespace
+
+std::size_t Utf8SequenceLength(std::string_view text, std::size_t pos) {
+  const auto byte = [&](std::size_t i) { return static_cast<unsigned char>(text[pos + i]); };
+  const std::size_t left = text.size() - pos;
+  const unsigned char lead = byte(0);
+  if (lead < 0x80) {
+    return 1;
+  }
+  if (lead >= 0xC2 && lead <= 0xDF) {
+    return left >= 2 && IsContinuation(byte(1)) ? 2 : 0;
+  }
+  if (lead >= 0xE0 && lead <= 0xEF) {
+    if (left < 3 || !IsContinuation(byte(1)) || !IsContinuation(byte(2))) {
+      return 0;
+    }
+    if ((lead == 0xE0 && byte(1) < 0xA0) || (lead == 0xED && byte(1) >= 0xA0)) {
+      return 0;  // overlong form or a surrogate
+    }
+    return 3;
+  }
+  if (lead >= 0xF0 && lead <= 0xF4) {
+    if (left < 4 || !IsContinuation(byte(1)) || !IsContinuation(byte(2)) || !IsContinuation(byte(3))) {
+      return 0;
+    }
+    if ((lead == 0xF0 && byte(1) < 0x90) || (lead == 0xF4 && byte(1) >= 0x90)) {
+      return 0;  // overlong form or beyond U+10FFFF
+    }
+    return 4;
+  }
+  return 0;
+}
+
+bool IsValidUtf8(std::string_view bytes) {
+  std::size_t pos = 0;
+  while (pos < bytes.size()) {
+    if (static_cast<unsigned char>(bytes[pos]) < 0x80) {
+      ++pos;
+      continue;
+    }
+    const std::size_t length = Utf8SequenceLength(bytes, pos);
+    if (length == 0) {
+      return false;
+    }
+    pos += length;
+  }
+  return true;
+}
+
+std::string RepairUtf8(std::string_view bytes) {
+  std::string out;
+  out.reserve(bytes.size());
+  std::size_t runStart = 0;
+  std::size_t pos = 0;
+  while (pos < bytes.size()) {
+    if (static_cast<unsigned char>(bytes[pos]) < 0x80) {
+      ++pos;
+      continue;
+    }
+    const std::size_t length = Utf8SequenceLength(bytes, pos);
+    if (length != 0) {
+      pos += length;
+      continue;
+    }
+    out.append(bytes.substr(runStart, pos - runStart));
+    AppendUtf8(out, Windows1252ToCodePoint(static_cast<unsigned char>(bytes[pos])));
+    ++pos;
+    runStart = pos;
+  }
+  if (runStart == 0) {
+    return std::string(bytes);
+  }
+  out.append(bytes.substr(runStart));
+  return out;
+}
+
+void AppendUtf8(std::string& out, char32_t codePoint) {
+  if ((codePoint >= 0xD800 && codePoint <= 0xDFFF) || codePoint > 0x10FFFF) {
+    codePoint = 0xFFFD;
+  }
+  if (codePoint < 0x80) {
+    out.push_back(static_cast<char>(codePoint));
+  } else if (codePoint < 0x800) {
+    out.push_back(static_cast<char>(0xC0 | (codePoint >> 6)));
+    out.push_back(static_cast<char>(0x80 | (codePoint & 0x3F)));
+  } else if (codePoint < 0x10000) {
+    out.push_back(static_cast<char>(0xE0 | (codePoint >> 12)));
+    out.push_back(static_cast<char>(0x80 | ((codePoint >> 6) & 0x3F)));
+    out.push_back(static_cast<char>(0x80 | (codePoint & 0x3F)));
+  } else {
+    out.push_back(static_cast<char>(0xF0 | (codePoint >> 18)));
+    out.push_back(static_cast<char>(0x80 | ((codePoint >> 12) & 0x3F)));
+    out.push_back(static_cast<char>(0x80 | ((codePoint >> 6) & 0x3F)));
+    out.push_back(static_cast<char>(0x80 | (codePoint & 0x3F)));
+  }
+}
+
+char32_t Windows1252ToCodePoint(unsigned char byte) {
+  if (byte >= 0x80 && byte <= 0x9F) {
+    return kWindows1252High[byte - 0x80];
+  }
+  return byte;
+}
+
+std::size_t Utf8CharCount(std::string_view text) {
+  std::size_t count = 0;
+  for (const char c : text) {
+    if (!IsContinuation(static_cast<unsigned char>(c))) {
+      ++count;
+    }
+  }
+  return count;
+}
+
+}  // namespace tidewick

@@ -1,0 +1,50 @@
+#include "util/utf8.h"
+
+#include <gtest/gtest.h>
+
+#include "util/case_fold.h"
+
+namespace tidewick {
+namespace {
+
+TEST(Utf8, RepairKeepsValidTextUnchanged) {
+  const std::string text = "caf\xC3\xA9 \xE2\x82\xAC \xF0\x9F\x98\x80";
+  EXPECT_EQ(RepairUtf8(text), text);
+  EXPECT_TRUE(IsValidUtf8(text));
+}
+
+TEST(Utf8, RepairReadsStrayBytesAsWindows1252) {
+  // An old Windows file: "café" with a curly quote, no encoding declared.
+  EXPECT_EQ(RepairUtf8("caf\xE9 \x93q\x94"), "caf\xC3\xA9 \xE2\x80\x9Cq\xE2\x80\x9D");
+  // One bad byte inside otherwise valid UTF-8 garbles nothing around it.
+  EXPECT_EQ(RepairUtf8("\xC3\xA4\x80\xC3\xB6"), "\xC3\xA4\xE2\x82\xAC\xC3\xB6");
+}
+
+TEST(Utf8, RejectsOverlongSurrogatesAndTruncatedSequences) {
+  EXPECT_FALSE(IsValidUtf8("\xC0\xAF"));          // overlong "/"
+  EXPECT_FALSE(IsValidUtf8("\xED\xA0\x80"));      // surrogate
+  EXPECT_FALSE(IsValidUtf8("\xF4\x90\x80\x80"));  // beyond U+10FFFF
+  EXPECT_FALSE(IsValidUtf8("\xE2\x82"));          // cut short
+  EXPECT_TRUE(IsValidUtf8(RepairUtf8("\xE2\x82")));
+}
+
+TEST(Utf8, AppendAndCount) {
+  std::string out;
+  AppendUtf8(out, U'\u00E4');
+  AppendUtf8(out, U'\U0001F600');
+  AppendUtf8(out, 0xD800);  // a lone surrogate cannot be written
+  EXPECT_EQ(out, "\xC3\xA4\xF0\x9F\x98\x80\xEF\xBF\xBD");
+  EXPECT_EQ(Utf8CharCount(out), 3u);
+}
+
+TEST(CaseFold, FoldsEveryScriptNotOnlyAscii) {
+  EXPECT_TRUE(SameTextIgnoringCase("rdf:RDF", "RDF:rdf"));
+  EXPECT_TRUE(SameTextIgnoringCase("\xC3\x84RGER", "\xC3\xA4rger"));                          // Ärger
+  EXPECT_TRUE(SameTextIgnoringCase("\xD0\x9C\xD0\x98\xD0\xA0", "\xD0\xBC\xD0\xB8\xD1\x80"));  // МИР / мир
+  EXPECT_FALSE(SameTextIgnoringCase("title", "titles"));
+  EXPECT_TRUE(ContainsIgnoringCase("Breaking NEWS today", "news"));
+  EXPECT_FALSE(ContainsIgnoringCase("anything", ""));
+}
+
+}  // namespace
+}  // namespace tidewick
