@@ -1,6 +1,9 @@
 # Target helpers shared by every folder: warnings, sanitizers and the module layout.
 
-if(TIDEWICK_SANITIZE)
+if(TIDEWICK_FUZZ)
+  # Fuzz builds instrument the whole core for coverage; the fuzz targets add the libFuzzer main.
+  set(TIDEWICK_SANITIZE_FLAGS -fsanitize=fuzzer-no-link,address,undefined -fno-omit-frame-pointer)
+elseif(TIDEWICK_SANITIZE)
   set(TIDEWICK_SANITIZE_FLAGS -fsanitize=${TIDEWICK_SANITIZE} -fno-omit-frame-pointer)
   if(TIDEWICK_SANITIZE MATCHES "undefined")
     list(APPEND TIDEWICK_SANITIZE_FLAGS -fno-sanitize-recover=undefined)
