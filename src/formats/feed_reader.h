@@ -1,0 +1,24 @@
+#pragma once
+
+// The interface every feed format reader offers: a channel reader and an item reader.
+
+#include <string_view>
+
+#include "feeds/feed_records.h"
+
+namespace tidewick {
+
+class TXmlDoc;
+
+// One reader per format. ReadChannel fills a reset TFeedInfo and returns false only when reading failed;
+// ReadItems replaces the items by the entries found (document order) and returns their number.
+struct TFeedReader {
+  bool (*ReadChannel)(const TXmlDoc& doc, TFeedInfo& info);
+  int (*ReadItems)(const TXmlDoc& doc, TFeedItems& items);
+};
+
+// The reader for a format code of DetectFeedType ("RSS/..." and "Atom..." by prefix, "RDF" and "SMF" exactly, all
+// case-sensitive); nullptr for any other code.
+const TFeedReader* FindFeedReader(std::string_view feedType);
+
+}  // namespace tidewick

@@ -1,0 +1,14 @@
+#pragma once
+
+// The forum "xml-feed" export: a top element "smf:xml-feed" holding "article" elements; no channel information.
+
+#include "feeds/feed_records.h"
+
+namespace tidewick {
+
+class TXmlDoc;
+
+bool ReadSmfChannel(const TXmlDoc& doc, TFeedInfo& info);
+int ReadSmfArticles(const TXmlDoc& doc, TFeedItems& items);
+
+}  // namespace tidewick

@@ -1,0 +1,29 @@
+#pragma once
+
+// The subcommands of tidewick-feed. Each takes the arguments after its own name and returns the exit status:
+// 0 done, 1 the document was not recognised (or the command failed), 2 usage or file error.
+
+#include <string>
+#include <vector>
+
+namespace tidewick {
+
+inline constexpr int kExitOk = 0;
+inline constexpr int kExitNotRecognised = 1;
+inline constexpr int kExitUsage = 2;
+
+// parse FILE|- [--lang FILE]: reads a feed document and prints it as one JSON object.
+int RunParse(const std::vector<std::string>& args);
+
+// fetch and refresh are provided by the update tools (fetch_command.cpp, refresh_command.cpp).
+int RunFetch(const std::vector<std::string>& args);
+int RunRefresh(const std::vector<std::string>& args);
+
+// Removes "--lang FILE" from args and loads that language file. False (with a message on standard error) when the
+// option lacks its file name or the file cannot be loaded.
+bool TakeLangOption(std::vector<std::string>& args);
+
+// Prints "tidewick-feed: " + message to standard error and returns kExitUsage.
+int UsageError(const std::string& message);
+
+}  // namespace tidewick
