@@ -26,6 +26,12 @@ std::string GetLangText(std::string_view key, std::string_view defaultText, std:
 // Joins parameter values with kParamSeparator, e.g. JoinLangParams({"Tidewick", "3"}).
 std::string JoinLangParams(std::initializer_list<std::string_view> values);
 
+// The expansion GetLangText applies to the text it found (or the default), in this order, each step replace-all and
+// case-sensitive over the result of the one before: "$%$" -> code 1; unless params is kNoParams, "%sI%" -> the I-th
+// value for I = 1..number of values (a value that itself holds a placeholder is expanded by the later steps);
+// "%r%" -> CR; "%n%" -> LF; "%w%" -> CR LF; "%t%" -> tab; code 1 -> "%".
+std::string ExpandLangText(std::string_view text, std::string_view params);
+
 // Replaces the current language table with the entries of the file at path. A missing or unreadable file leaves an
 // empty table (every text is its German default) and returns false. Readers still running on the previous table
 // finish with it undisturbed.

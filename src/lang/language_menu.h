@@ -1,0 +1,56 @@
+#pragma once
+
+// The language menu without any window code: which captions it shows, which one carries the check mark, its own
+// caption, and what a click on an item does.
+
+#include <cstddef>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace tidewick {
+
+// The built-in German texts, offered first in the menu; no language file has this name.
+inline constexpr std::string_view kBuiltInLanguage = "Deutsch (intern)";
+
+// Extension of language files, and of the optional picture beside each one.
+inline constexpr std::string_view kLanguageFileExtension = ".lng";
+inline constexpr std::string_view kLanguagePictureExtension = ".bmp";
+
+struct TLanguageMenuItem {
+  std::string Caption;
+  bool Checked = false;
+};
+
+// The language folder: appPath (the program's folder, with or without a trailing separator) plus "Language/".
+std::string LanguageFolder(const std::string& appPath);
+
+// appPath + "Language/" + language + ".lng" (or ".bmp" for the picture).
+std::string LanguageFilePath(const std::string& appPath, std::string_view language);
+std::string LanguagePicturePath(const std::string& appPath, std::string_view language);
+
+// Names of the plain files in folder that end in ".lng" (symbolic links to files count), sorted by name ignoring
+// case so the menu reads the same on every file system. Empty when the folder is missing.
+std::vector<std::string> ListLanguageFiles(const std::string& folder);
+
+// The menu items: "Deutsch (intern)" first, then one per file name with ".lng" removed, in the given order. The item
+// whose caption equals language ignoring case carries the check mark (an exact match is preferred when two differ
+// only in case); when none does, "Deutsch (intern)" carries it. Exactly one item is checked.
+std::vector<TLanguageMenuItem> BuildLanguageMenu(const std::vector<std::string>& fileNames, std::string_view language);
+
+// A click on items[index]: that item gets the check mark and every other loses it. Returns the caption, the new
+// value of the setting Language.
+std::string CheckLanguageItem(std::vector<TLanguageMenuItem>& items, std::size_t index);
+
+// The caption of the menu itself from its translated text: exactly "Language" gives "&Language", anything else T
+// gives "T / &Language", so the menu can be found whatever the current language.
+std::string LanguageMenuCaption(std::string_view translated);
+
+// The same for the current language ("Main|mnuLanguage", default "Sprache").
+std::string LanguageMenuCaption();
+
+// Loads the language file named language from the program's language folder; for "Deutsch (intern)" (or any name
+// without a file) the built-in German texts apply. Returns whether a file was loaded.
+bool SwitchLanguage(const std::string& appPath, std::string_view language);
+
+}  // namespace tidewick
