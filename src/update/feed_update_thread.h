@@ -1,0 +1,148 @@
+#pragma once
+
+// The refresh workers: one TFeedUpdateThread per feed refresh, run on a small pool of threads owned by the
+// TFeedUpdateThreadArray. A worker downloads and reads the feed's document into a fresh record off the main thread;
+// the hand-back (SyncFeedBack) merges it into the store's current record on the main thread, found by the feed's
+// stable Id.
+
+#include <atomic>
+#include <condition_variable>
+#include <cstddef>
+#include <cstdint>
+#include <deque>
+#include <functional>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <thread>
+#include <unordered_set>
+#include <vector>
+
+#include "feeds/feed_records.h"
+#include "update/hand_back_queue.h"
+#include "update/thread_priority.h"
+#include "util/http_fetch.h"
+
+namespace tidewick {
+
+// At most this many downloads run at once; further workers wait for a slot.
+inline constexpr int kMaxConcurrentDownloads = 16;
+
+// What a worker reads from the settings, copied on the main thread when the worker is created.
+struct TWorkerSettings {
+  int TimeoutSeconds = 10;  // Timeout
+  int ProxyMode = 0;        // ProxyMode
+  std::string ProxyServer;  // ProxyServer
+  int ProxyPort = 8080;     // ProxyPort
+};
+
+enum class TWorkerOutcome {
+  Waiting,    // queued, no slot yet
+  Running,    // downloading or reading
+  Refreshed,  // handed back: entries merged
+  Failed,     // handed back: the feed got its error mark
+  Cancelled,  // stopped before or during the download: the feed was left as it was
+};
+
+class TFeedUpdateThread {
+ public:
+  TFeedUpdateThread(uint64_t feedId, int feedIndex, std::string url, const TWorkerSettings& settings,
+                    TThreadPriority priority);
+  TFeedUpdateThread(const TFeedUpdateThread&) = delete;
+  TFeedUpdateThread& operator=(const TFeedUpdateThread&) = delete;
+  ~TFeedUpdateThread();
+
+  // True once the worker has finished: handed back, cancelled or skipped. Safe to read on any thread.
+  bool Done() const { return m_done.load(std::memory_order_acquire); }
+  // The feed's position when the worker was created (positions may shift later; the hand-back uses FeedId).
+  int FeedIndex() const { return m_feedIndex; }
+  uint64_t FeedId() const { return m_feedId; }
+  TThreadPriority Priority() const { return m_priority; }
+  const std::string& Url() const { return m_url; }
+  TWorkerOutcome Outcome() const { return m_outcome.load(std::memory_order_acquire); }
+  // New entries the hand-back added (0 before it ran).
+  size_t NewItemCount() const { return m_newItemCount; }
+
+  // The thread body: downloads and reads the document, then hands back through queue and waits for it. When stop is
+  // raised before or during the download the worker ends without a hand-back. handBack is the task that the queue
+  // runs on the main thread (normally a call of SyncFeedBack).
+  void Execute(const std::atomic<bool>& stop, THandBackQueue& queue, const std::function<void()>& handBack);
+
+  // Main thread: applies the result to the store's current record for FeedId (a feed deleted meanwhile is
+  // skipped). On success the entries are merged with autoReadTerms and MinutesElapsed, LastDownloaded and Error are
+  // reset; on failure only Error is set. Name, URL, Interval, RefreshAtStart and the marks stay as the store has them.
+  void SyncFeedBack(TFeeds& feeds, const std::vector<std::string>& autoReadTerms);
+
+  // Ends a worker that never got a slot, without a hand-back.
+  void Cancel();
+
+ private:
+  const uint64_t m_feedId;
+  const int m_feedIndex;
+  const std::string m_url;
+  const TWorkerSettings m_settings;
+  const TThreadPriority m_priority;
+  std::atomic<bool> m_done{false};
+  std::atomic<TWorkerOutcome> m_outcome{TWorkerOutcome::Waiting};
+  std::unique_ptr<TFeed> m_fresh;  // the document read by Execute; released after the hand-back
+  bool m_readOk = false;
+  size_t m_newItemCount = 0;
+};
+
+// The set of workers of the current run, in the order they were started, and the pool that runs them.
+class TFeedUpdateThreadArray {
+ public:
+  using TAutoReadSource = std::function<std::vector<std::string>()>;
+
+  // feeds and queue must outlive the array. autoReadTerms is asked on the main thread at each hand-back.
+  TFeedUpdateThreadArray(TFeeds& feeds, THandBackQueue& queue, TAutoReadSource autoReadTerms = {});
+  ~TFeedUpdateThreadArray();
+  TFeedUpdateThreadArray(const TFeedUpdateThreadArray&) = delete;
+  TFeedUpdateThreadArray& operator=(const TFeedUpdateThreadArray&) = delete;
+
+  // Main thread: queues a worker for the feed at feedIndex. Null when the position lies outside the store or the
+  // feed already has a waiting or running worker.
+  TFeedUpdateThread* Start(int feedIndex, const TWorkerSettings& settings, TThreadPriority priority);
+
+  // Main thread: runs the hand-backs that are waiting (same as draining the queue).
+  size_t ServeHandBacks() { return m_queue.Drain(); }
+
+  // Main thread: workers in start order.
+  const std::vector<std::unique_ptr<TFeedUpdateThread>>& Workers() const { return m_workers; }
+  size_t Count() const { return m_workers.size(); }
+  size_t RunningCount() const;  // workers not yet done
+  bool Empty() const { return m_workers.empty(); }
+
+  // Ends the run: waiting workers end at once without a hand-back, running downloads are aborted (their feeds stay
+  // as they were), results already downloaded are still handed back; the pool's threads are joined (the queue is
+  // served meanwhile) and the set is emptied. When the run was already over, it only frees the workers.
+  void StopAllWorkers();
+
+  // The most downloads seen running at the same moment since the array was created.
+  int PeakConcurrency() const { return m_peakRunning.load(); }
+
+ private:
+  void PoolThreadBody(const std::stop_token& token);
+  TFeedUpdateThread* TakeNext();
+  void HandBack(TFeedUpdateThread& worker);
+
+  TFeeds& m_feeds;
+  THandBackQueue& m_queue;
+  TAutoReadSource m_autoReadTerms;
+  std::vector<std::unique_ptr<TFeedUpdateThread>> m_workers;
+
+  std::mutex m_mutex;  // guards the waiting lists, m_active and the thread count
+  std::condition_variable m_wake;
+  std::deque<TFeedUpdateThread*> m_waiting[4];  // by priority, highest last
+  std::unordered_set<uint64_t> m_active;        // feed ids with a waiting or running worker
+  std::atomic<bool> m_stop{false};
+  std::vector<std::jthread> m_threads;  // at most kMaxConcurrentDownloads, started as slots are needed
+  int m_idleThreads = 0;
+  std::atomic<int> m_running{0};
+  std::atomic<int> m_peakRunning{0};
+};
+
+// Same as workers.StopAllWorkers().
+void StopAllWorkers(TFeedUpdateThreadArray& workers);
+
+}  // namespace tidewick

@@ -1,0 +1,115 @@
+#pragma once
+
+// Refresh scheduling and result intake, free of any window code: the window's timers call MinuteTick (every
+// minute) and Poll (every second while IsRunning()), its commands call RefreshFeeds/RefreshAll/StopAll, and it
+// applies the returned state (status text, progress, end of run, error report) to its widgets.
+
+#include <functional>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "feeds/feed_records.h"
+#include "update/feed_update_thread.h"
+#include "update/hand_back_queue.h"
+#include "update/thread_priority.h"
+
+namespace tidewick {
+
+// The settings the scheduler and its workers read, taken from the settings record on the main thread.
+struct TRefreshSettings {
+  bool AutoUpdate = true;
+  bool ShowRefreshErrorMsg = true;
+  int Timeout = 10;  // seconds
+  int ProxyMode = 0;
+  std::string ProxyServer;
+  int ProxyPort = 8080;
+  std::vector<std::string> AutoReadList;
+};
+
+// The message box the window shows after a run with failed feeds.
+struct TRefreshErrorReport {
+  std::string Title;  // "Main|DlgRefreshErrorTitle"
+  std::string Text;   // "Main|DlgRefreshErrorOneText" naming the feed, or "Main|DlgRefreshErrorMoreText" with the count
+};
+
+// One polling pass, as the window shows it.
+struct TRefreshPoll {
+  bool Active = false;  // false: there was no run, nothing to show
+  int Running = 0;      // workers not yet done
+  int Total = 0;        // workers in the run
+  int Position = 0;     // progress on the 0..10000 scale
+  std::string StatusText;
+  bool RunEnded = false;  // the run is over: refresh tree captions, entry list and tray, hide the progress bar
+  std::optional<TRefreshErrorReport> ErrorReport;
+};
+
+inline constexpr int kProgressMaximum = 10000;
+
+class TRefreshScheduler {
+ public:
+  using TSettingsSource = std::function<TRefreshSettings()>;
+
+  // feeds and queue must outlive the scheduler; settings is asked on the main thread whenever a value is needed.
+  TRefreshScheduler(TFeeds& feeds, THandBackQueue& queue, TSettingsSource settings);
+  ~TRefreshScheduler();
+  TRefreshScheduler(const TRefreshScheduler&) = delete;
+  TRefreshScheduler& operator=(const TRefreshScheduler&) = delete;
+
+  // The one-minute timer: with AutoUpdate on, counts a minute for each feed with an Interval of 1 or more and starts
+  // an idle-priority refresh of each feed whose count reaches its Interval (the count then starts again at 0).
+  // Returns how many workers were started.
+  int MinuteTick();
+
+  // Start-up: refreshes every feed marked RefreshAtStart at idle priority (their counts start again at 0).
+  int RefreshAtStartup();
+
+  // Refreshes the feeds at these positions (a tree node turned into a list by the window); positions outside the
+  // store are skipped, as are feeds already waiting or running. Sets the status text "Main|sbMainRefreshFeeds".
+  int RefreshFeeds(const std::vector<int>& positions, TThreadPriority priority);
+
+  // One feed; sets the status text "Main|sbMainRefreshFeed". False when the position lies outside the store.
+  bool RefreshFeed(int position, TThreadPriority priority);
+
+  // Every feed in store order (refresh all: priority Lowest).
+  int RefreshAll(TThreadPriority priority = TThreadPriority::Lowest);
+
+  // The polling pass: serves waiting hand-backs, reports progress and, once every worker is done, ends the run
+  // (workers freed, status "Main|sbMainReady") and decides the error report.
+  TRefreshPoll Poll();
+
+  // Stops every refresh (stop command and exit): no error report. Returns the run-end state for the window.
+  TRefreshPoll StopAll();
+
+  // True while a run is in progress (the window's one-second timer is on).
+  bool IsRunning() const { return !m_workers.Empty(); }
+
+  // The last status text set by a request, a poll or a stop.
+  const std::string& StatusText() const { return m_statusText; }
+
+  // The workers of the current run (for tests and the command-line tool).
+  const TFeedUpdateThreadArray& Workers() const { return m_workers; }
+
+  // New entries taken in since the scheduler was created.
+  size_t NewItemCount() const { return m_newItemCount; }
+
+ private:
+  bool StartWorker(int position, TThreadPriority priority, const TRefreshSettings& settings);
+  TRefreshPoll EndRun(bool reportErrors);
+  std::optional<TRefreshErrorReport> DecideErrorReport() const;
+
+  TFeeds& m_feeds;
+  THandBackQueue& m_queue;
+  TSettingsSource m_settings;
+  TFeedUpdateThreadArray m_workers;
+  std::string m_statusText;
+  size_t m_newItemCount = 0;
+};
+
+// The status text of a polling pass: "Aktualisiere Feeds... (%s1% Anfragen offen)" with the open count.
+std::string RefreshStatusText(int running);
+
+// The progress position on the 0..10000 scale for running of total workers.
+int RefreshProgressPosition(int running, int total);
+
+}  // namespace tidewick

@@ -1,0 +1,68 @@
+#pragma once
+
+// The blocking HTTP fetch: one libcurl transfer per call, nothing shared between calls, safe on any thread.
+
+#include <atomic>
+#include <cstddef>
+#include <string>
+
+namespace tidewick {
+
+// A body larger than this is a failure, never memory exhaustion.
+inline constexpr size_t kMaxBodyBytes = size_t{64} * 1024 * 1024;
+// A whole transfer may take at most this long, so a server that drips bytes cannot hold a slot for ever.
+inline constexpr int kMaxTransferMs = 5 * 60 * 1000;
+// The receive time-out used when a caller passes less than one second.
+inline constexpr int kDefaultTimeoutMs = 10000;
+// Redirects followed before a transfer fails.
+inline constexpr int kMaxRedirects = 10;
+
+// How a fetch goes out. The defaults are those of a fresh settings file.
+struct TFetchOptions {
+  int ProxyMode = 0;        // 0: the system's proxy configuration (environment), 1: direct, 2: the server below
+  std::string ProxyServer;  // host of the proxy (mode 2); empty falls back to the system's configuration
+  int ProxyPort = 8080;     // port of the proxy (mode 2)
+  std::string Agent;        // user agent; empty gives DefaultUserAgent()
+  const std::atomic<bool>* StopFlag = nullptr;  // when it turns true the transfer is aborted (within ~0.1 s)
+  size_t MaxBodyBytes = kMaxBodyBytes;          // smaller limits serve tests
+  int MaxTransferMs = kMaxTransferMs;           // smaller limits serve tests
+};
+
+enum class TFetchStatus {
+  Ok,                 // the body was read to its end
+  NotFound,           // HTTP 404: content stays empty
+  TimedOut,           // no byte for the receive time-out, or the whole transfer took too long
+  TooLarge,           // the body passed the size limit
+  UnsupportedScheme,  // not http, https, ftp or file
+  Aborted,            // the stop flag was raised
+  Failed,             // anything else (resolution, connection, TLS, redirect loop, read error...)
+};
+
+struct TFetchResult {
+  TFetchStatus Status = TFetchStatus::Failed;
+  long HttpCode = 0;    // 0 for schemes without a status (file)
+  std::string Message;  // a short reason for failures (libcurl's text)
+
+  bool Ok() const { return Status == TFetchStatus::Ok; }
+};
+
+// Sets up the network library once per process (curl_global_init). Call early at start-up, before any thread runs;
+// later calls do nothing. The fetch calls it too, as a safety net.
+bool InitNetwork();
+
+// "Tidewick/<version> (<home page>)".
+std::string DefaultUserAgent();
+
+// Fetches url into content (emptied first). timeoutMs is the receive time-out and also the connect time-out; below
+// 1000 it counts as kDefaultTimeoutMs. Redirects are followed, compressed bodies decoded, caches bypassed. A 404
+// gives NotFound with empty content; every other status gives its body (an error page is content like any other).
+// Never throws.
+TFetchResult FetchUrl(const std::string& url, std::string& content, int timeoutMs, const TFetchOptions& options = {});
+
+// FetchUrl reduced to success or failure.
+bool DownloadUrl(const std::string& url, std::string& content, int timeoutMs, const TFetchOptions& options = {});
+
+// A short English name for a status ("timed out", "not found"...), for log lines of the command-line tool.
+const char* FetchStatusName(TFetchStatus status);
+
+}  // namespace tidewick
