@@ -1,0 +1,19 @@
+#include "shell/autostart.h"
+
+#include "platform/autostart.h"
+#include "util/case_fold.h"
+
+namespace tidewick {
+
+bool IsStartWithSystemEnabled(const std::string& programPath) {
+  return ContainsIgnoringCase(ReadAutostartCommand(), programPath);
+}
+
+bool SetStartWithSystem(bool enabled, const std::string& programPath) {
+  if (!enabled) {
+    return RemoveAutostartEntry();
+  }
+  return !programPath.empty() && WriteAutostartEntry(programPath);
+}
+
+}  // namespace tidewick
