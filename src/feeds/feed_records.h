@@ -1,0 +1,120 @@
+#pragma once
+
+// The in-memory feed store: every subscribed feed with its channel information and its entries, and the
+// operations that keep their positions (Index, ItemIndex, FeedIndex) consistent.
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "util/dates.h"
+
+namespace tidewick {
+
+// Channel information as read from the feed document.
+struct TFeedInfo {
+  std::string Title;
+  std::string Link;
+  std::string Description;
+  std::string Copyright;
+  std::string Language;
+  TDateTime PublishedDate = 0;
+  TDateTime LastBuildDate = 0;
+  int32_t TTL = 0;  // minutes the feed suggests between refreshes, 0 = none
+  std::string ImageTitle;
+  std::string ImageURL;
+  std::string ImageLink;
+  int32_t ImageWidth = 0;
+  int32_t ImageHeight = 0;
+};
+
+// One entry of a feed.
+struct TFeedItem {
+  std::string Title;
+  std::string Link;
+  std::string Description;  // may hold summary + kContentMarker + full content
+  TDateTime PublishedDate = 0;
+  std::string Author;
+  bool Readed = false;
+  bool Visited = false;
+  int32_t ItemIndex = -1;  // own position in the feed's Items
+  int32_t FeedIndex = -1;  // position of the owning feed in Feeds
+};
+
+using TFeedItems = std::vector<TFeedItem>;
+
+// One subscribed feed.
+struct TFeed {
+  std::string Name;  // unique in Feeds, never contains "[" or "]"
+  std::string URL;
+  std::string FeedType;  // "RSS/2.0", "Atom/1.0", "Atom", "RDF", "SMF"
+  TFeedInfo Info;
+  TFeedItems Items;
+  int16_t Interval = -1;       // minutes between timed refreshes; 0 = none, -1 = not yet set
+  int32_t MinutesElapsed = 0;  // not stored
+  int32_t Index = -1;          // own position in Feeds; not stored
+  bool RefreshAtStart = false;
+  TDateTime LastDownloaded = 0;
+  bool Error = false;
+  // Stable identity for the whole run, given by AddFeed (0 = not in the store); never stored. Refresh results are
+  // handed back by this id, so deleting or reordering feeds meanwhile cannot misplace them.
+  uint64_t Id = 0;
+};
+
+using TFeeds = std::vector<TFeed>;
+
+// The one store of the program; belongs to the main thread.
+extern TFeeds Feeds;
+
+// Joins an RSS entry's summary and full content in one Description.
+inline constexpr std::string_view kContentMarker = "[~Tidewick_Content~]";
+
+void InitFeedInfo(TFeedInfo& info);
+void InitFeedItem(TFeedItem& item);
+
+// Text before the first content marker; the whole description without a marker.
+std::string ItemSummary(std::string_view description);
+// Text between the first marker and the next (or the end); the whole description when that is empty or there
+// is no marker.
+std::string ItemContent(std::string_view description);
+
+// Feed list operations, all on Feeds.
+// Appends a copy (or the moved record), numbers Index, ItemIndex and FeedIndex, gives it a fresh Id; returns the
+// position.
+int AddFeed(const TFeed& feed);
+int AddFeed(TFeed&& feed);
+// Removes the feed at index; the last feed moves into the gap and is renumbered. False for an invalid index.
+bool DeleteFeed(int index);
+int FeedCount();
+// Position of the first feed whose Name equals name (after StripUnreadSuffix) byte for byte, or -1.
+int FindFeed(std::string_view name);
+// Position of the feed with this Id, or -1 (it was deleted).
+int FindFeedById(uint64_t id);
+// -1 when feedIndex is not a feed; otherwise the number of its items.
+int ItemCount(int feedIndex);
+void MarkFeedRead(int feedIndex);
+void MarkFeedUnread(int feedIndex);
+// Unread items of that feed; with a negative feedIndex over all feeds.
+int UnreadCount(int feedIndex);
+int TotalUnreadCount();
+int ErrorFeedCount();
+
+// Item list operations.
+// Position of the first entry of items with the same Title, Link and Author (byte for byte), or -1.
+int FindItem(const TFeedItem& item, const TFeedItems& items);
+// Removes the entry at index by moving the last entry into the gap (order not kept, no renumbering).
+bool DeleteItem(TFeedItems& items, int index);
+void SetItemIndices(TFeedItems& items, int feedIndex);
+
+// Names.
+// Trims blanks and turns "[" / "]" into "(" / ")"; true when this changed the name.
+bool SanitizeFeedName(std::string& name);
+// The sanitised name, with 1, 2, 3 ... appended while FindFeed finds it.
+std::string UniqueFeedName(std::string_view name);
+// Name + " [" + unread + "]" when showUnreadCount (the ShowUnreadCount setting) is on and unread >= 1.
+std::string FeedDisplayName(std::string_view name, int unread, bool showUnreadCount);
+// Removes the " [n]" suffix that FeedDisplayName adds.
+std::string StripUnreadSuffix(std::string_view name);
+
+}  // namespace tidewick
