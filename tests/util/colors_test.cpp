@@ -1,0 +1,65 @@
+#include "util/colors.h"
+
+#include <atomic>
+#include <gtest/gtest.h>
+#include <string>
+#include <thread>
+
+namespace tidewick {
+namespace {
+
+struct TColorCase {
+  TColor Color;
+  std::string Html;
+};
+
+class ColorToHtmlTable : public testing::TestWithParam<TColorCase> {};
+
+TEST_P(ColorToHtmlTable, WritesRedGreenBlueFromTheStoredBgrValue) {
+  ResetSystemColors();
+  EXPECT_EQ(ColorToHtml(GetParam().Color), GetParam().Html);
+}
+
+INSTANTIATE_TEST_SUITE_P(Colors, ColorToHtmlTable,
+                         testing::Values(TColorCase{128, "#800000"},  // the default unread colour, dark red
+                                         TColorCase{255, "#FF0000"}, TColorCase{0xFF0000, "#0000FF"},
+                                         TColorCase{0x00AB12CD, "#CD12AB"}, TColorCase{0, "#000000"},
+                                         TColorCase{0x1FFFFFFF, "#FFFFFF"},  // "no colour" keeps its low bytes
+                                         TColorCase{kClWindowText, "#000000"},
+                                         TColorCase{SystemColor(TSystemColor::Window), "#FFFFFF"},
+                                         TColorCase{static_cast<TColor>(0x800000FF), "#000000"}));
+
+TEST(Colors, TheUiCanOverrideASystemColour) {
+  SetSystemColorValue(TSystemColor::WindowText, RgbColor(0x12, 0x34, 0x56));
+  EXPECT_EQ(ColorToHtml(kClWindowText), "#123456");
+  EXPECT_EQ(ColorToRgb(kClWindowText), RgbColor(0x12, 0x34, 0x56));
+  EXPECT_EQ(ColorToHtml(RgbColor(1, 2, 3)), "#010203");  // plain colours are untouched
+  ResetSystemColors();
+  EXPECT_EQ(ColorToHtml(kClWindowText), "#000000");
+}
+
+TEST(Colors, StoredValuesMatchTheWindowsIntegers) {
+  EXPECT_EQ(kClWindowText, static_cast<TColor>(0x80000008));
+  EXPECT_EQ(RgbColor(255, 0, 0), 255);
+  EXPECT_TRUE(IsSystemColor(kClWindowText));
+  EXPECT_FALSE(IsSystemColor(128));
+}
+
+TEST(Colors, ResolvingWhileThePaletteChangesIsSafe) {
+  std::atomic<bool> stop{false};
+  std::thread reader([&stop] {
+    while (!stop.load()) {
+      const std::string html = ColorToHtml(kClWindowText);
+      ASSERT_EQ(html.size(), 7U);
+    }
+  });
+  for (int i = 0; i < 2000; ++i) {
+    SetSystemColorValue(TSystemColor::WindowText, RgbColor(i & 0xFF, 0, 0));
+  }
+  stop.store(true);
+  reader.join();
+  ResetSystemColors();
+}
+
+}  // namespace
+}  // namespace tidewick

@@ -1,0 +1,94 @@
+#include "util/files.h"
+
+#include <filesystem>
+#include <fstream>
+#include <gtest/gtest.h>
+#include <string>
+
+#include "support/temp_dir.h"
+
+namespace tidewick {
+namespace {
+
+namespace fs = std::filesystem;
+
+TEST(Files, WriteThenReadGivesTheBytesBackUnchanged) {
+  const test::TempDir dir;
+  const std::string file = dir.File("data.bin");
+  const std::string bytes = std::string("a\r\nb\0c\xFF", 7);
+  ASSERT_TRUE(WriteStringToFile(file, bytes));
+  EXPECT_EQ(ReadFileToString(file), bytes);
+}
+
+TEST(Files, ReadFileToStringHonoursTheMaximum) {
+  const test::TempDir dir;
+  const std::string file = dir.File("text.txt");
+  ASSERT_TRUE(WriteStringToFile(file, "abcdef"));
+  EXPECT_EQ(ReadFileToString(file, 3), "abc");
+  EXPECT_EQ(ReadFileToString(file, 0), "");
+  EXPECT_EQ(ReadFileToString(file, 100), "abcdef");
+  EXPECT_EQ(ReadFileToString(file, -1), "abcdef");
+}
+
+TEST(Files, MissingFileReadsAsEmpty) {
+  const test::TempDir dir;
+  EXPECT_EQ(ReadFileToString(dir.File("missing.txt")), "");
+  EXPECT_EQ(ReadFileToString(dir.File("missing.txt"), 5), "");
+  EXPECT_EQ(ReadFileToString(dir.Path().string()), "");  // a folder is not a file
+}
+
+TEST(Files, WriteReplacesTheWholeFileAndLeavesNoTemporaryBehind) {
+  const test::TempDir dir;
+  const std::string file = dir.File("settings.ini");
+  ASSERT_TRUE(WriteStringToFile(file, "a long first version"));
+  ASSERT_TRUE(WriteStringToFile(file, "short"));
+  EXPECT_EQ(ReadFileToString(file), "short");
+  int entries = 0;
+  for ([[maybe_unused]] const auto& entry : fs::directory_iterator(dir.Path())) {
+    ++entries;
+  }
+  EXPECT_EQ(entries, 1);
+}
+
+TEST(Files, FailedWriteKeepsTheOldFile) {
+  const test::TempDir dir;
+  const std::string file = dir.File("kept.txt");
+  ASSERT_TRUE(WriteStringToFile(file, "old"));
+  EXPECT_FALSE(WriteStringToFile(dir.File("no-such-folder/new.txt"), "x"));
+  // A folder in the target's place cannot be replaced by a file.
+  fs::create_directory(dir.Path() / "folder");
+  EXPECT_FALSE(WriteStringToFile(dir.File("folder"), "x"));
+  EXPECT_TRUE(fs::is_directory(dir.Path() / "folder"));
+  EXPECT_EQ(ReadFileToString(file), "old");
+}
+
+TEST(Files, WritingThroughASymbolicLinkReplacesTheLinkedFile) {
+  const test::TempDir dir;
+  ASSERT_TRUE(WriteStringToFile(dir.File("real.txt"), "old"));
+  fs::create_symlink(dir.Path() / "real.txt", dir.Path() / "link.txt");
+  ASSERT_TRUE(WriteStringToFile(dir.File("link.txt"), "new"));
+  EXPECT_TRUE(fs::is_symlink(dir.Path() / "link.txt"));
+  EXPECT_EQ(ReadFileToString(dir.File("real.txt")), "new");
+}
+
+TEST(Files, ReplacingAFileKeepsItsPermissions) {
+  const test::TempDir dir;
+  const std::string file = dir.File("private.txt");
+  ASSERT_TRUE(WriteStringToFile(file, "one"));
+  fs::permissions(file, fs::perms::owner_read | fs::perms::owner_write);
+  ASSERT_TRUE(WriteStringToFile(file, "two"));
+  EXPECT_EQ(fs::status(file).permissions() & fs::perms::all, fs::perms::owner_read | fs::perms::owner_write);
+}
+
+TEST(Files, FileAndFolderExistence) {
+  const test::TempDir dir;
+  ASSERT_TRUE(WriteStringToFile(dir.File("f"), ""));
+  EXPECT_TRUE(FileExists(dir.File("f")));
+  EXPECT_FALSE(FileExists(dir.Path().string()));
+  EXPECT_FALSE(FileExists(dir.File("g")));
+  EXPECT_TRUE(FolderExists(dir.Path().string()));
+  EXPECT_FALSE(FolderExists(dir.File("f")));
+}
+
+}  // namespace
+}  // namespace tidewick
