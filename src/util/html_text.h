@@ -11,6 +11,7 @@ namespace tidewick {
 // One row of the classic 256-row reference table: the character of a Windows-1252 byte value with its named
 // form ("&euro;", empty when the row has no name) and numeric form ("&#8364;").
 struct TEntityRow {
+  char32_t Character = 0;
   std::string Named;
   std::string Numeric;
 };

@@ -1,0 +1,261 @@
+// Character references and HTML-to-text conversion for feed texts.
+
+#include "util/html_text.h"
+
+#include <cstring>
+
+#include "util/html_entities.h"
+#include "util/utf8.h"
+
+namespace tidewick {
+
+namespace {
+
+// The named rows of the classic table below 160; 160-255 carry the HTML 4 Latin-1 names.
+struct TClassicName {
+  unsigned char Byte;
+  std::string_view Name;
+  int Numeric;  // 0: the byte value itself
+};
+
+constexpr TClassicName kClassicNames[] = {
+    {34, "quot", 0},       {38, "amp", 0},        {39, "apos", 0},       {60, "lt", 0},         {62, "gt", 0},
+    {128, "euro", 8364},   {130, "sbquo", 8218},  {132, "bdquo", 8222},  {133, "hellip", 8230}, {134, "dagger", 8224},
+    {135, "Dagger", 8225}, {137, "permil", 8240}, {139, "lsaquo", 8249}, {140, "OElig", 0},     {145, "lsquo", 8216},
+    {146, "rsquo", 8217},  {147, "ldquo", 8220},  {148, "rdquo", 8221},  {149, "bull", 8226},   {150, "ndash", 8211},
+    {151, "mdash", 8212},  {153, "trade", 8482},  {155, "rsaquo", 8250}, {156, "oelig", 0},     {159, "Yuml", 0},
+};
+
+TEntityTable MakeEntityTable() {
+  TEntityTable table;
+  for (int byte = 0; byte < 256; ++byte) {
+    TEntityRow& row = table[byte];
+    row.Character = Windows1252ToCodePoint(static_cast<unsigned char>(byte));
+    row.Numeric = "&#" + std::to_string(byte) + ";";
+    if (byte >= 160) {
+      row.Named = "&" + std::string(Latin1EntityNames()[byte - 160]) + ";";
+    }
+  }
+  for (const TClassicName& name : kClassicNames) {
+    TEntityRow& row = table[name.Byte];
+    row.Named = "&" + std::string(name.Name) + ";";
+    if (name.Numeric != 0) {
+      row.Numeric = "&#" + std::to_string(name.Numeric) + ";";
+    }
+  }
+  return table;
+}
+
+int HexDigitValue(char c) {
+  if (c >= '0' && c <= '9') {
+    return c - '0';
+  }
+  if (c >= 'a' && c <= 'f') {
+    return c - 'a' + 10;
+  }
+  if (c >= 'A' && c <= 'F') {
+    return c - 'A' + 10;
+  }
+  return -1;
+}
+
+// The code point of "#65" or "#x41" (without "&" and ";"); 0 when the digits are bad or name no character.
+char32_t NumericReference(std::string_view body) {
+  const bool hex = body.size() >= 2 && (body[1] == 'x' || body[1] == 'X');
+  const std::string_view digits = body.substr(hex ? 2 : 1);
+  if (digits.empty()) {
+    return 0;
+  }
+  const int base = hex ? 16 : 10;
+  char32_t value = 0;
+  for (const char c : digits) {
+    const int digit = hex ? HexDigitValue(c) : (c >= '0' && c <= '9' ? c - '0' : -1);
+    if (digit < 0) {
+      return 0;
+    }
+    value = value * base + static_cast<char32_t>(digit);
+    if (value > 0x10FFFF) {
+      return 0;
+    }
+  }
+  if (value >= 0xD800 && value <= 0xDFFF) {
+    return 0;
+  }
+  // 128-159 name the Windows-1252 characters, as browsers read them.
+  return value >= 0x80 && value <= 0x9F ? Windows1252ToCodePoint(static_cast<unsigned char>(value)) : value;
+}
+
+// Appends the character(s) of one reference body; false (and nothing appended) when it names none.
+bool AppendReference(std::string& out, std::string_view body) {
+  if (body.empty()) {
+    return false;
+  }
+  if (body.front() == '#') {
+    const char32_t codePoint = NumericReference(body);
+    if (codePoint == 0) {
+      return false;
+    }
+    AppendUtf8(out, codePoint);
+    return true;
+  }
+  const std::string_view text = FindHtmlEntity(body);
+  out.append(text);
+  return !text.empty();
+}
+
+char LowerAscii(char c) {
+  return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
+}
+
+// Whether `text` at `pos` starts with the lower-case ASCII `needle`, ignoring case.
+bool StartsWithAt(std::string_view text, std::size_t pos, std::string_view needle) {
+  if (text.size() - pos < needle.size()) {
+    return false;
+  }
+  for (std::size_t i = 0; i < needle.size(); ++i) {
+    if (LowerAscii(text[pos + i]) != needle[i]) {
+      return false;
+    }
+  }
+  return true;
+}
+
+// Every occurrence of the lower-case ASCII `from` (ignoring case) replaced by `to`, left to right.
+std::string ReplaceIgnoringCase(std::string_view text, std::string_view from, std::string_view to) {
+  std::string out;
+  out.reserve(text.size());
+  std::size_t pos = 0;
+  while (pos < text.size()) {
+    if (StartsWithAt(text, pos, from)) {
+      out.append(to);
+      pos += from.size();
+    } else {
+      out.push_back(text[pos++]);
+    }
+  }
+  return out;
+}
+
+bool ContainsIgnoringCase(std::string_view text, std::string_view needle) {
+  for (std::size_t pos = 0; pos < text.size(); ++pos) {
+    if (StartsWithAt(text, pos, needle)) {
+      return true;
+    }
+  }
+  return false;
+}
+
+// Tags whose presence marks a text as HTML rather than plain text that happens to contain "<".
+constexpr std::string_view kMarkupTags[] = {"<a ",   "<p>",  "<p ",  "<b>",     "<i>",     "<u>",    "<img ",
+                                            "<span", "<pre", "<div", "<center", "<strong", "<table", "<blockquote"};
+
+bool LooksLikeMarkup(std::string_view text) {
+  for (std::size_t pos = text.find('<'); pos != std::string_view::npos; pos = text.find('<', pos + 1)) {
+    for (const std::string_view tag : kMarkupTags) {
+      if (StartsWithAt(text, pos, tag)) {
+        return true;
+      }
+    }
+  }
+  return false;
+}
+
+// Drops every tag, an unclosed one to the end, and any stray ">".
+std::string StripMarkup(std::string_view text) {
+  std::string out;
+  out.reserve(text.size());
+  bool inTag = false;
+  for (const char c : text) {
+    if (c == '<') {
+      inTag = true;
+    } else if (c == '>') {
+      inTag = false;
+    } else if (!inTag) {
+      out.push_back(c);
+    }
+  }
+  return out;
+}
+
+// Runs of three or more line breaks (CR LF) shrink to two, leaving at most one blank line.
+std::string ShrinkBlankLines(std::string_view text) {
+  std::string out;
+  out.reserve(text.size());
+  std::size_t pos = 0;
+  while (pos < text.size()) {
+    std::size_t breaks = 0;
+    while (text.substr(pos + breaks * 2, 2) == "\r\n") {
+      ++breaks;
+    }
+    if (breaks == 0) {
+      out.push_back(text[pos++]);
+      continue;
+    }
+    out.append(breaks >= 2 ? "\r\n\r\n" : "\r\n");
+    pos += breaks * 2;
+  }
+  return out;
+}
+
+}  // namespace
+
+const TEntityTable& EntityTable() {
+  static const TEntityTable table = MakeEntityTable();
+  return table;
+}
+
+void BuildEntityTable() {
+  EntityTable();
+}
+
+std::string EntityToText(std::string_view body) {
+  std::string text;
+  AppendReference(text, body);
+  return text;
+}
+
+std::string DecodeEntities(std::string_view text) {
+  std::string out;
+  out.reserve(text.size());
+  std::size_t pos = 0;
+  while (pos < text.size()) {
+    const void* found = std::memchr(text.data() + pos, '&', text.size() - pos);
+    if (found == nullptr) {
+      out.append(text.substr(pos));
+      break;
+    }
+    const auto amp = static_cast<std::size_t>(static_cast<const char*>(found) - text.data());
+    out.append(text.substr(pos, amp - pos));
+    // The ";" must come within the length of the longest name, which keeps the scan linear.
+    const std::string_view window = text.substr(amp + 1, kLongestEntityName + 1);
+    const std::size_t semicolon = window.find(';');
+    if (semicolon != std::string_view::npos && AppendReference(out, window.substr(0, semicolon))) {
+      pos = amp + semicolon + 2;
+    } else {
+      out.push_back('&');
+      pos = amp + 1;
+    }
+  }
+  return out;
+}
+
+std::string HtmlToText(std::string_view text) {
+  std::string result(text);
+  if (ContainsIgnoringCase(result, "<br")) {
+    // A <br> next to a line break already in the text makes one line break, not two.
+    static constexpr std::string_view kBreakForms[] = {"\r\n<br>",   "\r\n<br />", "<br>\r\n",
+                                                       "<br />\r\n", "<br>",       "<br />"};
+    for (const std::string_view form : kBreakForms) {
+      result = ReplaceIgnoringCase(result, form, "\r\n");
+    }
+  }
+  if (LooksLikeMarkup(result)) {
+    result = StripMarkup(result);
+  }
+  if (result.find("\r\n\r\n\r\n") != std::string::npos) {
+    result = ShrinkBlankLines(result);
+  }
+  return result;
+}
+
+}  // namespace tidewick
