@@ -1,0 +1,125 @@
+// Feed intake: declaration repair, parsing, format detection and the choice of reader.
+
+#include "formats/feed_document.h"
+
+#include <exception>
+#include <string>
+#include <string_view>
+
+#include "feeds/feed_records.h"
+#include "formats/feed_reader.h"
+#include "formats/reader_support.h"
+#include "xml/xml_doc.h"
+
+namespace tidewick {
+
+namespace {
+
+constexpr std::string_view kDeclaration = "<?xml version=\"1.0\" ?>\r\n";
+
+bool StartsWithIgnoringCase(std::string_view text, size_t pos, std::string_view lowerPrefix) {
+  if (text.size() - pos < lowerPrefix.size()) {
+    return false;
+  }
+  for (size_t i = 0; i < lowerPrefix.size(); ++i) {
+    char c = text[pos + i];
+    if (c >= 'A' && c <= 'Z') {
+      c = static_cast<char>(c - 'A' + 'a');
+    }
+    if (c != lowerPrefix[i]) {
+      return false;
+    }
+  }
+  return true;
+}
+
+// Whether "<?xml" (any letter case, a stylesheet instruction included) occurs before the first element. Only the
+// prolog counts: a feed without a declaration whose content quotes one in a CDATA section still gets one put in
+// front, or its top element would become the root and no path would find it.
+bool HasDeclaration(std::string_view text) {
+  size_t pos = 0;
+  while ((pos = text.find('<', pos)) != std::string_view::npos) {
+    if (StartsWithIgnoringCase(text, pos, "<?xml")) {
+      return true;
+    }
+    if (StartsWithIgnoringCase(text, pos, "<!--")) {
+      const size_t end = text.find("-->", pos + 4);
+      if (end == std::string_view::npos) {
+        return false;
+      }
+      pos = end + 3;
+    } else if (pos + 1 < text.size() && (text[pos + 1] == '?' || text[pos + 1] == '!')) {
+      pos += 2;  // another processing instruction or a document type declaration
+    } else {
+      return false;  // the first element starts here
+    }
+  }
+  return false;
+}
+
+bool ReadDocument(const TXmlDoc& doc, TFeed& feed) {
+  feed.FeedType = DetectFeedType(doc);
+  const TFeedReader* reader = FindFeedReader(feed.FeedType);
+  if (reader == nullptr) {
+    return false;
+  }
+  try {
+    if (!reader->ReadChannel(doc, feed.Info)) {
+      return false;
+    }
+  } catch (const std::exception&) {
+    return false;
+  }
+  try {
+    reader->ReadItems(doc, feed.Items);
+  } catch (const std::exception&) {
+    // The channel was read: the entries read so far stay and the feed counts as read.
+  }
+  return true;
+}
+
+}  // namespace
+
+bool ReadFeedDocument(std::string_view text, TFeed& feed) {
+  feed.FeedType.clear();
+  InitFeedInfo(feed.Info);
+  feed.Items.clear();
+  try {
+    TXmlDoc doc("?xml");
+    doc.SetEncoding("UTF-8");  // a document that declares no encoding is read as UTF-8
+    if (HasDeclaration(text)) {
+      doc.LoadFromString(text);
+    } else {
+      std::string repaired;
+      repaired.reserve(kDeclaration.size() + text.size());
+      repaired.append(kDeclaration).append(text);
+      doc.LoadFromString(repaired);
+    }
+    return ReadDocument(doc, feed);
+  } catch (const std::exception&) {
+    return false;
+  }
+}
+
+std::string DetectFeedType(const TXmlDoc& doc) {
+  const TXmlNode* root = doc.Root();
+  if (const TXmlNode* rss = FindChild(root, "rss")) {
+    const std::string_view version = AttribValue(rss, "version");
+    if (!version.empty()) {
+      return "RSS/" + std::string(version);
+    }
+  }
+  if (const TXmlNode* atom = FindChild(root, "feed")) {
+    const std::string_view version = AttribValue(atom, "version");
+    return version.empty() ? std::string("Atom") : "Atom/" + std::string(version);
+  }
+  if (FindChild(root, "rdf:rdf") != nullptr) {
+    return "RDF";
+  }
+  if (FindChild(root, "smf:xml-feed") != nullptr) {
+    return "SMF";
+  }
+  return {};
+}
+
+}  // namespace tidewick

@@ -1,0 +1,70 @@
+#pragma once
+
+// Helpers the four feed readers share: child lookup, the text modes, dates, numbers and placeholder titles.
+
+#include <exception>
+#include <string>
+#include <string_view>
+
+#include "feeds/feed_records.h"
+#include "util/dates.h"
+#include "xml/xml_node.h"
+
+namespace tidewick {
+
+// Date kinds of ParseFeedDate: RFC 822 ("U") and ISO 8601 ("C").
+inline constexpr std::string_view kRfc822Date = "U";
+inline constexpr std::string_view kIso8601Date = "C";
+
+// Removes blanks and control characters (every byte up to 0x20) from both ends.
+std::string_view TrimBlanks(std::string_view text);
+
+// The first child of node whose name matches lowerName (given in lower case, as element names fold); nullptr when
+// node is null or has no such child.
+const TXmlNode* FindChild(const TXmlNode* node, std::string_view lowerName);
+// The value of that child, empty when it is missing.
+std::string_view ChildValue(const TXmlNode* node, std::string_view lowerName);
+// The value of node's attribute of that name (matched ignoring case), empty when missing.
+std::string_view AttribValue(const TXmlNode* node, std::string_view lowerName);
+
+// The two modes of CleanText: titles, authors, copyrights and image titles are single line, the rest multi line.
+std::string SingleLineText(std::string_view text);
+std::string MultiLineText(std::string_view text);
+
+// A date text, trimmed: empty gives NowUtc, otherwise the parsed UTC value or 0 when it cannot be parsed.
+TDateTime DateOrNow(std::string_view text, std::string_view kind);
+// The same, but an empty text gives 0.
+TDateTime DateOrNone(std::string_view text, std::string_view kind);
+
+// A trimmed decimal integer with an optional sign; fallback when the text is not one or does not fit.
+int ReadDecimal(std::string_view text, int fallback = 0);
+
+// Placeholder titles, translated when a language file is loaded.
+std::string UntitledFeedTitle();
+std::string UntitledItemTitle();
+
+// Appends one entry per child of parent named lowerName, in document order, filled by readEntry(child, item).
+// An entry whose reading fails is left out; the others are still read. Returns the number of entries in items.
+template <typename TReadEntry>
+int ReadEntries(const TXmlNode* parent, std::string_view lowerName, TFeedItems& items, TReadEntry readEntry) {
+  items.clear();
+  if (parent == nullptr) {
+    return 0;
+  }
+  for (const TXmlNode* child : parent->Nodes()) {
+    if (!child->HasFoldedName(lowerName)) {
+      continue;
+    }
+    try {
+      TFeedItem item;
+      InitFeedItem(item);
+      readEntry(*child, item);
+      items.push_back(std::move(item));
+    } catch (const std::exception&) {
+      // A damaged entry is skipped; the rest of the feed still counts.
+    }
+  }
+  return static_cast<int>(items.size());
+}
+
+}  // namespace tidewick

@@ -1,0 +1,63 @@
+// The JSON form of a feed record, as tidewick-feed prints it.
+
+#include "feed_json.h"
+
+#include <string>
+
+namespace tidewick {
+
+nlohmann::json DateToJson(TDateTime date) {
+  if (date == kNoDate) {
+    return nullptr;
+  }
+  return DateTimeToIso8601(date);
+}
+
+nlohmann::json FeedInfoToJson(const TFeedInfo& info) {
+  return nlohmann::json{
+      {"Title", info.Title},
+      {"Link", info.Link},
+      {"Description", info.Description},
+      {"Copyright", info.Copyright},
+      {"Language", info.Language},
+      {"PublishedDate", DateToJson(info.PublishedDate)},
+      {"LastBuildDate", DateToJson(info.LastBuildDate)},
+      {"TTL", info.TTL},
+      {"ImageTitle", info.ImageTitle},
+      {"ImageURL", info.ImageURL},
+      {"ImageLink", info.ImageLink},
+      {"ImageWidth", info.ImageWidth},
+      {"ImageHeight", info.ImageHeight},
+  };
+}
+
+nlohmann::json FeedItemToJson(const TFeedItem& item) {
+  return nlohmann::json{
+      {"Title", item.Title},
+      {"Link", item.Link},
+      {"Description", item.Description},
+      {"PublishedDate", DateToJson(item.PublishedDate)},
+      {"Author", item.Author},
+      {"Readed", item.Readed},
+      {"Visited", item.Visited},
+  };
+}
+
+nlohmann::json FeedToJson(const TFeed& feed, bool ok) {
+  nlohmann::json items = nlohmann::json::array();
+  for (const TFeedItem& item : feed.Items) {
+    items.push_back(FeedItemToJson(item));
+  }
+  return nlohmann::json{
+      {"ok", ok},
+      {"FeedType", feed.FeedType},
+      {"Info", FeedInfoToJson(feed.Info)},
+      {"Items", std::move(items)},
+  };
+}
+
+std::string DumpJson(const nlohmann::json& value) {
+  return value.dump(2, ' ', false, nlohmann::json::error_handler_t::replace);
+}
+
+}  // namespace tidewick

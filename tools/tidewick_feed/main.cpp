@@ -1,0 +1,34 @@
+// tidewick-feed: the feed core on the command line, for end-to-end tests and comparisons with other parsers.
+
+#include <cstdio>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "commands.h"
+
+namespace {
+
+constexpr const char* kUsage =
+    "usage: tidewick-feed COMMAND [ARGUMENTS]\n"
+    "  parse FILE|- [--lang FILE]   read a feed document and print it as JSON\n";
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  if (argc < 2) {
+    std::fputs(kUsage, stderr);
+    return tidewick::kExitUsage;
+  }
+  const std::string_view command = argv[1];
+  const std::vector<std::string> args(argv + 2, argv + argc);
+  if (command == "parse") {
+    return tidewick::RunParse(args);
+  }
+  if (command == "--help" || command == "-h" || command == "help") {
+    std::fputs(kUsage, stdout);
+    return tidewick::kExitOk;
+  }
+  std::fputs(kUsage, stderr);
+  return tidewick::UsageError("unknown command \"" + std::string(command) + "\"");
+}
