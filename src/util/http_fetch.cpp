@@ -1,0 +1,236 @@
+#include "util/http_fetch.h"
+
+#include <chrono>
+#include <cstring>
+#include <exception>
+#include <mutex>
+#include <string_view>
+
+#include "platform/version_info.h"
+#include "util/curl_handle.h"
+
+namespace tidewick {
+namespace {
+
+using TClock = std::chrono::steady_clock;
+
+// Longest wait inside libcurl before the stop flag and the time limits are looked at again.
+constexpr int kPollStepMs = 50;
+
+// State shared with libcurl's callbacks during one transfer.
+struct TTransfer {
+  std::string* Content = nullptr;
+  size_t MaxBodyBytes = kMaxBodyBytes;
+  bool TooLarge = false;
+  TClock::time_point LastByte;
+};
+
+size_t WriteBody(char* data, size_t size, size_t count, void* userData) {
+  auto& transfer = *static_cast<TTransfer*>(userData);
+  const size_t bytes = size * count;
+  transfer.LastByte = TClock::now();
+  if (transfer.Content->size() + bytes > transfer.MaxBodyBytes) {
+    transfer.TooLarge = true;
+    return 0;  // makes libcurl end the transfer with a write error
+  }
+  transfer.Content->append(data, bytes);
+  return bytes;
+}
+
+size_t ReadHeader(char*, size_t size, size_t count, void* userData) {
+  static_cast<TTransfer*>(userData)->LastByte = TClock::now();
+  return size * count;
+}
+
+std::string_view SchemeOf(std::string_view url) {
+  const size_t colon = url.find("://");
+  return colon == std::string_view::npos ? std::string_view{} : url.substr(0, colon);
+}
+
+bool IsFetchedScheme(std::string_view scheme) {
+  std::string lower(scheme);
+  for (char& c : lower) {
+    if (c >= 'A' && c <= 'Z') {
+      c = static_cast<char>(c - 'A' + 'a');
+    }
+  }
+  return lower == "http" || lower == "https" || lower == "ftp" || lower == "file";
+}
+
+bool ApplyProxy(CURL* easy, const TFetchOptions& options) {
+  if (options.ProxyMode == 1) {
+    return curl_easy_setopt(easy, CURLOPT_PROXY, "") == CURLE_OK;  // ignores the proxy environment too
+  }
+  if (options.ProxyMode == 2 && !options.ProxyServer.empty() && options.ProxyPort > 0 && options.ProxyPort < 65536) {
+    const std::string proxy = options.ProxyServer + ":" + std::to_string(options.ProxyPort);
+    if (curl_easy_setopt(easy, CURLOPT_PROXY, proxy.c_str()) == CURLE_OK) {
+      return true;
+    }
+  }
+  // Mode 0, and a proxy that cannot be set up: libcurl reads http_proxy, https_proxy, all_proxy and no_proxy.
+  return true;
+}
+
+bool SetUpEasy(CURL* easy, const std::string& url, int timeoutMs, const TFetchOptions& options, TTransfer& transfer,
+               const std::string& agent, curl_slist* headers) {
+  bool ok = curl_easy_setopt(easy, CURLOPT_URL, url.c_str()) == CURLE_OK;
+  ok = ok && curl_easy_setopt(easy, CURLOPT_PROTOCOLS_STR, "http,https,ftp,file") == CURLE_OK;
+  ok = ok && curl_easy_setopt(easy, CURLOPT_REDIR_PROTOCOLS_STR, "http,https,ftp") == CURLE_OK;
+  ok = ok && curl_easy_setopt(easy, CURLOPT_NOSIGNAL, 1L) == CURLE_OK;
+  ok = ok && curl_easy_setopt(easy, CURLOPT_FOLLOWLOCATION, 1L) == CURLE_OK;
+  ok = ok && curl_easy_setopt(easy, CURLOPT_MAXREDIRS, static_cast<long>(kMaxRedirects)) == CURLE_OK;
+  ok = ok && curl_easy_setopt(easy, CURLOPT_ACCEPT_ENCODING, "") == CURLE_OK;  // every coding libcurl can decode
+  ok = ok && curl_easy_setopt(easy, CURLOPT_USERAGENT, agent.c_str()) == CURLE_OK;
+  ok = ok && curl_easy_setopt(easy, CURLOPT_HTTPHEADER, headers) == CURLE_OK;
+  ok = ok && curl_easy_setopt(easy, CURLOPT_CONNECTTIMEOUT_MS, static_cast<long>(timeoutMs)) == CURLE_OK;
+  ok = ok && curl_easy_setopt(easy, CURLOPT_TIMEOUT_MS, static_cast<long>(options.MaxTransferMs)) == CURLE_OK;
+  ok = ok &&
+       curl_easy_setopt(easy, CURLOPT_MAXFILESIZE_LARGE, static_cast<curl_off_t>(options.MaxBodyBytes)) == CURLE_OK;
+  ok = ok && curl_easy_setopt(easy, CURLOPT_WRITEFUNCTION, &WriteBody) == CURLE_OK;
+  ok = ok && curl_easy_setopt(easy, CURLOPT_WRITEDATA, &transfer) == CURLE_OK;
+  ok = ok && curl_easy_setopt(easy, CURLOPT_HEADERFUNCTION, &ReadHeader) == CURLE_OK;
+  ok = ok && curl_easy_setopt(easy, CURLOPT_HEADERDATA, &transfer) == CURLE_OK;
+  return ok && ApplyProxy(easy, options);
+}
+
+TFetchResult Failure(TFetchStatus status, std::string message) {
+  TFetchResult result;
+  result.Status = status;
+  result.Message = std::move(message);
+  return result;
+}
+
+// Runs the transfer on a private multi handle so the stop flag and the receive time-out are looked at every
+// kPollStepMs, whatever libcurl is waiting for.
+TFetchResult Perform(CURL* easy, int timeoutMs, const TFetchOptions& options, TTransfer& transfer) {
+  const TCurlMulti multi(curl_multi_init());
+  if (!multi) {
+    return Failure(TFetchStatus::Failed, "out of memory");
+  }
+  const TCurlMultiAttachment attachment(multi.get(), easy);
+  if (!attachment.Attached()) {
+    return Failure(TFetchStatus::Failed, "out of memory");
+  }
+  const auto started = TClock::now();
+  transfer.LastByte = started;
+  for (;;) {
+    int stillRunning = 0;
+    if (curl_multi_perform(multi.get(), &stillRunning) != CURLM_OK) {
+      return Failure(TFetchStatus::Failed, "transfer error");
+    }
+    if (stillRunning == 0) {
+      break;
+    }
+    if (options.StopFlag != nullptr && options.StopFlag->load(std::memory_order_relaxed)) {
+      return Failure(TFetchStatus::Aborted, "stopped");
+    }
+    const auto now = TClock::now();
+    if (now - transfer.LastByte > std::chrono::milliseconds(timeoutMs)) {
+      return Failure(TFetchStatus::TimedOut, "no data received within the time-out");
+    }
+    if (now - started > std::chrono::milliseconds(options.MaxTransferMs)) {
+      return Failure(TFetchStatus::TimedOut, "the transfer took too long");
+    }
+    curl_multi_poll(multi.get(), nullptr, 0, kPollStepMs, nullptr);
+  }
+  int queued = 0;
+  const CURLMsg* message = curl_multi_info_read(multi.get(), &queued);
+  const CURLcode code = message != nullptr && message->msg == CURLMSG_DONE ? message->data.result : CURLE_RECV_ERROR;
+  TFetchResult result;
+  curl_easy_getinfo(easy, CURLINFO_RESPONSE_CODE, &result.HttpCode);
+  if (transfer.TooLarge || code == CURLE_FILESIZE_EXCEEDED) {
+    return Failure(TFetchStatus::TooLarge, "the body is larger than the limit");
+  }
+  if (code == CURLE_OPERATION_TIMEDOUT) {
+    return Failure(TFetchStatus::TimedOut, curl_easy_strerror(code));
+  }
+  if (code == CURLE_UNSUPPORTED_PROTOCOL) {
+    return Failure(TFetchStatus::UnsupportedScheme, curl_easy_strerror(code));
+  }
+  if (code != CURLE_OK) {
+    return Failure(TFetchStatus::Failed, curl_easy_strerror(code));
+  }
+  result.Status = TFetchStatus::Ok;
+  return result;
+}
+
+TFetchResult FetchUnguarded(const std::string& url, std::string& content, int timeoutMs, const TFetchOptions& options) {
+  if (!IsFetchedScheme(SchemeOf(url))) {
+    return Failure(TFetchStatus::UnsupportedScheme, "only http, https, ftp and file addresses are fetched");
+  }
+  if (!InitNetwork()) {
+    return Failure(TFetchStatus::Failed, "the network library could not be set up");
+  }
+  const TCurlEasy easy(curl_easy_init());
+  TCurlList headers;
+  if (!easy || !AppendCurlList(headers, "Cache-Control: no-cache") || !AppendCurlList(headers, "Pragma: no-cache")) {
+    return Failure(TFetchStatus::Failed, "out of memory");
+  }
+  TTransfer transfer;
+  transfer.Content = &content;
+  transfer.MaxBodyBytes = options.MaxBodyBytes;
+  const std::string agent = options.Agent.empty() ? DefaultUserAgent() : options.Agent;
+  if (!SetUpEasy(easy.get(), url, timeoutMs, options, transfer, agent, headers.get())) {
+    return Failure(TFetchStatus::Failed, "the transfer could not be set up");
+  }
+  TFetchResult result = Perform(easy.get(), timeoutMs, options, transfer);
+  if (result.Ok() && result.HttpCode == 404 && SchemeOf(url).size() >= 4 &&
+      (SchemeOf(url)[0] == 'h' || SchemeOf(url)[0] == 'H')) {
+    content.clear();
+    result.Status = TFetchStatus::NotFound;
+    result.Message = "HTTP 404";
+  }
+  return result;
+}
+
+}  // namespace
+
+bool InitNetwork() {
+  static std::once_flag once;
+  static bool ready = false;
+  std::call_once(once, [] { ready = curl_global_init(CURL_GLOBAL_DEFAULT) == CURLE_OK; });
+  return ready;
+}
+
+std::string DefaultUserAgent() {
+  return std::string(version_info::kProductName) + "/" + version_info::kProductVersion + " (" +
+         version_info::kHomePage + ")";
+}
+
+TFetchResult FetchUrl(const std::string& url, std::string& content, int timeoutMs, const TFetchOptions& options) {
+  content.clear();
+  const int effectiveTimeout = timeoutMs < 1000 ? kDefaultTimeoutMs : timeoutMs;
+  try {
+    return FetchUnguarded(url, content, effectiveTimeout, options);
+  } catch (const std::exception& error) {
+    return Failure(TFetchStatus::Failed, error.what());
+  } catch (...) {
+    return Failure(TFetchStatus::Failed, "unexpected failure");
+  }
+}
+
+bool DownloadUrl(const std::string& url, std::string& content, int timeoutMs, const TFetchOptions& options) {
+  return FetchUrl(url, content, timeoutMs, options).Ok();
+}
+
+const char* FetchStatusName(TFetchStatus status) {
+  switch (status) {
+    case TFetchStatus::Ok:
+      return "ok";
+    case TFetchStatus::NotFound:
+      return "not found (404)";
+    case TFetchStatus::TimedOut:
+      return "timed out";
+    case TFetchStatus::TooLarge:
+      return "body too large";
+    case TFetchStatus::UnsupportedScheme:
+      return "unsupported address scheme";
+    case TFetchStatus::Aborted:
+      return "stopped";
+    case TFetchStatus::Failed:
+      break;
+  }
+  return "failed";
+}
+
+}  // namespace tidewick

@@ -1,0 +1,255 @@
+#include "util/http_fetch.h"
+
+#include <atomic>
+#include <chrono>
+#include <fstream>
+#include <gtest/gtest.h>
+#include <thread>
+
+#include "support/env_guard.h"
+#include "support/http_test_server.h"
+#include "support/temp_dir.h"
+
+namespace tidewick {
+namespace {
+
+using test::THttpTestServer;
+using test::TTestResponse;
+
+TTestResponse Answer(int status, std::string body) {
+  TTestResponse response;
+  response.Status = status;
+  response.Body = std::move(body);
+  return response;
+}
+
+// Keeps the proxy environment of the machine out of the tests.
+struct TNoProxyEnvironment {
+  test::EnvGuard Http{"http_proxy", std::nullopt};
+  test::EnvGuard Https{"https_proxy", std::nullopt};
+  test::EnvGuard All{"all_proxy", std::nullopt};
+  test::EnvGuard AllUpper{"ALL_PROXY", std::nullopt};
+  test::EnvGuard NoProxy{"no_proxy", std::nullopt};
+  test::EnvGuard NoProxyUpper{"NO_PROXY", std::nullopt};
+};
+
+class HttpFetch : public ::testing::Test {
+ protected:
+  TNoProxyEnvironment m_noProxy;
+  THttpTestServer m_server;
+};
+
+struct TStatusCase {
+  const char* Name;
+  int Status;
+  std::string Body;
+  TFetchStatus Expected;
+  std::string ExpectedContent;
+};
+
+class HttpFetchStatus : public HttpFetch, public ::testing::WithParamInterface<TStatusCase> {};
+
+TEST_P(HttpFetchStatus, GivesTheBodyForEveryStatusButNotFound) {
+  const TStatusCase& c = GetParam();
+  m_server.SetResponse("/feed", Answer(c.Status, c.Body));
+  std::string content = "left over";
+  const TFetchResult result = FetchUrl(m_server.Url("/feed"), content, 2000);
+  EXPECT_EQ(result.Status, c.Expected);
+  EXPECT_EQ(result.HttpCode, c.Status);
+  EXPECT_EQ(content, c.ExpectedContent);
+  EXPECT_EQ(DownloadUrl(m_server.Url("/feed"), content, 2000), c.Expected == TFetchStatus::Ok);
+}
+
+INSTANTIATE_TEST_SUITE_P(Statuses, HttpFetchStatus,
+                         ::testing::Values(TStatusCase{"Ok", 200, "<rss/>", TFetchStatus::Ok, "<rss/>"},
+                                           TStatusCase{"NotFound", 404, "<html>gone</html>", TFetchStatus::NotFound,
+                                                       ""},
+                                           TStatusCase{"ServerError", 500, "<html><body>Oops</body></html>",
+                                                       TFetchStatus::Ok, "<html><body>Oops</body></html>"},
+                                           TStatusCase{"Forbidden", 403, "no", TFetchStatus::Ok, "no"},
+                                           TStatusCase{"EmptyBody", 200, "", TFetchStatus::Ok, ""}),
+                         [](const auto& info) { return std::string(info.param.Name); });
+
+TEST_F(HttpFetch, SendsTheAgentAndBypassesCaches) {
+  m_server.SetResponse("/feed", Answer(200, "x"));
+  std::string content;
+  ASSERT_TRUE(DownloadUrl(m_server.Url("/feed"), content, 2000));
+  const auto requests = m_server.Requests();
+  ASSERT_EQ(requests.size(), 1u);
+  EXPECT_NE(requests[0].Headers.find("User-Agent: Tidewick/"), std::string::npos);
+  EXPECT_NE(requests[0].Headers.find("Cache-Control: no-cache"), std::string::npos);
+  EXPECT_EQ(DefaultUserAgent().rfind("Tidewick/", 0), 0u);
+  EXPECT_EQ(DefaultUserAgent().back(), ')');
+}
+
+TEST_F(HttpFetch, KeepsBinaryBodiesByteForByte) {
+  const std::string body("a\0b\xff\xfe\r\n", 7);
+  m_server.SetResponse("/bin", Answer(200, body));
+  std::string content;
+  ASSERT_TRUE(DownloadUrl(m_server.Url("/bin"), content, 2000));
+  EXPECT_EQ(content, body);
+}
+
+TEST_F(HttpFetch, StalledServerEndsWithTheReceiveTimeout) {
+  TTestResponse stall;
+  stall.Stall = true;
+  m_server.SetResponse("/stall", stall);
+  std::string content;
+  const auto started = std::chrono::steady_clock::now();
+  const TFetchResult result = FetchUrl(m_server.Url("/stall"), content, 1000);
+  const auto took = std::chrono::steady_clock::now() - started;
+  EXPECT_EQ(result.Status, TFetchStatus::TimedOut);
+  EXPECT_GE(took, std::chrono::milliseconds(900));
+  EXPECT_LT(took, std::chrono::milliseconds(3000));
+}
+
+TEST_F(HttpFetch, TimeoutBelowOneSecondCountsAsTheDefault) {
+  TTestResponse slow = Answer(200, "late");
+  slow.DelayMs = 1200;  // longer than the 1 ms asked for, shorter than the default
+  m_server.SetResponse("/slow", slow);
+  std::string content;
+  EXPECT_TRUE(DownloadUrl(m_server.Url("/slow"), content, 1));
+  EXPECT_EQ(content, "late");
+}
+
+TEST_F(HttpFetch, DrippingServerIsCutOffByTheOverallLimit) {
+  TTestResponse drip = Answer(200, std::string(100, 'x'));
+  drip.DripIntervalMs = 100;  // a byte every 0.1 s never trips the receive time-out
+  m_server.SetResponse("/drip", drip);
+  TFetchOptions options;
+  options.MaxTransferMs = 700;
+  std::string content;
+  const auto started = std::chrono::steady_clock::now();
+  EXPECT_EQ(FetchUrl(m_server.Url("/drip"), content, 1000, options).Status, TFetchStatus::TimedOut);
+  EXPECT_LT(std::chrono::steady_clock::now() - started, std::chrono::milliseconds(2500));
+}
+
+TEST_F(HttpFetch, FollowsRedirects) {
+  TTestResponse moved = Answer(301, "");
+  moved.Location = "/second";
+  m_server.SetResponse("/first", moved);
+  TTestResponse found = Answer(302, "");
+  found.Location = m_server.Url("/final");
+  m_server.SetResponse("/second", found);
+  m_server.SetResponse("/final", Answer(200, "<feed/>"));
+  std::string content;
+  const TFetchResult result = FetchUrl(m_server.Url("/first"), content, 2000);
+  EXPECT_TRUE(result.Ok());
+  EXPECT_EQ(content, "<feed/>");
+}
+
+TEST_F(HttpFetch, RedirectLoopFails) {
+  TTestResponse loop = Answer(302, "");
+  loop.Location = "/loop";
+  m_server.SetResponse("/loop", loop);
+  std::string content;
+  EXPECT_EQ(FetchUrl(m_server.Url("/loop"), content, 2000).Status, TFetchStatus::Failed);
+  EXPECT_LE(m_server.RequestCount(), kMaxRedirects + 1);
+}
+
+TEST_F(HttpFetch, RedirectToALocalFileIsRefused) {
+  TTestResponse sneaky = Answer(302, "");
+  sneaky.Location = "file:///etc/passwd";
+  m_server.SetResponse("/sneaky", sneaky);
+  std::string content;
+  EXPECT_FALSE(DownloadUrl(m_server.Url("/sneaky"), content, 2000));
+  EXPECT_EQ(content.find("root:"), std::string::npos);
+}
+
+TEST_F(HttpFetch, DecodesGzip) {
+  TTestResponse zipped = Answer(200, std::string(70000, 'a') + "<rss/>");  // two stored blocks
+  zipped.Gzip = true;
+  m_server.SetResponse("/gz", zipped);
+  std::string content;
+  ASSERT_TRUE(DownloadUrl(m_server.Url("/gz"), content, 2000));
+  EXPECT_EQ(content, zipped.Body);
+}
+
+TEST_F(HttpFetch, BodyOverTheLimitFails) {
+  TFetchOptions options;
+  options.MaxBodyBytes = 1000;
+  m_server.SetResponse("/exact", Answer(200, std::string(1000, 'x')));
+  TTestResponse big = Answer(200, std::string(5000, 'x'));
+  m_server.SetResponse("/big", big);
+  big.SendLength = false;  // the limit must hold while reading too, not only for the announced length
+  m_server.SetResponse("/unannounced", big);
+  std::string content;
+  EXPECT_TRUE(DownloadUrl(m_server.Url("/exact"), content, 2000, options));
+  EXPECT_EQ(FetchUrl(m_server.Url("/big"), content, 2000, options).Status, TFetchStatus::TooLarge);
+  EXPECT_EQ(FetchUrl(m_server.Url("/unannounced"), content, 2000, options).Status, TFetchStatus::TooLarge);
+  EXPECT_LE(content.size(), 1000u);
+}
+
+TEST_F(HttpFetch, UnsupportedSchemesFailAtOnce) {
+  for (const char* url : {"gopher://127.0.0.1/feed", "dict://127.0.0.1/x", "javascript:alert(1)", "ldap://x/"}) {
+    std::string content;
+    EXPECT_EQ(FetchUrl(url, content, 2000).Status, TFetchStatus::UnsupportedScheme) << url;
+  }
+}
+
+TEST_F(HttpFetch, ReadsLocalFiles) {
+  const test::TempDir dir;
+  std::ofstream(dir.File("feed.xml")) << "<rss/>";
+  std::string content;
+  EXPECT_TRUE(DownloadUrl("file://" + dir.File("feed.xml"), content, 2000));
+  EXPECT_EQ(content, "<rss/>");
+  EXPECT_FALSE(DownloadUrl("file://" + dir.File("missing.xml"), content, 2000));
+}
+
+TEST_F(HttpFetch, RefusedConnectionFails) {
+  int port = 0;
+  {
+    const THttpTestServer gone;
+    port = gone.Port();
+  }
+  std::string content;
+  EXPECT_EQ(FetchUrl("http://127.0.0.1:" + std::to_string(port) + "/", content, 2000).Status, TFetchStatus::Failed);
+}
+
+TEST_F(HttpFetch, StopFlagAbortsARunningTransferQuickly) {
+  TTestResponse stall;
+  stall.Stall = true;
+  m_server.SetResponse("/stall", stall);
+  std::atomic<bool> stop{false};
+  TFetchOptions options;
+  options.StopFlag = &stop;
+  std::jthread stopper([&stop] {
+    std::this_thread::sleep_for(std::chrono::milliseconds(150));
+    stop = true;
+  });
+  std::string content;
+  const auto started = std::chrono::steady_clock::now();
+  EXPECT_EQ(FetchUrl(m_server.Url("/stall"), content, 10000, options).Status, TFetchStatus::Aborted);
+  EXPECT_LT(std::chrono::steady_clock::now() - started, std::chrono::milliseconds(1000));
+}
+
+TEST_F(HttpFetch, ProxyModeTwoGoesThroughTheProxy) {
+  const test::TTestProxy proxy;
+  m_server.SetResponse("/feed", Answer(200, "via proxy"));
+  TFetchOptions options;
+  options.ProxyMode = 2;
+  options.ProxyServer = "127.0.0.1";
+  options.ProxyPort = proxy.Port();
+  std::string content;
+  ASSERT_TRUE(DownloadUrl(m_server.Url("/feed"), content, 2000, options));
+  EXPECT_EQ(content, "via proxy");
+  EXPECT_EQ(proxy.ForwardedCount(), 1);
+  ASSERT_EQ(m_server.Requests().size(), 1u);
+}
+
+TEST_F(HttpFetch, ProxyModeTwoWithoutServerFallsBackToTheSystemSettings) {
+  const test::TTestProxy proxy;
+  const test::EnvGuard environment("http_proxy", "http://127.0.0.1:" + std::to_string(proxy.Port()));
+  m_server.SetResponse("/feed", Answer(200, "ok"));
+  TFetchOptions options;
+  options.ProxyMode = 2;  // no ProxyServer: the environment's proxy is used
+  std::string content;
+  ASSERT_TRUE(DownloadUrl(m_server.Url("/feed"), content, 2000, options));
+  EXPECT_EQ(proxy.ForwardedCount(), 1);
+  options.ProxyMode = 1;  // direct ignores the environment
+  ASSERT_TRUE(DownloadUrl(m_server.Url("/feed"), content, 2000, options));
+  EXPECT_EQ(proxy.ForwardedCount(), 1);
+}
+
+}  // namespace
+}  // namespace tidewick
