@@ -1,0 +1,185 @@
+#include "lang/lang_text.h"
+
+#include <fstream>
+#include <gtest/gtest.h>
+#include <string>
+
+#include "support/temp_dir.h"
+
+namespace tidewick {
+namespace {
+
+using test::DataPath;
+using test::TempDir;
+
+// Every test starts and ends with the built-in German texts.
+class LangText : public ::testing::Test {
+ protected:
+  void SetUp() override { LoadLanguageFile(""); }
+  void TearDown() override { LoadLanguageFile(""); }
+
+  void LoadText(const std::string& bytes) {
+    const std::string path = m_dir.File("Test.lng");
+    std::ofstream(path, std::ios::binary) << bytes;
+    ASSERT_TRUE(LoadLanguageFile(path));
+  }
+
+ private:
+  TempDir m_dir;
+};
+
+const std::string kAB = JoinLangParams({"a", "b"});
+
+struct TExpandCase {
+  const char* Name;
+  std::string Text;
+  std::string Params;
+  std::string Expected;
+};
+
+class ExpandLangTextCases : public ::testing::TestWithParam<TExpandCase> {};
+
+TEST_P(ExpandLangTextCases, ReplacesInTheFixedOrder) {
+  EXPECT_EQ(ExpandLangText(GetParam().Text, GetParam().Params), GetParam().Expected);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    LangText, ExpandLangTextCases,
+    ::testing::Values(
+        TExpandCase{"PlainText", "Bereit.", std::string(kNoParams), "Bereit."},
+        TExpandCase{"TwoParams", "%s1% (%s2% neu)", JoinLangParams({"Tidewick", "3"}), "Tidewick (3 neu)"},
+        TExpandCase{"EveryOccurrence", "%s1%-%s1%", "x", "x-x"},
+        TExpandCase{"MissingParamStays", "%s1%-%s2%-%s3%", kAB, "a-b-%s3%"},
+        TExpandCase{"ExtraParamsIgnored", "%s1%", JoinLangParams({"a", "b", "c"}), "a"},
+        TExpandCase{"EmptyParamsIsOneEmptyValue", "[%s1%]", "", "[]"},
+        TExpandCase{"MarkerLeavesPlaceholders", "[%s1%]", std::string(kNoParams), "[%s1%]"},
+        TExpandCase{"ProtectedPercentWithoutParams", "$%$s1%", std::string(kNoParams), "%s1%"},
+        TExpandCase{"ProtectedPercentWithParams", "$%$s1% %s1%", "v", "%s1% v"},
+        TExpandCase{"ProtectedPercentBeforeEscape", "100$%$w%", std::string(kNoParams), "100%w%"},
+        TExpandCase{"LineEscapes", "a%r%b%n%c%w%d%t%e", std::string(kNoParams), "a\rb\nc\r\nd\te"},
+        TExpandCase{"EscapesAreCaseSensitive", "%W%%S1%", "x", "%W%%S1%"},
+        TExpandCase{"ParamHoldingLaterPlaceholder", "%s1%|%s2%", JoinLangParams({"<%s2%>", "b"}), "<b>|b"},
+        TExpandCase{"ParamHoldingEarlierPlaceholderStays", "%s2%", JoinLangParams({"a", "%s1%"}), "%s1%"},
+        TExpandCase{"ParamHoldingLineEscape", "[%s1%]", "one%w%two", "[one\r\ntwo]"},
+        TExpandCase{"ParamHoldingProtectedPercentStays", "%s1%", "50$%$", "50$%$"},
+        TExpandCase{"TenthParamNotTakenForFirst", "%s1%/%s10%",
+                    JoinLangParams({"1", "2", "3", "4", "5", "6", "7", "8", "9", "10"}), "1/10"},
+        TExpandCase{"StrayCode1BecomesPercent", "a\1b", std::string(kNoParams), "a%b"},
+        TExpandCase{"EscapeFromGluedText", "%%n%%", std::string(kNoParams), "%\n%"}),
+    [](const ::testing::TestParamInfo<TExpandCase>& info) { return std::string(info.param.Name); });
+
+TEST(LangTextParams, MarkerDiffersFromEmptyString) {
+  EXPECT_EQ(kNoParams.size(), 1u);
+  EXPECT_EQ(kNoParams[0], '\0');
+  EXPECT_EQ(JoinLangParams({"a", "", "b"}), std::string("a\1\1b"));
+}
+
+TEST_F(LangText, WithoutFileGivesExpandedDefault) {
+  EXPECT_EQ(LanguageEntryCount(), 0u);
+  EXPECT_EQ(GetLangText("Main|sbMainReady", "Bereit."), "Bereit.");
+  EXPECT_EQ(
+      GetLangText("Main|MsgRenameFolderErrText",
+                  "Der Ordner \"%s1%\" konnte nicht umbenannt werden,%w%da der Name \"%s2%\" bereits vergeben ist.",
+                  JoinLangParams({"Alt", "Neu"})),
+      "Der Ordner \"Alt\" konnte nicht umbenannt werden,\r\nda der Name \"Neu\" bereits vergeben ist.");
+}
+
+TEST_F(LangText, ReadsTheSampleFile) {
+  ASSERT_TRUE(LoadLanguageFile(DataPath("lang/Sample.lng")));
+  EXPECT_EQ(LanguageEntryCount(), 16u);
+  EXPECT_EQ(GetLangText("Lang|Language", "Deutsch"), "Sample");
+  // Blanks around "=": the name is trimmed, the value keeps its leading blank.
+  EXPECT_EQ(GetLangText("Main|mnuFile", "&Datei"), " &Datei");
+  // Keys compare ignoring case, on both sides; tabs around a line are trimmed.
+  EXPECT_EQ(GetLangText("main|MNUFILE", "x"), " &Datei");
+  EXPECT_EQ(GetLangText("Main|mnuFeed", "x"), "&Feeds");
+  EXPECT_EQ(GetLangText("Main|Formula", "x"), "a=b=c");
+  EXPECT_EQ(GetLangText("Main|Twice", "x"), "first");
+  EXPECT_EQ(GetLangText("Main|Umlaut", "x"), "Größe ändern");
+  EXPECT_EQ(GetLangText("Main|Message", "x", JoinLangParams({"A", "B"})),
+            "Der Ordner \"A\" heißt jetzt \"B\".\r\nFertig.");
+  EXPECT_EQ(GetLangText("Main|Percent", "x", "7"), "100% von 7");
+}
+
+TEST_F(LangText, EmptyValueGivesDefaultAndHidesLaterDuplicates) {
+  ASSERT_TRUE(LoadLanguageFile(DataPath("lang/Sample.lng")));
+  EXPECT_EQ(GetLangText("Main|Empty", "Vorgabe %s1%", "1"), "Vorgabe 1");
+}
+
+TEST_F(LangText, CommentsAndLinesWithoutEqualsAnswerNothing) {
+  ASSERT_TRUE(LoadLanguageFile(DataPath("lang/Sample.lng")));
+  EXPECT_EQ(GetLangText("Main|sbMainReady", "Bereit."), "Bereit.");
+  EXPECT_EQ(GetLangText("Main|NoEquals", "Vorgabe"), "Vorgabe");
+  EXPECT_EQ(GetLangText("", "Vorgabe"), "Vorgabe");
+}
+
+TEST_F(LangText, KeyIsNotTrimmed) {
+  LoadText("Main|A=a\n");
+  EXPECT_EQ(GetLangText(" Main|A", "d"), "d");
+}
+
+TEST_F(LangText, KeysCompareWithUnicodeCaseFolding) {
+  LoadText("Main|Größe=ja\n");
+  EXPECT_EQ(GetLangText("MAIN|GRÖSSE", "nein"), "ja");
+}
+
+TEST_F(LangText, StrayBytesAreReadAsWindows1252) {
+  ASSERT_TRUE(LoadLanguageFile(DataPath("lang/Legacy1252.lng")));
+  EXPECT_EQ(LanguageEntryCount(), 5u);
+  EXPECT_EQ(GetLangText("Main|Umlaut", "x"), "Größe ändern");
+  EXPECT_EQ(GetLangText("Main|Quote", "x"), "\u201Cquoted\u201D \u20AC 5");
+  // Valid UTF-8 stays as it is beside the stray byte.
+  EXPECT_EQ(GetLangText("Main|Mixed", "x"), "UTF-8 ü and 1252 ü");
+  EXPECT_EQ(GetLangText("Main|Last", "x"), "no line end");
+}
+
+TEST_F(LangText, ByteOrderMarkIsNotPartOfTheFirstKey) {
+  ASSERT_TRUE(LoadLanguageFile(DataPath("lang/WithBom.lng")));
+  EXPECT_EQ(GetLangText("Main|First", "x"), "after a byte-order mark");
+}
+
+TEST_F(LangText, LineEndsAndControlCharactersAreTrimmed) {
+  LoadText("\r\n\x01Main|A=a\x02\r\n  \t \r\nMain|B=b\r\r\n");
+  EXPECT_EQ(LanguageEntryCount(), 2u);
+  EXPECT_EQ(GetLangText("Main|A", "x"), "a");
+  EXPECT_EQ(GetLangText("Main|B", "x"), "b");
+}
+
+TEST_F(LangText, ValueBlankAfterEqualsIsKeptButTrailingBlankIsTrimmed) {
+  LoadText("Main|A=  two blanks  \n");
+  EXPECT_EQ(GetLangText("Main|A", "x"), "  two blanks");
+}
+
+TEST_F(LangText, MissingFileEmptiesTheTable) {
+  LoadText("Main|A=a\n");
+  EXPECT_FALSE(LoadLanguageFile(DataPath("lang/NoSuchLanguage.lng")));
+  EXPECT_EQ(LanguageEntryCount(), 0u);
+  EXPECT_EQ(GetLangText("Main|A", "Vorgabe"), "Vorgabe");
+}
+
+TEST_F(LangText, FolderInsteadOfFileEmptiesTheTable) {
+  LoadText("Main|A=a\n");
+  EXPECT_FALSE(LoadLanguageFile(DataPath("lang")));
+  EXPECT_EQ(GetLangText("Main|A", "Vorgabe"), "Vorgabe");
+}
+
+TEST_F(LangText, EmptyFileLoadsWithNoEntries) {
+  LoadText("");
+  EXPECT_EQ(LanguageEntryCount(), 0u);
+  EXPECT_EQ(GetLangText("Main|A", "Vorgabe"), "Vorgabe");
+}
+
+TEST_F(LangText, ReloadReplacesEveryEntry) {
+  LoadText("Main|A=first file\nMain|B=only here\n");
+  LoadText("Main|A=second file\n");
+  EXPECT_EQ(GetLangText("Main|A", "x"), "second file");
+  EXPECT_EQ(GetLangText("Main|B", "Vorgabe"), "Vorgabe");
+}
+
+TEST_F(LangText, TranslatedTextTakesPlaceholders) {
+  LoadText("Main|mnuHelpInfo=&About %s1%\n");
+  EXPECT_EQ(GetLangText("Main|mnuHelpInfo", "&Info über %s1%", "Tidewick"), "&About Tidewick");
+}
+
+}  // namespace
+}  // namespace tidewick

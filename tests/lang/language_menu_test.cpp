@@ -1,0 +1,142 @@
+#include "lang/language_menu.h"
+
+#include <filesystem>
+#include <fstream>
+#include <gtest/gtest.h>
+#include <string>
+#include <vector>
+
+#include "lang/lang_text.h"
+#include "support/temp_dir.h"
+
+namespace tidewick {
+namespace {
+
+using test::TempDir;
+
+std::vector<std::string> Captions(const std::vector<TLanguageMenuItem>& items) {
+  std::vector<std::string> captions;
+  for (const TLanguageMenuItem& item : items) {
+    captions.push_back(item.Caption);
+  }
+  return captions;
+}
+
+std::vector<std::string> CheckedCaptions(const std::vector<TLanguageMenuItem>& items) {
+  std::vector<std::string> checked;
+  for (const TLanguageMenuItem& item : items) {
+    if (item.Checked) {
+      checked.push_back(item.Caption);
+    }
+  }
+  return checked;
+}
+
+void WriteFile(const std::filesystem::path& path, const std::string& text) {
+  std::ofstream(path, std::ios::binary) << text;
+}
+
+TEST(LanguageMenu, BuiltInGermanComesFirstThenTheFilesInOrder) {
+  const auto items = BuildLanguageMenu({"English.lng", "Français.lng"}, "English");
+  EXPECT_EQ(Captions(items), (std::vector<std::string>{"Deutsch (intern)", "English", "Français"}));
+  EXPECT_EQ(CheckedCaptions(items), std::vector<std::string>{"English"});
+}
+
+TEST(LanguageMenu, SettingMatchesIgnoringCase) {
+  EXPECT_EQ(CheckedCaptions(BuildLanguageMenu({"English.lng", "Français.lng"}, "FRANÇAIS")),
+            std::vector<std::string>{"Français"});
+}
+
+TEST(LanguageMenu, ExactMatchWinsOverOneDifferingInCase) {
+  EXPECT_EQ(CheckedCaptions(BuildLanguageMenu({"ENGLISH.lng", "English.lng"}, "English")),
+            std::vector<std::string>{"English"});
+  EXPECT_EQ(CheckedCaptions(BuildLanguageMenu({"ENGLISH.lng", "English.lng"}, "english")),
+            std::vector<std::string>{"ENGLISH"});
+}
+
+TEST(LanguageMenu, BuiltInGermanIsCheckedWhenNoFileMatches) {
+  for (const char* language : {"Deutsch", "Deutsch (intern)", "", "Klingon"}) {
+    EXPECT_EQ(CheckedCaptions(BuildLanguageMenu({"English.lng"}, language)),
+              std::vector<std::string>{"Deutsch (intern)"})
+        << language;
+  }
+  EXPECT_EQ(Captions(BuildLanguageMenu({}, "English")), std::vector<std::string>{"Deutsch (intern)"});
+}
+
+TEST(LanguageMenu, ClickMovesTheCheckMarkAndNamesTheLanguage) {
+  auto items = BuildLanguageMenu({"English.lng", "Nederlands.lng"}, "English");
+  EXPECT_EQ(CheckLanguageItem(items, 2), "Nederlands");
+  EXPECT_EQ(CheckedCaptions(items), std::vector<std::string>{"Nederlands"});
+  EXPECT_EQ(CheckLanguageItem(items, 0), "Deutsch (intern)");
+  EXPECT_EQ(CheckedCaptions(items), std::vector<std::string>{"Deutsch (intern)"});
+  EXPECT_EQ(CheckLanguageItem(items, 9), "");
+  EXPECT_EQ(CheckedCaptions(items), std::vector<std::string>{"Deutsch (intern)"});
+}
+
+struct TCaptionCase {
+  std::string Translated;
+  std::string Expected;
+};
+
+class LanguageMenuCaptionCases : public ::testing::TestWithParam<TCaptionCase> {};
+
+TEST_P(LanguageMenuCaptionCases, AlwaysOffersTheEnglishWord) {
+  EXPECT_EQ(LanguageMenuCaption(GetParam().Translated), GetParam().Expected);
+}
+
+INSTANTIATE_TEST_SUITE_P(LanguageMenu, LanguageMenuCaptionCases,
+                         ::testing::Values(TCaptionCase{"Sprache", "Sprache / &Language"},
+                                           TCaptionCase{"Language", "&Language"},
+                                           TCaptionCase{"language", "language / &Language"},
+                                           TCaptionCase{"Language ", "Language  / &Language"},
+                                           TCaptionCase{"Langue", "Langue / &Language"}));
+
+TEST(LanguageMenu, CaptionFollowsTheLoadedLanguage) {
+  LoadLanguageFile("");
+  EXPECT_EQ(LanguageMenuCaption(), "Sprache / &Language");
+  ASSERT_TRUE(LoadLanguageFile(test::DataPath("lang/Sample.lng")));
+  EXPECT_EQ(LanguageMenuCaption(), "&Language");
+  LoadLanguageFile("");
+}
+
+TEST(LanguageMenu, ListsOnlyPlainLngFilesSortedByName) {
+  TempDir dir;
+  WriteFile(dir.Path() / "Nederlands.lng", "");
+  WriteFile(dir.Path() / "english.lng", "");
+  WriteFile(dir.Path() / "English.bmp", "");
+  WriteFile(dir.Path() / "Readme.txt", "");
+  WriteFile(dir.Path() / ".lng", "");
+  WriteFile(dir.Path() / "Old.lng.bak", "");
+  std::filesystem::create_directory(dir.Path() / "Folder.lng");
+  std::filesystem::create_symlink(dir.Path() / "Nederlands.lng", dir.Path() / "Dutch.lng");
+  EXPECT_EQ(ListLanguageFiles(dir.Path().string()),
+            (std::vector<std::string>{"Dutch.lng", "english.lng", "Nederlands.lng"}));
+}
+
+TEST(LanguageMenu, MissingFolderListsNothing) {
+  TempDir dir;
+  EXPECT_TRUE(ListLanguageFiles((dir.Path() / "Language").string()).empty());
+}
+
+TEST(LanguageMenu, PathsLieInTheLanguageFolderBesideTheProgram) {
+  EXPECT_EQ(LanguageFolder("/opt/tidewick/"), "/opt/tidewick/Language/");
+  EXPECT_EQ(LanguageFolder("/opt/tidewick"), "/opt/tidewick/Language/");
+  EXPECT_EQ(LanguageFilePath("/opt/tidewick/", "English"), "/opt/tidewick/Language/English.lng");
+  EXPECT_EQ(LanguagePicturePath("/opt/tidewick/", "English"), "/opt/tidewick/Language/English.bmp");
+}
+
+TEST(LanguageMenu, SwitchLoadsTheFileOrFallsBackToGerman) {
+  TempDir dir;
+  std::filesystem::create_directory(dir.Path() / "Language");
+  WriteFile(dir.Path() / "Language" / "English.lng", "Main|sbMainReady=Ready.\n");
+  const std::string appPath = dir.Path().string() + "/";
+
+  EXPECT_TRUE(SwitchLanguage(appPath, "English"));
+  EXPECT_EQ(GetLangText("Main|sbMainReady", "Bereit."), "Ready.");
+  EXPECT_FALSE(SwitchLanguage(appPath, kBuiltInLanguage));
+  EXPECT_EQ(GetLangText("Main|sbMainReady", "Bereit."), "Bereit.");
+  LoadLanguageFile("");
+}
+
+}  // namespace
+}  // namespace tidewick
