@@ -1,0 +1,147 @@
+#include "feeds/feed_merge.h"
+
+#include <cstddef>
+#include <functional>
+#include <string_view>
+#include <unordered_map>
+
+#include "util/case_fold.h"
+
+namespace tidewick {
+
+namespace {
+
+// An entry's identity: Title, Link and Author, byte for byte.
+struct TItemKey {
+  std::string_view Title;
+  std::string_view Link;
+  std::string_view Author;
+  bool operator==(const TItemKey&) const = default;
+};
+
+struct TItemKeyHash {
+  size_t operator()(const TItemKey& key) const {
+    const std::hash<std::string_view> hash;
+    size_t value = hash(key.Title);
+    value = value * 1000003u ^ hash(key.Link);
+    return value * 1000003u ^ hash(key.Author);
+  }
+};
+
+TItemKey KeyOf(const TFeedItem& item) {
+  return {item.Title, item.Link, item.Author};
+}
+
+// The text of an entry that auto-read terms are searched in, folded; a content marker becomes a line break,
+// which no term (one line each) can match or span.
+std::string FoldedSearchText(const TFeedItem& item) {
+  std::string text;
+  text.reserve(item.Title.size() + item.Author.size() + item.Description.size() + 4);
+  text += item.Title;
+  text += "\r\n";
+  text += item.Author;
+  text += "\r\n";
+  std::string_view rest = item.Description;
+  for (size_t marker = rest.find(kContentMarker); marker != std::string_view::npos;
+       marker = rest.find(kContentMarker)) {
+    text += rest.substr(0, marker);
+    text += "\r\n";
+    rest.remove_prefix(marker + kContentMarker.size());
+  }
+  text += rest;
+  return FoldCase(text);
+}
+
+}  // namespace
+
+TAutoReadTerms::TAutoReadTerms(const std::vector<std::string>& terms) {
+  for (const std::string& term : terms) {
+    if (!term.empty()) {
+      m_folded.push_back(FoldCase(term));
+    }
+  }
+}
+
+TAutoReadTerms TAutoReadTerms::FromList(std::string_view list) {
+  std::vector<std::string> terms;
+  while (!list.empty()) {
+    const size_t end = list.find('\n');
+    std::string_view line = list.substr(0, end);
+    if (!line.empty() && line.back() == '\r') {
+      line.remove_suffix(1);
+    }
+    terms.emplace_back(line);
+    if (end == std::string_view::npos) {
+      break;
+    }
+    list.remove_prefix(end + 1);
+  }
+  return TAutoReadTerms(terms);
+}
+
+bool TAutoReadTerms::Matches(const TFeedItem& item) const {
+  if (m_folded.empty()) {
+    return false;
+  }
+  const std::string text = FoldedSearchText(item);
+  for (const std::string& term : m_folded) {
+    if (!term.empty() && text.find(term) != std::string::npos) {
+      return true;
+    }
+  }
+  return false;
+}
+
+TMergeCounts MergeFeed(TFeed& stored, const TFeed& fresh, const TAutoReadTerms& autoRead, TDateTime now) {
+  TMergeCounts counts;
+  const TFeedItems& freshItems = fresh.Items;
+
+  // Each distinct identity in the download gets the number of its first occurrence.
+  std::unordered_map<TItemKey, size_t, TItemKeyHash> firstOccurrence;
+  firstOccurrence.reserve(freshItems.size());
+  std::vector<size_t> identity(freshItems.size());
+  for (size_t i = 0; i < freshItems.size(); ++i) {
+    identity[i] = firstOccurrence.try_emplace(KeyOf(freshItems[i]), i).first->second;
+  }
+  // present[k]: an entry with the identity of download entry k is in stored.Items.
+  std::vector<bool> present(freshItems.size(), false);
+
+  // Drop what is gone; the last entry moves into each gap and is examined next.
+  TFeedItems& items = stored.Items;
+  size_t i = 0;
+  while (i < items.size()) {
+    const auto found = firstOccurrence.find(KeyOf(items[i]));
+    if (found == firstOccurrence.end()) {
+      DeleteItem(items, static_cast<int>(i));
+      ++counts.Removed;
+    } else {
+      present[found->second] = true;
+      ++i;
+    }
+  }
+
+  // Add what is new, in document order; a duplicate inside the download is added once.
+  for (size_t k = 0; k < freshItems.size(); ++k) {
+    if (present[identity[k]]) {
+      continue;
+    }
+    present[identity[k]] = true;
+    TFeedItem& added = items.emplace_back(freshItems[k]);
+    added.Readed = autoRead.Matches(added);
+    added.Visited = false;
+    ++counts.Added;
+    counts.AddedRead += added.Readed ? 1 : 0;
+  }
+
+  stored.MinutesElapsed = 0;
+  stored.LastDownloaded = now;
+  stored.Error = false;
+  SetItemIndices(items, stored.Index);
+  return counts;
+}
+
+TMergeCounts MergeFeed(TFeed& stored, const TFeed& fresh, const TAutoReadTerms& autoRead) {
+  return MergeFeed(stored, fresh, autoRead, NowUtc());
+}
+
+}  // namespace tidewick

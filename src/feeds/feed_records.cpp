@@ -1,0 +1,235 @@
+#include "feeds/feed_records.h"
+
+#include <atomic>
+#include <utility>
+
+namespace tidewick {
+
+TFeeds Feeds;
+
+namespace {
+
+std::atomic<uint64_t> g_nextFeedId{1};
+
+bool ValidFeedIndex(int index) {
+  return index >= 0 && static_cast<size_t>(index) < Feeds.size();
+}
+
+int NumberAdded(TFeed& feed) {
+  const int position = static_cast<int>(Feeds.size()) - 1;
+  feed.Index = position;
+  feed.Id = g_nextFeedId.fetch_add(1);
+  SetItemIndices(feed.Items, position);
+  return position;
+}
+
+bool IsBlank(char c) {
+  return static_cast<unsigned char>(c) <= 32;
+}  // blanks and control characters
+
+}  // namespace
+
+void InitFeedInfo(TFeedInfo& info) {
+  info = TFeedInfo{};
+}
+
+void InitFeedItem(TFeedItem& item) {
+  item = TFeedItem{};
+}
+
+std::string ItemSummary(std::string_view description) {
+  return std::string(description.substr(0, description.find(kContentMarker)));
+}
+
+std::string ItemContent(std::string_view description) {
+  const size_t first = description.find(kContentMarker);
+  if (first == std::string_view::npos) {
+    return std::string(description);
+  }
+  const std::string_view rest = description.substr(first + kContentMarker.size());
+  const std::string_view content = rest.substr(0, rest.find(kContentMarker));
+  return content.empty() ? std::string(description) : std::string(content);
+}
+
+int AddFeed(const TFeed& feed) {
+  Feeds.push_back(feed);
+  return NumberAdded(Feeds.back());
+}
+
+int AddFeed(TFeed&& feed) {
+  Feeds.push_back(std::move(feed));
+  return NumberAdded(Feeds.back());
+}
+
+bool DeleteFeed(int index) {
+  if (!ValidFeedIndex(index)) {
+    return false;
+  }
+  const size_t last = Feeds.size() - 1;
+  if (static_cast<size_t>(index) != last) {
+    Feeds[index] = std::move(Feeds[last]);
+    Feeds[index].Index = index;
+    SetItemIndices(Feeds[index].Items, index);
+  }
+  Feeds.pop_back();
+  return true;
+}
+
+int FeedCount() {
+  return static_cast<int>(Feeds.size());
+}
+
+int FindFeed(std::string_view name) {
+  const std::string bare = StripUnreadSuffix(name);
+  for (size_t i = 0; i < Feeds.size(); ++i) {
+    if (Feeds[i].Name == bare) {
+      return static_cast<int>(i);
+    }
+  }
+  return -1;
+}
+
+int FindFeedById(uint64_t id) {
+  if (id == 0) {
+    return -1;
+  }
+  for (size_t i = 0; i < Feeds.size(); ++i) {
+    if (Feeds[i].Id == id) {
+      return static_cast<int>(i);
+    }
+  }
+  return -1;
+}
+
+int ItemCount(int feedIndex) {
+  if (!ValidFeedIndex(feedIndex)) {
+    return -1;
+  }
+  return static_cast<int>(Feeds[feedIndex].Items.size());
+}
+
+void MarkFeedRead(int feedIndex) {
+  if (ValidFeedIndex(feedIndex)) {
+    for (TFeedItem& item : Feeds[feedIndex].Items) {
+      item.Readed = true;
+    }
+  }
+}
+
+void MarkFeedUnread(int feedIndex) {
+  if (ValidFeedIndex(feedIndex)) {
+    for (TFeedItem& item : Feeds[feedIndex].Items) {
+      item.Readed = false;
+    }
+  }
+}
+
+int UnreadCount(int feedIndex) {
+  if (feedIndex < 0) {
+    return TotalUnreadCount();
+  }
+  if (!ValidFeedIndex(feedIndex)) {
+    return 0;
+  }
+  int count = 0;
+  for (const TFeedItem& item : Feeds[feedIndex].Items) {
+    count += item.Readed ? 0 : 1;
+  }
+  return count;
+}
+
+int TotalUnreadCount() {
+  int count = 0;
+  for (size_t i = 0; i < Feeds.size(); ++i) {
+    count += UnreadCount(static_cast<int>(i));
+  }
+  return count;
+}
+
+int ErrorFeedCount() {
+  int count = 0;
+  for (const TFeed& feed : Feeds) {
+    count += feed.Error ? 1 : 0;
+  }
+  return count;
+}
+
+int FindItem(const TFeedItem& item, const TFeedItems& items) {
+  for (size_t i = 0; i < items.size(); ++i) {
+    const TFeedItem& other = items[i];
+    if (other.Title == item.Title && other.Link == item.Link && other.Author == item.Author) {
+      return static_cast<int>(i);
+    }
+  }
+  return -1;
+}
+
+bool DeleteItem(TFeedItems& items, int index) {
+  if (index < 0 || static_cast<size_t>(index) >= items.size()) {
+    return false;
+  }
+  const size_t last = items.size() - 1;
+  if (static_cast<size_t>(index) != last) {
+    items[index] = std::move(items[last]);
+  }
+  items.pop_back();
+  return true;
+}
+
+void SetItemIndices(TFeedItems& items, int feedIndex) {
+  for (size_t i = 0; i < items.size(); ++i) {
+    items[i].ItemIndex = static_cast<int32_t>(i);
+    items[i].FeedIndex = feedIndex;
+  }
+}
+
+bool SanitizeFeedName(std::string& name) {
+  size_t begin = 0;
+  size_t end = name.size();
+  while (begin < end && IsBlank(name[begin])) {
+    ++begin;
+  }
+  while (end > begin && IsBlank(name[end - 1])) {
+    --end;
+  }
+  std::string cleaned = name.substr(begin, end - begin);
+  for (char& c : cleaned) {
+    if (c == '[') {
+      c = '(';
+    } else if (c == ']') {
+      c = ')';
+    }
+  }
+  const bool changed = cleaned != name;
+  name = std::move(cleaned);
+  return changed;
+}
+
+std::string UniqueFeedName(std::string_view name) {
+  std::string cleaned(name);
+  SanitizeFeedName(cleaned);
+  std::string result = cleaned;
+  for (int n = 1; FindFeed(result) >= 0; ++n) {
+    result = cleaned + std::to_string(n);
+  }
+  return result;
+}
+
+std::string FeedDisplayName(std::string_view name, int unread, bool showUnreadCount) {
+  std::string result(name);
+  if (showUnreadCount && unread >= 1) {
+    result += " [" + std::to_string(unread) + "]";
+  }
+  return result;
+}
+
+std::string StripUnreadSuffix(std::string_view name) {
+  const size_t open = name.rfind('[');
+  if (name.empty() || name.back() != ']' || open == std::string_view::npos) {
+    return std::string(name);
+  }
+  // The blank before the bracket goes too.
+  return std::string(name.substr(0, open == 0 ? 0 : open - 1));
+}
+
+}  // namespace tidewick

@@ -1,0 +1,276 @@
+#include "feeds/feed_store.h"
+
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdio>
+#include <filesystem>
+#include <mutex>
+#include <optional>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <utility>
+#include <vector>
+
+#include "feeds/store_reader.h"
+#include "feeds/store_writer.h"
+#include "lang/lang_text.h"
+#include "util/files.h"
+
+namespace tidewick {
+
+namespace {
+
+// Files this process has read or written completely, by identity, so a save need not read the old store
+// again to know it may become the backup.
+struct TFileIdentity {
+  std::string Path;
+  dev_t Device = 0;
+  ino_t Inode = 0;
+  off_t Size = 0;
+  int64_t ModifiedNs = 0;
+  bool operator==(const TFileIdentity&) const = default;
+};
+
+std::mutex g_storeMutex;
+std::vector<TFileIdentity> g_completeFiles;
+std::function<void(const std::string&)> g_saveTestHook;
+
+std::optional<TFileIdentity> IdentityOf(const std::string& fileName) {
+  struct stat info {};
+  if (::stat(fileName.c_str(), &info) != 0) {
+    return std::nullopt;
+  }
+  return TFileIdentity{fileName, info.st_dev, info.st_ino, info.st_size,
+                       int64_t{info.st_mtim.tv_sec} * 1000000000 + info.st_mtim.tv_nsec};
+}
+
+void RememberComplete(const std::string& fileName) {
+  const auto identity = IdentityOf(fileName);
+  const std::lock_guard lock(g_storeMutex);
+  std::erase_if(g_completeFiles, [&](const TFileIdentity& known) { return known.Path == fileName; });
+  if (identity) {
+    g_completeFiles.push_back(*identity);
+  }
+}
+
+bool IsCompleteStoreFile(const std::string& fileName) {
+  const auto identity = IdentityOf(fileName);
+  if (!identity) {
+    return false;
+  }
+  {
+    const std::lock_guard lock(g_storeMutex);
+    for (const TFileIdentity& known : g_completeFiles) {
+      if (known == *identity) {
+        return true;
+      }
+    }
+  }
+  return ReadStoreFile(fileName).Complete;
+}
+
+bool CanOpenForReading(const std::string& fileName) {
+  const int fd = ::open(fileName.c_str(), O_RDONLY | O_CLOEXEC);
+  if (fd < 0) {
+    return false;
+  }
+  ::close(fd);
+  return true;
+}
+
+void ReplaceFeeds(TFeeds feeds) {
+  Feeds.clear();
+  for (TFeed& feed : feeds) {
+    AddFeed(std::move(feed));
+  }
+}
+
+// Keeps the damaged store as "<file>.damaged" before anything can be saved over it.
+std::string KeepDamagedCopy(const std::string& fileName) {
+  const std::string copy = fileName + ".damaged";
+  const std::string text = ReadFileToString(fileName);
+  return WriteStringToFile(copy, text) ? copy : std::string();
+}
+
+bool WriteAll(int fd, std::string_view bytes) {
+  while (!bytes.empty()) {
+    const ssize_t written = ::write(fd, bytes.data(), bytes.size());
+    if (written < 0 && errno == EINTR) {
+      continue;
+    }
+    if (written <= 0) {
+      return false;
+    }
+    bytes.remove_prefix(static_cast<size_t>(written));
+  }
+  return true;
+}
+
+// Writes the store to tempName and syncs it; the number of bytes written, or -1.
+int64_t WriteTempStore(const std::string& tempName) {
+  const int fd = ::open(tempName.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+  if (fd < 0) {
+    return -1;
+  }
+  int64_t total = 0;
+  bool ok = WriteStoreText(Feeds, [&](std::string_view piece) {
+    total += static_cast<int64_t>(piece.size());
+    return WriteAll(fd, piece);
+  });
+  ok = ::fsync(fd) == 0 && ok;
+  ok = ::close(fd) == 0 && ok;
+  return ok ? total : -1;
+}
+
+// The previous store, hard-linked (or copied) under a temporary backup name while the new one is put in place.
+std::string PrepareBackup(const std::string& fileName) {
+  if (!IsCompleteStoreFile(fileName)) {
+    return {};  // only a store that loads completely becomes the backup
+  }
+  const std::string pending = fileName + ".bak.new";
+  ::unlink(pending.c_str());
+  if (::link(fileName.c_str(), pending.c_str()) == 0) {
+    return pending;
+  }
+  return WriteStringToFile(pending, ReadFileToString(fileName)) ? pending : std::string();
+}
+
+void SyncFolderOf(const std::string& fileName) {
+  const std::filesystem::path folder = std::filesystem::path(fileName).parent_path();
+  const int fd = ::open(folder.empty() ? "." : folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (fd >= 0) {
+    ::fsync(fd);
+    ::close(fd);
+  }
+}
+
+}  // namespace
+
+TStoreLoadResult LoadFeedStore(const std::string& fileName) {
+  TStoreLoadResult result;
+  if (!FileExists(fileName) || !CanOpenForReading(fileName)) {
+    return result;  // Missing: Feeds stay as they are
+  }
+  TStoreReadResult store = ReadStoreFile(fileName);
+  if (store.Complete) {
+    RememberComplete(fileName);
+    result.Status = TStoreLoadStatus::Loaded;
+    result.FeedCount = static_cast<int>(store.Feeds.size());
+    ReplaceFeeds(std::move(store.Feeds));
+    return result;
+  }
+
+  result.DamagedCopy = KeepDamagedCopy(fileName);
+  const std::string backupName = fileName + ".bak";
+  TStoreReadResult backup = ReadStoreFile(backupName);
+  if (backup.Complete) {
+    RememberComplete(backupName);
+    result.Status = TStoreLoadStatus::RecoveredFromBackup;
+    store.Feeds = std::move(backup.Feeds);
+    result.Message = GetLangText("Main|StoreRecoveredFromBackup",
+                                 "Die Feed-Datei \"%s1%\" war beschädigt. Die Sicherung \"%s2%\" wurde geladen; die "
+                                 "beschädigte Datei wurde als \"%s3%\" aufbewahrt.",
+                                 JoinLangParams({fileName, backupName, result.DamagedCopy}));
+  } else {
+    result.Status = TStoreLoadStatus::RecoveredPartially;
+    result.Message = GetLangText("Main|StoreRecoveredPartially",
+                                 "Die Feed-Datei \"%s1%\" war beschädigt, und es gibt keine vollständige Sicherung. "
+                                 "Alle lesbaren Feeds und Einträge wurden geladen; die beschädigte Datei wurde als "
+                                 "\"%s2%\" aufbewahrt.",
+                                 JoinLangParams({fileName, result.DamagedCopy}));
+  }
+  result.FeedCount = static_cast<int>(store.Feeds.size());
+  ReplaceFeeds(std::move(store.Feeds));
+  return result;
+}
+
+bool LoadFeeds(const std::string& fileName) {
+  return LoadFeedStore(fileName).FeedCount > 0;
+}
+
+bool SaveFeeds(const std::string& fileName) {
+  const std::string tempName = fileName + ".tmp";
+  const int64_t written = WriteTempStore(tempName);
+  if (g_saveTestHook) {
+    g_saveTestHook(tempName);
+  }
+  const auto tempIdentity = IdentityOf(tempName);
+  if (written < 0 || !tempIdentity || tempIdentity->Size != written) {
+    ::unlink(tempName.c_str());
+    return false;
+  }
+  const std::string pendingBackup = FileExists(fileName) ? PrepareBackup(fileName) : std::string();
+  if (::rename(tempName.c_str(), fileName.c_str()) != 0) {
+    ::unlink(tempName.c_str());
+    if (!pendingBackup.empty()) {
+      ::unlink(pendingBackup.c_str());
+    }
+    return false;
+  }
+  if (!pendingBackup.empty() && ::rename(pendingBackup.c_str(), (fileName + ".bak").c_str()) != 0) {
+    ::unlink(pendingBackup.c_str());  // the new store is in place; only the backup is not renewed
+  }
+  SyncFolderOf(fileName);
+  RememberComplete(fileName);
+  return true;
+}
+
+std::string FeedStoreText(const TFeeds& feeds) {
+  std::string text;
+  WriteStoreText(feeds, [&](std::string_view piece) {
+    text.append(piece);
+    return true;
+  });
+  return text;
+}
+
+void SetStoreSaveTestHook(std::function<void(const std::string& tempFileName)> hook) {
+  g_saveTestHook = std::move(hook);
+}
+
+TFeedStoreLock::~TFeedStoreLock() {
+  Release();
+}
+
+TFeedStoreLock::TFeedStoreLock(TFeedStoreLock&& other) noexcept : m_fd(std::exchange(other.m_fd, -1)) {}
+
+TFeedStoreLock& TFeedStoreLock::operator=(TFeedStoreLock&& other) noexcept {
+  if (this != &other) {
+    Release();
+    m_fd = std::exchange(other.m_fd, -1);
+  }
+  return *this;
+}
+
+bool TFeedStoreLock::Acquire(const std::string& storeFileName, std::string& message) {
+  Release();
+  const std::string lockName = storeFileName + ".lock";
+  const int fd = ::open(lockName.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0644);
+  if (fd < 0) {
+    message = GetLangText("Main|StoreLockFailed", "Die Sperrdatei \"%s1%\" kann nicht angelegt werden.", lockName);
+    return false;
+  }
+  if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
+    ::close(fd);
+    message = GetLangText("Main|StoreLocked",
+                          "Die Feed-Datei \"%s1%\" wird bereits von einem anderen Tidewick-Prozess bearbeitet. "
+                          "Änderungen aus diesem Prozess könnten dessen Änderungen überschreiben.",
+                          storeFileName);
+    return false;
+  }
+  m_fd = fd;
+  message.clear();
+  return true;
+}
+
+void TFeedStoreLock::Release() {
+  if (m_fd >= 0) {
+    ::flock(m_fd, LOCK_UN);
+    ::close(m_fd);
+    m_fd = -1;
+  }
+}
+
+}  // namespace tidewick

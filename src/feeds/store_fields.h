@@ -1,0 +1,46 @@
+#pragma once
+
+// The values of the feed store file: element names, how each text is read back (with the clamps for bad
+// values), and the names matched ignoring case.
+
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "feeds/feed_records.h"
+
+namespace tidewick {
+
+enum TFeedField {
+  kFeedFieldName,
+  kFeedFieldUrl,
+  kFeedFieldType,
+  kFeedFieldInterval,
+  kFeedFieldRefreshAtStart,
+  kFeedFieldLastDownloaded,
+  kFeedFieldError
+};
+
+// Field numbers for a child of a feed, of Info and of an item; -1 for other names.
+int FindFeedField(std::string_view name);
+int FindInfoField(std::string_view name);
+int FindItemField(std::string_view name);
+
+void AssignFeedField(TFeed& feed, int field, std::string value);
+void AssignInfoField(TFeedInfo& info, int field, std::string value);
+void AssignItemField(TFeedItem& item, int field, std::string value);
+
+// Placeholders for a missing name and a missing title.
+void FinishFeed(TFeed& feed);
+void FinishItem(TFeedItem& item);
+
+// Interval as read: 60 when not a number or above 9999 or from 1 to 14, -1 below -1; -1, 0 and 15..9999 kept.
+int16_t ClampInterval(std::optional<int64_t> value);
+// A decimal integer with an optional sign (leading blanks allowed); nullopt when the text is anything else.
+std::optional<int64_t> ParseStoreInteger(std::string_view text);
+
+// Element names compared ignoring case (ASCII fast path, Unicode folding otherwise).
+bool SameName(std::string_view name, std::string_view expected);
+bool StartsWithName(std::string_view name, std::string_view prefix);
+
+}  // namespace tidewick

@@ -1,0 +1,286 @@
+#include "feeds/store_reader.h"
+
+#include <cstdint>
+#include <cstring>
+#include <optional>
+#include <string_view>
+#include <utility>
+#include <vector>
+
+#include "feeds/store_fields.h"
+#include "feeds/store_scanner.h"
+#include "util/charset.h"
+#include "util/files.h"
+#include "util/utf8.h"
+
+namespace tidewick {
+
+namespace {
+
+enum class TFrameKind { Root, Feeds, Feed, Info, Item, FeedField, InfoField, ItemField, Other };
+
+struct TFrame {
+  TFrameKind Kind = TFrameKind::Other;
+  int Field = -1;
+  uint32_t Seen = 0;  // fields (and Info) already met below this frame: the first match wins
+};
+
+constexpr uint32_t kInfoBit = 1u << 31;
+
+class TStoreBuilder {
+ public:
+  explicit TStoreBuilder(TStoreReadResult& result) : m_result(result) {}
+
+  // A start tag below the open frames (empty when it is the root).
+  void Start(std::string_view name, const TScannedTag& tag, bool canHaveChildren) {
+    TFrame frame = Classify(name);
+    if (frame.Kind == TFrameKind::FeedField || frame.Kind == TFrameKind::InfoField ||
+        frame.Kind == TFrameKind::ItemField) {
+      Assign(frame, DecodeValue(tag));
+    }
+    if (canHaveChildren) {
+      m_stack.push_back(frame);
+    } else {
+      Closed(frame);
+    }
+  }
+
+  // A closing tag (or the end of input) ends the innermost open element.
+  void End() {
+    const TFrame frame = m_stack.back();
+    m_stack.pop_back();
+    Closed(frame);
+  }
+
+  bool Open() const { return !m_stack.empty(); }
+  bool FeedsOpen() const {
+    for (const TFrame& frame : m_stack) {
+      if (frame.Kind == TFrameKind::Feeds) {
+        return true;
+      }
+    }
+    return false;
+  }
+  bool SawFeeds() const { return m_sawFeeds; }
+  bool SawOtherElement() const { return m_sawOther; }
+
+  // End of input inside the store: drop the entry cut short, and the feed too unless its name and address are
+  // whole.
+  void DropUnfinished() {
+    for (const TFrame& frame : m_stack) {
+      if (frame.Kind == TFrameKind::Item && !Current().Items.empty()) {
+        Current().Items.pop_back();
+      }
+    }
+    for (const TFrame& frame : m_stack) {
+      if (frame.Kind != TFrameKind::Feed) {
+        continue;
+      }
+      if ((m_feedClosedFields & kNameAndUrlBits) == kNameAndUrlBits) {
+        FinishFeed(Current());
+      } else {
+        m_result.Feeds.pop_back();
+      }
+    }
+    m_stack.clear();
+  }
+
+ private:
+  static constexpr uint32_t kNameAndUrlBits = (1u << kFeedFieldName) | (1u << kFeedFieldUrl);
+
+  TFeed& Current() { return m_result.Feeds.back(); }
+
+  TFrame Classify(std::string_view name) {
+    if (m_stack.empty()) {
+      // The root: the declaration, or a store written without one whose top element is Feeds.
+      if (SameName(name, "Feeds")) {
+        m_sawFeeds = true;
+        return {TFrameKind::Feeds};
+      }
+      m_sawOther = m_sawOther || !SameName(name, "?xml");
+      return {TFrameKind::Root};
+    }
+    TFrame& parent = m_stack.back();
+    switch (parent.Kind) {
+      case TFrameKind::Root:
+        if (!m_sawFeeds && SameName(name, "Feeds")) {
+          m_sawFeeds = true;
+          return {TFrameKind::Feeds};
+        }
+        m_sawOther = true;
+        return {};
+      case TFrameKind::Feeds:
+        if (StartsWithName(name, "Feed")) {
+          StartFeed();
+          return {TFrameKind::Feed};
+        }
+        return {};
+      case TFrameKind::Feed:
+        return ClassifyBelowFeed(parent, name);
+      case TFrameKind::Info:
+        return FirstField(parent, FindInfoField(name), TFrameKind::InfoField);
+      case TFrameKind::Item:
+        return FirstField(parent, FindItemField(name), TFrameKind::ItemField);
+      default:
+        return {};
+    }
+  }
+
+  TFrame ClassifyBelowFeed(TFrame& parent, std::string_view name) {
+    if (StartsWithName(name, "Item")) {
+      TFeedItem& item = Current().Items.emplace_back();
+      InitFeedItem(item);
+      return {TFrameKind::Item};
+    }
+    if (SameName(name, "Info")) {
+      if ((parent.Seen & kInfoBit) != 0) {
+        return {};
+      }
+      parent.Seen |= kInfoBit;
+      return {TFrameKind::Info};
+    }
+    return FirstField(parent, FindFeedField(name), TFrameKind::FeedField);
+  }
+
+  static TFrame FirstField(TFrame& parent, int field, TFrameKind kind) {
+    if (field < 0 || (parent.Seen & (1u << field)) != 0) {
+      return {};
+    }
+    parent.Seen |= 1u << field;
+    return {kind, field};
+  }
+
+  void StartFeed() {
+    TFeed& feed = m_result.Feeds.emplace_back();
+    InitFeedInfo(feed.Info);
+    feed.Interval = ClampInterval(std::nullopt);  // a missing Interval reads as empty text
+    m_feedClosedFields = 0;
+  }
+
+  void Assign(const TFrame& frame, std::string value) {
+    switch (frame.Kind) {
+      case TFrameKind::FeedField:
+        AssignFeedField(Current(), frame.Field, std::move(value));
+        break;
+      case TFrameKind::InfoField:
+        AssignInfoField(Current().Info, frame.Field, std::move(value));
+        break;
+      default:
+        AssignItemField(Current().Items.back(), frame.Field, std::move(value));
+        break;
+    }
+  }
+
+  void Closed(const TFrame& frame) {
+    if (frame.Kind == TFrameKind::FeedField) {
+      m_feedClosedFields |= 1u << frame.Field;
+    } else if (frame.Kind == TFrameKind::Item) {
+      FinishItem(Current().Items.back());
+    } else if (frame.Kind == TFrameKind::Feed) {
+      FinishFeed(Current());
+    }
+  }
+
+  TStoreReadResult& m_result;
+  std::vector<TFrame> m_stack;
+  uint32_t m_feedClosedFields = 0;
+  bool m_sawFeeds = false;
+  bool m_sawOther = false;
+};
+
+// Text after the root has been closed by a stray closing tag: only blanks may follow.
+bool OnlyBlanksLeft(const TTagScanner& scanner) {
+  for (const char c : scanner.Rest()) {
+    if (static_cast<unsigned char>(c) > 32) {
+      return false;
+    }
+  }
+  return true;
+}
+
+std::string Judge(const TTagScanner& scanner, const TStoreBuilder& builder, bool rootClosed) {
+  if (scanner.SawUnterminatedTag()) {
+    return "a tag is cut short";
+  }
+  if (builder.FeedsOpen()) {
+    return "the Feeds element is not closed";
+  }
+  if (rootClosed && !OnlyBlanksLeft(scanner)) {
+    return "the reader stopped before the end";
+  }
+  if (!builder.SawFeeds() && builder.SawOtherElement()) {
+    return "no Feeds element";
+  }
+  return {};
+}
+
+}  // namespace
+
+TStoreReadResult ReadStoreText(std::string text) {
+  TStoreReadResult result;
+  if (text.empty()) {
+    result.Damage = "the file is empty";
+    return result;
+  }
+  result.Opened = true;
+  if (std::memchr(text.data(), '\0', text.size()) != nullptr) {
+    result.Damage = "the file holds zero bytes";  // what a crash leaves in blocks never written
+  }
+  const std::string encoding = DeclaredEncoding(text);
+  if (encoding.empty() || IsUtf8EncodingName(encoding)) {
+    if (!IsValidUtf8(text)) {
+      text = RepairUtf8(text);  // a store from a Windows version: Windows-1252 bytes
+    }
+  } else {
+    text = DecodeToUtf8(text, encoding);
+  }
+
+  TTagScanner scanner(text);
+  TStoreBuilder builder(result);
+  bool rootClosed = false;
+  bool root = true;
+  for (;;) {
+    const TScannedTag tag = scanner.NextNodeTag();
+    if (tag.Kind == TTagKind::End || tag.Kind == TTagKind::Close) {
+      if (!builder.Open()) {
+        break;  // no root, or the root had no children to read
+      }
+      if (tag.Kind == TTagKind::End) {
+        break;
+      }
+      builder.End();
+      if (!builder.Open()) {
+        rootClosed = true;
+        break;
+      }
+      continue;
+    }
+    std::string_view name = ElementName(tag.Text);
+    if (root && name == "?xml-stylesheet") {
+      name = "?xml";
+    }
+    const bool instruction = !name.empty() && name[0] == '?' && !SameName(name, "?xml");
+    builder.Start(name, tag, tag.HasContent && !instruction);
+    root = false;
+    if (!builder.Open()) {
+      break;  // the root ends at once
+    }
+  }
+  if (result.Damage.empty()) {
+    result.Damage = Judge(scanner, builder, rootClosed);
+  }
+  if (!result.Damage.empty()) {
+    builder.DropUnfinished();
+  }
+  result.Complete = result.Damage.empty();
+  return result;
+}
+
+TStoreReadResult ReadStoreFile(const std::string& fileName) {
+  if (!FileExists(fileName)) {
+    return {};
+  }
+  return ReadStoreText(ReadFileToString(fileName));
+}
+
+}  // namespace tidewick

@@ -1,0 +1,24 @@
+#pragma once
+
+// Reads the feed store document in one pass, by the rules of the program's XML reader (forgiving tag scanner,
+// any closing tag ends the innermost element, first matching child wins), straight into feed records: no
+// document tree is built, so a large store costs little more than its records.
+
+#include <string>
+
+#include "feeds/feed_records.h"
+
+namespace tidewick {
+
+struct TStoreReadResult {
+  bool Opened = false;    // the file existed and had content
+  bool Complete = false;  // the document ended properly (see Damage otherwise)
+  std::string Damage;     // why the document counts as damaged (for tests and diagnostics)
+  TFeeds Feeds;           // the feeds read, in file order, not yet numbered
+};
+
+// Reads a store document. A damaged one yields every feed and entry that could be read completely.
+TStoreReadResult ReadStoreText(std::string text);
+TStoreReadResult ReadStoreFile(const std::string& fileName);
+
+}  // namespace tidewick

@@ -1,0 +1,220 @@
+#include "feeds/store_scanner.h"
+
+#include <cstring>
+
+#include "util/case_fold.h"
+
+namespace tidewick {
+
+namespace {
+
+constexpr std::string_view kCDataStart = "![CDATA[";
+
+bool IsControlOrBlank(char c) {
+  return static_cast<unsigned char>(c) <= 32;
+}
+
+std::string_view Trim(std::string_view text) {
+  while (!text.empty() && IsControlOrBlank(text.front())) {
+    text.remove_prefix(1);
+  }
+  while (!text.empty() && IsControlOrBlank(text.back())) {
+    text.remove_suffix(1);
+  }
+  return text;
+}
+
+bool IsSeparator(char c) {
+  return c == ' ' || c == '\t' || c == '\r' || c == '\n';
+}
+
+// The value of the last "encoding" pair in attribute text (later pairs overwrite earlier ones).
+std::string EncodingAttribute(std::string_view attributes) {
+  std::string encoding;
+  while (!attributes.empty()) {
+    const size_t equals = attributes.find('=');
+    if (equals == std::string_view::npos) {
+      break;
+    }
+    const std::string_view name = Trim(attributes.substr(0, equals));
+    attributes.remove_prefix(equals + 1);
+    std::string_view value;
+    if (!attributes.empty() && (attributes.front() == '"' || attributes.front() == '\'')) {
+      const size_t close = attributes.find(attributes.front(), 1);
+      if (close != std::string_view::npos) {
+        value = attributes.substr(1, close - 1);
+        attributes.remove_prefix(close + 1);
+      } else {
+        attributes.remove_prefix(1);
+      }
+    } else {
+      size_t end = 0;
+      while (end < attributes.size() && !IsSeparator(attributes[end])) {
+        ++end;
+      }
+      value = attributes.substr(0, end);
+      attributes.remove_prefix(end < attributes.size() ? end + 1 : end);
+    }
+    if (SameTextIgnoringCase(name, "encoding")) {
+      encoding.assign(value);
+    }
+  }
+  return encoding;
+}
+
+}  // namespace
+
+TScannedTag TTagScanner::NextNodeTag() {
+  TScannedTag tag;
+  do {
+    tag = TScannedTag{};
+    ScanTag(tag);
+  } while (!tag.Text.empty() && tag.Text.front() == '!');
+  if (tag.Text.empty()) {
+    tag.Kind = TTagKind::End;
+  } else if (tag.Text.front() == '/') {
+    tag.Kind = TTagKind::Close;
+  } else {
+    tag.Kind = TTagKind::Element;
+  }
+  return tag;
+}
+
+void TTagScanner::ScanTag(TScannedTag& tag) {
+  const size_t open = m_text.find('<', m_pos);
+  if (open == std::string_view::npos) {
+    m_pos = m_text.size();
+    return;
+  }
+  size_t close = m_text.find('>', open + 1);
+  if (close == std::string_view::npos) {
+    m_unterminated = true;
+    close = m_text.size();
+    m_pos = close;
+  } else {
+    m_pos = close + 1;
+  }
+  std::string_view text = Trim(m_text.substr(open + 1, close - open - 1));
+  if (!text.empty() && text.back() == '?') {
+    text.remove_suffix(1);
+    tag.Text = Trim(text);
+    tag.HasContent = true;
+    return;
+  }
+  if (text.starts_with("!--")) {
+    tag.Text = text;
+    if (!text.ends_with("--")) {
+      SkipCommentRest();
+    }
+    return;
+  }
+  if (!text.empty() && text.back() == '/') {
+    text.remove_suffix(1);
+    tag.Text = Trim(text);
+    return;
+  }
+  tag.Text = text;
+  // Text after a closing tag is read over too, but never kept.
+  ReadElementText(tag, text.empty() || text.front() != '/');
+  tag.HasContent = true;
+}
+
+void TTagScanner::SkipCommentRest() {
+  const size_t end = m_text.find("-->", m_pos);
+  if (end == std::string_view::npos) {
+    m_unterminated = true;
+    m_pos = m_text.size();
+  } else {
+    m_pos = end + 3;
+  }
+}
+
+void TTagScanner::ReadElementText(TScannedTag& tag, bool keep) {
+  size_t runStart = m_pos;
+  std::string built;
+  for (;;) {
+    const size_t lt = m_text.find('<', m_pos);
+    const bool cdata = lt != std::string_view::npos && m_text.substr(lt + 1, kCDataStart.size()) == kCDataStart;
+    if (!cdata) {
+      m_pos = lt == std::string_view::npos ? m_text.size() : lt;  // the "<" is left for the next tag
+      if (!tag.IsCData) {
+        tag.ElementText = m_text.substr(runStart, m_pos - runStart);  // plain text: no copy
+        return;
+      }
+      if (keep) {
+        built.append(m_text.substr(runStart, m_pos - runStart));
+      }
+      break;
+    }
+    tag.IsCData = true;
+    const size_t contentStart = lt + 1 + kCDataStart.size();
+    const size_t sectionEnd = m_text.find("]]>", contentStart);
+    const size_t contentEnd = sectionEnd == std::string_view::npos ? m_text.size() : sectionEnd;
+    if (keep) {
+      built.append(m_text.substr(runStart, lt - runStart));
+      built.append(m_text.substr(contentStart, contentEnd - contentStart));
+    }
+    m_pos = sectionEnd == std::string_view::npos ? m_text.size() : sectionEnd + 3;
+    runStart = m_pos;
+  }
+  tag.BuiltText = std::move(built);
+}
+
+std::string_view ElementName(std::string_view tagText) {
+  size_t end = 0;
+  while (end < tagText.size() && !IsSeparator(tagText[end])) {
+    ++end;
+  }
+  return Trim(tagText.substr(0, end));
+}
+
+std::string DeclaredEncoding(std::string_view text) {
+  TTagScanner scanner(text);
+  const TScannedTag tag = scanner.NextNodeTag();
+  if (tag.Kind != TTagKind::Element || !tag.Text.starts_with("?")) {
+    return {};
+  }
+  const std::string_view name = ElementName(tag.Text);
+  std::string_view attributes = tag.Text.substr(name.size());
+  if (!attributes.empty() && attributes.back() == '?') {
+    attributes.remove_suffix(1);
+  }
+  return EncodingAttribute(attributes);
+}
+
+std::string DecodeValue(const TScannedTag& tag) {
+  const std::string_view text = tag.Value();
+  const char* amp = static_cast<const char*>(std::memchr(text.data(), '&', text.size()));
+  if (amp == nullptr) {
+    return std::string(text);
+  }
+  std::string value;
+  value.reserve(text.size());
+  size_t pos = 0;
+  size_t next = static_cast<size_t>(amp - text.data());
+  while (next != std::string_view::npos) {
+    value.append(text.substr(pos, next - pos));
+    const std::string_view rest = text.substr(next);
+    if (rest.starts_with("&amp;")) {
+      value += '&';
+      pos = next + 5;
+    } else if (rest.starts_with("&lt;")) {
+      value += '<';
+      pos = next + 4;
+    } else if (rest.starts_with("&gt;")) {
+      value += '>';
+      pos = next + 4;
+    } else if (rest.starts_with("&quot;")) {
+      value += '"';
+      pos = next + 6;
+    } else {
+      value += '&';
+      pos = next + 1;
+    }
+    next = text.find('&', pos);
+  }
+  value.append(text.substr(pos));
+  return value;
+}
+
+}  // namespace tidewick

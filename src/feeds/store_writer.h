@@ -1,0 +1,19 @@
+#pragma once
+
+// Writes the feed store document element by element, in the order the path-by-path build would create it,
+// straight into a sink: no document tree, no path lookups.
+
+#include <functional>
+#include <string_view>
+
+#include "feeds/feed_records.h"
+
+namespace tidewick {
+
+// Receives the text in pieces; false stops the writing.
+using TStoreSink = std::function<bool(std::string_view piece)>;
+
+// Writes the declaration, then (with at least one feed) the Feeds element; true when the sink took everything.
+bool WriteStoreText(const TFeeds& feeds, const TStoreSink& sink);
+
+}  // namespace tidewick
