@@ -67,6 +67,7 @@ long LocalOffsetAt(int64_t seconds) {
   }
   const time_t asUtc = _mkgmtime(&local);
 #else
+  tzset();  // localtime_r need not notice a changed TZ on its own
   if (localtime_r(&moment, &local) == nullptr) {
     return 0;
   }

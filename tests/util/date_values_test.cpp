@@ -1,0 +1,131 @@
+#include <cmath>
+#include <ctime>
+#include <gtest/gtest.h>
+
+#include "support/env_guard.h"
+#include "util/dates.h"
+
+namespace tidewick {
+namespace {
+
+constexpr double kOneSecond = 1.0 / 86400;
+
+TDateTime Date(int year, int month, int day, int hour = 0, int minute = 0, int second = 0) {
+  return EncodeDateTime(year, month, day, hour, minute, second).value();
+}
+
+TEST(EncodeDateTime, CountsDaysFromTheEndOf1899) {
+  EXPECT_DOUBLE_EQ(Date(1899, 12, 30), 0.0);
+  EXPECT_DOUBLE_EQ(Date(1899, 12, 31), 1.0);
+  EXPECT_DOUBLE_EQ(Date(1970, 1, 1), 25569.0);
+  EXPECT_DOUBLE_EQ(Date(2000, 1, 1, 12), 36526.5);
+  EXPECT_DOUBLE_EQ(Date(1899, 12, 29, 6), -0.75);  // linear before the start too
+  EXPECT_DOUBLE_EQ(Date(1601, 1, 1), -109205.0);
+}
+
+TEST(EncodeDateTime, RejectsEveryPartOutOfRange) {
+  EXPECT_FALSE(EncodeDateTime(2006, 4, 31));
+  EXPECT_FALSE(EncodeDateTime(2023, 2, 29));
+  EXPECT_FALSE(EncodeDateTime(1900, 2, 29));
+  EXPECT_TRUE(EncodeDateTime(2000, 2, 29));
+  EXPECT_FALSE(EncodeDateTime(0, 1, 1));
+  EXPECT_FALSE(EncodeDateTime(10000, 1, 1));
+  EXPECT_FALSE(EncodeDateTime(2006, 13, 1));
+  EXPECT_FALSE(EncodeDateTime(2006, 12, 0));
+  EXPECT_FALSE(EncodeDateTime(2006, 12, 5, 24));
+  EXPECT_FALSE(EncodeDateTime(2006, 12, 5, 23, 60));
+  EXPECT_FALSE(EncodeDateTime(2006, 12, 5, 23, 59, 60));
+  EXPECT_FALSE(EncodeDateTime(2006, 12, 5, 23, 59, 59, 1000));
+}
+
+TEST(DecodeDateTime, GivesTheCalendarPartsBack) {
+  const TDateTimeParts parts = DecodeDateTime(EncodeDateTime(2006, 12, 5, 22, 30, 15, 250).value());
+  EXPECT_EQ(parts.Year, 2006);
+  EXPECT_EQ(parts.Month, 12);
+  EXPECT_EQ(parts.Day, 5);
+  EXPECT_EQ(parts.Hour, 22);
+  EXPECT_EQ(parts.Minute, 30);
+  EXPECT_EQ(parts.Second, 15);
+  EXPECT_EQ(parts.Millisecond, 250);
+  const TDateTimeParts early = DecodeDateTime(-0.75);
+  EXPECT_EQ(early.Day, 29);
+  EXPECT_EQ(early.Hour, 6);
+  EXPECT_EQ(DecodeDateTime(std::nan("")).Year, 0);
+}
+
+TEST(UnixSeconds, ZeroMeansNoDateBothWays) {
+  EXPECT_EQ(DateTimeToUnixSeconds(kNoDate), 0);
+  EXPECT_EQ(UnixSecondsToDateTime(0), kNoDate);
+  // 1970-01-01 00:00 itself reads back as no date, as the store file always did.
+  EXPECT_EQ(DateTimeToUnixSeconds(25569.0), 0);
+}
+
+TEST(UnixSeconds, RoundToTheNearestSecond) {
+  EXPECT_EQ(DateTimeToUnixSeconds(25569.0 + 1.4 * kOneSecond), 1);
+  EXPECT_EQ(DateTimeToUnixSeconds(25569.0 + 1.6 * kOneSecond), 2);
+  EXPECT_EQ(DateTimeToUnixSeconds(Date(2006, 12, 5, 21, 30)), 1165354200);
+  EXPECT_EQ(DateTimeToUnixSeconds(std::nan("")), 0);
+}
+
+TEST(UnixSeconds, DatesBefore1970AndAfter2038SurviveARoundTrip) {
+  for (const TDateTime value : {Date(1960, 6, 1, 12), Date(1901, 1, 1), Date(2039, 1, 1, 3, 14, 7),
+                                Date(2106, 2, 7, 6, 28, 16), Date(2500, 12, 31, 23, 59, 59)}) {
+    const int64_t seconds = DateTimeToUnixSeconds(value);
+    EXPECT_NEAR(UnixSecondsToDateTime(seconds), value, kOneSecond / 100) << DateTimeToIso8601(value);
+  }
+  EXPECT_EQ(DateTimeToUnixSeconds(Date(2039, 1, 1)), 2177452800);
+  EXPECT_EQ(DateTimeToUnixSeconds(Date(1960, 1, 1)), -315619200);
+}
+
+TEST(DateTimeToIso8601, WritesUtcToTheSecond) {
+  EXPECT_EQ(DateTimeToIso8601(Date(2006, 12, 5, 21, 30)), "2006-12-05T21:30:00Z");
+  EXPECT_EQ(DateTimeToIso8601(Date(2006, 12, 5, 21, 30, 59) + 0.6 * kOneSecond), "2006-12-05T21:31:00Z");
+  EXPECT_EQ(DateTimeToIso8601(Date(1960, 1, 1)), "1960-01-01T00:00:00Z");
+  EXPECT_EQ(DateTimeToIso8601(kNoDate), "");
+}
+
+TEST(NowUtc, FollowsTheSystemClock) {
+  const double expected = static_cast<double>(std::time(nullptr)) / 86400 + 25569;
+  EXPECT_NEAR(NowUtc(), expected, 5 * kOneSecond);
+}
+
+struct TLocalCase {
+  const char* Zone;
+  int Month;
+  int ExpectedHour;
+  int ExpectedMinute = 30;
+};
+
+class UtcToLocalZones : public ::testing::TestWithParam<TLocalCase> {};
+
+// The offset in force at the date itself counts, not the one in force today.
+TEST_P(UtcToLocalZones, AppliesTheOffsetOfThatDate) {
+  const TLocalCase& c = GetParam();
+  test::EnvGuard zone("TZ", std::string(c.Zone));
+  const TDateTimeParts local = DecodeDateTime(UtcToLocal(Date(2006, c.Month, 5, 12, 30)));
+  EXPECT_EQ(local.Hour, c.ExpectedHour);
+  EXPECT_EQ(local.Minute, c.ExpectedMinute);
+}
+
+const TLocalCase kLocalCases[] = {
+    {"UTC0", 12, 12},
+    {"CET-1CEST,M3.5.0,M10.5.0/3", 12, 13},
+    {"CET-1CEST,M3.5.0,M10.5.0/3", 7, 14},
+    {"EST5EDT,M3.2.0,M11.1.0", 12, 7},
+    {"EST5EDT,M3.2.0,M11.1.0", 7, 8},
+    {"IST-5:30", 12, 18, 0},
+    {"Europe/Berlin", 7, 14},
+    {"America/New_York", 12, 7},
+};
+INSTANTIATE_TEST_SUITE_P(Zones, UtcToLocalZones, ::testing::ValuesIn(kLocalCases));
+
+TEST(UtcToLocal, KeepsNoDateAndCrossesMidnight) {
+  test::EnvGuard zone("TZ", std::string("EST5EDT,M3.2.0,M11.1.0"));
+  EXPECT_EQ(UtcToLocal(kNoDate), kNoDate);
+  EXPECT_EQ(DateTimeToIso8601(UtcToLocal(Date(2006, 12, 6, 2))), "2006-12-05T21:00:00Z");
+  // Far outside the 32-bit range of seconds.
+  EXPECT_EQ(DateTimeToIso8601(UtcToLocal(Date(2200, 1, 1, 12))), "2200-01-01T07:00:00Z");
+}
+
+}  // namespace
+}  // namespace tidewick
