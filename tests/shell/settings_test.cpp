@@ -1,0 +1,227 @@
+#include "shell/settings.h"
+
+#include <gtest/gtest.h>
+#include <string>
+#include <vector>
+
+#include "shell/settings_test_support.h"
+#include "util/files.h"
+
+namespace tidewick {
+namespace {
+
+using test::LocationIn;
+using test::TempDir;
+
+// Loads `fileText` as the settings file and returns the loaded record.
+TSettings LoadText(const TempDir& dir, const std::string& fileText) {
+  const TSettingsLocation location = LocationIn(dir);
+  EXPECT_TRUE(WriteStringToFile(location.SettingsFileName, fileText));
+  TSettings settings;
+  LoadSettings(settings, location);
+  return settings;
+}
+
+std::string Wrap(const std::string& group, const std::string& element) {
+  return "<?xml version=\"1.0\"?>\r\n<" + group + ">" + element + "</" + group + ">\r\n";
+}
+
+TEST(Settings, FreshFileHasEveryKeyInTheFixedOrder) {
+  const TempDir dir;
+  TSettings settings;
+  const TSettingsLoadResult result = LoadSettings(settings, LocationIn(dir));
+  EXPECT_EQ(result.Source, TSettingsSource::Defaults);
+  EXPECT_FALSE(result.Damaged);
+  ASSERT_TRUE(SaveSettings(settings));
+  EXPECT_EQ(ReadFileToString(settings.SettingsFileName), ReadFileToString(test::DataPath("shell/fresh_settings.ini")));
+}
+
+TEST(Settings, DefaultsMatchTheDocumentedValues) {
+  const TSettingsValues values;
+  EXPECT_EQ(values.Language, "Deutsch");
+  EXPECT_EQ(values.WindowState, 2);
+  EXPECT_TRUE(values.MinOnClose);
+  EXPECT_EQ(values.UnreadColor, 128);
+  EXPECT_EQ(values.ProxyPort, 8080);
+  EXPECT_EQ(values.Timeout, 10);
+  EXPECT_EQ(values.TextFont.Name, "Tahoma");
+  EXPECT_EQ(values.TextFont.Color, kClWindowText);
+  EXPECT_TRUE(values.AutoReadList.empty());
+}
+
+TEST(Settings, EveryValueSurvivesASaveAndLoad) {
+  const TempDir dir;
+  TSettings settings;
+  LoadSettings(settings, LocationIn(dir));
+  settings.Language = "English";
+  settings.Structure = "a|b";
+  settings.WindowState = 1;
+  settings.FormTop = -20;
+  settings.Minimized = true;
+  settings.MinOnClose = false;
+  settings.ProxyServer = "proxy.example.org & co <x>";
+  settings.ProxyPort = 40000;
+  settings.AutoReadList = {"Werbung", "Anzeige", "sponsored"};
+  settings.UnreadColor = SystemColor(TSystemColor::Highlight);
+  settings.TextFont = TFontRecord{"Arial Unicode", 12, 0x00FF00, true, false, true, true, 238};
+  settings.WebBrowser = "/usr/bin/firefox";
+  ASSERT_TRUE(SaveSettings(settings));
+
+  TSettings loaded;
+  LoadSettings(loaded, LocationIn(dir));
+  EXPECT_EQ(loaded.Language, "English");
+  EXPECT_EQ(loaded.Structure, "a|b");
+  EXPECT_EQ(loaded.WindowState, 1);
+  EXPECT_EQ(loaded.FormTop, -20);
+  EXPECT_TRUE(loaded.Minimized);
+  EXPECT_FALSE(loaded.MinOnClose);
+  EXPECT_EQ(loaded.ProxyServer, settings.ProxyServer);
+  EXPECT_EQ(loaded.ProxyPort, 40000);
+  EXPECT_EQ(loaded.AutoReadList, settings.AutoReadList);
+  EXPECT_EQ(loaded.UnreadColor, settings.UnreadColor);
+  EXPECT_EQ(loaded.TextFont, settings.TextFont);
+  EXPECT_EQ(loaded.WebBrowser, "/usr/bin/firefox");
+}
+
+TEST(Settings, BooleansAreWrittenAsDigits) {
+  const TempDir dir;
+  TSettings settings;
+  LoadSettings(settings, LocationIn(dir));
+  settings.TrayBlink = false;
+  ASSERT_TRUE(SaveSettings(settings));
+  const std::string text = ReadFileToString(settings.SettingsFileName);
+  EXPECT_NE(text.find("<TrayBlink>0</TrayBlink>"), std::string::npos);
+  EXPECT_EQ(text.find("True"), std::string::npos);
+  EXPECT_EQ(text.find("False"), std::string::npos);
+}
+
+struct TValueCase {
+  std::string Group;
+  std::string Element;
+  int32_t TSettingsValues::*Member;
+  int32_t Expected;
+};
+
+class SettingsIntegerTable : public testing::TestWithParam<TValueCase> {};
+
+TEST_P(SettingsIntegerTable, AppliesRangeRulesAndDefaults) {
+  const TempDir dir;
+  const TValueCase& c = GetParam();
+  const TSettings settings = LoadText(dir, Wrap(c.Group, c.Element));
+  EXPECT_EQ(settings.*c.Member, c.Expected) << c.Element;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Settings, SettingsIntegerTable,
+    testing::Values(
+        // Every TCP port is accepted; outside reads 8080.
+        TValueCase{"Proxy", "<Port>40000</Port>", &TSettingsValues::ProxyPort, 40000},
+        TValueCase{"Proxy", "<Port>0</Port>", &TSettingsValues::ProxyPort, 0},
+        TValueCase{"Proxy", "<Port>65535</Port>", &TSettingsValues::ProxyPort, 65535},
+        TValueCase{"Proxy", "<Port>65536</Port>", &TSettingsValues::ProxyPort, 8080},
+        TValueCase{"Proxy", "<Port>-1</Port>", &TSettingsValues::ProxyPort, 8080},
+        TValueCase{"Proxy", "<Port>http</Port>", &TSettingsValues::ProxyPort, 8080},
+        TValueCase{"Feeds", "<SortLastColumn>5</SortLastColumn>", &TSettingsValues::SortLastColumn, 1},
+        TValueCase{"Feeds", "<SortLastColumn>-1</SortLastColumn>", &TSettingsValues::SortLastColumn, 1},
+        TValueCase{"Feeds", "<SortLastColumn>2</SortLastColumn>", &TSettingsValues::SortLastColumn, 2},
+        TValueCase{"Window", "<DefaultDescTab>3</DefaultDescTab>", &TSettingsValues::DefaultDescTab, 0},
+        TValueCase{"Window", "<DefaultDescTab>2</DefaultDescTab>", &TSettingsValues::DefaultDescTab, 2},
+        // No other value is range-tested.
+        TValueCase{"Window", "<FormTop>-32000</FormTop>", &TSettingsValues::FormTop, -32000},
+        TValueCase{"Feeds", "<Timeout>0</Timeout>", &TSettingsValues::Timeout, 0},
+        TValueCase{"Feeds", "<UnreadColor>-2147483640</UnreadColor>", &TSettingsValues::UnreadColor,
+                   SystemColor(TSystemColor::WindowText)},
+        // Not a 32-bit integer: the default.
+        TValueCase{"Window", "<FormWidth>99999999999</FormWidth>", &TSettingsValues::FormWidth, 700},
+        TValueCase{"Window", "<FormWidth>7OO</FormWidth>", &TSettingsValues::FormWidth, 700},
+        TValueCase{"Window", "<FormWidth />", &TSettingsValues::FormWidth, 700},
+        TValueCase{"Window", "<WindowState>7</WindowState>", &TSettingsValues::WindowState, 7}));
+
+struct TBooleanCase {
+  std::string Text;
+  bool Expected;
+};
+
+class SettingsBooleanTable : public testing::TestWithParam<TBooleanCase> {};
+
+TEST_P(SettingsBooleanTable, ReadsDigitsAndWordsElseTheDefault) {
+  const TempDir dir;
+  const TSettings settings = LoadText(dir, Wrap("Window", "<MinOnClose>" + GetParam().Text + "</MinOnClose>"));
+  EXPECT_EQ(settings.MinOnClose, GetParam().Expected) << GetParam().Text;
+}
+
+INSTANTIATE_TEST_SUITE_P(Settings, SettingsBooleanTable,
+                         testing::Values(TBooleanCase{"0", false}, TBooleanCase{"1", true}, TBooleanCase{"5", true},
+                                         TBooleanCase{"false", false}, TBooleanCase{"TRUE", true},
+                                         TBooleanCase{"vielleicht", true}, TBooleanCase{"", true}));
+
+TEST(Settings, AutoReadListHoldsOneTermPerLine) {
+  const TempDir dir;
+  EXPECT_EQ(LoadText(dir, Wrap("Feeds", "<AutoReadList>eins\r\nzwei\r\ndrei</AutoReadList>")).AutoReadList,
+            (std::vector<std::string>{"eins", "zwei", "drei"}));
+  EXPECT_TRUE(LoadText(dir, Wrap("Feeds", "<AutoReadList></AutoReadList>")).AutoReadList.empty());
+  EXPECT_TRUE(LoadText(dir, Wrap("Feeds", "<AutoReadList />")).AutoReadList.empty());
+}
+
+TEST(Settings, ALaterLoadReplacesTheList) {
+  const TempDir dir;
+  TSettings settings = LoadText(dir, Wrap("Feeds", "<AutoReadList>a\r\nb</AutoReadList>"));
+  ASSERT_EQ(settings.AutoReadList.size(), 2U);
+  ASSERT_TRUE(WriteStringToFile(settings.SettingsFileName, Wrap("Feeds", "<AutoReadList>c</AutoReadList>")));
+  LoadSettings(settings, LocationIn(dir));
+  EXPECT_EQ(settings.AutoReadList, std::vector<std::string>{"c"});
+}
+
+TEST(Settings, FontIsReadFromItsFiveFields) {
+  const TempDir dir;
+  const TSettings settings = LoadText(dir, Wrap("Feeds", "<TextFont>Arial|10|255|BI|0</TextFont>"));
+  EXPECT_EQ(settings.TextFont, (TFontRecord{"Arial", 10, 255, true, true, false, false, 0}));
+  EXPECT_EQ(LoadText(dir, Wrap("Feeds", "<Other />")).TextFont, DefaultTextFont());
+}
+
+TEST(Settings, FileNameFollowsTheProgramFile) {
+  EXPECT_EQ(ChooseSettingsLocation("/opt/tw/tidewick", true, true, "/u").SettingsFileName, "/opt/tw/tidewick.ini");
+  EXPECT_EQ(ChooseSettingsLocation("/opt/tw/Tidewick.exe", true, true, "/u").SettingsFileName, "/opt/tw/Tidewick.ini");
+  const TSettingsLocation beside = ChooseSettingsLocation("/opt/tw/tidewick", true, true, "/u");
+  EXPECT_EQ(beside.AppPath, "/opt/tw/");
+  EXPECT_EQ(beside.FeedsFileName, "/opt/tw/Feeds.xml");
+  EXPECT_TRUE(beside.UseProgramFolder);
+}
+
+TEST(Settings, SwitchAppDataUsesTheCreatedUserFolder) {
+  const TempDir dir;
+  const std::string user = dir.File("config/Tidewick");
+  const TSettingsLocation location = ChooseSettingsLocation(dir.File("tidewick"), false, true, user);
+  EXPECT_FALSE(location.UseProgramFolder);
+  EXPECT_TRUE(location.FolderUsable);
+  EXPECT_TRUE(FolderExists(user));
+  EXPECT_EQ(location.SettingsFileName, user + "/Tidewick.ini");
+  EXPECT_EQ(location.FeedsFileName, user + "/Feeds.xml");
+  EXPECT_EQ(location.AppPath, dir.Path().string() + "/");
+}
+
+TEST(Settings, UnwritableProgramFolderActsLikeAppData) {
+  const TempDir dir;
+  const TSettingsLocation location = ChooseSettingsLocation("/usr/bin/tidewick", true, false, dir.File("Tidewick"));
+  EXPECT_FALSE(location.UseProgramFolder);
+  EXPECT_EQ(location.SettingsFileName, dir.File("Tidewick") + "/Tidewick.ini");
+  EXPECT_EQ(location.AppPath, "/usr/bin/");
+  TSettings settings;
+  LoadSettings(settings, location);
+  EXPECT_FALSE(settings.UseProgramFolder);
+  EXPECT_TRUE(SaveSettings(settings));
+}
+
+TEST(Settings, UserFolderThatCannotBeCreatedIsReported) {
+  const TempDir dir;
+  ASSERT_TRUE(WriteStringToFile(dir.File("file"), "x"));
+  const TSettingsLocation location = ChooseSettingsLocation(dir.File("tidewick"), false, true, dir.File("file/sub"));
+  EXPECT_FALSE(location.FolderUsable);
+  TSettings settings;
+  LoadSettings(settings, location);  // still loads defaults
+  EXPECT_EQ(settings.Language, "Deutsch");
+  EXPECT_FALSE(SaveSettings(settings));
+}
+
+}  // namespace
+}  // namespace tidewick
