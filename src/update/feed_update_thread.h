@@ -16,6 +16,7 @@
 #include <string>
 #include <thread>
 #include <unordered_set>
+#include <utility>
 #include <vector>
 
 #include "feeds/feed_records.h"
@@ -62,11 +63,13 @@ class TFeedUpdateThread {
   TWorkerOutcome Outcome() const { return m_outcome.load(std::memory_order_acquire); }
   // New entries the hand-back added (0 before it ran).
   size_t NewItemCount() const { return m_newItemCount; }
+  // Why the refresh failed ("timed out", "not a feed document"...); empty otherwise. Main thread, after the hand-back.
+  const std::string& FailureReason() const { return m_failureReason; }
 
   // The thread body: downloads and reads the document, then hands back through queue and waits for it. When stop is
   // raised before or during the download the worker ends without a hand-back. handBack is the task that the queue
-  // runs on the main thread (normally a call of SyncFeedBack).
-  void Execute(const std::atomic<bool>& stop, THandBackQueue& queue, const std::function<void()>& handBack);
+  // runs on the main thread (normally a call of SyncFeedBack). True when the hand-back ran.
+  bool Execute(const std::atomic<bool>& stop, THandBackQueue& queue, const std::function<void()>& handBack);
 
   // Main thread: applies the result to the store's current record for FeedId (a feed deleted meanwhile is
   // skipped). On success the entries are merged with autoReadTerms and MinutesElapsed, LastDownloaded and Error are
@@ -86,6 +89,7 @@ class TFeedUpdateThread {
   std::atomic<TWorkerOutcome> m_outcome{TWorkerOutcome::Waiting};
   std::unique_ptr<TFeed> m_fresh;  // the document read by Execute; released after the hand-back
   bool m_readOk = false;
+  std::string m_failureReason;
   size_t m_newItemCount = 0;
 };
 
@@ -93,6 +97,7 @@ class TFeedUpdateThread {
 class TFeedUpdateThreadArray {
  public:
   using TAutoReadSource = std::function<std::vector<std::string>()>;
+  using THandBackObserver = std::function<void(const TFeedUpdateThread& worker)>;
 
   // feeds and queue must outlive the array. autoReadTerms is asked on the main thread at each hand-back.
   TFeedUpdateThreadArray(TFeeds& feeds, THandBackQueue& queue, TAutoReadSource autoReadTerms = {});
@@ -121,14 +126,21 @@ class TFeedUpdateThreadArray {
   // The most downloads seen running at the same moment since the array was created.
   int PeakConcurrency() const { return m_peakRunning.load(); }
 
+  // Main thread: called after each hand-back, with the worker's outcome set.
+  void SetHandBackObserver(THandBackObserver observer) { m_observer = std::move(observer); }
+
  private:
-  void PoolThreadBody(const std::stop_token& token);
-  TFeedUpdateThread* TakeNext();
+  void PoolThreadBody();
+  TFeedUpdateThread* TakeNextLocked();
+  bool HasWaitingLocked() const;
+  size_t WaitingCountLocked() const;
   void HandBack(TFeedUpdateThread& worker);
+  void CancelWaitingLocked();
 
   TFeeds& m_feeds;
   THandBackQueue& m_queue;
   TAutoReadSource m_autoReadTerms;
+  THandBackObserver m_observer;
   std::vector<std::unique_ptr<TFeedUpdateThread>> m_workers;
 
   std::mutex m_mutex;  // guards the waiting lists, m_active and the thread count
@@ -138,6 +150,7 @@ class TFeedUpdateThreadArray {
   std::atomic<bool> m_stop{false};
   std::vector<std::jthread> m_threads;  // at most kMaxConcurrentDownloads, started as slots are needed
   int m_idleThreads = 0;
+  int m_liveThreads = 0;
   std::atomic<int> m_running{0};
   std::atomic<int> m_peakRunning{0};
 };

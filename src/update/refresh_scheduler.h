@@ -7,9 +7,11 @@
 #include <functional>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "feeds/feed_records.h"
+#include "shell/settings.h"
 #include "update/feed_update_thread.h"
 #include "update/hand_back_queue.h"
 #include "update/thread_priority.h"
@@ -93,6 +95,9 @@ class TRefreshScheduler {
   // New entries taken in since the scheduler was created.
   size_t NewItemCount() const { return m_newItemCount; }
 
+  // Main thread: called after each hand-back (the command-line tool reports failures with it).
+  void SetHandBackObserver(TFeedUpdateThreadArray::THandBackObserver observer) { m_observer = std::move(observer); }
+
  private:
   bool StartWorker(int position, TThreadPriority priority, const TRefreshSettings& settings);
   TRefreshPoll EndRun(bool reportErrors);
@@ -101,7 +106,8 @@ class TRefreshScheduler {
   TFeeds& m_feeds;
   THandBackQueue& m_queue;
   TSettingsSource m_settings;
-  TFeedUpdateThreadArray m_workers;
+  TFeedUpdateThreadArray::THandBackObserver m_observer;
+  TFeedUpdateThreadArray m_workers;  // after the members its hand-backs use
   std::string m_statusText;
   size_t m_newItemCount = 0;
 };
@@ -111,5 +117,8 @@ std::string RefreshStatusText(int running);
 
 // The progress position on the 0..10000 scale for running of total workers.
 int RefreshProgressPosition(int running, int total);
+
+// The values of the settings record that refreshes read (for the scheduler's settings source).
+TRefreshSettings RefreshSettingsFrom(const TSettingsValues& settings);
 
 }  // namespace tidewick

@@ -1,0 +1,242 @@
+#include "update/feed_update_thread.h"
+
+#include <algorithm>
+#include <exception>
+
+#include "feeds/feed_merge.h"
+#include "formats/feed_document.h"
+
+namespace tidewick {
+namespace {
+
+// Time-outs beyond a day are taken as a day, which keeps the milliseconds inside an int.
+constexpr int kLongestTimeoutSeconds = 24 * 60 * 60;
+
+TFetchOptions FetchOptionsFor(const TWorkerSettings& settings, const std::atomic<bool>& stop) {
+  TFetchOptions options;
+  options.ProxyMode = settings.ProxyMode;
+  options.ProxyServer = settings.ProxyServer;
+  options.ProxyPort = settings.ProxyPort;
+  options.StopFlag = &stop;
+  return options;
+}
+
+TFeed* FindById(TFeeds& feeds, uint64_t id) {
+  const auto found = std::find_if(feeds.begin(), feeds.end(), [id](const TFeed& feed) { return feed.Id == id; });
+  return found == feeds.end() ? nullptr : &*found;
+}
+
+}  // namespace
+
+TFeedUpdateThread::TFeedUpdateThread(uint64_t feedId, int feedIndex, std::string url, const TWorkerSettings& settings,
+                                     TThreadPriority priority)
+    : m_feedId(feedId), m_feedIndex(feedIndex), m_url(std::move(url)), m_settings(settings), m_priority(priority) {}
+
+TFeedUpdateThread::~TFeedUpdateThread() = default;
+
+bool TFeedUpdateThread::Execute(const std::atomic<bool>& stop, THandBackQueue& queue,
+                                const std::function<void()>& handBack) {
+  if (stop.load()) {
+    Cancel();
+    return false;
+  }
+  m_outcome.store(TWorkerOutcome::Running, std::memory_order_release);
+  bool aborted = false;
+  try {
+    std::string content;
+    const int seconds = std::clamp(m_settings.TimeoutSeconds, 0, kLongestTimeoutSeconds);
+    const TFetchResult fetched = FetchUrl(m_url, content, seconds * 1000, FetchOptionsFor(m_settings, stop));
+    if (fetched.Status == TFetchStatus::Aborted) {
+      aborted = true;
+    } else if (!fetched.Ok()) {
+      m_failureReason = fetched.Message.empty() ? FetchStatusName(fetched.Status) : fetched.Message;
+    } else {
+      auto fresh = std::make_unique<TFeed>();
+      m_readOk = ReadFeedDocument(content, *fresh);
+      if (m_readOk) {
+        m_fresh = std::move(fresh);
+      } else {
+        m_failureReason = "not a feed document";
+      }
+    }
+  } catch (const std::exception& error) {
+    m_readOk = false;
+    m_failureReason = error.what();
+  } catch (...) {
+    m_readOk = false;
+    m_failureReason = "unexpected failure";
+  }
+  const bool handedBack = !aborted && queue.RunOnMainThread(handBack);
+  if (!handedBack) {
+    m_outcome.store(TWorkerOutcome::Cancelled, std::memory_order_release);
+  }
+  m_fresh.reset();
+  m_done.store(true, std::memory_order_release);
+  return handedBack;
+}
+
+void TFeedUpdateThread::SyncFeedBack(TFeeds& feeds, const std::vector<std::string>& autoReadTerms) {
+  TFeed* const stored = FindById(feeds, m_feedId);
+  if (stored == nullptr) {
+    m_outcome.store(TWorkerOutcome::Cancelled, std::memory_order_release);  // deleted meanwhile
+    return;
+  }
+  if (!m_readOk || !m_fresh) {
+    stored->Error = true;
+    m_outcome.store(TWorkerOutcome::Failed, std::memory_order_release);
+    return;
+  }
+  try {
+    const TMergeCounts counts = MergeFeed(*stored, *m_fresh, TAutoReadTerms(autoReadTerms));
+    m_newItemCount = static_cast<size_t>(counts.Added);
+    m_outcome.store(TWorkerOutcome::Refreshed, std::memory_order_release);
+  } catch (const std::exception& error) {
+    stored->Error = true;
+    m_failureReason = error.what();
+    m_outcome.store(TWorkerOutcome::Failed, std::memory_order_release);
+  }
+}
+
+void TFeedUpdateThread::Cancel() {
+  m_outcome.store(TWorkerOutcome::Cancelled, std::memory_order_release);
+  m_done.store(true, std::memory_order_release);
+}
+
+TFeedUpdateThreadArray::TFeedUpdateThreadArray(TFeeds& feeds, THandBackQueue& queue, TAutoReadSource autoReadTerms)
+    : m_feeds(feeds), m_queue(queue), m_autoReadTerms(std::move(autoReadTerms)) {
+  m_threads.reserve(kMaxConcurrentDownloads);
+}
+
+TFeedUpdateThreadArray::~TFeedUpdateThreadArray() {
+  StopAllWorkers();
+}
+
+TFeedUpdateThread* TFeedUpdateThreadArray::Start(int feedIndex, const TWorkerSettings& settings,
+                                                 TThreadPriority priority) {
+  if (feedIndex < 0 || static_cast<size_t>(feedIndex) >= m_feeds.size()) {
+    return nullptr;
+  }
+  const TFeed& feed = m_feeds[static_cast<size_t>(feedIndex)];
+  const std::scoped_lock lock(m_mutex);
+  if (!m_active.insert(feed.Id).second) {
+    return nullptr;  // already waiting or running
+  }
+  m_workers.push_back(std::make_unique<TFeedUpdateThread>(feed.Id, feedIndex, feed.URL, settings, priority));
+  TFeedUpdateThread* const worker = m_workers.back().get();
+  m_waiting[static_cast<size_t>(priority)].push_back(worker);
+  // Threads are started only for slots that have work, never more than the bound.
+  if (WaitingCountLocked() > static_cast<size_t>(m_idleThreads) &&
+      m_threads.size() < static_cast<size_t>(kMaxConcurrentDownloads)) {
+    ++m_liveThreads;
+    m_threads.emplace_back([this] { PoolThreadBody(); });
+  }
+  m_wake.notify_one();
+  return worker;
+}
+
+size_t TFeedUpdateThreadArray::RunningCount() const {
+  return static_cast<size_t>(
+      std::count_if(m_workers.begin(), m_workers.end(), [](const auto& worker) { return !worker->Done(); }));
+}
+
+bool TFeedUpdateThreadArray::HasWaitingLocked() const {
+  return std::any_of(std::begin(m_waiting), std::end(m_waiting), [](const auto& list) { return !list.empty(); });
+}
+
+size_t TFeedUpdateThreadArray::WaitingCountLocked() const {
+  size_t count = 0;
+  for (const auto& list : m_waiting) {
+    count += list.size();
+  }
+  return count;
+}
+
+TFeedUpdateThread* TFeedUpdateThreadArray::TakeNextLocked() {
+  for (auto list = std::rbegin(m_waiting); list != std::rend(m_waiting); ++list) {
+    if (!list->empty()) {
+      TFeedUpdateThread* const worker = list->front();
+      list->pop_front();
+      return worker;
+    }
+  }
+  return nullptr;
+}
+
+void TFeedUpdateThreadArray::PoolThreadBody() {
+  for (;;) {
+    TFeedUpdateThread* worker = nullptr;
+    {
+      std::unique_lock lock(m_mutex);
+      ++m_idleThreads;
+      m_wake.wait(lock, [this] { return m_stop.load() || HasWaitingLocked(); });
+      --m_idleThreads;
+      if (m_stop.load()) {
+        --m_liveThreads;
+        return;
+      }
+      worker = TakeNextLocked();
+    }
+    SetCurrentThreadPriority(worker->Priority());
+    const int running = ++m_running;
+    for (int peak = m_peakRunning.load(); running > peak && !m_peakRunning.compare_exchange_weak(peak, running);) {
+    }
+    const bool handedBack = worker->Execute(m_stop, m_queue, [this, worker] { HandBack(*worker); });
+    --m_running;
+    if (!handedBack) {
+      const std::scoped_lock lock(m_mutex);
+      m_active.erase(worker->FeedId());
+    }
+  }
+}
+
+void TFeedUpdateThreadArray::HandBack(TFeedUpdateThread& worker) {
+  worker.SyncFeedBack(m_feeds, m_autoReadTerms ? m_autoReadTerms() : std::vector<std::string>{});
+  {
+    const std::scoped_lock lock(m_mutex);
+    m_active.erase(worker.FeedId());  // the feed may be queued again as soon as its result is in
+  }
+  if (m_observer) {
+    m_observer(worker);
+  }
+}
+
+void TFeedUpdateThreadArray::CancelWaitingLocked() {
+  for (auto& list : m_waiting) {
+    for (TFeedUpdateThread* worker : list) {
+      m_active.erase(worker->FeedId());
+      worker->Cancel();
+    }
+    list.clear();
+  }
+}
+
+void TFeedUpdateThreadArray::StopAllWorkers() {
+  {
+    const std::scoped_lock lock(m_mutex);
+    m_stop.store(true);
+    CancelWaitingLocked();
+  }
+  m_wake.notify_all();
+  // Running workers either abort their download or hand back what they already have; serve them meanwhile.
+  for (;;) {
+    m_queue.Drain();
+    {
+      const std::scoped_lock lock(m_mutex);
+      if (m_liveThreads == 0) {
+        break;
+      }
+    }
+    m_queue.WaitForTask(std::chrono::milliseconds(5));
+  }
+  m_threads.clear();  // every thread has left its loop: joining is immediate
+  m_workers.clear();
+  const std::scoped_lock lock(m_mutex);
+  m_active.clear();
+  m_stop.store(false);
+}
+
+void StopAllWorkers(TFeedUpdateThreadArray& workers) {
+  workers.StopAllWorkers();
+}
+
+}  // namespace tidewick

@@ -1,0 +1,191 @@
+#include "update/refresh_scheduler.h"
+
+#include <algorithm>
+#include <utility>
+
+#include "lang/lang_text.h"
+
+namespace tidewick {
+namespace {
+
+TWorkerSettings WorkerSettingsFrom(const TRefreshSettings& settings) {
+  TWorkerSettings worker;
+  worker.TimeoutSeconds = settings.Timeout;
+  worker.ProxyMode = settings.ProxyMode;
+  worker.ProxyServer = settings.ProxyServer;
+  worker.ProxyPort = settings.ProxyPort;
+  return worker;
+}
+
+}  // namespace
+
+std::string RefreshStatusText(int running) {
+  return GetLangText("Main|sbMainRefresh", "Aktualisiere Feeds... (%s1% Anfragen offen)", std::to_string(running));
+}
+
+int RefreshProgressPosition(int running, int total) {
+  if (running <= 0 || total <= 0) {
+    return kProgressMaximum;
+  }
+  const int step = kProgressMaximum / total;
+  return (total - std::min(running, total)) * step;
+}
+
+TRefreshScheduler::TRefreshScheduler(TFeeds& feeds, THandBackQueue& queue, TSettingsSource settings)
+    : m_feeds(feeds),
+      m_queue(queue),
+      m_settings(std::move(settings)),
+      m_workers(feeds, queue, [this] { return m_settings().AutoReadList; }) {
+  m_workers.SetHandBackObserver([this](const TFeedUpdateThread& worker) {
+    m_newItemCount += worker.NewItemCount();
+    if (m_observer) {
+      m_observer(worker);
+    }
+  });
+}
+
+TRefreshScheduler::~TRefreshScheduler() {
+  m_workers.StopAllWorkers();
+}
+
+bool TRefreshScheduler::StartWorker(int position, TThreadPriority priority, const TRefreshSettings& settings) {
+  return m_workers.Start(position, WorkerSettingsFrom(settings), priority) != nullptr;
+}
+
+int TRefreshScheduler::MinuteTick() {
+  const TRefreshSettings settings = m_settings();
+  if (!settings.AutoUpdate) {
+    return 0;
+  }
+  int started = 0;
+  for (size_t i = 0; i < m_feeds.size(); ++i) {
+    TFeed& feed = m_feeds[i];
+    if (feed.Interval < 1) {
+      continue;
+    }
+    ++feed.MinutesElapsed;
+    if (feed.MinutesElapsed >= feed.Interval) {
+      started += StartWorker(static_cast<int>(i), TThreadPriority::Idle, settings) ? 1 : 0;
+      feed.MinutesElapsed = 0;
+    }
+  }
+  if (started > 0) {
+    m_statusText = GetLangText("Main|sbMainRefreshFeed", "Aktualisiere Feed...");
+  }
+  return started;
+}
+
+int TRefreshScheduler::RefreshAtStartup() {
+  const TRefreshSettings settings = m_settings();
+  int started = 0;
+  for (size_t i = 0; i < m_feeds.size(); ++i) {
+    if (m_feeds[i].RefreshAtStart) {
+      m_feeds[i].MinutesElapsed = 0;
+      started += StartWorker(static_cast<int>(i), TThreadPriority::Idle, settings) ? 1 : 0;
+    }
+  }
+  if (started > 0) {
+    m_statusText = GetLangText("Main|sbMainRefreshFeed", "Aktualisiere Feed...");
+  }
+  return started;
+}
+
+int TRefreshScheduler::RefreshFeeds(const std::vector<int>& positions, TThreadPriority priority) {
+  const TRefreshSettings settings = m_settings();
+  m_statusText = GetLangText("Main|sbMainRefreshFeeds", "Aktualisiere Feeds...");
+  int started = 0;
+  for (const int position : positions) {
+    started += StartWorker(position, priority, settings) ? 1 : 0;
+  }
+  return started;
+}
+
+bool TRefreshScheduler::RefreshFeed(int position, TThreadPriority priority) {
+  if (position < 0 || static_cast<size_t>(position) >= m_feeds.size()) {
+    return false;
+  }
+  m_statusText = GetLangText("Main|sbMainRefreshFeed", "Aktualisiere Feed...");
+  StartWorker(position, priority, m_settings());
+  return true;
+}
+
+int TRefreshScheduler::RefreshAll(TThreadPriority priority) {
+  std::vector<int> positions(m_feeds.size());
+  for (size_t i = 0; i < positions.size(); ++i) {
+    positions[i] = static_cast<int>(i);
+  }
+  return RefreshFeeds(positions, priority);
+}
+
+TRefreshPoll TRefreshScheduler::Poll() {
+  TRefreshPoll poll;
+  if (m_workers.Empty()) {
+    return poll;
+  }
+  // Results that are waiting go in first, so the counts below include them.
+  m_queue.Drain();
+  poll.Active = true;
+  poll.Running = static_cast<int>(m_workers.RunningCount());
+  poll.Total = static_cast<int>(m_workers.Count());
+  poll.Position = RefreshProgressPosition(poll.Running, poll.Total);
+  poll.StatusText = RefreshStatusText(poll.Running);
+  m_statusText = poll.StatusText;
+  if (poll.Running > 0) {
+    return poll;
+  }
+  TRefreshPoll ended = EndRun(true);
+  ended.Total = poll.Total;
+  return ended;
+}
+
+TRefreshPoll TRefreshScheduler::StopAll() {
+  m_statusText = GetLangText("Main|sbMainStopRefresh", "Beende alle Aktualisierungen...");
+  return EndRun(false);
+}
+
+TRefreshPoll TRefreshScheduler::EndRun(bool reportErrors) {
+  TRefreshPoll poll;
+  poll.Active = true;
+  poll.Total = static_cast<int>(m_workers.Count());
+  m_workers.StopAllWorkers();
+  poll.RunEnded = true;
+  poll.Position = 0;
+  m_statusText = GetLangText("Main|sbMainReady", "Bereit.");
+  poll.StatusText = m_statusText;
+  if (reportErrors && m_settings().ShowRefreshErrorMsg) {
+    poll.ErrorReport = DecideErrorReport();
+  }
+  return poll;
+}
+
+std::optional<TRefreshErrorReport> TRefreshScheduler::DecideErrorReport() const {
+  const auto failed = std::count_if(m_feeds.begin(), m_feeds.end(), [](const TFeed& feed) { return feed.Error; });
+  if (failed == 0) {
+    return std::nullopt;
+  }
+  TRefreshErrorReport report;
+  report.Title = GetLangText("Main|DlgRefreshErrorTitle", "Feeds aktualisieren");
+  if (failed == 1) {
+    const auto first = std::find_if(m_feeds.begin(), m_feeds.end(), [](const TFeed& feed) { return feed.Error; });
+    report.Text =
+        GetLangText("Main|DlgRefreshErrorOneText", "Das Feed \"%s1%\" konnte nicht abgefragt werden.", first->Name);
+  } else {
+    report.Text = GetLangText("Main|DlgRefreshErrorMoreText", "%s1% Feeds konnten nicht abgefragt werden.",
+                              std::to_string(failed));
+  }
+  return report;
+}
+
+TRefreshSettings RefreshSettingsFrom(const TSettingsValues& settings) {
+  TRefreshSettings refresh;
+  refresh.AutoUpdate = settings.AutoUpdate;
+  refresh.ShowRefreshErrorMsg = settings.ShowRefreshErrorMsg;
+  refresh.Timeout = settings.Timeout;
+  refresh.ProxyMode = settings.ProxyMode;
+  refresh.ProxyServer = settings.ProxyServer;
+  refresh.ProxyPort = settings.ProxyPort;
+  refresh.AutoReadList = settings.AutoReadList;
+  return refresh;
+}
+
+}  // namespace tidewick
