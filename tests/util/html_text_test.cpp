@@ -1,0 +1,230 @@
+#include "util/html_text.h"
+
+#include <algorithm>
+#include <gtest/gtest.h>
+#include <random>
+#include <string>
+
+#include "util/html_entities.h"
+#include "util/utf8.h"
+
+namespace tidewick {
+namespace {
+
+struct TTextCase {
+  std::string Input;
+  std::string Expected;
+};
+
+std::ostream& operator<<(std::ostream& out, const TTextCase& c) {
+  return out << '"' << c.Input << '"';
+}
+
+class DecodeEntitiesTable : public ::testing::TestWithParam<TTextCase> {};
+
+TEST_P(DecodeEntitiesTable, DecodesOrKeepsAsWritten) {
+  EXPECT_EQ(DecodeEntities(GetParam().Input), GetParam().Expected);
+}
+
+const TTextCase kDecodedReferences[] = {
+    {"Tom &amp; Jerry", "Tom & Jerry"},
+    {"&AMP;", "&"},
+    {"&quot;&apos;&lt;&gt;", "\"'<>"},
+    {"&#65;&#x42;", "AB"},
+    {"&#X43;&#x00044;&#0069;", "CDE"},
+    {"&#x20AC;", "\xE2\x82\xAC"},
+    {"&#8364;", "\xE2\x82\xAC"},
+    {"&euro;", "\xE2\x82\xAC"},
+    {"&eacute;", "\xC3\xA9"},
+    {"&#233;", "\xC3\xA9"},
+    {"&nbsp;", "\xC2\xA0"},
+    {"&OElig;&oelig;&Yuml;", "\xC5\x92\xC5\x93\xC5\xB8"},
+    {"&#146;", "\xE2\x80\x99"},
+    {"&#x92;&#150;", "\xE2\x80\x99\xE2\x80\x93"},
+    {"&#129;", "\xC2\x81"},
+    {"&#1;", "\x01"},
+    {"&#x1F600;", "\xF0\x9F\x98\x80"},
+    {"&#x10FFFF;", "\xF4\x8F\xBF\xBF"},
+    {"&CounterClockwiseContourIntegral;", "\xE2\x88\xB3"},
+    {"&NotEqualTilde;", "\xE2\x89\x82\xCC\xB8"},
+    {"&Scaron;&hellip;&trade;", "\xC5\xA0\xE2\x80\xA6\xE2\x84\xA2"},
+    {"&amp;amp;", "&amp;"},
+    {"&&amp;", "&&"},
+    {"a&amp;b&lt;c", "a&b<c"},
+    {"Gr\xC3\xBC\xC3\x9F"
+     "e &amp; mehr",
+     "Gr\xC3\xBC\xC3\x9F"
+     "e & mehr"},
+};
+INSTANTIATE_TEST_SUITE_P(Decoded, DecodeEntitiesTable, ::testing::ValuesIn(kDecodedReferences));
+
+const TTextCase kKeptReferences[] = {
+    {"&Amp;", "&Amp;"},
+    {"&EURO;", "&EURO;"},
+    {"&#0;", "&#0;"},
+    {"&#x0;", "&#x0;"},
+    {"&#xD800;", "&#xD800;"},
+    {"&#57343;", "&#57343;"},
+    {"&#x110000;", "&#x110000;"},
+    {"&#99999999999999999999;", "&#99999999999999999999;"},
+    {"&#;", "&#;"},
+    {"&#x;", "&#x;"},
+    {"&#xZZ;", "&#xZZ;"},
+    {"&#12a;", "&#12a;"},
+    {"&#-5;", "&#-5;"},
+    {"&#x 41;", "&#x 41;"},
+    {"&unknown;", "&unknown;"},
+    {"&verylongname;", "&verylongname;"},
+    {"&amp", "&amp"},
+    {"a & b", "a & b"},
+    {"&;", "&;"},
+    {"x&", "x&"},
+    {"&", "&"},
+    {"", ""},
+    {"& amp;", "& amp;"},
+    // The ";" lies beyond the longest name, so nothing is looked up.
+    {"&CounterClockwiseContourIntegralX;", "&CounterClockwiseContourIntegralX;"},
+    {"&                                  amp;", "&                                  amp;"},
+};
+INSTANTIATE_TEST_SUITE_P(Kept, DecodeEntitiesTable, ::testing::ValuesIn(kKeptReferences));
+
+TEST(DecodeEntities, DecodesEveryHtml5Name) {
+  const auto entities = HtmlEntities();
+  ASSERT_EQ(entities.size(), 2125u);
+  EXPECT_TRUE(std::is_sorted(entities.begin(), entities.end(),
+                             [](const THtmlEntity& a, const THtmlEntity& b) { return a.Name < b.Name; }));
+  for (const THtmlEntity& entity : entities) {
+    ASSERT_LE(entity.Name.size(), kLongestEntityName);
+    EXPECT_EQ(DecodeEntities("<&" + std::string(entity.Name) + ";>"), "<" + std::string(entity.Text) + ">")
+        << entity.Name;
+  }
+}
+
+TEST(EntityToText, LooksUpOneBody) {
+  EXPECT_EQ(EntityToText("amp"), "&");
+  EXPECT_EQ(EntityToText("#x41"), "A");
+  EXPECT_EQ(EntityToText("Amp"), "");
+  EXPECT_EQ(EntityToText(""), "");
+  EXPECT_EQ(EntityToText("#"), "");
+}
+
+std::string Utf8Of(char32_t codePoint) {
+  std::string text;
+  AppendUtf8(text, codePoint);
+  return text;
+}
+
+// Every row of the classic table still decodes, by name and by number, to the character of its byte.
+TEST(EntityTable, EveryRowDecodesToItsCharacter) {
+  BuildEntityTable();
+  const TEntityTable& table = EntityTable();
+  for (int byte = 1; byte < 256; ++byte) {
+    const TEntityRow& row = table[byte];
+    EXPECT_EQ(row.Character, Windows1252ToCodePoint(static_cast<unsigned char>(byte)));
+    EXPECT_EQ(DecodeEntities(row.Numeric), Utf8Of(row.Character)) << byte;
+    if (!row.Named.empty()) {
+      EXPECT_EQ(DecodeEntities(row.Named), Utf8Of(row.Character)) << byte;
+    }
+  }
+  EXPECT_EQ(DecodeEntities(table[0].Numeric), "&#0;");
+}
+
+TEST(EntityTable, KeepsTheClassicRows) {
+  const TEntityTable& table = EntityTable();
+  EXPECT_EQ(table[38].Named, "&amp;");
+  EXPECT_EQ(table[38].Numeric, "&#38;");
+  EXPECT_EQ(table[65].Named, "");
+  EXPECT_EQ(table[128].Named, "&euro;");
+  EXPECT_EQ(table[128].Numeric, "&#8364;");
+  EXPECT_EQ(table[131].Named, "");
+  EXPECT_EQ(table[131].Numeric, "&#131;");
+  EXPECT_EQ(table[140].Named, "&OElig;");
+  EXPECT_EQ(table[140].Numeric, "&#140;");
+  EXPECT_EQ(table[146].Numeric, "&#8217;");
+  EXPECT_EQ(table[159].Named, "&Yuml;");
+  EXPECT_EQ(table[160].Named, "&nbsp;");
+  EXPECT_EQ(table[233].Named, "&eacute;");
+  EXPECT_EQ(table[255].Named, "&yuml;");
+  int named = 0;
+  for (const TEntityRow& row : table) {
+    named += row.Named.empty() ? 0 : 1;
+  }
+  EXPECT_EQ(named, 5 + 20 + 96);
+}
+
+class HtmlToTextTable : public ::testing::TestWithParam<TTextCase> {};
+
+TEST_P(HtmlToTextTable, GivesPlainText) {
+  EXPECT_EQ(HtmlToText(GetParam().Input), GetParam().Expected);
+}
+
+const TTextCase kLineBreaks[] = {
+    {"Line<br />\r\nNext", "Line\r\nNext"},     {"Line<br>\r\nNext", "Line\r\nNext"},
+    {"Line\r\n<br>Next", "Line\r\nNext"},       {"Line\r\n<BR />Next", "Line\r\nNext"},
+    {"a<br>b<BR>c<Br />d", "a\r\nb\r\nc\r\nd"}, {"a<br/>b", "a<br/>b"},
+    {"a<br><br><br><br>b", "a\r\n\r\nb"},       {"a<br>\r\n<br>b", "a\r\nb"},  // each form is replaced in turn
+};
+INSTANTIATE_TEST_SUITE_P(LineBreaks, HtmlToTextTable, ::testing::ValuesIn(kLineBreaks));
+
+const TTextCase kMarkup[] = {
+    {"<p>Hello <b>World</b></p>", "Hello World"},
+    {"<P>Hello</P>", "Hello"},
+    {"<a href=\"x\">link</a> text", "link text"},
+    {"<span class=x>t</span>", "t"},
+    {"<DIV>a</DIV><img src=x>", "a"},
+    {"<table><tr><td>cell</td></tr></table>", "cell"},
+    {"<blockquote>q</blockquote>", "q"},
+    {"<center>c</center>", "c"},
+    {"<pre>code</pre>", "code"},
+    {"<strong>s</strong><i>i</i><u>u</u>", "siu"},
+    {"<p>a<br>b</p>", "a\r\nb"},
+    {"<div>a > b</div>", "a  b"},
+    {"<b>open <i", "open "},
+    {"&amp; <b>x</b>", "&amp; x"},
+    {"x < y", "x < y"},
+    {"<em>only</em>", "<em>only</em>"},
+    {"<abbr>a</abbr> <bx>", "<abbr>a</abbr> <bx>"},
+    {"<a\nhref=x>y</a>", "<a\nhref=x>y</a>"},
+    {"", ""},
+};
+INSTANTIATE_TEST_SUITE_P(Markup, HtmlToTextTable, ::testing::ValuesIn(kMarkup));
+
+const TTextCase kBlankLines[] = {
+    {"a\r\n\r\n\r\n\r\n\r\nb", "a\r\n\r\nb"},
+    {"a\r\n\r\n\r\nb", "a\r\n\r\nb"},
+    {"a\r\n\r\nb", "a\r\n\r\nb"},
+    {"a\n\n\n\nb", "a\n\n\n\nb"},
+    {"<p>a</p>\r\n\r\n\r\n<p>b</p>\r\n\r\n\r\n\r\n", "a\r\n\r\nb\r\n\r\n"},
+    {"\r\r\n\r\n\r\n\n", "\r\r\n\r\n\n"},
+};
+INSTANTIATE_TEST_SUITE_P(BlankLines, HtmlToTextTable, ::testing::ValuesIn(kBlankLines));
+
+// Replacing three line breaks by two until none are left, the plain way.
+std::string ShrinkByRepeatedReplace(std::string text) {
+  const std::string three = "\r\n\r\n\r\n";
+  while (text.find(three) != std::string::npos) {
+    std::string next;
+    std::size_t pos = 0;
+    for (std::size_t found = text.find(three); found != std::string::npos; found = text.find(three, pos)) {
+      next.append(text, pos, found - pos).append("\r\n\r\n");
+      pos = found + three.size();
+    }
+    text = next.append(text, pos);
+  }
+  return text;
+}
+
+TEST(HtmlToText, ShrinksBlankLinesLikeRepeatedReplacing) {
+  std::mt19937 random(42);
+  const char alphabet[] = {'\r', '\n', 'x'};
+  for (int round = 0; round < 3000; ++round) {
+    std::string text(random() % 24, ' ');
+    for (char& c : text) {
+      c = alphabet[random() % 3];
+    }
+    ASSERT_EQ(HtmlToText(text), ShrinkByRepeatedReplace(text)) << ::testing::PrintToString(text);
+  }
+}
+
+}  // namespace
+}  // namespace tidewick
