@@ -14,6 +14,8 @@ namespace tidewick {
 // - "UTF-16" honours a byte-order mark; every other name iconv knows is converted by iconv. A byte iconv cannot read
 //   becomes U+FFFD, so the result is always valid UTF-8.
 std::string DecodeToUtf8(std::string_view bytes, std::string_view encoding);
+// The same, but hands back `bytes` itself (no copy) when they are already valid UTF-8 and need no conversion.
+std::string DecodeToUtf8(std::string&& bytes, std::string_view encoding);
 
 // Converts UTF-8 text to the named encoding. A character the encoding cannot hold is written as the numeric character
 // reference "&#N;" (decimal). An empty, unknown or UTF-8 name returns the text unchanged.

@@ -105,6 +105,9 @@ class TXmlDoc {
  private:
   friend class TXmlReader;
   void Reset();
+  TXmlLoadResult LoadOwned(std::string&& bytes);
+  // Keeps a converted source text alive with the document; node views point into it.
+  std::string_view KeepSource(std::string&& text);
 
   struct TStorage;
   std::unique_ptr<TStorage> m_storage;

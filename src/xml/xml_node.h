@@ -24,6 +24,7 @@ class TXmlAttrib {
  private:
   friend class TXmlAttribList;
   friend class TXmlDoc;
+  friend class TXmlReader;
   explicit TXmlAttrib(TXmlDoc* doc) : m_doc(doc) {}
 
   TXmlDoc* m_doc;
@@ -58,6 +59,7 @@ class TXmlAttribList {
  private:
   friend class TXmlNode;
   friend class TXmlDoc;
+  friend class TXmlReader;
   explicit TXmlAttribList(TXmlDoc* doc) : m_doc(doc) {}
   void Append(TXmlAttrib* attrib);
 

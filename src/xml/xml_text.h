@@ -11,6 +11,7 @@ namespace tidewick {
 // references of HTML 4.01, "&hibar;" and "&Dstrok;"; there "&nbsp;" and "&#160;" read as a plain space. Anything
 // else, and every invalid reference, stays as written.
 std::string DecodeText(std::string_view text, std::string_view encoding);
+void AppendDecodedText(std::string& out, std::string_view text, bool latin1);
 
 // Escapes a value for output: "&", "<", ">" and the double quote (the apostrophe is kept). For a Latin-1 encoding,
 // characters beyond U+00FF become numeric references "&#N;". The result is UTF-8; the writer converts the whole

@@ -1,0 +1,312 @@
+#include "util/charset.h"
+
+#include <iconv.h>
+
+#include <cerrno>
+#include <cstdint>
+#include <cstring>
+
+#include "util/case_fold.h"
+#include "util/utf8.h"
+
+namespace tidewick {
+
+namespace {
+
+bool SameAsciiIgnoringCase(std::string_view a, std::string_view b) {
+  if (a.size() != b.size()) {
+    return false;
+  }
+  for (std::size_t i = 0; i < a.size(); ++i) {
+    if (AsciiLower(a[i]) != AsciiLower(b[i])) {
+      return false;
+    }
+  }
+  return true;
+}
+
+bool IsAnyOf(std::string_view name, std::initializer_list<std::string_view> names) {
+  for (const std::string_view candidate : names) {
+    if (SameAsciiIgnoringCase(name, candidate)) {
+      return true;
+    }
+  }
+  return false;
+}
+
+bool IsAsciiEncodingName(std::string_view encoding) {
+  return IsAnyOf(encoding, {"us-ascii", "ascii", "ansi_x3.4-1968", "iso646-us"});
+}
+
+bool StartsWithIgnoringCase(std::string_view text, std::string_view prefix) {
+  return text.size() >= prefix.size() && SameAsciiIgnoringCase(text.substr(0, prefix.size()), prefix);
+}
+
+// Length of the leading part of `bytes` that is valid UTF-8; eight ASCII bytes are skipped at a time.
+std::size_t ValidUtf8Prefix(std::string_view bytes) {
+  const char* const data = bytes.data();
+  const std::size_t size = bytes.size();
+  std::size_t pos = 0;
+  while (pos < size) {
+    if (pos + 8 <= size) {
+      uint64_t word;
+      std::memcpy(&word, data + pos, 8);
+      if ((word & 0x8080808080808080ULL) == 0) {
+        pos += 8;
+        continue;
+      }
+    }
+    if (static_cast<unsigned char>(data[pos]) < 0x80) {
+      ++pos;
+      continue;
+    }
+    const std::size_t length = Utf8SequenceLength(bytes, pos);
+    if (length == 0) {
+      return pos;
+    }
+    pos += length;
+  }
+  return size;
+}
+
+std::string RepairUtf8Fast(std::string_view bytes) {
+  if (ValidUtf8Prefix(bytes) == bytes.size()) {
+    return std::string(bytes);
+  }
+  return RepairUtf8(bytes);
+}
+
+std::string Windows1252ToUtf8(std::string_view bytes) {
+  std::string out;
+  out.reserve(bytes.size() + bytes.size() / 8);
+  std::size_t runStart = 0;
+  for (std::size_t pos = 0; pos < bytes.size(); ++pos) {
+    const auto byte = static_cast<unsigned char>(bytes[pos]);
+    if (byte >= 0x80) {
+      out.append(bytes.substr(runStart, pos - runStart));
+      AppendUtf8(out, Windows1252ToCodePoint(byte));
+      runStart = pos + 1;
+    }
+  }
+  out.append(bytes.substr(runStart));
+  return out;
+}
+
+// Decodes the UTF-8 character at text[pos] (valid UTF-8 assumed); advances pos.
+char32_t NextCodePoint(std::string_view text, std::size_t& pos) {
+  const auto lead = static_cast<unsigned char>(text[pos]);
+  std::size_t length = Utf8SequenceLength(text, pos);
+  if (length == 0) {
+    ++pos;
+    return 0xFFFD;
+  }
+  char32_t codePoint = length == 1 ? lead : length == 2 ? (lead & 0x1F) : length == 3 ? (lead & 0x0F) : (lead & 0x07);
+  for (std::size_t i = 1; i < length; ++i) {
+    codePoint = (codePoint << 6) | (static_cast<unsigned char>(text[pos + i]) & 0x3F);
+  }
+  pos += length;
+  return codePoint;
+}
+
+void AppendReference(std::string& out, char32_t codePoint) {
+  out += "&#";
+  out += std::to_string(static_cast<uint32_t>(codePoint));
+  out += ';';
+}
+
+void Utf8ToLatin1(std::string_view utf8, std::string& out) {
+  std::size_t pos = 0;
+  while (pos < utf8.size()) {
+    const auto byte = static_cast<unsigned char>(utf8[pos]);
+    if (byte < 0x80) {
+      out.push_back(static_cast<char>(byte));
+      ++pos;
+      continue;
+    }
+    const char32_t codePoint = NextCodePoint(utf8, pos);
+    if (codePoint <= 0xFF) {
+      out.push_back(static_cast<char>(codePoint));
+    } else {
+      AppendReference(out, codePoint);
+    }
+  }
+}
+
+// An iconv descriptor that closes itself.
+class TIconv {
+ public:
+  TIconv() : m_handle(Invalid()) {}
+  TIconv(const char* to, const char* from) : m_handle(iconv_open(to, from)) {}
+  ~TIconv() {
+    if (IsOpen()) {
+      iconv_close(m_handle);
+    }
+  }
+  TIconv(TIconv&& other) noexcept : m_handle(other.m_handle) { other.m_handle = Invalid(); }
+  TIconv& operator=(TIconv&& other) noexcept {
+    std::swap(m_handle, other.m_handle);
+    return *this;
+  }
+  TIconv(const TIconv&) = delete;
+  TIconv& operator=(const TIconv&) = delete;
+
+  bool IsOpen() const { return m_handle != Invalid(); }
+
+  // Converts as much as possible; returns 0 when everything was taken, else the errno that stopped it.
+  int Run(const char*& in, std::size_t& inLeft, std::string& out) {
+    while (true) {
+      const std::size_t oldSize = out.size();
+      const std::size_t room = inLeft * 4 + 16;
+      out.resize(oldSize + room);
+      char* outPtr = out.data() + oldSize;
+      std::size_t outLeft = room;
+      char* inPtr = const_cast<char*>(in);  // iconv's interface is not const-correct
+      const std::size_t result = iconv(m_handle, in == nullptr ? nullptr : &inPtr, &inLeft, &outPtr, &outLeft);
+      const int error = result == static_cast<std::size_t>(-1) ? errno : 0;
+      if (in != nullptr) {
+        in = inPtr;
+      }
+      out.resize(oldSize + (room - outLeft));
+      if (error != E2BIG) {
+        return error;
+      }
+    }
+  }
+
+ private:
+  static iconv_t Invalid() { return reinterpret_cast<iconv_t>(-1); }
+  iconv_t m_handle;
+};
+
+std::string IconvToUtf8(TIconv& converter, std::string_view bytes) {
+  std::string out;
+  out.reserve(bytes.size() * 2);
+  const char* in = bytes.data();
+  std::size_t inLeft = bytes.size();
+  while (inLeft > 0) {
+    const int error = converter.Run(in, inLeft, out);
+    if (error == 0) {
+      break;
+    }
+    // An unreadable byte (EILSEQ) or a sequence cut off at the end (EINVAL): mark it and go on.
+    AppendUtf8(out, 0xFFFD);
+    ++in;
+    --inLeft;
+  }
+  return out;
+}
+
+}  // namespace
+
+bool IsUtf8EncodingName(std::string_view encoding) {
+  return IsAnyOf(encoding, {"utf-8", "utf8"});
+}
+
+bool IsLatin1EncodingName(std::string_view encoding) {
+  return IsAnyOf(encoding, {"iso-8859-1", "iso8859-1", "iso_8859-1", "latin1", "latin-1", "l1"});
+}
+
+std::string DecodeToUtf8(std::string_view bytes, std::string_view encoding) {
+  if (encoding.empty() || IsUtf8EncodingName(encoding)) {
+    return RepairUtf8Fast(bytes);
+  }
+  if (IsLatin1EncodingName(encoding) || IsAsciiEncodingName(encoding)) {
+    return Windows1252ToUtf8(bytes);
+  }
+  std::string from(encoding);
+  if (StartsWithIgnoringCase(encoding, "utf-16") && bytes.size() >= 2) {
+    const auto first = static_cast<unsigned char>(bytes[0]);
+    const auto second = static_cast<unsigned char>(bytes[1]);
+    if (first == 0xFF && second == 0xFE) {
+      from = "UTF-16LE";
+      bytes.remove_prefix(2);
+    } else if (first == 0xFE && second == 0xFF) {
+      from = "UTF-16BE";
+      bytes.remove_prefix(2);
+    }
+  }
+  TIconv converter("UTF-8", from.c_str());
+  if (!converter.IsOpen()) {
+    return RepairUtf8Fast(bytes);
+  }
+  return IconvToUtf8(converter, bytes);
+}
+
+std::string DecodeToUtf8(std::string&& bytes, std::string_view encoding) {
+  if ((encoding.empty() || IsUtf8EncodingName(encoding)) && ValidUtf8Prefix(bytes) == bytes.size()) {
+    return std::move(bytes);
+  }
+  return DecodeToUtf8(std::string_view(bytes), encoding);
+}
+
+std::string EncodeFromUtf8(std::string_view utf8, std::string_view encoding) {
+  TCharsetEncoder encoder(encoding);
+  if (encoder.PassesThrough()) {
+    return std::string(utf8);
+  }
+  std::string out;
+  out.reserve(utf8.size());
+  encoder.Convert(utf8, out);
+  return out;
+}
+
+struct TCharsetEncoder::TState {
+  enum class TMode { PassThrough, Latin1, Iconv };
+  TMode Mode = TMode::PassThrough;
+  TIconv Converter;
+};
+
+TCharsetEncoder::TCharsetEncoder(std::string_view encoding) : m_state(std::make_unique<TState>()) {
+  if (encoding.empty() || IsUtf8EncodingName(encoding)) {
+    return;
+  }
+  if (IsLatin1EncodingName(encoding)) {
+    m_state->Mode = TState::TMode::Latin1;
+    return;
+  }
+  TIconv converter(std::string(encoding).c_str(), "UTF-8");
+  if (converter.IsOpen()) {
+    m_state->Converter = std::move(converter);
+    m_state->Mode = TState::TMode::Iconv;
+  }
+}
+
+TCharsetEncoder::~TCharsetEncoder() = default;
+TCharsetEncoder::TCharsetEncoder(TCharsetEncoder&&) noexcept = default;
+TCharsetEncoder& TCharsetEncoder::operator=(TCharsetEncoder&&) noexcept = default;
+
+bool TCharsetEncoder::PassesThrough() const {
+  return m_state->Mode == TState::TMode::PassThrough;
+}
+
+void TCharsetEncoder::Convert(std::string_view utf8, std::string& out) {
+  switch (m_state->Mode) {
+    case TState::TMode::PassThrough:
+      out.append(utf8);
+      return;
+    case TState::TMode::Latin1:
+      Utf8ToLatin1(utf8, out);
+      return;
+    case TState::TMode::Iconv:
+      break;
+  }
+  TIconv& converter = m_state->Converter;
+  const char* in = utf8.data();
+  std::size_t inLeft = utf8.size();
+  while (inLeft > 0) {
+    if (converter.Run(in, inLeft, out) == 0) {
+      break;
+    }
+    // A character the encoding cannot hold: write it as a reference, itself converted.
+    std::size_t pos = static_cast<std::size_t>(in - utf8.data());
+    std::string reference;
+    AppendReference(reference, NextCodePoint(utf8, pos));
+    const char* refIn = reference.data();
+    std::size_t refLeft = reference.size();
+    converter.Run(refIn, refLeft, out);
+    inLeft -= pos - static_cast<std::size_t>(in - utf8.data());
+    in = utf8.data() + pos;
+  }
+}
+
+}  // namespace tidewick

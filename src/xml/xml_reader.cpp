@@ -1,0 +1,360 @@
+// The forgiving tag scanner: one pass over one UTF-8 buffer, no recursion, never an error for bad markup.
+
+#include <cstring>
+
+#include "platform/file_io.h"
+#include "util/charset.h"
+#include "xml/xml_doc.h"
+#include "xml/xml_internal.h"
+#include "xml/xml_text.h"
+
+namespace tidewick {
+
+namespace {
+
+using xml_internal::TrimBlanks;
+
+const char* FindByte(const char* from, const char* end, char byte) {
+  return static_cast<const char*>(std::memchr(from, byte, static_cast<std::size_t>(end - from)));
+}
+
+const char* FindText(const char* from, const char* end, std::string_view needle) {
+  return static_cast<const char*>(memmem(from, static_cast<std::size_t>(end - from), needle.data(), needle.size()));
+}
+
+// The attribute text of the first tag that is not a comment or another "!" tag: the root's, which names the
+// document's encoding. Works on the raw bytes, before any conversion (the markup is ASCII in every encoding we read).
+std::string DeclaredEncoding(std::string_view bytes) {
+  const char* pos = bytes.data();
+  const char* const end = pos + bytes.size();
+  while (true) {
+    const char* lt = FindByte(pos, end, '<');
+    if (lt == nullptr) {
+      return {};
+    }
+    const char* gt = FindByte(lt + 1, end, '>');
+    const char* tagEnd = gt == nullptr ? end : gt;
+    std::string_view text = TrimBlanks(std::string_view(lt + 1, static_cast<std::size_t>(tagEnd - lt - 1)));
+    pos = gt == nullptr ? end : gt + 1;
+    if (text.starts_with("!--") && !text.ends_with("--")) {
+      const char* close = FindText(pos, end, "-->");
+      pos = close == nullptr ? end : close + 3;
+      continue;
+    }
+    if (text.starts_with("!")) {
+      continue;
+    }
+    if (text.starts_with("/")) {
+      return {};
+    }
+    std::string encoding;
+    while (!text.empty() && (text.back() == '?' || text.back() == '/')) {
+      text.remove_suffix(1);
+    }
+    const std::size_t cut = text.find_first_of(" \t\r\n");
+    if (cut != std::string_view::npos) {
+      xml_internal::ParseAttributeText(text.substr(cut + 1), [&](std::string_view name, std::string_view value) {
+        if (xml_internal::SameXmlName(name, "encoding")) {
+          encoding = std::string(TrimBlanks(value));
+        }
+      });
+    }
+    return encoding;
+  }
+}
+
+// Converts a document to UTF-8 once, up front: a byte-order mark wins over the declaration.
+std::string DocumentToUtf8(std::string&& bytes) {
+  const auto startsWith = [&](std::initializer_list<unsigned char> prefix) {
+    if (bytes.size() < prefix.size()) {
+      return false;
+    }
+    std::size_t i = 0;
+    for (const unsigned char byte : prefix) {
+      if (static_cast<unsigned char>(bytes[i++]) != byte) {
+        return false;
+      }
+    }
+    return true;
+  };
+  if (startsWith({0xFF, 0xFE}) || startsWith({0xFE, 0xFF})) {
+    return DecodeToUtf8(std::string_view(bytes), "UTF-16");
+  }
+  if (startsWith({'<', 0, '?', 0})) {
+    return DecodeToUtf8(std::string_view(bytes), "UTF-16LE");
+  }
+  if (startsWith({0, '<', 0, '?'})) {
+    return DecodeToUtf8(std::string_view(bytes), "UTF-16BE");
+  }
+  if (startsWith({0xEF, 0xBB, 0xBF})) {
+    return DecodeToUtf8(std::move(bytes), "UTF-8");
+  }
+  const std::string encoding = DeclaredEncoding(bytes);
+  return DecodeToUtf8(std::move(bytes), encoding);
+}
+
+bool IsLeafInstruction(const TXmlNode& node) {
+  return node.Name().starts_with("?") && !xml_internal::SameXmlName(node.Name(), "?xml");
+}
+
+}  // namespace
+
+class TXmlReader {
+ public:
+  TXmlReader(TXmlDoc& doc, std::string_view text)
+      : m_doc(doc), m_begin(text.data()), m_pos(text.data()), m_end(text.data() + text.size()) {}
+
+  TXmlLoadResult Run();
+
+ private:
+  struct TTag {
+    std::string_view Text;  // between "<" and ">", trimmed, without a closing "?" or "/"
+    const char* Start = nullptr;
+    const char* After = nullptr;  // just behind the ">"
+    bool Eof = false;
+    bool HasContent = false;
+    bool IsCData = false;
+    std::string_view Body;       // the element text, when it is one run of the source
+    bool BodyAssembled = false;  // the element text joined with CDATA content, in m_scratch
+  };
+
+  void ScanTag(TTag& tag);
+  void ScanElementTag(TTag& tag);
+  void ReadElementText(TTag& tag, bool keep);
+  void FillNode(TXmlNode& node, const TTag& tag, bool isRoot);
+  std::string_view DecodedValue(std::string_view raw, bool stored);
+  static bool EndsElement(const TTag& tag) { return tag.Eof || tag.Text.empty() || tag.Text.front() == '/'; }
+
+  TXmlDoc& m_doc;
+  const char* const m_begin;
+  const char* m_pos;
+  const char* const m_end;
+  bool m_cutShort = false;  // a tag, comment or CDATA section ran into the end of the input
+  bool m_latin1 = false;
+  std::string m_scratch;
+  std::string m_decoded;
+};
+
+void TXmlReader::ScanTag(TTag& tag) {
+  tag = TTag{};
+  const char* lt = FindByte(m_pos, m_end, '<');
+  if (lt == nullptr) {
+    m_pos = m_end;
+    tag.Eof = true;
+    return;
+  }
+  tag.Start = lt;
+  const char* gt = FindByte(lt + 1, m_end, '>');
+  if (gt == nullptr) {
+    m_cutShort = true;
+  }
+  const char* textEnd = gt == nullptr ? m_end : gt;
+  m_pos = gt == nullptr ? m_end : gt + 1;
+  tag.After = m_pos;
+  std::string_view text = TrimBlanks(std::string_view(lt + 1, static_cast<std::size_t>(textEnd - lt - 1)));
+  if (!text.empty() && text.back() == '?') {
+    tag.Text = TrimBlanks(text.substr(0, text.size() - 1));
+    tag.HasContent = true;
+    return;
+  }
+  if (text.starts_with("!--")) {
+    tag.Text = text;
+    if (!text.ends_with("--") && m_pos != m_end) {
+      // The comment held a ">": it ends at the next "-->".
+      const char* close = FindText(m_pos, m_end, "-->");
+      m_cutShort |= close == nullptr;
+      m_pos = close == nullptr ? m_end : close + 3;
+    }
+    return;
+  }
+  if (!text.empty() && text.back() == '/') {
+    tag.Text = TrimBlanks(text.substr(0, text.size() - 1));
+    return;
+  }
+  tag.Text = text;
+  tag.HasContent = true;
+  ReadElementText(tag, !text.empty() && text.front() != '/' && text.front() != '!');
+}
+
+// Skips comments, document type declarations and other "!" tags.
+void TXmlReader::ScanElementTag(TTag& tag) {
+  do {
+    ScanTag(tag);
+  } while (!tag.Eof && tag.Text.starts_with("!"));
+}
+
+void TXmlReader::ReadElementText(TTag& tag, bool keep) {
+  const char* runStart = m_pos;
+  bool assembled = false;
+  while (true) {
+    const char* lt = FindByte(m_pos, m_end, '<');
+    if (lt != nullptr && m_end - lt >= 9 && std::memcmp(lt + 1, "![CDATA[", 8) == 0) {
+      tag.IsCData = true;
+      const char* content = lt + 9;
+      const char* close = FindText(content, m_end, "]]>");
+      m_cutShort |= close == nullptr;
+      if (keep) {
+        if (!assembled) {
+          m_scratch.clear();
+          assembled = true;
+        }
+        m_scratch.append(runStart, lt);
+        m_scratch.append(content, close == nullptr ? m_end : close);
+      }
+      m_pos = close == nullptr ? m_end : close + 3;
+      runStart = m_pos;
+      continue;
+    }
+    m_pos = lt == nullptr ? m_end : lt;
+    break;
+  }
+  if (!keep) {
+    return;
+  }
+  if (assembled) {
+    m_scratch.append(runStart, m_pos);
+    tag.BodyAssembled = true;
+  } else {
+    tag.Body = std::string_view(runStart, static_cast<std::size_t>(m_pos - runStart));
+  }
+}
+
+// Plain text stays a view of the source; text with references is decoded once into the document's storage.
+std::string_view TXmlReader::DecodedValue(std::string_view raw, bool stored) {
+  if (raw.empty()) {
+    return {};
+  }
+  if (std::memchr(raw.data(), '&', raw.size()) == nullptr) {
+    return stored ? raw : m_doc.StoreText(raw);
+  }
+  m_decoded.clear();
+  AppendDecodedText(m_decoded, raw, m_latin1);
+  return m_doc.StoreText(m_decoded);
+}
+
+void TXmlReader::FillNode(TXmlNode& node, const TTag& tag, bool isRoot) {
+  std::string_view name = tag.Text;
+  const std::size_t cut = name.find_first_of(" \t\r\n");
+  if (cut != std::string_view::npos) {
+    std::string_view attribText = name.substr(cut + 1);
+    name = name.substr(0, cut);
+    if (!attribText.empty() && attribText.back() == '?') {
+      attribText.remove_suffix(1);
+    }
+    TXmlAttribList& attribs = node.m_attribs;
+    xml_internal::ParseAttributeText(attribText, [&](std::string_view attribName, std::string_view rawValue) {
+      const std::string_view value = DecodedValue(rawValue, true);
+      if (TXmlAttrib* existing = attribs.m_count > 0 ? attribs.Find(attribName) : nullptr) {
+        existing->m_value = value;
+        return;
+      }
+      TXmlAttrib* attrib = m_doc.NewAttrib();
+      attrib->m_name = attribName;
+      attrib->m_value = value;
+      attribs.Append(attrib);
+    });
+  }
+  name = TrimBlanks(name);
+  if (isRoot && name == "?xml-stylesheet") {
+    name = "?xml";  // a stylesheet instruction in place of the declaration
+  }
+  node.m_name = name;
+  node.m_key = xml_internal::StoreNameKey(m_doc, name);
+  node.m_isCData = tag.IsCData;
+  if (isRoot) {
+    if (const TXmlAttrib* encoding = node.m_attribs.Find("encoding")) {
+      m_latin1 = IsLatin1EncodingName(TrimBlanks(encoding->Value()));
+    }
+  }
+  node.m_value = tag.BodyAssembled ? DecodedValue(m_scratch, false) : DecodedValue(tag.Body, true);
+}
+
+TXmlLoadResult TXmlReader::Run() {
+  TXmlLoadResult result;
+  TTag tag;
+  ScanElementTag(tag);
+  if (EndsElement(tag)) {
+    result.Offset = static_cast<std::size_t>(m_pos - m_begin);
+    return result;
+  }
+  TXmlNode& root = m_doc.m_root;
+  FillNode(root, tag, true);
+  result.Ok = true;
+  const bool rootIsDeclaration = root.Name().starts_with("?");
+  bool hasTopElement = false;
+  if (!tag.HasContent || IsLeafInstruction(root)) {
+    result.Complete = !m_cutShort && !rootIsDeclaration;
+    result.Offset = static_cast<std::size_t>(m_pos - m_begin);
+    return result;
+  }
+  root.m_innerMarkup = std::string_view(tag.After, 0);
+  TXmlNode* current = &root;
+  while (true) {
+    ScanElementTag(tag);
+    if (EndsElement(tag)) {
+      const char* innerEnd = tag.Eof ? m_end : tag.Start;
+      const char* innerBegin = current->m_innerMarkup.data();
+      current->m_innerMarkup = std::string_view(innerBegin, static_cast<std::size_t>(innerEnd - innerBegin));
+      if (tag.Eof) {
+        // Whatever is still open ends with the input.
+        for (TXmlNode* open = current->m_parent; open != nullptr; open = open->m_parent) {
+          const char* begin = open->m_innerMarkup.data();
+          open->m_innerMarkup = std::string_view(begin, static_cast<std::size_t>(m_end - begin));
+        }
+        result.Complete = current == &root && rootIsDeclaration && hasTopElement && !m_cutShort;
+        break;
+      }
+      if (current == &root) {
+        result.Complete = (!rootIsDeclaration || hasTopElement) && !m_cutShort;
+        break;
+      }
+      if (current->m_parent == &root && !current->Name().starts_with("?")) {
+        hasTopElement = true;
+      }
+      current = current->m_parent;
+      continue;
+    }
+    TXmlNode* child = m_doc.NewNode(current);
+    current->m_nodes.Append(child);
+    FillNode(*child, tag, false);
+    if (tag.HasContent && !IsLeafInstruction(*child)) {
+      child->m_innerMarkup = std::string_view(tag.After, 0);
+      current = child;
+    } else if (current == &root && !child->Name().starts_with("?")) {
+      hasTopElement = true;  // a self-closing top element
+    }
+  }
+  result.Offset = static_cast<std::size_t>(m_pos - m_begin);
+  return result;
+}
+
+TXmlLoadResult TXmlDoc::LoadOwned(std::string&& bytes) {
+  Reset();
+  TXmlReader reader(*this, KeepSource(DocumentToUtf8(std::move(bytes))));
+  return reader.Run();
+}
+
+TXmlLoadResult TXmlDoc::LoadFromStringEx(std::string_view text) {
+  if (text.empty()) {
+    return {};
+  }
+  return LoadOwned(std::string(text));
+}
+
+TXmlLoadResult TXmlDoc::LoadFromFileEx(const std::string& fileName) {
+  std::optional<std::string> bytes = ReadWholeFile(fileName);
+  if (!bytes || bytes->empty()) {
+    return {};
+  }
+  return LoadOwned(std::move(*bytes));
+}
+
+bool TXmlDoc::LoadFromString(std::string_view text) {
+  return LoadFromStringEx(text).Ok;
+}
+
+bool TXmlDoc::LoadFromFile(const std::string& fileName) {
+  return LoadFromFileEx(fileName).Ok;
+}
+
+}  // namespace tidewick

@@ -1,0 +1,301 @@
+#include <gtest/gtest.h>
+
+#include "xml/xml_doc.h"
+
+namespace tidewick {
+namespace {
+
+constexpr std::string_view kFeed =
+    "<?xml version=\"1.0\"?><rss><channel><ttl>60</ttl><title>First</title><title>Second</title>"
+    "<item><title>A</title></item></channel></rss>";
+
+TEST(XmlPaths, LookupIgnoresLetterCase) {
+  TXmlDoc doc;
+  ASSERT_TRUE(doc.LoadFromString(kFeed));
+  ASSERT_NE(doc.GetNode("rss\\channel\\TTL"), nullptr);
+  EXPECT_EQ(doc.GetValue("RSS\\Channel\\TTL", "x"), "60");
+}
+
+TEST(XmlPaths, LookupIgnoresCaseBeyondAscii) {
+  TXmlDoc doc;
+  ASSERT_TRUE(doc.LoadFromString("<?xml?><Größe><ÄRGER>1</ÄRGER></Größe>"));
+  EXPECT_EQ(doc.GetValue("grösse\\ärger", "x"), "1");
+  EXPECT_EQ(doc.GetValue("GRÖSSE\\Ärger", "x"), "1");
+}
+
+TEST(XmlPaths, FirstMatchWins) {
+  TXmlDoc doc;
+  ASSERT_TRUE(doc.LoadFromString(kFeed));
+  EXPECT_EQ(doc.GetValue("rss\\channel\\title"), "First");
+  EXPECT_EQ(doc.GetNode("rss\\channel")->Nodes().IndexOf("TITLE"), 1);
+}
+
+TEST(XmlPaths, TrailingBackslashChangesNothingLeadingOneFindsNothing) {
+  TXmlDoc doc;
+  ASSERT_TRUE(doc.LoadFromString(kFeed));
+  EXPECT_EQ(doc.GetNode("rss\\channel\\"), doc.GetNode("rss\\channel"));
+  EXPECT_EQ(doc.GetNode("\\rss\\channel"), nullptr);
+  EXPECT_EQ(doc.GetNode("rss\\\\channel"), nullptr);
+}
+
+TEST(XmlPaths, StartNodeResolvesRelativePaths) {
+  TXmlDoc doc;
+  ASSERT_TRUE(doc.LoadFromString(kFeed));
+  TXmlNode* item = doc.GetNode("rss\\channel\\item");
+  ASSERT_NE(item, nullptr);
+  EXPECT_EQ(doc.GetNode("title", item)->Value(), "A");
+}
+
+TEST(XmlPaths, MissingNodeGivesDefaultEmptyValueDoesNot) {
+  TXmlDoc doc;
+  ASSERT_TRUE(doc.LoadFromString("<?xml?><a><empty></empty><n>x</n></a>"));
+  EXPECT_EQ(doc.GetValue("a\\missing", "dflt"), "dflt");
+  EXPECT_EQ(doc.GetValue("a\\empty", "dflt"), "");
+  EXPECT_EQ(doc.GetInteger("a\\empty", 7), 7);
+  EXPECT_EQ(doc.GetInteger("a\\n", 7), 7);
+  EXPECT_EQ(doc.GetAttrib("a\\missing", "x"), nullptr);
+}
+
+TEST(XmlPaths, SetValueCreatesNestedNodesThenOnlyChangesTheValue) {
+  TXmlDoc doc;
+  EXPECT_TRUE(doc.SetValue("Feeds\\Feed1\\Name", "one"));
+  const TXmlNode* feeds = doc.Root()->Nodes().Find("Feeds");
+  ASSERT_NE(feeds, nullptr);
+  ASSERT_EQ(feeds->Nodes().Count(), 1);
+  EXPECT_EQ(feeds->Nodes()[0]->Nodes()[0]->Value(), "one");
+  EXPECT_TRUE(doc.SetValue("feeds\\FEED1\\name", "two"));
+  EXPECT_EQ(doc.Root()->Nodes().Count(), 1);
+  EXPECT_EQ(feeds->Nodes()[0]->Nodes().Count(), 1);
+  EXPECT_EQ(doc.GetValue("Feeds\\Feed1\\Name"), "two");
+}
+
+TEST(XmlPaths, SetValueBelowAValueRaisesTheExactMessage) {
+  TXmlDoc doc;
+  doc.SetValue("a\\b", "text");
+  try {
+    doc.SetValue("a\\b\\c", "x");
+    FAIL() << "no error raised";
+  } catch (const std::range_error& error) {
+    EXPECT_STREQ(error.what(), "Node contains a value, no subnodes allowed.");
+  }
+  doc.SetValue("a\\d", "   ");
+  EXPECT_NO_THROW(doc.SetValue("a\\d\\e", "x"));
+}
+
+TEST(XmlPaths, CreatePathReturnsTheLastNodeAndChecksEveryNodeOnTheWay) {
+  TXmlDoc doc;
+  doc.SetValue("a\\b", "text");
+  TXmlNode* made = doc.CreatePath("a\\new\\deeper\\x", "1");
+  EXPECT_EQ(made, doc.GetNode("A\\New\\Deeper\\X"));
+  EXPECT_EQ(made->Value(), "1");
+  EXPECT_THROW(doc.CreatePath("a\\b\\c", "1"), TXmlPathError);
+  EXPECT_THROW(doc.CreatePath("a\\new\\deeper\\x\\y", "1"), TXmlPathError);
+}
+
+TEST(XmlPaths, RootWithAValueRefusesChildren) {
+  TXmlDoc doc;
+  doc.Root()->SetValue("x");
+  EXPECT_THROW(doc.SetValue("a", "1"), TXmlPathError);
+}
+
+TEST(XmlPaths, SetValueOnANodeWithChildrenRaisesAndKeepsTheValue) {
+  TXmlDoc doc;
+  ASSERT_TRUE(doc.LoadFromString("<?xml?><a>old<b/></a>"));
+  try {
+    doc.SetValue("a", "new");
+    FAIL() << "no error raised";
+  } catch (const TXmlPathError& error) {
+    EXPECT_STREQ(error.what(), "Node contains subnodes, no value allowed.");
+  }
+  EXPECT_EQ(doc.GetValue("a"), "old");
+}
+
+TEST(XmlPaths, FindNeverSplitsAtBackslashes) {
+  TXmlDoc doc;
+  ASSERT_TRUE(doc.LoadFromString("<?xml?><a><b/></a>"));
+  EXPECT_EQ(doc.Root()->Nodes().Find("a\\b"), nullptr);
+  EXPECT_EQ(doc.Root()->Nodes().IndexOf("a\\b"), -1);
+  EXPECT_NE(doc.GetNode("a\\b"), nullptr);
+}
+
+TEST(XmlAttribs, AddFromTextTakesThreeQuotingStylesAndReplacesByName) {
+  TXmlDoc doc;
+  TXmlAttribList& attribs = doc.Root()->Attribs();
+  EXPECT_EQ(attribs.AddFromText("version=\"1.0\" encoding='UTF-8' standalone=yes", ""), 3);
+  ASSERT_EQ(attribs.Count(), 3);
+  EXPECT_EQ(attribs[1]->Value(), "UTF-8");
+  EXPECT_EQ(attribs[2]->Value(), "yes");
+  EXPECT_EQ(attribs.AddFromText("VERSION=\"1.1\"", ""), 1);
+  EXPECT_EQ(attribs.Count(), 3);
+  EXPECT_EQ(attribs[0]->Name(), "version");
+  EXPECT_EQ(attribs[0]->Value(), "1.1");
+}
+
+struct TAttribCase {
+  std::string_view Text;
+  int Pairs;
+  std::string_view Name;
+  std::string_view Value;
+};
+
+class XmlAttribText : public testing::TestWithParam<TAttribCase> {};
+
+TEST_P(XmlAttribText, SplitsLikeTheReader) {
+  TXmlDoc doc;
+  TXmlAttribList& attribs = doc.Root()->Attribs();
+  EXPECT_EQ(attribs.AddFromText(GetParam().Text, ""), GetParam().Pairs);
+  if (GetParam().Pairs > 0) {
+    const TXmlAttrib* attrib = attribs.Find(GetParam().Name);
+    ASSERT_NE(attrib, nullptr);
+    EXPECT_EQ(attrib->Value(), GetParam().Value);
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(Cases, XmlAttribText,
+                         testing::Values(TAttribCase{"a= \"x\"", 1, "a",
+                                                     ""},  // a blank before the quote gives an empty value
+                                         TAttribCase{"a=\"open", 1, "a", ""},      // no closing quote: empty value
+                                         TAttribCase{"=\"v\"", 1, "", "v"},        // an empty name is accepted
+                                         TAttribCase{"no pairs here", 0, "", ""},  //
+                                         TAttribCase{"a=1\tb=2", 2, "b", "2"},     //
+                                         TAttribCase{"t=\"A &amp; B\"", 1, "t", "A & B"},  //
+                                         TAttribCase{"t='&amp;lt;'", 1, "t", "&lt;"},      //
+                                         TAttribCase{"a=", 1, "a", ""}));
+
+TEST(XmlAttribs, RemoveTakesTheEntryOut) {
+  TXmlDoc doc;
+  TXmlAttribList& attribs = doc.Root()->Attribs();
+  attribs.Add("a", "1");
+  TXmlAttrib* b = attribs.Add("b", "2");
+  attribs.Add("c", "3");
+  attribs.Remove(b);
+  ASSERT_EQ(attribs.Count(), 2);
+  EXPECT_EQ(attribs[1]->Name(), "c");
+  EXPECT_EQ(attribs.IndexOf("B"), -1);
+}
+
+TEST(XmlDocument, EncodingAndVersionAttributes) {
+  TXmlDoc doc;
+  EXPECT_EQ(doc.GetEncoding(), "");
+  doc.SetEncoding("");
+  EXPECT_EQ(doc.Root()->Attribs().Count(), 0);
+  doc.SetVersion("1.0");
+  doc.SetEncoding("UTF-8");
+  doc.SetVersion("1.1");
+  EXPECT_EQ(doc.GetEncoding(), "UTF-8");
+  EXPECT_EQ(doc.Root()->Attribs()[0]->Value(), "1.1");
+  doc.SetEncoding("ISO-8859-1");
+  EXPECT_EQ(doc.GetEncoding(), "ISO-8859-1");
+  doc.SetEncoding("");
+  EXPECT_EQ(doc.GetEncoding(), "");
+  EXPECT_EQ(doc.Root()->Attribs().Count(), 1);
+}
+
+TEST(XmlDocument, RootNameIsTrimmedAndDefaultsToDeclaration) {
+  EXPECT_EQ(TXmlDoc("  ").Root()->Name(), "?xml");
+  EXPECT_EQ(TXmlDoc(" opml ").Root()->Name(), "opml");
+}
+
+struct TBooleanCase {
+  std::string_view Text;
+  bool Expected;
+};
+
+class XmlBoolean : public testing::TestWithParam<TBooleanCase> {};
+
+TEST_P(XmlBoolean, ReadsWordsAndNumbers) {
+  TXmlDoc doc;
+  doc.SetValue("b", GetParam().Text);
+  EXPECT_EQ(doc.GetBoolean("b", !GetParam().Expected), GetParam().Expected);
+}
+
+INSTANTIATE_TEST_SUITE_P(Cases, XmlBoolean,
+                         testing::Values(TBooleanCase{"True", true}, TBooleanCase{"FALSE", false},
+                                         TBooleanCase{"tRuE", true}, TBooleanCase{"0", false}, TBooleanCase{"-3", true},
+                                         TBooleanCase{"1", true}));
+
+TEST(XmlTypedValues, UnreadableBooleanGivesDefault) {
+  TXmlDoc doc;
+  doc.SetValue("b", "yes");
+  EXPECT_TRUE(doc.GetBoolean("b", true));
+  EXPECT_FALSE(doc.GetBoolean("b", false));
+  EXPECT_TRUE(doc.GetBoolean("missing", true));
+}
+
+TEST(XmlTypedValues, BooleansAreWrittenAsDigitsOrCapitalWords) {
+  TXmlDoc doc;
+  doc.SetBoolean("a", true);
+  doc.SetBoolean("b", false, true);
+  doc.SetBoolean("c", true, true);
+  EXPECT_EQ(doc.GetValue("a"), "1");
+  EXPECT_EQ(doc.GetValue("b"), "FALSE");
+  EXPECT_EQ(doc.GetValue("c"), "TRUE");
+}
+
+TEST(XmlTypedValues, IntegersRoundTripAndRejectText) {
+  TXmlDoc doc;
+  doc.SetInteger("i", -42);
+  doc.SetInteger("big", 1700000000123);
+  doc.SetValue("bad", "12abc");
+  EXPECT_EQ(doc.GetValue("i"), "-42");
+  EXPECT_EQ(doc.GetInteger("i", 0), -42);
+  EXPECT_EQ(doc.GetInteger("big", 0), 1700000000123);
+  EXPECT_EQ(doc.GetInteger("bad", 5), 5);
+}
+
+TEST(XmlTypedValues, FontIsStoredAsFiveFields) {
+  TXmlDoc doc;
+  TFontRecord font{"Tahoma", 10, -16777208, true, false, true, false, 1};
+  doc.SetFont("Font\\List", font);
+  EXPECT_EQ(doc.GetValue("Font\\List"), "Tahoma|10|-16777208|BU|1");
+  EXPECT_EQ(doc.GetFont("font\\list", TFontRecord{}), font);
+}
+
+TEST(XmlTypedValues, FontFieldsFallBackOneByOne) {
+  TXmlDoc doc;
+  doc.SetValue("f", "Arial|big||xSIxBU");
+  const TFontRecord font = doc.GetFont("f", TFontRecord{"Default", 12});
+  EXPECT_EQ(font.Name, "Arial");
+  EXPECT_EQ(font.Size, 8);
+  EXPECT_EQ(font.Color, 8);
+  EXPECT_TRUE(font.Bold && font.Italic && font.Underline && font.StrikeOut);
+  EXPECT_EQ(font.Charset, 0);
+  const TFontRecord fallback{"Default", 12};
+  EXPECT_EQ(doc.GetFont("missing", fallback), fallback);
+}
+
+TEST(XmlNodes, ItemsWalksInBothDirectionsAndRemoveDestroysSubtree) {
+  TXmlDoc doc;
+  TXmlNodeList& nodes = doc.Root()->Nodes();
+  for (int i = 0; i < 50; ++i) {
+    nodes.Add("n" + std::to_string(i))->Nodes().Add("child")->SetValue("v");
+  }
+  for (int i = 49; i >= 0; --i) {
+    EXPECT_EQ(nodes[i]->Name(), "n" + std::to_string(i));
+  }
+  EXPECT_EQ(nodes[50], nullptr);
+  EXPECT_EQ(nodes[-1], nullptr);
+  nodes.Remove(nodes[10]);
+  EXPECT_EQ(nodes.Count(), 49);
+  EXPECT_EQ(nodes[10]->Name(), "n11");
+  TXmlNode* reused = nodes.Add("new");
+  EXPECT_EQ(reused->Nodes().Count(), 0);
+  EXPECT_EQ(reused->Parent(), doc.Root());
+  EXPECT_EQ(nodes.Last(), reused);
+  int count = 0;
+  for (const TXmlNode* node : nodes) {
+    count += node != nullptr;
+  }
+  EXPECT_EQ(count, 50);
+}
+
+TEST(XmlNodes, RenamingUpdatesTheLookupKey) {
+  TXmlDoc doc;
+  TXmlNode* node = doc.Root()->Nodes().Add("old");
+  node->SetName("NewName");
+  EXPECT_EQ(doc.GetNode("newname"), node);
+  EXPECT_EQ(doc.GetNode("old"), nullptr);
+}
+
+}  // namespace
+}  // namespace tidewick
