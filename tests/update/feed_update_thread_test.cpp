@@ -1,0 +1,267 @@
+#include "update/feed_update_thread.h"
+
+#include <algorithm>
+#include <chrono>
+#include <gtest/gtest.h>
+
+#include "support/env_guard.h"
+#include "support/http_test_server.h"
+#include "update/thread_priority.h"
+#include "update_fixtures.h"
+
+namespace tidewick {
+namespace {
+
+using namespace std::chrono_literals;
+using test::RssDocument;
+using test::StoredEntry;
+using test::TTestEntry;
+using test::TTestResponse;
+
+TTestResponse Document(std::string body, int delayMs = 0) {
+  TTestResponse response;
+  response.Body = std::move(body);
+  response.DelayMs = delayMs;
+  return response;
+}
+
+TTestResponse Stalling() {
+  TTestResponse response;
+  response.Stall = true;
+  return response;
+}
+
+TWorkerSettings FastSettings() {
+  TWorkerSettings settings;
+  settings.TimeoutSeconds = 5;
+  settings.ProxyMode = 1;  // the machine's proxy environment stays out of the tests
+  return settings;
+}
+
+class FeedUpdateThread : public ::testing::Test {
+ protected:
+  // Runs one worker per position at normal priority and serves the hand-backs until the run is over.
+  void RefreshAndWait(const std::vector<int>& positions) {
+    for (const int position : positions) {
+      ASSERT_NE(m_workers.Start(position, FastSettings(), TThreadPriority::Normal), nullptr);
+    }
+    ASSERT_TRUE(test::ServeUntil(m_queue, [this] { return m_workers.RunningCount() == 0; }));
+  }
+
+  TFeeds& Store(int count) {
+    m_feeds = test::MakeFeeds(count, [this](int i) { return m_server.Url("/feed" + std::to_string(i)); });
+    return m_feeds;
+  }
+
+  test::THttpTestServer m_server;
+  TFeeds m_feeds;
+  std::vector<std::string> m_autoRead;
+  THandBackQueue m_queue;
+  TFeedUpdateThreadArray m_workers{m_feeds, m_queue, [this] { return m_autoRead; }};
+};
+
+TEST_F(FeedUpdateThread, LostAndGainedEntriesKeepTheMarksOfTheOthers) {
+  TFeed& feed = Store(1)[0];
+  for (const char* title : {"a", "b", "c", "d"}) {
+    feed.Items.push_back(StoredEntry(title, true));
+  }
+  m_server.SetResponse("/feed0", Document(RssDocument("T", {{"a"}, {"x"}, {"c"}, {"y"}, {"z"}})));
+  RefreshAndWait({0});
+  std::vector<std::string> titles;
+  for (const TFeedItem& item : feed.Items) {
+    titles.push_back(item.Title);
+  }
+  EXPECT_EQ(titles, (std::vector<std::string>{"a", "c", "x", "y", "z"}));
+  EXPECT_TRUE(feed.Items[0].Readed && feed.Items[1].Readed);
+  EXPECT_FALSE(feed.Items[2].Readed || feed.Items[3].Readed || feed.Items[4].Readed);
+  EXPECT_EQ(m_workers.Workers()[0]->NewItemCount(), 3u);
+  EXPECT_EQ(m_workers.Workers()[0]->Outcome(), TWorkerOutcome::Refreshed);
+  EXPECT_GT(feed.LastDownloaded, 0.0);
+}
+
+TEST_F(FeedUpdateThread, AutoReadTermInTheAuthorMarksTheNewEntryRead) {
+  Store(1);
+  m_autoRead = {"", "spam"};
+  m_server.SetResponse("/feed0", Document(RssDocument("T", {{"one", "SPAMMER"}, {"two", "alice"}})));
+  RefreshAndWait({0});
+  ASSERT_EQ(m_feeds[0].Items.size(), 2u);
+  EXPECT_TRUE(m_feeds[0].Items[0].Readed);
+  EXPECT_FALSE(m_feeds[0].Items[1].Readed);
+}
+
+TEST_F(FeedUpdateThread, NotFoundKeepsTheEntriesAndSetsTheErrorMark) {
+  TFeed& feed = Store(1)[0];
+  feed.Items.push_back(StoredEntry("kept", false));
+  feed.LastDownloaded = 1234.5;
+  feed.MinutesElapsed = 7;
+  RefreshAndWait({0});  // no response set: the server answers 404
+  EXPECT_TRUE(feed.Error);
+  ASSERT_EQ(feed.Items.size(), 1u);
+  EXPECT_EQ(feed.LastDownloaded, 1234.5);
+  EXPECT_EQ(feed.MinutesElapsed, 7);
+  EXPECT_EQ(m_workers.Workers()[0]->Outcome(), TWorkerOutcome::Failed);
+  EXPECT_FALSE(m_workers.Workers()[0]->FailureReason().empty());
+}
+
+TEST_F(FeedUpdateThread, UnreadableDocumentSetsTheErrorMarkAndSuccessClearsIt) {
+  Store(2);
+  m_server.SetResponse("/feed0", Document("<html><body>not a feed</body></html>"));
+  m_feeds[1].Error = true;
+  m_server.SetResponse("/feed1", Document(RssDocument("T", {{"a"}})));
+  RefreshAndWait({0, 1});
+  EXPECT_TRUE(m_feeds[0].Error);
+  EXPECT_FALSE(m_feeds[1].Error);
+}
+
+TEST_F(FeedUpdateThread, ChangedChannelTextKeepsTheStoredChannelInformation) {
+  TFeed& feed = Store(1)[0];
+  feed.Info.Title = "Old title";
+  feed.FeedType = "RSS/2.0";
+  m_server.SetResponse("/feed0", Document(RssDocument("New title", {{"a"}})));
+  RefreshAndWait({0});
+  EXPECT_EQ(feed.Info.Title, "Old title");
+  EXPECT_EQ(feed.Items.size(), 1u);
+}
+
+TEST_F(FeedUpdateThread, PositionOutsideTheStoreStartsNoWorker) {
+  Store(2);
+  EXPECT_EQ(m_workers.Start(2, FastSettings(), TThreadPriority::Normal), nullptr);
+  EXPECT_EQ(m_workers.Start(-1, FastSettings(), TThreadPriority::Normal), nullptr);
+  EXPECT_TRUE(m_workers.Empty());
+  EXPECT_EQ(m_server.RequestCount(), 0);
+}
+
+TEST_F(FeedUpdateThread, FeedDeletedDuringTheRefreshIsSkipped) {
+  Store(3);
+  for (int i = 0; i < 3; ++i) {
+    m_server.SetResponse("/feed" + std::to_string(i), Document(RssDocument("T", {{"new"}}), 200));
+  }
+  for (int i = 0; i < 3; ++i) {
+    m_workers.Start(i, FastSettings(), TThreadPriority::Normal);
+  }
+  // The first feed goes; the last one moves into its place, as the store's delete does.
+  m_feeds[0] = m_feeds[2];
+  m_feeds[0].Index = 0;
+  m_feeds.pop_back();
+  ASSERT_TRUE(test::ServeUntil(m_queue, [this] { return m_workers.RunningCount() == 0; }));
+  ASSERT_EQ(m_feeds.size(), 2u);
+  EXPECT_EQ(m_feeds[0].Name, "Feed 2");
+  EXPECT_EQ(m_feeds[0].Items.size(), 1u);
+  EXPECT_EQ(m_feeds[0].Items[0].FeedIndex, 0);  // renumbered for its new position
+  EXPECT_EQ(m_feeds[1].Items.size(), 1u);
+  EXPECT_EQ(m_workers.Workers()[0]->Outcome(), TWorkerOutcome::Cancelled);
+}
+
+TEST_F(FeedUpdateThread, ChangesMadeDuringTheRefreshAreKept) {
+  TFeed& feed = Store(1)[0];
+  feed.Items.push_back(StoredEntry("a", false));
+  feed.Items.push_back(StoredEntry("b", false));
+  m_server.SetResponse("/feed0", Document(RssDocument("T", {{"a"}, {"b"}, {"c"}}), 200));
+  m_workers.Start(0, FastSettings(), TThreadPriority::Normal);
+  // The user reads an entry and edits the feed while it downloads.
+  feed.Items[1].Readed = true;
+  feed.Items[1].Visited = true;
+  feed.Name = "Renamed";
+  feed.Interval = 15;
+  feed.RefreshAtStart = true;
+  ASSERT_TRUE(test::ServeUntil(m_queue, [this] { return m_workers.RunningCount() == 0; }));
+  ASSERT_EQ(feed.Items.size(), 3u);
+  EXPECT_TRUE(feed.Items[1].Readed);
+  EXPECT_TRUE(feed.Items[1].Visited);
+  EXPECT_EQ(feed.Name, "Renamed");
+  EXPECT_EQ(feed.Interval, 15);
+  EXPECT_TRUE(feed.RefreshAtStart);
+}
+
+TEST_F(FeedUpdateThread, FeedWithAWaitingOrRunningWorkerIsNotQueuedAgain) {
+  Store(1);
+  m_server.SetResponse("/feed0", Document(RssDocument("T", {{"a"}}), 100));
+  ASSERT_NE(m_workers.Start(0, FastSettings(), TThreadPriority::Normal), nullptr);
+  EXPECT_EQ(m_workers.Start(0, FastSettings(), TThreadPriority::BelowNormal), nullptr);
+  ASSERT_TRUE(test::ServeUntil(m_queue, [this] { return m_workers.RunningCount() == 0; }));
+  EXPECT_EQ(m_workers.Count(), 1u);
+  EXPECT_EQ(m_server.RequestCount(), 1);
+  EXPECT_NE(m_workers.Start(0, FastSettings(), TThreadPriority::Normal), nullptr);  // done: may go again
+  m_workers.StopAllWorkers();
+}
+
+TEST_F(FeedUpdateThread, StopWithThousandsQueuedIsQuickAndLeavesFeedsUntouched) {
+  Store(2000);
+  m_server.SetHandler([](const test::TTestRequest&) { return Stalling(); });
+  for (int i = 0; i < 2000; ++i) {
+    m_feeds[static_cast<size_t>(i)].LastDownloaded = 5.0;
+    ASSERT_NE(m_workers.Start(i, FastSettings(), TThreadPriority::Normal), nullptr);
+  }
+  ASSERT_TRUE(test::ServeUntil(m_queue, [this] { return m_server.RequestCount() >= kMaxConcurrentDownloads; }));
+  const auto started = std::chrono::steady_clock::now();
+  m_workers.StopAllWorkers();
+  EXPECT_LT(std::chrono::steady_clock::now() - started, 1s);
+  EXPECT_TRUE(m_workers.Empty());
+  EXPECT_LE(m_server.RequestCount(), kMaxConcurrentDownloads);
+  EXPECT_TRUE(std::none_of(m_feeds.begin(), m_feeds.end(), [](const TFeed& f) { return f.Error; }));
+  EXPECT_TRUE(std::all_of(m_feeds.begin(), m_feeds.end(), [](const TFeed& f) { return f.LastDownloaded == 5.0; }));
+}
+
+TEST_F(FeedUpdateThread, StopStillTakesInResultsAlreadyDownloaded) {
+  Store(3);
+  m_server.SetResponse("/feed0", Document(RssDocument("T", {{"arrived"}})));
+  m_server.SetResponse("/feed1", Stalling());
+  m_server.SetResponse("/feed2", Stalling());
+  for (int i = 0; i < 3; ++i) {
+    m_workers.Start(i, FastSettings(), TThreadPriority::Normal);
+  }
+  // The first result waits for its hand-back (nobody drains yet) while the others hang.
+  ASSERT_TRUE(m_queue.WaitForTask(10s));
+  m_workers.StopAllWorkers();
+  ASSERT_EQ(m_feeds[0].Items.size(), 1u);
+  EXPECT_FALSE(m_feeds[1].Error || m_feeds[2].Error);
+}
+
+TEST_F(FeedUpdateThread, FiveHundredFeedsStayWithinTheDownloadBound) {
+  Store(500);
+  m_server.SetHandler(
+      [](const test::TTestRequest& request) { return Document(RssDocument("T", {{request.Target.substr(1)}}), 5); });
+  std::vector<int> all(500);
+  for (int i = 0; i < 500; ++i) {
+    all[static_cast<size_t>(i)] = i;
+  }
+  RefreshAndWait(all);
+  EXPECT_EQ(m_server.RequestCount(), 500);
+  EXPECT_LE(m_server.PeakConcurrent(), kMaxConcurrentDownloads);
+  EXPECT_LE(m_workers.PeakConcurrency(), kMaxConcurrentDownloads);
+  EXPECT_GT(m_workers.PeakConcurrency(), 1);
+  for (const TFeed& feed : m_feeds) {
+    ASSERT_EQ(feed.Items.size(), 1u) << feed.Name;
+    EXPECT_EQ(feed.Items[0].Title, "feed" + std::to_string(feed.Index));
+  }
+}
+
+TEST_F(FeedUpdateThread, HigherPriorityRequestsGetTheNextFreeSlot) {
+  const int slots = kMaxConcurrentDownloads;
+  Store(slots + 4);
+  m_server.SetResponse("/feed0", Document(RssDocument("T", {{"a"}}), 500));  // frees the first slot
+  for (int i = 1; i < slots; ++i) {
+    m_server.SetResponse("/feed" + std::to_string(i), Stalling());
+  }
+  for (int i = 0; i < slots; ++i) {
+    m_workers.Start(i, FastSettings(), TThreadPriority::Normal);
+  }
+  for (int i = slots; i < slots + 3; ++i) {
+    m_workers.Start(i, FastSettings(), TThreadPriority::Lowest);  // a "refresh all" waiting for slots
+  }
+  m_workers.Start(slots + 3, FastSettings(), TThreadPriority::BelowNormal);  // the user's selected feed
+  ASSERT_TRUE(test::ServeUntil(m_queue, [this, slots] { return m_server.RequestCount() > slots; }));
+  EXPECT_EQ(m_server.Requests()[static_cast<size_t>(slots)].Target, "/feed" + std::to_string(slots + 3));
+  m_workers.StopAllWorkers();
+}
+
+TEST(ThreadPriority, SettingAPriorityNeverFailsLoudly) {
+  std::jthread probe([] {
+    SetCurrentThreadPriority(TThreadPriority::BelowNormal);
+    SetCurrentThreadPriority(TThreadPriority::Lowest);
+    SetCurrentThreadPriority(TThreadPriority::Idle);
+  });
+}
+
+}  // namespace
+}  // namespace tidewick

@@ -1,0 +1,244 @@
+#include "update/refresh_scheduler.h"
+
+#include <algorithm>
+#include <chrono>
+#include <gtest/gtest.h>
+
+#include "support/http_test_server.h"
+#include "update_fixtures.h"
+
+namespace tidewick {
+namespace {
+
+using namespace std::chrono_literals;
+
+class RefreshScheduler : public ::testing::Test {
+ protected:
+  RefreshScheduler() { m_settings.ProxyMode = 1; }
+
+  TFeeds& Store(int count) {
+    m_feeds = test::MakeFeeds(count, [this](int i) { return m_server.Url("/feed" + std::to_string(i)); });
+    for (int i = 0; i < count; ++i) {
+      Serve(i, test::RssDocument("T", {{"entry"}}));
+    }
+    return m_feeds;
+  }
+
+  void Serve(int feed, std::string body, int delayMs = 0) {
+    test::TTestResponse response;
+    response.Body = std::move(body);
+    response.DelayMs = delayMs;
+    m_server.SetResponse("/feed" + std::to_string(feed), response);
+  }
+
+  void Fail(int feed) {
+    test::TTestResponse missing;
+    missing.Status = 404;
+    m_server.SetResponse("/feed" + std::to_string(feed), missing);
+  }
+
+  // Polls as the window's one-second timer does (only faster) until the run ends.
+  TRefreshPoll PollToEnd() {
+    TRefreshPoll last;
+    const auto deadline = std::chrono::steady_clock::now() + 20s;
+    while (std::chrono::steady_clock::now() < deadline) {
+      last = m_scheduler.Poll();
+      if (last.RunEnded || !last.Active) {
+        return last;
+      }
+      m_queue.WaitForTask(5ms);
+    }
+    ADD_FAILURE() << "the run did not end";
+    return last;
+  }
+
+  test::THttpTestServer m_server;
+  TFeeds m_feeds;
+  TRefreshSettings m_settings;
+  THandBackQueue m_queue;
+  TRefreshScheduler m_scheduler{m_feeds, m_queue, [this] { return m_settings; }};
+};
+
+TEST_F(RefreshScheduler, FeedIsDueAtTheTickThatReachesItsInterval) {
+  TFeed& feed = Store(1)[0];
+  feed.Interval = 5;
+  for (int tick = 1; tick <= 4; ++tick) {
+    EXPECT_EQ(m_scheduler.MinuteTick(), 0) << tick;
+  }
+  EXPECT_EQ(feed.MinutesElapsed, 4);
+  EXPECT_EQ(m_scheduler.MinuteTick(), 1);
+  EXPECT_EQ(feed.MinutesElapsed, 0);
+  EXPECT_TRUE(m_scheduler.IsRunning());
+  EXPECT_TRUE(PollToEnd().RunEnded);
+  EXPECT_EQ(feed.Items.size(), 1u);
+  EXPECT_FALSE(m_scheduler.IsRunning());
+}
+
+TEST_F(RefreshScheduler, FeedWithoutIntervalIsNeverRefreshedByTheTimer) {
+  Store(2);
+  m_feeds[0].Interval = 0;
+  m_feeds[1].Interval = -1;
+  for (int tick = 0; tick < 100; ++tick) {
+    EXPECT_EQ(m_scheduler.MinuteTick(), 0);
+  }
+  EXPECT_EQ(m_feeds[0].MinutesElapsed, 0);
+  EXPECT_FALSE(m_scheduler.IsRunning());
+}
+
+TEST_F(RefreshScheduler, AutoUpdateOffStopsTheCountersWhereTheyStand) {
+  TFeed& feed = Store(1)[0];
+  feed.Interval = 3;
+  m_scheduler.MinuteTick();
+  m_scheduler.MinuteTick();
+  m_settings.AutoUpdate = false;
+  for (int tick = 0; tick < 10; ++tick) {
+    EXPECT_EQ(m_scheduler.MinuteTick(), 0);
+  }
+  EXPECT_EQ(feed.MinutesElapsed, 2);
+  m_settings.AutoUpdate = true;
+  EXPECT_EQ(m_scheduler.MinuteTick(), 1);
+  m_scheduler.StopAll();
+}
+
+TEST_F(RefreshScheduler, StartupRefreshTakesOnlyFeedsMarkedForIt) {
+  Store(3);
+  m_feeds[1].RefreshAtStart = true;
+  m_feeds[1].MinutesElapsed = 9;
+  EXPECT_EQ(m_scheduler.RefreshAtStartup(), 1);
+  EXPECT_EQ(m_feeds[1].MinutesElapsed, 0);
+  EXPECT_EQ(m_scheduler.Workers().Workers()[0]->FeedIndex(), 1);
+  EXPECT_EQ(m_scheduler.StatusText(), "Aktualisiere Feed...");
+  PollToEnd();
+}
+
+TEST(RefreshProgress, MovesOneShareForEveryFinishedWorker) {
+  EXPECT_EQ(RefreshProgressPosition(4, 4), 0);
+  EXPECT_EQ(RefreshProgressPosition(3, 4), 2500);
+  EXPECT_EQ(RefreshProgressPosition(1, 4), 7500);
+  EXPECT_EQ(RefreshProgressPosition(0, 4), kProgressMaximum);
+  EXPECT_EQ(RefreshProgressPosition(2, 3), 3333);
+  EXPECT_EQ(RefreshStatusText(3), "Aktualisiere Feeds... (3 Anfragen offen)");
+}
+
+TEST_F(RefreshScheduler, PollingReportsTheOpenRequests) {
+  Store(4);
+  Serve(3, test::RssDocument("T", {{"late"}}), 400);
+  EXPECT_EQ(m_scheduler.RefreshAll(), 4);
+  EXPECT_EQ(m_scheduler.StatusText(), "Aktualisiere Feeds...");
+  TRefreshPoll poll;
+  ASSERT_TRUE(test::ServeUntil(m_queue, [&] {
+    poll = m_scheduler.Poll();
+    return poll.Running == 1;
+  }));
+  EXPECT_EQ(poll.Total, 4);
+  EXPECT_EQ(poll.Position, 7500);
+  EXPECT_EQ(poll.StatusText, "Aktualisiere Feeds... (1 Anfragen offen)");
+  EXPECT_FALSE(poll.RunEnded);
+  const TRefreshPoll end = PollToEnd();
+  EXPECT_EQ(end.StatusText, "Bereit.");
+  EXPECT_FALSE(end.ErrorReport.has_value());
+  EXPECT_EQ(m_scheduler.NewItemCount(), 4u);
+  EXPECT_FALSE(m_scheduler.Poll().Active);  // idle again
+}
+
+TEST_F(RefreshScheduler, SecondRequestJoinsTheRunningRun) {
+  Store(3);
+  Serve(0, test::RssDocument("T", {{"a"}}), 200);
+  m_scheduler.RefreshFeed(0, TThreadPriority::BelowNormal);
+  Fail(1);
+  Fail(2);
+  EXPECT_EQ(m_scheduler.RefreshFeeds({1, 2, 0, 7}, TThreadPriority::BelowNormal), 2);  // 0 runs, 7 is no feed
+  const TRefreshPoll end = PollToEnd();
+  EXPECT_EQ(end.Total, 3);
+  ASSERT_TRUE(end.ErrorReport.has_value());
+  EXPECT_EQ(end.ErrorReport->Title, "Feeds aktualisieren");
+  EXPECT_EQ(end.ErrorReport->Text, "2 Feeds konnten nicht abgefragt werden.");
+}
+
+struct TErrorCase {
+  const char* Name;
+  std::vector<int> Failing;
+  bool ShowMessage;
+  std::optional<std::string> Expected;
+};
+
+class RefreshErrorReport : public RefreshScheduler, public ::testing::WithParamInterface<TErrorCase> {};
+
+TEST_P(RefreshErrorReport, IsDecidedAtTheEndOfTheRun) {
+  const TErrorCase& c = GetParam();
+  Store(4);
+  for (const int feed : c.Failing) {
+    Fail(feed);
+  }
+  m_settings.ShowRefreshErrorMsg = c.ShowMessage;
+  m_scheduler.RefreshAll();
+  const TRefreshPoll end = PollToEnd();
+  ASSERT_EQ(end.ErrorReport.has_value(), c.Expected.has_value());
+  if (c.Expected) {
+    EXPECT_EQ(end.ErrorReport->Text, *c.Expected);
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Runs, RefreshErrorReport,
+    ::testing::Values(TErrorCase{"NoneFailed", {}, true, std::nullopt},
+                      TErrorCase{"OneFailed", {2}, true, "Das Feed \"Feed 2\" konnte nicht abgefragt werden."},
+                      TErrorCase{"ThreeFailed", {0, 1, 3}, true, "3 Feeds konnten nicht abgefragt werden."},
+                      TErrorCase{"MessageOff", {0, 1}, false, std::nullopt}),
+    [](const auto& info) { return std::string(info.param.Name); });
+
+TEST_F(RefreshScheduler, EarlierFailuresCountInTheReport) {
+  Store(2);
+  m_feeds[1].Error = true;  // failed in an earlier run, not refreshed now
+  m_scheduler.RefreshFeed(0, TThreadPriority::BelowNormal);
+  const TRefreshPoll end = PollToEnd();
+  ASSERT_TRUE(end.ErrorReport.has_value());
+  EXPECT_EQ(end.ErrorReport->Text, "Das Feed \"Feed 1\" konnte nicht abgefragt werden.");
+}
+
+TEST_F(RefreshScheduler, StopAllEndsTheRunWithoutAReport) {
+  Store(50);
+  m_server.SetHandler([](const test::TTestRequest&) {
+    test::TTestResponse stall;
+    stall.Stall = true;
+    return stall;
+  });
+  m_scheduler.RefreshAll();
+  const auto started = std::chrono::steady_clock::now();
+  const TRefreshPoll end = m_scheduler.StopAll();
+  EXPECT_LT(std::chrono::steady_clock::now() - started, 1s);
+  EXPECT_TRUE(end.RunEnded);
+  EXPECT_FALSE(end.ErrorReport.has_value());
+  EXPECT_EQ(end.StatusText, "Bereit.");
+  EXPECT_FALSE(m_scheduler.IsRunning());
+  EXPECT_TRUE(std::none_of(m_feeds.begin(), m_feeds.end(), [](const TFeed& feed) { return feed.Error; }));
+}
+
+TEST_F(RefreshScheduler, PositionOutsideTheStoreIsIgnored) {
+  Store(1);
+  EXPECT_FALSE(m_scheduler.RefreshFeed(1, TThreadPriority::BelowNormal));
+  EXPECT_FALSE(m_scheduler.RefreshFeed(-1, TThreadPriority::BelowNormal));
+  EXPECT_FALSE(m_scheduler.IsRunning());
+}
+
+TEST(RefreshSettings, AreTakenFromTheSettingsRecord) {
+  TSettingsValues values;
+  values.Timeout = 3;
+  values.ProxyMode = 2;
+  values.ProxyServer = "proxy";
+  values.ProxyPort = 3128;
+  values.AutoReadList = {"a", "b"};
+  values.AutoUpdate = false;
+  values.ShowRefreshErrorMsg = false;
+  const TRefreshSettings refresh = RefreshSettingsFrom(values);
+  EXPECT_EQ(refresh.Timeout, 3);
+  EXPECT_EQ(refresh.ProxyMode, 2);
+  EXPECT_EQ(refresh.ProxyServer, "proxy");
+  EXPECT_EQ(refresh.ProxyPort, 3128);
+  EXPECT_EQ(refresh.AutoReadList.size(), 2u);
+  EXPECT_FALSE(refresh.AutoUpdate);
+  EXPECT_FALSE(refresh.ShowRefreshErrorMsg);
+}
+
+}  // namespace
+}  // namespace tidewick
