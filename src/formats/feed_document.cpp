@@ -9,6 +9,7 @@
 #include "feeds/feed_records.h"
 #include "formats/feed_reader.h"
 #include "formats/reader_support.h"
+#include "util/charset.h"
 #include "xml/xml_doc.h"
 
 namespace tidewick {
@@ -16,6 +17,8 @@ namespace tidewick {
 namespace {
 
 constexpr std::string_view kDeclaration = "<?xml version=\"1.0\" ?>\r\n";
+constexpr std::string_view kUtf8Bom = "\xEF\xBB\xBF";
+constexpr std::string_view kUtf8BomAndDeclaration = "\xEF\xBB\xBF<?xml version=\"1.0\" ?>\r\n";
 
 bool StartsWithIgnoringCase(std::string_view text, size_t pos, std::string_view lowerPrefix) {
   if (text.size() - pos < lowerPrefix.size()) {
@@ -57,6 +60,22 @@ bool HasDeclaration(std::string_view text) {
   return false;
 }
 
+// The UTF-16 form of a document (byte-order mark, or "<" as the first character), empty for any other. Such a
+// document is converted here, before the declaration check, which looks for single-byte markup.
+std::string_view Utf16Encoding(std::string_view text) {
+  const auto startsWith = [text](std::string_view prefix) { return text.substr(0, prefix.size()) == prefix; };
+  if (startsWith("\xFF\xFE") || startsWith("\xFE\xFF")) {
+    return "UTF-16";
+  }
+  if (startsWith(std::string_view("<\0", 2))) {
+    return "UTF-16LE";
+  }
+  if (startsWith(std::string_view("\0<", 2))) {
+    return "UTF-16BE";
+  }
+  return {};
+}
+
 bool ReadDocument(const TXmlDoc& doc, TFeed& feed) {
   feed.FeedType = DetectFeedType(doc);
   const TFeedReader* reader = FindFeedReader(feed.FeedType);
@@ -87,12 +106,23 @@ bool ReadFeedDocument(std::string_view text, TFeed& feed) {
   try {
     TXmlDoc doc("?xml");
     doc.SetEncoding("UTF-8");  // a document that declares no encoding is read as UTF-8
-    if (HasDeclaration(text)) {
+    std::string converted;
+    std::string_view prefix;
+    if (const std::string_view utf16 = Utf16Encoding(text); !utf16.empty()) {
+      // The UTF-8 byte-order mark makes the reader take the converted text as it is, whatever its declaration says.
+      converted = DecodeToUtf8(text, utf16);
+      text = converted;
+      prefix = kUtf8Bom;
+    }
+    if (!HasDeclaration(text)) {
+      prefix = prefix.empty() ? kDeclaration : kUtf8BomAndDeclaration;
+    }
+    if (prefix.empty()) {
       doc.LoadFromString(text);
     } else {
       std::string repaired;
-      repaired.reserve(kDeclaration.size() + text.size());
-      repaired.append(kDeclaration).append(text);
+      repaired.reserve(prefix.size() + text.size());
+      repaired.append(prefix).append(text);
       doc.LoadFromString(repaired);
     }
     return ReadDocument(doc, feed);

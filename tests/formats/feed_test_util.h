@@ -1,0 +1,38 @@
+#pragma once
+
+// Small helpers for the reader tests: reading a document in one call and checking "now" dates.
+
+#include <string>
+#include <string_view>
+
+#include "feeds/feed_records.h"
+#include "util/dates.h"
+
+namespace tidewick::test {
+
+// The result of ReadFeedDocument with the record it filled, and the clock around the call.
+struct TReadResult {
+  bool Ok = false;
+  TFeed Feed;
+  TDateTime Before = 0;
+  TDateTime After = 0;
+
+  // Whether date was taken from the clock during the reading.
+  bool IsNow(TDateTime date) const { return date >= Before && date <= After; }
+  const TFeedItem& Item(size_t index) const { return Feed.Items.at(index); }
+};
+
+TReadResult ReadFeed(std::string_view text);
+// Reads a file below tests/data/formats.
+TReadResult ReadFeedFile(const std::string& name);
+std::string ReadFormatsData(const std::string& name);
+
+// A UTC date value, for comparisons: Utc(2006, 12, 5, 21, 30).
+TDateTime Utc(int year, int month, int day, int hour = 0, int minute = 0, int second = 0);
+
+// An RSS 2.0 document with the given channel children (items included).
+std::string Rss(std::string_view channelBody);
+// An Atom 1.0 document with the given feed children.
+std::string Atom(std::string_view feedBody);
+
+}  // namespace tidewick::test

@@ -1,0 +1,234 @@
+#include "formats/rss_reader.h"
+
+#include <gtest/gtest.h>
+#include <string>
+
+#include "feeds/feed_records.h"
+#include "formats/feed_test_util.h"
+#include "xml/xml_doc.h"
+
+namespace tidewick {
+namespace {
+
+using test::ReadFeed;
+using test::Rss;
+using test::Utc;
+
+struct TTtlCase {
+  const char* Name;
+  std::string Channel;
+  int Expected;
+};
+
+class RssTtlTable : public testing::TestWithParam<TTtlCase> {};
+
+TEST_P(RssTtlTable, GivesTheRefreshHintInMinutes) {
+  const auto result = ReadFeed(Rss("<title>T</title>" + GetParam().Channel));
+  ASSERT_TRUE(result.Ok);
+  EXPECT_EQ(result.Feed.Info.TTL, GetParam().Expected);
+}
+
+const TTtlCase kTtlCases[] = {
+    {"Minutes", "<ttl>30</ttl>", 30},
+    {"SmallValuesAreHours", "<ttl>2</ttl>", 120},
+    {"TenIsMinutes", "<ttl>10</ttl>", 10},
+    {"LargestKept", "<ttl>9999</ttl>", 9999},
+    {"TooLargeIsNone", "<ttl>20000</ttl>", 0},
+    {"ZeroStaysZero", "<ttl>0</ttl>", 0},
+    {"NegativeTimesSixty", "<ttl>-5</ttl>", -300},
+    {"TrimmedAndAnyLetterCase", "<TTL> 45 </TTL>", 45},
+    {"NotANumberIsNone", "<ttl>soon</ttl>", 0},
+    {"Missing", "", 0},
+    {"HourlyTwice", "<sy:updatePeriod>hourly</sy:updatePeriod><sy:updateFrequency>2</sy:updateFrequency>", 120},
+    {"DailyWithoutFrequency", "<sy:updatePeriod>daily</sy:updatePeriod>", 1440},
+    {"WeeklyCountsAsDaily", "<sy:updatePeriod>weekly</sy:updatePeriod><sy:updateFrequency>1</sy:updateFrequency>",
+     1440},
+    {"YearlyCountsAsDaily", "<sy:updatePeriod>Yearly</sy:updatePeriod>", 1440},
+    {"DailyTwiceIsTwoDays", "<sy:updatePeriod>daily</sy:updatePeriod><sy:updateFrequency>2</sy:updateFrequency>", 2880},
+    {"FrequencyAboveRangeLeavesTheWord",
+     "<sy:updatePeriod>hourly</sy:updatePeriod><sy:updateFrequency>1441</sy:updateFrequency>", 0},
+    {"FrequencyZeroLeavesTheWord",
+     "<sy:updatePeriod>weekly</sy:updatePeriod><sy:updateFrequency>0</sy:updateFrequency>", 0},
+    {"FrequencyNotANumberCountsAsOne",
+     "<sy:updatePeriod> HOURLY </sy:updatePeriod><sy:updateFrequency>often</sy:updateFrequency>", 60},
+    {"OtherPeriodWordKeepsTheFrequency",
+     "<sy:updatePeriod>fortnightly</sy:updatePeriod><sy:updateFrequency>30</sy:updateFrequency>", 30},
+    {"TtlWinsOverSyndication", "<ttl>15</ttl><sy:updatePeriod>daily</sy:updatePeriod>", 15},
+    {"EmptyTtlFallsToSyndication", "<ttl> </ttl><sy:updatePeriod>hourly</sy:updatePeriod>", 60},
+};
+
+INSTANTIATE_TEST_SUITE_P(Cases, RssTtlTable, testing::ValuesIn(kTtlCases),
+                         [](const testing::TestParamInfo<TTtlCase>& info) { return info.param.Name; });
+
+struct TDescriptionCase {
+  const char* Name;
+  std::string Item;
+  std::string Expected;
+};
+
+class RssDescriptionTable : public testing::TestWithParam<TDescriptionCase> {};
+
+TEST_P(RssDescriptionTable, JoinsSummaryAndContent) {
+  const auto result = ReadFeed(Rss("<item>" + GetParam().Item + "</item>"));
+  ASSERT_EQ(result.Feed.Items.size(), 1u);
+  EXPECT_EQ(result.Item(0).Description, GetParam().Expected);
+}
+
+const TDescriptionCase kDescriptionCases[] = {
+    {"Both", "<description>Short</description><content:encoded>Long</content:encoded>",
+     "Short[~Tidewick_Content~]Long"},
+    {"OnlyContent", "<content:encoded><![CDATA[<p>Long</p>]]></content:encoded>", "<p>Long</p>"},
+    {"BlankDescription", "<description> \n </description><content:encoded>Long</content:encoded>", "Long"},
+    {"OnlyDescription", "<description>Short</description>", "Short"},
+    {"BlankContent", "<description>Short</description><content:encoded> </content:encoded>", "Short"},
+    {"Neither", "", ""},
+    {"MultiLine", "<description>line one\nline two</description>", "line one\r\nline two"},
+    {"EscapedHtmlDecoded", "<description>&lt;b&gt;A &amp;amp; B&lt;/b&gt;</description>", "<b>A & B</b>"},
+};
+
+INSTANTIATE_TEST_SUITE_P(Cases, RssDescriptionTable, testing::ValuesIn(kDescriptionCases),
+                         [](const testing::TestParamInfo<TDescriptionCase>& info) { return info.param.Name; });
+
+TEST(RssReader, ReadsEveryChannelField) {
+  const auto result = test::ReadFeedFile("golden/rss20_full.xml");
+  ASSERT_TRUE(result.Ok);
+  const TFeedInfo& info = result.Feed.Info;
+  EXPECT_EQ(info.Title, "Harbour & Tide News");
+  EXPECT_EQ(info.Link, "https://example.org/news/");
+  EXPECT_EQ(info.Description, "Daily notes\r\nfrom the harbour office.");
+  EXPECT_EQ(info.Copyright, "© 2006 HarbourOffice");
+  EXPECT_EQ(info.Language, "en-gb");
+  EXPECT_DOUBLE_EQ(info.PublishedDate, Utc(2006, 12, 5, 21, 30));
+  EXPECT_DOUBLE_EQ(info.LastBuildDate, Utc(2006, 12, 6, 8, 15));
+  EXPECT_EQ(info.TTL, 30);
+  EXPECT_EQ(info.ImageTitle, "Harbour & Tide");
+  EXPECT_EQ(info.ImageURL, "https://example.org/logo.png");
+  EXPECT_EQ(info.ImageLink, "https://example.org/");
+  EXPECT_EQ(info.ImageWidth, 88);
+  EXPECT_EQ(info.ImageHeight, 0);
+}
+
+TEST(RssReader, ReadsItemsOfTheChannelOnlyInDocumentOrder) {
+  const auto result = test::ReadFeedFile("golden/rss20_full.xml");
+  ASSERT_EQ(result.Feed.Items.size(), 4u);
+  EXPECT_EQ(result.Item(0).Title, "Spring tideexpected onFriday");
+  EXPECT_EQ(result.Item(0).Author, "harbourmaster@example.org (Ann Quay)");
+  EXPECT_DOUBLE_EQ(result.Item(0).PublishedDate, Utc(2006, 12, 7, 14, 0));
+  EXPECT_EQ(result.Item(1).Author, "");
+  EXPECT_DOUBLE_EQ(result.Item(1).PublishedDate, Utc(2006, 12, 8, 8, 0));
+  EXPECT_EQ(result.Item(2).Title, "(Kein Titel verfügbar)");
+  EXPECT_TRUE(result.IsNow(result.Item(2).PublishedDate));
+  EXPECT_EQ(result.Item(3).Title, "Upper-case element names");
+  for (const TFeedItem& item : result.Feed.Items) {
+    EXPECT_FALSE(item.Readed);
+    EXPECT_FALSE(item.Visited);
+    EXPECT_EQ(item.ItemIndex, -1);
+    EXPECT_EQ(item.FeedIndex, -1);
+  }
+}
+
+TEST(RssReader, DoubleEscapedAmpersandBecomesOne) {
+  const auto result = ReadFeed(Rss("<title>A &amp;amp; B</title>"));
+  EXPECT_EQ(result.Feed.Info.Title, "A & B");
+}
+
+TEST(RssReader, MissingTitleGetsThePlaceholder) {
+  const auto result = ReadFeed(Rss("<title> </title><item><title/></item>"));
+  EXPECT_EQ(result.Feed.Info.Title, "Unbenannter Feed");
+  ASSERT_EQ(result.Feed.Items.size(), 1u);
+  EXPECT_EQ(result.Item(0).Title, "(Kein Titel verfügbar)");
+}
+
+TEST(RssReader, LanguageFallsBackToDublinCore) {
+  EXPECT_EQ(ReadFeed(Rss("<dc:language> de </dc:language>")).Feed.Info.Language, "de");
+  EXPECT_EQ(ReadFeed(Rss("<language>en</language><dc:language>de</dc:language>")).Feed.Info.Language, "en");
+  EXPECT_EQ(ReadFeed(Rss("<language></language><dc:language>fr</dc:language>")).Feed.Info.Language, "fr");
+}
+
+struct TDateCase {
+  const char* Name;
+  std::string Elements;
+  double Expected;  // -1: the time of reading
+};
+
+class RssDateTable : public testing::TestWithParam<TDateCase> {};
+
+TEST_P(RssDateTable, ReadsChannelAndItemDatesAlike) {
+  const TDateCase& c = GetParam();
+  const auto result = ReadFeed(Rss(c.Elements + "<item>" + c.Elements + "</item>"));
+  ASSERT_EQ(result.Feed.Items.size(), 1u);
+  for (const TDateTime date : {result.Feed.Info.PublishedDate, result.Item(0).PublishedDate}) {
+    if (c.Expected < 0) {
+      EXPECT_TRUE(result.IsNow(date)) << date;
+    } else {
+      EXPECT_NEAR(date, c.Expected, 1e-9);
+    }
+  }
+}
+
+const TDateCase kDateCases[] = {
+    {"Rfc822MovedToUtc", "<pubDate>Tue, 05 Dec 2006 22:30:00 +0100</pubDate>", Utc(2006, 12, 5, 21, 30)},
+    {"Rfc822Trimmed", "<pubDate>\n  Tue, 05 Dec 2006 21:30:00 GMT  \n</pubDate>", Utc(2006, 12, 5, 21, 30)},
+    {"DublinCoreWhenNoPubDate", "<dc:date>2006-12-05T16:30:00-05:00</dc:date>", Utc(2006, 12, 5, 21, 30)},
+    {"PubDateWinsOverDublinCore",
+     "<pubDate>Tue, 05 Dec 2006 21:30:00 GMT</pubDate><dc:date>2001-01-01T00:00:00Z</dc:date>",
+     Utc(2006, 12, 5, 21, 30)},
+    {"EmptyPubDateFallsToDublinCore", "<pubDate> </pubDate><dc:date>2006-12-05T21:30:00Z</dc:date>",
+     Utc(2006, 12, 5, 21, 30)},
+    {"AbsentIsNow", "", -1},
+    {"EmptyIsNow", "<pubDate></pubDate>", -1},
+    {"UnparsableIsNoDate", "<pubDate>next Tuesday</pubDate>", 0},
+    {"ImpossibleDayIsNoDate", "<pubDate>Fri, 31 Feb 2006 10:00:00 GMT</pubDate>", 0},
+};
+
+INSTANTIATE_TEST_SUITE_P(Cases, RssDateTable, testing::ValuesIn(kDateCases),
+                         [](const testing::TestParamInfo<TDateCase>& info) { return info.param.Name; });
+
+TEST(RssReader, LastBuildDateAbsentIsNoDate) {
+  EXPECT_EQ(ReadFeed(Rss("")).Feed.Info.LastBuildDate, 0);
+  EXPECT_EQ(ReadFeed(Rss("<lastBuildDate>garbage</lastBuildDate>")).Feed.Info.LastBuildDate, 0);
+}
+
+// Guards the rule that one bad entry costs only its own field: the entries after it are read in full.
+TEST(RssReader, ABadDateCostsOnlyThatField) {
+  const auto result = ReadFeed(Rss(
+      "<item><title>A</title><pubDate>31/31/31</pubDate></item>"
+      "<item><title>B</title><pubDate>Tue, 05 Dec 2006 21:30:00 GMT</pubDate><description>ok</description></item>"));
+  ASSERT_EQ(result.Feed.Items.size(), 2u);
+  EXPECT_EQ(result.Item(0).PublishedDate, 0);
+  EXPECT_EQ(result.Item(0).Title, "A");
+  EXPECT_DOUBLE_EQ(result.Item(1).PublishedDate, Utc(2006, 12, 5, 21, 30));
+  EXPECT_EQ(result.Item(1).Description, "ok");
+}
+
+TEST(RssReader, IgnoresOtherItemElements) {
+  const auto result = ReadFeed(
+      Rss("<item><title>T</title><dc:creator>Creator</dc:creator><guid>g</guid><category>c</category></item>"));
+  ASSERT_EQ(result.Feed.Items.size(), 1u);
+  EXPECT_EQ(result.Item(0).Author, "");
+  EXPECT_EQ(result.Item(0).Link, "");
+}
+
+TEST(RssReader, ChannelWithoutChannelElement) {
+  TXmlDoc doc("?xml");
+  doc.LoadFromString("<?xml version=\"1.0\"?><rss version=\"2.0\"><item><title>Stray</title></item></rss>");
+  TFeedInfo info;
+  InitFeedInfo(info);
+  const TDateTime before = NowUtc();
+  EXPECT_TRUE(ReadRssChannel(doc, info));
+  EXPECT_EQ(info.Title, "Unbenannter Feed");
+  EXPECT_GE(info.PublishedDate, before - 1e-6);
+  EXPECT_EQ(info.Link, "");
+  TFeedItems items(2);
+  EXPECT_EQ(ReadRssItems(doc, items), 0);
+  EXPECT_TRUE(items.empty());
+}
+
+TEST(RssReader, ImageSizesNeedDecimalNumbers) {
+  const auto result = ReadFeed(Rss("<image><width> +88 </width><height>0x1F</height></image>"));
+  EXPECT_EQ(result.Feed.Info.ImageWidth, 88);
+  EXPECT_EQ(result.Feed.Info.ImageHeight, 0);
+}
+
+}  // namespace
+}  // namespace tidewick
