@@ -1,0 +1,220 @@
+#include "feeds/feed_merge.h"
+
+#include <gtest/gtest.h>
+#include <random>
+#include <string>
+#include <vector>
+
+namespace tidewick {
+namespace {
+
+TFeedItem Entry(std::string title, std::string link = "", std::string author = "", std::string description = "") {
+  TFeedItem item;
+  item.Title = std::move(title);
+  item.Link = std::move(link);
+  item.Author = std::move(author);
+  item.Description = std::move(description);
+  return item;
+}
+
+// The merge exactly as the rule is written: FindItem scans, DeleteItem walks.
+void ReferenceMerge(TFeed& stored, const TFeed& fresh, const TAutoReadTerms& terms, TDateTime now) {
+  size_t i = 0;
+  while (i < stored.Items.size()) {
+    if (FindItem(stored.Items[i], fresh.Items) == -1) {
+      DeleteItem(stored.Items, static_cast<int>(i));
+    } else {
+      ++i;
+    }
+  }
+  for (const TFeedItem& f : fresh.Items) {
+    if (FindItem(f, stored.Items) == -1) {
+      TFeedItem copy = f;
+      copy.Readed = terms.Matches(copy);
+      copy.Visited = false;
+      stored.Items.push_back(copy);
+    }
+  }
+  stored.MinutesElapsed = 0;
+  stored.LastDownloaded = now;
+  stored.Error = false;
+  SetItemIndices(stored.Items, stored.Index);
+}
+
+void ExpectSameItems(const TFeedItems& actual, const TFeedItems& expected) {
+  ASSERT_EQ(actual.size(), expected.size());
+  for (size_t i = 0; i < actual.size(); ++i) {
+    SCOPED_TRACE(i);
+    EXPECT_EQ(actual[i].Title, expected[i].Title);
+    EXPECT_EQ(actual[i].Link, expected[i].Link);
+    EXPECT_EQ(actual[i].Author, expected[i].Author);
+    EXPECT_EQ(actual[i].Description, expected[i].Description);
+    EXPECT_EQ(actual[i].Readed, expected[i].Readed);
+    EXPECT_EQ(actual[i].Visited, expected[i].Visited);
+    EXPECT_EQ(actual[i].ItemIndex, expected[i].ItemIndex);
+    EXPECT_EQ(actual[i].FeedIndex, expected[i].FeedIndex);
+  }
+}
+
+// Entries drawn from a small pool of titles, links and authors, so identities repeat and collide often.
+TFeedItem RandomEntry(std::mt19937& random) {
+  static const std::vector<std::string> kTitles = {"a", "b", "c", "d", "e", "", "Übersicht"};
+  static const std::vector<std::string> kLinks = {"", "l1", "l2"};
+  static const std::vector<std::string> kAuthors = {"", "x", "X"};
+  static const std::vector<std::string> kTexts = {"", "spam inside", "nothing", "SPAM[~Tidewick_Content~]body"};
+  auto pick = [&](const std::vector<std::string>& pool) { return pool[random() % pool.size()]; };
+  TFeedItem item = Entry(pick(kTitles), pick(kLinks), pick(kAuthors), pick(kTexts));
+  item.Readed = random() % 2 == 0;
+  item.Visited = random() % 3 == 0;
+  return item;
+}
+
+TEST(FeedMerge, MatchesTheReferenceRuleOnRandomFeeds) {
+  std::mt19937 random(20240601);
+  const TAutoReadTerms terms({"spam", ""});
+  for (int round = 0; round < 3000; ++round) {
+    SCOPED_TRACE(round);
+    TFeed stored;
+    stored.Index = static_cast<int>(random() % 5);
+    stored.MinutesElapsed = 9;
+    stored.Error = true;
+    TFeed fresh;
+    const size_t storedCount = random() % 25;
+    const size_t freshCount = random() % 25;
+    for (size_t i = 0; i < storedCount; ++i) {
+      stored.Items.push_back(RandomEntry(random));
+    }
+    for (size_t i = 0; i < freshCount; ++i) {
+      fresh.Items.push_back(RandomEntry(random));
+    }
+    TFeed expected = stored;
+    ReferenceMerge(expected, fresh, terms, 123.5);
+    MergeFeed(stored, fresh, terms, 123.5);
+    ExpectSameItems(stored.Items, expected.Items);
+    EXPECT_EQ(stored.MinutesElapsed, 0);
+    EXPECT_EQ(stored.LastDownloaded, 123.5);
+    EXPECT_FALSE(stored.Error);
+    if (HasFailure()) {
+      break;
+    }
+  }
+}
+
+TEST(FeedMerge, LostTwoGainedThreeKeepsMarksOfTheRest) {
+  TFeed stored;
+  stored.Index = 2;
+  for (const char* title : {"1", "2", "3", "4", "5"}) {
+    stored.Items.push_back(Entry(title));
+  }
+  stored.Items[2].Readed = true;
+  stored.Items[2].Visited = true;
+  stored.Items[2].Description = "stored text";
+  TFeed fresh;
+  for (const char* title : {"6", "3", "4", "7", "5", "8"}) {
+    fresh.Items.push_back(Entry(title, "", "", "fresh text"));
+  }
+  const TMergeCounts counts = MergeFeed(stored, fresh, TAutoReadTerms(), 1);
+  EXPECT_EQ(counts.Removed, 2);
+  EXPECT_EQ(counts.Added, 3);
+  // "1" and "2" are dropped by moving the last entry into each gap.
+  std::vector<std::string> titles;
+  for (const TFeedItem& item : stored.Items) {
+    titles.push_back(item.Title);
+    EXPECT_EQ(item.FeedIndex, 2);
+  }
+  EXPECT_EQ(titles, (std::vector<std::string>{"5", "4", "3", "6", "7", "8"}));
+  EXPECT_TRUE(stored.Items[2].Readed);
+  EXPECT_TRUE(stored.Items[2].Visited);
+  EXPECT_EQ(stored.Items[2].Description, "stored text");
+  EXPECT_FALSE(stored.Items[3].Readed);
+}
+
+TEST(FeedMerge, UnchangedDownloadChangesOnlyTheBookkeeping) {
+  TFeed stored;
+  stored.Name = "n";
+  stored.Info.Title = "old channel";
+  stored.Items = {Entry("a", "l", "x"), Entry("b")};
+  stored.Items[0].Readed = true;
+  stored.MinutesElapsed = 14;
+  stored.Error = true;
+  TFeed fresh = stored;
+  fresh.Info.Title = "new channel";
+  fresh.Items[0].Readed = false;
+  fresh.Items[1].Title = "b";
+  MergeFeed(stored, fresh, TAutoReadTerms({"a"}), 5);
+  EXPECT_EQ(stored.Info.Title, "old channel");
+  EXPECT_TRUE(stored.Items[0].Readed);
+  EXPECT_EQ(stored.Items.size(), 2u);
+  EXPECT_EQ(stored.MinutesElapsed, 0);
+  EXPECT_EQ(stored.LastDownloaded, 5);
+  EXPECT_FALSE(stored.Error);
+}
+
+TEST(FeedMerge, CorrectedTitleReplacesTheEntryWithAnUnreadOne) {
+  TFeed stored;
+  stored.Items = {Entry("Teh news", "l")};
+  stored.Items[0].Readed = true;
+  TFeed fresh;
+  fresh.Items = {Entry("The news", "l")};
+  MergeFeed(stored, fresh, TAutoReadTerms(), 1);
+  ASSERT_EQ(stored.Items.size(), 1u);
+  EXPECT_EQ(stored.Items[0].Title, "The news");
+  EXPECT_FALSE(stored.Items[0].Readed);
+}
+
+TEST(FeedMerge, DuplicateInDownloadIsAddedOnce) {
+  TFeed stored;
+  TFeed fresh;
+  fresh.Items = {Entry("a"), Entry("b"), Entry("a", "", "", "second copy")};
+  MergeFeed(stored, fresh, TAutoReadTerms(), 1);
+  ASSERT_EQ(stored.Items.size(), 2u);
+  EXPECT_EQ(stored.Items[0].Description, "");
+}
+
+struct TAutoReadCase {
+  std::vector<std::string> Terms;
+  TFeedItem Item;
+  bool Read;
+};
+
+class AutoRead : public ::testing::TestWithParam<TAutoReadCase> {};
+
+TEST_P(AutoRead, SearchesTitleAuthorAndDescriptionIgnoringCase) {
+  EXPECT_EQ(TAutoReadTerms(GetParam().Terms).Matches(GetParam().Item), GetParam().Read);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Terms, AutoRead,
+    ::testing::Values(TAutoReadCase{{"sponsored"}, Entry("News", "", "SPONSORED Desk"), true},
+                      TAutoReadCase{{"straße"}, Entry("STRASSE gesperrt"), true},
+                      TAutoReadCase{{"ПРИВЕТ"}, Entry("", "", "", "всем привет"), true},
+                      TAutoReadCase{{"x"}, Entry("News"), false}, TAutoReadCase{{""}, Entry("News"), false},
+                      TAutoReadCase{{}, Entry("News"), false}, TAutoReadCase{{"other", "ews"}, Entry("News"), true},
+                      // The content marker is no text: terms neither match it nor span it.
+                      TAutoReadCase{{"tidewick"}, Entry("a", "", "", "s[~Tidewick_Content~]c"), false},
+                      TAutoReadCase{{"content"}, Entry("a", "", "", "s[~Tidewick_Content~]c"), false},
+                      TAutoReadCase{{"ab"}, Entry("t", "", "", "a[~Tidewick_Content~]b"), false},
+                      TAutoReadCase{{"full"}, Entry("t", "", "", "a[~Tidewick_Content~]full text"), true},
+                      // Title and author are separate lines.
+                      TAutoReadCase{{"ab"}, Entry("a", "", "b"), false}));
+
+TEST(AutoReadList, FromListSplitsLinesAndSkipsEmptyOnes) {
+  const TAutoReadTerms terms = TAutoReadTerms::FromList("first\r\n\r\nsecond\nthird");
+  EXPECT_TRUE(terms.Matches(Entry("the SECOND one")));
+  EXPECT_TRUE(terms.Matches(Entry("third")));
+  EXPECT_FALSE(terms.Matches(Entry("fourth")));
+  EXPECT_TRUE(TAutoReadTerms::FromList("").Empty());
+}
+
+TEST(FeedMerge, NewEntryWithTermInAuthorArrivesRead) {
+  TFeed stored;
+  TFeed fresh;
+  fresh.Items = {Entry("a", "", "Press Release Team"), Entry("b")};
+  const TMergeCounts counts = MergeFeed(stored, fresh, TAutoReadTerms::FromList("press release"), 1);
+  EXPECT_TRUE(stored.Items[0].Readed);
+  EXPECT_FALSE(stored.Items[1].Readed);
+  EXPECT_EQ(counts.AddedRead, 1);
+}
+
+}  // namespace
+}  // namespace tidewick

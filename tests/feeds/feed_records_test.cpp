@@ -1,0 +1,244 @@
+#include "feeds/feed_records.h"
+
+#include <gtest/gtest.h>
+#include <string>
+#include <vector>
+
+namespace tidewick {
+namespace {
+
+TFeed MakeFeed(const std::string& name, int items, int readItems = 0) {
+  TFeed feed;
+  feed.Name = name;
+  for (int i = 0; i < items; ++i) {
+    TFeedItem item;
+    item.Title = name + " entry " + std::to_string(i);
+    item.Readed = i < readItems;
+    feed.Items.push_back(item);
+  }
+  return feed;
+}
+
+class FeedRecords : public ::testing::Test {
+ protected:
+  void SetUp() override { Feeds.clear(); }
+  void TearDown() override { Feeds.clear(); }
+
+  static void ExpectInvariants() {
+    for (size_t i = 0; i < Feeds.size(); ++i) {
+      EXPECT_EQ(Feeds[i].Index, static_cast<int>(i)) << Feeds[i].Name;
+      for (size_t j = 0; j < Feeds[i].Items.size(); ++j) {
+        EXPECT_EQ(Feeds[i].Items[j].ItemIndex, static_cast<int>(j));
+        EXPECT_EQ(Feeds[i].Items[j].FeedIndex, static_cast<int>(i));
+      }
+    }
+  }
+};
+
+TEST_F(FeedRecords, AddFeedOnEmptyStoreNumbersFeedAndItems) {
+  EXPECT_EQ(AddFeed(MakeFeed("a", 3)), 0);
+  EXPECT_EQ(Feeds[0].Index, 0);
+  ExpectInvariants();
+  EXPECT_EQ(AddFeed(MakeFeed("b", 2)), 1);
+  ExpectInvariants();
+}
+
+struct TDeleteCase {
+  int Deleted;
+  std::vector<std::string> Remaining;
+};
+
+class FeedDelete : public FeedRecords, public ::testing::WithParamInterface<TDeleteCase> {};
+
+TEST_P(FeedDelete, MovesTheLastFeedIntoTheGap) {
+  AddFeed(MakeFeed("a", 1));
+  AddFeed(MakeFeed("b", 2));
+  AddFeed(MakeFeed("c", 3));
+  ASSERT_TRUE(DeleteFeed(GetParam().Deleted));
+  ASSERT_EQ(Feeds.size(), GetParam().Remaining.size());
+  for (size_t i = 0; i < Feeds.size(); ++i) {
+    EXPECT_EQ(Feeds[i].Name, GetParam().Remaining[i]);
+  }
+  ExpectInvariants();
+}
+
+INSTANTIATE_TEST_SUITE_P(FirstMiddleLast, FeedDelete,
+                         ::testing::Values(TDeleteCase{0, {"c", "b"}}, TDeleteCase{1, {"a", "c"}},
+                                           TDeleteCase{2, {"a", "b"}}));
+
+TEST_F(FeedRecords, DeleteFeedRefusesInvalidPositions) {
+  AddFeed(MakeFeed("a", 1));
+  EXPECT_FALSE(DeleteFeed(-1));
+  EXPECT_FALSE(DeleteFeed(1));
+  EXPECT_EQ(Feeds.size(), 1u);
+  EXPECT_TRUE(DeleteFeed(0));
+  EXPECT_TRUE(Feeds.empty());
+}
+
+TEST_F(FeedRecords, IdsStayWithTheirFeedWhenOthersAreDeleted) {
+  AddFeed(MakeFeed("a", 0));
+  AddFeed(MakeFeed("b", 0));
+  AddFeed(MakeFeed("c", 0));
+  const uint64_t idA = Feeds[0].Id;
+  const uint64_t idC = Feeds[2].Id;
+  EXPECT_NE(idA, 0u);
+  EXPECT_NE(idA, idC);
+  DeleteFeed(0);
+  EXPECT_EQ(FindFeedById(idA), -1);
+  EXPECT_EQ(FindFeedById(idC), 0);
+  EXPECT_EQ(Feeds[FindFeedById(idC)].Name, "c");
+  EXPECT_EQ(FindFeedById(0), -1);
+  // A feed added again is a new subscription with a new id.
+  AddFeed(MakeFeed("a", 0));
+  EXPECT_NE(Feeds.back().Id, idA);
+}
+
+TEST_F(FeedRecords, FindFeedMatchesExactNameAndTreeCaption) {
+  AddFeed(MakeFeed("Heise", 0));
+  AddFeed(MakeFeed("Golem [beta]", 0));
+  EXPECT_EQ(FindFeed("Heise"), 0);
+  EXPECT_EQ(FindFeed("Heise [12]"), 0);
+  EXPECT_EQ(FindFeed("heise"), -1);
+  EXPECT_EQ(FindFeed("Nothing"), -1);
+  // A name that itself ends in brackets is reached through its caption.
+  EXPECT_EQ(FindFeed(FeedDisplayName("Golem [beta]", 3, true)), 1);
+}
+
+TEST_F(FeedRecords, CountsPerFeedAndOverAll) {
+  AddFeed(MakeFeed("a", 4, 1));
+  AddFeed(MakeFeed("b", 3, 3));
+  Feeds[1].Error = true;
+  EXPECT_EQ(ItemCount(0), 4);
+  EXPECT_EQ(ItemCount(2), -1);
+  EXPECT_EQ(UnreadCount(0), 3);
+  EXPECT_EQ(UnreadCount(1), 0);
+  EXPECT_EQ(UnreadCount(-1), TotalUnreadCount());
+  EXPECT_EQ(TotalUnreadCount(), 3);
+  EXPECT_EQ(ErrorFeedCount(), 1);
+  Feeds[0].Items[0].Visited = true;
+  MarkFeedUnread(1);
+  EXPECT_EQ(TotalUnreadCount(), 6);
+  MarkFeedRead(0);
+  EXPECT_EQ(UnreadCount(0), 0);
+  EXPECT_TRUE(Feeds[0].Items[0].Visited);
+  EXPECT_FALSE(Feeds[0].Items[1].Visited);
+}
+
+TEST(FeedItems, FindItemComparesTitleLinkAndAuthorExactly) {
+  TFeedItems items(3);
+  items[0].Title = "A";
+  items[1].Title = "B";
+  items[1].Link = "l";
+  items[2] = items[1];
+  items[2].Description = "other text";
+  TFeedItem probe = items[1];
+  probe.Description = "changed";
+  probe.Readed = true;
+  EXPECT_EQ(FindItem(probe, items), 1);  // first match
+  probe.Author = "x";
+  EXPECT_EQ(FindItem(probe, items), -1);
+  probe = items[0];
+  probe.Title = "a";
+  EXPECT_EQ(FindItem(probe, items), -1);
+}
+
+TEST(FeedItems, DeleteItemMovesLastWithoutRenumbering) {
+  TFeedItems items(4);
+  for (int i = 0; i < 4; ++i) {
+    items[i].Title = std::to_string(i);
+  }
+  SetItemIndices(items, 7);
+  EXPECT_TRUE(DeleteItem(items, 1));
+  ASSERT_EQ(items.size(), 3u);
+  EXPECT_EQ(items[1].Title, "3");
+  EXPECT_EQ(items[1].ItemIndex, 3);
+  EXPECT_TRUE(DeleteItem(items, 2));
+  EXPECT_EQ(items.size(), 2u);
+  EXPECT_FALSE(DeleteItem(items, 5));
+  SetItemIndices(items, 2);
+  EXPECT_EQ(items[1].ItemIndex, 1);
+  EXPECT_EQ(items[1].FeedIndex, 2);
+}
+
+TEST(FeedItems, InitialisersEmptyEverything) {
+  TFeedItem item;
+  item.Title = "x";
+  item.Readed = item.Visited = true;
+  item.ItemIndex = item.FeedIndex = 5;
+  item.PublishedDate = 3;
+  InitFeedItem(item);
+  EXPECT_TRUE(item.Title.empty());
+  EXPECT_FALSE(item.Readed || item.Visited);
+  EXPECT_EQ(item.ItemIndex, -1);
+  EXPECT_EQ(item.FeedIndex, -1);
+  EXPECT_EQ(item.PublishedDate, 0);
+  TFeedInfo info;
+  info.TTL = 5;
+  info.Title = "t";
+  InitFeedInfo(info);
+  EXPECT_EQ(info.TTL, 0);
+  EXPECT_TRUE(info.Title.empty());
+}
+
+struct TSplitCase {
+  std::string Description;
+  std::string Summary;
+  std::string Content;
+};
+
+class ContentMarker : public ::testing::TestWithParam<TSplitCase> {};
+
+TEST_P(ContentMarker, SplitsSummaryAndContent) {
+  EXPECT_EQ(ItemSummary(GetParam().Description), GetParam().Summary);
+  EXPECT_EQ(ItemContent(GetParam().Description), GetParam().Content);
+}
+
+INSTANTIATE_TEST_SUITE_P(Descriptions, ContentMarker,
+                         ::testing::Values(TSplitCase{"plain", "plain", "plain"},
+                                           TSplitCase{"sum[~Tidewick_Content~]full", "sum", "full"},
+                                           TSplitCase{"sum[~Tidewick_Content~]", "sum", "sum[~Tidewick_Content~]"},
+                                           TSplitCase{"[~Tidewick_Content~]full", "", "full"},
+                                           TSplitCase{"a[~Tidewick_Content~]b[~Tidewick_Content~]c", "a", "b"},
+                                           TSplitCase{"", "", ""}));
+
+struct TSanitizeCase {
+  std::string Input;
+  std::string Output;
+  bool Changed;
+};
+
+class SanitizeName : public ::testing::TestWithParam<TSanitizeCase> {};
+
+TEST_P(SanitizeName, TrimsAndReplacesBrackets) {
+  std::string name = GetParam().Input;
+  EXPECT_EQ(SanitizeFeedName(name), GetParam().Changed);
+  EXPECT_EQ(name, GetParam().Output);
+}
+
+INSTANTIATE_TEST_SUITE_P(Names, SanitizeName,
+                         ::testing::Values(TSanitizeCase{"Heise", "Heise", false},
+                                           TSanitizeCase{"  [News]  ", "(News)", true},
+                                           TSanitizeCase{"a]b[c", "a)b(c", true},
+                                           TSanitizeCase{"\tTabbed ", "Tabbed", true}, TSanitizeCase{"", "", false}));
+
+TEST_F(FeedRecords, UniqueFeedNameAppendsTheNextFreeNumber) {
+  AddFeed(MakeFeed("News", 0));
+  AddFeed(MakeFeed("News1", 0));
+  AddFeed(MakeFeed("(Tech)", 0));
+  EXPECT_EQ(UniqueFeedName("News"), "News2");
+  EXPECT_EQ(UniqueFeedName("Other"), "Other");
+  EXPECT_EQ(UniqueFeedName(" [Tech] "), "(Tech)1");
+}
+
+TEST(FeedNames, DisplayNameAndItsInverse) {
+  EXPECT_EQ(FeedDisplayName("Heise", 3, true), "Heise [3]");
+  EXPECT_EQ(FeedDisplayName("Heise", 3, false), "Heise");
+  EXPECT_EQ(FeedDisplayName("Heise", 0, true), "Heise");
+  EXPECT_EQ(StripUnreadSuffix("Heise [3]"), "Heise");
+  EXPECT_EQ(StripUnreadSuffix("Heise"), "Heise");
+  EXPECT_EQ(StripUnreadSuffix("Heise]"), "Heise]");
+  EXPECT_EQ(StripUnreadSuffix("[3]"), "");
+}
+
+}  // namespace
+}  // namespace tidewick

@@ -1,0 +1,274 @@
+#include <unistd.h>
+
+#include <filesystem>
+#include <gtest/gtest.h>
+#include <string>
+#include <sys/stat.h>
+#include <sys/wait.h>
+
+#include "feeds/feed_store.h"
+#include "feeds/store_reader.h"
+#include "feeds/store_test_support.h"
+#include "support/temp_dir.h"
+#include "util/files.h"
+
+namespace tidewick {
+namespace {
+
+using test::ExpectSameFeeds;
+using test::SmallStore;
+
+class StoreRecovery : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    Feeds.clear();
+    m_file = m_dir.File("Feeds.xml");
+  }
+  void TearDown() override {
+    SetStoreSaveTestHook(nullptr);
+    Feeds.clear();
+  }
+
+  std::string Read(const std::string& suffix = "") const { return ReadFileToString(m_file + suffix); }
+  bool Exists(const std::string& suffix) const { return std::filesystem::exists(m_file + suffix); }
+
+  test::TempDir m_dir;
+  std::string m_file;
+};
+
+TFeeds OtherStore() {
+  TFeeds feeds = SmallStore();
+  feeds[0].Name = "Changed";
+  feeds[0].Items[0].Readed = false;
+  return feeds;
+}
+
+TEST_F(StoreRecovery, SaveKeepsThePreviousCompleteStoreAsBackup) {
+  Feeds = SmallStore();
+  ASSERT_TRUE(SaveFeeds(m_file));
+  EXPECT_FALSE(Exists(".bak"));  // nothing to keep the first time
+  const std::string first = Read();
+  Feeds = OtherStore();
+  ASSERT_TRUE(SaveFeeds(m_file));
+  EXPECT_EQ(Read(".bak"), first);
+  EXPECT_EQ(Read(), FeedStoreText(OtherStore()));
+  EXPECT_FALSE(Exists(".tmp"));
+  EXPECT_FALSE(Exists(".bak.new"));
+}
+
+TEST_F(StoreRecovery, DamagedStoreNeverBecomesTheBackup) {
+  const std::string good = FeedStoreText(SmallStore());
+  ASSERT_TRUE(WriteStringToFile(m_file + ".bak", good));
+  ASSERT_TRUE(WriteStringToFile(m_file, good.substr(0, good.size() / 2)));
+  Feeds = OtherStore();
+  ASSERT_TRUE(SaveFeeds(m_file));
+  EXPECT_EQ(Read(".bak"), good);
+  EXPECT_EQ(Read(), FeedStoreText(OtherStore()));
+}
+
+TEST_F(StoreRecovery, CutStoreLoadsTheCompleteBackupAndKeepsTheDamagedFile) {
+  const std::string good = FeedStoreText(SmallStore());
+  const std::string cut = FeedStoreText(OtherStore()).substr(0, 900);
+  ASSERT_TRUE(WriteStringToFile(m_file + ".bak", good));
+  ASSERT_TRUE(WriteStringToFile(m_file, cut));
+  const TStoreLoadResult result = LoadFeedStore(m_file);
+  EXPECT_EQ(result.Status, TStoreLoadStatus::RecoveredFromBackup);
+  EXPECT_TRUE(result.Recovered());
+  EXPECT_FALSE(result.Message.empty());
+  EXPECT_EQ(result.DamagedCopy, m_file + ".damaged");
+  EXPECT_EQ(Read(".damaged"), cut);
+  ExpectSameFeeds(Feeds, SmallStore());
+}
+
+TEST_F(StoreRecovery, WithoutBackupEverythingReadableIsLoaded) {
+  const std::string text = FeedStoreText(SmallStore());
+  // Cut inside the second entry of the first feed: the first entry is whole, the second is dropped.
+  const size_t cut = text.find("<Author>Анна");
+  ASSERT_NE(cut, std::string::npos);
+  ASSERT_TRUE(WriteStringToFile(m_file, text.substr(0, cut)));
+  const TStoreLoadResult result = LoadFeedStore(m_file);
+  EXPECT_EQ(result.Status, TStoreLoadStatus::RecoveredPartially);
+  EXPECT_FALSE(result.Message.empty());
+  ASSERT_EQ(Feeds.size(), 1u);
+  EXPECT_EQ(Feeds[0].Name, "Tech & <News>");
+  ASSERT_EQ(Feeds[0].Items.size(), 1u);
+  test::ExpectSameItem(Feeds[0].Items[0], SmallStore()[0].Items[0]);
+  EXPECT_TRUE(Exists(".damaged"));
+}
+
+struct TDamageCase {
+  const char* Name;
+  std::string Text;
+};
+
+class DamagedStore : public StoreRecovery, public ::testing::WithParamInterface<TDamageCase> {};
+
+TEST_P(DamagedStore, IsRecognised) {
+  ASSERT_TRUE(WriteStringToFile(m_file, GetParam().Text));
+  const TStoreLoadResult result = LoadFeedStore(m_file);
+  EXPECT_EQ(result.Status, TStoreLoadStatus::RecoveredPartially);
+  EXPECT_FALSE(ReadStoreText(GetParam().Text).Complete);
+}
+
+const std::string kDecl = "<?xml version=\"1.0\"?>\r\n";
+
+INSTANTIATE_TEST_SUITE_P(Kinds, DamagedStore,
+                         ::testing::Values(TDamageCase{"EmptyFile", ""}, TDamageCase{"CutDeclaration", "<?xml vers"},
+                                           TDamageCase{"FeedsNeverClosed", kDecl + "<Feeds>\r\n  <Feed1>\r\n"},
+                                           TDamageCase{"CutInsideTag", kDecl + "<Feeds><Feed1><Na"},
+                                           TDamageCase{"StrayClosingTag",
+                                                       kDecl + "<Feeds><Feed1></x></Feed1></Feeds><Feed2></Feed2>"},
+                                           TDamageCase{"ZeroBytes", kDecl + std::string("<Feeds>\0\0\0</Feeds>", 18)},
+                                           TDamageCase{"NotAStore", kDecl + "<rss><channel /></rss>"}),
+                         [](const auto& info) { return std::string(info.param.Name); });
+
+TEST_F(StoreRecovery, StoreWithoutFeedsIsValidAndNeverBringsBackTheBackup) {
+  ASSERT_TRUE(WriteStringToFile(m_file + ".bak", FeedStoreText(SmallStore())));
+  for (const std::string& text : {kDecl, kDecl + "<Feeds />\r\n", kDecl + "<Feeds>\r\n</Feeds>\r\n"}) {
+    SCOPED_TRACE(text);
+    Feeds = SmallStore();
+    ASSERT_TRUE(WriteStringToFile(m_file, text));
+    const TStoreLoadResult result = LoadFeedStore(m_file);
+    EXPECT_EQ(result.Status, TStoreLoadStatus::Loaded);
+    EXPECT_TRUE(result.Message.empty());
+    EXPECT_TRUE(Feeds.empty());
+    EXPECT_FALSE(LoadFeeds(m_file));
+  }
+  EXPECT_FALSE(Exists(".damaged"));
+  Feeds.clear();
+  ASSERT_TRUE(SaveFeeds(m_file));
+  EXPECT_EQ(Read(), kDecl);
+}
+
+TEST_F(StoreRecovery, MissingStoreLeavesFeedsAlone) {
+  Feeds = SmallStore();
+  const TStoreLoadResult result = LoadFeedStore(m_file);
+  EXPECT_EQ(result.Status, TStoreLoadStatus::Missing);
+  EXPECT_FALSE(LoadFeeds(m_file));
+  EXPECT_EQ(Feeds.size(), 2u);
+}
+
+TEST_F(StoreRecovery, StoreCutAtAnyByteIsRecognisedOrEmpty) {
+  const std::string text = FeedStoreText(SmallStore());
+  for (size_t size = 0; size < text.size(); ++size) {
+    SCOPED_TRACE(size);
+    const TStoreReadResult read = ReadStoreText(text.substr(0, size));
+    if (read.Complete) {
+      // Only the bare declaration reads as a complete (empty) store, and the whole text less its last line break.
+      if (size <= kDecl.size()) {
+        EXPECT_GE(size, kDecl.size() - 2);
+        EXPECT_TRUE(read.Feeds.empty());
+      } else {
+        EXPECT_GE(size, text.size() - 2);
+        ExpectSameFeeds(read.Feeds, SmallStore());
+      }
+    }
+    // Whatever a damaged store yields is whole: names and entries as written, nothing cut.
+    for (const TFeed& feed : read.Feeds) {
+      EXPECT_TRUE(feed.Name == "Tech & <News>" || feed.Name == "Empty") << feed.Name;
+      for (const TFeedItem& item : feed.Items) {
+        EXPECT_TRUE(item.Title == "Größe" || item.Title == "Привет") << item.Title;
+      }
+    }
+    if (HasFailure()) {
+      break;
+    }
+  }
+}
+
+TEST_F(StoreRecovery, CutStoreFilesComeBackFromTheBackup) {
+  const std::string text = FeedStoreText(SmallStore());
+  ASSERT_TRUE(WriteStringToFile(m_file + ".bak", text));
+  for (size_t size = kDecl.size() + 1; size < text.size() - 2; size += 37) {
+    SCOPED_TRACE(size);
+    ASSERT_TRUE(WriteStringToFile(m_file, text.substr(0, size)));
+    ASSERT_EQ(LoadFeedStore(m_file).Status, TStoreLoadStatus::RecoveredFromBackup);
+    ExpectSameFeeds(Feeds, SmallStore());
+    EXPECT_EQ(Read(".damaged"), text.substr(0, size));
+  }
+}
+
+TEST_F(StoreRecovery, SaveInterruptedAtAnyByteLeavesBothFilesAsTheyWere) {
+  Feeds = SmallStore();
+  ASSERT_TRUE(SaveFeeds(m_file));
+  Feeds = OtherStore();
+  ASSERT_TRUE(SaveFeeds(m_file));
+  const std::string store = Read();
+  const std::string backup = Read(".bak");
+  const size_t fullSize = FeedStoreText(SmallStore()).size();
+  Feeds = SmallStore();
+  for (size_t size = 0; size < fullSize; ++size) {
+    SCOPED_TRACE(size);
+    SetStoreSaveTestHook([size](const std::string& temp) { ASSERT_EQ(::truncate(temp.c_str(), size), 0); });
+    EXPECT_FALSE(SaveFeeds(m_file));
+    EXPECT_EQ(Read(), store);
+    EXPECT_EQ(Read(".bak"), backup);
+    EXPECT_FALSE(Exists(".tmp"));
+    if (HasFailure()) {
+      break;
+    }
+  }
+  SetStoreSaveTestHook(nullptr);
+  EXPECT_TRUE(SaveFeeds(m_file));
+  EXPECT_EQ(Read(".bak"), store);
+}
+
+TEST_F(StoreRecovery, SaveThatCannotWriteReturnsFalseAndChangesNothing) {
+  Feeds = SmallStore();
+  ASSERT_TRUE(SaveFeeds(m_file));
+  Feeds = OtherStore();
+  ASSERT_TRUE(SaveFeeds(m_file));
+  const std::string store = Read();
+  const std::string backup = Read(".bak");
+  std::filesystem::create_directory(m_file + ".tmp");  // the temporary file cannot be created
+  EXPECT_FALSE(SaveFeeds(m_file));
+  EXPECT_EQ(Read(), store);
+  EXPECT_EQ(Read(".bak"), backup);
+  EXPECT_FALSE(SaveFeeds(m_dir.File("no-such-folder/Feeds.xml")));
+}
+
+TEST_F(StoreRecovery, SecondWriterIsRefused) {
+  TFeedStoreLock first;
+  std::string message;
+  ASSERT_TRUE(first.Acquire(m_file, message));
+  EXPECT_TRUE(message.empty());
+  TFeedStoreLock second;
+  EXPECT_FALSE(second.Acquire(m_file, message));
+  EXPECT_FALSE(second.Held());
+  EXPECT_NE(message.find(m_file), std::string::npos) << message;
+
+  // Another process is refused too.
+  const pid_t child = ::fork();
+  if (child == 0) {
+    TFeedStoreLock other;
+    std::string ignored;
+    ::_exit(other.Acquire(m_file, ignored) ? 1 : 0);
+  }
+  int status = 0;
+  ASSERT_EQ(::waitpid(child, &status, 0), child);
+  EXPECT_EQ(WEXITSTATUS(status), 0);
+
+  first.Release();
+  EXPECT_TRUE(second.Acquire(m_file, message));
+}
+
+TEST_F(StoreRecovery, LockOfAnEndedProcessNeverBlocks) {
+  const pid_t child = ::fork();
+  if (child == 0) {
+    TFeedStoreLock held;
+    std::string ignored;
+    held.Acquire(m_file, ignored);
+    ::_exit(0);  // ends without releasing
+  }
+  int status = 0;
+  ASSERT_EQ(::waitpid(child, &status, 0), child);
+  TFeedStoreLock lock;
+  std::string message;
+  EXPECT_TRUE(lock.Acquire(m_file, message));
+  TFeedStoreLock moved = std::move(lock);
+  EXPECT_TRUE(moved.Held());
+  EXPECT_FALSE(lock.Held());
+}
+
+}  // namespace
+}  // namespace tidewick

@@ -1,0 +1,267 @@
+#include "feeds/feed_store.h"
+
+#include <gtest/gtest.h>
+#include <random>
+#include <string>
+
+#include "feeds/store_reader.h"
+#include "feeds/store_test_support.h"
+#include "support/temp_dir.h"
+#include "util/files.h"
+#include "xml/xml_doc.h"
+
+namespace tidewick {
+namespace {
+
+using test::DataPath;
+using test::ExpectSameFeeds;
+using test::SmallStore;
+
+class FeedStore : public ::testing::Test {
+ protected:
+  void SetUp() override { Feeds.clear(); }
+  void TearDown() override { Feeds.clear(); }
+
+  // Loads a store document given as text and returns the feeds read.
+  TFeeds LoadText(const std::string& text) {
+    const std::string file = m_dir.File("Feeds.xml");
+    EXPECT_TRUE(WriteStringToFile(file, text));
+    LoadFeedStore(file);
+    return Feeds;
+  }
+
+  test::TempDir m_dir;
+};
+
+TEST_F(FeedStore, WritesTheExactBytesOfTheGoldenFile) {
+  const std::string golden = ReadFileToString(DataPath("feeds/small_store.xml"));
+  ASSERT_FALSE(golden.empty());
+  EXPECT_EQ(FeedStoreText(SmallStore()), golden);
+  Feeds = SmallStore();
+  const std::string file = m_dir.File("Feeds.xml");
+  ASSERT_TRUE(SaveFeeds(file));
+  EXPECT_EQ(ReadFileToString(file), golden);
+}
+
+TEST_F(FeedStore, StoreWithoutFeedsIsTheDeclarationOnly) {
+  EXPECT_EQ(FeedStoreText({}), "<?xml version=\"1.0\"?>\r\n");
+}
+
+// The same store built value by value on full paths through the XML document, the way the format is defined.
+std::string PathByPathText(const TFeeds& feeds) {
+  TXmlDoc doc("?xml");
+  for (size_t n = 0; n < feeds.size(); ++n) {
+    const TFeed& feed = feeds[n];
+    const std::string base = "Feeds\\Feed" + std::to_string(n + 1) + "\\";
+    doc.SetValue(base + "Name", feed.Name);
+    doc.SetValue(base + "URL", feed.URL);
+    doc.SetValue(base + "FeedType", feed.FeedType);
+    doc.SetInteger(base + "Interval", feed.Interval);
+    doc.SetBoolean(base + "RefreshAtStart", feed.RefreshAtStart);
+    doc.SetInteger(base + "LastDownloaded", DateTimeToUnixSeconds(feed.LastDownloaded));
+    doc.SetBoolean(base + "Error", feed.Error);
+    doc.SetValue(base + "Info\\Title", feed.Info.Title);
+    doc.SetValue(base + "Info\\Link", feed.Info.Link);
+    doc.SetValue(base + "Info\\Description", feed.Info.Description);
+    doc.SetValue(base + "Info\\Copyright", feed.Info.Copyright);
+    doc.SetValue(base + "Info\\Language", feed.Info.Language);
+    doc.SetInteger(base + "Info\\PublishedDate", DateTimeToUnixSeconds(feed.Info.PublishedDate));
+    doc.SetInteger(base + "Info\\LastBuildDate", DateTimeToUnixSeconds(feed.Info.LastBuildDate));
+    doc.SetInteger(base + "Info\\TTL", feed.Info.TTL);
+    doc.SetValue(base + "Info\\ImageTitle", feed.Info.ImageTitle);
+    doc.SetValue(base + "Info\\ImageURL", feed.Info.ImageURL);
+    doc.SetValue(base + "Info\\ImageLink", feed.Info.ImageLink);
+    doc.SetInteger(base + "Info\\ImageWidth", feed.Info.ImageWidth);
+    doc.SetInteger(base + "Info\\ImageHeight", feed.Info.ImageHeight);
+    for (size_t m = 0; m < feed.Items.size(); ++m) {
+      const TFeedItem& item = feed.Items[m];
+      const std::string path = base + "Item" + std::to_string(m + 1) + "\\";
+      doc.SetValue(path + "Title", item.Title);
+      doc.SetValue(path + "Link", item.Link);
+      doc.SetValue(path + "Description", item.Description);
+      doc.SetInteger(path + "PublishedDate", DateTimeToUnixSeconds(item.PublishedDate));
+      doc.SetValue(path + "Author", item.Author);
+      doc.SetBoolean(path + "Readed", item.Readed);
+      doc.SetBoolean(path + "Visited", item.Visited);
+    }
+  }
+  std::string text;
+  doc.SaveToStream(text, 2, true);
+  return text;
+}
+
+TFeeds RandomStore(std::mt19937& random) {
+  static const std::vector<std::string> kTexts = {
+      "",      "plain",  "a & b",  "<b>bold</b> &amp; \"q\"", " padded ", "line\r\nbreak",
+      "Größe", "日本語", "'apos'", "[~Tidewick_Content~]",    "x]]>y"};
+  auto text = [&] { return kTexts[random() % kTexts.size()]; };
+  TFeeds feeds(random() % 12);
+  for (TFeed& feed : feeds) {
+    feed.Name = text();
+    feed.URL = text();
+    feed.Interval = static_cast<int16_t>(static_cast<int>(random() % 200) - 2);
+    feed.RefreshAtStart = random() % 2 == 0;
+    feed.LastDownloaded = UnixSecondsToDateTime(static_cast<int64_t>(random() % 2000000000));
+    feed.Info.Description = text();
+    feed.Info.TTL = static_cast<int32_t>(random() % 100);
+    feed.Items.resize(random() % 13);
+    for (TFeedItem& item : feed.Items) {
+      item.Title = text();
+      item.Description = text();
+      item.Author = text();
+      item.Readed = random() % 2 == 0;
+    }
+  }
+  return feeds;
+}
+
+TEST_F(FeedStore, WritesTheSameBytesAsThePathByPathDocument) {
+  std::mt19937 random(7);
+  for (int round = 0; round < 40; ++round) {
+    const TFeeds feeds = RandomStore(random);
+    ASSERT_EQ(FeedStoreText(feeds), PathByPathText(feeds)) << "round " << round;
+  }
+}
+
+TEST_F(FeedStore, RoundTripKeepsEveryValue) {
+  std::mt19937 random(11);
+  for (int round = 0; round < 40; ++round) {
+    TFeeds feeds = RandomStore(random);
+    for (TFeed& feed : feeds) {
+      feed.Name += std::to_string(round);  // empty names would come back as the placeholder
+      feed.Interval = feed.Interval < 15 ? static_cast<int16_t>((feed.Interval & 1) - 1) : feed.Interval;  // -1 or 0
+      for (TFeedItem& item : feed.Items) {
+        item.Title += "t";
+      }
+    }
+    const TFeeds loaded = LoadText(FeedStoreText(feeds));
+    ExpectSameFeeds(loaded, feeds);
+  }
+}
+
+TEST_F(FeedStore, TheXmlDocumentReadsTheSameValues) {
+  TXmlDoc doc("?xml");
+  ASSERT_TRUE(doc.LoadFromString(FeedStoreText(SmallStore())));
+  EXPECT_EQ(doc.GetValue("Feeds\\Feed1\\Name"), "Tech & <News>");
+  EXPECT_EQ(doc.GetValue("Feeds\\Feed1\\Info\\Title"), "Example \"Quoted\" 'single'");
+  EXPECT_EQ(doc.GetValue("Feeds\\Feed1\\Item1\\Description"), "<p>Tom &amp; Jerry</p>");
+  EXPECT_EQ(doc.GetValue("Feeds\\Feed1\\Item2\\Author"), "Анна");
+}
+
+TEST_F(FeedStore, LoadNumbersFeedsAndItemsInFileOrder) {
+  const TFeeds loaded = LoadText(ReadFileToString(DataPath("feeds/small_store.xml")));
+  ExpectSameFeeds(loaded, SmallStore());
+  for (size_t i = 0; i < Feeds.size(); ++i) {
+    EXPECT_EQ(Feeds[i].Index, static_cast<int>(i));
+    EXPECT_NE(Feeds[i].Id, 0u);
+    for (size_t j = 0; j < Feeds[i].Items.size(); ++j) {
+      EXPECT_EQ(Feeds[i].Items[j].ItemIndex, static_cast<int>(j));
+      EXPECT_EQ(Feeds[i].Items[j].FeedIndex, static_cast<int>(i));
+    }
+  }
+}
+
+std::string StoreWith(const std::string& feedBody) {
+  return "<?xml version=\"1.0\"?>\r\n<Feeds>\r\n<Feed1>" + feedBody + "</Feed1>\r\n</Feeds>\r\n";
+}
+
+struct TIntervalCase {
+  std::string Text;
+  int Interval;
+};
+
+class StoreInterval : public FeedStore, public ::testing::WithParamInterface<TIntervalCase> {};
+
+TEST_P(StoreInterval, ClampsWhatItReads) {
+  const TFeeds loaded = LoadText(StoreWith("<Name>n</Name><Interval>" + GetParam().Text + "</Interval>"));
+  ASSERT_EQ(loaded.size(), 1u);
+  EXPECT_EQ(loaded[0].Interval, GetParam().Interval);
+}
+
+INSTANTIATE_TEST_SUITE_P(Texts, StoreInterval,
+                         ::testing::Values(TIntervalCase{"5", 60}, TIntervalCase{"0", 0}, TIntervalCase{"-3", -1},
+                                           TIntervalCase{"10000", 60}, TIntervalCase{"word", 60}, TIntervalCase{"", 60},
+                                           TIntervalCase{"-1", -1}, TIntervalCase{"1", 60}, TIntervalCase{"14", 60},
+                                           TIntervalCase{"15", 15}, TIntervalCase{"9999", 9999},
+                                           TIntervalCase{"99999999999", 60}));
+
+TEST_F(FeedStore, MissingIntervalReadsAsSixty) {
+  const TFeeds loaded = LoadText(StoreWith("<Name>n</Name>"));
+  ASSERT_EQ(loaded.size(), 1u);
+  EXPECT_EQ(loaded[0].Interval, 60);
+}
+
+struct TMarkCase {
+  std::string Text;
+  bool Read;         // Readed and Visited: the integer 1
+  bool RefreshFlag;  // RefreshAtStart and Error: exactly "1"
+};
+
+class StoreMarks : public FeedStore, public ::testing::WithParamInterface<TMarkCase> {};
+
+TEST_P(StoreMarks, ReadAsDefined) {
+  const std::string& t = GetParam().Text;
+  const TFeeds loaded =
+      LoadText(StoreWith("<RefreshAtStart>" + t + "</RefreshAtStart><Error>" + t + "</Error><Item1><Readed>" + t +
+                         "</Readed><Visited>" + t + "</Visited></Item1>"));
+  ASSERT_EQ(loaded.size(), 1u);
+  ASSERT_EQ(loaded[0].Items.size(), 1u);
+  EXPECT_EQ(loaded[0].Items[0].Readed, GetParam().Read);
+  EXPECT_EQ(loaded[0].Items[0].Visited, GetParam().Read);
+  EXPECT_EQ(loaded[0].RefreshAtStart, GetParam().RefreshFlag);
+  EXPECT_EQ(loaded[0].Error, GetParam().RefreshFlag);
+}
+
+INSTANTIATE_TEST_SUITE_P(Texts, StoreMarks,
+                         ::testing::Values(TMarkCase{"1", true, true}, TMarkCase{"TRUE", false, false},
+                                           TMarkCase{"2", false, false}, TMarkCase{"0", false, false},
+                                           TMarkCase{"01", true, false}, TMarkCase{"", false, false}));
+
+TEST_F(FeedStore, EmptyNameAndTitleGetPlaceholders) {
+  const TFeeds loaded = LoadText(StoreWith("<Name /><Item1><Link>l</Link></Item1><Item2><Title></Title></Item2>"));
+  ASSERT_EQ(loaded.size(), 1u);
+  EXPECT_EQ(loaded[0].Name, "Unbenannter Feed");
+  ASSERT_EQ(loaded[0].Items.size(), 2u);
+  EXPECT_EQ(loaded[0].Items[0].Title, "(Kein Titel verfügbar)");
+  EXPECT_EQ(loaded[0].Items[1].Title, "(Kein Titel verfügbar)");
+}
+
+TEST_F(FeedStore, ElementNamesMatchIgnoringCaseAndFirstMatchWins) {
+  const TFeeds loaded = LoadText(
+      "<?xml version=\"1.0\"?><FEEDS><feed7><NAME>first</NAME><name>second</name><info><title>t</title></info>"
+      "<Info><Title>other</Title></Info><ITEM9><TITLE>i</TITLE></ITEM9></feed7><Feeds><Name>inner</Name></Feeds>"
+      "<Other><Name>skipped</Name></Other></FEEDS>");
+  ASSERT_EQ(loaded.size(), 2u);
+  EXPECT_EQ(loaded[0].Name, "first");
+  EXPECT_EQ(loaded[0].Info.Title, "t");
+  ASSERT_EQ(loaded[0].Items.size(), 1u);
+  EXPECT_EQ(loaded[0].Items[0].Title, "i");
+  EXPECT_EQ(loaded[1].Name, "inner");  // its name begins with "Feed"
+}
+
+TEST_F(FeedStore, WindowsStoreKeepsItsAccents) {
+  // Written by a Windows version: Windows-1252 bytes, no encoding in the declaration.
+  const TFeeds loaded = LoadText(StoreWith("<Name>Caf\xE9 M\xFCller \x93quoted\x94</Name>"));
+  ASSERT_EQ(loaded.size(), 1u);
+  EXPECT_EQ(loaded[0].Name, "Café Müller “quoted”");
+}
+
+TEST_F(FeedStore, DeclaredLatin1StoreIsConverted) {
+  const TFeeds loaded =
+      LoadText("<?xml version=\"1.0\" encoding=\"ISO-8859-1\"?><Feeds><Feed1><Name>K\xE4se</Name></Feed1></Feeds>");
+  ASSERT_EQ(loaded.size(), 1u);
+  EXPECT_EQ(loaded[0].Name, "Käse");
+}
+
+TEST_F(FeedStore, CDataAndCommentsReadLikeTheXmlReader) {
+  const TFeeds loaded = LoadText(
+      StoreWith("<!-- a > comment --><Name>a<![CDATA[<b>&amp;</b>]]>z</Name><Item1><Description>&amp;lt;</Description>"
+                "</Item1>"));
+  ASSERT_EQ(loaded.size(), 1u);
+  EXPECT_EQ(loaded[0].Name, "a<b>&</b>z");
+  ASSERT_EQ(loaded[0].Items.size(), 1u);
+  EXPECT_EQ(loaded[0].Items[0].Description, "&lt;");
+}
+
+}  // namespace
+}  // namespace tidewick
