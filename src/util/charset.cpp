@@ -210,7 +210,9 @@ std::string DecodeToUtf8(std::string_view bytes, std::string_view encoding) {
   if (encoding.empty() || IsUtf8EncodingName(encoding)) {
     return RepairUtf8Fast(bytes);
   }
-  if (IsLatin1EncodingName(encoding) || IsAsciiEncodingName(encoding)) {
+  if (IsLatin1EncodingName(encoding) || IsAsciiEncodingName(encoding) ||
+      IsAnyOf(encoding, {"windows-1252", "cp1252", "x-cp1252"})) {
+    // Our own table: iconv refuses the five bytes Windows-1252 leaves unassigned, browsers do not.
     return Windows1252ToUtf8(bytes);
   }
   std::string from(encoding);

@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "platform/file_io.h"
+#include "util/case_fold.h"
 #include "util/charset.h"
 #include "xml/xml_doc.h"
 #include "xml/xml_internal.h"
@@ -63,6 +64,22 @@ std::string DeclaredEncoding(std::string_view bytes) {
   }
 }
 
+// UTF-16, UTF-32, UCS-2, UCS-4 in any spelling.
+bool IsWideEncodingName(std::string_view encoding) {
+  std::string compact;
+  for (const char c : encoding) {
+    if (c != '-' && c != '_') {
+      compact += AsciiLower(c);
+    }
+  }
+  for (const std::string_view prefix : {"utf16", "utf32", "ucs2", "ucs4"}) {
+    if (compact.starts_with(prefix)) {
+      return true;
+    }
+  }
+  return false;
+}
+
 // Converts a document to UTF-8 once, up front: a byte-order mark wins over the declaration.
 std::string DocumentToUtf8(std::string&& bytes) {
   const auto startsWith = [&](std::initializer_list<unsigned char> prefix) {
@@ -89,7 +106,12 @@ std::string DocumentToUtf8(std::string&& bytes) {
   if (startsWith({0xEF, 0xBB, 0xBF})) {
     return DecodeToUtf8(std::move(bytes), "UTF-8");
   }
-  const std::string encoding = DeclaredEncoding(bytes);
+  std::string encoding = DeclaredEncoding(bytes);
+  if (IsWideEncodingName(encoding)) {
+    // Labelled with a 16- or 32-bit encoding, yet the markup is plain 8-bit bytes (no byte-order mark, no zero
+    // bytes around "<?"): the label is wrong, as with feeds re-encoded by their server. The bytes decide.
+    encoding.clear();
+  }
   return DecodeToUtf8(std::move(bytes), encoding);
 }
 

@@ -1,0 +1,158 @@
+#include <filesystem>
+#include <fstream>
+#include <gtest/gtest.h>
+#include <random>
+
+#include "util/utf8.h"
+#include "xml/xml_doc.h"
+
+namespace tidewick {
+namespace {
+
+// Every name, value and attribute of a tree, checked for valid UTF-8; walks without recursion.
+bool TreeIsValidUtf8(const TXmlDoc& doc) {
+  std::vector<const TXmlNode*> pending{doc.Root()};
+  while (!pending.empty()) {
+    const TXmlNode* node = pending.back();
+    pending.pop_back();
+    if (!IsValidUtf8(node->Name()) || !IsValidUtf8(node->Value()) || !IsValidUtf8(node->InnerMarkup())) {
+      return false;
+    }
+    for (const TXmlAttrib* attrib = node->Attribs().First(); attrib != nullptr; attrib = attrib->Next()) {
+      if (!IsValidUtf8(attrib->Name()) || !IsValidUtf8(attrib->Value())) {
+        return false;
+      }
+    }
+    for (const TXmlNode* child : node->Nodes()) {
+      pending.push_back(child);
+    }
+  }
+  return true;
+}
+
+TEST(XmlHostile, OneMillionNestedElementsLoadSaveAndDestroy) {
+  constexpr int kDepth = 1000000;
+  std::string xml = "<?xml version=\"1.0\"?>";
+  for (int i = 0; i < kDepth; ++i) {
+    xml += "<a>";
+  }
+  xml += "deep";
+  for (int i = 0; i < kDepth; ++i) {
+    xml += "</a>";
+  }
+  auto doc = std::make_unique<TXmlDoc>();
+  const TXmlLoadResult result = doc->LoadFromStringEx(xml);
+  ASSERT_TRUE(result.Ok);
+  EXPECT_TRUE(result.Complete);
+  const TXmlNode* node = doc->Root();
+  int depth = 0;
+  while (node->Nodes().First() != nullptr) {
+    node = node->Nodes().First();
+    ++depth;
+  }
+  EXPECT_EQ(depth, kDepth);
+  EXPECT_EQ(node->Value(), "deep");
+  std::string saved;
+  EXPECT_TRUE(doc->SaveToStream(saved, 0, false));
+  EXPECT_EQ(saved.size(), xml.size());
+  doc->Root()->Nodes().Clear();
+  doc.reset();
+}
+
+TEST(XmlHostile, UnclosedNestingIsReadAsFarAsItGoes) {
+  std::string xml = "<?xml?>";
+  for (int i = 0; i < 100000; ++i) {
+    xml += "<a><b/>";
+  }
+  TXmlDoc doc;
+  const TXmlLoadResult result = doc.LoadFromStringEx(xml);
+  EXPECT_TRUE(result.Ok);
+  EXPECT_FALSE(result.Complete);
+}
+
+TEST(XmlHostile, TwoHundredMegabyteTextNode) {
+  std::string xml = "<?xml?><big>";
+  xml.append(200u << 20, 'x');
+  xml[1000] = '&';
+  xml += "</big>";
+  TXmlDoc doc;
+  const TXmlLoadResult result = doc.LoadFromStringEx(xml);
+  ASSERT_TRUE(result.Ok);
+  EXPECT_TRUE(result.Complete);
+  EXPECT_EQ(doc.GetNode("big")->Value().size(), 200u << 20);
+}
+
+struct THostileCase {
+  std::string_view Name;
+  std::string_view Xml;
+  bool Ok;
+};
+
+class XmlMalformed : public testing::TestWithParam<THostileCase> {};
+
+TEST_P(XmlMalformed, LoadsOrFailsCleanly) {
+  TXmlDoc doc;
+  const TXmlLoadResult result = doc.LoadFromStringEx(GetParam().Xml);
+  EXPECT_EQ(result.Ok, GetParam().Ok);
+  EXPECT_LE(result.Offset, GetParam().Xml.size() + 8);
+  EXPECT_TRUE(TreeIsValidUtf8(doc));
+  std::string saved;
+  ASSERT_TRUE(doc.SaveToStream(saved, 2, true));
+  TXmlDoc back;
+  EXPECT_TRUE(back.LoadFromString(saved));
+  EXPECT_TRUE(TreeIsValidUtf8(back));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, XmlMalformed,
+    testing::Values(THostileCase{"UnterminatedCData", "<?xml?><a><![CDATA[never ends", true},
+                    THostileCase{"UnterminatedComment", "<?xml?><a><!-- x > y", true},
+                    THostileCase{"UnterminatedTag", "<?xml?><a><b attr=\"x", true},
+                    THostileCase{"LoneLessThan", "<", false}, THostileCase{"EmptyTag", "<>", false},
+                    THostileCase{"OnlyDeclarationMark", "<?\?>", true},
+                    THostileCase{"CDataMarkerCutShort", "<a><![CDAT", true},
+                    THostileCase{"NulBytes", std::string_view("<a>\0<b>\0</b></a>", 16), true},
+                    THostileCase{"StrayBytes", "<a\xFF\xFE>\xC0\x80</a\x80>", true},
+                    THostileCase{"ReferenceAtTheEnd", "<a>&#x10FFFF", true},
+                    THostileCase{"QuoteWithoutEnd", "<a b=\"c>d</a>", true},
+                    THostileCase{"ClosingBeforeOpening", "<?xml?></a><b/>", true},
+                    THostileCase{"DeclarationOnly", "<?xml version=\"1.0\" encoding=\"UTF-16\"?>", true}),
+    [](const testing::TestParamInfo<THostileCase>& info) { return std::string(info.param.Name); });
+
+TEST(XmlHostile, RandomBytesNeverBreakTheReader) {
+  std::mt19937 random(20261206);
+  constexpr std::string_view kAlphabet = "<>/?!-[]&#;=\"' \r\nabxCDATA\x80\xC3\xA4\xFF";
+  for (int round = 0; round < 300; ++round) {
+    std::string bytes(static_cast<std::size_t>(random() % 4096), '\0');
+    for (char& byte : bytes) {
+      byte = (random() % 2 == 0) ? kAlphabet[random() % kAlphabet.size()] : static_cast<char>(random());
+    }
+    TXmlDoc doc;
+    doc.LoadFromStringEx(bytes);
+    ASSERT_TRUE(TreeIsValidUtf8(doc)) << "round " << round;
+    std::string saved;
+    doc.SaveToStream(saved, 2, true);
+    TXmlDoc again;
+    again.LoadFromString(saved);
+  }
+}
+
+// Inputs the fuzzer once found troublesome, kept in tests/data/xml/fuzz.
+TEST(XmlHostile, FuzzRegressions) {
+  const std::filesystem::path folder = std::filesystem::path(TIDEWICK_TEST_DATA_DIR) / "xml" / "fuzz";
+  if (!std::filesystem::is_directory(folder)) {
+    GTEST_SKIP() << "no regression inputs";
+  }
+  for (const auto& entry : std::filesystem::directory_iterator(folder)) {
+    std::ifstream in(entry.path(), std::ios::binary);
+    const std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    TXmlDoc doc;
+    doc.LoadFromString(bytes);
+    EXPECT_TRUE(TreeIsValidUtf8(doc)) << entry.path();
+    std::string saved;
+    doc.SaveToStream(saved, 2, true);
+  }
+}
+
+}  // namespace
+}  // namespace tidewick
