@@ -6,6 +6,7 @@
 #include <variant>
 
 #include "platform/file_io.h"
+#include "util/case_fold.h"
 #include "util/colors.h"
 #include "util/files.h"
 #include "util/strings.h"
@@ -174,8 +175,14 @@ TLoadedDoc LoadDocument(const std::string& fileName) {
   return loaded;
 }
 
-bool IsComplete(const TXmlLoadResult& result) {
-  return result.Ok && result.Complete;
+// A settings file always begins with its declaration; without it the forgiving reader makes the first tag the
+// root, which is no settings document at all.
+bool HasDeclarationRoot(const TLoadedDoc& loaded) {
+  return SameTextIgnoringCase(loaded.Doc->Root()->Name(), "?xml");
+}
+
+bool IsComplete(const TLoadedDoc& loaded) {
+  return loaded.Result.Ok && loaded.Result.Complete && HasDeclarationRoot(loaded);
 }
 
 // Copies the file's bytes to `copyName`; false when the file cannot be read or the copy not written.
@@ -214,14 +221,16 @@ TSettingsLoadResult LoadSettings(TSettings& settings, const TSettingsLocation& l
     loaded = LoadDocument(location.SettingsFileName);
     result.Source = TSettingsSource::File;
     settings.FileState = TSettingsFileState::Good;
-    if (!IsComplete(loaded.Result)) {
+    if (!IsComplete(loaded)) {
       // Never overwrite it unseen: SaveSettings keeps it as ".damaged"; a complete backup is the better source.
       result.Damaged = true;
       settings.FileState = TSettingsFileState::Damaged;
       TLoadedDoc backup = LoadDocument(location.SettingsFileName + std::string(kBackupSuffix));
-      if (IsComplete(backup.Result)) {
+      if (IsComplete(backup)) {
         loaded = std::move(backup);
         result.Source = TSettingsSource::Backup;
+      } else if (!HasDeclarationRoot(loaded)) {
+        loaded = TLoadedDoc{std::make_unique<TXmlDoc>(), {}};
       }
     }
   }
