@@ -11,7 +11,10 @@ namespace {
 
 constexpr const char* kUsage =
     "usage: tidewick-feed COMMAND [ARGUMENTS]\n"
-    "  parse FILE|- [--lang FILE]   read a feed document and print it as JSON\n";
+    "  parse FILE|- [--lang FILE]   read a feed document and print it as JSON\n"
+    "  fetch URL [--lang FILE]      download a feed document and print it as JSON\n"
+    "  refresh [--settings FILE] [--lang FILE] STORE\n"
+    "                               refresh every feed of a feed store and save it\n";
 
 }  // namespace
 
@@ -24,6 +27,12 @@ int main(int argc, char** argv) {
   const std::vector<std::string> args(argv + 2, argv + argc);
   if (command == "parse") {
     return tidewick::RunParse(args);
+  }
+  if (command == "fetch") {
+    return tidewick::RunFetch(args);
+  }
+  if (command == "refresh") {
+    return tidewick::RunRefresh(args);
   }
   if (command == "--help" || command == "-h" || command == "help") {
     std::fputs(kUsage, stdout);
