@@ -1,0 +1,34 @@
+// Feeds arbitrary text to reference decoding and HTML-to-text: no input may read out of bounds or throw; valid
+// UTF-8 stays valid, and HTML-to-text never makes a text longer.
+
+#include <cstddef>
+#include <cstdint>
+#include <cstdlib>
+#include <string>
+#include <string_view>
+
+#include "util/html_text.h"
+#include "util/utf8.h"
+
+namespace {
+
+void Check(bool condition) {
+  if (!condition) {
+    std::abort();
+  }
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+  using namespace tidewick;
+  const std::string_view text(reinterpret_cast<const char*>(data), size);
+  const bool valid = IsValidUtf8(text);
+  const std::string decoded = DecodeEntities(text);
+  Check(!valid || IsValidUtf8(decoded));
+  const std::string plain = HtmlToText(text);
+  Check(plain.size() <= text.size());
+  Check(HtmlToText(decoded).size() <= decoded.size());
+  Check(IsValidUtf8(EntityToText(text)));
+  return 0;
+}
