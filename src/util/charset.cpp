@@ -42,9 +42,36 @@ bool StartsWithIgnoringCase(std::string_view text, std::string_view prefix) {
   return text.size() >= prefix.size() && SameAsciiIgnoringCase(text.substr(0, prefix.size()), prefix);
 }
 
+inline bool IsContinuationByte(unsigned char byte) {
+  return (byte & 0xC0) == 0x80;
+}
+
+// Length of the valid UTF-8 sequence of two or more bytes at p (left bytes available); 0 when there is none.
+inline std::size_t MultiByteLength(const unsigned char* p, std::size_t left) {
+  const unsigned char lead = p[0];
+  if (lead >= 0xC2 && lead <= 0xDF) {
+    return left >= 2 && IsContinuationByte(p[1]) ? 2 : 0;
+  }
+  if (lead >= 0xE0 && lead <= 0xEF) {
+    if (left < 3 || !IsContinuationByte(p[1]) || !IsContinuationByte(p[2]) || (lead == 0xE0 && p[1] < 0xA0) ||
+        (lead == 0xED && p[1] >= 0xA0)) {
+      return 0;  // cut short, an overlong form or a surrogate
+    }
+    return 3;
+  }
+  if (lead >= 0xF0 && lead <= 0xF4) {
+    if (left < 4 || !IsContinuationByte(p[1]) || !IsContinuationByte(p[2]) || !IsContinuationByte(p[3]) ||
+        (lead == 0xF0 && p[1] < 0x90) || (lead == 0xF4 && p[1] >= 0x90)) {
+      return 0;
+    }
+    return 4;
+  }
+  return 0;
+}
+
 // Length of the leading part of `bytes` that is valid UTF-8; eight ASCII bytes are skipped at a time.
 std::size_t ValidUtf8Prefix(std::string_view bytes) {
-  const char* const data = bytes.data();
+  const auto* const data = reinterpret_cast<const unsigned char*>(bytes.data());
   const std::size_t size = bytes.size();
   std::size_t pos = 0;
   while (pos < size) {
@@ -56,11 +83,11 @@ std::size_t ValidUtf8Prefix(std::string_view bytes) {
         continue;
       }
     }
-    if (static_cast<unsigned char>(data[pos]) < 0x80) {
+    if (data[pos] < 0x80) {
       ++pos;
       continue;
     }
-    const std::size_t length = Utf8SequenceLength(bytes, pos);
+    const std::size_t length = MultiByteLength(data + pos, size - pos);
     if (length == 0) {
       return pos;
     }

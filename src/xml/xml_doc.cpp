@@ -77,6 +77,10 @@ std::string_view TXmlDoc::StoreText(std::string_view text) {
   return {copy, text.size()};
 }
 
+char* TXmlDoc::AllocateText(std::size_t size) {
+  return static_cast<char*>(m_storage->Arena.allocate(size, 1));
+}
+
 std::string_view TXmlDoc::KeepSource(std::string&& text) {
   return m_storage->Sources.emplace_back(std::move(text));
 }

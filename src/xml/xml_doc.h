@@ -98,6 +98,7 @@ class TXmlDoc {
 
   // Internal: storage for nodes and texts that live as long as the document.
   std::string_view StoreText(std::string_view text);
+  char* AllocateText(std::size_t size);
   TXmlNode* NewNode(TXmlNode* parent);
   TXmlAttrib* NewAttrib();
   void ReleaseNode(TXmlNode* node);

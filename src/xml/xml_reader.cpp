@@ -154,7 +154,6 @@ class TXmlReader {
   bool m_cutShort = false;  // a tag, comment or CDATA section ran into the end of the input
   bool m_latin1 = false;
   std::string m_scratch;
-  std::string m_decoded;
 };
 
 void TXmlReader::ScanTag(TTag& tag) {
@@ -206,8 +205,26 @@ void TXmlReader::ScanElementTag(TTag& tag) {
 }
 
 void TXmlReader::ReadElementText(TTag& tag, bool keep) {
-  const char* runStart = m_pos;
+  // The text is made of runs: plain text and CDATA content. A single non-empty run stays a view of the source (the
+  // usual `<x><![CDATA[...]]></x>`); only several are joined in m_scratch.
+  std::string_view single;
   bool assembled = false;
+  const auto addRun = [&](const char* begin, const char* end) {
+    if (!keep || begin == end) {
+      return;
+    }
+    const std::string_view run(begin, static_cast<std::size_t>(end - begin));
+    if (assembled) {
+      m_scratch.append(run);
+    } else if (single.empty()) {
+      single = run;
+    } else {
+      m_scratch.assign(single);
+      m_scratch.append(run);
+      assembled = true;
+    }
+  };
+  const char* runStart = m_pos;
   while (true) {
     const char* lt = FindByte(m_pos, m_end, '<');
     if (lt != nullptr && m_end - lt >= 9 && std::memcmp(lt + 1, "![CDATA[", 8) == 0) {
@@ -215,33 +232,22 @@ void TXmlReader::ReadElementText(TTag& tag, bool keep) {
       const char* content = lt + 9;
       const char* close = FindText(content, m_end, "]]>");
       m_cutShort |= close == nullptr;
-      if (keep) {
-        if (!assembled) {
-          m_scratch.clear();
-          assembled = true;
-        }
-        m_scratch.append(runStart, lt);
-        m_scratch.append(content, close == nullptr ? m_end : close);
-      }
+      addRun(runStart, lt);
+      addRun(content, close == nullptr ? m_end : close);
       m_pos = close == nullptr ? m_end : close + 3;
       runStart = m_pos;
       continue;
     }
     m_pos = lt == nullptr ? m_end : lt;
+    addRun(runStart, m_pos);
     break;
   }
-  if (!keep) {
-    return;
-  }
-  if (assembled) {
-    m_scratch.append(runStart, m_pos);
-    tag.BodyAssembled = true;
-  } else {
-    tag.Body = std::string_view(runStart, static_cast<std::size_t>(m_pos - runStart));
-  }
+  tag.BodyAssembled = assembled;
+  tag.Body = single;
 }
 
-// Plain text stays a view of the source; text with references is decoded once into the document's storage.
+// Plain text stays a view of the source; text with references is decoded once, straight into the document's
+// storage (decoding never makes a text longer).
 std::string_view TXmlReader::DecodedValue(std::string_view raw, bool stored) {
   if (raw.empty()) {
     return {};
@@ -249,9 +255,8 @@ std::string_view TXmlReader::DecodedValue(std::string_view raw, bool stored) {
   if (std::memchr(raw.data(), '&', raw.size()) == nullptr) {
     return stored ? raw : m_doc.StoreText(raw);
   }
-  m_decoded.clear();
-  AppendDecodedText(m_decoded, raw, m_latin1);
-  return m_doc.StoreText(m_decoded);
+  char* dest = m_doc.AllocateText(raw.size());
+  return std::string_view(dest, DecodeTextInto(dest, raw, m_latin1));
 }
 
 void TXmlReader::FillNode(TXmlNode& node, const TTag& tag, bool isRoot) {

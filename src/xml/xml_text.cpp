@@ -27,6 +27,26 @@ constexpr std::array<std::string_view, 96> kLatin1EntityNames = {
 // Longest reference body we look at ("#x0010FFFF" with a few leading zeros to spare).
 constexpr std::size_t kMaxReferenceLength = 32;
 
+// Writes the UTF-8 form of a valid code point (never a surrogate, never beyond U+10FFFF).
+char* WriteUtf8(char* out, char32_t codePoint) {
+  if (codePoint < 0x80) {
+    *out++ = static_cast<char>(codePoint);
+  } else if (codePoint < 0x800) {
+    *out++ = static_cast<char>(0xC0 | (codePoint >> 6));
+    *out++ = static_cast<char>(0x80 | (codePoint & 0x3F));
+  } else if (codePoint < 0x10000) {
+    *out++ = static_cast<char>(0xE0 | (codePoint >> 12));
+    *out++ = static_cast<char>(0x80 | ((codePoint >> 6) & 0x3F));
+    *out++ = static_cast<char>(0x80 | (codePoint & 0x3F));
+  } else {
+    *out++ = static_cast<char>(0xF0 | (codePoint >> 18));
+    *out++ = static_cast<char>(0x80 | ((codePoint >> 12) & 0x3F));
+    *out++ = static_cast<char>(0x80 | ((codePoint >> 6) & 0x3F));
+    *out++ = static_cast<char>(0x80 | (codePoint & 0x3F));
+  }
+  return out;
+}
+
 bool ParseNumber(std::string_view digits, int base, char32_t& value) {
   if (digits.empty()) {
     return false;
@@ -117,8 +137,9 @@ constexpr std::array<uint8_t, 256> kEscapeTable = MakeEscapeTable();
 
 }  // namespace
 
-void AppendDecodedText(std::string& out, std::string_view text, bool latin1) {
+std::size_t DecodeTextInto(char* dest, std::string_view text, bool latin1) {
   const char* const data = text.data();
+  char* out = dest;
   std::size_t runStart = 0;
   std::size_t pos = 0;
   while (pos < text.size()) {
@@ -133,15 +154,24 @@ void AppendDecodedText(std::string& out, std::string_view text, bool latin1) {
     if (semi != nullptr) {
       const std::size_t semiPos = static_cast<std::size_t>(static_cast<const char*>(semi) - data);
       if (ResolveReference(text.substr(ampPos + 1, semiPos - ampPos - 1), latin1, value)) {
-        out.append(data + runStart, ampPos - runStart);
-        AppendUtf8(out, value);
+        std::memmove(out, data + runStart, ampPos - runStart);
+        out += ampPos - runStart;
+        out = WriteUtf8(out, value);
         runStart = pos = semiPos + 1;
         continue;
       }
     }
     pos = ampPos + 1;
   }
-  out.append(data + runStart, text.size() - runStart);
+  std::memmove(out, data + runStart, text.size() - runStart);
+  out += text.size() - runStart;
+  return static_cast<std::size_t>(out - dest);
+}
+
+void AppendDecodedText(std::string& out, std::string_view text, bool latin1) {
+  const std::size_t oldSize = out.size();
+  out.resize(oldSize + text.size());
+  out.resize(oldSize + DecodeTextInto(out.data() + oldSize, text, latin1));
 }
 
 std::string DecodeText(std::string_view text, std::string_view encoding) {

@@ -12,6 +12,9 @@ namespace tidewick {
 // else, and every invalid reference, stays as written.
 std::string DecodeText(std::string_view text, std::string_view encoding);
 void AppendDecodedText(std::string& out, std::string_view text, bool latin1);
+// Decodes into `dest`, which has room for text.size() bytes (a reference is never shorter than its character);
+// returns the decoded length. `dest` may be text.data() itself.
+std::size_t DecodeTextInto(char* dest, std::string_view text, bool latin1);
 
 // Escapes a value for output: "&", "<", ">" and the double quote (the apostrophe is kept). For a Latin-1 encoding,
 // characters beyond U+00FF become numeric references "&#N;". The result is UTF-8; the writer converts the whole
