@@ -184,6 +184,9 @@ std::string DeclaredEncoding(std::string_view text) {
 
 std::string DecodeValue(const TScannedTag& tag) {
   const std::string_view text = tag.Value();
+  if (text.empty()) {
+    return {};
+  }
   const char* amp = static_cast<const char*>(std::memchr(text.data(), '&', text.size()));
   if (amp == nullptr) {
     return std::string(text);
