@@ -26,21 +26,27 @@ constexpr TClassicName kClassicNames[] = {
     {151, "mdash", 8212},  {153, "trade", 8482},  {155, "rsaquo", 8250}, {156, "oelig", 0},     {159, "Yuml", 0},
 };
 
+std::string Reference(std::string_view prefix, std::string_view body) {
+  std::string text(prefix);
+  text.append(body).push_back(';');
+  return text;
+}
+
 TEntityTable MakeEntityTable() {
   TEntityTable table;
   for (int byte = 0; byte < 256; ++byte) {
     TEntityRow& row = table[byte];
     row.Character = Windows1252ToCodePoint(static_cast<unsigned char>(byte));
-    row.Numeric = "&#" + std::to_string(byte) + ";";
+    row.Numeric = Reference("&#", std::to_string(byte));
     if (byte >= 160) {
-      row.Named = "&" + std::string(Latin1EntityNames()[byte - 160]) + ";";
+      row.Named = Reference("&", Latin1EntityNames()[byte - 160]);
     }
   }
   for (const TClassicName& name : kClassicNames) {
     TEntityRow& row = table[name.Byte];
-    row.Named = "&" + std::string(name.Name) + ";";
+    row.Named = Reference("&", name.Name);
     if (name.Numeric != 0) {
-      row.Numeric = "&#" + std::to_string(name.Numeric) + ";";
+      row.Numeric = Reference("&#", std::to_string(name.Numeric));
     }
   }
   return table;
@@ -125,19 +131,21 @@ std::string ReplaceIgnoringCase(std::string_view text, std::string_view from, st
   std::string out;
   out.reserve(text.size());
   std::size_t pos = 0;
-  while (pos < text.size()) {
-    if (StartsWithAt(text, pos, from)) {
-      out.append(to);
-      pos += from.size();
-    } else {
-      out.push_back(text[pos++]);
+  // `from` begins with "<" or CR, neither of which has a case, so runs up to it are copied whole.
+  for (std::size_t found = text.find(from.front()); found != std::string_view::npos;
+       found = text.find(from.front(), found + 1)) {
+    if (found >= pos && StartsWithAt(text, found, from)) {
+      out.append(text.substr(pos, found - pos)).append(to);
+      pos = found + from.size();
     }
   }
+  out.append(text.substr(pos));
   return out;
 }
 
-bool ContainsIgnoringCase(std::string_view text, std::string_view needle) {
-  for (std::size_t pos = 0; pos < text.size(); ++pos) {
+// Whether `text` contains the lower-case ASCII `needle`, which begins with "<", ignoring case.
+bool ContainsTagIgnoringCase(std::string_view text, std::string_view needle) {
+  for (std::size_t pos = text.find('<'); pos != std::string_view::npos; pos = text.find('<', pos + 1)) {
     if (StartsWithAt(text, pos, needle)) {
       return true;
     }
@@ -164,15 +172,21 @@ bool LooksLikeMarkup(std::string_view text) {
 std::string StripMarkup(std::string_view text) {
   std::string out;
   out.reserve(text.size());
+  std::size_t runStart = 0;
   bool inTag = false;
-  for (const char c : text) {
-    if (c == '<') {
-      inTag = true;
-    } else if (c == '>') {
-      inTag = false;
-    } else if (!inTag) {
-      out.push_back(c);
+  for (std::size_t pos = 0; pos < text.size(); ++pos) {
+    const char c = text[pos];
+    if (c != '<' && c != '>') {
+      continue;
     }
+    if (!inTag) {
+      out.append(text.substr(runStart, pos - runStart));
+    }
+    inTag = c == '<';
+    runStart = pos + 1;
+  }
+  if (!inTag) {
+    out.append(text.substr(runStart));
   }
   return out;
 }
@@ -241,7 +255,7 @@ std::string DecodeEntities(std::string_view text) {
 
 std::string HtmlToText(std::string_view text) {
   std::string result(text);
-  if (ContainsIgnoringCase(result, "<br")) {
+  if (ContainsTagIgnoringCase(result, "<br")) {
     // A <br> next to a line break already in the text makes one line break, not two.
     static constexpr std::string_view kBreakForms[] = {"\r\n<br>",   "\r\n<br />", "<br>\r\n",
                                                        "<br />\r\n", "<br>",       "<br />"};
