@@ -42,19 +42,20 @@ size_t ReadHeader(char*, size_t size, size_t count, void* userData) {
   return size * count;
 }
 
-std::string_view SchemeOf(std::string_view url) {
+// The scheme of url in lower case ("https"), or empty when it names none.
+std::string SchemeOf(std::string_view url) {
   const size_t colon = url.find("://");
-  return colon == std::string_view::npos ? std::string_view{} : url.substr(0, colon);
-}
-
-bool IsFetchedScheme(std::string_view scheme) {
-  std::string lower(scheme);
-  for (char& c : lower) {
+  std::string scheme(colon == std::string_view::npos ? std::string_view{} : url.substr(0, colon));
+  for (char& c : scheme) {
     if (c >= 'A' && c <= 'Z') {
       c = static_cast<char>(c - 'A' + 'a');
     }
   }
-  return lower == "http" || lower == "https" || lower == "ftp" || lower == "file";
+  return scheme;
+}
+
+bool IsFetchedScheme(const std::string& scheme) {
+  return scheme == "http" || scheme == "https" || scheme == "ftp" || scheme == "file";
 }
 
 bool ApplyProxy(CURL* easy, const TFetchOptions& options) {
@@ -155,7 +156,7 @@ TFetchResult Perform(CURL* easy, int timeoutMs, const TFetchOptions& options, TT
 }
 
 TFetchResult FetchUnguarded(const std::string& url, std::string& content, int timeoutMs, const TFetchOptions& options) {
-  if (!IsFetchedScheme(SchemeOf(url))) {
+  if (!IsFetchedScheme(SchemeOf(url))) {  // also refuses a URL without a scheme rather than guessing one
     return Failure(TFetchStatus::UnsupportedScheme, "only http, https, ftp and file addresses are fetched");
   }
   if (!InitNetwork()) {
@@ -174,8 +175,12 @@ TFetchResult FetchUnguarded(const std::string& url, std::string& content, int ti
     return Failure(TFetchStatus::Failed, "the transfer could not be set up");
   }
   TFetchResult result = Perform(easy.get(), timeoutMs, options, transfer);
-  if (result.Ok() && result.HttpCode == 404 && SchemeOf(url).size() >= 4 &&
-      (SchemeOf(url)[0] == 'h' || SchemeOf(url)[0] == 'H')) {
+  if (result.Status == TFetchStatus::TooLarge) {
+    content.clear();
+    content.shrink_to_fit();  // the partial body of a hostile server is not kept around
+  }
+  const std::string scheme = SchemeOf(url);
+  if (result.Ok() && result.HttpCode == 404 && (scheme == "http" || scheme == "https")) {
     content.clear();
     result.Status = TFetchStatus::NotFound;
     result.Message = "HTTP 404";

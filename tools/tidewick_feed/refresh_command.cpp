@@ -107,6 +107,10 @@ int RunRefresh(const std::vector<std::string>& args) {
   if (!LoadRefreshSettings(arguments, settings)) {
     return UsageError("cannot read the settings file \"" + arguments.SettingsFile + "\"");
   }
+  std::error_code error;
+  if (!std::filesystem::is_regular_file(arguments.StoreFile, error)) {
+    return UsageError("cannot read the feed store \"" + arguments.StoreFile + "\"");
+  }
   TFeedStoreLock lock;
   std::string lockMessage;
   if (!lock.Acquire(arguments.StoreFile, lockMessage)) {
