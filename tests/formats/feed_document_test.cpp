@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 #include <string>
+#include <thread>
+#include <vector>
 
 #include "feeds/feed_records.h"
 #include "formats/feed_reader.h"
@@ -158,6 +160,32 @@ TEST(ReadFeedDocument, KeepsTheEntriesOfADocumentCutShort) {
   EXPECT_EQ(result.Item(0).Title, "One");
   EXPECT_EQ(result.Item(1).Title, "Two");
   EXPECT_EQ(result.Item(1).Description, "half a sent");
+}
+
+// Update workers read their documents at the same time; each must get the same record as a lone reading.
+TEST(ReadFeedDocument, ReadsInSeveralThreadsAtOnce) {
+  const std::string document = test::ReadFormatsData("golden/atom10.xml");
+  TFeed expected;
+  ASSERT_TRUE(ReadFeedDocument(document, expected));
+  std::vector<int> matches(4, 0);
+  {
+    std::vector<std::jthread> workers;
+    for (size_t w = 0; w < matches.size(); ++w) {
+      workers.emplace_back([&, w] {
+        for (int round = 0; round < 20; ++round) {
+          TFeed feed;
+          if (ReadFeedDocument(document, feed) && feed.Info.Title == expected.Info.Title &&
+              feed.Items.size() == expected.Items.size() && feed.Items[3].Title == expected.Items[3].Title &&
+              feed.Items[2].Description == expected.Items[2].Description) {
+            ++matches[w];
+          }
+        }
+      });
+    }
+  }
+  for (const int count : matches) {
+    EXPECT_EQ(count, 20);
+  }
 }
 
 }  // namespace
