@@ -215,6 +215,7 @@ TSettingsLoadResult LoadSettings(TSettings& settings, const TSettingsLocation& l
   settings.FeedsFileName = location.FeedsFileName;
 
   TSettingsLoadResult result;
+  result.FolderUsable = location.FolderUsable;
   TLoadedDoc loaded{std::make_unique<TXmlDoc>(), {}};
   settings.FileState = TSettingsFileState::Missing;
   if (FileExists(location.SettingsFileName)) {

@@ -116,7 +116,8 @@ enum class TSettingsSource {
 
 struct TSettingsLoadResult {
   TSettingsSource Source = TSettingsSource::Defaults;
-  bool Damaged = false;  // the settings file was there but could not be read completely
+  bool Damaged = false;      // the settings file was there but could not be read completely
+  bool FolderUsable = true;  // false: show kSettingsFolderErrorText and end the program after start-up
 };
 
 // Sets the paths from `location`, reads the file (or its backup, see above) into a fresh SettingsDoc and fills every

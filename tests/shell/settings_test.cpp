@@ -218,7 +218,7 @@ TEST(Settings, UserFolderThatCannotBeCreatedIsReported) {
   const TSettingsLocation location = ChooseSettingsLocation(dir.File("tidewick"), false, true, dir.File("file/sub"));
   EXPECT_FALSE(location.FolderUsable);
   TSettings settings;
-  LoadSettings(settings, location);  // still loads defaults
+  EXPECT_FALSE(LoadSettings(settings, location).FolderUsable);  // still loads defaults
   EXPECT_EQ(settings.Language, "Deutsch");
   EXPECT_FALSE(SaveSettings(settings));
 }

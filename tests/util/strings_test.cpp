@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/paths.h"
 #include "support/env_guard.h"
 
 namespace tidewick {
@@ -177,6 +178,15 @@ INSTANTIATE_TEST_SUITE_P(Strings, HasSwitchTable,
 TEST(Strings, HasSwitchCanCompareCaseSensitively) {
   EXPECT_FALSE(HasSwitch(std::vector<std::string>{"/min"}, "MIN", true));
   EXPECT_TRUE(HasSwitch(std::vector<std::string>{"/MIN"}, "MIN", true));
+}
+
+TEST(Strings, HasSwitchReadsTheProgramsOwnCommandLine) {
+  const char* argv[] = {"tidewick", "--AppData", "feed://example.org"};
+  SetCommandLineArgs(3, argv);
+  EXPECT_TRUE(HasSwitch("APPDATA"));
+  EXPECT_FALSE(HasSwitch("MIN"));
+  SetCommandLineArgs({});
+  EXPECT_FALSE(HasSwitch("APPDATA"));
 }
 
 TEST(Strings, ExpandEnvVarsExpandsKnownNamesAndKeepsUnknownOnes) {
