@@ -233,6 +233,40 @@ bool IsLatin1EncodingName(std::string_view encoding) {
   return IsAnyOf(encoding, {"iso-8859-1", "iso8859-1", "iso_8859-1", "latin1", "latin-1", "l1"});
 }
 
+bool IsWideEncodingName(std::string_view encoding) {
+  std::string compact;
+  for (const char c : encoding) {
+    if (c != '-' && c != '_') {
+      compact += AsciiLower(c);
+    }
+  }
+  for (const std::string_view prefix : {"utf16", "utf32", "ucs2", "ucs4"}) {
+    if (compact.starts_with(prefix)) {
+      return true;
+    }
+  }
+  return false;
+}
+
+bool IsAsciiCompatibleEncoding(std::string_view encoding) {
+  if (encoding.empty() || IsUtf8EncodingName(encoding) || IsLatin1EncodingName(encoding) ||
+      IsAsciiEncodingName(encoding)) {
+    return true;
+  }
+  if (IsWideEncodingName(encoding)) {
+    return false;
+  }
+  TIconv converter(std::string(encoding).c_str(), "UTF-8");
+  if (!converter.IsOpen()) {
+    return false;
+  }
+  constexpr std::string_view kProbe = "<?xml version=\"1.0\" x='y'?>\r\n\t<a b=\"&#38;\">z+Z-09!</a>";
+  const char* in = kProbe.data();
+  std::size_t inLeft = kProbe.size();
+  std::string out;
+  return converter.Run(in, inLeft, out) == 0 && out == kProbe;
+}
+
 std::string DecodeToUtf8(std::string_view bytes, std::string_view encoding) {
   if (encoding.empty() || IsUtf8EncodingName(encoding)) {
     return RepairUtf8Fast(bytes);
@@ -292,6 +326,9 @@ TCharsetEncoder::TCharsetEncoder(std::string_view encoding) : m_state(std::make_
   if (IsLatin1EncodingName(encoding)) {
     m_state->Mode = TState::TMode::Latin1;
     return;
+  }
+  if (!IsWideEncodingName(encoding) && !IsAsciiCompatibleEncoding(encoding)) {
+    return;  // e.g. UTF-7: the markup itself would be encoded
   }
   TIconv converter(std::string(encoding).c_str(), "UTF-8");
   if (converter.IsOpen()) {

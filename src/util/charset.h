@@ -24,9 +24,14 @@ std::string EncodeFromUtf8(std::string_view utf8, std::string_view encoding);
 // Encoding-name classes, compared ignoring case.
 bool IsUtf8EncodingName(std::string_view encoding);    // "UTF-8", "UTF8"
 bool IsLatin1EncodingName(std::string_view encoding);  // "ISO-8859-1", "ISO8859-1", "ISO_8859-1", "latin1", "l1"
+bool IsWideEncodingName(std::string_view encoding);    // UTF-16, UTF-32, UCS-2, UCS-4 in any spelling
+// Whether markup written in this encoding stays plain ASCII bytes (true for UTF-8, Latin-1, KOI8-R, Shift_JIS...;
+// false for UTF-7, EBCDIC, the wide forms and names iconv does not know).
+bool IsAsciiCompatibleEncoding(std::string_view encoding);
 
-// Converts a long UTF-8 text piece by piece into one encoding, keeping the converter's state between pieces (so a
-// byte-order mark is written once). Each piece must end on a character boundary. Move-only.
+// Converts a long UTF-8 text piece by piece into one encoding. An encoding that would not keep the markup readable
+// (neither ASCII-compatible nor a wide Unicode form) passes the text through as UTF-8, keeping the converter's state
+// between pieces (so a byte-order mark is written once). Each piece must end on a character boundary. Move-only.
 class TCharsetEncoder {
  public:
   explicit TCharsetEncoder(std::string_view encoding);

@@ -64,22 +64,6 @@ std::string DeclaredEncoding(std::string_view bytes) {
   }
 }
 
-// UTF-16, UTF-32, UCS-2, UCS-4 in any spelling.
-bool IsWideEncodingName(std::string_view encoding) {
-  std::string compact;
-  for (const char c : encoding) {
-    if (c != '-' && c != '_') {
-      compact += AsciiLower(c);
-    }
-  }
-  for (const std::string_view prefix : {"utf16", "utf32", "ucs2", "ucs4"}) {
-    if (compact.starts_with(prefix)) {
-      return true;
-    }
-  }
-  return false;
-}
-
 // Converts a document to UTF-8 once, up front: a byte-order mark wins over the declaration.
 std::string DocumentToUtf8(std::string&& bytes) {
   const auto startsWith = [&](std::initializer_list<unsigned char> prefix) {
@@ -94,6 +78,15 @@ std::string DocumentToUtf8(std::string&& bytes) {
     }
     return true;
   };
+  if (startsWith({0xFF, 0xFE, 0, 0}) || startsWith({0, 0, 0xFE, 0xFF})) {
+    return DecodeToUtf8(std::string_view(bytes), "UTF-32");
+  }
+  if (startsWith({'<', 0, 0, 0})) {
+    return DecodeToUtf8(std::string_view(bytes), "UTF-32LE");
+  }
+  if (startsWith({0, 0, 0, '<'})) {
+    return DecodeToUtf8(std::string_view(bytes), "UTF-32BE");
+  }
   if (startsWith({0xFF, 0xFE}) || startsWith({0xFE, 0xFF})) {
     return DecodeToUtf8(std::string_view(bytes), "UTF-16");
   }
@@ -107,9 +100,9 @@ std::string DocumentToUtf8(std::string&& bytes) {
     return DecodeToUtf8(std::move(bytes), "UTF-8");
   }
   std::string encoding = DeclaredEncoding(bytes);
-  if (IsWideEncodingName(encoding)) {
-    // Labelled with a 16- or 32-bit encoding, yet the markup is plain 8-bit bytes (no byte-order mark, no zero
-    // bytes around "<?"): the label is wrong, as with feeds re-encoded by their server. The bytes decide.
+  if (!IsAsciiCompatibleEncoding(encoding)) {
+    // The markup was found as plain ASCII bytes, so a label that cannot hold it (UTF-16 without a byte-order mark,
+    // UTF-7, a name iconv does not know) is wrong, as with feeds re-encoded by their server: the bytes decide.
     encoding.clear();
   }
   return DecodeToUtf8(std::move(bytes), encoding);

@@ -163,8 +163,10 @@ std::size_t DecodeTextInto(char* dest, std::string_view text, bool latin1) {
     }
     pos = ampPos + 1;
   }
-  std::memmove(out, data + runStart, text.size() - runStart);
-  out += text.size() - runStart;
+  if (runStart < text.size()) {
+    std::memmove(out, data + runStart, text.size() - runStart);
+    out += text.size() - runStart;
+  }
   return static_cast<std::size_t>(out - dest);
 }
 

@@ -81,6 +81,18 @@ TEST(CharsetNames, RecogniseSpellings) {
   EXPECT_TRUE(IsLatin1EncodingName("iso-8859-1"));
   EXPECT_TRUE(IsLatin1EncodingName("Latin1"));
   EXPECT_FALSE(IsLatin1EncodingName("ISO-8859-15"));
+  EXPECT_TRUE(IsWideEncodingName("utf_16le"));
+  EXPECT_TRUE(IsWideEncodingName("UCS-4"));
+  EXPECT_FALSE(IsWideEncodingName("UTF-8"));
+}
+
+TEST(CharsetNames, AsciiCompatibleEncodingsKeepTheMarkup) {
+  for (const std::string_view name : {"", "UTF-8", "ISO-8859-1", "windows-1252", "KOI8-R", "Shift_JIS", "GB2312"}) {
+    EXPECT_TRUE(IsAsciiCompatibleEncoding(name)) << name;
+  }
+  for (const std::string_view name : {"UTF-7", "UTF-16", "UTF-32BE", "IBM037", "x-no-such"}) {
+    EXPECT_FALSE(IsAsciiCompatibleEncoding(name)) << name;
+  }
 }
 
 }  // namespace

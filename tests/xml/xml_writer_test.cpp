@@ -130,6 +130,34 @@ TEST(XmlWriter, OtherEncodingsAreConvertedWithReferencesForTheRest) {
   EXPECT_EQ(back.GetValue("a"), "Привет €");
 }
 
+TEST(XmlWriter, EncodingsThatWouldHideTheMarkupAreWrittenAsUtf8) {
+  // UTF-7 would write "<" as "+ADw-": the file could not be read back.
+  TXmlDoc doc;
+  ASSERT_TRUE(doc.LoadFromString("<?xml version=\"1.0\" encoding=\"utf-7\"?><a>Grüße</a>"));
+  EXPECT_EQ(doc.GetValue("a"), "Grüße");
+  const std::string saved = Save(doc, 0, false);
+  EXPECT_EQ(saved, "<?xml version=\"1.0\" encoding=\"utf-7\"?><a>Grüße</a>");
+  TXmlDoc back;
+  ASSERT_TRUE(back.LoadFromString(saved));
+  EXPECT_EQ(back.GetValue("a"), "Grüße");
+}
+
+class XmlWideRoundTrip : public testing::TestWithParam<std::string_view> {};
+
+TEST_P(XmlWideRoundTrip, IsReadBackByItsByteOrderMarkOrZeroBytes) {
+  TXmlDoc doc;
+  doc.SetEncoding(GetParam());
+  doc.SetValue("a", "Grüße €");
+  const std::string saved = Save(doc);
+  TXmlDoc back;
+  ASSERT_TRUE(back.LoadFromString(saved)) << GetParam();
+  EXPECT_EQ(back.GetValue("a"), "Grüße €");
+  EXPECT_EQ(Save(back), saved);
+}
+
+INSTANTIATE_TEST_SUITE_P(Encodings, XmlWideRoundTrip,
+                         testing::Values("UTF-16", "UTF-16LE", "UTF-16BE", "UTF-32", "UTF-32LE", "UTF-32BE"));
+
 TEST(XmlWriter, DeepTreesAreWrittenWithoutRecursion) {
   TXmlDoc doc;
   TXmlNode* node = doc.Root();
