@@ -2,6 +2,8 @@
 
 #include <cstdlib>
 #include <filesystem>
+#include <optional>
+#include <string_view>
 
 #include "platform/file_io.h"
 #include "platform/paths.h"
@@ -128,7 +130,9 @@ std::string ReadAutostartCommand() {
   if (!content) {
     return {};
   }
-  if (DesktopEntryValue(*content, "Hidden").value_or("") == "true") {
+  // Desktops switch an entry off without deleting it.
+  if (DesktopEntryValue(*content, "Hidden").value_or("") == "true" ||
+      DesktopEntryValue(*content, "X-GNOME-Autostart-enabled").value_or("") == "false") {
     return {};
   }
   return UnquoteExec(UnescapeValue(DesktopEntryValue(*content, "Exec").value_or("")));

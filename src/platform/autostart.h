@@ -10,7 +10,7 @@ namespace tidewick {
 std::string AutostartFilePath();
 
 // The command the entry starts, written plainly: `"/path/to/tidewick" /MIN`. "" when there is no entry, or the
-// entry is switched off (Hidden=true).
+// entry is switched off (Hidden=true, X-GNOME-Autostart-enabled=false).
 std::string ReadAutostartCommand();
 
 // Creates or replaces the entry so that it starts `programPath` (quoted) with the switch " /MIN".

@@ -1,6 +1,7 @@
 #include "platform/paths.h"
 
 #include <atomic>
+#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 

@@ -60,8 +60,11 @@ TEST_F(Autostart, HandWrittenEntriesAreReadFromTheDesktopEntryGroupOnly) {
 
 TEST_F(Autostart, AnEntrySwitchedOffByTheDesktopCountsAsNone) {
   fs::create_directories(m_dir.Path() / "autostart");
-  ASSERT_TRUE(AtomicWriteFile(AutostartFilePath(), "[Desktop Entry]\nExec=\"/usr/bin/tidewick\" /MIN\nHidden=true\n"));
-  EXPECT_EQ(ReadAutostartCommand(), "");
+  for (const char* off : {"Hidden=true", "X-GNOME-Autostart-enabled=false"}) {
+    ASSERT_TRUE(AtomicWriteFile(AutostartFilePath(),
+                                std::string("[Desktop Entry]\nExec=\"/usr/bin/tidewick\" /MIN\n") + off + "\n"));
+    EXPECT_EQ(ReadAutostartCommand(), "") << off;
+  }
 }
 
 }  // namespace
