@@ -1,16 +1,20 @@
 #include "feeds/store_reader.h"
 
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <cerrno>
 #include <cstdint>
 #include <cstring>
 #include <optional>
 #include <string_view>
+#include <sys/stat.h>
 #include <utility>
 #include <vector>
 
 #include "feeds/store_fields.h"
 #include "feeds/store_scanner.h"
 #include "util/charset.h"
-#include "util/files.h"
 #include "util/utf8.h"
 
 namespace tidewick {
@@ -188,6 +192,32 @@ class TStoreBuilder {
   bool m_sawOther = false;
 };
 
+// The whole file in one read into a buffer of its size (a large store must not be read by growing a string).
+bool ReadStoreBytes(const std::string& fileName, std::string& bytes) {
+  const int fd = ::open(fileName.c_str(), O_RDONLY | O_CLOEXEC);
+  if (fd < 0) {
+    return false;
+  }
+  struct stat info {};
+  bool ok = ::fstat(fd, &info) == 0 && S_ISREG(info.st_mode);
+  if (ok) {
+    bytes.resize(static_cast<size_t>(info.st_size));
+    size_t done = 0;
+    while (ok && done < bytes.size()) {
+      const ssize_t got = ::read(fd, bytes.data() + done, bytes.size() - done);
+      if (got < 0 && errno == EINTR) {
+        continue;
+      }
+      ok = got > 0;
+      done += ok ? static_cast<size_t>(got) : 0;
+    }
+    bytes.resize(done);  // a file that shrank meanwhile reads as what is there
+    ok = ok || done > 0;
+  }
+  ::close(fd);
+  return ok;
+}
+
 // Text after the root has been closed by a stray closing tag: only blanks may follow.
 bool OnlyBlanksLeft(const TTagScanner& scanner) {
   for (const char c : scanner.Rest()) {
@@ -277,10 +307,11 @@ TStoreReadResult ReadStoreText(std::string text) {
 }
 
 TStoreReadResult ReadStoreFile(const std::string& fileName) {
-  if (!FileExists(fileName)) {
+  std::string bytes;
+  if (!ReadStoreBytes(fileName, bytes)) {
     return {};
   }
-  return ReadStoreText(ReadFileToString(fileName));
+  return ReadStoreText(std::move(bytes));
 }
 
 }  // namespace tidewick

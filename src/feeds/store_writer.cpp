@@ -1,15 +1,20 @@
 #include "feeds/store_writer.h"
 
+#include <algorithm>
 #include <array>
 #include <charconv>
 #include <cstdint>
-#include <string>
+#include <cstring>
+#include <memory>
 
 namespace tidewick {
 
 namespace {
 
-constexpr size_t kChunkSize = 1 << 18;
+constexpr size_t kChunkSize = 1 << 18;  // handed to the sink when full
+constexpr size_t kSlice = 1 << 14;      // values are escaped this much at a time
+// Room for a full chunk plus one escaped slice (each byte at most six) plus one line of markup.
+constexpr size_t kCapacity = kChunkSize + 6 * kSlice + 1024;
 constexpr std::string_view kLineBreak = "\r\n";
 
 constexpr std::array<bool, 256> MakeEscapeTable() {
@@ -21,52 +26,55 @@ constexpr std::array<bool, 256> kNeedsEscape = MakeEscapeTable();
 
 class TChunkWriter {
  public:
-  explicit TChunkWriter(const TStoreSink& sink) : m_sink(sink) { m_buffer.reserve(kChunkSize + 4096); }
+  explicit TChunkWriter(const TStoreSink& sink)
+      : m_sink(sink), m_buffer(std::make_unique_for_overwrite<char[]>(kCapacity)) {}
 
   void Put(std::string_view text) {
-    m_buffer.append(text);
-    if (m_buffer.size() >= kChunkSize) {
-      Flush();
+    while (!text.empty()) {
+      if (m_used >= kChunkSize) {
+        Flush();
+      }
+      const size_t count = std::min(text.size(), kCapacity - m_used);
+      std::memcpy(m_buffer.get() + m_used, text.data(), count);
+      m_used += count;
+      text.remove_prefix(count);
     }
   }
 
-  void Indent(int level) { m_buffer.append(static_cast<size_t>(level) * 2, ' '); }
+  void Indent(int level) {
+    static constexpr std::string_view kBlanks = "        ";
+    Put(kBlanks.substr(0, static_cast<size_t>(level) * 2));
+  }
 
   void OpenLine(int level, std::string_view name, int number = 0) {
     Indent(level);
-    m_buffer += '<';
-    m_buffer.append(name);
-    if (number > 0) {
-      PutNumber(number);
-    }
-    m_buffer += '>';
-    Put(kLineBreak);
+    Put("<");
+    Put(name);
+    PutNumber(number);
+    Put(">\r\n");
   }
 
   void CloseLine(int level, std::string_view name, int number = 0) {
     Indent(level);
-    m_buffer.append("</");
-    m_buffer.append(name);
-    if (number > 0) {
-      PutNumber(number);
-    }
-    m_buffer += '>';
-    Put(kLineBreak);
+    Put("</");
+    Put(name);
+    PutNumber(number);
+    Put(">\r\n");
   }
 
   // One leaf element; an empty value is written as an empty element.
   void Text(int level, std::string_view name, std::string_view value) {
     Indent(level);
-    m_buffer += '<';
-    m_buffer.append(name);
+    Put("<");
+    Put(name);
     if (value.empty()) {
-      m_buffer.append(" />");
+      Put(" />");
     } else {
-      m_buffer += '>';
+      Put(">");
       PutEscaped(value);
-      m_buffer.append("</");
-      m_buffer.append(name);
-      m_buffer += '>';
+      Put("</");
+      Put(name);
+      Put(">");
     }
     Put(kLineBreak);
   }
@@ -85,52 +93,70 @@ class TChunkWriter {
   }
 
  private:
-  void PutNumber(int64_t value) {
-    char digits[24];
-    const auto end = std::to_chars(digits, digits + sizeof digits, value).ptr;
-    m_buffer.append(digits, end);
+  // The number of a FeedN or ItemN element; nothing for 0.
+  void PutNumber(int number) {
+    if (number > 0) {
+      char digits[16];
+      const auto end = std::to_chars(digits, digits + sizeof digits, number).ptr;
+      Put(std::string_view(digits, static_cast<size_t>(end - digits)));
+    }
   }
 
-  // "&" first, so the other references are not escaped again.
+  // "&", "<", ">" and the double quote become references; runs without them are copied whole.
   void PutEscaped(std::string_view value) {
-    size_t runStart = 0;
-    for (size_t i = 0; i < value.size(); ++i) {
-      const unsigned char c = static_cast<unsigned char>(value[i]);
-      if (!kNeedsEscape[c]) {
-        continue;
-      }
-      m_buffer.append(value.substr(runStart, i - runStart));
-      switch (c) {
-        case '&':
-          m_buffer.append("&amp;");
-          break;
-        case '<':
-          m_buffer.append("&lt;");
-          break;
-        case '>':
-          m_buffer.append("&gt;");
-          break;
-        default:
-          m_buffer.append("&quot;");
-          break;
-      }
-      runStart = i + 1;
-      if (m_buffer.size() >= kChunkSize) {
+    for (size_t start = 0; start < value.size(); start += kSlice) {
+      if (m_used >= kChunkSize) {
         Flush();
       }
+      const std::string_view slice = value.substr(start, kSlice);
+      const char* in = slice.data();
+      const char* const end = in + slice.size();
+      char* out = m_buffer.get() + m_used;
+      while (in < end) {
+        const char* run = in;
+        while (in < end && !kNeedsEscape[static_cast<unsigned char>(*in)]) {
+          ++in;
+        }
+        std::memcpy(out, run, static_cast<size_t>(in - run));
+        out += in - run;
+        if (in < end) {
+          out = AppendReference(out, *in++);
+        }
+      }
+      m_used = static_cast<size_t>(out - m_buffer.get());
     }
-    m_buffer.append(value.substr(runStart));
+  }
+
+  static char* AppendReference(char* out, char c) {
+    std::string_view reference;
+    switch (c) {
+      case '&':
+        reference = "&amp;";
+        break;
+      case '<':
+        reference = "&lt;";
+        break;
+      case '>':
+        reference = "&gt;";
+        break;
+      default:
+        reference = "&quot;";
+        break;
+    }
+    std::memcpy(out, reference.data(), reference.size());
+    return out + reference.size();
   }
 
   void Flush() {
-    if (m_ok && !m_buffer.empty()) {
-      m_ok = m_sink(m_buffer);
+    if (m_ok && m_used > 0) {
+      m_ok = m_sink(std::string_view(m_buffer.get(), m_used));
     }
-    m_buffer.clear();
+    m_used = 0;
   }
 
   const TStoreSink& m_sink;
-  std::string m_buffer;
+  std::unique_ptr<char[]> m_buffer;
+  size_t m_used = 0;
   bool m_ok = true;
 };
 

@@ -123,6 +123,25 @@ TEST_F(FeedStore, WritesTheSameBytesAsThePathByPathDocument) {
   }
 }
 
+TEST_F(FeedStore, LargeValuesCrossingWriteBuffersComeOutTheSame) {
+  std::mt19937 random(3);
+  const std::vector<std::string> pieces = {"a", "b", "&", "<", ">", "\"", "'", " ", "\r\n", "ä", "€"};
+  TFeeds feeds(2);
+  for (TFeed& feed : feeds) {
+    feed.Name = "large";
+    feed.Items.resize(20);
+    for (TFeedItem& item : feed.Items) {
+      item.Title = "t";
+      for (size_t i = random() % 70000; i > 0; --i) {
+        item.Description += pieces[random() % pieces.size()];
+      }
+    }
+  }
+  const std::string text = FeedStoreText(feeds);
+  ASSERT_EQ(text, PathByPathText(feeds));
+  ExpectSameFeeds(LoadText(text), feeds);
+}
+
 TEST_F(FeedStore, RoundTripKeepsEveryValue) {
   std::mt19937 random(11);
   for (int round = 0; round < 40; ++round) {
