@@ -1,5 +1,7 @@
 // CleanText: the text cleanup every feed reader applies.
 
+#include <array>
+#include <cstdint>
 #include <cstring>
 #include <string>
 #include <string_view>
@@ -12,15 +14,24 @@ namespace tidewick {
 
 namespace {
 
-// Bytes that need more than a plain copy after trimming: references, line breaks, NUL and the line-break mark.
-constexpr bool NeedsWork(unsigned char c) {
-  return c == '&' || c == '\r' || c == '\n' || c == '\0' || c == '\1';
+enum : uint8_t { kPlain = 0, kWork = 1, kBreak = 2 };
+
+// Per byte: whether it needs more than a plain copy after trimming (references, NUL, line breaks and the line-break
+// mark), and whether it ends a line.
+constexpr std::array<uint8_t, 256> MakeByteClasses() {
+  std::array<uint8_t, 256> classes{};
+  classes[static_cast<unsigned char>('&')] = kWork;
+  classes[0] = kWork;
+  for (const char c : {'\r', '\n', '\1'}) {
+    classes[static_cast<unsigned char>(c)] = kWork | kBreak;
+  }
+  return classes;
 }
 
-void AppendLineBreak(std::string& out, bool singleLine) {
-  if (!singleLine) {
-    out += "\r\n";
-  }
+constexpr std::array<uint8_t, 256> kByteClasses = MakeByteClasses();
+
+uint8_t ByteClass(char c) {
+  return kByteClasses[static_cast<unsigned char>(c)];
 }
 
 }  // namespace
@@ -42,18 +53,15 @@ std::string CleanText(std::string_view text, bool singleLine) {
   bool hasWork = false;
   bool hasReference = false;
   for (const char c : trimmed) {
-    const auto byte = static_cast<unsigned char>(c);
-    if (NeedsWork(byte)) {
+    if (ByteClass(c) != kPlain) {
       hasWork = true;
-      hasReference = hasReference || byte == '&';
+      hasReference = hasReference || c == '&';
     }
   }
   if (!hasWork) {
     return std::string(trimmed);  // the common case: one copy, nothing else
   }
-  const std::string decoded = hasReference ? DecodeEntities(trimmed) : std::string(trimmed);
-  std::string out;
-  out.reserve(decoded.size() + 16);
+  std::string decoded = hasReference ? DecodeEntities(trimmed) : std::string(trimmed);
   // NUL characters go first, so a break written as CR NUL LF still counts as one CR LF pair.
   std::string withoutNul;
   std::string_view source = decoded;
@@ -66,19 +74,28 @@ std::string CleanText(std::string_view text, bool singleLine) {
     }
     source = withoutNul;
   }
+  std::string out;
+  size_t runStart = 0;
   for (size_t i = 0; i < source.size(); ++i) {
-    const char c = source[i];
-    if (c == '\r') {
-      if (i + 1 < source.size() && source[i + 1] == '\n') {
-        ++i;
-      }
-      AppendLineBreak(out, singleLine);
-    } else if (c == '\n' || c == '\1') {
-      AppendLineBreak(out, singleLine);
-    } else {
-      out += c;
+    if ((ByteClass(source[i]) & kBreak) == 0) {
+      continue;
     }
+    if (runStart == 0) {
+      out.reserve(source.size() + 16);
+    }
+    out.append(source, runStart, i - runStart);  // plain runs are copied whole
+    if (source[i] == '\r' && i + 1 < source.size() && source[i + 1] == '\n') {
+      ++i;
+    }
+    if (!singleLine) {
+      out += "\r\n";
+    }
+    runStart = i + 1;
   }
+  if (runStart == 0 && source.data() == decoded.data()) {
+    return decoded;  // no line break: the decoded text is the result
+  }
+  out.append(source, runStart, source.size() - runStart);
   return out;
 }
 
