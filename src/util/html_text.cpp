@@ -13,17 +13,17 @@ namespace {
 
 // The named rows of the classic table below 160; 160-255 carry the HTML 4 Latin-1 names.
 struct TClassicName {
-  unsigned char Byte;
   std::string_view Name;
   int Numeric;  // 0: the byte value itself
+  unsigned char Byte;
 };
 
 constexpr TClassicName kClassicNames[] = {
-    {34, "quot", 0},       {38, "amp", 0},        {39, "apos", 0},       {60, "lt", 0},         {62, "gt", 0},
-    {128, "euro", 8364},   {130, "sbquo", 8218},  {132, "bdquo", 8222},  {133, "hellip", 8230}, {134, "dagger", 8224},
-    {135, "Dagger", 8225}, {137, "permil", 8240}, {139, "lsaquo", 8249}, {140, "OElig", 0},     {145, "lsquo", 8216},
-    {146, "rsquo", 8217},  {147, "ldquo", 8220},  {148, "rdquo", 8221},  {149, "bull", 8226},   {150, "ndash", 8211},
-    {151, "mdash", 8212},  {153, "trade", 8482},  {155, "rsaquo", 8250}, {156, "oelig", 0},     {159, "Yuml", 0},
+    {"quot", 0, 34},       {"amp", 0, 38},        {"apos", 0, 39},       {"lt", 0, 60},         {"gt", 0, 62},
+    {"euro", 8364, 128},   {"sbquo", 8218, 130},  {"bdquo", 8222, 132},  {"hellip", 8230, 133}, {"dagger", 8224, 134},
+    {"Dagger", 8225, 135}, {"permil", 8240, 137}, {"lsaquo", 8249, 139}, {"OElig", 0, 140},     {"lsquo", 8216, 145},
+    {"rsquo", 8217, 146},  {"ldquo", 8220, 147},  {"rdquo", 8221, 148},  {"bull", 8226, 149},   {"ndash", 8211, 150},
+    {"mdash", 8212, 151},  {"trade", 8482, 153},  {"rsaquo", 8250, 155}, {"oelig", 0, 156},     {"Yuml", 0, 159},
 };
 
 std::string Reference(std::string_view prefix, std::string_view body) {

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 #include <string>
+#include <string_view>
 
 #include "util/dates.h"
 
@@ -7,7 +8,7 @@ namespace tidewick {
 namespace {
 
 struct TZoneCase {
-  std::string Text;
+  std::string_view Text;
   int Offset;
 };
 
@@ -23,7 +24,7 @@ TEST_P(ZoneOffsetFromTextTable, NamesItsOffset) {
 }
 
 // The whole name table; the two-letter names only count in parentheses.
-const TZoneCase kZoneNames[] = {
+constexpr TZoneCase kZoneNames[] = {
     {"cet", 60},    {"met", 60},    {"mez", 60},    {"mewt", 60},   {"swt", 60},    {"fwt", 60},   {"cest", 120},
     {"eet", 120},   {"mesz", 120},  {"mest", 120},  {"usz1", 120},  {"fst", 120},   {"ba.t", 180}, {"(bt)", 180},
     {"usz2", 180},  {"(it)", 210},  {"usz3", 240},  {"usz4", 300},  {"ist", 330},   {"usz5", 360}, {"sst", 420},
@@ -38,7 +39,7 @@ const TZoneCase kZoneNames[] = {
 };
 INSTANTIATE_TEST_SUITE_P(Names, ZoneOffsetFromTextTable, ::testing::ValuesIn(kZoneNames));
 
-const TZoneCase kZoneSpellings[] = {
+constexpr TZoneCase kZoneSpellings[] = {
     {"CEST", 120},
     {" (CEST) ", 120},
     {"(cest", 120},
@@ -65,7 +66,7 @@ const TZoneCase kZoneSpellings[] = {
 };
 INSTANTIATE_TEST_SUITE_P(Spellings, ZoneOffsetFromTextTable, ::testing::ValuesIn(kZoneSpellings));
 
-const TZoneCase kNumericZones[] = {
+constexpr TZoneCase kNumericZones[] = {
     {"+0100", 60},   {"-0500", -300}, {"+01:00", 60}, {"-05:00", -300}, {"+0530", 330},
     {"-0930", -570}, {"+0000", 0},    {"-0000", 0},   {"+1400", 840},   {"+0100 (CET)", 60},
     {" +0100 ", 60}, {"+01", 0},      {"+1", 0},      {"+1:00", 0},     {"+01:0", 0},

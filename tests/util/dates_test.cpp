@@ -2,14 +2,15 @@
 
 #include <gtest/gtest.h>
 #include <string>
+#include <string_view>
 
 namespace tidewick {
 namespace {
 
 struct TDateCase {
-  std::string Text;
-  std::string Kind;
-  std::string WallClock;  // "" when no form fits
+  std::string_view Text;
+  std::string_view Kind;
+  std::string_view WallClock;  // "" when no form fits
   int ZoneOffset;
 };
 
@@ -27,7 +28,7 @@ TEST_P(ParseFeedDateForms, GivesWallClockAndZone) {
   EXPECT_EQ(zoneOffset, c.ZoneOffset);
 }
 
-const TDateCase kRfc822Cases[] = {
+constexpr TDateCase kRfc822Cases[] = {
     {"Tue, 05 Dec 2006 22:30:00 +0100", "U", "2006-12-05T22:30:00Z", 60},
     {"05 Dec 2006 22:30:00 +01:00", "U", "2006-12-05T22:30:00Z", 60},
     {"Tue, 05 Dec 2006 22:30:00 GMT", "U", "2006-12-05T22:30:00Z", 0},
@@ -64,7 +65,7 @@ const TDateCase kRfc822Cases[] = {
 };
 INSTANTIATE_TEST_SUITE_P(Rfc822, ParseFeedDateForms, ::testing::ValuesIn(kRfc822Cases));
 
-const TDateCase kIso8601Cases[] = {
+constexpr TDateCase kIso8601Cases[] = {
     {"2006-12-05T22:30:00Z", "C", "2006-12-05T22:30:00Z", 0},
     {"2006-12-05T22:30:00-05:00", "C", "2006-12-05T22:30:00Z", -300},
     {"2006-12-05", "C", "2006-12-05T00:00:00Z", 0},
@@ -93,7 +94,7 @@ const TDateCase kIso8601Cases[] = {
 };
 INSTANTIATE_TEST_SUITE_P(Iso8601, ParseFeedDateForms, ::testing::ValuesIn(kIso8601Cases));
 
-const TDateCase kMonthFirstCases[] = {
+constexpr TDateCase kMonthFirstCases[] = {
     {"Dec 5, 2006 10:30:00 PM", "U", "2006-12-05T22:30:00Z", 0},
     {"December 05, 2006 22:30:15", "U", "2006-12-05T22:30:15Z", 0},
     {"Dec 5, 2006 10:30 PM EST", "U", "2006-12-05T22:30:00Z", 0},
@@ -110,7 +111,7 @@ const TDateCase kMonthFirstCases[] = {
 };
 INSTANTIATE_TEST_SUITE_P(MonthFirst, ParseFeedDateForms, ::testing::ValuesIn(kMonthFirstCases));
 
-const TDateCase kFixedPositionCases[] = {
+constexpr TDateCase kFixedPositionCases[] = {
     {"2006-12-05 22:30:00", "U", "2006-12-05T22:30:00Z", 0},
     {"2006/12/05", "U", "2006-12-05T00:00:00Z", 0},
     {"2006.12.05 22:30", "U", "2006-12-05T22:30:00Z", 0},
@@ -123,7 +124,7 @@ const TDateCase kFixedPositionCases[] = {
 INSTANTIATE_TEST_SUITE_P(FixedPosition, ParseFeedDateForms, ::testing::ValuesIn(kFixedPositionCases));
 
 // A day the month lacks is no date; it must never end the reading of a feed.
-const TDateCase kImpossibleDayCases[] = {
+constexpr TDateCase kImpossibleDayCases[] = {
     {"Mon, 31 Apr 2006 10:00:00 GMT", "U", "", 0},
     {"Wed, 29 Feb 2023 10:00:00 GMT", "U", "", 0},
     {"2023-02-29T10:00:00Z", "C", "", 0},
@@ -135,7 +136,7 @@ const TDateCase kImpossibleDayCases[] = {
 };
 INSTANTIATE_TEST_SUITE_P(ImpossibleDays, ParseFeedDateForms, ::testing::ValuesIn(kImpossibleDayCases));
 
-const TDateCase kNoDateCases[] = {
+constexpr TDateCase kNoDateCases[] = {
     {"", "U", "", 0},  {"   ", "C", "", 0},  {"garbage", "U", "", 0}, {"Tue,", "U", "", 0},   {"12", "U", "", 0},
     {"-", "C", "", 0}, {"::::", "U", "", 0}, {", ", "U", "", 0},      {"Dec , ", "U", "", 0},
 };

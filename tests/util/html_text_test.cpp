@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 #include <random>
 #include <string>
+#include <string_view>
 
 #include "util/html_entities.h"
 #include "util/utf8.h"
@@ -12,8 +13,8 @@ namespace tidewick {
 namespace {
 
 struct TTextCase {
-  std::string Input;
-  std::string Expected;
+  std::string_view Input;
+  std::string_view Expected;
 };
 
 std::ostream& operator<<(std::ostream& out, const TTextCase& c) {
@@ -26,7 +27,7 @@ TEST_P(DecodeEntitiesTable, DecodesOrKeepsAsWritten) {
   EXPECT_EQ(DecodeEntities(GetParam().Input), GetParam().Expected);
 }
 
-const TTextCase kDecodedReferences[] = {
+constexpr TTextCase kDecodedReferences[] = {
     {"Tom &amp; Jerry", "Tom & Jerry"},
     {"&AMP;", "&"},
     {"&quot;&apos;&lt;&gt;", "\"'<>"},
@@ -58,7 +59,7 @@ const TTextCase kDecodedReferences[] = {
 };
 INSTANTIATE_TEST_SUITE_P(Decoded, DecodeEntitiesTable, ::testing::ValuesIn(kDecodedReferences));
 
-const TTextCase kKeptReferences[] = {
+constexpr TTextCase kKeptReferences[] = {
     {"&Amp;", "&Amp;"},
     {"&EURO;", "&EURO;"},
     {"&#0;", "&#0;"},
@@ -158,7 +159,7 @@ TEST_P(HtmlToTextTable, GivesPlainText) {
   EXPECT_EQ(HtmlToText(GetParam().Input), GetParam().Expected);
 }
 
-const TTextCase kLineBreaks[] = {
+constexpr TTextCase kLineBreaks[] = {
     {"Line<br />\r\nNext", "Line\r\nNext"},     {"Line<br>\r\nNext", "Line\r\nNext"},
     {"Line\r\n<br>Next", "Line\r\nNext"},       {"Line\r\n<BR />Next", "Line\r\nNext"},
     {"a<br>b<BR>c<Br />d", "a\r\nb\r\nc\r\nd"}, {"a<br/>b", "a<br/>b"},
@@ -166,7 +167,7 @@ const TTextCase kLineBreaks[] = {
 };
 INSTANTIATE_TEST_SUITE_P(LineBreaks, HtmlToTextTable, ::testing::ValuesIn(kLineBreaks));
 
-const TTextCase kMarkup[] = {
+constexpr TTextCase kMarkup[] = {
     {"<p>Hello <b>World</b></p>", "Hello World"},
     {"<P>Hello</P>", "Hello"},
     {"<a href=\"x\">link</a> text", "link text"},
@@ -189,7 +190,7 @@ const TTextCase kMarkup[] = {
 };
 INSTANTIATE_TEST_SUITE_P(Markup, HtmlToTextTable, ::testing::ValuesIn(kMarkup));
 
-const TTextCase kBlankLines[] = {
+constexpr TTextCase kBlankLines[] = {
     {"a\r\n\r\n\r\n\r\n\r\nb", "a\r\n\r\nb"},
     {"a\r\n\r\n\r\nb", "a\r\n\r\nb"},
     {"a\r\n\r\nb", "a\r\n\r\nb"},
