@@ -183,7 +183,7 @@ TParsed ParseIso8601(std::string_view text) {
     clock.Minute = ParseInRange(trimmed.substr(14, 2), 0, 59);
     zone = trimmed.substr(16);
     if (!zone.empty() && zone.front() == ':') {
-      clock.Second = ParseInRange(zone.substr(1, 2), 0, 59);
+      clock.Second = zone.size() >= 3 ? ParseInRange(zone.substr(1, 2), 0, 59) : -1;
       zone = zone.size() >= 3 ? zone.substr(3) : std::string_view{};
     }
     if (clock.Hour < 0 || clock.Minute < 0 || clock.Second < 0) {
