@@ -24,6 +24,7 @@
 
 #include "feeds/feed_merge.h"
 #include "feeds/feed_store.h"
+#include "feeds/store_writer.h"
 #include "formats/feed_document.h"
 #include "util/files.h"
 #include "xml/xml_doc.h"
@@ -179,6 +180,14 @@ int main(int argc, char** argv) {
 
   const double load = MedianMs(kRuns, [&] { LoadFeeds(file); });
   const double save = MedianMs(kRuns, [&] { SaveFeeds(file); });
+  size_t textSize = 0;
+  const double text = MedianMs(kRuns, [&] {
+    textSize = 0;
+    WriteStoreText(Feeds, [&](std::string_view piece) {
+      textSize += piece.size();
+      return true;
+    });
+  });
   xmlInitParser();
   const double libxml = MedianMs(kRuns, [&] {
     xmlDocPtr doc = xmlReadFile(file.c_str(), nullptr, XML_PARSE_NONET | XML_PARSE_HUGE);
@@ -205,6 +214,7 @@ int main(int argc, char** argv) {
   std::printf("TXmlDoc LoadFromFile             %9.1f ms  (for comparison)\n", xmlDoc);
   std::printf("SaveFeeds                        %9.1f ms  (%.2fx write+fsync)\n", save, save / writeSync);
   std::printf("write + fsync of the same bytes  %9.1f ms\n", writeSync);
+  std::printf("  store text alone, no I/O       %9.1f ms  (%zu bytes)\n", text, textSize);
 
   const std::string command = std::string(argv[0]) + " --load-memory " + file;
   FILE* child = ::popen(command.c_str(), "r");

@@ -108,16 +108,28 @@ bool WriteAll(int fd, std::string_view bytes) {
   return true;
 }
 
-// Writes the store to tempName and syncs it; the number of bytes written, or -1.
+// Writes the store to tempName and syncs it; the number of bytes written, or -1. Write-back of what is written
+// starts while the rest is still being built, so the final sync waits only for the tail.
 int64_t WriteTempStore(const std::string& tempName) {
+  constexpr int64_t kWriteBackStep = int64_t{8} << 20;
   const int fd = ::open(tempName.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
   if (fd < 0) {
     return -1;
   }
   int64_t total = 0;
+  int64_t started = 0;
   bool ok = WriteStoreText(Feeds, [&](std::string_view piece) {
     total += static_cast<int64_t>(piece.size());
-    return WriteAll(fd, piece);
+    if (!WriteAll(fd, piece)) {
+      return false;
+    }
+#ifdef __linux__
+    if (total - started >= kWriteBackStep) {
+      ::sync_file_range(fd, started, total - started, SYNC_FILE_RANGE_WRITE);
+      started = total;
+    }
+#endif
+    return true;
   });
   ok = ::fsync(fd) == 0 && ok;
   ok = ::close(fd) == 0 && ok;
