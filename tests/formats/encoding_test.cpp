@@ -67,6 +67,12 @@ TEST(Encoding, InvalidUtf8NeverReachesARecord) {
   EXPECT_TRUE(IsValidUtf8(result.Item(0).Author));
 }
 
+TEST(Encoding, ByteOrderMarkWithoutDeclaration) {
+  const auto result = test::ReadFeed("\xEF\xBB\xBF<rss version=\"2.0\"><channel><title>Grüße</title></channel></rss>");
+  ASSERT_TRUE(result.Ok);
+  EXPECT_EQ(result.Feed.Info.Title, "Grüße");
+}
+
 // ASCII text as UTF-16 code units, without a byte-order mark.
 std::string AsciiToUtf16(std::string_view text, bool bigEndian) {
   std::string out;
