@@ -149,6 +149,21 @@ std::string PrepareBackup(const std::string& fileName) {
   return WriteStringToFile(pending, ReadFileToString(fileName)) ? pending : std::string();
 }
 
+// A store reached through a symbolic link is replaced where the link points, so the link stays.
+std::string LinkTarget(const std::string& fileName) {
+  namespace fs = std::filesystem;
+  fs::path path = fileName;
+  std::error_code error;
+  for (int depth = 0; depth < 16 && fs::is_symlink(path, error); ++depth) {
+    const fs::path target = fs::read_symlink(path, error);
+    if (error) {
+      break;
+    }
+    path = target.is_absolute() ? target : path.parent_path() / target;
+  }
+  return path.string();
+}
+
 void SyncFolderOf(const std::string& fileName) {
   const std::filesystem::path folder = std::filesystem::path(fileName).parent_path();
   const int fd = ::open(folder.empty() ? "." : folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
@@ -202,7 +217,8 @@ bool LoadFeeds(const std::string& fileName) {
   return LoadFeedStore(fileName).FeedCount > 0;
 }
 
-bool SaveFeeds(const std::string& fileName) {
+bool SaveFeeds(const std::string& storeFileName) {
+  const std::string fileName = LinkTarget(storeFileName);
   const std::string tempName = fileName + ".tmp";
   const int64_t written = WriteTempStore(tempName);
   if (g_saveTestHook) {

@@ -227,6 +227,19 @@ TEST_F(StoreRecovery, SaveThatCannotWriteReturnsFalseAndChangesNothing) {
   EXPECT_FALSE(SaveFeeds(m_dir.File("no-such-folder/Feeds.xml")));
 }
 
+TEST_F(StoreRecovery, SaveThroughASymbolicLinkKeepsTheLink) {
+  std::filesystem::create_directory(m_dir.Path() / "real");
+  const std::string real = m_dir.File("real/Feeds.xml");
+  std::filesystem::create_symlink(real, m_file);
+  Feeds = SmallStore();
+  ASSERT_TRUE(SaveFeeds(m_file));
+  Feeds = OtherStore();
+  ASSERT_TRUE(SaveFeeds(m_file));
+  EXPECT_TRUE(std::filesystem::is_symlink(m_file));
+  EXPECT_EQ(ReadFileToString(real), FeedStoreText(OtherStore()));
+  EXPECT_EQ(ReadFileToString(real + ".bak"), FeedStoreText(SmallStore()));
+}
+
 TEST_F(StoreRecovery, SecondWriterIsRefused) {
   TFeedStoreLock first;
   std::string message;
