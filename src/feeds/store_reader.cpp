@@ -228,14 +228,50 @@ bool OnlyBlanksLeft(const TTagScanner& scanner) {
   return true;
 }
 
-std::string Judge(const TTagScanner& scanner, const TStoreBuilder& builder, bool rootClosed) {
+enum class TReadEnd { NoRoot, EndOfInput, RootClosed };
+
+// Reads the elements by the reader's nesting rules: any closing tag ends the innermost open element.
+TReadEnd ReadElements(TTagScanner& scanner, TStoreBuilder& builder) {
+  bool root = true;
+  for (;;) {
+    const TScannedTag tag = scanner.NextNodeTag();
+    if (tag.Kind != TTagKind::Element) {
+      if (root) {
+        return TReadEnd::NoRoot;
+      }
+      if (tag.Kind == TTagKind::End || !builder.Open()) {
+        return TReadEnd::EndOfInput;
+      }
+      builder.End();
+      if (!builder.Open()) {
+        return TReadEnd::RootClosed;
+      }
+      continue;
+    }
+    std::string_view name = ElementName(tag.Text);
+    if (root && name == "?xml-stylesheet") {
+      name = "?xml";  // a document that starts with a style sheet instead of a declaration
+    }
+    const bool instruction = !name.empty() && name[0] == '?' && !SameName(name, "?xml");
+    builder.Start(name, tag, tag.HasContent && !instruction);
+    root = false;
+    if (!builder.Open()) {
+      return TReadEnd::EndOfInput;  // the root ends at once
+    }
+  }
+}
+
+std::string Judge(const TTagScanner& scanner, const TStoreBuilder& builder, TReadEnd end) {
+  if (end == TReadEnd::NoRoot) {
+    return "no element at all";
+  }
   if (scanner.SawUnterminatedTag()) {
     return "a tag is cut short";
   }
   if (builder.FeedsOpen()) {
     return "the Feeds element is not closed";
   }
-  if (rootClosed && !OnlyBlanksLeft(scanner)) {
+  if (end == TReadEnd::RootClosed && !OnlyBlanksLeft(scanner)) {
     return "the reader stopped before the end";
   }
   if (!builder.SawFeeds() && builder.SawOtherElement()) {
@@ -267,37 +303,9 @@ TStoreReadResult ReadStoreText(std::string text) {
 
   TTagScanner scanner(text);
   TStoreBuilder builder(result);
-  bool rootClosed = false;
-  bool root = true;
-  for (;;) {
-    const TScannedTag tag = scanner.NextNodeTag();
-    if (tag.Kind == TTagKind::End || tag.Kind == TTagKind::Close) {
-      if (!builder.Open()) {
-        break;  // no root, or the root had no children to read
-      }
-      if (tag.Kind == TTagKind::End) {
-        break;
-      }
-      builder.End();
-      if (!builder.Open()) {
-        rootClosed = true;
-        break;
-      }
-      continue;
-    }
-    std::string_view name = ElementName(tag.Text);
-    if (root && name == "?xml-stylesheet") {
-      name = "?xml";
-    }
-    const bool instruction = !name.empty() && name[0] == '?' && !SameName(name, "?xml");
-    builder.Start(name, tag, tag.HasContent && !instruction);
-    root = false;
-    if (!builder.Open()) {
-      break;  // the root ends at once
-    }
-  }
+  const TReadEnd end = ReadElements(scanner, builder);
   if (result.Damage.empty()) {
-    result.Damage = Judge(scanner, builder, rootClosed);
+    result.Damage = Judge(scanner, builder, end);
   }
   if (!result.Damage.empty()) {
     builder.DropUnfinished();

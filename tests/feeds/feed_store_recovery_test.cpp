@@ -112,15 +112,16 @@ TEST_P(DamagedStore, IsRecognised) {
 
 const std::string kDecl = "<?xml version=\"1.0\"?>\r\n";
 
-INSTANTIATE_TEST_SUITE_P(Kinds, DamagedStore,
-                         ::testing::Values(TDamageCase{"EmptyFile", ""}, TDamageCase{"CutDeclaration", "<?xml vers"},
-                                           TDamageCase{"FeedsNeverClosed", kDecl + "<Feeds>\r\n  <Feed1>\r\n"},
-                                           TDamageCase{"CutInsideTag", kDecl + "<Feeds><Feed1><Na"},
-                                           TDamageCase{"StrayClosingTag",
-                                                       kDecl + "<Feeds><Feed1></x></Feed1></Feeds><Feed2></Feed2>"},
-                                           TDamageCase{"ZeroBytes", kDecl + std::string("<Feeds>\0\0\0</Feeds>", 18)},
-                                           TDamageCase{"NotAStore", kDecl + "<rss><channel /></rss>"}),
-                         [](const auto& info) { return std::string(info.param.Name); });
+INSTANTIATE_TEST_SUITE_P(
+    Kinds, DamagedStore,
+    ::testing::Values(TDamageCase{"EmptyFile", ""}, TDamageCase{"BlanksOnly", " \r\n "},
+                      TDamageCase{"CommentOnly", "<!-- x -->"}, TDamageCase{"CutDeclaration", "<?xml vers"},
+                      TDamageCase{"FeedsNeverClosed", kDecl + "<Feeds>\r\n  <Feed1>\r\n"},
+                      TDamageCase{"CutInsideTag", kDecl + "<Feeds><Feed1><Na"},
+                      TDamageCase{"StrayClosingTag", kDecl + "<Feeds><Feed1></x></Feed1></Feeds><Feed2></Feed2>"},
+                      TDamageCase{"ZeroBytes", kDecl + std::string("<Feeds>\0\0\0</Feeds>", 18)},
+                      TDamageCase{"NotAStore", kDecl + "<rss><channel /></rss>"}),
+    [](const auto& info) { return std::string(info.param.Name); });
 
 TEST_F(StoreRecovery, StoreWithoutFeedsIsValidAndNeverBringsBackTheBackup) {
   ASSERT_TRUE(WriteStringToFile(m_file + ".bak", FeedStoreText(SmallStore())));
