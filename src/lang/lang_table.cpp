@@ -1,6 +1,7 @@
 #include "lang/lang_table.h"
 
 #include "util/case_fold.h"
+#include "util/strings.h"
 #include "util/utf8.h"
 
 namespace tidewick {
@@ -8,21 +9,6 @@ namespace tidewick {
 namespace {
 
 constexpr std::string_view kUtf8Bom = "\xEF\xBB\xBF";
-
-// Blanks and control characters, as the trimming of language-file lines understands them.
-bool IsTrimmed(char c) {
-  return static_cast<unsigned char>(c) <= ' ';
-}
-
-std::string_view Trim(std::string_view text) {
-  while (!text.empty() && IsTrimmed(text.front())) {
-    text.remove_prefix(1);
-  }
-  while (!text.empty() && IsTrimmed(text.back())) {
-    text.remove_suffix(1);
-  }
-  return text;
-}
 
 }  // namespace
 
@@ -36,7 +22,7 @@ TLanguageTable TLanguageTable::FromText(std::string_view bytes) {
   TLanguageTable table;
   while (!rest.empty()) {
     const std::size_t end = rest.find('\n');
-    const std::string_view line = Trim(rest.substr(0, end));
+    const std::string_view line = TrimView(rest.substr(0, end));
     rest = end == std::string_view::npos ? std::string_view{} : rest.substr(end + 1);
     if (!line.empty() && line.front() != '#') {
       table.AddLine(line);
@@ -51,7 +37,7 @@ void TLanguageTable::AddLine(std::string_view trimmedLine) {
   m_entries.push_back({std::string(trimmedLine), equals == std::string_view::npos ? trimmedLine.size() : equals + 1});
   // A line without "=" has no name and so answers no lookup; it still counts as an entry of the file.
   if (equals != std::string_view::npos) {
-    m_firstByName.try_emplace(FoldCase(Trim(trimmedLine.substr(0, equals))), position);
+    m_firstByName.try_emplace(FoldCase(TrimView(trimmedLine.substr(0, equals))), position);
   }
 }
 

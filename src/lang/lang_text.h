@@ -8,14 +8,13 @@
 #include <string>
 #include <string_view>
 
+#include "util/strings.h"  // kParamSeparator joins parameter values
+
 namespace tidewick {
 
 // Marks a call without parameters: one character with code 0 (not the same as an empty parameter list, which
 // stands for one empty value).
 inline constexpr std::string_view kNoParams{"\0", 1};
-
-// Separates the values of a parameter list: "value1" + kParamSeparator + "value2".
-inline constexpr char kParamSeparator = '\1';
 
 // The translated text for key ("Section|Key", matched ignoring case, first entry of the file wins), or defaultText
 // when the language file has no entry or an empty one. Placeholders are expanded in this order: "$%$" protects a

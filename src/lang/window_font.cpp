@@ -5,6 +5,7 @@
 #include <utility>
 
 #include "lang/lang_text.h"
+#include "util/strings.h"
 
 namespace tidewick {
 
@@ -20,24 +21,10 @@ constexpr std::array<std::pair<std::string_view, std::uint8_t>, 19> kCharsets{{
     {"RUSSIAN", 204}, {"THAI", 222},       {"EASTEUROPE", 238}, {"OEM", 255},
 }};
 
-bool IsBlank(char c) {
-  return static_cast<unsigned char>(c) <= ' ';
-}
-
-std::string_view Trim(std::string_view text) {
-  while (!text.empty() && IsBlank(text.front())) {
-    text.remove_prefix(1);
-  }
-  while (!text.empty() && IsBlank(text.back())) {
-    text.remove_suffix(1);
-  }
-  return text;
-}
-
 }  // namespace
 
 std::uint8_t CharsetFromName(std::string_view name) {
-  const std::string_view trimmed = Trim(name);
+  const std::string_view trimmed = TrimView(name);
   std::string upper(trimmed);
   for (char& c : upper) {
     if (c >= 'a' && c <= 'z') {
@@ -53,7 +40,7 @@ std::uint8_t CharsetFromName(std::string_view name) {
 }
 
 int FontSizeFromText(std::string_view text) {
-  const std::string_view trimmed = Trim(text);
+  const std::string_view trimmed = TrimView(text);
   std::string_view digits = trimmed;
   if (!digits.empty() && digits.front() == '+') {
     digits.remove_prefix(1);  // from_chars takes "-" but not "+"

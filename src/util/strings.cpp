@@ -219,6 +219,10 @@ std::string UrlEncode(std::string_view text) {
 }
 
 std::string Trim(std::string_view text) {
+  return std::string(TrimView(text));
+}
+
+std::string_view TrimView(std::string_view text) {
   size_t first = 0;
   size_t last = text.size();
   while (first < last && static_cast<unsigned char>(text[first]) <= ' ') {
@@ -227,7 +231,7 @@ std::string Trim(std::string_view text) {
   while (last > first && static_cast<unsigned char>(text[last - 1]) <= ' ') {
     --last;
   }
-  return std::string(text.substr(first, last - first));
+  return text.substr(first, last - first);
 }
 
 bool HasSwitch(const std::vector<std::string>& params, std::string_view name, bool caseSensitive) {

@@ -54,6 +54,7 @@ std::string UrlEncode(std::string_view text);
 
 // Removes control characters and blanks (everything up to U+0020) from both ends.
 std::string Trim(std::string_view text);
+std::string_view TrimView(std::string_view text);
 
 // True when one of `params` is the switch `name`: one "-" is dropped from a leading "--", then a parameter beginning
 // with "/" or "-" is compared after that character with `name`, ignoring case unless `caseSensitive`.
