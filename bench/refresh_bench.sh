@@ -6,13 +6,15 @@
 # Prints wall time and peak memory (/usr/bin/time) per program. Everything it writes goes below a temporary folder.
 #
 #   bench/refresh_bench.sh [TIDEWICK_FEED_BINARY]
-# Environment: DELAY (default 0.2), SKIP_SLOW=1 skips Newsboat's single-thread run through the delay server (~70 s).
+# Environment: DELAY (default 0.2); SKIP_SLOW=1 skips Newsboat's single-thread run through the delay server (~80 s);
+# SKIP_DELAY=1 skips the delay-server scenario.
 set -euo pipefail
 
 here="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 shared="${SHARED_BENCH:-$here/../shared/bench}"
 delay="${DELAY:-0.2}"
 work="$(mktemp -d /tmp/tidewick-refresh-bench.XXXXXX)"
+chmod 755 "$work"  # nginx's workers run as another user and must read the corpus
 nginx_port=18181
 delay_port=18182
 pids=()
@@ -76,7 +78,7 @@ measure() {  # label, then the command; prints "label: wall s, peak KB"
   local label="$1"
   shift
   /usr/bin/time -f "%e %M" -o "$work/time.txt" "$@" >"$work/out.txt" 2>&1 || true
-  read -r wall peak <"$work/time.txt"
+  read -r wall peak < <(tail -n 1 "$work/time.txt")  # time puts a line about a failed status first
   printf '  %-34s %8s s %9s KB   %s\n' "$label" "$wall" "$peak" "$(tail -n 1 "$work/out.txt")"
 }
 
@@ -105,6 +107,8 @@ run_scenario() {  # title, base URL, whether to run the slow single-thread Newsb
 
 echo "tidewick-feed: $tidewick_feed ($(nproc) CPUs, $(date -u +%F\ %T) UTC)"
 run_scenario "Loopback, nginx, no delay" "http://127.0.0.1:$nginx_port/" 1
-slow=1
-[ "${SKIP_SLOW:-0}" = 1 ] && slow=0
-run_scenario "Loopback through delay_server.py --delay $delay" "http://127.0.0.1:$delay_port/" "$slow"
+if [ "${SKIP_DELAY:-0}" != 1 ]; then
+  slow=1
+  [ "${SKIP_SLOW:-0}" = 1 ] && slow=0
+  run_scenario "Loopback through delay_server.py --delay $delay" "http://127.0.0.1:$delay_port/" "$slow"
+fi
