@@ -201,7 +201,8 @@ class TIconv {
   }
 
  private:
-  static iconv_t Invalid() { return reinterpret_cast<iconv_t>(-1); }
+  // iconv_open's failure value, (iconv_t)-1.
+  static iconv_t Invalid() { return reinterpret_cast<iconv_t>(-1); }  // NOLINT(performance-no-int-to-ptr)
   iconv_t m_handle;
 };
 

@@ -36,6 +36,7 @@ class THugeBlockResource : public std::pmr::memory_resource {
       return ::operator new(bytes, std::align_val_t(alignment));
     }
     const std::size_t size = (bytes + kHugePage - 1) / kHugePage * kHugePage;
+    // NOLINTNEXTLINE(cppcoreguidelines-no-malloc,cppcoreguidelines-owning-memory)
     void* block = std::aligned_alloc(kHugePage, size);
     if (block == nullptr) {
       throw std::bad_alloc();
@@ -47,7 +48,7 @@ class THugeBlockResource : public std::pmr::memory_resource {
     if (bytes < kHugePage) {
       ::operator delete(block, std::align_val_t(alignment));
     } else {
-      std::free(block);
+      std::free(block);  // NOLINT(cppcoreguidelines-no-malloc,cppcoreguidelines-owning-memory)
     }
   }
   bool do_is_equal(const std::pmr::memory_resource& other) const noexcept override { return this == &other; }
@@ -57,7 +58,7 @@ class THugeBlockResource : public std::pmr::memory_resource {
 
 struct TXmlDoc::TStorage {
   THugeBlockResource Blocks;
-  std::pmr::monotonic_buffer_resource Arena{64 * 1024, &Blocks};
+  std::pmr::monotonic_buffer_resource Arena{std::size_t{64} << 10, &Blocks};
   std::deque<std::string> Sources;  // the texts read, kept unchanged: node views point into them
   std::vector<TXmlNode*> FreeNodes;
 };
@@ -129,11 +130,13 @@ TXmlNode* TXmlDoc::NewNode(TXmlNode* parent) {
   } else {
     place = m_storage->Arena.allocate(sizeof(TXmlNode), alignof(TXmlNode));
   }
-  return new (place) TXmlNode(this, parent);
+  // The arena owns the memory; nodes are trivially destructible and freed with it.
+  return new (place) TXmlNode(this, parent);  // NOLINT(cppcoreguidelines-owning-memory)
 }
 
 TXmlAttrib* TXmlDoc::NewAttrib() {
-  return new (m_storage->Arena.allocate(sizeof(TXmlAttrib), alignof(TXmlAttrib))) TXmlAttrib(this);
+  void* place = m_storage->Arena.allocate(sizeof(TXmlAttrib), alignof(TXmlAttrib));
+  return new (place) TXmlAttrib(this);  // NOLINT(cppcoreguidelines-owning-memory)
 }
 
 void TXmlDoc::ReleaseNode(TXmlNode* node) {

@@ -307,7 +307,7 @@ TXmlLoadResult TXmlReader::Run() {
     result.Offset = static_cast<std::size_t>(m_pos - m_begin);
     return result;
   }
-  root.m_innerMarkup = std::string_view(tag.After, 0);
+  root.m_innerMarkup = std::string_view(tag.After, tag.After);
   TXmlNode* current = &root;
   while (true) {
     ScanElementTag(tag);
@@ -338,7 +338,7 @@ TXmlLoadResult TXmlReader::Run() {
     current->m_nodes.Append(child);
     FillNode(*child, tag, false);
     if (tag.HasContent && !IsLeafInstruction(*child)) {
-      child->m_innerMarkup = std::string_view(tag.After, 0);
+      child->m_innerMarkup = std::string_view(tag.After, tag.After);
       current = child;
     } else if (current == &root && !child->Name().starts_with("?")) {
       hasTopElement = true;  // a self-closing top element
