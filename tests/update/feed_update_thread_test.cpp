@@ -1,8 +1,10 @@
 #include "update/feed_update_thread.h"
 
 #include <algorithm>
+#include <atomic>
 #include <chrono>
 #include <gtest/gtest.h>
+#include <thread>
 
 #include "support/env_guard.h"
 #include "support/http_test_server.h"
@@ -239,10 +241,19 @@ TEST_F(FeedUpdateThread, FiveHundredFeedsStayWithinTheDownloadBound) {
 TEST_F(FeedUpdateThread, HigherPriorityRequestsGetTheNextFreeSlot) {
   const int slots = kMaxConcurrentDownloads;
   Store(slots + 4);
-  m_server.SetResponse("/feed0", Document(RssDocument("T", {{"a"}}), 500));  // frees the first slot
-  for (int i = 1; i < slots; ++i) {
-    m_server.SetResponse("/feed" + std::to_string(i), Stalling());
-  }
+  // Every slot gets busy; only the first answers, and only once all the others have asked.
+  std::atomic<bool> allQueued{false};
+  m_server.SetHandler([this, slots, &allQueued](const test::TTestRequest& request) {
+    const int feed = std::stoi(request.Target.substr(std::string("/feed").size()));
+    if (feed == 0) {
+      const auto deadline = std::chrono::steady_clock::now() + 10s;
+      while ((!allQueued || m_server.Requests().size() < static_cast<size_t>(slots)) &&
+             std::chrono::steady_clock::now() < deadline) {
+        std::this_thread::sleep_for(1ms);
+      }
+    }
+    return feed > 0 && feed < slots ? Stalling() : Document(RssDocument("T", {{"a"}}));
+  });
   for (int i = 0; i < slots; ++i) {
     m_workers.Start(i, FastSettings(), TThreadPriority::Normal);
   }
@@ -250,6 +261,7 @@ TEST_F(FeedUpdateThread, HigherPriorityRequestsGetTheNextFreeSlot) {
     m_workers.Start(i, FastSettings(), TThreadPriority::Lowest);  // a "refresh all" waiting for slots
   }
   m_workers.Start(slots + 3, FastSettings(), TThreadPriority::BelowNormal);  // the user's selected feed
+  allQueued = true;
   ASSERT_TRUE(test::ServeUntil(m_queue, [this, slots] { return m_server.RequestCount() > slots; }));
   EXPECT_EQ(m_server.Requests()[static_cast<size_t>(slots)].Target, "/feed" + std::to_string(slots + 3));
   m_workers.StopAllWorkers();
