@@ -118,6 +118,14 @@ char* TXmlDoc::AllocateText(std::size_t size) {
   return static_cast<char*>(m_storage->Arena.allocate(size, 1));
 }
 
+std::size_t TXmlDoc::SourceBytes() const {
+  std::size_t total = 0;
+  for (const std::string& source : m_storage->Sources) {
+    total += source.size();
+  }
+  return total;
+}
+
 std::string_view TXmlDoc::KeepSource(std::string&& text) {
   return m_storage->Sources.emplace_back(std::move(text));
 }

@@ -107,6 +107,8 @@ class TXmlDoc {
   friend class TXmlReader;
   void Reset();
   TXmlLoadResult LoadOwned(std::string&& bytes);
+  // Total size of the texts read: a good guess for the size of the written document.
+  std::size_t SourceBytes() const;
   // Keeps a converted source text alive with the document; node views point into it.
   std::string_view KeepSource(std::string&& text);
 

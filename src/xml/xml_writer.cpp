@@ -192,6 +192,7 @@ bool TXmlDoc::SaveToStream(std::string& out, int indent, bool formatted) {
   out.clear();
   TCharsetEncoder encoder(GetEncoding());
   if (encoder.PassesThrough()) {
+    out.reserve(SourceBytes() + SourceBytes() / 16 + 4096);
     return WriteDocument(*this, out, nullptr, indent, formatted);
   }
   std::string buffer;
