@@ -316,8 +316,11 @@ void THttpTestServer::Serve(int socket, const std::stop_token& token) {
   Pause(response.DelayMs, token);
   if (response.Stall) {
     WaitForPeerClose(socket, token);
+    --m_active;
   } else {
     const std::string body = response.Gzip ? GzipStored(response.Body) : response.Body;
+    // Leaves the count before the client can see the whole answer, so its next request never overlaps this one.
+    --m_active;
     bool ok = SendAll(socket, ResponseHead(response, body.size()));
     if (response.DripIntervalMs > 0) {
       for (size_t i = 0; ok && i < body.size() && !token.stop_requested(); ++i) {
@@ -329,7 +332,6 @@ void THttpTestServer::Serve(int socket, const std::stop_token& token) {
     }
     shutdown(socket, SHUT_WR);
   }
-  --m_active;
 }
 
 TTestProxy::TTestProxy() {
