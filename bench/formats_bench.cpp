@@ -24,9 +24,9 @@ namespace {
 struct TClock {
   using time_point = double;
   static double now() {
-    timespec now{};
-    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &now);
-    return static_cast<double>(now.tv_sec) + static_cast<double>(now.tv_nsec) * 1e-9;
+    timespec reading{};
+    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &reading);
+    return static_cast<double>(reading.tv_sec) + static_cast<double>(reading.tv_nsec) * 1e-9;
   }
 };
 
