@@ -1,6 +1,7 @@
 #include <cmath>
 #include <ctime>
 #include <gtest/gtest.h>
+#include <vector>
 
 #include "support/env_guard.h"
 #include "util/dates.h"
@@ -40,27 +41,21 @@ TEST(EncodeDateTime, RejectsEveryPartOutOfRange) {
 
 TEST(DecodeDateTime, GivesTheCalendarPartsBack) {
   const TDateTimeParts parts = DecodeDateTime(EncodeDateTime(2006, 12, 5, 22, 30, 15, 250).value());
-  EXPECT_EQ(parts.Year, 2006);
-  EXPECT_EQ(parts.Month, 12);
-  EXPECT_EQ(parts.Day, 5);
-  EXPECT_EQ(parts.Hour, 22);
-  EXPECT_EQ(parts.Minute, 30);
-  EXPECT_EQ(parts.Second, 15);
-  EXPECT_EQ(parts.Millisecond, 250);
+  EXPECT_EQ(
+      (std::vector{parts.Year, parts.Month, parts.Day, parts.Hour, parts.Minute, parts.Second, parts.Millisecond}),
+      (std::vector{2006, 12, 5, 22, 30, 15, 250}));
   const TDateTimeParts early = DecodeDateTime(-0.75);
   EXPECT_EQ(early.Day, 29);
   EXPECT_EQ(early.Hour, 6);
   EXPECT_EQ(DecodeDateTime(std::nan("")).Year, 0);
 }
 
-TEST(UnixSeconds, ZeroMeansNoDateBothWays) {
+TEST(UnixSeconds, ZeroMeansNoDateBothWaysAndValuesRoundToTheNearestSecond) {
   EXPECT_EQ(DateTimeToUnixSeconds(kNoDate), 0);
   EXPECT_EQ(UnixSecondsToDateTime(0), kNoDate);
   // 1970-01-01 00:00 itself reads back as no date, as the store file always did.
   EXPECT_EQ(DateTimeToUnixSeconds(25569.0), 0);
-}
-
-TEST(UnixSeconds, RoundToTheNearestSecond) {
+  // Rounded to the nearest second.
   EXPECT_EQ(DateTimeToUnixSeconds(25569.0 + 1.4 * kOneSecond), 1);
   EXPECT_EQ(DateTimeToUnixSeconds(25569.0 + 1.6 * kOneSecond), 2);
   EXPECT_EQ(DateTimeToUnixSeconds(Date(2006, 12, 5, 21, 30)), 1165354200);

@@ -35,43 +35,39 @@ constexpr TZoneCase kZoneNames[] = {
     {"bzt2", -180}, {"nst", -210},  {"ast", -240},  {"edt", -240},  {"ewt", -240},  {"est", -300}, {"cdt", -300},
     {"cwt", -300},  {"cst", -360},  {"mdt", -360},  {"mwt", -360},  {"mst", -420},  {"pwt", -420}, {"pdt", -420},
     {"ahdt", -480}, {"pst", -480},  {"yst", -540},  {"hdt", -540},  {"ahst", -600}, {"hst", -600}, {"bdt", -600},
-    {"cat", -600},  {"be.t", -660}, {"(nt)", -660}, {"idl", -720},  {"idlw", -720},
-};
+    {"cat", -600},  {"be.t", -660}, {"(nt)", -660}, {"idl", -720},  {"idlw", -720}};
 INSTANTIATE_TEST_SUITE_P(Names, ZoneOffsetFromTextTable, ::testing::ValuesIn(kZoneNames));
 
-constexpr TZoneCase kZoneSpellings[] = {
-    {"CEST", 120},
-    {" (CEST) ", 120},
-    {"(cest", 120},
-    {"cest)", 120},
-    {"(EST) extra", -300},
-    {"it", 0},
-    {"bt", 0},
-    {"at", 0},
-    {"nt", 0},
-    {"jt", 0},
-    {"gmt", 0},
-    {"GMT", 0},
-    {"utc", 0},
-    {"ut", 0},
-    {"z", 0},
-    {"(ut)", 0},
-    {"(z)", 0},
-    {"", 0},
-    {"()", 0},
-    {"(((", 0},
-    {"cest2", 0},
-    {"xcest", 0},
-    {"Europe/Berlin", 0},
-};
+constexpr TZoneCase kZoneSpellings[] = {{"CEST", 120},
+                                        {" (CEST) ", 120},
+                                        {"(cest", 120},
+                                        {"cest)", 120},
+                                        {"(EST) extra", -300},
+                                        {"it", 0},
+                                        {"bt", 0},
+                                        {"at", 0},
+                                        {"nt", 0},
+                                        {"jt", 0},
+                                        {"gmt", 0},
+                                        {"GMT", 0},
+                                        {"utc", 0},
+                                        {"ut", 0},
+                                        {"z", 0},
+                                        {"(ut)", 0},
+                                        {"(z)", 0},
+                                        {"", 0},
+                                        {"()", 0},
+                                        {"(((", 0},
+                                        {"cest2", 0},
+                                        {"xcest", 0},
+                                        {"Europe/Berlin", 0}};
 INSTANTIATE_TEST_SUITE_P(Spellings, ZoneOffsetFromTextTable, ::testing::ValuesIn(kZoneSpellings));
 
-constexpr TZoneCase kNumericZones[] = {
-    {"+0100", 60},   {"-0500", -300}, {"+01:00", 60}, {"-05:00", -300}, {"+0530", 330},
-    {"-0930", -570}, {"+0000", 0},    {"-0000", 0},   {"+1400", 840},   {"+0100 (CET)", 60},
-    {" +0100 ", 60}, {"+01", 0},      {"+1", 0},      {"+1:00", 0},     {"+01:0", 0},
-    {"+01x0", 0},    {"+2500", 0},    {"+0160", 0},   {"+-100", 0},     {"++0100", 0},
-};
+constexpr TZoneCase kNumericZones[] = {{"+0100", 60},  {"-0500", -300},     {"+01:00", 60},  {"-05:00", -300},
+                                       {"+0530", 330}, {"-0930", -570},     {"+0000", 0},    {"-0000", 0},
+                                       {"+1400", 840}, {"+0100 (CET)", 60}, {" +0100 ", 60}, {"+01", 0},
+                                       {"+1", 0},      {"+1:00", 0},        {"+01:0", 0},    {"+01x0", 0},
+                                       {"+2500", 0},   {"+0160", 0},        {"+-100", 0},    {"++0100", 0}};
 INSTANTIATE_TEST_SUITE_P(Numeric, ZoneOffsetFromTextTable, ::testing::ValuesIn(kNumericZones));
 
 }  // namespace

@@ -33,15 +33,12 @@ constexpr TDateCase kRfc822Cases[] = {
     {"05 Dec 2006 22:30:00 +01:00", "U", "2006-12-05T22:30:00Z", 60},
     {"Tue, 05 Dec 2006 22:30:00 GMT", "U", "2006-12-05T22:30:00Z", 0},
     {"Tue, 05 Dec 2006 22:30:00 CEST", "U", "2006-12-05T22:30:00Z", 120},
-    {"Tue, 05 Dec 2006 22:30:00 (CEST)", "U", "2006-12-05T22:30:00Z", 120},
-    {"Tue, 05 Dec 2006 22:30:00 bst", "U", "2006-12-05T22:30:00Z", -180},
     {"Tue, 05 Dec 2006 22:30:00 +0100 (CET)", "U", "2006-12-05T22:30:00Z", 60},
     {"Tue, 05 Dec 2006 22:30:00 XYZ", "U", "2006-12-05T22:30:00Z", 0},
     {"  tue, 05 DEC 2006 22:30:00 -0500  ", "", "2006-12-05T22:30:00Z", -300},
     {"Tue, 05 Dec 2006 22:30:00", "X", "2006-12-05T22:30:00Z", 0},
     // Times without seconds, full month names, no weekday, no time at all.
     {"Tue, 5 Dec 2006 22:30 GMT", "U", "2006-12-05T22:30:00Z", 0},
-    {"Tue, 5 Dec 2006 22:30 EST", "U", "2006-12-05T22:30:00Z", -300},
     {"Tuesday, 05 December 2006 22:30:00 GMT", "U", "2006-12-05T22:30:00Z", 0},
     {"05 December 2006", "U", "2006-12-05T00:00:00Z", 0},
     {"Tue,  05 Dec  2006   22:30:00 +0100", "U", "2006-12-05T22:30:00Z", 60},
@@ -49,14 +46,10 @@ constexpr TDateCase kRfc822Cases[] = {
     {"Tue, 05 Dec 06 22:30:00 GMT", "U", "2006-12-05T22:30:00Z", 0},
     {"05 Dec 49 22:30:00 GMT", "U", "2049-12-05T22:30:00Z", 0},
     {"05 Dec 50 22:30:00 GMT", "U", "1950-12-05T22:30:00Z", 0},
-    {"05 Dec 99 22:30:00 GMT", "U", "1999-12-05T22:30:00Z", 0},
     {"05 Dec 106 22:30:00 GMT", "U", "2006-12-05T22:30:00Z", 0},
     // Rejected parts.
     {"Tue, 05 Dec 2006 24:00:00 GMT", "U", "", 0},
-    {"Tue, 05 Dec 2006 22:60:00 GMT", "U", "", 0},
-    {"Tue, 05 Dec 2006 22:30:60 GMT", "U", "", 0},
     {"Tue, 32 Dec 2006 22:30:00 GMT", "U", "", 0},
-    {"Tue, 00 Dec 2006 22:30:00 GMT", "U", "", 0},
     {"Tue, 05 Dez 2006 22:30:00 GMT", "U", "", 0},
     {"Tue, 05 Dec 20060 22:30:00 GMT", "U", "", 0},
     {"Tue, 05 Dec 2006 22h30 GMT", "U", "", 0},
@@ -71,19 +64,15 @@ constexpr TDateCase kIso8601Cases[] = {
     {"2006-12-05", "C", "2006-12-05T00:00:00Z", 0},
     {"2006-12-05T22:30:00", "C", "2006-12-05T22:30:00Z", 0},
     {"2006-12-05T22:30:00.25+01:00", "C", "2006-12-05T22:30:00Z", 60},
-    {"2006-12-05T22:30:00.25Z", "C", "2006-12-05T22:30:00Z", 0},
     {"2006-12-05t22:30:00z", "C", "2006-12-05T22:30:00Z", 0},
     // Basic offsets, hour-only offsets and times without seconds keep their zone.
     {"2006-12-05T22:30:00+0100", "C", "2006-12-05T22:30:00Z", 60},
     {"2006-12-05T22:30:00+01", "C", "2006-12-05T22:30:00Z", 60},
     {"2006-12-05T22:30Z", "C", "2006-12-05T22:30:00Z", 0},
     {"2006-12-05T22:30+05:30", "C", "2006-12-05T22:30:00Z", 330},
-    {"2006-12-05T22:30:00 CET", "C", "2006-12-05T22:30:00Z", 60},
     // Partial dates and bad parts; "2006-12-05T2" still reads as 02:00 at fixed positions.
     {"2006-12", "C", "", 0},
-    {"2006", "C", "", 0},
     {"2006-13-05T22:30:00Z", "C", "", 0},
-    {"2006-00-05", "C", "", 0},
     {"0000-12-05", "C", "", 0},
     {"2006-12-32", "C", "", 0},
     {"2006-12-05T25:30:00Z", "C", "2006-12-05T00:30:00Z", 0},
@@ -102,11 +91,9 @@ constexpr TDateCase kMonthFirstCases[] = {
     {"Dec 5, 2006 10:30 PM EST", "U", "2006-12-05T22:30:00Z", 0},
     {"Dec 5, 2006 12:10 AM", "U", "2006-12-05T00:10:00Z", 0},
     {"Dec 5, 2006 12:10 PM", "U", "2006-12-05T12:10:00Z", 0},
-    {"Dec 5, 2006 1:05 am", "U", "2006-12-05T01:05:00Z", 0},
     {"Dec 5, 2006 10:30:99 PM", "U", "2006-12-05T22:30:00Z", 0},
     {"Dec 5, 2006", "U", "2006-12-05T00:00:00Z", 0},
     {"Dec 5 2006 10:30", "U", "", 0},
-    {"Dec 0, 2006 10:30", "U", "", 0},
     {"Dec 5, 2006 24:30", "U", "", 0},
     {"Dec 5, 2006 10 PM", "U", "", 0},
     {"De 5, 2006 10:30", "U", "", 0},
@@ -144,13 +131,10 @@ constexpr TDateCase kNoDateCases[] = {
 };
 INSTANTIATE_TEST_SUITE_P(NoDate, ParseFeedDateForms, ::testing::ValuesIn(kNoDateCases));
 
-TEST(ParseFeedDate, ShortFormMovesToUtc) {
+TEST(ParseFeedDate, ShortFormMovesToUtcAndTextNeedsNoTerminatingNul) {
   EXPECT_EQ(DateTimeToIso8601(ParseFeedDate("Tue, 05 Dec 2006 22:30:00 +0100")), "2006-12-05T21:30:00Z");
   EXPECT_EQ(DateTimeToIso8601(ParseFeedDate("2006-12-05T22:30:00-05:00", "C")), "2006-12-06T03:30:00Z");
   EXPECT_EQ(ParseFeedDate("not a date"), kNoDate);
-}
-
-TEST(ParseFeedDate, TakesTextThatIsNotNullTerminated) {
   const std::string buffer = "2006-12-05T22:30:00+01:00XXXX";
   int zoneOffset = 0;
   const TDateTime value = ParseFeedDate(std::string_view(buffer).substr(0, 25), zoneOffset, "C");

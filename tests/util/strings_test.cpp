@@ -59,6 +59,8 @@ TEST_P(SliceTable, CountsCharactersAndNeverFails) {
   EXPECT_EQ(LeftStr(c.Text, c.Count), c.Left);
   EXPECT_EQ(MidStr(c.Text, c.Start, c.Count), c.Mid);
   EXPECT_EQ(RightStr(c.Text, c.Count), c.Right);
+  // Without a count MidStr runs to the end.
+  EXPECT_EQ(MidStr(c.Text, c.Start), MidStr(c.Text, c.Start, 1000));
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -70,12 +72,6 @@ INSTANTIATE_TEST_SUITE_P(
                     // Multi-byte characters are counted whole and never split.
                     TSliceCase{"äöü€x", 2, 2, "äö", "öü", "€x"}, TSliceCase{"日本語", 3, 1, "日", "語", "語"},
                     TSliceCase{"a😀b", 2, 1, "a", "😀", "b"}));
-
-TEST(Strings, MidStrWithoutCountRunsToTheEnd) {
-  EXPECT_EQ(MidStr("Grüße", 3), "üße");
-  EXPECT_EQ(MidStr("abc", 0), "abc");
-  EXPECT_EQ(MidStr("abc", 9), "");
-}
 
 TEST(Strings, ReplaceAllReplacesEveryOccurrenceLeftToRight) {
   EXPECT_EQ(ReplaceAll("a.b.c", ".", "::"), "a::b::c");
@@ -175,12 +171,9 @@ INSTANTIATE_TEST_SUITE_P(Strings, HasSwitchTable,
                                          TSwitchCase{"/minimal", false}, TSwitchCase{"---min", false},
                                          TSwitchCase{"//min", false}, TSwitchCase{"", false}));
 
-TEST(Strings, HasSwitchCanCompareCaseSensitively) {
+TEST(Strings, HasSwitchComparesCaseOnRequestAndReadsTheProgramsOwnCommandLine) {
   EXPECT_FALSE(HasSwitch(std::vector<std::string>{"/min"}, "MIN", true));
   EXPECT_TRUE(HasSwitch(std::vector<std::string>{"/MIN"}, "MIN", true));
-}
-
-TEST(Strings, HasSwitchReadsTheProgramsOwnCommandLine) {
   const char* argv[] = {"tidewick", "--AppData", "feed://example.org"};
   SetCommandLineArgs(3, argv);
   EXPECT_TRUE(HasSwitch("APPDATA"));
@@ -189,7 +182,7 @@ TEST(Strings, HasSwitchReadsTheProgramsOwnCommandLine) {
   EXPECT_FALSE(HasSwitch("APPDATA"));
 }
 
-TEST(Strings, ExpandEnvVarsExpandsKnownNamesAndKeepsUnknownOnes) {
+TEST(Strings, ExpandEnvVarsExpandsKnownNamesKeepsUnknownOnesAndCanAppendASeparator) {
   const test::EnvGuard known("TIDEWICK_TEST_FOLDER", "/home/anna");
   const test::EnvGuard unknown("TIDEWICK_TEST_UNSET", std::nullopt);
   EXPECT_EQ(ExpandEnvVars("%TIDEWICK_TEST_FOLDER%/Tidewick"), "/home/anna/Tidewick");
@@ -198,10 +191,7 @@ TEST(Strings, ExpandEnvVarsExpandsKnownNamesAndKeepsUnknownOnes) {
   EXPECT_EQ(ExpandEnvVars("50%"), "50%");
   EXPECT_EQ(ExpandEnvVars("%%"), "%%");
   EXPECT_EQ(ExpandEnvVars("  %TIDEWICK_TEST_FOLDER%  "), "/home/anna");
-}
-
-TEST(Strings, ExpandEnvVarsAppendsOneSeparatorOnRequest) {
-  const test::EnvGuard known("TIDEWICK_TEST_FOLDER", "/home/anna");
+  // One separator is appended on request.
   EXPECT_EQ(ExpandEnvVars("%TIDEWICK_TEST_FOLDER%", true), "/home/anna/");
   EXPECT_EQ(ExpandEnvVars("/tmp/", true), "/tmp/");
   EXPECT_EQ(ExpandEnvVars("", true), "");

@@ -9,41 +9,21 @@ constexpr std::string_view kFeed =
     "<?xml version=\"1.0\"?><rss><channel><ttl>60</ttl><title>First</title><title>Second</title>"
     "<item><title>A</title></item></channel></rss>";
 
-TEST(XmlPaths, LookupIgnoresLetterCase) {
+TEST(XmlPaths, LookupIgnoresCaseTakesTheFirstMatchAndSplitsOnlyInPaths) {
   TXmlDoc doc;
   ASSERT_TRUE(doc.LoadFromString(kFeed));
-  ASSERT_NE(doc.GetNode("rss\\channel\\TTL"), nullptr);
   EXPECT_EQ(doc.GetValue("RSS\\Channel\\TTL", "x"), "60");
-}
-
-TEST(XmlPaths, LookupIgnoresCaseBeyondAscii) {
-  TXmlDoc doc;
-  ASSERT_TRUE(doc.LoadFromString("<?xml?><Größe><ÄRGER>1</ÄRGER></Größe>"));
-  EXPECT_EQ(doc.GetValue("grösse\\ärger", "x"), "1");
-  EXPECT_EQ(doc.GetValue("GRÖSSE\\Ärger", "x"), "1");
-}
-
-TEST(XmlPaths, FirstMatchWins) {
-  TXmlDoc doc;
-  ASSERT_TRUE(doc.LoadFromString(kFeed));
   EXPECT_EQ(doc.GetValue("rss\\channel\\title"), "First");
   EXPECT_EQ(doc.GetNode("rss\\channel")->Nodes().IndexOf("TITLE"), 1);
-}
-
-TEST(XmlPaths, TrailingBackslashChangesNothingLeadingOneFindsNothing) {
-  TXmlDoc doc;
-  ASSERT_TRUE(doc.LoadFromString(kFeed));
   EXPECT_EQ(doc.GetNode("rss\\channel\\"), doc.GetNode("rss\\channel"));
   EXPECT_EQ(doc.GetNode("\\rss\\channel"), nullptr);
   EXPECT_EQ(doc.GetNode("rss\\\\channel"), nullptr);
-}
-
-TEST(XmlPaths, StartNodeResolvesRelativePaths) {
-  TXmlDoc doc;
-  ASSERT_TRUE(doc.LoadFromString(kFeed));
-  TXmlNode* item = doc.GetNode("rss\\channel\\item");
-  ASSERT_NE(item, nullptr);
-  EXPECT_EQ(doc.GetNode("title", item)->Value(), "A");
+  EXPECT_EQ(doc.GetNode("title", doc.GetNode("rss\\channel\\item"))->Value(), "A");
+  EXPECT_EQ(doc.Root()->Nodes().Find("rss\\channel"), nullptr);
+  EXPECT_EQ(doc.Root()->Nodes().IndexOf("rss\\channel"), -1);
+  ASSERT_TRUE(doc.LoadFromString("<?xml?><Größe><ÄRGER>1</ÄRGER></Größe>"));
+  EXPECT_EQ(doc.GetValue("grösse\\ärger", "x"), "1");
+  EXPECT_EQ(doc.GetValue("GRÖSSE\\Ärger", "x"), "1");
 }
 
 TEST(XmlPaths, MissingNodeGivesDefaultEmptyValueDoesNot) {
@@ -90,12 +70,9 @@ TEST(XmlPaths, CreatePathReturnsTheLastNodeAndChecksEveryNodeOnTheWay) {
   EXPECT_EQ(made->Value(), "1");
   EXPECT_THROW(doc.CreatePath("a\\b\\c", "1"), TXmlPathError);
   EXPECT_THROW(doc.CreatePath("a\\new\\deeper\\x\\y", "1"), TXmlPathError);
-}
-
-TEST(XmlPaths, RootWithAValueRefusesChildren) {
-  TXmlDoc doc;
-  doc.Root()->SetValue("x");
-  EXPECT_THROW(doc.SetValue("a", "1"), TXmlPathError);
+  TXmlDoc rootWithValue;
+  rootWithValue.Root()->SetValue("x");
+  EXPECT_THROW(rootWithValue.SetValue("a", "1"), TXmlPathError);
 }
 
 TEST(XmlPaths, SetValueOnANodeWithChildrenRaisesAndKeepsTheValue) {
@@ -108,14 +85,6 @@ TEST(XmlPaths, SetValueOnANodeWithChildrenRaisesAndKeepsTheValue) {
     EXPECT_STREQ(error.what(), "Node contains subnodes, no value allowed.");
   }
   EXPECT_EQ(doc.GetValue("a"), "old");
-}
-
-TEST(XmlPaths, FindNeverSplitsAtBackslashes) {
-  TXmlDoc doc;
-  ASSERT_TRUE(doc.LoadFromString("<?xml?><a><b/></a>"));
-  EXPECT_EQ(doc.Root()->Nodes().Find("a\\b"), nullptr);
-  EXPECT_EQ(doc.Root()->Nodes().IndexOf("a\\b"), -1);
-  EXPECT_NE(doc.GetNode("a\\b"), nullptr);
 }
 
 TEST(XmlAttribs, AddFromTextTakesThreeQuotingStylesAndReplacesByName) {
@@ -176,22 +145,14 @@ TEST(XmlAttribs, RemoveTakesTheEntryOut) {
 
 TEST(XmlDocument, EncodingAndVersionAttributes) {
   TXmlDoc doc;
-  EXPECT_EQ(doc.GetEncoding(), "");
-  doc.SetEncoding("");
-  EXPECT_EQ(doc.Root()->Attribs().Count(), 0);
   doc.SetVersion("1.0");
   doc.SetEncoding("UTF-8");
   doc.SetVersion("1.1");
   EXPECT_EQ(doc.GetEncoding(), "UTF-8");
   EXPECT_EQ(doc.Root()->Attribs()[0]->Value(), "1.1");
-  doc.SetEncoding("ISO-8859-1");
-  EXPECT_EQ(doc.GetEncoding(), "ISO-8859-1");
   doc.SetEncoding("");
   EXPECT_EQ(doc.GetEncoding(), "");
   EXPECT_EQ(doc.Root()->Attribs().Count(), 1);
-}
-
-TEST(XmlDocument, RootNameIsTrimmedAndDefaultsToDeclaration) {
   EXPECT_EQ(TXmlDoc("  ").Root()->Name(), "?xml");
   EXPECT_EQ(TXmlDoc(" opml ").Root()->Name(), "opml");
 }
@@ -214,22 +175,16 @@ INSTANTIATE_TEST_SUITE_P(Cases, XmlBoolean,
                                          TBooleanCase{"tRuE", true}, TBooleanCase{"0", false}, TBooleanCase{"-3", true},
                                          TBooleanCase{"1", true}));
 
-TEST(XmlTypedValues, UnreadableBooleanGivesDefault) {
-  TXmlDoc doc;
-  doc.SetValue("b", "yes");
-  EXPECT_TRUE(doc.GetBoolean("b", true));
-  EXPECT_FALSE(doc.GetBoolean("b", false));
-  EXPECT_TRUE(doc.GetBoolean("missing", true));
-}
-
-TEST(XmlTypedValues, BooleansAreWrittenAsDigitsOrCapitalWords) {
+TEST(XmlTypedValues, BooleansAreWrittenAsDigitsOrCapitalWordsAndUnreadableOnesGiveTheDefault) {
   TXmlDoc doc;
   doc.SetBoolean("a", true);
   doc.SetBoolean("b", false, true);
   doc.SetBoolean("c", true, true);
-  EXPECT_EQ(doc.GetValue("a"), "1");
-  EXPECT_EQ(doc.GetValue("b"), "FALSE");
-  EXPECT_EQ(doc.GetValue("c"), "TRUE");
+  EXPECT_EQ(doc.GetValue("a") + doc.GetValue("b") + doc.GetValue("c"), "1FALSETRUE");
+  doc.SetValue("d", "yes");
+  EXPECT_TRUE(doc.GetBoolean("d", true));
+  EXPECT_FALSE(doc.GetBoolean("d", false));
+  EXPECT_TRUE(doc.GetBoolean("missing", true));
 }
 
 TEST(XmlTypedValues, IntegersRoundTripAndRejectText) {
@@ -264,7 +219,7 @@ TEST(XmlTypedValues, FontFieldsFallBackOneByOne) {
   EXPECT_EQ(doc.GetFont("missing", fallback), fallback);
 }
 
-TEST(XmlNodes, ItemsWalksInBothDirectionsAndRemoveDestroysSubtree) {
+TEST(XmlNodes, IndexingRemovingAndAddingKeepTheListConsistent) {
   TXmlDoc doc;
   TXmlNodeList& nodes = doc.Root()->Nodes();
   for (int i = 0; i < 50; ++i) {
@@ -276,17 +231,17 @@ TEST(XmlNodes, ItemsWalksInBothDirectionsAndRemoveDestroysSubtree) {
   EXPECT_EQ(nodes[50], nullptr);
   EXPECT_EQ(nodes[-1], nullptr);
   nodes.Remove(nodes[10]);
-  EXPECT_EQ(nodes.Count(), 49);
   EXPECT_EQ(nodes[10]->Name(), "n11");
-  TXmlNode* reused = nodes.Add("new");
-  EXPECT_EQ(reused->Nodes().Count(), 0);
-  EXPECT_EQ(reused->Parent(), doc.Root());
-  EXPECT_EQ(nodes.Last(), reused);
-  int count = 0;
+  TXmlNode* added = nodes.Add("new");
+  EXPECT_EQ(added->Nodes().Count(), 0);
+  EXPECT_EQ(added->Parent(), doc.Root());
+  EXPECT_EQ(nodes.Last(), added);
+  int walked = 0;
   for (const TXmlNode* node : nodes) {
-    count += node != nullptr;
+    walked += node != nullptr;
   }
-  EXPECT_EQ(count, 50);
+  EXPECT_EQ(walked, 50);
+  EXPECT_EQ(nodes.Count(), 50);
 }
 
 TEST(XmlNodes, RenamingUpdatesTheLookupKey) {

@@ -8,146 +8,87 @@
 namespace tidewick {
 namespace {
 
-TEST(XmlReader, ByteOrderMarkIsIgnored) {
+struct TReadCase {
+  std::string_view Xml;
+  std::string_view Path;  // "" is the root
+  std::string_view Value;
+  int Children = -1;  // -1: not checked
+};
+
+class XmlReaderRules : public testing::TestWithParam<TReadCase> {};
+
+TEST_P(XmlReaderRules, BuildTheExpectedTree) {
+  const TReadCase& c = GetParam();
   TXmlDoc doc;
-  ASSERT_TRUE(doc.LoadFromString("\xEF\xBB\xBF<?xml version=\"1.0\"?><a>x</a>"));
-  EXPECT_EQ(doc.Root()->Name(), "?xml");
-  EXPECT_EQ(doc.GetValue("a"), "x");
+  ASSERT_TRUE(doc.LoadFromString(c.Xml));
+  const TXmlNode* node = c.Path.empty() ? doc.Root() : doc.GetNode(c.Path);
+  ASSERT_NE(node, nullptr);
+  EXPECT_EQ(node->Value(), c.Value);
+  if (c.Children >= 0) {
+    EXPECT_EQ(node->Nodes().Count(), c.Children);
+  }
 }
 
-TEST(XmlReader, DeclarationAttributesBelongToTheRoot) {
+INSTANTIATE_TEST_SUITE_P(
+    Cases, XmlReaderRules,
+    testing::Values(
+        // A byte-order mark is ignored; without a declaration the first element is the root.
+        TReadCase{"\xEF\xBB\xBF<?xml version=\"1.0\"?><a>x</a>", "a", "x"},
+        TReadCase{"<rss><channel><title>t</title></channel></rss>", "channel\\title", "t"},
+        TReadCase{"<?xml version=\"1.0\" encoding='utf-8' ?>\r\n<rss><channel/></rss>", "rss\\channel", ""},
+        // A stylesheet instruction in place of the declaration becomes it; later instructions are leaves.
+        TReadCase{"<?xml-stylesheet href=\"a.xsl\"?><rss><x>1</x></rss>", "rss\\x", "1"},
+        TReadCase{"<?xml version=\"1.0\"?><?xml-stylesheet href=\"a\"?><rss><x>1</x></rss>", "", "", 2},
+        TReadCase{"<?xml version=\"1.0\"?><?xml-stylesheet href=\"a\"?><rss><x>1</x></rss>", "rss\\x", "1"},
+        // CDATA is joined with the text around it, decoded together, and ends at the first "]]>".
+        TReadCase{"<a>x<![CDATA[<b>&amp;</b>]]>y</a>", "", "x<b>&</b>y"},
+        TReadCase{"<?xml?><a><![CDATA[x]]]>y<![CDATA[]]></a><b/>", "a", "x]y"},
+        TReadCase{"<?xml?><a><![CDATA[x]]]>y<![CDATA[]]></a><b/>", "b", ""},
+        // Mixed content after a child is dropped; text before it stays in the parent's value.
+        TReadCase{"<?xml?><a><b>1</b>tail</a><c/>", "a", "", 1},
+        TReadCase{"<?xml?><a><b>1</b>tail</a><c/>", "c", "", 0}, TReadCase{"<?xml?><a><b>1</b>tail</a><c/>", "", "", 2},
+        TReadCase{"<?xml?>\n<a>\n  <b>1</b>\n</a>", "a", "\n  "},
+        // Closing tag names are never compared.
+        TReadCase{"<?xml?><a><b></c></a><d/>", "a\\b", ""}, TReadCase{"<?xml?><a><b></c></a><d/>", "d", ""},
+        // Comments (even with ">" inside) and the doctype are skipped.
+        TReadCase{"<?xml?><a><!-- if a > b --><b>1</b><!----><c>2</c></a>", "a", "", 2},
+        TReadCase{"<?xml?><!DOCTYPE rss SYSTEM \"x.dtd\"><rss><x>1</x></rss>", "", "", 1},
+        // ">" in a quoted attribute ends the tag.
+        TReadCase{"<?xml?><a t=\"1>2\">x</a>", "a", "2\">x"},
+        TReadCase{"<?xml?><a><br/><link href=\"u\" /><x>1</x></a>", "a", "", 3}));
+
+TEST(XmlReader, DeclarationAttributesCDataFlagAndAttributeCase) {
   TXmlDoc doc;
   ASSERT_TRUE(doc.LoadFromString("<?xml version=\"1.0\" encoding='utf-8' ?>\r\n<rss><channel/></rss>"));
   EXPECT_EQ(doc.GetEncoding(), "utf-8");
   EXPECT_EQ(doc.Root()->Attribs().Count(), 2);
-  EXPECT_NE(doc.GetNode("rss\\channel"), nullptr);
-}
-
-TEST(XmlReader, WithoutDeclarationTheFirstElementIsTheRoot) {
-  TXmlDoc doc;
-  ASSERT_TRUE(doc.LoadFromString("<rss><channel><title>t</title></channel></rss>"));
+  ASSERT_TRUE(doc.LoadFromString("<rss/>"));
   EXPECT_EQ(doc.Root()->Name(), "rss");
-  EXPECT_EQ(doc.GetNode("rss\\channel"), nullptr);
-  EXPECT_EQ(doc.GetValue("channel\\title"), "t");
-}
-
-TEST(XmlReader, StylesheetInstructionInPlaceOfTheDeclarationBecomesIt) {
-  TXmlDoc doc;
-  ASSERT_TRUE(doc.LoadFromString("<?xml-stylesheet href=\"a.xsl\"?><rss><x>1</x></rss>"));
-  EXPECT_EQ(doc.Root()->Name(), "?xml");
-  EXPECT_EQ(doc.GetValue("rss\\x"), "1");
-}
-
-TEST(XmlReader, LaterInstructionsAreLeaves) {
-  TXmlDoc doc;
-  ASSERT_TRUE(doc.LoadFromString("<?xml version=\"1.0\"?><?xml-stylesheet href=\"a\"?><rss><x>1</x></rss>"));
-  ASSERT_EQ(doc.Root()->Nodes().Count(), 2);
-  EXPECT_EQ(doc.Root()->Nodes()[0]->Name(), "?xml-stylesheet");
-  EXPECT_EQ(doc.Root()->Nodes()[0]->Nodes().Count(), 0);
-  EXPECT_EQ(doc.GetValue("rss\\x"), "1");
-}
-
-TEST(XmlReader, CDataIsJoinedWithTheTextAroundItAndDecodedTogether) {
-  TXmlDoc doc;
-  ASSERT_TRUE(doc.LoadFromString("<a>x<![CDATA[<b>&amp;</b>]]>y</a>"));
-  EXPECT_EQ(doc.Root()->Value(), "x<b>&</b>y");
+  ASSERT_TRUE(doc.LoadFromString("<a>x<![CDATA[y]]></a>"));
   EXPECT_TRUE(doc.Root()->IsCData());
-}
-
-TEST(XmlReader, CDataEndsAtTheFirstDoubleBracket) {
-  TXmlDoc doc;
-  ASSERT_TRUE(doc.LoadFromString("<?xml?><a><![CDATA[x]]]>y<![CDATA[]]></a><b/>"));
-  EXPECT_EQ(doc.GetValue("a"), "x]y");
-  EXPECT_NE(doc.GetNode("b"), nullptr);
-}
-
-TEST(XmlReader, MixedContentAfterAChildIsDropped) {
-  TXmlDoc doc;
-  ASSERT_TRUE(doc.LoadFromString("<?xml?><a><b>1</b>tail</a><c/>"));
-  const TXmlNode* a = doc.GetNode("a");
-  ASSERT_NE(a, nullptr);
-  EXPECT_EQ(a->Value(), "");
-  ASSERT_EQ(a->Nodes().Count(), 1);
-  EXPECT_EQ(a->Nodes()[0]->Value(), "1");
-  const TXmlNode* c = doc.GetNode("c");
-  ASSERT_NE(c, nullptr);
-  EXPECT_EQ(c->Nodes().Count(), 0);
-  EXPECT_EQ(doc.Root()->Nodes().Count(), 2);
-}
-
-TEST(XmlReader, ClosingTagNamesAreNeverCompared) {
-  TXmlDoc doc;
-  ASSERT_TRUE(doc.LoadFromString("<?xml?><a><b></c></a><d/>"));
-  EXPECT_NE(doc.GetNode("a\\b"), nullptr);
-  EXPECT_NE(doc.GetNode("d"), nullptr);
-}
-
-TEST(XmlReader, TextBetweenChildrenStaysInTheParentsValue) {
-  TXmlDoc doc;
-  ASSERT_TRUE(doc.LoadFromString("<?xml?>\n<a>\n  <b>1</b>\n</a>"));
-  EXPECT_EQ(doc.GetValue("a"), "\n  ");
-}
-
-TEST(XmlReader, CommentsAreSkippedEvenWithAGreaterThanInside) {
-  TXmlDoc doc;
-  ASSERT_TRUE(doc.LoadFromString("<?xml?><a><!-- if a > b --><b>1</b><!----><c>2</c></a>"));
-  const TXmlNode* a = doc.GetNode("a");
-  ASSERT_EQ(a->Nodes().Count(), 2);
-  EXPECT_EQ(doc.GetValue("a\\c"), "2");
-}
-
-TEST(XmlReader, DoctypeIsSkipped) {
-  TXmlDoc doc;
-  ASSERT_TRUE(doc.LoadFromString("<?xml?><!DOCTYPE rss SYSTEM \"x.dtd\"><rss><x>1</x></rss>"));
-  EXPECT_EQ(doc.Root()->Nodes().Count(), 1);
-  EXPECT_EQ(doc.GetValue("rss\\x"), "1");
-}
-
-TEST(XmlReader, GreaterThanInAQuotedAttributeEndsTheTag) {
-  TXmlDoc doc;
-  ASSERT_TRUE(doc.LoadFromString("<?xml?><a t=\"1>2\">x</a>"));
-  const TXmlNode* a = doc.GetNode("a");
-  ASSERT_NE(a, nullptr);
-  EXPECT_EQ(a->Attribs().Find("t")->Value(), "");
-  EXPECT_EQ(a->Value(), "2\">x");
-}
-
-TEST(XmlReader, SelfClosingTagsWithAndWithoutAttributes) {
-  TXmlDoc doc;
-  ASSERT_TRUE(doc.LoadFromString("<?xml?><a><br/><link href=\"u\" /><x>1</x></a>"));
-  EXPECT_EQ(doc.GetNode("a")->Nodes().Count(), 3);
+  ASSERT_TRUE(doc.LoadFromString("<?xml?><a><link href=\"u\" /></a>"));
   EXPECT_EQ(doc.GetAttrib("a\\link", "HREF")->Value(), "u");
-  EXPECT_EQ(doc.GetValue("a\\x"), "1");
-}
-
-TEST(XmlReader, ShortClosingTagAtTheVeryEndReadsCompletely) {
-  TXmlDoc doc;
-  const TXmlLoadResult result = doc.LoadFromStringEx("<?xml?><a></a>");
-  EXPECT_TRUE(result.Ok);
-  EXPECT_TRUE(result.Complete);
-  EXPECT_NE(doc.GetNode("a"), nullptr);
+  ASSERT_TRUE(doc.LoadFromString("<?xml?><a t=\"1>2\">x</a>"));
+  EXPECT_EQ(doc.GetAttrib("a", "t")->Value(), "");
 }
 
 TEST(XmlReader, NothingReadGivesFalse) {
-  TXmlDoc doc;
-  EXPECT_FALSE(doc.LoadFromString(""));
-  EXPECT_FALSE(TXmlDoc().LoadFromString("<!-- only a comment -->"));
-  EXPECT_FALSE(TXmlDoc().LoadFromString("just text"));
-  EXPECT_FALSE(TXmlDoc().LoadFromString("</a>"));
+  for (const std::string_view xml : {"", "<!-- only a comment -->", "just text", "</a>"}) {
+    EXPECT_FALSE(TXmlDoc().LoadFromString(xml)) << xml;
+  }
 }
 
-struct TReferenceCase {
-  std::string_view Encoding;
+struct TTextCase {
+  std::string_view Encoding;  // "" declares none
   std::string_view Text;
   std::string_view Expected;
 };
 
-class XmlReferences : public testing::TestWithParam<TReferenceCase> {};
+class XmlText : public testing::TestWithParam<TTextCase> {};
 
-TEST_P(XmlReferences, DecodeInOnePass) {
-  const TReferenceCase& c = GetParam();
-  EXPECT_EQ(DecodeText(c.Text, c.Encoding), c.Expected);
-  // The same through a whole document, as element text and as attribute value.
+// As element text and as attribute value: references decode in one pass, bytes convert to UTF-8.
+TEST_P(XmlText, DecodesToUtf8) {
+  const TTextCase& c = GetParam();
   std::string xml = "<?xml version=\"1.0\"";
   if (!c.Encoding.empty()) {
     xml += " encoding=\"" + std::string(c.Encoding) + "\"";
@@ -159,76 +100,35 @@ TEST_P(XmlReferences, DecodeInOnePass) {
   EXPECT_EQ(doc.GetAttrib("a", "t")->Value(), c.Expected);
 }
 
-INSTANTIATE_TEST_SUITE_P(Cases, XmlReferences,
-                         testing::Values(TReferenceCase{"", "A &amp; B", "A & B"},
-                                         TReferenceCase{"UTF-8", "&amp;lt;", "&lt;"},
-                                         TReferenceCase{"", "&lt;&gt;&quot;&apos;", "<>\"'"},
-                                         TReferenceCase{"UTF-8", "&#228;&#xE4;&#X20AC;&#128512;", "ää€😀"},
-                                         TReferenceCase{"", "&#0; &#xD800; &#x110000; &#; &#x; &#12a; &bogus; & x",
-                                                        "&#0; &#xD800; &#x110000; &#; &#x; &#12a; &bogus; & x"},
-                                         TReferenceCase{"", "&auml;&nbsp;", "&auml;&nbsp;"},
-                                         TReferenceCase{"ISO-8859-1", "&auml;&#228;&nbsp;&#160;x", "ää  x"},
-                                         TReferenceCase{"iso-8859-1", "&Auml;&hibar;&Dstrok;&yuml;&iexcl;", "Ä¯Ðÿ¡"},
-                                         TReferenceCase{"ISO-8859-1", "&AUML;&euro;", "&AUML;&euro;"},
-                                         TReferenceCase{"ISO-8859-1", "&amp;auml;", "&auml;"}));
+INSTANTIATE_TEST_SUITE_P(References, XmlText,
+                         testing::Values(TTextCase{"", "A &amp; B", "A & B"}, TTextCase{"UTF-8", "&amp;lt;", "&lt;"},
+                                         TTextCase{"", "&lt;&gt;&quot;&apos;", "<>\"'"},
+                                         TTextCase{"UTF-8", "&#228;&#xE4;&#X20AC;&#128512;", "ää€😀"},
+                                         TTextCase{"", "&#0; &#xD800; &#x110000; &#; &#x; &#12a; &bogus; & x",
+                                                   "&#0; &#xD800; &#x110000; &#; &#x; &#12a; &bogus; & x"},
+                                         TTextCase{"", "&auml;&nbsp;", "&auml;&nbsp;"},
+                                         TTextCase{"ISO-8859-1", "&auml;&#228;&nbsp;&#160;x", "ää  x"},
+                                         TTextCase{"iso-8859-1", "&Auml;&hibar;&Dstrok;&yuml;&iexcl;", "Ä¯Ðÿ¡"},
+                                         TTextCase{"ISO-8859-1", "&AUML;&euro;", "&AUML;&euro;"},
+                                         TTextCase{"ISO-8859-1", "&amp;auml;", "&auml;"}));
 
-TEST(XmlEncodings, UndeclaredTextKeepsUtf8AndReadsStrayBytesAsWindows1252) {
-  TXmlDoc doc;
-  ASSERT_TRUE(doc.LoadFromString("<?xml?><a>Gr\xC3\xBC\xC3\x9F\x65 \x93quoted\x94 caf\xE9</a>"));
-  EXPECT_EQ(doc.GetValue("a"), "Grüße “quoted” café");
-}
-
-TEST(XmlEncodings, Latin1LabelIsReadAsWindows1252) {
-  TXmlDoc doc;
-  ASSERT_TRUE(doc.LoadFromString("<?xml version=\"1.0\" encoding=\"ISO-8859-1\"?><a>\x93\xE4\x94 \x80</a>"));
-  EXPECT_EQ(doc.GetValue("a"), "“ä” €");
-}
-
-TEST(XmlEncodings, NameWithoutHyphenFallsBackToTheUtf8Rule) {
-  TXmlDoc doc;
-  ASSERT_TRUE(doc.LoadFromString("<?xml version=\"1.0\" encoding=\"utf8\"?><a>\xC3\xA4\xE4</a>"));
-  EXPECT_EQ(doc.GetValue("a"), "ää");
-}
-
-TEST(XmlEncodings, UnknownEncodingFallsBackToTheUtf8Rule) {
-  TXmlDoc doc;
-  ASSERT_TRUE(doc.LoadFromString("<?xml version=\"1.0\" encoding=\"x-no-such\"?><a>\xC3\xA4\xE4</a>"));
-  EXPECT_EQ(doc.GetValue("a"), "ää");
-}
-
-struct TCharsetCase {
-  std::string_view Encoding;
-  std::string_view Bytes;
-  std::string_view Expected;
-};
-
-class XmlDeclaredCharset : public testing::TestWithParam<TCharsetCase> {};
-
-TEST_P(XmlDeclaredCharset, IsConvertedToUtf8) {
-  const std::string xml = "<?xml version=\"1.0\" encoding=\"" + std::string(GetParam().Encoding) + "\"?><a t=\"" +
-                          std::string(GetParam().Bytes) + "\">" + std::string(GetParam().Bytes) + "</a>";
-  TXmlDoc doc;
-  ASSERT_TRUE(doc.LoadFromString(xml));
-  EXPECT_EQ(doc.GetValue("a"), GetParam().Expected);
-  EXPECT_EQ(doc.GetAttrib("a", "t")->Value(), GetParam().Expected);
-}
-
-INSTANTIATE_TEST_SUITE_P(Cases, XmlDeclaredCharset,
-                         testing::Values(TCharsetCase{"windows-1252", "\x80\x9C", "€œ"},
-                                         TCharsetCase{"KOI8-R", "\xF0\xD2\xC9\xD7\xC5\xD4", "Привет"},
-                                         TCharsetCase{"Shift_JIS", "\x93\xfa\x96\x7b", "日本"},
-                                         TCharsetCase{"GB2312", "\xd6\xd0\xce\xc4", "中文"},
-                                         TCharsetCase{"us-ascii", "\x93x\x94", "“x”"}));
+INSTANTIATE_TEST_SUITE_P(
+    Charsets, XmlText,
+    testing::Values(
+        // Undeclared, misnamed or unknown: UTF-8 is kept and stray bytes read as Windows-1252.
+        TTextCase{"", "Gr\xC3\xBC\xC3\x9F\x65 \x93quoted\x94 caf\xE9", "Grüße “quoted” café"},
+        TTextCase{"utf8", "\xC3\xA4\xE4", "ää"}, TTextCase{"x-no-such", "\xC3\xA4\xE4", "ää"},
+        TTextCase{"ISO-8859-1", "\x93\xE4\x94 \x80", "“ä” €"}, TTextCase{"windows-1252", "\x80\x9C", "€œ"},
+        TTextCase{"KOI8-R", "\xF0\xD2\xC9\xD7\xC5\xD4", "Привет"}, TTextCase{"Shift_JIS", "\x93\xfa\x96\x7b", "日本"},
+        TTextCase{"GB2312", "\xd6\xd0\xce\xc4", "中文"}, TTextCase{"us-ascii", "\x93x\x94", "“x”"}));
 
 TEST(XmlEncodings, Utf16WithByteOrderMark) {
   const std::u16string text = u"<?xml version=\"1.0\" encoding=\"UTF-16\"?><a>Grüße €</a>";
   std::string little("\xFF\xFE", 2);
   std::string big("\xFE\xFF", 2);
   for (const char16_t unit : text) {
-    little.push_back(static_cast<char>(unit & 0xFF));
-    little.push_back(static_cast<char>(unit >> 8));
-    big.push_back(static_cast<char>(unit >> 8));
-    big.push_back(static_cast<char>(unit & 0xFF));
+    little += {static_cast<char>(unit & 0xFF), static_cast<char>(unit >> 8)};
+    big += {static_cast<char>(unit >> 8), static_cast<char>(unit & 0xFF)};
   }
   for (const std::string& bytes : {little, big}) {
     TXmlDoc doc;
@@ -239,39 +139,28 @@ TEST(XmlEncodings, Utf16WithByteOrderMark) {
 
 TEST(XmlCompleteness, TellsACutDocumentFromAWholeOne) {
   const std::string whole = "<?xml version=\"1.0\"?>\r\n<Feeds><Feed><Name>x</Name></Feed></Feeds>\r\n";
-  TXmlDoc doc;
-  TXmlLoadResult result = doc.LoadFromStringEx(whole);
-  EXPECT_TRUE(result.Ok);
-  EXPECT_TRUE(result.Complete);
+  TXmlLoadResult result = TXmlDoc().LoadFromStringEx(whole);
+  EXPECT_TRUE(result.Ok && result.Complete);
   for (std::size_t cut = 1; cut < whole.size() - 3; ++cut) {
-    TXmlDoc partial;
-    result = partial.LoadFromStringEx(whole.substr(0, cut));
-    EXPECT_FALSE(result.Complete) << "cut at " << cut;
+    EXPECT_FALSE(TXmlDoc().LoadFromStringEx(whole.substr(0, cut)).Complete) << "cut at " << cut;
+  }
+  for (const std::string_view xml : {"<?xml?><a></a>", "<rss><a>1</a></rss>", "<rss/>"}) {
+    result = TXmlDoc().LoadFromStringEx(xml);
+    EXPECT_TRUE(result.Ok && result.Complete) << xml;
+  }
+  for (const std::string_view xml :
+       {"<rss><a>1</a>", "<?xml version=\"1.0\"?>", "<?xml?><a>1</a><!-- cut", "<?xml?><a><![CDATA[cut</a>"}) {
+    EXPECT_FALSE(TXmlDoc().LoadFromStringEx(xml).Complete) << xml;
   }
 }
 
-TEST(XmlCompleteness, DocumentWithoutDeclarationIsCompleteWhenItsRootCloses) {
-  EXPECT_TRUE(TXmlDoc().LoadFromStringEx("<rss><a>1</a></rss>").Complete);
-  EXPECT_TRUE(TXmlDoc().LoadFromStringEx("<rss/>").Complete);
-  EXPECT_FALSE(TXmlDoc().LoadFromStringEx("<rss><a>1</a>").Complete);
-  EXPECT_FALSE(TXmlDoc().LoadFromStringEx("<?xml version=\"1.0\"?>").Complete);
-  EXPECT_FALSE(TXmlDoc().LoadFromStringEx("<?xml?><a>1</a><!-- cut").Complete);
-  EXPECT_FALSE(TXmlDoc().LoadFromStringEx("<?xml?><a><![CDATA[cut</a>").Complete);
-}
-
-TEST(XmlInnerMarkup, KeepsTheSourceBetweenStartAndClosingTag) {
+TEST(XmlInnerMarkup, KeepsTheSourceBetweenStartAndClosingTagAsUtf8) {
   TXmlDoc doc;
   ASSERT_TRUE(doc.LoadFromString(
       "<?xml?><feed><content type=\"xhtml\"><div xmlns=\"x\"><p>A &amp; <b>B</b></p>tail</div></content><e/></feed>"));
-  const TXmlNode* content = doc.GetNode("feed\\content");
-  ASSERT_NE(content, nullptr);
-  EXPECT_EQ(content->InnerMarkup(), "<div xmlns=\"x\"><p>A &amp; <b>B</b></p>tail</div>");
+  EXPECT_EQ(doc.GetNode("feed\\content")->InnerMarkup(), "<div xmlns=\"x\"><p>A &amp; <b>B</b></p>tail</div>");
   EXPECT_EQ(doc.GetNode("feed\\content\\div\\p")->InnerMarkup(), "A &amp; <b>B</b>");
   EXPECT_EQ(doc.GetNode("feed\\e")->InnerMarkup(), "");
-}
-
-TEST(XmlInnerMarkup, IsUtf8AfterConversion) {
-  TXmlDoc doc;
   ASSERT_TRUE(doc.LoadFromString("<?xml encoding=\"ISO-8859-1\"?><a><p>\xE4</p></a>"));
   EXPECT_EQ(doc.GetNode("a")->InnerMarkup(), "<p>ä</p>");
 }
