@@ -35,26 +35,20 @@ class FeedRecords : public ::testing::Test {
   }
 };
 
-TEST_F(FeedRecords, AddFeedOnEmptyStoreNumbersFeedAndItems) {
-  EXPECT_EQ(AddFeed(MakeFeed("a", 3)), 0);
-  EXPECT_EQ(Feeds[0].Index, 0);
-  ExpectInvariants();
-  EXPECT_EQ(AddFeed(MakeFeed("b", 2)), 1);
-  ExpectInvariants();
-}
-
 struct TDeleteCase {
   int Deleted;
+  bool Done;
   std::vector<std::string> Remaining;
 };
 
 class FeedDelete : public FeedRecords, public ::testing::WithParamInterface<TDeleteCase> {};
 
-TEST_P(FeedDelete, MovesTheLastFeedIntoTheGap) {
-  AddFeed(MakeFeed("a", 1));
+TEST_P(FeedDelete, MovesTheLastFeedIntoTheGapAndRefusesInvalidPositions) {
+  EXPECT_EQ(AddFeed(MakeFeed("a", 1)), 0);
   AddFeed(MakeFeed("b", 2));
-  AddFeed(MakeFeed("c", 3));
-  ASSERT_TRUE(DeleteFeed(GetParam().Deleted));
+  EXPECT_EQ(AddFeed(MakeFeed("c", 3)), 2);
+  ExpectInvariants();
+  ASSERT_EQ(DeleteFeed(GetParam().Deleted), GetParam().Done);
   ASSERT_EQ(Feeds.size(), GetParam().Remaining.size());
   for (size_t i = 0; i < Feeds.size(); ++i) {
     EXPECT_EQ(Feeds[i].Name, GetParam().Remaining[i]);
@@ -62,23 +56,15 @@ TEST_P(FeedDelete, MovesTheLastFeedIntoTheGap) {
   ExpectInvariants();
 }
 
-INSTANTIATE_TEST_SUITE_P(FirstMiddleLast, FeedDelete,
-                         ::testing::Values(TDeleteCase{0, {"c", "b"}}, TDeleteCase{1, {"a", "c"}},
-                                           TDeleteCase{2, {"a", "b"}}));
-
-TEST_F(FeedRecords, DeleteFeedRefusesInvalidPositions) {
-  AddFeed(MakeFeed("a", 1));
-  EXPECT_FALSE(DeleteFeed(-1));
-  EXPECT_FALSE(DeleteFeed(1));
-  EXPECT_EQ(Feeds.size(), 1u);
-  EXPECT_TRUE(DeleteFeed(0));
-  EXPECT_TRUE(Feeds.empty());
-}
+INSTANTIATE_TEST_SUITE_P(Positions, FeedDelete,
+                         ::testing::Values(TDeleteCase{0, true, {"c", "b"}}, TDeleteCase{1, true, {"a", "c"}},
+                                           TDeleteCase{2, true, {"a", "b"}}, TDeleteCase{-1, false, {"a", "b", "c"}},
+                                           TDeleteCase{3, false, {"a", "b", "c"}}));
 
 TEST_F(FeedRecords, IdsStayWithTheirFeedWhenOthersAreDeleted) {
-  AddFeed(MakeFeed("a", 0));
-  AddFeed(MakeFeed("b", 0));
-  AddFeed(MakeFeed("c", 0));
+  for (const char* name : {"a", "b", "c"}) {
+    AddFeed(MakeFeed(name, 0));
+  }
   const uint64_t idA = Feeds[0].Id;
   const uint64_t idC = Feeds[2].Id;
   EXPECT_NE(idA, 0u);
@@ -160,26 +146,6 @@ TEST(FeedItems, DeleteItemMovesLastWithoutRenumbering) {
   EXPECT_EQ(items[1].FeedIndex, 2);
 }
 
-TEST(FeedItems, InitialisersEmptyEverything) {
-  TFeedItem item;
-  item.Title = "x";
-  item.Readed = item.Visited = true;
-  item.ItemIndex = item.FeedIndex = 5;
-  item.PublishedDate = 3;
-  InitFeedItem(item);
-  EXPECT_TRUE(item.Title.empty());
-  EXPECT_FALSE(item.Readed || item.Visited);
-  EXPECT_EQ(item.ItemIndex, -1);
-  EXPECT_EQ(item.FeedIndex, -1);
-  EXPECT_EQ(item.PublishedDate, 0);
-  TFeedInfo info;
-  info.TTL = 5;
-  info.Title = "t";
-  InitFeedInfo(info);
-  EXPECT_EQ(info.TTL, 0);
-  EXPECT_TRUE(info.Title.empty());
-}
-
 struct TSplitCase {
   std::string Description;
   std::string Summary;
@@ -222,9 +188,9 @@ INSTANTIATE_TEST_SUITE_P(Names, SanitizeName,
                                            TSanitizeCase{"\tTabbed ", "Tabbed", true}, TSanitizeCase{"", "", false}));
 
 TEST_F(FeedRecords, UniqueFeedNameAppendsTheNextFreeNumber) {
-  AddFeed(MakeFeed("News", 0));
-  AddFeed(MakeFeed("News1", 0));
-  AddFeed(MakeFeed("(Tech)", 0));
+  for (const char* name : {"News", "News1", "(Tech)"}) {
+    AddFeed(MakeFeed(name, 0));
+  }
   EXPECT_EQ(UniqueFeedName("News"), "News2");
   EXPECT_EQ(UniqueFeedName("Other"), "Other");
   EXPECT_EQ(UniqueFeedName(" [Tech] "), "(Tech)1");

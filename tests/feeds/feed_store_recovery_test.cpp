@@ -18,6 +18,13 @@ namespace {
 using test::ExpectSameFeeds;
 using test::SmallStore;
 
+TFeeds OtherStore() {
+  TFeeds feeds = SmallStore();
+  feeds[0].Name = "Changed";
+  feeds[0].Items[0].Readed = false;
+  return feeds;
+}
+
 class StoreRecovery : public ::testing::Test {
  protected:
   void SetUp() override {
@@ -32,25 +39,24 @@ class StoreRecovery : public ::testing::Test {
   std::string Read(const std::string& suffix = "") const { return ReadFileToString(m_file + suffix); }
   bool Exists(const std::string& suffix) const { return std::filesystem::exists(m_file + suffix); }
 
+  // Saves the small store, then the changed one: the store holds the changed one, the backup the small one.
+  void SaveTwice(const std::string& file) {
+    Feeds = SmallStore();
+    ASSERT_TRUE(SaveFeeds(file));
+    Feeds = OtherStore();
+    ASSERT_TRUE(SaveFeeds(file));
+  }
+
   test::TempDir m_dir;
   std::string m_file;
 };
-
-TFeeds OtherStore() {
-  TFeeds feeds = SmallStore();
-  feeds[0].Name = "Changed";
-  feeds[0].Items[0].Readed = false;
-  return feeds;
-}
 
 TEST_F(StoreRecovery, SaveKeepsThePreviousCompleteStoreAsBackup) {
   Feeds = SmallStore();
   ASSERT_TRUE(SaveFeeds(m_file));
   EXPECT_FALSE(Exists(".bak"));  // nothing to keep the first time
-  const std::string first = Read();
-  Feeds = OtherStore();
-  ASSERT_TRUE(SaveFeeds(m_file));
-  EXPECT_EQ(Read(".bak"), first);
+  SaveTwice(m_file);
+  EXPECT_EQ(Read(".bak"), FeedStoreText(SmallStore()));
   EXPECT_EQ(Read(), FeedStoreText(OtherStore()));
   EXPECT_FALSE(Exists(".tmp"));
   EXPECT_FALSE(Exists(".bak.new"));
@@ -64,20 +70,6 @@ TEST_F(StoreRecovery, DamagedStoreNeverBecomesTheBackup) {
   ASSERT_TRUE(SaveFeeds(m_file));
   EXPECT_EQ(Read(".bak"), good);
   EXPECT_EQ(Read(), FeedStoreText(OtherStore()));
-}
-
-TEST_F(StoreRecovery, CutStoreLoadsTheCompleteBackupAndKeepsTheDamagedFile) {
-  const std::string good = FeedStoreText(SmallStore());
-  const std::string cut = FeedStoreText(OtherStore()).substr(0, 900);
-  ASSERT_TRUE(WriteStringToFile(m_file + ".bak", good));
-  ASSERT_TRUE(WriteStringToFile(m_file, cut));
-  const TStoreLoadResult result = LoadFeedStore(m_file);
-  EXPECT_EQ(result.Status, TStoreLoadStatus::RecoveredFromBackup);
-  EXPECT_TRUE(result.Recovered());
-  EXPECT_FALSE(result.Message.empty());
-  EXPECT_EQ(result.DamagedCopy, m_file + ".damaged");
-  EXPECT_EQ(Read(".damaged"), cut);
-  ExpectSameFeeds(Feeds, SmallStore());
 }
 
 TEST_F(StoreRecovery, WithoutBackupEverythingReadableIsLoaded) {
@@ -183,17 +175,18 @@ TEST_F(StoreRecovery, CutStoreFilesComeBackFromTheBackup) {
   for (size_t size = kDecl.size() + 1; size < text.size() - 2; size += 37) {
     SCOPED_TRACE(size);
     ASSERT_TRUE(WriteStringToFile(m_file, text.substr(0, size)));
-    ASSERT_EQ(LoadFeedStore(m_file).Status, TStoreLoadStatus::RecoveredFromBackup);
+    const TStoreLoadResult result = LoadFeedStore(m_file);
+    ASSERT_EQ(result.Status, TStoreLoadStatus::RecoveredFromBackup);
+    EXPECT_TRUE(result.Recovered());
+    EXPECT_FALSE(result.Message.empty());
+    EXPECT_EQ(result.DamagedCopy, m_file + ".damaged");
     ExpectSameFeeds(Feeds, SmallStore());
     EXPECT_EQ(Read(".damaged"), text.substr(0, size));
   }
 }
 
 TEST_F(StoreRecovery, SaveInterruptedAtAnyByteLeavesBothFilesAsTheyWere) {
-  Feeds = SmallStore();
-  ASSERT_TRUE(SaveFeeds(m_file));
-  Feeds = OtherStore();
-  ASSERT_TRUE(SaveFeeds(m_file));
+  SaveTwice(m_file);
   const std::string store = Read();
   const std::string backup = Read(".bak");
   const size_t fullSize = FeedStoreText(SmallStore()).size();
@@ -215,10 +208,7 @@ TEST_F(StoreRecovery, SaveInterruptedAtAnyByteLeavesBothFilesAsTheyWere) {
 }
 
 TEST_F(StoreRecovery, SaveThatCannotWriteReturnsFalseAndChangesNothing) {
-  Feeds = SmallStore();
-  ASSERT_TRUE(SaveFeeds(m_file));
-  Feeds = OtherStore();
-  ASSERT_TRUE(SaveFeeds(m_file));
+  SaveTwice(m_file);
   const std::string store = Read();
   const std::string backup = Read(".bak");
   std::filesystem::create_directory(m_file + ".tmp");  // the temporary file cannot be created
@@ -232,10 +222,7 @@ TEST_F(StoreRecovery, SaveThroughASymbolicLinkKeepsTheLink) {
   std::filesystem::create_directory(m_dir.Path() / "real");
   const std::string real = m_dir.File("real/Feeds.xml");
   std::filesystem::create_symlink(real, m_file);
-  Feeds = SmallStore();
-  ASSERT_TRUE(SaveFeeds(m_file));
-  Feeds = OtherStore();
-  ASSERT_TRUE(SaveFeeds(m_file));
+  SaveTwice(m_file);
   EXPECT_TRUE(std::filesystem::is_symlink(m_file));
   EXPECT_EQ(ReadFileToString(real), FeedStoreText(OtherStore()));
   EXPECT_EQ(ReadFileToString(real + ".bak"), FeedStoreText(SmallStore()));

@@ -4,6 +4,7 @@
 #include <atomic>
 #include <chrono>
 #include <gtest/gtest.h>
+#include <numeric>
 #include <thread>
 
 #include "support/env_guard.h"
@@ -47,6 +48,10 @@ class FeedUpdateThread : public ::testing::Test {
     for (const int position : positions) {
       ASSERT_NE(m_workers.Start(position, FastSettings(), TThreadPriority::Normal), nullptr);
     }
+    WaitForWorkers();
+  }
+
+  void WaitForWorkers() {
     ASSERT_TRUE(test::ServeUntil(m_queue, [this] { return m_workers.RunningCount() == 0; }));
   }
 
@@ -62,67 +67,49 @@ class FeedUpdateThread : public ::testing::Test {
   TFeedUpdateThreadArray m_workers{m_feeds, m_queue, [this] { return m_autoRead; }};
 };
 
-TEST_F(FeedUpdateThread, LostAndGainedEntriesKeepTheMarksOfTheOthers) {
+TEST_F(FeedUpdateThread, MergesTheDownloadAndKeepsTheStoredChannel) {
   TFeed& feed = Store(1)[0];
+  feed.Info.Title = "Old title";
   for (const char* title : {"a", "b", "c", "d"}) {
     feed.Items.push_back(StoredEntry(title, true));
   }
-  m_server.SetResponse("/feed0", Document(RssDocument("T", {{"a"}, {"x"}, {"c"}, {"y"}, {"z"}})));
+  m_autoRead = {"", "spam"};
+  m_server.SetResponse("/feed0",
+                       Document(RssDocument("New title", {{"a"}, {"x", "SPAMMER"}, {"c"}, {"y", "alice"}, {"z"}})));
   RefreshAndWait({0});
   std::vector<std::string> titles;
   for (const TFeedItem& item : feed.Items) {
     titles.push_back(item.Title);
   }
   EXPECT_EQ(titles, (std::vector<std::string>{"a", "c", "x", "y", "z"}));
+  EXPECT_EQ(feed.Info.Title, "Old title");
   EXPECT_TRUE(feed.Items[0].Readed && feed.Items[1].Readed);
-  EXPECT_FALSE(feed.Items[2].Readed || feed.Items[3].Readed || feed.Items[4].Readed);
+  EXPECT_TRUE(feed.Items[2].Readed);  // the auto-read term is in its author
+  EXPECT_FALSE(feed.Items[3].Readed || feed.Items[4].Readed);
   EXPECT_EQ(m_workers.Workers()[0]->NewItemCount(), 3u);
   EXPECT_EQ(m_workers.Workers()[0]->Outcome(), TWorkerOutcome::Refreshed);
   EXPECT_GT(feed.LastDownloaded, 0.0);
 }
 
-TEST_F(FeedUpdateThread, AutoReadTermInTheAuthorMarksTheNewEntryRead) {
-  Store(1);
-  m_autoRead = {"", "spam"};
-  m_server.SetResponse("/feed0", Document(RssDocument("T", {{"one", "SPAMMER"}, {"two", "alice"}})));
-  RefreshAndWait({0});
-  ASSERT_EQ(m_feeds[0].Items.size(), 2u);
-  EXPECT_TRUE(m_feeds[0].Items[0].Readed);
-  EXPECT_FALSE(m_feeds[0].Items[1].Readed);
-}
-
-TEST_F(FeedUpdateThread, NotFoundKeepsTheEntriesAndSetsTheErrorMark) {
-  TFeed& feed = Store(1)[0];
-  feed.Items.push_back(StoredEntry("kept", false));
-  feed.LastDownloaded = 1234.5;
-  feed.MinutesElapsed = 7;
-  RefreshAndWait({0});  // no response set: the server answers 404
-  EXPECT_TRUE(feed.Error);
-  ASSERT_EQ(feed.Items.size(), 1u);
-  EXPECT_EQ(feed.LastDownloaded, 1234.5);
-  EXPECT_EQ(feed.MinutesElapsed, 7);
-  EXPECT_EQ(m_workers.Workers()[0]->Outcome(), TWorkerOutcome::Failed);
-  EXPECT_FALSE(m_workers.Workers()[0]->FailureReason().empty());
-}
-
-TEST_F(FeedUpdateThread, UnreadableDocumentSetsTheErrorMarkAndSuccessClearsIt) {
-  Store(2);
-  m_server.SetResponse("/feed0", Document("<html><body>not a feed</body></html>"));
-  m_feeds[1].Error = true;
-  m_server.SetResponse("/feed1", Document(RssDocument("T", {{"a"}})));
-  RefreshAndWait({0, 1});
-  EXPECT_TRUE(m_feeds[0].Error);
-  EXPECT_FALSE(m_feeds[1].Error);
-}
-
-TEST_F(FeedUpdateThread, ChangedChannelTextKeepsTheStoredChannelInformation) {
-  TFeed& feed = Store(1)[0];
-  feed.Info.Title = "Old title";
-  feed.FeedType = "RSS/2.0";
-  m_server.SetResponse("/feed0", Document(RssDocument("New title", {{"a"}})));
-  RefreshAndWait({0});
-  EXPECT_EQ(feed.Info.Title, "Old title");
-  EXPECT_EQ(feed.Items.size(), 1u);
+TEST_F(FeedUpdateThread, FailureKeepsTheEntriesAndSetsTheErrorMarkSuccessClearsIt) {
+  TFeed& missing = Store(3)[0];  // no response set: the server answers 404
+  missing.Items.push_back(StoredEntry("kept", false));
+  missing.LastDownloaded = 1234.5;
+  missing.MinutesElapsed = 7;
+  m_server.SetResponse("/feed1", Document("<html><body>not a feed</body></html>"));
+  m_feeds[2].Error = true;
+  m_server.SetResponse("/feed2", Document(RssDocument("T", {{"a"}})));
+  RefreshAndWait({0, 1, 2});
+  EXPECT_TRUE(missing.Error);
+  ASSERT_EQ(missing.Items.size(), 1u);
+  EXPECT_EQ(missing.LastDownloaded, 1234.5);
+  EXPECT_EQ(missing.MinutesElapsed, 7);
+  EXPECT_TRUE(m_feeds[1].Error);
+  EXPECT_FALSE(m_feeds[2].Error);
+  for (const auto& worker : m_workers.Workers()) {
+    EXPECT_EQ(worker->Outcome() == TWorkerOutcome::Failed, worker->FeedIndex() < 2) << worker->FeedIndex();
+    EXPECT_EQ(worker->FailureReason().empty(), worker->FeedIndex() == 2) << worker->FeedIndex();
+  }
 }
 
 TEST_F(FeedUpdateThread, PositionOutsideTheStoreStartsNoWorker) {
@@ -137,15 +124,13 @@ TEST_F(FeedUpdateThread, FeedDeletedDuringTheRefreshIsSkipped) {
   Store(3);
   for (int i = 0; i < 3; ++i) {
     m_server.SetResponse("/feed" + std::to_string(i), Document(RssDocument("T", {{"new"}}), 200));
-  }
-  for (int i = 0; i < 3; ++i) {
     m_workers.Start(i, FastSettings(), TThreadPriority::Normal);
   }
   // The first feed goes; the last one moves into its place, as the store's delete does.
   m_feeds[0] = m_feeds[2];
   m_feeds[0].Index = 0;
   m_feeds.pop_back();
-  ASSERT_TRUE(test::ServeUntil(m_queue, [this] { return m_workers.RunningCount() == 0; }));
+  WaitForWorkers();
   ASSERT_EQ(m_feeds.size(), 2u);
   EXPECT_EQ(m_feeds[0].Name, "Feed 2");
   EXPECT_EQ(m_feeds[0].Items.size(), 1u);
@@ -166,7 +151,7 @@ TEST_F(FeedUpdateThread, ChangesMadeDuringTheRefreshAreKept) {
   feed.Name = "Renamed";
   feed.Interval = 15;
   feed.RefreshAtStart = true;
-  ASSERT_TRUE(test::ServeUntil(m_queue, [this] { return m_workers.RunningCount() == 0; }));
+  WaitForWorkers();
   ASSERT_EQ(feed.Items.size(), 3u);
   EXPECT_TRUE(feed.Items[1].Readed);
   EXPECT_TRUE(feed.Items[1].Visited);
@@ -180,7 +165,7 @@ TEST_F(FeedUpdateThread, FeedWithAWaitingOrRunningWorkerIsNotQueuedAgain) {
   m_server.SetResponse("/feed0", Document(RssDocument("T", {{"a"}}), 100));
   ASSERT_NE(m_workers.Start(0, FastSettings(), TThreadPriority::Normal), nullptr);
   EXPECT_EQ(m_workers.Start(0, FastSettings(), TThreadPriority::BelowNormal), nullptr);
-  ASSERT_TRUE(test::ServeUntil(m_queue, [this] { return m_workers.RunningCount() == 0; }));
+  WaitForWorkers();
   EXPECT_EQ(m_workers.Count(), 1u);
   EXPECT_EQ(m_server.RequestCount(), 1);
   EXPECT_NE(m_workers.Start(0, FastSettings(), TThreadPriority::Normal), nullptr);  // done: may go again
@@ -224,9 +209,7 @@ TEST_F(FeedUpdateThread, FiveHundredFeedsStayWithinTheDownloadBound) {
   m_server.SetHandler(
       [](const test::TTestRequest& request) { return Document(RssDocument("T", {{request.Target.substr(1)}}), 5); });
   std::vector<int> all(500);
-  for (int i = 0; i < 500; ++i) {
-    all[static_cast<size_t>(i)] = i;
-  }
+  std::iota(all.begin(), all.end(), 0);
   RefreshAndWait(all);
   EXPECT_EQ(m_server.RequestCount(), 500);
   EXPECT_LE(m_server.PeakConcurrent(), kMaxConcurrentDownloads);

@@ -24,18 +24,15 @@ class RefreshScheduler : public ::testing::Test {
     return m_feeds;
   }
 
-  void Serve(int feed, std::string body, int delayMs = 0) {
+  void Serve(int feed, std::string body, int delayMs = 0, int status = 200) {
     test::TTestResponse response;
+    response.Status = status;
     response.Body = std::move(body);
     response.DelayMs = delayMs;
     m_server.SetResponse("/feed" + std::to_string(feed), response);
   }
 
-  void Fail(int feed) {
-    test::TTestResponse missing;
-    missing.Status = 404;
-    m_server.SetResponse("/feed" + std::to_string(feed), missing);
-  }
+  void Fail(int feed) { Serve(feed, "", 0, 404); }
 
   // Polls as the window's one-second timer does (only faster) until the run ends.
   TRefreshPoll PollToEnd() {
@@ -212,32 +209,6 @@ TEST_F(RefreshScheduler, StopAllEndsTheRunWithoutAReport) {
   EXPECT_EQ(end.StatusText, "Bereit.");
   EXPECT_FALSE(m_scheduler.IsRunning());
   EXPECT_TRUE(std::none_of(m_feeds.begin(), m_feeds.end(), [](const TFeed& feed) { return feed.Error; }));
-}
-
-TEST_F(RefreshScheduler, PositionOutsideTheStoreIsIgnored) {
-  Store(1);
-  EXPECT_FALSE(m_scheduler.RefreshFeed(1, TThreadPriority::BelowNormal));
-  EXPECT_FALSE(m_scheduler.RefreshFeed(-1, TThreadPriority::BelowNormal));
-  EXPECT_FALSE(m_scheduler.IsRunning());
-}
-
-TEST(RefreshSettings, AreTakenFromTheSettingsRecord) {
-  TSettingsValues values;
-  values.Timeout = 3;
-  values.ProxyMode = 2;
-  values.ProxyServer = "proxy";
-  values.ProxyPort = 3128;
-  values.AutoReadList = {"a", "b"};
-  values.AutoUpdate = false;
-  values.ShowRefreshErrorMsg = false;
-  const TRefreshSettings refresh = RefreshSettingsFrom(values);
-  EXPECT_EQ(refresh.Timeout, 3);
-  EXPECT_EQ(refresh.ProxyMode, 2);
-  EXPECT_EQ(refresh.ProxyServer, "proxy");
-  EXPECT_EQ(refresh.ProxyPort, 3128);
-  EXPECT_EQ(refresh.AutoReadList.size(), 2u);
-  EXPECT_FALSE(refresh.AutoUpdate);
-  EXPECT_FALSE(refresh.ShowRefreshErrorMsg);
 }
 
 }  // namespace
