@@ -1,6 +1,5 @@
-// Golden files: each tests/data/formats/golden/NAME.xml is read and compared, in the JSON form tidewick-feed
-// prints, with NAME.json beside it. Dates taken from the clock read "now". A new case is two files and no code.
-// With TIDEWICK_UPDATE_GOLDEN=1 the expected files are written instead (review them before committing).
+// Each golden/NAME.xml, read and printed as tidewick-feed prints it ("now" for clock dates), must equal NAME.json.
+// TIDEWICK_UPDATE_GOLDEN=1 writes the expected files instead (review them before committing).
 
 #include <algorithm>
 #include <cstdlib>

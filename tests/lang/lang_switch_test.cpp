@@ -67,18 +67,5 @@ TEST(LanguageSwitch, ReadersSeeOneWholeTableWhileTheLanguageChanges) {
   EXPECT_EQ(wrongAnswers.load(), 0);
 }
 
-TEST(LanguageSwitch, ALookupAfterTheSwitchSeesTheNewLanguage) {
-  test::TempDir dir;
-  const std::string alpha = WriteLanguage(dir, "Alpha");
-  const std::string beta = WriteLanguage(dir, "Beta");
-  LoadLanguageFile(alpha);
-  std::thread worker([&] { EXPECT_EQ(GetLangText(Key(3), "d", "x"), "Alpha 3 x\r\n"); });
-  worker.join();
-  LoadLanguageFile(beta);
-  std::thread later([&] { EXPECT_EQ(GetLangText(Key(3), "d", "x"), "Beta 3 x\r\n"); });
-  later.join();
-  LoadLanguageFile("");
-}
-
 }  // namespace
 }  // namespace tidewick

@@ -68,15 +68,13 @@ INSTANTIATE_TEST_SUITE_P(
         TExpandCase{"EscapeFromGluedText", "%%n%%", std::string(kNoParams), "%\n%"}),
     [](const ::testing::TestParamInfo<TExpandCase>& info) { return std::string(info.param.Name); });
 
-TEST(LangTextParams, MarkerDiffersFromEmptyString) {
-  EXPECT_EQ(kNoParams.size(), 1u);
-  EXPECT_EQ(kNoParams[0], '\0');
+TEST(LangTextParams, EmptyParamDiffersFromTheMarker) {
   EXPECT_EQ(JoinLangParams({"a", "", "b"}), std::string("a\1\1b"));
+  EXPECT_NE(std::string(kNoParams), "");
 }
 
 TEST_F(LangText, WithoutFileGivesExpandedDefault) {
   EXPECT_EQ(LanguageEntryCount(), 0u);
-  EXPECT_EQ(GetLangText("Main|sbMainReady", "Bereit."), "Bereit.");
   EXPECT_EQ(
       GetLangText("Main|MsgRenameFolderErrText",
                   "Der Ordner \"%s1%\" konnte nicht umbenannt werden,%w%da der Name \"%s2%\" bereits vergeben ist.",
@@ -99,29 +97,37 @@ TEST_F(LangText, ReadsTheSampleFile) {
   EXPECT_EQ(GetLangText("Main|Message", "x", JoinLangParams({"A", "B"})),
             "Der Ordner \"A\" heißt jetzt \"B\".\r\nFertig.");
   EXPECT_EQ(GetLangText("Main|Percent", "x", "7"), "100% von 7");
-}
-
-TEST_F(LangText, EmptyValueGivesDefaultAndHidesLaterDuplicates) {
-  ASSERT_TRUE(LoadLanguageFile(DataPath("lang/Sample.lng")));
+  // An empty value gives the default and hides later duplicates; comments and lines without "=" answer nothing.
   EXPECT_EQ(GetLangText("Main|Empty", "Vorgabe %s1%", "1"), "Vorgabe 1");
-}
-
-TEST_F(LangText, CommentsAndLinesWithoutEqualsAnswerNothing) {
-  ASSERT_TRUE(LoadLanguageFile(DataPath("lang/Sample.lng")));
   EXPECT_EQ(GetLangText("Main|sbMainReady", "Bereit."), "Bereit.");
   EXPECT_EQ(GetLangText("Main|NoEquals", "Vorgabe"), "Vorgabe");
   EXPECT_EQ(GetLangText("", "Vorgabe"), "Vorgabe");
 }
 
-TEST_F(LangText, KeyIsNotTrimmed) {
-  LoadText("Main|A=a\n");
-  EXPECT_EQ(GetLangText(" Main|A", "d"), "d");
+struct TLoadCase {
+  const char* Name;
+  std::string File;
+  std::string Key;
+  std::string Expected;  // "d": the default
+};
+
+class LangTextLoadCases : public LangText, public ::testing::WithParamInterface<TLoadCase> {};
+
+TEST_P(LangTextLoadCases, AnswersFromTheLoadedText) {
+  LoadText(GetParam().File);
+  EXPECT_EQ(GetLangText(GetParam().Key, "d", "T"), GetParam().Expected);
 }
 
-TEST_F(LangText, KeysCompareWithUnicodeCaseFolding) {
-  LoadText("Main|Größe=ja\n");
-  EXPECT_EQ(GetLangText("MAIN|GRÖSSE", "nein"), "ja");
-}
+INSTANTIATE_TEST_SUITE_P(
+    LangText, LangTextLoadCases,
+    ::testing::Values(TLoadCase{"KeyIsNotTrimmed", "Main|A=a\n", " Main|A", "d"},
+                      TLoadCase{"UnicodeCaseFolding", "Main|Größe=ja\n", "MAIN|GRÖSSE", "ja"},
+                      TLoadCase{"ControlsTrimmed", "\r\n\x01Main|A=a\x02\r\n  \t \r\nMain|B=b\r\r\n", "Main|B", "b"},
+                      TLoadCase{"ControlsTrimmedFirstLine", "\r\n\x01Main|A=a\x02\r\n", "Main|A", "a"},
+                      TLoadCase{"LeadingValueBlankKept", "Main|A=  two blanks  \n", "Main|A", "  two blanks"},
+                      TLoadCase{"EmptyFile", "", "Main|A", "d"},
+                      TLoadCase{"TranslationTakesPlaceholders", "Main|A=&About %s1%\n", "Main|A", "&About T"}),
+    [](const ::testing::TestParamInfo<TLoadCase>& info) { return std::string(info.param.Name); });
 
 TEST_F(LangText, StrayBytesAreReadAsWindows1252) {
   ASSERT_TRUE(LoadLanguageFile(DataPath("lang/Legacy1252.lng")));
@@ -138,35 +144,13 @@ TEST_F(LangText, ByteOrderMarkIsNotPartOfTheFirstKey) {
   EXPECT_EQ(GetLangText("Main|First", "x"), "after a byte-order mark");
 }
 
-TEST_F(LangText, LineEndsAndControlCharactersAreTrimmed) {
-  LoadText("\r\n\x01Main|A=a\x02\r\n  \t \r\nMain|B=b\r\r\n");
-  EXPECT_EQ(LanguageEntryCount(), 2u);
-  EXPECT_EQ(GetLangText("Main|A", "x"), "a");
-  EXPECT_EQ(GetLangText("Main|B", "x"), "b");
-}
-
-TEST_F(LangText, ValueBlankAfterEqualsIsKeptButTrailingBlankIsTrimmed) {
-  LoadText("Main|A=  two blanks  \n");
-  EXPECT_EQ(GetLangText("Main|A", "x"), "  two blanks");
-}
-
-TEST_F(LangText, MissingFileEmptiesTheTable) {
-  LoadText("Main|A=a\n");
-  EXPECT_FALSE(LoadLanguageFile(DataPath("lang/NoSuchLanguage.lng")));
-  EXPECT_EQ(LanguageEntryCount(), 0u);
-  EXPECT_EQ(GetLangText("Main|A", "Vorgabe"), "Vorgabe");
-}
-
-TEST_F(LangText, FolderInsteadOfFileEmptiesTheTable) {
-  LoadText("Main|A=a\n");
-  EXPECT_FALSE(LoadLanguageFile(DataPath("lang")));
-  EXPECT_EQ(GetLangText("Main|A", "Vorgabe"), "Vorgabe");
-}
-
-TEST_F(LangText, EmptyFileLoadsWithNoEntries) {
-  LoadText("");
-  EXPECT_EQ(LanguageEntryCount(), 0u);
-  EXPECT_EQ(GetLangText("Main|A", "Vorgabe"), "Vorgabe");
+TEST_F(LangText, MissingFileOrFolderEmptiesTheTable) {
+  for (const char* name : {"lang/NoSuchLanguage.lng", "lang"}) {
+    LoadText("Main|A=a\n");
+    EXPECT_FALSE(LoadLanguageFile(DataPath(name))) << name;
+    EXPECT_EQ(LanguageEntryCount(), 0u) << name;
+    EXPECT_EQ(GetLangText("Main|A", "Vorgabe"), "Vorgabe") << name;
+  }
 }
 
 TEST_F(LangText, ReloadReplacesEveryEntry) {
@@ -174,11 +158,6 @@ TEST_F(LangText, ReloadReplacesEveryEntry) {
   LoadText("Main|A=second file\n");
   EXPECT_EQ(GetLangText("Main|A", "x"), "second file");
   EXPECT_EQ(GetLangText("Main|B", "Vorgabe"), "Vorgabe");
-}
-
-TEST_F(LangText, TranslatedTextTakesPlaceholders) {
-  LoadText("Main|mnuHelpInfo=&About %s1%\n");
-  EXPECT_EQ(GetLangText("Main|mnuHelpInfo", "&Info über %s1%", "Tidewick"), "&About Tidewick");
 }
 
 }  // namespace

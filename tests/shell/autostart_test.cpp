@@ -24,14 +24,11 @@ TEST_F(StartWithSystem, CheckingTheBoxCreatesTheEntryAndUncheckingRemovesIt) {
   EXPECT_FALSE(IsStartWithSystemEnabled("/opt/Tidewick/tidewick"));
 }
 
-TEST_F(StartWithSystem, TheProgramPathIsComparedIgnoringCase) {
+TEST_F(StartWithSystem, TheProgramPathIsComparedIgnoringCaseAndNeverEmpty) {
   ASSERT_TRUE(SetStartWithSystem(true, "/opt/Tidewick/tidewick"));
   EXPECT_TRUE(IsStartWithSystemEnabled("/OPT/tidewick/TIDEWICK"));
   EXPECT_FALSE(IsStartWithSystemEnabled("/usr/bin/tidewick"));
   EXPECT_FALSE(IsStartWithSystemEnabled(""));
-}
-
-TEST_F(StartWithSystem, AnEmptyProgramPathIsNeverWritten) {
   EXPECT_FALSE(SetStartWithSystem(true, ""));
 }
 
