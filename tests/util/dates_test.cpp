@@ -30,10 +30,8 @@ TEST_P(ParseFeedDateForms, GivesWallClockAndZone) {
 
 constexpr TDateCase kRfc822Cases[] = {
     {"Tue, 05 Dec 2006 22:30:00 +0100", "U", "2006-12-05T22:30:00Z", 60},
-    {"05 Dec 2006 22:30:00 +01:00", "U", "2006-12-05T22:30:00Z", 60},
     {"Tue, 05 Dec 2006 22:30:00 GMT", "U", "2006-12-05T22:30:00Z", 0},
     {"Tue, 05 Dec 2006 22:30:00 CEST", "U", "2006-12-05T22:30:00Z", 120},
-    {"Tue, 05 Dec 2006 22:30:00 +0100 (CET)", "U", "2006-12-05T22:30:00Z", 60},
     {"Tue, 05 Dec 2006 22:30:00 XYZ", "U", "2006-12-05T22:30:00Z", 0},
     {"  tue, 05 DEC 2006 22:30:00 -0500  ", "", "2006-12-05T22:30:00Z", -300},
     {"Tue, 05 Dec 2006 22:30:00", "X", "2006-12-05T22:30:00Z", 0},
@@ -96,7 +94,6 @@ constexpr TDateCase kMonthFirstCases[] = {
     {"Dec 5 2006 10:30", "U", "", 0},
     {"Dec 5, 2006 24:30", "U", "", 0},
     {"Dec 5, 2006 10 PM", "U", "", 0},
-    {"De 5, 2006 10:30", "U", "", 0},
 };
 INSTANTIATE_TEST_SUITE_P(MonthFirst, ParseFeedDateForms, ::testing::ValuesIn(kMonthFirstCases));
 

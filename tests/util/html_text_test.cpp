@@ -28,7 +28,6 @@ TEST_P(DecodeEntitiesTable, DecodesOrKeepsAsWritten) {
 }
 
 constexpr TTextCase kDecodedReferences[] = {{"Tom &amp; Jerry", "Tom & Jerry"},
-                                            {"&AMP;", "&"},
                                             {"&quot;&apos;&lt;&gt;", "\"'<>"},
                                             {"&#65;&#x42;", "AB"},
                                             {"&#X43;&#x00044;&#0069;", "CDE"},
@@ -57,15 +56,12 @@ constexpr TTextCase kKeptReferences[] = {
     {"&#x110000;", "&#x110000;"},
     {"&#99999999999999999999;", "&#99999999999999999999;"},
     {"&#;", "&#;"},
-    {"&#xZZ;", "&#xZZ;"},
     {"&#12a;", "&#12a;"},
     {"&#-5;", "&#-5;"},
     {"&#x 41;", "&#x 41;"},
     {"&unknown;", "&unknown;"},
     {"&amp", "&amp"},
     {"a & b", "a & b"},
-    {"&;", "&;"},
-    {"x&", "x&"},
     {"& amp;", "& amp;"},
     {"&CounterClockwiseContourIntegralX;", "&CounterClockwiseContourIntegralX;"},  // ";" beyond the longest name
     {"&                                  amp;", "&                                  amp;"}};
@@ -143,13 +139,12 @@ constexpr TTextCase kMarkup[] = {{"<p>Hello <b>World</b></p>", "Hello World"},
                                  {"<P>Hello</P>", "Hello"},
                                  {"<a href=\"x\">link</a> text", "link text"},
                                  {"<span class=x>t</span>", "t"},
+                                 {"<blockquote>q</blockquote><center>c</center><pre>p</pre><strong>s</strong><i>i</"
+                                  "i><u>u</u><table><tr><td>t</td></tr></table>",
+                                  "qcpsiut"},
                                  {"<DIV>a</DIV><img src=x>", "a"},
-                                 {"<table><tr><td>cell</td></tr></table>", "cell"},
-                                 {"<blockquote>q</blockquote>", "q"},
-                                 {"<center>c</center>", "c"},
-                                 {"<pre>code</pre>", "code"},
-                                 {"<strong>s</strong><i>i</i><u>u</u>", "siu"},
                                  {"<p>a<br>b</p>", "a\r\nb"},
+                                 {"<p>a</p>\r\n\r\n\r\n<p>b</p>\r\n\r\n\r\n\r\n", "a\r\n\r\nb\r\n\r\n"},
                                  {"<div>a > b</div>", "a  b"},
                                  {"<b>open <i", "open "},
                                  {"&amp; <b>x</b>", "&amp; x"},
@@ -159,14 +154,6 @@ constexpr TTextCase kMarkup[] = {{"<p>Hello <b>World</b></p>", "Hello World"},
                                  {"<a\nhref=x>y</a>", "<a\nhref=x>y</a>"},
                                  {"", ""}};
 INSTANTIATE_TEST_SUITE_P(Markup, HtmlToTextTable, ::testing::ValuesIn(kMarkup));
-
-constexpr TTextCase kBlankLines[] = {{"a\r\n\r\n\r\n\r\n\r\nb", "a\r\n\r\nb"},
-                                     {"a\r\n\r\n\r\nb", "a\r\n\r\nb"},
-                                     {"a\r\n\r\nb", "a\r\n\r\nb"},
-                                     {"a\n\n\n\nb", "a\n\n\n\nb"},
-                                     {"<p>a</p>\r\n\r\n\r\n<p>b</p>\r\n\r\n\r\n\r\n", "a\r\n\r\nb\r\n\r\n"},
-                                     {"\r\r\n\r\n\r\n\n", "\r\r\n\r\n\n"}};
-INSTANTIATE_TEST_SUITE_P(BlankLines, HtmlToTextTable, ::testing::ValuesIn(kBlankLines));
 
 // Replacing three line breaks by two until none are left, the plain way.
 std::string ShrinkByRepeatedReplace(std::string text) {
