@@ -23,6 +23,18 @@ TTestResponse Answer(int status, std::string body) {
   return response;
 }
 
+TTestResponse Redirect(int status, std::string location) {
+  TTestResponse response = Answer(status, "");
+  response.Location = std::move(location);
+  return response;
+}
+
+TTestResponse Stalling() {
+  TTestResponse response;
+  response.Stall = true;
+  return response;
+}
+
 // Keeps the proxy environment of the machine out of the tests.
 struct TNoProxyEnvironment {
   test::EnvGuard Http{"http_proxy", std::nullopt};
@@ -67,7 +79,9 @@ INSTANTIATE_TEST_SUITE_P(Statuses, HttpFetchStatus,
                                            TStatusCase{"ServerError", 500, "<html><body>Oops</body></html>",
                                                        TFetchStatus::Ok, "<html><body>Oops</body></html>"},
                                            TStatusCase{"Forbidden", 403, "no", TFetchStatus::Ok, "no"},
-                                           TStatusCase{"EmptyBody", 200, "", TFetchStatus::Ok, ""}),
+                                           TStatusCase{"EmptyBody", 200, "", TFetchStatus::Ok, ""},
+                                           TStatusCase{"Binary", 200, std::string("a\0b\xff\xfe\r\n", 7),
+                                                       TFetchStatus::Ok, std::string("a\0b\xff\xfe\r\n", 7)}),
                          [](const auto& info) { return std::string(info.param.Name); });
 
 TEST_F(HttpFetch, SendsTheAgentAndBypassesCaches) {
@@ -82,18 +96,8 @@ TEST_F(HttpFetch, SendsTheAgentAndBypassesCaches) {
   EXPECT_EQ(DefaultUserAgent().back(), ')');
 }
 
-TEST_F(HttpFetch, KeepsBinaryBodiesByteForByte) {
-  const std::string body("a\0b\xff\xfe\r\n", 7);
-  m_server.SetResponse("/bin", Answer(200, body));
-  std::string content;
-  ASSERT_TRUE(DownloadUrl(m_server.Url("/bin"), content, 2000));
-  EXPECT_EQ(content, body);
-}
-
 TEST_F(HttpFetch, StalledServerEndsWithTheReceiveTimeout) {
-  TTestResponse stall;
-  stall.Stall = true;
-  m_server.SetResponse("/stall", stall);
+  m_server.SetResponse("/stall", Stalling());
   std::string content;
   const auto started = std::chrono::steady_clock::now();
   const TFetchResult result = FetchUrl(m_server.Url("/stall"), content, 1000);
@@ -125,32 +129,23 @@ TEST_F(HttpFetch, DrippingServerIsCutOffByTheOverallLimit) {
 }
 
 TEST_F(HttpFetch, FollowsRedirects) {
-  TTestResponse moved = Answer(301, "");
-  moved.Location = "/second";
-  m_server.SetResponse("/first", moved);
-  TTestResponse found = Answer(302, "");
-  found.Location = m_server.Url("/final");
-  m_server.SetResponse("/second", found);
+  m_server.SetResponse("/first", Redirect(301, "/second"));
+  m_server.SetResponse("/second", Redirect(302, m_server.Url("/final")));
   m_server.SetResponse("/final", Answer(200, "<feed/>"));
   std::string content;
-  const TFetchResult result = FetchUrl(m_server.Url("/first"), content, 2000);
-  EXPECT_TRUE(result.Ok());
+  EXPECT_TRUE(FetchUrl(m_server.Url("/first"), content, 2000).Ok());
   EXPECT_EQ(content, "<feed/>");
 }
 
 TEST_F(HttpFetch, RedirectLoopFails) {
-  TTestResponse loop = Answer(302, "");
-  loop.Location = "/loop";
-  m_server.SetResponse("/loop", loop);
+  m_server.SetResponse("/loop", Redirect(302, "/loop"));
   std::string content;
   EXPECT_EQ(FetchUrl(m_server.Url("/loop"), content, 2000).Status, TFetchStatus::Failed);
   EXPECT_LE(m_server.RequestCount(), kMaxRedirects + 1);
 }
 
 TEST_F(HttpFetch, RedirectToALocalFileIsRefused) {
-  TTestResponse sneaky = Answer(302, "");
-  sneaky.Location = "file:///etc/passwd";
-  m_server.SetResponse("/sneaky", sneaky);
+  m_server.SetResponse("/sneaky", Redirect(302, "file:///etc/passwd"));
   std::string content;
   EXPECT_FALSE(DownloadUrl(m_server.Url("/sneaky"), content, 2000));
   EXPECT_EQ(content.find("root:"), std::string::npos);
@@ -207,9 +202,7 @@ TEST_F(HttpFetch, RefusedConnectionFails) {
 }
 
 TEST_F(HttpFetch, StopFlagAbortsARunningTransferQuickly) {
-  TTestResponse stall;
-  stall.Stall = true;
-  m_server.SetResponse("/stall", stall);
+  m_server.SetResponse("/stall", Stalling());
   std::atomic<bool> stop{false};
   TFetchOptions options;
   options.StopFlag = &stop;
