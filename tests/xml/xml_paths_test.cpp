@@ -192,25 +192,15 @@ TEST(XmlTypedValues, IntegersRoundTripAndRejectText) {
   EXPECT_EQ(doc.GetInteger("bad", 5), 5);
 }
 
-TEST(XmlTypedValues, FontIsStoredAsFiveFields) {
+TEST(XmlTypedValues, FontIsStoredAsFiveFieldsThatFallBackOneByOne) {
   TXmlDoc doc;
-  TFontRecord font{"Tahoma", 10, -16777208, true, false, true, false, 1};
+  const TFontRecord font{"Tahoma", 10, -16777208, true, false, true, false, 1};
   doc.SetFont("Font\\List", font);
   EXPECT_EQ(doc.GetValue("Font\\List"), "Tahoma|10|-16777208|BU|1");
   EXPECT_EQ(doc.GetFont("font\\list", TFontRecord{}), font);
-}
-
-TEST(XmlTypedValues, FontFieldsFallBackOneByOne) {
-  TXmlDoc doc;
   doc.SetValue("f", "Arial|big||xSIxBU");
-  const TFontRecord font = doc.GetFont("f", TFontRecord{"Default", 12});
-  EXPECT_EQ(font.Name, "Arial");
-  EXPECT_EQ(font.Size, 8);
-  EXPECT_EQ(font.Color, 8);
-  EXPECT_TRUE(font.Bold && font.Italic && font.Underline && font.StrikeOut);
-  EXPECT_EQ(font.Charset, 0);
-  const TFontRecord fallback{"Default", 12};
-  EXPECT_EQ(doc.GetFont("missing", fallback), fallback);
+  EXPECT_EQ(doc.GetFont("f", TFontRecord{"Default", 12}), (TFontRecord{"Arial", 8, 8, true, true, true, true, 0}));
+  EXPECT_EQ(doc.GetFont("missing", font), font);
 }
 
 TEST(XmlNodes, IndexingRemovingAndAddingKeepTheListConsistent) {
