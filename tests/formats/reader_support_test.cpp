@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 #include <stdexcept>
 #include <string>
+#include <utility>
 
 #include "xml/xml_doc.h"
 
@@ -33,22 +34,14 @@ TEST(ReadEntries, MissingParentGivesNoEntries) {
   EXPECT_TRUE(items.empty());
 }
 
-struct TDecimalCase {
-  const char* Text;
-  int Expected;
-};
-
-class ReadDecimalTable : public testing::TestWithParam<TDecimalCase> {};
-
-TEST_P(ReadDecimalTable, ReadsWholeDecimalNumbersOnly) {
-  EXPECT_EQ(ReadDecimal(GetParam().Text, -7), GetParam().Expected) << GetParam().Text;
+TEST(ReadDecimal, ReadsWholeDecimalNumbersOnly) {
+  const std::pair<const char*, int> cases[] = {{"42", 42},   {" \t42\r\n", 42},   {"-5", -5},   {"+5", 5},
+                                               {"", -7},     {"4 2", -7},         {"42px", -7}, {"+-5", -7},
+                                               {"0x10", -7}, {"99999999999", -7}, {"1.5", -7}};
+  for (const auto& [text, expected] : cases) {
+    EXPECT_EQ(ReadDecimal(text, -7), expected) << text;
+  }
 }
-
-INSTANTIATE_TEST_SUITE_P(Cases, ReadDecimalTable,
-                         testing::Values(TDecimalCase{"42", 42}, TDecimalCase{" \t42\r\n", 42}, TDecimalCase{"-5", -5},
-                                         TDecimalCase{"+5", 5}, TDecimalCase{"", -7}, TDecimalCase{"4 2", -7},
-                                         TDecimalCase{"42px", -7}, TDecimalCase{"+-5", -7}, TDecimalCase{"0x10", -7},
-                                         TDecimalCase{"99999999999", -7}, TDecimalCase{"1.5", -7}));
 
 }  // namespace
 }  // namespace tidewick

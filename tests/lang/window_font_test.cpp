@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 #include <string>
+#include <utility>
 
 #include "lang/lang_text.h"
 #include "support/temp_dir.h"
@@ -9,41 +10,23 @@
 namespace tidewick {
 namespace {
 
-struct TCharsetCase {
-  std::string Name;
-  int Expected;
-};
-
-class CharsetFromNameCases : public ::testing::TestWithParam<TCharsetCase> {};
-
-TEST_P(CharsetFromNameCases, GivesTheWindowsNumber) {
-  EXPECT_EQ(CharsetFromName(GetParam().Name), GetParam().Expected) << GetParam().Name;
+TEST(WindowFont, CharsetNameGivesTheWindowsNumberElseDefault) {
+  // Trimmed and compared ignoring case; anything else is DEFAULT (1).
+  const std::pair<std::string, int> cases[] = {
+      {"ANSI", 0},          {"MAC", 77}, {"CHINESEBIG5", 136}, {"EASTEUROPE", 238}, {"OEM", 255},
+      {"  russian\t", 204}, {"", 1},     {"EAST EUROPE", 1},   {"ANSI_CHARSET", 1}};
+  for (const auto& [name, expected] : cases) {
+    EXPECT_EQ(CharsetFromName(name), expected) << name;
+  }
 }
 
-INSTANTIATE_TEST_SUITE_P(WindowFont, CharsetFromNameCases,
-                         ::testing::Values(TCharsetCase{"ANSI", 0}, TCharsetCase{"MAC", 77},
-                                           TCharsetCase{"CHINESEBIG5", 136}, TCharsetCase{"EASTEUROPE", 238},
-                                           TCharsetCase{"OEM", 255},
-                                           // Trimmed and compared ignoring case; anything else is DEFAULT.
-                                           TCharsetCase{"  russian\t", 204}, TCharsetCase{"", 1},
-                                           TCharsetCase{"EAST EUROPE", 1}, TCharsetCase{"ANSI_CHARSET", 1}));
-
-struct TSizeCase {
-  std::string Text;
-  int Expected;
-};
-
-class FontSizeCases : public ::testing::TestWithParam<TSizeCase> {};
-
-TEST_P(FontSizeCases, ReadsAWholeNumberOrFallsBackToEight) {
-  EXPECT_EQ(FontSizeFromText(GetParam().Text), GetParam().Expected) << "'" << GetParam().Text << "'";
+TEST(WindowFont, SizeIsAPositiveWholeNumberElseEight) {
+  const std::pair<std::string, int> cases[] = {{"12", 12},  {" 10 ", 10}, {"+9", 9}, {"", 8},    {"abc", 8},
+                                               {"10pt", 8}, {"9.5", 8},   {"0", 8},  {"-11", 8}, {"99999999999", 8}};
+  for (const auto& [text, expected] : cases) {
+    EXPECT_EQ(FontSizeFromText(text), expected) << "'" << text << "'";
+  }
 }
-
-INSTANTIATE_TEST_SUITE_P(WindowFont, FontSizeCases,
-                         ::testing::Values(TSizeCase{"12", 12}, TSizeCase{" 10 ", 10}, TSizeCase{"+9", 9},
-                                           TSizeCase{"", 8}, TSizeCase{"abc", 8}, TSizeCase{"10pt", 8},
-                                           TSizeCase{"9.5", 8}, TSizeCase{"0", 8}, TSizeCase{"-11", 8},
-                                           TSizeCase{"99999999999", 8}));
 
 class WindowFontFromLanguage : public ::testing::Test {
  protected:

@@ -45,12 +45,13 @@ TSettings LoadFile(const TempDir& dir, const std::string& text, TSettingsLoadRes
   return settings;
 }
 
-TEST(SettingsFile, ExistingOrderAndUnknownElementsSurviveASave) {
+TEST(SettingsFile, ExistingOrderAndUnknownElementsSurviveASaveAndTheOldFileIsKept) {
   const TempDir dir;
   TSettings settings = LoadFile(dir, kHandWritten);
   EXPECT_EQ(settings.Structure, "kept|tree");
   EXPECT_EQ(settings.Language, "English");
   ASSERT_TRUE(SaveSettings(settings));
+  EXPECT_EQ(ReadFileToString(Bak(settings)), kHandWritten);  // the previous good file is kept
   const std::string text = ReadFileToString(settings.SettingsFileName);
   EXPECT_NE(text.find("  <MyOwnNote attr=\"x\">hand made</MyOwnNote>\r\n"), std::string::npos) << text;
   EXPECT_NE(text.find("<Extra>\r\n  <Deep>value</Deep>\r\n</Extra>\r\n"), std::string::npos) << text;
@@ -60,23 +61,16 @@ TEST(SettingsFile, ExistingOrderAndUnknownElementsSurviveASave) {
   EXPECT_LT(text.find("<Language>"), text.find("<Window>"));
   EXPECT_LT(text.find("<Structure>"), text.find("<MyOwnNote"));
   EXPECT_LT(text.find("<MyOwnNote"), text.find("<AutoUpdate>"));
-  // Loading and saving again gives the same file.
+  // Loading and saving again gives the same file; a changed save keeps the one before as backup.
   TSettings again;
   LoadSettings(again, LocationIn(dir));
   ASSERT_TRUE(SaveSettings(again));
   EXPECT_EQ(ReadFileToString(again.SettingsFileName), text);
-}
-
-TEST(SettingsFile, ThePreviousGoodFileIsKeptAsBackup) {
-  const TempDir dir;
-  TSettings settings = LoadFile(dir, kHandWritten);
-  ASSERT_TRUE(SaveSettings(settings));
-  EXPECT_EQ(ReadFileToString(Bak(settings)), kHandWritten);
-  const std::string firstSave = ReadFileToString(settings.SettingsFileName);
-  settings.FormTop = 99;
-  ASSERT_TRUE(SaveSettings(settings));
-  EXPECT_EQ(ReadFileToString(Bak(settings)), firstSave);
-  EXPECT_FALSE(FileExists(Damaged(settings)));
+  again.FormTop = 99;
+  ASSERT_TRUE(SaveSettings(again));
+  EXPECT_NE(ReadFileToString(again.SettingsFileName), text);
+  EXPECT_EQ(ReadFileToString(Bak(again)), text);
+  EXPECT_FALSE(FileExists(Damaged(again)));
 }
 
 struct TDamagedCase {

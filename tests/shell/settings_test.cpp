@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "shell/settings_test_support.h"
@@ -103,23 +104,18 @@ INSTANTIATE_TEST_SUITE_P(
         TValueCase{"Window", "<FormWidth />", &TSettingsValues::FormWidth, 700},
         TValueCase{"Window", "<WindowState>7</WindowState>", &TSettingsValues::WindowState, 7}));
 
-struct TBooleanCase {
-  std::string Text;
-  bool Expected;
-};
-
-class SettingsBooleanTable : public testing::TestWithParam<TBooleanCase> {};
-
-TEST_P(SettingsBooleanTable, ReadsDigitsAndWordsElseTheDefault) {
+TEST(Settings, BooleansReadDigitsAndWordsElseTheDefault) {
   const TempDir dir;
-  const TSettings settings = LoadText(dir, Wrap("Window", "<MinOnClose>" + GetParam().Text + "</MinOnClose>"));
-  EXPECT_EQ(settings.MinOnClose, GetParam().Expected) << GetParam().Text;
+  for (const auto& [text, expected] : {std::pair<const char*, bool>{"0", false},
+                                       {"5", true},
+                                       {"false", false},
+                                       {"TRUE", true},
+                                       {"vielleicht", true},
+                                       {"", true}}) {
+    EXPECT_EQ(LoadText(dir, Wrap("Window", std::string("<MinOnClose>") + text + "</MinOnClose>")).MinOnClose, expected)
+        << text;
+  }
 }
-
-INSTANTIATE_TEST_SUITE_P(Settings, SettingsBooleanTable,
-                         testing::Values(TBooleanCase{"0", false}, TBooleanCase{"5", true},
-                                         TBooleanCase{"false", false}, TBooleanCase{"TRUE", true},
-                                         TBooleanCase{"vielleicht", true}, TBooleanCase{"", true}));
 
 TEST(Settings, AutoReadListHoldsOneTermPerLineAndALaterLoadReplacesIt) {
   const TempDir dir;
