@@ -16,11 +16,11 @@ namespace {
 constexpr int kAtomTtl = 60;
 
 bool IsHtmlLink(const TXmlNode* link) {
-  return XmlNameMatches(TrimBlanks(AttribValue(link, "type")), "text/html");
+  return XmlNameMatches(TrimView(AttribValue(link, "type")), "text/html");
 }
 
 bool IsAlternateLink(const TXmlNode* link) {
-  const std::string_view rel = TrimBlanks(AttribValue(link, "rel"));
+  const std::string_view rel = TrimView(AttribValue(link, "rel"));
   return rel.empty() || XmlNameMatches(rel, "alternate");
 }
 
@@ -71,7 +71,7 @@ std::string_view ContentText(const TXmlNode* node) {
 
 // The first non-empty of two date elements (trimmed): empty means now, unreadable means no date.
 TDateTime ReadDate(const TXmlNode* parent, std::string_view firstName, std::string_view secondName) {
-  const std::string_view first = TrimBlanks(ChildValue(parent, firstName));
+  const std::string_view first = TrimView(ChildValue(parent, firstName));
   return DateOrNow(first.empty() ? ChildValue(parent, secondName) : first, kIso8601Date);
 }
 

@@ -36,20 +36,8 @@ uint8_t ByteClass(char c) {
 
 }  // namespace
 
-std::string_view TrimBlanks(std::string_view text) {
-  size_t begin = 0;
-  size_t end = text.size();
-  while (begin < end && static_cast<unsigned char>(text[begin]) <= ' ') {
-    ++begin;
-  }
-  while (end > begin && static_cast<unsigned char>(text[end - 1]) <= ' ') {
-    --end;
-  }
-  return text.substr(begin, end - begin);
-}
-
 std::string CleanText(std::string_view text, bool singleLine) {
-  const std::string_view trimmed = TrimBlanks(text);
+  const std::string_view trimmed = TrimView(text);
   bool hasWork = false;
   bool hasReference = false;
   for (const char c : trimmed) {

@@ -49,17 +49,17 @@ std::string MultiLineText(std::string_view text) {
 }
 
 TDateTime DateOrNow(std::string_view text, std::string_view kind) {
-  const std::string_view trimmed = TrimBlanks(text);
+  const std::string_view trimmed = TrimView(text);
   return trimmed.empty() ? NowUtc() : ParseFeedDate(trimmed, kind);
 }
 
 TDateTime DateOrNone(std::string_view text, std::string_view kind) {
-  const std::string_view trimmed = TrimBlanks(text);
+  const std::string_view trimmed = TrimView(text);
   return trimmed.empty() ? kNoDate : ParseFeedDate(trimmed, kind);
 }
 
 int ReadDecimal(std::string_view text, int fallback) {
-  std::string_view digits = TrimBlanks(text);
+  std::string_view digits = TrimView(text);
   if (!digits.empty() && digits.front() == '+') {
     digits.remove_prefix(1);
     if (!digits.empty() && digits.front() == '-') {

@@ -8,6 +8,7 @@
 
 #include "feeds/feed_records.h"
 #include "util/dates.h"
+#include "util/strings.h"
 #include "xml/xml_node.h"
 
 namespace tidewick {
@@ -15,9 +16,6 @@ namespace tidewick {
 // Date kinds of ParseFeedDate: RFC 822 ("U") and ISO 8601 ("C").
 inline constexpr std::string_view kRfc822Date = "U";
 inline constexpr std::string_view kIso8601Date = "C";
-
-// Removes blanks and control characters (every byte up to 0x20) from both ends.
-std::string_view TrimBlanks(std::string_view text);
 
 // The first child of node whose name matches lowerName (given in lower case, as element names fold); nullptr when
 // node is null or has no such child.

@@ -6,6 +6,7 @@
 #include <string_view>
 
 #include "formats/reader_support.h"
+#include "util/case_fold.h"
 #include "xml/xml_doc.h"
 
 namespace tidewick {
@@ -15,21 +16,11 @@ namespace {
 constexpr int kMaxTtl = 9999;
 constexpr int kMaxFrequency = 1440;
 
-std::string LowerAscii(std::string_view text) {
-  std::string lower(text);
-  for (char& c : lower) {
-    if (c >= 'A' && c <= 'Z') {
-      c = static_cast<char>(c - 'A' + 'a');
-    }
-  }
-  return lower;
-}
-
 // The refresh hint in minutes: the ttl element, else the syndication period and frequency.
 int ReadTtl(const TXmlNode* channel) {
-  std::string hint = LowerAscii(TrimBlanks(ChildValue(channel, "ttl")));
+  std::string hint = LowerAscii(TrimView(ChildValue(channel, "ttl")));
   if (hint.empty()) {
-    const std::string period = LowerAscii(TrimBlanks(ChildValue(channel, "sy:updateperiod")));
+    const std::string period = LowerAscii(TrimView(ChildValue(channel, "sy:updateperiod")));
     if (!period.empty()) {
       hint = period;
       int frequency = ReadDecimal(ChildValue(channel, "sy:updatefrequency"), 1);
@@ -69,7 +60,7 @@ void ReadRssItem(const TXmlNode& node, TFeedItem& item) {
   } else {
     item.Description = std::move(description);
   }
-  const std::string_view pubDate = TrimBlanks(ChildValue(&node, "pubdate"));
+  const std::string_view pubDate = TrimView(ChildValue(&node, "pubdate"));
   item.PublishedDate =
       pubDate.empty() ? DateOrNow(ChildValue(&node, "dc:date"), kIso8601Date) : DateOrNow(pubDate, kRfc822Date);
   item.Author = SingleLineText(ChildValue(&node, "author"));
@@ -90,7 +81,7 @@ bool ReadRssChannel(const TXmlDoc& doc, TFeedInfo& info) {
   if (info.Language.empty()) {
     info.Language = MultiLineText(ChildValue(channel, "dc:language"));
   }
-  const std::string_view pubDate = TrimBlanks(ChildValue(channel, "pubdate"));
+  const std::string_view pubDate = TrimView(ChildValue(channel, "pubdate"));
   info.PublishedDate =
       pubDate.empty() ? DateOrNow(ChildValue(channel, "dc:date"), kIso8601Date) : DateOrNow(pubDate, kRfc822Date);
   info.LastBuildDate = DateOrNone(ChildValue(channel, "lastbuilddate"), kRfc822Date);

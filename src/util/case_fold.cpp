@@ -18,14 +18,6 @@ bool IsAscii(std::string_view text) {
   return true;
 }
 
-std::string FoldAscii(std::string_view text) {
-  std::string out(text);
-  for (char& c : out) {
-    c = AsciiLower(c);
-  }
-  return out;
-}
-
 struct FreeDeleter {
   void operator()(utf8proc_uint8_t* p) const { std::free(p); }
 };
@@ -34,7 +26,7 @@ struct FreeDeleter {
 
 std::string FoldCase(std::string_view utf8) {
   if (IsAscii(utf8)) {
-    return FoldAscii(utf8);
+    return LowerAscii(utf8);
   }
   utf8proc_uint8_t* raw = nullptr;
   const utf8proc_ssize_t length =
@@ -42,22 +34,34 @@ std::string FoldCase(std::string_view utf8) {
                    &raw, static_cast<utf8proc_option_t>(UTF8PROC_CASEFOLD | UTF8PROC_STABLE));
   const std::unique_ptr<utf8proc_uint8_t, FreeDeleter> folded(raw);
   if (length < 0) {
-    return FoldAscii(utf8);  // not valid UTF-8: fold what can be folded safely
+    return LowerAscii(utf8);  // not valid UTF-8: fold what can be folded safely
   }
   return std::string(reinterpret_cast<const char*>(folded.get()), static_cast<std::size_t>(length));
 }
 
-bool SameTextIgnoringCase(std::string_view a, std::string_view b) {
-  if (IsAscii(a) && IsAscii(b)) {
-    if (a.size() != b.size()) {
+std::string LowerAscii(std::string_view text) {
+  std::string out(text);
+  for (char& c : out) {
+    c = AsciiLower(c);
+  }
+  return out;
+}
+
+bool SameAsciiIgnoringCase(std::string_view a, std::string_view b) {
+  if (a.size() != b.size()) {
+    return false;
+  }
+  for (std::size_t i = 0; i < a.size(); ++i) {
+    if (AsciiLower(a[i]) != AsciiLower(b[i])) {
       return false;
     }
-    for (std::size_t i = 0; i < a.size(); ++i) {
-      if (AsciiLower(a[i]) != AsciiLower(b[i])) {
-        return false;
-      }
-    }
-    return true;
+  }
+  return true;
+}
+
+bool SameTextIgnoringCase(std::string_view a, std::string_view b) {
+  if (IsAscii(a) && IsAscii(b)) {
+    return SameAsciiIgnoringCase(a, b);
   }
   return FoldCase(a) == FoldCase(b);
 }

@@ -19,4 +19,10 @@ inline char AsciiLower(char c) {
   return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
 }
 
+// ASCII lower case of a text (keywords, zone and month names); other bytes are kept.
+std::string LowerAscii(std::string_view text);
+
+// Equality ignoring ASCII letter case only (encoding names, keywords).
+bool SameAsciiIgnoringCase(std::string_view a, std::string_view b);
+
 }  // namespace tidewick

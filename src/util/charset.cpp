@@ -13,18 +13,6 @@ namespace tidewick {
 
 namespace {
 
-bool SameAsciiIgnoringCase(std::string_view a, std::string_view b) {
-  if (a.size() != b.size()) {
-    return false;
-  }
-  for (std::size_t i = 0; i < a.size(); ++i) {
-    if (AsciiLower(a[i]) != AsciiLower(b[i])) {
-      return false;
-    }
-  }
-  return true;
-}
-
 bool IsAnyOf(std::string_view name, std::initializer_list<std::string_view> names) {
   for (const std::string_view candidate : names) {
     if (SameAsciiIgnoringCase(name, candidate)) {

@@ -4,6 +4,7 @@
 #include <string_view>
 
 #include "util/dates.h"
+#include "util/strings.h"
 
 namespace tidewick {
 
@@ -28,20 +29,6 @@ constexpr TZoneName kZoneNames[] = {
     {"ahdt", -480}, {"pst", -480},  {"yst", -540}, {"hdt", -540},  {"ahst", -600}, {"hst", -600}, {"bdt", -600},
     {"cat", -600},  {"be.t", -660}, {"nt", -660},  {"idl", -720},  {"idlw", -720},
 };
-
-bool IsBlank(char c) {
-  return static_cast<unsigned char>(c) <= ' ';
-}
-
-std::string_view TrimBlanks(std::string_view text) {
-  while (!text.empty() && IsBlank(text.front())) {
-    text.remove_prefix(1);
-  }
-  while (!text.empty() && IsBlank(text.back())) {
-    text.remove_suffix(1);
-  }
-  return text;
-}
 
 int TwoDigits(char high, char low) {
   if (high < '0' || high > '9' || low < '0' || low > '9') {
@@ -72,7 +59,7 @@ int NumericOffset(std::string_view text) {
 }  // namespace
 
 int ZoneOffsetFromText(std::string_view text) {
-  const std::string_view trimmed = TrimBlanks(text);
+  const std::string_view trimmed = TrimView(text);
   if (trimmed.size() < 3) {
     return 0;
   }

@@ -6,6 +6,9 @@
 #include <array>
 #include <string>
 
+#include "util/case_fold.h"
+#include "util/strings.h"
+
 namespace tidewick {
 
 namespace {
@@ -21,26 +24,6 @@ constexpr std::array<std::string_view, 12> kMonthNames = {"january",   "february
 
 bool IsBlank(char c) {
   return static_cast<unsigned char>(c) <= ' ';
-}
-
-std::string_view TrimBlanks(std::string_view text) {
-  while (!text.empty() && IsBlank(text.front())) {
-    text.remove_prefix(1);
-  }
-  while (!text.empty() && IsBlank(text.back())) {
-    text.remove_suffix(1);
-  }
-  return text;
-}
-
-std::string LowerAscii(std::string_view text) {
-  std::string lower(text);
-  for (char& c : lower) {
-    if (c >= 'A' && c <= 'Z') {
-      c = static_cast<char>(c - 'A' + 'a');
-    }
-  }
-  return lower;
 }
 
 // A non-empty run of at most nine digits; -1 for anything else.
@@ -65,7 +48,7 @@ int ParseInRange(std::string_view text, int low, int high) {
 
 // The next blank-separated word of `rest`, which then starts after it.
 std::string_view NextWord(std::string_view& rest) {
-  rest = TrimBlanks(rest);
+  rest = TrimView(rest);
   std::size_t end = 0;
   while (end < rest.size() && !IsBlank(rest[end])) {
     ++end;
@@ -130,7 +113,7 @@ TDateTime Compose(int year, int month, int day, const TClock& clock) {
 // "Tue, 05 Dec 2006 22:30:00 +0100": weekday optional, seconds optional, full month names and RFC 2822 years
 // accepted; a date without a time is midnight.
 TParsed ParseRfc822(std::string_view text) {
-  const std::string lower = LowerAscii(TrimBlanks(text));
+  const std::string lower = LowerAscii(TrimView(text));
   std::string_view rest = lower;
   std::string_view probe = rest;
   if (ParseDigits(NextWord(probe)) < 0) {
@@ -153,7 +136,7 @@ TParsed ParseRfc822(std::string_view text) {
 
 // The zone after an ISO 8601 time: "Z", "+01:00", "+0100", "+01", or a name.
 int IsoZoneOffset(std::string_view zone) {
-  zone = TrimBlanks(zone);
+  zone = TrimView(zone);
   if (zone.size() == 3 && (zone[0] == '+' || zone[0] == '-')) {
     const int hours = ParseInRange(zone.substr(1), 0, 23);
     return hours < 0 ? 0 : (zone[0] == '-' ? -hours * 60 : hours * 60);
@@ -163,7 +146,7 @@ int IsoZoneOffset(std::string_view zone) {
 
 // "2006-12-05T22:30:00+01:00", "2006-12-05T22:30:00.25Z", "2006-12-05T22:30Z", "2006-12-05".
 TParsed ParseIso8601(std::string_view text) {
-  const std::string_view trimmed = TrimBlanks(text);
+  const std::string_view trimmed = TrimView(text);
   if (trimmed.size() < 10 || trimmed[4] != '-' || trimmed[7] != '-') {
     return {};
   }
@@ -202,27 +185,27 @@ TParsed ParseIso8601(std::string_view text) {
 
 // "Dec 5, 2006 10:30 PM", "December 05, 2006 22:30:15": no zone is read.
 TParsed ParseMonthFirst(std::string_view text) {
-  std::string_view rest = TrimBlanks(text);
+  std::string_view rest = TrimView(text);
   const std::string_view monthWord = NextWord(rest);
   const int month = monthWord.size() >= 3 ? MonthFromName(LowerAscii(monthWord.substr(0, 3)), false) : 0;
   const std::size_t comma = rest.find(", ");
   if (month == 0 || comma == std::string_view::npos) {
     return {};
   }
-  const int day = ParseInRange(TrimBlanks(rest.substr(0, comma)), 1, 31);
+  const int day = ParseInRange(TrimView(rest.substr(0, comma)), 1, 31);
   rest.remove_prefix(comma + 2);
   const int year = ParseInRange(NextWord(rest), 1, 9999);
   if (day < 0 || year < 0) {
     return {};
   }
   TClock clock;
-  rest = TrimBlanks(rest);
+  rest = TrimView(rest);
   if (!rest.empty()) {
     const std::size_t colon = rest.find(':');
     if (colon == std::string_view::npos) {
       return {};
     }
-    clock.Hour = ParseInRange(TrimBlanks(rest.substr(0, colon)), 0, 23);
+    clock.Hour = ParseInRange(TrimView(rest.substr(0, colon)), 0, 23);
     rest.remove_prefix(colon + 1);
     std::string_view minuteWord = NextWord(rest);
     const std::size_t secondColon = minuteWord.find(':');
