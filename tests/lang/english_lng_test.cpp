@@ -5,7 +5,6 @@
 #include <filesystem>
 #include <gtest/gtest.h>
 #include <map>
-#include <regex>
 #include <set>
 #include <sstream>
 #include <string>
@@ -37,10 +36,36 @@ std::string JoinedLiteralAt(const std::string& text, std::size_t pos) {
   return literal;
 }
 
+bool IsWordChar(char c) {
+  return std::isalnum(static_cast<unsigned char>(c)) || c == '_';
+}
+
+// The key of a "Section|Key" literal whose opening quote is at text[pos] ("" when none); end receives the position
+// after its closing quote. Hand-written rather than std::regex, whose GCC 12 headers warn under the sanitizers.
+std::string KeyLiteralAt(const std::string& text, std::size_t pos, std::size_t& end) {
+  static const std::vector<std::string> kSections = {"Main",  "General", "FeedEdit", "Settings",
+                                                     "PopUp", "Info",    "Lang",     "Font"};
+  for (const std::string& section : kSections) {
+    if (text.compare(pos + 1, section.size() + 1, section + "|") != 0) {
+      continue;
+    }
+    std::size_t after = pos + 1 + section.size() + 1;
+    const std::size_t nameStart = after;
+    while (after < text.size() && IsWordChar(text[after])) {
+      ++after;
+    }
+    if (after == nameStart || after >= text.size() || text[after] != '"') {
+      return "";
+    }
+    end = after + 1;
+    return text.substr(pos + 1, after - pos - 1);
+  }
+  return "";
+}
+
 // Every "Section|Key" literal in the program's sources, with the defaults written right after it (a key may be
 // used in several places).
 std::map<std::string, std::vector<std::string>> KeysUsedInSources() {
-  static const std::regex kKey(R"re("((?:Main|General|FeedEdit|Settings|PopUp|Info|Lang|Font)\|\w+)"\s*(,\s*")?)re");
   std::map<std::string, std::vector<std::string>> keys;
   for (const char* top : {"src", "tools"}) {
     for (const auto& entry : fs::recursive_directory_iterator(kSourceDir / top)) {
@@ -49,11 +74,21 @@ std::map<std::string, std::vector<std::string>> KeysUsedInSources() {
         continue;
       }
       const std::string text = ReadFileToString(entry.path().string());
-      for (std::sregex_iterator it(text.begin(), text.end(), kKey), end; it != end; ++it) {
-        std::vector<std::string>& defaults = keys[(*it)[1]];
-        if ((*it)[2].matched) {
-          defaults.push_back(JoinedLiteralAt(text, it->position(0) + it->length(0) - 1));
+      for (std::size_t pos = text.find('"'); pos != std::string::npos; pos = text.find('"', pos + 1)) {
+        std::size_t end = 0;
+        const std::string key = KeyLiteralAt(text, pos, end);
+        if (key.empty()) {
+          continue;
         }
+        std::vector<std::string>& defaults = keys[key];
+        const std::size_t comma = text.find_first_not_of(" \t\r\n", end);
+        if (comma != std::string::npos && text[comma] == ',') {
+          const std::size_t quote = text.find_first_not_of(" \t\r\n", comma + 1);
+          if (quote != std::string::npos && text[quote] == '"') {
+            defaults.push_back(JoinedLiteralAt(text, quote));
+          }
+        }
+        pos = end - 1;
       }
     }
   }
@@ -62,10 +97,15 @@ std::map<std::string, std::vector<std::string>> KeysUsedInSources() {
 
 // The "%s1%", "%s2%"... a text holds.
 std::set<std::string> Placeholders(const std::string& text) {
-  static const std::regex kPlaceholder(R"(%s\d+%)");
   std::set<std::string> found;
-  for (std::sregex_iterator it(text.begin(), text.end(), kPlaceholder), end; it != end; ++it) {
-    found.insert(it->str());
+  for (std::size_t pos = text.find("%s"); pos != std::string::npos; pos = text.find("%s", pos + 1)) {
+    std::size_t end = pos + 2;
+    while (end < text.size() && std::isdigit(static_cast<unsigned char>(text[end]))) {
+      ++end;
+    }
+    if (end > pos + 2 && end < text.size() && text[end] == '%') {
+      found.insert(text.substr(pos, end - pos + 1));
+    }
   }
   return found;
 }
