@@ -25,6 +25,8 @@ EnvGuard::EnvGuard(std::string name, const std::optional<std::string>& value) : 
   Apply(m_name, value);
 }
 
-EnvGuard::~EnvGuard() { Apply(m_name, m_previous); }
+EnvGuard::~EnvGuard() {
+  Apply(m_name, m_previous);
+}
 
 }  // namespace tidewick::test

@@ -1,6 +1,6 @@
-#include <QTest>
-
 #include "ui/main/main_window.h"
+
+#include <QTest>
 
 class MainWindowTest : public QObject {
   Q_OBJECT
