@@ -1,0 +1,54 @@
+#pragma once
+
+// Every message box, file dialog and input box of the window layer goes through here, so tests can answer them
+// without a modal loop: in scripted mode nothing is shown, each prompt takes the next primed answer (or its
+// default when none is primed) and is recorded for the test to inspect.
+//
+// Message texts are always shown as plain text: they may carry feed titles and addresses.
+
+#include <optional>
+#include <vector>
+
+#include <QFileDialog>
+#include <QMessageBox>
+#include <QString>
+
+namespace tidewick::prompts {
+
+QMessageBox::StandardButton Message(QWidget* parent, QMessageBox::Icon icon, const QString& title, const QString& text,
+                                    QMessageBox::StandardButtons buttons = QMessageBox::Ok,
+                                    QMessageBox::StandardButton defaultButton = QMessageBox::NoButton);
+
+// The chosen file, or an empty text when the user cancelled. selectedFilter is read and written like Qt's own.
+QString SaveFileName(QWidget* parent, const QString& title, const QString& dir, const QString& filter,
+                     QString* selectedFilter = nullptr, QFileDialog::Options options = {});
+QString OpenFileName(QWidget* parent, const QString& title, const QString& dir, const QString& filter,
+                     QString* selectedFilter = nullptr, QFileDialog::Options options = {});
+
+// A one-line input box; nothing when the user cancelled.
+std::optional<QString> InputText(QWidget* parent, const QString& title, const QString& label, const QString& text = {});
+
+// ---- for tests ----
+
+enum class TPromptKind { Message, SaveFile, OpenFile, Input };
+
+struct TShownPrompt {
+  TPromptKind Kind = TPromptKind::Message;
+  QMessageBox::Icon Icon = QMessageBox::NoIcon;
+  QString Title;
+  QString Text;  // the message, the input label, or the file dialog's proposed path
+  QString Filter;
+};
+
+// Scripted mode: no dialog is ever shown. Switching it off clears every primed answer and the record.
+void SetScripted(bool scripted);
+bool IsScripted();
+
+void PrimeMessageAnswer(QMessageBox::StandardButton answer);
+void PrimeFileName(const QString& path, const QString& selectedFilter = {});  // empty path: the user cancelled
+void PrimeInput(std::optional<QString> text);                                 // nothing: the user cancelled
+
+const std::vector<TShownPrompt>& ShownPrompts();
+void ClearShownPrompts();
+
+}  // namespace tidewick::prompts
