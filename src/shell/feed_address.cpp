@@ -22,11 +22,16 @@ std::string StripFeedScheme(std::string_view address) {
 }
 
 std::optional<std::string> AcceptFeedAddress(std::string_view text) {
-  std::string address = StripFeedScheme(TrimView(text));
+  const std::string_view trimmed = TrimView(text);
+  std::string address = StripFeedScheme(trimmed);
+  const bool hadFeedScheme = address.size() != trimmed.size();
   const std::string lower = LowerAscii(address);
-  if (StartsWith(lower, "file:") || StartsWith(lower, "/") || StartsWith(lower, "~"))
+  if (lower.empty() || StartsWith(lower, "file:") || StartsWith(lower, "/") || StartsWith(lower, "~")) {
     return std::nullopt;
-  if (lower.find("://") != std::string::npos || StartsWith(lower, "www.") || StartsWith(lower, "http")) {
+  }
+  // A feed link names a feed even without a scheme of its own ("feed://example.org/rss").
+  if (hadFeedScheme || lower.find("://") != std::string::npos || StartsWith(lower, "www.") ||
+      StartsWith(lower, "http")) {
     return address;
   }
   return std::nullopt;
