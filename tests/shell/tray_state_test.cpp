@@ -1,0 +1,94 @@
+#include "shell/tray_state.h"
+
+#include <gtest/gtest.h>
+
+namespace tidewick {
+namespace {
+
+TEST(TrayState, DecidesIconTipBlinkSoundAndPopup) {
+  struct Case {
+    const char* what;
+    TTrayInputs in;
+    TTrayIcon icon;
+    const char* tip;
+    bool blink, sound, showPopup, closePopup;
+  };
+  TTrayInputs quiet;
+  quiet.PopupVisible = true;
+  TTrayInputs steady;
+  steady.UnreadCount = 7;
+  steady.TrayBlink = false;
+  steady.WindowShowing = true;
+  steady.PopupExists = true;
+  steady.PlaySound = true;
+  steady.SoundFileExists = true;
+  TTrayInputs minimized = steady;
+  minimized.TrayBlink = true;
+  minimized.Minimized = true;
+  minimized.WindowShowing = false;
+  TTrayInputs noSoundFile = minimized;
+  noSoundFile.SoundFileExists = false;
+  TTrayInputs starting = minimized;
+  starting.PopupExists = false;
+  TTrayInputs popupOff = minimized;
+  popupOff.ShowPopupWindow = false;
+  const Case cases[] = {
+      {"no unread entry", quiet, TTrayIcon::NoNews, "Tidewick", false, false, false, true},
+      {"window showing", steady, TTrayIcon::Main, "Tidewick (7 neu)", false, false, false, false},
+      {"minimised", minimized, TTrayIcon::Main, "Tidewick (7 neu)", true, true, true, false},
+      {"sound file gone", noSoundFile, TTrayIcon::Main, "Tidewick (7 neu)", true, false, true, false},
+      {"window being created", starting, TTrayIcon::Main, "Tidewick (7 neu)", true, true, false, false},
+      {"popup switched off", popupOff, TTrayIcon::Main, "Tidewick (7 neu)", true, true, false, false},
+  };
+  for (const auto& c : cases) {
+    const TTrayDecision d = DecideTrayNotification(c.in);
+    EXPECT_EQ(d.Icon, c.icon) << c.what;
+    EXPECT_EQ(d.Tip, c.tip) << c.what;
+    EXPECT_EQ(d.Blink, c.blink) << c.what;
+    EXPECT_EQ(d.PlaySound, c.sound) << c.what;
+    EXPECT_EQ(d.ShowPopup, c.showPopup) << c.what;
+    EXPECT_EQ(d.ClosePopup, c.closePopup) << c.what;
+  }
+}
+
+TEST(TrayState, CutsTheTipByCharactersNeverInsideOne) {
+  std::string text;
+  for (int i = 0; i < 70; ++i)
+    text += "ü";
+  const std::string cut = CutToCharacters(text, kTrayTipCharacters);
+  EXPECT_EQ(cut.size(), 63u * 2);
+  EXPECT_EQ(CutToCharacters("abc", 63), "abc");
+  EXPECT_EQ(CutToCharacters("a€b", 2), "a€");
+}
+
+TEST(TrayState, PopupListsUnreadEntriesByDateThenTitle) {
+  TFeeds feeds(2);
+  feeds[0].Id = 1;
+  feeds[0].Name = "A";
+  feeds[1].Id = 2;
+  feeds[1].Name = "B";
+  auto add = [](TFeed& feed, const char* title, TDateTime date, bool read) {
+    TFeedItem item;
+    item.Title = title;
+    item.PublishedDate = date;
+    item.Readed = read;
+    feed.Items.push_back(item);
+  };
+  add(feeds[0], "beta", 10, false);
+  add(feeds[0], "read", 20, true);
+  add(feeds[1], "Alpha", 10, false);
+  add(feeds[1], "", 30, false);
+  const auto descending = PopupRows(feeds, false);
+  ASSERT_EQ(descending.size(), 3u);
+  EXPECT_EQ(descending[0].Title, "(Kein Titel verfügbar)");
+  EXPECT_EQ(descending[0].FeedId, 2u);
+  EXPECT_EQ(descending[1].Title, "beta");
+  EXPECT_EQ(descending[2].Title, "Alpha");
+  const auto ascending = PopupRows(feeds, true);
+  EXPECT_EQ(ascending[0].Title, "Alpha");
+  EXPECT_EQ(ascending[1].Title, "beta");
+  EXPECT_EQ(ascending[2].FeedName, "B");
+}
+
+}  // namespace
+}  // namespace tidewick
