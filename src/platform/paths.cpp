@@ -72,6 +72,37 @@ std::string ProgramFolder() {
   return folder;
 }
 
+namespace {
+
+fs::path InstalledDataFolder(const std::string& programFolder) {
+  return fs::path(programFolder).parent_path().parent_path() / "share" / "tidewick";
+}
+
+bool HasLanguageFolder(const fs::path& folder) {
+  std::error_code error;
+  return fs::is_directory(folder / "Language", error);
+}
+
+}  // namespace
+
+bool IsInstalledLayoutFor(const std::string& programFolder) {
+  return !HasLanguageFolder(programFolder) && HasLanguageFolder(InstalledDataFolder(programFolder));
+}
+
+bool IsInstalledLayout() {
+  return IsInstalledLayoutFor(ProgramFolder());
+}
+
+std::string DataFolderFor(const std::string& programFolder) {
+  if (!IsInstalledLayoutFor(programFolder))
+    return programFolder;
+  return InstalledDataFolder(programFolder).string() + kPathSeparator;
+}
+
+std::string DataFolder() {
+  return DataFolderFor(ProgramFolder());
+}
+
 std::string UserDataFolder() {
 #ifdef _WIN32
   const std::string base = EnvValue("APPDATA");

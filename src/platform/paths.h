@@ -12,6 +12,16 @@ std::string ProgramFilePath();
 // The program's folder with a trailing path separator.
 std::string ProgramFolder();
 
+// The folder that holds the shipped data (Language/, the welcome feed), with a trailing separator: the program's
+// folder in a build or a portable copy, or <prefix>/share/tidewick/ when the program was installed to <prefix>/bin.
+std::string DataFolder();
+std::string DataFolderFor(const std::string& programFolder);
+
+// True when the program runs from an installed layout (<prefix>/bin beside <prefix>/share/tidewick): its settings
+// and store then always live in the per-user folder, never in a system folder.
+bool IsInstalledLayout();
+bool IsInstalledLayoutFor(const std::string& programFolder);
+
 // The per-user data folder: $XDG_CONFIG_HOME/Tidewick, or ~/.config/Tidewick when XDG_CONFIG_HOME is unset or not
 // absolute (Windows: %APPDATA%\Tidewick). Only the name; nothing is created. No trailing separator.
 std::string UserDataFolder();

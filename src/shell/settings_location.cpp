@@ -30,7 +30,9 @@ TSettingsLocation ChooseSettingsLocation(const std::string& programFile, bool us
 
 TSettingsLocation ChooseSettingsLocation(bool useProgramFolder) {
   const std::string programFile = ProgramFilePath();
-  const bool writable = useProgramFolder && IsFolderWritable(fs::path(programFile).parent_path().string());
+  // An installed program never writes into a system folder, even when run by root.
+  const bool writable =
+      useProgramFolder && !IsInstalledLayout() && IsFolderWritable(fs::path(programFile).parent_path().string());
   return ChooseSettingsLocation(programFile, useProgramFolder, writable, UserDataFolder());
 }
 

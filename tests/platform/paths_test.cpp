@@ -75,6 +75,20 @@ TEST(Paths, CommandLineArgsLeaveOutTheProgramName) {
   EXPECT_TRUE(CommandLineArgs().empty());
 }
 
+TEST(Paths, InstalledProgramFindsItsDataInShareAndABuildBesideItself) {
+  const test::TempDir temp;
+  const fs::path root(temp.Path());
+  fs::create_directories(root / "usr/bin");
+  fs::create_directories(root / "usr/share/tidewick/Language");
+  fs::create_directories(root / "build/Language");
+  const std::string installed = (root / "usr/bin").string() + "/";
+  const std::string build = (root / "build").string() + "/";
+  EXPECT_TRUE(IsInstalledLayoutFor(installed));
+  EXPECT_EQ(DataFolderFor(installed), (root / "usr/share/tidewick").string() + "/");
+  EXPECT_FALSE(IsInstalledLayoutFor(build));
+  EXPECT_EQ(DataFolderFor(build), build);
+}
+
 TEST(Version, AnswersTheThreeValueNames) {
   EXPECT_EQ(GetVersionString("ProductName"), "Tidewick");
   EXPECT_FALSE(GetVersionString("ProductVersion").empty());
