@@ -1,0 +1,140 @@
+#include "shell/entry_export.h"
+
+#include "feeds/item_title.h"
+#include "lang/lang_text.h"
+#include "shell/html_sanitizer.h"
+#include "util/colors.h"
+#include "util/html_text.h"
+#include "util/strings.h"
+
+namespace tidewick {
+namespace {
+
+constexpr std::string_view kCrLf = "\r\n";
+constexpr std::string_view kPageHead =
+    "<html><head><meta charset=\"utf-8\"><meta http-equiv=\"Content-Security-Policy\" content=\"default-src "
+    "'none'; img-src http: https: data:; style-src 'unsafe-inline'\"><title>";
+
+bool IsControl(unsigned char byte) {
+  return byte < 0x20 || byte == 0x7F;
+}
+
+// Cuts text to at most maxBytes without splitting a UTF-8 sequence.
+std::string_view CutOnCharacterBoundary(std::string_view text, size_t maxBytes) {
+  if (text.size() <= maxBytes) {
+    return text;
+  }
+  size_t cut = maxBytes;
+  while (cut > 0 && (static_cast<unsigned char>(text[cut]) & 0xC0) == 0x80) {
+    --cut;
+  }
+  return text.substr(0, cut);
+}
+
+// A font name cannot end the CSS string or the style element it is written into.
+std::string CssFontName(std::string_view name) {
+  std::string clean;
+  for (const char c : name) {
+    if (!IsControl(static_cast<unsigned char>(c)) && std::string_view("\"\\<>;{}").find(c) == std::string_view::npos) {
+      clean += c;
+    }
+  }
+  return clean;
+}
+
+std::string FontRule(const TFontRecord& font) {
+  std::string rule = "  body,td {font-family:\"" + CssFontName(font.Name) +
+                     "\";font-size:" + std::to_string(font.Size) + "pt;color:" + ColorToHtml(font.Color) + ";";
+  if (font.Bold) {
+    rule += "font-weight:bold;";
+  }
+  if (font.Italic) {
+    rule += "font-style:italic;";
+  }
+  if (font.Underline || font.StrikeOut) {
+    rule += "text-decoration:";
+    rule +=
+        font.Underline && font.StrikeOut ? "underline line-through" : (font.Underline ? "underline" : "line-through");
+    rule += ";";
+  }
+  return rule + "}";
+}
+
+std::string TableRow(std::string_view label, std::string_view cellHtml) {
+  return "<tr><td>" + EscapeHtml(label) + "</td><td>" + std::string(cellHtml) + "</td></tr>" + std::string(kCrLf);
+}
+
+// The link as a clickable anchor only when it leads to a web or mail address.
+std::string LinkCell(std::string_view link) {
+  const std::string text = EscapeHtml(link);
+  if (!IsSafeLinkUrl(link)) {
+    return text;
+  }
+  return "<a href=\"" + EscapeHtml(Trim(link)) + "\">" + text + "</a>";
+}
+
+}  // namespace
+
+std::string ProposedExportFileName(const TFeedItem& item) {
+  std::string name;
+  for (const char c : HtmlToText(ItemDisplayTitle(item))) {
+    name += (c == '/' || c == '\\' || IsControl(static_cast<unsigned char>(c))) ? '_' : c;
+  }
+  std::string_view trimmed = TrimView(name);
+  while (trimmed.starts_with('.')) {
+    trimmed.remove_prefix(1);  // no hidden file, no "." or ".."
+  }
+  return std::string(TrimView(CutOnCharacterBoundary(trimmed, kMaxProposedFileNameBytes)));
+}
+
+std::string WithExportExtension(std::string_view fileName, TEntryExportFormat format) {
+  const std::string_view extension = format == TEntryExportFormat::Html ? ".html" : ".txt";
+  std::string result(fileName);
+  if (!fileName.ends_with(extension)) {
+    result += extension;
+  }
+  return result;
+}
+
+std::string EntryExportText(const TFeedItem& item, std::string_view dateText) {
+  return LangTextWithValues(
+      "Main|ExportText", "Titel: %s1%%w%Link:  %s2%%w%Datum: %s3%%w%%w%%s4%%w%",
+      {HtmlToText(ItemDisplayTitle(item)), HtmlToText(item.Link), dateText, HtmlToText(ItemSummary(item.Description))});
+}
+
+std::string EntryExportHtml(const TFeedItem& item, std::string_view dateText, const TFontRecord& font) {
+  const std::string title = ItemDisplayTitle(item);
+  std::string page(kPageHead);
+  page += EscapeHtml(HtmlToText(title));
+  page += "</title>";
+  page += kCrLf;
+  page += "<style type=\"text/css\">";
+  page += kCrLf;
+  page += "  body {margin:3px;}";
+  page += kCrLf;
+  page += FontRule(font);
+  page += kCrLf;
+  page += "</style></head><body>";
+  page += kCrLf;
+  page += "<table border=0>";
+  page += kCrLf;
+  page += TableRow(GetLangText("Main|ExportHtmlTitle", "Titel:"), EscapeHtml(title));
+  page += TableRow(GetLangText("Main|ExportHtmlLink", "Link:"), LinkCell(item.Link));
+  page += TableRow(GetLangText("Main|ExportHtmlDate", "Datum:"), EscapeHtml(dateText));
+  page += "</table><br>";
+  page += kCrLf;
+  page += SanitizeHtml(ItemContent(item.Description));
+  page += kCrLf;
+  page += "</body></html>";
+  page += kCrLf;
+  return page;
+}
+
+TFileWriteResult ExportEntryFile(const std::string& fileName, TEntryExportFormat format, const TFeedItem& item,
+                                 std::string_view dateText, const TFontRecord& font) {
+  const std::string content =
+      format == TEntryExportFormat::Html ? EntryExportHtml(item, dateText, font) : EntryExportText(item, dateText);
+  return WriteExportedFile(fileName, content);
+}
+
+}  // namespace tidewick
