@@ -16,6 +16,7 @@ namespace tidewick {
 namespace {
 
 constexpr const char* kMinSwitch = " /MIN";
+constexpr const char* kUserFolderSwitch = " /APPDATA";
 
 #ifndef _WIN32
 
@@ -138,7 +139,7 @@ std::string ReadAutostartCommand() {
   return UnquoteExec(UnescapeValue(DesktopEntryValue(*content, "Exec").value_or("")));
 }
 
-bool WriteAutostartEntry(const std::string& programPath) {
+bool WriteAutostartEntry(const std::string& programPath, bool useUserFolder) {
   const fs::path file = AutostartFilePath();
   if (!EnsureFolder(file.parent_path().string())) {
     return false;
@@ -148,7 +149,7 @@ bool WriteAutostartEntry(const std::string& programPath) {
       "Type=Application\n"
       "Name=Tidewick\n"
       "Exec=" +
-      QuoteExecArgument(programPath) + kMinSwitch +
+      QuoteExecArgument(programPath) + kMinSwitch + (useUserFolder ? kUserFolderSwitch : "") +
       "\n"
       "Terminal=false\n"
       "X-GNOME-Autostart-enabled=true\n";
@@ -201,8 +202,8 @@ std::string ReadAutostartCommand() {
   return Narrow(value);
 }
 
-bool WriteAutostartEntry(const std::string& programPath) {
-  const std::wstring value = Widen("\"" + programPath + "\"" + kMinSwitch);
+bool WriteAutostartEntry(const std::string& programPath, bool useUserFolder) {
+  const std::wstring value = Widen("\"" + programPath + "\"" + kMinSwitch + (useUserFolder ? kUserFolderSwitch : ""));
   return RegSetKeyValueW(HKEY_CURRENT_USER, kRunKey, kValueName, REG_SZ, value.c_str(),
                          static_cast<DWORD>((value.size() + 1) * sizeof(wchar_t))) == ERROR_SUCCESS;
 }

@@ -13,8 +13,9 @@ std::string AutostartFilePath();
 // entry is switched off (Hidden=true, X-GNOME-Autostart-enabled=false).
 std::string ReadAutostartCommand();
 
-// Creates or replaces the entry so that it starts `programPath` (quoted) with the switch " /MIN".
-bool WriteAutostartEntry(const std::string& programPath);
+// Creates or replaces the entry so that it starts `programPath` (quoted) with the switch " /MIN", and " /APPDATA"
+// when `useUserFolder` (a program that keeps its files in the per-user folder must find them there at logon too).
+bool WriteAutostartEntry(const std::string& programPath, bool useUserFolder = false);
 
 // Removes the entry; true when no entry is left.
 bool RemoveAutostartEntry();

@@ -9,11 +9,11 @@ bool IsStartWithSystemEnabled(const std::string& programPath) {
   return ContainsIgnoringCase(ReadAutostartCommand(), programPath);
 }
 
-bool SetStartWithSystem(bool enabled, const std::string& programPath) {
+bool SetStartWithSystem(bool enabled, const std::string& programPath, bool useUserFolder) {
   if (!enabled) {
     return RemoveAutostartEntry();
   }
-  return !programPath.empty() && WriteAutostartEntry(programPath);
+  return !programPath.empty() && WriteAutostartEntry(programPath, useUserFolder);
 }
 
 }  // namespace tidewick

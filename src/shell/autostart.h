@@ -8,7 +8,8 @@ namespace tidewick {
 // ignoring case (an empty path never matches).
 bool IsStartWithSystemEnabled(const std::string& programPath);
 
-// Switches the entry on (the quoted `programPath` and " /MIN", no other switch) or off. True on success.
-bool SetStartWithSystem(bool enabled, const std::string& programPath);
+// Switches the entry on (the quoted `programPath` and " /MIN", plus " /APPDATA" when `useUserFolder`) or off. True
+// on success.
+bool SetStartWithSystem(bool enabled, const std::string& programPath, bool useUserFolder = false);
 
 }  // namespace tidewick
