@@ -96,8 +96,10 @@ enum class TRemoveKind {
 
 // Told to the one view on the tree.
 struct TFeedTreeHooks {
-  std::function<void()> BeforeReset;      // the structure is about to change: node pointers may go away
-  std::function<void()> AfterReset;       // the structure changed
+  std::function<void()> BeforeReset;         // nodes are about to be replaced: every node pointer goes away
+  std::function<void()> AfterReset;          // the tree was rebuilt
+  std::function<void()> BeforeLayoutChange;  // nodes are about to be added, moved or re-sorted; none goes away
+  std::function<void()> AfterLayoutChange;
   std::function<void()> CaptionsChanged;  // captions, images or marks changed; the structure did not
   std::function<void()> SelectionChanged;
 };
@@ -205,15 +207,14 @@ class TFeedTree {
 
  private:
   class TChangeScope;
-  struct TBuildContext;
 
   TTreeNode* AddChild(TTreeNode* parent, std::unique_ptr<TTreeNode> child);
   std::unique_ptr<TTreeNode> TakeChild(TTreeNode* node);
   void SortChildren(TTreeNode* parent, bool recursive);
   void Renumber(TTreeNode* parent);
   TTreeNode* FindFolderChild(const TTreeNode* parent, std::string_view name) const;
-  void PlaceFeeds(std::string_view pathList, TTreeNode* reselectFeed, uint64_t reselectId);
-  void RestoreSelection(uint64_t feedId, const std::vector<std::string>& names);
+  void CreateFolders(std::string_view structure);
+  void PlaceFeeds(std::string_view pathList);
   void IndexFeeds() const;
   int CompareNodes(const TTreeNode& a, const TTreeNode& b) const;
   void Notify(const std::function<void()>& hook) const;
@@ -224,6 +225,7 @@ class TFeedTree {
   TNameCompare m_compare;
   int m_changeDepth = 0;
   bool m_selectionMoved = false;
+  bool m_showUnreadCount = false;  // as last captioned
   mutable bool m_feedIndexValid = false;
   mutable std::unordered_map<uint64_t, TTreeNode*> m_feedIndex;
 };

@@ -1,0 +1,75 @@
+#pragma once
+
+#include <string>
+#include <string_view>
+
+#include "feeds/feed_records.h"
+#include "shell/feed_tree.h"
+#include "shell/settings.h"
+
+namespace tidewick::test {
+
+// Adds a feed with `unread` unread and one read entry; returns its Id.
+inline uint64_t AddTreeFeed(std::string_view name, int unread = 0, bool error = false) {
+  TFeed feed;
+  feed.Name = std::string(name);
+  feed.Error = error;
+  for (int i = 0; i <= unread; ++i) {
+    TFeedItem item;
+    item.Title = "entry " + std::to_string(i);
+    item.Readed = i == unread;
+    feed.Items.push_back(item);
+  }
+  const int position = AddFeed(std::move(feed));
+  return Feeds[static_cast<size_t>(position)].Id;
+}
+
+// The tree as indented captions, one node a line, with the image and a "!" for the error mark:
+// "Feeds (3)\n  News (1!)\n    Alpha [3] (5!)\n".
+inline std::string DumpTree(const TFeedTree& tree) {
+  std::string text;
+  auto dump = [&text](const auto& self, const TTreeNode* node, int depth) -> void {
+    text += std::string(static_cast<size_t>(depth) * 2, ' ') + node->Caption() + " (" + std::to_string(node->Image()) +
+            (node->HasErrorMark() ? "!" : "") + ")\n";
+    for (int row = 0; row < node->ChildCount(); ++row) {
+      self(self, node->Child(row), depth + 1);
+    }
+  };
+  if (tree.Root()) {
+    dump(dump, tree.Root(), 0);
+  }
+  return text;
+}
+
+// The node at a path of names below the root ("News/Tech/Alpha"), or nullptr.
+inline TTreeNode* NodeAt(const TFeedTree& tree, std::string_view names) {
+  TTreeNode* node = tree.Root();
+  size_t start = 0;
+  while (node && start < names.size()) {
+    const size_t end = std::min(names.find('/', start), names.size());
+    const std::string_view name = names.substr(start, end - start);
+    TTreeNode* next = nullptr;
+    for (int row = 0; row < node->ChildCount() && !next; ++row) {
+      next = node->Child(row)->Name() == name ? node->Child(row) : nullptr;
+    }
+    node = next;
+    start = end + 1;
+  }
+  return node;
+}
+
+// Clears the store and the arrangement settings around each test.
+class FeedTreeTestBase {
+ protected:
+  FeedTreeTestBase() { Reset(); }
+  ~FeedTreeTestBase() { Reset(); }
+
+  static void Reset() {
+    Feeds.clear();
+    Settings().Structure.clear();
+    Settings().PathList.clear();
+    Settings().ShowUnreadCount = false;
+  }
+};
+
+}  // namespace tidewick::test
