@@ -3,8 +3,10 @@
 #include <fcntl.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
+#include <cstring>
 #include <filesystem>
 #include <mutex>
 #include <optional>
@@ -13,6 +15,7 @@
 #include <utility>
 #include <vector>
 
+#include "feeds/store_copies.h"
 #include "feeds/store_reader.h"
 #include "feeds/store_writer.h"
 #include "lang/lang_text.h"
@@ -30,11 +33,16 @@ struct TFileIdentity {
   ino_t Inode = 0;
   off_t Size = 0;
   int64_t ModifiedNs = 0;
-  bool operator==(const TFileIdentity&) const = default;
+  mode_t Mode = 0;  // not part of the identity: a new mode does not change what the file holds
+  bool operator==(const TFileIdentity& other) const {
+    return Path == other.Path && Device == other.Device && Inode == other.Inode && Size == other.Size &&
+           ModifiedNs == other.ModifiedNs;
+  }
 };
 
 std::mutex g_storeMutex;
 std::vector<TFileIdentity> g_completeFiles;
+std::vector<TFileIdentity> g_copiedDamagedFiles;  // damaged stores with a verified copy: may be saved over
 std::function<void(const std::string&)> g_saveTestHook;
 
 std::optional<TFileIdentity> IdentityOf(const std::string& fileName) {
@@ -42,41 +50,45 @@ std::optional<TFileIdentity> IdentityOf(const std::string& fileName) {
   if (::stat(fileName.c_str(), &info) != 0) {
     return std::nullopt;
   }
-  return TFileIdentity{fileName, info.st_dev, info.st_ino, info.st_size,
-                       int64_t{info.st_mtim.tv_sec} * 1000000000 + info.st_mtim.tv_nsec};
+  return TFileIdentity{fileName,
+                       info.st_dev,
+                       info.st_ino,
+                       info.st_size,
+                       int64_t{info.st_mtim.tv_sec} * 1000000000 + info.st_mtim.tv_nsec,
+                       info.st_mode & 07777};
+}
+
+bool Known(const std::vector<TFileIdentity>& files, const TFileIdentity& identity) {
+  const std::lock_guard lock(g_storeMutex);
+  return std::find(files.begin(), files.end(), identity) != files.end();
+}
+
+void Remember(std::vector<TFileIdentity>& files, const std::string& fileName) {
+  const auto identity = IdentityOf(fileName);
+  const std::lock_guard lock(g_storeMutex);
+  std::erase_if(files, [&](const TFileIdentity& known) { return known.Path == fileName; });
+  if (identity) {
+    files.push_back(*identity);
+  }
 }
 
 void RememberComplete(const std::string& fileName) {
-  const auto identity = IdentityOf(fileName);
-  const std::lock_guard lock(g_storeMutex);
-  std::erase_if(g_completeFiles, [&](const TFileIdentity& known) { return known.Path == fileName; });
-  if (identity) {
-    g_completeFiles.push_back(*identity);
-  }
+  Remember(g_completeFiles, fileName);
 }
 
-bool IsCompleteStoreFile(const std::string& fileName) {
-  const auto identity = IdentityOf(fileName);
-  if (!identity) {
-    return false;
-  }
-  {
-    const std::lock_guard lock(g_storeMutex);
-    for (const TFileIdentity& known : g_completeFiles) {
-      if (known == *identity) {
-        return true;
-      }
-    }
-  }
-  return ReadStoreFile(fileName).Complete;
+bool IsCompleteStoreFile(const TFileIdentity& identity) {
+  return Known(g_completeFiles, identity) || ReadStoreFile(identity.Path).Complete;
 }
 
-bool CanOpenForReading(const std::string& fileName) {
-  const int fd = ::open(fileName.c_str(), O_RDONLY | O_CLOEXEC);
-  if (fd < 0) {
+// A store that is not complete (damaged, or unreadable) may be replaced only once a verified copy of it exists.
+bool DamagedStoreIsKept(const TFileIdentity& identity) {
+  if (Known(g_copiedDamagedFiles, identity)) {
+    return true;
+  }
+  if (KeepDamagedCopy(identity.Path).empty()) {
     return false;
   }
-  ::close(fd);
+  Remember(g_copiedDamagedFiles, identity.Path);
   return true;
 }
 
@@ -85,13 +97,6 @@ void ReplaceFeeds(TFeeds feeds) {
   for (TFeed& feed : feeds) {
     AddFeed(std::move(feed));
   }
-}
-
-// Keeps the damaged store as "<file>.damaged" before anything can be saved over it.
-std::string KeepDamagedCopy(const std::string& fileName) {
-  const std::string copy = fileName + ".damaged";
-  const std::string text = ReadFileToString(fileName);
-  return WriteStringToFile(copy, text) ? copy : std::string();
 }
 
 bool WriteAll(int fd, std::string_view bytes) {
@@ -110,10 +115,15 @@ bool WriteAll(int fd, std::string_view bytes) {
 
 // Writes the store to tempName and syncs it; the number of bytes written, or -1. Write-back of what is written
 // starts while the rest is still being built, so the final sync waits only for the tail.
-int64_t WriteTempStore(const std::string& tempName) {
+// The new file takes the old store's mode (a store holding credentials in its addresses may be private).
+int64_t WriteTempStore(const std::string& tempName, const std::optional<TFileIdentity>& old) {
   constexpr int64_t kWriteBackStep = int64_t{8} << 20;
   const int fd = ::open(tempName.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
   if (fd < 0) {
+    return -1;
+  }
+  if (old && ::fchmod(fd, old->Mode) != 0) {
+    ::close(fd);
     return -1;
   }
   int64_t total = 0;
@@ -134,19 +144,6 @@ int64_t WriteTempStore(const std::string& tempName) {
   ok = ::fsync(fd) == 0 && ok;
   ok = ::close(fd) == 0 && ok;
   return ok ? total : -1;
-}
-
-// The previous store, hard-linked (or copied) under a temporary backup name while the new one is put in place.
-std::string PrepareBackup(const std::string& fileName) {
-  if (!IsCompleteStoreFile(fileName)) {
-    return {};  // only a store that loads completely becomes the backup
-  }
-  const std::string pending = fileName + ".bak.new";
-  ::unlink(pending.c_str());
-  if (::link(fileName.c_str(), pending.c_str()) == 0) {
-    return pending;
-  }
-  return WriteStringToFile(pending, ReadFileToString(fileName)) ? pending : std::string();
 }
 
 // A store reached through a symbolic link is replaced where the link points, so the link stays.
@@ -177,10 +174,19 @@ void SyncFolderOf(const std::string& fileName) {
 
 TStoreLoadResult LoadFeedStore(const std::string& fileName) {
   TStoreLoadResult result;
-  if (!FileExists(fileName) || !CanOpenForReading(fileName)) {
+  struct stat info {};
+  if (::stat(fileName.c_str(), &info) != 0 && (errno == ENOENT || errno == ENOTDIR)) {
     return result;  // Missing: Feeds stay as they are
   }
   TStoreReadResult store = ReadStoreFile(fileName);
+  if (store.ReadError != 0) {
+    result.Status = TStoreLoadStatus::Unreadable;
+    result.Message = GetLangText("Main|StoreUnreadable",
+                                 "Die Feed-Datei \"%s1%\" kann nicht gelesen werden (%s2%). Sie wird nicht "
+                                 "überschrieben; Änderungen an den Feeds werden nicht gespeichert.",
+                                 JoinLangParams({fileName, std::strerror(store.ReadError)}));
+    return result;
+  }
   if (store.Complete) {
     RememberComplete(fileName);
     result.Status = TStoreLoadStatus::Loaded;
@@ -190,6 +196,9 @@ TStoreLoadResult LoadFeedStore(const std::string& fileName) {
   }
 
   result.DamagedCopy = KeepDamagedCopy(fileName);
+  if (!result.DamagedCopy.empty()) {
+    Remember(g_copiedDamagedFiles, fileName);
+  }
   const std::string backupName = fileName + ".bak";
   TStoreReadResult backup = ReadStoreFile(backupName);
   if (backup.Complete) {
@@ -208,6 +217,13 @@ TStoreLoadResult LoadFeedStore(const std::string& fileName) {
                                  "\"%s2%\" aufbewahrt.",
                                  JoinLangParams({fileName, result.DamagedCopy}));
   }
+  if (result.DamagedCopy.empty()) {
+    result.Message = GetLangText("Main|StoreDamagedNotKept",
+                                 "Die Feed-Datei \"%s1%\" ist beschädigt, und es konnte keine Kopie von ihr angelegt "
+                                 "werden. Sie wird nicht überschrieben; Änderungen an den Feeds werden nicht "
+                                 "gespeichert.",
+                                 fileName);
+  }
   result.FeedCount = static_cast<int>(store.Feeds.size());
   ReplaceFeeds(std::move(store.Feeds));
   return result;
@@ -220,7 +236,13 @@ bool LoadFeeds(const std::string& fileName) {
 bool SaveFeeds(const std::string& storeFileName) {
   const std::string fileName = LinkTarget(storeFileName);
   const std::string tempName = fileName + ".tmp";
-  const int64_t written = WriteTempStore(tempName);
+  const std::optional<TFileIdentity> old = IdentityOf(fileName);
+  // Only a store that loads completely becomes the backup; any other file there is kept as a damaged copy first.
+  const bool oldComplete = old && IsCompleteStoreFile(*old);
+  if (old && !oldComplete && !DamagedStoreIsKept(*old)) {
+    return false;
+  }
+  const int64_t written = WriteTempStore(tempName, old);
   if (g_saveTestHook) {
     g_saveTestHook(tempName);
   }
@@ -229,15 +251,16 @@ bool SaveFeeds(const std::string& storeFileName) {
     ::unlink(tempName.c_str());
     return false;
   }
-  const std::string pendingBackup = FileExists(fileName) ? PrepareBackup(fileName) : std::string();
+  const std::string pendingBackup = fileName + ".bak.new";
+  const bool backupPrepared = oldComplete && PrepareBackupCopy(fileName, pendingBackup, old->Size);
   if (::rename(tempName.c_str(), fileName.c_str()) != 0) {
     ::unlink(tempName.c_str());
-    if (!pendingBackup.empty()) {
+    if (backupPrepared) {
       ::unlink(pendingBackup.c_str());
     }
     return false;
   }
-  if (!pendingBackup.empty() && ::rename(pendingBackup.c_str(), (fileName + ".bak").c_str()) != 0) {
+  if (backupPrepared && ::rename(pendingBackup.c_str(), (fileName + ".bak").c_str()) != 0) {
     ::unlink(pendingBackup.c_str());  // the new store is in place; only the backup is not renewed
   }
   SyncFolderOf(fileName);

@@ -1,9 +1,10 @@
 #pragma once
 
 // The feed store file "Feeds.xml": every feed with its channel information and entries between runs.
-// Saving writes a temporary file, syncs it and renames it over the store, keeping the previous complete store
-// as "Feeds.xml.bak". Loading recognises a damaged store, keeps it as "Feeds.xml.damaged" and recovers from
-// the backup or from whatever can be read.
+// Saving writes a temporary file, syncs it and renames it over the store (keeping the store's file mode), keeping
+// the previous complete store as "Feeds.xml.bak". Loading recognises a damaged store, keeps a verified copy of it
+// under a name of its own ("Feeds.xml.damaged-<UTC time>") and recovers from the backup or from whatever can be
+// read. Nothing is ever saved over a store that could not be read, or over a damaged one without its copy.
 
 #include <functional>
 #include <string>
@@ -15,7 +16,9 @@ namespace tidewick {
 
 enum class TStoreLoadStatus {
   Loaded,               // complete store read (possibly with no feeds: see FeedCount)
-  Missing,              // no file, or it could not be opened; Feeds unchanged
+  Missing,              // there is no file; Feeds unchanged
+  Unreadable,           // the file exists but cannot be read (permissions, I/O error, no file descriptors); Feeds
+                        // unchanged. Never save over it: SaveFeeds refuses, and the caller runs without saving
   RecoveredFromBackup,  // the store was damaged; the complete backup was loaded
   RecoveredPartially,   // the store was damaged and no complete backup exists; what could be read was loaded
 };
@@ -24,10 +27,14 @@ struct TStoreLoadResult {
   TStoreLoadStatus Status = TStoreLoadStatus::Missing;
   int FeedCount = 0;
   std::string DamagedCopy;  // where the damaged file was kept (empty when none was needed or copying failed)
-  std::string Message;      // translated text for the user; empty when everything was in order
+  std::string Message;      // translated text for the user (also why saving is refused); empty when all was in order
   bool Recovered() const {
     return Status == TStoreLoadStatus::RecoveredFromBackup || Status == TStoreLoadStatus::RecoveredPartially;
   }
+  // False when a save would destroy what the user may still need: the store could not be read, or it was damaged
+  // and no verified copy of it could be kept. SaveFeeds refuses such a file by itself; a window keeps running
+  // without saving the store and shows Message, the command-line tool stops with it.
+  bool MaySave() const { return Status != TStoreLoadStatus::Unreadable && (!Recovered() || !DamagedCopy.empty()); }
 };
 
 // Replaces Feeds by the store in fileName (unless the file is missing), with recovery as described above.
@@ -35,7 +42,8 @@ TStoreLoadResult LoadFeedStore(const std::string& fileName);
 // The same; true when at least one feed was read.
 bool LoadFeeds(const std::string& fileName);
 
-// Writes all of Feeds. False when anything failed; Feeds.xml and Feeds.xml.bak are then as they were.
+// Writes all of Feeds. False when anything failed, or when the file there could not be read or is damaged and no
+// verified copy of it could be kept; Feeds.xml and Feeds.xml.bak are then as they were.
 bool SaveFeeds(const std::string& fileName);
 
 // The exact bytes SaveFeeds writes for feeds.

@@ -193,29 +193,37 @@ class TStoreBuilder {
 };
 
 // The whole file in one read into a buffer of its size (a large store must not be read by growing a string).
-bool ReadStoreBytes(const std::string& fileName, std::string& bytes) {
+// The whole file into bytes; 0, or the errno of the failure (a read error is never taken as a shorter file).
+int ReadStoreBytes(const std::string& fileName, std::string& bytes) {
   const int fd = ::open(fileName.c_str(), O_RDONLY | O_CLOEXEC);
   if (fd < 0) {
-    return false;
+    return errno;
   }
   struct stat info {};
-  bool ok = ::fstat(fd, &info) == 0 && S_ISREG(info.st_mode);
-  if (ok) {
+  int error = ::fstat(fd, &info) == 0 ? 0 : errno;
+  if (error == 0 && !S_ISREG(info.st_mode)) {
+    error = EISDIR;
+  }
+  if (error == 0) {
     bytes.resize(static_cast<size_t>(info.st_size));
     size_t done = 0;
-    while (ok && done < bytes.size()) {
+    while (done < bytes.size()) {
       const ssize_t got = ::read(fd, bytes.data() + done, bytes.size() - done);
       if (got < 0 && errno == EINTR) {
         continue;
       }
-      ok = got > 0;
-      done += ok ? static_cast<size_t>(got) : 0;
+      if (got < 0) {
+        error = errno;
+      }
+      if (got <= 0) {
+        break;
+      }
+      done += static_cast<size_t>(got);
     }
     bytes.resize(done);  // a file that shrank meanwhile reads as what is there
-    ok = ok || done > 0;
   }
   ::close(fd);
-  return ok;
+  return error;
 }
 
 // Text after the root has been closed by a stray closing tag: only blanks may follow.
@@ -316,8 +324,11 @@ TStoreReadResult ReadStoreText(std::string text) {
 
 TStoreReadResult ReadStoreFile(const std::string& fileName) {
   std::string bytes;
-  if (!ReadStoreBytes(fileName, bytes)) {
-    return {};
+  if (const int error = ReadStoreBytes(fileName, bytes); error != 0) {
+    TStoreReadResult unread;
+    unread.ReadError = error;
+    unread.Damage = "the file cannot be read";
+    return unread;
   }
   return ReadStoreText(std::move(bytes));
 }

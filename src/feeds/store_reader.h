@@ -13,6 +13,7 @@ namespace tidewick {
 struct TStoreReadResult {
   bool Opened = false;    // the file existed and had content
   bool Complete = false;  // the document ended properly (see Damage otherwise)
+  int ReadError = 0;      // errno when the file exists but could not be read (never damage: the file may be fine)
   std::string Damage;     // why the document counts as damaged (for tests and diagnostics)
   TFeeds Feeds;           // the feeds read, in file order, not yet numbered
 };

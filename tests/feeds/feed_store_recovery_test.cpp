@@ -1,10 +1,12 @@
 #include <unistd.h>
 
 #include <filesystem>
+#include <functional>
 #include <gtest/gtest.h>
 #include <string>
 #include <sys/stat.h>
 #include <sys/wait.h>
+#include <vector>
 
 #include "feeds/feed_store.h"
 #include "feeds/store_reader.h"
@@ -38,6 +40,37 @@ class StoreRecovery : public ::testing::Test {
 
   std::string Read(const std::string& suffix = "") const { return ReadFileToString(m_file + suffix); }
   bool Exists(const std::string& suffix) const { return std::filesystem::exists(m_file + suffix); }
+
+  std::vector<std::string> DamagedCopies() const {
+    std::vector<std::string> copies;
+    for (const auto& entry : std::filesystem::directory_iterator(m_dir.Path())) {
+      if (entry.path().filename().string().starts_with("Feeds.xml.damaged")) {
+        copies.push_back(entry.path().string());
+      }
+    }
+    return copies;
+  }
+
+  // Runs body in a child process as the user "nobody" when the tests run as root (who may read every file); its exit
+  // status. The folder is opened to that user.
+  int RunAsAnotherUser(const std::function<int()>& body) {
+    std::filesystem::permissions(m_dir.Path(), std::filesystem::perms::all);
+    const pid_t child = ::fork();
+    if (child == 0) {
+      if (::geteuid() == 0 && (::setgid(65534) != 0 || ::setuid(65534) != 0)) {
+        ::_exit(99);
+      }
+      ::_exit(body());
+    }
+    int status = 0;
+    ::waitpid(child, &status, 0);
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+  }
+
+  static mode_t ModeOf(const std::string& fileName) {
+    struct stat info {};
+    return ::stat(fileName.c_str(), &info) == 0 ? info.st_mode & 07777 : 0;
+  }
 
   // Saves the small store, then the changed one: the store holds the changed one, the backup the small one.
   void SaveTwice(const std::string& file) {
@@ -85,7 +118,8 @@ TEST_F(StoreRecovery, WithoutBackupEverythingReadableIsLoaded) {
   EXPECT_EQ(Feeds[0].Name, "Tech & <News>");
   ASSERT_EQ(Feeds[0].Items.size(), 1u);
   test::ExpectSameItem(Feeds[0].Items[0], SmallStore()[0].Items[0]);
-  EXPECT_TRUE(Exists(".damaged"));
+  EXPECT_EQ(ReadFileToString(result.DamagedCopy), text.substr(0, cut));
+  EXPECT_TRUE(result.MaySave());
 }
 
 struct TDamageCase {
@@ -127,7 +161,7 @@ TEST_F(StoreRecovery, StoreWithoutFeedsIsValidAndNeverBringsBackTheBackup) {
     EXPECT_TRUE(Feeds.empty());
     EXPECT_FALSE(LoadFeeds(m_file));
   }
-  EXPECT_FALSE(Exists(".damaged"));
+  EXPECT_TRUE(DamagedCopies().empty());
   Feeds.clear();
   ASSERT_TRUE(SaveFeeds(m_file));
   EXPECT_EQ(Read(), kDecl);
@@ -179,9 +213,9 @@ TEST_F(StoreRecovery, CutStoreFilesComeBackFromTheBackup) {
     ASSERT_EQ(result.Status, TStoreLoadStatus::RecoveredFromBackup);
     EXPECT_TRUE(result.Recovered());
     EXPECT_FALSE(result.Message.empty());
-    EXPECT_EQ(result.DamagedCopy, m_file + ".damaged");
+    EXPECT_EQ(result.DamagedCopy.rfind(m_file + ".damaged-", 0), 0u) << result.DamagedCopy;
     ExpectSameFeeds(Feeds, SmallStore());
-    EXPECT_EQ(Read(".damaged"), text.substr(0, size));
+    EXPECT_EQ(ReadFileToString(result.DamagedCopy), text.substr(0, size));
   }
 }
 
@@ -226,6 +260,79 @@ TEST_F(StoreRecovery, SaveThroughASymbolicLinkKeepsTheLink) {
   EXPECT_TRUE(std::filesystem::is_symlink(m_file));
   EXPECT_EQ(ReadFileToString(real), FeedStoreText(OtherStore()));
   EXPECT_EQ(ReadFileToString(real + ".bak"), FeedStoreText(SmallStore()));
+}
+
+TEST_F(StoreRecovery, EachDamageKeepsItsOwnCopy) {
+  const std::string text = FeedStoreText(SmallStore());
+  const std::string first = text.substr(0, text.size() / 2);
+  const std::string second = text.substr(0, text.size() / 3);
+  ASSERT_TRUE(WriteStringToFile(m_file, first));
+  const TStoreLoadResult one = LoadFeedStore(m_file);
+  ASSERT_TRUE(SaveFeeds(m_file));
+  ASSERT_TRUE(WriteStringToFile(m_file, second));
+  const TStoreLoadResult two = LoadFeedStore(m_file);
+  EXPECT_NE(one.DamagedCopy, two.DamagedCopy);
+  EXPECT_EQ(ReadFileToString(one.DamagedCopy), first);
+  EXPECT_EQ(ReadFileToString(two.DamagedCopy), second);
+}
+
+TEST_F(StoreRecovery, DamagedStoreIsCopiedBeforeASaveReplacesIt) {
+  const std::string text = FeedStoreText(SmallStore());
+  ASSERT_TRUE(WriteStringToFile(m_file, text.substr(0, 100)));  // damaged after this process last read it
+  Feeds = OtherStore();
+  ASSERT_TRUE(SaveFeeds(m_file));
+  const std::vector<std::string> copies = DamagedCopies();
+  ASSERT_EQ(copies.size(), 1u);
+  EXPECT_EQ(ReadFileToString(copies[0]), text.substr(0, 100));
+  EXPECT_FALSE(Exists(".bak"));
+}
+
+TEST_F(StoreRecovery, SaveKeepsTheStoresFileMode) {
+  Feeds = SmallStore();
+  ASSERT_TRUE(SaveFeeds(m_file));
+  ASSERT_EQ(::chmod(m_file.c_str(), 0600), 0);  // its addresses may hold passwords
+  ASSERT_TRUE(SaveFeeds(m_file));
+  EXPECT_EQ(ModeOf(m_file), 0600u);
+  EXPECT_EQ(ModeOf(m_file + ".bak"), 0600u);
+  ASSERT_TRUE(WriteStringToFile(m_file, "<Feeds"));
+  ASSERT_TRUE(SaveFeeds(m_file));
+  ASSERT_EQ(DamagedCopies().size(), 1u);
+  EXPECT_EQ(ModeOf(DamagedCopies()[0]), 0600u);
+}
+
+TEST_F(StoreRecovery, StoreThatCannotBeReadIsNeitherMissingNorSavedOver) {
+  const std::string text = FeedStoreText(OtherStore());
+  ASSERT_TRUE(WriteStringToFile(m_file, text));
+  ASSERT_EQ(::chmod(m_file.c_str(), 0), 0);
+  Feeds = SmallStore();
+  const int status = RunAsAnotherUser([this] {
+    const TStoreLoadResult result = LoadFeedStore(m_file);
+    if (result.Status != TStoreLoadStatus::Unreadable || result.MaySave() || result.Message.empty()) {
+      return 1;
+    }
+    if (Feeds.size() != 2 || Feeds[0].Name != "Tech & <News>") {
+      return 2;  // Feeds must stay as they were
+    }
+    return SaveFeeds(m_file) ? 3 : 0;
+  });
+  ASSERT_NE(status, 99) << "cannot switch to another user";
+  EXPECT_EQ(status, 0);
+  EXPECT_EQ(Read(), text);
+  EXPECT_TRUE(DamagedCopies().empty());
+}
+
+TEST_F(StoreRecovery, BackupThatCannotBeLinkedOrReadIsAbandonedNotLeftEmpty) {
+  if (::geteuid() != 0 || ReadFileToString("/proc/sys/fs/protected_hardlinks").starts_with("0")) {
+    GTEST_SKIP() << "needs root to hand the store to another user, whom the kernel then refuses a hard link";
+  }
+  Feeds = SmallStore();
+  ASSERT_TRUE(SaveFeeds(m_file));
+  ASSERT_EQ(::chmod(m_file.c_str(), 0600), 0);  // root's private store: another user can neither link nor read it
+  Feeds = OtherStore();
+  EXPECT_EQ(RunAsAnotherUser([this] { return SaveFeeds(m_file) ? 0 : 1; }), 0);
+  EXPECT_EQ(Read(), FeedStoreText(OtherStore()));
+  EXPECT_FALSE(Exists(".bak"));
+  EXPECT_FALSE(Exists(".bak.new"));
 }
 
 TEST_F(StoreRecovery, SecondWriterIsRefused) {
