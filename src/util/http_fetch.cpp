@@ -78,6 +78,8 @@ bool SetUpEasy(CURL* easy, const std::string& url, int timeoutMs, const TFetchOp
   ok = ok && curl_easy_setopt(easy, CURLOPT_PROTOCOLS_STR, "http,https,ftp,file") == CURLE_OK;
   ok = ok && curl_easy_setopt(easy, CURLOPT_REDIR_PROTOCOLS_STR, "http,https,ftp") == CURLE_OK;
   ok = ok && curl_easy_setopt(easy, CURLOPT_NOSIGNAL, 1L) == CURLE_OK;
+  // A stopped transfer leaves a slow name lookup to finish on its own instead of waiting for it.
+  ok = ok && curl_easy_setopt(easy, CURLOPT_QUICK_EXIT, 1L) == CURLE_OK;
   ok = ok && curl_easy_setopt(easy, CURLOPT_FOLLOWLOCATION, 1L) == CURLE_OK;
   ok = ok && curl_easy_setopt(easy, CURLOPT_MAXREDIRS, static_cast<long>(kMaxRedirects)) == CURLE_OK;
   ok = ok && curl_easy_setopt(easy, CURLOPT_ACCEPT_ENCODING, "") == CURLE_OK;  // every coding libcurl can decode

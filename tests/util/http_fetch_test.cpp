@@ -1,14 +1,42 @@
 #include "util/http_fetch.h"
 
+#include <dlfcn.h>
+#include <netdb.h>
+#include <zlib.h>
+
 #include <atomic>
+#include <brotli/encode.h>
 #include <chrono>
+#include <condition_variable>
 #include <fstream>
 #include <gtest/gtest.h>
+#include <mutex>
 #include <thread>
 
 #include "support/env_guard.h"
 #include "support/http_test_server.h"
 #include "support/temp_dir.h"
+
+// A resolver that hangs: the lookup of kSlowHost waits (up to six seconds) until the test releases it. This definition
+// takes the C library's place for the whole test program, so libcurl's resolver thread calls it; every other name
+// goes to the real lookup.
+namespace {
+constexpr const char* kSlowHost = "slow-resolver.invalid";
+std::mutex g_slowLookupMutex;
+std::condition_variable g_slowLookupReleased;
+bool g_slowLookupRelease = false;
+}  // namespace
+
+extern "C" int getaddrinfo(const char* node, const char* service, const addrinfo* hints, addrinfo** result) {
+  if (node != nullptr && std::string_view(node) == kSlowHost) {
+    std::unique_lock lock(g_slowLookupMutex);
+    g_slowLookupReleased.wait_for(lock, std::chrono::seconds(6), [] { return g_slowLookupRelease; });
+    return EAI_NONAME;
+  }
+  using TLookup = int (*)(const char*, const char*, const addrinfo*, addrinfo**);
+  static const auto real = reinterpret_cast<TLookup>(::dlsym(RTLD_NEXT, "getaddrinfo"));
+  return real(node, service, hints, result);
+}
 
 namespace tidewick {
 namespace {
@@ -173,6 +201,65 @@ TEST_F(HttpFetch, BodyOverTheLimitFails) {
   EXPECT_EQ(FetchUrl(m_server.Url("/big"), content, 2000, options).Status, TFetchStatus::TooLarge);
   EXPECT_EQ(FetchUrl(m_server.Url("/unannounced"), content, 2000, options).Status, TFetchStatus::TooLarge);
   EXPECT_TRUE(content.empty());
+}
+
+// body in the given content coding, compressed as tightly as the library can.
+std::string Compressed(const std::string& body, const std::string& coding) {
+  if (coding == "br") {
+    std::string out(BrotliEncoderMaxCompressedSize(body.size()), '\0');
+    size_t size = out.size();
+    EXPECT_TRUE(BrotliEncoderCompress(9, BROTLI_DEFAULT_WINDOW, BROTLI_MODE_GENERIC, body.size(),
+                                      reinterpret_cast<const uint8_t*>(body.data()), &size,
+                                      reinterpret_cast<uint8_t*>(out.data())));
+    out.resize(size);
+    return out;
+  }
+  z_stream stream{};
+  EXPECT_EQ(deflateInit2(&stream, 9, Z_DEFLATED, coding == "gzip" ? 31 : 15, 9, Z_DEFAULT_STRATEGY), Z_OK);
+  std::string out(deflateBound(&stream, body.size()), '\0');
+  stream.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(body.data()));
+  stream.avail_in = static_cast<uInt>(body.size());
+  stream.next_out = reinterpret_cast<Bytef*>(out.data());
+  stream.avail_out = static_cast<uInt>(out.size());
+  EXPECT_EQ(deflate(&stream, Z_FINISH), Z_STREAM_END);
+  out.resize(stream.total_out);
+  deflateEnd(&stream);
+  return out;
+}
+
+TEST_F(HttpFetch, CompressionBombFailsAtTheLimit) {
+  TFetchOptions options;
+  options.MaxBodyBytes = 1 << 20;
+  const std::string expanded(8 << 20, ' ');  // eight times the limit, from a few kilobytes
+  for (const char* coding : {"gzip", "deflate", "br"}) {
+    SCOPED_TRACE(coding);
+    TTestResponse bomb = Answer(200, Compressed(expanded, coding));
+    ASSERT_LT(bomb.Body.size(), 16384u);
+    bomb.Headers = {{"Content-Encoding", coding}};
+    m_server.SetResponse("/bomb", bomb);
+    std::string content;
+    EXPECT_EQ(FetchUrl(m_server.Url("/bomb"), content, 5000, options).Status, TFetchStatus::TooLarge);
+    EXPECT_TRUE(content.empty());
+    EXPECT_EQ(content.capacity(), std::string().capacity());  // nothing of the expansion is kept
+  }
+}
+
+TEST_F(HttpFetch, StopDoesNotWaitForASlowNameLookup) {
+  std::atomic<bool> stop{false};
+  TFetchOptions options;
+  options.StopFlag = &stop;
+  std::string content;
+  std::jthread stopper([&stop] {
+    std::this_thread::sleep_for(std::chrono::milliseconds(150));
+    stop = true;
+  });
+  const auto started = std::chrono::steady_clock::now();
+  EXPECT_EQ(FetchUrl("http://" + std::string(kSlowHost) + "/feed", content, 10000, options).Status,
+            TFetchStatus::Aborted);
+  EXPECT_LT(std::chrono::steady_clock::now() - started, std::chrono::milliseconds(1000));
+  const std::scoped_lock lock(g_slowLookupMutex);
+  g_slowLookupRelease = true;
+  g_slowLookupReleased.notify_all();
 }
 
 TEST_F(HttpFetch, UnsupportedSchemesFailAtOnce) {
