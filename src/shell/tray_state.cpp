@@ -1,6 +1,8 @@
 #include "shell/tray_state.h"
 
 #include <algorithm>
+#include <array>
+#include <fstream>
 
 #include "feeds/item_title.h"
 #include "lang/lang_text.h"
@@ -36,6 +38,15 @@ std::string CutToCharacters(const std::string& text, std::size_t characters) {
     }
   }
   return text;
+}
+
+bool IsPlayableWaveFile(const std::string& path) {
+  std::ifstream file(path, std::ios::binary);
+  std::array<char, 12> header{};
+  if (!file.read(header.data(), header.size()))
+    return false;
+  const std::string_view text(header.data(), header.size());
+  return text.substr(0, 4) == "RIFF" && text.substr(8, 4) == "WAVE";
 }
 
 std::vector<TPopupRow> PopupRows(const TFeeds& feeds, bool ascending) {

@@ -42,6 +42,10 @@ TTrayDecision DecideTrayNotification(const TTrayInputs& inputs);
 // Cuts a text to at most that many characters, never inside a UTF-8 sequence.
 std::string CutToCharacters(const std::string& text, std::size_t characters);
 
+// Whether the file exists and starts like a RIFF/WAVE file: anything else is skipped silently, never an error box
+// on every refresh.
+bool IsPlayableWaveFile(const std::string& path);
+
 // One unread entry in the popup; a double click finds it again by these texts.
 struct TPopupRow {
   uint64_t FeedId = 0;

@@ -2,6 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include "support/temp_dir.h"
+#include "util/files.h"
+
 namespace tidewick {
 namespace {
 
@@ -59,6 +62,18 @@ TEST(TrayState, CutsTheTipByCharactersNeverInsideOne) {
   EXPECT_EQ(cut.size(), 63u * 2);
   EXPECT_EQ(CutToCharacters("abc", 63), "abc");
   EXPECT_EQ(CutToCharacters("a€b", 2), "a€");
+}
+
+TEST(TrayState, PlaysOnlyFilesThatAreWaves) {
+  const test::TempDir temp;
+  const std::string wave = temp.File("ding.wav");
+  const std::string mp3 = temp.File("ding.mp3");
+  ASSERT_TRUE(WriteStringToFile(wave, std::string("RIFF\x24\0\0\0WAVEfmt ", 16)));
+  ASSERT_TRUE(WriteStringToFile(mp3, "ID3\x04 not a wave file"));
+  EXPECT_TRUE(IsPlayableWaveFile(wave));
+  EXPECT_FALSE(IsPlayableWaveFile(mp3));
+  EXPECT_FALSE(IsPlayableWaveFile(temp.File("missing.wav")));
+  EXPECT_FALSE(IsPlayableWaveFile(temp.Path().string()));  // a folder
 }
 
 TEST(TrayState, PopupListsUnreadEntriesByDateThenTitle) {

@@ -1,0 +1,141 @@
+#include "ui/dialogs/popup_window.h"
+
+#include <QCloseEvent>
+#include <QHeaderView>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QStatusBar>
+#include <QTreeView>
+#include <QVBoxLayout>
+
+#include "lang/lang_text.h"
+#include "ui/main/entry_date_text.h"
+
+namespace tidewick {
+
+void TPopupRowsModel::SetRows(std::vector<TPopupRow> rows) {
+  beginResetModel();
+  m_rows = std::move(rows);
+  endResetModel();
+}
+
+const TPopupRow* TPopupRowsModel::Row(int row) const {
+  return row >= 0 && row < static_cast<int>(m_rows.size()) ? &m_rows[static_cast<std::size_t>(row)] : nullptr;
+}
+
+int TPopupRowsModel::rowCount(const QModelIndex& parent) const {
+  return parent.isValid() ? 0 : static_cast<int>(m_rows.size());
+}
+
+int TPopupRowsModel::columnCount(const QModelIndex& parent) const {
+  return parent.isValid() ? 0 : 3;
+}
+
+QVariant TPopupRowsModel::data(const QModelIndex& index, int role) const {
+  const TPopupRow* row = Row(index.row());
+  if (row == nullptr || (role != Qt::DisplayRole && role != Qt::AccessibleTextRole))
+    return {};
+  switch (index.column()) {
+    case 0:
+      return QString::fromStdString(row->Title);
+    case 1:
+      return EntryDateText(row->PublishedDate);
+    default:
+      return QString::fromStdString(row->FeedName);
+  }
+}
+
+TfrmPopUp::TfrmPopUp(QWidget* parent) : QWidget(parent, Qt::Tool | Qt::WindowStaysOnTopHint) {
+  setObjectName(QStringLiteral("frmPopUp"));
+  setWindowTitle(QStringLiteral("Tidewick"));
+  setAttribute(Qt::WA_ShowWithoutActivating);
+  setWindowOpacity(200.0 / 255.0);
+
+  m_model = new TPopupRowsModel(this);
+  lvItems = new QTreeView(this);
+  lvItems->setObjectName(QStringLiteral("lvItems"));
+  lvItems->setAccessibleName(QString::fromStdString(GetLangText("PopUp|lvItems", "Neue Einträge")));
+  lvItems->setModel(m_model);
+  lvItems->setHeaderHidden(true);
+  lvItems->setRootIsDecorated(false);
+  lvItems->setUniformRowHeights(true);
+  lvItems->setSelectionBehavior(QAbstractItemView::SelectRows);
+  lvItems->setEditTriggers(QAbstractItemView::NoEditTriggers);
+  // Only the title is readable; date and feed travel along for the double click.
+  lvItems->header()->setStretchLastSection(false);
+  lvItems->header()->setSectionResizeMode(0, QHeaderView::Stretch);
+  lvItems->header()->setMinimumSectionSize(1);
+  lvItems->header()->resizeSection(1, 1);
+  lvItems->header()->resizeSection(2, 1);
+  lvItems->viewport()->installEventFilter(this);
+  connect(lvItems, &QTreeView::doubleClicked, this, &TfrmPopUp::Activate);
+
+  sbItems = new QStatusBar(this);
+  sbItems->setObjectName(QStringLiteral("sbItems"));
+  sbItems->setSizeGripEnabled(true);
+  m_countLabel = new QLabel(sbItems);
+  m_countLabel->setTextFormat(Qt::PlainText);
+  sbItems->addWidget(m_countLabel, 1);
+
+  auto* layout = new QVBoxLayout(this);
+  layout->setContentsMargins(0, 0, 0, 0);
+  layout->setSpacing(0);
+  layout->addWidget(lvItems);
+  layout->addWidget(sbItems);
+}
+
+QPoint TfrmPopUp::CornerPosition(const QRect& available, const QSize& size) {
+  return {available.x() + available.width() - size.width(), available.y() + available.height() - size.height()};
+}
+
+void TfrmPopUp::ShowRows(std::vector<TPopupRow> rows, const QSize& size, const QRect& available) {
+  const auto count = rows.size();
+  m_model->SetRows(std::move(rows));
+  m_countLabel->setText(
+      QString::fromStdString(GetLangText("PopUp|sbItemsCount", "%s1% neue Einträge.", std::to_string(count))));
+  resize(size);
+  move(CornerPosition(available, size));
+  show();
+  raise();
+}
+
+void TfrmPopUp::keyPressEvent(QKeyEvent* event) {
+  if (event->key() == Qt::Key_Escape) {
+    close();
+    return;
+  }
+  QWidget::keyPressEvent(event);
+}
+
+void TfrmPopUp::closeEvent(QCloseEvent* event) {
+  emit closedWithSize(size());
+  QWidget::closeEvent(event);
+}
+
+void TfrmPopUp::mouseDoubleClickEvent(QMouseEvent* event) {
+  Activate({});
+  event->accept();
+}
+
+bool TfrmPopUp::eventFilter(QObject* watched, QEvent* event) {
+  // A double click below the last row counts as one on the window's free area.
+  if (watched == lvItems->viewport() && event->type() == QEvent::MouseButtonDblClick) {
+    const auto* mouse = static_cast<QMouseEvent*>(event);
+    if (!lvItems->indexAt(mouse->position().toPoint()).isValid()) {
+      Activate({});
+      return true;
+    }
+  }
+  return QWidget::eventFilter(watched, event);
+}
+
+void TfrmPopUp::Activate(const QModelIndex& index) {
+  const TPopupRow* row = index.isValid() ? m_model->Row(index.row()) : nullptr;
+  const TPopupRow chosen = row != nullptr ? *row : TPopupRow{};
+  close();
+  emit restoreRequested();
+  if (row != nullptr)
+    emit entryRequested(chosen.FeedId, QString::fromStdString(chosen.Title));
+}
+
+}  // namespace tidewick

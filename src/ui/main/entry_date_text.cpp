@@ -1,0 +1,30 @@
+#include "ui/main/entry_date_text.h"
+
+#include <QDateTime>
+#include <QLocale>
+
+namespace tidewick {
+namespace {
+
+// The locale's long time format without its zone name ("t"), which would only repeat the local zone.
+QString LongTimeFormatWithoutZone() {
+  QString format = QLocale().timeFormat(QLocale::LongFormat);
+  format.remove(QLatin1Char('t'));
+  return format.trimmed();
+}
+
+}  // namespace
+
+QString EntryDateText(TDateTime utc) {
+  if (utc == 0)
+    return {};
+  const TDateTimeParts parts = DecodeDateTime(UtcToLocal(utc));
+  const QDate date(parts.Year, parts.Month, parts.Day);
+  const QString dateText = QLocale().toString(date, QLocale::ShortFormat);
+  if (parts.Hour == 0 && parts.Minute == 0 && parts.Second == 0)
+    return dateText;
+  const QTime time(parts.Hour, parts.Minute, parts.Second);
+  return dateText + QLatin1Char(' ') + QLocale().toString(time, LongTimeFormatWithoutZone());
+}
+
+}  // namespace tidewick

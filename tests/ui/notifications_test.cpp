@@ -1,0 +1,95 @@
+#include <QSignalSpy>
+#include <QTest>
+#include <QTreeView>
+
+#include "feeds/feed_records.h"
+#include "shell/settings.h"
+#include "ui/dialogs/popup_window.h"
+#include "ui/main/tray_notifier.h"
+
+using namespace tidewick;
+
+namespace {
+
+void FillFeeds(int unread) {
+  Feeds.clear();
+  TFeed feed;
+  feed.Id = 7;
+  feed.Name = "News";
+  for (int i = 0; i < unread; ++i) {
+    TFeedItem item;
+    item.Title = "Entry " + std::to_string(i);
+    item.PublishedDate = 45000 + i;
+    feed.Items.push_back(item);
+  }
+  Feeds.push_back(feed);
+}
+
+}  // namespace
+
+class NotificationsTest : public QObject {
+  Q_OBJECT
+
+ private slots:
+  void popupSitsInTheCornerOfAScreenAwayFromTheOrigin() {
+    // A second monitor right of the first, with a panel at its top.
+    const QRect available(1920, 32, 1280, 992);
+    QCOMPARE(TfrmPopUp::CornerPosition(available, QSize(250, 350)), QPoint(1920 + 1280 - 250, 32 + 992 - 350));
+  }
+
+  void minimisedProgramBlinksAndShowsThePopupWhichRemembersItsSize() {
+    Settings().TrayBlink = true;
+    Settings().ShowPopupWindow = true;
+    Settings().PopupFormWidth = 250;
+    Settings().PopupFormHeight = 350;
+    FillFeeds(3);
+    TfrmPopUp popup;
+    bool minimized = true;
+    TTrayNotifier notifier(nullptr, &popup, [&] { return TTrayNotifier::TWindowState{minimized, !minimized}; });
+    notifier.SetScreenSource([] { return QRect(100, 50, 800, 600); });
+
+    notifier.UpdateTrayNotification();
+    QVERIFY(popup.isVisible());
+    QVERIFY(notifier.IsBlinking());
+    QCOMPARE(popup.lvItems->model()->rowCount(), 3);
+    QCOMPARE(notifier.LastDecision().Tip, std::string("Tidewick (3 neu)"));
+
+    popup.resize(300, 200);
+    QTest::keyClick(&popup, Qt::Key_Escape);
+    QVERIFY(!popup.isVisible());
+    QCOMPARE(Settings().PopupFormWidth, 300);
+    QCOMPARE(Settings().PopupFormHeight, 200);
+
+    minimized = false;  // the window is back: icon and tip only
+    notifier.UpdateTrayNotification();
+    QVERIFY(!popup.isVisible());
+
+    minimized = true;
+    notifier.UpdateTrayNotification();
+    QCOMPARE(popup.size(), QSize(300, 200));
+    FillFeeds(0);  // everything read: quiet, and the popup goes away
+    notifier.UpdateTrayNotification();
+    QVERIFY(!popup.isVisible());
+    QVERIFY(!notifier.IsBlinking());
+    QCOMPARE(notifier.LastDecision().Tip, std::string("Tidewick"));
+  }
+
+  void doubleClickOnARowRestoresAndNamesItsEntry() {
+    TfrmPopUp popup;
+    popup.ShowRows({{7, "First", 45000, "News"}, {8, "Second", 44000, "Other"}}, QSize(250, 350),
+                   QRect(0, 0, 800, 600));
+    QSignalSpy restore(&popup, &TfrmPopUp::restoreRequested);
+    QSignalSpy entry(&popup, &TfrmPopUp::entryRequested);
+    const QModelIndex second = popup.lvItems->model()->index(1, 0);
+    const QPoint where = popup.lvItems->visualRect(second).center();
+    QTest::mouseDClick(popup.lvItems->viewport(), Qt::LeftButton, {}, where);
+    QCOMPARE(restore.count(), 1);
+    QCOMPARE(entry.count(), 1);
+    QCOMPARE(entry.at(0).at(0).toULongLong(), 8ULL);
+    QCOMPARE(entry.at(0).at(1).toString(), QStringLiteral("Second"));
+    QVERIFY(!popup.isVisible());
+  }
+};
+
+QTEST_MAIN(NotificationsTest)
+#include "notifications_test.moc"
