@@ -30,6 +30,11 @@ TFileWriteResult WriteExportedFile(const std::string& fileName, std::string_view
   return {false, error != 0 ? std::string(std::strerror(error)) : std::string("write error")};
 }
 
+std::string ExportWriteErrorText(const std::string& fileName, const TFileWriteResult& result) {
+  return LangTextWithValues("Main|MsgExportWriteErrText", "Die Datei \"%s1%\" konnte nicht geschrieben werden:%w%%s2%",
+                            {fileName, result.Reason});
+}
+
 std::string LangTextWithValues(std::string_view key, std::string_view defaultText,
                                std::initializer_list<std::string_view> values) {
   const std::vector<std::string_view> valueList(values);

@@ -17,6 +17,9 @@ struct TFileWriteResult {
 // Replaces the file atomically (WriteStringToFile); a failure leaves any old file as it was.
 TFileWriteResult WriteExportedFile(const std::string& fileName, std::string_view text);
 
+// "Main|MsgExportWriteErrText": the file and the reason it could not be written.
+std::string ExportWriteErrorText(const std::string& fileName, const TFileWriteResult& result);
+
 // GetLangText(key, defaultText) with values for %s1%, %s2% ... inserted as they are: a value holding "%w%",
 // "%s2%", "$%$" or the parameter separator is never expanded or split.
 std::string LangTextWithValues(std::string_view key, std::string_view defaultText,

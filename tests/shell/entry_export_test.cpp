@@ -149,6 +149,8 @@ TEST(EntryExport, WritesTheFileOrSaysWhyNot) {
       ExportEntryFile(dir.File("missing/entry.txt"), TEntryExportFormat::Text, item, "", Font("A", 8, 0));
   EXPECT_FALSE(failed.Ok);
   EXPECT_EQ(failed.Reason, "No such file or directory");
+  EXPECT_EQ(ExportWriteErrorText("/tmp/100%s2%.txt", failed),
+            "Die Datei \"/tmp/100%s2%.txt\" konnte nicht geschrieben werden:\r\nNo such file or directory");
 }
 
 }  // namespace

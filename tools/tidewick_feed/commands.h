@@ -19,6 +19,10 @@ int RunParse(const std::vector<std::string>& args);
 int RunFetch(const std::vector<std::string>& args);
 int RunRefresh(const std::vector<std::string>& args);
 
+// export-opml and import-opml move a store's feed list to and from other readers (opml_commands.cpp).
+int RunExportOpml(const std::vector<std::string>& args);
+int RunImportOpml(const std::vector<std::string>& args);
+
 // Removes "--lang FILE" from args and loads that language file. False (with a message on standard error) when the
 // option lacks its file name or the file cannot be loaded.
 bool TakeLangOption(std::vector<std::string>& args);

@@ -14,7 +14,11 @@ constexpr const char* kUsage =
     "  parse FILE|- [--lang FILE]   read a feed document and print it as JSON\n"
     "  fetch URL [--lang FILE]      download a feed document and print it as JSON\n"
     "  refresh [--settings FILE] [--lang FILE] STORE\n"
-    "                               refresh every feed of a feed store and save it\n";
+    "                               refresh every feed of a feed store and save it\n"
+    "  export-opml [--settings FILE] STORE [OUT|-]\n"
+    "                               write the store's feed list as OPML\n"
+    "  import-opml [--settings FILE] STORE FILE\n"
+    "                               add the feeds of an OPML file to a store\n";
 
 }  // namespace
 
@@ -33,6 +37,12 @@ int main(int argc, char** argv) {
   }
   if (command == "refresh") {
     return tidewick::RunRefresh(args);
+  }
+  if (command == "export-opml") {
+    return tidewick::RunExportOpml(args);
+  }
+  if (command == "import-opml") {
+    return tidewick::RunImportOpml(args);
   }
   if (command == "--help" || command == "-h" || command == "help") {
     std::fputs(kUsage, stdout);

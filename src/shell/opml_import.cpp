@@ -1,0 +1,309 @@
+#include "shell/opml_import.h"
+
+#include <algorithm>
+#include <cctype>
+#include <filesystem>
+#include <unordered_map>
+#include <unordered_set>
+
+#include "feeds/feed_records.h"
+#include "lang/lang_text.h"
+#include "platform/file_io.h"
+#include "shell/entry_export_file.h"
+#include "shell/feed_address.h"
+#include "shell/settings.h"
+#include "util/case_fold.h"
+#include "util/strings.h"
+#include "xml/xml_doc.h"
+
+namespace tidewick {
+namespace {
+
+constexpr std::string_view kUtf8Bom = "\xEF\xBB\xBF";
+
+bool IsElement(const TXmlNode& node) {
+  return !node.Name().empty() && node.Name()[0] != '?' && node.Name()[0] != '!';
+}
+
+bool HasChildElements(const TXmlNode& node) {
+  for (const TXmlNode* child : node.Nodes()) {
+    if (IsElement(*child)) {
+      return true;
+    }
+  }
+  return false;
+}
+
+std::string_view AttributeValue(const TXmlNode& node, std::string_view name) {
+  const TXmlAttrib* attrib = node.Attribs().Find(name);
+  return attrib != nullptr ? attrib->Value() : std::string_view();
+}
+
+// "text", else "title"; control characters (which would break the stored arrangement) become blanks.
+std::string OutlineName(const TXmlNode& node) {
+  std::string_view name = TrimView(AttributeValue(node, "text"));
+  if (name.empty()) {
+    name = TrimView(AttributeValue(node, "title"));
+  }
+  std::string clean(name);
+  std::replace_if(
+      clean.begin(), clean.end(), [](char c) { return static_cast<unsigned char>(c) < 0x20; }, ' ');
+  return clean;
+}
+
+bool HasFeedAddress(const TXmlNode& node) {
+  return !TrimView(AttributeValue(node, "xmlUrl")).empty();
+}
+
+// Feed outlines anywhere below node: what a nameless folder takes with it.
+int CountFeedOutlines(const TXmlNode& top) {
+  int count = 0;
+  std::vector<const TXmlNode*> pending{&top};
+  while (!pending.empty()) {
+    const TXmlNode* node = pending.back();
+    pending.pop_back();
+    bool leaf = true;
+    for (const TXmlNode* child : node->Nodes()) {
+      if (IsElement(*child)) {
+        pending.push_back(child);
+        leaf = false;
+      }
+    }
+    count += leaf && node != &top && HasFeedAddress(*node) ? 1 : 0;
+  }
+  return count;
+}
+
+// Walks the outlines below body in document order with an explicit stack: nesting depth cannot exhaust ours.
+void CollectOutlines(const TXmlNode& body, TOpmlOutlines& outlines) {
+  struct TLevel {
+    const TXmlNode* Next;
+    int Parent;
+  };
+  std::vector<TLevel> stack{{body.Nodes().First(), -1}};
+  while (!stack.empty()) {
+    const TXmlNode* node = stack.back().Next;
+    const int parent = stack.back().Parent;
+    if (node == nullptr) {
+      stack.pop_back();
+      continue;
+    }
+    stack.back().Next = node->NextSibling();
+    if (!IsElement(*node)) {
+      continue;
+    }
+    std::string name = OutlineName(*node);
+    if (HasChildElements(*node)) {
+      if (name.empty()) {
+        outlines.Skipped += CountFeedOutlines(*node);
+        continue;
+      }
+      outlines.Entries.push_back({parent, true, std::move(name), {}});
+      stack.push_back({node->Nodes().First(), static_cast<int>(outlines.Entries.size()) - 1});
+      continue;
+    }
+    if (!HasFeedAddress(*node)) {
+      continue;  // a note, a link or a separator: nothing to subscribe
+    }
+    std::optional<std::string> address = ImportFeedAddress(AttributeValue(*node, "xmlUrl"));
+    if (!address) {
+      ++outlines.Skipped;
+      continue;
+    }
+    SanitizeFeedName(name);
+    if (name.empty()) {
+      name = *address;  // readers write feeds they never fetched without a name; the address still names it
+      SanitizeFeedName(name);
+    }
+    outlines.Entries.push_back({parent, false, std::move(name), std::move(*address)});
+  }
+}
+
+bool StartsWithWideBom(std::string_view bytes) {
+  return bytes.starts_with("\xFF\xFE") || bytes.starts_with("\xFE\xFF");
+}
+
+// UniqueFeedName against the store plus what this import added, without a store scan per name: a file with
+// thousands of equal names stays fast. Gives the same names (the lowest free number).
+class TFeedNamer {
+ public:
+  TFeedNamer() {
+    for (const TFeed& feed : Feeds) {
+      m_taken.insert(feed.Name);
+    }
+  }
+  std::string Unique(const std::string& name) {
+    if (m_taken.insert(name).second) {
+      return name;
+    }
+    int& number = m_nextNumber.try_emplace(name, 1).first->second;
+    while (!m_taken.insert(name + std::to_string(number)).second) {
+      ++number;
+    }
+    return name + std::to_string(number++);
+  }
+
+ private:
+  std::unordered_set<std::string> m_taken;
+  std::unordered_map<std::string, int> m_nextNumber;
+};
+
+int FolderDepth(const TTreeNode* node) {
+  int depth = 0;
+  for (; node != nullptr && !node->IsRoot(); node = node->Parent()) {
+    ++depth;
+  }
+  return depth;
+}
+
+// A folder under parent, unless the tree would hold it too deep: then parent itself takes its contents.
+TTreeNode* AddImportFolder(TFeedTree& tree, TTreeNode* parent, std::string_view name, TOpmlImportReport& report) {
+  if (FolderDepth(parent) >= kMaxFolderDepth) {
+    return parent;
+  }
+  TTreeNode* folder = tree.AddFolderNode(parent, tree.UniqueFolderName(parent, name));
+  if (folder == nullptr) {
+    return parent;
+  }
+  ++report.Folders;
+  return folder;
+}
+
+std::string ReadErrorText(TOpmlReadStatus status, const std::string& fileName) {
+  switch (status) {
+    case TOpmlReadStatus::Unreadable:
+      return LangTextWithValues("Main|MsgImportOpmlUnreadable", "Die Datei \"%s1%\" konnte nicht gelesen werden.",
+                                {fileName});
+    case TOpmlReadStatus::TooLarge:
+      return LangTextWithValues("Main|MsgImportOpmlTooLarge",
+                                "Die Datei \"%s1%\" ist größer als 32 MiB und wird nicht importiert.", {fileName});
+    case TOpmlReadStatus::NotOpml:
+      return LangTextWithValues("Main|MsgImportOpmlInvalid",
+                                "Die Datei \"%s1%\" ist keine OPML-Datei. Es wurde nichts importiert.", {fileName});
+    case TOpmlReadStatus::Read:
+      break;
+  }
+  return {};
+}
+
+}  // namespace
+
+std::optional<std::string> ImportFeedAddress(std::string_view xmlUrl) {
+  const std::string address = StripFeedScheme(TrimView(xmlUrl));
+  if (address.empty() || address[0] == '/' || address[0] == '~' ||
+      std::any_of(address.begin(), address.end(), [](char c) { return static_cast<unsigned char>(c) < 0x20; })) {
+    return std::nullopt;
+  }
+  const size_t separator = address.find("://");
+  if (separator == std::string::npos) {
+    // "javascript:x" or "mailto:a@b" name a scheme of their own; "example.org:8080/rss" does not.
+    const size_t colon = address.find(':');
+    const bool namesScheme =
+        colon != std::string::npos && address.find_first_of("/?#") > colon &&
+        (colon + 1 == address.size() || !std::isdigit(static_cast<unsigned char>(address[colon + 1])));
+    if (namesScheme) {
+      return std::nullopt;
+    }
+    return "http://" + address;
+  }
+  const std::string scheme = LowerAscii(std::string_view(address).substr(0, separator));
+  if (scheme == "http" || scheme == "https" || scheme == "ftp") {
+    return address;
+  }
+  return std::nullopt;
+}
+
+TOpmlReadResult ReadOpmlText(std::string_view bytes) {
+  std::string text;
+  if (bytes.find("<?xml") == std::string_view::npos && !StartsWithWideBom(bytes)) {
+    if (bytes.starts_with(kUtf8Bom)) {
+      bytes.remove_prefix(kUtf8Bom.size());
+    }
+    text = "<?xml version=\"1.0\" encoding=\"utf-8\"?>\r\n";
+  }
+  text += bytes;
+  TOpmlReadResult result;
+  TXmlDoc doc;
+  const TXmlNode* body = doc.LoadFromString(text) ? doc.GetNode("opml\\body") : nullptr;
+  if (body == nullptr) {
+    return result;
+  }
+  result.Status = TOpmlReadStatus::Read;
+  result.Outlines.Title = Trim(doc.GetValue("opml\\head\\title"));
+  CollectOutlines(*body, result.Outlines);
+  return result;
+}
+
+TOpmlReadResult ReadOpmlFile(const std::string& fileName) {
+  TOpmlReadResult result;
+  std::error_code error;
+  const auto size = std::filesystem::is_regular_file(fileName, error) ? std::filesystem::file_size(fileName, error)
+                                                                      : std::uintmax_t{0};
+  if (error || !std::filesystem::is_regular_file(fileName, error)) {
+    result.Status = TOpmlReadStatus::Unreadable;
+    return result;
+  }
+  if (size > static_cast<std::uintmax_t>(kMaxOpmlFileBytes)) {
+    result.Status = TOpmlReadStatus::TooLarge;
+    return result;
+  }
+  const std::optional<std::string> bytes = ReadWholeFile(fileName);
+  if (!bytes) {
+    result.Status = TOpmlReadStatus::Unreadable;
+    return result;
+  }
+  if (bytes->size() > static_cast<size_t>(kMaxOpmlFileBytes)) {
+    result.Status = TOpmlReadStatus::TooLarge;  // it grew while we looked
+    return result;
+  }
+  return ReadOpmlText(*bytes);
+}
+
+TOpmlImportReport ImportOpmlOutlines(TFeedTree& tree, TTreeNode* target, const TOpmlOutlines& outlines,
+                                     int defaultTtl) {
+  TOpmlImportReport report;
+  report.Skipped = outlines.Skipped;
+  const std::string title =
+      outlines.Title.empty() ? GetLangText("Main|ImportUntitledOPML", "Unbenannte OPML") : outlines.Title;
+  TTreeNode* top = AddImportFolder(tree, target, title, report);
+  const auto interval = static_cast<int16_t>(std::clamp(defaultTtl, 0, 32767));
+  TFeedNamer namer;
+  std::vector<TTreeNode*> nodes;  // the tree node of each entry
+  nodes.reserve(outlines.Entries.size());
+  for (const TOpmlEntry& entry : outlines.Entries) {
+    TTreeNode* parent = entry.Parent < 0 ? top : nodes[static_cast<size_t>(entry.Parent)];
+    if (entry.IsFolder) {
+      nodes.push_back(AddImportFolder(tree, parent, entry.Name, report));
+      continue;
+    }
+    nodes.push_back(parent);
+    TFeed feed;
+    feed.Name = namer.Unique(entry.Name);
+    feed.URL = entry.Url;
+    feed.Interval = interval;
+    const int position = AddFeed(std::move(feed));
+    tree.AddFeedNode(parent, Feeds[static_cast<size_t>(position)].Id);
+    ++report.Feeds;
+  }
+  return report;
+}
+
+TOpmlImportResult ImportOpmlFile(TFeedTree& tree, TTreeNode* target, const std::string& fileName) {
+  TOpmlImportResult result;
+  const TOpmlReadResult read = ReadOpmlFile(fileName);
+  result.Status = read.Status;
+  if (read.Status != TOpmlReadStatus::Read) {
+    result.Message = ReadErrorText(read.Status, fileName);
+    return result;
+  }
+  result.Report = ImportOpmlOutlines(tree, tree.TargetFolder(target), read.Outlines, Settings().DefaultTTL);
+  tree.SaveTreeStructureToSettings();
+  tree.UpdateTreeCaptions();
+  result.Message =
+      GetLangText("Main|MsgImportOpmlDone", "%s1% Feeds in %s2% Ordnern importiert, %s3% übersprungen.",
+                  JoinLangParams({std::to_string(result.Report.Feeds), std::to_string(result.Report.Folders),
+                                  std::to_string(result.Report.Skipped)}));
+  return result;
+}
+
+}  // namespace tidewick

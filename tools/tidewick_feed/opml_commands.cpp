@@ -1,0 +1,181 @@
+// tidewick-feed export-opml / import-opml: move a store's feed list to and from other readers from a script, with
+// the same rules as the window's commands.
+
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "commands.h"
+#include "feeds/feed_records.h"
+#include "feeds/feed_store.h"
+#include "shell/feed_tree.h"
+#include "shell/opml_export.h"
+#include "shell/opml_import.h"
+#include "shell/settings.h"
+
+namespace tidewick {
+namespace {
+
+constexpr int kExitLocked = 3;
+constexpr int kExitSaveFailed = 4;
+
+constexpr const char* kExportUsage = "usage: tidewick-feed export-opml [--settings FILE] [--lang FILE] STORE [OUT|-]";
+constexpr const char* kImportUsage = "usage: tidewick-feed import-opml [--settings FILE] [--lang FILE] STORE FILE";
+
+struct TOpmlArguments {
+  std::string SettingsFile;
+  std::vector<std::string> Files;  // the store, then OUT or FILE
+};
+
+bool ParseArguments(std::vector<std::string> args, size_t minFiles, size_t maxFiles, TOpmlArguments& parsed) {
+  if (!TakeLangOption(args)) {
+    return false;
+  }
+  for (size_t i = 0; i < args.size(); ++i) {
+    if (args[i] == "--settings" && i + 1 < args.size() && parsed.SettingsFile.empty()) {
+      parsed.SettingsFile = args[++i];
+    } else if (!args[i].empty() && (args[i][0] != '-' || args[i] == "-")) {
+      parsed.Files.push_back(args[i]);
+    } else {
+      return false;
+    }
+  }
+  return parsed.Files.size() >= minFiles && parsed.Files.size() <= maxFiles;
+}
+
+// The arrangement (and the default interval) come from the settings file when one is named; otherwise every feed
+// sits under the root.
+bool LoadOpmlSettings(const TOpmlArguments& arguments) {
+  if (arguments.SettingsFile.empty()) {
+    return true;
+  }
+  std::error_code error;
+  if (!std::filesystem::is_regular_file(arguments.SettingsFile, error)) {
+    return false;
+  }
+  TSettingsLocation location;
+  location.SettingsFileName = arguments.SettingsFile;
+  location.FeedsFileName = arguments.Files[0];
+  location.AppPath = std::filesystem::path(arguments.SettingsFile).parent_path().string() + "/";
+  if (LoadSettings(Settings(), location).Damaged) {
+    std::fprintf(stderr, "tidewick-feed: the settings file \"%s\" is damaged; using what could be read\n",
+                 arguments.SettingsFile.c_str());
+  }
+  return true;
+}
+
+bool LockHeldElsewhere(const std::string& storeFile) {
+  const int fd = ::open((storeFile + ".lock").c_str(), O_RDWR | O_CLOEXEC);
+  if (fd < 0) {
+    return false;
+  }
+  ::close(fd);
+  return true;
+}
+
+// Whatever was in the store is in Feeds now (complete or recovered); anything else must not be saved over.
+bool StoreRead(const TStoreLoadResult& loaded) {
+  return loaded.Status == TStoreLoadStatus::Loaded || loaded.Recovered();
+}
+
+const char* ReadFailure(TOpmlReadStatus status) {
+  switch (status) {
+    case TOpmlReadStatus::Unreadable:
+      return "cannot be read";
+    case TOpmlReadStatus::TooLarge:
+      return "is larger than 32 MiB";
+    case TOpmlReadStatus::NotOpml:
+      return "is not an OPML file";
+    case TOpmlReadStatus::Read:
+      break;
+  }
+  return "";
+}
+
+}  // namespace
+
+int RunExportOpml(const std::vector<std::string>& args) {
+  TOpmlArguments arguments;
+  if (!ParseArguments(args, 1, 2, arguments)) {
+    return UsageError(kExportUsage);
+  }
+  if (!LoadOpmlSettings(arguments)) {
+    return UsageError("cannot read the settings file \"" + arguments.SettingsFile + "\"");
+  }
+  const std::string& storeFile = arguments.Files[0];
+  const TStoreLoadResult loaded = LoadFeedStore(storeFile);
+  if (!StoreRead(loaded)) {
+    return UsageError("cannot read the feed store \"" + storeFile + "\"");
+  }
+  TFeedTree tree;
+  tree.BuildFeedTree(Settings().Structure, Settings().PathList, false);
+  const TOpmlExportScope scope = OpmlExportScope(tree, tree.Root());
+  const std::string out = arguments.Files.size() > 1 ? arguments.Files[1] : "-";
+  if (out == "-") {
+    const std::string text = OpmlExportText(*scope.Start, scope.Title);
+    std::fwrite(text.data(), 1, text.size(), stdout);
+    return std::fflush(stdout) == 0 ? kExitOk : kExitSaveFailed;
+  }
+  const TFileWriteResult written = ExportOpmlFile(out, *scope.Start, scope.Title);
+  if (!written.Ok) {
+    std::fprintf(stderr, "tidewick-feed: cannot write \"%s\": %s\n", out.c_str(), written.Reason.c_str());
+    return kExitSaveFailed;
+  }
+  std::printf("%d feeds exported to %s\n", FeedCount(), out.c_str());
+  return kExitOk;
+}
+
+int RunImportOpml(const std::vector<std::string>& args) {
+  TOpmlArguments arguments;
+  if (!ParseArguments(args, 2, 2, arguments)) {
+    return UsageError(kImportUsage);
+  }
+  if (!LoadOpmlSettings(arguments)) {
+    return UsageError("cannot read the settings file \"" + arguments.SettingsFile + "\"");
+  }
+  const std::string& storeFile = arguments.Files[0];
+  TFeedStoreLock lock;
+  std::string lockMessage;
+  if (!lock.Acquire(storeFile, lockMessage)) {
+    if (LockHeldElsewhere(storeFile)) {
+      std::fprintf(stderr, "tidewick-feed: %s (lock: %s.lock)\n", lockMessage.c_str(), storeFile.c_str());
+      return kExitLocked;
+    }
+    return UsageError(lockMessage);
+  }
+  // A missing store is a fresh start: migrating from another reader begins with an import.
+  const TStoreLoadResult loaded = LoadFeedStore(storeFile);
+  std::error_code error;
+  if (!StoreRead(loaded) && std::filesystem::exists(storeFile, error)) {
+    return UsageError("cannot read the feed store \"" + storeFile + "\"; it is left as it is");
+  }
+  if (loaded.Recovered()) {
+    std::fprintf(stderr, "tidewick-feed: %s\n", loaded.Message.c_str());
+  }
+  TFeedTree tree;
+  tree.BuildFeedTree(Settings().Structure, Settings().PathList, false);
+  const TOpmlImportResult result = ImportOpmlFile(tree, tree.Root(), arguments.Files[1]);
+  if (result.Status != TOpmlReadStatus::Read) {
+    return UsageError("the file \"" + arguments.Files[1] + "\" " + ReadFailure(result.Status) +
+                      "; nothing was imported");
+  }
+  if (!SaveFeeds(storeFile)) {
+    std::fprintf(stderr, "tidewick-feed: cannot save the feed store \"%s\"\n", storeFile.c_str());
+    return kExitSaveFailed;
+  }
+  if (arguments.SettingsFile.empty()) {
+    std::fprintf(stderr, "tidewick-feed: no settings file named; the imported feeds are placed under the root\n");
+  } else if (!SaveSettings(Settings())) {
+    std::fprintf(stderr, "tidewick-feed: cannot save the settings file \"%s\"\n", arguments.SettingsFile.c_str());
+    return kExitSaveFailed;
+  }
+  std::printf("%d feeds in %d folders imported, %d skipped\n", result.Report.Feeds, result.Report.Folders,
+              result.Report.Skipped);
+  return kExitOk;
+}
+
+}  // namespace tidewick
