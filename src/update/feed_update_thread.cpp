@@ -77,8 +77,9 @@ bool TFeedUpdateThread::Execute(const std::atomic<bool>& stop, THandBackQueue& q
 
 void TFeedUpdateThread::SyncFeedBack(TFeeds& feeds, const std::vector<std::string>& autoReadTerms) {
   TFeed* const stored = FindById(feeds, m_feedId);
-  if (stored == nullptr) {
-    m_outcome.store(TWorkerOutcome::Cancelled, std::memory_order_release);  // deleted meanwhile
+  if (stored == nullptr || stored->URL != m_url) {
+    // Deleted meanwhile, or given another address: neither the old address's entries nor its failure belong here.
+    m_outcome.store(TWorkerOutcome::Cancelled, std::memory_order_release);
     return;
   }
   if (!m_readOk || !m_fresh) {
@@ -103,9 +104,7 @@ void TFeedUpdateThread::Cancel() {
 }
 
 TFeedUpdateThreadArray::TFeedUpdateThreadArray(TFeeds& feeds, THandBackQueue& queue, TAutoReadSource autoReadTerms)
-    : m_feeds(feeds), m_queue(queue), m_autoReadTerms(std::move(autoReadTerms)) {
-  m_threads.reserve(kMaxConcurrentDownloads);
-}
+    : m_feeds(feeds), m_queue(queue), m_autoReadTerms(std::move(autoReadTerms)) {}
 
 TFeedUpdateThreadArray::~TFeedUpdateThreadArray() {
   StopAllWorkers();
@@ -117,20 +116,23 @@ TFeedUpdateThread* TFeedUpdateThreadArray::Start(int feedIndex, const TWorkerSet
     return nullptr;
   }
   const TFeed& feed = m_feeds[static_cast<size_t>(feedIndex)];
+  const auto priorityClass = static_cast<size_t>(priority);
   const std::scoped_lock lock(m_mutex);
   if (!m_active.insert(feed.Id).second) {
     return nullptr;  // already waiting or running
   }
   m_workers.push_back(std::make_unique<TFeedUpdateThread>(feed.Id, feedIndex, feed.URL, settings, priority));
   TFeedUpdateThread* const worker = m_workers.back().get();
-  m_waiting[static_cast<size_t>(priority)].push_back(worker);
-  // Threads are started only for slots that have work, never more than the bound.
-  if (WaitingCountLocked() > static_cast<size_t>(m_idleThreads) &&
-      m_threads.size() < static_cast<size_t>(kMaxConcurrentDownloads)) {
+  m_waiting[priorityClass].push_back(worker);
+  // Threads are started here, on the main thread, so each begins at the normal priority and only ever lowers it.
+  if (m_waiting[priorityClass].size() > static_cast<size_t>(m_spareThreads[priorityClass]) &&
+      m_threadsOfClass[priorityClass] < kMaxConcurrentDownloads) {
     ++m_liveThreads;
-    m_threads.emplace_back([this] { PoolThreadBody(); });
+    ++m_threadsOfClass[priorityClass];
+    ++m_spareThreads[priorityClass];
+    m_threads.emplace_back([this, priority] { PoolThreadBody(priority); });
   }
-  m_wake.notify_one();
+  m_wake.notify_all();
   return worker;
 }
 
@@ -139,53 +141,50 @@ size_t TFeedUpdateThreadArray::RunningCount() const {
       std::count_if(m_workers.begin(), m_workers.end(), [](const auto& worker) { return !worker->Done(); }));
 }
 
-bool TFeedUpdateThreadArray::HasWaitingLocked() const {
-  return std::any_of(std::begin(m_waiting), std::end(m_waiting), [](const auto& list) { return !list.empty(); });
-}
-
-size_t TFeedUpdateThreadArray::WaitingCountLocked() const {
-  size_t count = 0;
-  for (const auto& list : m_waiting) {
-    count += list.size();
+// A free slot goes to the highest class that has work waiting.
+bool TFeedUpdateThreadArray::MayTakeLocked(size_t priorityClass) const {
+  if (m_waiting[priorityClass].empty() || m_busySlots >= kMaxConcurrentDownloads) {
+    return false;
   }
-  return count;
-}
-
-TFeedUpdateThread* TFeedUpdateThreadArray::TakeNextLocked() {
-  for (auto list = std::rbegin(m_waiting); list != std::rend(m_waiting); ++list) {
-    if (!list->empty()) {
-      TFeedUpdateThread* const worker = list->front();
-      list->pop_front();
-      return worker;
+  for (size_t higher = priorityClass + 1; higher < kClassCount; ++higher) {
+    if (!m_waiting[higher].empty()) {
+      return false;
     }
   }
-  return nullptr;
+  return true;
 }
 
-void TFeedUpdateThreadArray::PoolThreadBody() {
+void TFeedUpdateThreadArray::PoolThreadBody(TThreadPriority priority) {
+  const auto priorityClass = static_cast<size_t>(priority);
+  m_prioritySetter(priority);
   for (;;) {
     TFeedUpdateThread* worker = nullptr;
     {
       std::unique_lock lock(m_mutex);
-      ++m_idleThreads;
-      m_wake.wait(lock, [this] { return m_stop.load() || HasWaitingLocked(); });
-      --m_idleThreads;
+      m_wake.wait(lock, [this, priorityClass] { return m_stop.load() || MayTakeLocked(priorityClass); });
       if (m_stop.load()) {
         --m_liveThreads;
         return;
       }
-      worker = TakeNextLocked();
+      worker = m_waiting[priorityClass].front();
+      m_waiting[priorityClass].pop_front();
+      --m_spareThreads[priorityClass];
+      ++m_busySlots;
     }
-    SetCurrentThreadPriority(worker->Priority());
     const int running = ++m_running;
     for (int peak = m_peakRunning.load(); running > peak && !m_peakRunning.compare_exchange_weak(peak, running);) {
     }
     const bool handedBack = worker->Execute(m_stop, m_queue, [this, worker] { HandBack(*worker); });
     --m_running;
-    if (!handedBack) {
+    {
       const std::scoped_lock lock(m_mutex);
-      m_active.erase(worker->FeedId());
+      if (!handedBack) {
+        m_active.erase(worker->FeedId());
+      }
+      ++m_spareThreads[priorityClass];
+      --m_busySlots;
     }
+    m_wake.notify_all();  // the slot may belong to a thread of another class
   }
 }
 
@@ -232,6 +231,9 @@ void TFeedUpdateThreadArray::StopAllWorkers() {
   m_workers.clear();
   const std::scoped_lock lock(m_mutex);
   m_active.clear();
+  std::fill(std::begin(m_threadsOfClass), std::end(m_threadsOfClass), 0);
+  std::fill(std::begin(m_spareThreads), std::end(m_spareThreads), 0);
+  m_busySlots = 0;
   m_stop.store(false);
 }
 

@@ -1,7 +1,9 @@
 #pragma once
 
-// The refresh workers: one TFeedUpdateThread per feed refresh, run on a small pool of threads owned by the
-// TFeedUpdateThreadArray. A worker downloads and reads the feed's document into a fresh record off the main thread;
+// The refresh workers: one TFeedUpdateThread per feed refresh, run on small pools of threads owned by the
+// TFeedUpdateThreadArray, one pool per priority class: a thread takes its class's priority once, when it starts, so a
+// thread lowered for a timer refresh never runs a refresh the user asked for (an unprivileged thread cannot raise its
+// priority again). A worker downloads and reads the feed's document into a fresh record off the main thread;
 // the hand-back (SyncFeedBack) merges it into the store's current record on the main thread, found by the feed's
 // stable Id.
 
@@ -71,9 +73,10 @@ class TFeedUpdateThread {
   // runs on the main thread (normally a call of SyncFeedBack). True when the hand-back ran.
   bool Execute(const std::atomic<bool>& stop, THandBackQueue& queue, const std::function<void()>& handBack);
 
-  // Main thread: applies the result to the store's current record for FeedId (a feed deleted meanwhile is
-  // skipped). On success the entries are merged with autoReadTerms and MinutesElapsed, LastDownloaded and Error are
-  // reset; on failure only Error is set. Name, URL, Interval, RefreshAtStart and the marks stay as the store has them.
+  // Main thread: applies the result to the store's current record for FeedId (a feed deleted meanwhile, or one whose
+  // address was changed since the download began, is skipped: the result belongs to the old address). On success the
+  // entries are merged with autoReadTerms and MinutesElapsed, LastDownloaded and Error are reset; on failure only Error
+  // is set. Name, URL, Interval, RefreshAtStart and the marks stay as the store has them.
   void SyncFeedBack(TFeeds& feeds, const std::vector<std::string>& autoReadTerms);
 
   // Ends a worker that never got a slot, without a hand-back.
@@ -98,6 +101,8 @@ class TFeedUpdateThreadArray {
  public:
   using TAutoReadSource = std::function<std::vector<std::string>()>;
   using THandBackObserver = std::function<void(const TFeedUpdateThread& worker)>;
+  // Applies a priority to the calling thread; SetCurrentThreadPriority unless a test stubs it.
+  using TPrioritySetter = std::function<bool(TThreadPriority priority)>;
 
   // feeds and queue must outlive the array. autoReadTerms is asked on the main thread at each hand-back.
   TFeedUpdateThreadArray(TFeeds& feeds, THandBackQueue& queue, TAutoReadSource autoReadTerms = {});
@@ -129,11 +134,14 @@ class TFeedUpdateThreadArray {
   // Main thread: called after each hand-back, with the worker's outcome set.
   void SetHandBackObserver(THandBackObserver observer) { m_observer = std::move(observer); }
 
+  // Main thread, before the first Start.
+  void SetPrioritySetter(TPrioritySetter setter) { m_prioritySetter = std::move(setter); }
+
  private:
-  void PoolThreadBody();
-  TFeedUpdateThread* TakeNextLocked();
-  bool HasWaitingLocked() const;
-  size_t WaitingCountLocked() const;
+  static constexpr size_t kClassCount = 4;
+
+  void PoolThreadBody(TThreadPriority priority);
+  bool MayTakeLocked(size_t priorityClass) const;
   void HandBack(TFeedUpdateThread& worker);
   void CancelWaitingLocked();
 
@@ -141,16 +149,19 @@ class TFeedUpdateThreadArray {
   THandBackQueue& m_queue;
   TAutoReadSource m_autoReadTerms;
   THandBackObserver m_observer;
+  TPrioritySetter m_prioritySetter = SetCurrentThreadPriority;
   std::vector<std::unique_ptr<TFeedUpdateThread>> m_workers;
 
-  std::mutex m_mutex;  // guards the waiting lists, m_active and the thread count
+  std::mutex m_mutex;  // guards the waiting lists, m_active, the slots and the thread counts
   std::condition_variable m_wake;
-  std::deque<TFeedUpdateThread*> m_waiting[4];  // by priority, highest last
-  std::unordered_set<uint64_t> m_active;        // feed ids with a waiting or running worker
+  std::deque<TFeedUpdateThread*> m_waiting[kClassCount];  // by priority class, highest last
+  std::unordered_set<uint64_t> m_active;                  // feed ids with a waiting or running worker
   std::atomic<bool> m_stop{false};
-  std::vector<std::jthread> m_threads;  // at most kMaxConcurrentDownloads, started as slots are needed
-  int m_idleThreads = 0;
+  std::vector<std::jthread> m_threads;  // per class at most kMaxConcurrentDownloads, started as work arrives
+  int m_threadsOfClass[kClassCount] = {};
+  int m_spareThreads[kClassCount] = {};  // started (or starting) threads of a class without a worker
   int m_liveThreads = 0;
+  int m_busySlots = 0;  // downloads running, across all classes
   std::atomic<int> m_running{0};
   std::atomic<int> m_peakRunning{0};
 };

@@ -4,8 +4,19 @@
 #include <atomic>
 #include <chrono>
 #include <gtest/gtest.h>
+#include <map>
+#include <mutex>
 #include <numeric>
+#include <set>
 #include <thread>
+
+#if defined(__linux__)
+#include <sched.h>
+#include <unistd.h>
+
+#include <sys/resource.h>
+#include <sys/syscall.h>
+#endif
 
 #include "support/env_guard.h"
 #include "support/http_test_server.h"
@@ -250,13 +261,99 @@ TEST_F(FeedUpdateThread, HigherPriorityRequestsGetTheNextFreeSlot) {
   m_workers.StopAllWorkers();
 }
 
-TEST(ThreadPriority, SettingAPriorityNeverFailsLoudly) {
+TEST_F(FeedUpdateThread, AddressChangedDuringTheRefreshTakesNothingFromTheOldAddress) {
+  Store(2);
+  m_server.SetResponse("/feed0", Document(RssDocument("T", {{"old address"}}), 200));
+  TTestResponse failing = Document("", 200);
+  failing.Status = 500;
+  m_server.SetResponse("/feed1", failing);
+  m_workers.Start(0, FastSettings(), TThreadPriority::Normal);
+  m_workers.Start(1, FastSettings(), TThreadPriority::Normal);
+  m_feeds[0].URL = m_server.Url("/edited0");  // the user edits both feeds while they download
+  m_feeds[1].URL = m_server.Url("/edited1");
+  WaitForWorkers();
+  EXPECT_TRUE(m_feeds[0].Items.empty());
+  EXPECT_FALSE(m_feeds[0].Error || m_feeds[1].Error);
+  for (const auto& worker : m_workers.Workers()) {
+    EXPECT_EQ(worker->Outcome(), TWorkerOutcome::Cancelled);
+  }
+}
+
+// Without privileges a thread can lower its priority but never raise it again: the stub plays that kernel and
+// records every attempt to raise a lowered thread.
+class PrioritySetterStub {
+ public:
+  bool Set(TThreadPriority priority) {
+    const std::scoped_lock lock(m_mutex);
+    auto [current, fresh] = m_threads.try_emplace(std::this_thread::get_id(), TThreadPriority::Normal);
+    if (priority > current->second) {
+      ++m_raises;
+      return false;
+    }
+    current->second = priority;
+    m_seen.insert(priority);
+    return true;
+  }
+  int Raises() const {
+    const std::scoped_lock lock(m_mutex);
+    return m_raises;
+  }
+  std::set<TThreadPriority> Seen() const {
+    const std::scoped_lock lock(m_mutex);
+    return m_seen;
+  }
+
+ private:
+  mutable std::mutex m_mutex;
+  std::map<std::thread::id, TThreadPriority> m_threads;
+  std::set<TThreadPriority> m_seen;
+  int m_raises = 0;
+};
+
+TEST_F(FeedUpdateThread, ThreadLoweredForATimerRefreshNeverRunsTheUsersRefresh) {
+  PrioritySetterStub stub;
+  m_workers.SetPrioritySetter([&stub](TThreadPriority priority) { return stub.Set(priority); });
+  Store(12);
+  m_server.SetHandler([](const test::TTestRequest& request) { return Document(RssDocument("T", {{request.Target}})); });
+  for (int i = 0; i < 4; ++i) {
+    m_workers.Start(i, FastSettings(), TThreadPriority::Idle);  // timer refreshes
+  }
+  ASSERT_TRUE(test::ServeUntil(m_queue, [this] { return m_workers.RunningCount() == 0; }));
+  for (int i = 4; i < 8; ++i) {
+    m_workers.Start(i, FastSettings(), TThreadPriority::Normal);  // what the user asked for, in the same run
+  }
+  for (int i = 8; i < 12; ++i) {
+    m_workers.Start(i, FastSettings(), TThreadPriority::Lowest);
+  }
+  WaitForWorkers();
+  EXPECT_EQ(stub.Raises(), 0);
+  EXPECT_EQ(stub.Seen(),
+            (std::set<TThreadPriority>{TThreadPriority::Idle, TThreadPriority::Lowest, TThreadPriority::Normal}));
+  EXPECT_TRUE(std::all_of(m_feeds.begin(), m_feeds.end(), [](const TFeed& feed) { return feed.Items.size() == 1; }));
+}
+
+#if defined(__linux__)
+int NiceOfThisThread() {
+  return ::getpriority(PRIO_PROCESS, static_cast<id_t>(::syscall(SYS_gettid)));
+}
+
+TEST(ThreadPriority, EachLowerClassTakesEffect) {
+  if (NiceOfThisThread() > 0 || ::sched_getscheduler(0) != SCHED_OTHER) {
+    GTEST_SKIP() << "the tests already run at a lowered priority";
+  }
+  // Lowering is allowed without privileges, so every step must succeed and show in what the kernel reports.
   std::jthread probe([] {
-    SetCurrentThreadPriority(TThreadPriority::BelowNormal);
-    SetCurrentThreadPriority(TThreadPriority::Lowest);
-    SetCurrentThreadPriority(TThreadPriority::Idle);
+    const auto nice = NiceOfThisThread;
+    ASSERT_TRUE(SetCurrentThreadPriority(TThreadPriority::Normal));
+    ASSERT_TRUE(SetCurrentThreadPriority(TThreadPriority::BelowNormal));
+    EXPECT_EQ(nice(), 5);
+    ASSERT_TRUE(SetCurrentThreadPriority(TThreadPriority::Lowest));
+    EXPECT_EQ(nice(), 10);
+    ASSERT_TRUE(SetCurrentThreadPriority(TThreadPriority::Idle));
+    EXPECT_EQ(::sched_getscheduler(0), SCHED_IDLE);
   });
 }
+#endif
 
 }  // namespace
 }  // namespace tidewick

@@ -34,13 +34,18 @@ class RefreshScheduler : public ::testing::Test {
 
   void Fail(int feed) { Serve(feed, "", 0, 404); }
 
-  // Polls as the window's one-second timer does (only faster) until the run ends.
+  // Polls as the window's one-second timer does (only faster) until the run reports its end; a run that never does
+  // (or no run at all) fails the test.
   TRefreshPoll PollToEnd() {
     TRefreshPoll last;
     const auto deadline = std::chrono::steady_clock::now() + 20s;
     while (std::chrono::steady_clock::now() < deadline) {
       last = m_scheduler.Poll();
-      if (last.RunEnded || !last.Active) {
+      if (last.RunEnded) {
+        return last;
+      }
+      if (!last.Active) {
+        ADD_FAILURE() << "no run is in progress";
         return last;
       }
       m_queue.WaitForTask(5ms);

@@ -25,6 +25,7 @@ namespace {
 constexpr int kExitSomeFailed = 1;
 constexpr int kExitLocked = 3;
 constexpr int kExitSaveFailed = 4;
+constexpr int kExitRecovered = 5;  // refreshed and saved, but the store had been damaged: someone should look
 
 constexpr const char* kRefreshUsage = "usage: tidewick-feed refresh [--settings FILE] [--lang FILE] STORE";
 
@@ -89,11 +90,16 @@ std::map<int, std::string> RefreshEveryFeed(TRefreshScheduler& scheduler, THandB
       failures[position] = "failed: " + name + " <" + worker.Url() + ">: " + worker.FailureReason();
     }
   });
-  scheduler.RefreshAll(TThreadPriority::Normal);
-  while (!scheduler.Poll().RunEnded) {
+  if (scheduler.RefreshAll(TThreadPriority::Normal) == 0) {
+    return failures;  // an empty store: no run begins, so none would ever end
+  }
+  for (;;) {
+    const TRefreshPoll poll = scheduler.Poll();
+    if (poll.RunEnded || !poll.Active) {
+      return failures;
+    }
     queue.WaitForTask(std::chrono::milliseconds(20));
   }
-  return failures;
 }
 
 }  // namespace
@@ -124,6 +130,9 @@ int RunRefresh(const std::vector<std::string>& args) {
   if (loaded.Status == TStoreLoadStatus::Missing) {
     return UsageError("cannot read the feed store \"" + arguments.StoreFile + "\"");
   }
+  if (!loaded.MaySave()) {
+    return UsageError(loaded.Message);
+  }
   if (loaded.Recovered()) {
     std::fprintf(stderr, "tidewick-feed: %s\n", loaded.Message.c_str());
   }
@@ -141,6 +150,11 @@ int RunRefresh(const std::vector<std::string>& args) {
   if (!SaveFeeds(arguments.StoreFile)) {
     std::fprintf(stderr, "tidewick-feed: cannot save the feed store \"%s\"\n", arguments.StoreFile.c_str());
     return kExitSaveFailed;
+  }
+  if (loaded.Recovered()) {
+    std::fprintf(stderr, "tidewick-feed: the feed store was damaged; the damaged file is kept as \"%s\"\n",
+                 loaded.DamagedCopy.c_str());
+    return kExitRecovered;
   }
   return failures.empty() ? kExitOk : kExitSomeFailed;
 }

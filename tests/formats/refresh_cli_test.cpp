@@ -1,0 +1,144 @@
+// tidewick-feed refresh run as a program, as cron runs it: every exit status, against a loopback server.
+
+#include <cstdlib>
+#include <filesystem>
+#include <gtest/gtest.h>
+#include <string>
+#include <sys/wait.h>
+
+#include "feeds/feed_records.h"
+#include "feeds/feed_store.h"
+#include "feeds/store_reader.h"
+#include "support/http_test_server.h"
+#include "support/temp_dir.h"
+#include "util/files.h"
+
+namespace tidewick {
+namespace {
+
+struct TRefreshRun {
+  int Status = -1;
+  std::string Out;
+  std::string Err;
+};
+
+const std::string kFeedDocument =
+    "<?xml version=\"1.0\"?><rss version=\"2.0\"><channel><title>T</title><link>http://example.org/</link>"
+    "<description>d</description><item><title>entry</title><link>http://example.org/1</link></item></channel></rss>";
+
+class RefreshCommand : public ::testing::Test {
+ protected:
+  RefreshCommand() {
+    test::TTestResponse feed;
+    feed.Body = kFeedDocument;
+    m_server.SetResponse("/good", feed);
+  }
+
+  // A store with one feed per path on the loopback server ("/good" answers, anything else is 404).
+  void WriteStore(const std::vector<std::string>& paths) {
+    TFeeds feeds(paths.size());
+    for (size_t i = 0; i < paths.size(); ++i) {
+      feeds[i].Name = "Feed " + std::to_string(i);
+      feeds[i].URL = m_server.Url(paths[i]);
+      feeds[i].Interval = 60;
+    }
+    ASSERT_TRUE(WriteStringToFile(Store(), FeedStoreText(feeds)));
+  }
+
+  std::string Store(const std::string& suffix = "") const { return m_dir.File("Feeds.xml" + suffix); }
+
+  // Runs the tool in the store's folder, bounded so that a hang fails the test instead of blocking it.
+  TRefreshRun Run(const std::string& shellPrefix = "") const {
+    std::filesystem::remove(m_dir.File("out.txt"));
+    std::filesystem::remove(m_dir.File("err.txt"));
+    const std::string command = "cd '" + m_dir.Path().string() + "' && exec >out.txt 2>err.txt && " + shellPrefix +
+                                " NO_PROXY='*' no_proxy='*' timeout 60 '" + TIDEWICK_FEED_TOOL + "' refresh Feeds.xml";
+    const int raw = std::system(command.c_str());
+    return {WIFEXITED(raw) ? WEXITSTATUS(raw) : -1, ReadFileToString(m_dir.File("out.txt")),
+            ReadFileToString(m_dir.File("err.txt"))};
+  }
+
+  test::TempDir m_dir;
+  test::THttpTestServer m_server;
+};
+
+TEST_F(RefreshCommand, EmptyStoreEndsAtOnce) {
+  Feeds.clear();
+  ASSERT_TRUE(SaveFeeds(Store()));  // exactly what the program writes for a store without feeds
+  const TRefreshRun run = Run();
+  EXPECT_EQ(run.Status, 0) << run.Err;
+  EXPECT_EQ(run.Out, "0 feeds, 0 new entries, 0 failed\n");
+}
+
+TEST_F(RefreshCommand, EveryFeedRefreshedExitsZeroAndSaves) {
+  WriteStore({"/good", "/good"});
+  const TRefreshRun run = Run();
+  EXPECT_EQ(run.Status, 0) << run.Err;
+  EXPECT_EQ(run.Out, "2 feeds, 2 new entries, 0 failed\n");
+  const TStoreReadResult saved = ReadStoreFile(Store());
+  ASSERT_EQ(saved.Feeds.size(), 2u);
+  EXPECT_EQ(saved.Feeds[1].Items.size(), 1u);
+}
+
+TEST_F(RefreshCommand, FailedFeedExitsOneAndIsNamed) {
+  WriteStore({"/good", "/missing"});
+  const TRefreshRun run = Run();
+  EXPECT_EQ(run.Status, 1) << run.Err;
+  EXPECT_NE(run.Out.find("failed: Feed 1 <" + m_server.Url("/missing") + ">"), std::string::npos) << run.Out;
+  EXPECT_NE(run.Out.find("2 feeds, 1 new entries, 1 failed"), std::string::npos) << run.Out;
+}
+
+TEST_F(RefreshCommand, StoreHeldByAnotherProcessExitsThree) {
+  WriteStore({"/good"});
+  const std::string before = ReadFileToString(Store());
+  TFeedStoreLock lock;
+  std::string message;
+  ASSERT_TRUE(lock.Acquire(Store(), message));
+  EXPECT_EQ(Run().Status, 3);
+  EXPECT_EQ(ReadFileToString(Store()), before);
+  EXPECT_EQ(m_server.RequestCount(), 0);
+}
+
+TEST_F(RefreshCommand, FailedSaveExitsFour) {
+  WriteStore({"/good"});
+  const std::string before = ReadFileToString(Store());
+  std::filesystem::create_directory(Store(".tmp"));  // the new store cannot be written
+  const TRefreshRun run = Run();
+  EXPECT_EQ(run.Status, 4) << run.Err;
+  EXPECT_EQ(ReadFileToString(Store()), before);
+}
+
+TEST_F(RefreshCommand, StoreThatCannotBeReadExitsTwoAndStaysAsItWas) {
+  const TRefreshRun missing = Run();
+  EXPECT_EQ(missing.Status, 2);
+  EXPECT_NE(missing.Err.find("cannot read the feed store"), std::string::npos) << missing.Err;
+  EXPECT_FALSE(std::filesystem::exists(Store()));
+
+  // After the lock file no descriptor is left: the store exists but cannot be read, and must not be replaced. (The
+  // descriptors this test program leaves open are closed first, so the shell and the tool start with 0, 1 and 2.)
+  WriteStore({"/good"});
+  const std::string before = ReadFileToString(Store());
+  const TRefreshRun unreadable = Run("exec 3>&- 4>&- 5>&- 6>&- 7>&- 8>&- 9>&- && ulimit -n 4 &&");
+  EXPECT_EQ(unreadable.Status, 2);
+  EXPECT_NE(unreadable.Err.find("Too many open files"), std::string::npos) << unreadable.Err;
+  EXPECT_EQ(ReadFileToString(Store()), before);
+  EXPECT_EQ(m_server.RequestCount(), 0);
+}
+
+TEST_F(RefreshCommand, RecoveredStoreExitsNonZeroAndNamesTheDamagedCopy) {
+  WriteStore({"/good"});
+  const std::string complete = ReadFileToString(Store());
+  ASSERT_TRUE(WriteStringToFile(Store(".bak"), complete));
+  const std::string damaged = complete.substr(0, complete.size() / 2);
+  ASSERT_TRUE(WriteStringToFile(Store(), damaged));
+  const TRefreshRun run = Run();
+  EXPECT_EQ(run.Status, 5) << run.Err;
+  const size_t named = run.Err.find("Feeds.xml.damaged-");
+  ASSERT_NE(named, std::string::npos) << run.Err;
+  const std::string copy = run.Err.substr(named, run.Err.find('"', named) - named);
+  EXPECT_EQ(ReadFileToString(m_dir.File(copy)), damaged);
+  EXPECT_EQ(ReadStoreFile(Store()).Feeds.at(0).Items.size(), 1u);  // refreshed and saved all the same
+}
+
+}  // namespace
+}  // namespace tidewick
