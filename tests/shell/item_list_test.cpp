@@ -3,8 +3,6 @@
 #include <gtest/gtest.h>
 
 #include "feeds/feed_records.h"
-#include "shell/item_date.h"
-#include "support/env_guard.h"
 
 namespace tidewick {
 namespace {
@@ -141,18 +139,6 @@ TEST_F(ItemListTest, RowsFollowTheirEntryAndSkipVanishedOnes) {
   DeleteFeed(0);
   EXPECT_EQ(list.Item(1), nullptr);
   EXPECT_EQ(list.Feed(1), nullptr);
-}
-
-TEST(ItemDate, LeavesOutMidnightAndNoDate) {
-  test::EnvGuard zone("TZ", std::string("UTC0"));
-  EXPECT_FALSE(ItemDate(kNoDate));
-  EXPECT_FALSE(ItemDate(Day(2026, 3, 4, 0))->ShowTime);
-  const std::optional<TItemDate> noon = ItemDate(Day(2026, 3, 4, 12));
-  EXPECT_TRUE(noon->ShowTime);
-  EXPECT_EQ(noon->Local.Day, 4);
-  test::EnvGuard east("TZ", std::string("CET-1"));
-  EXPECT_TRUE(ItemDate(Day(2026, 3, 4, 0))->ShowTime);  // 01:00 local
-  EXPECT_FALSE(ItemDate(Day(2026, 3, 3, 23))->ShowTime);
 }
 
 }  // namespace

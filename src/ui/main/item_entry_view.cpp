@@ -1,0 +1,95 @@
+#include "ui/main/item_entry_view.h"
+
+#include <QLabel>
+#include <QLineEdit>
+#include <QMouseEvent>
+#include <QPlainTextEdit>
+
+#include "feeds/item_title.h"
+#include "lang/lang_text.h"
+#include "shell/entry_page.h"
+#include "shell/settings.h"
+#include "ui/main/desc_browser.h"
+#include "ui/main/entry_date_text.h"
+#include "util/html_text.h"
+
+namespace tidewick {
+namespace {
+
+QString FromUtf8(const std::string& text) {
+  return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+}
+
+// The summary as plain text, cut (at a character boundary) with a note when it is very long.
+QString SummaryText(const TFeedItem& item) {
+  std::string text = HtmlToText(ItemSummary(item.Description));
+  if (text.size() > TItemEntryView::kMaxSummaryBytes) {
+    size_t cut = TItemEntryView::kMaxSummaryBytes;
+    while (cut > 0 && (static_cast<unsigned char>(text[cut]) & 0xC0) == 0x80) {
+      --cut;
+    }
+    text.resize(cut);
+    text += "\r\n\r\n" +
+            GetLangText("Main|EntryTruncatedNote", "Dieser Eintrag ist sehr groß und wird hier nur gekürzt angezeigt.");
+  }
+  return FromUtf8(text);
+}
+
+}  // namespace
+
+TItemEntryView::TItemEntryView(const TEntryViewWidgets& widgets, QObject* parent)
+    : QObject(parent),
+      m_titleLink(widgets.lblTitleLink),
+      m_date(widgets.txtDate),
+      m_text(widgets.txtDesc),
+      m_page(widgets.wbDesc) {
+  m_titleLink->setTextFormat(Qt::PlainText);
+  m_titleLink->setCursor(Qt::PointingHandCursor);
+  m_titleLink->installEventFilter(this);
+  m_text->setReadOnly(true);
+  m_date->setReadOnly(true);
+}
+
+void TItemEntryView::Show(const TFeedItem& item) {
+  const std::string title = HtmlToText(ItemDisplayTitle(item));
+  m_shownLink = HtmlToText(item.Link);
+  m_titleLink->setText(FromUtf8(title));
+  // Tool tips guess at rich text; escaped inside <qt> the feed's text stays text.
+  m_titleLink->setToolTip(QStringLiteral("<qt>%1<br><br>%2</qt>")
+                              .arg(FromUtf8(title).toHtmlEscaped(), FromUtf8(m_shownLink).toHtmlEscaped()));
+  m_date->setText(EntryDateText(item.PublishedDate));
+  m_date->setCursorPosition(0);
+  m_text->setPlainText(SummaryText(item));
+  m_page->LoadHtml(BuildEntryPage(Settings().TextFont, ViewableEntryContent(ItemContent(item.Description))));
+  m_showing = true;
+}
+
+void TItemEntryView::Clear() {
+  if (!m_showing) {
+    return;
+  }
+  m_titleLink->clear();
+  m_titleLink->setToolTip(QString());
+  m_date->clear();
+  m_text->clear();
+  m_page->LoadHtml("");
+  m_shownLink.clear();
+  m_showing = false;
+}
+
+bool TItemEntryView::eventFilter(QObject* watched, QEvent* event) {
+  if (watched == m_titleLink) {
+    if (event->type() == QEvent::MouseButtonPress && static_cast<QMouseEvent*>(event)->button() == Qt::RightButton) {
+      emit TitleLinkRightPressed();
+      return true;
+    }
+    if (event->type() == QEvent::MouseButtonRelease && static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton &&
+        m_titleLink->rect().contains(static_cast<QMouseEvent*>(event)->position().toPoint())) {
+      emit TitleLinkClicked();
+      return true;
+    }
+  }
+  return QObject::eventFilter(watched, event);
+}
+
+}  // namespace tidewick

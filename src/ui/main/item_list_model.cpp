@@ -1,0 +1,111 @@
+#include "ui/main/item_list_model.h"
+
+#include <QColor>
+#include <QFont>
+#include <QStyleOptionViewItem>
+
+#include "feeds/item_title.h"
+#include "shell/settings.h"
+#include "ui/main/entry_date_text.h"
+#include "util/colors.h"
+
+namespace tidewick {
+namespace {
+
+QColor ToQColor(TColor color) {
+  const TColor rgb = ColorToRgb(color);
+  return QColor(rgb & 0xFF, (rgb >> 8) & 0xFF, (rgb >> 16) & 0xFF);
+}
+
+}  // namespace
+
+void TItemListDelegate::initStyleOption(QStyleOptionViewItem* option, const QModelIndex& index) const {
+  QStyledItemDelegate::initStyleOption(option, index);
+  if (index.data(kUnreadBoldRole).toBool()) {
+    option->font.setBold(true);  // the view's own font, only heavier
+  }
+}
+
+TItemListModel::TItemListModel(QObject* parent) : QAbstractTableModel(parent) {}
+
+void TItemListModel::Fill(const TListNode& node) {
+  beginResetModel();
+  m_list.Fill(node, Settings().GroupInFolders, ListOrderFromSettings(Settings()));
+  endResetModel();
+}
+
+void TItemListModel::Clear() {
+  beginResetModel();
+  m_list.Clear();
+  endResetModel();
+}
+
+void TItemListModel::Sort() {
+  emit layoutAboutToBeChanged();
+  m_list.Sort(ListOrderFromSettings(Settings()));
+  emit layoutChanged();
+}
+
+void TItemListModel::UpdateColumnHeaders() {
+  emit headerDataChanged(Qt::Horizontal, 0, kItemColumnCount - 1);
+}
+
+void TItemListModel::RowChanged(int row) {
+  if (row >= 0 && row < rowCount()) {
+    emit dataChanged(index(row, 0), index(row, kItemColumnCount - 1));
+  }
+}
+
+TFeedItem* TItemListModel::ItemAt(int row) {
+  return row < 0 ? nullptr : m_list.Item(static_cast<size_t>(row));
+}
+
+TFeed* TItemListModel::FeedAt(int row) {
+  return row < 0 ? nullptr : m_list.Feed(static_cast<size_t>(row));
+}
+
+int TItemListModel::rowCount(const QModelIndex& parent) const {
+  return parent.isValid() ? 0 : static_cast<int>(m_list.Size());
+}
+
+int TItemListModel::columnCount(const QModelIndex& parent) const {
+  return parent.isValid() ? 0 : kItemColumnCount;
+}
+
+QVariant TItemListModel::data(const QModelIndex& index, int role) const {
+  if (!index.isValid() || index.row() >= rowCount()) {
+    return {};
+  }
+  const auto row = static_cast<size_t>(index.row());
+  const TFeedItem* item = m_list.Item(row);
+  if (item == nullptr) {
+    return {};  // a vanished entry shows nothing
+  }
+  const TSettingsValues& settings = Settings();
+  switch (role) {
+    case Qt::DisplayRole:
+    case Qt::AccessibleTextRole:
+      if (index.column() == kTitleColumn) {
+        return QString::fromStdString(ItemDisplayTitle(*item));
+      }
+      if (index.column() == kDateColumn) {
+        return EntryDateText(item->PublishedDate);
+      }
+      return QString::fromStdString(m_list.Feed(row)->Name);
+    case Qt::ForegroundRole:
+      return item->Readed ? QVariant() : QVariant(ToQColor(settings.UnreadColor));
+    case kUnreadBoldRole:
+      return !item->Readed && !settings.UnreadUseColor;
+    default:
+      return {};
+  }
+}
+
+QVariant TItemListModel::headerData(int section, Qt::Orientation orientation, int role) const {
+  if (orientation != Qt::Horizontal || role != Qt::DisplayRole) {
+    return QAbstractTableModel::headerData(section, orientation, role);
+  }
+  return QString::fromStdString(ColumnHeaderText(section, ListOrderFromSettings(Settings())));
+}
+
+}  // namespace tidewick

@@ -1,0 +1,96 @@
+#pragma once
+
+// The entry list and the entry view together: fills the list for the tree's node, marks an entry read when it is
+// selected and shows it, opens and copies links, orders the list by header clicks, keeps the entry being read
+// selected across refills, and searches the listed entries. The window hands in its widgets and what to call
+// when read marks or the search text change.
+
+#include <functional>
+#include <optional>
+
+#include <QObject>
+#include <QPointer>
+#include <QString>
+
+#include "shell/item_list.h"
+#include "shell/item_search.h"
+
+class QItemSelection;
+class QLabel;
+class QLineEdit;
+class QPlainTextEdit;
+class QTreeView;
+
+namespace tidewick {
+
+class TDescBrowser;
+class TItemEntryView;
+class TItemListModel;
+
+struct TItemViewWidgets {
+  QTreeView* lvItems = nullptr;
+  QLabel* lblTitleLink = nullptr;
+  QLineEdit* txtDate = nullptr;
+  QPlainTextEdit* txtDesc = nullptr;
+  TDescBrowser* wbDesc = nullptr;
+};
+
+struct TItemViewHooks {
+  std::function<void()> UpdateTreeCaptions;  // an entry became read: counts and icons at once
+  std::function<void()> UpdateTray;          // after an entry was shown
+  std::function<void()> ScheduleSave;        // read or visited marks, or the list order, changed
+  std::function<void()> SelectionChanged;    // commands that need a selected entry may change state
+  std::function<void(const QString&)> SearchTextChanged;
+};
+
+class TItemViewController : public QObject {
+  Q_OBJECT
+
+ public:
+  TItemViewController(const TItemViewWidgets& widgets, TItemViewHooks hooks, QObject* parent);
+
+  // The tree selected another node: the list is filled for it and the view emptied.
+  void ShowNode(const TListNode& node);
+  // The store changed (refresh, read marks): the same node is listed again; the entry being read stays selected
+  // and shown without being marked again.
+  void Refill();
+  // AutoSort or the order changed in the settings: clickable headers, order and marks follow.
+  void ApplyListSortMode();
+
+  // Commands.
+  void OpenSelectedLink();  // double click, Enter
+  void OpenShownLink();     // the title link, Ctrl+B
+  void CopyLink();          // Ctrl+C, right press on the title link
+  void Search();            // Ctrl+F
+  void FindNext();          // F3
+  void FindPrevious();      // Shift+F3
+
+  std::optional<int> SelectedRow() const;
+  const QString& SearchText() const { return m_searchText; }
+  TItemListModel& Model() { return *m_model; }
+
+ protected:
+  bool eventFilter(QObject* watched, QEvent* event) override;
+
+ private:
+  void OnSelectionChanged();
+  void ShowRow(int row);
+  void SelectRow(int row);
+  void MarkRead(TFeedItem& item, int row);
+  void OpenLinkOf(int row, const std::string& link);
+  void OnHeaderClicked(int column);
+  void RestoreReading();
+  void Find(TSearchStep step);
+  void Call(const std::function<void()>& hook) const;
+
+  QPointer<QTreeView> m_list;
+  TItemListModel* m_model = nullptr;
+  TItemEntryView* m_view = nullptr;
+  TItemViewHooks m_hooks;
+  TListNode m_node;
+  std::optional<TItemIdentity> m_reading;  // the entry shown in the view
+  QString m_searchText;
+  bool m_quietSelection = false;  // selection set by a refill or a sort, not by the user
+};
+
+}  // namespace tidewick
