@@ -1,0 +1,35 @@
+#pragma once
+
+// Which commands of the main window are enabled, decided from the tree's selection, the store, the search and the
+// refresh state. The window recomputes this on every change of any of them, not only when a menu opens.
+
+namespace tidewick {
+
+enum class TSelectedNode { None, Root, Folder, Feed };
+
+struct TCommandContext {
+  TSelectedNode Node = TSelectedNode::None;
+  bool StoreHasFeeds = false;
+  bool SearchTextSet = false;  // a search was made, so find previous has something to look for
+  bool EntrySelected = false;  // exactly one entry of the list is selected
+  bool Refreshing = false;
+};
+
+struct TCommandStates {
+  bool Export = false;  // OPML export of the selected folder or all
+  bool Edit = false;
+  bool Remove = false;
+  bool MarkRead = false;  // also mark unread
+  bool Refresh = false;
+  bool RefreshAll = false;
+  bool FolderAdd = false;
+  bool Rename = false;
+  bool SearchPrev = false;
+  bool ItemExport = false;
+  bool StopRefresh = false;
+  bool operator==(const TCommandStates&) const = default;
+};
+
+TCommandStates DecideCommandStates(const TCommandContext& context);
+
+}  // namespace tidewick

@@ -1,0 +1,52 @@
+#include "shell/command_states.h"
+
+#include <gtest/gtest.h>
+
+namespace tidewick {
+namespace {
+
+TCommandStates States(bool exportFeeds, bool edit, bool remove, bool markRead, bool refresh, bool refreshAll,
+                      bool folderAdd, bool rename) {
+  TCommandStates states;
+  states.Export = exportFeeds;
+  states.Edit = edit;
+  states.Remove = remove;
+  states.MarkRead = markRead;
+  states.Refresh = refresh;
+  states.RefreshAll = refreshAll;
+  states.FolderAdd = folderAdd;
+  states.Rename = rename;
+  return states;
+}
+
+TEST(CommandStates, FollowTheSelectedNodeAndTheStore) {
+  struct Case {
+    const char* what;
+    TSelectedNode node;
+    bool storeHasFeeds;
+    TCommandStates expected;
+  };
+  const Case cases[] = {
+      // An empty store: only a new folder can be made at the root.
+      {"empty store, root", TSelectedNode::Root, false, States(false, false, false, false, false, false, true, false)},
+      {"root", TSelectedNode::Root, true, States(true, false, false, true, true, true, true, false)},
+      {"folder", TSelectedNode::Folder, true, States(true, false, true, true, true, true, true, true)},
+      {"feed", TSelectedNode::Feed, true, States(true, true, true, true, true, true, false, false)},
+      {"nothing selected", TSelectedNode::None, true, States(true, false, false, false, false, true, false, false)},
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(DecideCommandStates({c.node, c.storeHasFeeds, false, false, false}), c.expected) << c.what;
+  }
+}
+
+TEST(CommandStates, SearchEntryAndRefreshStatesAreTheirOwn) {
+  const TCommandStates states = DecideCommandStates({TSelectedNode::Feed, true, true, true, true});
+  EXPECT_TRUE(states.SearchPrev);
+  EXPECT_TRUE(states.ItemExport);
+  EXPECT_TRUE(states.StopRefresh);
+  const TCommandStates idle = DecideCommandStates({TSelectedNode::Feed, true, false, false, false});
+  EXPECT_FALSE(idle.SearchPrev || idle.ItemExport || idle.StopRefresh);
+}
+
+}  // namespace
+}  // namespace tidewick
