@@ -1,19 +1,340 @@
 #include "ui/main/main_window.h"
 
+#include <QAction>
+#include <QActionGroup>
+#include <QLabel>
+#include <QMenu>
+#include <QPlainTextEdit>
+#include <QProgressBar>
+#include <QSignalSpy>
+#include <QTabWidget>
+#include <QTemporaryDir>
 #include <QTest>
+#include <QTextBrowser>
+#include <QToolBar>
+#include <QToolButton>
+#include <QTreeView>
+
+#include "feeds/feed_store.h"
+#include "lang/lang_text.h"
+#include "shell/feed_tree.h"
+#include "shell/settings.h"
+#include "support/http_test_server.h"
+#include "ui/main/main_actions.h"
+#include "ui/main/nav_tree_view.h"
+#include "ui/main/refresh_controller.h"
+#include "ui/main/ui_prompts.h"
+
+using namespace tidewick;
+
+namespace {
+
+// Collects Qt's warnings about shortcuts that two actions share (Qt then fires neither).
+QStringList g_ambiguous;
+void CatchAmbiguous(QtMsgType type, const QMessageLogContext&, const QString& message) {
+  if (type == QtWarningMsg && message.contains(QLatin1String("Ambiguous"), Qt::CaseInsensitive)) {
+    g_ambiguous << message;
+  }
+}
+
+std::string Rss(const std::string& title) {
+  return "<?xml version=\"1.0\"?><rss version=\"2.0\"><channel><title>" + title +
+         "</title><item><title>One</title><link>http://example.org/1</link></item>"
+         "<item><title>Two</title><link>http://example.org/2</link></item></channel></rss>";
+}
+
+}  // namespace
 
 class MainWindowTest : public QObject {
   Q_OBJECT
 
+ private:
+  // Writes a store with these feeds (name, address) and opens a window on it.
+  void OpenWindow(const std::vector<std::pair<std::string, std::string>>& feeds = {}) {
+    Feeds.clear();
+    for (const auto& [name, url] : feeds) {
+      TFeed feed;
+      feed.Name = name;
+      feed.URL = url;
+      feed.Interval = 60;
+      AddFeed(feed);
+    }
+    const std::string store = m_folder->filePath(QStringLiteral("Feeds.xml")).toStdString();
+    if (!feeds.empty()) {
+      QVERIFY(SaveFeeds(store));
+    }
+    TMainWindowOptions options;
+    options.DataFolder = TIDEWICK_SOURCE_DIR "/";
+    options.SettingsFileName = m_folder->filePath(QStringLiteral("Tidewick.ini")).toStdString();
+    options.FeedsFileName = store;
+    m_window = std::make_unique<TfrmMain>(options);
+    m_window->show();
+    QVERIFY(QTest::qWaitForWindowActive(m_window.get()));
+  }
+
+  QAction* Action(const QString& name) { return m_window->findChild<QAction*>(name); }
+
+  std::unique_ptr<QTemporaryDir> m_folder;
+  std::unique_ptr<TfrmMain> m_window;
+
  private slots:
-  void opensAndClosesWithItsName() {
-    tidewick::TfrmMain window;
-    window.show();
-    QVERIFY(QTest::qWaitForWindowExposed(&window));
-    QCOMPARE(window.objectName(), QStringLiteral("frmMain"));
-    QCOMPARE(window.windowTitle(), QStringLiteral("Tidewick"));
-    QVERIFY(window.close());
-    QVERIFY(!window.isVisible());
+  void init() {
+    prompts::SetScripted(true);
+    m_folder = std::make_unique<QTemporaryDir>();
+    Settings() = TSettings();
+    LoadLanguageFile("");  // built-in German
+  }
+
+  void cleanup() {
+    m_window.reset();
+    m_folder.reset();
+    prompts::SetScripted(false);
+  }
+
+  void framePanesCarryTheirNames() {
+    OpenWindow();
+    QCOMPARE(m_window->objectName(), QStringLiteral("frmMain"));
+    QCOMPARE(m_window->windowTitle(), QStringLiteral("Tidewick"));
+    for (const char* name :
+         {"tvNav",        "splitterV", "pnlLeft", "splitterH", "lvItems",   "pnlLeftBottom", "pnlInfo",    "lblTitle",
+          "lblTitleLink", "lblDate",   "txtDate", "pcDesc",    "tabText",   "txtDesc",       "tabHTML",    "wbDesc",
+          "sbMain",       "pbStatus",  "tbMain",  "pmnuFeeds", "pmnuItems", "pmnuTray",      "mnuLanguage"}) {
+      QVERIFY2(m_window->findChild<QObject*>(QLatin1String(name)) != nullptr, name);
+    }
+    const auto* progress = m_window->Widgets().pbStatus;
+    QCOMPARE(progress->maximum(), 10000);
+    QVERIFY(!progress->isVisible());
+    QCOMPARE(m_window->Widgets().sbMainText->text(), QStringLiteral("Bereit."));
+    QVERIFY(!Action(QStringLiteral("mnuHelpHelp"))->isVisible());
+    QVERIFY(!Action(QStringLiteral("tbFeedStopRefresh"))->isVisible());
+    // Every tool button can be named by a screen reader, and so can every pane.
+    for (QToolButton* button : m_window->Actions().tbMain->findChildren<QToolButton*>()) {
+      if (button->defaultAction() != nullptr) {
+        QVERIFY2(!button->accessibleName().isEmpty(), qPrintable(button->objectName()));
+      }
+    }
+    const TMainWidgets& w = m_window->Widgets();
+    const QList<QWidget*> panes = {w.tvNav, w.lvItems, w.txtDesc, w.wbDesc, w.pbStatus};
+    for (QWidget* pane : panes) {
+      QVERIFY2(!pane->accessibleName().isEmpty(), qPrintable(pane->objectName()));
+    }
+  }
+
+  void everyShortcutReachesExactlyOneCommand_data() {
+    QTest::addColumn<QKeySequence>("key");
+    QTest::addColumn<QString>("action");
+    QTest::addColumn<QString>("focus");
+    const QString window = QStringLiteral("frmMain");
+    const QString tree = QStringLiteral("tvNav");
+    const QString list = QStringLiteral("lvItems");
+    QTest::newRow("Ctrl+Alt+E") << QKeySequence(Qt::CTRL | Qt::ALT | Qt::Key_E) << "mnuFileExport" << tree;
+    QTest::newRow("Ctrl+Alt+I") << QKeySequence(Qt::CTRL | Qt::ALT | Qt::Key_I) << "mnuFileImport" << tree;
+    QTest::newRow("Ctrl+S") << QKeySequence(Qt::CTRL | Qt::Key_S) << "mnuFileFeedItemExport" << list;
+    QTest::newRow("Alt+X") << QKeySequence(Qt::ALT | Qt::Key_X) << "mnuFileExit" << tree;
+    QTest::newRow("Ctrl+N") << QKeySequence(Qt::CTRL | Qt::Key_N) << "mnuFeedAdd" << tree;
+    QTest::newRow("Ctrl+E") << QKeySequence(Qt::CTRL | Qt::Key_E) << "mnuFeedEdit" << list;
+    QTest::newRow("Ctrl+Del") << QKeySequence(Qt::CTRL | Qt::Key_Delete) << "mnuFeedRemove" << tree;
+    QTest::newRow("Ctrl+R") << QKeySequence(Qt::CTRL | Qt::Key_R) << "mnuFeedMarkRead" << tree;
+    QTest::newRow("Ctrl+U") << QKeySequence(Qt::CTRL | Qt::Key_U) << "mnuFeedMarkUnread" << tree;
+    QTest::newRow("Ctrl+F") << QKeySequence(Qt::CTRL | Qt::Key_F) << "mnuFeedSearch" << list;
+    QTest::newRow("F3") << QKeySequence(Qt::Key_F3) << "mnuFeedSearchNext" << tree;
+    QTest::newRow("Shift+F3") << QKeySequence(Qt::SHIFT | Qt::Key_F3) << "mnuFeedSearchPrev" << tree;
+    QTest::newRow("F5") << QKeySequence(Qt::Key_F5) << "mnuFeedRefresh" << list;
+    QTest::newRow("Shift+F5") << QKeySequence(Qt::SHIFT | Qt::Key_F5) << "mnuFeedRefreshAll" << tree;
+    QTest::newRow("F2 in the tree") << QKeySequence(Qt::Key_F2) << "pmnuFeedRename" << tree;
+    QTest::newRow("Ctrl+C in the list") << QKeySequence(Qt::CTRL | Qt::Key_C) << "pmnuItemsLinkCopy" << list;
+    QTest::newRow("Ctrl+B in the list") << QKeySequence(Qt::CTRL | Qt::Key_B) << "pmnuItemsLinkOpen" << list;
+    QTest::newRow("F9") << QKeySequence(Qt::Key_F9) << "actFocusTree" << list;
+    QTest::newRow("F10") << QKeySequence(Qt::Key_F10) << "actFocusList" << tree;
+    QTest::newRow("F11") << QKeySequence(Qt::Key_F11) << "actShowTextView" << tree;
+    QTest::newRow("F12") << QKeySequence(Qt::Key_F12) << "actShowHtmlView" << tree;
+    QTest::newRow("Shift+F12") << QKeySequence(Qt::SHIFT | Qt::Key_F12) << "actShowHtmlView" << window;
+  }
+
+  void everyShortcutReachesExactlyOneCommand() {
+    QFETCH(QKeySequence, key);
+    QFETCH(QString, action);
+    QFETCH(QString, focus);
+    OpenWindow();
+    // Later issues make some commands available; here every one must at least be reachable.
+    std::vector<std::unique_ptr<QSignalSpy>> spies;
+    for (QAction* each : m_window->Actions().AllActions()) {
+      each->setEnabled(true);
+      spies.push_back(std::make_unique<QSignalSpy>(each, &QAction::triggered));
+    }
+    QWidget* target = focus == QLatin1String("frmMain") ? m_window.get() : m_window->findChild<QWidget*>(focus);
+    target->setFocus();
+    g_ambiguous.clear();
+    const QtMessageHandler previous = qInstallMessageHandler(CatchAmbiguous);
+    QTest::keySequence(target, key);
+    qInstallMessageHandler(previous);
+    QVERIFY2(g_ambiguous.isEmpty(), qPrintable(g_ambiguous.join(QLatin1Char('\n'))));
+    QStringList fired;
+    for (size_t i = 0; i < spies.size(); ++i) {
+      if (!spies[i]->isEmpty()) {
+        fired << m_window->Actions().AllActions()[i]->objectName();
+      }
+    }
+    QCOMPARE(fired, QStringList{action});
+  }
+
+  void windowKeysMoveTheFocus() {
+    OpenWindow();
+    const TMainWidgets& w = m_window->Widgets();
+    w.lvItems->setFocus();
+    QTest::keyClick(w.lvItems, Qt::Key_F9);
+    QVERIFY(w.tvNav->hasFocus());
+    QTest::keyClick(w.tvNav, Qt::Key_F11);
+    QCOMPARE(w.pcDesc->currentWidget(), w.tabText);
+    QVERIFY(w.txtDesc->hasFocus());
+    QTest::keyClick(w.txtDesc, Qt::Key_F12, Qt::ControlModifier);  // nothing with Ctrl
+    QCOMPARE(w.pcDesc->currentWidget(), w.tabText);
+    QTest::keyClick(w.txtDesc, Qt::Key_F12);
+    QCOMPARE(w.pcDesc->currentWidget(), w.tabHTML);
+    QVERIFY(w.wbDesc->hasFocus());
+    QTest::keyClick(w.wbDesc, Qt::Key_F10);  // an empty list only takes the focus
+    QVERIFY(w.lvItems->hasFocus());
+  }
+
+  void switchingLanguageRecaptionsAtOnce() {
+    OpenWindow();
+    TMainActions& actions = m_window->Actions();
+    QCOMPARE(actions.mnuFeedAdd->text(), QStringLiteral("&Hinzufügen..."));
+    QCOMPARE(actions.mnuHelpInfo->text(), QStringLiteral("&Info über Tidewick"));
+    QCOMPARE(actions.mnuFeedAdd->toolTip(), QStringLiteral("Feed hinzufügen..."));
+    const QList<QAction*> languages = actions.languageGroup->actions();
+    QCOMPARE(languages.first()->text(), QStringLiteral("Deutsch (intern)"));
+    QVERIFY(languages.first()->isChecked());
+    QAction* english = nullptr;
+    for (QAction* item : languages) {
+      if (item->text() == QLatin1String("English")) {
+        english = item;
+      }
+    }
+    QVERIFY(english != nullptr);
+    english->trigger();
+    QVERIFY(english->isChecked());
+    QCOMPARE(QString::fromStdString(Settings().Language), QStringLiteral("English"));
+    QCOMPARE(actions.mnuFeedAdd->text(), QStringLiteral("&Add..."));
+    QCOMPARE(actions.mnuHelpInfo->text(), QStringLiteral("&About Tidewick"));
+    QCOMPARE(actions.mnuFeedAdd->toolTip(), QStringLiteral("Add feed..."));
+    QCOMPARE(actions.ToolButton(actions.mnuFeedAdd)->accessibleName(), QStringLiteral("Add feed..."));
+    QCOMPARE(actions.mnuFile->title(), QStringLiteral("&File"));
+    QCOMPARE(m_window->Widgets().lblTitle->text(), QStringLiteral("Title:"));
+    QCOMPARE(m_window->Widgets().pcDesc->tabText(1), QStringLiteral("HTML view"));
+    QCOMPARE(m_window->windowTitle(), QStringLiteral("Tidewick"));
+    // The tree's context menu shows its own captions while it is open, the main menu's afterwards.
+    emit actions.pmnuFeeds->aboutToShow();
+    QCOMPARE(actions.mnuFeedAdd->text(), QStringLiteral("&Add feed..."));
+    emit actions.pmnuFeeds->aboutToHide();
+    QCOMPARE(actions.mnuFeedAdd->text(), QStringLiteral("&Add..."));
+  }
+
+  void enabledStatesFollowTheSelection() {
+    OpenWindow({{"Alpha", "http://127.0.0.1:1/a"}});
+    TMainActions& actions = m_window->Actions();
+    TFeedTree& tree = m_window->FeedTree();
+    tree.Select(tree.Root());  // the view hears of it and the window recomputes the states
+    QVERIFY(actions.pmnuFeedFolderAdd->isEnabled());
+    QVERIFY(actions.mnuFeedRefresh->isEnabled());
+    QVERIFY(actions.mnuFeedMarkRead->isEnabled());
+    tree.Select(tree.FindFeedNode(Feeds[0].Id));
+    QVERIFY(!actions.pmnuFeedFolderAdd->isEnabled());
+    QVERIFY(actions.mnuFeedRefresh->isEnabled());
+    // Commands later issues build stay disabled whatever the selection says.
+    QVERIFY(!actions.mnuFileExport->isEnabled());
+    QVERIFY(!actions.mnuFeedSearch->isEnabled());
+  }
+
+  void emptyStoreDisablesFeedCommands() {
+    OpenWindow();
+    TMainActions& actions = m_window->Actions();
+    for (QAction* action : {actions.mnuFeedRefresh, actions.mnuFeedRefreshAll, actions.mnuFeedMarkRead,
+                            actions.mnuFeedMarkUnread, actions.pmnuFeedRename, actions.tbFeedStopRefresh}) {
+      QVERIFY2(!action->isEnabled(), qPrintable(action->objectName()));
+    }
+    QVERIFY(actions.pmnuFeedFolderAdd->isEnabled());  // the root is selected
+  }
+
+  void stayOnTopFollowsTheMenuItem() {
+    OpenWindow();
+    TMainActions& actions = m_window->Actions();
+    actions.mnuExtrasWindowOnTop->trigger();
+    QVERIFY(m_window->windowFlags().testFlag(Qt::WindowStaysOnTopHint));
+    QVERIFY(actions.ToolButton(actions.mnuExtrasWindowOnTop)->isChecked());
+    QVERIFY(m_window->isVisible());
+    actions.mnuExtrasWindowOnTop->trigger();
+    QVERIFY(!m_window->windowFlags().testFlag(Qt::WindowStaysOnTopHint));
+    QVERIFY(!actions.ToolButton(actions.mnuExtrasWindowOnTop)->isChecked());
+  }
+
+  void refreshAllShowsProgressAndMarksFailures() {
+    test::THttpTestServer server;
+    for (const char* path : {"/a", "/b", "/c"}) {
+      test::TTestResponse response;
+      response.Body = Rss(path);
+      response.DelayMs = 200;
+      server.SetResponse(path, response);
+    }
+    OpenWindow({{"Alpha", server.Url("/a")},
+                {"Beta", server.Url("/b")},
+                {"Gamma", server.Url("/c")},
+                {"Broken", server.Url("/missing")}});
+    TRefreshController& refresh = m_window->Refresh();
+    QProgressBar* progress = m_window->Widgets().pbStatus;
+    QSignalSpy positions(progress, &QProgressBar::valueChanged);
+    QSignalSpy ended(&refresh, &TRefreshController::RunEnded);
+    m_window->Actions().mnuFeedRefreshAll->trigger();
+    QVERIFY(refresh.IsRunning());
+    QVERIFY(progress->isVisible());
+    QVERIFY(m_window->Actions().tbFeedStopRefresh->isVisible());
+    QVERIFY(m_window->Actions().tbFeedStopRefresh->isEnabled());
+    QTRY_COMPARE_WITH_TIMEOUT(ended.count(), 1, 15000);
+    QVERIFY(!progress->isVisible());
+    QCOMPARE(progress->value(), 0);
+    QVERIFY(!m_window->Actions().tbFeedStopRefresh->isVisible());
+    QCOMPARE(m_window->Widgets().sbMainText->text(), QStringLiteral("Bereit."));
+    bool sawProgressStep = false;
+    for (const QList<QVariant>& value : positions) {
+      sawProgressStep = sawProgressStep || value.first().toInt() == 2500 || value.first().toInt() == 5000;
+    }
+    QVERIFY(sawProgressStep);
+    // Captions and error marks are refreshed, and one message names the failed feed.
+    TFeedTree& tree = m_window->FeedTree();
+    const TFeed& broken = Feeds[FindFeed("Broken")];
+    QVERIFY(broken.Error);
+    QVERIFY(tree.FindFeedNode(broken.Id)->HasErrorMark());
+    QVERIFY(tree.Root()->HasErrorMark());
+    QCOMPARE(Feeds[FindFeed("Alpha")].Items.size(), size_t{2});
+    QVERIFY(!tree.FindFeedNode(Feeds[FindFeed("Alpha")].Id)->HasErrorMark());
+    QCOMPARE(prompts::ShownPrompts().size(), size_t{1});
+    QCOMPARE(prompts::ShownPrompts().front().Title, QStringLiteral("Feeds aktualisieren"));
+    QVERIFY(prompts::ShownPrompts().front().Text.contains(QLatin1String("Broken")));
+  }
+
+  void scheduledSaveWritesBothFilesOffTheMainThread() {
+    OpenWindow({{"Alpha", "http://127.0.0.1:1/a"}});
+    TFeedTree& tree = m_window->FeedTree();
+    m_window->Actions().pmnuFeedFolderAdd->trigger();  // a new folder under the root, selected
+    QVERIFY(tree.Selected() != nullptr && tree.Selected()->IsFolder());
+    Feeds[0].Items.push_back(TFeedItem{});
+    Feeds[0].Items.back().Title = "Kept";
+    m_window->ScheduleSave();
+    m_window->ScheduleSave();  // a burst is one save
+    m_window->Saver().WaitUntilIdle();
+    QCOMPARE(m_window->Saver().CompletedSaves(), 1);
+
+    TSettings reloaded;
+    TSettingsLocation location;
+    location.SettingsFileName = m_folder->filePath(QStringLiteral("Tidewick.ini")).toStdString();
+    location.FeedsFileName = m_folder->filePath(QStringLiteral("Feeds.xml")).toStdString();
+    LoadSettings(reloaded, location);
+    QVERIFY(reloaded.Structure.find("Neuer Ordner 1") != std::string::npos);
+    QVERIFY(reloaded.LastSelectedPath.find("Neuer Ordner 1") != std::string::npos);
+    Feeds.clear();
+    QCOMPARE(LoadFeedStore(location.FeedsFileName).FeedCount, 1);
+    QCOMPARE(Feeds[0].Items.size(), size_t{1});
+    QCOMPARE(Feeds[0].Items[0].Title, std::string("Kept"));
   }
 };
 

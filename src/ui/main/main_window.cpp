@@ -1,11 +1,22 @@
 #include "ui/main/main_window.h"
 
+#include <QLabel>
+
 namespace tidewick {
 
-TfrmMain::TfrmMain(QWidget* parent) : QMainWindow(parent) {
-  setObjectName(QStringLiteral("frmMain"));
-  setWindowTitle(QStringLiteral("Tidewick"));
-  resize(800, 600);
+void TfrmMain::SetSearchText(const QString& text) {
+  m_searchText = text;
+  UpdateActionStates();
 }
+
+void TfrmMain::SetStatusText(const QString& text) {
+  m_widgets.sbMainText->setText(text);
+}
+
+void TfrmMain::ShowAddFeedDialog(const QString& address) {
+  Q_UNUSED(address);
+}
+
+void TfrmMain::ShowEditFeedDialog() {}
 
 }  // namespace tidewick

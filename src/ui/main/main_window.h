@@ -1,15 +1,170 @@
 #pragma once
 
+// The main window: the feed tree on the left, the entry list top right and the entry view bottom right, with the
+// menus, the tool bar and the status bar. The panes are built by their own classes; the window lays them out, keeps
+// their sizes, applies the language and routes every command (TMainActions) to the code that does the work.
+//
+// Others call: ScheduleSave() after any change worth keeping, SaveAllNow() at exit, Actions() to wire a command,
+// Widgets() to reach a pane, ShowAddFeedDialog()/ShowEditFeedDialog().
+
+#include <memory>
+#include <optional>
+#include <string>
+
 #include <QMainWindow>
+#include <QPointer>
+
+#include "shell/pane_layout.h"
+#include "ui/main/save_scheduler.h"
+
+class QLabel;
+class QLineEdit;
+class QPlainTextEdit;
+class QProgressBar;
+class QSplitter;
+class QStatusBar;
+class QTabWidget;
+class QTextBrowser;
+class QTreeView;
 
 namespace tidewick {
 
-// The main window: feed tree, entry list and entry view.
+class TFeedTree;
+class TMainActions;
+class TNavCommands;
+class TNavTreeModel;
+class TNavTreeView;
+class TRefreshController;
+
+// Where the window finds its files. Empty values mean the program's own places; tests point them at a temporary
+// folder.
+struct TMainWindowOptions {
+  std::string DataFolder;        // holds "Language/", with a trailing separator
+  std::string SettingsFileName;  // the settings file
+  std::string FeedsFileName;     // the feed store; empty: the one the settings location names
+  bool UseProgramFolder = true;  // without SettingsFileName: beside the program (true) or the per-user folder
+};
+
+// The panes and controls, by the names the other panes and the tests know them.
+struct TMainWidgets {
+  TNavTreeView* tvNav = nullptr;
+  QSplitter* splitterV = nullptr;
+  QWidget* pnlLeft = nullptr;
+  QSplitter* splitterH = nullptr;
+  QTreeView* lvItems = nullptr;
+  QWidget* pnlLeftBottom = nullptr;
+  QWidget* pnlInfo = nullptr;
+  QLabel* lblTitle = nullptr;
+  QLabel* lblTitleLink = nullptr;
+  QLabel* lblDate = nullptr;
+  QLineEdit* txtDate = nullptr;
+  QTabWidget* pcDesc = nullptr;
+  QWidget* tabText = nullptr;
+  QPlainTextEdit* txtDesc = nullptr;
+  QWidget* tabHTML = nullptr;
+  QTextBrowser* wbDesc = nullptr;
+  QStatusBar* sbMain = nullptr;
+  QProgressBar* pbStatus = nullptr;
+  QLabel* sbMainText = nullptr;  // panel 1: the status text
+};
+
 class TfrmMain : public QMainWindow {
   Q_OBJECT
 
  public:
-  explicit TfrmMain(QWidget* parent = nullptr);
+  // Loads settings, language, store and tree in that order (see main_window_startup.cpp).
+  explicit TfrmMain(const TMainWindowOptions& options = {}, QWidget* parent = nullptr);
+  ~TfrmMain() override;
+
+  // The one way to save while the window runs: coalesces bursts and writes off the main thread.
+  void ScheduleSave(TSaveDelay delay = TSaveDelay::Soon);
+  // Saves at once, in order: window state, normal geometry, splitters, tab, stay-on-top, tree arrangement,
+  // LastSelectedPath, settings file, store. True when both files were written.
+  bool SaveAllNow();
+
+  // Captions, tool tips, fonts and the language menu in the current language.
+  void ApplyLanguage();
+  // Recomputes which commands are enabled (selection, search, refresh or store changed).
+  void UpdateActionStates();
+  // The search text of the last search; find previous is enabled only with one.
+  void SetSearchText(const QString& text);
+
+  // Filled in by the feed dialog; until then they do nothing.
+  void ShowAddFeedDialog(const QString& address);
+  void ShowEditFeedDialog();
+
+  TMainActions& Actions() { return *m_actions; }
+  const TMainWidgets& Widgets() const { return m_widgets; }
+  TFeedTree& FeedTree() { return *m_tree; }
+  TRefreshController& Refresh() { return *m_refresh; }
+  TSaveScheduler& Saver() { return *m_saver; }
+
+  // Sets the status text (panel 1); plain text.
+  void SetStatusText(const QString& text);
+  // Keeps the window above all others (the menu item and the tool button follow).
+  void SetWindowOnTop(bool onTop);
+
+ protected:
+  bool eventFilter(QObject* watched, QEvent* event) override;
+  void showEvent(QShowEvent* event) override;
+
+ private:
+  // Start-up steps, in creation order (main_window_startup.cpp).
+  void LoadSettingsStep(const TMainWindowOptions& options);
+  void LoadLanguageStep();
+  void LoadStoreStep();
+  void CreateLayoutStep();
+  void BuildTreeStep();
+  // The first showing: stored layout, ready text, refresh of the feeds marked for it.
+  void OnFirstShow();
+  void ApplyStoredLayout();
+
+  // Layout (main_window_layout.cpp).
+  void CreatePanes();
+  QWidget* CreateEntryView();
+  void CreateStatusBar();
+  void ApplyAccessibleNames();
+
+  // Commands (main_window_commands.cpp).
+  void WireCommands();
+  void WireRefreshCommands();
+  void WireTreeCommands();
+  void FocusList();
+  void ShowHtmlView();
+  void RefreshSelected();
+  void OnFeedDoubleClicked(quint64 feedId);
+  void OnRefreshRunChanged();
+
+  // Language (main_window_language.cpp).
+  void FillLanguageMenu();
+  void OnLanguageChosen(QAction* item);
+  void ApplyWindowFont();
+
+  // Help links (main_window_help.cpp).
+  void OpenHomePage();
+  void OpenDonatePage();
+  void WriteMail();
+  void HideEmptyHelpLinks();
+
+  // Pane sizes (main_window_panes.cpp).
+  void ApplyPaneResizeRule();
+  void RecordPaneRatio();
+  void SetBottomHeight(int height);
+  int BottomHeight() const;
+  void StoreWindowLayout();
+
+  TMainWindowOptions m_options;
+  TMainWidgets m_widgets;
+  TMainActions* m_actions = nullptr;
+  std::unique_ptr<TFeedTree> m_tree;
+  TRefreshController* m_refresh = nullptr;
+  TSaveScheduler* m_saver = nullptr;
+  TNavTreeModel* m_navModel = nullptr;
+  TNavCommands* m_navCommands = nullptr;
+  std::optional<TPaneRatio> m_paneRatio;
+  QString m_searchText;
+  bool m_shownOnce = false;
+  bool m_storeMaySave = true;
 };
 
 }  // namespace tidewick

@@ -1,0 +1,217 @@
+// Routes each command of the window to the code that does the work, and keeps the enabled states current.
+
+#include <QAction>
+#include <QItemSelectionModel>
+#include <QMenu>
+#include <QPlainTextEdit>
+#include <QSplitter>
+#include <QTabWidget>
+#include <QTextBrowser>
+#include <QToolButton>
+#include <QTreeView>
+
+#include "feeds/feed_records.h"
+#include "shell/command_states.h"
+#include "shell/feed_tree.h"
+#include "shell/settings.h"
+#include "ui/main/main_actions.h"
+#include "ui/main/main_window.h"
+#include "ui/main/nav_commands.h"
+#include "ui/main/nav_tree_view.h"
+#include "ui/main/refresh_controller.h"
+
+namespace tidewick {
+namespace {
+
+TSelectedNode KindOf(const TTreeNode* node) {
+  if (node == nullptr) {
+    return TSelectedNode::None;
+  }
+  switch (node->Kind()) {
+    case TNodeKind::Root:
+      return TSelectedNode::Root;
+    case TNodeKind::Folder:
+      return TSelectedNode::Folder;
+    case TNodeKind::Feed:
+      return TSelectedNode::Feed;
+  }
+  return TSelectedNode::None;
+}
+
+}  // namespace
+
+void TfrmMain::WireCommands() {
+  TMainActions& a = *m_actions;
+  a.SetCommand(a.mnuFileExit, [this] { close(); });
+  a.SetCommand(a.mnuExtrasWindowOnTop, [this] {
+    SetWindowOnTop(m_actions->mnuExtrasWindowOnTop->isChecked());
+    ScheduleSave();
+  });
+  a.SetCommand(a.mnuHelpWebsite, [this] { OpenHomePage(); });
+  a.SetCommand(a.mnuHelpDonate, [this] { OpenDonatePage(); });
+  a.SetCommand(a.mnuHelpEMail, [this] { WriteMail(); });
+  a.SetCommand(a.pmnuTrayShow, [this] {
+    showNormal();
+    raise();
+    activateWindow();
+  });
+  // The feed dialogs make these available once they exist.
+  connect(a.mnuFeedAdd, &QAction::triggered, this, [this] { ShowAddFeedDialog(QString()); });
+  connect(a.mnuFeedEdit, &QAction::triggered, this, [this] { ShowEditFeedDialog(); });
+
+  WireTreeCommands();
+
+  // Keys of the window: each moves the focus to a pane.
+  a.SetCommand(a.actFocusTree, [this] { m_widgets.tvNav->setFocus(Qt::ShortcutFocusReason); });
+  a.SetCommand(a.actFocusList, [this] { FocusList(); });
+  a.SetCommand(a.actShowTextView, [this] {
+    m_widgets.pcDesc->setCurrentWidget(m_widgets.tabText);
+    m_widgets.txtDesc->setFocus(Qt::ShortcutFocusReason);
+  });
+  a.SetCommand(a.actShowHtmlView, [this] { ShowHtmlView(); });
+
+  m_widgets.tvNav->addAction(a.pmnuFeedRename);
+  m_widgets.lvItems->addAction(a.pmnuItemsLinkCopy);
+  m_widgets.lvItems->addAction(a.pmnuItemsLinkOpen);
+  m_widgets.lvItems->setContextMenuPolicy(Qt::CustomContextMenu);
+  connect(m_widgets.lvItems, &QWidget::customContextMenuRequested, this, [this](const QPoint& position) {
+    if (m_widgets.lvItems->indexAt(position).isValid()) {
+      m_actions->pmnuItems->popup(m_widgets.lvItems->viewport()->mapToGlobal(position));
+    }
+  });
+  WireRefreshCommands();
+}
+
+void TfrmMain::WireTreeCommands() {
+  TMainActions& a = *m_actions;
+  m_navCommands = new TNavCommands(m_widgets.tvNav, this, this);
+  a.SetCommand(a.pmnuFeedFolderAdd, [this] { m_navCommands->NewFolder(); });
+  a.SetCommand(a.pmnuFeedRename, [this] { m_navCommands->Rename(); });
+  a.SetCommand(a.mnuFeedRemove, [this] { m_navCommands->Remove(); });
+  a.SetCommand(a.mnuFeedMarkRead, [this] { m_navCommands->MarkRead(); });
+  a.SetCommand(a.mnuFeedMarkUnread, [this] { m_navCommands->MarkUnread(); });
+  connect(m_navCommands, &TNavCommands::saveRequested, this, [this] { ScheduleSave(); });
+  connect(m_navCommands, &TNavCommands::readMarksChanged, this, [this] { ScheduleSave(TSaveDelay::ReadMarks); });
+  connect(m_navCommands, &TNavCommands::feedsRemoved, this, [this] {
+    UpdateActionStates();
+    ScheduleSave();
+  });
+  TNavTreeView* view = m_widgets.tvNav;
+  connect(view, &TNavTreeView::contextMenuRequested, this,
+          [this](const QPoint& position) { m_actions->pmnuFeeds->popup(position); });
+  connect(view, &TNavTreeView::currentNodeChanged, this, [this] { UpdateActionStates(); });
+  connect(view, &TNavTreeView::arrangementChanged, this, [this] { ScheduleSave(); });
+  connect(view, &TNavTreeView::feedDoubleClicked, this, &TfrmMain::OnFeedDoubleClicked);
+}
+
+void TfrmMain::WireRefreshCommands() {
+  TMainActions& a = *m_actions;
+  a.SetCommand(a.mnuFeedRefresh, [this] { RefreshSelected(); });
+  a.SetCommand(a.mnuFeedRefreshAll, [this] { m_refresh->RefreshAll(); });
+  a.SetCommand(a.tbFeedStopRefresh, [this] { m_refresh->Stop(); });
+  connect(m_refresh, &TRefreshController::RunningChanged, this, [this] { OnRefreshRunChanged(); });
+  connect(m_refresh, &TRefreshController::RunEnded, this, [this] {
+    m_tree->UpdateTreeCaptions();
+    UpdateActionStates();
+    ScheduleSave();
+  });
+}
+
+void TfrmMain::RefreshSelected() {
+  const TTreeNode* node = m_tree->Selected();
+  if (node == nullptr) {
+    return;
+  }
+  std::vector<int> positions;
+  if (node->IsRoot()) {
+    for (int position = 0; position < FeedCount(); ++position) {
+      positions.push_back(position);  // every feed of the store, also one the tree does not show
+    }
+  } else {
+    for (const uint64_t id : m_tree->FeedIdsUnder(node)) {
+      const int position = FindFeedById(id);
+      if (position >= 0) {
+        positions.push_back(position);
+      }
+    }
+  }
+  m_refresh->RefreshFeeds(positions);
+}
+
+void TfrmMain::OnFeedDoubleClicked(quint64 feedId) {
+  const int position = FindFeedById(feedId);
+  if (Settings().FeedsUpdateOnDblClick && position >= 0) {
+    m_refresh->RefreshFeeds({position});
+  }
+}
+
+void TfrmMain::OnRefreshRunChanged() {
+  m_actions->tbFeedStopRefresh->setVisible(m_refresh->IsRunning());
+  UpdateActionStates();
+}
+
+void TfrmMain::FocusList() {
+  QTreeView* list = m_widgets.lvItems;
+  QItemSelectionModel* selection = list->selectionModel();
+  if (list->model() != nullptr && selection != nullptr && !selection->hasSelection() && list->model()->rowCount() > 0) {
+    const QModelIndex first = list->model()->index(0, 0);
+    selection->setCurrentIndex(first, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+  }
+  list->setFocus(Qt::ShortcutFocusReason);
+}
+
+void TfrmMain::ShowHtmlView() {
+  // The page takes the keyboard through the focus itself; no click is simulated.
+  m_widgets.pcDesc->setCurrentWidget(m_widgets.tabHTML);
+  m_widgets.wbDesc->setFocus(Qt::ShortcutFocusReason);
+}
+
+void TfrmMain::UpdateActionStates() {
+  TCommandContext context;
+  context.Node = KindOf(m_tree->Selected());
+  context.StoreHasFeeds = FeedCount() > 0;
+  context.SearchTextSet = !m_searchText.isEmpty();
+  const QItemSelectionModel* entries = m_widgets.lvItems->selectionModel();
+  context.EntrySelected = entries != nullptr && entries->selectedRows().size() == 1;
+  context.Refreshing = m_refresh->IsRunning();
+  const TCommandStates states = DecideCommandStates(context);
+
+  TMainActions& a = *m_actions;
+  const std::pair<QAction*, bool> decided[] = {
+      {a.mnuFileExport, states.Export},
+      {a.mnuFileImport, true},
+      {a.mnuFileFeedItemExport, states.ItemExport},
+      {a.mnuFileExit, true},
+      {a.mnuFeedAdd, true},
+      {a.mnuFeedEdit, states.Edit},
+      {a.mnuFeedRemove, states.Remove},
+      {a.mnuFeedMarkRead, states.MarkRead},
+      {a.mnuFeedMarkUnread, states.MarkRead},
+      {a.mnuFeedSearch, true},
+      {a.mnuFeedSearchNext, true},
+      {a.mnuFeedSearchPrev, states.SearchPrev},
+      {a.mnuFeedRefresh, states.Refresh},
+      {a.mnuFeedRefreshAll, states.RefreshAll},
+      {a.mnuExtrasWindowOnTop, true},
+      {a.mnuExtrasSettings, true},
+      {a.mnuHelpWebsite, true},
+      {a.mnuHelpEMail, true},
+      {a.mnuHelpDonate, true},
+      {a.mnuHelpInfo, true},
+      {a.tbFeedStopRefresh, states.StopRefresh},
+      {a.pmnuFeedFolderAdd, states.FolderAdd},
+      {a.pmnuFeedRename, states.Rename},
+      {a.pmnuItemsLinkCopy, states.ItemExport},
+      {a.pmnuItemsLinkOpen, states.ItemExport},
+      {a.pmnuTrayShow, true},
+      {a.actFocusTree, true},
+      {a.actFocusList, true},
+      {a.actShowTextView, true},
+      {a.actShowHtmlView, true},
+  };
+  for (const auto& [action, enabled] : decided) {
+    a.SetEnabledIfAvailable(action, enabled);
+  }
+}
+
+}  // namespace tidewick

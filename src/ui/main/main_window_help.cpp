@@ -1,0 +1,60 @@
+// The help menu's links: home page, donation page and an e-mail to the maker.
+
+#include <QAction>
+#include <QDesktopServices>
+#include <QUrl>
+
+#include "lang/lang_text.h"
+#include "platform/version.h"
+#include "platform/version_info.h"
+#include "ui/main/main_actions.h"
+#include "ui/main/main_window.h"
+#include "ui/main/ui_prompts.h"
+#include "util/strings.h"
+
+namespace tidewick {
+namespace {
+
+QString Text(const char* key, const char* defaultText) {
+  return QString::fromStdString(GetLangText(key, defaultText));
+}
+
+bool OpenAddress(const std::string& address) {
+  return QDesktopServices::openUrl(QUrl(QString::fromStdString(address), QUrl::StrictMode));
+}
+
+}  // namespace
+
+void TfrmMain::HideEmptyHelpLinks() {
+  m_actions->mnuHelpWebsite->setVisible(*version_info::kHomePage != '\0');
+  m_actions->mnuHelpDonate->setVisible(*version_info::kDonatePage != '\0');
+  m_actions->mnuHelpEMail->setVisible(*version_info::kContactAddress != '\0');
+}
+
+void TfrmMain::OpenHomePage() {
+  if (!OpenAddress(version_info::kHomePage)) {
+    prompts::Message(this, QMessageBox::Warning,
+                     Text("General|MsgNoStdBrowserTitle", "Kein Standard-Webbrowser gefunden"),
+                     Text("General|MsgNoStdBrowserText", "Ihr Standard-Webbrowser konnte nicht geöffnet werden!"));
+  }
+}
+
+void TfrmMain::OpenDonatePage() {
+  if (!OpenAddress(version_info::kDonatePage)) {
+    prompts::Message(this, QMessageBox::Warning,
+                     Text("General|MsgNoStdBrowserTitle", "Kein Standard-Webbrowser gefunden"),
+                     Text("General|MsgNoStdBrowserText", "Ihr Standard-Webbrowser konnte nicht geöffnet werden!"));
+  }
+}
+
+void TfrmMain::WriteMail() {
+  const std::string subject = GetVersionString("ProductName") + " " + GetVersionString("ProductVersion");
+  const std::string address = "mailto:" + UrlEncode(version_info::kContactAddress) + "?subject=" + UrlEncode(subject);
+  if (!OpenAddress(address)) {
+    prompts::Message(this, QMessageBox::Warning,
+                     Text("General|MsgNoStdMailerTitle", "Kein Standard-Mailclient gefunden"),
+                     Text("General|MsgNoStdMailerText", "Ihr Standard-Mailclient konnte nicht geöffnet werden!"));
+  }
+}
+
+}  // namespace tidewick

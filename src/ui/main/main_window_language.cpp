@@ -1,0 +1,76 @@
+// Translated texts of the frame and the language menu.
+
+#include <QAction>
+#include <QActionGroup>
+#include <QApplication>
+#include <QFontDatabase>
+#include <QLabel>
+#include <QMenu>
+#include <QTabWidget>
+#include <QTreeView>
+
+#include "lang/lang_text.h"
+#include "lang/language_menu.h"
+#include "lang/window_font.h"
+#include "shell/settings.h"
+#include "ui/main/main_actions.h"
+#include "ui/main/main_window.h"
+
+namespace tidewick {
+namespace {
+
+QString Text(const char* key, const char* defaultText) {
+  return QString::fromStdString(GetLangText(key, defaultText));
+}
+
+}  // namespace
+
+void TfrmMain::ApplyLanguage() {
+  ApplyWindowFont();
+  m_actions->ApplyLanguage();
+  TMainWidgets& w = m_widgets;
+  w.lblTitle->setText(Text("Main|lblTitle", "Titel:"));
+  w.lblDate->setText(Text("Main|lblDate", "Datum:"));
+  w.pcDesc->setTabText(0, Text("Main|tabText", "Textansicht"));
+  w.pcDesc->setTabText(1, Text("Main|tabHTML", "HTML-Ansicht"));
+  ApplyAccessibleNames();
+}
+
+void TfrmMain::ApplyWindowFont() {
+  const TWindowFont font = GetWindowFont();
+  const QString family = QString::fromStdString(font.Name);
+  // A face the system lacks would make Qt pick some substitute, often a tiny bitmap font: keep the system font.
+  if (!QFontDatabase::hasFamily(family)) {
+    setFont(QApplication::font());
+    return;
+  }
+  QFont windowFont(family);
+  windowFont.setPointSize(font.Size);
+  setFont(windowFont);
+}
+
+void TfrmMain::FillLanguageMenu() {
+  QMenu* menu = m_actions->mnuLanguage;
+  for (QAction* item : m_actions->languageGroup->actions()) {
+    m_actions->languageGroup->removeAction(item);
+    delete item;
+  }
+  const auto files = ListLanguageFiles(LanguageFolder(m_options.DataFolder));
+  for (const TLanguageMenuItem& entry : BuildLanguageMenu(files, Settings().Language)) {
+    QAction* item = menu->addAction(QString::fromStdString(entry.Caption));
+    item->setCheckable(true);
+    item->setChecked(entry.Checked);
+    m_actions->languageGroup->addAction(item);
+  }
+  connect(m_actions->languageGroup, &QActionGroup::triggered, this, &TfrmMain::OnLanguageChosen, Qt::UniqueConnection);
+}
+
+void TfrmMain::OnLanguageChosen(QAction* item) {
+  const std::string language = item->text().toStdString();
+  Settings().Language = language;
+  SwitchLanguage(m_options.DataFolder, language);
+  ApplyLanguage();
+  ScheduleSave();
+}
+
+}  // namespace tidewick

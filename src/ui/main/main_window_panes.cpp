@@ -1,0 +1,93 @@
+// Pane sizes: the entry view keeps its share of the right side on resize, and the window's layout goes into the
+// settings record before each save.
+
+#include <QAction>
+#include <QEvent>
+#include <QSplitter>
+#include <QTabWidget>
+#include <QTreeView>
+
+#include "shell/feed_tree.h"
+#include "shell/settings.h"
+#include "ui/main/main_actions.h"
+#include "ui/main/main_window.h"
+#include "ui/main/nav_tree_view.h"
+
+namespace tidewick {
+
+bool TfrmMain::eventFilter(QObject* watched, QEvent* event) {
+  if (watched == m_widgets.pnlLeft && event->type() == QEvent::Resize) {
+    ApplyPaneResizeRule();
+  }
+  return QMainWindow::eventFilter(watched, event);
+}
+
+int TfrmMain::BottomHeight() const {
+  const QList<int> sizes = m_widgets.splitterH->sizes();
+  return sizes.size() > 1 ? sizes[1] : 0;
+}
+
+void TfrmMain::SetBottomHeight(int height) {
+  const int total = m_widgets.splitterH->height() - m_widgets.splitterH->handleWidth();
+  m_widgets.splitterH->setSizes({std::max(0, total - height), height});
+}
+
+void TfrmMain::RecordPaneRatio() {
+  if (const auto ratio = tidewick::RecordPaneRatio(m_widgets.splitterH->height(), BottomHeight())) {
+    m_paneRatio = ratio;
+  }
+}
+
+void TfrmMain::ApplyPaneResizeRule() {
+  const int leftClient = m_widgets.splitterH->height();
+  const int height = BottomHeightAfterResize(m_paneRatio, leftClient, BottomHeight(),
+                                             m_widgets.splitterH->handleWidth(), Settings().DetailAutoSize);
+  if (height != BottomHeight()) {
+    SetBottomHeight(height);
+  }
+  RecordPaneRatio();
+}
+
+void TfrmMain::SetWindowOnTop(bool onTop) {
+  m_actions->mnuExtrasWindowOnTop->setChecked(onTop);  // the tool button shows it pressed
+  if (windowFlags().testFlag(Qt::WindowStaysOnTopHint) == onTop) {
+    return;
+  }
+  const bool visible = isVisible();
+  setWindowFlag(Qt::WindowStaysOnTopHint, onTop);  // hides the window; show it again where it was
+  if (visible) {
+    show();
+  }
+}
+
+void TfrmMain::StoreWindowLayout() {
+  TSettings& settings = Settings();
+  if (m_shownOnce) {
+    settings.WindowState = isMaximized() ? 1 : 0;
+    if (!isMaximized() && !isMinimized() && !isFullScreen()) {
+      settings.FormTop = y();
+      settings.FormLeft = x();
+      settings.FormWidth = width();
+      settings.FormHeight = height();
+    }
+    settings.FormSplitterV = m_widgets.tvNav->width();
+    settings.FormSplitterH = BottomHeight();
+    settings.LastDescTab = m_widgets.pcDesc->currentIndex();
+  }
+  settings.WindowOnTop = m_actions->mnuExtrasWindowOnTop->isChecked();
+  m_tree->SaveTreeStructureToSettings();
+  if (m_tree->Selected() != nullptr) {
+    settings.LastSelectedPath = m_tree->NodePath(m_tree->Selected(), true);
+  }
+}
+
+void TfrmMain::ScheduleSave(TSaveDelay delay) {
+  m_saver->Schedule(delay);
+}
+
+bool TfrmMain::SaveAllNow() {
+  const TSaveOutcome outcome = m_saver->SaveNow();
+  return outcome.SettingsWritten && outcome.StoreWritten;
+}
+
+}  // namespace tidewick

@@ -1,0 +1,136 @@
+// Creation of the main window, in the order the later steps rely on: settings, language, store, layout, tree.
+// Each step is a function of its own so the start-up code can add to one without touching the others.
+
+#include <filesystem>
+
+#include <QShowEvent>
+#include <QSplitter>
+#include <QTabWidget>
+#include <QTimer>
+
+#include "feeds/feed_store.h"
+#include "lang/lang_text.h"
+#include "lang/language_menu.h"
+#include "platform/paths.h"
+#include "shell/feed_tree.h"
+#include "shell/settings.h"
+#include "ui/main/main_actions.h"
+#include "ui/main/main_window.h"
+#include "ui/main/nav_commands.h"
+#include "ui/main/nav_tree_model.h"
+#include "ui/main/refresh_controller.h"
+#include "ui/main/ui_prompts.h"
+#include "util/html_text.h"
+
+namespace tidewick {
+
+TfrmMain::TfrmMain(const TMainWindowOptions& options, QWidget* parent)
+    : QMainWindow(parent), m_options(options), m_tree(std::make_unique<TFeedTree>()) {
+  setObjectName(QStringLiteral("frmMain"));
+  setWindowTitle(QStringLiteral("Tidewick"));  // never translated: a second start finds the window by it
+  resize(727, 511);
+  BuildEntityTable();
+  LoadSettingsStep(options);
+  LoadLanguageStep();
+  LoadStoreStep();
+  CreateLayoutStep();
+  BuildTreeStep();
+}
+
+TfrmMain::~TfrmMain() {
+  // The tree's view, model and commands refer to the tree, which goes before the window's children do.
+  delete m_navCommands;
+  delete takeCentralWidget();
+  delete m_navModel;
+}
+
+void TfrmMain::LoadSettingsStep(const TMainWindowOptions& options) {
+  TSettings& settings = Settings();
+  settings.UseProgramFolder = options.UseProgramFolder;
+  if (options.SettingsFileName.empty()) {
+    LoadSettings(settings);
+  } else {
+    TSettingsLocation location;
+    location.AppPath = ProgramFolder();
+    location.SettingsFileName = options.SettingsFileName;
+    location.FeedsFileName =
+        options.FeedsFileName.empty()
+            ? (std::filesystem::path(options.SettingsFileName).parent_path() / "Feeds.xml").string()
+            : options.FeedsFileName;
+    location.UseProgramFolder = options.UseProgramFolder;
+    LoadSettings(settings, location);
+  }
+  if (!options.FeedsFileName.empty()) {
+    settings.FeedsFileName = options.FeedsFileName;
+  }
+  if (m_options.DataFolder.empty()) {
+    m_options.DataFolder = DataFolder();
+  }
+}
+
+void TfrmMain::LoadLanguageStep() {
+  SwitchLanguage(m_options.DataFolder, Settings().Language);
+}
+
+void TfrmMain::LoadStoreStep() {
+  const TStoreLoadResult result = LoadFeedStore(Settings().FeedsFileName);
+  m_storeMaySave = result.MaySave();
+  if (!result.Message.empty()) {
+    // Shown once the event loop runs, so start-up never waits in a message box.
+    const QString message = QString::fromStdString(result.Message);
+    QTimer::singleShot(0, this, [this, message] {
+      prompts::Message(this, QMessageBox::Warning, QStringLiteral("Tidewick"), message);
+    });
+  }
+}
+
+void TfrmMain::CreateLayoutStep() {
+  m_actions = new TMainActions(this);
+  CreatePanes();
+  CreateStatusBar();
+  m_refresh = new TRefreshController(m_widgets.pbStatus, m_widgets.sbMainText, this);
+  m_saver = new TSaveScheduler([this] { StoreWindowLayout(); }, this);
+  m_saver->SetStoreMaySave(m_storeMaySave);
+  WireCommands();
+  FillLanguageMenu();
+  ApplyLanguage();
+  HideEmptyHelpLinks();
+  RecordPaneRatio();
+}
+
+void TfrmMain::BuildTreeStep() {
+  m_tree->BuildFeedTree();
+  m_tree->SelectNodeByPath(Settings().LastSelectedPath);
+  UpdateActionStates();
+}
+
+void TfrmMain::showEvent(QShowEvent* event) {
+  QMainWindow::showEvent(event);
+  if (!m_shownOnce) {
+    m_shownOnce = true;
+    OnFirstShow();
+  }
+}
+
+void TfrmMain::OnFirstShow() {
+  ApplyStoredLayout();
+  SetStatusText(QString::fromStdString(GetLangText("Main|sbMainReady", "Bereit.")));
+  m_refresh->tmrAutoUpdate->start();
+  m_refresh->RefreshAtStartup();
+}
+
+void TfrmMain::ApplyStoredLayout() {
+  const TSettings& settings = Settings();
+  SetWindowOnTop(settings.WindowOnTop);
+  m_widgets.splitterV->setSizes({settings.FormSplitterV, std::max(1, width() - settings.FormSplitterV)});
+  SetBottomHeight(settings.FormSplitterH);
+  ApplyPaneResizeRule();
+  const int tabs = m_widgets.pcDesc->count();
+  int tab = settings.DefaultDescTab == 1 ? 0 : settings.DefaultDescTab == 2 ? 1 : settings.LastDescTab;
+  if (tab < 0 || tab >= tabs) {
+    tab = 0;
+  }
+  m_widgets.pcDesc->setCurrentIndex(tab);
+}
+
+}  // namespace tidewick

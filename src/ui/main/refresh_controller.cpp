@@ -1,0 +1,144 @@
+#include "ui/main/refresh_controller.h"
+
+#include <QApplication>
+#include <QLabel>
+#include <QProgressBar>
+#include <QTimer>
+
+#include "lang/lang_text.h"
+#include "shell/settings.h"
+#include "ui/main/ui_prompts.h"
+
+namespace tidewick {
+
+TRefreshController::TRefreshController(QProgressBar* progress, QLabel* status, QWidget* owner)
+    : QObject(owner),
+      tmrAutoUpdate(new QTimer(this)),
+      tmrThreads(new QTimer(this)),
+      m_progress(progress),
+      m_status(status),
+      m_owner(owner) {
+  tmrAutoUpdate->setObjectName(QStringLiteral("tmrAutoUpdate"));
+  tmrAutoUpdate->setInterval(60000);
+  tmrThreads->setObjectName(QStringLiteral("tmrThreads"));
+  tmrThreads->setInterval(1000);
+  connect(tmrAutoUpdate, &QTimer::timeout, this, &TRefreshController::OnMinuteTick);
+  connect(tmrThreads, &QTimer::timeout, this, &TRefreshController::OnPoll);
+  m_scheduler = std::make_unique<TRefreshScheduler>(Feeds, m_queue, [] { return RefreshSettingsFrom(Settings()); });
+  // Workers post their hand-backs from their own threads; the drain runs in the event loop, followed by a poll so
+  // the progress moves with each result instead of once a second.
+  m_queue.SetWakeHook([this] {
+    QMetaObject::invokeMethod(
+        this,
+        [this] {
+          if (m_queue.Drain() > 0 && tmrThreads->isActive()) {
+            OnPoll();
+          }
+        },
+        Qt::QueuedConnection);
+  });
+}
+
+TRefreshController::~TRefreshController() {
+  m_scheduler->StopAll();
+}
+
+void TRefreshController::RefreshFeeds(const std::vector<int>& positions) {
+  AfterRequest(m_scheduler->RefreshFeeds(positions, TThreadPriority::BelowNormal));
+}
+
+void TRefreshController::RefreshAll() {
+  AfterRequest(m_scheduler->RefreshAll(TThreadPriority::Lowest));
+}
+
+void TRefreshController::RefreshAtStartup() {
+  AfterRequest(m_scheduler->RefreshAtStartup());
+}
+
+void TRefreshController::OnMinuteTick() {
+  const int started = m_scheduler->MinuteTick();
+  if (started > 0) {
+    AfterRequest(started);
+  }
+}
+
+void TRefreshController::AfterRequest(int started) {
+  if (started > 0 || m_scheduler->IsRunning()) {
+    SetStatus(m_scheduler->StatusText());
+    tmrThreads->start();
+    OnPoll();  // one pass at once, so the progress shows without waiting a second
+  }
+}
+
+void TRefreshController::OnPoll() {
+  const TRefreshPoll poll = m_scheduler->Poll();
+  if (!poll.Active) {
+    return;
+  }
+  if (!poll.RunEnded) {
+    ShowProgress(poll);
+    return;
+  }
+  FinishRun(poll);
+  if (poll.ErrorReport) {
+    ReportErrors(*poll.ErrorReport);
+  }
+}
+
+void TRefreshController::ShowProgress(const TRefreshPoll& poll) {
+  if (m_progress && m_progress->maximumWidth() == 0) {
+    m_progress->setMaximumWidth(kProgressPanelWidth);
+    m_progress->setMinimumWidth(kProgressPanelWidth);
+    m_progress->setVisible(true);
+  }
+  if (m_progress) {
+    m_progress->setValue(poll.Position);
+  }
+  SetStatus(poll.StatusText);
+  if (!m_wasRunning) {
+    m_wasRunning = true;
+    emit RunningChanged(true);
+  }
+}
+
+void TRefreshController::FinishRun(const TRefreshPoll& poll) {
+  tmrThreads->stop();
+  if (m_progress) {
+    m_progress->setValue(0);
+    m_progress->setMinimumWidth(0);
+    m_progress->setMaximumWidth(0);
+    m_progress->setVisible(false);
+  }
+  SetStatus(poll.StatusText);
+  m_wasRunning = false;
+  emit RunningChanged(false);
+  emit RunEnded();
+}
+
+void TRefreshController::ReportErrors(const TRefreshErrorReport& report) {
+  if (m_errorBoxOpen) {
+    return;  // the open box already tells of failed feeds; a second run's report never stacks another
+  }
+  m_errorBoxOpen = true;
+  prompts::Message(m_owner, QMessageBox::Warning, QString::fromStdString(report.Title),
+                   QString::fromStdString(report.Text));
+  m_errorBoxOpen = false;
+}
+
+void TRefreshController::Stop() {
+  if (!m_scheduler->IsRunning()) {
+    return;
+  }
+  QApplication::setOverrideCursor(Qt::WaitCursor);
+  SetStatus(GetLangText("Main|sbMainStopRefresh", "Beende alle Aktualisierungen..."));
+  FinishRun(m_scheduler->StopAll());
+  QApplication::restoreOverrideCursor();
+}
+
+void TRefreshController::SetStatus(const std::string& text) {
+  if (m_status) {
+    m_status->setText(QString::fromStdString(text));
+  }
+}
+
+}  // namespace tidewick

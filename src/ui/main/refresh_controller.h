@@ -1,0 +1,74 @@
+#pragma once
+
+// Refresh from the window: the one-minute timer tmrAutoUpdate, the polling timer tmrThreads, the progress bar and
+// status text of a run, the stop command, and the end of a run with at most one error message at a time. The
+// scheduling itself is TRefreshScheduler's; results come back through the hand-back queue, whose wake hook posts a
+// drain into the event loop, so the window never blocks on a refresh.
+
+#include <memory>
+#include <vector>
+
+#include <QObject>
+#include <QPointer>
+
+#include "update/hand_back_queue.h"
+#include "update/refresh_scheduler.h"
+
+class QLabel;
+class QProgressBar;
+class QTimer;
+class QWidget;
+
+namespace tidewick {
+
+// Width of status panel 0 while a run shows its progress.
+inline constexpr int kProgressPanelWidth = 100;
+
+class TRefreshController : public QObject {
+  Q_OBJECT
+
+ public:
+  // progress and status live in the window's status bar; owner parents the error message.
+  TRefreshController(QProgressBar* progress, QLabel* status, QWidget* owner);
+  ~TRefreshController() override;
+
+  // Refreshes the feeds at these store positions (a tree node), below-normal priority.
+  void RefreshFeeds(const std::vector<int>& positions);
+  // Every feed, lowest priority (menu, tool bar, tray).
+  void RefreshAll();
+  // The feeds marked for a refresh at start, idle priority.
+  void RefreshAtStartup();
+  // Ends the run at once; results already downloaded are still taken in. No error message.
+  void Stop();
+
+  bool IsRunning() const { return m_scheduler->IsRunning(); }
+  TRefreshScheduler& Scheduler() { return *m_scheduler; }
+
+  QTimer* tmrAutoUpdate;
+  QTimer* tmrThreads;
+
+ signals:
+  // A run started or ended (enabled states, the stop button).
+  void RunningChanged(bool running);
+  // A run ended: tree captions, entry list and tray show the new state; the store is worth saving.
+  void RunEnded();
+
+ private:
+  void OnMinuteTick();
+  void OnPoll();
+  void AfterRequest(int started);
+  void ShowProgress(const TRefreshPoll& poll);
+  void FinishRun(const TRefreshPoll& poll);
+  void ReportErrors(const TRefreshErrorReport& report);
+  void SetStatus(const std::string& text);
+
+  QPointer<QProgressBar> m_progress;
+  QPointer<QLabel> m_status;
+  QPointer<QWidget> m_owner;
+  THandBackQueue m_queue;
+  std::unique_ptr<TRefreshScheduler> m_scheduler;  // after the queue its workers use
+  bool m_wasRunning = false;
+  bool m_errorBoxOpen = false;
+};
+
+}  // namespace tidewick

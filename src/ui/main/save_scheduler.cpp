@@ -1,0 +1,154 @@
+#include "ui/main/save_scheduler.h"
+
+#include <utility>
+
+#include <QCoreApplication>
+#include <QTimer>
+
+#include "feeds/feed_store.h"
+#include "util/files.h"
+
+namespace tidewick {
+namespace {
+
+// Replaces the store atomically with the snapshot's text. The backup ("Feeds.xml.bak") is renewed by the save at
+// exit, which goes through SaveFeeds on the main thread.
+bool SaveStoreSnapshot(const std::string& fileName, const TFeeds& feeds) {
+  return WriteStringToFile(fileName, FeedStoreText(feeds));
+}
+
+}  // namespace
+
+TSaveSnapshot TakeSaveSnapshot(bool writeStore) {
+  const TSettings& settings = Settings();
+  TSaveSnapshot snapshot;
+  snapshot.Values = settings;
+  if (settings.SettingsDoc) {
+    settings.SettingsDoc->SaveToStream(snapshot.SettingsDocText, 2, true);
+  }
+  snapshot.FileState = settings.FileState;
+  snapshot.WriteStore = writeStore && !settings.FeedsFileName.empty();
+  snapshot.FeedsFileName = settings.FeedsFileName;
+  if (snapshot.WriteStore) {
+    snapshot.Feeds = Feeds;
+  }
+  return snapshot;
+}
+
+TSaveOutcome WriteSaveSnapshot(const TSaveSnapshot& snapshot) {
+  TSettings settings;
+  static_cast<TSettingsValues&>(settings) = snapshot.Values;
+  settings.SettingsDoc = std::make_unique<TXmlDoc>();
+  if (!snapshot.SettingsDocText.empty()) {
+    settings.SettingsDoc->LoadFromString(snapshot.SettingsDocText);
+  }
+  settings.FileState = snapshot.FileState;
+  TSaveOutcome outcome;
+  outcome.SettingsWritten = SaveSettings(settings);
+  outcome.StoreWritten = !snapshot.WriteStore || SaveStoreSnapshot(snapshot.FeedsFileName, snapshot.Feeds);
+  return outcome;
+}
+
+TSaveScheduler::TSaveScheduler(TPrepare prepare, QObject* parent)
+    : QObject(parent), m_prepare(std::move(prepare)), m_timer(new QTimer(this)) {
+  m_timer->setSingleShot(true);
+  connect(m_timer, &QTimer::timeout, this, &TSaveScheduler::StartBackgroundSave);
+  m_writer = std::jthread([this](const std::stop_token& stop) { WriterLoop(stop); });
+}
+
+TSaveScheduler::~TSaveScheduler() {
+  m_writer.request_stop();
+  m_wake.notify_all();
+  // jthread joins here; a snapshot still queued is written before the thread ends, so nothing is lost.
+}
+
+void TSaveScheduler::Schedule(TSaveDelay delay) {
+  const int delayMs = delay == TSaveDelay::Soon ? kSaveSoonMs : kSaveReadMarksMs;
+  // A pending save that comes sooner covers this request as well; a later one is brought forward.
+  if (!m_timer->isActive() || m_timer->remainingTime() > delayMs) {
+    m_timer->start(delayMs);
+  }
+}
+
+bool TSaveScheduler::IsPending() const {
+  const std::lock_guard lock(m_mutex);
+  return m_timer->isActive() || m_queued.has_value() || m_writing;
+}
+
+void TSaveScheduler::StartBackgroundSave() {
+  if (m_prepare) {
+    m_prepare();
+  }
+  TSaveSnapshot snapshot = TakeSaveSnapshot(m_storeMaySave);
+  {
+    const std::lock_guard lock(m_mutex);
+    m_queued = std::move(snapshot);  // replaces an older one not yet started: the newer state wins
+  }
+  m_wake.notify_all();
+}
+
+void TSaveScheduler::WriterLoop(const std::stop_token& stop) {
+  while (true) {
+    TSaveSnapshot snapshot;
+    {
+      std::unique_lock lock(m_mutex);
+      m_wake.wait(lock, stop, [this] { return m_queued.has_value(); });
+      if (!m_queued) {
+        return;  // stopped with nothing left to write
+      }
+      snapshot = std::move(*m_queued);
+      m_queued.reset();
+      m_writing = true;
+    }
+    const TSaveOutcome outcome = WriteSaveSnapshot(snapshot);
+    // Posted before the writer counts as idle, so whoever waits for idle finds the report already queued.
+    QMetaObject::invokeMethod(
+        this,
+        [this, outcome] {
+          if (outcome.SettingsWritten) {
+            Settings().FileState = TSettingsFileState::Good;
+          }
+          ++m_completed;
+          emit Saved(outcome.SettingsWritten, outcome.StoreWritten);
+        },
+        Qt::QueuedConnection);
+    {
+      const std::lock_guard lock(m_mutex);
+      m_writing = false;
+    }
+    m_idle.notify_all();
+  }
+}
+
+void TSaveScheduler::WaitForWriter() {
+  std::unique_lock lock(m_mutex);
+  m_idle.wait(lock, [this] { return !m_queued && !m_writing; });
+}
+
+void TSaveScheduler::WaitUntilIdle() {
+  if (m_timer->isActive()) {
+    m_timer->stop();
+    StartBackgroundSave();
+  }
+  WaitForWriter();
+  QCoreApplication::sendPostedEvents(this);
+}
+
+TSaveOutcome TSaveScheduler::SaveNow() {
+  m_timer->stop();
+  {
+    // A snapshot not yet started is older than what is saved now.
+    const std::lock_guard lock(m_mutex);
+    m_queued.reset();
+  }
+  WaitForWriter();
+  if (m_prepare) {
+    m_prepare();
+  }
+  TSaveOutcome outcome;
+  outcome.SettingsWritten = SaveSettings(Settings());
+  outcome.StoreWritten = !m_storeMaySave || Settings().FeedsFileName.empty() || SaveFeeds(Settings().FeedsFileName);
+  return outcome;
+}
+
+}  // namespace tidewick

@@ -1,0 +1,97 @@
+#pragma once
+
+// The one way the window saves while it runs. Requests are coalesced: the first request starts a short delay,
+// later ones join it. When the delay ends the window's state goes into the settings record (the prepare hook), a
+// snapshot of the settings and the store is taken on the main thread, and a writer thread writes both files
+// atomically, so the window never waits for the disk. SaveNow() writes at once on the calling thread (exit).
+
+#include <condition_variable>
+#include <functional>
+#include <mutex>
+#include <optional>
+#include <string>
+#include <thread>
+
+#include <QObject>
+
+#include "feeds/feed_records.h"
+#include "shell/settings.h"
+
+class QTimer;
+
+namespace tidewick {
+
+enum class TSaveDelay {
+  Soon,       // an arrangement, a feed or a refresh changed: within a few seconds
+  ReadMarks,  // read marks changed: within a minute, so clicking through entries does not save each time
+};
+
+inline constexpr int kSaveSoonMs = 2000;
+inline constexpr int kSaveReadMarksMs = 30000;
+
+// Everything one save writes, copied on the main thread.
+struct TSaveSnapshot {
+  TSettingsValues Values;
+  std::string SettingsDocText;  // the settings document as loaded, so unknown elements are written back
+  TSettingsFileState FileState = TSettingsFileState::Missing;
+  bool WriteStore = true;
+  std::string FeedsFileName;
+  TFeeds Feeds;
+};
+
+// Takes the snapshot of Settings() and Feeds.
+TSaveSnapshot TakeSaveSnapshot(bool writeStore);
+
+struct TSaveOutcome {
+  bool SettingsWritten = false;
+  bool StoreWritten = false;  // also true when the store was not to be written
+};
+
+// Writes a snapshot: the settings file first, then the store. Any thread.
+TSaveOutcome WriteSaveSnapshot(const TSaveSnapshot& snapshot);
+
+class TSaveScheduler : public QObject {
+  Q_OBJECT
+
+ public:
+  using TPrepare = std::function<void()>;
+
+  // prepare runs on the main thread right before each snapshot: it puts the window's state into Settings().
+  TSaveScheduler(TPrepare prepare, QObject* parent);
+  ~TSaveScheduler() override;
+
+  void Schedule(TSaveDelay delay = TSaveDelay::Soon);
+  // Cancels the pending delay, waits for a running write, then prepares and writes on this thread.
+  TSaveOutcome SaveNow();
+
+  // False after the store could not be read at start: the store file is then never written over.
+  void SetStoreMaySave(bool maySave) { m_storeMaySave = maySave; }
+
+  bool IsPending() const;
+  // Waits until no save is delayed, queued or being written (tests, benchmarks).
+  void WaitUntilIdle();
+  int CompletedSaves() const { return m_completed; }
+
+ signals:
+  // Main thread, after each background save.
+  void Saved(bool settingsWritten, bool storeWritten);
+
+ private:
+  void StartBackgroundSave();
+  void WriterLoop(const std::stop_token& stop);
+  void WaitForWriter();
+
+  TPrepare m_prepare;
+  QTimer* m_timer;
+  bool m_storeMaySave = true;
+  int m_completed = 0;
+
+  mutable std::mutex m_mutex;
+  std::condition_variable_any m_wake;
+  std::condition_variable m_idle;
+  std::optional<TSaveSnapshot> m_queued;
+  bool m_writing = false;
+  std::jthread m_writer;  // last: stopped and joined first
+};
+
+}  // namespace tidewick

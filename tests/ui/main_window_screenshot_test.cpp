@@ -1,0 +1,74 @@
+// Draws the main window offscreen with a small sample store. With TIDEWICK_SCREENSHOT set to a file name the picture
+// is saved there (scripts/screenshot.sh makes docs/main-window.png this way).
+
+#include <QPixmap>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include "feeds/feed_store.h"
+#include "shell/settings.h"
+#include "ui/main/main_window.h"
+#include "ui/main/ui_prompts.h"
+
+using namespace tidewick;
+
+namespace {
+
+void AddSampleFeed(const std::string& name, int items, int unread, bool error) {
+  TFeed feed;
+  feed.Name = name;
+  feed.URL = "https://example.org/" + name;
+  feed.Interval = 60;
+  feed.Error = error;
+  for (int number = 0; number < items; ++number) {
+    TFeedItem item;
+    item.Title = name + " entry " + std::to_string(number + 1);
+    item.Link = feed.URL + "/" + std::to_string(number);
+    item.Readed = number >= unread;
+    feed.Items.push_back(item);
+  }
+  AddFeed(std::move(feed));
+}
+
+}  // namespace
+
+class MainWindowScreenshotTest : public QObject {
+  Q_OBJECT
+
+ private slots:
+  void drawsTheWindowWithASampleStore() {
+    prompts::SetScripted(true);
+    QTemporaryDir folder;
+    Feeds.clear();
+    AddSampleFeed("Planet Qt", 12, 3, false);
+    AddSampleFeed("LWN", 20, 0, false);
+    AddSampleFeed("Old blog", 4, 0, true);
+    const std::string store = folder.filePath(QStringLiteral("Feeds.xml")).toStdString();
+    QVERIFY(SaveFeeds(store));
+    TSettings sample;
+    sample.SettingsFileName = folder.filePath(QStringLiteral("Tidewick.ini")).toStdString();
+    sample.Structure = "\\News\t-1\n";
+    sample.PathList = "\\News\\Planet Qt\n\\News\\LWN\n";
+    sample.LastSelectedPath = "\\Feeds\\News\\Planet Qt";
+    QVERIFY(SaveSettings(sample));
+
+    TMainWindowOptions options;
+    options.DataFolder = TIDEWICK_SOURCE_DIR "/";
+    options.SettingsFileName = folder.filePath(QStringLiteral("Tidewick.ini")).toStdString();
+    options.FeedsFileName = store;
+    TfrmMain window(options);
+    window.resize(900, 600);
+    window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&window));
+    const QPixmap picture = window.grab();
+    QVERIFY(!picture.isNull());
+    const QString target = qEnvironmentVariable("TIDEWICK_SCREENSHOT");
+    if (!target.isEmpty()) {
+      QVERIFY(picture.save(target));
+    }
+    prompts::SetScripted(false);
+  }
+};
+
+QTEST_MAIN(MainWindowScreenshotTest)
+#include "main_window_screenshot_test.moc"
