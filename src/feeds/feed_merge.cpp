@@ -4,6 +4,7 @@
 #include <functional>
 #include <string_view>
 #include <unordered_map>
+#include <utility>
 
 #include "util/case_fold.h"
 
@@ -92,9 +93,12 @@ bool TAutoReadTerms::Matches(const TFeedItem& item) const {
   return false;
 }
 
-TMergeCounts MergeFeed(TFeed& stored, const TFeed& fresh, const TAutoReadTerms& autoRead, TDateTime now) {
+namespace {
+
+// freshItems is const (copied from) or not (moved from).
+template <typename TFreshItems>
+TMergeCounts MergeItems(TFeed& stored, TFreshItems& freshItems, const TAutoReadTerms& autoRead, TDateTime now) {
   TMergeCounts counts;
-  const TFeedItems& freshItems = fresh.Items;
 
   // Each distinct identity in the download gets the number of its first occurrence.
   std::unordered_map<TItemKey, size_t, TItemKeyHash> firstOccurrence;
@@ -126,7 +130,9 @@ TMergeCounts MergeFeed(TFeed& stored, const TFeed& fresh, const TAutoReadTerms& 
       continue;
     }
     present[identity[k]] = true;
-    TFeedItem& added = items.emplace_back(freshItems[k]);
+    // Copies from a const download. Moving leaves the identity keys pointing into emptied texts: none is looked up
+    // any more.
+    TFeedItem& added = items.emplace_back(std::move(freshItems[k]));
     added.Readed = autoRead.Matches(added);
     added.Visited = false;
     ++counts.Added;
@@ -140,8 +146,18 @@ TMergeCounts MergeFeed(TFeed& stored, const TFeed& fresh, const TAutoReadTerms& 
   return counts;
 }
 
+}  // namespace
+
+TMergeCounts MergeFeed(TFeed& stored, const TFeed& fresh, const TAutoReadTerms& autoRead, TDateTime now) {
+  return MergeItems(stored, fresh.Items, autoRead, now);
+}
+
 TMergeCounts MergeFeed(TFeed& stored, const TFeed& fresh, const TAutoReadTerms& autoRead) {
-  return MergeFeed(stored, fresh, autoRead, NowUtc());
+  return MergeItems(stored, fresh.Items, autoRead, NowUtc());
+}
+
+TMergeCounts MergeFeed(TFeed& stored, TFeed&& fresh, const TAutoReadTerms& autoRead) {
+  return MergeItems(stored, fresh.Items, autoRead, NowUtc());
 }
 
 }  // namespace tidewick

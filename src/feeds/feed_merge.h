@@ -43,5 +43,8 @@ struct TMergeCounts {
 // Meant for the main thread at hand-back, on the live record in Feeds.
 TMergeCounts MergeFeed(TFeed& stored, const TFeed& fresh, const TAutoReadTerms& autoRead, TDateTime now);
 TMergeCounts MergeFeed(TFeed& stored, const TFeed& fresh, const TAutoReadTerms& autoRead);  // now = NowUtc()
+// The same for a download that is not needed afterwards: its new entries are moved, not copied (the hand-back of a
+// large feed would otherwise copy every text on the main thread).
+TMergeCounts MergeFeed(TFeed& stored, TFeed&& fresh, const TAutoReadTerms& autoRead);
 
 }  // namespace tidewick

@@ -88,7 +88,7 @@ void TFeedUpdateThread::SyncFeedBack(TFeeds& feeds, const std::vector<std::strin
     return;
   }
   try {
-    const TMergeCounts counts = MergeFeed(*stored, *m_fresh, TAutoReadTerms(autoReadTerms));
+    const TMergeCounts counts = MergeFeed(*stored, std::move(*m_fresh), TAutoReadTerms(autoReadTerms));
     m_newItemCount = static_cast<size_t>(counts.Added);
     m_outcome.store(TWorkerOutcome::Refreshed, std::memory_order_release);
   } catch (const std::exception& error) {

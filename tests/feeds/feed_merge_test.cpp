@@ -93,9 +93,12 @@ TEST(FeedMerge, MatchesTheReferenceRuleOnRandomFeeds) {
       fresh.Items.push_back(RandomEntry(random));
     }
     TFeed expected = stored;
+    TFeed movedInto = stored;
     const TMergeCounts want = ReferenceMerge(expected, fresh, terms, 123.5);
     const TMergeCounts got = MergeFeed(stored, fresh, terms, 123.5);
     ExpectSameItems(stored.Items, expected.Items);
+    MergeFeed(movedInto, TFeed(fresh), terms);  // the hand-back's form, which moves the new entries
+    ExpectSameItems(movedInto.Items, expected.Items);
     EXPECT_EQ(got.Removed, want.Removed);
     EXPECT_EQ(got.Added, want.Added);
     EXPECT_EQ(got.AddedRead, want.AddedRead);
