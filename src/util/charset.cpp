@@ -2,6 +2,7 @@
 
 #include <iconv.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdint>
 #include <cstring>
@@ -147,6 +148,38 @@ void Utf8ToLatin1(std::string_view utf8, std::string& out) {
   }
 }
 
+// Output that iconv writes into directly. Room is added only as it runs out (the string's capacity grows
+// geometrically) and never cleared again, so converting stays linear however often iconv stops: at every bad byte
+// of a hostile document, say.
+class TConversionOutput {
+ public:
+  explicit TConversionOutput(std::string&& start) : m_text(std::move(start)), m_used(m_text.size()) {}
+
+  char* Tail() { return m_text.data() + m_used; }
+  std::size_t Room() const { return m_text.size() - m_used; }
+  void Advance(std::size_t written) { m_used += written; }
+  void Reserve(std::size_t room) {
+    if (Room() < room) {
+      m_text.resize(m_used + room);
+    }
+  }
+  void Append(std::string_view text) {
+    Reserve(text.size());
+    std::memcpy(Tail(), text.data(), text.size());
+    Advance(text.size());
+  }
+  std::string Take() && {
+    m_text.resize(m_used);
+    return std::move(m_text);
+  }
+
+ private:
+  std::string m_text;
+  std::size_t m_used;
+};
+
+constexpr std::string_view kReplacementCharacter = "\xEF\xBF\xBD";
+
 // An iconv descriptor that closes itself.
 class TIconv {
  public:
@@ -168,23 +201,20 @@ class TIconv {
   bool IsOpen() const { return m_handle != Invalid(); }
 
   // Converts as much as possible; returns 0 when everything was taken, else the errno that stopped it.
-  int Run(const char*& in, std::size_t& inLeft, std::string& out) {
+  int Run(const char*& in, std::size_t& inLeft, TConversionOutput& out) {
     while (true) {
-      const std::size_t oldSize = out.size();
-      const std::size_t room = inLeft * 4 + 16;
-      out.resize(oldSize + room);
-      char* outPtr = out.data() + oldSize;
-      std::size_t outLeft = room;
+      out.Reserve(inLeft + 16);
+      char* outPtr = out.Tail();
+      std::size_t outLeft = out.Room();
       char* inPtr = const_cast<char*>(in);  // iconv's interface is not const-correct
-      const std::size_t result = iconv(m_handle, in == nullptr ? nullptr : &inPtr, &inLeft, &outPtr, &outLeft);
+      const std::size_t result = iconv(m_handle, &inPtr, &inLeft, &outPtr, &outLeft);
       const int error = result == static_cast<std::size_t>(-1) ? errno : 0;
-      if (in != nullptr) {
-        in = inPtr;
-      }
-      out.resize(oldSize + (room - outLeft));
+      in = inPtr;
+      out.Advance(static_cast<std::size_t>(outPtr - out.Tail()));
       if (error != E2BIG) {
         return error;
       }
+      out.Reserve(out.Room() * 2 + 64);  // full: double the room
     }
   }
 
@@ -194,9 +224,26 @@ class TIconv {
   iconv_t m_handle;
 };
 
-std::string IconvToUtf8(TIconv& converter, std::string_view bytes) {
-  std::string out;
-  out.reserve(bytes.size() * 2);
+// Bytes per code unit: a bad sequence is skipped a whole unit at a time, so UTF-16 and UTF-32 stay aligned.
+std::size_t CodeUnitSize(std::string_view encoding) {
+  std::string compact;
+  for (const char c : encoding) {
+    if (c != '-' && c != '_') {
+      compact += AsciiLower(c);
+    }
+  }
+  if (compact.starts_with("utf32") || compact.starts_with("ucs4")) {
+    return 4;
+  }
+  if (compact.starts_with("utf16") || compact.starts_with("ucs2")) {
+    return 2;
+  }
+  return 1;
+}
+
+std::string IconvToUtf8(TIconv& converter, std::string_view bytes, std::size_t unitSize) {
+  TConversionOutput out{std::string()};
+  out.Reserve(bytes.size() + bytes.size() / 2 + 16);
   const char* in = bytes.data();
   std::size_t inLeft = bytes.size();
   while (inLeft > 0) {
@@ -204,12 +251,13 @@ std::string IconvToUtf8(TIconv& converter, std::string_view bytes) {
     if (error == 0) {
       break;
     }
-    // An unreadable byte (EILSEQ) or a sequence cut off at the end (EINVAL): mark it and go on.
-    AppendUtf8(out, 0xFFFD);
-    ++in;
-    --inLeft;
+    // An unreadable sequence (EILSEQ) or one cut off at the end (EINVAL): mark it and go on after one code unit.
+    out.Append(kReplacementCharacter);
+    const std::size_t skip = error == EINVAL ? inLeft : std::min(unitSize, inLeft);
+    in += skip;
+    inLeft -= skip;
   }
-  return out;
+  return std::move(out).Take();
 }
 
 }  // namespace
@@ -252,8 +300,8 @@ bool IsAsciiCompatibleEncoding(std::string_view encoding) {
   constexpr std::string_view kProbe = "<?xml version=\"1.0\" x='y'?>\r\n\t<a b=\"&#38;\">z+Z-09!</a>";
   const char* in = kProbe.data();
   std::size_t inLeft = kProbe.size();
-  std::string out;
-  return converter.Run(in, inLeft, out) == 0 && out == kProbe;
+  TConversionOutput out{std::string()};
+  return converter.Run(in, inLeft, out) == 0 && std::move(out).Take() == kProbe;
 }
 
 std::string DecodeToUtf8(std::string_view bytes, std::string_view encoding) {
@@ -281,7 +329,7 @@ std::string DecodeToUtf8(std::string_view bytes, std::string_view encoding) {
   if (!converter.IsOpen()) {
     return RepairUtf8Fast(bytes);
   }
-  return IconvToUtf8(converter, bytes);
+  return IconvToUtf8(converter, bytes, CodeUnitSize(from));
 }
 
 std::string DecodeToUtf8(std::string&& bytes, std::string_view encoding) {
@@ -346,10 +394,11 @@ void TCharsetEncoder::Convert(std::string_view utf8, std::string& out) {
       break;
   }
   TIconv& converter = m_state->Converter;
+  TConversionOutput output(std::move(out));
   const char* in = utf8.data();
   std::size_t inLeft = utf8.size();
   while (inLeft > 0) {
-    if (converter.Run(in, inLeft, out) == 0) {
+    if (converter.Run(in, inLeft, output) == 0) {
       break;
     }
     // A character the encoding cannot hold: write it as a reference, itself converted.
@@ -358,10 +407,11 @@ void TCharsetEncoder::Convert(std::string_view utf8, std::string& out) {
     AppendReference(reference, NextCodePoint(utf8, pos));
     const char* refIn = reference.data();
     std::size_t refLeft = reference.size();
-    converter.Run(refIn, refLeft, out);
+    converter.Run(refIn, refLeft, output);
     inLeft -= pos - static_cast<std::size_t>(in - utf8.data());
     in = utf8.data() + pos;
   }
+  out = std::move(output).Take();
 }
 
 }  // namespace tidewick

@@ -39,7 +39,18 @@ INSTANTIATE_TEST_SUITE_P(Cases, CharsetDecode,
                                                                       6),
                                                      "aä"},
                                          TDecodeCase{"UTF-16", std::string_view("\xFE\xFF\0a\0\xE4", 6), "aä"},
-                                         TDecodeCase{"UTF-16LE", std::string_view("a\0b", 3), "a\xEF\xBF\xBD"}));
+                                         TDecodeCase{"UTF-16LE", std::string_view("a\0b", 3), "a\xEF\xBF\xBD"},
+                                         // A bad code unit is skipped whole: the text after it stays aligned.
+                                         TDecodeCase{"UTF-16LE",
+                                                     std::string_view("\x00\xDC"
+                                                                      "a\0b\0",
+                                                                      6),
+                                                     "\xEF\xBF\xBD"
+                                                     "ab"},
+                                         TDecodeCase{"UTF-32BE", std::string_view("\0\x11\0\0\0\0\0a", 8),
+                                                     "\xEF\xBF\xBD"
+                                                     "a"},
+                                         TDecodeCase{"EUC-JP", "\xFF\xFF<a>", "\xEF\xBF\xBD\xEF\xBF\xBD<a>"}));
 
 struct TEncodeCase {
   std::string_view Encoding;
