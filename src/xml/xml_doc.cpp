@@ -1,5 +1,6 @@
 #include "xml/xml_doc.h"
 
+#include <array>
 #include <charconv>
 #include <cstdlib>
 #include <cstring>
@@ -61,6 +62,8 @@ struct TXmlDoc::TStorage {
   std::pmr::monotonic_buffer_resource Arena{std::size_t{64} << 10, &Blocks};
   std::deque<std::string> Sources;  // the texts read, kept unchanged: node views point into them
   std::vector<TXmlNode*> FreeNodes;
+  std::array<xml_internal::TNodeCursor, 4> Cursors;  // the lists walked by index most recently
+  std::size_t NextCursor = 0;
 };
 
 namespace {
@@ -127,7 +130,19 @@ std::size_t TXmlDoc::SourceBytes() const {
 }
 
 std::string_view TXmlDoc::KeepSource(std::string&& text) {
-  return m_storage->Sources.emplace_back(std::move(text));
+  m_source = m_storage->Sources.emplace_back(std::move(text));
+  return m_source;
+}
+
+xml_internal::TNodeCursor& TXmlDoc::CursorFor(const TXmlNodeList* list) {
+  for (xml_internal::TNodeCursor& cursor : m_storage->Cursors) {
+    if (cursor.List == list) {
+      return cursor;
+    }
+  }
+  xml_internal::TNodeCursor& cursor = m_storage->Cursors[m_storage->NextCursor++ % m_storage->Cursors.size()];
+  cursor = {list, -1, nullptr};
+  return cursor;
 }
 
 TXmlNode* TXmlDoc::NewNode(TXmlNode* parent) {
@@ -148,6 +163,8 @@ TXmlAttrib* TXmlDoc::NewAttrib() {
 }
 
 void TXmlDoc::ReleaseNode(TXmlNode* node) {
+  // A cursor may name a list that dies here, or positions that shift.
+  m_storage->Cursors.fill({});
   // Post-order walk over the subtree without recursion; the memory is reused by later nodes.
   TXmlNode* current = node;
   while (current->m_nodes.m_first != nullptr) {
@@ -175,8 +192,8 @@ void TXmlDoc::ReleaseNode(TXmlNode* node) {
 void TXmlDoc::Reset() {
   m_root.m_nodes.Clear();
   m_root.m_attribs.Clear();
-  m_root.m_value = {};
-  m_root.m_innerMarkup = {};
+  m_root.SetValueView({});
+  m_root.m_innerBegin = m_root.m_innerSize = 0;
   m_root.m_isCData = false;
 }
 
@@ -215,7 +232,7 @@ TXmlNode* TXmlDoc::GetNode(std::string_view path, TXmlNode* startNode) {
   const bool found = ForEachStep(path, [&](std::string_view step) {
     const std::string key = FoldXmlName(step);
     TXmlNode* child = current->m_nodes.m_first;
-    while (child != nullptr && child->m_key != key) {
+    while (child != nullptr && child->Key() != key) {
       child = child->m_next;
     }
     current = child;
@@ -250,7 +267,7 @@ TXmlNode* TXmlDoc::CreatePath(std::string_view path, std::string_view value) {
     }
     const std::string key = FoldXmlName(step);
     TXmlNode* child = current->m_nodes.m_first;
-    while (child != nullptr && child->m_key != key) {
+    while (child != nullptr && child->Key() != key) {
       child = child->m_next;
     }
     current = child != nullptr ? child : current->m_nodes.Add(step);
@@ -265,7 +282,7 @@ bool TXmlDoc::SetValue(std::string_view path, std::string_view value) {
   if (node == nullptr) {
     node = CreatePath(path, {});
   }
-  if (node->m_nodes.Count() > 0) {
+  if (node->m_childCount > 0) {
     throw TXmlPathError(kXmlNodeHasSubnodesMessage);
   }
   node->SetValue(value);

@@ -36,11 +36,24 @@ struct TFontRecord {
   bool operator==(const TFontRecord&) const = default;
 };
 
+namespace xml_internal {
+struct TNodeCursor;
+}
+
+// Limits for reading documents from outside (downloads); files of our own are read without them.
+struct TXmlLoadOptions {
+  // Memory the tree may take (nodes and attributes); 0 = no limit. A document whose tree would need more is read up
+  // to the limit and reported as not complete.
+  std::size_t MaxTreeBytes = 0;
+};
+
 // What a load found out, beyond true/false.
 struct TXmlLoadResult {
-  bool Ok = false;         // a root tag was read
-  bool Complete = false;   // the top element was closed before the input ended (not cut short)
-  std::size_t Offset = 0;  // where reading stopped, in the text after conversion to UTF-8
+  bool Ok = false;            // a root tag was read
+  bool Complete = false;      // the top element was closed before the input ended (not cut short)
+  bool OverBudget = false;    // reading stopped at TXmlLoadOptions::MaxTreeBytes
+  std::size_t Offset = 0;     // where reading stopped, in the text after conversion to UTF-8
+  std::size_t TreeBytes = 0;  // memory the nodes and attributes read took
 };
 
 // One XML document: a tree of nodes below Root(), which stands for the declaration ("?xml"). Paths such as
@@ -62,6 +75,8 @@ class TXmlDoc {
   bool LoadFromString(std::string_view text);
   TXmlLoadResult LoadFromFileEx(const std::string& fileName);
   TXmlLoadResult LoadFromStringEx(std::string_view text);
+  // Takes the text over instead of copying it: a large download is then held once.
+  TXmlLoadResult LoadFromOwnedText(std::string&& text, const TXmlLoadOptions& options = {});
 
   // Writing: the declaration from the root's attributes, then every element, `indent` blanks per level, CR LF after
   // each line when `formatted`. Output in the document's encoding (UTF-8 when none is named). False (and nothing
@@ -102,11 +117,14 @@ class TXmlDoc {
   TXmlNode* NewNode(TXmlNode* parent);
   TXmlAttrib* NewAttrib();
   void ReleaseNode(TXmlNode* node);
+  // The converted text of the last load; inner markup offsets point into it.
+  std::string_view SourceText() const { return m_source; }
+  xml_internal::TNodeCursor& CursorFor(const TXmlNodeList* list);
 
  private:
   friend class TXmlReader;
   void Reset();
-  TXmlLoadResult LoadOwned(std::string&& bytes);
+  TXmlLoadResult LoadOwned(std::string&& bytes, const TXmlLoadOptions& options);
   // Total size of the texts read: a good guess for the size of the written document.
   std::size_t SourceBytes() const;
   // Keeps a converted source text alive with the document; node views point into it.
@@ -114,6 +132,7 @@ class TXmlDoc {
 
   struct TStorage;
   std::unique_ptr<TStorage> m_storage;
+  std::string_view m_source;
   TXmlNode m_root;
 };
 

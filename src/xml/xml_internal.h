@@ -8,7 +8,8 @@
 
 namespace tidewick {
 class TXmlDoc;
-}
+class TXmlNode;
+}  // namespace tidewick
 
 namespace tidewick::xml_internal {
 
@@ -90,7 +91,17 @@ int ParseAttributeText(std::string_view text, TTake&& take) {
 // Case-insensitive name equality without allocating for ASCII names.
 bool SameXmlName(std::string_view a, std::string_view b);
 
-// The folded key of `name`: the name itself when folding changes nothing, else a folded copy kept by the document.
-std::string_view StoreNameKey(TXmlDoc& doc, std::string_view name);
+// The folded key of `name`, kept by the document behind its 32-bit size; nullptr when folding changes nothing.
+const char* StoreFoldedKey(TXmlDoc& doc, std::string_view name);
+
+// The size of a text as a node stores it; throws std::length_error beyond 4 GiB.
+uint32_t TextSize(std::string_view text);
+
+// The position of the last Items() answer of one child list, so that loops over the indexes stay linear.
+struct TNodeCursor {
+  const void* List = nullptr;
+  int Index = -1;
+  TXmlNode* Node = nullptr;
+};
 
 }  // namespace tidewick::xml_internal

@@ -1,5 +1,10 @@
 #include <algorithm>
+#include <cstddef>
+#include <cstdint>
 #include <cstdlib>
+#include <cstring>
+#include <stdexcept>
+#include <type_traits>
 
 #include "util/case_fold.h"
 #include "xml/xml_doc.h"
@@ -32,32 +37,74 @@ bool SameXmlName(std::string_view a, std::string_view b) {
   return SameTextIgnoringCase(a, b);
 }
 
-std::string_view StoreNameKey(TXmlDoc& doc, std::string_view name) {
+const char* StoreFoldedKey(TXmlDoc& doc, std::string_view name) {
   const bool needsFolding = std::any_of(name.begin(), name.end(), [](char c) { return HasClass(c, kFoldNeeded); });
   if (!needsFolding) {
-    return name;
+    return nullptr;
   }
-  return doc.StoreText(FoldXmlName(name));
+  const std::string key = FoldXmlName(name);
+  const uint32_t size = TextSize(key);
+  char* stored = doc.AllocateText(sizeof size + key.size());
+  std::memcpy(stored, &size, sizeof size);
+  std::memcpy(stored + sizeof size, key.data(), key.size());
+  return stored + sizeof size;
+}
+
+uint32_t TextSize(std::string_view text) {
+  if (text.size() > UINT32_MAX) {
+    throw std::length_error("XML text beyond 4 GiB");
+  }
+  return static_cast<uint32_t>(text.size());
 }
 
 }  // namespace xml_internal
 
 // ---- TXmlAttrib and TXmlAttribList ----
 
+void TXmlAttrib::SetNameView(std::string_view name) {
+  m_name = name.data();
+  m_nameSize = xml_internal::TextSize(name);
+}
+
+void TXmlAttrib::SetValueView(std::string_view value) {
+  m_value = value.data();
+  m_valueSize = xml_internal::TextSize(value);
+}
+
 void TXmlAttrib::SetName(std::string_view name) {
-  m_name = m_doc->StoreText(name);
+  SetNameView(m_doc->StoreText(name));
 }
 
 void TXmlAttrib::SetValue(std::string_view value) {
-  m_value = m_doc->StoreText(value);
+  SetValueView(m_doc->StoreText(value));
+}
+
+TXmlNode& TXmlAttribList::Owner() const {
+  static_assert(std::is_standard_layout_v<TXmlNode>);
+  // NOLINTNEXTLINE(cppcoreguidelines-pro-type-reinterpret-cast,cppcoreguidelines-pro-type-const-cast)
+  return *reinterpret_cast<TXmlNode*>(reinterpret_cast<char*>(const_cast<TXmlAttribList*>(this)) -
+                                      offsetof(TXmlNode, m_attribs));
+}
+
+int TXmlAttribList::Count() const {
+  int count = 0;
+  for (const TXmlAttrib* attrib = m_first; attrib != nullptr; attrib = attrib->m_next) {
+    ++count;
+  }
+  return count;
+}
+
+TXmlAttrib* TXmlAttribList::Last() const {
+  TXmlAttrib* attrib = m_first;
+  while (attrib != nullptr && attrib->m_next != nullptr) {
+    attrib = attrib->m_next;
+  }
+  return attrib;
 }
 
 TXmlAttrib* TXmlAttribList::Items(int index) const {
-  if (index < 0 || index >= m_count) {
-    return nullptr;
-  }
-  TXmlAttrib* attrib = m_first;
-  for (; index > 0; --index) {
+  TXmlAttrib* attrib = index < 0 ? nullptr : m_first;
+  for (; attrib != nullptr && index > 0; --index) {
     attrib = attrib->m_next;
   }
   return attrib;
@@ -66,7 +113,7 @@ TXmlAttrib* TXmlAttribList::Items(int index) const {
 int TXmlAttribList::IndexOf(std::string_view name) const {
   int index = 0;
   for (const TXmlAttrib* attrib = m_first; attrib != nullptr; attrib = attrib->m_next, ++index) {
-    if (xml_internal::SameXmlName(attrib->m_name, name)) {
+    if (xml_internal::SameXmlName(attrib->Name(), name)) {
       return index;
     }
   }
@@ -75,50 +122,38 @@ int TXmlAttribList::IndexOf(std::string_view name) const {
 
 TXmlAttrib* TXmlAttribList::Find(std::string_view name) const {
   for (TXmlAttrib* attrib = m_first; attrib != nullptr; attrib = attrib->m_next) {
-    if (xml_internal::SameXmlName(attrib->m_name, name)) {
+    if (xml_internal::SameXmlName(attrib->Name(), name)) {
       return attrib;
     }
   }
   return nullptr;
 }
 
-void TXmlAttribList::Append(TXmlAttrib* attrib) {
-  attrib->m_next = nullptr;
-  if (m_last == nullptr) {
-    m_first = attrib;
-  } else {
-    m_last->m_next = attrib;
-  }
-  m_last = attrib;
-  ++m_count;
-}
-
 TXmlAttrib* TXmlAttribList::Add(std::string_view name, std::string_view value) {
-  TXmlAttrib* attrib = m_doc->NewAttrib();
-  attrib->m_name = m_doc->StoreText(name);
-  attrib->m_value = m_doc->StoreText(value);
-  Append(attrib);
+  TXmlDoc& doc = Owner().Doc();
+  TXmlAttrib* attrib = doc.NewAttrib();
+  attrib->SetName(name);
+  attrib->SetValue(value);
+  if (TXmlAttrib* last = Last()) {
+    last->m_next = attrib;
+  } else {
+    m_first = attrib;
+  }
   return attrib;
 }
 
 void TXmlAttribList::Remove(TXmlAttrib* attrib) {
   TXmlAttrib* previous = nullptr;
   for (TXmlAttrib* current = m_first; current != nullptr; previous = current, current = current->m_next) {
-    if (current != attrib) {
-      continue;
+    if (current == attrib) {
+      (previous == nullptr ? m_first : previous->m_next) = current->m_next;
+      return;
     }
-    (previous == nullptr ? m_first : previous->m_next) = current->m_next;
-    if (m_last == current) {
-      m_last = previous;
-    }
-    --m_count;
-    return;
   }
 }
 
 void TXmlAttribList::Clear() {
-  m_first = m_last = nullptr;
-  m_count = 0;
+  m_first = nullptr;
 }
 
 int TXmlAttribList::AddFromText(std::string_view text, std::string_view encoding) {
@@ -139,20 +174,37 @@ TXmlNodeList::Iterator& TXmlNodeList::Iterator::operator++() {
   return *this;
 }
 
+TXmlNode& TXmlNodeList::Owner() const {
+  static_assert(std::is_standard_layout_v<TXmlNode>);
+  // NOLINTNEXTLINE(cppcoreguidelines-pro-type-reinterpret-cast,cppcoreguidelines-pro-type-const-cast)
+  return *reinterpret_cast<TXmlNode*>(reinterpret_cast<char*>(const_cast<TXmlNodeList*>(this)) -
+                                      offsetof(TXmlNode, m_nodes));
+}
+
+int TXmlNodeList::Count() const {
+  return static_cast<int>(Owner().m_childCount);
+}
+
+TXmlNode* TXmlNodeList::Last() const {
+  return m_first == nullptr ? nullptr : m_first->m_previous;
+}
+
 TXmlNode* TXmlNodeList::Items(int index) const {
-  if (index < 0 || index >= m_count) {
+  const int count = Count();
+  if (index < 0 || index >= count) {
     return nullptr;
   }
-  // Start from whichever known position is nearest: the first, the last, or the previous answer.
+  // Start from whichever known position is nearest: the first, the last, or the previous answer for this list.
   int position = 0;
   TXmlNode* node = m_first;
-  if (m_count - 1 - index < index) {
-    position = m_count - 1;
-    node = m_last;
+  if (count - 1 - index < index) {
+    position = count - 1;
+    node = Last();
   }
-  if (m_cursorNode != nullptr && std::abs(m_cursorIndex - index) < std::abs(position - index)) {
-    position = m_cursorIndex;
-    node = m_cursorNode;
+  xml_internal::TNodeCursor& cursor = Owner().Doc().CursorFor(this);
+  if (cursor.Node != nullptr && std::abs(cursor.Index - index) < std::abs(position - index)) {
+    position = cursor.Index;
+    node = cursor.Node;
   }
   for (; position < index; ++position) {
     node = node->m_next;
@@ -160,8 +212,8 @@ TXmlNode* TXmlNodeList::Items(int index) const {
   for (; position > index; --position) {
     node = node->m_previous;
   }
-  m_cursorIndex = index;
-  m_cursorNode = node;
+  cursor.Index = index;
+  cursor.Node = node;
   return node;
 }
 
@@ -169,7 +221,7 @@ int TXmlNodeList::IndexOf(std::string_view name) const {
   const std::string key = FoldXmlName(name);
   int index = 0;
   for (const TXmlNode* node = m_first; node != nullptr; node = node->m_next, ++index) {
-    if (node->m_key == key) {
+    if (node->Key() == key) {
       return index;
     }
   }
@@ -179,7 +231,7 @@ int TXmlNodeList::IndexOf(std::string_view name) const {
 TXmlNode* TXmlNodeList::Find(std::string_view name) const {
   const std::string key = FoldXmlName(name);
   for (TXmlNode* node = m_first; node != nullptr; node = node->m_next) {
-    if (node->m_key == key) {
+    if (node->Key() == key) {
       return node;
     }
   }
@@ -187,34 +239,43 @@ TXmlNode* TXmlNodeList::Find(std::string_view name) const {
 }
 
 void TXmlNodeList::Append(TXmlNode* node) {
-  node->m_previous = m_last;
   node->m_next = nullptr;
-  if (m_last == nullptr) {
+  if (m_first == nullptr) {
     m_first = node;
   } else {
-    m_last->m_next = node;
+    TXmlNode* const last = m_first->m_previous;
+    last->m_next = node;
   }
-  m_last = node;
-  ++m_count;
+  node->m_previous = m_first == node ? node : m_first->m_previous;
+  m_first->m_previous = node;
+  ++Owner().m_childCount;
 }
 
 TXmlNode* TXmlNodeList::Add(std::string_view name) {
-  TXmlNode* node = m_owner->m_doc->NewNode(m_owner);
+  TXmlNode& owner = Owner();
+  TXmlNode* node = owner.m_doc->NewNode(&owner);
   node->SetName(name);
   Append(node);
   return node;
 }
 
 void TXmlNodeList::Remove(TXmlNode* node) {
-  if (node == nullptr || node->m_parent != m_owner) {
+  TXmlNode& owner = Owner();
+  if (node == nullptr || node->m_parent != &owner) {
     return;
   }
-  (node->m_previous == nullptr ? m_first : node->m_previous->m_next) = node->m_next;
-  (node->m_next == nullptr ? m_last : node->m_next->m_previous) = node->m_previous;
-  --m_count;
-  m_cursorIndex = -1;
-  m_cursorNode = nullptr;
-  m_owner->m_doc->ReleaseNode(node);
+  TXmlNode* const last = m_first->m_previous;
+  if (node == m_first) {
+    m_first = node->m_next;
+    if (m_first != nullptr) {
+      m_first->m_previous = last;
+    }
+  } else {
+    node->m_previous->m_next = node->m_next;
+    (node->m_next != nullptr ? node->m_next->m_previous : m_first->m_previous) = node->m_previous;
+  }
+  --owner.m_childCount;
+  owner.m_doc->ReleaseNode(node);
 }
 
 void TXmlNodeList::Clear() {
@@ -225,13 +286,40 @@ void TXmlNodeList::Clear() {
 
 // ---- TXmlNode ----
 
+std::string_view TXmlNode::Key() const {
+  if (m_key == nullptr) {
+    return Name();
+  }
+  uint32_t size = 0;
+  std::memcpy(&size, m_key - sizeof size, sizeof size);
+  return {m_key, size};
+}
+
+TXmlNode* TXmlNode::PreviousSibling() const {
+  return m_parent == nullptr || m_parent->m_nodes.m_first == this ? nullptr : m_previous;
+}
+
+std::string_view TXmlNode::InnerMarkup() const {
+  return m_innerSize == 0 ? std::string_view() : m_doc->SourceText().substr(m_innerBegin, m_innerSize);
+}
+
+void TXmlNode::SetNameView(std::string_view name) {
+  m_name = name.data();
+  m_nameSize = xml_internal::TextSize(name);
+  m_key = xml_internal::StoreFoldedKey(*m_doc, name);
+}
+
+void TXmlNode::SetValueView(std::string_view value) {
+  m_value = value.data();
+  m_valueSize = xml_internal::TextSize(value);
+}
+
 void TXmlNode::SetName(std::string_view name) {
-  m_name = m_doc->StoreText(name);
-  m_key = xml_internal::StoreNameKey(*m_doc, m_name);
+  SetNameView(m_doc->StoreText(name));
 }
 
 void TXmlNode::SetValue(std::string_view value) {
-  m_value = m_doc->StoreText(value);
+  SetValueView(m_doc->StoreText(value));
 }
 
 }  // namespace tidewick

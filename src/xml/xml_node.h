@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <iterator>
 #include <string_view>
 
@@ -15,8 +16,8 @@ class TXmlAttrib {
   TXmlAttrib(const TXmlAttrib&) = delete;
   TXmlAttrib& operator=(const TXmlAttrib&) = delete;
 
-  std::string_view Name() const { return m_name; }
-  std::string_view Value() const { return m_value; }
+  std::string_view Name() const { return {m_name, m_nameSize}; }
+  std::string_view Value() const { return {m_value, m_valueSize}; }
   void SetName(std::string_view name);
   void SetValue(std::string_view value);
   TXmlAttrib* Next() const { return m_next; }
@@ -26,11 +27,16 @@ class TXmlAttrib {
   friend class TXmlDoc;
   friend class TXmlReader;
   explicit TXmlAttrib(TXmlDoc* doc) : m_doc(doc) {}
+  void SetNameView(std::string_view name);
+  void SetValueView(std::string_view value);
 
+  // Texts as pointer and 32-bit size: a document is far below 4 GiB, and an attribute costs 40 bytes.
   TXmlDoc* m_doc;
-  std::string_view m_name;
-  std::string_view m_value;
+  const char* m_name = nullptr;
+  const char* m_value = nullptr;
   TXmlAttrib* m_next = nullptr;
+  uint32_t m_nameSize = 0;
+  uint32_t m_valueSize = 0;
 };
 
 // The attributes of one node, in order. Names match ignoring letter case; the first match wins.
@@ -39,7 +45,7 @@ class TXmlAttribList {
   TXmlAttribList(const TXmlAttribList&) = delete;
   TXmlAttribList& operator=(const TXmlAttribList&) = delete;
 
-  int Count() const { return m_count; }
+  int Count() const;  // linear: attribute lists are short
   // Entry i (0-based, in order); nullptr when out of range. Linear, attribute lists are short.
   TXmlAttrib* Items(int index) const;
   TXmlAttrib* operator[](int index) const { return Items(index); }
@@ -60,13 +66,12 @@ class TXmlAttribList {
   friend class TXmlNode;
   friend class TXmlDoc;
   friend class TXmlReader;
-  explicit TXmlAttribList(TXmlDoc* doc) : m_doc(doc) {}
-  void Append(TXmlAttrib* attrib);
+  TXmlAttribList() = default;
+  // The node this list belongs to: lists live only inside their node.
+  TXmlNode& Owner() const;
+  TXmlAttrib* Last() const;
 
-  TXmlDoc* m_doc;
   TXmlAttrib* m_first = nullptr;
-  TXmlAttrib* m_last = nullptr;
-  int m_count = 0;
 };
 
 // The child elements of one node, in document order; several may share a name.
@@ -97,8 +102,9 @@ class TXmlNodeList {
     TXmlNode* m_node = nullptr;
   };
 
-  int Count() const { return m_count; }
-  // Entry i (0-based); nullptr when out of range. Walking forwards or backwards one step at a time is O(1).
+  int Count() const;
+  // Entry i (0-based); nullptr when out of range. Walking forwards or backwards one step at a time is O(1), in up to
+  // four lists of a document at once.
   TXmlNode* Items(int index) const;
   TXmlNode* operator[](int index) const { return Items(index); }
   // Index of the first child whose name matches ignoring letter case; -1 when none. Never splits at backslashes.
@@ -111,7 +117,7 @@ class TXmlNodeList {
   void Clear();
 
   TXmlNode* First() const { return m_first; }
-  TXmlNode* Last() const { return m_last; }
+  TXmlNode* Last() const;
   Iterator begin() const { return Iterator(m_first); }
   Iterator end() const { return Iterator(); }
 
@@ -119,16 +125,12 @@ class TXmlNodeList {
   friend class TXmlNode;
   friend class TXmlDoc;
   friend class TXmlReader;
-  explicit TXmlNodeList(TXmlNode* owner) : m_owner(owner) {}
+  TXmlNodeList() = default;
+  // The node this list belongs to: lists live only inside their node.
+  TXmlNode& Owner() const;
   void Append(TXmlNode* node);
 
-  TXmlNode* m_owner;
   TXmlNode* m_first = nullptr;
-  TXmlNode* m_last = nullptr;
-  int m_count = 0;
-  // Position of the last Items() answer, so that loops over the indexes stay linear.
-  mutable int m_cursorIndex = -1;
-  mutable TXmlNode* m_cursorNode = nullptr;
 };
 
 // One element, the declaration (the root, "?xml") or a processing instruction (a name beginning with "?").
@@ -139,10 +141,10 @@ class TXmlNode {
   TXmlNode(const TXmlNode&) = delete;
   TXmlNode& operator=(const TXmlNode&) = delete;
 
-  std::string_view Name() const { return m_name; }
+  std::string_view Name() const { return {m_name, m_nameSize}; }
   void SetName(std::string_view name);
   // The element's text: the text before its first child element, references decoded.
-  std::string_view Value() const { return m_value; }
+  std::string_view Value() const { return {m_value, m_valueSize}; }
   void SetValue(std::string_view value);
   bool IsCData() const { return m_isCData; }
   void SetIsCData(bool isCData) { m_isCData = isCData; }
@@ -152,34 +154,46 @@ class TXmlNode {
   TXmlAttribList& Attribs() { return m_attribs; }
   const TXmlAttribList& Attribs() const { return m_attribs; }
   TXmlNode* NextSibling() const { return m_next; }
-  TXmlNode* PreviousSibling() const { return m_previous; }
+  TXmlNode* PreviousSibling() const;
   TXmlDoc& Doc() const { return *m_doc; }
 
   // The element's source between its start tag and the closing tag that ended it, exactly as read (after conversion
   // to UTF-8, references not decoded): the inner XHTML of an Atom content element. Empty for self-closing elements
   // and for nodes made by the program.
-  std::string_view InnerMarkup() const { return m_innerMarkup; }
+  std::string_view InnerMarkup() const;
 
   // Whether Name() matches `foldedName`, a name already passed through FoldXmlName.
-  bool HasFoldedName(std::string_view foldedName) const { return m_key == foldedName; }
+  bool HasFoldedName(std::string_view foldedName) const { return Key() == foldedName; }
 
  private:
   friend class TXmlNodeList;
+  friend class TXmlAttribList;
   friend class TXmlDoc;
   friend class TXmlReader;
-  TXmlNode(TXmlDoc* doc, TXmlNode* parent) : m_doc(doc), m_parent(parent), m_nodes(this), m_attribs(doc) {}
+  TXmlNode(TXmlDoc* doc, TXmlNode* parent) : m_doc(doc), m_parent(parent) {}
+  // The folded name: the name itself when folding changes nothing.
+  std::string_view Key() const;
+  void SetNameView(std::string_view name);
+  void SetValueView(std::string_view value);
 
+  // A node costs 96 bytes: texts are pointer and 32-bit size (documents stay far below 4 GiB), the inner markup is
+  // an offset into the document's source, the child list keeps its end in the first child's m_previous, and the
+  // child count lives here rather than in the list.
   TXmlDoc* m_doc;
   TXmlNode* m_parent;
-  TXmlNode* m_previous = nullptr;
+  TXmlNode* m_previous = nullptr;  // for the first child: the last child of the parent
   TXmlNode* m_next = nullptr;
-  std::string_view m_name;
-  std::string_view m_key;  // the name folded for case-insensitive matching
-  std::string_view m_value;
-  std::string_view m_innerMarkup;
-  bool m_isCData = false;
+  const char* m_name = nullptr;
+  const char* m_key = nullptr;  // nullptr: the name needs no folding; else preceded by its 32-bit size
+  const char* m_value = nullptr;
   TXmlNodeList m_nodes;
   TXmlAttribList m_attribs;
+  uint32_t m_nameSize = 0;
+  uint32_t m_valueSize = 0;
+  uint32_t m_childCount = 0;
+  uint32_t m_innerBegin = 0;  // offset into the document's source
+  uint32_t m_innerSize = 0;
+  bool m_isCData = false;
 };
 
 }  // namespace tidewick

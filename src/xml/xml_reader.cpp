@@ -1,6 +1,9 @@
 // The forgiving tag scanner: one pass over one UTF-8 buffer, no recursion, never an error for bad markup.
 
+#include <cstdint>
 #include <cstring>
+#include <string>
+#include <unordered_map>
 
 #include "platform/file_io.h"
 #include "util/case_fold.h"
@@ -116,8 +119,8 @@ bool IsLeafInstruction(const TXmlNode& node) {
 
 class TXmlReader {
  public:
-  TXmlReader(TXmlDoc& doc, std::string_view text)
-      : m_doc(doc), m_begin(text.data()), m_pos(text.data()), m_end(text.data() + text.size()) {}
+  TXmlReader(TXmlDoc& doc, std::string_view text, const TXmlLoadOptions& options)
+      : m_doc(doc), m_options(options), m_begin(text.data()), m_pos(text.data()), m_end(text.data() + text.size()) {}
 
   TXmlLoadResult Run();
 
@@ -136,11 +139,32 @@ class TXmlReader {
   void ScanTag(TTag& tag);
   void ScanElementTag(TTag& tag);
   void ReadElementText(TTag& tag, bool keep);
+  class TAttributeIndex {
+   public:
+    void Start(TXmlAttribList* list);
+    TXmlAttrib* Find(std::string_view name);
+    void Added(TXmlAttrib* attrib);
+
+   private:
+    static constexpr int kLinearLimit = 16;
+    TXmlAttribList* m_list = nullptr;
+    int m_count = 0;
+    std::unordered_map<std::string, TXmlAttrib*> m_index;
+  };
+
   void FillNode(TXmlNode& node, const TTag& tag, bool isRoot);
+  // Counts tree memory against the budget; false (and reading stops) when it would be exceeded.
+  bool Charge(std::size_t bytes);
+  void OpenElement(TXmlNode& node, const TTag& tag);
+  void CloseElement(TXmlNode& node, const char* innerEnd);
   std::string_view DecodedValue(std::string_view raw, bool stored);
   static bool EndsElement(const TTag& tag) { return tag.Eof || tag.Text.empty() || tag.Text.front() == '/'; }
 
   TXmlDoc& m_doc;
+  const TXmlLoadOptions m_options;
+  std::size_t m_treeBytes = 0;
+  bool m_overBudget = false;
+  TAttributeIndex m_attributeIndex;
   const char* const m_begin;
   const char* m_pos;
   const char* const m_end;
@@ -252,6 +276,43 @@ std::string_view TXmlReader::DecodedValue(std::string_view raw, bool stored) {
   return std::string_view(dest, DecodeTextInto(dest, raw, m_latin1));
 }
 
+// Whether a tag already has an attribute of this name: a linear search for the first few, then an index by folded
+// name, so a hostile tag with millions of attributes still reads in linear time.
+TXmlAttrib* TXmlReader::TAttributeIndex::Find(std::string_view name) {
+  if (m_count < kLinearLimit) {
+    return m_list == nullptr ? nullptr : m_list->Find(name);
+  }
+  if (m_index.empty()) {
+    for (TXmlAttrib* attrib = m_list->First(); attrib != nullptr; attrib = attrib->Next()) {
+      m_index.try_emplace(FoldXmlName(attrib->Name()), attrib);
+    }
+  }
+  const auto found = m_index.find(FoldXmlName(name));
+  return found == m_index.end() ? nullptr : found->second;
+}
+
+void TXmlReader::TAttributeIndex::Added(TXmlAttrib* attrib) {
+  ++m_count;
+  if (!m_index.empty()) {
+    m_index.try_emplace(FoldXmlName(attrib->Name()), attrib);
+  }
+}
+
+void TXmlReader::TAttributeIndex::Start(TXmlAttribList* list) {
+  m_list = list;
+  m_count = 0;
+  m_index.clear();
+}
+
+bool TXmlReader::Charge(std::size_t bytes) {
+  if (m_options.MaxTreeBytes != 0 && m_treeBytes + bytes > m_options.MaxTreeBytes) {
+    m_overBudget = true;
+    return false;
+  }
+  m_treeBytes += bytes;
+  return true;
+}
+
 void TXmlReader::FillNode(TXmlNode& node, const TTag& tag, bool isRoot) {
   std::string_view name = tag.Text;
   const std::size_t cut = name.find_first_of(" \t\r\n");
@@ -261,32 +322,52 @@ void TXmlReader::FillNode(TXmlNode& node, const TTag& tag, bool isRoot) {
     if (!attribText.empty() && attribText.back() == '?') {
       attribText.remove_suffix(1);
     }
-    TXmlAttribList& attribs = node.m_attribs;
+    m_attributeIndex.Start(&node.m_attribs);
+    TXmlAttrib* last = nullptr;
     xml_internal::ParseAttributeText(attribText, [&](std::string_view attribName, std::string_view rawValue) {
+      if (m_overBudget) {
+        return;
+      }
+      TXmlAttrib* existing = m_attributeIndex.Find(attribName);
+      if (existing == nullptr && !Charge(sizeof(TXmlAttrib))) {
+        return;
+      }
       const std::string_view value = DecodedValue(rawValue, true);
-      if (TXmlAttrib* existing = attribs.m_count > 0 ? attribs.Find(attribName) : nullptr) {
-        existing->m_value = value;
+      if (existing != nullptr) {
+        existing->SetValueView(value);
         return;
       }
       TXmlAttrib* attrib = m_doc.NewAttrib();
-      attrib->m_name = attribName;
-      attrib->m_value = value;
-      attribs.Append(attrib);
+      attrib->SetNameView(attribName);
+      attrib->SetValueView(value);
+      (last == nullptr ? node.m_attribs.m_first : last->m_next) = attrib;
+      last = attrib;
+      m_attributeIndex.Added(attrib);
     });
   }
   name = TrimBlanks(name);
   if (isRoot && name == "?xml-stylesheet") {
     name = "?xml";  // a stylesheet instruction in place of the declaration
   }
-  node.m_name = name;
-  node.m_key = xml_internal::StoreNameKey(m_doc, name);
+  node.SetNameView(name);
+  if (node.m_key != nullptr) {
+    Charge(name.size() + sizeof(uint32_t));
+  }
   node.m_isCData = tag.IsCData;
   if (isRoot) {
     if (const TXmlAttrib* encoding = node.m_attribs.Find("encoding")) {
       m_latin1 = IsLatin1EncodingName(TrimBlanks(encoding->Value()));
     }
   }
-  node.m_value = tag.BodyAssembled ? DecodedValue(m_scratch, false) : DecodedValue(tag.Body, true);
+  node.SetValueView(tag.BodyAssembled ? DecodedValue(m_scratch, false) : DecodedValue(tag.Body, true));
+}
+
+void TXmlReader::OpenElement(TXmlNode& node, const TTag& tag) {
+  node.m_innerBegin = static_cast<uint32_t>(tag.After - m_begin);
+}
+
+void TXmlReader::CloseElement(TXmlNode& node, const char* innerEnd) {
+  node.m_innerSize = static_cast<uint32_t>(innerEnd - m_begin) - node.m_innerBegin;
 }
 
 TXmlLoadResult TXmlReader::Run() {
@@ -307,23 +388,20 @@ TXmlLoadResult TXmlReader::Run() {
     result.Offset = static_cast<std::size_t>(m_pos - m_begin);
     return result;
   }
-  root.m_innerMarkup = std::string_view(tag.After, tag.After);
+  OpenElement(root, tag);
   TXmlNode* current = &root;
   while (true) {
     ScanElementTag(tag);
     if (EndsElement(tag)) {
-      const char* innerEnd = tag.Eof ? m_end : tag.Start;
-      const char* innerBegin = current->m_innerMarkup.data();
-      current->m_innerMarkup = std::string_view(innerBegin, static_cast<std::size_t>(innerEnd - innerBegin));
       if (tag.Eof) {
         // Whatever is still open ends with the input.
-        for (TXmlNode* open = current->m_parent; open != nullptr; open = open->m_parent) {
-          const char* begin = open->m_innerMarkup.data();
-          open->m_innerMarkup = std::string_view(begin, static_cast<std::size_t>(m_end - begin));
+        for (TXmlNode* open = current; open != nullptr; open = open->m_parent) {
+          CloseElement(*open, m_end);
         }
         result.Complete = current == &root && rootIsDeclaration && hasTopElement && !m_cutShort;
         break;
       }
+      CloseElement(*current, tag.Start);
       if (current == &root) {
         result.Complete = (!rootIsDeclaration || hasTopElement) && !m_cutShort;
         break;
@@ -334,23 +412,41 @@ TXmlLoadResult TXmlReader::Run() {
       current = current->m_parent;
       continue;
     }
-    TXmlNode* child = m_doc.NewNode(current);
-    current->m_nodes.Append(child);
-    FillNode(*child, tag, false);
+    TXmlNode* child = Charge(sizeof(TXmlNode)) ? m_doc.NewNode(current) : nullptr;
+    if (child != nullptr) {
+      current->m_nodes.Append(child);
+      FillNode(*child, tag, false);
+    }
+    if (m_overBudget) {
+      // Read up to the budget: what is open ends where reading stopped.
+      for (TXmlNode* open = current; open != nullptr; open = open->m_parent) {
+        CloseElement(*open, tag.Start);
+      }
+      m_pos = tag.Start;
+      break;
+    }
     if (tag.HasContent && !IsLeafInstruction(*child)) {
-      child->m_innerMarkup = std::string_view(tag.After, tag.After);
+      OpenElement(*child, tag);
       current = child;
     } else if (current == &root && !child->Name().starts_with("?")) {
       hasTopElement = true;  // a self-closing top element
     }
   }
+  result.OverBudget = m_overBudget;
   result.Offset = static_cast<std::size_t>(m_pos - m_begin);
+  result.TreeBytes = m_treeBytes;
   return result;
 }
 
-TXmlLoadResult TXmlDoc::LoadOwned(std::string&& bytes) {
+TXmlLoadResult TXmlDoc::LoadOwned(std::string&& bytes, const TXmlLoadOptions& options) {
   Reset();
-  TXmlReader reader(*this, KeepSource(DocumentToUtf8(std::move(bytes))));
+  std::string input = std::move(bytes);
+  std::string text = DocumentToUtf8(std::move(input));
+  std::string().swap(input);  // a converted copy no longer needs the original
+  if (text.size() > UINT32_MAX) {
+    return {};  // beyond what a node can point into; downloads and our files are far smaller
+  }
+  TXmlReader reader(*this, KeepSource(std::move(text)), options);
   return reader.Run();
 }
 
@@ -358,7 +454,14 @@ TXmlLoadResult TXmlDoc::LoadFromStringEx(std::string_view text) {
   if (text.empty()) {
     return {};
   }
-  return LoadOwned(std::string(text));
+  return LoadOwned(std::string(text), {});
+}
+
+TXmlLoadResult TXmlDoc::LoadFromOwnedText(std::string&& text, const TXmlLoadOptions& options) {
+  if (text.empty()) {
+    return {};
+  }
+  return LoadOwned(std::move(text), options);
 }
 
 TXmlLoadResult TXmlDoc::LoadFromFileEx(const std::string& fileName) {
@@ -366,7 +469,7 @@ TXmlLoadResult TXmlDoc::LoadFromFileEx(const std::string& fileName) {
   if (!bytes || bytes->empty()) {
     return {};
   }
-  return LoadOwned(std::move(*bytes));
+  return LoadOwned(std::move(*bytes), {});
 }
 
 bool TXmlDoc::LoadFromString(std::string_view text) {

@@ -82,6 +82,55 @@ TEST(XmlHostile, TwoHundredMegabyteTextNode) {
   EXPECT_EQ(doc.GetNode("big")->Value().size(), 200u << 20);
 }
 
+// A document whose tree would outgrow its budget is read up to it and reported as cut short; one within the budget,
+// and every document read without a budget, is read whole.
+TEST(XmlHostile, TreeBudgetStopsReadingAndMarksTheDocumentIncomplete) {
+  std::string xml = "<?xml?><feed>";
+  for (int i = 0; i < 100000; ++i) {
+    xml += i % 2 == 0 ? "<a/>" : "<A b='1' c='2'/>";
+  }
+  xml += "</feed>";
+  for (const std::size_t budget : {std::size_t{0}, std::size_t{64} << 20, std::size_t{1} << 20}) {
+    TXmlDoc doc;
+    TXmlLoadOptions options;
+    options.MaxTreeBytes = budget;
+    const TXmlLoadResult result = doc.LoadFromOwnedText(std::string(xml), options);
+    ASSERT_TRUE(result.Ok) << budget;
+    const bool cut = budget == (std::size_t{1} << 20);
+    EXPECT_EQ(result.Complete, !cut) << budget;
+    EXPECT_EQ(result.OverBudget, cut) << budget;
+    if (budget != 0) {
+      EXPECT_LE(result.TreeBytes, budget);
+    }
+    const int children = doc.GetNode("feed")->Nodes().Count();
+    EXPECT_EQ(children == 100000, !cut) << children;
+    EXPECT_GT(children, cut ? 5000 : 0);
+    EXPECT_TRUE(TreeIsValidUtf8(doc));
+  }
+  EXPECT_FALSE(TXmlDoc().LoadFromStringEx(xml).OverBudget);
+}
+
+TEST(XmlHostile, NodeStaysSmall) {
+  EXPECT_LE(sizeof(TXmlNode), 96u);
+  EXPECT_LE(sizeof(TXmlAttrib), 40u);
+}
+
+// Fault guarded: each attribute was looked up among all earlier ones of its tag, quadratic in their number.
+TEST(XmlHostile, TagWithAHundredThousandAttributesKeepsTheFirstNameOnce) {
+  std::string xml = "<?xml?><a";
+  for (int i = 0; i < 100000; ++i) {
+    xml += " n" + std::to_string(i) + "='" + std::to_string(i) + "'";
+  }
+  xml += " N5='last' n99999='end'/>";
+  TXmlDoc doc;
+  ASSERT_TRUE(doc.LoadFromString(xml));
+  const TXmlNode* a = doc.GetNode("a");
+  EXPECT_EQ(a->Attribs().Count(), 100000);
+  EXPECT_EQ(a->Attribs().Find("n5")->Value(), "last");
+  EXPECT_EQ(a->Attribs().Find("n99999")->Value(), "end");
+  EXPECT_EQ(a->Attribs().Items(5)->Name(), "n5");
+}
+
 struct THostileCase {
   std::string_view Name;
   std::string_view Xml;
