@@ -1,9 +1,11 @@
 #include "feeds/store_fields.h"
 
+#include <algorithm>
 #include <array>
 #include <charconv>
 #include <limits>
 
+#include "feeds/item_title.h"
 #include "lang/lang_text.h"
 #include "util/case_fold.h"
 
@@ -216,8 +218,14 @@ void FinishFeed(TFeed& feed) {
 }
 
 void FinishItem(TFeedItem& item) {
-  if (item.Title.empty()) {
-    item.Title = GetLangText("Main|UntitledItem", "(Kein Titel verfügbar)");
+  // An entry without a title keeps it empty. Stores written before that hold the placeholder of the language then
+  // active (the German default, a shipped language file's text, or the active one's): read as empty, so the
+  // entry's identity, and with it its marks, survives the next refresh.
+  static constexpr std::array<std::string_view, 2> kEarlierPlaceholders = {"(Kein Titel verfügbar)",
+                                                                           "(No title available)"};
+  if (std::find(kEarlierPlaceholders.begin(), kEarlierPlaceholders.end(), item.Title) != kEarlierPlaceholders.end() ||
+      item.Title == UntitledItemText()) {
+    item.Title.clear();
   }
 }
 

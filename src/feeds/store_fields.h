@@ -30,7 +30,7 @@ void AssignFeedField(TFeed& feed, int field, std::string value);
 void AssignInfoField(TFeedInfo& info, int field, std::string value);
 void AssignItemField(TFeedItem& item, int field, std::string value);
 
-// Placeholders for a missing name and a missing title.
+// A missing name gets the placeholder; a title that holds an earlier version's placeholder becomes empty.
 void FinishFeed(TFeed& feed);
 void FinishItem(TFeedItem& item);
 

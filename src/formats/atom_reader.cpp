@@ -77,9 +77,6 @@ TDateTime ReadDate(const TXmlNode* parent, std::string_view firstName, std::stri
 
 void ReadAtomEntry(const TXmlNode& node, TFeedItem& item) {
   item.Title = SingleLineText(ChildValue(&node, "title"));
-  if (item.Title.empty()) {
-    item.Title = UntitledItemTitle();
-  }
   item.Link = ChooseLink(node);
   item.Description = MultiLineText(ContentText(FindChild(&node, "summary")));
   if (item.Description.empty()) {

@@ -2,13 +2,16 @@
 
 #include "formats/feed_document.h"
 
+#include <algorithm>
 #include <exception>
+#include <semaphore>
 #include <string>
 #include <string_view>
 
 #include "feeds/feed_records.h"
 #include "formats/feed_reader.h"
 #include "formats/reader_support.h"
+#include "lang/lang_text.h"
 #include "util/charset.h"
 #include "xml/xml_doc.h"
 
@@ -97,38 +100,87 @@ bool ReadDocument(const TXmlDoc& doc, TFeed& feed) {
   return true;
 }
 
-}  // namespace
+// Puts a declaration in front when the document lacks one (and converts UTF-16 first), so that the readers' paths
+// start below the declaration.
+std::string RepairedDocument(std::string&& text) {
+  std::string_view prefix;
+  if (const std::string_view utf16 = Utf16Encoding(text); !utf16.empty()) {
+    // The UTF-8 byte-order mark makes the reader take the converted text as it is, whatever its declaration says.
+    text = DecodeToUtf8(std::string_view(text), utf16);
+    prefix = kUtf8Bom;
+  }
+  if (!HasDeclaration(text)) {
+    prefix = prefix.empty() ? kDeclaration : kUtf8BomAndDeclaration;
+  }
+  text.insert(0, prefix);
+  return std::move(text);
+}
 
-bool ReadFeedDocument(std::string_view text, TFeed& feed) {
+TFeedDocumentResult ReadRepaired(std::string&& text, TFeed& feed, const TXmlLoadOptions& options) {
   feed.FeedType.clear();
   InitFeedInfo(feed.Info);
   feed.Items.clear();
+  TFeedDocumentResult result;
   try {
     TXmlDoc doc("?xml");
     doc.SetEncoding("UTF-8");  // a document that declares no encoding is read as UTF-8
-    std::string converted;
-    std::string_view prefix;
-    if (const std::string_view utf16 = Utf16Encoding(text); !utf16.empty()) {
-      // The UTF-8 byte-order mark makes the reader take the converted text as it is, whatever its declaration says.
-      converted = DecodeToUtf8(text, utf16);
-      text = converted;
-      prefix = kUtf8Bom;
+    const TXmlLoadResult loaded = doc.LoadFromOwnedText(RepairedDocument(std::move(text)), options);
+    result.Ok = ReadDocument(doc, feed);
+    result.Complete = result.Ok && loaded.Complete && feed.Items.size() <= kMaxEntriesPerDocument;
+    if (feed.Items.size() > kMaxEntriesPerDocument) {
+      feed.Items.resize(kMaxEntriesPerDocument);
     }
-    if (!HasDeclaration(text)) {
-      prefix = prefix.empty() ? kDeclaration : kUtf8BomAndDeclaration;
-    }
-    if (prefix.empty()) {
-      doc.LoadFromString(text);
-    } else {
-      std::string repaired;
-      repaired.reserve(prefix.size() + text.size());
-      repaired.append(prefix).append(text);
-      doc.LoadFromString(repaired);
-    }
-    return ReadDocument(doc, feed);
   } catch (const std::exception&) {
-    return false;
+    result.Ok = false;  // out of memory, say: the document is not taken
   }
+  return result;
+}
+
+// Large documents wait for one of these few places before they are read; small ones never wait.
+std::counting_semaphore<kLargeDocumentsAtOnce> g_largeDocumentPlaces(kLargeDocumentsAtOnce);
+
+class TLargeDocumentPlace {
+ public:
+  explicit TLargeDocumentPlace(bool large) : m_held(large) {
+    if (m_held) {
+      g_largeDocumentPlaces.acquire();
+    }
+  }
+  ~TLargeDocumentPlace() {
+    if (m_held) {
+      g_largeDocumentPlaces.release();
+    }
+  }
+  TLargeDocumentPlace(const TLargeDocumentPlace&) = delete;
+  TLargeDocumentPlace& operator=(const TLargeDocumentPlace&) = delete;
+
+ private:
+  bool m_held;
+};
+
+}  // namespace
+
+std::size_t FeedTreeBudget(std::size_t documentBytes) {
+  // Real feeds take a few bytes of tree per byte of text; a flood of empty elements is cut at four, and never beyond
+  // the fixed ceiling, whatever the size of the download.
+  return std::min(kMaxFeedTreeBytes, std::max(kMinFeedTreeBytes, documentBytes * 4));
+}
+
+bool ReadFeedDocument(std::string_view text, TFeed& feed) {
+  return ReadDownloadedFeed(std::string(text), feed).Ok;
+}
+
+TFeedDocumentResult ReadDownloadedFeed(std::string&& text, TFeed& feed) {
+  TXmlLoadOptions options;
+  options.MaxTreeBytes = FeedTreeBudget(text.size());
+  const TLargeDocumentPlace place(text.size() > kLargeDocumentBytes);
+  return ReadRepaired(std::move(text), feed, options);
+}
+
+std::string FeedCutShortText() {
+  return GetLangText("Main|FeedCutShort",
+                     "Das Feed-Dokument endete vorzeitig; die gespeicherten Einträge bleiben bis zur nächsten "
+                     "vollständigen Abfrage erhalten.");
 }
 
 std::string DetectFeedType(const TXmlDoc& doc) {

@@ -2,6 +2,7 @@
 
 // Feed intake: turns a downloaded document into a fresh feed record and recognises its format.
 
+#include <cstddef>
 #include <string>
 #include <string_view>
 
@@ -10,11 +11,34 @@ namespace tidewick {
 class TXmlDoc;
 struct TFeed;
 
-// Reads the downloaded bytes into feed.FeedType, feed.Info and feed.Items; every other field of feed is left as it
-// is. A missing XML declaration is supplied and a document that declares no encoding is read as UTF-8 (stray bytes
-// as Windows-1252). True when the format was recognised and the channel part was read; the entries may still be
-// none. Never throws.
+// Reads the downloaded bytes into feed.FeedType, feed.Info and feed.Items (within the limits of ReadDownloadedFeed);
+// every other field of feed is left as it is. A missing XML declaration is supplied and a document that declares no
+// encoding is read as UTF-8 (stray bytes as Windows-1252). True when the format was recognised and the channel part was
+// read; the entries may still be none. Never throws.
 bool ReadFeedDocument(std::string_view text, TFeed& feed);
+
+// What reading a downloaded document found out.
+struct TFeedDocumentResult {
+  bool Ok = false;  // the format was recognised and the channel part was read
+  // The whole document was read: its top element closed, nothing cut off, its tree within the memory a document may
+  // take. An incomplete document (a download cut short, a server error half-way) must never drop stored entries.
+  bool Complete = false;
+};
+
+// ReadFeedDocument for a download: takes the body over rather than copying it, bounds the memory the document's tree
+// may take (FeedTreeBudget) and the number of entries, and lets only a few large documents be read at once, so many
+// workers with large downloads stay within a fixed amount of memory.
+TFeedDocumentResult ReadDownloadedFeed(std::string&& text, TFeed& feed);
+
+inline constexpr std::size_t kLargeDocumentBytes = std::size_t{4} << 20;  // larger documents wait for a place
+inline constexpr std::ptrdiff_t kLargeDocumentsAtOnce = 2;
+inline constexpr std::size_t kMinFeedTreeBytes = std::size_t{8} << 20;
+inline constexpr std::size_t kMaxFeedTreeBytes = std::size_t{192} << 20;
+// The memory the tree of a downloaded document of this size may take.
+std::size_t FeedTreeBudget(std::size_t documentBytes);
+
+// The reason given for a refresh whose document ended early ("Main|FeedCutShort").
+std::string FeedCutShortText();
 
 // The format code of a parsed document: "RSS/" + version, "Atom/" + version or "Atom", "RDF", "SMF"; empty when the
 // format is not recognised.

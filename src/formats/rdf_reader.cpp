@@ -15,9 +15,6 @@ constexpr int kRdfTtl = 60;
 
 void ReadRdfItem(const TXmlNode& node, TFeedItem& item) {
   item.Title = SingleLineText(ChildValue(&node, "title"));
-  if (item.Title.empty()) {
-    item.Title = UntitledItemTitle();
-  }
   item.Link = MultiLineText(ChildValue(&node, "link"));
   if (item.Link.empty()) {
     item.Link = MultiLineText(AttribValue(&node, "rdf:about"));

@@ -78,8 +78,4 @@ std::string UntitledFeedTitle() {
   return GetLangText("Main|UntitledFeed", "Unbenannter Feed");
 }
 
-std::string UntitledItemTitle() {
-  return GetLangText("Main|UntitledItem", "(Kein Titel verfügbar)");
-}
-
 }  // namespace tidewick

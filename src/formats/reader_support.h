@@ -2,6 +2,7 @@
 
 // Helpers the four feed readers share: child lookup, the text modes, dates, numbers and placeholder titles.
 
+#include <cstddef>
 #include <exception>
 #include <string>
 #include <string_view>
@@ -37,12 +38,16 @@ TDateTime DateOrNone(std::string_view text, std::string_view kind);
 // A trimmed decimal integer with an optional sign; fallback when the text is not one or does not fit.
 int ReadDecimal(std::string_view text, int fallback = 0);
 
-// Placeholder titles, translated when a language file is loaded.
+// The placeholder title of a channel without one, translated when a language file is loaded. An entry without a
+// title keeps it empty: its identity must not depend on the language (ItemDisplayTitle shows the placeholder).
 std::string UntitledFeedTitle();
-std::string UntitledItemTitle();
+
+// More entries than any real feed carries; a document with more is taken as cut short at this many.
+inline constexpr std::size_t kMaxEntriesPerDocument = 50000;
 
 // Appends one entry per child of parent named lowerName, in document order, filled by readEntry(child, item).
-// An entry whose reading fails is left out; the others are still read. Returns the number of entries in items.
+// An entry whose reading fails is left out; the others are still read. Reading stops one entry beyond
+// kMaxEntriesPerDocument, so the caller sees that there were more. Returns the number of entries in items.
 template <typename TReadEntry>
 int ReadEntries(const TXmlNode* parent, std::string_view lowerName, TFeedItems& items, TReadEntry readEntry) {
   items.clear();
@@ -52,6 +57,9 @@ int ReadEntries(const TXmlNode* parent, std::string_view lowerName, TFeedItems& 
   for (const TXmlNode* child : parent->Nodes()) {
     if (!child->HasFoldedName(lowerName)) {
       continue;
+    }
+    if (items.size() > kMaxEntriesPerDocument) {
+      break;
     }
     try {
       TFeedItem item;

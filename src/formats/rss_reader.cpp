@@ -46,9 +46,6 @@ int ReadTtl(const TXmlNode* channel) {
 
 void ReadRssItem(const TXmlNode& node, TFeedItem& item) {
   item.Title = SingleLineText(ChildValue(&node, "title"));
-  if (item.Title.empty()) {
-    item.Title = UntitledItemTitle();
-  }
   item.Link = MultiLineText(ChildValue(&node, "link"));
   std::string description = MultiLineText(ChildValue(&node, "description"));
   std::string content = MultiLineText(ChildValue(&node, "content:encoded"));

@@ -13,9 +13,6 @@ constexpr int kSmfTtl = 60;
 
 void ReadSmfArticle(const TXmlNode& node, TFeedItem& item) {
   item.Title = SingleLineText(ChildValue(&node, "subject"));
-  if (item.Title.empty()) {
-    item.Title = UntitledItemTitle();
-  }
   item.Link = MultiLineText(ChildValue(&node, "link"));
   item.Description = MultiLineText(ChildValue(&node, "body"));
   item.PublishedDate = NowUtc();  // the format's time texts are localised and not read

@@ -52,11 +52,13 @@ bool TFeedUpdateThread::Execute(const std::atomic<bool>& stop, THandBackQueue& q
       m_failureReason = fetched.Message.empty() ? FetchStatusName(fetched.Status) : fetched.Message;
     } else {
       auto fresh = std::make_unique<TFeed>();
-      m_readOk = ReadFeedDocument(content, *fresh);
+      const TFeedDocumentResult read = ReadDownloadedFeed(std::move(content), *fresh);
+      // A document cut short would drop every entry it no longer holds: the refresh counts as failed instead.
+      m_readOk = read.Ok && read.Complete;
       if (m_readOk) {
         m_fresh = std::move(fresh);
       } else {
-        m_failureReason = "not a feed document";
+        m_failureReason = read.Ok ? FeedCutShortText() : "not a feed document";
       }
     }
   } catch (const std::exception& error) {

@@ -98,7 +98,7 @@ TEST(AtomReader, EntryDatesAndAuthors) {
   EXPECT_EQ(result.Item(1).Author, "");
   EXPECT_EQ(result.Item(2).PublishedDate, 0);
   EXPECT_TRUE(result.IsNow(result.Item(3).PublishedDate));
-  EXPECT_EQ(result.Item(3).Title, "(Kein Titel verfügbar)");
+  EXPECT_EQ(result.Item(3).Title, "");
 }
 
 TEST(AtomReader, FeedWithoutDatesOrTitle) {

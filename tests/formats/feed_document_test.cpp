@@ -141,6 +141,46 @@ TEST(ReadFeedDocument, KeepsTheEntriesOfADocumentCutShort) {
   EXPECT_EQ(result.Item(1).Description, "half a sent");
 }
 
+std::string Repeated(std::string_view piece, int count) {
+  std::string text;
+  text.reserve(piece.size() * static_cast<std::size_t>(count));
+  for (int i = 0; i < count; ++i) {
+    text += piece;
+  }
+  return text;
+}
+
+// A download that is not read whole must never count as the feed's full list of entries.
+TEST(ReadDownloadedFeed, TellsWhetherTheWholeDocumentWasRead) {
+  const struct {
+    const char* Name;
+    std::string Text;
+    bool Complete;
+  } cases[] = {
+      {"Whole", test::Rss("<item><title>One</title></item>"), true},
+      {"WithoutDeclaration", "<rss version=\"2.0\"><channel><title>T</title></channel></rss>", true},
+      {"CutAfterAnItem", "<rss version=\"2.0\"><channel><title>T</title><item><title>One</title></item>", false},
+      {"CutInsideACData", "<rss version=\"2.0\"><channel><item><description><![CDATA[half", false},
+      {"TopElementNeverClosed", "<?xml version=\"1.0\"?><feed><title>T</title><entry/>", false},
+      {"TreeBeyondItsBudget", test::Rss(Repeated("<item/>", 200000)), false},
+      {"MoreEntriesThanAnyFeed", test::Rss(Repeated("<item/>", 50001)), false},
+      {"AsManyEntriesAsAllowed", test::Rss(Repeated("<item/>", 50000)), true},
+  };
+  for (const auto& c : cases) {
+    TFeed feed;
+    const TFeedDocumentResult result = ReadDownloadedFeed(std::string(c.Text), feed);
+    EXPECT_TRUE(result.Ok) << c.Name;
+    EXPECT_EQ(result.Complete, c.Complete) << c.Name;
+    EXPECT_LE(feed.Items.size(), 50000u) << c.Name;
+  }
+}
+
+TEST(ReadDownloadedFeed, TreeBudgetGrowsWithTheDocumentUpToItsCeiling) {
+  EXPECT_EQ(FeedTreeBudget(0), kMinFeedTreeBytes);
+  EXPECT_EQ(FeedTreeBudget(std::size_t{10} << 20), std::size_t{40} << 20);
+  EXPECT_EQ(FeedTreeBudget(std::size_t{64} << 20), kMaxFeedTreeBytes);
+}
+
 // Update workers read their documents at the same time; each must get the same record as a lone reading.
 TEST(ReadFeedDocument, ReadsInSeveralThreadsAtOnce) {
   const std::string document = test::ReadFormatsData("golden/atom10.xml");

@@ -4,6 +4,8 @@
 
 #include <string>
 
+#include "feeds/item_title.h"
+
 namespace tidewick {
 
 nlohmann::json DateToJson(TDateTime date) {
@@ -33,7 +35,7 @@ nlohmann::json FeedInfoToJson(const TFeedInfo& info) {
 
 nlohmann::json FeedItemToJson(const TFeedItem& item) {
   return nlohmann::json{
-      {"Title", item.Title},
+      {"Title", ItemDisplayTitle(item)},  // the placeholder stands in, as everywhere titles are shown
       {"Link", item.Link},
       {"Description", item.Description},
       {"PublishedDate", DateToJson(item.PublishedDate)},

@@ -1,5 +1,6 @@
 // tidewick-feed parse: reads one feed document and prints the fresh feed record as JSON.
 
+#include <cstdint>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
@@ -34,6 +35,17 @@ std::optional<std::string> ReadInput(const std::string& source) {
   std::ifstream file(source, std::ios::binary);
   if (!file) {
     return std::nullopt;
+  }
+  // Read in one piece when the size is known, so a large document is held once, not grown by doubling.
+  const std::uintmax_t size = std::filesystem::file_size(source, error);
+  if (!error && size > 0) {
+    std::string bytes(static_cast<std::size_t>(size), '\0');
+    file.read(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+    bytes.resize(static_cast<std::size_t>(file.gcount()));
+    if (file.bad()) {
+      return std::nullopt;
+    }
+    return bytes;
   }
   std::string bytes{std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
   if (file.bad()) {
@@ -77,14 +89,17 @@ int RunParse(const std::vector<std::string>& arguments) {
   if (args.size() != 1 || (args[0].size() > 1 && args[0][0] == '-')) {
     return UsageError("usage: tidewick-feed parse FILE|- [--lang FILE]");
   }
-  const std::optional<std::string> bytes = ReadInput(args[0]);
+  std::optional<std::string> bytes = ReadInput(args[0]);
   if (!bytes) {
     return UsageError("cannot read \"" + args[0] + "\"");
   }
   TFeed feed;
-  const bool ok = ReadFeedDocument(*bytes, feed);
-  std::cout << DumpJson(FeedToJson(feed, ok)) << '\n';
-  return ok ? kExitOk : kExitNotRecognised;
+  const TFeedDocumentResult read = ReadDownloadedFeed(std::move(*bytes), feed);
+  std::cout << DumpJson(FeedToJson(feed, read.Ok)) << '\n';
+  if (read.Ok && !read.Complete) {
+    std::fprintf(stderr, "tidewick-feed: %s\n", FeedCutShortText().c_str());
+  }
+  return read.Ok ? kExitOk : kExitNotRecognised;
 }
 
 }  // namespace tidewick
