@@ -5,21 +5,16 @@
 
 #include "feeds/item_title.h"
 #include "lang/lang_text.h"
+#include "shell/item_fold.h"
 #include "shell/settings.h"
-#include "util/case_fold.h"
 
 namespace tidewick {
 namespace {
 
-constexpr uint64_t kFnvOffset = 14695981039346656037ull;
-constexpr uint64_t kFnvPrime = 1099511628211ull;
-
 uint64_t HashAppend(uint64_t hash, std::string_view text) {
-  for (const char c : text) {
-    hash = (hash ^ static_cast<unsigned char>(c)) * kFnvPrime;
-  }
-  // A separator, so "ab"+"c" and "a"+"bc" differ.
-  return (hash ^ 0xFFu) * kFnvPrime;
+  // Mixing in the length keeps "ab"+"c" and "a"+"bc" apart.
+  const uint64_t part = std::hash<std::string_view>{}(text) ^ (text.size() * 0x9E3779B97F4A7C15ull);
+  return (hash ^ part) * 0x100000001B3ull + (hash >> 29);
 }
 
 // The entry a row names inside its feed: the remembered position when it still holds the same entry, otherwise
@@ -49,12 +44,25 @@ void AddFeedRows(const TFeed& feed, std::vector<TItemRow>& rows) {
 struct TSortKey {
   bool Readed = false;
   TDateTime Date = 0;
-  std::string Title;        // folded
+  const TFeedItem* Item = nullptr;
+  bool TitleFolded = false;
+  std::string Title;        // folded, made when first needed
   const std::string* Feed;  // folded feed name
 };
 
+const std::string& FoldedTitle(TSortKey& key, const std::string& untitled) {
+  if (!key.TitleFolded) {
+    key.TitleFolded = true;
+    if (key.Item != nullptr) {
+      key.Title = key.Item->Title.empty() ? untitled : FoldForList(key.Item->Title);
+    }
+  }
+  return key.Title;
+}
+
 int CompareText(const std::string& a, const std::string& b) {
-  return a.compare(b) < 0 ? -1 : (a == b ? 0 : 1);
+  const int result = a.compare(b);
+  return result < 0 ? -1 : (result > 0 ? 1 : 0);
 }
 
 int CompareDates(TDateTime a, TDateTime b) {
@@ -62,13 +70,13 @@ int CompareDates(TDateTime a, TDateTime b) {
 }
 
 // The manual order's comparison, before the direction is applied.
-int CompareByColumn(const TSortKey& a, const TSortKey& b, int column) {
+int CompareByColumn(TSortKey& a, TSortKey& b, int column, const std::string& untitled) {
   switch (column) {
     case kTitleColumn:
-      return CompareText(a.Title, b.Title);
+      return CompareText(FoldedTitle(a, untitled), FoldedTitle(b, untitled));
     case kDateColumn: {
       const int byDate = CompareDates(a.Date, b.Date);
-      return byDate != 0 ? byDate : CompareText(a.Title, b.Title);
+      return byDate != 0 ? byDate : CompareText(FoldedTitle(a, untitled), FoldedTitle(b, untitled));
     }
     case kFeedColumn:
       return CompareText(*a.Feed, *b.Feed);
@@ -77,20 +85,20 @@ int CompareByColumn(const TSortKey& a, const TSortKey& b, int column) {
   }
 }
 
-bool AutomaticallyBefore(const TSortKey& a, const TSortKey& b, bool unreadFirst) {
+bool AutomaticallyBefore(TSortKey& a, TSortKey& b, bool unreadFirst, const std::string& untitled) {
   if (unreadFirst && a.Readed != b.Readed) {
     return !a.Readed;
   }
   if (a.Date != b.Date) {
     return a.Date > b.Date;
   }
-  return a.Title < b.Title;
+  return FoldedTitle(a, untitled) < FoldedTitle(b, untitled);  // titles only for equal dates
 }
 
 }  // namespace
 
 uint64_t ItemIdentityHash(const TFeedItem& item) {
-  uint64_t hash = kFnvOffset;
+  uint64_t hash = 0xCBF29CE484222325ull;
   hash = HashAppend(hash, item.Title);
   hash = HashAppend(hash, item.Link);
   return HashAppend(hash, item.Author);
@@ -167,37 +175,44 @@ std::vector<TItemRow> CollectItemRows(const TListNode& node, bool groupInFolders
 }
 
 void SortItemRows(std::vector<TItemRow>& rows, const TListOrder& order) {
-  const std::string untitled = FoldCase(UntitledItemText());
-  std::unordered_map<uint64_t, std::string> feedNames;
-  std::unordered_map<uint64_t, int> positions;
+  const std::string untitled = FoldForList(UntitledItemText());
+  std::vector<std::string> feedNames(Feeds.size());
+  std::unordered_map<uint64_t, size_t> positions;
   for (size_t i = 0; i < Feeds.size(); ++i) {
-    positions[Feeds[i].Id] = static_cast<int>(i);
-    feedNames[Feeds[i].Id] = FoldCase(Feeds[i].Name);
+    positions[Feeds[i].Id] = i;
+    feedNames[i] = FoldForList(Feeds[i].Name);
   }
   static const std::string kNoFeed;
 
-  std::vector<TSortKey> keys(rows.size(), TSortKey{false, 0, {}, &kNoFeed});
+  std::vector<TSortKey> keys(rows.size(), TSortKey{false, 0, nullptr, false, {}, &kNoFeed});
+  uint64_t lastId = 0;
+  size_t lastPosition = 0;
   for (size_t i = 0; i < rows.size(); ++i) {
-    const auto position = positions.find(rows[i].FeedId);
-    if (position == positions.end()) {
-      continue;
+    if (rows[i].FeedId != lastId || i == 0) {  // rows come feed by feed: one lookup per feed
+      const auto position = positions.find(rows[i].FeedId);
+      if (position == positions.end()) {
+        continue;
+      }
+      lastId = rows[i].FeedId;
+      lastPosition = position->second;
     }
-    keys[i].Feed = &feedNames[rows[i].FeedId];
-    if (const TFeedItem* item = ResolveInFeed(rows[i], Feeds[position->second])) {
+    keys[i].Feed = &feedNames[lastPosition];
+    if (const TFeedItem* item = ResolveInFeed(rows[i], Feeds[lastPosition])) {
       keys[i].Readed = item->Readed;
       keys[i].Date = item->PublishedDate;
-      keys[i].Title = item->Title.empty() ? untitled : FoldCase(item->Title);
+      keys[i].Item = item;
     }
   }
 
   std::vector<size_t> permutation(rows.size());
   std::iota(permutation.begin(), permutation.end(), size_t{0});
   if (order.AutoSort) {
-    std::stable_sort(permutation.begin(), permutation.end(),
-                     [&](size_t a, size_t b) { return AutomaticallyBefore(keys[a], keys[b], order.ShowUnreadFirst); });
+    std::stable_sort(permutation.begin(), permutation.end(), [&](size_t a, size_t b) {
+      return AutomaticallyBefore(keys[a], keys[b], order.ShowUnreadFirst, untitled);
+    });
   } else {
     std::stable_sort(permutation.begin(), permutation.end(), [&](size_t a, size_t b) {
-      const int result = CompareByColumn(keys[a], keys[b], order.SortLastColumn);
+      const int result = CompareByColumn(keys[a], keys[b], order.SortLastColumn, untitled);
       return order.SortAscending ? result < 0 : result > 0;
     });
   }

@@ -2,14 +2,18 @@
 
 #include <algorithm>
 
-#include "util/case_fold.h"
-#include "util/html_text.h"
+#include "shell/item_fold.h"
 
 namespace tidewick {
 namespace {
 
 bool PlainTextContains(std::string_view html, std::string_view foldedText) {
-  return FoldCase(HtmlToText(html)).find(foldedText) != std::string::npos;
+  return SearchableText(html).find(foldedText) != std::string::npos;
+}
+
+// ItemSummary without the copy.
+std::string_view SummaryOf(std::string_view description) {
+  return description.substr(0, description.find(kContentMarker));
 }
 
 }  // namespace
@@ -18,12 +22,12 @@ bool ItemMatchesSearch(const TFeedItem& item, std::string_view foldedText) {
   if (foldedText.empty()) {
     return false;
   }
-  return PlainTextContains(item.Title, foldedText) || PlainTextContains(ItemSummary(item.Description), foldedText);
+  return PlainTextContains(item.Title, foldedText) || PlainTextContains(SummaryOf(item.Description), foldedText);
 }
 
 std::optional<size_t> FindItemRow(TItemList& list, std::string_view text, TSearchStep step,
                                   std::optional<size_t> selected) {
-  const std::string folded = FoldCase(text);
+  const std::string folded = FoldForList(text);
   const size_t count = list.Size();
   if (folded.empty() || count == 0) {
     return std::nullopt;

@@ -2,7 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include "shell/item_fold.h"
 #include "util/case_fold.h"
+#include "util/html_text.h"
 
 namespace tidewick {
 namespace {
@@ -33,6 +35,28 @@ TEST(ItemMatchesSearch, PlainTextOfTitleAndSummaryIgnoringCase) {
   };
   for (const Case& c : cases) {
     EXPECT_EQ(ItemMatchesSearch(c.item, FoldCase(c.text)), c.matches) << c.item.Title << " / " << c.text;
+  }
+}
+
+TEST(ItemFold, AgreesWithTheGeneralFoldingAndHtmlToText) {
+  const char* texts[] = {"Plain ASCII Text",
+                         "Straße ÄÖÜ",
+                         "ΣΊΣΥΦΟΣ",
+                         "Пример",
+                         "ẞ capital sharp s",
+                         "bad \xC3",
+                         "bad \xFF byte",
+                         "\xC3\xA4\xC3",
+                         "x < y > z",
+                         "<p>Hello <b>World</b></p>",
+                         "<div>open <a href=\"x\"",
+                         "a<br>b",
+                         "a<BR />\r\nb",
+                         "stray > <em>kept</em>",
+                         ""};
+  for (const char* text : texts) {
+    EXPECT_EQ(FoldForList(text), FoldCase(text)) << text;
+    EXPECT_EQ(SearchableText(text), FoldCase(HtmlToText(text))) << text;
   }
 }
 
