@@ -1,0 +1,63 @@
+#pragma once
+
+// The feed tree tvNav: shows TNavTreeModel and keeps the core tree's selection and expanded states in step with the
+// view. Label editing starts only by F2 or the rename command and only for folders (a double click belongs to the
+// refresh); a node may be dragged onto a folder or the root, and the core model does the move.
+
+#include <QPointer>
+#include <QTreeView>
+
+#include "shell/feed_tree.h"
+
+class QMimeData;
+
+namespace tidewick {
+
+class TNavTreeModel;
+
+class TNavTreeView : public QTreeView {
+  Q_OBJECT
+
+ public:
+  explicit TNavTreeView(TNavTreeModel* model, QWidget* parent = nullptr);
+
+  TNavTreeModel* NavModel() const { return m_model; }
+  TTreeNode* SelectedNode() const;
+  // Opens the label editor on a folder; false for anything else.
+  bool EditNode(const TTreeNode* node);
+  // What a drag of node carries: this view and the node, so only this tree accepts it.
+  QMimeData* MimeDataFor(const TTreeNode* node) const;
+
+ signals:
+  // Open the tree's context menu at this global position (right press on a node, or the menu key).
+  void contextMenuRequested(const QPoint& globalPos);
+  // The core's selection moved (by the user or by a rebuild): refill the list, recompute enabled states.
+  void currentNodeChanged();
+  // The arrangement changed (drop, rename, expand or collapse): worth saving.
+  void arrangementChanged();
+  // A feed node was double-clicked.
+  void feedDoubleClicked(quint64 feedId);
+
+ protected:
+  void keyPressEvent(QKeyEvent* event) override;
+  void mousePressEvent(QMouseEvent* event) override;
+  void mouseDoubleClickEvent(QMouseEvent* event) override;
+  void startDrag(Qt::DropActions supportedActions) override;
+  void dragEnterEvent(QDragEnterEvent* event) override;
+  void dragMoveEvent(QDragMoveEvent* event) override;
+  void dropEvent(QDropEvent* event) override;
+
+ private:
+  void ApplyCoreState();
+  void ApplyExpanded(const QModelIndex& parent);
+  void FollowCoreSelection();
+  void OnCurrentChanged(const QModelIndex& current);
+  void OnExpandedChanged(const QModelIndex& index, bool expanded);
+  // The dragged node and the node under pos, when the drop is one the tree accepts.
+  std::pair<TTreeNode*, TTreeNode*> AcceptedDrop(const QMimeData* mimeData, const QPoint& pos) const;
+
+  TNavTreeModel* m_model;
+  bool m_applying = false;  // changes made to follow the core are not reported back to it
+};
+
+}  // namespace tidewick
