@@ -2,6 +2,8 @@
 
 #include <deque>
 
+#include <QColorDialog>
+#include <QFontDialog>
 #include <QInputDialog>
 
 namespace tidewick::prompts {
@@ -12,11 +14,26 @@ struct TFileAnswer {
   QString Filter;
 };
 
+// An input answer; stored without std::optional, which makes GCC 12 warn about a maybe-uninitialised QString.
+struct TInputAnswer {
+  bool Cancelled = true;
+  QString Text;
+};
+
+// A colour or font answer, kept without std::optional for the same reason.
+template <typename T>
+struct TChoiceAnswer {
+  bool Cancelled = true;
+  T Value;
+};
+
 struct TScript {
   bool Scripted = false;
   std::deque<QMessageBox::StandardButton> Messages;
   std::deque<TFileAnswer> Files;
-  std::deque<std::optional<QString>> Inputs;
+  std::deque<TInputAnswer> Inputs;
+  std::deque<TChoiceAnswer<QColor>> Colors;
+  std::deque<TChoiceAnswer<QFont>> Fonts;
   std::vector<TShownPrompt> Shown;
 };
 
@@ -48,6 +65,19 @@ QString ScriptedFile(TPromptKind kind, const QString& title, const QString& dir,
   if (selectedFilter != nullptr && !answer.Filter.isEmpty())
     *selectedFilter = answer.Filter;
   return answer.Path;
+}
+
+// The next primed answer of a chooser, or a cancel when none is primed.
+template <typename T>
+std::optional<T> ScriptedChoice(TPromptKind kind, const QString& title, std::deque<TChoiceAnswer<T>>& answers) {
+  Script().Shown.push_back({kind, QMessageBox::NoIcon, title, {}, {}});
+  if (answers.empty())
+    return std::nullopt;
+  const TChoiceAnswer<T> answer = answers.front();
+  answers.pop_front();
+  if (answer.Cancelled)
+    return std::nullopt;
+  return answer.Value;
 }
 
 }  // namespace
@@ -90,15 +120,36 @@ std::optional<QString> InputText(QWidget* parent, const QString& title, const QS
     script.Shown.push_back({TPromptKind::Input, QMessageBox::NoIcon, title, label, {}});
     if (script.Inputs.empty())
       return std::nullopt;
-    auto answer = script.Inputs.front();
+    const TInputAnswer answer = script.Inputs.front();
     script.Inputs.pop_front();
-    return answer;
+    if (answer.Cancelled)
+      return std::nullopt;
+    return answer.Text;
   }
   bool ok = false;
   QString answer = QInputDialog::getText(parent, title, label, QLineEdit::Normal, text, &ok);
   if (!ok)
     return std::nullopt;
   return answer;
+}
+
+std::optional<QColor> ChooseColor(QWidget* parent, const QColor& initial, const QString& title) {
+  if (Script().Scripted)
+    return ScriptedChoice(TPromptKind::Color, title, Script().Colors);
+  const QColor color = QColorDialog::getColor(initial, parent, title);
+  if (!color.isValid())
+    return std::nullopt;
+  return color;
+}
+
+std::optional<QFont> ChooseFont(QWidget* parent, const QFont& initial, const QString& title) {
+  if (Script().Scripted)
+    return ScriptedChoice(TPromptKind::Font, title, Script().Fonts);
+  bool ok = false;
+  const QFont font = QFontDialog::getFont(&ok, initial, parent, title, QFontDialog::DontUseNativeDialog);
+  if (!ok)
+    return std::nullopt;
+  return font;
 }
 
 void SetScripted(bool scripted) {
@@ -119,7 +170,15 @@ void PrimeFileName(const QString& path, const QString& selectedFilter) {
 }
 
 void PrimeInput(std::optional<QString> text) {
-  Script().Inputs.push_back(std::move(text));
+  Script().Inputs.push_back({!text.has_value(), text.value_or(QString())});
+}
+
+void PrimeColor(std::optional<QColor> color) {
+  Script().Colors.push_back({!color.has_value(), color.value_or(QColor())});
+}
+
+void PrimeFont(std::optional<QFont> font) {
+  Script().Fonts.push_back({!font.has_value(), font.value_or(QFont())});
 }
 
 const std::vector<TShownPrompt>& ShownPrompts() {

@@ -9,7 +9,9 @@
 #include <optional>
 #include <vector>
 
+#include <QColor>
 #include <QFileDialog>
+#include <QFont>
 #include <QMessageBox>
 #include <QString>
 
@@ -28,9 +30,14 @@ QString OpenFileName(QWidget* parent, const QString& title, const QString& dir, 
 // A one-line input box; nothing when the user cancelled.
 std::optional<QString> InputText(QWidget* parent, const QString& title, const QString& label, const QString& text = {});
 
+// A colour dialog; nothing when the user cancelled.
+std::optional<QColor> ChooseColor(QWidget* parent, const QColor& initial, const QString& title = {});
+// Qt's own font dialog (native choosers may lack underline and strike-out); nothing when the user cancelled.
+std::optional<QFont> ChooseFont(QWidget* parent, const QFont& initial, const QString& title = {});
+
 // ---- for tests ----
 
-enum class TPromptKind { Message, SaveFile, OpenFile, Input };
+enum class TPromptKind { Message, SaveFile, OpenFile, Input, Color, Font };
 
 struct TShownPrompt {
   TPromptKind Kind = TPromptKind::Message;
@@ -47,6 +54,8 @@ bool IsScripted();
 void PrimeMessageAnswer(QMessageBox::StandardButton answer);
 void PrimeFileName(const QString& path, const QString& selectedFilter = {});  // empty path: the user cancelled
 void PrimeInput(std::optional<QString> text);                                 // nothing: the user cancelled
+void PrimeColor(std::optional<QColor> color);                                 // nothing: the user cancelled
+void PrimeFont(std::optional<QFont> font);                                    // nothing: the user cancelled
 
 const std::vector<TShownPrompt>& ShownPrompts();
 void ClearShownPrompts();

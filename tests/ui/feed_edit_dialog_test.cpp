@@ -1,0 +1,357 @@
+#include "ui/dialogs/feed_edit_dialog.h"
+
+#include <memory>
+
+#include <QAction>
+#include <QClipboard>
+#include <QGuiApplication>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QPushButton>
+#include <QSignalSpy>
+#include <QSpinBox>
+#include <QTest>
+#include <QTreeWidget>
+
+#include "support/http_test_server.h"
+#include "ui/main/ui_prompts.h"
+
+using namespace tidewick;
+namespace prompts = tidewick::prompts;
+
+namespace {
+
+std::string Rss(const std::string& title, const std::string& ttl, const std::vector<std::string>& items) {
+  std::string body = "<?xml version=\"1.0\"?><rss version=\"2.0\"><channel><title>" + title +
+                     "</title><link>https://example.org/</link><pubDate>Tue, 05 Dec 2006 21:30:00 GMT</pubDate>" +
+                     (ttl.empty() ? "" : "<ttl>" + ttl + "</ttl>");
+  for (const std::string& item : items)
+    body += "<item><title>" + item + "</title><link>https://example.org/" + item + "</link></item>";
+  return body + "</channel></rss>";
+}
+
+test::TTestResponse Answer(std::string body) {
+  test::TTestResponse response;
+  response.Body = std::move(body);
+  return response;
+}
+
+QStringList PromptTitles() {
+  QStringList titles;
+  for (const auto& prompt : prompts::ShownPrompts())
+    titles << prompt.Title;
+  return titles;
+}
+
+}  // namespace
+
+class FeedEditDialogTest : public QObject {
+  Q_OBJECT
+
+ private:
+  std::unique_ptr<test::THttpTestServer> m_server;
+  std::unique_ptr<TfrmFeedEdit> m_dialog;
+  TSettingsValues m_settings;
+
+  template <typename T>
+  T* Child(const char* name) {
+    T* child = m_dialog->findChild<T*>(QString::fromLatin1(name));
+    if (child == nullptr)
+      qFatal("no child %s", name);
+    return child;
+  }
+  QString Url(const std::string& path) const { return QString::fromStdString(m_server->Url(path)); }
+  QPushButton* Ok() { return Child<QPushButton>("btnOk"); }
+  QStringList DetailCaptions() {
+    QStringList captions;
+    auto* list = Child<QTreeWidget>("lvDetails");
+    for (int i = 0; i < list->topLevelItemCount(); ++i)
+      captions << list->topLevelItem(i)->text(0);
+    return captions;
+  }
+  TFeed StoredFeed(const char* name) {
+    TFeed feed;
+    feed.Name = name;
+    feed.URL = "feed://" + m_server->Url("/stored.xml").substr(7);
+    feed.Interval = 120;
+    feed.Info.Title = "Stored channel";
+    return feed;
+  }
+
+ private slots:
+  void init() {
+    prompts::SetScripted(true);
+    Feeds.clear();
+    QGuiApplication::clipboard()->clear();
+    m_server = std::make_unique<test::THttpTestServer>();
+    m_settings = TSettingsValues{};
+    m_settings.DefaultTTL = 90;
+    m_dialog = std::make_unique<TfrmFeedEdit>(m_settings, nullptr);
+  }
+
+  void cleanup() {
+    m_dialog.reset();
+    m_server.reset();
+    Feeds.clear();
+    prompts::SetScripted(false);
+  }
+
+  void clipboardPrefillsOnlyFeedAddresses_data() {
+    QTest::addColumn<QString>("clipboard");
+    QTest::addColumn<QString>("shown");
+    QTest::addColumn<int>("requests");
+    QTest::newRow("feed scheme becomes http") << "feed://127.0.0.1:PORT/feed.xml"
+                                              << "http://127.0.0.1:PORT/feed.xml" << 1;
+    QTest::newRow("feed: before http") << "feed:http://127.0.0.1:PORT/feed.xml"
+                                       << "http://127.0.0.1:PORT/feed.xml" << 1;
+    QTest::newRow("bare host and path") << "example.org/rss"
+                                        << "" << 0;
+    QTest::newRow("local file") << "file:///etc/passwd"
+                                << "" << 0;
+  }
+  void clipboardPrefillsOnlyFeedAddresses() {
+    QFETCH(QString, clipboard);
+    QFETCH(QString, shown);
+    QFETCH(int, requests);
+    const QString port = QString::number(m_server->Port());
+    m_server->SetResponse("/feed.xml", Answer(Rss("Clip", "", {"a"})));
+    QGuiApplication::clipboard()->setText(clipboard.replace("PORT", port));
+    m_dialog = std::make_unique<TfrmFeedEdit>(m_settings, nullptr);
+    m_dialog->show();
+    QCOMPARE(Child<QLineEdit>("txtFeedURL")->text(), shown.replace("PORT", port));
+    QTRY_COMPARE(m_server->RequestCount(), requests);
+    if (requests > 0)
+      QTRY_VERIFY(Ok()->isEnabled());
+    QVERIFY(!Ok()->isEnabled() || requests > 0);
+  }
+
+  void fetchFillsDetailsNameAndIntervalThenAsksAboutTheLowInterval() {
+    m_server->SetResponse("/feed.xml", Answer(Rss("Channel [de]", "30", {"a", "b"})));
+    m_dialog->PrepareAdd(Url("/feed.xml"));
+    m_dialog->show();
+    QVERIFY(!Child<QLabel>("lblFetchState")->text().isEmpty());
+    QTRY_VERIFY(Ok()->isEnabled());
+    QCOMPARE(DetailCaptions(), (QStringList{"Feed-Typ", "Title", "Link", "Veröffentlicht", "Gültigkeitsdauer"}));
+    QCOMPARE(Child<QLineEdit>("txtName")->text(), QStringLiteral("Channel (de)"));
+    QCOMPARE(Child<QSpinBox>("txtTTL")->value(), 30);
+
+    prompts::PrimeMessageAnswer(QMessageBox::No);  // keep the short interval
+    QTest::mouseClick(Ok(), Qt::LeftButton);
+    QCOMPARE(m_dialog->result(), int(QDialog::Accepted));
+    QCOMPARE(PromptTitles(), QStringList{"Niedriges Abfrageintervall"});
+    const TFeedEditResult& result = m_dialog->Result();
+    QCOMPARE(result.Name, std::string("Channel (de)"));
+    QCOMPARE(result.Interval, 30);
+    QCOMPARE(result.URL, m_server->Url("/feed.xml"));
+    QVERIFY(result.Fetched.has_value());
+    QCOMPARE(result.Fetched->Items.size(), size_t{2});
+  }
+
+  void failedAndUnrecognisedFetchesKeepOkDisabled_data() {
+    QTest::addColumn<int>("status");
+    QTest::addColumn<QString>("body");
+    QTest::addColumn<QStringList>("prompts");
+    QTest::addColumn<QStringList>("details");
+    QTest::newRow("not found") << 404 << "" << QStringList{"Feed abfragen"} << QStringList{};
+    QTest::newRow("not a feed") << 200 << "<html><body>hi</body></html>" << QStringList{} << QStringList{"Feed-Typ"};
+  }
+  void failedAndUnrecognisedFetchesKeepOkDisabled() {
+    QFETCH(int, status);
+    QFETCH(QString, body);
+    QFETCH(QStringList, prompts);
+    QFETCH(QStringList, details);
+    test::TTestResponse response = Answer(body.toStdString());
+    response.Status = status;
+    m_server->SetResponse("/feed.xml", response);
+    m_dialog->PrepareAdd(Url("/feed.xml"));
+    m_dialog->show();
+    QTRY_VERIFY(!m_dialog->FetchRunning());
+    QCOMPARE(PromptTitles(), prompts);
+    QCOMPARE(DetailCaptions(), details);
+    QVERIFY(!Ok()->isEnabled());
+  }
+
+  void onlyWebAddressesAreFetched() {
+    m_dialog->show();
+    auto* address = Child<QLineEdit>("txtFeedURL");
+    address->setText("file:///etc/passwd");
+    QTest::mouseClick(Child<QPushButton>("btnGetFeed"), Qt::LeftButton);
+    QCOMPARE(prompts::ShownPrompts().size(), size_t{1});
+    QCOMPARE(prompts::ShownPrompts()[0].Icon, QMessageBox::Critical);
+    QVERIFY(!m_dialog->FetchRunning());
+    QVERIFY(!Ok()->isEnabled());
+  }
+
+  void enterInTheAddressFetchesAndNeverConfirms() {
+    m_server->SetResponse("/feed.xml", Answer(Rss("Enter", "", {})));
+    m_dialog->show();
+    auto* address = Child<QLineEdit>("txtFeedURL");
+    address->setFocus();
+    QTest::keyClicks(address, "feed://127.0.0.1:" + QString::number(m_server->Port()) + "/feed.xml");
+    QTest::keyClick(address, Qt::Key_Return);
+    QCOMPARE(address->text(), Url("/feed.xml"));
+    QTRY_VERIFY(Ok()->isEnabled());
+    QVERIFY(m_dialog->isVisible());
+    QCOMPARE(Child<QSpinBox>("txtTTL")->value(), 90);  // no TTL in the feed: the default interval
+
+    QTest::keyClicks(address, "x");  // any change needs a new fetch
+    QVERIFY(!Ok()->isEnabled());
+  }
+
+  void aServerThatNeverAnswersLeavesTheDialogUsable() {
+    test::TTestResponse stall;
+    stall.Stall = true;
+    m_server->SetResponse("/stall.xml", stall);
+    m_server->SetResponse("/feed.xml", Answer(Rss("Second", "", {})));
+    m_dialog->PrepareAdd(Url("/stall.xml"));
+    m_dialog->show();
+    QTRY_COMPARE(m_server->RequestCount(), 1);
+    QVERIFY(m_dialog->FetchRunning());
+
+    auto* address = Child<QLineEdit>("txtFeedURL");
+    address->setText(Url("/feed.xml"));  // typing abandons the hanging fetch
+    QVERIFY(!m_dialog->FetchRunning());
+    QTest::mouseClick(Child<QPushButton>("btnGetFeed"), Qt::LeftButton);
+    QTRY_VERIFY(Ok()->isEnabled());
+    QCOMPARE(Child<QLineEdit>("txtName")->text(), QStringLiteral("Second"));
+
+    address->setText(Url("/stall.xml"));
+    QTest::mouseClick(Child<QPushButton>("btnGetFeed"), Qt::LeftButton);
+    QVERIFY(m_dialog->FetchRunning());
+    QTest::mouseClick(Child<QPushButton>("btnCancel"), Qt::LeftButton);
+    QCOMPARE(m_dialog->result(), int(QDialog::Rejected));
+    QVERIFY(!m_dialog->FetchRunning());
+    m_dialog.reset();  // must not wait for the stalled server
+  }
+
+  void okRefusesInOrder_data() {
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<int>("interval");
+    QTest::addColumn<int>("answer");
+    QTest::addColumn<QStringList>("prompts");
+    QTest::addColumn<bool>("accepted");
+    const QString cleaned = "Ungültige Zeichen";
+    QTest::newRow("too short after the cleaning notice")
+        << "Golem [x]" << 5 << int(QMessageBox::NoButton) << QStringList{cleaned, "Zu kleines Abfrageintervall"}
+        << false;
+    QTest::newRow("short, user corrects")
+        << "Other" << 30 << int(QMessageBox::Yes) << QStringList{"Niedriges Abfrageintervall"} << false;
+    QTest::newRow("short, user keeps it, then the clash")
+        << "Golem" << 30 << int(QMessageBox::No)
+        << QStringList{"Niedriges Abfrageintervall", "Bezeichnung bereits vergeben"} << false;
+    QTest::newRow("cleaned name is free")
+        << "Golem [x]" << 0 << int(QMessageBox::NoButton) << QStringList{cleaned} << true;
+    QTest::newRow("unchanged own name") << "Heise" << 120 << int(QMessageBox::NoButton) << QStringList{} << true;
+    QTest::newRow("no name and no title")
+        << "" << 60 << int(QMessageBox::NoButton) << QStringList{"Bezeichnung fehlt"} << false;
+  }
+  void okRefusesInOrder() {
+    QFETCH(QString, name);
+    QFETCH(int, interval);
+    QFETCH(int, answer);
+    QFETCH(QStringList, prompts);
+    QFETCH(bool, accepted);
+    TFeed edited = StoredFeed("Heise");
+    edited.Info.Title.clear();
+    const int index = AddFeed(edited);
+    AddFeed(StoredFeed("Golem"));
+    m_dialog->PrepareEdit(Feeds[static_cast<size_t>(index)]);
+    m_dialog->show();
+    Child<QLineEdit>("txtName")->setText(name);
+    Child<QSpinBox>("txtTTL")->setValue(interval);
+    if (answer != QMessageBox::NoButton)
+      prompts::PrimeMessageAnswer(static_cast<QMessageBox::StandardButton>(answer));
+    QTest::mouseClick(Ok(), Qt::LeftButton);
+    QCOMPARE(PromptTitles(), prompts);
+    QCOMPARE(m_dialog->isVisible(), !accepted);
+  }
+
+  void editingWithoutChangesIsAcceptedAndFetchesNothing() {
+    const int index = AddFeed(StoredFeed("Heise"));
+    m_dialog->PrepareEdit(Feeds[static_cast<size_t>(index)]);
+    m_dialog->show();
+    QCOMPARE(m_dialog->windowTitle(), QStringLiteral("Feed bearbeiten"));
+    QCOMPARE(Child<QLineEdit>("txtFeedURL")->text(), Url("/stored.xml"));  // shown normalised
+    QVERIFY(Ok()->isEnabled());
+    QTest::mouseClick(Ok(), Qt::LeftButton);
+    QCOMPARE(m_dialog->result(), int(QDialog::Accepted));
+    QCOMPARE(m_server->RequestCount(), 0);
+    QCOMPARE(m_dialog->Result().Name, std::string("Heise"));
+    QCOMPARE(m_dialog->Result().Interval, 120);
+    QVERIFY(!m_dialog->Result().Fetched.has_value());
+  }
+
+  void editWithFetchKeepsReadMarks() {
+    TFeed stored = StoredFeed("Heise");
+    stored.Interval = -1;  // never set: the fetch may propose one
+    stored.Error = true;
+    for (const char* title : {"a", "b"}) {
+      TFeedItem item;
+      item.Title = title;
+      item.Link = std::string("https://example.org/") + title;
+      item.Readed = true;
+      stored.Items.push_back(item);
+    }
+    const int index = AddFeed(stored);
+    m_server->SetResponse("/stored.xml", Answer(Rss("Renamed channel", "", {"b", "c"})));
+    m_dialog->PrepareEdit(Feeds[static_cast<size_t>(index)]);
+    m_dialog->show();
+    QTest::mouseClick(Child<QPushButton>("btnGetFeed"), Qt::LeftButton);
+    QTRY_VERIFY(Ok()->isEnabled());
+    QCOMPARE(Child<QLineEdit>("txtName")->text(), QStringLiteral("Heise"));
+    QCOMPARE(Child<QSpinBox>("txtTTL")->value(), 90);
+    QTest::mouseClick(Ok(), Qt::LeftButton);
+    QCOMPARE(m_dialog->result(), int(QDialog::Accepted));
+
+    QVERIFY(ApplyFeedEdit(Feeds, Feeds[0].Id, m_dialog->Result(), {}, NowUtc()));
+    const TFeed& feed = Feeds[0];
+    QCOMPARE(feed.Info.Title, std::string("Renamed channel"));
+    QVERIFY(!feed.Error);
+    QCOMPARE(feed.Items.size(), size_t{2});
+    QCOMPARE(feed.Items[0].Title, std::string("b"));
+    QVERIFY(feed.Items[0].Readed);
+    QVERIFY(!feed.Items[1].Readed);
+  }
+
+  void intervalMenuSetsAndMarksTheInterval() {
+    m_dialog->show();
+    auto* menu = Child<QMenu>("pmnuTTL");
+    auto* interval = Child<QSpinBox>("txtTTL");
+    interval->setValue(120);
+    emit menu->aboutToShow();
+    QVERIFY(Child<QAction>("pmnuTTL2")->isChecked());
+    QVERIFY(!Child<QAction>("pmnuTTL1")->isChecked());
+    QCOMPARE(Child<QAction>("pmnuTTL24")->text(), QStringLiteral("24 Stunden"));
+    Child<QAction>("pmnuTTLNone")->trigger();
+    QCOMPARE(interval->value(), 0);
+    Child<QAction>("pmnuTTL1")->trigger();
+    QCOMPARE(interval->value(), 60);
+  }
+
+  void detailDoubleClickOpensWebLinksAndFeedLinks() {
+    TFeed feed = StoredFeed("Heise");
+    feed.Info.Link = "HTTPS://example.org/page";
+    feed.Info.Description = "feed://example.org/other";
+    feed.Info.Copyright = "javascript:alert(1)";
+    const int index = AddFeed(feed);
+    QList<QUrl> opened;
+    QStringList handed;
+    m_dialog->SetLinkOpener([&](const QUrl& url) {
+      opened << url;
+      return false;
+    });
+    m_dialog->SetFeedLinkHandler([&](const QString& address) { handed << address; });
+    m_dialog->PrepareEdit(Feeds[static_cast<size_t>(index)]);
+    m_dialog->show();
+    auto* list = Child<QTreeWidget>("lvDetails");
+    for (int row = 0; row < list->topLevelItemCount(); ++row)
+      emit list->itemDoubleClicked(list->topLevelItem(row), 1);
+    QCOMPARE(opened, QList<QUrl>{QUrl("HTTPS://example.org/page")});
+    QCOMPARE(handed, QStringList{"feed://example.org/other"});
+    QCOMPARE(PromptTitles(), QStringList{"Kein Standard-Webbrowser gefunden"});  // the opener failed
+  }
+};
+
+QTEST_MAIN(FeedEditDialogTest)
+#include "feed_edit_dialog_test.moc"
