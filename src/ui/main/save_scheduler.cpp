@@ -3,6 +3,7 @@
 #include <utility>
 
 #include <QCoreApplication>
+#include <QElapsedTimer>
 #include <QTimer>
 
 #include "feeds/feed_store.h"
@@ -72,18 +73,56 @@ void TSaveScheduler::Schedule(TSaveDelay delay) {
 
 bool TSaveScheduler::IsPending() const {
   const std::lock_guard lock(m_mutex);
-  return m_timer->isActive() || m_queued.has_value() || m_writing;
+  return m_timer->isActive() || m_building.has_value() || m_queued.has_value() || m_writing;
 }
 
 void TSaveScheduler::StartBackgroundSave() {
   if (m_prepare) {
     m_prepare();
   }
-  TSaveSnapshot snapshot = TakeSaveSnapshot(m_storeMaySave);
+  m_building = TakeSaveSnapshot(false);
+  m_building->WriteStore = m_storeMaySave && !m_building->FeedsFileName.empty();
+  m_feedIds.clear();
+  m_nextFeed = 0;
+  if (m_building->WriteStore) {
+    m_feedIds.reserve(Feeds.size());
+    for (const TFeed& feed : Feeds) {
+      m_feedIds.push_back(feed.Id);
+    }
+    m_building->Feeds.reserve(Feeds.size());
+  }
+  CopyNextFeeds();
+}
+
+void TSaveScheduler::CopyNextFeeds() {
+  if (!m_building) {
+    return;  // SaveNow took over
+  }
+  QElapsedTimer clock;
+  clock.start();
+  while (m_nextFeed < m_feedIds.size() && !clock.hasExpired(kSnapshotSliceMs)) {
+    const uint64_t id = m_feedIds[m_nextFeed];
+    const size_t guess = m_nextFeed++;
+    // Positions only move when feeds are removed; look the feed up by its Id then. A removed feed is not saved.
+    const int position = guess < Feeds.size() && Feeds[guess].Id == id ? static_cast<int>(guess) : FindFeedById(id);
+    if (position >= 0) {
+      m_building->Feeds.push_back(Feeds[position]);
+    }
+  }
+  if (m_nextFeed < m_feedIds.size()) {
+    QTimer::singleShot(0, this, &TSaveScheduler::CopyNextFeeds);
+    return;
+  }
+  FinishSnapshot();
+}
+
+void TSaveScheduler::FinishSnapshot() {
   {
     const std::lock_guard lock(m_mutex);
-    m_queued = std::move(snapshot);  // replaces an older one not yet started: the newer state wins
+    m_queued = std::move(m_building);  // replaces an older one not yet started: the newer state wins
   }
+  m_building.reset();
+  m_feedIds.clear();
   m_wake.notify_all();
 }
 
@@ -130,12 +169,17 @@ void TSaveScheduler::WaitUntilIdle() {
     m_timer->stop();
     StartBackgroundSave();
   }
+  while (m_building) {
+    CopyNextFeeds();
+  }
   WaitForWriter();
   QCoreApplication::sendPostedEvents(this);
 }
 
 TSaveOutcome TSaveScheduler::SaveNow() {
   m_timer->stop();
+  m_building.reset();
+  m_feedIds.clear();
   {
     // A snapshot not yet started is older than what is saved now.
     const std::lock_guard lock(m_mutex);

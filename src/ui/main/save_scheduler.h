@@ -4,6 +4,9 @@
 // later ones join it. When the delay ends the window's state goes into the settings record (the prepare hook), a
 // snapshot of the settings and the store is taken on the main thread, and a writer thread writes both files
 // atomically, so the window never waits for the disk. SaveNow() writes at once on the calling thread (exit).
+//
+// A large store is copied a few feeds at a time between events, so the copy never holds the window up either. A feed
+// changed after its copy was taken asks for a save of its own (every change does), so the next save carries it.
 
 #include <condition_variable>
 #include <functional>
@@ -11,6 +14,7 @@
 #include <optional>
 #include <string>
 #include <thread>
+#include <vector>
 
 #include <QObject>
 
@@ -39,8 +43,11 @@ struct TSaveSnapshot {
   TFeeds Feeds;
 };
 
-// Takes the snapshot of Settings() and Feeds.
+// Takes the snapshot of Settings() and, when writeStore, every feed of Feeds.
 TSaveSnapshot TakeSaveSnapshot(bool writeStore);
+
+// Main thread: one event-loop step's worth of copying, at most this long (a single feed is always copied whole).
+inline constexpr int kSnapshotSliceMs = 8;
 
 struct TSaveOutcome {
   bool SettingsWritten = false;
@@ -78,6 +85,9 @@ class TSaveScheduler : public QObject {
 
  private:
   void StartBackgroundSave();
+  // Copies feeds into the snapshot being built until the slice's time is used; queues it for the writer when done.
+  void CopyNextFeeds();
+  void FinishSnapshot();
   void WriterLoop(const std::stop_token& stop);
   void WaitForWriter();
 
@@ -85,6 +95,9 @@ class TSaveScheduler : public QObject {
   QTimer* m_timer;
   bool m_storeMaySave = true;
   int m_completed = 0;
+  std::optional<TSaveSnapshot> m_building;  // main thread: the snapshot whose feeds are being copied
+  std::vector<uint64_t> m_feedIds;          // the feeds to copy, in store order
+  size_t m_nextFeed = 0;
 
   mutable std::mutex m_mutex;
   std::condition_variable_any m_wake;
