@@ -156,18 +156,50 @@ int FolderDepth(const TTreeNode* node) {
   return depth;
 }
 
-// A folder under parent, unless the tree would hold it too deep: then parent itself takes its contents.
-TTreeNode* AddImportFolder(TFeedTree& tree, TTreeNode* parent, std::string_view name, TOpmlImportReport& report) {
-  if (FolderDepth(parent) >= kMaxFolderDepth) {
-    return parent;
+// The imported folders and feeds as lines of the arrangement texts, so the tree is rebuilt once instead of being
+// re-sorted and re-captioned for every node (which made a large list take seconds).
+class TImportArrangement {
+ public:
+  TImportArrangement(std::string basePath, int baseDepth) : m_basePath(std::move(basePath)), m_baseDepth(baseDepth) {}
+
+  // The path of a new folder below parentPath (empty: the base), or parentPath itself when the tree would hold the
+  // folder too deep. Names are made unique among the new folder's siblings, ignoring case.
+  std::string AddFolder(const std::string& parentPath, int parentDepth, std::string_view name, int& depth) {
+    depth = parentDepth + 1;
+    if (depth > kMaxFolderDepth) {
+      depth = parentDepth;
+      return parentPath;
+    }
+    std::unordered_set<std::string>& siblings = m_folderNames[parentPath];
+    const std::string clean = CleanFolderName(name);
+    std::string unique = clean;
+    for (int number = 1; !siblings.insert(FoldCase(unique)).second; ++number) {
+      unique = clean + std::to_string(number);
+    }
+    std::string path = parentPath + "\\" + unique;
+    m_structure += path + "\t0\r\n";
+    ++m_folders;
+    return path;
   }
-  TTreeNode* folder = tree.AddFolderNode(parent, tree.UniqueFolderName(parent, name));
-  if (folder == nullptr) {
-    return parent;
+
+  void AddFeed(const std::string& folderPath, const std::string& name) {
+    m_pathList += folderPath + "\\" + name + "\r\n";
   }
-  ++report.Folders;
-  return folder;
-}
+
+  const std::string& BasePath() const { return m_basePath; }
+  int BaseDepth() const { return m_baseDepth; }
+  const std::string& Structure() const { return m_structure; }
+  const std::string& PathList() const { return m_pathList; }
+  int Folders() const { return m_folders; }
+
+ private:
+  std::string m_basePath;
+  int m_baseDepth;
+  std::unordered_map<std::string, std::unordered_set<std::string>> m_folderNames;
+  std::string m_structure;
+  std::string m_pathList;
+  int m_folders = 0;
+};
 
 std::string ReadErrorText(TOpmlReadStatus status, const std::string& fileName) {
   switch (status) {
@@ -262,29 +294,48 @@ TOpmlReadResult ReadOpmlFile(const std::string& fileName) {
 TOpmlImportReport ImportOpmlOutlines(TFeedTree& tree, TTreeNode* target, const TOpmlOutlines& outlines,
                                      int defaultTtl) {
   TOpmlImportReport report;
+  if (target == nullptr || target->IsFeed()) {
+    return report;
+  }
   report.Skipped = outlines.Skipped;
+  TImportArrangement arrangement(tree.NodePath(target, false), FolderDepth(target));
   const std::string title =
       outlines.Title.empty() ? GetLangText("Main|ImportUntitledOPML", "Unbenannte OPML") : outlines.Title;
-  TTreeNode* top = AddImportFolder(tree, target, title, report);
+  // The new top folder is unique among the target's folders; everything else is new and only meets its own kind.
+  int topDepth = arrangement.BaseDepth();
+  std::string topPath = arrangement.BasePath();
+  if (topDepth < kMaxFolderDepth) {
+    topPath = arrangement.AddFolder(topPath, topDepth, tree.UniqueFolderName(target, title), topDepth);
+  }
   const auto interval = static_cast<int16_t>(std::clamp(defaultTtl, 0, 32767));
   TFeedNamer namer;
-  std::vector<TTreeNode*> nodes;  // the tree node of each entry
-  nodes.reserve(outlines.Entries.size());
+  struct TPlace {
+    std::string Path;
+    int Depth;
+  };
+  std::vector<TPlace> places;  // the folder path of each entry (a feed's: its parent's)
+  places.reserve(outlines.Entries.size());
   for (const TOpmlEntry& entry : outlines.Entries) {
-    TTreeNode* parent = entry.Parent < 0 ? top : nodes[static_cast<size_t>(entry.Parent)];
+    const TPlace parent = entry.Parent < 0 ? TPlace{topPath, topDepth} : places[static_cast<size_t>(entry.Parent)];
     if (entry.IsFolder) {
-      nodes.push_back(AddImportFolder(tree, parent, entry.Name, report));
+      int depth = 0;
+      std::string path = arrangement.AddFolder(parent.Path, parent.Depth, entry.Name, depth);
+      places.push_back({std::move(path), depth});
       continue;
     }
-    nodes.push_back(parent);
+    places.push_back(parent);
     TFeed feed;
     feed.Name = namer.Unique(entry.Name);
     feed.URL = entry.Url;
     feed.Interval = interval;
-    const int position = AddFeed(std::move(feed));
-    tree.AddFeedNode(parent, Feeds[static_cast<size_t>(position)].Id);
+    arrangement.AddFeed(parent.Path, feed.Name);
+    AddFeed(std::move(feed));
     ++report.Feeds;
   }
+  report.Folders = arrangement.Folders();
+  const TTreeArrangement current = tree.SaveTreeStructure();
+  tree.BuildFeedTree(current.Structure + arrangement.Structure(), current.PathList + arrangement.PathList(),
+                     Settings().ShowUnreadCount);
   return report;
 }
 
