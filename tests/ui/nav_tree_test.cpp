@@ -45,6 +45,7 @@ class TestNavTree : public QObject {
   void dropOntoFolderMovesTheNode();
   void dropRefusals_data();
   void dropRefusals();
+  void dragFromElsewhereIsRefused();
   void f2EditsOnlyFolders();
   void refusedRenameShowsItsMessage_data();
   void refusedRenameShowsItsMessage();
@@ -165,6 +166,14 @@ void TestNavTree::dropRefusals() {
   QVERIFY(!moveAccepted);
   QVERIFY(!dropAccepted);
   QCOMPARE(m_tree->SaveTreeStructure().PathList, before);
+}
+
+void TestNavTree::dragFromElsewhereIsRefused() {
+  const TNavTreeView otherView(m_model.get());
+  const auto [moveAccepted, dropAccepted] = DragOnto(otherView.MimeDataFor(Node("Beta")), IndexAt("Other"));
+  QVERIFY(!moveAccepted);
+  QVERIFY(!dropAccepted);
+  QVERIFY(IndexAt("Beta").isValid());
 }
 
 void TestNavTree::f2EditsOnlyFolders() {
