@@ -10,6 +10,8 @@
 #include "shell/settings.h"
 #include "ui/dialogs/entry_export_command.h"
 #include "ui/dialogs/opml_commands.h"
+#include "ui/main/main_actions.h"
+#include "ui/main/main_window.h"
 #include "ui/main/ui_prompts.h"
 #include "util/files.h"
 #include "xml/xml_doc.h"
@@ -194,6 +196,28 @@ class OpmlDialogTest : public QObject {
     QCOMPARE(CountShown(TPromptKind::SaveFile), 2);
     QCOMPARE(ReadAll(Path("entry.txt")), QByteArray("old"));
     QVERIFY(ReadAll(Path("other.txt")).startsWith("Titel: Entry one"));
+  }
+
+  // The window's file menu reaches both commands, and an import enables the export at once.
+  void windowMenuRunsImportAndExport() {
+    Feeds.clear();
+    Settings() = TSettings();
+    TMainWindowOptions options;
+    options.DataFolder = (m_folder->path() + "/").toStdString();
+    options.SettingsFileName = Path("Tidewick.ini").toStdString();
+    options.FeedsFileName = Path("Feeds.xml").toStdString();
+    TfrmMain window(options);
+    QVERIFY(!window.Actions().mnuFileExport->isEnabled());
+    QVERIFY(WriteStringToFile(Path("in.opml").toStdString(),
+                              "<opml><head><title>List</title></head><body>"
+                              "<outline text=\"Beta\" xmlUrl=\"http://b.example/\"/></body></opml>"));
+    prompts::PrimeFileName(Path("in.opml"));
+    window.Actions().mnuFileImport->trigger();
+    QVERIFY(window.FeedTree().FindFolderPath("\\List") != nullptr);
+    QVERIFY(window.Actions().mnuFileExport->isEnabled());
+    prompts::PrimeFileName(Path("out"), kOpmlFilter);
+    window.Actions().mnuFileExport->trigger();
+    QVERIFY(ReadAll(Path("out.opml")).contains("<outline text=\"Beta\" xmlUrl=\"http://b.example/\""));
   }
 
   void entryExportWithoutEntryDoesNothing() {

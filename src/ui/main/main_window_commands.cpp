@@ -14,6 +14,7 @@
 #include "shell/command_states.h"
 #include "shell/feed_tree.h"
 #include "shell/settings.h"
+#include "ui/dialogs/opml_commands.h"
 #include "ui/main/main_actions.h"
 #include "ui/main/main_window.h"
 #include "ui/main/nav_commands.h"
@@ -60,6 +61,13 @@ void TfrmMain::WireCommands() {
   connect(a.mnuFeedEdit, &QAction::triggered, this, [this] { ShowEditFeedDialog(); });
 
   WireTreeCommands();
+  a.SetCommand(a.mnuFileExport, [this] { RunOpmlExport(this, *m_tree); });
+  a.SetCommand(a.mnuFileImport, [this] {
+    RunOpmlImport(this, *m_tree, [this] {
+      ScheduleSave();
+      UpdateActionStates();
+    });
+  });
 
   // Keys of the window: each moves the focus to a pane.
   a.SetCommand(a.actFocusTree, [this] { m_widgets.tvNav->setFocus(Qt::ShortcutFocusReason); });
