@@ -173,8 +173,10 @@ class TImportArrangement {
     std::unordered_set<std::string>& siblings = m_folderNames[parentPath];
     const std::string clean = CleanFolderName(name);
     std::string unique = clean;
-    for (int number = 1; !siblings.insert(FoldCase(unique)).second; ++number) {
-      unique = clean + std::to_string(number);
+    // Numbers already handed out for this name are not tried again: thousands of equal names stay fast.
+    int& number = m_nextNumber.try_emplace(parentPath + '\n' + FoldCase(clean), 1).first->second;
+    while (!siblings.insert(FoldCase(unique)).second) {
+      unique = clean + std::to_string(number++);
     }
     std::string path = parentPath + "\\" + unique;
     m_structure += path + "\t0\r\n";
@@ -196,6 +198,7 @@ class TImportArrangement {
   std::string m_basePath;
   int m_baseDepth;
   std::unordered_map<std::string, std::unordered_set<std::string>> m_folderNames;
+  std::unordered_map<std::string, int> m_nextNumber;
   std::string m_structure;
   std::string m_pathList;
   int m_folders = 0;

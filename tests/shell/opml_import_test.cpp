@@ -113,6 +113,16 @@ TEST_F(OpmlImportTest, ImportingTwiceNumbersFoldersAndFeeds) {
             "  Alpha <http://old.example/>\n");
 }
 
+TEST_F(OpmlImportTest, SiblingFoldersOfOneNameAreNumberedIgnoringCase) {
+  const std::string feed = "<outline text=\"F\" xmlUrl=\"http://f.example/\"/>";
+  const TOpmlImportReport report = Import(Opml("<outline text=\"Tech\">" + feed + "</outline><outline text=\"tech\">" +
+                                               feed + "</outline><outline text=\"TECH\">" + feed + "</outline>"));
+  EXPECT_EQ(report.Folders, 4);
+  EXPECT_NE(NodeAt(m_tree, "List/Tech/F"), nullptr);
+  EXPECT_NE(NodeAt(m_tree, "List/tech1/F1"), nullptr);
+  EXPECT_NE(NodeAt(m_tree, "List/TECH2/F2"), nullptr);
+}
+
 TEST_F(OpmlImportTest, TitleBecomesAUsableFolderName) {
   struct Case {
     std::string opml;
