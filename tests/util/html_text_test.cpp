@@ -108,19 +108,6 @@ TEST(EntityTable, EveryRowDecodesToItsCharacter) {
   EXPECT_EQ(DecodeEntities(table[0].Numeric), "&#0;");
 }
 
-TEST(EntityTable, KeepsTheClassicRows) {
-  const TEntityTable& table = EntityTable();
-  EXPECT_EQ(table[38].Named + table[38].Numeric, "&amp;&#38;");
-  EXPECT_EQ(table[128].Named + table[128].Numeric, "&euro;&#8364;");
-  EXPECT_EQ(table[131].Named + table[131].Numeric, "&#131;");
-  EXPECT_EQ(table[146].Numeric, "&#8217;");
-  int named = 0;
-  for (const TEntityRow& row : table) {
-    named += row.Named.empty() ? 0 : 1;
-  }
-  EXPECT_EQ(named, 5 + 20 + 96);
-}
-
 class HtmlToTextTable : public ::testing::TestWithParam<TTextCase> {};
 
 TEST_P(HtmlToTextTable, GivesPlainText) {

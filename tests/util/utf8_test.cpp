@@ -7,13 +7,10 @@
 namespace tidewick {
 namespace {
 
-TEST(Utf8, RepairKeepsValidTextUnchanged) {
+TEST(Utf8, RepairKeepsValidTextAndReadsStrayBytesAsWindows1252) {
   const std::string text = "caf\xC3\xA9 \xE2\x82\xAC \xF0\x9F\x98\x80";
   EXPECT_EQ(RepairUtf8(text), text);
   EXPECT_TRUE(IsValidUtf8(text));
-}
-
-TEST(Utf8, RepairReadsStrayBytesAsWindows1252) {
   // An old Windows file: "café" with a curly quote, no encoding declared.
   EXPECT_EQ(RepairUtf8("caf\xE9 \x93q\x94"), "caf\xC3\xA9 \xE2\x80\x9Cq\xE2\x80\x9D");
   // One bad byte inside otherwise valid UTF-8 garbles nothing around it.
