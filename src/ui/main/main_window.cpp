@@ -2,6 +2,8 @@
 
 #include <QLabel>
 
+#include "ui/dialogs/feed_edit_window.h"
+
 namespace tidewick {
 
 void TfrmMain::SetSearchText(const QString& text) {
@@ -14,9 +16,11 @@ void TfrmMain::SetStatusText(const QString& text) {
 }
 
 void TfrmMain::ShowAddFeedDialog(const QString& address) {
-  Q_UNUSED(address);
+  RunAddFeedDialog(*this, address);
 }
 
-void TfrmMain::ShowEditFeedDialog() {}
+void TfrmMain::ShowEditFeedDialog() {
+  RunEditFeedDialog(*this);
+}
 
 }  // namespace tidewick

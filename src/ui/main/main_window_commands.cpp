@@ -15,6 +15,7 @@
 #include "shell/feed_tree.h"
 #include "shell/settings.h"
 #include "ui/dialogs/opml_commands.h"
+#include "ui/dialogs/settings_window.h"
 #include "ui/main/main_actions.h"
 #include "ui/main/main_window.h"
 #include "ui/main/nav_commands.h"
@@ -56,9 +57,10 @@ void TfrmMain::WireCommands() {
     raise();
     activateWindow();
   });
-  // The feed dialogs make these available once they exist.
-  connect(a.mnuFeedAdd, &QAction::triggered, this, [this] { ShowAddFeedDialog(QString()); });
-  connect(a.mnuFeedEdit, &QAction::triggered, this, [this] { ShowEditFeedDialog(); });
+  a.SetCommand(a.mnuFeedAdd, [this] { ShowAddFeedDialog(QString()); });
+  a.SetCommand(a.mnuFeedEdit, [this] { ShowEditFeedDialog(); });
+  a.SetCommand(a.mnuExtrasSettings, [this] { RunSettingsDialog(*this); });
+  a.SetCommand(a.mnuHelpInfo, [this] { RunInfoDialog(*this); });
 
   WireTreeCommands();
   a.SetCommand(a.mnuFileExport, [this] { RunOpmlExport(this, *m_tree); });

@@ -1,0 +1,74 @@
+#include "ui/dialogs/feed_edit_window.h"
+
+#include <QMetaObject>
+
+#include "feeds/feed_merge.h"
+#include "shell/feed_edit_rules.h"
+#include "shell/feed_tree.h"
+#include "shell/settings.h"
+#include "ui/dialogs/feed_edit_dialog.h"
+#include "ui/main/main_window.h"
+
+namespace tidewick {
+namespace {
+
+// A feed: link in the details opens a dialog of its own once the current one has closed.
+void OfferFeedLinks(TfrmFeedEdit& dialog, TfrmMain& window) {
+  dialog.SetFeedLinkHandler([&window, &dialog](const QString& address) {
+    dialog.reject();
+    QMetaObject::invokeMethod(
+        &window, [&window, address] { RunAddFeedDialog(window, address); }, Qt::QueuedConnection);
+  });
+}
+
+// The store changed under the tree: keep the arrangement, rebuild, select the feed and save.
+void ShowInTree(TfrmMain& window, uint64_t feedId) {
+  TFeedTree& tree = window.FeedTree();
+  tree.SaveTreeStructureToSettings();
+  tree.BuildFeedTree();
+  tree.SelectFeed(feedId);
+  window.UpdateActionStates();
+  window.ScheduleSave();
+}
+
+// Window-modal without a nested event loop; the dialog deletes itself when it closes.
+TfrmFeedEdit* OpenDialog(TfrmMain& window) {
+  auto* dialog = new TfrmFeedEdit(Settings(), &window);
+  dialog->setAttribute(Qt::WA_DeleteOnClose);
+  OfferFeedLinks(*dialog, window);
+  return dialog;
+}
+
+}  // namespace
+
+void RunAddFeedDialog(TfrmMain& window, const QString& address) {
+  auto* dialog = OpenDialog(window);
+  dialog->PrepareAdd(address);
+  QObject::connect(dialog, &QDialog::accepted, &window, [&window, dialog] {
+    const int index = AddFeed(NewFeedFromEdit(dialog->Result(), TAutoReadTerms(Settings().AutoReadList), NowUtc()));
+    const uint64_t id = Feeds[static_cast<size_t>(index)].Id;
+    TFeedTree& tree = window.FeedTree();
+    tree.AddFeedNode(tree.TargetFolder(tree.Selected()), id);
+    ShowInTree(window, id);
+  });
+  dialog->open();
+}
+
+void RunEditFeedDialog(TfrmMain& window) {
+  const TTreeNode* node = window.FeedTree().Selected();
+  if (node == nullptr || !node->IsFeed())
+    return;
+  const int index = FindFeedById(node->FeedId());
+  if (index < 0)
+    return;
+  const uint64_t id = Feeds[static_cast<size_t>(index)].Id;
+  auto* dialog = OpenDialog(window);
+  dialog->PrepareEdit(Feeds[static_cast<size_t>(index)]);
+  QObject::connect(dialog, &QDialog::accepted, &window, [&window, dialog, id] {
+    if (ApplyFeedEdit(Feeds, id, dialog->Result(), TAutoReadTerms(Settings().AutoReadList), NowUtc()))
+      ShowInTree(window, id);
+  });
+  dialog->open();
+}
+
+}  // namespace tidewick

@@ -1,0 +1,60 @@
+#include "ui/dialogs/settings_window.h"
+
+#include <QPlainTextEdit>
+#include <QTimer>
+
+#include "shell/feed_tree.h"
+#include "shell/settings_apply.h"
+#include "ui/dialogs/info_dialog.h"
+#include "ui/dialogs/settings_dialog.h"
+#include "ui/main/main_window.h"
+#include "ui/main/refresh_controller.h"
+
+namespace tidewick {
+namespace {
+
+QFont TextFontOf(const TFontRecord& record) {
+  QFont font(QString::fromStdString(record.Name));
+  font.setPointSize(std::max(record.Size, 1));
+  font.setBold(record.Bold);
+  font.setItalic(record.Italic);
+  font.setUnderline(record.Underline);
+  font.setStrikeOut(record.StrikeOut);
+  return font;
+}
+
+}  // namespace
+
+void RunSettingsDialog(TfrmMain& window) {
+  TFeedTree& tree = window.FeedTree();
+  tree.SaveTreeStructureToSettings();
+  Settings().LastSelectedPath = tree.NodePath(tree.Selected(), true);
+  Settings().AutoReadList = NormalizedAutoReadList(Settings().AutoReadList);
+  auto* dialog = new TfrmSettings(Settings(), &window);
+  dialog->setAttribute(Qt::WA_DeleteOnClose);
+  QObject::connect(dialog, &QDialog::accepted, &window, [&window, dialog] {
+    TFeedTree& tree = window.FeedTree();
+    TSettingsApplySteps steps;
+    steps.EnableAutoUpdate = [&window](bool on) {
+      QTimer* timer = window.Refresh().tmrAutoUpdate;
+      if (on && !timer->isActive())
+        timer->start();
+      else if (!on)
+        timer->stop();
+    };
+    steps.RebuildTree = [&tree] { tree.BuildFeedTree(); };
+    steps.ApplyTextFont = [&window](const TFontRecord& font) { window.Widgets().txtDesc->setFont(TextFontOf(font)); };
+    steps.ScheduleSave = [&window] { window.ScheduleSave(); };
+    ApplySettingsChange(Settings(), dialog->Values(), steps);
+    window.UpdateActionStates();
+  });
+  dialog->open();
+}
+
+void RunInfoDialog(TfrmMain& window) {
+  auto* dialog = new TfrmInfo(Settings(), &window);
+  dialog->setAttribute(Qt::WA_DeleteOnClose);
+  dialog->open();
+}
+
+}  // namespace tidewick
