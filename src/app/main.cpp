@@ -1,10 +1,5 @@
-#include <QApplication>
-
-#include "ui/main/main_window.h"
+#include "app/app_start.h"
 
 int main(int argc, char* argv[]) {
-  QApplication app(argc, argv);
-  tidewick::TfrmMain window;
-  window.show();
-  return QApplication::exec();
+  return tidewick::RunTidewick(argc, argv);
 }

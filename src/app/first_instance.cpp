@@ -1,0 +1,123 @@
+#include "app/first_instance.h"
+
+#include <QApplication>
+#include <QMenu>
+#include <QTimer>
+
+#include "app/activation.h"
+#include "feeds/feed_records.h"
+#include "lang/lang_text.h"
+#include "platform/paths.h"
+#include "shell/feed_address.h"
+#include "shell/feed_tree.h"
+#include "shell/settings.h"
+#include "ui/main/main_actions.h"
+#include "ui/main/refresh_controller.h"
+#include "ui/main/ui_prompts.h"
+#include "util/strings.h"
+
+namespace tidewick {
+
+TFirstInstance::TFirstInstance(const TFirstInstanceOptions& options)
+    : m_options(options),
+      m_window(options.Window),
+      m_lifecycle(&m_window, [this] { Shutdown(); }),
+      m_signals([this] { m_window.SaveAllNow(); }, [this] { m_lifecycle.Exit(); }),
+      m_server(options.Place.SocketPath, [this](const THandOver& handOver) { OnHandOver(handOver); }) {
+  TSettings& settings = Settings();
+  // After the settings were loaded, so the stored value does not undo the switch.
+  if (m_options.MinSwitch) {
+    settings.Minimized = true;
+  }
+  if (settings.DontStartMinimized) {
+    settings.Minimized = false;
+  }
+  SubscribeWelcomeFeed(options.StorePresence);
+  WireExitAndTray();
+}
+
+TFirstInstance::~TFirstInstance() = default;
+
+void TFirstInstance::SubscribeWelcomeFeed(TStorePresence storePresence) {
+  std::optional<TFeed> welcome = WelcomeFeedForFirstStart(
+      storePresence, m_options.Window.DataFolder.empty() ? DataFolder() : m_options.Window.DataFolder,
+      Settings().Language);
+  if (!welcome || FeedCount() > 0) {
+    return;
+  }
+  AddFeed(std::move(*welcome));
+  m_window.FeedTree().BuildFeedTree();
+  // Saved at once, so the store exists from now on and the welcome feed never comes back once removed.
+  m_window.ScheduleSave();
+}
+
+void TFirstInstance::WireExitAndTray() {
+  TMainActions& actions = m_window.Actions();
+  // The window alone would only close itself, which the close-button rule may turn into a minimise: exit and show
+  // go through the life cycle instead.
+  disconnect(actions.mnuFileExit, &QAction::triggered, &actions, nullptr);
+  disconnect(actions.pmnuTrayShow, &QAction::triggered, &actions, nullptr);
+  connect(actions.mnuFileExit, &QAction::triggered, &m_lifecycle, &TWindowLifecycle::Exit);
+  connect(actions.pmnuTrayShow, &QAction::triggered, &m_lifecycle, &TWindowLifecycle::Restore);
+  m_lifecycle.SetTrayMenu(actions.pmnuTray);
+  connect(&m_lifecycle, &TWindowLifecycle::minimizedChanged, this, [this] { m_window.ScheduleSave(); });
+}
+
+void TFirstInstance::Start() {
+  ShowAsStored();
+  if (!m_server.Listen()) {
+    prompts::Message(
+        &m_window, QMessageBox::Warning, QStringLiteral("Tidewick"),
+        QString::fromStdString(GetLangText("Main|MsgInstanceListenFailed",
+                                           "Tidewick kann keine Adressen aus weiteren Programmstarts annehmen (%s1%).",
+                                           m_options.Place.SocketPath.toStdString())));
+  }
+  // Queued: the first showing finishes before the dialog's own loop runs.
+  QTimer::singleShot(0, this, [this] { OfferAddress(m_options.Params); });
+}
+
+void TFirstInstance::ShowAsStored() {
+  const TSettings& settings = Settings();
+  m_window.setGeometry(settings.FormLeft, settings.FormTop, settings.FormWidth, settings.FormHeight);
+  if (settings.WindowState == 1) {
+    m_window.setWindowState(Qt::WindowMaximized);
+  }
+  if (settings.Minimized) {
+    m_lifecycle.Minimize();  // restored later in the maximised state when WindowState is 1
+  } else {
+    m_window.show();
+  }
+}
+
+void TFirstInstance::OnHandOver(const THandOver& handOver) {
+  ApplyActivationToken(handOver.ActivationToken);
+  m_lifecycle.Restore();
+  OfferAddress(handOver.Params);
+}
+
+void TFirstInstance::OfferAddress(const std::vector<std::string>& params) {
+  // Exactly one parameter besides our own switches (a desktop entry may well say "tidewick --appdata %u") that is a
+  // feed address; several parameters or anything else: nothing.
+  std::vector<std::string> rest;
+  for (const std::string& param : params) {
+    if (!HasSwitch({param}, "APPDATA") && !HasSwitch({param}, "MIN")) {
+      rest.push_back(param);
+    }
+  }
+  if (rest.size() != 1) {
+    return;
+  }
+  const std::optional<std::string> address = AcceptFeedAddress(rest.front());
+  if (!address || m_lifecycle.Exiting()) {
+    return;
+  }
+  m_window.FeedTree().Select(m_window.FeedTree().Root());
+  m_window.ShowAddFeedDialog(QString::fromStdString(*address));
+}
+
+void TFirstInstance::Shutdown() {
+  m_window.Refresh().Stop();
+  m_window.SaveAllNow();
+}
+
+}  // namespace tidewick

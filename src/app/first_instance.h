@@ -1,0 +1,55 @@
+#pragma once
+
+// The first instance once it holds the instance lock and the store lock: the main window with its life cycle, the
+// save on signals and logout, and the hand-overs of later starts.
+
+#include <string>
+#include <vector>
+
+#include <QObject>
+
+#include "app/signal_saver.h"
+#include "app/single_instance.h"
+#include "app/window_lifecycle.h"
+#include "shell/welcome_feed.h"
+#include "ui/main/main_window.h"
+
+namespace tidewick {
+
+struct TFirstInstanceOptions {
+  TMainWindowOptions Window;
+  TInstancePlace Place;
+  TStorePresence StorePresence = TStorePresence::Present;  // before the store was loaded
+  bool MinSwitch = false;                                  // started with MIN
+  std::vector<std::string> Params;                         // the command line without the program
+};
+
+class TFirstInstance : public QObject {
+  Q_OBJECT
+
+ public:
+  explicit TFirstInstance(const TFirstInstanceOptions& options);
+  ~TFirstInstance() override;
+
+  // Shows the window as the settings say (maximised, normal or minimised to the tray), listens for later starts,
+  // then opens the add-feed dialog for an address given on the command line.
+  void Start();
+
+  TfrmMain& Window() { return m_window; }
+
+ private:
+  void SubscribeWelcomeFeed(TStorePresence storePresence);
+  void WireExitAndTray();
+  void ShowAsStored();
+  void OnHandOver(const THandOver& handOver);
+  void OfferAddress(const std::vector<std::string>& params);
+  void Shutdown();
+
+  TFirstInstanceOptions m_options;
+  TfrmMain m_window;
+  TWindowLifecycle m_lifecycle;
+  TSignalSaver m_signals;
+  THandOverServer m_server;
+};
+
+}  // namespace tidewick

@@ -1,0 +1,183 @@
+#include "app/single_instance.h"
+
+#include <memory>
+
+#include <QApplication>
+#include <QDeadlineTimer>
+#include <QDir>
+#include <QFileInfo>
+#include <QLocalSocket>
+#include <QThread>
+
+#include "platform/paths.h"
+
+namespace tidewick {
+namespace {
+
+// Bytes read from a connection at once; a message is never longer.
+constexpr qint64 kReadChunk = qint64{kMaxHandOverBytes} + 16;
+
+QString RuntimeFolder() {
+  const QString runtime = qEnvironmentVariable("XDG_RUNTIME_DIR");
+  const QFileInfo info(runtime);
+  if (!runtime.isEmpty() && info.isAbsolute() && info.isDir()) {
+    return QDir::cleanPath(runtime);
+  }
+  const std::string config = UserDataFolder();
+  EnsureFolder(config);
+  return QString::fromStdString(config);
+}
+
+enum class TAttempt { Handled, Lost, NotListening };
+
+// One connection: send, then wait for the answer for as long as the first instance keeps the connection open.
+TAttempt TryHandOver(const QString& socketPath, const std::string& message) {
+  QLocalSocket socket;
+  socket.connectToServer(socketPath);
+  if (!socket.waitForConnected(kConnectRetryMs)) {
+    return TAttempt::NotListening;
+  }
+  socket.write(message.data(), static_cast<qint64>(message.size()));
+  while (socket.bytesToWrite() > 0) {
+    if (!socket.waitForBytesWritten(kDefaultHandOverWaitMs)) {
+      return TAttempt::Lost;
+    }
+  }
+  while (socket.state() == QLocalSocket::ConnectedState) {
+    if (socket.waitForReadyRead(1000) && socket.readAll().contains(kHandOverHandled)) {
+      return TAttempt::Handled;
+    }
+  }
+  return socket.readAll().contains(kHandOverHandled) ? TAttempt::Handled : TAttempt::Lost;
+}
+
+}  // namespace
+
+TInstancePlace InstancePlace() {
+  TInstancePlace place;
+  place.Folder = RuntimeFolder();
+  place.LockFile = place.Folder + QStringLiteral("/tidewick.lock");
+  place.SocketPath = place.Folder + QStringLiteral("/tidewick.socket");
+  return place;
+}
+
+TInstanceLock::TInstanceLock(const QString& lockFile) : m_lock(lockFile) {
+  // The default (30 s) would let a second start take the lock of a live instance that has run a while.
+  m_lock.setStaleLockTime(0);
+}
+
+bool TInstanceLock::TryTake() {
+  return m_lock.isLocked() || m_lock.tryLock(0);
+}
+
+THandOverResult HandOverToFirstInstance(const QString& socketPath, const THandOver& handOver,
+                                        const std::function<bool()>& tryTakeLock, int waitMs) {
+  std::optional<std::string> message = EncodeHandOver(handOver);
+  if (!message) {
+    // Parameters we may not send still bring the window to the front.
+    message = EncodeHandOver(THandOver{handOver.ActivationToken, {}});
+  }
+  if (!message) {
+    message = EncodeHandOver(THandOver{});
+  }
+  const QDeadlineTimer deadline(waitMs);
+  for (;;) {
+    if (TryHandOver(socketPath, *message) == TAttempt::Handled) {
+      return THandOverResult::Handled;
+    }
+    // Not listening yet, or it went away while ending: the lock tells which.
+    if (tryTakeLock && tryTakeLock()) {
+      return THandOverResult::BecameFirst;
+    }
+    if (deadline.hasExpired()) {
+      return THandOverResult::NoAnswer;
+    }
+    QThread::msleep(kConnectRetryMs);
+  }
+}
+
+THandOverServer::THandOverServer(QString socketPath, THandler handler, QObject* parent)
+    : QObject(parent),
+      m_socketPath(std::move(socketPath)),
+      m_handler(std::move(handler)),
+      m_busy([] { return QApplication::activeModalWidget() != nullptr; }) {
+  m_server.setSocketOptions(QLocalServer::UserAccessOption);
+  m_server.setMaxPendingConnections(kMaxOpenConnections);
+  m_waitForDialog.setInterval(200);
+  m_waitForDialog.setSingleShot(true);
+  connect(&m_waitForDialog, &QTimer::timeout, this, &THandOverServer::HandleQueue);
+  connect(&m_server, &QLocalServer::newConnection, this, &THandOverServer::Accept);
+}
+
+bool THandOverServer::Listen() {
+  QLocalServer::removeServer(m_socketPath);
+  return m_server.listen(m_socketPath);
+}
+
+void THandOverServer::Accept() {
+  while (QLocalSocket* socket = m_server.nextPendingConnection()) {
+    if (m_openConnections >= kMaxOpenConnections) {
+      socket->abort();
+      socket->deleteLater();
+      continue;
+    }
+    Watch(socket);
+  }
+}
+
+void THandOverServer::Watch(QLocalSocket* socket) {
+  ++m_openConnections;
+  socket->setReadBufferSize(kReadChunk);
+  auto decoder = std::make_shared<THandOverDecoder>();
+  auto* deadline = new QTimer(socket);
+  deadline->setSingleShot(true);
+  deadline->start(m_connectionTimeoutMs);
+  connect(deadline, &QTimer::timeout, socket, [socket] { socket->abort(); });
+  connect(socket, &QLocalSocket::disconnected, this, [this, socket] {
+    --m_openConnections;
+    socket->deleteLater();
+  });
+  connect(socket, &QLocalSocket::readyRead, this, [this, socket, decoder, deadline] {
+    if (decoder->Status() != THandOverDecoder::TStatus::NeedMore) {
+      socket->abort();  // a second message, or bytes after it: not our client
+      return;
+    }
+    const QByteArray bytes = socket->read(kReadChunk);
+    switch (decoder->Append(std::string_view(bytes.constData(), static_cast<size_t>(bytes.size())))) {
+      case THandOverDecoder::TStatus::NeedMore:
+        return;
+      case THandOverDecoder::TStatus::Invalid:
+        socket->abort();
+        return;
+      case THandOverDecoder::TStatus::Complete:
+        deadline->stop();  // from now on the later start waits for us, not we for it
+        m_queue.push_back(TPending{socket, decoder->Message()});
+        HandleQueue();
+        return;
+    }
+  });
+}
+
+void THandOverServer::HandleQueue() {
+  if (m_handling) {
+    return;  // the running handler's loop picks up what arrived meanwhile
+  }
+  while (!m_queue.empty()) {
+    if (m_busy && m_busy()) {
+      m_waitForDialog.start();
+      return;
+    }
+    TPending next = std::move(m_queue.front());
+    m_queue.pop_front();
+    m_handling = true;
+    m_handler(next.Message);  // may open a modal dialog and run a nested loop
+    m_handling = false;
+    if (next.Socket && next.Socket->state() == QLocalSocket::ConnectedState) {
+      next.Socket->write(&kHandOverHandled, 1);
+      next.Socket->flush();
+      next.Socket->disconnectFromServer();
+    }
+  }
+}
+
+}  // namespace tidewick

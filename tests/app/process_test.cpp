@@ -1,0 +1,211 @@
+// The program as a process: who becomes the first instance, what later starts do, and what ends up on disk.
+
+#include <signal.h>
+
+#include <filesystem>
+#include <fstream>
+
+#include <QLocalSocket>
+#include <QTest>
+
+#include "app_test_support.h"
+#include "feeds/feed_records.h"
+#include "feeds/feed_store.h"
+
+namespace tidewick {
+
+using test::TProgramHome;
+using test::TProgramRun;
+using test::WaitForListening;
+
+namespace {
+
+TStoreLoadResult LoadStore(const std::string& file) {
+  Feeds.clear();
+  return LoadFeedStore(file);
+}
+
+}  // namespace
+
+class ProcessTest : public QObject {
+  Q_OBJECT
+
+ private slots:
+  void ofTwentySimultaneousStartsExactlyOneStaysAndTheOthersHandOver() {
+    TProgramHome home;
+    std::vector<std::unique_ptr<TProgramRun>> runs;
+    for (int i = 0; i < 20; ++i) {
+      runs.push_back(std::make_unique<TProgramRun>(home, QStringList{"/APPDATA"}));
+    }
+    QVERIFY(WaitForListening(home.SocketPath()));
+    int handedOver = 0;
+    TProgramRun* first = nullptr;
+    for (auto& run : runs) {
+      if (run->WaitForExit(test::kProcessWaitMs / 2) == 0) {
+        ++handedOver;
+      } else if (run->IsRunning()) {
+        QVERIFY2(first == nullptr, "two instances kept running");
+        first = run.get();
+      }
+    }
+    QCOMPARE(handedOver, 19);
+    QVERIFY(first != nullptr);
+    first->Signal(SIGTERM);
+    QCOMPARE(first->WaitForExit(), 0);
+  }
+
+  void afterTheFirstWasKilledANewStartBecomesFirstAndTakesHandOvers() {
+    TProgramHome home;
+    TProgramRun killed(home, {"/APPDATA"});
+    QVERIFY(WaitForListening(home.SocketPath()));
+    killed.Signal(SIGKILL);
+    QCOMPARE(killed.WaitForExit(), -1);
+
+    TProgramRun next(home, {"/APPDATA"});
+    QVERIFY(WaitForListening(home.SocketPath()));
+    // How long a later start waits for the dialog its address opened is tested with a real dialog in
+    // single_instance_test; here the hand-over must reach the new first instance.
+    TProgramRun later(home, {"/APPDATA", "feed://example.org/rss"});
+    QCOMPARE(later.WaitForExit(), 0);
+    QVERIFY(next.IsRunning());
+    next.Signal(SIGTERM);
+    QCOMPARE(next.WaitForExit(), 0);
+  }
+
+  void anOldLockAndGarbageOnTheSocketDoNotDisturbTheRunningInstance() {
+    TProgramHome home;
+    TProgramRun first(home, {"/APPDATA"});
+    QVERIFY(WaitForListening(home.SocketPath()));
+    // Older than the 30 s after which a lock counts as stale by default.
+    std::filesystem::last_write_time(home.LockFile().toStdString(),
+                                     std::filesystem::file_time_type::clock::now() - std::chrono::hours(1));
+    QLocalSocket garbage;
+    garbage.connectToServer(home.SocketPath());
+    QVERIFY(garbage.waitForConnected(1000));
+    const QByteArray chunk(1024 * 1024, 'x');
+    for (int i = 0; i < 10 && garbage.state() == QLocalSocket::ConnectedState; ++i) {
+      garbage.write(chunk);
+      garbage.waitForBytesWritten(1000);
+    }
+    QTRY_COMPARE_WITH_TIMEOUT(garbage.state(), QLocalSocket::UnconnectedState, test::kProcessWaitMs);
+
+    TProgramRun later(home, {"/APPDATA", "two", "parameters"});
+    QCOMPARE(later.WaitForExit(), 0);
+    QVERIFY(first.IsRunning());
+    first.Signal(SIGTERM);
+    QCOMPARE(first.WaitForExit(), 0);
+  }
+
+  void aFirstStartSubscribesTheWelcomeFeedOnceAndSigtermSavesIt() {
+    TProgramHome home;
+    {
+      TProgramRun first(home, {"-APPDATA"});
+      QVERIFY(WaitForListening(home.SocketPath()));
+      first.Signal(SIGTERM);
+      QCOMPARE(first.WaitForExit(), 0);
+    }
+    QCOMPARE(LoadStore(home.StoreFile()).Status, TStoreLoadStatus::Loaded);
+    QCOMPARE(FeedCount(), 1);
+    QVERIFY(QString::fromStdString(Feeds[0].URL).endsWith("/welcome/welcome_de.atom"));
+    QVERIFY(Feeds[0].URL.starts_with("file:///"));
+
+    // The user removed it: a store without feeds is not a first start.
+    Feeds.clear();
+    QVERIFY(SaveFeeds(home.StoreFile()));
+    {
+      TProgramRun again(home, {"--appdata"});
+      QVERIFY(WaitForListening(home.SocketPath()));
+      again.Signal(SIGTERM);
+      QCOMPARE(again.WaitForExit(), 0);
+    }
+    QCOMPARE(LoadStore(home.StoreFile()).Status, TStoreLoadStatus::Loaded);
+    QCOMPARE(FeedCount(), 0);
+  }
+
+  void theSwitchMinStartsMinimisedUnlessDontStartMinimized_data() {
+    QTest::addColumn<QString>("switchText");
+    QTest::addColumn<bool>("dontStartMinimized");
+    QTest::addColumn<bool>("minimized");
+    QTest::newRow("/min") << "/min" << false << true;
+    QTest::newRow("--MIN") << "--MIN" << false << true;
+    QTest::newRow("/min, but never minimised") << "/min" << true << false;
+    QTest::newRow("no switch") << "" << false << false;
+  }
+  void theSwitchMinStartsMinimisedUnlessDontStartMinimized() {
+    QFETCH(QString, switchText);
+    QFETCH(bool, dontStartMinimized);
+    QFETCH(bool, minimized);
+    TProgramHome home;
+    home.WriteSettings([&](TSettingsValues& values) { values.DontStartMinimized = dontStartMinimized; });
+    QStringList args{"/APPDATA"};
+    if (!switchText.isEmpty()) {
+      args << switchText;
+    }
+    TProgramRun run(home, args);
+    QVERIFY(WaitForListening(home.SocketPath()));
+    run.Signal(SIGTERM);
+    QCOMPARE(run.WaitForExit(), 0);
+    // A program that ends minimised starts minimised next time: the flag is saved as the start left it.
+    QCOMPARE(home.ReadSettings().Minimized, minimized);
+  }
+
+  void endingWhileMaximisedKeepsTheNormalGeometry() {
+    TProgramHome home;
+    home.WriteSettings([](TSettingsValues& values) {
+      values.WindowState = 1;
+      values.FormLeft = 31;
+      values.FormTop = 41;
+      values.FormWidth = 517;
+      values.FormHeight = 389;
+    });
+    TProgramRun run(home, {"/APPDATA"});
+    QVERIFY(WaitForListening(home.SocketPath()));
+    run.Signal(SIGTERM);
+    QCOMPARE(run.WaitForExit(), 0);
+    const TSettingsValues saved = home.ReadSettings();
+    QCOMPARE(saved.WindowState, 1);
+    QCOMPARE(saved.FormLeft, 31);
+    QCOMPARE(saved.FormTop, 41);
+    QCOMPARE(saved.FormWidth, 517);
+    QCOMPARE(saved.FormHeight, 389);
+  }
+
+  void withoutAppDataTheFilesLieBesideTheProgram() {
+    TProgramHome home;
+    test::TempDir programFolder;
+    const std::filesystem::path copy = programFolder.Path() / "tidewick";
+    const std::filesystem::path built(TIDEWICK_PROGRAM);
+    std::filesystem::copy_file(built, copy);
+    std::filesystem::copy(built.parent_path() / "welcome", programFolder.Path() / "welcome",
+                          std::filesystem::copy_options::recursive);
+    {
+      TProgramRun run(home, {}, QString::fromStdString(copy.string()));
+      QVERIFY(WaitForListening(home.SocketPath()));
+      run.Signal(SIGTERM);
+      QCOMPARE(run.WaitForExit(), 0);
+    }
+    QVERIFY(std::filesystem::exists(programFolder.Path() / "Feeds.xml"));
+    QVERIFY(std::filesystem::exists(programFolder.Path() / "tidewick.ini"));
+    QVERIFY(!std::filesystem::exists(home.StoreFile()));
+  }
+
+  void waitsForACommandLineRefreshHoldingTheStore() {
+    TProgramHome home;
+    std::filesystem::create_directories(home.UserFolder());
+    TFeedStoreLock cron;
+    std::string message;
+    QVERIFY(cron.Acquire(home.StoreFile(), message));
+    TProgramRun run(home, {"/APPDATA"});
+    QVERIFY(!WaitForListening(home.SocketPath(), 1500));
+    QVERIFY(run.IsRunning());
+    cron.Release();
+    QVERIFY(WaitForListening(home.SocketPath()));
+    run.Signal(SIGTERM);
+    QCOMPARE(run.WaitForExit(), 0);
+  }
+};
+
+}  // namespace tidewick
+
+QTEST_GUILESS_MAIN(tidewick::ProcessTest)
+#include "process_test.moc"
