@@ -37,6 +37,13 @@ test::TTestResponse Answer(std::string body) {
   return response;
 }
 
+// With TIDEWICK_SCREENSHOT_DIR set (scripts/dialog_screenshots.sh), the dialog is drawn into that folder.
+void SaveScreenshot(QWidget* dialog, const char* fileName) {
+  const QString folder = qEnvironmentVariable("TIDEWICK_SCREENSHOT_DIR");
+  if (!folder.isEmpty())
+    QVERIFY(dialog->grab().save(folder + QLatin1Char('/') + QLatin1String(fileName)));
+}
+
 QStringList PromptTitles() {
   QStringList titles;
   for (const auto& prompt : prompts::ShownPrompts())
@@ -135,6 +142,7 @@ class FeedEditDialogTest : public QObject {
     QCOMPARE(DetailCaptions(), (QStringList{"Feed-Typ", "Title", "Link", "Veröffentlicht", "Gültigkeitsdauer"}));
     QCOMPARE(Child<QLineEdit>("txtName")->text(), QStringLiteral("Channel (de)"));
     QCOMPARE(Child<QSpinBox>("txtTTL")->value(), 30);
+    SaveScreenshot(m_dialog.get(), "dialog-feed-edit.png");
 
     prompts::PrimeMessageAnswer(QMessageBox::No);  // keep the short interval
     QTest::mouseClick(Ok(), Qt::LeftButton);

@@ -19,6 +19,17 @@
 using namespace tidewick;
 namespace prompts = tidewick::prompts;
 
+namespace {
+
+// With TIDEWICK_SCREENSHOT_DIR set (scripts/dialog_screenshots.sh), the dialog is drawn into that folder.
+void SaveScreenshot(QWidget* dialog, const char* fileName) {
+  const QString folder = qEnvironmentVariable("TIDEWICK_SCREENSHOT_DIR");
+  if (!folder.isEmpty())
+    QVERIFY(dialog->grab().save(folder + QLatin1Char('/') + QLatin1String(fileName)));
+}
+
+}  // namespace
+
 class InfoDialogTest : public QObject {
   Q_OBJECT
 
@@ -81,6 +92,7 @@ class InfoDialogTest : public QObject {
     QCOMPARE(Label(*dialog, "lblLang")->text(), QStringLiteral("Testisch"));
     QCOMPARE(Label(*dialog, "lblLangAuthorName")->text(), QStringLiteral("Tess Ter"));
     QVERIFY(!Label(*dialog, "imgLang")->pixmap().isNull());
+    SaveScreenshot(dialog.get(), "dialog-info.png");
     const QString version = QString::fromStdString(GetVersionString("ProductVersion"));
     QCOMPARE(QUrl::fromPercentEncoding(dialog->LinkTarget(Label(*dialog, "lblLangMailAddr")).toEncoded()),
              "mailto:tess@example.org?subject=Language file: Tidewick " + version);

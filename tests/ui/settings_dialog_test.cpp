@@ -64,6 +64,13 @@ void CompareValues(const TSettingsValues& actual, const TSettingsValues& expecte
   QCOMPARE(copy.UseWebBrowser, expected.UseWebBrowser);
 }
 
+// With TIDEWICK_SCREENSHOT_DIR set (scripts/dialog_screenshots.sh), the dialog is drawn into that folder.
+void SaveScreenshot(QWidget* dialog, const char* fileName) {
+  const QString folder = qEnvironmentVariable("TIDEWICK_SCREENSHOT_DIR");
+  if (!folder.isEmpty())
+    QVERIFY(dialog->grab().save(folder + QLatin1Char('/') + QLatin1String(fileName)));
+}
+
 }  // namespace
 
 class SettingsDialogTest : public QObject {
@@ -118,6 +125,7 @@ class SettingsDialogTest : public QObject {
     QCOMPARE(m_dialog->windowTitle(), QStringLiteral("Einstellungen"));
     QCOMPARE(Child<QTabWidget>("pcSettings")->currentWidget()->objectName(), QStringLiteral("tabGeneral"));
     QCOMPARE(Child<QPlainTextEdit>("txtAutoRead")->toPlainText(), QStringLiteral("Apple\nmango\nzebra"));
+    SaveScreenshot(m_dialog.get(), "dialog-settings.png");
     ClickOk();
     QCOMPARE(m_dialog->result(), int(QDialog::Accepted));
     QVERIFY(prompts::ShownPrompts().empty());
