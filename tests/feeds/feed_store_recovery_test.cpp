@@ -95,16 +95,6 @@ TEST_F(StoreRecovery, SaveKeepsThePreviousCompleteStoreAsBackup) {
   EXPECT_FALSE(Exists(".bak.new"));
 }
 
-TEST_F(StoreRecovery, DamagedStoreNeverBecomesTheBackup) {
-  const std::string good = FeedStoreText(SmallStore());
-  ASSERT_TRUE(WriteStringToFile(m_file + ".bak", good));
-  ASSERT_TRUE(WriteStringToFile(m_file, good.substr(0, good.size() / 2)));
-  Feeds = OtherStore();
-  ASSERT_TRUE(SaveFeeds(m_file));
-  EXPECT_EQ(Read(".bak"), good);
-  EXPECT_EQ(Read(), FeedStoreText(OtherStore()));
-}
-
 TEST_F(StoreRecovery, WithoutBackupEverythingReadableIsLoaded) {
   const std::string text = FeedStoreText(SmallStore());
   // Cut inside the second entry of the first feed: the first entry is whole, the second is dropped.
@@ -276,15 +266,21 @@ TEST_F(StoreRecovery, EachDamageKeepsItsOwnCopy) {
   EXPECT_EQ(ReadFileToString(two.DamagedCopy), second);
 }
 
-TEST_F(StoreRecovery, DamagedStoreIsCopiedBeforeASaveReplacesIt) {
-  const std::string text = FeedStoreText(SmallStore());
-  ASSERT_TRUE(WriteStringToFile(m_file, text.substr(0, 100)));  // damaged after this process last read it
+TEST_F(StoreRecovery, DamagedStoreIsCopiedBeforeASaveReplacesItAndNeverBecomesTheBackup) {
+  const std::string good = FeedStoreText(SmallStore());
+  ASSERT_TRUE(WriteStringToFile(m_file, good.substr(0, 100)));  // damaged after this process last read it
   Feeds = OtherStore();
   ASSERT_TRUE(SaveFeeds(m_file));
   const std::vector<std::string> copies = DamagedCopies();
   ASSERT_EQ(copies.size(), 1u);
-  EXPECT_EQ(ReadFileToString(copies[0]), text.substr(0, 100));
+  EXPECT_EQ(ReadFileToString(copies[0]), good.substr(0, 100));
   EXPECT_FALSE(Exists(".bak"));
+  // A good backup stays as it was.
+  ASSERT_TRUE(WriteStringToFile(m_file + ".bak", good));
+  ASSERT_TRUE(WriteStringToFile(m_file, good.substr(0, good.size() / 2)));
+  ASSERT_TRUE(SaveFeeds(m_file));
+  EXPECT_EQ(Read(".bak"), good);
+  EXPECT_EQ(Read(), FeedStoreText(OtherStore()));
 }
 
 TEST_F(StoreRecovery, SaveKeepsTheStoresFileMode) {
