@@ -123,14 +123,6 @@ TEST_F(FeedUpdateThread, FailureKeepsTheEntriesAndSetsTheErrorMarkSuccessClearsI
   }
 }
 
-TEST_F(FeedUpdateThread, PositionOutsideTheStoreStartsNoWorker) {
-  Store(2);
-  EXPECT_EQ(m_workers.Start(2, FastSettings(), TThreadPriority::Normal), nullptr);
-  EXPECT_EQ(m_workers.Start(-1, FastSettings(), TThreadPriority::Normal), nullptr);
-  EXPECT_TRUE(m_workers.Empty());
-  EXPECT_EQ(m_server.RequestCount(), 0);
-}
-
 TEST_F(FeedUpdateThread, FeedDeletedDuringTheRefreshIsSkipped) {
   Store(3);
   for (int i = 0; i < 3; ++i) {
@@ -171,8 +163,11 @@ TEST_F(FeedUpdateThread, ChangesMadeDuringTheRefreshAreKept) {
   EXPECT_TRUE(feed.RefreshAtStart);
 }
 
-TEST_F(FeedUpdateThread, FeedWithAWaitingOrRunningWorkerIsNotQueuedAgain) {
+TEST_F(FeedUpdateThread, FeedWithAWaitingOrRunningWorkerOrOutsideTheStoreIsNotQueued) {
   Store(1);
+  EXPECT_EQ(m_workers.Start(1, FastSettings(), TThreadPriority::Normal), nullptr);
+  EXPECT_EQ(m_workers.Start(-1, FastSettings(), TThreadPriority::Normal), nullptr);
+  EXPECT_TRUE(m_workers.Empty());
   m_server.SetResponse("/feed0", Document(RssDocument("T", {{"a"}}), 100));
   ASSERT_NE(m_workers.Start(0, FastSettings(), TThreadPriority::Normal), nullptr);
   EXPECT_EQ(m_workers.Start(0, FastSettings(), TThreadPriority::BelowNormal), nullptr);

@@ -61,29 +61,27 @@ class RefreshScheduler : public ::testing::Test {
   TRefreshScheduler m_scheduler{m_feeds, m_queue, [this] { return m_settings; }};
 };
 
-TEST_F(RefreshScheduler, FeedIsDueAtTheTickThatReachesItsInterval) {
-  TFeed& feed = Store(1)[0];
+TEST_F(RefreshScheduler, FeedIsDueAtTheTickThatReachesItsIntervalAndNeverWithoutOne) {
+  TFeed& feed = Store(3)[0];
   feed.Interval = 5;
+  m_feeds[1].Interval = 0;
+  m_feeds[2].Interval = -1;
   for (int tick = 1; tick <= 4; ++tick) {
     EXPECT_EQ(m_scheduler.MinuteTick(), 0) << tick;
   }
   EXPECT_EQ(feed.MinutesElapsed, 4);
+  EXPECT_EQ(m_feeds[1].MinutesElapsed, 0);
   EXPECT_EQ(m_scheduler.MinuteTick(), 1);
   EXPECT_EQ(feed.MinutesElapsed, 0);
   EXPECT_TRUE(m_scheduler.IsRunning());
   EXPECT_TRUE(PollToEnd().RunEnded);
   EXPECT_EQ(feed.Items.size(), 1u);
   EXPECT_FALSE(m_scheduler.IsRunning());
-}
-
-TEST_F(RefreshScheduler, FeedWithoutIntervalIsNeverRefreshedByTheTimer) {
-  Store(2);
-  m_feeds[0].Interval = 0;
-  m_feeds[1].Interval = -1;
+  feed.Interval = 0;
   for (int tick = 0; tick < 100; ++tick) {
     EXPECT_EQ(m_scheduler.MinuteTick(), 0);
   }
-  EXPECT_EQ(m_feeds[0].MinutesElapsed, 0);
+  EXPECT_EQ(m_feeds[1].MinutesElapsed, 0);
   EXPECT_FALSE(m_scheduler.IsRunning());
 }
 
