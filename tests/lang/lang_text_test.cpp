@@ -64,20 +64,6 @@ INSTANTIATE_TEST_SUITE_P(
                       TExpandCase{"EscapeFromGluedText", "%%n%%", std::string(kNoParams), "%\n%"}),
     [](const ::testing::TestParamInfo<TExpandCase>& info) { return std::string(info.param.Name); });
 
-TEST(LangTextParams, EmptyParamDiffersFromTheMarker) {
-  EXPECT_EQ(JoinLangParams({"a", "", "b"}), std::string("a\1\1b"));
-  EXPECT_NE(std::string(kNoParams), "");
-}
-
-TEST_F(LangText, WithoutFileGivesExpandedDefault) {
-  EXPECT_EQ(LanguageEntryCount(), 0u);
-  EXPECT_EQ(
-      GetLangText("Main|MsgRenameFolderErrText",
-                  "Der Ordner \"%s1%\" konnte nicht umbenannt werden,%w%da der Name \"%s2%\" bereits vergeben ist.",
-                  JoinLangParams({"Alt", "Neu"})),
-      "Der Ordner \"Alt\" konnte nicht umbenannt werden,\r\nda der Name \"Neu\" bereits vergeben ist.");
-}
-
 TEST_F(LangText, ReadsTheSampleFile) {
   ASSERT_TRUE(LoadLanguageFile(DataPath("lang/Sample.lng")));
   EXPECT_EQ(LanguageEntryCount(), 16u);

@@ -32,12 +32,6 @@ void WriteFile(const std::filesystem::path& path, const std::string& text) {
   std::ofstream(path, std::ios::binary) << text;
 }
 
-TEST(LanguageMenu, BuiltInGermanComesFirstThenTheFilesInOrder) {
-  const auto items = BuildLanguageMenu({"English.lng", "Français.lng"}, "English");
-  EXPECT_EQ(Captions(items), (std::vector<std::string>{"Deutsch (intern)", "English", "Français"}));
-  EXPECT_EQ(CheckedCaptions(items), std::vector<std::string>{"English"});
-}
-
 struct TCheckCase {
   std::vector<std::string> Files;
   std::string Setting;
@@ -62,8 +56,10 @@ INSTANTIATE_TEST_SUITE_P(LanguageMenu, LanguageMenuCheckCases,
                                            TCheckCase{{"English.lng"}, "Klingon", "Deutsch (intern)"},
                                            TCheckCase{{}, "English", "Deutsch (intern)"}));
 
-TEST(LanguageMenu, ClickMovesTheCheckMarkAndNamesTheLanguage) {
+TEST(LanguageMenu, BuiltInGermanComesFirstAndAClickMovesTheCheckMark) {
   auto items = BuildLanguageMenu({"English.lng", "Nederlands.lng"}, "English");
+  EXPECT_EQ(Captions(items), (std::vector<std::string>{"Deutsch (intern)", "English", "Nederlands"}));
+  EXPECT_EQ(CheckedCaptions(items), std::vector<std::string>{"English"});
   EXPECT_EQ(CheckLanguageItem(items, 2), "Nederlands");
   EXPECT_EQ(CheckedCaptions(items), std::vector<std::string>{"Nederlands"});
   EXPECT_EQ(CheckLanguageItem(items, 0), "Deutsch (intern)");
@@ -72,14 +68,12 @@ TEST(LanguageMenu, ClickMovesTheCheckMarkAndNamesTheLanguage) {
   EXPECT_EQ(CheckedCaptions(items), std::vector<std::string>{"Deutsch (intern)"});
 }
 
-TEST(LanguageMenu, CaptionAlwaysOffersTheEnglishWord) {
+TEST(LanguageMenu, CaptionAlwaysOffersTheEnglishWordInTheLoadedLanguage) {
   EXPECT_EQ(LanguageMenuCaption("Sprache"), "Sprache / &Language");
   EXPECT_EQ(LanguageMenuCaption("Language"), "&Language");
   EXPECT_EQ(LanguageMenuCaption("language"), "language / &Language");
   EXPECT_EQ(LanguageMenuCaption("Language "), "Language  / &Language");
-}
-
-TEST(LanguageMenu, CaptionFollowsTheLoadedLanguage) {
+  // Without an argument it follows the loaded language.
   LoadLanguageFile("");
   EXPECT_EQ(LanguageMenuCaption(), "Sprache / &Language");
   ASSERT_TRUE(LoadLanguageFile(test::DataPath("lang/Sample.lng")));
