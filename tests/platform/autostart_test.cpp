@@ -21,18 +21,13 @@ class Autostart : public testing::Test {
   std::string FileText() const { return ReadWholeFile(AutostartFilePath()).value_or("<missing>"); }
 };
 
-TEST_F(Autostart, FileLivesInTheXdgAutostartFolder) {
+TEST_F(Autostart, WrittenEntryInTheXdgFolderStartsTheQuotedProgramMinimised) {
   EXPECT_EQ(AutostartFilePath(), (m_dir.Path() / "autostart" / "tidewick.desktop").string());
-}
-
-TEST_F(Autostart, WrittenEntryStartsTheQuotedProgramMinimised) {
   ASSERT_TRUE(WriteAutostartEntry("/opt/Tide Wick/tidewick"));
   EXPECT_NE(FileText().find("\nExec=\"/opt/Tide Wick/tidewick\" /MIN\n"), std::string::npos) << FileText();
   EXPECT_EQ(FileText().rfind("[Desktop Entry]\n", 0), 0U);
   EXPECT_EQ(ReadAutostartCommand(), "\"/opt/Tide Wick/tidewick\" /MIN");
-}
-
-TEST_F(Autostart, SpecialCharactersInThePathSurviveTheRoundTrip) {
+  // Special characters in the path survive the round trip.
   const std::string path = "/home/a\"b/$x/100%/back\\slash/`tick`/tidewick";
   ASSERT_TRUE(WriteAutostartEntry(path));
   EXPECT_EQ(ReadAutostartCommand(), "\"" + path + "\" /MIN");
