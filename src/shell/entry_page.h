@@ -25,8 +25,8 @@ std::string EntryDocumentText(std::string_view html);
 
 // Bounds that keep a hostile entry from freezing the view.
 struct TEntryLimits {
-  size_t MaxBytes = 512 * 1024;
-  int MaxTableDepth = 16;
+  size_t MaxBytes = 256 * 1024;
+  int MaxTableDepth = 8;  // layout time grows steeply with each level of nested tables
 };
 
 struct TLimitedContent {

@@ -1,5 +1,7 @@
 #include "ui/main/item_entry_view.h"
 
+#include <climits>
+
 #include <QLabel>
 #include <QLineEdit>
 #include <QMouseEvent>
@@ -20,15 +22,25 @@ QString FromUtf8(const std::string& text) {
   return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
 }
 
-// The summary as plain text, cut (at a character boundary) with a note when it is very long.
+// The summary as plain text, cut (at a character boundary) with a note when it is very long: a long unbroken line
+// costs the text page time that grows faster than its length.
 QString SummaryText(const TFeedItem& item) {
-  std::string text = HtmlToText(ItemSummary(item.Description));
+  const std::string summary = ItemSummary(item.Description);
+  // Markup is rarely more than three quarters of a text: cut the source first, so a huge entry is never converted
+  // whole.
+  const TLimitedContent source =
+      LimitEntryContent(summary, {.MaxBytes = 4 * TItemEntryView::kMaxSummaryBytes, .MaxTableDepth = INT_MAX});
+  std::string text = HtmlToText(source.Text);
+  bool truncated = source.Truncated;
   if (text.size() > TItemEntryView::kMaxSummaryBytes) {
     size_t cut = TItemEntryView::kMaxSummaryBytes;
     while (cut > 0 && (static_cast<unsigned char>(text[cut]) & 0xC0) == 0x80) {
       --cut;
     }
     text.resize(cut);
+    truncated = true;
+  }
+  if (truncated) {
     text += "\r\n\r\n" +
             GetLangText("Main|EntryTruncatedNote", "Dieser Eintrag ist sehr groß und wird hier nur gekürzt angezeigt.");
   }

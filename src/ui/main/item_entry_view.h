@@ -40,7 +40,7 @@ class TItemEntryView : public QObject {
   const std::string& ShownLink() const { return m_shownLink; }
 
   // Most text the plain-text page takes; a longer summary is cut with a note.
-  static constexpr size_t kMaxSummaryBytes = 256 * 1024;
+  static constexpr size_t kMaxSummaryBytes = 32 * 1024;
 
  signals:
   void TitleLinkClicked();       // left click on the title

@@ -56,6 +56,8 @@ class TItemViewController : public QObject {
   void Refill();
   // AutoSort or the order changed in the settings: clickable headers, order and marks follow.
   void ApplyListSortMode();
+  // For a tray that is created after the list.
+  void SetUpdateTray(std::function<void()> updateTray) { m_hooks.UpdateTray = std::move(updateTray); }
 
   // Commands.
   void OpenSelectedLink();  // double click, Enter

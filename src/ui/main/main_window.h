@@ -34,6 +34,7 @@ class TMainActions;
 class TNavCommands;
 class TNavTreeModel;
 class TNavTreeView;
+class TItemViewController;
 class TRefreshController;
 
 // Where the window finds its files. Empty values mean the program's own places; tests point them at a temporary
@@ -97,6 +98,8 @@ class TfrmMain : public QMainWindow {
   const TMainWidgets& Widgets() const { return m_widgets; }
   TFeedTree& FeedTree() { return *m_tree; }
   TRefreshController& Refresh() { return *m_refresh; }
+  // The entry list, the entry view and the search.
+  TItemViewController& ItemView() { return *m_itemView; }
   TSaveScheduler& Saver() { return *m_saver; }
 
   // Sets the status text (panel 1); plain text.
@@ -129,6 +132,7 @@ class TfrmMain : public QMainWindow {
   void WireCommands();
   void WireRefreshCommands();
   void WireTreeCommands();
+  void WireItemView();  // item_view_wiring.cpp
   void FocusList();
   void ShowHtmlView();
   void RefreshSelected();
@@ -161,6 +165,7 @@ class TfrmMain : public QMainWindow {
   TSaveScheduler* m_saver = nullptr;
   TNavTreeModel* m_navModel = nullptr;
   TNavCommands* m_navCommands = nullptr;
+  TItemViewController* m_itemView = nullptr;
   std::optional<TPaneRatio> m_paneRatio;
   QString m_searchText;
   bool m_shownOnce = false;

@@ -70,6 +70,7 @@ void TfrmMain::WireCommands() {
       UpdateActionStates();
     });
   });
+  WireItemView();
 
   // Keys of the window: each moves the focus to a pane.
   a.SetCommand(a.actFocusTree, [this] { m_widgets.tvNav->setFocus(Qt::ShortcutFocusReason); });

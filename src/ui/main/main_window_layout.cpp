@@ -14,6 +14,7 @@
 #include <QVBoxLayout>
 
 #include "lang/lang_text.h"
+#include "ui/main/desc_browser.h"
 #include "ui/main/main_window.h"
 #include "ui/main/nav_tree_model.h"
 #include "ui/main/nav_tree_view.h"
@@ -102,7 +103,7 @@ QWidget* TfrmMain::CreateEntryView() {
   w.txtDesc->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
   BareLayout(w.tabText)->addWidget(w.txtDesc);
   w.tabHTML = Named(new QWidget(), "tabHTML");
-  w.wbDesc = Named(new QTextBrowser(w.tabHTML), "wbDesc");
+  w.wbDesc = Named(new TDescBrowser(w.tabHTML), "wbDesc");  // never reads files, never navigates
   w.wbDesc->setOpenLinks(false);  // links go through the entry view's own rules, never straight to a file
   w.wbDesc->setOpenExternalLinks(false);
   BareLayout(w.tabHTML)->addWidget(w.wbDesc);

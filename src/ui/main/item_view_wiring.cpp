@@ -1,0 +1,61 @@
+// Connects the entry list and entry view to the window: the tree's selection fills the list, refreshes and read
+// marks refill it, and the list's commands get their actions.
+
+#include <QTimer>
+
+#include "shell/feed_tree.h"
+#include "ui/main/desc_browser.h"
+#include "ui/main/item_view_controller.h"
+#include "ui/main/main_actions.h"
+#include "ui/main/main_window.h"
+#include "ui/main/nav_commands.h"
+#include "ui/main/nav_tree_view.h"
+#include "ui/main/refresh_controller.h"
+
+namespace tidewick {
+namespace {
+
+TListNode ListNodeOf(const TFeedTree& tree, const TTreeNode* node) {
+  if (node == nullptr) {
+    return {TListNodeKind::Folder, {}};  // nothing selected: nothing listed
+  }
+  switch (node->Kind()) {
+    case TNodeKind::Root:
+      return {TListNodeKind::Root, {}};
+    case TNodeKind::Folder:
+      return {TListNodeKind::Folder, tree.FeedIdsUnder(node)};
+    case TNodeKind::Feed:
+      return {TListNodeKind::Feed, {node->FeedId()}};
+  }
+  return {};
+}
+
+}  // namespace
+
+void TfrmMain::WireItemView() {
+  TItemViewHooks hooks;
+  hooks.UpdateTreeCaptions = [this] { m_tree->UpdateTreeCaptions(); };
+  hooks.ScheduleSave = [this] { ScheduleSave(TSaveDelay::ReadMarks); };
+  hooks.SelectionChanged = [this] { UpdateActionStates(); };
+  hooks.SearchTextChanged = [this](const QString& text) { SetSearchText(text); };
+  TMainWidgets& w = m_widgets;
+  m_itemView = new TItemViewController(
+      {w.lvItems, w.lblTitleLink, w.txtDate, w.txtDesc, qobject_cast<TDescBrowser*>(w.wbDesc)}, std::move(hooks), this);
+
+  TMainActions& a = *m_actions;
+  a.SetCommand(a.mnuFeedSearch, [this] { m_itemView->Search(); });
+  a.SetCommand(a.mnuFeedSearchNext, [this] { m_itemView->FindNext(); });
+  a.SetCommand(a.mnuFeedSearchPrev, [this] { m_itemView->FindPrevious(); });
+  a.SetCommand(a.pmnuItemsLinkCopy, [this] { m_itemView->CopyLink(); });
+  a.SetCommand(a.pmnuItemsLinkOpen, [this] { m_itemView->OpenShownLink(); });
+
+  auto showSelectedNode = [this] { m_itemView->ShowNode(ListNodeOf(*m_tree, m_tree->Selected())); };
+  connect(w.tvNav, &TNavTreeView::currentNodeChanged, this, showSelectedNode);
+  connect(m_navCommands, &TNavCommands::readMarksChanged, this, [this] { m_itemView->Refill(); });
+  connect(m_navCommands, &TNavCommands::feedsRemoved, this, [this] { m_itemView->Refill(); });
+  connect(m_refresh, &TRefreshController::RunEnded, this, [this] { m_itemView->Refill(); });
+  // The tree is built after the panes; list what it selected then.
+  QTimer::singleShot(0, this, showSelectedNode);
+}
+
+}  // namespace tidewick
