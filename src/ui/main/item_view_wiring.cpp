@@ -1,10 +1,14 @@
 // Connects the entry list and entry view to the window: the tree's selection fills the list, refreshes and read
 // marks refill it, and the list's commands get their actions.
 
+#include <QTabWidget>
 #include <QTimer>
 
 #include "shell/feed_tree.h"
+#include "shell/settings.h"
+#include "ui/dialogs/entry_export_command.h"
 #include "ui/main/desc_browser.h"
+#include "ui/main/item_list_model.h"
 #include "ui/main/item_view_controller.h"
 #include "ui/main/main_actions.h"
 #include "ui/main/main_window.h"
@@ -48,6 +52,11 @@ void TfrmMain::WireItemView() {
   a.SetCommand(a.mnuFeedSearchPrev, [this] { m_itemView->FindPrevious(); });
   a.SetCommand(a.pmnuItemsLinkCopy, [this] { m_itemView->CopyLink(); });
   a.SetCommand(a.pmnuItemsLinkOpen, [this] { m_itemView->OpenShownLink(); });
+  a.SetCommand(a.mnuFileFeedItemExport, [this] {
+    const std::optional<int> row = m_itemView->SelectedRow();
+    RunEntryExport(this, row ? m_itemView->Model().ItemAt(*row) : nullptr,
+                   m_widgets.pcDesc->currentWidget() == m_widgets.tabHTML, Settings().TextFont);
+  });
 
   auto showSelectedNode = [this] { m_itemView->ShowNode(ListNodeOf(*m_tree, m_tree->Selected())); };
   connect(w.tvNav, &TNavTreeView::currentNodeChanged, this, showSelectedNode);
