@@ -116,7 +116,7 @@ bool WriteAll(int fd, std::string_view bytes) {
 // Writes the store to tempName and syncs it; the number of bytes written, or -1. Write-back of what is written
 // starts while the rest is still being built, so the final sync waits only for the tail.
 // The new file takes the old store's mode (a store holding credentials in its addresses may be private).
-int64_t WriteTempStore(const std::string& tempName, const std::optional<TFileIdentity>& old) {
+int64_t WriteTempStore(const TFeeds& feeds, const std::string& tempName, const std::optional<TFileIdentity>& old) {
   constexpr int64_t kWriteBackStep = int64_t{8} << 20;
   const int fd = ::open(tempName.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
   if (fd < 0) {
@@ -128,7 +128,7 @@ int64_t WriteTempStore(const std::string& tempName, const std::optional<TFileIde
   }
   int64_t total = 0;
   int64_t started = 0;
-  bool ok = WriteStoreText(Feeds, [&](std::string_view piece) {
+  bool ok = WriteStoreText(feeds, [&](std::string_view piece) {
     total += static_cast<int64_t>(piece.size());
     if (!WriteAll(fd, piece)) {
       return false;
@@ -234,6 +234,10 @@ bool LoadFeeds(const std::string& fileName) {
 }
 
 bool SaveFeeds(const std::string& storeFileName) {
+  return SaveFeeds(storeFileName, Feeds);
+}
+
+bool SaveFeeds(const std::string& storeFileName, const TFeeds& feeds) {
   const std::string fileName = LinkTarget(storeFileName);
   const std::string tempName = fileName + ".tmp";
   const std::optional<TFileIdentity> old = IdentityOf(fileName);
@@ -242,7 +246,7 @@ bool SaveFeeds(const std::string& storeFileName) {
   if (old && !oldComplete && !DamagedStoreIsKept(*old)) {
     return false;
   }
-  const int64_t written = WriteTempStore(tempName, old);
+  const int64_t written = WriteTempStore(feeds, tempName, old);
   if (g_saveTestHook) {
     g_saveTestHook(tempName);
   }

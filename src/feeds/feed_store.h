@@ -45,6 +45,8 @@ bool LoadFeeds(const std::string& fileName);
 // Writes all of Feeds. False when anything failed, or when the file there could not be read or is damaged and no
 // verified copy of it could be kept; Feeds.xml and Feeds.xml.bak are then as they were.
 bool SaveFeeds(const std::string& fileName);
+// The same for a copy of the store (a background save writes a snapshot taken on the main thread).
+bool SaveFeeds(const std::string& fileName, const TFeeds& feeds);
 
 // The exact bytes SaveFeeds writes for feeds.
 std::string FeedStoreText(const TFeeds& feeds);

@@ -7,18 +7,8 @@
 #include <QTimer>
 
 #include "feeds/feed_store.h"
-#include "util/files.h"
 
 namespace tidewick {
-namespace {
-
-// Replaces the store atomically with the snapshot's text. The backup ("Feeds.xml.bak") is renewed by the save at
-// exit, which goes through SaveFeeds on the main thread.
-bool SaveStoreSnapshot(const std::string& fileName, const TFeeds& feeds) {
-  return WriteStringToFile(fileName, FeedStoreText(feeds));
-}
-
-}  // namespace
 
 TSaveSnapshot TakeSaveSnapshot(bool writeStore) {
   const TSettings& settings = Settings();
@@ -46,7 +36,7 @@ TSaveOutcome WriteSaveSnapshot(const TSaveSnapshot& snapshot) {
   settings.FileState = snapshot.FileState;
   TSaveOutcome outcome;
   outcome.SettingsWritten = SaveSettings(settings);
-  outcome.StoreWritten = !snapshot.WriteStore || SaveStoreSnapshot(snapshot.FeedsFileName, snapshot.Feeds);
+  outcome.StoreWritten = !snapshot.WriteStore || SaveFeeds(snapshot.FeedsFileName, snapshot.Feeds);
   return outcome;
 }
 
