@@ -210,7 +210,7 @@ void AppendEncodedText(std::string& out, std::string_view text, bool latin1) {
       default: {
         // A character beyond Latin-1: its numeric reference.
         const std::size_t length = std::max<std::size_t>(1, Utf8SequenceLength(text, pos));
-        char32_t codePoint = byte & (length == 3 ? 0x0F : 0x07);
+        char32_t codePoint = byte & (length == 2 ? 0x1F : length == 3 ? 0x0F : 0x07);
         for (std::size_t i = 1; i < length; ++i) {
           codePoint = (codePoint << 6) | (static_cast<unsigned char>(text[pos + i]) & 0x3F);
         }
