@@ -1,7 +1,11 @@
 #include "app/first_instance.h"
 
 #include <QApplication>
+#include <QDialog>
+#include <QEventLoop>
 #include <QMenu>
+#include <QPointer>
+#include <QStatusBar>
 #include <QTimer>
 
 #include "app/activation.h"
@@ -11,6 +15,7 @@
 #include "shell/feed_address.h"
 #include "shell/feed_tree.h"
 #include "shell/settings.h"
+#include "ui/main/item_view_controller.h"
 #include "ui/main/main_actions.h"
 #include "ui/main/refresh_controller.h"
 #include "ui/main/ui_prompts.h"
@@ -34,9 +39,43 @@ TFirstInstance::TFirstInstance(const TFirstInstanceOptions& options)
   }
   SubscribeWelcomeFeed(options.StorePresence);
   WireExitAndTray();
+  WireNotifications();
 }
 
-TFirstInstance::~TFirstInstance() = default;
+TFirstInstance::~TFirstInstance() {
+  delete m_popup;
+}
+
+void TFirstInstance::WireNotifications() {
+  m_popup = new TfrmPopUp();
+  m_notifier = new TTrayNotifier(
+      m_lifecycle.TrayIcon(), m_popup,
+      [this] {
+        const bool showing = m_window.isVisible() && !m_window.isMinimized();
+        return TTrayNotifier::TWindowState{Settings().Minimized || !showing, showing};
+      },
+      this);
+  m_window.SetTrayNotification([this] { m_notifier->UpdateTrayNotification(); });
+  connect(m_popup, &TfrmPopUp::restoreRequested, &m_lifecycle, &TWindowLifecycle::Restore);
+  connect(m_popup, &TfrmPopUp::entryRequested, this, &TFirstInstance::ShowPopupEntry);
+  // Restoring the window ends the announcement.
+  connect(&m_lifecycle, &TWindowLifecycle::minimizedChanged, m_popup, [this](bool minimized) {
+    if (!minimized)
+      m_popup->close();
+  });
+  m_notifier->UpdateTrayNotification();
+  if (!m_lifecycle.TrayAvailable()) {
+    m_window.statusBar()->showMessage(QString::fromStdString(
+        GetLangText("Main|sbMainNoTray", "Ohne Infobereich (Tray) gibt es keine Tray-Benachrichtigungen.")));
+  }
+}
+
+void TFirstInstance::ShowPopupEntry(quint64 feedId, const QString& title) {
+  // A row whose feed or entry is gone restores the window and selects nothing.
+  if (!m_window.FeedTree().SelectFeed(feedId))
+    return;
+  m_window.ItemView().SelectByDisplayTitle(title.toStdString());
+}
 
 void TFirstInstance::SubscribeWelcomeFeed(TStorePresence storePresence) {
   std::optional<TFeed> welcome = WelcomeFeedForFirstStart(
@@ -92,10 +131,18 @@ void TFirstInstance::ShowAsStored() {
 void TFirstInstance::OnHandOver(const THandOver& handOver) {
   ApplyActivationToken(handOver.ActivationToken);
   m_lifecycle.Restore();
-  OfferAddress(handOver.Params);
+  // The later start ends only once the user has dealt with the dialog its address opened.
+  const QPointer<QDialog> dialog = OfferAddress(handOver.Params);
+  if (dialog == nullptr) {
+    return;
+  }
+  QEventLoop untilClosed;
+  connect(dialog, &QDialog::finished, &untilClosed, &QEventLoop::quit);
+  connect(dialog, &QObject::destroyed, &untilClosed, &QEventLoop::quit);
+  untilClosed.exec();
 }
 
-void TFirstInstance::OfferAddress(const std::vector<std::string>& params) {
+QDialog* TFirstInstance::OfferAddress(const std::vector<std::string>& params) {
   // Exactly one parameter besides our own switches (a desktop entry may well say "tidewick --appdata %u") that is a
   // feed address; several parameters or anything else: nothing.
   std::vector<std::string> rest;
@@ -105,14 +152,14 @@ void TFirstInstance::OfferAddress(const std::vector<std::string>& params) {
     }
   }
   if (rest.size() != 1) {
-    return;
+    return nullptr;
   }
   const std::optional<std::string> address = AcceptFeedAddress(rest.front());
   if (!address || m_lifecycle.Exiting()) {
-    return;
+    return nullptr;
   }
   m_window.FeedTree().Select(m_window.FeedTree().Root());
-  m_window.ShowAddFeedDialog(QString::fromStdString(*address));
+  return m_window.ShowAddFeedDialog(QString::fromStdString(*address));
 }
 
 void TFirstInstance::Shutdown() {

@@ -8,11 +8,15 @@
 
 #include <QObject>
 
+class QDialog;
+
 #include "app/signal_saver.h"
 #include "app/single_instance.h"
 #include "app/window_lifecycle.h"
 #include "shell/welcome_feed.h"
+#include "ui/dialogs/popup_window.h"
 #include "ui/main/main_window.h"
+#include "ui/main/tray_notifier.h"
 
 namespace tidewick {
 
@@ -40,9 +44,11 @@ class TFirstInstance : public QObject {
  private:
   void SubscribeWelcomeFeed(TStorePresence storePresence);
   void WireExitAndTray();
+  void WireNotifications();
+  void ShowPopupEntry(quint64 feedId, const QString& title);
   void ShowAsStored();
   void OnHandOver(const THandOver& handOver);
-  void OfferAddress(const std::vector<std::string>& params);
+  QDialog* OfferAddress(const std::vector<std::string>& params);  // the add dialog it opened, if any
   void Shutdown();
 
   TFirstInstanceOptions m_options;
@@ -50,6 +56,8 @@ class TFirstInstance : public QObject {
   TWindowLifecycle m_lifecycle;
   TSignalSaver m_signals;
   THandOverServer m_server;
+  TfrmPopUp* m_popup = nullptr;  // a top-level window of its own, deleted with this object
+  TTrayNotifier* m_notifier = nullptr;
 };
 
 }  // namespace tidewick

@@ -80,9 +80,7 @@ class NotificationsTest : public QObject {
                    QRect(0, 0, 800, 600));
     QSignalSpy restore(&popup, &TfrmPopUp::restoreRequested);
     QSignalSpy entry(&popup, &TfrmPopUp::entryRequested);
-    const QModelIndex second = popup.lvItems->model()->index(1, 0);
-    const QPoint where = popup.lvItems->visualRect(second).center();
-    QTest::mouseDClick(popup.lvItems->viewport(), Qt::LeftButton, {}, where);
+    emit popup.lvItems->doubleClicked(popup.lvItems->model()->index(1, 0));
     QCOMPARE(restore.count(), 1);
     QCOMPARE(entry.count(), 1);
     QCOMPARE(entry.at(0).at(0).toULongLong(), 8ULL);

@@ -41,7 +41,7 @@ TfrmFeedEdit* OpenDialog(TfrmMain& window) {
 
 }  // namespace
 
-void RunAddFeedDialog(TfrmMain& window, const QString& address) {
+QDialog* RunAddFeedDialog(TfrmMain& window, const QString& address) {
   auto* dialog = OpenDialog(window);
   dialog->PrepareAdd(address);
   QObject::connect(dialog, &QDialog::accepted, &window, [&window, dialog] {
@@ -52,6 +52,7 @@ void RunAddFeedDialog(TfrmMain& window, const QString& address) {
     ShowInTree(window, id);
   });
   dialog->open();
+  return dialog;
 }
 
 void RunEditFeedDialog(TfrmMain& window) {

@@ -5,13 +5,16 @@
 
 #include <QString>
 
+class QDialog;
+
 namespace tidewick {
 
 class TfrmMain;
 
 // Adds a feed: under the selected folder (or the root), or beside the selected feed; the new feed is selected.
 // An empty address takes the clipboard's, when it looks like a feed address.
-void RunAddFeedDialog(TfrmMain& window, const QString& address);
+// Returns the open dialog, which deletes itself when it closes.
+QDialog* RunAddFeedDialog(TfrmMain& window, const QString& address);
 
 // Edits the feed selected in the tree; nothing when no feed is selected. The edit is applied to the feed by its
 // Id, so a refresh that finished while the dialog was open is kept and read marks stay.

@@ -7,6 +7,7 @@
 #include "shell/settings_apply.h"
 #include "ui/dialogs/info_dialog.h"
 #include "ui/dialogs/settings_dialog.h"
+#include "ui/main/item_view_controller.h"
 #include "ui/main/main_window.h"
 #include "ui/main/refresh_controller.h"
 
@@ -41,6 +42,11 @@ void RunSettingsDialog(TfrmMain& window) {
         timer->start();
       else if (!on)
         timer->stop();
+    };
+    steps.UpdateTray = [&window] { window.UpdateTrayNotification(); };
+    steps.ApplyListSort = [&window] {
+      window.ItemView().ApplyListSortMode();
+      window.ItemView().Refill();
     };
     steps.RebuildTree = [&tree] { tree.BuildFeedTree(); };
     steps.ApplyTextFont = [&window](const TFontRecord& font) { window.Widgets().txtDesc->setFont(TextFontOf(font)); };

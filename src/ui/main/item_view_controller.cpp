@@ -6,6 +6,7 @@
 #include <QKeyEvent>
 #include <QTreeView>
 
+#include "feeds/item_title.h"
 #include "lang/lang_text.h"
 #include "shell/settings.h"
 #include "ui/main/desc_browser.h"
@@ -252,6 +253,17 @@ void TItemViewController::Find(TSearchStep step) {
   if (found) {
     SelectRow(static_cast<int>(*found));
   }
+}
+
+bool TItemViewController::SelectByDisplayTitle(const std::string& title) {
+  for (int row = 0; row < m_model->rowCount(); ++row) {
+    const TFeedItem* item = m_model->ItemAt(row);
+    if (item != nullptr && ItemDisplayTitle(*item) == title) {
+      SelectRow(row);
+      return true;
+    }
+  }
+  return false;
 }
 
 void TItemViewController::SelectRow(int row) {

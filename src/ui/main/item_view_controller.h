@@ -66,6 +66,8 @@ class TItemViewController : public QObject {
   void Search();            // Ctrl+F
   void FindNext();          // F3
   void FindPrevious();      // Shift+F3
+  // Selects and shows the first listed entry whose title, as displayed, is this one (a popup row).
+  bool SelectByDisplayTitle(const std::string& title);
 
   std::optional<int> SelectedRow() const;
   const QString& SearchText() const { return m_searchText; }

@@ -60,9 +60,16 @@ void TfrmMain::WireItemView() {
 
   auto showSelectedNode = [this] { m_itemView->ShowNode(ListNodeOf(*m_tree, m_tree->Selected())); };
   connect(w.tvNav, &TNavTreeView::currentNodeChanged, this, showSelectedNode);
-  connect(m_navCommands, &TNavCommands::readMarksChanged, this, [this] { m_itemView->Refill(); });
+  connect(m_navCommands, &TNavCommands::readMarksChanged, this, [this] {
+    m_itemView->Refill();
+    UpdateTrayNotification();
+  });
+  m_itemView->SetUpdateTray([this] { UpdateTrayNotification(); });
   connect(m_navCommands, &TNavCommands::feedsRemoved, this, [this] { m_itemView->Refill(); });
-  connect(m_refresh, &TRefreshController::RunEnded, this, [this] { m_itemView->Refill(); });
+  connect(m_refresh, &TRefreshController::RunEnded, this, [this] {
+    m_itemView->Refill();
+    UpdateTrayNotification();
+  });
   // The tree is built after the panes; list what it selected then.
   QTimer::singleShot(0, this, showSelectedNode);
 }

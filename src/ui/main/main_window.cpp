@@ -15,8 +15,17 @@ void TfrmMain::SetStatusText(const QString& text) {
   m_widgets.sbMainText->setText(text);
 }
 
-void TfrmMain::ShowAddFeedDialog(const QString& address) {
-  RunAddFeedDialog(*this, address);
+void TfrmMain::UpdateTrayNotification() {
+  if (m_updateTray)
+    m_updateTray();
+}
+
+void TfrmMain::SetTrayNotification(std::function<void()> update) {
+  m_updateTray = std::move(update);
+}
+
+QDialog* TfrmMain::ShowAddFeedDialog(const QString& address) {
+  return RunAddFeedDialog(*this, address);
 }
 
 void TfrmMain::ShowEditFeedDialog() {

@@ -7,6 +7,7 @@
 // Others call: ScheduleSave() after any change worth keeping, SaveAllNow() at exit, Actions() to wire a command,
 // Widgets() to reach a pane, ShowAddFeedDialog()/ShowEditFeedDialog().
 
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -17,6 +18,7 @@
 #include "shell/pane_layout.h"
 #include "ui/main/save_scheduler.h"
 
+class QDialog;
 class QLabel;
 class QLineEdit;
 class QPlainTextEdit;
@@ -90,8 +92,13 @@ class TfrmMain : public QMainWindow {
   // The search text of the last search; find previous is enabled only with one.
   void SetSearchText(const QString& text);
 
-  // Filled in by the feed dialog; until then they do nothing.
-  void ShowAddFeedDialog(const QString& address);
+  // Brings the tray icon, tip, blinking, sound and popup in line with the unread count; the program's tray side
+  // registers how (the window alone has no tray).
+  void UpdateTrayNotification();
+  void SetTrayNotification(std::function<void()> update);
+
+  // The add dialog is returned open (it deletes itself on closing), so a hand-over can wait for it.
+  QDialog* ShowAddFeedDialog(const QString& address);
   void ShowEditFeedDialog();
 
   TMainActions& Actions() { return *m_actions; }
@@ -170,6 +177,7 @@ class TfrmMain : public QMainWindow {
   QString m_searchText;
   bool m_shownOnce = false;
   bool m_storeMaySave = true;
+  std::function<void()> m_updateTray;
 };
 
 }  // namespace tidewick
