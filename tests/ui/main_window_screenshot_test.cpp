@@ -2,8 +2,10 @@
 // is saved there (scripts/screenshot.sh makes docs/main-window.png this way).
 
 #include <QPixmap>
+#include <QTabWidget>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTreeView>
 
 #include "feeds/feed_store.h"
 #include "shell/settings.h"
@@ -24,6 +26,12 @@ void AddSampleFeed(const std::string& name, int items, int unread, bool error) {
     TFeedItem item;
     item.Title = name + " entry " + std::to_string(number + 1);
     item.Link = feed.URL + "/" + std::to_string(number);
+    item.Description = "<p>What happened in <b>" + name +
+                       "</b> this week: a new release, three fixes and a "
+                       "<a href=\"https://example.org/\">link to the details</a>.</p><ul><li>First point</li>"
+                       "<li>Second point</li></ul>";
+    item.Author = "Editor";
+    item.PublishedDate = 46360.5 - number;  // December 2026, half past noon
     item.Readed = number >= unread;
     feed.Items.push_back(item);
   }
@@ -60,11 +68,18 @@ class MainWindowScreenshotTest : public QObject {
     window.resize(900, 600);
     window.show();
     QVERIFY(QTest::qWaitForWindowExposed(&window));
+    // An entry being read, once as text and once as HTML.
+    QTreeView* list = window.Widgets().lvItems;
+    QVERIFY(list->model()->rowCount() > 0);
+    list->setCurrentIndex(list->model()->index(0, 0));
     const QPixmap picture = window.grab();
     QVERIFY(!picture.isNull());
+    window.Widgets().pcDesc->setCurrentWidget(window.Widgets().tabHTML);
+    const QPixmap html = window.grab();
     const QString target = qEnvironmentVariable("TIDEWICK_SCREENSHOT");
     if (!target.isEmpty()) {
       QVERIFY(picture.save(target));
+      QVERIFY(html.save(QString(target).replace(QStringLiteral(".png"), QStringLiteral("-html.png"))));
     }
     prompts::SetScripted(false);
   }

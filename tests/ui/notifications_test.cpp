@@ -53,6 +53,10 @@ class NotificationsTest : public QObject {
     QVERIFY(notifier.IsBlinking());
     QCOMPARE(popup.lvItems->model()->rowCount(), 3);
     QCOMPARE(notifier.LastDecision().Tip, std::string("Tidewick (3 neu)"));
+    // With TIDEWICK_SCREENSHOT_DIR set (scripts/dialog_screenshots.sh), the popup is drawn into that folder.
+    if (const QString folder = qEnvironmentVariable("TIDEWICK_SCREENSHOT_DIR"); !folder.isEmpty()) {
+      QVERIFY(popup.grab().save(folder + QStringLiteral("/popup.png")));
+    }
 
     popup.resize(300, 200);
     QTest::keyClick(&popup, Qt::Key_Escape);
