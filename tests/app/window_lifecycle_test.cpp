@@ -104,9 +104,18 @@ class WindowLifecycleTest : public QObject {
     QVERIFY(!Settings().Minimized);
   }
 
-  void withoutMinToSysTrayAMinimisedWindowStaysOnTheTaskBar() {
-    m_lifecycle->SetTrayAvailable(true);
-    Settings().MinToSysTray = false;
+  void withoutMinToSysTrayOrWithoutATrayAMinimisedWindowStaysOnTheTaskBar_data() {
+    QTest::addColumn<bool>("trayAvailable");
+    QTest::addColumn<bool>("minToSysTray");
+    QTest::newRow("MinToSysTray off") << true << false;
+    QTest::newRow("no tray on this desktop") << false << true;  // else the window could never come back
+  }
+
+  void withoutMinToSysTrayOrWithoutATrayAMinimisedWindowStaysOnTheTaskBar() {
+    QFETCH(bool, trayAvailable);
+    QFETCH(bool, minToSysTray);
+    m_lifecycle->SetTrayAvailable(trayAvailable);
+    Settings().MinToSysTray = minToSysTray;
     m_lifecycle->Minimize();
     QTest::qWait(50);
     QVERIFY(m_window->isVisible());
