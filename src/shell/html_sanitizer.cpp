@@ -9,6 +9,7 @@
 
 #include "util/html_text.h"
 #include "util/strings.h"
+#include "xml/xml_text.h"
 
 namespace tidewick {
 namespace {
@@ -226,26 +227,10 @@ void WriteSanitized(std::string& out, const GumboNode& top) {
 }  // namespace
 
 std::string EscapeHtml(std::string_view text) {
+  // The XML writer's escaping: the same four characters, copied in runs.
   std::string out;
   out.reserve(text.size());
-  for (const char c : text) {
-    switch (c) {
-      case '&':
-        out += "&amp;";
-        break;
-      case '<':
-        out += "&lt;";
-        break;
-      case '>':
-        out += "&gt;";
-        break;
-      case '"':
-        out += "&quot;";
-        break;
-      default:
-        out += c;
-    }
-  }
+  AppendEncodedText(out, text, false);
   return out;
 }
 
