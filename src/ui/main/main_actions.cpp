@@ -60,14 +60,14 @@ const TCaption kMenuCaptions[] = {
     {&TMainActions::pmnuTrayShow, "Main|pmnuTrayShow", "Anzeigen"},
 };
 
-struct TToolButtonSpec {
+struct TToolButtonEntry {
   QAction* TMainActions::*Member;  // null: a separator
   const char* Name;
   const char* Default;
   QStyle::StandardPixmap Icon;
 };
 
-const TToolButtonSpec kToolButtons[] = {
+const TToolButtonEntry kToolButtons[] = {
     {&TMainActions::mnuFeedAdd, "tbFeedAdd", "Feed hinzufügen...", QStyle::SP_FileDialogNewFolder},
     {&TMainActions::mnuFeedEdit, "tbFeedEdit", "Feed bearbeiten...", QStyle::SP_FileDialogDetailedView},
     {nullptr, nullptr, nullptr, {}},
@@ -231,15 +231,15 @@ void TMainActions::BuildToolBar(QMainWindow* window) {
   tbMain->setFloatable(false);
   tbMain->setToolButtonStyle(Qt::ToolButtonIconOnly);
   tbMain->setContextMenuPolicy(Qt::PreventContextMenu);
-  for (const TToolButtonSpec& spec : kToolButtons) {
-    if (spec.Member == nullptr) {
+  for (const TToolButtonEntry& button : kToolButtons) {
+    if (button.Member == nullptr) {
       tbMain->addSeparator();
       continue;
     }
-    QAction* action = this->*spec.Member;
-    action->setIcon(window->style()->standardIcon(spec.Icon));
+    QAction* action = this->*button.Member;
+    action->setIcon(window->style()->standardIcon(button.Icon));
     tbMain->addAction(action);
-    ToolButton(action)->setObjectName(QLatin1String(spec.Name));
+    ToolButton(action)->setObjectName(QLatin1String(button.Name));
   }
 }
 
@@ -311,13 +311,13 @@ void TMainActions::ApplyLanguage() {
   mnuExtras->setTitle(Text("Main|mnuExtras", "&Extras"));
   mnuHelp->setTitle(Text("Main|mnuHelp", "&Hilfe"));
   mnuLanguage->setTitle(QString::fromStdString(LanguageMenuCaption()));
-  for (const TToolButtonSpec& spec : kToolButtons) {
-    if (spec.Member == nullptr) {
+  for (const TToolButtonEntry& button : kToolButtons) {
+    if (button.Member == nullptr) {
       continue;
     }
-    const QString hint = QString::fromStdString(GetLangText(ToolButtonKey(spec.Name).toStdString(), spec.Default));
-    (this->*spec.Member)->setToolTip(hint);
-    ToolButton(this->*spec.Member)->setAccessibleName(hint);
+    const QString hint = QString::fromStdString(GetLangText(ToolButtonKey(button.Name).toStdString(), button.Default));
+    (this->*button.Member)->setToolTip(hint);
+    ToolButton(this->*button.Member)->setAccessibleName(hint);
   }
   tbMain->setWindowTitle(Text("Main|tbMainAccessible", "Werkzeugleiste"));
   tbMain->setAccessibleName(tbMain->windowTitle());
