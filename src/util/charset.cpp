@@ -3,9 +3,11 @@
 #include <iconv.h>
 
 #include <algorithm>
+#include <array>
 #include <cerrno>
 #include <cstdint>
 #include <cstring>
+#include <optional>
 
 #include "util/case_fold.h"
 #include "util/utf8.h"
@@ -199,6 +201,8 @@ class TIconv {
   TIconv& operator=(const TIconv&) = delete;
 
   bool IsOpen() const { return m_handle != Invalid(); }
+  // Back to the initial shift state.
+  void Reset() { iconv(m_handle, nullptr, nullptr, nullptr, nullptr); }
 
   // Converts as much as possible; returns 0 when everything was taken, else the errno that stopped it.
   int Run(const char*& in, std::size_t& inLeft, TConversionOutput& out) {
@@ -241,7 +245,82 @@ std::size_t CodeUnitSize(std::string_view encoding) {
   return 1;
 }
 
-std::string IconvToUtf8(TIconv& converter, std::string_view bytes, std::size_t unitSize) {
+// Encodings whose meaning of a byte depends on escape sequences seen before it; all of them are 7-bit.
+bool IsStatefulEncoding(std::string_view encoding) {
+  std::string compact;
+  for (const char c : encoding) {
+    if (c != '-' && c != '_') {
+      compact += AsciiLower(c);
+    }
+  }
+  return compact.starts_with("iso2022") || compact.starts_with("csiso2022") || compact.starts_with("utf7") ||
+         compact.starts_with("hz");
+}
+
+// Bytes that no sequence of the encoding may start with (0xFF in EUC-JP, Shift_JIS, EUC-KR, GBK, Big5, any byte
+// over 0x7F in the 7-bit ISO-2022 family), learnt from iconv one byte value at a time. A run of them is replaced
+// without calling iconv once per byte, which made documents of such bytes several times slower to convert than text.
+class TBadLeadBytes {
+ public:
+  explicit TBadLeadBytes(std::string_view encoding) : m_encoding(encoding), m_stateful(IsStatefulEncoding(encoding)) {}
+
+  bool Contains(unsigned char byte) {
+    if (m_state[byte] == kUnknown) {
+      m_state[byte] = IsBad(byte) ? kBad : kGood;
+    }
+    return m_state[byte] == kBad;
+  }
+
+ private:
+  enum : std::uint8_t { kUnknown, kGood, kBad };
+
+  bool IsBad(unsigned char byte) {
+    if (m_stateful) {
+      return byte >= 0x80;
+    }
+    // A stateless converter refusing the byte alone, or the byte followed by any second byte, refuses it whatever
+    // follows.
+    const int alone = Probe({static_cast<char>(byte)});
+    if (alone != EINVAL) {
+      return alone == EILSEQ;
+    }
+    for (int second = 0; second < 256; ++second) {
+      if (Probe({static_cast<char>(byte), static_cast<char>(second)}) != EILSEQ) {
+        return false;
+      }
+    }
+    return true;
+  }
+
+  // The error that stops converting `sequence` from the initial state at its first byte, or 0.
+  int Probe(std::initializer_list<char> sequence) {
+    if (!m_probe.IsOpen()) {
+      m_probe = TIconv("UTF-8", m_encoding.c_str());
+      if (!m_probe.IsOpen()) {
+        return 0;
+      }
+    }
+    const std::string bytes(sequence);
+    const char* in = bytes.data();
+    std::size_t inLeft = bytes.size();
+    TConversionOutput out{std::string()};
+    const int error = m_probe.Run(in, inLeft, out);
+    m_probe.Reset();
+    return inLeft == bytes.size() ? error : 0;
+  }
+
+  std::string m_encoding;
+  bool m_stateful;
+  TIconv m_probe;
+  std::array<std::uint8_t, 256> m_state{};
+};
+
+std::string IconvToUtf8(TIconv& converter, std::string_view bytes, std::string_view encoding) {
+  const std::size_t unitSize = CodeUnitSize(encoding);
+  std::optional<TBadLeadBytes> badLeads;
+  if (unitSize == 1) {
+    badLeads.emplace(encoding);
+  }
   TConversionOutput out{std::string()};
   out.Reserve(bytes.size() + bytes.size() / 2 + 16);
   const char* in = bytes.data();
@@ -256,6 +335,11 @@ std::string IconvToUtf8(TIconv& converter, std::string_view bytes, std::size_t u
     const std::size_t skip = error == EINVAL ? inLeft : std::min(unitSize, inLeft);
     in += skip;
     inLeft -= skip;
+    while (badLeads && inLeft > 0 && badLeads->Contains(static_cast<unsigned char>(*in))) {
+      out.Append(kReplacementCharacter);
+      ++in;
+      --inLeft;
+    }
   }
   return std::move(out).Take();
 }
@@ -329,7 +413,7 @@ std::string DecodeToUtf8(std::string_view bytes, std::string_view encoding) {
   if (!converter.IsOpen()) {
     return RepairUtf8Fast(bytes);
   }
-  return IconvToUtf8(converter, bytes, CodeUnitSize(from));
+  return IconvToUtf8(converter, bytes, from);
 }
 
 std::string DecodeToUtf8(std::string&& bytes, std::string_view encoding) {

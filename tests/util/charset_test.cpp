@@ -18,39 +18,43 @@ TEST_P(CharsetDecode, GivesUtf8) {
   EXPECT_EQ(DecodeToUtf8(std::string(GetParam().Bytes), GetParam().Encoding), GetParam().Expected);
 }
 
-INSTANTIATE_TEST_SUITE_P(Cases, CharsetDecode,
-                         testing::Values(TDecodeCase{"", "plain", "plain"},
-                                         // Valid UTF-8 is kept, a stray byte reads as its Windows-1252 character.
-                                         TDecodeCase{"", "\xC3\xA4 \xE4 \x80", "ä ä €"},
-                                         TDecodeCase{"UTF-8", "\xE2\x82\xAC", "€"},
-                                         TDecodeCase{"utf-8", "\xE2\x82", "â‚"},
-                                         // Latin-1 labels are read as Windows-1252, as browsers do.
-                                         TDecodeCase{"ISO-8859-1", "\x93x\x94\xE4", "“x”ä"},
-                                         TDecodeCase{"latin1", "\x80", "€"}, TDecodeCase{"us-ascii", "\x85", "…"},
-                                         TDecodeCase{"windows-1252", "\x80\x81", "€\xC2\x81"},
-                                         TDecodeCase{"KOI8-R", "\xF0\xD2\xC9\xD7\xC5\xD4", "Привет"},
-                                         // Unknown names fall back to the UTF-8 rule.
-                                         TDecodeCase{"x-unknown", "\xC3\xA4\xE4", "ää"},
-                                         // A byte iconv cannot read becomes U+FFFD, the rest goes on.
-                                         TDecodeCase{"Shift_JIS", "\x93\xfa\xFF\x96\x7b", "日\xEF\xBF\xBD本"},
-                                         TDecodeCase{"UTF-16",
-                                                     std::string_view("\xFF\xFE"
-                                                                      "a\0\xE4\0",
-                                                                      6),
-                                                     "aä"},
-                                         TDecodeCase{"UTF-16", std::string_view("\xFE\xFF\0a\0\xE4", 6), "aä"},
-                                         TDecodeCase{"UTF-16LE", std::string_view("a\0b", 3), "a\xEF\xBF\xBD"},
-                                         // A bad code unit is skipped whole: the text after it stays aligned.
-                                         TDecodeCase{"UTF-16LE",
-                                                     std::string_view("\x00\xDC"
-                                                                      "a\0b\0",
-                                                                      6),
-                                                     "\xEF\xBF\xBD"
-                                                     "ab"},
-                                         TDecodeCase{"UTF-32BE", std::string_view("\0\x11\0\0\0\0\0a", 8),
-                                                     "\xEF\xBF\xBD"
-                                                     "a"},
-                                         TDecodeCase{"EUC-JP", "\xFF\xFF<a>", "\xEF\xBF\xBD\xEF\xBF\xBD<a>"}));
+INSTANTIATE_TEST_SUITE_P(
+    Cases, CharsetDecode,
+    testing::Values(TDecodeCase{"", "plain", "plain"},
+                    // Valid UTF-8 is kept, a stray byte reads as its Windows-1252 character.
+                    TDecodeCase{"", "\xC3\xA4 \xE4 \x80", "ä ä €"}, TDecodeCase{"UTF-8", "\xE2\x82\xAC", "€"},
+                    TDecodeCase{"utf-8", "\xE2\x82", "â‚"},
+                    // Latin-1 labels are read as Windows-1252, as browsers do.
+                    TDecodeCase{"ISO-8859-1", "\x93x\x94\xE4", "“x”ä"}, TDecodeCase{"latin1", "\x80", "€"},
+                    TDecodeCase{"us-ascii", "\x85", "…"}, TDecodeCase{"windows-1252", "\x80\x81", "€\xC2\x81"},
+                    TDecodeCase{"KOI8-R", "\xF0\xD2\xC9\xD7\xC5\xD4", "Привет"},
+                    // Unknown names fall back to the UTF-8 rule.
+                    TDecodeCase{"x-unknown", "\xC3\xA4\xE4", "ää"},
+                    // A byte iconv cannot read becomes U+FFFD, the rest goes on.
+                    TDecodeCase{"Shift_JIS", "\x93\xfa\xFF\x96\x7b", "日\xEF\xBF\xBD本"},
+                    TDecodeCase{"UTF-16",
+                                std::string_view("\xFF\xFE"
+                                                 "a\0\xE4\0",
+                                                 6),
+                                "aä"},
+                    TDecodeCase{"UTF-16", std::string_view("\xFE\xFF\0a\0\xE4", 6), "aä"},
+                    TDecodeCase{"UTF-16LE", std::string_view("a\0b", 3), "a\xEF\xBF\xBD"},
+                    // A bad code unit is skipped whole: the text after it stays aligned.
+                    TDecodeCase{"UTF-16LE",
+                                std::string_view("\x00\xDC"
+                                                 "a\0b\0",
+                                                 6),
+                                "\xEF\xBF\xBD"
+                                "ab"},
+                    TDecodeCase{"UTF-32BE", std::string_view("\0\x11\0\0\0\0\0a", 8),
+                                "\xEF\xBF\xBD"
+                                "a"},
+                    TDecodeCase{"EUC-JP", "\xFF\xFF<a>", "\xEF\xBF\xBD\xEF\xBF\xBD<a>"},
+                    // Runs of bytes that can start no character are skipped without iconv;
+                    // a good lead byte right after them, or the shift state, is not lost.
+                    TDecodeCase{"Shift_JIS", "\xFF\xFF\x93\xfa", "\xEF\xBF\xBD\xEF\xBF\xBD日"},
+                    TDecodeCase{"EUC-KR", "\xFF\xFF\xB0\xA1", "\xEF\xBF\xBD\xEF\xBF\xBD가"},
+                    TDecodeCase{"ISO-2022-JP", "\x1B$BF|\xFF\xFEK\\\x1B(Ba", "日\xEF\xBF\xBD\xEF\xBF\xBD本a"}));
 
 struct TEncodeCase {
   std::string_view Encoding;
