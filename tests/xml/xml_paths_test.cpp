@@ -151,30 +151,18 @@ TEST(XmlDocument, EncodingAndVersionAttributes) {
   EXPECT_EQ(TXmlDoc(" opml ").Root()->Name(), "opml");
 }
 
-struct TBooleanCase {
-  std::string_view Text;
-  bool Expected;
-};
-
-class XmlBoolean : public testing::TestWithParam<TBooleanCase> {};
-
-TEST_P(XmlBoolean, ReadsWordsAndNumbers) {
+TEST(XmlTypedValues, BooleansReadWordsAndNumbersAndAreWrittenAsDigitsOrCapitalWords) {
   TXmlDoc doc;
-  doc.SetValue("b", GetParam().Text);
-  EXPECT_EQ(doc.GetBoolean("b", !GetParam().Expected), GetParam().Expected);
-}
-
-INSTANTIATE_TEST_SUITE_P(Cases, XmlBoolean,
-                         testing::Values(TBooleanCase{"True", true}, TBooleanCase{"FALSE", false},
-                                         TBooleanCase{"tRuE", true}, TBooleanCase{"0", false}, TBooleanCase{"-3", true},
-                                         TBooleanCase{"1", true}));
-
-TEST(XmlTypedValues, BooleansAreWrittenAsDigitsOrCapitalWordsAndUnreadableOnesGiveTheDefault) {
-  TXmlDoc doc;
+  for (const auto& [text, expected] : std::initializer_list<std::pair<const char*, bool>>{
+           {"True", true}, {"FALSE", false}, {"tRuE", true}, {"0", false}, {"-3", true}, {"1", true}}) {
+    doc.SetValue("b", text);
+    EXPECT_EQ(doc.GetBoolean("b", !expected), expected) << text;
+  }
   doc.SetBoolean("a", true);
   doc.SetBoolean("b", false, true);
   doc.SetBoolean("c", true, true);
   EXPECT_EQ(doc.GetValue("a") + doc.GetValue("b") + doc.GetValue("c"), "1FALSETRUE");
+  // Unreadable or missing: the default.
   doc.SetValue("d", "yes");
   EXPECT_TRUE(doc.GetBoolean("d", true));
   EXPECT_FALSE(doc.GetBoolean("d", false));
