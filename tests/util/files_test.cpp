@@ -12,7 +12,7 @@ namespace {
 
 namespace fs = std::filesystem;
 
-TEST(Files, ReadFileToStringHonoursTheMaximumAndReadsMissingFilesAsEmpty) {
+TEST(Files, ReadingHonoursTheMaximumAndTellsFilesFromFoldersAndMissingOnes) {
   const test::TempDir dir;
   const std::string file = dir.File("text.txt");
   ASSERT_TRUE(WriteStringToFile(file, "abcdef"));
@@ -21,28 +21,28 @@ TEST(Files, ReadFileToStringHonoursTheMaximumAndReadsMissingFilesAsEmpty) {
   EXPECT_EQ(ReadFileToString(file, -1), "abcdef");
   EXPECT_EQ(ReadFileToString(dir.File("missing.txt")), "");
   EXPECT_EQ(ReadFileToString(dir.Path().string()), "");  // a folder is not a file
+  EXPECT_TRUE(FileExists(file));
+  EXPECT_FALSE(FileExists(dir.Path().string()));
+  EXPECT_FALSE(FileExists(dir.File("missing.txt")));
+  EXPECT_TRUE(FolderExists(dir.Path().string()));
+  EXPECT_FALSE(FolderExists(file));
 }
 
-TEST(Files, WriteReplacesTheWholeFileByteForByteAndLeavesNoTemporaryBehind) {
+// A write replaces the whole file or, failing, leaves the old one as it was.
+TEST(Files, WriteReplacesTheWholeFileByteForByteOrKeepsTheOldOne) {
   const test::TempDir dir;
   const std::string file = dir.File("settings.ini");
   ASSERT_TRUE(WriteStringToFile(file, "a long first version"));
   const std::string bytes = std::string("a\r\nb\0c\xFF", 7);
   ASSERT_TRUE(WriteStringToFile(file, bytes));
   EXPECT_EQ(ReadFileToString(file), bytes);
-  EXPECT_EQ(std::distance(fs::directory_iterator(dir.Path()), {}), 1);
-}
-
-TEST(Files, FailedWriteKeepsTheOldFile) {
-  const test::TempDir dir;
-  const std::string file = dir.File("kept.txt");
-  ASSERT_TRUE(WriteStringToFile(file, "old"));
+  EXPECT_EQ(std::distance(fs::directory_iterator(dir.Path()), {}), 1) << "no temporary may stay";
   EXPECT_FALSE(WriteStringToFile(dir.File("no-such-folder/new.txt"), "x"));
   // A folder in the target's place cannot be replaced by a file.
   fs::create_directory(dir.Path() / "folder");
   EXPECT_FALSE(WriteStringToFile(dir.File("folder"), "x"));
   EXPECT_TRUE(fs::is_directory(dir.Path() / "folder"));
-  EXPECT_EQ(ReadFileToString(file), "old");
+  EXPECT_EQ(ReadFileToString(file), bytes);
 }
 
 TEST(Files, WritingThroughASymbolicLinkReplacesTheLinkedFile) {
@@ -61,16 +61,6 @@ TEST(Files, ReplacingAFileKeepsItsPermissions) {
   fs::permissions(file, fs::perms::owner_read | fs::perms::owner_write);
   ASSERT_TRUE(WriteStringToFile(file, "two"));
   EXPECT_EQ(fs::status(file).permissions() & fs::perms::all, fs::perms::owner_read | fs::perms::owner_write);
-}
-
-TEST(Files, FileAndFolderExistence) {
-  const test::TempDir dir;
-  ASSERT_TRUE(WriteStringToFile(dir.File("f"), ""));
-  EXPECT_TRUE(FileExists(dir.File("f")));
-  EXPECT_FALSE(FileExists(dir.Path().string()));
-  EXPECT_FALSE(FileExists(dir.File("g")));
-  EXPECT_TRUE(FolderExists(dir.Path().string()));
-  EXPECT_FALSE(FolderExists(dir.File("f")));
 }
 
 }  // namespace
