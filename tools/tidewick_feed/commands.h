@@ -19,6 +19,10 @@ int RunParse(const std::vector<std::string>& args);
 int RunFetch(const std::vector<std::string>& args);
 int RunRefresh(const std::vector<std::string>& args);
 
+// discover URL: prints the feeds a web page names, one per line: the address, a tab, the title. Exits 0 when it
+// printed any, 1 when the address could not be fetched or names no feed (discover_command.cpp).
+int RunDiscover(const std::vector<std::string>& args);
+
 // export-opml and import-opml move a store's feed list to and from other readers (opml_commands.cpp).
 int RunExportOpml(const std::vector<std::string>& args);
 int RunImportOpml(const std::vector<std::string>& args);

@@ -13,6 +13,7 @@ constexpr const char* kUsage =
     "usage: tidewick-feed COMMAND [ARGUMENTS]\n"
     "  parse FILE|- [--lang FILE]   read a feed document and print it as JSON\n"
     "  fetch URL [--lang FILE]      download a feed document and print it as JSON\n"
+    "  discover URL                 print the feeds a web page names (address, tab, title)\n"
     "  refresh [--settings FILE] [--lang FILE] STORE\n"
     "                               refresh every feed of a feed store and save it\n"
     "  export-opml [--settings FILE] STORE [OUT|-]\n"
@@ -34,6 +35,9 @@ int main(int argc, char** argv) {
   }
   if (command == "fetch") {
     return tidewick::RunFetch(args);
+  }
+  if (command == "discover") {
+    return tidewick::RunDiscover(args);
   }
   if (command == "refresh") {
     return tidewick::RunRefresh(args);

@@ -1,0 +1,96 @@
+// tidewick-feed discover run as a program against the loopback server: what it prints and how it exits.
+
+#include <cstdlib>
+#include <gtest/gtest.h>
+#include <string>
+#include <sys/wait.h>
+
+#include "support/http_test_server.h"
+#include "support/temp_dir.h"
+#include "util/files.h"
+
+#ifdef TIDEWICK_FEED_TOOL
+
+namespace tidewick {
+namespace {
+
+struct TRun {
+  int Status = -1;
+  std::string Out;
+  std::string Err;
+};
+
+TRun RunDiscover(const std::string& arguments) {
+  const test::TempDir dir;
+  const std::string command = std::string("'") + TIDEWICK_FEED_TOOL + "' discover " + arguments + " >'" +
+                              dir.File("out") + "' 2>'" + dir.File("err") + "'";
+  const int raw = std::system(command.c_str());
+  return {WIFEXITED(raw) ? WEXITSTATUS(raw) : -1, ReadFileToString(dir.File("out")), ReadFileToString(dir.File("err"))};
+}
+
+test::TTestResponse Page(std::string body, int status = 200) {
+  test::TTestResponse response;
+  response.Status = status;
+  response.Body = std::move(body);
+  response.Headers = {{"Content-Type", "text/html; charset=utf-8"}};
+  return response;
+}
+
+class DiscoverCommand : public testing::Test {
+ protected:
+  void SetUp() override {
+    m_server.SetResponse(
+        "/blog/", Page("<html><head><title>Blog</title>"
+                       "<link rel=\"alternate\" type=\"application/rss+xml\" title=\"Posts\tand news\" href=\"feed/\">"
+                       "<link rel=alternate type=application/atom+xml href=\"/atom.xml\">"
+                       "<link rel=alternate type=application/rss+xml href=\"javascript:alert(1)\">"
+                       "</head><body>Hello</body></html>"));
+    m_server.SetResponse("/plain/", Page("<html><head><title>No feeds</title></head><body></body></html>"));
+    m_server.SetResponse("/feed.xml", Page("<?xml version=\"1.0\"?><rss version=\"2.0\"><channel><title>Channel"
+                                           "</title><item><title>a</title></item></channel></rss>"));
+  }
+
+  test::THttpTestServer m_server;
+};
+
+TEST_F(DiscoverCommand, PrintsEachFeedWithItsTitle) {
+  const TRun run = RunDiscover("'" + m_server.Url("/blog/") + "'");
+  ASSERT_EQ(run.Status, 0) << run.Err;
+  EXPECT_EQ(run.Out, m_server.Url("/blog/feed/") + "\tPosts and news\n" + m_server.Url("/atom.xml") + "\t\n");
+}
+
+TEST_F(DiscoverCommand, AFeedAddressPrintsItself) {
+  // Typed as users do: without a scheme, or with the browser's feed scheme.
+  for (const std::string& typed :
+       {m_server.Url("/feed.xml").substr(7), "feed://" + m_server.Url("/feed.xml").substr(7)}) {
+    const TRun run = RunDiscover("'" + typed + "'");
+    ASSERT_EQ(run.Status, 0) << run.Err;
+    EXPECT_EQ(run.Out, m_server.Url("/feed.xml") + "\tChannel\n");
+  }
+}
+
+TEST_F(DiscoverCommand, ExitStatuses) {
+  struct TCase {
+    std::string Arguments;
+    int Status;
+  };
+  const TCase cases[] = {
+      {"'" + m_server.Url("/plain/") + "'", 1},   // a page without feeds
+      {"'" + m_server.Url("/missing") + "'", 1},  // 404
+      {"", 2},
+      {"'" + m_server.Url("/blog/") + "' extra", 2},
+      {"'file:///etc/passwd'", 2},
+      {"--help", 2},
+  };
+  for (const TCase& c : cases) {
+    const TRun run = RunDiscover(c.Arguments);
+    EXPECT_EQ(run.Status, c.Status) << c.Arguments;
+    EXPECT_TRUE(run.Out.empty()) << c.Arguments << ": " << run.Out;
+    EXPECT_FALSE(run.Err.empty()) << c.Arguments;
+  }
+}
+
+}  // namespace
+}  // namespace tidewick
+
+#endif  // TIDEWICK_FEED_TOOL
