@@ -17,6 +17,7 @@
 #include "shell/settings.h"
 #include "update/hand_back_queue.h"
 #include "update/refresh_scheduler.h"
+#include "util/allocator_tuning.h"
 #include "util/http_fetch.h"
 
 namespace tidewick {
@@ -105,6 +106,7 @@ std::map<int, std::string> RefreshEveryFeed(TRefreshScheduler& scheduler, THandB
 }  // namespace
 
 int RunRefresh(const std::vector<std::string>& args) {
+  ShareAllocatorArenas();  // before the workers start
   TRefreshArguments arguments;
   if (!ParseArguments(args, arguments)) {
     return UsageError(kRefreshUsage);
