@@ -18,14 +18,6 @@ TFeedItem Entry(std::string title, std::string link, std::string description) {
   return item;
 }
 
-TFontRecord Font(std::string name, int size, TColor color) {
-  TFontRecord font;
-  font.Name = std::move(name);
-  font.Size = size;
-  font.Color = color;
-  return font;
-}
-
 TEST(EntryExport, TextFileHoldsTheLabelledLinesAndTheSummary) {
   const TFeedItem item = Entry("Hello <b>World</b>", "http://example.org/a",
                                "Summary text" + std::string(kContentMarker) + "<p>Full content</p>");
@@ -43,7 +35,7 @@ TEST(EntryExport, TextFileKeepsPlaceholdersOfTheEntryAsWritten) {
 }
 
 TEST(EntryExport, HtmlPageHasTheFixedLayout) {
-  TFontRecord font = Font("Arial", 10, RgbColor(255, 0, 0));
+  TFontRecord font{"Arial", 10, RgbColor(255, 0, 0)};
   font.Bold = true;
   const TFeedItem item = Entry("A & <b>B</b>", "https://example.org/?a=1&b=2",
                                "sum" + std::string(kContentMarker) + "<p>Body <i>text</i></p>");
@@ -77,7 +69,7 @@ TEST(EntryExport, FontStylesBecomeCssWords) {
       {false, true, true, "color:#000000;text-decoration:underline line-through;}"},
   };
   for (const auto& c : cases) {
-    TFontRecord font = Font("Tahoma", 8, 0);
+    TFontRecord font{"Tahoma", 8, 0};
     font.Italic = c.italic;
     font.Underline = c.underline;
     font.StrikeOut = c.strikeOut;
@@ -93,7 +85,7 @@ TEST(EntryExport, HostileEntryKeepsNoActiveContent) {
             "<meta http-equiv=\"refresh\" content=\"0;url=http://evil.example\"><base href=\"http://evil.example/\">"
             "<iframe src=\"http://evil.example\"></iframe><a href=\"data:text/html,<script>alert(4)</script>\">d</a>"
             "<p>visible</p>");
-  const std::string page = EntryExportHtml(item, "", Font("Evil\";}</style><script>x()</script>", 8, 0));
+  const std::string page = EntryExportHtml(item, "", TFontRecord{"Evil\";}</style><script>x()</script>", 8, 0});
   for (const char* forbidden : {"<script", "onerror", "onload", "<svg", "javascript:alert(3)", "http-equiv=\"refresh",
                                 "<base", "<iframe", "data:text/html", "href=\"javascript", "</style><script"})
     EXPECT_EQ(page.find(forbidden), std::string::npos) << forbidden;
@@ -141,12 +133,13 @@ TEST(EntryExport, WritesTheFileOrSaysWhyNot) {
   const test::TempDir dir;
   const std::string target = dir.File("entry.html");
   const TFeedItem item = Entry("T", "http://example.org", "d");
-  const TFileWriteResult written = ExportEntryFile(target, TEntryExportFormat::Html, item, "", Font("A", 8, 0));
+  const TFontRecord font{"A", 8, 0};
+  const TFileWriteResult written = ExportEntryFile(target, TEntryExportFormat::Html, item, "", font);
   EXPECT_TRUE(written.Ok);
-  EXPECT_EQ(ReadFileToString(target), EntryExportHtml(item, "", Font("A", 8, 0)));
+  EXPECT_EQ(ReadFileToString(target), EntryExportHtml(item, "", font));
 
   const TFileWriteResult failed =
-      ExportEntryFile(dir.File("missing/entry.txt"), TEntryExportFormat::Text, item, "", Font("A", 8, 0));
+      ExportEntryFile(dir.File("missing/entry.txt"), TEntryExportFormat::Text, item, "", font);
   EXPECT_FALSE(failed.Ok);
   EXPECT_EQ(failed.Reason, "No such file or directory");
   EXPECT_EQ(ExportWriteErrorText("/tmp/100%s2%.txt", failed),

@@ -7,23 +7,15 @@
 namespace tidewick {
 namespace {
 
-TFontRecord Font(std::string name, int size, TColor color) {
-  TFontRecord font;
-  font.Name = std::move(name);
-  font.Size = size;
-  font.Color = color;
-  return font;
-}
-
 TEST(BuildEntryPage, MatchesTheTemplateByteForByte) {
-  TFontRecord tahoma = Font("Tahoma", 8, RgbColor(0, 0, 0));
+  TFontRecord tahoma{"Tahoma", 8, RgbColor(0, 0, 0)};
   tahoma.Bold = true;
   EXPECT_EQ(BuildEntryPage(tahoma, "<p>Hi</p>"),
             "<html><head><title></title>\r\n<style type=\"text/css\">\r\n  body {margin:3px;}\r\n"
             "  body {font-family:\"Tahoma\";font-size:8pt;color:#000000;font-weight:bold;}\r\n"
             "</style></head><body><p>Hi</p></body></html>");
 
-  TFontRecord styled = Font("DejaVu Sans", 11, RgbColor(0x12, 0xAB, 0xFE));
+  TFontRecord styled{"DejaVu Sans", 11, RgbColor(0x12, 0xAB, 0xFE)};
   styled.Italic = true;
   styled.Underline = true;
   styled.StrikeOut = true;
@@ -32,7 +24,7 @@ TEST(BuildEntryPage, MatchesTheTemplateByteForByte) {
             "  body {font-family:\"DejaVu Sans\";font-size:11pt;color:#12ABFE;font-style:italic;"
             "text-decoration:underline line-through;}\r\n</style></head><body></body></html>");
 
-  TFontRecord struck = Font("A\"</style>B", 9, RgbColor(1, 2, 3));
+  TFontRecord struck{"A\"</style>B", 9, RgbColor(1, 2, 3)};
   struck.StrikeOut = true;
   const std::string page = BuildEntryPage(struck, "");
   EXPECT_NE(page.find("font-family:\"A/styleB\";font-size:9pt;color:#010203;text-decoration:line-through;}"),

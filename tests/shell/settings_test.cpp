@@ -128,13 +128,6 @@ TEST(Settings, AutoReadListHoldsOneTermPerLineAndALaterLoadReplacesIt) {
   }
 }
 
-TEST(Settings, FontIsReadFromItsFiveFields) {
-  const TempDir dir;
-  const TSettings settings = LoadText(dir, Wrap("Feeds", "<TextFont>Arial|10|255|BI|0</TextFont>"));
-  EXPECT_EQ(settings.TextFont, (TFontRecord{"Arial", 10, 255, true, true, false, false, 0}));
-  EXPECT_EQ(LoadText(dir, Wrap("Feeds", "<Other />")).TextFont, DefaultTextFont());
-}
-
 TEST(Settings, FileNameFollowsTheProgramFile) {
   const TSettingsLocation beside = ChooseSettingsLocation("/opt/tw/tidewick", true, true, "/u");
   EXPECT_EQ(beside.SettingsFileName, "/opt/tw/tidewick.ini");
