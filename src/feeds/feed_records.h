@@ -44,6 +44,28 @@ struct TFeedItem {
 
 using TFeedItems = std::vector<TFeedItem>;
 
+// What refreshes learnt from the feed's server, kept in the store so the window and the command-line tool share it.
+// It belongs to the address in Url: once the feed has another address it counts as empty.
+struct TFeedRefreshState {
+  std::string Url;             // the address all of this was learnt from
+  std::string ETag;            // validators of the stored entries, sent back on the next refresh
+  std::string LastModified;    // (the server may send either, both or none)
+  TDateTime RetryAfter = 0;    // the server asked for no request before this moment (UTC); 0 = no such wish
+  bool Gone = false;           // the server said 410 Gone: only a refresh the user asks for tries again
+  std::string RedirectTarget;  // where a permanent redirect led on the last successful refreshes
+  int32_t RedirectCount = 0;   // how many in a row led there
+  std::string MovedFrom;       // the address before the feed followed a permanent redirect
+  // The last request: when it was sent (UTC, 0 = never), the HTTP status (0: no answer), the bytes received,
+  // whether the server said the document was unchanged, and why it failed (empty when it did not).
+  TDateTime LastTime = 0;
+  int32_t LastStatus = 0;
+  int64_t LastBytes = 0;
+  bool LastUnchanged = false;
+  std::string LastFailure;
+
+  bool operator==(const TFeedRefreshState&) const = default;
+};
+
 // One subscribed feed.
 struct TFeed {
   std::string Name;  // unique in Feeds, never contains "[" or "]"
@@ -57,6 +79,7 @@ struct TFeed {
   bool RefreshAtStart = false;
   TDateTime LastDownloaded = 0;
   bool Error = false;
+  TFeedRefreshState Refresh;
   // Stable identity for the whole run, given by AddFeed (0 = not in the store); never stored. Refresh results are
   // handed back by this id, so deleting or reordering feeds meanwhile cannot misplace them.
   uint64_t Id = 0;

@@ -20,6 +20,9 @@ constexpr std::array<std::string_view, 13> kInfoFieldNames = {
     "TTL",   "ImageTitle", "ImageURL",    "ImageLink", "ImageWidth", "ImageHeight"};
 constexpr std::array<std::string_view, 7> kItemFieldNames = {"Title",  "Link",   "Description", "PublishedDate",
                                                              "Author", "Readed", "Visited"};
+constexpr std::array<std::string_view, kRefreshFieldCount> kRefreshFieldNames = {
+    "Address",   "ETag",        "LastModified", "RetryAfter", "Gone",          "RedirectTarget", "RedirectCount",
+    "MovedFrom", "LastRequest", "LastStatus",   "LastBytes",  "LastUnchanged", "LastFailure"};
 
 bool IsAscii(std::string_view text) {
   for (const char c : text) {
@@ -85,6 +88,12 @@ int FindInfoField(std::string_view name) {
 }
 int FindItemField(std::string_view name) {
   return FindField(kItemFieldNames, name);
+}
+int FindRefreshField(std::string_view name) {
+  return FindField(kRefreshFieldNames, name);
+}
+std::string_view RefreshFieldName(int field) {
+  return kRefreshFieldNames.at(static_cast<size_t>(field));
 }
 
 std::optional<int64_t> ParseStoreInteger(std::string_view text) {
@@ -207,6 +216,50 @@ void AssignItemField(TFeedItem& item, int field, std::string value) {
       break;
     default:
       item.Visited = ParseStoreInteger(value) == 1;
+      break;
+  }
+}
+
+void AssignRefreshField(TFeedRefreshState& state, int field, std::string value) {
+  switch (field) {
+    case kRefreshFieldUrl:
+      state.Url = std::move(value);
+      break;
+    case kRefreshFieldETag:
+      state.ETag = std::move(value);
+      break;
+    case kRefreshFieldLastModified:
+      state.LastModified = std::move(value);
+      break;
+    case kRefreshFieldRetryAfter:
+      state.RetryAfter = ToDate(value);
+      break;
+    case kRefreshFieldGone:
+      state.Gone = IsOne(value);
+      break;
+    case kRefreshFieldRedirectTarget:
+      state.RedirectTarget = std::move(value);
+      break;
+    case kRefreshFieldRedirectCount:
+      state.RedirectCount = std::max(ToInt32(ParseStoreInteger(value), 0), 0);
+      break;
+    case kRefreshFieldMovedFrom:
+      state.MovedFrom = std::move(value);
+      break;
+    case kRefreshFieldLastTime:
+      state.LastTime = ToDate(value);
+      break;
+    case kRefreshFieldLastStatus:
+      state.LastStatus = ToInt32(ParseStoreInteger(value), 0);
+      break;
+    case kRefreshFieldLastBytes:
+      state.LastBytes = std::max<int64_t>(ParseStoreInteger(value).value_or(0), 0);
+      break;
+    case kRefreshFieldLastUnchanged:
+      state.LastUnchanged = IsOne(value);
+      break;
+    default:
+      state.LastFailure = std::move(value);
       break;
   }
 }

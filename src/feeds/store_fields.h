@@ -21,14 +21,39 @@ enum TFeedField {
   kFeedFieldError
 };
 
-// Field numbers for a child of a feed, of Info and of an item; -1 for other names.
+// The element below a feed that holds its TFeedRefreshState. Its name starts with neither "Item" nor "Feed", so
+// readers that know nothing of it skip it like any unknown element.
+inline constexpr std::string_view kRefreshElement = "Refresh";
+
+// Field numbers for a child of a feed, of Info, of an item and of the refresh state; -1 for other names.
 int FindFeedField(std::string_view name);
 int FindInfoField(std::string_view name);
 int FindItemField(std::string_view name);
+int FindRefreshField(std::string_view name);
 
 void AssignFeedField(TFeed& feed, int field, std::string value);
 void AssignInfoField(TFeedInfo& info, int field, std::string value);
 void AssignItemField(TFeedItem& item, int field, std::string value);
+void AssignRefreshField(TFeedRefreshState& state, int field, std::string value);
+
+// The refresh state's element names in the order they are written.
+enum TRefreshField {
+  kRefreshFieldUrl,
+  kRefreshFieldETag,
+  kRefreshFieldLastModified,
+  kRefreshFieldRetryAfter,
+  kRefreshFieldGone,
+  kRefreshFieldRedirectTarget,
+  kRefreshFieldRedirectCount,
+  kRefreshFieldMovedFrom,
+  kRefreshFieldLastTime,
+  kRefreshFieldLastStatus,
+  kRefreshFieldLastBytes,
+  kRefreshFieldLastUnchanged,
+  kRefreshFieldLastFailure,
+  kRefreshFieldCount
+};
+std::string_view RefreshFieldName(int field);
 
 // A missing name gets the placeholder; a title that holds an earlier version's placeholder becomes empty.
 void FinishFeed(TFeed& feed);

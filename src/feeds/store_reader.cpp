@@ -6,6 +6,7 @@
 #include <cerrno>
 #include <cstdint>
 #include <cstring>
+#include <functional>
 #include <optional>
 #include <string_view>
 #include <sys/stat.h>
@@ -13,6 +14,7 @@
 #include <vector>
 
 #include "feeds/store_fields.h"
+#include "feeds/store_file_source.h"
 #include "feeds/store_scanner.h"
 #include "util/charset.h"
 #include "util/utf8.h"
@@ -226,16 +228,6 @@ int ReadStoreBytes(const std::string& fileName, std::string& bytes) {
   return error;
 }
 
-// Text after the root has been closed by a stray closing tag: only blanks may follow.
-bool OnlyBlanksLeft(const TTagScanner& scanner) {
-  for (const char c : scanner.Rest()) {
-    if (static_cast<unsigned char>(c) > 32) {
-      return false;
-    }
-  }
-  return true;
-}
-
 enum class TReadEnd { NoRoot, EndOfInput, RootClosed };
 
 // Reads the elements by the reader's nesting rules: any closing tag ends the innermost open element.
@@ -269,7 +261,7 @@ TReadEnd ReadElements(TTagScanner& scanner, TStoreBuilder& builder) {
   }
 }
 
-std::string Judge(const TTagScanner& scanner, const TStoreBuilder& builder, TReadEnd end) {
+std::string Judge(TTagScanner& scanner, const TStoreBuilder& builder, TReadEnd end) {
   if (end == TReadEnd::NoRoot) {
     return "no element at all";
   }
@@ -279,13 +271,66 @@ std::string Judge(const TTagScanner& scanner, const TStoreBuilder& builder, TRea
   if (builder.FeedsOpen()) {
     return "the Feeds element is not closed";
   }
-  if (end == TReadEnd::RootClosed && !OnlyBlanksLeft(scanner)) {
+  // Text after the root has been closed by a stray closing tag: only blanks may follow.
+  if (end == TReadEnd::RootClosed && !scanner.RestIsBlank()) {
     return "the reader stopped before the end";
   }
   if (!builder.SawFeeds() && builder.SawOtherElement()) {
     return "no Feeds element";
   }
   return {};
+}
+
+// What a crash leaves in blocks never written.
+constexpr std::string_view kZeroByteDamage = "the file holds zero bytes";
+
+// Reads the elements into result and judges the document. inputDamage() says what is wrong with the bytes
+// themselves (asked once the elements are read); it takes precedence over the structure.
+void ScanStore(TTagScanner& scanner, TStoreReadResult& result, const std::function<std::string()>& inputDamage) {
+  TStoreBuilder builder(result);
+  const TReadEnd end = ReadElements(scanner, builder);
+  result.Damage = inputDamage();
+  if (result.Damage.empty()) {
+    result.Damage = Judge(scanner, builder, end);
+  }
+  if (!result.Damage.empty()) {
+    builder.DropUnfinished();
+  }
+  result.Complete = result.Damage.empty();
+}
+
+TStoreReadResult UnreadStore(int error) {
+  TStoreReadResult unread;
+  unread.ReadError = error;
+  unread.Damage = "the file cannot be read";
+  return unread;
+}
+
+// Reads the store piece by piece, so its text never lies in memory whole beside its records. Nothing when the
+// file is not UTF-8 (a store from a Windows version, or one that declares another encoding): its text must be
+// converted as a whole first.
+std::optional<TStoreReadResult> ReadStoreInPieces(int fd, size_t pieceSize) {
+  TStoreFileSource start(fd, pieceSize);
+  TTagScanner declaration([&start](std::string& buffer) { return start.Append(buffer); });
+  const std::string encoding = DeclaredEncoding(declaration);
+  if (start.SawInvalidUtf8() || (!encoding.empty() && !IsUtf8EncodingName(encoding))) {
+    return std::nullopt;
+  }
+  TStoreFileSource source(fd, pieceSize);
+  TTagScanner scanner([&source](std::string& buffer) { return source.Append(buffer); });
+  TStoreReadResult result;
+  result.Opened = true;
+  ScanStore(scanner, result, [&source]() {
+    source.ReadRest();
+    return std::string(source.SawZeroByte() ? kZeroByteDamage : "");
+  });
+  if (source.ReadError() != 0) {
+    return UnreadStore(source.ReadError());
+  }
+  if (source.SawInvalidUtf8()) {
+    return std::nullopt;
+  }
+  return result;
 }
 
 }  // namespace
@@ -297,9 +342,7 @@ TStoreReadResult ReadStoreText(std::string text) {
     return result;
   }
   result.Opened = true;
-  if (std::memchr(text.data(), '\0', text.size()) != nullptr) {
-    result.Damage = "the file holds zero bytes";  // what a crash leaves in blocks never written
-  }
+  const bool zeroByte = std::memchr(text.data(), '\0', text.size()) != nullptr;
   const std::string encoding = DeclaredEncoding(text);
   if (encoding.empty() || IsUtf8EncodingName(encoding)) {
     if (!IsValidUtf8(text)) {
@@ -308,27 +351,27 @@ TStoreReadResult ReadStoreText(std::string text) {
   } else {
     text = DecodeToUtf8(text, encoding);
   }
-
   TTagScanner scanner(text);
-  TStoreBuilder builder(result);
-  const TReadEnd end = ReadElements(scanner, builder);
-  if (result.Damage.empty()) {
-    result.Damage = Judge(scanner, builder, end);
-  }
-  if (!result.Damage.empty()) {
-    builder.DropUnfinished();
-  }
-  result.Complete = result.Damage.empty();
+  ScanStore(scanner, result, [zeroByte]() { return std::string(zeroByte ? kZeroByteDamage : ""); });
   return result;
 }
 
-TStoreReadResult ReadStoreFile(const std::string& fileName) {
+TStoreReadResult ReadStoreFile(const std::string& fileName, const TStorePieces& pieces) {
+  const int fd = ::open(fileName.c_str(), O_RDONLY | O_CLOEXEC);
+  if (fd < 0) {
+    return UnreadStore(errno);
+  }
+  struct stat info {};
+  const bool inPieces = ::fstat(fd, &info) == 0 && S_ISREG(info.st_mode) && info.st_size > 0 &&
+                        static_cast<uint64_t>(info.st_size) >= pieces.FromSize;
+  std::optional<TStoreReadResult> read = inPieces ? ReadStoreInPieces(fd, pieces.PieceSize) : std::nullopt;
+  ::close(fd);
+  if (read) {
+    return std::move(*read);
+  }
   std::string bytes;
   if (const int error = ReadStoreBytes(fileName, bytes); error != 0) {
-    TStoreReadResult unread;
-    unread.ReadError = error;
-    unread.Damage = "the file cannot be read";
-    return unread;
+    return UnreadStore(error);
   }
   return ReadStoreText(std::move(bytes));
 }

@@ -4,6 +4,8 @@
 // any closing tag ends the innermost element, first matching child wins), straight into feed records: no
 // document tree is built, so a large store costs little more than its records.
 
+#include <cstddef>
+#include <cstdint>
 #include <string>
 
 #include "feeds/feed_records.h"
@@ -20,6 +22,12 @@ struct TStoreReadResult {
 
 // Reads a store document. A damaged one yields every feed and entry that could be read completely.
 TStoreReadResult ReadStoreText(std::string text);
-TStoreReadResult ReadStoreFile(const std::string& fileName);
+
+// A file from FromSize bytes on is read in pieces of PieceSize, with the same result as reading its whole text.
+struct TStorePieces {
+  uint64_t FromSize = uint64_t{4} << 20;
+  size_t PieceSize = size_t{1} << 20;
+};
+TStoreReadResult ReadStoreFile(const std::string& fileName, const TStorePieces& pieces = {});
 
 }  // namespace tidewick

@@ -65,11 +65,62 @@ std::string EncodingAttribute(std::string_view attributes) {
 }  // namespace
 
 TScannedTag TTagScanner::NextNodeTag() {
+  for (;;) {
+    const size_t start = m_pos;
+    const bool unterminated = m_unterminated;
+    m_short = false;
+    TScannedTag tag = NextNodeTagInText();
+    if (!m_short) {
+      return tag;
+    }
+    m_pos = start;
+    m_unterminated = unterminated;
+    ReadMore();
+  }
+}
+
+bool TTagScanner::RestIsBlank() {
+  for (;;) {
+    for (const char c : m_text.substr(m_pos)) {
+      if (!IsControlOrBlank(c)) {
+        return false;
+      }
+    }
+    m_pos = m_text.size();
+    if (!m_more || m_inputEnded) {
+      return true;
+    }
+    ReadMore();
+  }
+}
+
+bool TTagScanner::NeedMore() {
+  if (!m_more || m_inputEnded) {
+    return false;
+  }
+  m_short = true;
+  return true;
+}
+
+void TTagScanner::ReadMore() {
+  m_buffer.erase(0, m_pos);
+  m_pos = 0;
+  const size_t kept = m_buffer.size();
+  do {
+    if (!m_more(m_buffer)) {
+      m_inputEnded = true;
+      break;
+    }
+  } while (m_buffer.size() - kept < kept);
+  m_text = m_buffer;
+}
+
+TScannedTag TTagScanner::NextNodeTagInText() {
   TScannedTag tag;
   do {
     tag = TScannedTag{};
     ScanTag(tag);
-  } while (!tag.Text.empty() && tag.Text.front() == '!');
+  } while (!m_short && !tag.Text.empty() && tag.Text.front() == '!');
   if (tag.Text.empty()) {
     tag.Kind = TTagKind::End;
   } else if (tag.Text.front() == '/') {
@@ -83,11 +134,16 @@ TScannedTag TTagScanner::NextNodeTag() {
 void TTagScanner::ScanTag(TScannedTag& tag) {
   const size_t open = m_text.find('<', m_pos);
   if (open == std::string_view::npos) {
-    m_pos = m_text.size();
+    if (!NeedMore()) {
+      m_pos = m_text.size();
+    }
     return;
   }
   size_t close = m_text.find('>', open + 1);
   if (close == std::string_view::npos) {
+    if (NeedMore()) {
+      return;
+    }
     m_unterminated = true;
     close = m_text.size();
     m_pos = close;
@@ -122,6 +178,9 @@ void TTagScanner::ScanTag(TScannedTag& tag) {
 void TTagScanner::SkipCommentRest() {
   const size_t end = m_text.find("-->", m_pos);
   if (end == std::string_view::npos) {
+    if (NeedMore()) {
+      return;
+    }
     m_unterminated = true;
     m_pos = m_text.size();
   } else {
@@ -134,6 +193,10 @@ void TTagScanner::ReadElementText(TScannedTag& tag, bool keep) {
   std::string built;
   for (;;) {
     const size_t lt = m_text.find('<', m_pos);
+    // The text may go on, or a "<" may start a CDATA section, beyond what has been read.
+    if ((lt == std::string_view::npos || m_text.size() - lt <= kCDataStart.size()) && NeedMore()) {
+      return;
+    }
     const bool cdata = lt != std::string_view::npos && m_text.substr(lt + 1, kCDataStart.size()) == kCDataStart;
     if (!cdata) {
       m_pos = lt == std::string_view::npos ? m_text.size() : lt;  // the "<" is left for the next tag
@@ -149,6 +212,9 @@ void TTagScanner::ReadElementText(TScannedTag& tag, bool keep) {
     tag.IsCData = true;
     const size_t contentStart = lt + 1 + kCDataStart.size();
     const size_t sectionEnd = m_text.find("]]>", contentStart);
+    if (sectionEnd == std::string_view::npos && NeedMore()) {
+      return;
+    }
     const size_t contentEnd = sectionEnd == std::string_view::npos ? m_text.size() : sectionEnd;
     if (keep) {
       built.append(m_text.substr(runStart, lt - runStart));
@@ -170,6 +236,10 @@ std::string_view ElementName(std::string_view tagText) {
 
 std::string DeclaredEncoding(std::string_view text) {
   TTagScanner scanner(text);
+  return DeclaredEncoding(scanner);
+}
+
+std::string DeclaredEncoding(TTagScanner& scanner) {
   const TScannedTag tag = scanner.NextNodeTag();
   if (tag.Kind != TTagKind::Element || !tag.Text.starts_with("?")) {
     return {};

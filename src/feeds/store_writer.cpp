@@ -11,6 +11,8 @@
 #include <cstring>
 #include <memory>
 
+#include "feeds/store_fields.h"
+
 namespace tidewick {
 
 namespace {
@@ -204,6 +206,29 @@ void WriteInfo(TChunkWriter& out, const TFeedInfo& info) {
   out.CloseLine(2, "Info");
 }
 
+// Written only once a refresh has learnt something, so a store of feeds never refreshed stays as it was.
+void WriteRefreshState(TChunkWriter& out, const TFeedRefreshState& state) {
+  if (state == TFeedRefreshState{}) {
+    return;
+  }
+  const auto name = [](int field) { return RefreshFieldName(field); };
+  out.OpenLine(2, kRefreshElement);
+  out.Text(3, name(kRefreshFieldUrl), state.Url);
+  out.Text(3, name(kRefreshFieldETag), state.ETag);
+  out.Text(3, name(kRefreshFieldLastModified), state.LastModified);
+  out.Number(3, name(kRefreshFieldRetryAfter), DateTimeToUnixSeconds(state.RetryAfter));
+  out.Boolean(3, name(kRefreshFieldGone), state.Gone);
+  out.Text(3, name(kRefreshFieldRedirectTarget), state.RedirectTarget);
+  out.Number(3, name(kRefreshFieldRedirectCount), state.RedirectCount);
+  out.Text(3, name(kRefreshFieldMovedFrom), state.MovedFrom);
+  out.Number(3, name(kRefreshFieldLastTime), DateTimeToUnixSeconds(state.LastTime));
+  out.Number(3, name(kRefreshFieldLastStatus), state.LastStatus);
+  out.Number(3, name(kRefreshFieldLastBytes), state.LastBytes);
+  out.Boolean(3, name(kRefreshFieldLastUnchanged), state.LastUnchanged);
+  out.Text(3, name(kRefreshFieldLastFailure), state.LastFailure);
+  out.CloseLine(2, kRefreshElement);
+}
+
 void WriteItem(TChunkWriter& out, const TFeedItem& item, int number) {
   out.OpenLine(2, "Item", number);
   out.Text(3, "Title", item.Title);
@@ -225,6 +250,7 @@ void WriteFeed(TChunkWriter& out, const TFeed& feed, int number) {
   out.Boolean(2, "RefreshAtStart", feed.RefreshAtStart);
   out.Number(2, "LastDownloaded", DateTimeToUnixSeconds(feed.LastDownloaded));
   out.Boolean(2, "Error", feed.Error);
+  WriteRefreshState(out, feed.Refresh);
   WriteInfo(out, feed.Info);
   for (size_t m = 0; m < feed.Items.size(); ++m) {
     WriteItem(out, feed.Items[m], static_cast<int>(m + 1));

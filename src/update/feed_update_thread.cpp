@@ -45,28 +45,23 @@ bool TFeedUpdateThread::Execute(const std::atomic<bool>& stop, THandBackQueue& q
   try {
     std::string content;
     const int seconds = std::clamp(m_settings.TimeoutSeconds, 0, kLongestTimeoutSeconds);
-    const TFetchResult fetched = FetchUrl(m_url, content, seconds * 1000, FetchOptionsFor(m_settings, stop));
-    if (fetched.Status == TFetchStatus::Aborted) {
-      aborted = true;
-    } else if (!fetched.Ok()) {
-      m_failureReason = fetched.Message.empty() ? FetchStatusName(fetched.Status) : fetched.Message;
-    } else {
-      auto fresh = std::make_unique<TFeed>();
-      const TFeedDocumentResult read = ReadDownloadedFeed(std::move(content), *fresh);
-      // A document cut short would drop every entry it no longer holds: the refresh counts as failed instead.
-      m_readOk = read.Ok && read.Complete;
-      if (m_readOk) {
-        m_fresh = std::move(fresh);
-      } else {
-        m_failureReason = read.Ok ? FeedCutShortText() : "not a feed document";
-      }
+    TFetchOptions options = FetchOptionsFor(m_settings, stop);
+    options.IfNoneMatch = m_ifNoneMatch;
+    options.IfModifiedSince = m_ifModifiedSince;
+    const TDateTime started = m_clock ? m_clock() : NowUtc();
+    const TFetchResult fetched = FetchUrl(m_url, content, seconds * 1000, options);
+    aborted = fetched.Status == TFetchStatus::Aborted;
+    m_answer = ClassifyFetch(fetched, started);
+    if (m_answer.Kind == TAnswerKind::Document) {
+      ReadDocument(std::move(content));
     }
+    m_failureReason = m_answer.Failure;
   } catch (const std::exception& error) {
-    m_readOk = false;
-    m_failureReason = error.what();
+    m_answer.Kind = TAnswerKind::Failed;
+    m_failureReason = m_answer.Failure = error.what();
   } catch (...) {
-    m_readOk = false;
-    m_failureReason = "unexpected failure";
+    m_answer.Kind = TAnswerKind::Failed;
+    m_failureReason = m_answer.Failure = "unexpected failure";
   }
   const bool handedBack = !aborted && queue.RunOnMainThread(handBack);
   if (!handedBack) {
@@ -77,6 +72,31 @@ bool TFeedUpdateThread::Execute(const std::atomic<bool>& stop, THandBackQueue& q
   return handedBack;
 }
 
+void TFeedUpdateThread::SetValidators(std::string etag, std::string lastModified) {
+  m_ifNoneMatch = std::move(etag);
+  m_ifModifiedSince = std::move(lastModified);
+}
+
+void TFeedUpdateThread::ReadDocument(std::string content) {
+  auto fresh = std::make_unique<TFeed>();
+  const long status = m_answer.HttpCode;
+  const TFeedDocumentResult read = ReadDownloadedFeed(std::move(content), *fresh);
+  // A document cut short would drop every entry it no longer holds: the refresh counts as failed instead.
+  m_readOk = read.Ok && read.Complete;
+  if (m_readOk) {
+    m_fresh = std::move(fresh);
+    return;
+  }
+  m_answer.Kind = TAnswerKind::Failed;
+  if (read.Ok) {
+    m_answer.Failure = FeedCutShortText();
+  } else if (status >= 400) {
+    m_answer.Failure = "HTTP " + std::to_string(status);  // an error page says less than its status
+  } else {
+    m_answer.Failure = "not a feed document";
+  }
+}
+
 void TFeedUpdateThread::SyncFeedBack(TFeeds& feeds, const std::vector<std::string>& autoReadTerms) {
   TFeed* const stored = FindById(feeds, m_feedId);
   if (stored == nullptr || stored->URL != m_url) {
@@ -84,20 +104,40 @@ void TFeedUpdateThread::SyncFeedBack(TFeeds& feeds, const std::vector<std::strin
     m_outcome.store(TWorkerOutcome::Cancelled, std::memory_order_release);
     return;
   }
-  if (!m_readOk || !m_fresh) {
-    stored->Error = true;
-    m_outcome.store(TWorkerOutcome::Failed, std::memory_order_release);
-    return;
-  }
+  TWorkerOutcome outcome = TWorkerOutcome::Failed;
   try {
-    const TMergeCounts counts = MergeFeed(*stored, std::move(*m_fresh), TAutoReadTerms(autoReadTerms));
-    m_newItemCount = static_cast<size_t>(counts.Added);
-    m_outcome.store(TWorkerOutcome::Refreshed, std::memory_order_release);
+    switch (m_answer.Kind) {
+      case TAnswerKind::Document:
+        if (m_readOk && m_fresh) {
+          const TMergeCounts counts = MergeFeed(*stored, std::move(*m_fresh), TAutoReadTerms(autoReadTerms));
+          m_newItemCount = static_cast<size_t>(counts.Added);
+          outcome = TWorkerOutcome::Refreshed;
+        }
+        break;
+      case TAnswerKind::Unchanged:
+        stored->MinutesElapsed = 0;
+        stored->LastDownloaded = m_answer.Started;
+        stored->Error = false;
+        outcome = TWorkerOutcome::Refreshed;
+        break;
+      case TAnswerKind::RetryLater:
+        outcome = TWorkerOutcome::Deferred;
+        break;
+      case TAnswerKind::Gone:
+      case TAnswerKind::Failed:
+        break;
+    }
   } catch (const std::exception& error) {
-    stored->Error = true;
-    m_failureReason = error.what();
-    m_outcome.store(TWorkerOutcome::Failed, std::memory_order_release);
+    m_answer.Kind = TAnswerKind::Failed;
+    m_failureReason = m_answer.Failure = error.what();
+    outcome = TWorkerOutcome::Failed;
   }
+  if (outcome == TWorkerOutcome::Failed) {
+    m_answer.Kind = m_answer.Kind == TAnswerKind::Gone ? TAnswerKind::Gone : TAnswerKind::Failed;
+    stored->Error = true;
+  }
+  RecordAnswer(*stored, m_answer);
+  m_outcome.store(outcome, std::memory_order_release);
 }
 
 void TFeedUpdateThread::Cancel() {
@@ -125,6 +165,10 @@ TFeedUpdateThread* TFeedUpdateThreadArray::Start(int feedIndex, const TWorkerSet
   }
   m_workers.push_back(std::make_unique<TFeedUpdateThread>(feed.Id, feedIndex, feed.URL, settings, priority));
   TFeedUpdateThread* const worker = m_workers.back().get();
+  TFetchOptions validators;
+  AddValidators(feed, validators);
+  worker->SetValidators(std::move(validators.IfNoneMatch), std::move(validators.IfModifiedSince));
+  worker->SetClock(m_clock);
   m_waiting[priorityClass].push_back(worker);
   // Threads are started here, on the main thread, so each begins at the normal priority and only ever lowers it.
   if (m_waiting[priorityClass].size() > static_cast<size_t>(m_spareThreads[priorityClass]) &&

@@ -23,6 +23,7 @@
 
 #include "feeds/feed_records.h"
 #include "update/hand_back_queue.h"
+#include "update/refresh_policy.h"
 #include "update/thread_priority.h"
 #include "util/http_fetch.h"
 
@@ -42,8 +43,9 @@ struct TWorkerSettings {
 enum class TWorkerOutcome {
   Waiting,    // queued, no slot yet
   Running,    // downloading or reading
-  Refreshed,  // handed back: entries merged
-  Failed,     // handed back: the feed got its error mark
+  Refreshed,  // handed back: entries merged, or the server said they are current (304)
+  Failed,     // handed back: the feed got its error mark (410 Gone too)
+  Deferred,   // handed back: the server asked us to come back later (429/503 with Retry-After); no error mark
   Cancelled,  // stopped before or during the download: the feed was left as it was
 };
 
@@ -67,6 +69,13 @@ class TFeedUpdateThread {
   size_t NewItemCount() const { return m_newItemCount; }
   // Why the refresh failed ("timed out", "not a feed document"...); empty otherwise. Main thread, after the hand-back.
   const std::string& FailureReason() const { return m_failureReason; }
+  // What the request learnt (status, bytes, validators...). Main thread, after the hand-back.
+  const TRefreshAnswer& Answer() const { return m_answer; }
+
+  // Main thread, before the worker is queued: the validators of the stored copy (see AddValidators).
+  void SetValidators(std::string etag, std::string lastModified);
+  // Main thread, before the worker is queued: the clock that stamps the request (NowUtc unless a test sets one).
+  void SetClock(std::function<TDateTime()> clock) { m_clock = std::move(clock); }
 
   // The thread body: downloads and reads the document, then hands back through queue and waits for it. When stop is
   // raised before or during the download the worker ends without a hand-back. handBack is the task that the queue
@@ -75,14 +84,19 @@ class TFeedUpdateThread {
 
   // Main thread: applies the result to the store's current record for FeedId (a feed deleted meanwhile, or one whose
   // address was changed since the download began, is skipped: the result belongs to the old address). On success the
-  // entries are merged with autoReadTerms and MinutesElapsed, LastDownloaded and Error are reset; on failure only Error
-  // is set. Name, URL, Interval, RefreshAtStart and the marks stay as the store has them.
+  // entries are merged with autoReadTerms (a 304 keeps them as they are) and MinutesElapsed, LastDownloaded and Error
+  // are reset; on failure only Error is set; a Retry-After wish changes neither. The answer goes into the feed's
+  // refresh state (RecordAnswer), which may move the feed to a permanent redirect's target. Name, Interval,
+  // RefreshAtStart and the marks stay as the store has them.
   void SyncFeedBack(TFeeds& feeds, const std::vector<std::string>& autoReadTerms);
 
   // Ends a worker that never got a slot, without a hand-back.
   void Cancel();
 
  private:
+  // Worker thread: reads the downloaded body into m_fresh, or turns the answer into a failure.
+  void ReadDocument(std::string content);
+
   const uint64_t m_feedId;
   const int m_feedIndex;
   const std::string m_url;
@@ -93,6 +107,10 @@ class TFeedUpdateThread {
   std::unique_ptr<TFeed> m_fresh;  // the document read by Execute; released after the hand-back
   bool m_readOk = false;
   std::string m_failureReason;
+  std::string m_ifNoneMatch;
+  std::string m_ifModifiedSince;
+  std::function<TDateTime()> m_clock;
+  TRefreshAnswer m_answer;
   size_t m_newItemCount = 0;
 };
 
@@ -136,6 +154,8 @@ class TFeedUpdateThreadArray {
 
   // Main thread, before the first Start.
   void SetPrioritySetter(TPrioritySetter setter) { m_prioritySetter = std::move(setter); }
+  // Main thread, before the first Start: the clock that stamps each request (NowUtc unless a test sets one).
+  void SetClock(std::function<TDateTime()> clock) { m_clock = std::move(clock); }
 
  private:
   static constexpr size_t kClassCount = 4;
@@ -150,6 +170,7 @@ class TFeedUpdateThreadArray {
   TAutoReadSource m_autoReadTerms;
   THandBackObserver m_observer;
   TPrioritySetter m_prioritySetter = SetCurrentThreadPriority;
+  std::function<TDateTime()> m_clock;
   std::vector<std::unique_ptr<TFeedUpdateThread>> m_workers;
 
   std::mutex m_mutex;  // guards the waiting lists, m_active, the slots and the thread counts

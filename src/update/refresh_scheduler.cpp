@@ -48,7 +48,17 @@ TRefreshScheduler::~TRefreshScheduler() {
   m_workers.StopAllWorkers();
 }
 
-bool TRefreshScheduler::StartWorker(int position, TThreadPriority priority, const TRefreshSettings& settings) {
+void TRefreshScheduler::SetClock(std::function<TDateTime()> clock) {
+  m_clock = std::move(clock);
+  m_workers.SetClock(m_clock);
+}
+
+bool TRefreshScheduler::StartWorker(int position, TThreadPriority priority, const TRefreshSettings& settings,
+                                    TRequestOrigin origin) {
+  if (position < 0 || static_cast<size_t>(position) >= m_feeds.size() ||
+      JudgeRequest(m_feeds[static_cast<size_t>(position)], m_clock(), origin) != TRequestVerdict::Go) {
+    return false;
+  }
   return m_workers.Start(position, WorkerSettingsFrom(settings), priority) != nullptr;
 }
 
@@ -58,16 +68,25 @@ int TRefreshScheduler::MinuteTick() {
     return 0;
   }
   int started = 0;
+  const TDateTime now = m_clock();
   for (size_t i = 0; i < m_feeds.size(); ++i) {
     TFeed& feed = m_feeds[i];
     if (feed.Interval < 1) {
       continue;
     }
     ++feed.MinutesElapsed;
-    if (feed.MinutesElapsed >= feed.Interval) {
-      started += StartWorker(static_cast<int>(i), TThreadPriority::Idle, settings) ? 1 : 0;
-      feed.MinutesElapsed = 0;
+    if (feed.MinutesElapsed < feed.Interval) {
+      continue;
     }
+    const TRequestVerdict verdict = JudgeRequest(feed, now, TRequestOrigin::Timed);
+    if (verdict == TRequestVerdict::Spaced || verdict == TRequestVerdict::Waiting) {
+      feed.MinutesElapsed = feed.Interval;  // due again at the next tick
+      continue;
+    }
+    if (verdict == TRequestVerdict::Go) {
+      started += StartWorker(static_cast<int>(i), TThreadPriority::Idle, settings, TRequestOrigin::Timed) ? 1 : 0;
+    }
+    feed.MinutesElapsed = 0;
   }
   if (started > 0) {
     m_statusText = GetLangText("Main|sbMainRefreshFeed", "Aktualisiere Feed...");
@@ -81,7 +100,7 @@ int TRefreshScheduler::RefreshAtStartup() {
   for (size_t i = 0; i < m_feeds.size(); ++i) {
     if (m_feeds[i].RefreshAtStart) {
       m_feeds[i].MinutesElapsed = 0;
-      started += StartWorker(static_cast<int>(i), TThreadPriority::Idle, settings) ? 1 : 0;
+      started += StartWorker(static_cast<int>(i), TThreadPriority::Idle, settings, TRequestOrigin::Timed) ? 1 : 0;
     }
   }
   if (started > 0) {
@@ -95,7 +114,7 @@ int TRefreshScheduler::RefreshFeeds(const std::vector<int>& positions, TThreadPr
   m_statusText = GetLangText("Main|sbMainRefreshFeeds", "Aktualisiere Feeds...");
   int started = 0;
   for (const int position : positions) {
-    started += StartWorker(position, priority, settings) ? 1 : 0;
+    started += StartWorker(position, priority, settings, TRequestOrigin::User) ? 1 : 0;
   }
   return started;
 }
@@ -105,16 +124,18 @@ bool TRefreshScheduler::RefreshFeed(int position, TThreadPriority priority) {
     return false;
   }
   m_statusText = GetLangText("Main|sbMainRefreshFeed", "Aktualisiere Feed...");
-  StartWorker(position, priority, m_settings());
+  StartWorker(position, priority, m_settings(), TRequestOrigin::User);
   return true;
 }
 
 int TRefreshScheduler::RefreshAll(TThreadPriority priority) {
-  std::vector<int> positions(m_feeds.size());
-  for (size_t i = 0; i < positions.size(); ++i) {
-    positions[i] = static_cast<int>(i);
+  const TRefreshSettings settings = m_settings();
+  m_statusText = GetLangText("Main|sbMainRefreshFeeds", "Aktualisiere Feeds...");
+  int started = 0;
+  for (size_t i = 0; i < m_feeds.size(); ++i) {
+    started += StartWorker(static_cast<int>(i), priority, settings, TRequestOrigin::All) ? 1 : 0;
   }
-  return RefreshFeeds(positions, priority);
+  return started;
 }
 
 TRefreshPoll TRefreshScheduler::Poll() {

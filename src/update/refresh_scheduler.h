@@ -14,6 +14,7 @@
 #include "shell/settings.h"
 #include "update/feed_update_thread.h"
 #include "update/hand_back_queue.h"
+#include "update/refresh_policy.h"
 #include "update/thread_priority.h"
 
 namespace tidewick {
@@ -59,8 +60,13 @@ class TRefreshScheduler {
   TRefreshScheduler& operator=(const TRefreshScheduler&) = delete;
 
   // The one-minute timer: with AutoUpdate on, counts a minute for each feed with an Interval of 1 or more and starts
-  // an idle-priority refresh of each feed whose count reaches its Interval (the count then starts again at 0).
-  // Returns how many workers were started.
+  // an idle-priority refresh of each feed whose count reaches its Interval (the count then starts again at 0). A due
+  // feed that was asked less than a minute ago or whose server asked us to wait stays due for the next minute; one
+  // that is gone is not asked. Returns how many workers were started.
+  //
+  // Every request below honours JudgeRequest: a feed is asked at most once a minute (a request within the minute
+  // merges into the running or the last one), never before its server's Retry-After, and a gone feed only when the
+  // user asks for it (RefreshFeeds, RefreshFeed).
   int MinuteTick();
 
   // Start-up: refreshes every feed marked RefreshAtStart at idle priority (their counts start again at 0).
@@ -73,7 +79,7 @@ class TRefreshScheduler {
   // One feed; sets the status text "Main|sbMainRefreshFeed". False when the position lies outside the store.
   bool RefreshFeed(int position, TThreadPriority priority);
 
-  // Every feed in store order (refresh all: priority Lowest).
+  // Every feed in store order (refresh all: priority Lowest). Gone feeds are left out.
   int RefreshAll(TThreadPriority priority = TThreadPriority::Lowest);
 
   // The polling pass: serves waiting hand-backs, reports progress and, once every worker is done, ends the run
@@ -98,8 +104,11 @@ class TRefreshScheduler {
   // Main thread: called after each hand-back (the command-line tool reports failures with it).
   void SetHandBackObserver(TFeedUpdateThreadArray::THandBackObserver observer) { m_observer = std::move(observer); }
 
+  // Before the first request: the clock requests are judged and stamped by (NowUtc unless a test sets one).
+  void SetClock(std::function<TDateTime()> clock);
+
  private:
-  bool StartWorker(int position, TThreadPriority priority, const TRefreshSettings& settings);
+  bool StartWorker(int position, TThreadPriority priority, const TRefreshSettings& settings, TRequestOrigin origin);
   TRefreshPoll EndRun(bool reportErrors);
   std::optional<TRefreshErrorReport> DecideErrorReport() const;
 
@@ -107,6 +116,7 @@ class TRefreshScheduler {
   THandBackQueue& m_queue;
   TSettingsSource m_settings;
   TFeedUpdateThreadArray::THandBackObserver m_observer;
+  std::function<TDateTime()> m_clock = [] { return NowUtc(); };
   TFeedUpdateThreadArray m_workers;  // after the members its hand-backs use
   std::string m_statusText;
   size_t m_newItemCount = 0;

@@ -8,6 +8,7 @@
 
 #include "platform/version_info.h"
 #include "util/curl_handle.h"
+#include "util/http_fetch_headers.h"
 
 namespace tidewick {
 namespace {
@@ -23,6 +24,7 @@ struct TTransfer {
   size_t MaxBodyBytes = kMaxBodyBytes;
   bool TooLarge = false;
   TClock::time_point LastByte;
+  TResponseHeads Heads;
 };
 
 size_t WriteBody(char* data, size_t size, size_t count, void* userData) {
@@ -37,8 +39,10 @@ size_t WriteBody(char* data, size_t size, size_t count, void* userData) {
   return bytes;
 }
 
-size_t ReadHeader(char*, size_t size, size_t count, void* userData) {
-  static_cast<TTransfer*>(userData)->LastByte = TClock::now();
+size_t ReadHeader(char* data, size_t size, size_t count, void* userData) {
+  auto& transfer = *static_cast<TTransfer*>(userData);
+  transfer.LastByte = TClock::now();
+  transfer.Heads.Take(std::string_view(data, size * count));
   return size * count;
 }
 
@@ -157,6 +161,35 @@ TFetchResult Perform(CURL* easy, int timeoutMs, const TFetchOptions& options, TT
   return result;
 }
 
+bool AppendRequestHeaders(TCurlList& headers, const TFetchOptions& options) {
+  bool ok = AppendCurlList(headers, "Cache-Control: no-cache") && AppendCurlList(headers, "Pragma: no-cache");
+  // Only values that are safe inside a header line go out: a store edited by hand cannot add request lines.
+  if (const std::string etag = CleanHeaderValue(options.IfNoneMatch); ok && !etag.empty()) {
+    ok = AppendCurlList(headers, ("If-None-Match: " + etag).c_str());
+  }
+  if (const std::string date = CleanHeaderValue(options.IfModifiedSince); ok && !date.empty()) {
+    ok = AppendCurlList(headers, ("If-Modified-Since: " + date).c_str());
+  }
+  return ok;
+}
+
+// The facts of the final response and of the redirects before it; failures keep them too (a 304 is no failure, but
+// a body cut short by the time limit still cost its bytes).
+void TakeResponseFacts(CURL* easy, const std::string& url, const TTransfer& transfer, TFetchResult& result) {
+  long headerBytes = 0;
+  curl_off_t bodyBytes = 0;
+  curl_easy_getinfo(easy, CURLINFO_HEADER_SIZE, &headerBytes);
+  curl_easy_getinfo(easy, CURLINFO_SIZE_DOWNLOAD_T, &bodyBytes);
+  result.BytesReceived = static_cast<int64_t>(headerBytes) + static_cast<int64_t>(bodyBytes);
+  if (!result.Ok()) {
+    return;
+  }
+  result.ETag = transfer.Heads.ETag;
+  result.LastModified = transfer.Heads.LastModified;
+  result.RetryAfter = transfer.Heads.RetryAfter;
+  result.PermanentTarget = PermanentTarget(url, transfer.Heads.Redirects);
+}
+
 TFetchResult FetchUnguarded(const std::string& url, std::string& content, int timeoutMs, const TFetchOptions& options) {
   if (!IsFetchedScheme(SchemeOf(url))) {  // also refuses a URL without a scheme rather than guessing one
     return Failure(TFetchStatus::UnsupportedScheme, "only http, https, ftp and file addresses are fetched");
@@ -166,7 +199,7 @@ TFetchResult FetchUnguarded(const std::string& url, std::string& content, int ti
   }
   const TCurlEasy easy(curl_easy_init());
   TCurlList headers;
-  if (!easy || !AppendCurlList(headers, "Cache-Control: no-cache") || !AppendCurlList(headers, "Pragma: no-cache")) {
+  if (!easy || !AppendRequestHeaders(headers, options)) {
     return Failure(TFetchStatus::Failed, "out of memory");
   }
   TTransfer transfer;
@@ -177,6 +210,7 @@ TFetchResult FetchUnguarded(const std::string& url, std::string& content, int ti
     return Failure(TFetchStatus::Failed, "the transfer could not be set up");
   }
   TFetchResult result = Perform(easy.get(), timeoutMs, options, transfer);
+  TakeResponseFacts(easy.get(), url, transfer, result);
   if (result.Status == TFetchStatus::TooLarge) {
     content.clear();
     content.shrink_to_fit();  // the partial body of a hostile server is not kept around

@@ -4,6 +4,7 @@
 
 #include <atomic>
 #include <cstddef>
+#include <cstdint>
 #include <string>
 
 namespace tidewick {
@@ -26,6 +27,10 @@ struct TFetchOptions {
   const std::atomic<bool>* StopFlag = nullptr;  // when it turns true the transfer is aborted (within ~0.1 s)
   size_t MaxBodyBytes = kMaxBodyBytes;          // smaller limits serve tests
   int MaxTransferMs = kMaxTransferMs;           // smaller limits serve tests
+  // Validators of the copy the caller holds, sent as If-None-Match and If-Modified-Since when not empty (a value
+  // that could not stand in a header line is not sent). A server that finds them current answers 304, no body.
+  std::string IfNoneMatch;
+  std::string IfModifiedSince;
 };
 
 enum class TFetchStatus {
@@ -42,6 +47,13 @@ struct TFetchResult {
   TFetchStatus Status = TFetchStatus::Failed;
   long HttpCode = 0;    // 0 for schemes without a status (file)
   std::string Message;  // a short reason for failures (libcurl's text)
+  // From the final response (empty when absent or unusable): the validators for the next request and Retry-After.
+  std::string ETag;
+  std::string LastModified;
+  std::string RetryAfter;
+  // Where the leading run of permanent redirects (301, 308) led, when the first redirect was one; empty otherwise.
+  std::string PermanentTarget;
+  int64_t BytesReceived = 0;  // response heads and bodies as they came over the wire
 
   bool Ok() const { return Status == TFetchStatus::Ok; }
 };
@@ -55,8 +67,8 @@ std::string DefaultUserAgent();
 
 // Fetches url into content (emptied first). timeoutMs is the receive time-out and also the connect time-out; below
 // 1000 it counts as kDefaultTimeoutMs. Redirects are followed, compressed bodies decoded, caches bypassed. A 404
-// gives NotFound with empty content; every other status gives its body (an error page is content like any other).
-// Never throws.
+// gives NotFound with empty content; every other status gives its body (an error page is content like any other;
+// a 304 is Ok with an empty body). Never throws.
 TFetchResult FetchUrl(const std::string& url, std::string& content, int timeoutMs, const TFetchOptions& options = {});
 
 // FetchUrl reduced to success or failure.

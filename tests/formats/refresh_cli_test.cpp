@@ -48,11 +48,12 @@ class RefreshCommand : public ::testing::Test {
   std::string Store(const std::string& suffix = "") const { return m_dir.File("Feeds.xml" + suffix); }
 
   // Runs the tool in the store's folder, bounded so that a hang fails the test instead of blocking it.
-  TRefreshRun Run(const std::string& shellPrefix = "") const {
+  TRefreshRun Run(const std::string& shellPrefix = "", const std::string& options = "") const {
     std::filesystem::remove(m_dir.File("out.txt"));
     std::filesystem::remove(m_dir.File("err.txt"));
     const std::string command = "cd '" + m_dir.Path().string() + "' && exec >out.txt 2>err.txt && " + shellPrefix +
-                                " NO_PROXY='*' no_proxy='*' timeout 60 '" + TIDEWICK_FEED_TOOL + "' refresh Feeds.xml";
+                                " NO_PROXY='*' no_proxy='*' timeout 60 '" + TIDEWICK_FEED_TOOL + "' refresh " +
+                                options + " Feeds.xml";
     const int raw = std::system(command.c_str());
     return {WIFEXITED(raw) ? WEXITSTATUS(raw) : -1, ReadFileToString(m_dir.File("out.txt")),
             ReadFileToString(m_dir.File("err.txt"))};
@@ -138,6 +139,46 @@ TEST_F(RefreshCommand, RecoveredStoreExitsNonZeroAndNamesTheDamagedCopy) {
   const std::string copy = run.Err.substr(named, run.Err.find('"', named) - named);
   EXPECT_EQ(ReadFileToString(m_dir.File(copy)), damaged);
   EXPECT_EQ(ReadStoreFile(Store()).Feeds.at(0).Items.size(), 1u);  // refreshed and saved all the same
+}
+
+TEST_F(RefreshCommand, VerboseTellsEachFeedsResultAndALaterRunAsksOnlyWhetherTheFeedChanged) {
+  m_server.SetHandler([](const test::TTestRequest& request) {
+    test::TTestResponse response;
+    if (request.Target != "/good") {
+      response.Status = 404;
+      return response;
+    }
+    response.Headers = {{"ETag", "\"v1\""}};
+    if (test::HeaderValue(request, "If-None-Match") == "\"v1\"") {
+      response.Status = 304;
+    } else {
+      response.Body = kFeedDocument;
+    }
+    return response;
+  });
+  WriteStore({"/good", "/missing"});
+  const TRefreshRun first = Run("", "--verbose");
+  EXPECT_EQ(first.Status, 1) << first.Err;
+  EXPECT_NE(first.Out.find("Feed 0 <" + m_server.Url("/good") + ">: HTTP 200, "), std::string::npos) << first.Out;
+  EXPECT_NE(first.Out.find(" bytes, 1 new entries\n"), std::string::npos) << first.Out;
+  EXPECT_NE(first.Out.find("Feed 1 <" + m_server.Url("/missing") + ">: HTTP 404, "), std::string::npos) << first.Out;
+
+  // Within the minute the feeds are not asked again.
+  const TRefreshRun again = Run("", "--verbose");
+  EXPECT_NE(again.Out.find("Feed 0 <" + m_server.Url("/good") + ">: not asked: asked less than a minute ago"),
+            std::string::npos)
+      << again.Out;
+  EXPECT_EQ(m_server.RequestCount(), 2);
+
+  TStoreReadResult saved = ReadStoreFile(Store());
+  for (TFeed& feed : saved.Feeds) {
+    feed.Refresh.LastTime -= 2.0 / (24 * 60);
+  }
+  ASSERT_TRUE(WriteStringToFile(Store(), FeedStoreText(saved.Feeds)));
+  const TRefreshRun later = Run("", "--verbose");
+  EXPECT_NE(later.Out.find("Feed 0 <" + m_server.Url("/good") + ">: HTTP 304, "), std::string::npos) << later.Out;
+  EXPECT_NE(later.Out.find(" bytes, unchanged\n"), std::string::npos) << later.Out;
+  EXPECT_EQ(ReadStoreFile(Store()).Feeds.at(0).Items.size(), 1u);
 }
 
 }  // namespace

@@ -4,8 +4,10 @@
 #include <poll.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <arpa/inet.h>
 #include <array>
+#include <cctype>
 #include <chrono>
 #include <cstdint>
 #include <netinet/in.h>
@@ -224,6 +226,27 @@ std::string GzipStored(const std::string& body) {
   AppendLittleEndian(out, Crc32(body), 4);
   AppendLittleEndian(out, static_cast<uint32_t>(body.size()), 4);
   return out;
+}
+
+std::string HeaderValue(const TTestRequest& request, const std::string& name) {
+  const auto lower = [](std::string text) {
+    for (char& c : text) {
+      c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    }
+    return text;
+  };
+  const std::string wanted = lower(name) + ":";
+  size_t start = 0;
+  while (start < request.Headers.size()) {
+    const size_t end = std::min(request.Headers.find("\r\n", start), request.Headers.size());
+    const std::string line = request.Headers.substr(start, end - start);
+    if (lower(line.substr(0, wanted.size())) == wanted) {
+      const size_t first = line.find_first_not_of(' ', wanted.size());
+      return first == std::string::npos ? std::string() : line.substr(first);
+    }
+    start = end + 2;
+  }
+  return {};
 }
 
 THttpTestServer::THttpTestServer() {

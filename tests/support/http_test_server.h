@@ -109,4 +109,7 @@ class TTestProxy {
 // The body gzip-coded (stored blocks, no compression needed), for servers that must send gzip.
 std::string GzipStored(const std::string& body);
 
+// The value of the request's header name (matched ignoring case), trimmed; empty when it was not sent.
+std::string HeaderValue(const TTestRequest& request, const std::string& name);
+
 }  // namespace tidewick::test

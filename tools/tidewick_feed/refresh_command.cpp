@@ -5,6 +5,7 @@
 #include <unistd.h>
 
 #include <chrono>
+#include <cstdint>
 #include <cstdio>
 #include <filesystem>
 #include <map>
@@ -16,8 +17,10 @@
 #include "feeds/feed_store.h"
 #include "shell/settings.h"
 #include "update/hand_back_queue.h"
+#include "update/refresh_policy.h"
 #include "update/refresh_scheduler.h"
 #include "util/allocator_tuning.h"
+#include "util/dates.h"
 #include "util/http_fetch.h"
 
 namespace tidewick {
@@ -28,11 +31,22 @@ constexpr int kExitLocked = 3;
 constexpr int kExitSaveFailed = 4;
 constexpr int kExitRecovered = 5;  // refreshed and saved, but the store had been damaged: someone should look
 
-constexpr const char* kRefreshUsage = "usage: tidewick-feed refresh [--settings FILE] [--lang FILE] STORE";
+constexpr const char* kRefreshUsage = "usage: tidewick-feed refresh [--verbose] [--settings FILE] [--lang FILE] STORE";
 
 struct TRefreshArguments {
   std::string SettingsFile;
   std::string StoreFile;
+  bool Verbose = false;
+};
+
+// What became of each feed, by feed id: the worker's answer and outcome, or why it was not asked.
+struct TFeedReport {
+  bool Asked = false;
+  TRefreshAnswer Answer;
+  TWorkerOutcome Outcome = TWorkerOutcome::Waiting;
+  size_t NewItems = 0;
+  TRequestVerdict Verdict = TRequestVerdict::Go;
+  std::string MovedFrom;  // the address before a permanent redirect moved the feed in this run
 };
 
 bool ParseArguments(std::vector<std::string> args, TRefreshArguments& parsed) {
@@ -40,7 +54,9 @@ bool ParseArguments(std::vector<std::string> args, TRefreshArguments& parsed) {
     return false;
   }
   for (size_t i = 0; i < args.size(); ++i) {
-    if (args[i] == "--settings" && i + 1 < args.size() && parsed.SettingsFile.empty()) {
+    if (args[i] == "--verbose" || args[i] == "-v") {
+      parsed.Verbose = true;
+    } else if (args[i] == "--settings" && i + 1 < args.size() && parsed.SettingsFile.empty()) {
       parsed.SettingsFile = args[++i];
     } else if (!args[i].empty() && args[i][0] != '-' && parsed.StoreFile.empty()) {
       parsed.StoreFile = args[i];
@@ -81,12 +97,69 @@ bool LockHeldElsewhere(const std::string& storeFile) {
   return true;
 }
 
-// Runs the refresh of every feed to its end; returns the failure lines in store order.
-std::map<int, std::string> RefreshEveryFeed(TRefreshScheduler& scheduler, THandBackQueue& queue) {
+std::string UtcText(TDateTime value) {
+  return DateTimeToIso8601(value);
+}
+
+// One line of --verbose: what the last request of a feed brought, or why it was not asked.
+std::string ReportLine(const TFeed& feed, const TFeedReport& report) {
+  std::string line = feed.Name + " <" + feed.URL + ">: ";
+  if (!report.Asked) {
+    switch (report.Verdict) {
+      case TRequestVerdict::Spaced:
+        return line + "not asked: asked less than a minute ago";
+      case TRequestVerdict::Waiting:
+        return line + "not asked: the server asked to wait until " + UtcText(feed.Refresh.RetryAfter);
+      case TRequestVerdict::Gone:
+        return line + "not asked: gone (HTTP 410)";
+      case TRequestVerdict::Go:
+        break;
+    }
+    return line + "not asked";
+  }
+  const TRefreshAnswer& answer = report.Answer;
+  line += answer.HttpCode > 0 ? "HTTP " + std::to_string(answer.HttpCode) : std::string("no HTTP status");
+  line += ", " + std::to_string(answer.Bytes) + " bytes, ";
+  switch (report.Outcome) {
+    case TWorkerOutcome::Refreshed:
+      line += answer.Kind == TAnswerKind::Unchanged ? std::string("unchanged")
+                                                    : std::to_string(report.NewItems) + " new entries";
+      break;
+    case TWorkerOutcome::Deferred:
+      line += "retry after " + UtcText(answer.RetryAfter);
+      break;
+    case TWorkerOutcome::Failed:
+      line += "failed: " + answer.Failure;
+      break;
+    default:
+      line += "not taken in";
+      break;
+  }
+  if (!report.MovedFrom.empty()) {
+    line += "; moved for good from <" + report.MovedFrom + ">";
+  }
+  return line;
+}
+
+// Runs the refresh of every feed to its end; returns the failure lines in store order and fills reports by feed id.
+std::map<int, std::string> RefreshEveryFeed(TRefreshScheduler& scheduler, THandBackQueue& queue,
+                                            std::map<uint64_t, TFeedReport>& reports) {
   std::map<int, std::string> failures;
-  scheduler.SetHandBackObserver([&failures](const TFeedUpdateThread& worker) {
+  const TDateTime now = NowUtc();
+  for (const TFeed& feed : Feeds) {
+    reports[feed.Id].Verdict = JudgeRequest(feed, now, TRequestOrigin::All);
+  }
+  scheduler.SetHandBackObserver([&failures, &reports](const TFeedUpdateThread& worker) {
+    TFeedReport& report = reports[worker.FeedId()];
+    report.Asked = true;
+    report.Answer = worker.Answer();
+    report.Outcome = worker.Outcome();
+    report.NewItems = worker.NewItemCount();
+    const int position = FindFeedById(worker.FeedId());
+    if (position >= 0 && Feeds[static_cast<size_t>(position)].URL != worker.Url()) {
+      report.MovedFrom = worker.Url();
+    }
     if (worker.Outcome() == TWorkerOutcome::Failed) {
-      const int position = FindFeedById(worker.FeedId());
       const std::string name = position >= 0 ? Feeds[static_cast<size_t>(position)].Name : "?";
       failures[position] = "failed: " + name + " <" + worker.Url() + ">: " + worker.FailureReason();
     }
@@ -143,9 +216,16 @@ int RunRefresh(const std::vector<std::string>& args) {
   }
   THandBackQueue queue;
   TRefreshScheduler scheduler(Feeds, queue, [&settings] { return RefreshSettingsFrom(settings); });
-  const std::map<int, std::string> failures = RefreshEveryFeed(scheduler, queue);
-  for (const auto& [position, line] : failures) {
-    std::printf("%s\n", line.c_str());
+  std::map<uint64_t, TFeedReport> reports;
+  const std::map<int, std::string> failures = RefreshEveryFeed(scheduler, queue, reports);
+  if (arguments.Verbose) {
+    for (const TFeed& feed : Feeds) {
+      std::printf("%s\n", ReportLine(feed, reports[feed.Id]).c_str());
+    }
+  } else {
+    for (const auto& [position, line] : failures) {
+      std::printf("%s\n", line.c_str());
+    }
   }
   std::printf("%d feeds, %zu new entries, %zu failed\n", FeedCount(), scheduler.NewItemCount(), failures.size());
   std::fflush(stdout);

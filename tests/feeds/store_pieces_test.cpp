@@ -1,0 +1,83 @@
+// A large store is read piece by piece; wherever a piece ends (inside a tag, a reference, a CDATA marker or a
+// character), the result must be that of reading the whole text.
+
+#include <gtest/gtest.h>
+#include <string>
+#include <vector>
+
+#include "feeds/store_reader.h"
+#include "feeds/store_test_support.h"
+#include "support/temp_dir.h"
+#include "util/files.h"
+
+namespace tidewick {
+namespace {
+
+struct TPiecesCase {
+  const char* Name;
+  std::string Text;
+};
+
+const std::string kHead = "<?xml version=\"1.0\"?>\r\n<Feeds>\r\n  <Feed1>\r\n    <Name>Größe €</Name>\r\n";
+const std::string kItem =
+    "    <Item1>\r\n      <Title>Tom &amp; Jerry 𝄞</Title>\r\n"
+    "      <Description><![CDATA[<p>a]]b</p>]]>&lt;i&gt;<![CDATA[x]]></Description>\r\n"
+    "      <!-- a comment <Title>not this</Title> -->\r\n      <Readed>1</Readed>\r\n    </Item1>\r\n";
+const std::string kWhole =
+    kHead + "    <URL>http://example.org/?a=1&amp;b=2</URL>\r\n" + kItem + "  </Feed1>\r\n</Feeds>\r\n";
+
+std::vector<TPiecesCase> Cases() {
+  return {
+      {"Whole", kWhole},
+      {"CommentBeforeTheDeclaration", "<!-- x -->" + kWhole},
+      {"CutInsideATag", kWhole.substr(0, kWhole.find("<Readed>") + 4)},
+      {"CutInsideCData", kWhole.substr(0, kWhole.find("a]]b") + 2)},
+      {"CutInsideAComment", kWhole.substr(0, kWhole.find("not this"))},
+      {"CutInsideACharacter", kWhole.substr(0, kWhole.find("€") + 1)},
+      {"TextAfterTheRoot", kWhole + "  junk"},
+      {"BlanksAfterTheRoot", kWhole + " \r\n\t "},
+      {"StrayCloseEndsTheRootEarly", kHead + "  </Feed1>\r\n</Feeds>\r\n</x> <y/>"},
+      {"ZeroByte", kHead + std::string(1, '\0') + kItem + "  </Feed1>\r\n</Feeds>\r\n"},
+      {"ZeroByteAfterTheRoot", kWhole + std::string(1, '\0')},
+      {"Windows1252Bytes", kHead + "    <URL>caf\xE9</URL>\r\n" + kItem + "  </Feed1>\r\n</Feeds>\r\n"},
+      {"DeclaredLatin1",
+       "<?xml version=\"1.0\" encoding=\"ISO-8859-1\"?><Feeds><Feed1><Name>\xE9</Name></Feed1></Feeds>"},
+      {"LessThanAtTheEnd", kWhole + "<"},
+  };
+}
+
+class StorePieces : public testing::TestWithParam<TPiecesCase> {};
+
+TEST_P(StorePieces, ReadLikeTheWholeTextWhereverAPieceEnds) {
+  const test::TempDir dir;
+  const std::string file = dir.File("Feeds.xml");
+  ASSERT_TRUE(WriteStringToFile(file, GetParam().Text));
+  const TStoreReadResult whole = ReadStoreText(GetParam().Text);
+  for (const size_t pieceSize : {1, 2, 3, 7, 64, 4096}) {
+    SCOPED_TRACE(pieceSize);
+    const TStoreReadResult pieces = ReadStoreFile(file, TStorePieces{1, pieceSize});
+    EXPECT_EQ(pieces.Opened, whole.Opened);
+    EXPECT_EQ(pieces.Complete, whole.Complete);
+    EXPECT_EQ(pieces.Damage, whole.Damage);
+    EXPECT_EQ(pieces.ReadError, 0);
+    test::ExpectSameFeeds(pieces.Feeds, whole.Feeds);
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(Documents, StorePieces, testing::ValuesIn(Cases()),
+                         [](const auto& info) { return std::string(info.param.Name); });
+
+TEST(StorePiecesFile, LargeStoreRoundTripsThroughTheWriter) {
+  TFeeds feeds = test::SmallStore();
+  feeds[0].Items.resize(3000, feeds[0].Items[0]);
+  feeds[0].Items[1].Description = std::string(5 << 20, 'x') + "&<>\"";  // one value over several pieces
+  const test::TempDir dir;
+  const std::string file = dir.File("Feeds.xml");
+  ASSERT_TRUE(SaveFeeds(file, feeds));
+  const TStoreReadResult read = ReadStoreFile(file);
+  EXPECT_TRUE(read.Complete) << read.Damage;
+  test::ExpectSameFeeds(read.Feeds, feeds);
+}
+
+}  // namespace
+}  // namespace tidewick

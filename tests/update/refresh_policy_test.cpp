@@ -1,0 +1,201 @@
+// When a feed may be asked, what a server's wish to wait means, and what answers teach the feed's refresh state.
+
+#include "update/refresh_policy.h"
+
+#include <gtest/gtest.h>
+#include <optional>
+#include <string>
+
+namespace tidewick {
+namespace {
+
+const TDateTime kNow = UnixSecondsToDateTime(1796600000);
+
+TDateTime SecondsFromNow(double seconds) {
+  return kNow + seconds / 86400.0;
+}
+
+TFeed FeedAt(const std::string& url) {
+  TFeed feed;
+  feed.URL = url;
+  feed.Refresh.Url = url;
+  feed.Items.resize(1);
+  return feed;
+}
+
+struct TDeadlineCase {
+  const char* Text;
+  std::optional<double> SecondsAhead;
+};
+
+class RetryAfter : public ::testing::TestWithParam<TDeadlineCase> {};
+
+TEST_P(RetryAfter, NamesAMomentBoundedToADay) {
+  const std::optional<TDateTime> deadline = RetryAfterDeadline(GetParam().Text, kNow);
+  ASSERT_EQ(deadline.has_value(), GetParam().SecondsAhead.has_value());
+  if (deadline) {
+    EXPECT_NEAR((*deadline - kNow) * 86400.0, *GetParam().SecondsAhead, 1.0);
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(Texts, RetryAfter,
+                         ::testing::Values(TDeadlineCase{"120", 120.0}, TDeadlineCase{"0", 0.0},
+                                           TDeadlineCase{"90000", 86400.0},
+                                           TDeadlineCase{"99999999999999999999999", 86400.0},
+                                           // 1796600000 is Sun, 06 Dec 2026 23:33:20 GMT.
+                                           TDeadlineCase{"Sun, 06 Dec 2026 23:43:20 GMT", 600.0},
+                                           TDeadlineCase{"Sun, 06 Dec 2026 22:00:00 GMT", 0.0},
+                                           TDeadlineCase{"Tue, 08 Dec 2026 23:33:20 GMT", 86400.0},
+                                           TDeadlineCase{"", std::nullopt}, TDeadlineCase{"soon", std::nullopt},
+                                           TDeadlineCase{"-5", std::nullopt}));
+
+struct TJudgeCase {
+  const char* Name;
+  double LastRequestSecondsAgo;   // negative: never asked
+  double RetryAfterSecondsAhead;  // 0: no wish
+  bool Gone;
+  bool StateOfAnotherAddress;
+  TRequestVerdict Timed;
+  TRequestVerdict User;
+};
+
+class Judge : public ::testing::TestWithParam<TJudgeCase> {};
+
+TEST_P(Judge, SpacesRequestsHonoursTheServerAndLetsOnlyTheUserRetryAGoneFeed) {
+  const TJudgeCase& c = GetParam();
+  TFeed feed = FeedAt("http://example.org/feed");
+  if (c.LastRequestSecondsAgo >= 0) {
+    feed.Refresh.LastTime = SecondsFromNow(-c.LastRequestSecondsAgo);
+  }
+  if (c.RetryAfterSecondsAhead != 0) {
+    feed.Refresh.RetryAfter = SecondsFromNow(c.RetryAfterSecondsAhead);
+  }
+  feed.Refresh.Gone = c.Gone;
+  if (c.StateOfAnotherAddress) {
+    feed.URL = "http://example.org/edited";
+  }
+  EXPECT_EQ(JudgeRequest(feed, kNow, TRequestOrigin::Timed), c.Timed);
+  EXPECT_EQ(JudgeRequest(feed, kNow, TRequestOrigin::All), c.Timed);
+  EXPECT_EQ(JudgeRequest(feed, kNow, TRequestOrigin::User), c.User);
+}
+
+using enum TRequestVerdict;
+INSTANTIATE_TEST_SUITE_P(
+    Feeds, Judge,
+    ::testing::Values(TJudgeCase{"NeverAsked", -1, 0, false, false, Go, Go},
+                      TJudgeCase{"AskedJustNow", 1, 0, false, false, Spaced, Spaced},
+                      // The minute timer may fire a little early: its next tick is no reason to skip the feed.
+                      TJudgeCase{"AskedOneTimerTickAgo", 58, 0, false, false, Go, Spaced},
+                      TJudgeCase{"AskedAMinuteAgo", 60, 0, false, false, Go, Go},
+                      TJudgeCase{"ServerWantsAWait", 600, 300, false, false, Waiting, Waiting},
+                      TJudgeCase{"WaitOver", 600, -1, false, false, Go, Go},
+                      TJudgeCase{"WaitFromAClockFarAhead", 600, 86400.0 * 30, false, false, Go, Go},
+                      TJudgeCase{"Gone", 600, 0, true, false, Gone, Go},
+                      TJudgeCase{"StateOfTheAddressBeforeAnEdit", 1, 300, true, true, Go, Go}),
+    [](const auto& info) { return std::string(info.param.Name); });
+
+TEST(RefreshPolicy, LastRequestInTheFutureAfterTheClockWentBackDoesNotBlock) {
+  TFeed feed = FeedAt("http://example.org/feed");
+  feed.Refresh.LastTime = SecondsFromNow(3600);
+  EXPECT_EQ(JudgeRequest(feed, kNow, TRequestOrigin::User), TRequestVerdict::Go);
+}
+
+TEST(RefreshPolicy, ValidatorsGoOnlyWithStoredEntriesOfTheSameAddress) {
+  TFeed feed = FeedAt("http://example.org/feed");
+  feed.Refresh.ETag = "\"v1\"";
+  feed.Refresh.LastModified = "Sun, 06 Dec 2026 22:00:00 GMT";
+  TFetchOptions options;
+  AddValidators(feed, options);
+  EXPECT_EQ(options.IfNoneMatch, "\"v1\"");
+  EXPECT_EQ(options.IfModifiedSince, "Sun, 06 Dec 2026 22:00:00 GMT");
+
+  for (const bool noEntries : {true, false}) {
+    TFeed other = feed;
+    if (noEntries) {
+      other.Items.clear();  // a 304 would otherwise keep the feed empty for good
+    } else {
+      other.URL = "http://example.org/edited";
+    }
+    TFetchOptions none;
+    AddValidators(other, none);
+    EXPECT_TRUE(none.IfNoneMatch.empty());
+    EXPECT_TRUE(none.IfModifiedSince.empty());
+  }
+}
+
+TRefreshAnswer Answer(TAnswerKind kind, std::string target = "") {
+  TRefreshAnswer answer;
+  answer.Kind = kind;
+  answer.Started = kNow;
+  answer.HttpCode = kind == TAnswerKind::Unchanged ? 304 : 200;
+  answer.PermanentTarget = std::move(target);
+  return answer;
+}
+
+TEST(RefreshPolicy, ThreeSuccessfulRefreshesThroughTheSameRedirectMoveTheFeed) {
+  TFeed feed = FeedAt("http://example.org/old");
+  const std::string target = "https://example.org/new";
+  EXPECT_FALSE(RecordAnswer(feed, Answer(TAnswerKind::Document, target)));
+  EXPECT_FALSE(RecordAnswer(feed, Answer(TAnswerKind::Failed, target)));  // a failure neither counts nor breaks
+  EXPECT_FALSE(RecordAnswer(feed, Answer(TAnswerKind::Unchanged, target)));
+  EXPECT_EQ(feed.Refresh.RedirectCount, 2);
+  EXPECT_TRUE(RecordAnswer(feed, Answer(TAnswerKind::Document, target)));
+  EXPECT_EQ(feed.URL, target);
+  EXPECT_EQ(feed.Refresh.Url, target);
+  EXPECT_EQ(feed.Refresh.MovedFrom, "http://example.org/old");
+  EXPECT_EQ(feed.Refresh.RedirectCount, 0);
+  EXPECT_NE(FeedHintText(feed).find("http://example.org/old"), std::string::npos);
+}
+
+TEST(RefreshPolicy, RedirectCountStartsAgainWhenTheTargetChangesOrARefreshSeesNone) {
+  TFeed feed = FeedAt("http://example.org/old");
+  RecordAnswer(feed, Answer(TAnswerKind::Document, "http://example.org/a"));
+  RecordAnswer(feed, Answer(TAnswerKind::Document, "http://example.org/a"));
+  RecordAnswer(feed, Answer(TAnswerKind::Document, "http://example.org/b"));
+  EXPECT_EQ(feed.Refresh.RedirectCount, 1);
+  RecordAnswer(feed, Answer(TAnswerKind::Document, "http://example.org/b"));
+  RecordAnswer(feed, Answer(TAnswerKind::Document));
+  RecordAnswer(feed, Answer(TAnswerKind::Document, "http://example.org/b"));
+  EXPECT_EQ(feed.URL, "http://example.org/old");
+  EXPECT_EQ(feed.Refresh.RedirectCount, 1);
+}
+
+TEST(RefreshPolicy, NeverMovesFromHttpsToHttp) {
+  TFeed feed = FeedAt("https://example.org/feed");
+  for (int i = 0; i < 5; ++i) {
+    EXPECT_FALSE(RecordAnswer(feed, Answer(TAnswerKind::Document, "http://example.org/feed")));
+  }
+  EXPECT_EQ(feed.URL, "https://example.org/feed");
+}
+
+TEST(RefreshPolicy, UnchangedAnswerKeepsValidatorsItLeavesOutAndRecordsTheLastResult) {
+  TFeed feed = FeedAt("http://example.org/feed");
+  TRefreshAnswer first = Answer(TAnswerKind::Document);
+  first.ETag = "\"v1\"";
+  first.LastModified = "Sun, 06 Dec 2026 22:00:00 GMT";
+  first.Bytes = 4000;
+  RecordAnswer(feed, first);
+  TRefreshAnswer second = Answer(TAnswerKind::Unchanged);
+  second.Bytes = 150;
+  RecordAnswer(feed, second);
+  EXPECT_EQ(feed.Refresh.ETag, "\"v1\"");
+  EXPECT_EQ(feed.Refresh.LastModified, "Sun, 06 Dec 2026 22:00:00 GMT");
+  EXPECT_TRUE(feed.Refresh.LastUnchanged);
+  EXPECT_EQ(feed.Refresh.LastStatus, 304);
+  EXPECT_EQ(feed.Refresh.LastBytes, 150);
+  EXPECT_EQ(feed.Refresh.LastTime, kNow);
+}
+
+TEST(RefreshPolicy, FailedReadKeepsTheValidatorsOfTheStoredEntries) {
+  TFeed feed = FeedAt("http://example.org/feed");
+  feed.Refresh.ETag = "\"v1\"";
+  TRefreshAnswer failed = Answer(TAnswerKind::Failed);
+  failed.ETag = "\"v2\"";  // belongs to a document that could not be read
+  failed.Failure = "not a feed document";
+  RecordAnswer(feed, failed);
+  EXPECT_EQ(feed.Refresh.ETag, "\"v1\"");
+  EXPECT_EQ(feed.Refresh.LastFailure, "not a feed document");
+}
+
+}  // namespace
+}  // namespace tidewick
