@@ -23,7 +23,7 @@ namespace tidewick {
 
 namespace {
 
-enum class TFrameKind { Root, Feeds, Feed, Info, Item, FeedField, InfoField, ItemField, Other };
+enum class TFrameKind { Root, Feeds, Feed, Info, Item, Refresh, FeedField, InfoField, ItemField, RefreshField, Other };
 
 struct TFrame {
   TFrameKind Kind = TFrameKind::Other;
@@ -32,6 +32,7 @@ struct TFrame {
 };
 
 constexpr uint32_t kInfoBit = 1u << 31;
+constexpr uint32_t kRefreshBit = 1u << 30;
 
 class TStoreBuilder {
  public:
@@ -41,7 +42,7 @@ class TStoreBuilder {
   void Start(std::string_view name, const TScannedTag& tag, bool canHaveChildren) {
     TFrame frame = Classify(name);
     if (frame.Kind == TFrameKind::FeedField || frame.Kind == TFrameKind::InfoField ||
-        frame.Kind == TFrameKind::ItemField) {
+        frame.Kind == TFrameKind::ItemField || frame.Kind == TFrameKind::RefreshField) {
       Assign(frame, DecodeValue(tag));
     }
     if (canHaveChildren) {
@@ -127,6 +128,8 @@ class TStoreBuilder {
         return FirstField(parent, FindInfoField(name), TFrameKind::InfoField);
       case TFrameKind::Item:
         return FirstField(parent, FindItemField(name), TFrameKind::ItemField);
+      case TFrameKind::Refresh:
+        return FirstField(parent, FindRefreshField(name), TFrameKind::RefreshField);
       default:
         return {};
     }
@@ -144,6 +147,13 @@ class TStoreBuilder {
       }
       parent.Seen |= kInfoBit;
       return {TFrameKind::Info};
+    }
+    if (SameName(name, kRefreshElement)) {
+      if ((parent.Seen & kRefreshBit) != 0) {
+        return {};
+      }
+      parent.Seen |= kRefreshBit;
+      return {TFrameKind::Refresh};
     }
     return FirstField(parent, FindFeedField(name), TFrameKind::FeedField);
   }
@@ -170,6 +180,9 @@ class TStoreBuilder {
         break;
       case TFrameKind::InfoField:
         AssignInfoField(Current().Info, frame.Field, std::move(value));
+        break;
+      case TFrameKind::RefreshField:
+        AssignRefreshField(Current().Refresh, frame.Field, std::move(value));
         break;
       default:
         AssignItemField(Current().Items.back(), frame.Field, std::move(value));
