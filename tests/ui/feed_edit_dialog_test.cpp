@@ -180,6 +180,54 @@ class FeedEditDialogTest : public QObject {
     QVERIFY(!Ok()->isEnabled());
   }
 
+  void aWebPageOffersTheFeedsItNames_data() {
+    QTest::addColumn<QStringList>("links");
+    QTest::addColumn<int>("chosen");          // the primed row; -1: the user cancels
+    QTest::addColumn<QString>("subscribed");  // the address then fetched; empty: none, the page is not recognised
+    QTest::addColumn<int>("choices");         // rows offered to choose from (0: nothing asked)
+    QTest::newRow("one feed is fetched at once") << QStringList{"/feed.xml"} << -1 << "/feed.xml" << 0;
+    QTest::newRow("several: the chosen one")
+        << QStringList{"/feed.xml", "javascript:alert(1)", "../other.xml"} << 1 << "/other.xml" << 2;
+    QTest::newRow("several, cancelled") << QStringList{"/feed.xml", "/other.xml"} << -1 << "" << 2;
+    // A page whose "feed" is another page is not followed further: no endless chain of fetches.
+    QTest::newRow("a page naming a page") << QStringList{"/second.html"} << -1 << "" << 0;
+  }
+  void aWebPageOffersTheFeedsItNames() {
+    QFETCH(QStringList, links);
+    QFETCH(int, chosen);
+    QFETCH(QString, subscribed);
+    QFETCH(int, choices);
+    const auto page = [](const QStringList& hrefs) {
+      std::string body = "<html><head><title>Site</title>";
+      for (const QString& href : hrefs)
+        body += "<link rel=alternate type=application/rss+xml title=\"Posts\" href=\"" + href.toStdString() + "\">";
+      return Answer(body + "</head><body>Welcome</body></html>");
+    };
+    m_server->SetResponse("/site/", page(links));
+    m_server->SetResponse("/second.html", page({"/feed.xml"}));
+    m_server->SetResponse("/feed.xml", Answer(Rss("Found", "", {"a"})));
+    m_server->SetResponse("/other.xml", Answer(Rss("Other", "", {"a"})));
+    if (chosen >= 0)
+      prompts::PrimeChoice(chosen);
+    m_dialog->PrepareAdd(Url("/site/"));
+    m_dialog->show();
+    QTRY_VERIFY(!m_dialog->FetchRunning());
+    const auto& shown = prompts::ShownPrompts();
+    QCOMPARE(shown.empty() ? 0 : int(shown.back().Items.size()), choices);
+    if (choices > 0)
+      QCOMPARE(shown.back().Items.back(), QStringLiteral("Posts (") + Url("/other.xml") + ')');
+    if (subscribed.isEmpty()) {
+      QCOMPARE(DetailCaptions(), QStringList{"Feed-Typ"});
+      QVERIFY(!Ok()->isEnabled());
+      return;
+    }
+    QVERIFY(Ok()->isEnabled());
+    QCOMPARE(Child<QLineEdit>("txtFeedURL")->text(), Url(subscribed.toStdString()));
+    QTest::mouseClick(Ok(), Qt::LeftButton);
+    QCOMPARE(m_dialog->Result().URL, m_server->Url(subscribed.toStdString()));
+    QVERIFY(m_dialog->Result().Fetched.has_value());
+  }
+
   void onlyWebAddressesAreFetched() {
     m_dialog->show();
     auto* address = Child<QLineEdit>("txtFeedURL");

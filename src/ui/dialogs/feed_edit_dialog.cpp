@@ -288,6 +288,8 @@ void TfrmFeedEdit::TakeFetchOutcome(TFeedFetchOutcome outcome) {
                      Text("FeedEdit|MsgGetErrText", "Das Feed konnte nicht abgefragt werden."));
     return;
   }
+  if (!outcome.Recognised && FollowDiscoveredFeed(outcome))
+    return;  // a web page that names its feeds: one of them is being fetched
   if (!outcome.Recognised) {
     const TDetailRow row = UnrecognisedDetailRow();
     lvDetails->addTopLevelItem(new QTreeWidgetItem(QStringList{Q(row.Caption), Q(row.Value)}));

@@ -70,6 +70,7 @@ class TfrmFeedEdit : public QDialog {
   void NormalizeAddressField();
   void StartFetch();
   void TakeFetchOutcome(TFeedFetchOutcome outcome);
+  bool FollowDiscoveredFeed(const TFeedFetchOutcome& outcome);
   void ShowFetching(bool fetching);
   void FillDetails(const TFeed& feed);
   void AddressEdited();
@@ -81,6 +82,7 @@ class TfrmFeedEdit : public QDialog {
   TFeed m_work;                    // the edited feed's copy (editing) or empty (adding)
   std::optional<TFeed> m_fetched;  // the last recognised document for the address in the field
   std::string m_fetchedAddress;
+  std::string m_discoveredAddress;  // the feed address last taken from a page: never discovered from again
   bool m_editMode = false;
   bool m_intervalWasUnset = false;
   bool m_shown = false;

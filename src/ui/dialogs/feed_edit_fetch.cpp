@@ -16,6 +16,8 @@ TFeedFetchOutcome FetchAndRead(const std::string& address, TFetchOptions options
   outcome.Downloaded = DownloadUrl(address, content, kFeedEditFetchTimeoutMs, options);
   if (outcome.Downloaded && !stop.load())
     outcome.Recognised = ReadFeedDocument(content, outcome.Document);
+  if (outcome.Downloaded && !outcome.Recognised && !stop.load())
+    outcome.Discovered = DiscoverFeeds(content, address);
   return outcome;
 }
 

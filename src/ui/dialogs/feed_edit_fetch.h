@@ -11,10 +11,12 @@
 #include <memory>
 #include <string>
 #include <thread>
+#include <vector>
 
 #include <QObject>
 
 #include "feeds/feed_records.h"
+#include "shell/feed_discovery.h"
 #include "util/http_fetch.h"
 
 namespace tidewick {
@@ -24,6 +26,8 @@ struct TFeedFetchOutcome {
   bool Downloaded = false;  // the server answered with a body (a 404 or a failed connection is not)
   bool Recognised = false;  // the body is a feed document
   TFeed Document;           // FeedType, Info and Items of the document, when recognised
+  // The feeds a web page names, when the body is no feed.
+  std::vector<TDiscoveredFeed> Discovered;
 };
 
 class TFeedEditFetcher {

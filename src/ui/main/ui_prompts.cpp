@@ -3,8 +3,13 @@
 #include <deque>
 
 #include <QColorDialog>
+#include <QDialog>
+#include <QDialogButtonBox>
 #include <QFontDialog>
 #include <QInputDialog>
+#include <QLabel>
+#include <QListWidget>
+#include <QVBoxLayout>
 
 namespace tidewick::prompts {
 namespace {
@@ -34,6 +39,7 @@ struct TScript {
   std::deque<TInputAnswer> Inputs;
   std::deque<TChoiceAnswer<QColor>> Colors;
   std::deque<TChoiceAnswer<QFont>> Fonts;
+  std::deque<TChoiceAnswer<int>> Rows;
   std::vector<TShownPrompt> Shown;
 };
 
@@ -152,6 +158,42 @@ std::optional<QFont> ChooseFont(QWidget* parent, const QFont& initial, const QSt
   return font;
 }
 
+std::optional<int> ChooseItem(QWidget* parent, const QString& title, const QString& label, const QStringList& items) {
+  auto& script = Script();
+  if (script.Scripted) {
+    script.Shown.push_back({TPromptKind::Choice, QMessageBox::NoIcon, title, label, {}, items});
+    if (script.Rows.empty())
+      return std::nullopt;
+    const TChoiceAnswer<int> answer = script.Rows.front();
+    script.Rows.pop_front();
+    if (answer.Cancelled || answer.Value < 0 || answer.Value >= items.size())
+      return std::nullopt;
+    return answer.Value;
+  }
+  QDialog dialog(parent);
+  dialog.setWindowTitle(title);
+  auto* text = new QLabel(label, &dialog);
+  text->setTextFormat(Qt::PlainText);
+  text->setWordWrap(true);
+  auto* list = new QListWidget(&dialog);
+  list->addItems(items);  // list items never render markup
+  list->setCurrentRow(0);
+  list->setAccessibleName(label);
+  text->setBuddy(list);
+  auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, &dialog);
+  QObject::connect(buttons, &QDialogButtonBox::accepted, &dialog, &QDialog::accept);
+  QObject::connect(buttons, &QDialogButtonBox::rejected, &dialog, &QDialog::reject);
+  QObject::connect(list, &QListWidget::itemDoubleClicked, &dialog, &QDialog::accept);
+  auto* layout = new QVBoxLayout(&dialog);
+  layout->addWidget(text);
+  layout->addWidget(list);
+  layout->addWidget(buttons);
+  dialog.resize(520, 280);
+  if (dialog.exec() != QDialog::Accepted || list->currentRow() < 0)
+    return std::nullopt;
+  return list->currentRow();
+}
+
 void SetScripted(bool scripted) {
   Script() = TScript{};
   Script().Scripted = scripted;
@@ -179,6 +221,10 @@ void PrimeColor(std::optional<QColor> color) {
 
 void PrimeFont(std::optional<QFont> font) {
   Script().Fonts.push_back({!font.has_value(), font.value_or(QFont())});
+}
+
+void PrimeChoice(std::optional<int> row) {
+  Script().Rows.push_back({!row.has_value(), row.value_or(-1)});
 }
 
 const std::vector<TShownPrompt>& ShownPrompts() {

@@ -14,6 +14,7 @@
 #include <QFont>
 #include <QMessageBox>
 #include <QString>
+#include <QStringList>
 
 namespace tidewick::prompts {
 
@@ -35,9 +36,12 @@ std::optional<QColor> ChooseColor(QWidget* parent, const QColor& initial, const 
 // Qt's own font dialog (native choosers may lack underline and strike-out); nothing when the user cancelled.
 std::optional<QFont> ChooseFont(QWidget* parent, const QFont& initial, const QString& title = {});
 
+// A choice of one of `items` (plain text) in a list box; the chosen row, or nothing when the user cancelled.
+std::optional<int> ChooseItem(QWidget* parent, const QString& title, const QString& label, const QStringList& items);
+
 // ---- for tests ----
 
-enum class TPromptKind { Message, SaveFile, OpenFile, Input, Color, Font };
+enum class TPromptKind { Message, SaveFile, OpenFile, Input, Color, Font, Choice };
 
 struct TShownPrompt {
   TPromptKind Kind = TPromptKind::Message;
@@ -45,6 +49,7 @@ struct TShownPrompt {
   QString Title;
   QString Text;  // the message, the input label, or the file dialog's proposed path
   QString Filter;
+  QStringList Items = {};  // the rows offered by ChooseItem
 };
 
 // Scripted mode: no dialog is ever shown. Switching it off clears every primed answer and the record.
@@ -56,6 +61,7 @@ void PrimeFileName(const QString& path, const QString& selectedFilter = {});  //
 void PrimeInput(std::optional<QString> text);                                 // nothing: the user cancelled
 void PrimeColor(std::optional<QColor> color);                                 // nothing: the user cancelled
 void PrimeFont(std::optional<QFont> font);                                    // nothing: the user cancelled
+void PrimeChoice(std::optional<int> row);  // nothing (or a row that is not offered): the user cancelled
 
 const std::vector<TShownPrompt>& ShownPrompts();
 void ClearShownPrompts();
