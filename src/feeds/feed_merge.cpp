@@ -33,6 +33,38 @@ TItemKey KeyOf(const TFeedItem& item) {
   return {item.Title, item.Link, item.Author};
 }
 
+// The identity earlier readers gave a downloaded entry.
+TItemKey LegacyKeyOf(const TFeedItem& item) {
+  return {item.LegacyTitle, item.LegacyLink, item.Author};
+}
+
+using TIdentityMap = std::unordered_map<TItemKey, size_t, TItemKeyHash>;
+
+// Download entries by the identity earlier readers gave them (first occurrence wins), for the entries whose identity
+// the current readers changed; empty for most downloads.
+template <typename TFreshItems>
+TIdentityMap LegacyIdentities(const TFreshItems& freshItems, const std::vector<size_t>& identity) {
+  TIdentityMap legacy;
+  for (size_t i = 0; i < freshItems.size(); ++i) {
+    if (freshItems[i].HasLegacyIdentity) {
+      legacy.try_emplace(LegacyKeyOf(freshItems[i]), identity[i]);
+    }
+  }
+  return legacy;
+}
+
+// claimed[k]: a stored entry has the current identity of download entry k. A stored entry that only has the earlier
+// identity of k then is an older copy of it, not k itself.
+std::vector<bool> ClaimedIdentities(const TFeedItems& items, const TIdentityMap& firstOccurrence, size_t count) {
+  std::vector<bool> claimed(count, false);
+  for (const TFeedItem& item : items) {
+    if (const auto found = firstOccurrence.find(KeyOf(item)); found != firstOccurrence.end()) {
+      claimed[found->second] = true;
+    }
+  }
+  return claimed;
+}
+
 // The text of an entry that auto-read terms are searched in, folded; a content marker becomes a line break,
 // which no term (one line each) can match or span.
 std::string FoldedSearchText(const TFeedItem& item) {
@@ -101,7 +133,7 @@ TMergeCounts MergeItems(TFeed& stored, TFreshItems& freshItems, const TAutoReadT
   TMergeCounts counts;
 
   // Each distinct identity in the download gets the number of its first occurrence.
-  std::unordered_map<TItemKey, size_t, TItemKeyHash> firstOccurrence;
+  TIdentityMap firstOccurrence;
   firstOccurrence.reserve(freshItems.size());
   std::vector<size_t> identity(freshItems.size());
   for (size_t i = 0; i < freshItems.size(); ++i) {
@@ -109,19 +141,32 @@ TMergeCounts MergeItems(TFeed& stored, TFreshItems& freshItems, const TAutoReadT
   }
   // present[k]: an entry with the identity of download entry k is in stored.Items.
   std::vector<bool> present(freshItems.size(), false);
-
-  // Drop what is gone; the last entry moves into each gap and is examined next.
   TFeedItems& items = stored.Items;
+  const TIdentityMap legacy = LegacyIdentities(freshItems, identity);
+  const std::vector<bool> claimed =
+      legacy.empty() ? std::vector<bool>() : ClaimedIdentities(items, firstOccurrence, freshItems.size());
+
+  // Drop what is gone; the last entry moves into each gap and is examined next. A stored entry known only by its
+  // earlier identity takes the current title and link and keeps its marks.
   size_t i = 0;
   while (i < items.size()) {
     const auto found = firstOccurrence.find(KeyOf(items[i]));
-    if (found == firstOccurrence.end()) {
-      DeleteItem(items, static_cast<int>(i));
-      ++counts.Removed;
-    } else {
+    if (found != firstOccurrence.end()) {
       present[found->second] = true;
       ++i;
+      continue;
     }
+    const auto earlier = legacy.empty() ? legacy.end() : legacy.find(KeyOf(items[i]));
+    if (earlier != legacy.end() && !claimed[earlier->second] && !present[earlier->second]) {
+      const TFeedItem& current = freshItems[earlier->second];
+      items[i].Title = current.Title;
+      items[i].Link = current.Link;
+      present[earlier->second] = true;
+      ++i;
+      continue;
+    }
+    DeleteItem(items, static_cast<int>(i));
+    ++counts.Removed;
   }
 
   // Add what is new, in document order; a duplicate inside the download is added once.
@@ -135,6 +180,9 @@ TMergeCounts MergeItems(TFeed& stored, TFreshItems& freshItems, const TAutoReadT
     TFeedItem& added = items.emplace_back(std::move(freshItems[k]));
     added.Readed = autoRead.Matches(added);
     added.Visited = false;
+    added.HasLegacyIdentity = false;  // only the download needs it
+    added.LegacyTitle = {};
+    added.LegacyLink = {};
     ++counts.Added;
     counts.AddedRead += added.Readed ? 1 : 0;
   }

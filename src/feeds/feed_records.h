@@ -40,6 +40,12 @@ struct TFeedItem {
   bool Visited = false;
   int32_t ItemIndex = -1;  // own position in the feed's Items
   int32_t FeedIndex = -1;  // position of the owning feed in Feeds
+  // The title and link earlier versions of the readers gave this entry, when they differ from Title and Link: the
+  // merge recognises a stored entry by them too, so an upgrade never brings it back unread. Set by the readers,
+  // never stored.
+  bool HasLegacyIdentity = false;
+  std::string LegacyTitle;
+  std::string LegacyLink;
 };
 
 using TFeedItems = std::vector<TFeedItem>;

@@ -192,5 +192,80 @@ TEST(AutoReadList, FromListSplitsLinesAndSkipsEmptyOnes) {
   EXPECT_TRUE(TAutoReadTerms::FromList("").Empty());
 }
 
+// A downloaded entry whose title or link the current readers read differently from earlier versions.
+TFeedItem Upgraded(std::string title, std::string link, std::string earlierTitle, std::string earlierLink) {
+  TFeedItem item = Entry(std::move(title), std::move(link), "me", "fresh text");
+  item.HasLegacyIdentity = true;
+  item.LegacyTitle = std::move(earlierTitle);
+  item.LegacyLink = std::move(earlierLink);
+  return item;
+}
+
+TFeedItem ReadEntry(std::string title, std::string link) {
+  TFeedItem item = Entry(std::move(title), std::move(link), "me", "stored text");
+  item.Readed = true;
+  return item;
+}
+
+// Guards the upgrade: entries stored under the identity earlier readers gave must not come back unread.
+TEST(FeedMerge, RecognisesStoredEntriesByTheirEarlierIdentity) {
+  TFeed stored;
+  stored.Items = {ReadEntry("", "https://x/1"), ReadEntry("Two", "two.html"), ReadEntry("Same", "https://x/3")};
+  stored.Items[1].Visited = true;
+  TFeed fresh;
+  fresh.Items = {Upgraded("One", "https://x/1", "", "https://x/1"),
+                 Upgraded("Two", "https://x/two.html", "Two", "two.html"), ReadEntry("Same", "https://x/3")};
+  fresh.Items[2].Readed = false;
+  for (const bool moved : {false, true}) {
+    SCOPED_TRACE(moved);
+    TFeed merged = stored;
+    const TMergeCounts counts =
+        moved ? MergeFeed(merged, TFeed(fresh), TAutoReadTerms()) : MergeFeed(merged, fresh, TAutoReadTerms(), 1);
+    EXPECT_EQ(counts.Added, 0);
+    EXPECT_EQ(counts.Removed, 0);
+    ASSERT_EQ(merged.Items.size(), 3u);
+    EXPECT_EQ(merged.Items[0].Title, "One");
+    EXPECT_EQ(merged.Items[1].Link, "https://x/two.html");
+    EXPECT_TRUE(merged.Items[1].Visited);
+    EXPECT_EQ(merged.Items[1].Description, "stored text");
+    for (const TFeedItem& item : merged.Items) {
+      EXPECT_TRUE(item.Readed) << item.Title;
+      EXPECT_FALSE(item.HasLegacyIdentity);
+    }
+    // The next refresh finds them by their current identity.
+    EXPECT_EQ(MergeFeed(merged, fresh, TAutoReadTerms(), 2).Added, 0);
+    EXPECT_EQ(merged.Items.size(), 3u);
+  }
+}
+
+// An entry the store holds under both identities (say the earlier copy and one added by a newer version) stays once.
+TEST(FeedMerge, KeepsAnEntryKnownByBothIdentitiesOnce) {
+  const TFeedItem earlier = ReadEntry("", "https://x/1");
+  TFeedItem current = ReadEntry("One", "https://x/1");
+  current.Readed = false;
+  TFeed fresh;
+  fresh.Items = {Upgraded("One", "https://x/1", "", "https://x/1")};
+  const TFeedItems orders[] = {{earlier, current}, {current, earlier}, {earlier, earlier}};
+  for (const TFeedItems& order : orders) {
+    TFeed stored;
+    stored.Items = order;
+    const TMergeCounts counts = MergeFeed(stored, fresh, TAutoReadTerms(), 1);
+    ASSERT_EQ(stored.Items.size(), 1u);
+    EXPECT_EQ(stored.Items[0].Title, "One");
+    EXPECT_EQ(counts.Removed, 1);
+    EXPECT_EQ(counts.Added, 0);
+  }
+  // A download entry whose current identity is another entry's earlier one: each keeps its own.
+  fresh.Items.push_back(Entry("", "https://x/1", "me"));
+  TFeed stored;
+  stored.Items = {earlier};
+  const TMergeCounts counts = MergeFeed(stored, fresh, TAutoReadTerms(), 1);
+  EXPECT_EQ(counts.Added, 1);
+  ASSERT_EQ(stored.Items.size(), 2u);
+  EXPECT_EQ(stored.Items[0].Title, "");
+  EXPECT_TRUE(stored.Items[0].Readed);
+  EXPECT_EQ(stored.Items[1].Title, "One");
+}
+
 }  // namespace
 }  // namespace tidewick
