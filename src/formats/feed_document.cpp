@@ -79,21 +79,21 @@ std::string_view Utf16Encoding(std::string_view text) {
   return {};
 }
 
-bool ReadDocument(const TXmlDoc& doc, TFeed& feed) {
+bool ReadDocument(const TXmlDoc& doc, TFeed& feed, std::string_view documentAddress) {
   feed.FeedType = DetectFeedType(doc);
   const TFeedReader* reader = FindFeedReader(feed.FeedType);
   if (reader == nullptr) {
     return false;
   }
   try {
-    if (!reader->ReadChannel(doc, feed.Info)) {
+    if (!reader->ReadChannel(doc, feed.Info, documentAddress)) {
       return false;
     }
   } catch (const std::exception&) {
     return false;
   }
   try {
-    reader->ReadItems(doc, feed.Items);
+    reader->ReadItems(doc, feed.Items, documentAddress);
   } catch (const std::exception&) {
     // The channel was read: the entries read so far stay and the feed counts as read.
   }
@@ -116,7 +116,8 @@ std::string RepairedDocument(std::string&& text) {
   return std::move(text);
 }
 
-TFeedDocumentResult ReadRepaired(std::string&& text, TFeed& feed, const TXmlLoadOptions& options) {
+TFeedDocumentResult ReadRepaired(std::string&& text, TFeed& feed, const TXmlLoadOptions& options,
+                                 std::string_view documentAddress) {
   feed.FeedType.clear();
   InitFeedInfo(feed.Info);
   feed.Items.clear();
@@ -125,7 +126,7 @@ TFeedDocumentResult ReadRepaired(std::string&& text, TFeed& feed, const TXmlLoad
     TXmlDoc doc("?xml");
     doc.SetEncoding("UTF-8");  // a document that declares no encoding is read as UTF-8
     const TXmlLoadResult loaded = doc.LoadFromOwnedText(RepairedDocument(std::move(text)), options);
-    result.Ok = ReadDocument(doc, feed);
+    result.Ok = ReadDocument(doc, feed, documentAddress);
     result.Complete = result.Ok && loaded.Complete && feed.Items.size() <= kMaxEntriesPerDocument;
     if (feed.Items.size() > kMaxEntriesPerDocument) {
       feed.Items.resize(kMaxEntriesPerDocument);
@@ -166,15 +167,15 @@ std::size_t FeedTreeBudget(std::size_t documentBytes) {
   return std::min(kMaxFeedTreeBytes, std::max(kMinFeedTreeBytes, documentBytes * 4));
 }
 
-bool ReadFeedDocument(std::string_view text, TFeed& feed) {
-  return ReadDownloadedFeed(std::string(text), feed).Ok;
+bool ReadFeedDocument(std::string_view text, TFeed& feed, std::string_view documentAddress) {
+  return ReadDownloadedFeed(std::string(text), feed, documentAddress).Ok;
 }
 
-TFeedDocumentResult ReadDownloadedFeed(std::string&& text, TFeed& feed) {
+TFeedDocumentResult ReadDownloadedFeed(std::string&& text, TFeed& feed, std::string_view documentAddress) {
   TXmlLoadOptions options;
   options.MaxTreeBytes = FeedTreeBudget(text.size());
   const TLargeDocumentPlace place(text.size() > kLargeDocumentBytes);
-  return ReadRepaired(std::move(text), feed, options);
+  return ReadRepaired(std::move(text), feed, options, documentAddress);
 }
 
 std::string FeedCutShortText() {

@@ -14,8 +14,9 @@ struct TFeed;
 // Reads the downloaded bytes into feed.FeedType, feed.Info and feed.Items (within the limits of ReadDownloadedFeed);
 // every other field of feed is left as it is. A missing XML declaration is supplied and a document that declares no
 // encoding is read as UTF-8 (stray bytes as Windows-1252). True when the format was recognised and the channel part was
-// read; the entries may still be none. Never throws.
-bool ReadFeedDocument(std::string_view text, TFeed& feed);
+// read; the entries may still be none. Relative links are resolved against the document's xml:base and, failing
+// that, documentAddress (where the document was downloaded from; empty when unknown). Never throws.
+bool ReadFeedDocument(std::string_view text, TFeed& feed, std::string_view documentAddress = {});
 
 // What reading a downloaded document found out.
 struct TFeedDocumentResult {
@@ -28,7 +29,7 @@ struct TFeedDocumentResult {
 // ReadFeedDocument for a download: takes the body over rather than copying it, bounds the memory the document's tree
 // may take (FeedTreeBudget) and the number of entries, and lets only a few large documents be read at once, so many
 // workers with large downloads stay within a fixed amount of memory.
-TFeedDocumentResult ReadDownloadedFeed(std::string&& text, TFeed& feed);
+TFeedDocumentResult ReadDownloadedFeed(std::string&& text, TFeed& feed, std::string_view documentAddress = {});
 
 inline constexpr std::size_t kLargeDocumentBytes = std::size_t{4} << 20;  // larger documents wait for a place
 inline constexpr std::ptrdiff_t kLargeDocumentsAtOnce = 2;

@@ -11,10 +11,11 @@ namespace tidewick {
 class TXmlDoc;
 
 // One reader per format. ReadChannel fills a reset TFeedInfo and returns false only when reading failed;
-// ReadItems replaces the items by the entries found (document order) and returns their number.
+// ReadItems replaces the items by the entries found (document order) and returns their number. Both resolve
+// relative links against the document's address (where it was downloaded from; empty when unknown).
 struct TFeedReader {
-  bool (*ReadChannel)(const TXmlDoc& doc, TFeedInfo& info);
-  int (*ReadItems)(const TXmlDoc& doc, TFeedItems& items);
+  bool (*ReadChannel)(const TXmlDoc& doc, TFeedInfo& info, std::string_view documentAddress);
+  int (*ReadItems)(const TXmlDoc& doc, TFeedItems& items, std::string_view documentAddress);
 };
 
 // The reader for a format code of DetectFeedType ("RSS/..." and "Atom..." by prefix, "RDF" and "SMF" exactly, all

@@ -2,9 +2,14 @@
 
 #include "formats/rdf_reader.h"
 
+#include <optional>
 #include <string>
 
+#include "formats/element_text.h"
+#include "formats/feed_extensions.h"
+#include "formats/link_resolution.h"
 #include "formats/reader_support.h"
+#include "formats/rss_fields.h"
 #include "xml/xml_doc.h"
 
 namespace tidewick {
@@ -13,38 +18,55 @@ namespace {
 
 constexpr int kRdfTtl = 60;
 
-void ReadRdfItem(const TXmlNode& node, TFeedItem& item) {
-  item.Title = SingleLineText(ChildValue(&node, "title"));
-  item.Link = MultiLineText(ChildValue(&node, "link"));
-  if (item.Link.empty()) {
-    item.Link = MultiLineText(AttribValue(&node, "rdf:about"));
+void ReadRdfItem(const TXmlNode& node, TFeedItem& item, std::string_view documentAddress) {
+  TEarlierIdentity earlier;
+  item.Title = ReadRssTitle(node, true, earlier.Title);
+  item.Link = ReadRssLink(node, documentAddress, earlier.Link);
+  if (item.Link.empty() || (earlier.Link && earlier.Link->empty())) {
+    // The item's address stands in for a missing link; the earlier rule took it for an empty first link too.
+    std::string about = MultiLineText(AttribValue(&node, "rdf:about"));
+    if (item.Link.empty()) {
+      item.Link = ResolveLinkAt(&node, about, documentAddress);
+    }
+    earlier.Link = item.Link != about ? std::optional<std::string>(std::move(about)) : std::nullopt;
   }
-  item.Description = MultiLineText(ChildValue(&node, "description"));
-  item.PublishedDate = DateOrNow(ChildValue(&node, "dc:date"), kIso8601Date);
+  item.Description = ReadRssDescription(node);
+  if (item.Description.empty()) {
+    item.Description = DescriptionText(FindMediaElement(&node, "media:description"));
+  }
+  item.PublishedDate = ReadRssDate(node, "dc:date", kIso8601Date);
   item.Author = SingleLineText(ChildValue(&node, "dc:creator"));
+  KeepEarlierIdentity(item, std::move(earlier));
 }
 
 }  // namespace
 
-bool ReadRdfChannel(const TXmlDoc& doc, TFeedInfo& info) {
+bool ReadRdfChannel(const TXmlDoc& doc, TFeedInfo& info, std::string_view documentAddress) {
   const TXmlNode* channel = doc.GetNode("rdf:RDF\\channel");
-  info.Title = SingleLineText(ChildValue(channel, "title"));
+  if (channel != nullptr) {
+    std::optional<std::string> unused;
+    info.Title = ReadRssTitle(*channel, false, unused);
+    info.Link = ReadRssLink(*channel, documentAddress, unused);
+    info.Description = ReadRssDescription(*channel);
+    info.PublishedDate = ReadRssDate(*channel, "dc:date", kIso8601Date);
+  } else {
+    info.PublishedDate = NowUtc();
+  }
   if (info.Title.empty()) {
     info.Title = UntitledFeedTitle();
   }
-  info.Link = MultiLineText(ChildValue(channel, "link"));
-  info.Description = MultiLineText(ChildValue(channel, "description"));
-  info.PublishedDate = DateOrNow(ChildValue(channel, "dc:date"), kIso8601Date);
   const TXmlNode* image = FindChild(channel, "image");  // only inside the channel
   info.ImageTitle = SingleLineText(ChildValue(image, "title"));
-  info.ImageURL = MultiLineText(ChildValue(image, "url"));
-  info.ImageLink = MultiLineText(ChildValue(image, "link"));
+  info.ImageURL = ResolveLinkAt(FindChild(image, "url"), MultiLineText(ChildValue(image, "url")), documentAddress);
+  info.ImageLink = ResolveLinkAt(FindChild(image, "link"), MultiLineText(ChildValue(image, "link")), documentAddress);
   info.TTL = kRdfTtl;
   return true;
 }
 
-int ReadRdfItems(const TXmlDoc& doc, TFeedItems& items) {
-  return ReadEntries(doc.GetNode("rdf:RDF"), "item", items, ReadRdfItem);
+int ReadRdfItems(const TXmlDoc& doc, TFeedItems& items, std::string_view documentAddress) {
+  return ReadEntries(doc.GetNode("rdf:RDF"), "item", items, [documentAddress](const TXmlNode& node, TFeedItem& item) {
+    ReadRdfItem(node, item, documentAddress);
+  });
 }
 
 }  // namespace tidewick

@@ -74,6 +74,17 @@ int ReadDecimal(std::string_view text, int fallback) {
   return value;
 }
 
+void KeepEarlierIdentity(TFeedItem& item, TEarlierIdentity&& earlier) {
+  const bool titleDiffers = earlier.Title && *earlier.Title != item.Title;
+  const bool linkDiffers = earlier.Link && *earlier.Link != item.Link;
+  if (!titleDiffers && !linkDiffers) {
+    return;
+  }
+  item.HasLegacyIdentity = true;
+  item.LegacyTitle = titleDiffers ? std::move(*earlier.Title) : item.Title;
+  item.LegacyLink = linkDiffers ? std::move(*earlier.Link) : item.Link;
+}
+
 std::string UntitledFeedTitle() {
   return GetLangText("Main|UntitledFeed", "Unbenannter Feed");
 }

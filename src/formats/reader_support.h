@@ -4,6 +4,7 @@
 
 #include <cstddef>
 #include <exception>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -41,6 +42,15 @@ int ReadDecimal(std::string_view text, int fallback = 0);
 // The placeholder title of a channel without one, translated when a language file is loaded. An entry without a
 // title keeps it empty: its identity must not depend on the language (ItemDisplayTitle shows the placeholder).
 std::string UntitledFeedTitle();
+
+// What earlier versions of the readers gave an entry where the current rules give something else: the merge matches
+// stored entries by it too. Unset fields are the same as now.
+struct TEarlierIdentity {
+  std::optional<std::string> Title;
+  std::optional<std::string> Link;
+};
+// Records earlier on item (HasLegacyIdentity, LegacyTitle, LegacyLink) when it differs from the item's title or link.
+void KeepEarlierIdentity(TFeedItem& item, TEarlierIdentity&& earlier);
 
 // More entries than any real feed carries; a document with more is taken as cut short at this many.
 inline constexpr std::size_t kMaxEntriesPerDocument = 50000;

@@ -2,10 +2,15 @@
 
 #include "formats/rss_reader.h"
 
+#include <optional>
 #include <string>
 #include <string_view>
 
+#include "formats/element_text.h"
+#include "formats/feed_extensions.h"
+#include "formats/link_resolution.h"
 #include "formats/reader_support.h"
+#include "formats/rss_fields.h"
 #include "util/case_fold.h"
 #include "xml/xml_doc.h"
 
@@ -44,11 +49,12 @@ int ReadTtl(const TXmlNode* channel) {
   return ttl;
 }
 
-void ReadRssItem(const TXmlNode& node, TFeedItem& item) {
-  item.Title = SingleLineText(ChildValue(&node, "title"));
-  item.Link = MultiLineText(ChildValue(&node, "link"));
-  std::string description = MultiLineText(ChildValue(&node, "description"));
-  std::string content = MultiLineText(ChildValue(&node, "content:encoded"));
+void ReadRssItem(const TXmlNode& node, TFeedItem& item, std::string_view documentAddress) {
+  TEarlierIdentity earlier;
+  item.Title = ReadRssTitle(node, true, earlier.Title);
+  item.Link = ReadRssLink(node, documentAddress, earlier.Link);
+  std::string description = ReadRssDescription(node);
+  std::string content = DescriptionText(FindChild(&node, "content:encoded"));
   if (description.empty()) {
     item.Description = std::move(content);
   } else if (!content.empty()) {
@@ -57,43 +63,50 @@ void ReadRssItem(const TXmlNode& node, TFeedItem& item) {
   } else {
     item.Description = std::move(description);
   }
-  const std::string_view pubDate = TrimView(ChildValue(&node, "pubdate"));
-  item.PublishedDate =
-      pubDate.empty() ? DateOrNow(ChildValue(&node, "dc:date"), kIso8601Date) : DateOrNow(pubDate, kRfc822Date);
+  if (item.Description.empty()) {
+    item.Description = DescriptionText(FindMediaElement(&node, "media:description"));
+  }
+  item.PublishedDate = ReadRssDate(node, "pubdate", kRfc822Date);
   item.Author = SingleLineText(ChildValue(&node, "author"));
+  KeepEarlierIdentity(item, std::move(earlier));
 }
 
 }  // namespace
 
-bool ReadRssChannel(const TXmlDoc& doc, TFeedInfo& info) {
+bool ReadRssChannel(const TXmlDoc& doc, TFeedInfo& info, std::string_view documentAddress) {
   const TXmlNode* channel = doc.GetNode("rss\\channel");
-  info.Title = SingleLineText(ChildValue(channel, "title"));
+  if (channel != nullptr) {
+    std::optional<std::string> unused;
+    info.Title = ReadRssTitle(*channel, false, unused);
+    info.Link = ReadRssLink(*channel, documentAddress, unused);
+    info.Description = ReadRssDescription(*channel);
+    info.PublishedDate = ReadRssDate(*channel, "pubdate", kRfc822Date);
+  } else {
+    info.PublishedDate = NowUtc();
+  }
   if (info.Title.empty()) {
     info.Title = UntitledFeedTitle();
   }
-  info.Link = MultiLineText(ChildValue(channel, "link"));
-  info.Description = MultiLineText(ChildValue(channel, "description"));
   info.Copyright = SingleLineText(ChildValue(channel, "copyright"));
   info.Language = MultiLineText(ChildValue(channel, "language"));
   if (info.Language.empty()) {
     info.Language = MultiLineText(ChildValue(channel, "dc:language"));
   }
-  const std::string_view pubDate = TrimView(ChildValue(channel, "pubdate"));
-  info.PublishedDate =
-      pubDate.empty() ? DateOrNow(ChildValue(channel, "dc:date"), kIso8601Date) : DateOrNow(pubDate, kRfc822Date);
   info.LastBuildDate = DateOrNone(ChildValue(channel, "lastbuilddate"), kRfc822Date);
   const TXmlNode* image = FindChild(channel, "image");
   info.ImageTitle = SingleLineText(ChildValue(image, "title"));
-  info.ImageURL = MultiLineText(ChildValue(image, "url"));
+  info.ImageURL = ResolveLinkAt(FindChild(image, "url"), MultiLineText(ChildValue(image, "url")), documentAddress);
   info.ImageWidth = ReadDecimal(ChildValue(image, "width"));
   info.ImageHeight = ReadDecimal(ChildValue(image, "height"));
-  info.ImageLink = MultiLineText(ChildValue(image, "link"));
+  info.ImageLink = ResolveLinkAt(FindChild(image, "link"), MultiLineText(ChildValue(image, "link")), documentAddress);
   info.TTL = ReadTtl(channel);
   return true;
 }
 
-int ReadRssItems(const TXmlDoc& doc, TFeedItems& items) {
-  return ReadEntries(doc.GetNode("rss\\channel"), "item", items, ReadRssItem);
+int ReadRssItems(const TXmlDoc& doc, TFeedItems& items, std::string_view documentAddress) {
+  return ReadEntries(
+      doc.GetNode("rss\\channel"), "item", items,
+      [documentAddress](const TXmlNode& node, TFeedItem& item) { ReadRssItem(node, item, documentAddress); });
 }
 
 }  // namespace tidewick

@@ -21,7 +21,7 @@ void ReadSmfArticle(const TXmlNode& node, TFeedItem& item) {
 
 }  // namespace
 
-bool ReadSmfChannel(const TXmlDoc& /*doc*/, TFeedInfo& info) {
+bool ReadSmfChannel(const TXmlDoc& /*doc*/, TFeedInfo& info, std::string_view /*documentAddress*/) {
   // The format carries no channel information; the tree shows the feed's own name.
   InitFeedInfo(info);
   info.PublishedDate = NowUtc();
@@ -29,7 +29,8 @@ bool ReadSmfChannel(const TXmlDoc& /*doc*/, TFeedInfo& info) {
   return true;
 }
 
-int ReadSmfArticles(const TXmlDoc& doc, TFeedItems& items) {
+// The forum writes absolute links: the document's address is not needed.
+int ReadSmfArticles(const TXmlDoc& doc, TFeedItems& items, std::string_view /*documentAddress*/) {
   return ReadEntries(doc.GetNode("smf:xml-feed"), "article", items, ReadSmfArticle);
 }
 

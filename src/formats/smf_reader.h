@@ -2,13 +2,15 @@
 
 // The forum "xml-feed" export: a top element "smf:xml-feed" holding "article" elements; no channel information.
 
+#include <string_view>
+
 #include "feeds/feed_records.h"
 
 namespace tidewick {
 
 class TXmlDoc;
 
-bool ReadSmfChannel(const TXmlDoc& doc, TFeedInfo& info);
-int ReadSmfArticles(const TXmlDoc& doc, TFeedItems& items);
+bool ReadSmfChannel(const TXmlDoc& doc, TFeedInfo& info, std::string_view documentAddress = {});
+int ReadSmfArticles(const TXmlDoc& doc, TFeedItems& items, std::string_view documentAddress = {});
 
 }  // namespace tidewick

@@ -80,7 +80,7 @@ void TFeedUpdateThread::SetValidators(std::string etag, std::string lastModified
 void TFeedUpdateThread::ReadDocument(std::string content) {
   auto fresh = std::make_unique<TFeed>();
   const long status = m_answer.HttpCode;
-  const TFeedDocumentResult read = ReadDownloadedFeed(std::move(content), *fresh);
+  const TFeedDocumentResult read = ReadDownloadedFeed(std::move(content), *fresh, m_url);
   // A document cut short would drop every entry it no longer holds: the refresh counts as failed instead.
   m_readOk = read.Ok && read.Complete;
   if (m_readOk) {

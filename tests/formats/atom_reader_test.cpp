@@ -46,7 +46,8 @@ const TLinkCase kLinkCases[] = {
     {"AbsentRelCountsAsAlternate",
      "<link rel=\"related\" type=\"text/html\" href=\"https://related/\"/><link href=\"https://page/\"/>",
      "https://page/"},
-    {"AlternateWithoutHrefGivesEmpty", "<link rel=\"alternate\"/><link rel=\"related\" href=\"https://r/\"/>", ""},
+    {"AlternateWithoutHrefIgnored", "<link rel=\"alternate\"/><link rel=\"related\" href=\"https://r/\"/>",
+     "https://r/"},
     {"EntityInHrefDecoded", "<link href=\"https://a/?x=1&amp;y=2\"/>", "https://a/?x=1&y=2"},
 };
 
@@ -79,7 +80,8 @@ const TContentCase kContentCases[] = {
     {"Atom03XhtmlMediaType", "<content type=\"application/xhtml+xml\" mode=\"xml\"><div>X</div></content>",
      "<div>X</div>"},
     {"XhtmlWithoutChildrenIsText", "<content type=\"xhtml\">Just text</content>", "Just text"},
-    {"ChildElementsWithoutXhtmlTypeKeepTheText", "<content type=\"html\">Lead<b>bold</b></content>", "Lead"},
+    // Markup written bare inside an HTML content used to lose everything after the text before its first element.
+    {"BareMarkupKeepsAllOfIt", "<content type=\"html\">Lead<b>bold</b></content>", "Lead<b>bold</b>"},
 };
 
 INSTANTIATE_TEST_SUITE_P(Cases, AtomDescriptionTable, testing::ValuesIn(kContentCases),

@@ -8,12 +8,12 @@
 
 namespace tidewick::test {
 
-TReadResult ReadFeed(std::string_view text) {
+TReadResult ReadFeed(std::string_view text, std::string_view documentAddress) {
   TReadResult result;
   // The clock has millisecond resolution; widen the window so a rounding step cannot fall outside it.
   constexpr TDateTime kSlack = 2.0 / 86400.0;
   result.Before = NowUtc() - kSlack;
-  result.Ok = ReadFeedDocument(text, result.Feed);
+  result.Ok = ReadFeedDocument(text, result.Feed, documentAddress);
   result.After = NowUtc() + kSlack;
   return result;
 }
@@ -23,8 +23,8 @@ std::string ReadFormatsData(const std::string& name) {
   return {std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
 }
 
-TReadResult ReadFeedFile(const std::string& name) {
-  return ReadFeed(ReadFormatsData(name));
+TReadResult ReadFeedFile(const std::string& name, std::string_view documentAddress) {
+  return ReadFeed(ReadFormatsData(name), documentAddress);
 }
 
 TDateTime Utc(int year, int month, int day, int hour, int minute, int second) {

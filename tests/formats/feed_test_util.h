@@ -22,9 +22,10 @@ struct TReadResult {
   const TFeedItem& Item(size_t index) const { return Feed.Items.at(index); }
 };
 
-TReadResult ReadFeed(std::string_view text);
+// documentAddress: where the document was downloaded from, for relative links.
+TReadResult ReadFeed(std::string_view text, std::string_view documentAddress = {});
 // Reads a file below tests/data/formats.
-TReadResult ReadFeedFile(const std::string& name);
+TReadResult ReadFeedFile(const std::string& name, std::string_view documentAddress = {});
 std::string ReadFormatsData(const std::string& name);
 
 // A UTC date value, for comparisons: Utc(2006, 12, 5, 21, 30).

@@ -1,5 +1,6 @@
-// Each golden/NAME.xml, read and printed as tidewick-feed prints it ("now" for clock dates), must equal NAME.json.
-// TIDEWICK_UPDATE_GOLDEN=1 writes the expected files instead (review them before committing).
+// Each golden/NAME.xml, read as if downloaded from kGoldenAddress and printed as tidewick-feed prints it ("now" for
+// clock dates), must equal NAME.json; entries whose identity earlier readers gave differently also show that
+// ("Earlier"). TIDEWICK_UPDATE_GOLDEN=1 writes the expected files instead (review them before committing).
 
 #include <algorithm>
 #include <cstdlib>
@@ -7,6 +8,7 @@
 #include <fstream>
 #include <gtest/gtest.h>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "formats/feed_test_util.h"
@@ -27,8 +29,10 @@ std::vector<std::string> GoldenCases() {
   return names;
 }
 
+constexpr std::string_view kGoldenAddress = "https://feeds.example.net/golden/feed.xml";
+
 nlohmann::json ActualJson(const std::string& name) {
-  const auto result = test::ReadFeedFile("golden/" + name + ".xml");
+  const auto result = test::ReadFeedFile("golden/" + name + ".xml", kGoldenAddress);
   nlohmann::json json = FeedToJson(result.Feed, result.Ok);
   if (result.IsNow(result.Feed.Info.PublishedDate)) {
     json["Info"]["PublishedDate"] = "now";
@@ -36,6 +40,9 @@ nlohmann::json ActualJson(const std::string& name) {
   for (size_t i = 0; i < result.Feed.Items.size(); ++i) {
     if (result.IsNow(result.Item(i).PublishedDate)) {
       json["Items"][i]["PublishedDate"] = "now";
+    }
+    if (result.Item(i).HasLegacyIdentity) {
+      json["Items"][i]["Earlier"] = {{"Title", result.Item(i).LegacyTitle}, {"Link", result.Item(i).LegacyLink}};
     }
   }
   return json;

@@ -38,7 +38,7 @@ int RunFetch(const std::vector<std::string>& arguments) {
     return kExitNotRecognised;
   }
   TFeed feed;
-  const bool ok = ReadFeedDocument(content, feed);
+  const bool ok = ReadFeedDocument(content, feed, args[0]);
   std::cout << DumpJson(FeedToJson(feed, ok)) << '\n';
   return ok ? kExitOk : kExitNotRecognised;
 }

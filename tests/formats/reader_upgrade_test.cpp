@@ -1,0 +1,48 @@
+// A store written by the earlier readers, refreshed by the current ones: upgrade/Feeds.xml holds news.rss and
+// notes.atom as those readers stored them, every entry read and every other one visited.
+
+#include <algorithm>
+#include <gtest/gtest.h>
+#include <string>
+
+#include "feeds/feed_merge.h"
+#include "feeds/store_reader.h"
+#include "formats/feed_document.h"
+#include "formats/feed_test_util.h"
+#include "support/temp_dir.h"
+
+namespace tidewick {
+namespace {
+
+TEST(ReaderUpgrade, KeepsEveryReadMarkOfAStoreWrittenByEarlierReaders) {
+  TStoreReadResult store = ReadStoreFile(test::DataPath("formats/upgrade/Feeds.xml"));
+  ASSERT_TRUE(store.Complete);
+  ASSERT_EQ(store.Feeds.size(), 2u);
+  for (TFeed& stored : store.Feeds) {
+    SCOPED_TRACE(stored.Name);
+    const TFeed before = stored;
+    TFeed fresh;
+    ASSERT_TRUE(ReadFeedDocument(test::ReadFormatsData("upgrade/" + stored.Name), fresh, stored.URL));
+    ASSERT_EQ(fresh.Items.size(), before.Items.size());
+    const auto changed = std::count_if(fresh.Items.begin(), fresh.Items.end(),
+                                       [](const TFeedItem& item) { return item.HasLegacyIdentity; });
+    EXPECT_GE(changed, 4) << "the documents should exercise the changed rules";
+
+    for (int refresh = 0; refresh < 2; ++refresh) {
+      const TMergeCounts counts = MergeFeed(stored, fresh, TAutoReadTerms());
+      EXPECT_EQ(counts.Added, 0);
+      EXPECT_EQ(counts.Removed, 0);
+      ASSERT_EQ(stored.Items.size(), before.Items.size());
+      for (size_t i = 0; i < stored.Items.size(); ++i) {
+        SCOPED_TRACE(i);
+        EXPECT_TRUE(stored.Items[i].Readed);
+        EXPECT_EQ(stored.Items[i].Visited, before.Items[i].Visited);
+        EXPECT_EQ(stored.Items[i].Title, fresh.Items[i].Title);
+        EXPECT_EQ(stored.Items[i].Link, fresh.Items[i].Link);
+      }
+    }
+  }
+}
+
+}  // namespace
+}  // namespace tidewick
