@@ -13,6 +13,7 @@
 #include "formats/rss_fields.h"
 #include "util/case_fold.h"
 #include "xml/xml_doc.h"
+#include "xml/xml_text.h"
 
 namespace tidewick {
 
@@ -49,10 +50,26 @@ int ReadTtl(const TXmlNode* channel) {
   return ttl;
 }
 
+// The guid of an item without a link, when it is the entry's web address (isPermaLink not "false"); else empty.
+std::string PermalinkGuid(const TXmlNode& node) {
+  const TXmlNode* guid = FindChild(&node, "guid");
+  if (guid == nullptr || XmlNameMatches(TrimView(AttribValue(guid, "ispermalink")), "false")) {
+    return {};
+  }
+  std::string link = MultiLineText(guid->Value());
+  return IsWebAddress(link) ? link : std::string();
+}
+
 void ReadRssItem(const TXmlNode& node, TFeedItem& item, std::string_view documentAddress) {
   TEarlierIdentity earlier;
   item.Title = ReadRssTitle(node, true, earlier.Title);
   item.Link = ReadRssLink(node, documentAddress, earlier.Link);
+  if (item.Link.empty()) {
+    item.Link = PermalinkGuid(node);
+    if (!item.Link.empty()) {
+      earlier.Link = std::string();
+    }
+  }
   std::string description = ReadRssDescription(node);
   std::string content = DescriptionText(FindChild(&node, "content:encoded"));
   if (description.empty()) {
