@@ -15,7 +15,7 @@ TFeedFetchOutcome FetchAndRead(const std::string& address, TFetchOptions options
   std::string content;
   outcome.Downloaded = DownloadUrl(address, content, kFeedEditFetchTimeoutMs, options);
   if (outcome.Downloaded && !stop.load())
-    outcome.Recognised = ReadFeedDocument(content, outcome.Document);
+    outcome.Recognised = ReadFeedDocument(content, outcome.Document, address);
   if (outcome.Downloaded && !outcome.Recognised && !stop.load())
     outcome.Discovered = DiscoverFeeds(content, address);
   return outcome;
