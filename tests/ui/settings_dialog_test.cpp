@@ -40,25 +40,15 @@ void CompareValues(const TSettingsValues& actual, const TSettingsValues& expecte
   QCOMPARE(copy.DefaultTTL, expected.DefaultTTL);
   QCOMPARE(copy.DefaultDescTab, expected.DefaultDescTab);
   QCOMPARE(copy.WebBrowser, expected.WebBrowser);
-  const auto flags = [](const TSettingsValues& v) {
-    return std::vector<bool>{v.MinOnClose,
-                             v.DontStartMinimized,
-                             v.MinToSysTray,
-                             v.ShowPopupWindow,
-                             v.TrayBlink,
-                             v.DetailAutoSize,
-                             v.AutoUpdate,
-                             v.FeedsAutoUpdateAtStart,
-                             v.FeedsUpdateOnDblClick,
-                             v.GroupInFolders,
-                             v.UnreadUseColor,
-                             v.PlaySound,
-                             v.AutoSort,
-                             v.ShowUnreadFirst,
-                             v.ShowUnreadCount,
-                             v.ShowRefreshErrorMsg};
-  };
-  QVERIFY(flags(copy) == flags(expected));
+  for (bool TSettingsValues::*flag :
+       {&TSettingsValues::MinOnClose, &TSettingsValues::DontStartMinimized, &TSettingsValues::MinToSysTray,
+        &TSettingsValues::ShowPopupWindow, &TSettingsValues::TrayBlink, &TSettingsValues::DetailAutoSize,
+        &TSettingsValues::AutoUpdate, &TSettingsValues::FeedsAutoUpdateAtStart, &TSettingsValues::FeedsUpdateOnDblClick,
+        &TSettingsValues::GroupInFolders, &TSettingsValues::UnreadUseColor, &TSettingsValues::PlaySound,
+        &TSettingsValues::AutoSort, &TSettingsValues::ShowUnreadFirst, &TSettingsValues::ShowUnreadCount,
+        &TSettingsValues::ShowRefreshErrorMsg}) {
+    QCOMPARE(copy.*flag, expected.*flag);
+  }
   QCOMPARE(copy.PlaySoundFileName, expected.PlaySoundFileName);
   QCOMPARE(copy.ProxyServer, expected.ProxyServer);
   QCOMPARE(copy.UseWebBrowser, expected.UseWebBrowser);
