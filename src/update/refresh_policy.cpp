@@ -173,12 +173,16 @@ bool RecordAnswer(TFeed& feed, const TRefreshAnswer& answer) {
   return moved;
 }
 
+std::string FeedGoneText() {
+  return GetLangText("Main|tvNavFeedGone",
+                     "Dieses Feed gibt es nicht mehr (der Server meldet \"410 Gone\"); es wird nicht mehr "
+                     "aktualisiert.");
+}
+
 std::string FeedHintText(const TFeed& feed) {
   std::string hint;
   if (feed.Refresh.Gone && feed.Refresh.Url == feed.URL) {
-    hint = GetLangText("Main|tvNavFeedGone",
-                       "Dieses Feed gibt es nicht mehr (der Server meldet \"410 Gone\"); es wird nicht mehr "
-                       "aktualisiert.");
+    hint = FeedGoneText();
   } else if (feed.Error) {
     hint = GetLangText("Main|tvNavRefreshErr", "Dieses Feed konnte nicht aktualisiert werden!");
   }

@@ -83,5 +83,7 @@ bool RecordAnswer(TFeed& feed, const TRefreshAnswer& answer);
 // The tool tip of a feed in the tree: why its refresh failed or stopped, and a note when it followed a permanent
 // redirect; empty when there is nothing to say.
 std::string FeedHintText(const TFeed& feed);
+// "Main|tvNavFeedGone": why a gone feed is no longer refreshed.
+std::string FeedGoneText();
 
 }  // namespace tidewick

@@ -385,6 +385,29 @@ class FeedEditDialogTest : public QObject {
     QCOMPARE(interval->value(), 60);
   }
 
+  void detailsTellTheLastRequestAtTheFeedsAddress() {
+    TFeed feed = StoredFeed("Heise");
+    feed.Refresh.Url = feed.URL;
+    feed.Refresh.LastTime = NowUtc();
+    feed.Refresh.LastStatus = 304;
+    feed.Refresh.LastBytes = 215;
+    feed.Refresh.LastUnchanged = true;
+    feed.Refresh.MovedFrom = "http://example.org/old";
+    const int index = AddFeed(feed);
+    m_dialog->PrepareEdit(Feeds[static_cast<size_t>(index)]);
+    const auto value = [this](const QString& caption) {
+      const QList<QTreeWidgetItem*> rows = Child<QTreeWidget>("lvDetails")->findItems(caption, Qt::MatchExactly, 0);
+      return rows.size() == 1 ? rows[0]->text(1) : QString();
+    };
+    QVERIFY(!value(QStringLiteral("Letzte Abfrage")).isEmpty());
+    QCOMPARE(value(QStringLiteral("Ergebnis")), QStringLiteral("HTTP 304: unverändert, 215 Bytes"));
+    QCOMPARE(value(QStringLiteral("Umgezogen von")), QStringLiteral("http://example.org/old"));
+    // What was learnt at an earlier address says nothing about this one.
+    Feeds[static_cast<size_t>(index)].Refresh.Url = "http://example.org/old";
+    m_dialog->PrepareEdit(Feeds[static_cast<size_t>(index)]);
+    QVERIFY(!DetailCaptions().contains(QStringLiteral("Ergebnis")));
+  }
+
   void detailDoubleClickOpensWebLinksAndFeedLinks() {
     TFeed feed = StoredFeed("Heise");
     feed.Info.Link = "HTTPS://example.org/page";

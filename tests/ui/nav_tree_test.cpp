@@ -261,6 +261,14 @@ class TestNavTree : public QObject {
                QStringLiteral("Dieses Feed konnte nicht aktualisiert werden!"));
     }
     QVERIFY(IndexAt("Beta").data(Qt::ToolTipRole).isNull());
+    // A gone feed says so; the address it moved from is the server's text and never shows as markup.
+    TFeed& beta = Feeds[1];
+    beta.Refresh.Url = beta.URL;
+    beta.Refresh.Gone = true;
+    beta.Refresh.MovedFrom = "http://example.org/<b>old</b>";
+    const QString hint = IndexAt("Beta").data(Qt::ToolTipRole).toString();
+    QVERIFY(hint.contains(QStringLiteral("410 Gone")));
+    QVERIFY(hint.contains(QStringLiteral("&lt;b&gt;old&lt;/b&gt;")));
     QVERIFY(!IndexAt("Beta").data(Qt::DecorationRole).value<QIcon>().isNull());
     QVERIFY(!m_view->accessibleName().isEmpty());
     // Marking the folder read updates captions in place.

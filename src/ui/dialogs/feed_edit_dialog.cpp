@@ -22,7 +22,9 @@
 #include "shell/feed_address.h"
 #include "ui/dialogs/settings_number_box.h"
 #include "ui/main/ui_prompts.h"
+#include "update/refresh_details.h"
 #include "util/case_fold.h"
+#include "util/dates.h"
 #include "util/strings.h"
 
 namespace tidewick {
@@ -310,7 +312,11 @@ void TfrmFeedEdit::TakeFetchOutcome(TFeedFetchOutcome outcome) {
 
 void TfrmFeedEdit::FillDetails(const TFeed& feed) {
   lvDetails->clear();
-  for (const TDetailRow& row : FeedDetailRows(feed, FormatLocalDate)) {
+  std::vector<TDetailRow> rows = FeedDetailRows(feed, FormatLocalDate);
+  for (TDetailRow& row : LastRefreshDetailRows(feed, FormatLocalDate, NowUtc())) {
+    rows.push_back(std::move(row));
+  }
+  for (const TDetailRow& row : rows) {
     auto* item = new QTreeWidgetItem(QStringList{Q(row.Caption), Q(row.Value)});
     item->setToolTip(1, Q(row.Value).toHtmlEscaped());
     lvDetails->addTopLevelItem(item);

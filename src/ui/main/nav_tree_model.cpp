@@ -8,7 +8,9 @@
 #include <QPointer>
 #include <QStyle>
 
+#include "feeds/feed_records.h"
 #include "lang/lang_text.h"
+#include "update/refresh_policy.h"
 
 namespace tidewick {
 
@@ -167,6 +169,18 @@ QVariant TNavTreeModel::data(const QModelIndex& index, int role) const {
       return {};
     case Qt::ToolTipRole:
     case Qt::AccessibleDescriptionRole:
+      if (const int position = node->IsFeed() ? FindFeedById(node->FeedId()) : -1; position >= 0) {
+        // A feed's own hint may name addresses from the server: shown as plain text, never as markup.
+        const QString hint = ToQString(FeedHintText(Feeds[static_cast<size_t>(position)]));
+        if (hint.isEmpty()) {
+          return {};
+        }
+        if (role == Qt::AccessibleDescriptionRole || !(hint.contains(u'<') || hint.contains(u'&'))) {
+          return hint;
+        }
+        return QString(QStringLiteral("<qt>") + hint.toHtmlEscaped().replace('\n', QStringLiteral("<br>")) +
+                       QStringLiteral("</qt>"));
+      }
       if (node->HasErrorMark()) {
         return ToQString(GetLangText("Main|tvNavRefreshErr", "Dieses Feed konnte nicht aktualisiert werden!"));
       }
