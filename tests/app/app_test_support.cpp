@@ -95,4 +95,14 @@ bool WaitForListening(const QString& socketPath, int ms) {
   return false;
 }
 
+bool EndsOnSigterm(TProgramRun& run) {
+  run.Signal(SIGTERM);
+  return run.WaitForExit() == 0;
+}
+
+bool RunUntilSigterm(const TProgramHome& home, const QStringList& args, const QString& program) {
+  TProgramRun run(home, args, program);
+  return WaitForListening(home.SocketPath()) && EndsOnSigterm(run);
+}
+
 }  // namespace tidewick::test

@@ -67,4 +67,9 @@ class TProgramRun {
 // True once something accepts connections on the socket within ms.
 bool WaitForListening(const QString& socketPath, int ms = kProcessWaitMs);
 
+// Starts the program, waits until it listens and ends it with SIGTERM; true when it then exits with status 0.
+bool RunUntilSigterm(const TProgramHome& home, const QStringList& args, const QString& program = TIDEWICK_PROGRAM);
+// Ends a running program that listens already with SIGTERM; true when it exits with status 0.
+bool EndsOnSigterm(TProgramRun& run);
+
 }  // namespace tidewick::test

@@ -50,8 +50,7 @@ class ProcessTest : public QObject {
     }
     QCOMPARE(handedOver, 19);
     QVERIFY(first != nullptr);
-    first->Signal(SIGTERM);
-    QCOMPARE(first->WaitForExit(), 0);
+    QVERIFY(test::EndsOnSigterm(*first));
   }
 
   void afterTheFirstWasKilledANewStartBecomesFirstAndTakesHandOvers() {
@@ -68,8 +67,7 @@ class ProcessTest : public QObject {
     TProgramRun later(home, {"/APPDATA", "feed://example.org/rss"});
     QCOMPARE(later.WaitForExit(), 0);
     QVERIFY(next.IsRunning());
-    next.Signal(SIGTERM);
-    QCOMPARE(next.WaitForExit(), 0);
+    QVERIFY(test::EndsOnSigterm(next));
   }
 
   void anOldLockAndGarbageOnTheSocketDoNotDisturbTheRunningInstance() {
@@ -92,18 +90,12 @@ class ProcessTest : public QObject {
     TProgramRun later(home, {"/APPDATA", "two", "parameters"});
     QCOMPARE(later.WaitForExit(), 0);
     QVERIFY(first.IsRunning());
-    first.Signal(SIGTERM);
-    QCOMPARE(first.WaitForExit(), 0);
+    QVERIFY(test::EndsOnSigterm(first));
   }
 
   void aFirstStartSubscribesTheWelcomeFeedOnceAndSigtermSavesIt() {
     TProgramHome home;
-    {
-      TProgramRun first(home, {"-APPDATA"});
-      QVERIFY(WaitForListening(home.SocketPath()));
-      first.Signal(SIGTERM);
-      QCOMPARE(first.WaitForExit(), 0);
-    }
+    QVERIFY(test::RunUntilSigterm(home, {"-APPDATA"}));
     QCOMPARE(LoadStore(home.StoreFile()).Status, TStoreLoadStatus::Loaded);
     QCOMPARE(FeedCount(), 1);
     QVERIFY(QString::fromStdString(Feeds[0].URL).endsWith("/welcome/welcome_de.atom"));
@@ -112,12 +104,7 @@ class ProcessTest : public QObject {
     // The user removed it: a store without feeds is not a first start.
     Feeds.clear();
     QVERIFY(SaveFeeds(home.StoreFile()));
-    {
-      TProgramRun again(home, {"--appdata"});
-      QVERIFY(WaitForListening(home.SocketPath()));
-      again.Signal(SIGTERM);
-      QCOMPARE(again.WaitForExit(), 0);
-    }
+    QVERIFY(test::RunUntilSigterm(home, {"--appdata"}));
     QCOMPARE(LoadStore(home.StoreFile()).Status, TStoreLoadStatus::Loaded);
     QCOMPARE(FeedCount(), 0);
   }
@@ -141,10 +128,7 @@ class ProcessTest : public QObject {
     if (!switchText.isEmpty()) {
       args << switchText;
     }
-    TProgramRun run(home, args);
-    QVERIFY(WaitForListening(home.SocketPath()));
-    run.Signal(SIGTERM);
-    QCOMPARE(run.WaitForExit(), 0);
+    QVERIFY(test::RunUntilSigterm(home, args));
     // A program that ends minimised starts minimised next time: the flag is saved as the start left it.
     QCOMPARE(home.ReadSettings().Minimized, minimized);
   }
@@ -158,10 +142,7 @@ class ProcessTest : public QObject {
       values.FormWidth = 517;
       values.FormHeight = 389;
     });
-    TProgramRun run(home, {"/APPDATA"});
-    QVERIFY(WaitForListening(home.SocketPath()));
-    run.Signal(SIGTERM);
-    QCOMPARE(run.WaitForExit(), 0);
+    QVERIFY(test::RunUntilSigterm(home, {"/APPDATA"}));
     const TSettingsValues saved = home.ReadSettings();
     QCOMPARE(saved.WindowState, 1);
     QCOMPARE(saved.FormLeft, 31);
@@ -178,12 +159,7 @@ class ProcessTest : public QObject {
     std::filesystem::copy_file(built, copy);
     std::filesystem::copy(built.parent_path() / "welcome", programFolder.Path() / "welcome",
                           std::filesystem::copy_options::recursive);
-    {
-      TProgramRun run(home, {}, QString::fromStdString(copy.string()));
-      QVERIFY(WaitForListening(home.SocketPath()));
-      run.Signal(SIGTERM);
-      QCOMPARE(run.WaitForExit(), 0);
-    }
+    QVERIFY(test::RunUntilSigterm(home, {}, QString::fromStdString(copy.string())));
     QVERIFY(std::filesystem::exists(programFolder.Path() / "Feeds.xml"));
     QVERIFY(std::filesystem::exists(programFolder.Path() / "tidewick.ini"));
     QVERIFY(!std::filesystem::exists(home.StoreFile()));
@@ -200,8 +176,7 @@ class ProcessTest : public QObject {
     QVERIFY(run.IsRunning());
     cron.Release();
     QVERIFY(WaitForListening(home.SocketPath()));
-    run.Signal(SIGTERM);
-    QCOMPARE(run.WaitForExit(), 0);
+    QVERIFY(test::EndsOnSigterm(run));
   }
 };
 
