@@ -38,6 +38,11 @@ const TCleanCase kCleanCases[] = {
     {"NulInsideCrLfStillOnePair", std::string("a\r\0\nb", 5), false, "a\r\nb"},
     {"OnlyBlanksGiveEmpty", " \r\n\t ", false, ""},
     {"KeepsUtf8", "  Grüße – 日本  ", true, "Grüße – 日本"},
+    // Long texts are searched sixteen bytes at a time: work in the middle of a block and in the tail.
+    {"FindsWorkPastTheFirstBlocks", std::string(37, 'x') + "&amp;" + std::string(20, 'y') + "\n" + "z", false,
+     std::string(37, 'x') + "&" + std::string(20, 'y') + "\r\nz"},
+    {"FindsBreaksInEveryBlock", "0123456789abcdef\n0123456789abcde\r0123456789abcdefg\1h", true,
+     "0123456789abcdef0123456789abcde0123456789abcdefgh"},
 };
 
 INSTANTIATE_TEST_SUITE_P(Cases, CleanTextTable, testing::ValuesIn(kCleanCases),
