@@ -20,12 +20,24 @@ constexpr int kPollStepMs = 50;
 
 // State shared with libcurl's callbacks during one transfer.
 struct TTransfer {
+  CURL* Easy = nullptr;
   std::string* Content = nullptr;
   size_t MaxBodyBytes = kMaxBodyBytes;
   bool TooLarge = false;
   TClock::time_point LastByte;
   TResponseHeads Heads;
 };
+
+// Sizes the body once when the server says how long it is (within the limit), instead of growing it step by step,
+// copying and touching fresh memory each time. A compressed body may still grow beyond it.
+void ReserveAnnouncedLength(TTransfer& transfer) {
+  curl_off_t length = -1;
+  if (transfer.Easy != nullptr &&
+      curl_easy_getinfo(transfer.Easy, CURLINFO_CONTENT_LENGTH_DOWNLOAD_T, &length) == CURLE_OK && length > 0 &&
+      static_cast<uint64_t>(length) <= transfer.MaxBodyBytes) {
+    transfer.Content->reserve(static_cast<size_t>(length));
+  }
+}
 
 size_t WriteBody(char* data, size_t size, size_t count, void* userData) {
   auto& transfer = *static_cast<TTransfer*>(userData);
@@ -34,6 +46,9 @@ size_t WriteBody(char* data, size_t size, size_t count, void* userData) {
   if (transfer.Content->size() + bytes > transfer.MaxBodyBytes) {
     transfer.TooLarge = true;
     return 0;  // makes libcurl end the transfer with a write error
+  }
+  if (transfer.Content->empty()) {
+    ReserveAnnouncedLength(transfer);
   }
   transfer.Content->append(data, bytes);
   return bytes;
@@ -203,6 +218,7 @@ TFetchResult FetchUnguarded(const std::string& url, std::string& content, int ti
     return Failure(TFetchStatus::Failed, "out of memory");
   }
   TTransfer transfer;
+  transfer.Easy = easy.get();
   transfer.Content = &content;
   transfer.MaxBodyBytes = options.MaxBodyBytes;
   const std::string agent = options.Agent.empty() ? DefaultUserAgent() : options.Agent;

@@ -179,7 +179,7 @@ std::map<int, std::string> RefreshEveryFeed(TRefreshScheduler& scheduler, THandB
 }  // namespace
 
 int RunRefresh(const std::vector<std::string>& args) {
-  ShareAllocatorArenas();  // before the workers start
+  KeepAllocatorCompact();  // before the workers start
   TRefreshArguments arguments;
   if (!ParseArguments(args, arguments)) {
     return UsageError(kRefreshUsage);
