@@ -187,6 +187,10 @@ TMergeCounts MergeItems(TFeed& stored, TFreshItems& freshItems, const TAutoReadT
     counts.AddedRead += added.Readed ? 1 : 0;
   }
 
+  // Entries are kept for good, so the room the list grew by while adding does not stay around with them.
+  if (items.capacity() - items.size() > items.size() / 8) {
+    items.shrink_to_fit();
+  }
   stored.MinutesElapsed = 0;
   stored.LastDownloaded = now;
   stored.Error = false;

@@ -7,6 +7,7 @@
 #include <semaphore>
 #include <string>
 #include <string_view>
+#include <thread>
 
 #include "feeds/feed_records.h"
 #include "formats/feed_reader.h"
@@ -137,8 +138,20 @@ TFeedDocumentResult ReadRepaired(std::string&& text, TFeed& feed, const TXmlLoad
   return result;
 }
 
-// Large documents wait for one of these few places before they are read; small ones never wait.
+// Documents are read at most one per core at a time: more would only share the cores while each holds its tree.
+std::counting_semaphore<> g_documentPlaces(static_cast<std::ptrdiff_t>(std::max(2u,
+                                                                                std::thread::hardware_concurrency())));
+
+// Large documents also wait for one of these few places before they are read.
 std::counting_semaphore<kLargeDocumentsAtOnce> g_largeDocumentPlaces(kLargeDocumentsAtOnce);
+
+class TDocumentPlace {
+ public:
+  TDocumentPlace() { g_documentPlaces.acquire(); }
+  ~TDocumentPlace() { g_documentPlaces.release(); }
+  TDocumentPlace(const TDocumentPlace&) = delete;
+  TDocumentPlace& operator=(const TDocumentPlace&) = delete;
+};
 
 class TLargeDocumentPlace {
  public:
@@ -174,7 +187,8 @@ bool ReadFeedDocument(std::string_view text, TFeed& feed, std::string_view docum
 TFeedDocumentResult ReadDownloadedFeed(std::string&& text, TFeed& feed, std::string_view documentAddress) {
   TXmlLoadOptions options;
   options.MaxTreeBytes = FeedTreeBudget(text.size());
-  const TLargeDocumentPlace place(text.size() > kLargeDocumentBytes);
+  const TDocumentPlace place;
+  const TLargeDocumentPlace largePlace(text.size() > kLargeDocumentBytes);
   return ReadRepaired(std::move(text), feed, options, documentAddress);
 }
 
