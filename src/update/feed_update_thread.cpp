@@ -48,10 +48,11 @@ bool TFeedUpdateThread::Execute(const std::atomic<bool>& stop, THandBackQueue& q
     TFetchOptions options = FetchOptionsFor(m_settings, stop);
     options.IfNoneMatch = m_ifNoneMatch;
     options.IfModifiedSince = m_ifModifiedSince;
-    const TDateTime started = m_clock ? m_clock() : NowUtc();
+    const auto now = [this] { return m_clock ? m_clock() : NowUtc(); };
+    const TDateTime started = now();
     const TFetchResult fetched = FetchUrl(m_url, content, seconds * 1000, options);
     aborted = fetched.Status == TFetchStatus::Aborted;
-    m_answer = ClassifyFetch(fetched, started);
+    m_answer = ClassifyFetch(fetched, started, now());
     if (m_answer.Kind == TAnswerKind::Document) {
       ReadDocument(std::move(content));
     }

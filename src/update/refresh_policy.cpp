@@ -107,7 +107,7 @@ std::optional<TDateTime> RetryAfterDeadline(std::string_view text, TDateTime now
   return std::min(latest, std::max(now, date));
 }
 
-TRefreshAnswer ClassifyFetch(const TFetchResult& fetched, TDateTime started) {
+TRefreshAnswer ClassifyFetch(const TFetchResult& fetched, TDateTime started, TDateTime answered) {
   TRefreshAnswer answer;
   answer.Started = started;
   answer.HttpCode = fetched.HttpCode;
@@ -129,7 +129,7 @@ TRefreshAnswer ClassifyFetch(const TFetchResult& fetched, TDateTime started) {
       break;
     case 429:
     case 503:
-      if (const auto deadline = RetryAfterDeadline(fetched.RetryAfter, started)) {
+      if (const auto deadline = RetryAfterDeadline(fetched.RetryAfter, answered)) {
         answer.Kind = TAnswerKind::RetryLater;
         answer.RetryAfter = *deadline;
       } else {

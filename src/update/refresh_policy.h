@@ -71,8 +71,9 @@ struct TRefreshAnswer {
   std::string Failure;  // why it failed (Failed and Gone)
 };
 
-// Sorts a finished fetch (not an aborted one) into an answer.
-TRefreshAnswer ClassifyFetch(const TFetchResult& fetched, TDateTime started);
+// Sorts a finished fetch (not an aborted one) into an answer: sent at started, answered at answered (from which a
+// Retry-After counts).
+TRefreshAnswer ClassifyFetch(const TFetchResult& fetched, TDateTime started, TDateTime answered);
 
 // Records answer in feed.Refresh: the last result, the validators (after a document that was read, or a 304), the
 // server's wait, the gone mark and the redirect count; moves the feed to a permanent redirect's target after
