@@ -284,6 +284,12 @@ class MainWindowTest : public QObject {
     QCOMPARE(prompts::ShownPrompts().size(), size_t{1});
     QCOMPARE(prompts::ShownPrompts().front().Title, QStringLiteral("Feeds aktualisieren"));
     QVERIFY(prompts::ShownPrompts().front().Text.contains(QLatin1String("Broken")));
+    // Asked again within the minute: no request goes out, and the status bar says why.
+    const int requests = server.RequestCount();
+    m_window->Actions().mnuFeedRefreshAll->trigger();
+    QVERIFY(!refresh.IsRunning());
+    QVERIFY(m_window->Widgets().sbMainText->text().startsWith(QStringLiteral("Keine neue Abfrage")));
+    QCOMPARE(server.RequestCount(), requests);
   }
 
   void scheduledSaveWritesBothFilesOffTheMainThread() {

@@ -44,11 +44,23 @@ TRefreshController::~TRefreshController() {
 }
 
 void TRefreshController::RefreshFeeds(const std::vector<int>& positions) {
-  AfterRequest(m_scheduler->RefreshFeeds(positions, TThreadPriority::BelowNormal));
+  const int started = m_scheduler->RefreshFeeds(positions, TThreadPriority::BelowNormal);
+  AfterUserRequest(started, !positions.empty());
 }
 
 void TRefreshController::RefreshAll() {
-  AfterRequest(m_scheduler->RefreshAll(TThreadPriority::Lowest));
+  AfterUserRequest(m_scheduler->RefreshAll(TThreadPriority::Lowest), !Feeds.empty());
+}
+
+void TRefreshController::AfterUserRequest(int started, bool askedForFeeds) {
+  if (started == 0 && askedForFeeds && !m_scheduler->IsRunning()) {
+    // Every feed asked for was asked moments ago (or its server wants a pause): say why nothing happens.
+    SetStatus(GetLangText("Main|sbMainRefreshNone",
+                          "Keine neue Abfrage: die Feeds wurden eben erst abgefragt, oder ihr Server bittet zu "
+                          "warten."));
+    return;
+  }
+  AfterRequest(started);
 }
 
 void TRefreshController::RefreshAtStartup() {

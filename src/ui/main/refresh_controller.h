@@ -57,6 +57,8 @@ class TRefreshController : public QObject {
   void OnMinuteTick();
   void OnPoll();
   void AfterRequest(int started);
+  // A refresh the user asked for: when nothing could start, the status bar says why.
+  void AfterUserRequest(int started, bool askedForFeeds);
   void ShowProgress(const TRefreshPoll& poll);
   void FinishRun(const TRefreshPoll& poll);
   void ReportErrors(const TRefreshErrorReport& report);
