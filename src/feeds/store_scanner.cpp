@@ -62,6 +62,22 @@ std::string EncodingAttribute(std::string_view attributes) {
   return encoding;
 }
 
+struct TReference {
+  std::string_view Name;
+  char Character;
+};
+constexpr TReference kReferences[] = {{"&amp;", '&'}, {"&lt;", '<'}, {"&gt;", '>'}, {"&quot;", '"'}};
+
+// The reference the store writer writes that starts text, or nullptr.
+const TReference* ReferenceAt(std::string_view text) {
+  for (const TReference& reference : kReferences) {
+    if (text.starts_with(reference.Name)) {
+      return &reference;
+    }
+  }
+  return nullptr;
+}
+
 }  // namespace
 
 TScannedTag TTagScanner::NextNodeTag() {
@@ -261,30 +277,22 @@ std::string DecodeValue(const TScannedTag& tag) {
   if (amp == nullptr) {
     return std::string(text);
   }
-  std::string value;
-  value.reserve(text.size());
-  size_t pos = 0;
-  size_t next = static_cast<size_t>(amp - text.data());
-  while (next != std::string_view::npos) {
-    value.append(text.substr(pos, next - pos));
-    const std::string_view rest = text.substr(next);
-    if (rest.starts_with("&amp;")) {
-      value += '&';
-      pos = next + 5;
-    } else if (rest.starts_with("&lt;")) {
-      value += '<';
-      pos = next + 4;
-    } else if (rest.starts_with("&gt;")) {
-      value += '>';
-      pos = next + 4;
-    } else if (rest.starts_with("&quot;")) {
-      value += '"';
-      pos = next + 6;
-    } else {
-      value += '&';
-      pos = next + 1;
+  // Values stay in memory for the whole run: the result is sized exactly, which costs a second look at the "&"s.
+  const size_t first = static_cast<size_t>(amp - text.data());
+  size_t size = text.size();
+  for (size_t next = first; next != std::string_view::npos; next = text.find('&', next + 1)) {
+    if (const TReference* reference = ReferenceAt(text.substr(next))) {
+      size -= reference->Name.size() - 1;
     }
-    next = text.find('&', pos);
+  }
+  std::string value;
+  value.reserve(size);
+  size_t pos = 0;
+  for (size_t next = first; next != std::string_view::npos; next = text.find('&', pos)) {
+    value.append(text.substr(pos, next - pos));
+    const TReference* reference = ReferenceAt(text.substr(next));
+    value += reference != nullptr ? reference->Character : '&';
+    pos = next + (reference != nullptr ? reference->Name.size() : 1);
   }
   value.append(text.substr(pos));
   return value;

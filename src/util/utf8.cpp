@@ -1,6 +1,8 @@
 #include "util/utf8.h"
 
 #include <array>
+#include <cstdint>
+#include <cstring>
 
 namespace tidewick {
 
@@ -52,6 +54,14 @@ std::size_t Utf8SequenceLength(std::string_view text, std::size_t pos) {
 bool IsValidUtf8(std::string_view bytes) {
   std::size_t pos = 0;
   while (pos < bytes.size()) {
+    // Eight ASCII bytes at a time: stores and feeds are mostly ASCII markup.
+    if (std::uint64_t word = 0; pos + 8 <= bytes.size()) {
+      std::memcpy(&word, bytes.data() + pos, 8);
+      if ((word & 0x8080808080808080ULL) == 0) {
+        pos += 8;
+        continue;
+      }
+    }
     if (static_cast<unsigned char>(bytes[pos]) < 0x80) {
       ++pos;
       continue;

@@ -23,6 +23,12 @@ TEST(Utf8, RejectsOverlongSurrogatesAndTruncatedSequences) {
   EXPECT_FALSE(IsValidUtf8("\xF4\x90\x80\x80"));  // beyond U+10FFFF
   EXPECT_FALSE(IsValidUtf8("\xE2\x82"));          // cut short
   EXPECT_TRUE(IsValidUtf8(RepairUtf8("\xE2\x82")));
+  // ASCII is passed over eight bytes at a time: a bad byte is found wherever it lies among the words and the tail.
+  const std::string ascii = "0123456789abcdefghi";
+  for (size_t at = 0; at <= ascii.size(); ++at) {
+    EXPECT_FALSE(IsValidUtf8(ascii.substr(0, at) + "\xFF" + ascii.substr(at))) << at;
+    EXPECT_TRUE(IsValidUtf8(ascii.substr(0, at) + "\xC3\xA9" + ascii.substr(at))) << at;
+  }
 }
 
 TEST(Utf8, AppendAndCount) {
