@@ -76,6 +76,8 @@ void ReadRssItem(const TXmlNode& node, TFeedItem& item, std::string_view documen
     item.Description = std::move(content);
   } else if (!content.empty()) {
     item.Description = std::move(description);
+    // Sized once: growing by appending would leave up to as much room again with an entry that is kept for good.
+    item.Description.reserve(item.Description.size() + kContentMarker.size() + content.size());
     item.Description.append(kContentMarker).append(content);
   } else {
     item.Description = std::move(description);
