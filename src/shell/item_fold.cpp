@@ -1,6 +1,10 @@
 #include "shell/item_fold.h"
 
+#include <algorithm>
 #include <array>
+#include <cstdint>
+#include <cstring>
+#include <optional>
 
 #include "util/case_fold.h"
 #include "util/html_text.h"
@@ -15,12 +19,26 @@ std::string EncodeTwoBytes(char32_t code) {
   return {static_cast<char>(0xC0 | (code >> 6)), static_cast<char>(0x80 | (code & 0x3F))};
 }
 
+// The folded form of one two-byte character, kept inline so folding appends bytes without touching the heap.
+struct TShortFold {
+  std::array<char, 8> Bytes{};
+  uint8_t Size = 0;  // kLongFold: longer than Bytes, take the general path
+};
+constexpr uint8_t kLongFold = 0xFF;
+
 // The folded form of every two-byte character, made by FoldCase itself.
-const std::array<std::string, kTableEnd - kTableStart>& TwoByteFolds() {
+const std::array<TShortFold, kTableEnd - kTableStart>& TwoByteFolds() {
   static const auto table = [] {
-    std::array<std::string, kTableEnd - kTableStart> folds;
+    std::array<TShortFold, kTableEnd - kTableStart> folds;
     for (char32_t code = kTableStart; code < kTableEnd; ++code) {
-      folds[code - kTableStart] = FoldCase(EncodeTwoBytes(code));
+      const std::string folded = FoldCase(EncodeTwoBytes(code));
+      TShortFold& fold = folds[code - kTableStart];
+      if (folded.size() > fold.Bytes.size()) {
+        fold.Size = kLongFold;
+        continue;
+      }
+      std::copy(folded.begin(), folded.end(), fold.Bytes.begin());
+      fold.Size = static_cast<uint8_t>(folded.size());
     }
     return folds;
   }();
@@ -43,60 +61,30 @@ bool StartsWithAt(std::string_view text, size_t at, std::string_view lowerPrefix
   return true;
 }
 
-bool HasBreakTag(std::string_view text) {
+// What the tags of a text ask of the search: HtmlToText's own conversion (line breaks), stripping the tags
+// (markup HtmlToText knows), or nothing (a lone "<" in plain text).
+enum class TTagHandling { AsText, Strip, Convert };
+
+TTagHandling TagHandlingOf(std::string_view text) {
+  TTagHandling handling = TTagHandling::AsText;
   for (size_t at = text.find('<'); at != std::string_view::npos; at = text.find('<', at + 1)) {
     if (StartsWithAt(text, at, "<br")) {
-      return true;
+      return TTagHandling::Convert;
     }
-  }
-  return false;
-}
-
-bool LooksLikeMarkup(std::string_view text) {
-  for (size_t at = text.find('<'); at != std::string_view::npos; at = text.find('<', at + 1)) {
-    for (const std::string_view tag : kMarkupTags) {
-      if (StartsWithAt(text, at, tag)) {
-        return true;
+    if (handling == TTagHandling::AsText) {
+      for (const std::string_view tag : kMarkupTags) {
+        if (StartsWithAt(text, at, tag)) {
+          handling = TTagHandling::Strip;
+          break;
+        }
       }
     }
   }
-  return false;
+  return handling;
 }
 
-}  // namespace
-
-std::string FoldForList(std::string_view utf8) {
-  const auto& folds = TwoByteFolds();
-  std::string out;
-  out.reserve(utf8.size());
-  for (size_t i = 0; i < utf8.size(); ++i) {
-    const auto byte = static_cast<unsigned char>(utf8[i]);
-    if (byte < 0x80) {
-      out += AsciiLower(static_cast<char>(byte));
-      continue;
-    }
-    const auto next = i + 1 < utf8.size() ? static_cast<unsigned char>(utf8[i + 1]) : 0u;
-    if (byte < 0xC2 || byte > 0xDF || (next & 0xC0) != 0x80) {
-      return FoldCase(utf8);  // longer characters and stray bytes: the general path
-    }
-    out += folds[(((byte & 0x1Fu) << 6) | (next & 0x3Fu)) - kTableStart];
-    ++i;
-  }
-  return out;
-}
-
-std::string SearchableText(std::string_view html) {
-  // Line-break tags change the text in ways only HtmlToText knows; they are rare in titles and summaries.
-  if (HasBreakTag(html)) {
-    return FoldForList(HtmlToText(html));
-  }
-  if (html.find('<') == std::string_view::npos && html.find('>') == std::string_view::npos) {
-    return FoldForList(html);
-  }
-  if (!LooksLikeMarkup(html)) {
-    return FoldForList(html);
-  }
-  // HtmlToText's stripping: every tag goes (an unclosed one to the end), and so does a stray ">".
+// HtmlToText's stripping: every tag goes (an unclosed one to the end), and so does a stray ">".
+std::string WithoutTags(std::string_view html) {
   std::string text;
   text.reserve(html.size());
   bool inTag = false;
@@ -107,7 +95,110 @@ std::string SearchableText(std::string_view html) {
       text += c;
     }
   }
-  return FoldForList(text);
+  return text;
+}
+
+// ASCII lower case as a table, for the loop that runs once per byte of every searched text.
+constexpr std::array<char, 128> kAsciiLower = [] {
+  std::array<char, 128> table{};
+  for (size_t c = 0; c < table.size(); ++c) {
+    table[c] = static_cast<char>(c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c);
+  }
+  return table;
+}();
+
+// The most bytes TryFoldFast writes per byte read: a two-byte character folds to at most TShortFold's room.
+constexpr size_t kMaxFoldGrowth = 4;
+
+// Strips the tags (when asked) and folds in one pass into out, which has room for kMaxFoldGrowth bytes per byte of
+// html; the bytes written, or nothing when a character needs the general folding.
+std::optional<size_t> TryFoldFast(char* out, std::string_view html, bool strip) {
+  const auto& folds = TwoByteFolds();
+  char* o = out;
+  const char* p = html.data();
+  const char* const end = p + html.size();
+  while (p < end) {
+    const auto byte = static_cast<unsigned char>(*p);
+    if (byte < 0x80) {
+      if (strip && (byte == '<' || byte == '>')) {
+        // A tag runs to its ">" (a "<" inside it changes nothing), an unclosed one to the end; a stray ">" goes.
+        const void* close = byte == '<' ? std::memchr(p, '>', static_cast<size_t>(end - p)) : p;
+        p = close == nullptr ? end : static_cast<const char*>(close) + 1;
+        continue;
+      }
+      *o++ = kAsciiLower[byte];
+      ++p;
+      continue;
+    }
+    const auto next = p + 1 < end ? static_cast<unsigned char>(p[1]) : 0u;
+    if (byte < 0xC2 || byte > 0xDF || (next & 0xC0) != 0x80) {
+      return std::nullopt;
+    }
+    const TShortFold& fold = folds[(((byte & 0x1Fu) << 6) | (next & 0x3Fu)) - kTableStart];
+    if (fold.Size == kLongFold) {
+      return std::nullopt;
+    }
+    std::memcpy(o, fold.Bytes.data(), fold.Size);
+    o += fold.Size;
+    p += 2;
+  }
+  return static_cast<size_t>(o - out);
+}
+
+}  // namespace
+
+void AppendFoldedForList(std::string& out, std::string_view utf8) {
+  const auto& folds = TwoByteFolds();
+  const size_t start = out.size();
+  for (size_t i = 0; i < utf8.size(); ++i) {
+    const auto byte = static_cast<unsigned char>(utf8[i]);
+    if (byte < 0x80) {
+      out += AsciiLower(static_cast<char>(byte));
+      continue;
+    }
+    const auto next = i + 1 < utf8.size() ? static_cast<unsigned char>(utf8[i + 1]) : 0u;
+    const TShortFold* fold = nullptr;
+    if (byte >= 0xC2 && byte <= 0xDF && (next & 0xC0) == 0x80) {
+      fold = &folds[(((byte & 0x1Fu) << 6) | (next & 0x3Fu)) - kTableStart];
+    }
+    if (fold == nullptr || fold->Size == kLongFold) {
+      out.resize(start);
+      out += FoldCase(utf8);  // longer characters and stray bytes: the general path
+      return;
+    }
+    out.append(fold->Bytes.data(), fold->Size);
+    ++i;
+  }
+}
+
+std::string FoldForList(std::string_view utf8) {
+  std::string out;
+  out.reserve(utf8.size());
+  AppendFoldedForList(out, utf8);
+  return out;
+}
+
+std::string_view SearchableTextInto(std::string& buffer, std::string_view html) {
+  const TTagHandling handling = TagHandlingOf(html);
+  // Line-break tags change the text in ways only HtmlToText knows; they are rare in titles and summaries.
+  if (handling == TTagHandling::Convert) {
+    buffer = FoldForList(HtmlToText(html));
+    return buffer;
+  }
+  const bool strip = handling == TTagHandling::Strip;
+  if (buffer.size() < html.size() * kMaxFoldGrowth) {
+    buffer.resize(html.size() * kMaxFoldGrowth);  // only ever grows, so a long search fills it rarely
+  }
+  if (const std::optional<size_t> size = TryFoldFast(buffer.data(), html, strip)) {
+    return std::string_view(buffer).substr(0, *size);
+  }
+  buffer = FoldCase(strip ? WithoutTags(html) : std::string(html));
+  return buffer;
+}
+
+std::string SearchableText(std::string_view html) {
+  std::string buffer;
+  return std::string(SearchableTextInto(buffer, html));
 }
 
 }  // namespace tidewick
