@@ -147,7 +147,9 @@ QDialog* TFirstInstance::OfferAddress(const std::vector<std::string>& params) {
   // feed address; several parameters or anything else: nothing.
   std::vector<std::string> rest;
   for (const std::string& param : params) {
-    if (!HasSwitch({param}, "APPDATA") && !HasSwitch({param}, "MIN")) {
+    const std::vector<std::string> one{
+        param};  // spelled out: a braced {param} would pick the own-command-line overload
+    if (!HasSwitch(one, "APPDATA") && !HasSwitch(one, "MIN")) {
       rest.push_back(param);
     }
   }
