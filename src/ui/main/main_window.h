@@ -46,6 +46,7 @@ struct TMainWindowOptions {
   std::string SettingsFileName;  // the settings file
   std::string FeedsFileName;     // the feed store; empty: the one the settings location names
   bool UseProgramFolder = true;  // without SettingsFileName: beside the program (true) or the per-user folder
+  int ReadMarksSaveDelayMs = kSaveReadMarksMs;  // tests shorten it to see read marks reach the disk
 };
 
 // The panes and controls, by the names the other panes and the tests know them.

@@ -89,7 +89,7 @@ void TfrmMain::CreateLayoutStep() {
   CreatePanes();
   CreateStatusBar();
   m_refresh = new TRefreshController(m_widgets.pbStatus, m_widgets.sbMainText, this);
-  m_saver = new TSaveScheduler([this] { StoreWindowLayout(); }, this);
+  m_saver = new TSaveScheduler([this] { StoreWindowLayout(); }, this, m_options.ReadMarksSaveDelayMs);
   m_saver->SetStoreMaySave(m_storeMaySave);
   WireCommands();
   FillLanguageMenu();

@@ -40,8 +40,8 @@ TSaveOutcome WriteSaveSnapshot(const TSaveSnapshot& snapshot) {
   return outcome;
 }
 
-TSaveScheduler::TSaveScheduler(TPrepare prepare, QObject* parent)
-    : QObject(parent), m_prepare(std::move(prepare)), m_timer(new QTimer(this)) {
+TSaveScheduler::TSaveScheduler(TPrepare prepare, QObject* parent, int readMarksDelayMs)
+    : QObject(parent), m_prepare(std::move(prepare)), m_timer(new QTimer(this)), m_readMarksDelayMs(readMarksDelayMs) {
   m_timer->setSingleShot(true);
   connect(m_timer, &QTimer::timeout, this, &TSaveScheduler::StartBackgroundSave);
   m_writer = std::jthread([this](const std::stop_token& stop) { WriterLoop(stop); });
@@ -54,7 +54,7 @@ TSaveScheduler::~TSaveScheduler() {
 }
 
 void TSaveScheduler::Schedule(TSaveDelay delay) {
-  const int delayMs = delay == TSaveDelay::Soon ? kSaveSoonMs : kSaveReadMarksMs;
+  const int delayMs = delay == TSaveDelay::Soon ? kSaveSoonMs : m_readMarksDelayMs;
   // A pending save that comes sooner covers this request as well; a later one is brought forward.
   if (!m_timer->isActive() || m_timer->remainingTime() > delayMs) {
     m_timer->start(delayMs);

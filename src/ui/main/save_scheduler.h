@@ -64,7 +64,7 @@ class TSaveScheduler : public QObject {
   using TPrepare = std::function<void()>;
 
   // prepare runs on the main thread right before each snapshot: it puts the window's state into Settings().
-  TSaveScheduler(TPrepare prepare, QObject* parent);
+  TSaveScheduler(TPrepare prepare, QObject* parent, int readMarksDelayMs = kSaveReadMarksMs);
   ~TSaveScheduler() override;
 
   void Schedule(TSaveDelay delay = TSaveDelay::Soon);
@@ -93,6 +93,7 @@ class TSaveScheduler : public QObject {
 
   TPrepare m_prepare;
   QTimer* m_timer;
+  int m_readMarksDelayMs;
   bool m_storeMaySave = true;
   int m_completed = 0;
   std::optional<TSaveSnapshot> m_building;  // main thread: the snapshot whose feeds are being copied
