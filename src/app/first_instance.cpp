@@ -84,10 +84,8 @@ void TFirstInstance::SubscribeWelcomeFeed(TStorePresence storePresence) {
   if (!welcome || FeedCount() > 0) {
     return;
   }
-  const int index = AddFeed(std::move(*welcome));
+  AddFeed(std::move(*welcome));
   m_window.FeedTree().BuildFeedTree();
-  // A new user sees the welcome entries at once rather than an empty list under the root.
-  m_window.FeedTree().SelectFeed(Feeds[static_cast<size_t>(index)].Id);
   // Saved at once, so the store exists from now on and the welcome feed never comes back once removed.
   m_window.ScheduleSave();
 }
