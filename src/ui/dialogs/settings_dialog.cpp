@@ -37,16 +37,6 @@ QColor ToQColor(TColor color) {
   return QColor(rgb & 0xFF, (rgb >> 8) & 0xFF, (rgb >> 16) & 0xFF);
 }
 
-QFont ToQFont(const TFontRecord& record) {
-  QFont font(QString::fromStdString(record.Name));
-  font.setPointSize(std::max(record.Size, 1));
-  font.setBold(record.Bold);
-  font.setItalic(record.Italic);
-  font.setUnderline(record.Underline);
-  font.setStrikeOut(record.StrikeOut);
-  return font;
-}
-
 // The chosen font's face, size and style; colour and character set stay the working font's.
 void TakeFont(TFontRecord& record, const QFont& font) {
   record.Name = font.family().toStdString();
@@ -65,6 +55,16 @@ QString AllFilesFilter() {
 }
 
 }  // namespace
+
+QFont ToQFont(const TFontRecord& record) {
+  QFont font(QString::fromStdString(record.Name));
+  font.setPointSize(std::max(record.Size, 1));
+  font.setBold(record.Bold);
+  font.setItalic(record.Italic);
+  font.setUnderline(record.Underline);
+  font.setStrikeOut(record.StrikeOut);
+  return font;
+}
 
 TfrmSettings::TfrmSettings(const TSettingsValues& settings, QWidget* parent, std::string programPath)
     : QDialog(parent, Qt::Dialog | Qt::WindowTitleHint | Qt::WindowCloseButtonHint),

@@ -7,6 +7,7 @@
 #include <string>
 
 #include <QDialog>
+#include <QFont>
 
 #include "shell/settings.h"
 
@@ -23,6 +24,9 @@ class QTabWidget;
 class QWidget;
 
 namespace tidewick {
+
+// A stored font record as the widgets take it (a size below 1 point reads as 1).
+QFont ToQFont(const TFontRecord& record);
 
 class TNumberBox;
 

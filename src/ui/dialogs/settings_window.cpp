@@ -12,19 +12,6 @@
 #include "ui/main/refresh_controller.h"
 
 namespace tidewick {
-namespace {
-
-QFont TextFontOf(const TFontRecord& record) {
-  QFont font(QString::fromStdString(record.Name));
-  font.setPointSize(std::max(record.Size, 1));
-  font.setBold(record.Bold);
-  font.setItalic(record.Italic);
-  font.setUnderline(record.Underline);
-  font.setStrikeOut(record.StrikeOut);
-  return font;
-}
-
-}  // namespace
 
 void RunSettingsDialog(TfrmMain& window) {
   TFeedTree& tree = window.FeedTree();
@@ -49,7 +36,7 @@ void RunSettingsDialog(TfrmMain& window) {
       window.ItemView().Refill();
     };
     steps.RebuildTree = [&tree] { tree.BuildFeedTree(); };
-    steps.ApplyTextFont = [&window](const TFontRecord& font) { window.Widgets().txtDesc->setFont(TextFontOf(font)); };
+    steps.ApplyTextFont = [&window](const TFontRecord& font) { window.Widgets().txtDesc->setFont(ToQFont(font)); };
     steps.ScheduleSave = [&window] { window.ScheduleSave(); };
     ApplySettingsChange(Settings(), dialog->Values(), steps);
     window.UpdateActionStates();
