@@ -6,6 +6,8 @@
 #include <string>
 #include <vector>
 
+#include "util/http_fetch.h"
+
 namespace tidewick {
 
 inline constexpr int kExitOk = 0;
@@ -18,6 +20,9 @@ int RunParse(const std::vector<std::string>& args);
 // fetch and refresh are provided by the update tools (fetch_command.cpp, refresh_command.cpp).
 int RunFetch(const std::vector<std::string>& args);
 int RunRefresh(const std::vector<std::string>& args);
+
+// Downloads url with the proxy and time-out a fresh settings file has (fetch and discover).
+TFetchResult FetchWithDefaultSettings(const std::string& url, std::string& content);
 
 // discover URL: prints the feeds a web page names, one per line: the address, a tab, the title. Exits 0 when it
 // printed any, 1 when the address could not be fetched or names no feed (discover_command.cpp).

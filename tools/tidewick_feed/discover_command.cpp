@@ -37,13 +37,8 @@ int RunDiscover(const std::vector<std::string>& args) {
     return UsageError("only http, https and ftp addresses can be discovered: " + address);
   if (!InitNetwork())
     return UsageError("the network library could not be set up");
-  const TSettingsValues defaults;
-  TFetchOptions options;
-  options.ProxyMode = defaults.ProxyMode;
-  options.ProxyServer = defaults.ProxyServer;
-  options.ProxyPort = defaults.ProxyPort;
   std::string content;
-  const TFetchResult fetched = FetchUrl(address, content, defaults.Timeout * 1000, options);
+  const TFetchResult fetched = FetchWithDefaultSettings(address, content);
   if (!fetched.Ok()) {
     std::fprintf(stderr, "tidewick-feed: %s: %s\n", address.c_str(),
                  fetched.Message.empty() ? FetchStatusName(fetched.Status) : fetched.Message.c_str());

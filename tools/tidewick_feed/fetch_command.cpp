@@ -14,6 +14,15 @@
 
 namespace tidewick {
 
+TFetchResult FetchWithDefaultSettings(const std::string& url, std::string& content) {
+  const TSettingsValues defaults;
+  TFetchOptions options;
+  options.ProxyMode = defaults.ProxyMode;
+  options.ProxyServer = defaults.ProxyServer;
+  options.ProxyPort = defaults.ProxyPort;
+  return FetchUrl(url, content, defaults.Timeout * 1000, options);
+}
+
 int RunFetch(const std::vector<std::string>& arguments) {
   std::vector<std::string> args = arguments;
   if (!TakeLangOption(args)) {
@@ -25,13 +34,8 @@ int RunFetch(const std::vector<std::string>& arguments) {
   if (!InitNetwork()) {
     return UsageError("the network library could not be set up");
   }
-  const TSettingsValues defaults;
-  TFetchOptions options;
-  options.ProxyMode = defaults.ProxyMode;
-  options.ProxyServer = defaults.ProxyServer;
-  options.ProxyPort = defaults.ProxyPort;
   std::string content;
-  const TFetchResult fetched = FetchUrl(args[0], content, defaults.Timeout * 1000, options);
+  const TFetchResult fetched = FetchWithDefaultSettings(args[0], content);
   if (!fetched.Ok()) {
     std::fprintf(stderr, "tidewick-feed: %s: %s\n", args[0].c_str(),
                  fetched.Message.empty() ? FetchStatusName(fetched.Status) : fetched.Message.c_str());
