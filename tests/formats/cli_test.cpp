@@ -1,42 +1,26 @@
 // tidewick-feed run as a program: exit codes, the JSON schema, standard input and the language option.
 
-#include <cstdlib>
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>
 #include <string>
-#include <sys/wait.h>
 
+#include "support/program_run.h"
 #include "support/temp_dir.h"
 #include "util/files.h"
 
 namespace tidewick {
 namespace {
 
-struct TRun {
-  int Status = -1;
-  std::string Out;
-  std::string Err;
-};
-
-std::string Quoted(const std::string& text) {
-  std::string quoted = "'";
-  for (const char c : text) {
-    quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
-  }
-  return quoted + "'";
-}
+using TRun = test::TProgramOutput;
+using test::ShellQuoted;
 
 // Runs tidewick-feed with the given (already quoted) arguments.
 TRun RunTool(const std::string& arguments) {
-  test::TempDir dir;
-  const std::string command =
-      Quoted(TIDEWICK_FEED_TOOL) + " " + arguments + " >" + Quoted(dir.File("out")) + " 2>" + Quoted(dir.File("err"));
-  const int raw = std::system(command.c_str());
-  return {WIFEXITED(raw) ? WEXITSTATUS(raw) : -1, ReadFileToString(dir.File("out")), ReadFileToString(dir.File("err"))};
+  return test::RunProgram(TIDEWICK_FEED_TOOL, arguments);
 }
 
 std::string Fixture(const std::string& name) {
-  return Quoted(test::DataPath("formats/" + name));
+  return ShellQuoted(test::DataPath("formats/" + name));
 }
 
 TEST(TidewickFeedParse, PrintsTheSchemaAndExitsZero) {
@@ -93,7 +77,7 @@ INSTANTIATE_TEST_SUITE_P(
                     TRunCase{"NoCommand", "", 2, nullptr, {}}, TRunCase{"UnknownCommand", "digest x", 2, nullptr, {}},
                     TRunCase{"TwoFiles", "parse a b", 2, nullptr, {}},
                     TRunCase{"MissingFile", "parse /nonexistent/feed.xml", 2, nullptr, {}},
-                    TRunCase{"Folder", "parse " + Quoted(TIDEWICK_TEST_DATA_DIR), 2, nullptr, {}},
+                    TRunCase{"Folder", "parse " + ShellQuoted(TIDEWICK_TEST_DATA_DIR), 2, nullptr, {}},
                     TRunCase{"MissingLanguageFile", "parse - --lang /nonexistent/English.lng", 2, nullptr, {}},
                     TRunCase{"UnknownOption", "parse --verbose", 2, nullptr, {}}),
     [](const testing::TestParamInfo<TRunCase>& info) { return info.param.Name; });

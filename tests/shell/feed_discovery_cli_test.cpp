@@ -1,11 +1,10 @@
 // tidewick-feed discover run as a program against the loopback server: what it prints and how it exits.
 
-#include <cstdlib>
 #include <gtest/gtest.h>
 #include <string>
-#include <sys/wait.h>
 
 #include "support/http_test_server.h"
+#include "support/program_run.h"
 #include "support/temp_dir.h"
 #include "util/files.h"
 
@@ -14,18 +13,10 @@
 namespace tidewick {
 namespace {
 
-struct TRun {
-  int Status = -1;
-  std::string Out;
-  std::string Err;
-};
+using TRun = test::TProgramOutput;
 
 TRun RunDiscover(const std::string& arguments) {
-  const test::TempDir dir;
-  const std::string command = std::string("'") + TIDEWICK_FEED_TOOL + "' discover " + arguments + " >'" +
-                              dir.File("out") + "' 2>'" + dir.File("err") + "'";
-  const int raw = std::system(command.c_str());
-  return {WIFEXITED(raw) ? WEXITSTATUS(raw) : -1, ReadFileToString(dir.File("out")), ReadFileToString(dir.File("err"))};
+  return test::RunProgram(TIDEWICK_FEED_TOOL, "discover " + arguments);
 }
 
 test::TTestResponse Page(std::string body, int status = 200) {

@@ -1,14 +1,13 @@
 // tidewick-feed export-opml and import-opml run as programs: a migration from a script, with the store's lock and
 // the exit statuses of refresh.
 
-#include <cstdlib>
 #include <gtest/gtest.h>
 #include <string>
-#include <sys/wait.h>
 
 #include "feeds/feed_records.h"
 #include "feeds/feed_store.h"
 #include "shell/settings.h"
+#include "support/program_run.h"
 #include "support/temp_dir.h"
 #include "util/files.h"
 
@@ -17,18 +16,11 @@
 namespace tidewick {
 namespace {
 
-struct TRun {
-  int Status = -1;
-  std::string Out;
-  std::string Err;
-};
+using TRun = test::TProgramOutput;
 
+// Runs tidewick-feed in dir, so the arguments can name its files by their names.
 TRun RunTool(const test::TempDir& dir, const std::string& arguments) {
-  const std::string command = std::string("cd '") + dir.Path().string() + "' && '" + TIDEWICK_FEED_TOOL + "' " +
-                              arguments + " >out.txt 2>err.txt";
-  const int raw = std::system(command.c_str());
-  return {WIFEXITED(raw) ? WEXITSTATUS(raw) : -1, ReadFileToString(dir.File("out.txt")),
-          ReadFileToString(dir.File("err.txt"))};
+  return test::RunProgram(TIDEWICK_FEED_TOOL, arguments, dir.Path());
 }
 
 constexpr const char* kList =
