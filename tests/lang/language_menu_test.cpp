@@ -24,10 +24,6 @@ std::vector<std::string> Captions(const std::vector<TLanguageMenuItem>& items, b
   return captions;
 }
 
-std::vector<std::string> CheckedCaptions(const std::vector<TLanguageMenuItem>& items) {
-  return Captions(items, true);
-}
-
 void WriteFile(const std::filesystem::path& path, const std::string& text) {
   std::ofstream(path, std::ios::binary) << text;
 }
@@ -41,7 +37,7 @@ struct TCheckCase {
 class LanguageMenuCheckCases : public ::testing::TestWithParam<TCheckCase> {};
 
 TEST_P(LanguageMenuCheckCases, ChecksTheSetLanguageElseBuiltInGerman) {
-  EXPECT_EQ(CheckedCaptions(BuildLanguageMenu(GetParam().Files, GetParam().Setting)),
+  EXPECT_EQ(Captions(BuildLanguageMenu(GetParam().Files, GetParam().Setting), true),
             std::vector<std::string>{GetParam().Checked})
       << GetParam().Setting;
 }
@@ -59,13 +55,13 @@ INSTANTIATE_TEST_SUITE_P(LanguageMenu, LanguageMenuCheckCases,
 TEST(LanguageMenu, BuiltInGermanComesFirstAndAClickMovesTheCheckMark) {
   auto items = BuildLanguageMenu({"English.lng", "Nederlands.lng"}, "English");
   EXPECT_EQ(Captions(items), (std::vector<std::string>{"Deutsch (intern)", "English", "Nederlands"}));
-  EXPECT_EQ(CheckedCaptions(items), std::vector<std::string>{"English"});
+  EXPECT_EQ(Captions(items, true), std::vector<std::string>{"English"});
   EXPECT_EQ(CheckLanguageItem(items, 2), "Nederlands");
-  EXPECT_EQ(CheckedCaptions(items), std::vector<std::string>{"Nederlands"});
+  EXPECT_EQ(Captions(items, true), std::vector<std::string>{"Nederlands"});
   EXPECT_EQ(CheckLanguageItem(items, 0), "Deutsch (intern)");
-  EXPECT_EQ(CheckedCaptions(items), std::vector<std::string>{"Deutsch (intern)"});
+  EXPECT_EQ(Captions(items, true), std::vector<std::string>{"Deutsch (intern)"});
   EXPECT_EQ(CheckLanguageItem(items, 9), "");
-  EXPECT_EQ(CheckedCaptions(items), std::vector<std::string>{"Deutsch (intern)"});
+  EXPECT_EQ(Captions(items, true), std::vector<std::string>{"Deutsch (intern)"});
 }
 
 TEST(LanguageMenu, CaptionAlwaysOffersTheEnglishWordInTheLoadedLanguage) {
@@ -96,12 +92,9 @@ TEST(LanguageMenu, ListsOnlyPlainLngFilesSortedByName) {
   EXPECT_TRUE(ListLanguageFiles((dir.Path() / "Missing").string()).empty());
 }
 
-TEST(LanguageMenu, PathsLieInTheLanguageFolderBesideTheProgram) {
+TEST(LanguageMenu, SwitchLoadsTheFileBesideTheProgramOrFallsBackToGerman) {
   EXPECT_EQ(LanguageFolder("/opt/tidewick"), "/opt/tidewick/Language/");
   EXPECT_EQ(LanguageFilePath("/opt/tidewick/", "English"), "/opt/tidewick/Language/English.lng");
-}
-
-TEST(LanguageMenu, SwitchLoadsTheFileOrFallsBackToGerman) {
   TempDir dir;
   std::filesystem::create_directory(dir.Path() / "Language");
   WriteFile(dir.Path() / "Language" / "English.lng", "Main|sbMainReady=Ready.\n");
