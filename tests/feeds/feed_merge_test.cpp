@@ -111,35 +111,6 @@ TEST(FeedMerge, MatchesTheReferenceRuleOnRandomFeeds) {
   }
 }
 
-TEST(FeedMerge, LostTwoGainedThreeKeepsMarksOfTheRest) {
-  TFeed stored;
-  stored.Index = 2;
-  for (const char* title : {"1", "2", "3", "4", "5"}) {
-    stored.Items.push_back(Entry(title));
-  }
-  stored.Items[2].Readed = true;
-  stored.Items[2].Visited = true;
-  stored.Items[2].Description = "stored text";
-  TFeed fresh;
-  for (const char* title : {"6", "3", "4", "7", "5", "8"}) {
-    fresh.Items.push_back(Entry(title, "", "", "fresh text"));
-  }
-  const TMergeCounts counts = MergeFeed(stored, fresh, TAutoReadTerms(), 1);
-  EXPECT_EQ(counts.Removed, 2);
-  EXPECT_EQ(counts.Added, 3);
-  // "1" and "2" are dropped by moving the last entry into each gap.
-  std::vector<std::string> titles;
-  for (const TFeedItem& item : stored.Items) {
-    titles.push_back(item.Title);
-    EXPECT_EQ(item.FeedIndex, 2);
-  }
-  EXPECT_EQ(titles, (std::vector<std::string>{"5", "4", "3", "6", "7", "8"}));
-  EXPECT_TRUE(stored.Items[2].Readed);
-  EXPECT_TRUE(stored.Items[2].Visited);
-  EXPECT_EQ(stored.Items[2].Description, "stored text");
-  EXPECT_FALSE(stored.Items[3].Readed);
-}
-
 // The bookkeeping (error mark, minutes, download time) is checked against the reference rule above.
 TEST(FeedMerge, UnchangedDownloadKeepsTheChannelAndTheReadMarks) {
   TFeed stored;
