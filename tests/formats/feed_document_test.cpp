@@ -59,30 +59,17 @@ TEST(FindFeedReader, ChoosesByCaseSensitiveCode) {
   }
 }
 
-// Without a declaration in front, one is supplied; a stylesheet instruction or a comment may come first, and a
-// "<?xml" quoted inside the content does not count as one.
+// Without a declaration in front, one is supplied, also behind a stylesheet instruction or a comment (the plain
+// case is the golden file rss_no_declaration.xml).
 TEST(ReadFeedDocument, ReadsDocumentsWithoutDeclaration) {
-  const struct {
-    const char* Text;
-    const char* Description;
-  } cases[] = {
-      {"<rss version=\"2.0\"><channel><title>T</title><item><description>d</description></item></channel></rss>", "d"},
-      {"<rss version=\"2.0\"><channel><title>T</title><item><description><![CDATA[Write <?xml version=\"1.0\"?> "
-       "first]]></description></item></channel></rss>",
-       "Write <?xml version=\"1.0\"?> first"},
-      {"<?xml-stylesheet type=\"text/xsl\" href=\"rss.xsl\"?>\n<rss version=\"2.0\"><channel><title>T</title>"
-       "<item><description>s</description></item></channel></rss>",
-       "s"},
-      {"<!-- generated --><rss version=\"2.0\"><channel><title>T</title><item><description>c</description></item>"
-       "</channel></rss>",
-       "c"},
-  };
-  for (const auto& c : cases) {
-    const auto result = ReadFeed(c.Text);
-    ASSERT_TRUE(result.Ok) << c.Text;
-    EXPECT_EQ(result.Feed.Info.Title, "T") << c.Text;
-    ASSERT_EQ(result.Feed.Items.size(), 1u) << c.Text;
-    EXPECT_EQ(result.Item(0).Description, c.Description);
+  for (const char* before : {"<?xml-stylesheet type=\"text/xsl\" href=\"rss.xsl\"?>\n", "<!-- generated -->"}) {
+    const auto result = ReadFeed(std::string(before) +
+                                 "<rss version=\"2.0\"><channel><title>T</title><item><description>d</description>"
+                                 "</item></channel></rss>");
+    ASSERT_TRUE(result.Ok) << before;
+    EXPECT_EQ(result.Feed.Info.Title, "T") << before;
+    ASSERT_EQ(result.Feed.Items.size(), 1u) << before;
+    EXPECT_EQ(result.Item(0).Description, "d");
   }
 }
 
@@ -130,17 +117,6 @@ TEST(ReadFeedDocument, RdfWithoutChannelGivesPlaceholderAndNow) {
   EXPECT_EQ(result.Feed.Items.size(), 1u);
 }
 
-TEST(ReadFeedDocument, KeepsTheEntriesOfADocumentCutShort) {
-  const auto result = ReadFeed(
-      "<?xml version=\"1.0\"?><rss version=\"2.0\"><channel><title>Cut</title><item><title>One</title></item>"
-      "<item><title>Two</title><description>half a sent");
-  ASSERT_TRUE(result.Ok);
-  ASSERT_EQ(result.Feed.Items.size(), 2u);
-  EXPECT_EQ(result.Item(0).Title, "One");
-  EXPECT_EQ(result.Item(1).Title, "Two");
-  EXPECT_EQ(result.Item(1).Description, "half a sent");
-}
-
 std::string Repeated(std::string_view piece, int count) {
   std::string text;
   text.reserve(piece.size() * static_cast<std::size_t>(count));
@@ -173,12 +149,6 @@ TEST(ReadDownloadedFeed, TellsWhetherTheWholeDocumentWasRead) {
     EXPECT_EQ(result.Complete, c.Complete) << c.Name;
     EXPECT_LE(feed.Items.size(), 50000u) << c.Name;
   }
-}
-
-TEST(ReadDownloadedFeed, TreeBudgetGrowsWithTheDocumentUpToItsCeiling) {
-  EXPECT_EQ(FeedTreeBudget(0), kMinFeedTreeBytes);
-  EXPECT_EQ(FeedTreeBudget(std::size_t{10} << 20), std::size_t{40} << 20);
-  EXPECT_EQ(FeedTreeBudget(std::size_t{64} << 20), kMaxFeedTreeBytes);
 }
 
 // Update workers read their documents at the same time; each must get the same record as a lone reading.

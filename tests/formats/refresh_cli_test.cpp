@@ -1,26 +1,19 @@
 // tidewick-feed refresh run as a program, as cron runs it: every exit status, against a loopback server.
 
-#include <cstdlib>
 #include <filesystem>
 #include <gtest/gtest.h>
 #include <string>
-#include <sys/wait.h>
 
 #include "feeds/feed_records.h"
 #include "feeds/feed_store.h"
 #include "feeds/store_reader.h"
 #include "support/http_test_server.h"
+#include "support/program_run.h"
 #include "support/temp_dir.h"
 #include "util/files.h"
 
 namespace tidewick {
 namespace {
-
-struct TRefreshRun {
-  int Status = -1;
-  std::string Out;
-  std::string Err;
-};
 
 const std::string kFeedDocument =
     "<?xml version=\"1.0\"?><rss version=\"2.0\"><channel><title>T</title><link>http://example.org/</link>"
@@ -48,15 +41,10 @@ class RefreshCommand : public ::testing::Test {
   std::string Store(const std::string& suffix = "") const { return m_dir.File("Feeds.xml" + suffix); }
 
   // Runs the tool in the store's folder, bounded so that a hang fails the test instead of blocking it.
-  TRefreshRun Run(const std::string& shellPrefix = "", const std::string& options = "") const {
-    std::filesystem::remove(m_dir.File("out.txt"));
-    std::filesystem::remove(m_dir.File("err.txt"));
-    const std::string command = "cd '" + m_dir.Path().string() + "' && exec >out.txt 2>err.txt && " + shellPrefix +
-                                " NO_PROXY='*' no_proxy='*' timeout 60 '" + TIDEWICK_FEED_TOOL + "' refresh " +
-                                options + " Feeds.xml";
-    const int raw = std::system(command.c_str());
-    return {WIFEXITED(raw) ? WEXITSTATUS(raw) : -1, ReadFileToString(m_dir.File("out.txt")),
-            ReadFileToString(m_dir.File("err.txt"))};
+  test::TProgramOutput Run(const std::string& shellPrefix = "", const std::string& options = "") const {
+    const std::string command = shellPrefix + " NO_PROXY='*' no_proxy='*' exec timeout 60 " +
+                                test::ShellQuoted(TIDEWICK_FEED_TOOL) + " refresh " + options + " Feeds.xml";
+    return test::RunProgram("/bin/sh", "-c " + test::ShellQuoted(command), m_dir.Path());
   }
 
   test::TempDir m_dir;
@@ -66,14 +54,14 @@ class RefreshCommand : public ::testing::Test {
 TEST_F(RefreshCommand, EmptyStoreEndsAtOnce) {
   Feeds.clear();
   ASSERT_TRUE(SaveFeeds(Store()));  // exactly what the program writes for a store without feeds
-  const TRefreshRun run = Run();
+  const test::TProgramOutput run = Run();
   EXPECT_EQ(run.Status, 0) << run.Err;
   EXPECT_EQ(run.Out, "0 feeds, 0 new entries, 0 failed\n");
 }
 
 TEST_F(RefreshCommand, EveryFeedRefreshedExitsZeroAndSaves) {
   WriteStore({"/good", "/good"});
-  const TRefreshRun run = Run();
+  const test::TProgramOutput run = Run();
   EXPECT_EQ(run.Status, 0) << run.Err;
   EXPECT_EQ(run.Out, "2 feeds, 2 new entries, 0 failed\n");
   const TStoreReadResult saved = ReadStoreFile(Store());
@@ -83,7 +71,7 @@ TEST_F(RefreshCommand, EveryFeedRefreshedExitsZeroAndSaves) {
 
 TEST_F(RefreshCommand, FailedFeedExitsOneAndIsNamed) {
   WriteStore({"/good", "/missing"});
-  const TRefreshRun run = Run();
+  const test::TProgramOutput run = Run();
   EXPECT_EQ(run.Status, 1) << run.Err;
   EXPECT_NE(run.Out.find("failed: Feed 1 <" + m_server.Url("/missing") + ">"), std::string::npos) << run.Out;
   EXPECT_NE(run.Out.find("2 feeds, 1 new entries, 1 failed"), std::string::npos) << run.Out;
@@ -104,13 +92,13 @@ TEST_F(RefreshCommand, FailedSaveExitsFour) {
   WriteStore({"/good"});
   const std::string before = ReadFileToString(Store());
   std::filesystem::create_directory(Store(".tmp"));  // the new store cannot be written
-  const TRefreshRun run = Run();
+  const test::TProgramOutput run = Run();
   EXPECT_EQ(run.Status, 4) << run.Err;
   EXPECT_EQ(ReadFileToString(Store()), before);
 }
 
 TEST_F(RefreshCommand, StoreThatCannotBeReadExitsTwoAndStaysAsItWas) {
-  const TRefreshRun missing = Run();
+  const test::TProgramOutput missing = Run();
   EXPECT_EQ(missing.Status, 2);
   EXPECT_NE(missing.Err.find("cannot read the feed store"), std::string::npos) << missing.Err;
   EXPECT_FALSE(std::filesystem::exists(Store()));
@@ -119,7 +107,7 @@ TEST_F(RefreshCommand, StoreThatCannotBeReadExitsTwoAndStaysAsItWas) {
   // descriptors this test program leaves open are closed first, so the shell and the tool start with 0, 1 and 2.)
   WriteStore({"/good"});
   const std::string before = ReadFileToString(Store());
-  const TRefreshRun unreadable = Run("exec 3>&- 4>&- 5>&- 6>&- 7>&- 8>&- 9>&- && ulimit -n 4 &&");
+  const test::TProgramOutput unreadable = Run("exec 3>&- 4>&- 5>&- 6>&- 7>&- 8>&- 9>&- && ulimit -n 4 &&");
   EXPECT_EQ(unreadable.Status, 2);
   EXPECT_NE(unreadable.Err.find("Too many open files"), std::string::npos) << unreadable.Err;
   EXPECT_EQ(ReadFileToString(Store()), before);
@@ -132,7 +120,7 @@ TEST_F(RefreshCommand, RecoveredStoreExitsNonZeroAndNamesTheDamagedCopy) {
   ASSERT_TRUE(WriteStringToFile(Store(".bak"), complete));
   const std::string damaged = complete.substr(0, complete.size() / 2);
   ASSERT_TRUE(WriteStringToFile(Store(), damaged));
-  const TRefreshRun run = Run();
+  const test::TProgramOutput run = Run();
   EXPECT_EQ(run.Status, 5) << run.Err;
   const size_t named = run.Err.find("Feeds.xml.damaged-");
   ASSERT_NE(named, std::string::npos) << run.Err;
@@ -157,14 +145,14 @@ TEST_F(RefreshCommand, VerboseTellsEachFeedsResultAndALaterRunAsksOnlyWhetherThe
     return response;
   });
   WriteStore({"/good", "/missing"});
-  const TRefreshRun first = Run("", "--verbose");
+  const test::TProgramOutput first = Run("", "--verbose");
   EXPECT_EQ(first.Status, 1) << first.Err;
   EXPECT_NE(first.Out.find("Feed 0 <" + m_server.Url("/good") + ">: HTTP 200, "), std::string::npos) << first.Out;
   EXPECT_NE(first.Out.find(" bytes, 1 new entries\n"), std::string::npos) << first.Out;
   EXPECT_NE(first.Out.find("Feed 1 <" + m_server.Url("/missing") + ">: HTTP 404, "), std::string::npos) << first.Out;
 
   // Within the minute the feeds are not asked again.
-  const TRefreshRun again = Run("", "--verbose");
+  const test::TProgramOutput again = Run("", "--verbose");
   EXPECT_NE(again.Out.find("Feed 0 <" + m_server.Url("/good") + ">: not asked: asked less than a minute ago"),
             std::string::npos)
       << again.Out;
@@ -175,7 +163,7 @@ TEST_F(RefreshCommand, VerboseTellsEachFeedsResultAndALaterRunAsksOnlyWhetherThe
     feed.Refresh.LastTime -= 2.0 / (24 * 60);
   }
   ASSERT_TRUE(WriteStringToFile(Store(), FeedStoreText(saved.Feeds)));
-  const TRefreshRun later = Run("", "--verbose");
+  const test::TProgramOutput later = Run("", "--verbose");
   EXPECT_NE(later.Out.find("Feed 0 <" + m_server.Url("/good") + ">: HTTP 304, "), std::string::npos) << later.Out;
   EXPECT_NE(later.Out.find(" bytes, unchanged\n"), std::string::npos) << later.Out;
   EXPECT_EQ(ReadStoreFile(Store()).Feeds.at(0).Items.size(), 1u);
