@@ -24,8 +24,7 @@ TEST(CutOffRefresh, DocumentCutShortKeepsEveryStoredEntryAndItsMark) {
   TWorkerSettings settings;
   settings.ProxyMode = 1;  // the machine's proxy environment stays out of the test
   const auto refresh = [&](std::string body) {
-    test::TTestResponse response;
-    response.Body = std::move(body);
+    test::TTestResponse response = test::Answer(std::move(body));
     response.SendLength = false;  // the body ends when the connection closes
     server.SetResponse("/feed", response);
     ASSERT_NE(workers.Start(0, settings, TThreadPriority::Normal), nullptr);

@@ -27,23 +27,11 @@ namespace tidewick {
 namespace {
 
 using namespace std::chrono_literals;
+using test::Answer;
 using test::RssDocument;
+using test::Stalling;
 using test::StoredEntry;
 using test::TTestEntry;
-using test::TTestResponse;
-
-TTestResponse Document(std::string body, int delayMs = 0) {
-  TTestResponse response;
-  response.Body = std::move(body);
-  response.DelayMs = delayMs;
-  return response;
-}
-
-TTestResponse Stalling() {
-  TTestResponse response;
-  response.Stall = true;
-  return response;
-}
 
 TWorkerSettings FastSettings() {
   TWorkerSettings settings;
@@ -86,7 +74,7 @@ TEST_F(FeedUpdateThread, MergesTheDownloadAndKeepsTheStoredChannel) {
   }
   m_autoRead = {"", "spam"};
   m_server.SetResponse("/feed0",
-                       Document(RssDocument("New title", {{"a"}, {"x", "SPAMMER"}, {"c"}, {"y", "alice"}, {"z"}})));
+                       Answer(RssDocument("New title", {{"a"}, {"x", "SPAMMER"}, {"c"}, {"y", "alice"}, {"z"}})));
   RefreshAndWait({0});
   std::vector<std::string> titles;
   for (const TFeedItem& item : feed.Items) {
@@ -107,9 +95,9 @@ TEST_F(FeedUpdateThread, FailureKeepsTheEntriesAndSetsTheErrorMarkSuccessClearsI
   missing.Items.push_back(StoredEntry("kept", false));
   missing.LastDownloaded = 1234.5;
   missing.MinutesElapsed = 7;
-  m_server.SetResponse("/feed1", Document("<html><body>not a feed</body></html>"));
+  m_server.SetResponse("/feed1", Answer("<html><body>not a feed</body></html>"));
   m_feeds[2].Error = true;
-  m_server.SetResponse("/feed2", Document(RssDocument("T", {{"a"}})));
+  m_server.SetResponse("/feed2", Answer(RssDocument("T", {{"a"}})));
   RefreshAndWait({0, 1, 2});
   EXPECT_TRUE(missing.Error);
   ASSERT_EQ(missing.Items.size(), 1u);
@@ -126,7 +114,7 @@ TEST_F(FeedUpdateThread, FailureKeepsTheEntriesAndSetsTheErrorMarkSuccessClearsI
 TEST_F(FeedUpdateThread, FeedDeletedDuringTheRefreshIsSkipped) {
   Store(3);
   for (int i = 0; i < 3; ++i) {
-    m_server.SetResponse("/feed" + std::to_string(i), Document(RssDocument("T", {{"new"}}), 200));
+    m_server.SetResponse("/feed" + std::to_string(i), Answer(RssDocument("T", {{"new"}}), 200));
     m_workers.Start(i, FastSettings(), TThreadPriority::Normal);
   }
   // The first feed goes; the last one moves into its place, as the store's delete does.
@@ -146,7 +134,7 @@ TEST_F(FeedUpdateThread, ChangesMadeDuringTheRefreshAreKept) {
   TFeed& feed = Store(1)[0];
   feed.Items.push_back(StoredEntry("a", false));
   feed.Items.push_back(StoredEntry("b", false));
-  m_server.SetResponse("/feed0", Document(RssDocument("T", {{"a"}, {"b"}, {"c"}}), 200));
+  m_server.SetResponse("/feed0", Answer(RssDocument("T", {{"a"}, {"b"}, {"c"}}), 200));
   m_workers.Start(0, FastSettings(), TThreadPriority::Normal);
   // The user reads an entry and edits the feed while it downloads.
   feed.Items[1].Readed = true;
@@ -168,7 +156,7 @@ TEST_F(FeedUpdateThread, FeedWithAWaitingOrRunningWorkerOrOutsideTheStoreIsNotQu
   EXPECT_EQ(m_workers.Start(1, FastSettings(), TThreadPriority::Normal), nullptr);
   EXPECT_EQ(m_workers.Start(-1, FastSettings(), TThreadPriority::Normal), nullptr);
   EXPECT_TRUE(m_workers.Empty());
-  m_server.SetResponse("/feed0", Document(RssDocument("T", {{"a"}}), 100));
+  m_server.SetResponse("/feed0", Answer(RssDocument("T", {{"a"}}), 100));
   ASSERT_NE(m_workers.Start(0, FastSettings(), TThreadPriority::Normal), nullptr);
   EXPECT_EQ(m_workers.Start(0, FastSettings(), TThreadPriority::BelowNormal), nullptr);
   WaitForWorkers();
@@ -197,7 +185,7 @@ TEST_F(FeedUpdateThread, StopWithThousandsQueuedIsQuickAndLeavesFeedsUntouched) 
 
 TEST_F(FeedUpdateThread, StopStillTakesInResultsAlreadyDownloaded) {
   Store(3);
-  m_server.SetResponse("/feed0", Document(RssDocument("T", {{"arrived"}})));
+  m_server.SetResponse("/feed0", Answer(RssDocument("T", {{"arrived"}})));
   m_server.SetResponse("/feed1", Stalling());
   m_server.SetResponse("/feed2", Stalling());
   for (int i = 0; i < 3; ++i) {
@@ -213,7 +201,7 @@ TEST_F(FeedUpdateThread, StopStillTakesInResultsAlreadyDownloaded) {
 TEST_F(FeedUpdateThread, FiveHundredFeedsStayWithinTheDownloadBound) {
   Store(500);
   m_server.SetHandler(
-      [](const test::TTestRequest& request) { return Document(RssDocument("T", {{request.Target.substr(1)}}), 5); });
+      [](const test::TTestRequest& request) { return Answer(RssDocument("T", {{request.Target.substr(1)}}), 5); });
   std::vector<int> all(500);
   std::iota(all.begin(), all.end(), 0);
   RefreshAndWait(all);
@@ -241,7 +229,7 @@ TEST_F(FeedUpdateThread, HigherPriorityRequestsGetTheNextFreeSlot) {
         std::this_thread::sleep_for(1ms);
       }
     }
-    return feed > 0 && feed < slots ? Stalling() : Document(RssDocument("T", {{"a"}}));
+    return feed > 0 && feed < slots ? Stalling() : Answer(RssDocument("T", {{"a"}}));
   });
   for (int i = 0; i < slots; ++i) {
     m_workers.Start(i, FastSettings(), TThreadPriority::Normal);
@@ -258,10 +246,8 @@ TEST_F(FeedUpdateThread, HigherPriorityRequestsGetTheNextFreeSlot) {
 
 TEST_F(FeedUpdateThread, AddressChangedDuringTheRefreshTakesNothingFromTheOldAddress) {
   Store(2);
-  m_server.SetResponse("/feed0", Document(RssDocument("T", {{"old address"}}), 200));
-  TTestResponse failing = Document("", 200);
-  failing.Status = 500;
-  m_server.SetResponse("/feed1", failing);
+  m_server.SetResponse("/feed0", Answer(RssDocument("T", {{"old address"}}), 200));
+  m_server.SetResponse("/feed1", Answer("", 200, 500));
   m_workers.Start(0, FastSettings(), TThreadPriority::Normal);
   m_workers.Start(1, FastSettings(), TThreadPriority::Normal);
   m_feeds[0].URL = m_server.Url("/edited0");  // the user edits both feeds while they download
@@ -309,7 +295,7 @@ TEST_F(FeedUpdateThread, ThreadLoweredForATimerRefreshNeverRunsTheUsersRefresh) 
   PrioritySetterStub stub;
   m_workers.SetPrioritySetter([&stub](TThreadPriority priority) { return stub.Set(priority); });
   Store(12);
-  m_server.SetHandler([](const test::TTestRequest& request) { return Document(RssDocument("T", {{request.Target}})); });
+  m_server.SetHandler([](const test::TTestRequest& request) { return Answer(RssDocument("T", {{request.Target}})); });
   for (int i = 0; i < 4; ++i) {
     m_workers.Start(i, FastSettings(), TThreadPriority::Idle);  // timer refreshes
   }

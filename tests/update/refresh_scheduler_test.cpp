@@ -25,11 +25,7 @@ class RefreshScheduler : public ::testing::Test {
   }
 
   void Serve(int feed, std::string body, int delayMs = 0, int status = 200) {
-    test::TTestResponse response;
-    response.Status = status;
-    response.Body = std::move(body);
-    response.DelayMs = delayMs;
-    m_server.SetResponse("/feed" + std::to_string(feed), response);
+    m_server.SetResponse("/feed" + std::to_string(feed), test::Answer(std::move(body), delayMs, status));
   }
 
   void Fail(int feed) { Serve(feed, "", 0, 404); }
@@ -111,15 +107,6 @@ TEST_F(RefreshScheduler, StartupRefreshTakesOnlyFeedsMarkedForIt) {
   PollToEnd();
 }
 
-TEST(RefreshProgress, MovesOneShareForEveryFinishedWorker) {
-  EXPECT_EQ(RefreshProgressPosition(4, 4), 0);
-  EXPECT_EQ(RefreshProgressPosition(3, 4), 2500);
-  EXPECT_EQ(RefreshProgressPosition(1, 4), 7500);
-  EXPECT_EQ(RefreshProgressPosition(0, 4), kProgressMaximum);
-  EXPECT_EQ(RefreshProgressPosition(2, 3), 3333);
-  EXPECT_EQ(RefreshStatusText(3), "Aktualisiere Feeds... (3 Anfragen offen)");
-}
-
 TEST_F(RefreshScheduler, PollingReportsTheOpenRequests) {
   Store(4);
   Serve(3, test::RssDocument("T", {{"late"}}), 400);
@@ -198,11 +185,7 @@ TEST_F(RefreshScheduler, EarlierFailuresCountInTheReport) {
 
 TEST_F(RefreshScheduler, StopAllEndsTheRunWithoutAReport) {
   Store(50);
-  m_server.SetHandler([](const test::TTestRequest&) {
-    test::TTestResponse stall;
-    stall.Stall = true;
-    return stall;
-  });
+  m_server.SetHandler([](const test::TTestRequest&) { return test::Stalling(); });
   m_scheduler.RefreshAll();
   const auto started = std::chrono::steady_clock::now();
   const TRefreshPoll end = m_scheduler.StopAll();

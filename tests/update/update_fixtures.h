@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "feeds/feed_records.h"
+#include "support/http_test_server.h"
 #include "update/hand_back_queue.h"
 
 namespace tidewick::test {
@@ -31,6 +32,22 @@ inline std::string RssDocument(const std::string& channelTitle, const std::vecto
     text += "<description>about " + entry.Title + "</description></item>";
   }
   return text + "</channel></rss>";
+}
+
+// The server's answer with this body, after delayMs.
+inline TTestResponse Answer(std::string body, int delayMs = 0, int status = 200) {
+  TTestResponse response;
+  response.Status = status;
+  response.Body = std::move(body);
+  response.DelayMs = delayMs;
+  return response;
+}
+
+// An answer that never comes.
+inline TTestResponse Stalling() {
+  TTestResponse response;
+  response.Stall = true;
+  return response;
 }
 
 // A stored entry as the RSS reader would have read it from RssDocument.
