@@ -108,6 +108,7 @@ INSTANTIATE_TEST_SUITE_P(
                       TLoadCase{"ControlsTrimmedFirstLine", "\r\n\x01Main|A=a\x02\r\n", "Main|A", "a"},
                       TLoadCase{"LeadingValueBlankKept", "Main|A=  two blanks  \n", "Main|A", "  two blanks"},
                       TLoadCase{"EmptyFile", "", "Main|A", "d"},
+                      TLoadCase{"ByteOrderMarkIsNoPartOfTheKey", "\xEF\xBB\xBFMain|A=a\n", "Main|A", "a"},
                       TLoadCase{"TranslationTakesPlaceholders", "Main|A=&About %s1%\n", "Main|A", "&About T"}),
     [](const ::testing::TestParamInfo<TLoadCase>& info) { return std::string(info.param.Name); });
 
@@ -119,11 +120,6 @@ TEST_F(LangText, StrayBytesAreReadAsWindows1252) {
   // Valid UTF-8 stays as it is beside the stray byte.
   EXPECT_EQ(GetLangText("Main|Mixed", "x"), "UTF-8 ü and 1252 ü");
   EXPECT_EQ(GetLangText("Main|Last", "x"), "no line end");
-}
-
-TEST_F(LangText, ByteOrderMarkIsNotPartOfTheFirstKey) {
-  ASSERT_TRUE(LoadLanguageFile(DataPath("lang/WithBom.lng")));
-  EXPECT_EQ(GetLangText("Main|First", "x"), "after a byte-order mark");
 }
 
 TEST_F(LangText, MissingFileOrFolderEmptiesTheTable) {
