@@ -1,22 +1,16 @@
 #include "shell/feed_address.h"
 
+#include "shell/web_address.h"
 #include "util/case_fold.h"
 #include "util/strings.h"
 
 namespace tidewick {
-namespace {
-
-bool StartsWith(std::string_view lower, std::string_view prefix) {
-  return lower.substr(0, prefix.size()) == prefix;
-}
-
-}  // namespace
 
 std::string StripFeedScheme(std::string_view address) {
   const std::string lower = LowerAscii(address.substr(0, 13));
-  if (StartsWith(lower, "feed://"))
+  if (lower.starts_with("feed://"))
     return std::string(address.substr(7));
-  if (StartsWith(lower, "feed:http://") || StartsWith(lower, "feed:https://"))
+  if (lower.starts_with("feed:http://") || lower.starts_with("feed:https://"))
     return std::string(address.substr(5));
   return std::string(address);
 }
@@ -26,15 +20,15 @@ std::optional<std::string> AcceptFeedAddress(std::string_view text) {
   std::string address = StripFeedScheme(trimmed);
   const bool hadFeedScheme = address.size() != trimmed.size();
   const std::string lower = LowerAscii(address);
-  if (lower.empty() || StartsWith(lower, "file:") || StartsWith(lower, "/") || StartsWith(lower, "~")) {
+  // A feed link names a feed even without a scheme of its own ("feed://example.org/rss").
+  const bool namesFeed =
+      hadFeedScheme || lower.find("://") != std::string::npos || lower.starts_with("www.") || lower.starts_with("http");
+  // Local files, other schemes and broken text are never subscribed, whoever hands them over; the address must be
+  // one the dialog can fetch once it has completed it.
+  if (!namesFeed || lower.starts_with('~') || !IsSafeWebAddress(NormalizeFeedAddress(address))) {
     return std::nullopt;
   }
-  // A feed link names a feed even without a scheme of its own ("feed://example.org/rss").
-  if (hadFeedScheme || lower.find("://") != std::string::npos || StartsWith(lower, "www.") ||
-      StartsWith(lower, "http")) {
-    return address;
-  }
-  return std::nullopt;
+  return address;
 }
 
 std::string NormalizeFeedAddress(std::string_view address) {

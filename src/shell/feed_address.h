@@ -14,8 +14,8 @@ namespace tidewick {
 std::string StripFeedScheme(std::string_view address);
 
 // The address taken from a command line, a hand-over or the clipboard: the trimmed text without its feed scheme,
-// when it had a feed scheme, contains "://" or begins with "www." or "http" (ignoring case). A local file is never
-// subscribed this way.
+// when it had a feed scheme, contains "://" or begins with "www." or "http" (ignoring case), and names a web address
+// once completed (IsSafeWebAddress). A local file is never subscribed this way.
 std::optional<std::string> AcceptFeedAddress(std::string_view text);
 
 // The address field's normal form: without its feed scheme, and with "http://" in front when it names no scheme.

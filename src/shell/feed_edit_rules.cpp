@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "lang/lang_text.h"
+#include "shell/web_address.h"
 #include "util/case_fold.h"
 #include "util/strings.h"
 
@@ -29,12 +30,7 @@ bool NameTakenByAnother(const std::string& name, uint64_t editId) {
 }  // namespace
 
 bool IsFetchableFeedAddress(std::string_view address) {
-  const std::string lower = LowerAscii(TrimView(address));
-  for (const std::string_view scheme : {"http://", "https://", "ftp://"}) {
-    if (lower.starts_with(scheme) && lower.size() > scheme.size())
-      return true;
-  }
-  return false;
+  return IsSafeWebAddress(TrimView(address));
 }
 
 std::string IntervalMenuText(const TIntervalMenuItem& item) {

@@ -20,8 +20,8 @@ namespace tidewick {
 inline constexpr int kFeedEditFetchTimeoutMs = 10000;
 inline constexpr int kMaxFeedInterval = 9999;
 
-// Only web addresses are fetched from the dialog: http, https and ftp (any letter case). Local files and other
-// schemes are refused, so a pasted "file://" address can never read the disk.
+// Only web addresses are fetched from the dialog (IsSafeWebAddress, after trimming). Local files and other schemes are
+// refused, so a pasted "file://" address can never read the disk.
 bool IsFetchableFeedAddress(std::string_view address);
 
 // One item of the interval menu.

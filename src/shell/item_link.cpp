@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "shell/feed_address.h"
+#include "shell/web_address.h"
 #include "util/case_fold.h"
 #include "util/strings.h"
 
@@ -15,47 +16,13 @@ constexpr std::array<std::string_view, 24> kKnownSchemes = {
     "http", "https", "ftp", "ftps", "mailto", "news", "nntp", "snews",  "feed", "file", "javascript", "vbscript",
     "data", "about", "tel", "sms",  "irc",    "ircs", "xmpp", "magnet", "sip",  "ssh",  "telnet",     "webcal"};
 
-bool IsAsciiLetter(char c) {
-  return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
-}
-
-bool IsSchemeChar(char c) {
-  return IsAsciiLetter(c) || (c >= '0' && c <= '9') || c == '+' || c == '-' || c == '.';
-}
-
-// The lower-case scheme in front of the first ":", when the text begins with one (two characters at least, so a
-// drive letter is no scheme).
-std::optional<std::string> SchemeOf(std::string_view text) {
-  if (text.empty() || !IsAsciiLetter(text[0])) {
-    return std::nullopt;
-  }
-  size_t end = 1;
-  while (end < text.size() && IsSchemeChar(text[end])) {
-    ++end;
-  }
-  if (end < 2 || end >= text.size() || text[end] != ':') {
-    return std::nullopt;
-  }
-  return LowerAscii(text.substr(0, end));
-}
-
 bool HasKnownScheme(std::string_view link) {
-  const std::optional<std::string> scheme = SchemeOf(link);
+  const std::optional<std::string> scheme = AddressScheme(link);
   if (!scheme) {
     return false;
   }
   for (const std::string_view known : kKnownSchemes) {
     if (*scheme == known) {
-      return true;
-    }
-  }
-  return false;
-}
-
-bool HasControlCharacter(std::string_view text) {
-  for (const char c : text) {
-    const auto byte = static_cast<unsigned char>(c);
-    if (byte < 0x20 || byte == 0x7F) {
       return true;
     }
   }
@@ -110,15 +77,6 @@ std::string FilterMailto(std::string_view url) {
   return result;
 }
 
-bool HasHost(std::string_view url) {
-  const size_t separator = url.find("://");
-  if (separator == std::string_view::npos) {
-    return false;
-  }
-  const std::string_view afterScheme = url.substr(separator + 3);
-  return !afterScheme.substr(0, afterScheme.find_first_of("/?#")).empty();
-}
-
 }  // namespace
 
 bool IsRelativeLink(std::string_view link) {
@@ -156,15 +114,15 @@ TLinkDecision CheckLinkToOpen(std::string_view url) {
     return refused;
   }
   std::string address = trimmed;
-  if (SchemeOf(address) == "feed") {
+  if (AddressScheme(address) == "feed") {
     address = NormalizeFeedAddress(address);
   }
-  const std::optional<std::string> scheme = SchemeOf(address);
+  const std::optional<std::string> scheme = AddressScheme(address);
   if (!scheme || LowerAscii(PathPart(address)).ends_with(".desktop")) {
     return refused;
   }
-  if (*scheme == "http" || *scheme == "https" || *scheme == "ftp") {
-    return HasHost(address) ? TLinkDecision{TLinkVerdict::Open, address} : refused;
+  if (IsSafeWebAddress(address)) {
+    return {TLinkVerdict::Open, address};
   }
   if (*scheme == "mailto") {
     return {TLinkVerdict::Open, FilterMailto(address)};

@@ -12,6 +12,7 @@
 #include "shell/entry_export_file.h"
 #include "shell/feed_address.h"
 #include "shell/settings.h"
+#include "shell/web_address.h"
 #include "util/case_fold.h"
 #include "util/strings.h"
 #include "xml/xml_doc.h"
@@ -224,28 +225,20 @@ std::string ReadErrorText(TOpmlReadStatus status, const std::string& fileName) {
 }  // namespace
 
 std::optional<std::string> ImportFeedAddress(std::string_view xmlUrl) {
-  const std::string address = StripFeedScheme(TrimView(xmlUrl));
-  if (address.empty() || address[0] == '/' || address[0] == '~' ||
-      std::any_of(address.begin(), address.end(), [](char c) { return static_cast<unsigned char>(c) < 0x20; })) {
+  std::string address = StripFeedScheme(TrimView(xmlUrl));
+  if (address.starts_with('~')) {
+    return std::nullopt;  // a home folder, never a host
+  }
+  // "javascript:x" or "mailto:a@b" name a scheme of their own; "example.org:8080/rss" names a port.
+  const std::optional<std::string> scheme = AddressScheme(address);
+  const size_t afterColon = scheme ? scheme->size() + 1 : 0;
+  if (!scheme || (afterColon < address.size() && std::isdigit(static_cast<unsigned char>(address[afterColon])))) {
+    address.insert(0, "http://");
+  }
+  if (!IsSafeWebAddress(address)) {
     return std::nullopt;
   }
-  const size_t separator = address.find("://");
-  if (separator == std::string::npos) {
-    // "javascript:x" or "mailto:a@b" name a scheme of their own; "example.org:8080/rss" does not.
-    const size_t colon = address.find(':');
-    const bool namesScheme =
-        colon != std::string::npos && address.find_first_of("/?#") > colon &&
-        (colon + 1 == address.size() || !std::isdigit(static_cast<unsigned char>(address[colon + 1])));
-    if (namesScheme) {
-      return std::nullopt;
-    }
-    return "http://" + address;
-  }
-  const std::string scheme = LowerAscii(std::string_view(address).substr(0, separator));
-  if (scheme == "http" || scheme == "https" || scheme == "ftp") {
-    return address;
-  }
-  return std::nullopt;
+  return address;
 }
 
 TOpmlReadResult ReadOpmlText(std::string_view bytes) {

@@ -44,7 +44,7 @@ TOpmlReadResult ReadOpmlText(std::string_view bytes);
 TOpmlReadResult ReadOpmlFile(const std::string& fileName);
 
 // The address a feed outline's xmlUrl stands for: "feed://" is dropped, "http://" is put in front of an address
-// without scheme; only http, https and ftp are accepted. Nothing for anything else.
+// without scheme; only web addresses (IsSafeWebAddress) are accepted. Nothing for anything else.
 std::optional<std::string> ImportFeedAddress(std::string_view xmlUrl);
 
 struct TOpmlImportReport {

@@ -17,11 +17,10 @@ TEST(FeedAddress, AcceptsWhatBrowsersAndUsersHandOver) {
       {"Feed:http://example.org/rss", "http://example.org/rss"},
       {"  http://example.org/rss \n", "http://example.org/rss"},
       {"www.example.org/rss", "www.example.org/rss"},
-      {"ftp://example.org/rss", "ftp://example.org/rss"},
-      {"example.org/rss", std::nullopt},  // a bare host and path: ignored
-      {"", std::nullopt},
+      {"example.org/rss", std::nullopt},     // a bare host and path: ignored
       {"file:///etc/passwd", std::nullopt},  // local files are never subscribed
       {"feed:///etc/passwd", std::nullopt},
+      {"javascript://alert(1)", std::nullopt},
       {"/home/user/feed.xml", std::nullopt},
       {"~/feed.xml", std::nullopt},
   };
