@@ -27,6 +27,19 @@ bool NameTakenByAnother(const std::string& name, uint64_t editId) {
   return found >= 0 && (editId == 0 || Feeds[static_cast<size_t>(found)].Id != editId);
 }
 
+// The dialog's fields, and the fetched document merged as a refresh would merge it (read marks stay).
+void TakeFeedEdit(TFeed& feed, const TFeedEditResult& result, const TAutoReadTerms& autoRead, TDateTime now) {
+  feed.Name = result.Name;
+  feed.URL = result.URL;
+  feed.Interval = static_cast<int16_t>(std::clamp(result.Interval, 0, kMaxFeedInterval));
+  feed.RefreshAtStart = result.RefreshAtStart;
+  if (result.Fetched) {
+    MergeFeed(feed, *result.Fetched, autoRead, now);
+    feed.Info = result.Fetched->Info;
+    feed.FeedType = result.Fetched->FeedType;
+  }
+}
+
 }  // namespace
 
 bool IsFetchableFeedAddress(std::string_view address) {
@@ -95,38 +108,16 @@ TFeedEditOkCheck CheckFeedEditOk(std::string_view nameText, std::string_view cha
 
 bool ApplyFeedEdit(TFeeds& feeds, uint64_t id, const TFeedEditResult& result, const TAutoReadTerms& autoRead,
                    TDateTime now) {
-  TFeed* feed = nullptr;
-  for (TFeed& candidate : feeds) {
-    if (candidate.Id == id && id != 0) {
-      feed = &candidate;
-      break;
-    }
-  }
-  if (feed == nullptr)
+  const auto edited = std::find_if(feeds.begin(), feeds.end(), [id](const TFeed& feed) { return feed.Id == id; });
+  if (id == 0 || edited == feeds.end())
     return false;
-  feed->Name = result.Name;
-  feed->URL = result.URL;
-  feed->Interval = static_cast<int16_t>(std::clamp(result.Interval, 0, kMaxFeedInterval));
-  feed->RefreshAtStart = result.RefreshAtStart;
-  if (result.Fetched) {
-    MergeFeed(*feed, *result.Fetched, autoRead, now);
-    feed->Info = result.Fetched->Info;
-    feed->FeedType = result.Fetched->FeedType;
-  }
+  TakeFeedEdit(*edited, result, autoRead, now);
   return true;
 }
 
 TFeed NewFeedFromEdit(const TFeedEditResult& result, const TAutoReadTerms& autoRead, TDateTime now) {
   TFeed feed;
-  feed.Name = result.Name;
-  feed.URL = result.URL;
-  feed.Interval = static_cast<int16_t>(std::clamp(result.Interval, 0, kMaxFeedInterval));
-  feed.RefreshAtStart = result.RefreshAtStart;
-  if (result.Fetched) {
-    MergeFeed(feed, *result.Fetched, autoRead, now);
-    feed.Info = result.Fetched->Info;
-    feed.FeedType = result.Fetched->FeedType;
-  }
+  TakeFeedEdit(feed, result, autoRead, now);
   return feed;
 }
 

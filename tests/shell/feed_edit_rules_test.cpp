@@ -175,17 +175,5 @@ TEST_F(FeedEditRules, EditWithoutFetchTouchesOnlyTheEditedFields) {
   EXPECT_FALSE(ApplyFeedEdit(Feeds, id + 100, {"X", "", 0, false, std::nullopt}, {}, 46000));
 }
 
-TEST(FeedEditAdd, NewFeedArrivesWithItsEntriesAutoReadApplied) {
-  const TFeed feed = NewFeedFromEdit({"Channel", "http://example.org/rss", 30, false, FetchedDocument({"a", "spam"})},
-                                     TAutoReadTerms({"SPAM"}), 46000);
-  EXPECT_EQ(feed.Name, "Channel");
-  EXPECT_EQ(feed.Interval, 30);
-  EXPECT_EQ(feed.FeedType, "RSS/2.0");
-  EXPECT_EQ(feed.LastDownloaded, 46000);
-  ASSERT_EQ(feed.Items.size(), 2u);
-  EXPECT_FALSE(feed.Items[0].Readed);
-  EXPECT_TRUE(feed.Items[1].Readed);
-}
-
 }  // namespace
 }  // namespace tidewick
