@@ -2,8 +2,8 @@
 
 #include "feeds/item_title.h"
 #include "lang/lang_text.h"
+#include "shell/font_css.h"
 #include "shell/html_sanitizer.h"
-#include "util/colors.h"
 #include "util/html_text.h"
 #include "util/strings.h"
 
@@ -29,35 +29,6 @@ std::string_view CutOnCharacterBoundary(std::string_view text, size_t maxBytes) 
     --cut;
   }
   return text.substr(0, cut);
-}
-
-// A font name cannot end the CSS string or the style element it is written into.
-std::string CssFontName(std::string_view name) {
-  std::string clean;
-  for (const char c : name) {
-    if (!IsControl(static_cast<unsigned char>(c)) && std::string_view("\"\\<>;{}").find(c) == std::string_view::npos) {
-      clean += c;
-    }
-  }
-  return clean;
-}
-
-std::string FontRule(const TFontRecord& font) {
-  std::string rule = "  body,td {font-family:\"" + CssFontName(font.Name) +
-                     "\";font-size:" + std::to_string(font.Size) + "pt;color:" + ColorToHtml(font.Color) + ";";
-  if (font.Bold) {
-    rule += "font-weight:bold;";
-  }
-  if (font.Italic) {
-    rule += "font-style:italic;";
-  }
-  if (font.Underline || font.StrikeOut) {
-    rule += "text-decoration:";
-    rule +=
-        font.Underline && font.StrikeOut ? "underline line-through" : (font.Underline ? "underline" : "line-through");
-    rule += ";";
-  }
-  return rule + "}";
 }
 
 std::string TableRow(std::string_view label, std::string_view cellHtml) {
@@ -112,7 +83,7 @@ std::string EntryExportHtml(const TFeedItem& item, std::string_view dateText, co
   page += kCrLf;
   page += "  body {margin:3px;}";
   page += kCrLf;
-  page += FontRule(font);
+  page += FontCssRule("body,td", font);
   page += kCrLf;
   page += "</style></head><body>";
   page += kCrLf;

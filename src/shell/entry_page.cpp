@@ -4,8 +4,8 @@
 #include <utility>
 
 #include "lang/lang_text.h"
+#include "shell/font_css.h"
 #include "util/case_fold.h"
-#include "util/colors.h"
 
 namespace tidewick {
 namespace {
@@ -54,17 +54,6 @@ void ReplaceIgnoringCase(std::string& text, std::string& lower, std::string_view
   lower = std::move(newLower);
 }
 
-// A face name cannot close the quoted font-family value or the style element.
-std::string SafeFaceName(std::string_view name) {
-  std::string safe;
-  for (const char c : name) {
-    if (c != '"' && c != '<' && c != '>' && c != '\\' && static_cast<unsigned char>(c) >= 0x20) {
-      safe += c;
-    }
-  }
-  return safe;
-}
-
 std::string EscapeHtml(std::string_view text) {
   std::string escaped;
   for (const char c : text) {
@@ -103,26 +92,7 @@ std::string BuildEntryPage(const TFontRecord& font, std::string_view content) {
   std::string page = "<html><head><title></title>";
   page.append(kCrLf).append("<style type=\"text/css\">").append(kCrLf);
   page.append("  body {margin:3px;}").append(kCrLf);
-  page.append("  body {font-family:\"").append(SafeFaceName(font.Name)).append("\";");
-  page.append("font-size:").append(std::to_string(font.Size)).append("pt;");
-  page.append("color:").append(ColorToHtml(font.Color)).append(";");
-  if (font.Bold) {
-    page.append("font-weight:bold;");
-  }
-  if (font.Italic) {
-    page.append("font-style:italic;");
-  }
-  if (font.Underline || font.StrikeOut) {
-    page.append("text-decoration:");
-    if (font.Underline) {
-      page.append("underline");
-    }
-    if (font.StrikeOut) {
-      page.append(font.Underline ? " line-through" : "line-through");
-    }
-    page.append(";");
-  }
-  page.append("}").append(kCrLf).append("</style>").append("</head><body>");
+  page.append(FontCssRule("body", font)).append(kCrLf).append("</style>").append("</head><body>");
   page.append(content);
   page.append("</body></html>");
   return page;

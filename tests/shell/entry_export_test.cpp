@@ -57,26 +57,6 @@ TEST(EntryExport, HtmlPageHasTheFixedLayout) {
             "</body></html>\r\n");
 }
 
-TEST(EntryExport, FontStylesBecomeCssWords) {
-  struct Case {
-    bool italic, underline, strikeOut;
-    const char* expected;
-  };
-  const Case cases[] = {
-      {true, false, false, "color:#000000;font-style:italic;}"},
-      {false, true, false, "color:#000000;text-decoration:underline;}"},
-      {false, false, true, "color:#000000;text-decoration:line-through;}"},
-      {false, true, true, "color:#000000;text-decoration:underline line-through;}"},
-  };
-  for (const auto& c : cases) {
-    TFontRecord font{"Tahoma", 8, 0};
-    font.Italic = c.italic;
-    font.Underline = c.underline;
-    font.StrikeOut = c.strikeOut;
-    EXPECT_NE(EntryExportHtml(TFeedItem{}, "", font).find(c.expected), std::string::npos) << c.expected;
-  }
-}
-
 // Opening an exported entry must never run a feed's script, leave the page or load a frame.
 TEST(EntryExport, HostileEntryKeepsNoActiveContent) {
   const TFeedItem item =

@@ -14,21 +14,6 @@ TEST(BuildEntryPage, MatchesTheTemplateByteForByte) {
             "<html><head><title></title>\r\n<style type=\"text/css\">\r\n  body {margin:3px;}\r\n"
             "  body {font-family:\"Tahoma\";font-size:8pt;color:#000000;font-weight:bold;}\r\n"
             "</style></head><body><p>Hi</p></body></html>");
-
-  TFontRecord styled{"DejaVu Sans", 11, RgbColor(0x12, 0xAB, 0xFE)};
-  styled.Italic = true;
-  styled.Underline = true;
-  styled.StrikeOut = true;
-  EXPECT_EQ(BuildEntryPage(styled, ""),
-            "<html><head><title></title>\r\n<style type=\"text/css\">\r\n  body {margin:3px;}\r\n"
-            "  body {font-family:\"DejaVu Sans\";font-size:11pt;color:#12ABFE;font-style:italic;"
-            "text-decoration:underline line-through;}\r\n</style></head><body></body></html>");
-
-  TFontRecord struck{"A\"</style>B", 9, RgbColor(1, 2, 3)};
-  struck.StrikeOut = true;
-  const std::string page = BuildEntryPage(struck, "");
-  EXPECT_NE(page.find("font-family:\"A/styleB\";font-size:9pt;color:#010203;text-decoration:line-through;}"),
-            std::string::npos);
 }
 
 TEST(SanitizeEntryHtml, AppliesEveryRuleIgnoringCase) {
