@@ -72,6 +72,8 @@ struct TSettingsValues {
   std::string WebBrowser;
   bool WindowOnTop = false;
   bool ShowRefreshErrorMsg = true;
+
+  bool operator==(const TSettingsValues&) const = default;
 };
 
 // What the file on disk was when it was loaded; decides how SaveSettings treats it.

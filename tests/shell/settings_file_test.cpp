@@ -13,6 +13,7 @@ namespace tidewick {
 namespace {
 
 namespace fs = std::filesystem;
+using test::LoadSettingsText;
 using test::LocationIn;
 using test::TempDir;
 
@@ -34,20 +35,9 @@ std::string Damaged(const TSettings& s) {
   return s.SettingsFileName + ".damaged";
 }
 
-TSettings LoadFile(const TempDir& dir, const std::string& text, TSettingsLoadResult* result = nullptr) {
-  const TSettingsLocation location = LocationIn(dir);
-  EXPECT_TRUE(WriteStringToFile(location.SettingsFileName, text));
-  TSettings settings;
-  const TSettingsLoadResult loaded = LoadSettings(settings, location);
-  if (result != nullptr) {
-    *result = loaded;
-  }
-  return settings;
-}
-
 TEST(SettingsFile, ExistingOrderAndUnknownElementsSurviveASaveAndTheOldFileIsKept) {
   const TempDir dir;
-  TSettings settings = LoadFile(dir, kHandWritten);
+  TSettings settings = LoadSettingsText(dir, kHandWritten);
   EXPECT_EQ(settings.Structure, "kept|tree");
   EXPECT_EQ(settings.Language, "English");
   ASSERT_TRUE(SaveSettings(settings));
@@ -83,7 +73,7 @@ class DamagedSettingsTable : public testing::TestWithParam<TDamagedCase> {};
 TEST_P(DamagedSettingsTable, GivesDefaultsAndKeepsTheFileBeforeReplacingIt) {
   const TempDir dir;
   TSettingsLoadResult result;
-  TSettings settings = LoadFile(dir, GetParam().Text, &result);
+  TSettings settings = LoadSettingsText(dir, GetParam().Text, &result);
   EXPECT_TRUE(result.Damaged);
   EXPECT_EQ(result.Source, TSettingsSource::File);
   EXPECT_EQ(settings.FormWidth, 700);
@@ -109,8 +99,8 @@ TEST(SettingsFile, CutShortFileKeepsWhatCanBeReadWhenTheBackupIsDamagedToo) {
   const TempDir dir;
   ASSERT_TRUE(WriteStringToFile(LocationIn(dir).SettingsFileName + ".bak", kHandWritten.substr(0, 70)));
   TSettingsLoadResult result;
-  const TSettings settings =
-      LoadFile(dir, "<?xml version=\"1.0\"?>\r\n<Language>English</Language>\r\n<Feeds>\r\n  <Structure>a|b", &result);
+  const TSettings settings = LoadSettingsText(
+      dir, "<?xml version=\"1.0\"?>\r\n<Language>English</Language>\r\n<Feeds>\r\n  <Structure>a|b", &result);
   EXPECT_TRUE(result.Damaged);
   EXPECT_EQ(result.Source, TSettingsSource::File);
   EXPECT_EQ(settings.Language, "English");
@@ -122,7 +112,7 @@ TEST(SettingsFile, ACompleteBackupIsLoadedInsteadOfADamagedFile) {
   ASSERT_TRUE(WriteStringToFile(location.SettingsFileName + ".bak", kHandWritten));
   const std::string cut = kHandWritten.substr(0, 60);
   TSettingsLoadResult result;
-  TSettings settings = LoadFile(dir, cut, &result);
+  TSettings settings = LoadSettingsText(dir, cut, &result);
   EXPECT_TRUE(result.Damaged);
   EXPECT_EQ(result.Source, TSettingsSource::Backup);
   EXPECT_EQ(settings.Structure, "kept|tree");
@@ -135,7 +125,7 @@ TEST(SettingsFile, ACompleteBackupIsLoadedInsteadOfADamagedFile) {
 
 TEST(SettingsFile, TheDamagedFileIsLeftAloneWhenItCannotBeKept) {
   const TempDir dir;
-  TSettings settings = LoadFile(dir, "garbage");
+  TSettings settings = LoadSettingsText(dir, "garbage");
   fs::create_directory(Damaged(settings));  // the copy cannot be written
   EXPECT_FALSE(SaveSettings(settings));
   EXPECT_EQ(ReadFileToString(settings.SettingsFileName), "garbage");
@@ -143,9 +133,9 @@ TEST(SettingsFile, TheDamagedFileIsLeftAloneWhenItCannotBeKept) {
 
 TEST(SettingsFile, KeysHoldingTheWrongKindOfContentAreRepaired) {
   const TempDir dir;
-  TSettings settings = LoadFile(dir,
-                                "<?xml version=\"1.0\"?>\r\n<Window>junk<Keep>1</Keep></Window>\r\n"
-                                "<Language><Nested /></Language>\r\n");
+  TSettings settings = LoadSettingsText(dir,
+                                        "<?xml version=\"1.0\"?>\r\n<Window>junk<Keep>1</Keep></Window>\r\n"
+                                        "<Language><Nested /></Language>\r\n");
   settings.FormTop = 77;
   settings.Language = "English";
   ASSERT_TRUE(SaveSettings(settings));
@@ -193,8 +183,8 @@ TEST(SettingsFile, AnyCutOrGarbageLoadsAndSaves) {
 
 TEST(SettingsFile, ALatin1FileIsReadAndWrittenBackInItsEncoding) {
   const TempDir dir;
-  TSettings settings =
-      LoadFile(dir, "<?xml version=\"1.0\" encoding=\"ISO-8859-1\"?>\r\n<Language>Fran\xE7\x61is</Language>\r\n");
+  TSettings settings = LoadSettingsText(
+      dir, "<?xml version=\"1.0\" encoding=\"ISO-8859-1\"?>\r\n<Language>Fran\xE7\x61is</Language>\r\n");
   EXPECT_EQ(settings.Language, "Français");
   settings.ProxyServer = "ß€";
   ASSERT_TRUE(SaveSettings(settings));
