@@ -5,20 +5,6 @@
 namespace tidewick {
 namespace {
 
-TCommandStates States(bool exportFeeds, bool edit, bool remove, bool markRead, bool refresh, bool refreshAll,
-                      bool folderAdd, bool rename) {
-  TCommandStates states;
-  states.Export = exportFeeds;
-  states.Edit = edit;
-  states.Remove = remove;
-  states.MarkRead = markRead;
-  states.Refresh = refresh;
-  states.RefreshAll = refreshAll;
-  states.FolderAdd = folderAdd;
-  states.Rename = rename;
-  return states;
-}
-
 TEST(CommandStates, FollowTheSelectedNodeAndTheStore) {
   struct Case {
     const char* what;
@@ -27,12 +13,13 @@ TEST(CommandStates, FollowTheSelectedNodeAndTheStore) {
     TCommandStates expected;
   };
   const Case cases[] = {
-      // An empty store: only a new folder can be made at the root.
-      {"empty store, root", TSelectedNode::Root, false, States(false, false, false, false, false, false, true, false)},
-      {"root", TSelectedNode::Root, true, States(true, false, false, true, true, true, true, false)},
-      {"folder", TSelectedNode::Folder, true, States(true, false, true, true, true, true, true, true)},
-      {"feed", TSelectedNode::Feed, true, States(true, true, true, true, true, true, false, false)},
-      {"nothing selected", TSelectedNode::None, true, States(true, false, false, false, false, true, false, false)},
+      // Export, Edit, Remove, MarkRead, Refresh, RefreshAll, FolderAdd, Rename. An empty store: only a new folder
+      // can be made at the root.
+      {"empty store, root", TSelectedNode::Root, false, {false, false, false, false, false, false, true, false}},
+      {"root", TSelectedNode::Root, true, {true, false, false, true, true, true, true, false}},
+      {"folder", TSelectedNode::Folder, true, {true, false, true, true, true, true, true, true}},
+      {"feed", TSelectedNode::Feed, true, {true, true, true, true, true, true, false, false}},
+      {"nothing selected", TSelectedNode::None, true, {true, false, false, false, false, true, false, false}},
   };
   for (const Case& c : cases) {
     EXPECT_EQ(DecideCommandStates({c.node, c.storeHasFeeds, false, false, false}), c.expected) << c.what;

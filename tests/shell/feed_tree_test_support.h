@@ -24,6 +24,14 @@ inline uint64_t AddTreeFeed(std::string_view name, int unread = 0, bool error = 
   return Feeds[static_cast<size_t>(position)].Id;
 }
 
+// Adds a feed with a name and an address to the store; returns its Id.
+inline uint64_t AddOpmlFeed(std::string_view name, std::string_view url) {
+  TFeed feed;
+  feed.Name = std::string(name);
+  feed.URL = std::string(url);
+  return Feeds[static_cast<size_t>(AddFeed(std::move(feed)))].Id;
+}
+
 // The tree as indented captions, one node a line, with the image and a "!" for the error mark:
 // "Feeds (3)\n  News (1!)\n    Alpha [3] (5!)\n".
 inline std::string DumpTree(const TFeedTree& tree) {
@@ -38,6 +46,24 @@ inline std::string DumpTree(const TFeedTree& tree) {
   if (tree.Root()) {
     dump(dump, tree.Root(), 0);
   }
+  return text;
+}
+
+// The whole tree as "name" lines indented by depth; feeds also show their address: "  Alpha <http://a>\n".
+inline std::string DumpFeedList(const TFeedTree& tree) {
+  std::string text;
+  auto dump = [&text](const auto& self, const TTreeNode* node, int depth) -> void {
+    text += std::string(static_cast<size_t>(depth) * 2, ' ') + node->Name();
+    const int position = node->IsFeed() ? FindFeedById(node->FeedId()) : -1;
+    if (position >= 0) {
+      text += " <" + Feeds[static_cast<size_t>(position)].URL + ">";
+    }
+    text += "\n";
+    for (int row = 0; row < node->ChildCount(); ++row) {
+      self(self, node->Child(row), depth + 1);
+    }
+  };
+  dump(dump, tree.Root(), 0);
   return text;
 }
 

@@ -4,7 +4,6 @@
 #include <string>
 
 #include "feed_tree_test_support.h"
-#include "opml_test_support.h"
 #include "support/temp_dir.h"
 #include "util/files.h"
 
@@ -87,13 +86,6 @@ TEST_F(OpmlExportTest, ScopeFollowsTheSelection) {
     EXPECT_EQ(scope.DialogTitle, c.dialogTitle) << c.selected;
   }
   EXPECT_TRUE(OpmlExportScope(m_tree, nullptr).WholeTree);
-}
-
-TEST_F(OpmlExportTest, FolderExportWritesItsContentsUnderBody) {
-  BuildExample();
-  const std::string text = OpmlExportText(*NodeAt(m_tree, "News"), "News");
-  EXPECT_NE(text.find("  <body>\r\n    <outline text=\"Alpha\""), std::string::npos);
-  EXPECT_EQ(text.find("Gamma"), std::string::npos);
 }
 
 TEST_F(OpmlExportTest, FileIsWrittenOrTheReasonGiven) {

@@ -6,7 +6,6 @@
 #include <string>
 
 #include "feed_tree_test_support.h"
-#include "opml_test_support.h"
 #include "support/temp_dir.h"
 #include "util/files.h"
 

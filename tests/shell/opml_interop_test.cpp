@@ -7,7 +7,6 @@
 #include <string>
 
 #include "feed_tree_test_support.h"
-#include "opml_test_support.h"
 #include "shell/opml_export.h"
 #include "shell/opml_import.h"
 #include "support/temp_dir.h"
