@@ -18,9 +18,9 @@ namespace tidewick::test {
 
 struct TTestResponse {
   int Status = 200;
-  std::vector<std::pair<std::string, std::string>> Headers;
-  std::string Body;
-  std::string Location;    // sent as the Location header (redirects)
+  std::vector<std::pair<std::string, std::string>> Headers{};  // {} lets a test name only the fields it sets
+  std::string Body{};
+  std::string Location{};  // sent as the Location header (redirects)
   int DelayMs = 0;         // pause before the answer starts
   bool Stall = false;      // send nothing at all until the server stops
   int DripIntervalMs = 0;  // send the body one byte at a time with this pause

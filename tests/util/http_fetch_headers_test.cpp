@@ -21,14 +21,6 @@ TFetchOptions Direct() {
   return options;
 }
 
-TTestResponse Redirect(int status, std::string location) {
-  TTestResponse response;
-  response.Status = status;
-  response.Location = std::move(location);
-  response.Headers = {{"ETag", "\"of-the-redirect\""}};
-  return response;
-}
-
 class FetchHeads : public ::testing::Test {
  protected:
   TFetchResult Fetch(const std::string& path, const TFetchOptions& options = Direct()) {
@@ -75,9 +67,7 @@ TEST_F(FetchHeads, ConditionalRequestGets304WithoutBodyAndTheValidatorsOfTheAnsw
 }
 
 TEST_F(FetchHeads, ValidatorThatWouldAddARequestLineIsNotSent) {
-  TTestResponse ok;
-  ok.Body = "x";
-  m_server.SetResponse("/feed", ok);
+  m_server.SetResponse("/feed", {.Body = "x"});
   TFetchOptions hostile = Direct();
   hostile.IfNoneMatch = "\"a\"\r\nX-Injected: 1";
   ASSERT_TRUE(Fetch("/feed", hostile).Ok());
@@ -87,12 +77,10 @@ TEST_F(FetchHeads, ValidatorThatWouldAddARequestLineIsNotSent) {
 }
 
 TEST_F(FetchHeads, HostileOrOverlongHeaderValuesAreDropped) {
-  TTestResponse response;
-  response.Body = "x";
-  response.Headers = {{"ETag", "\"caf\xc3\xa9\""},
-                      {"Last-Modified", std::string(kMaxHeaderValueBytes + 1, 'a')},
-                      {"Retry-After", "  120  "}};
-  m_server.SetResponse("/feed", response);
+  m_server.SetResponse("/feed", {.Headers = {{"ETag", "\"caf\xc3\xa9\""},
+                                             {"Last-Modified", std::string(kMaxHeaderValueBytes + 1, 'a')},
+                                             {"Retry-After", "  120  "}},
+                                 .Body = "x"});
   const TFetchResult result = Fetch("/feed");
   EXPECT_EQ(result.ETag, "");
   EXPECT_EQ(result.LastModified, "");
@@ -110,12 +98,11 @@ class RedirectChain : public FetchHeads, public ::testing::WithParamInterface<TC
 TEST_P(RedirectChain, PermanentTargetFollowsOnlyTheLeadingPermanentRedirects) {
   const TChainCase& c = GetParam();
   for (size_t i = 0; i < c.Hops.size(); ++i) {
-    m_server.SetResponse("/" + std::to_string(i), Redirect(c.Hops[i].first, c.Hops[i].second));
+    m_server.SetResponse(
+        "/" + std::to_string(i),
+        {.Status = c.Hops[i].first, .Headers = {{"ETag", "\"of-the-redirect\""}}, .Location = c.Hops[i].second});
   }
-  TTestResponse final;
-  final.Body = "<rss/>";
-  final.Headers = {{"ETag", "\"final\""}};
-  m_server.SetResponse("/" + std::to_string(c.Hops.size()), final);
+  m_server.SetResponse("/" + std::to_string(c.Hops.size()), {.Headers = {{"ETag", "\"final\""}}, .Body = "<rss/>"});
   const TFetchResult result = Fetch("/0");
   ASSERT_TRUE(result.Ok()) << result.Message;
   EXPECT_EQ(m_content, "<rss/>");

@@ -44,25 +44,6 @@ namespace {
 using test::THttpTestServer;
 using test::TTestResponse;
 
-TTestResponse Answer(int status, std::string body) {
-  TTestResponse response;
-  response.Status = status;
-  response.Body = std::move(body);
-  return response;
-}
-
-TTestResponse Redirect(int status, std::string location) {
-  TTestResponse response = Answer(status, "");
-  response.Location = std::move(location);
-  return response;
-}
-
-TTestResponse Stalling() {
-  TTestResponse response;
-  response.Stall = true;
-  return response;
-}
-
 // Keeps the proxy environment of the machine out of the tests.
 struct TNoProxyEnvironment {
   test::EnvGuard Http{"http_proxy", std::nullopt};
@@ -91,7 +72,7 @@ class HttpFetchStatus : public HttpFetch, public ::testing::WithParamInterface<T
 
 TEST_P(HttpFetchStatus, GivesTheBodyForEveryStatusButNotFound) {
   const TStatusCase& c = GetParam();
-  m_server.SetResponse("/feed", Answer(c.Status, c.Body));
+  m_server.SetResponse("/feed", {.Status = c.Status, .Body = c.Body});
   std::string content = "left over";
   const TFetchResult result = FetchUrl(m_server.Url("/feed"), content, 2000);
   EXPECT_EQ(result.Status, c.Expected);
@@ -112,7 +93,7 @@ INSTANTIATE_TEST_SUITE_P(Statuses, HttpFetchStatus,
                          [](const auto& info) { return std::string(info.param.Name); });
 
 TEST_F(HttpFetch, SendsTheAgentAndBypassesCaches) {
-  m_server.SetResponse("/feed", Answer(200, "x"));
+  m_server.SetResponse("/feed", {.Body = "x"});
   std::string content;
   ASSERT_TRUE(DownloadUrl(m_server.Url("/feed"), content, 2000));
   const auto requests = m_server.Requests();
@@ -122,7 +103,7 @@ TEST_F(HttpFetch, SendsTheAgentAndBypassesCaches) {
 }
 
 TEST_F(HttpFetch, StalledServerEndsWithTheReceiveTimeout) {
-  m_server.SetResponse("/stall", Stalling());
+  m_server.SetResponse("/stall", {.Stall = true});
   std::string content;
   const auto started = std::chrono::steady_clock::now();
   const TFetchResult result = FetchUrl(m_server.Url("/stall"), content, 1000);
@@ -133,18 +114,16 @@ TEST_F(HttpFetch, StalledServerEndsWithTheReceiveTimeout) {
 }
 
 TEST_F(HttpFetch, TimeoutBelowOneSecondCountsAsTheDefault) {
-  TTestResponse slow = Answer(200, "late");
-  slow.DelayMs = 1200;  // longer than the 1 ms asked for, shorter than the default
-  m_server.SetResponse("/slow", slow);
+  // Longer than the 1 ms asked for, shorter than the default.
+  m_server.SetResponse("/slow", {.Body = "late", .DelayMs = 1200});
   std::string content;
   EXPECT_TRUE(DownloadUrl(m_server.Url("/slow"), content, 1));
   EXPECT_EQ(content, "late");
 }
 
 TEST_F(HttpFetch, DrippingServerIsCutOffByTheOverallLimit) {
-  TTestResponse drip = Answer(200, std::string(100, 'x'));
-  drip.DripIntervalMs = 100;  // a byte every 0.1 s never trips the receive time-out
-  m_server.SetResponse("/drip", drip);
+  // A byte every 0.1 s never trips the receive time-out.
+  m_server.SetResponse("/drip", {.Body = std::string(100, 'x'), .DripIntervalMs = 100});
   TFetchOptions options;
   options.MaxTransferMs = 700;
   std::string content;
@@ -154,24 +133,23 @@ TEST_F(HttpFetch, DrippingServerIsCutOffByTheOverallLimit) {
 }
 
 TEST_F(HttpFetch, FollowsRedirectsButNotLoopsOrLocalFiles) {
-  m_server.SetResponse("/first", Redirect(301, "/second"));
-  m_server.SetResponse("/second", Redirect(302, m_server.Url("/final")));
-  m_server.SetResponse("/final", Answer(200, "<feed/>"));
-  m_server.SetResponse("/sneaky", Redirect(302, "file:///etc/passwd"));
+  m_server.SetResponse("/first", {.Status = 301, .Location = "/second"});
+  m_server.SetResponse("/second", {.Status = 302, .Location = m_server.Url("/final")});
+  m_server.SetResponse("/final", {.Body = "<feed/>"});
+  m_server.SetResponse("/sneaky", {.Status = 302, .Location = "file:///etc/passwd"});
   std::string content;
   EXPECT_TRUE(FetchUrl(m_server.Url("/first"), content, 2000).Ok());
   EXPECT_EQ(content, "<feed/>");
   EXPECT_FALSE(DownloadUrl(m_server.Url("/sneaky"), content, 2000));
   EXPECT_EQ(content.find("root:"), std::string::npos);
-  m_server.SetResponse("/loop", Redirect(302, "/loop"));
+  m_server.SetResponse("/loop", {.Status = 302, .Location = "/loop"});
   const int before = m_server.RequestCount();
   EXPECT_EQ(FetchUrl(m_server.Url("/loop"), content, 2000).Status, TFetchStatus::Failed);
   EXPECT_LE(m_server.RequestCount() - before, kMaxRedirects + 1);
 }
 
 TEST_F(HttpFetch, DecodesGzip) {
-  TTestResponse zipped = Answer(200, std::string(70000, 'a') + "<rss/>");  // two stored blocks
-  zipped.Gzip = true;
+  const TTestResponse zipped{.Body = std::string(70000, 'a') + "<rss/>", .Gzip = true};  // two stored blocks
   m_server.SetResponse("/gz", zipped);
   std::string content;
   ASSERT_TRUE(DownloadUrl(m_server.Url("/gz"), content, 2000));
@@ -181,11 +159,10 @@ TEST_F(HttpFetch, DecodesGzip) {
 TEST_F(HttpFetch, BodyOverTheLimitFails) {
   TFetchOptions options;
   options.MaxBodyBytes = 1000;
-  m_server.SetResponse("/exact", Answer(200, std::string(1000, 'x')));
-  TTestResponse big = Answer(200, std::string(5000, 'x'));
-  m_server.SetResponse("/big", big);
-  big.SendLength = false;  // the limit must hold while reading too, not only for the announced length
-  m_server.SetResponse("/unannounced", big);
+  m_server.SetResponse("/exact", {.Body = std::string(1000, 'x')});
+  m_server.SetResponse("/big", {.Body = std::string(5000, 'x')});
+  // The limit must hold while reading too, not only for the announced length.
+  m_server.SetResponse("/unannounced", {.Body = std::string(5000, 'x'), .SendLength = false});
   std::string content;
   EXPECT_TRUE(DownloadUrl(m_server.Url("/exact"), content, 2000, options));
   EXPECT_EQ(FetchUrl(m_server.Url("/big"), content, 2000, options).Status, TFetchStatus::TooLarge);
@@ -223,9 +200,8 @@ TEST_F(HttpFetch, CompressionBombFailsAtTheLimit) {
   const std::string expanded(8 << 20, ' ');  // eight times the limit, from a few kilobytes
   for (const char* coding : {"gzip", "deflate", "br"}) {
     SCOPED_TRACE(coding);
-    TTestResponse bomb = Answer(200, Compressed(expanded, coding));
+    const TTestResponse bomb{.Headers = {{"Content-Encoding", coding}}, .Body = Compressed(expanded, coding)};
     ASSERT_LT(bomb.Body.size(), 16384u);
-    bomb.Headers = {{"Content-Encoding", coding}};
     m_server.SetResponse("/bomb", bomb);
     std::string content;
     EXPECT_EQ(FetchUrl(m_server.Url("/bomb"), content, 5000, options).Status, TFetchStatus::TooLarge);
@@ -235,7 +211,7 @@ TEST_F(HttpFetch, CompressionBombFailsAtTheLimit) {
 }
 
 TEST_F(HttpFetch, StopFlagAbortsAStalledTransferOrASlowNameLookupQuickly) {
-  m_server.SetResponse("/stall", Stalling());
+  m_server.SetResponse("/stall", {.Stall = true});
   for (const std::string& url : {m_server.Url("/stall"), "http://" + std::string(kSlowHost) + "/feed"}) {
     SCOPED_TRACE(url);
     std::atomic<bool> stop{false};
@@ -284,7 +260,7 @@ TEST_F(HttpFetch, RefusedConnectionFails) {
 TEST_F(HttpFetch, ProxyModeTwoUsesTheGivenProxyOrElseTheSystemOne) {
   const test::TTestProxy proxy;
   const test::EnvGuard environment("http_proxy", "http://127.0.0.1:" + std::to_string(proxy.Port()));
-  m_server.SetResponse("/feed", Answer(200, "via proxy"));
+  m_server.SetResponse("/feed", {.Body = "via proxy"});
   TFetchOptions options;
   options.ProxyMode = 2;  // no ProxyServer yet: the environment's proxy is used
   std::string content;
