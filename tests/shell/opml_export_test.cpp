@@ -4,8 +4,6 @@
 #include <string>
 
 #include "feed_tree_test_support.h"
-#include "support/temp_dir.h"
-#include "util/files.h"
 
 namespace tidewick {
 namespace {
@@ -86,16 +84,6 @@ TEST_F(OpmlExportTest, ScopeFollowsTheSelection) {
     EXPECT_EQ(scope.DialogTitle, c.dialogTitle) << c.selected;
   }
   EXPECT_TRUE(OpmlExportScope(m_tree, nullptr).WholeTree);
-}
-
-TEST_F(OpmlExportTest, FileIsWrittenOrTheReasonGiven) {
-  BuildExample();
-  const test::TempDir dir;
-  EXPECT_TRUE(ExportOpmlFile(dir.File("feeds.opml"), *m_tree.Root(), "t").Ok);
-  EXPECT_EQ(ReadFileToString(dir.File("feeds.opml")), OpmlExportText(*m_tree.Root(), "t"));
-  const TFileWriteResult failed = ExportOpmlFile(dir.File("no/such/folder.opml"), *m_tree.Root(), "t");
-  EXPECT_FALSE(failed.Ok);
-  EXPECT_FALSE(failed.Reason.empty());
 }
 
 }  // namespace

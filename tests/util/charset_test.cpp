@@ -5,6 +5,8 @@
 namespace tidewick {
 namespace {
 
+using namespace std::string_view_literals;
+
 struct TDecodeCase {
   std::string_view Encoding;
   std::string_view Bytes;
@@ -31,30 +33,18 @@ INSTANTIATE_TEST_SUITE_P(
                     // Unknown names fall back to the UTF-8 rule.
                     TDecodeCase{"x-unknown", "\xC3\xA4\xE4", "ää"},
                     // A byte iconv cannot read becomes U+FFFD, the rest goes on.
-                    TDecodeCase{"Shift_JIS", "\x93\xfa\xFF\x96\x7b", "日\xEF\xBF\xBD本"},
-                    TDecodeCase{"UTF-16",
-                                std::string_view("\xFF\xFE"
-                                                 "a\0\xE4\0",
-                                                 6),
-                                "aä"},
-                    TDecodeCase{"UTF-16", std::string_view("\xFE\xFF\0a\0\xE4", 6), "aä"},
-                    TDecodeCase{"UTF-16LE", std::string_view("a\0b", 3), "a\xEF\xBF\xBD"},
+                    TDecodeCase{"Shift_JIS", "\x93\xfa\xFF\x96\x7b", "日\uFFFD本"},
+                    TDecodeCase{"UTF-16", "\xFF\xFE\x61\0\xE4\0"sv, "aä"},
+                    TDecodeCase{"UTF-16", "\xFE\xFF\0a\0\xE4"sv, "aä"}, TDecodeCase{"UTF-16LE", "a\0b"sv, "a\uFFFD"},
                     // A bad code unit is skipped whole: the text after it stays aligned.
-                    TDecodeCase{"UTF-16LE",
-                                std::string_view("\x00\xDC"
-                                                 "a\0b\0",
-                                                 6),
-                                "\xEF\xBF\xBD"
-                                "ab"},
-                    TDecodeCase{"UTF-32BE", std::string_view("\0\x11\0\0\0\0\0a", 8),
-                                "\xEF\xBF\xBD"
-                                "a"},
-                    TDecodeCase{"EUC-JP", "\xFF\xFF<a>", "\xEF\xBF\xBD\xEF\xBF\xBD<a>"},
+                    TDecodeCase{"UTF-16LE", "\x00\xDC\x61\0b\0"sv, "\uFFFDab"},
+                    TDecodeCase{"UTF-32BE", "\0\x11\0\0\0\0\0a"sv, "\uFFFDa"},
+                    TDecodeCase{"EUC-JP", "\xFF\xFF<a>", "\uFFFD\uFFFD<a>"},
                     // Runs of bytes that can start no character are skipped without iconv;
                     // a good lead byte right after them, or the shift state, is not lost.
-                    TDecodeCase{"Shift_JIS", "\xFF\xFF\x93\xfa", "\xEF\xBF\xBD\xEF\xBF\xBD日"},
-                    TDecodeCase{"EUC-KR", "\xFF\xFF\xB0\xA1", "\xEF\xBF\xBD\xEF\xBF\xBD가"},
-                    TDecodeCase{"ISO-2022-JP", "\x1B$BF|\xFF\xFEK\\\x1B(Ba", "日\xEF\xBF\xBD\xEF\xBF\xBD本a"}));
+                    TDecodeCase{"Shift_JIS", "\xFF\xFF\x93\xfa", "\uFFFD\uFFFD日"},
+                    TDecodeCase{"EUC-KR", "\xFF\xFF\xB0\xA1", "\uFFFD\uFFFD가"},
+                    TDecodeCase{"ISO-2022-JP", "\x1B$BF|\xFF\xFEK\\\x1B(Ba", "日\uFFFD\uFFFD本a"}));
 
 struct TEncodeCase {
   std::string_view Encoding;
@@ -75,7 +65,7 @@ INSTANTIATE_TEST_SUITE_P(Cases, CharsetEncode,
                                          TEncodeCase{"windows-1252", "ä€Ж", "\xE4\x80&#1046;"},
                                          TEncodeCase{"us-ascii", "aä", "a&#228;"},
                                          TEncodeCase{"KOI8-R", "Привет ä", "\xF0\xD2\xC9\xD7\xC5\xD4 &#228;"},
-                                         TEncodeCase{"UTF-16LE", "a€", std::string_view("a\0\xAC\x20", 4)}));
+                                         TEncodeCase{"UTF-16LE", "a€", "a\0\xAC\x20"sv}));
 
 TEST(CharsetEncoder, KeepsItsStateAcrossPieces) {
   TCharsetEncoder encoder("UTF-16");
