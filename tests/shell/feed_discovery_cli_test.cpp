@@ -19,12 +19,8 @@ TRun RunDiscover(const std::string& arguments) {
   return test::RunProgram(TIDEWICK_FEED_TOOL, "discover " + arguments);
 }
 
-test::TTestResponse Page(std::string body, int status = 200) {
-  test::TTestResponse response;
-  response.Status = status;
-  response.Body = std::move(body);
-  response.Headers = {{"Content-Type", "text/html; charset=utf-8"}};
-  return response;
+test::TTestResponse Page(std::string body) {
+  return {.Headers = {{"Content-Type", "text/html; charset=utf-8"}}, .Body = std::move(body)};
 }
 
 class DiscoverCommand : public testing::Test {

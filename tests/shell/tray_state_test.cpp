@@ -16,19 +16,13 @@ TEST(TrayState, DecidesIconTipBlinkSoundAndPopup) {
     const char* tip;
     bool blink, sound, showPopup, closePopup;
   };
-  TTrayInputs quiet;
-  quiet.PopupVisible = true;
-  TTrayInputs steady;
-  steady.UnreadCount = 7;
+  // Minimised with seven unread entries, a sound file and the popup ready: everything fires.
+  const TTrayInputs minimized{
+      .UnreadCount = 7, .PlaySound = true, .SoundFileExists = true, .Minimized = true, .PopupExists = true};
+  TTrayInputs steady = minimized;
   steady.TrayBlink = false;
+  steady.Minimized = false;
   steady.WindowShowing = true;
-  steady.PopupExists = true;
-  steady.PlaySound = true;
-  steady.SoundFileExists = true;
-  TTrayInputs minimized = steady;
-  minimized.TrayBlink = true;
-  minimized.Minimized = true;
-  minimized.WindowShowing = false;
   TTrayInputs noSoundFile = minimized;
   noSoundFile.SoundFileExists = false;
   TTrayInputs starting = minimized;
@@ -36,7 +30,7 @@ TEST(TrayState, DecidesIconTipBlinkSoundAndPopup) {
   TTrayInputs popupOff = minimized;
   popupOff.ShowPopupWindow = false;
   const Case cases[] = {
-      {"no unread entry", quiet, TTrayIcon::NoNews, "Tidewick", false, false, false, true},
+      {"no unread entry", {.PopupVisible = true}, TTrayIcon::NoNews, "Tidewick", false, false, false, true},
       {"window showing", steady, TTrayIcon::Main, "Tidewick (7 neu)", false, false, false, false},
       {"minimised", minimized, TTrayIcon::Main, "Tidewick (7 neu)", true, true, true, false},
       {"sound file gone", noSoundFile, TTrayIcon::Main, "Tidewick (7 neu)", true, false, true, false},
