@@ -2,7 +2,6 @@
 // marks refill it, and the list's commands get their actions.
 
 #include <QTabWidget>
-#include <QTimer>
 
 #include "shell/feed_tree.h"
 #include "shell/settings.h"
@@ -59,6 +58,7 @@ void TfrmMain::WireItemView() {
   });
 
   auto showSelectedNode = [this] { m_itemView->ShowNode(ListNodeOf(*m_tree, m_tree->Selected())); };
+  // The tree first announces its node at its first showing, once the start has chosen it; then at each change.
   connect(w.tvNav, &TNavTreeView::currentNodeChanged, this, showSelectedNode);
   connect(m_navCommands, &TNavCommands::readMarksChanged, this, [this] {
     m_itemView->Refill();
@@ -70,8 +70,6 @@ void TfrmMain::WireItemView() {
     m_itemView->Refill();
     UpdateTrayNotification();
   });
-  // The tree is built after the panes; list what it selected then.
-  QTimer::singleShot(0, this, showSelectedNode);
 }
 
 }  // namespace tidewick

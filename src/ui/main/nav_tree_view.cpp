@@ -8,6 +8,7 @@
 #include <QKeyEvent>
 #include <QMimeData>
 #include <QMouseEvent>
+#include <QShowEvent>
 
 #include "lang/lang_text.h"
 #include "ui/main/nav_tree_model.h"
@@ -40,7 +41,8 @@ TNavTreeView::TNavTreeView(TNavTreeModel* model, QWidget* parent) : QTreeView(pa
   setContextMenuPolicy(Qt::PreventContextMenu);  // opened on the right press and the menu key instead
 
   connect(model, &TNavTreeModel::structureChanged, this, &TNavTreeView::ApplyCoreState);
-  connect(model, &TNavTreeModel::selectedNodeChanged, this, &TNavTreeView::FollowCoreSelection);
+  connect(model, &TNavTreeModel::selectedNodeChanged, this, [this] { FollowCoreSelection(false); });
+  connect(model, &QAbstractItemModel::modelAboutToBeReset, this, [this] { m_announcedNode = nullptr; });
   connect(model, &TNavTreeModel::folderRenamed, this, &TNavTreeView::arrangementChanged);
   connect(selectionModel(), &QItemSelectionModel::currentChanged, this,
           [this](const QModelIndex& current) { OnCurrentChanged(current); });
@@ -67,7 +69,7 @@ void TNavTreeView::ApplyCoreState() {
   m_applying = true;
   ApplyExpanded(QModelIndex());
   m_applying = wasApplying;
-  FollowCoreSelection();
+  FollowCoreSelection(true);
 }
 
 void TNavTreeView::ApplyExpanded(const QModelIndex& parent) {
@@ -81,7 +83,7 @@ void TNavTreeView::ApplyExpanded(const QModelIndex& parent) {
   }
 }
 
-void TNavTreeView::FollowCoreSelection() {
+void TNavTreeView::FollowCoreSelection(bool treeChanged) {
   const TTreeNode* node = SelectedNode();
   const bool wasApplying = m_applying;
   m_applying = true;
@@ -89,14 +91,21 @@ void TNavTreeView::FollowCoreSelection() {
   for (const TTreeNode* above = node ? node->Parent() : nullptr; above; above = above->Parent()) {
     setExpanded(m_model->IndexOf(above), above->Expanded());
   }
+  // Current and selected both: a current index alone is not highlighted.
   const QModelIndex index = m_model->IndexOf(node);
-  if (currentIndex() != index) {
-    setCurrentIndex(index);
+  if (currentIndex() != index || (index.isValid() && !selectionModel()->isSelected(index))) {
+    selectionModel()->setCurrentIndex(
+        index, index.isValid() ? QItemSelectionModel::ClearAndSelect : QItemSelectionModel::Clear);
   }
   if (index.isValid()) {
     scrollTo(index);
   }
   m_applying = wasApplying;
+  // A rebuild reports its structure and then its selection: the list hears of it once.
+  if (!m_shownOnce || (!treeChanged && node == m_announcedNode)) {
+    return;
+  }
+  m_announcedNode = node;
   emit currentNodeChanged();
 }
 
@@ -113,6 +122,15 @@ void TNavTreeView::OnExpandedChanged(const QModelIndex& index, bool expanded) {
   }
   m_model->Tree().SetExpanded(node, expanded);
   emit arrangementChanged();
+}
+
+void TNavTreeView::showEvent(QShowEvent* event) {
+  QTreeView::showEvent(event);
+  if (!m_shownOnce) {
+    // Whatever the start selected (the stored node, the welcome feed) is shown and listed from here on.
+    m_shownOnce = true;
+    FollowCoreSelection(true);
+  }
 }
 
 void TNavTreeView::keyPressEvent(QKeyEvent* event) {

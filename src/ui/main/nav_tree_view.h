@@ -1,8 +1,9 @@
 #pragma once
 
 // The feed tree tvNav: shows TNavTreeModel and keeps the core tree's selection and expanded states in step with the
-// view. Label editing starts only by F2 or the rename command and only for folders (a double click belongs to the
-// refresh); a node may be dragged onto a folder or the root, and the core model does the move.
+// view, also for a selection the core made before the first showing or during a rebuild. Label editing starts only by
+// F2 or the rename command and only for folders (a double click belongs to the refresh); a node may be dragged onto a
+// folder or the root, and the core model does the move.
 
 #include <QPointer>
 #include <QTreeView>
@@ -31,7 +32,8 @@ class TNavTreeView : public QTreeView {
  signals:
   // Open the tree's context menu at this global position (right press on a node, or the menu key).
   void contextMenuRequested(const QPoint& globalPos);
-  // The core's selection moved (by the user or by a rebuild): refill the list, recompute enabled states.
+  // The core's selection moved (by the user or by a rebuild) or the tree around it changed: refill the list,
+  // recompute enabled states. Sent once per change, and first at the first showing (for the node selected by then).
   void currentNodeChanged();
   // The arrangement changed (drop, rename, expand or collapse): worth saving.
   void arrangementChanged();
@@ -39,6 +41,7 @@ class TNavTreeView : public QTreeView {
   void feedDoubleClicked(quint64 feedId);
 
  protected:
+  void showEvent(QShowEvent* event) override;
   void keyPressEvent(QKeyEvent* event) override;
   void mousePressEvent(QMouseEvent* event) override;
   void mouseDoubleClickEvent(QMouseEvent* event) override;
@@ -50,14 +53,18 @@ class TNavTreeView : public QTreeView {
  private:
   void ApplyCoreState();
   void ApplyExpanded(const QModelIndex& parent);
-  void FollowCoreSelection();
+  // Shows the core's selected node as current and selected; announces it when it is another node than the one
+  // announced last, or always when the tree around it changed.
+  void FollowCoreSelection(bool treeChanged);
   void OnCurrentChanged(const QModelIndex& current);
   void OnExpandedChanged(const QModelIndex& index, bool expanded);
   // The dragged node and the node under pos, when the drop is one the tree accepts.
   std::pair<TTreeNode*, TTreeNode*> AcceptedDrop(const QMimeData* mimeData, const QPoint& pos) const;
 
   TNavTreeModel* m_model;
-  bool m_applying = false;  // changes made to follow the core are not reported back to it
+  bool m_applying = false;   // changes made to follow the core are not reported back to it
+  bool m_shownOnce = false;  // nothing is announced before the first showing, so start-up fills the list once
+  const TTreeNode* m_announcedNode = nullptr;  // forgotten at a reset, which replaces every node
 };
 
 }  // namespace tidewick
