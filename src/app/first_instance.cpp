@@ -84,8 +84,10 @@ void TFirstInstance::SubscribeWelcomeFeed(TStorePresence storePresence) {
   if (!welcome || FeedCount() > 0) {
     return;
   }
-  AddFeed(std::move(*welcome));
+  const int index = AddFeed(std::move(*welcome));
   m_window.FeedTree().BuildFeedTree();
+  // A new user sees the welcome entries at once: the root lists nothing while GroupInFolders is off.
+  m_window.FeedTree().SelectFeed(Feeds[static_cast<size_t>(index)].Id);
   // Saved at once, so the store exists from now on and the welcome feed never comes back once removed.
   m_window.ScheduleSave();
 }

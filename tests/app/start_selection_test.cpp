@@ -1,0 +1,156 @@
+// What a start shows: the node it selected (the welcome feed on a first start, the stored LastSelectedPath later) is
+// current and highlighted in the tree, and the list shows that feed's entries, filled once and none marked read.
+
+#include <QFileInfo>
+#include <QItemSelectionModel>
+#include <QSignalSpy>
+#include <QTest>
+#include <QTreeView>
+
+#include "app/first_instance.h"
+#include "feeds/feed_records.h"
+#include "feeds/feed_store.h"
+#include "shell/feed_tree.h"
+#include "shell/settings.h"
+#include "shell/welcome_feed.h"
+#include "support/temp_dir.h"
+#include "ui/main/item_list_model.h"
+#include "ui/main/item_view_controller.h"
+#include "ui/main/nav_tree_model.h"
+#include "ui/main/nav_tree_view.h"
+#include "ui/main/ui_prompts.h"
+
+namespace tidewick {
+namespace {
+
+// Settings, store, lock and socket in the folder; language files and welcome feeds beside the built program.
+TFirstInstanceOptions OptionsIn(const test::TempDir& folder) {
+  TFirstInstanceOptions options;
+  options.Window.DataFolder = QFileInfo(QStringLiteral(TIDEWICK_PROGRAM)).absolutePath().toStdString() + "/";
+  options.Window.SettingsFileName = folder.File("Tidewick.ini");
+  options.Window.FeedsFileName = folder.File("Feeds.xml");
+  options.Window.UseProgramFolder = false;
+  options.Place.Folder = QString::fromStdString(folder.Path().string());
+  options.Place.LockFile = options.Place.Folder + "/tidewick.lock";
+  options.Place.SocketPath = options.Place.Folder + "/tidewick.socket";
+  options.StorePresence = ExamineStorePath(options.Window.FeedsFileName);
+  return options;
+}
+
+TFeed StoredFeed(const std::string& name, int entries) {
+  TFeed feed;
+  feed.Name = name;
+  feed.URL = "http://127.0.0.1:9/" + name;
+  feed.RefreshAtStart = false;
+  for (int i = 0; i < entries; ++i) {
+    TFeedItem item;
+    item.Title = name + " " + std::to_string(i);
+    item.Link = feed.URL + "/" + std::to_string(i);
+    feed.Items.push_back(item);
+  }
+  return feed;
+}
+
+// Alpha with two entries under the root, Beta with three in the collapsed folder News.
+bool WriteStoreAndSettings(const TFirstInstanceOptions& options, const std::string& lastSelectedPath) {
+  Feeds.clear();
+  AddFeed(StoredFeed("Alpha", 2));
+  AddFeed(StoredFeed("Beta", 3));
+  const bool stored = SaveFeeds(options.Window.FeedsFileName);
+  Feeds.clear();
+  TSettings settings;
+  settings.SettingsFileName = options.Window.SettingsFileName;
+  settings.Structure = "\\News\t0\r\n";
+  settings.PathList = "\\Alpha\r\n\\News\\Beta\r\n";
+  settings.LastSelectedPath = lastSelectedPath;
+  return stored && SaveSettings(settings);
+}
+
+const TFeed* FeedNamed(const std::string& name) {
+  for (const TFeed& feed : Feeds) {
+    if (feed.Name == name) {
+      return &feed;
+    }
+  }
+  return nullptr;
+}
+
+}  // namespace
+
+class StartSelectionTest : public QObject {
+  Q_OBJECT
+
+ private slots:
+  void init() {
+    prompts::SetScripted(true);
+    Feeds.clear();
+    Settings() = TSettings();
+  }
+
+  void cleanup() {
+    Feeds.clear();
+    Settings() = TSettings();
+    prompts::SetScripted(false);
+  }
+
+  void theSelectedFeedIsHighlightedAndListed_data() {
+    QTest::addColumn<QString>("lastSelectedPath");  // empty: a first start, without settings and store
+    QTest::addColumn<QString>("feedName");
+    QTest::newRow("first start: the welcome feed") << ""
+                                                   << "Willkommen bei Tidewick";
+    QTest::newRow("stored feed under the root") << "\\Feeds\\Alpha"
+                                                << "Alpha";
+    QTest::newRow("stored feed in a collapsed folder") << "\\Feeds\\News\\Beta"
+                                                       << "Beta";
+  }
+  void theSelectedFeedIsHighlightedAndListed() {
+    QFETCH(QString, lastSelectedPath);
+    QFETCH(QString, feedName);
+    const test::TempDir folder;
+    TFirstInstanceOptions options = OptionsIn(folder);
+    if (!lastSelectedPath.isEmpty()) {
+      QVERIFY(WriteStoreAndSettings(options, lastSelectedPath.toStdString()));
+      options.StorePresence = ExamineStorePath(options.Window.FeedsFileName);
+    }
+    TFirstInstance instance(options);
+    TfrmMain& window = instance.Window();
+    const QSignalSpy fills(&window.ItemView().Model(), &QAbstractItemModel::modelReset);
+    instance.Start();
+    // Listed once, at the first showing, for the node the start chose (not the root first, not twice).
+    QCOMPARE(fills.count(), 1);
+
+    const TFeed* feed = FeedNamed(feedName.toStdString());
+    QVERIFY(feed != nullptr);
+    const TTreeNode* node = window.FeedTree().Selected();
+    QVERIFY(node != nullptr && node->IsFeed());
+    QCOMPARE(node->FeedId(), feed->Id);
+    TNavTreeView* tree = window.Widgets().tvNav;
+    const QModelIndex index = tree->NavModel()->IndexOf(node);
+    QCOMPARE(tree->currentIndex(), index);
+    QVERIFY(tree->selectionModel()->isSelected(index));
+    QVERIFY(tree->isExpanded(index.parent()));
+
+    // The welcome feed's entries arrive with the start-up refresh; stored entries are there at once.
+    TItemListModel& list = window.ItemView().Model();
+    QTRY_VERIFY_WITH_TIMEOUT(!feed->Items.empty() && list.rowCount() == static_cast<int>(feed->Items.size()), 10000);
+    for (int row = 0; row < list.rowCount(); ++row) {
+      QCOMPARE(list.FeedAt(row)->Id, feed->Id);
+      QVERIFY2(!list.ItemAt(row)->Readed, "listing a feed marks nothing read");
+    }
+    QVERIFY(!window.ItemView().SelectedRow());
+
+    // A rebuild (after a feed was edited, say) reports its structure and its selection: the list is filled once.
+    const QSignalSpy refills(&list, &QAbstractItemModel::modelReset);
+    window.FeedTree().BuildFeedTree();
+    QCOMPARE(refills.count(), 1);
+    QCOMPARE(window.FeedTree().Selected()->FeedId(), feed->Id);
+    QCOMPARE(tree->currentIndex(), tree->NavModel()->IndexOf(window.FeedTree().Selected()));
+    QVERIFY(tree->selectionModel()->isSelected(tree->currentIndex()));
+    QCOMPARE(list.rowCount(), static_cast<int>(feed->Items.size()));
+  }
+};
+
+}  // namespace tidewick
+
+QTEST_MAIN(tidewick::StartSelectionTest)
+#include "start_selection_test.moc"
