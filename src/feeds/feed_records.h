@@ -29,6 +29,36 @@ struct TFeedInfo {
   int32_t ImageHeight = 0;
 };
 
+// Marks one stored entry for lists that remember where it stands: 0 until a list stamps it, and 0 again in any
+// copy, any moved-to slot and any moved-from one. So a list that finds its stamp at the remembered position knows
+// the very entry it listed is still there, without comparing its texts.
+class TItemStamp {
+ public:
+  TItemStamp() = default;
+  TItemStamp(const TItemStamp&) noexcept {}
+  TItemStamp(TItemStamp&& other) noexcept { other.m_value = 0; }
+  TItemStamp& operator=(const TItemStamp& other) noexcept {
+    if (this != &other) {
+      m_value = 0;
+    }
+    return *this;
+  }
+  TItemStamp& operator=(TItemStamp&& other) noexcept {
+    if (this != &other) {
+      m_value = 0;
+      other.m_value = 0;
+    }
+    return *this;
+  }
+  ~TItemStamp() = default;
+
+  uint32_t Value() const { return m_value; }
+  void Set(uint32_t value) { m_value = value; }
+
+ private:
+  uint32_t m_value = 0;
+};
+
 // One entry of a feed.
 struct TFeedItem {
   std::string Title;
@@ -38,12 +68,13 @@ struct TFeedItem {
   std::string Author;
   bool Readed = false;
   bool Visited = false;
-  int32_t ItemIndex = -1;  // own position in the feed's Items
-  int32_t FeedIndex = -1;  // position of the owning feed in Feeds
   // The title and link earlier versions of the readers gave this entry, when they differ from Title and Link: the
   // merge recognises a stored entry by them too, so an upgrade never brings it back unread. Set by the readers,
   // never stored.
   bool HasLegacyIdentity = false;
+  int32_t ItemIndex = -1;  // own position in the feed's Items
+  int32_t FeedIndex = -1;  // position of the owning feed in Feeds
+  TItemStamp Stamp;        // never stored; fits the room the fields above leave
   std::string LegacyTitle;
   std::string LegacyLink;
 };

@@ -1,7 +1,10 @@
 #include "shell/item_list.h"
 
 #include <algorithm>
-#include <numeric>
+#include <atomic>
+#include <bit>
+#include <limits>
+#include <unordered_map>
 
 #include "feeds/item_title.h"
 #include "lang/lang_text.h"
@@ -17,82 +20,147 @@ uint64_t HashAppend(uint64_t hash, std::string_view text) {
   return (hash ^ part) * 0x100000001B3ull + (hash >> 29);
 }
 
-// The entry a row names inside its feed: the remembered position when it still holds the same entry, otherwise
-// the first entry with the same identity (a deletion moves the last entry into the gap).
+// A fresh stamp; 0 (none) once all are used up, after which rows find their entries by identity alone.
+uint32_t NextItemStamp() {
+  static std::atomic<uint32_t> last{0};
+  uint32_t value = last.load(std::memory_order_relaxed);
+  do {
+    if (value == std::numeric_limits<uint32_t>::max()) {
+      return 0;
+    }
+  } while (!last.compare_exchange_weak(value, value + 1, std::memory_order_relaxed));
+  return value + 1;
+}
+
+// The entry a row names inside its feed: the remembered position while it still holds the very entry that was
+// listed (its stamp) or one with the same identity, otherwise the first entry with that identity (a deletion moves
+// the last entry into the gap).
 TFeedItem* ResolveInFeed(TItemRow& row, TFeed& feed) {
   TFeedItems& items = feed.Items;
-  if (row.ItemIndex >= 0 && static_cast<size_t>(row.ItemIndex) < items.size() &&
-      ItemIdentityHash(items[row.ItemIndex]) == row.IdentityHash) {
-    return &items[row.ItemIndex];
+  if (row.ItemIndex >= 0 && static_cast<size_t>(row.ItemIndex) < items.size()) {
+    TFeedItem& remembered = items[row.ItemIndex];
+    if ((row.Stamp != 0 && remembered.Stamp.Value() == row.Stamp) || ItemIdentityHash(remembered) == row.IdentityHash) {
+      return &remembered;
+    }
   }
   for (size_t i = 0; i < items.size(); ++i) {
     if (ItemIdentityHash(items[i]) == row.IdentityHash) {
       row.ItemIndex = static_cast<int32_t>(i);
+      row.Stamp = items[i].Stamp.Value();
       return &items[i];
     }
   }
   return nullptr;
 }
 
-void AddFeedRows(const TFeed& feed, std::vector<TItemRow>& rows) {
+void AddFeedRows(TFeed& feed, std::vector<TItemRow>& rows) {
   for (size_t i = 0; i < feed.Items.size(); ++i) {
-    rows.push_back({feed.Id, static_cast<int32_t>(i), ItemIdentityHash(feed.Items[i])});
+    TFeedItem& item = feed.Items[i];
+    if (item.Stamp.Value() == 0) {
+      item.Stamp.Set(NextItemStamp());
+    }
+    rows.push_back({feed.Id, static_cast<int32_t>(i), item.Stamp.Value(), ItemIdentityHash(item)});
   }
 }
 
-// What the order compares, gathered once per row so the sort itself never touches the store.
-struct TSortKey {
-  bool Readed = false;
-  TDateTime Date = 0;
-  const TFeedItem* Item = nullptr;
-  bool TitleFolded = false;
-  std::string Title;        // folded, made when first needed
-  const std::string* Feed;  // folded feed name
+// What the order compares, gathered once per row so the sort itself never touches the store. The sort moves
+// small records (group, a number that orders like the main key, the first 16 bytes of the folded title) and
+// only reaches into the folded titles themselves when those are equal.
+struct TOrderRecord {
+  uint64_t Primary = 0;    // the date (newer first in the automatic order) or the feed name's rank
+  uint64_t TitleHead = 0;  // first 8 bytes of the folded title, as a big-endian number (valid with HasTitleHead)
+  uint64_t TitleNext = 0;  // the 8 bytes after those
+  uint32_t Row = 0;
+  uint8_t Group = 0;  // 1 for read entries when unread ones come first, else 0
+  bool HasTitleHead = false;
 };
 
-const std::string& FoldedTitle(TSortKey& key, const std::string& untitled) {
-  if (!key.TitleFolded) {
-    key.TitleFolded = true;
-    if (key.Item != nullptr) {
-      key.Title = key.Item->Title.empty() ? untitled : FoldForList(key.Item->Title);
-    }
+uint64_t BigEndianBytes(std::string_view text, size_t offset) {
+  uint64_t value = 0;
+  for (size_t i = 0; i < 8; ++i) {
+    const size_t at = offset + i;
+    value = (value << 8) | (at < text.size() ? static_cast<unsigned char>(text[at]) : 0u);
   }
-  return key.Title;
+  return value;
 }
 
-int CompareText(const std::string& a, const std::string& b) {
-  const int result = a.compare(b);
-  return result < 0 ? -1 : (result > 0 ? 1 : 0);
+// A number that orders as the date does (0 and -0 alike).
+uint64_t DateKey(TDateTime date) {
+  const uint64_t bits = std::bit_cast<uint64_t>(date == 0 ? 0.0 : date);
+  return (bits >> 63) != 0 ? ~bits : bits | (uint64_t{1} << 63);
 }
 
-int CompareDates(TDateTime a, TDateTime b) {
+template <typename TNumber>
+int Compare(TNumber a, TNumber b) {
   return a < b ? -1 : (a > b ? 1 : 0);
 }
 
-// The manual order's comparison, before the direction is applied.
-int CompareByColumn(TSortKey& a, TSortKey& b, int column, const std::string& untitled) {
-  switch (column) {
-    case kTitleColumn:
-      return CompareText(FoldedTitle(a, untitled), FoldedTitle(b, untitled));
-    case kDateColumn: {
-      const int byDate = CompareDates(a.Date, b.Date);
-      return byDate != 0 ? byDate : CompareText(FoldedTitle(a, untitled), FoldedTitle(b, untitled));
-    }
-    case kFeedColumn:
-      return CompareText(*a.Feed, *b.Feed);
-    default:
-      return 0;  // a column the list does not have
-  }
-}
+// Folded titles, made when first needed (the automatic order needs them only for entries of equal date).
+class TFoldedTitles {
+ public:
+  TFoldedTitles(const std::vector<const TFeedItem*>& items)
+      : m_items(items),
+        m_titles(items.size()),
+        m_made(items.size(), false),
+        m_untitled(FoldForList(UntitledItemText())) {}
 
-bool AutomaticallyBefore(TSortKey& a, TSortKey& b, bool unreadFirst, const std::string& untitled) {
-  if (unreadFirst && a.Readed != b.Readed) {
-    return !a.Readed;
+  const std::string& Of(uint32_t row) {
+    if (!m_made[row]) {
+      m_made[row] = true;
+      if (const TFeedItem* item = m_items[row]) {
+        m_titles[row] = item->Title.empty() ? m_untitled : FoldForList(item->Title);
+      }
+    }
+    return m_titles[row];
   }
-  if (a.Date != b.Date) {
-    return a.Date > b.Date;
+
+  void SetHead(TOrderRecord& record) {
+    const std::string& title = Of(record.Row);
+    record.TitleHead = BigEndianBytes(title, 0);
+    record.TitleNext = BigEndianBytes(title, 8);
+    record.HasTitleHead = true;
   }
-  return FoldedTitle(a, untitled) < FoldedTitle(b, untitled);  // titles only for equal dates
+
+  int CompareTitles(const TOrderRecord& a, const TOrderRecord& b) {
+    if (a.HasTitleHead && b.HasTitleHead) {
+      if (const int byHead = Compare(a.TitleHead, b.TitleHead); byHead != 0) {
+        return byHead;
+      }
+      if (const int byNext = Compare(a.TitleNext, b.TitleNext); byNext != 0) {
+        return byNext;
+      }
+    }
+    const int result = Of(a.Row).compare(Of(b.Row));
+    return Compare(result, 0);
+  }
+
+ private:
+  const std::vector<const TFeedItem*>& m_items;
+  std::vector<std::string> m_titles;
+  std::vector<bool> m_made;
+  std::string m_untitled;
+};
+
+// Ranks of the folded feed names, so the feed column compares numbers; equal names share a rank, and a row whose
+// feed vanished ranks as an empty name.
+std::vector<uint64_t> FeedNameRanks(uint64_t& vanishedRank) {
+  std::vector<std::string> names(Feeds.size());
+  for (size_t i = 0; i < Feeds.size(); ++i) {
+    names[i] = FoldForList(Feeds[i].Name);
+  }
+  std::vector<std::string> sorted = names;
+  sorted.emplace_back();
+  std::sort(sorted.begin(), sorted.end());
+  sorted.erase(std::unique(sorted.begin(), sorted.end()), sorted.end());
+  auto rank = [&sorted](const std::string& name) {
+    return static_cast<uint64_t>(std::lower_bound(sorted.begin(), sorted.end(), name) - sorted.begin());
+  };
+  std::vector<uint64_t> ranks(Feeds.size());
+  for (size_t i = 0; i < Feeds.size(); ++i) {
+    ranks[i] = rank(names[i]);
+  }
+  vanishedRank = rank(std::string());
+  return ranks;
 }
 
 }  // namespace
@@ -155,7 +223,7 @@ std::vector<TItemRow> CollectItemRows(const TListNode& node, bool groupInFolders
         total += feed.Items.size();
       }
       rows.reserve(total);
-      for (const TFeed& feed : Feeds) {
+      for (TFeed& feed : Feeds) {
         AddFeedRows(feed, rows);
       }
     }
@@ -175,51 +243,73 @@ std::vector<TItemRow> CollectItemRows(const TListNode& node, bool groupInFolders
 }
 
 void SortItemRows(std::vector<TItemRow>& rows, const TListOrder& order) {
-  const std::string untitled = FoldForList(UntitledItemText());
-  std::vector<std::string> feedNames(Feeds.size());
+  const bool byFeed = !order.AutoSort && order.SortLastColumn == kFeedColumn;
+  const bool byTitle = !order.AutoSort && order.SortLastColumn == kTitleColumn;
+  const bool byDate = order.AutoSort || order.SortLastColumn == kDateColumn;
+  const bool titlesCount = byTitle || byDate;
+  uint64_t vanishedRank = 0;
+  const std::vector<uint64_t> feedRanks = byFeed ? FeedNameRanks(vanishedRank) : std::vector<uint64_t>();
   std::unordered_map<uint64_t, size_t> positions;
   for (size_t i = 0; i < Feeds.size(); ++i) {
     positions[Feeds[i].Id] = i;
-    feedNames[i] = FoldForList(Feeds[i].Name);
   }
-  static const std::string kNoFeed;
 
-  std::vector<TSortKey> keys(rows.size(), TSortKey{false, 0, nullptr, false, {}, &kNoFeed});
+  std::vector<const TFeedItem*> items(rows.size(), nullptr);
+  std::vector<TOrderRecord> records(rows.size());
   uint64_t lastId = 0;
   size_t lastPosition = 0;
+  bool lastFound = false;
   for (size_t i = 0; i < rows.size(); ++i) {
+    TOrderRecord& record = records[i];
+    record.Row = static_cast<uint32_t>(i);
+    record.Primary = byFeed ? vanishedRank : 0;
     if (rows[i].FeedId != lastId || i == 0) {  // rows come feed by feed: one lookup per feed
       const auto position = positions.find(rows[i].FeedId);
-      if (position == positions.end()) {
-        continue;
-      }
       lastId = rows[i].FeedId;
-      lastPosition = position->second;
+      lastFound = position != positions.end();
+      lastPosition = lastFound ? position->second : 0;
     }
-    keys[i].Feed = &feedNames[lastPosition];
+    if (!lastFound) {
+      continue;
+    }
+    if (byFeed) {
+      record.Primary = feedRanks[lastPosition];
+    }
     if (const TFeedItem* item = ResolveInFeed(rows[i], Feeds[lastPosition])) {
-      keys[i].Readed = item->Readed;
-      keys[i].Date = item->PublishedDate;
-      keys[i].Item = item;
+      items[i] = item;
+      if (order.AutoSort) {
+        record.Group = order.ShowUnreadFirst && item->Readed ? 1 : 0;
+        record.Primary = ~DateKey(item->PublishedDate);  // newer first
+      } else if (byDate) {
+        record.Primary = DateKey(item->PublishedDate);
+      }
     }
   }
 
-  std::vector<size_t> permutation(rows.size());
-  std::iota(permutation.begin(), permutation.end(), size_t{0});
-  if (order.AutoSort) {
-    std::stable_sort(permutation.begin(), permutation.end(), [&](size_t a, size_t b) {
-      return AutomaticallyBefore(keys[a], keys[b], order.ShowUnreadFirst, untitled);
-    });
-  } else {
-    std::stable_sort(permutation.begin(), permutation.end(), [&](size_t a, size_t b) {
-      const int result = CompareByColumn(keys[a], keys[b], order.SortLastColumn, untitled);
-      return order.SortAscending ? result < 0 : result > 0;
-    });
+  TFoldedTitles titles(items);
+  if (byTitle) {
+    for (TOrderRecord& record : records) {
+      titles.SetHead(record);
+    }
   }
+  // The automatic order runs its own way (unread first, newer first, titles A-Z); the manual order turns its whole
+  // comparison round when descending.
+  const bool descending = !order.AutoSort && !order.SortAscending;
+  std::stable_sort(records.begin(), records.end(), [&](const TOrderRecord& a, const TOrderRecord& b) {
+    if (a.Group != b.Group) {
+      return a.Group < b.Group;
+    }
+    int result = Compare(a.Primary, b.Primary);
+    if (result == 0 && titlesCount) {
+      result = titles.CompareTitles(a, b);
+    }
+    return descending ? result > 0 : result < 0;
+  });
+
   std::vector<TItemRow> sorted;
   sorted.reserve(rows.size());
-  for (const size_t index : permutation) {
-    sorted.push_back(rows[index]);
+  for (const TOrderRecord& record : records) {
+    sorted.push_back(rows[record.Row]);
   }
   rows = std::move(sorted);
 }
@@ -229,7 +319,7 @@ TItemIdentity IdentityOf(const TFeed& feed, const TFeedItem& item) {
 }
 
 void TItemList::Fill(const TListNode& node, bool groupInFolders, const TListOrder& order) {
-  m_feedPositions.clear();
+  m_feedSlots.clear();
   m_rows = CollectItemRows(node, groupInFolders);
   SortItemRows(m_rows, order);
 }
@@ -240,17 +330,24 @@ void TItemList::Sort(const TListOrder& order) {
 
 void TItemList::Clear() {
   m_rows.clear();
-  m_feedPositions.clear();
+  m_feedSlots.clear();
 }
 
 int TItemList::FeedPosition(uint64_t feedId) {
-  const auto cached = m_feedPositions.find(feedId);
-  if (cached != m_feedPositions.end() && cached->second >= 0 && static_cast<size_t>(cached->second) < Feeds.size() &&
-      Feeds[cached->second].Id == feedId) {
-    return cached->second;
+  if (m_feedSlots.empty()) {
+    m_feedSlots.resize(std::bit_ceil(std::max<size_t>(Feeds.size(), 8) * 2));
+  }
+  TFeedSlot& slot = m_feedSlots[feedId & (m_feedSlots.size() - 1)];
+  if (slot.Id == feedId) {
+    if (slot.Position < 0) {
+      return -1;  // Ids are never handed out again: a deleted feed stays deleted
+    }
+    if (static_cast<size_t>(slot.Position) < Feeds.size() && Feeds[slot.Position].Id == feedId) {
+      return slot.Position;
+    }
   }
   const int position = FindFeedById(feedId);
-  m_feedPositions[feedId] = position;
+  slot = {feedId, position};
   return position;
 }
 
@@ -265,6 +362,45 @@ TFeed* TItemList::Feed(size_t row) {
 TFeedItem* TItemList::Item(size_t row) {
   TFeed* feed = Feed(row);
   return feed == nullptr ? nullptr : ResolveInFeed(m_rows[row], *feed);
+}
+
+namespace {
+
+void Prefetch(const void* address) {
+#if defined(__GNUC__)
+  __builtin_prefetch(address);
+#else
+  (void)address;
+#endif
+}
+
+// The entry at the row's remembered position, without any check: only for prefetching.
+const TFeedItem* RememberedEntry(const TFeed* feed, const TItemRow& row) {
+  if (feed == nullptr || row.ItemIndex < 0 || static_cast<size_t>(row.ItemIndex) >= feed->Items.size()) {
+    return nullptr;
+  }
+  return &feed->Items[row.ItemIndex];
+}
+
+}  // namespace
+
+void TItemList::PrefetchEntry(size_t row) {
+  if (const TFeedItem* item = RememberedEntry(Feed(row), m_rows[row])) {
+    const auto* bytes = reinterpret_cast<const char*>(item);
+    for (size_t offset = 0; offset < sizeof(TFeedItem); offset += 64) {
+      Prefetch(bytes + offset);
+    }
+  }
+}
+
+void TItemList::PrefetchTexts(size_t row) {
+  if (const TFeedItem* item = RememberedEntry(Feed(row), m_rows[row])) {
+    Prefetch(item->Title.data());
+    const char* description = item->Description.data();
+    for (size_t offset = 0; offset < std::min<size_t>(item->Description.size(), 512); offset += 64) {
+      Prefetch(description + offset);
+    }
+  }
 }
 
 std::optional<size_t> TItemList::FindRow(const TItemIdentity& identity) {

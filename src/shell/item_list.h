@@ -9,7 +9,6 @@
 #include <optional>
 #include <string>
 #include <string_view>
-#include <unordered_map>
 #include <vector>
 
 #include "feeds/feed_records.h"
@@ -21,7 +20,8 @@ struct TSettingsValues;
 struct TItemRow {
   uint64_t FeedId = 0;
   int32_t ItemIndex = -1;     // where the entry stood when the list was filled (a hint, checked on every use)
-  uint64_t IdentityHash = 0;  // of Title, Link and Author
+  uint32_t Stamp = 0;         // the entry's stamp then (0: none to go by)
+  uint64_t IdentityHash = 0;  // of Title, Link and Author, to find the entry again once it moved
 };
 
 // The same three fields the merge rule treats as an entry's identity.
@@ -58,8 +58,9 @@ TListOrder ClickColumn(TListOrder order, int column);
 // The translated header of a column, with "   v" (ascending) or "   ^" after the manual order's column.
 std::string ColumnHeaderText(int column, const TListOrder& order);
 
-// The rows a node lists, in store or tree order. Folders and the root list the feeds below them only with
-// groupInFolders; otherwise they list nothing. Feeds that no longer exist contribute nothing.
+// The rows a node lists, in store or tree order; stamps the listed entries that have no stamp yet. Folders and the root
+// list the feeds below them only with groupInFolders; otherwise they list nothing. Feeds that no longer exist
+// contribute nothing.
 std::vector<TItemRow> CollectItemRows(const TListNode& node, bool groupInFolders);
 
 // Orders rows once: the automatic order (unread first when asked, newer first, titles ignoring case) or the manual
@@ -88,14 +89,26 @@ class TItemList {
   TFeedItem* Item(size_t row);
   TFeed* Feed(size_t row);
 
+  // Asks the processor to start loading what Item(row) and a search of its texts will read, for loops that walk
+  // many rows: the rows of a sorted list lie all over the store, and waiting for memory is most of such a walk.
+  void PrefetchEntry(size_t row);
+  void PrefetchTexts(size_t row);
+
   // The row showing this entry, by feed and identity.
   std::optional<size_t> FindRow(const TItemIdentity& identity);
 
  private:
   int FeedPosition(uint64_t feedId);
 
+  struct TFeedSlot {
+    uint64_t Id = 0;
+    int Position = -1;
+  };
+
   std::vector<TItemRow> m_rows;
-  std::unordered_map<uint64_t, int> m_feedPositions;  // last known store position of each feed Id
+  // Last known store positions by feed Id, one slot per Id modulo the size (Ids are handed out in sequence, so a
+  // list's feeds rarely share a slot; a shared slot only costs a lookup).
+  std::vector<TFeedSlot> m_feedSlots;
 };
 
 TItemIdentity IdentityOf(const TFeed& feed, const TFeedItem& item);

@@ -1,7 +1,9 @@
 #include "shell/item_list.h"
 
+#include <algorithm>
 #include <gtest/gtest.h>
 
+#include "feeds/feed_merge.h"
 #include "feeds/feed_records.h"
 
 namespace tidewick {
@@ -77,6 +79,24 @@ TEST_F(ItemListTest, ManualOrderByEachColumnAndDirection) {
   }
 }
 
+TEST_F(ItemListTest, OrdersTitlesBeyondTheirFirstBytesAndDatesOfEitherSign) {
+  // Titles that agree in their first 16 bytes and beyond, case apart; dates before 1899 are negative.
+  AddTestFeed("Alpha", {Entry("Report on the state of things B", Day(2026, 1, 1)),
+                        Entry("report on the state of things a", Day(2026, 1, 1)), Entry("Report on the state", -5.5),
+                        Entry("report on the state of", 0), Entry("REPORT ON THE STATE OF THINGS A", 2.0)});
+  TItemList list;
+  list.Fill({TListNodeKind::Root, {}}, true,
+            {.AutoSort = false, .SortLastColumn = kTitleColumn, .SortAscending = true});
+  EXPECT_EQ(Titles(list), (std::vector<std::string>{"Report on the state", "report on the state of",
+                                                    "report on the state of things a",
+                                                    "REPORT ON THE STATE OF THINGS A",  // equal: store order
+                                                    "Report on the state of things B"}));
+  list.Fill({TListNodeKind::Root, {}}, true, {.AutoSort = false, .SortLastColumn = kDateColumn, .SortAscending = true});
+  EXPECT_EQ(Titles(list), (std::vector<std::string>{
+                              "Report on the state", "report on the state of", "REPORT ON THE STATE OF THINGS A",
+                              "report on the state of things a", "Report on the state of things B"}));
+}
+
 TEST_F(ItemListTest, HeaderClicksAndMarks) {
   TListOrder order{.AutoSort = false, .SortLastColumn = kDateColumn, .SortAscending = true};
   EXPECT_EQ(ColumnHeaderText(kDateColumn, order), "Änderungszeit   v");
@@ -135,6 +155,15 @@ TEST_F(ItemListTest, RowsFollowTheirEntryAndSkipVanishedOnes) {
   EXPECT_EQ(third, 2u);
   EXPECT_FALSE(list.FindRow({alpha, "first", "https://example.org/first", ""}));
   EXPECT_FALSE(list.FindRow({alpha + 1, "third", "https://example.org/third", ""}));  // identity is per feed
+
+  // Entries that trade places are found again by identity, never taken for what now stands in their place.
+  std::reverse(Feeds[0].Items.begin(), Feeds[0].Items.end());
+  EXPECT_EQ(Titles(list), (std::vector<std::string>{"<gone>", "second", "third"}));
+  // A refresh that drops an entry and adds another leaves the list's memory of the old one empty.
+  TFeed fresh;
+  fresh.Items = {Entry("second", Day(2026, 1, 2)), Entry("fourth", Day(2026, 1, 4))};
+  MergeFeed(Feeds[0], fresh, TAutoReadTerms());
+  EXPECT_EQ(Titles(list), (std::vector<std::string>{"<gone>", "second", "<gone>"}));
 
   DeleteFeed(0);
   EXPECT_EQ(list.Item(1), nullptr);
