@@ -61,23 +61,35 @@ bool StartsWithAt(std::string_view text, size_t at, std::string_view lowerPrefix
   return true;
 }
 
-// What the tags of a text ask of the search: HtmlToText's own conversion (line breaks), stripping the tags
-// (markup HtmlToText knows), or nothing (a lone "<" in plain text).
+// What a "<" starts, as HtmlToText sees it: a line break (which only HtmlToText itself converts), markup it knows
+// (then every tag of the text is stripped), or neither (a lone "<" in plain text).
+enum class TTagKind { LineBreak, Markup, Other };
+
+TTagKind TagKindAt(std::string_view text, size_t at) {
+  if (StartsWithAt(text, at, "<br")) {
+    return TTagKind::LineBreak;
+  }
+  for (const std::string_view tag : kMarkupTags) {
+    if (StartsWithAt(text, at, tag)) {
+      return TTagKind::Markup;
+    }
+  }
+  return TTagKind::Other;
+}
+
+// What the tags of a text ask of the search: HtmlToText's own conversion (line breaks), stripping the tags, or
+// nothing.
 enum class TTagHandling { AsText, Strip, Convert };
 
 TTagHandling TagHandlingOf(std::string_view text) {
   TTagHandling handling = TTagHandling::AsText;
   for (size_t at = text.find('<'); at != std::string_view::npos; at = text.find('<', at + 1)) {
-    if (StartsWithAt(text, at, "<br")) {
+    const TTagKind kind = TagKindAt(text, at);
+    if (kind == TTagKind::LineBreak) {
       return TTagHandling::Convert;
     }
-    if (handling == TTagHandling::AsText) {
-      for (const std::string_view tag : kMarkupTags) {
-        if (StartsWithAt(text, at, tag)) {
-          handling = TTagHandling::Strip;
-          break;
-        }
-      }
+    if (kind == TTagKind::Markup) {
+      handling = TTagHandling::Strip;
     }
   }
   return handling;
@@ -110,20 +122,53 @@ constexpr std::array<char, 128> kAsciiLower = [] {
 // The most bytes TryFoldFast writes per byte read: a two-byte character folds to at most TShortFold's room.
 constexpr size_t kMaxFoldGrowth = 4;
 
-// Strips the tags (when asked) and folds in one pass into out, which has room for kMaxFoldGrowth bytes per byte of
-// html; the bytes written, or nothing when a character needs the general folding.
-std::optional<size_t> TryFoldFast(char* out, std::string_view html, bool strip) {
+// What one fast pass made of a text.
+struct TFastFold {
+  enum class TOutcome { Folded, LineBreak, General } Outcome = TOutcome::Folded;
+  size_t Size = 0;         // bytes written, when Folded
+  bool Stripped = false;   // some "<" or ">" was left out
+  bool SawMarkup = false;  // some "<" starts markup HtmlToText knows
+};
+
+// Folds html into out (room for kMaxFoldGrowth bytes per byte of html) in one pass, leaving out the tags when asked,
+// and on the way classifies every "<" as TagHandlingOf does. It gives up on a line break (only HtmlToText converts
+// those) and on a character that needs the general folding.
+TFastFold TryFoldFast(char* out, std::string_view html, bool strip) {
   const auto& folds = TwoByteFolds();
+  TFastFold result;
   char* o = out;
-  const char* p = html.data();
+  const char* const begin = html.data();
+  const char* p = begin;
   const char* const end = p + html.size();
+  // Classifies the "<" at q; false when it starts a line break.
+  auto classify = [&](const char* q) {
+    const auto at = static_cast<size_t>(q - begin);
+    if (result.SawMarkup) {
+      return !StartsWithAt(html, at, "<br");  // markup is settled: only a line break still matters
+    }
+    const TTagKind kind = TagKindAt(html, at);
+    result.SawMarkup = kind == TTagKind::Markup;
+    return kind != TTagKind::LineBreak;
+  };
   while (p < end) {
     const auto byte = static_cast<unsigned char>(*p);
     if (byte < 0x80) {
+      if (byte == '<' && !classify(p)) {
+        result.Outcome = TFastFold::TOutcome::LineBreak;
+        return result;
+      }
       if (strip && (byte == '<' || byte == '>')) {
         // A tag runs to its ">" (a "<" inside it changes nothing), an unclosed one to the end; a stray ">" goes.
-        const void* close = byte == '<' ? std::memchr(p, '>', static_cast<size_t>(end - p)) : p;
-        p = close == nullptr ? end : static_cast<const char*>(close) + 1;
+        result.Stripped = true;
+        if (byte == '<') {
+          for (++p; p < end && *p != '>'; ++p) {
+            if (*p == '<' && !classify(p)) {
+              result.Outcome = TFastFold::TOutcome::LineBreak;
+              return result;
+            }
+          }
+        }
+        p = p < end ? p + 1 : end;
         continue;
       }
       *o++ = kAsciiLower[byte];
@@ -132,17 +177,20 @@ std::optional<size_t> TryFoldFast(char* out, std::string_view html, bool strip) 
     }
     const auto next = p + 1 < end ? static_cast<unsigned char>(p[1]) : 0u;
     if (byte < 0xC2 || byte > 0xDF || (next & 0xC0) != 0x80) {
-      return std::nullopt;
+      result.Outcome = TFastFold::TOutcome::General;
+      return result;
     }
     const TShortFold& fold = folds[(((byte & 0x1Fu) << 6) | (next & 0x3Fu)) - kTableStart];
     if (fold.Size == kLongFold) {
-      return std::nullopt;
+      result.Outcome = TFastFold::TOutcome::General;
+      return result;
     }
     std::memcpy(o, fold.Bytes.data(), fold.Size);
     o += fold.Size;
     p += 2;
   }
-  return static_cast<size_t>(o - out);
+  result.Size = static_cast<size_t>(o - out);
+  return result;
 }
 
 }  // namespace
@@ -179,20 +227,25 @@ std::string FoldForList(std::string_view utf8) {
 }
 
 std::string_view SearchableTextInto(std::string& buffer, std::string_view html) {
+  if (buffer.size() < html.size() * kMaxFoldGrowth) {
+    buffer.resize(html.size() * kMaxFoldGrowth);  // only ever grows, so a long search fills it rarely
+  }
+  // Tags go when the text holds markup HtmlToText knows; a text with a lone "<" and nothing else is folded again
+  // with its "<" kept (rare).
+  TFastFold fast = TryFoldFast(buffer.data(), html, true);
+  if (fast.Outcome == TFastFold::TOutcome::Folded && fast.Stripped && !fast.SawMarkup) {
+    fast = TryFoldFast(buffer.data(), html, false);
+  }
+  if (fast.Outcome == TFastFold::TOutcome::Folded) {
+    return std::string_view(buffer).substr(0, fast.Size);
+  }
   const TTagHandling handling = TagHandlingOf(html);
   // Line-break tags change the text in ways only HtmlToText knows; they are rare in titles and summaries.
   if (handling == TTagHandling::Convert) {
     buffer = FoldForList(HtmlToText(html));
-    return buffer;
+  } else {
+    buffer = FoldCase(handling == TTagHandling::Strip ? WithoutTags(html) : std::string(html));
   }
-  const bool strip = handling == TTagHandling::Strip;
-  if (buffer.size() < html.size() * kMaxFoldGrowth) {
-    buffer.resize(html.size() * kMaxFoldGrowth);  // only ever grows, so a long search fills it rarely
-  }
-  if (const std::optional<size_t> size = TryFoldFast(buffer.data(), html, strip)) {
-    return std::string_view(buffer).substr(0, *size);
-  }
-  buffer = FoldCase(strip ? WithoutTags(html) : std::string(html));
   return buffer;
 }
 

@@ -1,6 +1,7 @@
 #include "shell/item_search.h"
 
 #include <algorithm>
+#include <functional>
 #include <string>
 
 #include "shell/item_fold.h"
@@ -13,10 +14,12 @@ std::string_view SummaryOf(std::string_view description) {
   return description.substr(0, description.find(kContentMarker));
 }
 
-// Matches entries one after another, reusing its buffers.
+// Matches entries one after another, reusing its buffers. The text is looked for with a skip table made once per
+// search: a common first letter would otherwise stop a plain find at every occurrence.
 class TItemMatcher {
  public:
-  explicit TItemMatcher(std::string_view foldedText) : m_folded(foldedText) {}
+  explicit TItemMatcher(std::string_view foldedText)
+      : m_folded(foldedText), m_searcher(m_folded.begin(), m_folded.end()) {}
 
   bool operator()(const TFeedItem& item) {
     return !m_folded.empty() && (Contains(item.Title) || Contains(SummaryOf(item.Description)));
@@ -24,12 +27,18 @@ class TItemMatcher {
 
  private:
   bool Contains(std::string_view html) {
-    return SearchableTextInto(m_buffer, html).find(m_folded) != std::string_view::npos;
+    const std::string_view text = SearchableTextInto(m_buffer, html);
+    return std::search(text.begin(), text.end(), m_searcher) != text.end();
   }
 
   std::string_view m_folded;
+  std::boyer_moore_horspool_searcher<std::string_view::const_iterator> m_searcher;
   std::string m_buffer;
 };
+
+// How many rows ahead a search asks for entries and then for their texts (which needs the entry loaded).
+constexpr size_t kEntriesAhead = 16;
+constexpr size_t kTextsAhead = 8;
 
 }  // namespace
 
@@ -53,6 +62,12 @@ std::optional<size_t> FindItemRow(TItemList& list, std::string_view text, TSearc
     size_t row = selected ? std::min(*selected, count) : count;
     while (row > 0) {
       --row;
+      if (row >= kEntriesAhead) {
+        list.PrefetchEntry(row - kEntriesAhead);
+      }
+      if (row >= kTextsAhead) {
+        list.PrefetchTexts(row - kTextsAhead);
+      }
       if (matches(row)) {
         return row;
       }
@@ -61,6 +76,12 @@ std::optional<size_t> FindItemRow(TItemList& list, std::string_view text, TSearc
   }
   const size_t start = (step == TSearchStep::Next && selected) ? *selected + 1 : 0;
   for (size_t row = start; row < count; ++row) {
+    if (row + kEntriesAhead < count) {
+      list.PrefetchEntry(row + kEntriesAhead);
+    }
+    if (row + kTextsAhead < count) {
+      list.PrefetchTexts(row + kTextsAhead);
+    }
     if (matches(row)) {
       return row;
     }
