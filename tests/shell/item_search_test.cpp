@@ -53,6 +53,10 @@ TEST(ItemFold, AgreesWithTheGeneralFoldingAndHtmlToText) {
                          "a<br>b",
                          "a<BR />\r\nb",
                          "stray > <em>kept</em>",
+                         "<em>before</em> markup <b>after</b>",
+                         "a < b, then <p>c",
+                         "<a href=\"x<br\">y</a>",
+                         "ünï <b>cödé</b> x < y",
                          ""};
   for (const char* text : texts) {
     EXPECT_EQ(FoldForList(text), FoldCase(text)) << text;
