@@ -12,10 +12,9 @@
 #include <vector>
 
 #include "feeds/feed_records.h"
+#include "shell/item_order.h"
 
 namespace tidewick {
-
-struct TSettingsValues;
 
 struct TItemRow {
   uint64_t FeedId = 0;
@@ -27,6 +26,11 @@ struct TItemRow {
 // The same three fields the merge rule treats as an entry's identity.
 uint64_t ItemIdentityHash(const TFeedItem& item);
 
+// The entry a row names inside its feed: the remembered position while it still holds the very entry that was
+// listed (its stamp) or one with the same identity, otherwise the first entry with that identity (a deletion moves
+// the last entry into the gap); nullptr when there is none.
+TFeedItem* ResolveItemRow(TItemRow& row, TFeed& feed);
+
 enum class TListNodeKind { Root, Folder, Feed };
 
 // What the tree's selected node lists.
@@ -36,36 +40,10 @@ struct TListNode {
   std::vector<uint64_t> FeedIds;
 };
 
-inline constexpr int kItemColumnCount = 3;
-inline constexpr int kTitleColumn = 0;
-inline constexpr int kDateColumn = 1;
-inline constexpr int kFeedColumn = 2;
-
-struct TListOrder {
-  bool AutoSort = true;
-  bool ShowUnreadFirst = true;
-  int SortLastColumn = kDateColumn;  // the column of the manual order
-  bool SortAscending = false;
-};
-
-TListOrder ListOrderFromSettings(const TSettingsValues& settings);
-void StoreListOrder(const TListOrder& order, TSettingsValues& settings);
-
-// A header click: a new column keeps the direction, the same column turns it round. Nothing changes while the
-// list orders itself (AutoSort).
-TListOrder ClickColumn(TListOrder order, int column);
-
-// The translated header of a column, with "   v" (ascending) or "   ^" after the manual order's column.
-std::string ColumnHeaderText(int column, const TListOrder& order);
-
 // The rows a node lists, in store or tree order; stamps the listed entries that have no stamp yet. Folders and the root
 // list the feeds below them only with groupInFolders; otherwise they list nothing. Feeds that no longer exist
 // contribute nothing.
 std::vector<TItemRow> CollectItemRows(const TListNode& node, bool groupInFolders);
-
-// Orders rows once: the automatic order (unread first when asked, newer first, titles ignoring case) or the manual
-// order by order.SortLastColumn. Equal rows keep their store order.
-void SortItemRows(std::vector<TItemRow>& rows, const TListOrder& order);
 
 // Identity of the entry being read, kept across a refill.
 struct TItemIdentity {
