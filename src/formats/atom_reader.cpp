@@ -11,6 +11,7 @@
 #include "formats/feed_extensions.h"
 #include "formats/link_resolution.h"
 #include "formats/reader_support.h"
+#include "util/url_reference.h"
 #include "xml/xml_doc.h"
 #include "xml/xml_text.h"
 

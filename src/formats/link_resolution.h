@@ -10,9 +10,6 @@ namespace tidewick {
 
 class TXmlNode;
 
-// Whether link begins with a scheme ("https:", "mailto:", "tag:"), so no base changes it.
-bool HasUrlScheme(std::string_view link);
-
 // Whether address can serve as a base: http, https or ftp (any letter case) with a host. Other schemes are never
 // used, so a feed cannot turn its relative links into script or file addresses.
 bool IsUsableBase(std::string_view address);

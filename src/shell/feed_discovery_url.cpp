@@ -1,35 +1,11 @@
 #include "shell/feed_discovery_url.h"
 
-#include <vector>
-
 #include "util/case_fold.h"
 #include "util/strings.h"
+#include "util/url_reference.h"
 
 namespace tidewick {
 namespace {
-
-struct TWebAddress {
-  std::string Scheme;     // "http" or "https"
-  std::string Authority;  // as written: [userinfo@]host[:port]
-  std::string Path;       // may be empty or relative until resolved
-  std::optional<std::string> Query;
-};
-
-bool IsSchemeChar(char c, bool first) {
-  const bool letter = (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
-  return letter || (!first && ((c >= '0' && c <= '9') || c == '+' || c == '-' || c == '.'));
-}
-
-// The scheme in front of the first ':', lower-cased; empty when the text does not begin with one.
-std::string SchemeOf(std::string_view text) {
-  for (size_t i = 0; i < text.size(); ++i) {
-    if (text[i] == ':')
-      return i == 0 ? std::string() : LowerAscii(text.substr(0, i));
-    if (!IsSchemeChar(text[i], i == 0))
-      return {};
-  }
-  return {};
-}
 
 bool IsWebScheme(std::string_view scheme) {
   return scheme == "http" || scheme == "https";
@@ -49,57 +25,6 @@ std::string CleanReference(std::string_view reference) {
     clean += (c == '\\' && !inQuery) ? '/' : c;
   }
   return clean;
-}
-
-// Splits "host:port/path?query" (after the "//") into the parts of `address`.
-void SplitAfterSlashes(std::string_view rest, TWebAddress& address) {
-  const size_t authorityEnd = rest.find_first_of("/?");
-  address.Authority = std::string(rest.substr(0, authorityEnd));
-  rest = authorityEnd == std::string_view::npos ? std::string_view() : rest.substr(authorityEnd);
-  const size_t queryStart = rest.find('?');
-  address.Path = std::string(rest.substr(0, queryStart));
-  if (queryStart != std::string_view::npos)
-    address.Query = std::string(rest.substr(queryStart + 1));
-}
-
-std::string RemoveDotSegments(std::string_view path) {
-  std::vector<std::string_view> kept;
-  const std::vector<std::string_view> segments = [&] {
-    std::vector<std::string_view> parts;
-    size_t start = 1;  // after the leading '/'
-    while (true) {
-      const size_t end = path.find('/', start);
-      parts.push_back(path.substr(start, end == std::string_view::npos ? std::string_view::npos : end - start));
-      if (end == std::string_view::npos)
-        return parts;
-      start = end + 1;
-    }
-  }();
-  for (size_t i = 0; i < segments.size(); ++i) {
-    const std::string_view segment = segments[i];
-    const bool last = i + 1 == segments.size();
-    if (segment == "." || segment == "..") {
-      if (segment == ".." && !kept.empty())
-        kept.pop_back();
-      if (last)
-        kept.emplace_back();  // "a/.." names the folder: keep its trailing slash
-      continue;
-    }
-    kept.push_back(segment);
-  }
-  std::string out;
-  for (const std::string_view segment : kept) {
-    out += '/';
-    out += segment;
-  }
-  return out.empty() ? "/" : out;
-}
-
-// The base's folder (up to its last '/') followed by the relative path.
-std::string MergePaths(const TWebAddress& base, std::string_view relative) {
-  const size_t lastSlash = base.Path.rfind('/');
-  const std::string folder = lastSlash == std::string::npos ? "/" : base.Path.substr(0, lastSlash + 1);
-  return folder + std::string(relative);
 }
 
 std::string PercentEncode(std::string_view text, std::string_view alsoEncoded) {
@@ -161,67 +86,53 @@ std::optional<std::string> NormalAuthority(std::string_view authority) {
   return userinfo + LowerAscii(host) + (port.empty() ? "" : ":" + std::string(port));
 }
 
-// An absolute http(s) address split into its parts; nothing for anything else.
-std::optional<TWebAddress> ParseAbsolute(std::string_view text) {
-  TWebAddress address;
-  address.Scheme = SchemeOf(text);
-  if (!IsWebScheme(address.Scheme))
+// An absolute http(s) address in its parts (scheme in lower case); nothing for anything else. Any number of slashes
+// after the scheme name a host, as browsers read "http:/host" and "http:///host".
+std::optional<TUrlParts> SplitWebAddress(std::string_view text) {
+  const std::string scheme = LowerAscii(SplitUrl(text).Scheme);
+  if (!IsWebScheme(scheme))
     return std::nullopt;
-  std::string_view rest = text.substr(address.Scheme.size() + 1);
+  std::string_view rest = text.substr(scheme.size() + 1);
   while (rest.starts_with('/'))
-    rest.remove_prefix(1);  // "http:/host" and "http:///host" name a host, as browsers read them
-  SplitAfterSlashes(rest, address);
-  return address;
+    rest.remove_prefix(1);
+  TUrlParts parts = SplitUrl("//" + std::string(rest));
+  parts.Scheme = scheme;
+  return parts;
 }
 
-// RFC 3986 resolution of a reference without a scheme (or with the base's own scheme) against `base`.
-TWebAddress ResolveRelative(std::string_view reference, const TWebAddress& base) {
-  TWebAddress target;
-  target.Scheme = base.Scheme;
+// A relative reference in its parts. Browsers read "///host" as "//host"; a colon in the first segment of a path
+// ("http:a:b" on an http page) is no scheme.
+TUrlParts SplitRelative(std::string_view reference) {
   if (reference.starts_with("//")) {
     while (reference.starts_with('/'))
       reference.remove_prefix(1);
-    SplitAfterSlashes(reference, target);
-    return target;
+    return SplitUrl("//" + std::string(reference));
   }
-  target.Authority = base.Authority;
-  const size_t queryStart = reference.find('?');
-  const std::string_view path = reference.substr(0, queryStart);
-  if (queryStart != std::string_view::npos)
-    target.Query = std::string(reference.substr(queryStart + 1));
-  if (path.empty()) {
-    target.Path = base.Path;
-    if (!target.Query)
-      target.Query = base.Query;
-  } else if (path.starts_with('/')) {
-    target.Path = std::string(path);
-  } else {
-    target.Path = MergePaths(base, path);
-  }
-  return target;
+  const TUrlParts parts = SplitUrl(reference);
+  return parts.Scheme.empty() ? parts : SplitUrl("./" + std::string(reference));
 }
 
 }  // namespace
 
 std::optional<std::string> ResolveWebAddress(std::string_view reference, std::string_view base) {
   const std::string clean = CleanReference(reference);
-  const std::optional<TWebAddress> baseAddress = ParseAbsolute(CleanReference(base));
-  const std::string scheme = SchemeOf(clean);
-  std::optional<TWebAddress> target;
+  const std::optional<TUrlParts> baseParts = SplitWebAddress(CleanReference(base));
+  const std::string scheme = LowerAscii(SplitUrl(clean).Scheme);
+  std::optional<TUrlParts> target;
   if (scheme.empty()) {
-    if (baseAddress)
-      target = ResolveRelative(clean, *baseAddress);
+    if (baseParts)
+      target = ResolveReference(*baseParts, SplitRelative(clean));
   } else if (IsWebScheme(scheme)) {
     const std::string_view rest = std::string_view(clean).substr(scheme.size() + 1);
     // "http:page.xml" on an http page is relative, as in browsers.
-    if (baseAddress && scheme == baseAddress->Scheme && !rest.starts_with('/'))
-      target = ResolveRelative(rest, *baseAddress);
+    if (baseParts && scheme == baseParts->Scheme && !rest.starts_with('/'))
+      target = ResolveReference(*baseParts, SplitRelative(rest));
     else
-      target = ParseAbsolute(clean);
+      target = SplitWebAddress(clean);
   }
-  if (!target)
+  if (!target || !target->Authority)
     return std::nullopt;
-  const std::optional<std::string> authority = NormalAuthority(target->Authority);
+  const std::optional<std::string> authority = NormalAuthority(*target->Authority);
   if (!authority)
     return std::nullopt;
   std::string address = target->Scheme + "://" + *authority +

@@ -1,18 +1,12 @@
 #include "util/http_fetch_headers.h"
 
 #include <charconv>
-#include <curl/curl.h>
-#include <memory>
 
 #include "util/case_fold.h"
+#include "util/url_reference.h"
 
 namespace tidewick {
 namespace {
-
-struct TCurlUrlDeleter {
-  void operator()(CURLU* handle) const { curl_url_cleanup(handle); }
-};
-using TCurlUrl = std::unique_ptr<CURLU, TCurlUrlDeleter>;
 
 std::string_view TrimBlanks(std::string_view text) {
   while (!text.empty() && (text.front() == ' ' || text.front() == '\t')) {
@@ -50,6 +44,22 @@ long StatusOf(std::string_view line) {
 
 bool IsRedirect(long status) {
   return status == 301 || status == 302 || status == 303 || status == 307 || status == 308;
+}
+
+// The schemes a fetch follows redirects to.
+bool IsFollowedScheme(std::string_view scheme) {
+  return scheme == "http" || scheme == "https" || scheme == "ftp";
+}
+
+// A Location that may become a stored address: printable ASCII without blanks, as libcurl sends it on.
+bool IsPlainAddressText(std::string_view text) {
+  for (const char c : text) {
+    const auto byte = static_cast<unsigned char>(c);
+    if (byte <= 0x20 || byte >= 0x7F) {
+      return false;
+    }
+  }
+  return !text.empty();
 }
 
 }  // namespace
@@ -106,18 +116,20 @@ bool IsPermanentRedirect(long status) {
 }
 
 std::string ResolveLocation(const std::string& base, const std::string& location) {
-  const TCurlUrl url(curl_url());
-  if (!url || curl_url_set(url.get(), CURLUPART_URL, base.c_str(), 0) != CURLUE_OK ||
-      curl_url_set(url.get(), CURLUPART_URL, location.c_str(), 0) != CURLUE_OK) {
+  const TUrlParts baseParts = SplitUrl(base);
+  if (!IsFollowedScheme(LowerAscii(baseParts.Scheme)) || !baseParts.Authority || baseParts.Authority->empty() ||
+      !IsPlainAddressText(location)) {
     return {};
   }
-  char* resolved = nullptr;
-  if (curl_url_get(url.get(), CURLUPART_URL, &resolved, 0) != CURLUE_OK || resolved == nullptr) {
+  TUrlParts target = ResolveReference(baseParts, SplitUrl(location));
+  target.Scheme = LowerAscii(target.Scheme);
+  if (!IsFollowedScheme(target.Scheme) || !target.Authority || target.Authority->empty()) {
     return {};
   }
-  std::string result(resolved);
-  curl_free(resolved);
-  return result;
+  if (target.Path.empty()) {
+    target.Path.push_back('/');
+  }
+  return JoinUrl(target);
 }
 
 std::string PermanentTarget(const std::string& url, const std::vector<TRedirectHop>& redirects) {

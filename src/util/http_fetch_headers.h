@@ -38,7 +38,9 @@ std::string CleanHeaderValue(std::string_view value);
 // True for 301 and 308, the redirects that say the address has moved for good.
 bool IsPermanentRedirect(long status);
 
-// Resolves location against base ("/b" against "http://h/a" gives "http://h/b"); empty when it cannot.
+// Resolves location against base ("/b" against "http://h/a" gives "http://h/b"), with the scheme in lower case and
+// "/" for an empty path. Empty unless both lead to an http, https or ftp address with a host (the redirects a fetch
+// follows) and location is printable ASCII without blanks, so a hostile Location never becomes a stored address.
 std::string ResolveLocation(const std::string& base, const std::string& location);
 
 // Where the leading run of permanent redirects from url leads, or empty when the first redirect (if any) is a

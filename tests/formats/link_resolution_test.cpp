@@ -14,30 +14,10 @@ struct TResolveCase {
   const char* Expected;
 };
 
-// The normal examples of RFC 3986 (section 5.4.1) and the cases feeds add: bases that must never be used, references
-// that are already absolute, and dot segments above the root.
-TEST(ResolveLink, FollowsTheRulesForReferenceResolution) {
+// What feeds add to the common rules: bases that must never be used, and references that stay as written.
+TEST(ResolveLink, UsesOnlyWebBasesAndKeepsAbsoluteReferences) {
   constexpr const char* kBase = "http://a/b/c/d;p?q";
   const TResolveCase cases[] = {
-      {kBase, "g", "http://a/b/c/g"},
-      {kBase, "./g", "http://a/b/c/g"},
-      {kBase, "g/", "http://a/b/c/g/"},
-      {kBase, "/g", "http://a/g"},
-      {kBase, "//g", "http://g"},
-      {kBase, "?y", "http://a/b/c/d;p?y"},
-      {kBase, "g?y", "http://a/b/c/g?y"},
-      {kBase, "#s", "http://a/b/c/d;p?q#s"},
-      {kBase, "g?y#s", "http://a/b/c/g?y#s"},
-      {kBase, ".", "http://a/b/c/"},
-      {kBase, "..", "http://a/b/"},
-      {kBase, "../g", "http://a/b/g"},
-      {kBase, "../../g", "http://a/g"},
-      {kBase, "../../../../g", "http://a/g"},
-      {kBase, "/./g", "http://a/g"},
-      {kBase, "g..", "http://a/b/c/g.."},
-      {kBase, "./g/.", "http://a/b/c/g/"},
-      {kBase, "g/../h", "http://a/b/c/h"},
-      {"https://host", "page", "https://host/page"},
       {"HTTPS://Host/dir/#frag", "x", "HTTPS://Host/dir/x"},
       {"ftp://files.example.org/pub/", "a.txt", "ftp://files.example.org/pub/a.txt"},
       {kBase, "mailto:me@example.org", "mailto:me@example.org"},

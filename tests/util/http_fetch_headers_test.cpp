@@ -122,10 +122,27 @@ INSTANTIATE_TEST_SUITE_P(Chains, RedirectChain,
                                            TChainCase{"FoundThenMoved", {{302, "/1"}, {301, "/2"}}, ""}),
                          [](const auto& info) { return std::string(info.param.Name); });
 
-TEST(FetchHeadsParsing, LocationsResolveAgainstTheAddressTheyCameFrom) {
-  EXPECT_EQ(ResolveLocation("http://h/a/b?q", "c"), "http://h/a/c");
-  EXPECT_EQ(ResolveLocation("http://h/a/b", "//other/x"), "http://other/x");
-  EXPECT_EQ(ResolveLocation("http://h/a", "https://k/"), "https://k/");
+// A moved feed's new address goes into the store: only one a fetch could follow.
+TEST(FetchHeadsParsing, LocationsResolveAgainstTheAddressTheyCameFromToWebAddressesOnly) {
+  const struct {
+    const char* Base;
+    const char* Location;
+    const char* Expected;
+  } cases[] = {
+      {"http://h/a/b?q", "c", "http://h/a/c"},
+      {"http://h/a", "HTTPS://k", "https://k/"},
+      {"h/a", "/b", ""},
+      {"file:///etc/x", "/passwd", ""},
+      {"http://h/a", "file:///etc/passwd", ""},
+      {"http://h/a", "javascript:alert(1)", ""},
+      {"http://h/a", "//", ""},
+      {"http://h/a", "/b c", ""},
+      {"http://h/a", "/b\r\nX: 1", ""},
+      {"http://h/a", "/\xC3\xA4", ""},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(ResolveLocation(c.Base, c.Location), c.Expected) << c.Base << " + " << c.Location;
+  }
   EXPECT_EQ(PermanentTarget("http://h/a", {{301, "/b"}, {301, "c"}}), "http://h/c");
 }
 
