@@ -6,6 +6,7 @@
 #include "shell/html_sanitizer.h"
 #include "util/html_text.h"
 #include "util/strings.h"
+#include "util/utf8.h"
 
 namespace tidewick {
 namespace {
@@ -17,18 +18,6 @@ constexpr std::string_view kPageHead =
 
 bool IsControl(unsigned char byte) {
   return byte < 0x20 || byte == 0x7F;
-}
-
-// Cuts text to at most maxBytes without splitting a UTF-8 sequence.
-std::string_view CutOnCharacterBoundary(std::string_view text, size_t maxBytes) {
-  if (text.size() <= maxBytes) {
-    return text;
-  }
-  size_t cut = maxBytes;
-  while (cut > 0 && (static_cast<unsigned char>(text[cut]) & 0xC0) == 0x80) {
-    --cut;
-  }
-  return text.substr(0, cut);
 }
 
 std::string TableRow(std::string_view label, std::string_view cellHtml) {
@@ -55,7 +44,7 @@ std::string ProposedExportFileName(const TFeedItem& item) {
   while (trimmed.starts_with('.')) {
     trimmed.remove_prefix(1);  // no hidden file, no "." or ".."
   }
-  return std::string(TrimView(CutOnCharacterBoundary(trimmed, kMaxProposedFileNameBytes)));
+  return std::string(TrimView(Utf8Prefix(trimmed, kMaxProposedFileNameBytes)));
 }
 
 std::string WithExportExtension(std::string_view fileName, TEntryExportFormat format) {

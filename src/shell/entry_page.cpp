@@ -6,6 +6,7 @@
 #include "lang/lang_text.h"
 #include "shell/font_css.h"
 #include "util/case_fold.h"
+#include "util/utf8.h"
 
 namespace tidewick {
 namespace {
@@ -141,10 +142,7 @@ TLimitedContent LimitEntryContent(std::string_view content, const TEntryLimits& 
     if (content.size() <= limits.MaxBytes) {
       return {std::string(content), false};
     }
-    cut = limits.MaxBytes;
-    while (cut > 0 && (static_cast<unsigned char>(content[cut]) & 0xC0) == 0x80) {
-      --cut;  // never half a character
-    }
+    cut = Utf8Prefix(content, limits.MaxBytes).size();
     // A tag still open at the limit goes as a whole.
     if (const size_t open = content.rfind('<', cut - 1);
         open != std::string_view::npos && cut > 0 &&

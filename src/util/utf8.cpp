@@ -140,4 +140,15 @@ std::size_t Utf8CharCount(std::string_view text) {
   return count;
 }
 
+std::string_view Utf8Prefix(std::string_view text, std::size_t maxBytes) {
+  if (text.size() <= maxBytes) {
+    return text;
+  }
+  std::size_t cut = maxBytes;
+  while (cut > 0 && IsContinuation(static_cast<unsigned char>(text[cut]))) {
+    --cut;
+  }
+  return text.substr(0, cut);
+}
+
 }  // namespace tidewick

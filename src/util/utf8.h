@@ -21,6 +21,10 @@ char32_t Windows1252ToCodePoint(unsigned char byte);
 // Number of characters (code points) in valid UTF-8 text.
 std::size_t Utf8CharCount(std::string_view text);
 
+// The longest start of text that fits in maxBytes and splits no UTF-8 sequence: a character the limit would cut goes
+// whole, so a shortened text stays valid.
+std::string_view Utf8Prefix(std::string_view text, std::size_t maxBytes);
+
 // Length in bytes of the valid UTF-8 sequence that starts at text[pos]; 0 when none starts there.
 std::size_t Utf8SequenceLength(std::string_view text, std::size_t pos);
 

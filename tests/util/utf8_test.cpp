@@ -40,6 +40,17 @@ TEST(Utf8, AppendAndCount) {
   EXPECT_EQ(Utf8CharCount(out), 3u);
 }
 
+// File names, entry pages and summaries are shortened this way: a cut that split a character would leave invalid
+// text behind.
+TEST(Utf8, PrefixNeverSplitsACharacter) {
+  const std::string text = "a\xC3\xA4\xE2\x82\xAC\xF0\x9F\x98\x80";  // a, ä, €, 😀: 1 + 2 + 3 + 4 bytes
+  const std::pair<size_t, size_t> cases[] = {{0, 0}, {1, 1}, {2, 1},   {3, 3},  {5, 3},
+                                             {6, 6}, {9, 6}, {10, 10}, {99, 10}};
+  for (const auto& [maxBytes, kept] : cases) {
+    EXPECT_EQ(Utf8Prefix(text, maxBytes), text.substr(0, kept)) << maxBytes;
+  }
+}
+
 TEST(CaseFold, FoldsEveryScriptNotOnlyAscii) {
   EXPECT_TRUE(SameTextIgnoringCase("rdf:RDF", "RDF:rdf"));
   EXPECT_TRUE(SameTextIgnoringCase("\xC3\x84RGER", "\xC3\xA4rger"));                          // Ärger

@@ -14,6 +14,7 @@
 #include "ui/main/desc_browser.h"
 #include "ui/main/entry_date_text.h"
 #include "util/html_text.h"
+#include "util/utf8.h"
 
 namespace tidewick {
 namespace {
@@ -33,11 +34,7 @@ QString SummaryText(const TFeedItem& item) {
   std::string text = HtmlToText(source.Text);
   bool truncated = source.Truncated;
   if (text.size() > TItemEntryView::kMaxSummaryBytes) {
-    size_t cut = TItemEntryView::kMaxSummaryBytes;
-    while (cut > 0 && (static_cast<unsigned char>(text[cut]) & 0xC0) == 0x80) {
-      --cut;
-    }
-    text.resize(cut);
+    text.resize(Utf8Prefix(text, TItemEntryView::kMaxSummaryBytes).size());
     truncated = true;
   }
   if (truncated) {
