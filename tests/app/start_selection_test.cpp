@@ -3,6 +3,7 @@
 
 #include <QFileInfo>
 #include <QItemSelectionModel>
+#include <QPlainTextEdit>
 #include <QSignalSpy>
 #include <QTest>
 #include <QTreeView>
@@ -52,7 +53,7 @@ TFeed StoredFeed(const std::string& name, int entries) {
 }
 
 // Alpha with two entries under the root, Beta with three in the collapsed folder News.
-bool WriteStoreAndSettings(const TFirstInstanceOptions& options, const std::string& lastSelectedPath) {
+bool WriteStoreAndSettings(const TFirstInstanceOptions& options, const std::string& lastSelectedPath, bool minimized) {
   Feeds.clear();
   AddFeed(StoredFeed("Alpha", 2));
   AddFeed(StoredFeed("Beta", 3));
@@ -63,6 +64,9 @@ bool WriteStoreAndSettings(const TFirstInstanceOptions& options, const std::stri
   settings.Structure = "\\News\t0\r\n";
   settings.PathList = "\\Alpha\r\n\\News\\Beta\r\n";
   settings.LastSelectedPath = lastSelectedPath;
+  settings.Minimized = minimized;
+  settings.TextFont.Name = "DejaVu Serif";
+  settings.TextFont.Size = 15;
   return stored && SaveSettings(settings);
 }
 
@@ -96,26 +100,27 @@ class StartSelectionTest : public QObject {
   void theSelectedFeedIsHighlightedAndListed_data() {
     QTest::addColumn<QString>("lastSelectedPath");  // empty: a first start, without settings and store
     QTest::addColumn<QString>("feedName");
-    QTest::newRow("first start: the welcome feed") << ""
-                                                   << "Willkommen bei Tidewick";
-    QTest::newRow("stored feed under the root") << "\\Feeds\\Alpha"
-                                                << "Alpha";
-    QTest::newRow("stored feed in a collapsed folder") << "\\Feeds\\News\\Beta"
-                                                       << "Beta";
+    QTest::addColumn<bool>("minimized");  // first shown minimised (or hidden to the tray)
+    QTest::newRow("first start: the welcome feed") << QString() << QString("Willkommen bei Tidewick") << false;
+    QTest::newRow("stored feed under the root") << QString("\\Feeds\\Alpha") << QString("Alpha") << false;
+    QTest::newRow("stored feed in a collapsed folder") << QString("\\Feeds\\News\\Beta") << QString("Beta") << false;
+    QTest::newRow("stored feed, minimised start") << QString("\\Feeds\\News\\Beta") << QString("Beta") << true;
   }
   void theSelectedFeedIsHighlightedAndListed() {
     QFETCH(QString, lastSelectedPath);
     QFETCH(QString, feedName);
+    QFETCH(bool, minimized);
     const test::TempDir folder;
     TFirstInstanceOptions options = OptionsIn(folder);
     if (!lastSelectedPath.isEmpty()) {
-      QVERIFY(WriteStoreAndSettings(options, lastSelectedPath.toStdString()));
+      QVERIFY(WriteStoreAndSettings(options, lastSelectedPath.toStdString(), minimized));
       options.StorePresence = ExamineStorePath(options.Window.FeedsFileName);
     }
     TFirstInstance instance(options);
     TfrmMain& window = instance.Window();
     const QSignalSpy fills(&window.ItemView().Model(), &QAbstractItemModel::modelReset);
     instance.Start();
+    QCOMPARE(window.isMinimized() || !window.isVisible(), minimized);
     // Listed once, at the first showing, for the node the start chose (not the root first, not twice).
     QCOMPARE(fills.count(), 1);
 
@@ -138,6 +143,11 @@ class StartSelectionTest : public QObject {
       QVERIFY2(!list.ItemAt(row)->Readed, "listing a feed marks nothing read");
     }
     QVERIFY(!window.ItemView().SelectedRow());
+    // The entry text shows in the stored font from the start, not only after the settings dialog.
+    if (!lastSelectedPath.isEmpty()) {
+      QCOMPARE(window.Widgets().txtDesc->font().family(), QString("DejaVu Serif"));
+      QCOMPARE(window.Widgets().txtDesc->font().pointSize(), 15);
+    }
 
     // A rebuild (after a feed was edited, say) reports its structure and its selection: the list is filled once.
     const QSignalSpy refills(&list, &QAbstractItemModel::modelReset);

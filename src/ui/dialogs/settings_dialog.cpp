@@ -22,6 +22,7 @@
 #include "shell/autostart.h"
 #include "shell/settings_apply.h"
 #include "ui/dialogs/settings_number_box.h"
+#include "ui/main/text_font.h"
 #include "ui/main/ui_prompts.h"
 #include "util/strings.h"
 
@@ -30,11 +31,6 @@ namespace {
 
 QString Text(std::string_view key, std::string_view defaultText, std::string_view params = kNoParams) {
   return QString::fromStdString(GetLangText(key, defaultText, params));
-}
-
-QColor ToQColor(TColor color) {
-  const TColor rgb = ColorToRgb(color);
-  return QColor(rgb & 0xFF, (rgb >> 8) & 0xFF, (rgb >> 16) & 0xFF);
 }
 
 // The chosen font's face, size and style; colour and character set stay the working font's.
@@ -55,16 +51,6 @@ QString AllFilesFilter() {
 }
 
 }  // namespace
-
-QFont ToQFont(const TFontRecord& record) {
-  QFont font(QString::fromStdString(record.Name));
-  font.setPointSize(std::max(record.Size, 1));
-  font.setBold(record.Bold);
-  font.setItalic(record.Italic);
-  font.setUnderline(record.Underline);
-  font.setStrikeOut(record.StrikeOut);
-  return font;
-}
 
 TfrmSettings::TfrmSettings(const TSettingsValues& settings, QWidget* parent, std::string programPath)
     : QDialog(parent, Qt::Dialog | Qt::WindowTitleHint | Qt::WindowCloseButtonHint),
@@ -162,10 +148,7 @@ void TfrmSettings::ShowUnreadColor() {
 }
 
 void TfrmSettings::ShowWorkingFont() {
-  txtDescSample->setFont(ToQFont(m_workingFont));
-  QPalette palette = txtDescSample->palette();
-  palette.setColor(QPalette::Text, ToQColor(m_workingFont.Color));
-  txtDescSample->setPalette(palette);
+  ApplyTextFont(*txtDescSample, m_workingFont);
 }
 
 bool TfrmSettings::eventFilter(QObject* watched, QEvent* event) {

@@ -25,9 +25,6 @@ class QWidget;
 
 namespace tidewick {
 
-// A stored font record as the widgets take it (a size below 1 point reads as 1).
-QFont ToQFont(const TFontRecord& record);
-
 class TNumberBox;
 
 class TfrmSettings : public QDialog {

@@ -10,6 +10,7 @@
 #include "ui/main/item_view_controller.h"
 #include "ui/main/main_window.h"
 #include "ui/main/refresh_controller.h"
+#include "ui/main/text_font.h"
 
 namespace tidewick {
 
@@ -36,7 +37,7 @@ void RunSettingsDialog(TfrmMain& window) {
       window.ItemView().Refill();
     };
     steps.RebuildTree = [&tree] { tree.BuildFeedTree(); };
-    steps.ApplyTextFont = [&window](const TFontRecord& font) { window.Widgets().txtDesc->setFont(ToQFont(font)); };
+    steps.ApplyTextFont = [&window](const TFontRecord& font) { ApplyTextFont(*window.Widgets().txtDesc, font); };
     steps.ScheduleSave = [&window] { window.ScheduleSave(); };
     ApplySettingsChange(Settings(), dialog->Values(), steps);
     window.UpdateActionStates();

@@ -7,18 +7,10 @@
 #include "feeds/item_title.h"
 #include "shell/settings.h"
 #include "ui/main/entry_date_text.h"
+#include "ui/main/text_font.h"
 #include "util/colors.h"
 
 namespace tidewick {
-namespace {
-
-QColor ToQColor(TColor color) {
-  const TColor rgb = ColorToRgb(color);
-  return QColor(rgb & 0xFF, (rgb >> 8) & 0xFF, (rgb >> 16) & 0xFF);
-}
-
-}  // namespace
-
 void TItemListDelegate::initStyleOption(QStyleOptionViewItem* option, const QModelIndex& index) const {
   QStyledItemDelegate::initStyleOption(option, index);
   if (index.data(kUnreadBoldRole).toBool()) {

@@ -3,6 +3,7 @@
 
 #include <filesystem>
 
+#include <QPlainTextEdit>
 #include <QShowEvent>
 #include <QSplitter>
 #include <QTabWidget>
@@ -19,6 +20,7 @@
 #include "ui/main/nav_commands.h"
 #include "ui/main/nav_tree_model.h"
 #include "ui/main/refresh_controller.h"
+#include "ui/main/text_font.h"
 #include "ui/main/ui_prompts.h"
 #include "util/html_text.h"
 
@@ -87,6 +89,7 @@ void TfrmMain::LoadStoreStep() {
 void TfrmMain::CreateLayoutStep() {
   m_actions = new TMainActions(this);
   CreatePanes();
+  ApplyTextFont(*m_widgets.txtDesc, Settings().TextFont);
   CreateStatusBar();
   m_refresh = new TRefreshController(m_widgets.pbStatus, m_widgets.sbMainText, this);
   m_saver = new TSaveScheduler([this] { StoreWindowLayout(); }, this, m_options.ReadMarksSaveDelayMs);
