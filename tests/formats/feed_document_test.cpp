@@ -151,6 +151,13 @@ TEST(ReadDownloadedFeed, TellsWhetherTheWholeDocumentWasRead) {
   }
 }
 
+// A large feed gets room for its larger tree, so it is not cut short for being large.
+TEST(ReadDownloadedFeed, TreeBudgetGrowsWithTheDocumentUpToItsCeiling) {
+  EXPECT_EQ(FeedTreeBudget(0), kMinFeedTreeBytes);
+  EXPECT_EQ(FeedTreeBudget(std::size_t{10} << 20), std::size_t{40} << 20);
+  EXPECT_EQ(FeedTreeBudget(std::size_t{64} << 20), kMaxFeedTreeBytes);
+}
+
 // Update workers read their documents at the same time; each must get the same record as a lone reading.
 TEST(ReadFeedDocument, ReadsInSeveralThreadsAtOnce) {
   const std::string document = test::ReadFormatsData("golden/atom10.xml");

@@ -74,7 +74,6 @@ TEST(EntryExport, HostileEntryKeepsNoActiveContent) {
 }
 
 TEST(EntryExport, ProposesAFileNameFromTheTitle) {
-  const std::string longTitle = std::string(199, 'x') + "\xC3\xA4" + "tail";  // "ä" straddles byte 200
   struct Case {
     std::string title;
     std::string expected;
@@ -83,7 +82,6 @@ TEST(EntryExport, ProposesAFileNameFromTheTitle) {
       {"News <b>today</b>", "News today"},
       {"a/b\\c\td\x7F", "a_b_c_d_"},
       {"  ../../etc/passwd ", "_.._etc_passwd"},
-      {longTitle, std::string(199, 'x')},
       {std::string(300, 'y'), std::string(200, 'y')},
   };
   for (const auto& c : cases)

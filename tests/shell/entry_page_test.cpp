@@ -57,7 +57,6 @@ TEST(LimitEntryContent, CutsHostileContentAtATagBoundary) {
       {"<table><table></table><TABLE><table>deep", "<table><table></table><TABLE>", true},
       {"<p>" + std::string(50, 'x'), "<p>" + std::string(37, 'x'), true},
       {std::string(36, 'x') + "<img src=\"long-address\">", std::string(36, 'x'), true},
-      {std::string(39, 'x') + "\xC3\xA4", std::string(39, 'x'), true},  // never half a character
   };
   for (const Case& c : cases) {
     const TLimitedContent limited = LimitEntryContent(c.content, limits);

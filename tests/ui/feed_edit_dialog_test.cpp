@@ -16,9 +16,10 @@
 
 #include "support/http_test_server.h"
 #include "ui/main/ui_prompts.h"
+#include "ui/ui_test_support.h"
 
 using namespace tidewick;
-namespace prompts = tidewick::prompts;
+using test::PromptTitles;
 
 namespace {
 
@@ -37,20 +38,6 @@ test::TTestResponse Answer(std::string body) {
   return response;
 }
 
-// With TIDEWICK_SCREENSHOT_DIR set (scripts/dialog_screenshots.sh), the dialog is drawn into that folder.
-void SaveScreenshot(QWidget* dialog, const char* fileName) {
-  const QString folder = qEnvironmentVariable("TIDEWICK_SCREENSHOT_DIR");
-  if (!folder.isEmpty())
-    QVERIFY(dialog->grab().save(folder + QLatin1Char('/') + QLatin1String(fileName)));
-}
-
-QStringList PromptTitles() {
-  QStringList titles;
-  for (const auto& prompt : prompts::ShownPrompts())
-    titles << prompt.Title;
-  return titles;
-}
-
 }  // namespace
 
 class FeedEditDialogTest : public QObject {
@@ -63,10 +50,7 @@ class FeedEditDialogTest : public QObject {
 
   template <typename T>
   T* Child(const char* name) {
-    T* child = m_dialog->findChild<T*>(QString::fromLatin1(name));
-    if (child == nullptr)
-      qFatal("no child %s", name);
-    return child;
+    return test::Child<T>(*m_dialog, name);
   }
   QString Url(const std::string& path) const { return QString::fromStdString(m_server->Url(path)); }
   QPushButton* Ok() { return Child<QPushButton>("btnOk"); }
@@ -104,16 +88,13 @@ class FeedEditDialogTest : public QObject {
     prompts::SetScripted(false);
   }
 
+  // Which texts count as feed addresses is the core's rule; here one taken and one refused.
   void clipboardPrefillsOnlyFeedAddresses_data() {
     QTest::addColumn<QString>("clipboard");
     QTest::addColumn<QString>("shown");
     QTest::addColumn<int>("requests");
     QTest::newRow("feed scheme becomes http") << "feed://127.0.0.1:PORT/feed.xml"
                                               << "http://127.0.0.1:PORT/feed.xml" << 1;
-    QTest::newRow("feed: before http") << "feed:http://127.0.0.1:PORT/feed.xml"
-                                       << "http://127.0.0.1:PORT/feed.xml" << 1;
-    QTest::newRow("bare host and path") << "example.org/rss"
-                                        << "" << 0;
     QTest::newRow("local file") << "file:///etc/passwd"
                                 << "" << 0;
   }
@@ -142,7 +123,7 @@ class FeedEditDialogTest : public QObject {
     QCOMPARE(DetailCaptions(), (QStringList{"Feed-Typ", "Title", "Link", "Veröffentlicht", "Gültigkeitsdauer"}));
     QCOMPARE(Child<QLineEdit>("txtName")->text(), QStringLiteral("Channel (de)"));
     QCOMPARE(Child<QSpinBox>("txtTTL")->value(), 30);
-    SaveScreenshot(m_dialog.get(), "dialog-feed-edit.png");
+    QVERIFY(test::SaveScreenshot(*m_dialog, "dialog-feed-edit.png"));
 
     prompts::PrimeMessageAnswer(QMessageBox::No);  // keep the short interval
     QTest::mouseClick(Ok(), Qt::LeftButton);
@@ -281,6 +262,7 @@ class FeedEditDialogTest : public QObject {
     m_dialog.reset();  // must not wait for the stalled server
   }
 
+  // The rules themselves are the core's; here the order of the messages and what each answer does.
   void okRefusesInOrder_data() {
     QTest::addColumn<QString>("name");
     QTest::addColumn<int>("interval");
@@ -296,11 +278,7 @@ class FeedEditDialogTest : public QObject {
     QTest::newRow("short, user keeps it, then the clash")
         << "Golem" << 30 << int(QMessageBox::No)
         << QStringList{"Niedriges Abfrageintervall", "Bezeichnung bereits vergeben"} << false;
-    QTest::newRow("cleaned name is free")
-        << "Golem [x]" << 0 << int(QMessageBox::NoButton) << QStringList{cleaned} << true;
     QTest::newRow("unchanged own name") << "Heise" << 120 << int(QMessageBox::NoButton) << QStringList{} << true;
-    QTest::newRow("no name and no title")
-        << "" << 60 << int(QMessageBox::NoButton) << QStringList{"Bezeichnung fehlt"} << false;
   }
   void okRefusesInOrder() {
     QFETCH(QString, name);
@@ -308,9 +286,7 @@ class FeedEditDialogTest : public QObject {
     QFETCH(int, answer);
     QFETCH(QStringList, prompts);
     QFETCH(bool, accepted);
-    TFeed edited = StoredFeed("Heise");
-    edited.Info.Title.clear();
-    const int index = AddFeed(edited);
+    const int index = AddFeed(StoredFeed("Heise"));
     AddFeed(StoredFeed("Golem"));
     m_dialog->PrepareEdit(Feeds[static_cast<size_t>(index)]);
     m_dialog->show();
@@ -378,7 +354,6 @@ class FeedEditDialogTest : public QObject {
     emit menu->aboutToShow();
     QVERIFY(Child<QAction>("pmnuTTL2")->isChecked());
     QVERIFY(!Child<QAction>("pmnuTTL1")->isChecked());
-    QCOMPARE(Child<QAction>("pmnuTTL24")->text(), QStringLiteral("24 Stunden"));
     Child<QAction>("pmnuTTLNone")->trigger();
     QCOMPARE(interval->value(), 0);
     Child<QAction>("pmnuTTL1")->trigger();

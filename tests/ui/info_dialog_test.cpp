@@ -6,7 +6,6 @@
 #include <QGroupBox>
 #include <QImage>
 #include <QLabel>
-#include <QPushButton>
 #include <QTest>
 
 #include "lang/lang_text.h"
@@ -14,21 +13,11 @@
 #include "platform/version_info.h"
 #include "support/temp_dir.h"
 #include "ui/main/ui_prompts.h"
+#include "ui/ui_test_support.h"
 #include "util/files.h"
 
 using namespace tidewick;
 namespace prompts = tidewick::prompts;
-
-namespace {
-
-// With TIDEWICK_SCREENSHOT_DIR set (scripts/dialog_screenshots.sh), the dialog is drawn into that folder.
-void SaveScreenshot(QWidget* dialog, const char* fileName) {
-  const QString folder = qEnvironmentVariable("TIDEWICK_SCREENSHOT_DIR");
-  if (!folder.isEmpty())
-    QVERIFY(dialog->grab().save(folder + QLatin1Char('/') + QLatin1String(fileName)));
-}
-
-}  // namespace
 
 class InfoDialogTest : public QObject {
   Q_OBJECT
@@ -89,7 +78,7 @@ class InfoDialogTest : public QObject {
     QCOMPARE(Label(*dialog, "lblLang")->text(), QStringLiteral("Testisch"));
     QCOMPARE(Label(*dialog, "lblLangAuthorName")->text(), QStringLiteral("Tess Ter"));
     QVERIFY(!Label(*dialog, "imgLang")->pixmap().isNull());
-    SaveScreenshot(dialog.get(), "dialog-info.png");
+    QVERIFY(test::SaveScreenshot(*dialog, "dialog-info.png"));
     const QString version = QString::fromStdString(GetVersionString("ProductVersion"));
     QCOMPARE(QUrl::fromPercentEncoding(dialog->LinkTarget(Label(*dialog, "lblLangMailAddr")).toEncoded()),
              "mailto:tess@example.org?subject=Language file: Tidewick " + version);
@@ -127,12 +116,6 @@ class InfoDialogTest : public QObject {
     QTest::mouseClick(Label(*dialog, "lblLangMailAddr"), Qt::LeftButton);
     QCOMPARE(prompts::ShownPrompts().size(), size_t{1});
     QCOMPARE(prompts::ShownPrompts()[0].Title, QStringLiteral("Kein Standard-Mailclient gefunden"));
-  }
-
-  void okCloses() {
-    const auto dialog = Open();
-    QTest::mouseClick(dialog->findChild<QPushButton*>("btnOk"), Qt::LeftButton);
-    QVERIFY(!dialog->isVisible());
   }
 };
 

@@ -11,6 +11,7 @@
 #include "shell/settings.h"
 #include "ui/main/main_window.h"
 #include "ui/main/ui_prompts.h"
+#include "ui/ui_test_support.h"
 
 using namespace tidewick;
 
@@ -51,19 +52,15 @@ class MainWindowScreenshotTest : public QObject {
     AddSampleFeed("Planet Qt", 12, 3, false);
     AddSampleFeed("LWN", 20, 0, false);
     AddSampleFeed("Old blog", 4, 0, true);
-    const std::string store = folder.filePath(QStringLiteral("Feeds.xml")).toStdString();
-    QVERIFY(SaveFeeds(store));
+    const TMainWindowOptions options = test::WindowOptionsIn(folder.path());
+    QVERIFY(SaveFeeds(options.FeedsFileName));
     TSettings sample;
-    sample.SettingsFileName = folder.filePath(QStringLiteral("Tidewick.ini")).toStdString();
+    sample.SettingsFileName = options.SettingsFileName;
     sample.Structure = "\\News\t-1\n";
     sample.PathList = "\\News\\Planet Qt\n\\News\\LWN\n";
     sample.LastSelectedPath = "\\Feeds\\News\\Planet Qt";
     QVERIFY(SaveSettings(sample));
 
-    TMainWindowOptions options;
-    options.DataFolder = TIDEWICK_SOURCE_DIR "/";
-    options.SettingsFileName = folder.filePath(QStringLiteral("Tidewick.ini")).toStdString();
-    options.FeedsFileName = store;
     TfrmMain window(options);
     window.resize(900, 600);
     window.show();

@@ -168,7 +168,6 @@ class TestNavTree : public QObject {
     QTest::addColumn<QString>("title");
     QTest::newRow("sibling folder") << QStringLiteral("OTHER") << QStringLiteral("Name bereits vergeben");
     QTest::newRow("backslash") << QStringLiteral("A\\B") << QStringLiteral("Ungültiger Ordnername");
-    QTest::newRow("blank") << QStringLiteral("  ") << QStringLiteral("Ungültiger Ordnername");
   }
 
   void refusedRenameShowsItsMessage() {

@@ -6,6 +6,7 @@
 #include "shell/settings.h"
 #include "ui/dialogs/popup_window.h"
 #include "ui/main/tray_notifier.h"
+#include "ui/ui_test_support.h"
 
 using namespace tidewick;
 
@@ -53,10 +54,7 @@ class NotificationsTest : public QObject {
     QVERIFY(notifier.IsBlinking());
     QCOMPARE(popup.lvItems->model()->rowCount(), 3);
     QCOMPARE(notifier.LastDecision().Tip, std::string("Tidewick (3 neu)"));
-    // With TIDEWICK_SCREENSHOT_DIR set (scripts/dialog_screenshots.sh), the popup is drawn into that folder.
-    if (const QString folder = qEnvironmentVariable("TIDEWICK_SCREENSHOT_DIR"); !folder.isEmpty()) {
-      QVERIFY(popup.grab().save(folder + QStringLiteral("/popup.png")));
-    }
+    QVERIFY(test::SaveScreenshot(popup, QStringLiteral("popup.png")));
 
     popup.resize(300, 200);
     QTest::keyClick(&popup, Qt::Key_Escape);

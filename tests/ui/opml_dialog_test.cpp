@@ -13,6 +13,7 @@
 #include "ui/main/main_actions.h"
 #include "ui/main/main_window.h"
 #include "ui/main/ui_prompts.h"
+#include "ui/ui_test_support.h"
 #include "util/files.h"
 #include "xml/xml_doc.h"
 
@@ -95,7 +96,7 @@ class OpmlDialogTest : public QObject {
     QCOMPARE(prompts::ShownPrompts().front().Filter, kOpmlFilter + ";;" + kAllFilter);
   }
 
-  // No shows the dialog again; Yes replaces the file; Cancel leaves it alone.
+  // No shows the dialog again; Yes replaces the file; Cancel leaves it alone. The entry export asks the same way.
   void exportAsksBeforeOverwriting() {
     QVERIFY(WriteStringToFile(Path("list.opml").toStdString(), "old"));
     prompts::PrimeFileName(Path("list"), kOpmlFilter);
@@ -178,26 +179,11 @@ class OpmlDialogTest : public QObject {
     QCOMPARE(dialog.Filter, kTextFilter + ";;" + kHtmlFilter);
   }
 
-  void entryExportAsksAgainAfterNo() {
-    QVERIFY(WriteStringToFile(Path("entry.txt").toStdString(), "old"));
-    prompts::PrimeFileName(Path("entry"));
-    prompts::PrimeMessageAnswer(QMessageBox::No);
-    prompts::PrimeFileName(Path("other"));
-    RunEntryExport(nullptr, &m_entry, false, TFontRecord{});
-    QCOMPARE(CountShown(TPromptKind::SaveFile), 2);
-    QCOMPARE(ReadAll(Path("entry.txt")), QByteArray("old"));
-    QVERIFY(ReadAll(Path("other.txt")).startsWith("Titel: Entry one"));
-  }
-
   // The window's file menu reaches both commands, and an import enables the export at once.
   void windowMenuRunsImportAndExport() {
     Feeds.clear();
     Settings() = TSettings();
-    TMainWindowOptions options;
-    options.DataFolder = (m_folder->path() + "/").toStdString();
-    options.SettingsFileName = Path("Tidewick.ini").toStdString();
-    options.FeedsFileName = Path("Feeds.xml").toStdString();
-    TfrmMain window(options);
+    TfrmMain window(test::WindowOptionsIn(m_folder->path()));
     QVERIFY(!window.Actions().mnuFileExport->isEnabled());
     QVERIFY(WriteStringToFile(Path("in.opml").toStdString(),
                               "<opml><head><title>List</title></head><body>"

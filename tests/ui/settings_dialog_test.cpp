@@ -19,6 +19,7 @@
 #include "support/env_guard.h"
 #include "support/temp_dir.h"
 #include "ui/main/ui_prompts.h"
+#include "ui/ui_test_support.h"
 
 using namespace tidewick;
 namespace prompts = tidewick::prompts;
@@ -28,37 +29,10 @@ namespace {
 constexpr const char* kProgram = "/opt/Tide wick/tidewick";
 
 // Every stored value compared, so a control that loses or changes a value on the way through is caught.
-void CompareValues(const TSettingsValues& actual, const TSettingsValues& expected) {
+bool SameValues(const TSettingsValues& actual, const TSettingsValues& expected) {
   TSettingsValues copy = expected;
   CopySettingsDialogValues(actual, copy);
-  QVERIFY(copy.AutoReadList == expected.AutoReadList);
-  QCOMPARE(copy.TextFont, expected.TextFont);
-  QCOMPARE(copy.UnreadColor, expected.UnreadColor);
-  QCOMPARE(copy.ProxyPort, expected.ProxyPort);
-  QCOMPARE(copy.ProxyMode, expected.ProxyMode);
-  QCOMPARE(copy.Timeout, expected.Timeout);
-  QCOMPARE(copy.DefaultTTL, expected.DefaultTTL);
-  QCOMPARE(copy.DefaultDescTab, expected.DefaultDescTab);
-  QCOMPARE(copy.WebBrowser, expected.WebBrowser);
-  for (bool TSettingsValues::*flag :
-       {&TSettingsValues::MinOnClose, &TSettingsValues::DontStartMinimized, &TSettingsValues::MinToSysTray,
-        &TSettingsValues::ShowPopupWindow, &TSettingsValues::TrayBlink, &TSettingsValues::DetailAutoSize,
-        &TSettingsValues::AutoUpdate, &TSettingsValues::FeedsAutoUpdateAtStart, &TSettingsValues::FeedsUpdateOnDblClick,
-        &TSettingsValues::GroupInFolders, &TSettingsValues::UnreadUseColor, &TSettingsValues::PlaySound,
-        &TSettingsValues::AutoSort, &TSettingsValues::ShowUnreadFirst, &TSettingsValues::ShowUnreadCount,
-        &TSettingsValues::ShowRefreshErrorMsg}) {
-    QCOMPARE(copy.*flag, expected.*flag);
-  }
-  QCOMPARE(copy.PlaySoundFileName, expected.PlaySoundFileName);
-  QCOMPARE(copy.ProxyServer, expected.ProxyServer);
-  QCOMPARE(copy.UseWebBrowser, expected.UseWebBrowser);
-}
-
-// With TIDEWICK_SCREENSHOT_DIR set (scripts/dialog_screenshots.sh), the dialog is drawn into that folder.
-void SaveScreenshot(QWidget* dialog, const char* fileName) {
-  const QString folder = qEnvironmentVariable("TIDEWICK_SCREENSHOT_DIR");
-  if (!folder.isEmpty())
-    QVERIFY(dialog->grab().save(folder + QLatin1Char('/') + QLatin1String(fileName)));
+  return copy == expected;
 }
 
 }  // namespace
@@ -73,10 +47,7 @@ class SettingsDialogTest : public QObject {
 
   template <typename T>
   T* Child(const char* name) {
-    T* child = m_dialog->findChild<T*>(QString::fromLatin1(name));
-    if (child == nullptr)
-      qFatal("no child %s", name);
-    return child;
+    return test::Child<T>(*m_dialog, name);
   }
   void Open(const TSettingsValues& settings) {
     m_dialog = std::make_unique<TfrmSettings>(settings, nullptr, kProgram);
@@ -115,13 +86,13 @@ class SettingsDialogTest : public QObject {
     QCOMPARE(m_dialog->windowTitle(), QStringLiteral("Einstellungen"));
     QCOMPARE(Child<QTabWidget>("pcSettings")->currentWidget()->objectName(), QStringLiteral("tabGeneral"));
     QCOMPARE(Child<QPlainTextEdit>("txtAutoRead")->toPlainText(), QStringLiteral("Apple\nmango\nzebra"));
-    SaveScreenshot(m_dialog.get(), "dialog-settings.png");
+    QVERIFY(test::SaveScreenshot(*m_dialog, "dialog-settings.png"));
     ClickOk();
     QCOMPARE(m_dialog->result(), int(QDialog::Accepted));
     QVERIFY(prompts::ShownPrompts().empty());
     TSettingsValues expected = settings;
     expected.AutoReadList = {"Apple", "mango", "zebra"};
-    CompareValues(m_dialog->Values(), expected);
+    QVERIFY(SameValues(m_dialog->Values(), expected));
   }
 
   void enablingFollowsTheControllingBoxes() {
