@@ -42,19 +42,23 @@ configure_and_build() {  # folder, then extra cmake arguments; TARGETS limits wh
 }
 
 build_dev() {
-  configure_and_build build/dev -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTIDEWICK_WERROR="${TIDEWICK_WERROR:-OFF}"
+  configure_and_build build/dev -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTIDEWICK_WERROR="${TIDEWICK_WERROR:-OFF}" \
+    -DTIDEWICK_PCH=ON
 }
+
+# The sanitizer builds only run tests: -Og keeps them quick to build (at -O1 sanitized files build twice as long)
+# and -g1 keeps the file and line of every report.
+sanitizer_flags=(-DCMAKE_BUILD_TYPE=Debug -DCMAKE_CXX_FLAGS= "-DCMAKE_CXX_FLAGS_DEBUG=-Og -g1" -DTIDEWICK_GUI=OFF
+  -DTIDEWICK_PCH=ON)
 
 run_tests() {
   build_dev
   (cd build/dev && ctest --output-on-failure --parallel "$jobs")
-  # The core again under AddressSanitizer and UndefinedBehaviorSanitizer.
-  configure_and_build build/asan -DCMAKE_BUILD_TYPE=Debug -DTIDEWICK_GUI=OFF \
-    -DTIDEWICK_SANITIZE=address,undefined -DCMAKE_CXX_FLAGS=-O1
+  # The core again under AddressSanitizer and UndefinedBehaviorSanitizer (building only what its suites need).
+  TARGETS=core_tests configure_and_build build/asan "${sanitizer_flags[@]}" -DTIDEWICK_SANITIZE=address,undefined
   (cd build/asan && ctest --output-on-failure --parallel "$jobs" -L core)
   # The tests that run threads again under ThreadSanitizer.
-  TARGETS="test_lang test_update" configure_and_build build/tsan -DCMAKE_BUILD_TYPE=Debug -DTIDEWICK_GUI=OFF \
-    -DTIDEWICK_SANITIZE=thread -DCMAKE_CXX_FLAGS=-O1
+  TARGETS=concurrency_tests configure_and_build build/tsan "${sanitizer_flags[@]}" -DTIDEWICK_SANITIZE=thread
   (cd build/tsan && TSAN_OPTIONS=halt_on_error=1 ctest --output-on-failure --parallel "$jobs" -L concurrency)
 }
 
