@@ -62,6 +62,12 @@ function(tidewick_core_tests name)
   endforeach()
   tidewick_target_defaults(test_${name})
   tidewick_precompile(test_${name} <gtest/gtest.h> <filesystem> <string> <vector>)
+  # With the precompiled header, GCC 12 at -O2 takes string sums in the tests' table rows for out-of-bounds copies
+  # (known false positives of that version's memcpy checks); the product code keeps these warnings.
+  if(TIDEWICK_PCH AND CMAKE_CXX_COMPILER_ID STREQUAL "GNU" AND CMAKE_CXX_COMPILER_VERSION VERSION_LESS 13)
+    target_compile_options(test_${name} PRIVATE -Wno-array-bounds -Wno-stringop-overflow -Wno-stringop-overread
+                                                -Wno-restrict)
+  endif()
   add_test(NAME core.${name} COMMAND test_${name})
   set(labels core)
   if(ARG_LABEL)
