@@ -15,6 +15,7 @@
 #include "feeds/feed_records.h"
 #include "shell/settings.h"
 #include "ui/main/desc_browser.h"
+#include "ui/main/entry_date_text.h"
 #include "ui/main/item_list_model.h"
 #include "ui/main/item_view_controller.h"
 #include "ui/main/link_opener.h"
@@ -171,6 +172,19 @@ class ItemViewTest : public QObject {
     QCOMPARE(headerText(kDateColumn), QStringLiteral("Änderungszeit   ^"));
     QCOMPARE(TitleAt(0), QStringLiteral("c"));
     QVERIFY(!Settings().SortAscending);  // kept for the next start
+  }
+
+  // The column keeps its 125 pixels in small fonts and grows with a larger one, so a date and time never show cut.
+  void dateColumnHoldsAWholeDateInALargerFont() {
+    const QFont normal = QApplication::font();
+    QFont large = normal;
+    large.setPointSize(20);
+    QApplication::setFont(large);
+    Build({Entry("a", "", 28)});
+    QApplication::setFont(normal);
+    const int width = m_widgets.lvItems->header()->sectionSize(kDateColumn);
+    QVERIFY(width > m_widgets.lvItems->fontMetrics().horizontalAdvance(WideEntryDateSample()));
+    QVERIFY(width > 125);
   }
 
   // Where each step lands is the core's rule; here the keys reach it, the first asks, and the focus stays.

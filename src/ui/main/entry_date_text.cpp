@@ -13,6 +13,11 @@ QString LongTimeFormatWithoutZone() {
   return format.trimmed();
 }
 
+QString DateAndTimeText(const QDate& date, const QTime& time) {
+  return QLocale().toString(date, QLocale::ShortFormat) + QLatin1Char(' ') +
+         QLocale().toString(time, LongTimeFormatWithoutZone());
+}
+
 }  // namespace
 
 QString EntryDateText(TDateTime utc) {
@@ -20,11 +25,13 @@ QString EntryDateText(TDateTime utc) {
     return {};
   const TDateTimeParts parts = DecodeDateTime(UtcToLocal(utc));
   const QDate date(parts.Year, parts.Month, parts.Day);
-  const QString dateText = QLocale().toString(date, QLocale::ShortFormat);
   if (parts.Hour == 0 && parts.Minute == 0 && parts.Second == 0)
-    return dateText;
-  const QTime time(parts.Hour, parts.Minute, parts.Second);
-  return dateText + QLatin1Char(' ') + QLocale().toString(time, LongTimeFormatWithoutZone());
+    return QLocale().toString(date, QLocale::ShortFormat);
+  return DateAndTimeText(date, QTime(parts.Hour, parts.Minute, parts.Second));
+}
+
+QString WideEntryDateSample() {
+  return DateAndTimeText(QDate(2026, 12, 28), QTime(23, 58, 58));
 }
 
 }  // namespace tidewick

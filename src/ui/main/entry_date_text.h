@@ -10,4 +10,8 @@ namespace tidewick {
 // name; the time is left out at midnight, and a missing date (0) is blank.
 QString EntryDateText(TDateTime utc);
 
+// A date with a time as wide as most the list shows (two-digit day, month, hour, minute and second), to size its
+// date column by.
+QString WideEntryDateSample();
+
 }  // namespace tidewick

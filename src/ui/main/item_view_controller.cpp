@@ -1,5 +1,7 @@
 #include "ui/main/item_view_controller.h"
 
+#include <algorithm>
+
 #include <QClipboard>
 #include <QGuiApplication>
 #include <QHeaderView>
@@ -10,6 +12,7 @@
 #include "lang/lang_text.h"
 #include "shell/settings.h"
 #include "ui/main/desc_browser.h"
+#include "ui/main/entry_date_text.h"
 #include "ui/main/item_entry_view.h"
 #include "ui/main/item_list_model.h"
 #include "ui/main/link_opener.h"
@@ -21,6 +24,12 @@ namespace tidewick {
 namespace {
 
 constexpr int kSideColumnWidth = 125;
+
+// 125 pixels hold a date and a time in small fonts; a larger font widens the date column so both show whole.
+int DateColumnWidth(const QWidget& list) {
+  const QFontMetrics metrics = list.fontMetrics();
+  return std::max(kSideColumnWidth, metrics.horizontalAdvance(WideEntryDateSample()) + 2 * metrics.averageCharWidth());
+}
 
 QString Text(const char* key, const char* defaultText) {
   return QString::fromStdString(GetLangText(key, defaultText));
@@ -49,7 +58,7 @@ TItemViewController::TItemViewController(const TItemViewWidgets& widgets, TItemV
   QHeaderView* header = m_list->header();
   header->setStretchLastSection(false);
   header->setSectionResizeMode(kTitleColumn, QHeaderView::Stretch);  // the title takes the free width
-  header->resizeSection(kDateColumn, kSideColumnWidth);
+  header->resizeSection(kDateColumn, DateColumnWidth(*m_list));
   header->resizeSection(kFeedColumn, kSideColumnWidth);
   connect(header, &QHeaderView::sectionClicked, this, [this](int column) { OnHeaderClicked(column); });
 
