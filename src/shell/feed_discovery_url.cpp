@@ -83,7 +83,10 @@ std::optional<std::string> NormalAuthority(std::string_view authority) {
       port.find_first_not_of("0123456789") != std::string_view::npos ||
       (!port.empty() && std::stoi(std::string(port)) > 65535))
     return std::nullopt;
-  return userinfo + LowerAscii(host) + (port.empty() ? "" : ":" + std::string(port));
+  std::string normal = userinfo + LowerAscii(host);
+  if (!port.empty())
+    normal.append(":").append(port);
+  return normal;
 }
 
 // An absolute http(s) address in its parts (scheme in lower case); nothing for anything else. Any number of slashes

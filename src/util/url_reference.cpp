@@ -45,11 +45,14 @@ void RemoveLastSegment(std::string& out) {
 
 // The base's folder (up to its last "/") followed by the reference's path (RFC 3986, section 5.2.3).
 std::string MergePaths(const TUrlParts& base, std::string_view relative) {
+  std::string merged;
   if (base.Authority && base.Path.empty()) {
-    return "/" + std::string(relative);
+    merged = "/";
+  } else if (const size_t lastSlash = base.Path.rfind('/'); lastSlash != std::string::npos) {
+    merged = base.Path.substr(0, lastSlash + 1);
   }
-  const size_t lastSlash = base.Path.rfind('/');
-  return (lastSlash == std::string::npos ? std::string() : base.Path.substr(0, lastSlash + 1)) + std::string(relative);
+  merged += relative;
+  return merged;
 }
 
 }  // namespace
