@@ -1,32 +1,16 @@
 #include "shell/web_address.h"
 
 #include "util/case_fold.h"
+#include "util/url_reference.h"
 
 namespace tidewick {
-namespace {
-
-bool IsAsciiLetter(char c) {
-  return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
-}
-
-bool IsSchemeChar(char c) {
-  return IsAsciiLetter(c) || (c >= '0' && c <= '9') || c == '+' || c == '-' || c == '.';
-}
-
-}  // namespace
 
 std::optional<std::string> AddressScheme(std::string_view text) {
-  if (text.empty() || !IsAsciiLetter(text[0])) {
+  const std::string scheme = SplitUrl(text).Scheme;
+  if (scheme.size() < 2) {
     return std::nullopt;
   }
-  size_t end = 1;
-  while (end < text.size() && IsSchemeChar(text[end])) {
-    ++end;
-  }
-  if (end < 2 || end >= text.size() || text[end] != ':') {
-    return std::nullopt;
-  }
-  return LowerAscii(text.substr(0, end));
+  return LowerAscii(scheme);
 }
 
 bool HasControlCharacter(std::string_view text) {
