@@ -2,7 +2,10 @@
 
 #include "util/html_text.h"
 
+#include <algorithm>
+#include <cctype>
 #include <cstring>
+#include <iterator>
 
 #include "util/html_entities.h"
 #include "util/utf8.h"
@@ -169,9 +172,52 @@ bool LooksLikeMarkup(std::string_view text) {
 }
 
 // Drops every tag, an unclosed one to the end, and any stray ">".
-std::string StripMarkup(std::string_view text) {
+// Tags that end a line for a reader: paragraphs, divisions, list items, table rows, headings, quotes.
+bool IsBlockTag(std::string_view tag) {
+  if (tag.starts_with('/')) {
+    tag.remove_prefix(1);
+  }
+  std::size_t end = 0;
+  while (end < tag.size() && std::isalnum(static_cast<unsigned char>(tag[end]))) {
+    ++end;
+  }
+  static constexpr std::string_view kBlockTags[] = {"p",     "div", "li", "tr", "h1", "h2",         "h3",
+                                                    "h4",    "h5",  "h6", "ul", "ol", "blockquote", "pre",
+                                                    "table", "dd",  "dt", "dl", "hr", "section",    "article"};
+  std::string name(tag.substr(0, end));
+  for (char& c : name) {
+    c = LowerAscii(c);
+  }
+  return std::find(std::begin(kBlockTags), std::end(kBlockTags), name) != std::end(kBlockTags);
+}
+
+bool IsBlank(char c) {
+  return c == ' ' || c == '\t' || c == '\r' || c == '\n';
+}
+
+// Copies text without its tags. With breakBlocks, text on both sides of a block tag is set on lines of its own, and
+// the blanks around such a boundary (the source's indentation) go.
+std::string StripMarkup(std::string_view text, bool breakBlocks) {
   std::string out;
   out.reserve(text.size());
+  bool pendingBreak = false;
+  auto appendRun = [&](std::string_view run) {
+    if (pendingBreak) {
+      const std::size_t first = std::find_if_not(run.begin(), run.end(), IsBlank) - run.begin();
+      if (first == run.size()) {
+        return;  // only the layout between two tags
+      }
+      while (!out.empty() && IsBlank(out.back())) {
+        out.pop_back();
+      }
+      if (!out.empty()) {
+        out += "\r\n";
+      }
+      run.remove_prefix(first);
+      pendingBreak = false;
+    }
+    out.append(run);
+  };
   std::size_t runStart = 0;
   bool inTag = false;
   for (std::size_t pos = 0; pos < text.size(); ++pos) {
@@ -180,13 +226,15 @@ std::string StripMarkup(std::string_view text) {
       continue;
     }
     if (!inTag) {
-      out.append(text.substr(runStart, pos - runStart));
+      appendRun(text.substr(runStart, pos - runStart));
+    } else if (breakBlocks && c == '>' && IsBlockTag(text.substr(runStart, pos - runStart))) {
+      pendingBreak = true;
     }
     inTag = c == '<';
     runStart = pos + 1;
   }
   if (!inTag) {
-    out.append(text.substr(runStart));
+    appendRun(text.substr(runStart));
   }
   return out;
 }
@@ -253,7 +301,9 @@ std::string DecodeEntities(std::string_view text) {
   return out;
 }
 
-std::string HtmlToText(std::string_view text) {
+namespace {
+
+std::string ConvertHtmlToText(std::string_view text, bool breakBlocks) {
   std::string result(text);
   if (ContainsTagIgnoringCase(result, "<br")) {
     // A <br> next to a line break already in the text makes one line break, not two.
@@ -264,12 +314,22 @@ std::string HtmlToText(std::string_view text) {
     }
   }
   if (LooksLikeMarkup(result)) {
-    result = StripMarkup(result);
+    result = StripMarkup(result, breakBlocks);
   }
   if (result.find("\r\n\r\n\r\n") != std::string::npos) {
     result = ShrinkBlankLines(result);
   }
   return result;
+}
+
+}  // namespace
+
+std::string HtmlToText(std::string_view text) {
+  return ConvertHtmlToText(text, false);
+}
+
+std::string HtmlToDisplayText(std::string_view text) {
+  return ConvertHtmlToText(text, true);
 }
 
 }  // namespace tidewick

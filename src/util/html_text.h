@@ -34,4 +34,8 @@ std::string DecodeEntities(std::string_view text);
 // one of the common tags, and runs of blank lines shrink to one. References are not decoded here.
 std::string HtmlToText(std::string_view text);
 
+// HtmlToText for reading on screen: paragraphs, list items, table rows and other blocks also begin new lines, so
+// "<li>One</li><li>Two</li>" reads as two lines instead of "OneTwo". Search and saved entries keep HtmlToText.
+std::string HtmlToDisplayText(std::string_view text);
+
 }  // namespace tidewick

@@ -120,6 +120,22 @@ TEST(HtmlToText, GivesPlainText) {
     EXPECT_EQ(HtmlToText(input), expected) << input;
 }
 
+// On screen, blocks begin new lines: a list must not read "OneTwo". Inline tags still join their words.
+TEST(HtmlToDisplayText, SetsBlocksOnLinesOfTheirOwn) {
+  const std::pair<std::string_view, std::string_view> cases[] = {
+      {"<p>Hello <b>World</b></p>", "Hello World"},
+      {"<p>Points:</p>\n<UL>\n  <li class=x>One</li>\n  <li>Two</li>\n</ul>\n", "Points:\r\nOne\r\nTwo"},
+      {"<div>a</div>b<br>c<h2>d</h2><table><tr><td>e</td><td>f</td></tr><tr><td>g</td></tr></table>",
+       "a\r\nb\r\nc\r\nd\r\nef\r\ng"},
+      {"<p>in<i>line</i> <a href=\"x\">link</a></p>", "inline link"},
+      {"<p>a</p>\r\n\r\n\r\n<p>b</p>", "a\r\nb"},
+      {"<para>x</para><pre>y</pre>", "x\r\ny"},  // "para" is no paragraph
+      {"no <li>markup test passed", "no <li>markup test passed"},
+  };
+  for (const auto& [input, expected] : cases)
+    EXPECT_EQ(HtmlToDisplayText(input), expected) << input;
+}
+
 // Replacing three line breaks by two until none are left, the plain way.
 std::string ShrinkByRepeatedReplace(std::string text) {
   const std::string three = "\r\n\r\n\r\n";

@@ -31,7 +31,7 @@ QString SummaryText(const TFeedItem& item) {
   // whole.
   const TLimitedContent source =
       LimitEntryContent(summary, {.MaxBytes = 4 * TItemEntryView::kMaxSummaryBytes, .MaxTableDepth = INT_MAX});
-  std::string text = HtmlToText(source.Text);
+  std::string text = HtmlToDisplayText(source.Text);
   bool truncated = source.Truncated;
   if (text.size() > TItemEntryView::kMaxSummaryBytes) {
     text.resize(Utf8Prefix(text, TItemEntryView::kMaxSummaryBytes).size());
