@@ -2,8 +2,6 @@
 
 #include "formats/link_resolution.h"
 
-#include <algorithm>
-#include <initializer_list>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -16,24 +14,13 @@
 
 namespace tidewick {
 
-namespace {
-
-// A scheme://host address with one of the given schemes (any letter case).
-bool HasHostAndScheme(std::string_view address, std::initializer_list<std::string_view> schemes) {
-  const TUrlParts parts = SplitUrl(address);
-  const std::string scheme = LowerAscii(parts.Scheme);
-  return parts.Authority && !parts.Authority->empty() &&
-         std::find(schemes.begin(), schemes.end(), scheme) != schemes.end();
-}
-
-}  // namespace
-
 bool IsUsableBase(std::string_view address) {
-  return HasHostAndScheme(address, {"http", "https", "ftp"});
+  return IsFetchableUrl(SplitUrl(address));
 }
 
 bool IsWebAddress(std::string_view address) {
-  return HasHostAndScheme(address, {"http", "https"});
+  const TUrlParts parts = SplitUrl(address);
+  return IsFetchableUrl(parts) && !SameAsciiIgnoringCase(parts.Scheme, "ftp");
 }
 
 std::string ResolveLink(std::string_view base, std::string_view reference) {

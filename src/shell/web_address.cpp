@@ -24,12 +24,7 @@ bool HasControlCharacter(std::string_view text) {
 }
 
 bool IsSafeWebAddress(std::string_view address) {
-  const std::optional<std::string> scheme = AddressScheme(address);
-  if (!scheme || (*scheme != "http" && *scheme != "https" && *scheme != "ftp") || HasControlCharacter(address)) {
-    return false;
-  }
-  const std::string_view rest = address.substr(scheme->size() + 1);
-  return rest.starts_with("//") && !rest.substr(2, rest.find_first_of("/?#", 2) - 2).empty();
+  return !HasControlCharacter(address) && IsFetchableUrl(SplitUrl(address));
 }
 
 }  // namespace tidewick

@@ -3,10 +3,10 @@
 #include "util/html_text.h"
 
 #include <algorithm>
-#include <cctype>
 #include <cstring>
 #include <iterator>
 
+#include "util/case_fold.h"
 #include "util/html_entities.h"
 #include "util/utf8.h"
 
@@ -171,32 +171,25 @@ bool LooksLikeMarkup(std::string_view text) {
   return false;
 }
 
-// Drops every tag, an unclosed one to the end, and any stray ">".
 // Tags that end a line for a reader: paragraphs, divisions, list items, table rows, headings, quotes.
 bool IsBlockTag(std::string_view tag) {
   if (tag.starts_with('/')) {
     tag.remove_prefix(1);
   }
-  std::size_t end = 0;
-  while (end < tag.size() && std::isalnum(static_cast<unsigned char>(tag[end]))) {
-    ++end;
-  }
   static constexpr std::string_view kBlockTags[] = {"p",     "div", "li", "tr", "h1", "h2",         "h3",
                                                     "h4",    "h5",  "h6", "ul", "ol", "blockquote", "pre",
                                                     "table", "dd",  "dt", "dl", "hr", "section",    "article"};
-  std::string name(tag.substr(0, end));
-  for (char& c : name) {
-    c = LowerAscii(c);
-  }
-  return std::find(std::begin(kBlockTags), std::end(kBlockTags), name) != std::end(kBlockTags);
+  const std::string_view name = tag.substr(0, tag.find_first_of(" \t\r\n/"));
+  return std::any_of(std::begin(kBlockTags), std::end(kBlockTags),
+                     [name](std::string_view block) { return SameAsciiIgnoringCase(name, block); });
 }
 
 bool IsBlank(char c) {
   return c == ' ' || c == '\t' || c == '\r' || c == '\n';
 }
 
-// Copies text without its tags. With breakBlocks, text on both sides of a block tag is set on lines of its own, and
-// the blanks around such a boundary (the source's indentation) go.
+// Drops every tag, an unclosed one to the end, and any stray ">". With breakBlocks, text on both sides of a block tag
+// is set on lines of its own, and the blanks around such a boundary (the source's indentation) go.
 std::string StripMarkup(std::string_view text, bool breakBlocks) {
   std::string out;
   out.reserve(text.size());

@@ -46,11 +46,6 @@ bool IsRedirect(long status) {
   return status == 301 || status == 302 || status == 303 || status == 307 || status == 308;
 }
 
-// The schemes a fetch follows redirects to.
-bool IsFollowedScheme(std::string_view scheme) {
-  return scheme == "http" || scheme == "https" || scheme == "ftp";
-}
-
 // A Location that may become a stored address: printable ASCII without blanks, as libcurl sends it on.
 bool IsPlainAddressText(std::string_view text) {
   for (const char c : text) {
@@ -117,15 +112,14 @@ bool IsPermanentRedirect(long status) {
 
 std::string ResolveLocation(const std::string& base, const std::string& location) {
   const TUrlParts baseParts = SplitUrl(base);
-  if (!IsFollowedScheme(LowerAscii(baseParts.Scheme)) || !baseParts.Authority || baseParts.Authority->empty() ||
-      !IsPlainAddressText(location)) {
+  if (!IsFetchableUrl(baseParts) || !IsPlainAddressText(location)) {
     return {};
   }
   TUrlParts target = ResolveReference(baseParts, SplitUrl(location));
-  target.Scheme = LowerAscii(target.Scheme);
-  if (!IsFollowedScheme(target.Scheme) || !target.Authority || target.Authority->empty()) {
+  if (!IsFetchableUrl(target)) {
     return {};
   }
+  target.Scheme = LowerAscii(target.Scheme);
   if (target.Path.empty()) {
     target.Path.push_back('/');
   }

@@ -1,5 +1,7 @@
 #include "util/url_reference.h"
 
+#include "util/case_fold.h"
+
 namespace tidewick {
 namespace {
 
@@ -95,6 +97,13 @@ std::string JoinUrl(const TUrlParts& parts) {
     out += '#' + *parts.Fragment;
   }
   return out;
+}
+
+bool IsFetchableUrl(const TUrlParts& parts) {
+  const std::string_view scheme = parts.Scheme;
+  return parts.Authority && !parts.Authority->empty() &&
+         (SameAsciiIgnoringCase(scheme, "http") || SameAsciiIgnoringCase(scheme, "https") ||
+          SameAsciiIgnoringCase(scheme, "ftp"));
 }
 
 std::string RemoveDotSegments(std::string_view in) {

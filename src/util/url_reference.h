@@ -29,6 +29,10 @@ TUrlParts SplitUrl(std::string_view text);
 // The parts joined again (RFC 3986, section 5.3).
 std::string JoinUrl(const TUrlParts& parts);
 
+// Whether parts name an http, https or ftp address (scheme in any letter case) with a host: the only addresses that
+// are fetched, followed or completed against.
+bool IsFetchableUrl(const TUrlParts& parts);
+
 // "." and ".." segments of path worked out, never climbing above the root (RFC 3986, section 5.2.4).
 std::string RemoveDotSegments(std::string_view path);
 
