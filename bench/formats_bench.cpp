@@ -56,7 +56,7 @@ double ReadAll(const std::vector<std::string>& inputs, size_t& entries) {
     if (!ok) {
       std::fprintf(stderr, "ReadFeedDocument failed\n");
     }
-    entries += feed.Items.size();
+    entries += feed.Entries.size();
   }
   return total;
 }

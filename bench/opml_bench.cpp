@@ -15,9 +15,9 @@
 #include <vector>
 
 #include "feeds/feed_records.h"
-#include "shell/feed_tree.h"
-#include "shell/opml_export.h"
-#include "shell/opml_import.h"
+#include "tree/feed_tree.h"
+#include "tree/opml_export.h"
+#include "tree/opml_import.h"
 
 using namespace tidewick;
 

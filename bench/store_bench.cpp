@@ -64,15 +64,15 @@ TFeeds BuildStore(const std::string& corpus) {
   std::sort(files.begin(), files.end());
   for (const fs::path& file : files) {
     TFeed feed;
-    if (ReadFeedDocument(ReadFileToString(file.string()), feed) && !feed.Items.empty()) {
+    if (ReadFeedDocument(ReadFileToString(file.string()), feed) && !feed.Entries.empty()) {
       feed.Name = file.stem().string();
       feed.URL = "http://example.org/" + file.filename().string();
       read.push_back(std::move(feed));
     }
   }
-  std::vector<const TFeedItem*> pool;
+  std::vector<const TEntry*> pool;
   for (const TFeed& feed : read) {
-    for (const TFeedItem& item : feed.Items) {
+    for (const TEntry& item : feed.Entries) {
       pool.push_back(&item);
     }
   }
@@ -82,14 +82,14 @@ TFeeds BuildStore(const std::string& corpus) {
     TFeed feed = read[n % read.size()];
     feed.Name.append("-").append(std::to_string(n));
     feed.Interval = 60;
-    feed.Items.clear();
+    feed.Entries.clear();
     for (int m = 0; m < kItemsPerFeed; ++m, ++next) {
-      TFeedItem item = *pool[next % pool.size()];
+      TEntry item = *pool[next % pool.size()];
       if (next >= pool.size()) {
         item.Title.append(" #").append(std::to_string(next / pool.size()));
       }
-      item.Readed = next % 3 == 0;
-      feed.Items.push_back(std::move(item));
+      item.IsRead = next % 3 == 0;
+      feed.Entries.push_back(std::move(item));
     }
     store.push_back(std::move(feed));
   }
@@ -128,23 +128,23 @@ int MeasureLoadMemory(const std::string& file) {
 void MeasureMerge() {
   TFeed stored;
   for (int i = 0; i < 10000; ++i) {
-    TFeedItem item;
+    TEntry item;
     item.Title = "Entry number " + std::to_string(i) + " of a large feed";
     item.Link = "http://example.org/entries/" + std::to_string(i);
     item.Author = "Author " + std::to_string(i % 50);
     item.Description = std::string(300, 'x');
-    item.Readed = i % 2 == 0;
-    stored.Items.push_back(item);
+    item.IsRead = i % 2 == 0;
+    stored.Entries.push_back(item);
   }
   TFeed fresh = stored;
   for (int i = 0; i < 10000; i += 10) {
-    fresh.Items[i].Title += " (updated)";  // 10% changed: each drops one stored entry and adds one
+    fresh.Entries[i].Title += " (updated)";  // 10% changed: each drops one stored entry and adds one
   }
   const TAutoReadTerms terms = TAutoReadTerms::FromList("sponsored\nanzeige\nwerbung");
   TFeed work;
   const double merge = MedianMs(
       kRuns, [&] { MergeFeed(work, fresh, terms, 1.0); }, [&] { work = stored; });
-  std::printf("Merge 10,000 into 10,000 (10%% changed)  %9.2f ms  (%zu entries after)\n", merge, work.Items.size());
+  std::printf("Merge 10,000 into 10,000 (10%% changed)  %9.2f ms  (%zu entries after)\n", merge, work.Entries.size());
 }
 
 }  // namespace
@@ -168,7 +168,7 @@ int main(int argc, char** argv) {
   Feeds = BuildStore(argv[1]);
   size_t items = 0;
   for (const TFeed& feed : Feeds) {
-    items += feed.Items.size();
+    items += feed.Entries.size();
   }
   if (!SaveFeeds(file)) {
     std::fprintf(stderr, "cannot save %s\n", file.c_str());

@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "feeds/feed_records.h"
-#include "shell/feed_tree.h"
+#include "tree/feed_tree.h"
 
 namespace {
 
@@ -38,10 +38,10 @@ TArrangementTexts FillStore() {
     tidewick::TFeed feed;
     feed.Name = "Feed number " + std::to_string(i);
     for (int e = 0; e < 5; ++e) {
-      tidewick::TFeedItem item;
+      tidewick::TEntry item;
       item.Title = "Entry " + std::to_string(e);
-      item.Readed = e >= 2;
-      feed.Items.push_back(item);
+      item.IsRead = e >= 2;
+      feed.Entries.push_back(item);
     }
     feed.Error = i % 50 == 0;
     tidewick::AddFeed(std::move(feed));

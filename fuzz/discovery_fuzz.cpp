@@ -10,8 +10,8 @@
 #include <string_view>
 #include <vector>
 
-#include "shell/feed_discovery.h"
-#include "shell/feed_discovery_url.h"
+#include "web/feed_discovery.h"
+#include "web/feed_discovery_url.h"
 #include "util/utf8.h"
 
 namespace {

@@ -28,19 +28,19 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const bool ok = ReadFeedDocument(text, feed);
   Check(feed.Name == "kept");
   Check(!ok || !feed.FeedType.empty());
-  Check(ok || feed.Items.empty());
+  Check(ok || feed.Entries.empty());
   Check(IsValidUtf8(feed.FeedType));
   const TFeedInfo& info = feed.Info;
   for (const std::string* field : {&info.Title, &info.Link, &info.Description, &info.Copyright, &info.Language,
                                    &info.ImageTitle, &info.ImageURL, &info.ImageLink}) {
     Check(IsValidUtf8(*field));
   }
-  for (const TFeedItem& item : feed.Items) {
+  for (const TEntry& item : feed.Entries) {
     Check(!item.Title.empty());
     Check(item.Title.find_first_of("\r\n") == std::string::npos);
     Check(IsValidUtf8(item.Title) && IsValidUtf8(item.Link) && IsValidUtf8(item.Description) &&
           IsValidUtf8(item.Author));
-    Check(!item.Readed && !item.Visited && item.ItemIndex == -1 && item.FeedIndex == -1);
+    Check(!item.IsRead && !item.Visited && item.EntryIndex == -1 && item.FeedIndex == -1);
   }
   return 0;
 }

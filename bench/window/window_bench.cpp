@@ -96,7 +96,7 @@ int main(int argc, char* argv[]) {
   TMainWindowOptions options;
   options.SettingsFileName = folder.filePath(QStringLiteral("Tidewick.ini")).toStdString();
   options.FeedsFileName = store;
-  TfrmMain window(options);
+  TMainWindow window(options);
   window.show();
   QCoreApplication::processEvents();
 
@@ -115,9 +115,9 @@ int main(int argc, char* argv[]) {
   // 100,000 entries: 100 feeds of 1,000.
   Feeds.resize(100);
   for (TFeed& feed : Feeds) {
-    feed.Items.resize(1000);
+    feed.Entries.resize(1000);
     int number = 0;
-    for (TFeedItem& item : feed.Items) {
+    for (TEntry& item : feed.Entries) {
       item.Title = "Entry " + std::to_string(number);
       item.Link = "http://example.org/" + feed.Name + "/" + std::to_string(number++);
       item.Description = std::string(300, 'x');

@@ -9,7 +9,7 @@
 #include "feeds/feed_store.h"
 #include "lang/lang_text.h"
 #include "platform/paths.h"
-#include "shell/settings.h"
+#include "settings/settings.h"
 #include "ui/main/ui_prompts.h"
 #include "util/http_fetch.h"
 #include "util/strings.h"

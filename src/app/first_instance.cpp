@@ -12,10 +12,10 @@
 #include "feeds/feed_records.h"
 #include "lang/lang_text.h"
 #include "platform/paths.h"
-#include "shell/feed_address.h"
-#include "shell/feed_tree.h"
-#include "shell/settings.h"
-#include "ui/main/item_view_controller.h"
+#include "web/feed_address.h"
+#include "tree/feed_tree.h"
+#include "settings/settings.h"
+#include "ui/main/entry_controller.h"
 #include "ui/main/main_actions.h"
 #include "ui/main/refresh_controller.h"
 #include "ui/main/ui_prompts.h"
@@ -47,7 +47,7 @@ TFirstInstance::~TFirstInstance() {
 }
 
 void TFirstInstance::WireNotifications() {
-  m_popup = new TfrmPopUp();
+  m_popup = new TPopupWindow();
   m_notifier = new TTrayNotifier(
       m_lifecycle.TrayIcon(), m_popup,
       [this] {
@@ -56,8 +56,8 @@ void TFirstInstance::WireNotifications() {
       },
       this);
   m_window.SetTrayNotification([this] { m_notifier->UpdateTrayNotification(); });
-  connect(m_popup, &TfrmPopUp::restoreRequested, &m_lifecycle, &TWindowLifecycle::Restore);
-  connect(m_popup, &TfrmPopUp::entryRequested, this, &TFirstInstance::ShowPopupEntry);
+  connect(m_popup, &TPopupWindow::restoreRequested, &m_lifecycle, &TWindowLifecycle::Restore);
+  connect(m_popup, &TPopupWindow::entryRequested, this, &TFirstInstance::ShowPopupEntry);
   // Restoring the window ends the announcement.
   connect(&m_lifecycle, &TWindowLifecycle::minimizedChanged, m_popup, [this](bool minimized) {
     if (!minimized)

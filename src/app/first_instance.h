@@ -13,7 +13,7 @@ class QDialog;
 #include "app/signal_saver.h"
 #include "app/single_instance.h"
 #include "app/window_lifecycle.h"
-#include "shell/welcome_feed.h"
+#include "tree/welcome_feed.h"
 #include "ui/dialogs/popup_window.h"
 #include "ui/main/main_window.h"
 #include "ui/main/tray_notifier.h"
@@ -39,7 +39,7 @@ class TFirstInstance : public QObject {
   // then opens the add-feed dialog for an address given on the command line.
   void Start();
 
-  TfrmMain& Window() { return m_window; }
+  TMainWindow& Window() { return m_window; }
 
  private:
   void SubscribeWelcomeFeed(TStorePresence storePresence);
@@ -52,11 +52,11 @@ class TFirstInstance : public QObject {
   void Shutdown();
 
   TFirstInstanceOptions m_options;
-  TfrmMain m_window;
+  TMainWindow m_window;
   TWindowLifecycle m_lifecycle;
   TSignalSaver m_signals;
   THandOverServer m_server;
-  TfrmPopUp* m_popup = nullptr;  // a top-level window of its own, deleted with this object
+  TPopupWindow* m_popup = nullptr;  // a top-level window of its own, deleted with this object
   TTrayNotifier* m_notifier = nullptr;
 };
 

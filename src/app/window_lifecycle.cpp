@@ -8,7 +8,7 @@
 #include <QThread>
 #include <QTimer>
 
-#include "shell/settings.h"
+#include "settings/settings.h"
 
 namespace tidewick {
 namespace {

@@ -13,15 +13,15 @@ namespace tidewick {
 namespace {
 
 // An entry's identity: Title, Link and Author, byte for byte.
-struct TItemKey {
+struct TEntryKey {
   std::string_view Title;
   std::string_view Link;
   std::string_view Author;
-  bool operator==(const TItemKey&) const = default;
+  bool operator==(const TEntryKey&) const = default;
 };
 
-struct TItemKeyHash {
-  size_t operator()(const TItemKey& key) const {
+struct TEntryKeyHash {
+  size_t operator()(const TEntryKey& key) const {
     const std::hash<std::string_view> hash;
     size_t value = hash(key.Title);
     value = value * 1000003u ^ hash(key.Link);
@@ -29,21 +29,21 @@ struct TItemKeyHash {
   }
 };
 
-TItemKey KeyOf(const TFeedItem& item) {
+TEntryKey KeyOf(const TEntry& item) {
   return {item.Title, item.Link, item.Author};
 }
 
 // The identity earlier readers gave a downloaded entry.
-TItemKey LegacyKeyOf(const TFeedItem& item) {
+TEntryKey LegacyKeyOf(const TEntry& item) {
   return {item.LegacyTitle, item.LegacyLink, item.Author};
 }
 
-using TIdentityMap = std::unordered_map<TItemKey, size_t, TItemKeyHash>;
+using TIdentityMap = std::unordered_map<TEntryKey, size_t, TEntryKeyHash>;
 
 // Download entries by the identity earlier readers gave them (first occurrence wins), for the entries whose identity
 // the current readers changed; empty for most downloads.
-template <typename TFreshItems>
-TIdentityMap LegacyIdentities(const TFreshItems& freshItems, const std::vector<size_t>& identity) {
+template <typename TFreshEntries>
+TIdentityMap LegacyIdentities(const TFreshEntries& freshItems, const std::vector<size_t>& identity) {
   TIdentityMap legacy;
   for (size_t i = 0; i < freshItems.size(); ++i) {
     if (freshItems[i].HasLegacyIdentity) {
@@ -55,9 +55,9 @@ TIdentityMap LegacyIdentities(const TFreshItems& freshItems, const std::vector<s
 
 // claimed[k]: a stored entry has the current identity of download entry k. A stored entry that only has the earlier
 // identity of k then is an older copy of it, not k itself.
-std::vector<bool> ClaimedIdentities(const TFeedItems& items, const TIdentityMap& firstOccurrence, size_t count) {
+std::vector<bool> ClaimedIdentities(const TEntries& items, const TIdentityMap& firstOccurrence, size_t count) {
   std::vector<bool> claimed(count, false);
-  for (const TFeedItem& item : items) {
+  for (const TEntry& item : items) {
     if (const auto found = firstOccurrence.find(KeyOf(item)); found != firstOccurrence.end()) {
       claimed[found->second] = true;
     }
@@ -67,7 +67,7 @@ std::vector<bool> ClaimedIdentities(const TFeedItems& items, const TIdentityMap&
 
 // The text of an entry that auto-read terms are searched in, folded; a content marker becomes a line break,
 // which no term (one line each) can match or span.
-std::string FoldedSearchText(const TFeedItem& item) {
+std::string FoldedSearchText(const TEntry& item) {
   std::string text;
   text.reserve(item.Title.size() + item.Author.size() + item.Description.size() + 4);
   text += item.Title;
@@ -112,7 +112,7 @@ TAutoReadTerms TAutoReadTerms::FromList(std::string_view list) {
   return TAutoReadTerms(terms);
 }
 
-bool TAutoReadTerms::Matches(const TFeedItem& item) const {
+bool TAutoReadTerms::Matches(const TEntry& item) const {
   if (m_folded.empty()) {
     return false;
   }
@@ -128,8 +128,8 @@ bool TAutoReadTerms::Matches(const TFeedItem& item) const {
 namespace {
 
 // freshItems is const (copied from) or not (moved from).
-template <typename TFreshItems>
-TMergeCounts MergeItems(TFeed& stored, TFreshItems& freshItems, const TAutoReadTerms& autoRead, TDateTime now) {
+template <typename TFreshEntries>
+TMergeCounts MergeEntries(TFeed& stored, TFreshEntries& freshItems, const TAutoReadTerms& autoRead, TDateTime now) {
   TMergeCounts counts;
 
   // Each distinct identity in the download gets the number of its first occurrence.
@@ -139,9 +139,9 @@ TMergeCounts MergeItems(TFeed& stored, TFreshItems& freshItems, const TAutoReadT
   for (size_t i = 0; i < freshItems.size(); ++i) {
     identity[i] = firstOccurrence.try_emplace(KeyOf(freshItems[i]), i).first->second;
   }
-  // present[k]: an entry with the identity of download entry k is in stored.Items.
+  // present[k]: an entry with the identity of download entry k is in stored.Entries.
   std::vector<bool> present(freshItems.size(), false);
-  TFeedItems& items = stored.Items;
+  TEntries& items = stored.Entries;
   const TIdentityMap legacy = LegacyIdentities(freshItems, identity);
   const std::vector<bool> claimed =
       legacy.empty() ? std::vector<bool>() : ClaimedIdentities(items, firstOccurrence, freshItems.size());
@@ -158,7 +158,7 @@ TMergeCounts MergeItems(TFeed& stored, TFreshItems& freshItems, const TAutoReadT
     }
     const auto earlier = legacy.empty() ? legacy.end() : legacy.find(KeyOf(items[i]));
     if (earlier != legacy.end() && !claimed[earlier->second] && !present[earlier->second]) {
-      const TFeedItem& current = freshItems[earlier->second];
+      const TEntry& current = freshItems[earlier->second];
       items[i].Title = current.Title;
       items[i].Link = current.Link;
       present[earlier->second] = true;
@@ -177,14 +177,14 @@ TMergeCounts MergeItems(TFeed& stored, TFreshItems& freshItems, const TAutoReadT
     present[identity[k]] = true;
     // Copies from a const download. Moving leaves the identity keys pointing into emptied texts: none is looked up
     // any more.
-    TFeedItem& added = items.emplace_back(std::move(freshItems[k]));
-    added.Readed = autoRead.Matches(added);
+    TEntry& added = items.emplace_back(std::move(freshItems[k]));
+    added.IsRead = autoRead.Matches(added);
     added.Visited = false;
     added.HasLegacyIdentity = false;  // only the download needs it
     added.LegacyTitle = {};
     added.LegacyLink = {};
     ++counts.Added;
-    counts.AddedRead += added.Readed ? 1 : 0;
+    counts.AddedRead += added.IsRead ? 1 : 0;
   }
 
   // Entries are kept for good, so the room the list grew by while adding does not stay around with them.
@@ -201,15 +201,15 @@ TMergeCounts MergeItems(TFeed& stored, TFreshItems& freshItems, const TAutoReadT
 }  // namespace
 
 TMergeCounts MergeFeed(TFeed& stored, const TFeed& fresh, const TAutoReadTerms& autoRead, TDateTime now) {
-  return MergeItems(stored, fresh.Items, autoRead, now);
+  return MergeEntries(stored, fresh.Entries, autoRead, now);
 }
 
 TMergeCounts MergeFeed(TFeed& stored, const TFeed& fresh, const TAutoReadTerms& autoRead) {
-  return MergeItems(stored, fresh.Items, autoRead, NowUtc());
+  return MergeEntries(stored, fresh.Entries, autoRead, NowUtc());
 }
 
 TMergeCounts MergeFeed(TFeed& stored, TFeed&& fresh, const TAutoReadTerms& autoRead) {
-  return MergeItems(stored, fresh.Items, autoRead, NowUtc());
+  return MergeEntries(stored, fresh.Entries, autoRead, NowUtc());
 }
 
 }  // namespace tidewick

@@ -24,7 +24,7 @@ class TAutoReadTerms {
 
   // True when any term occurs, ignoring case (Unicode folding), in Title CR LF Author CR LF Description. The
   // content marker is not part of the searched text: a term can never match it, nor span it.
-  bool Matches(const TFeedItem& item) const;
+  bool Matches(const TEntry& item) const;
   bool Empty() const { return m_folded.empty(); }
 
  private:
@@ -37,7 +37,7 @@ struct TMergeCounts {
   int AddedRead = 0;  // of Added, born read by the auto-read terms
 };
 
-// Merges fresh.Items into stored (in place) by the rule above, in linear time; the survivors end up in exactly
+// Merges fresh.Entries into stored (in place) by the rule above, in linear time; the survivors end up in exactly
 // the order the drop-by-moving-the-last-entry walk gives. Then MinutesElapsed = 0, LastDownloaded = now,
 // Error = false, and every item is renumbered with stored.Index. stored.Info, FeedType and the rest stay.
 // Meant for the main thread at hand-back, on the live record in Feeds.

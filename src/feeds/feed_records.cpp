@@ -19,7 +19,7 @@ int NumberAdded(TFeed& feed) {
   const int position = static_cast<int>(Feeds.size()) - 1;
   feed.Index = position;
   feed.Id = g_nextFeedId.fetch_add(1);
-  SetItemIndices(feed.Items, position);
+  SetItemIndices(feed.Entries, position);
   return position;
 }
 
@@ -33,8 +33,8 @@ void InitFeedInfo(TFeedInfo& info) {
   info = TFeedInfo{};
 }
 
-void InitFeedItem(TFeedItem& item) {
-  item = TFeedItem{};
+void InitEntry(TEntry& item) {
+  item = TEntry{};
 }
 
 std::string ItemSummary(std::string_view description) {
@@ -69,7 +69,7 @@ bool DeleteFeed(int index) {
   if (static_cast<size_t>(index) != last) {
     Feeds[index] = std::move(Feeds[last]);
     Feeds[index].Index = index;
-    SetItemIndices(Feeds[index].Items, index);
+    SetItemIndices(Feeds[index].Entries, index);
   }
   Feeds.pop_back();
   return true;
@@ -105,21 +105,21 @@ int ItemCount(int feedIndex) {
   if (!ValidFeedIndex(feedIndex)) {
     return -1;
   }
-  return static_cast<int>(Feeds[feedIndex].Items.size());
+  return static_cast<int>(Feeds[feedIndex].Entries.size());
 }
 
 void MarkFeedRead(int feedIndex) {
   if (ValidFeedIndex(feedIndex)) {
-    for (TFeedItem& item : Feeds[feedIndex].Items) {
-      item.Readed = true;
+    for (TEntry& item : Feeds[feedIndex].Entries) {
+      item.IsRead = true;
     }
   }
 }
 
 void MarkFeedUnread(int feedIndex) {
   if (ValidFeedIndex(feedIndex)) {
-    for (TFeedItem& item : Feeds[feedIndex].Items) {
-      item.Readed = false;
+    for (TEntry& item : Feeds[feedIndex].Entries) {
+      item.IsRead = false;
     }
   }
 }
@@ -132,8 +132,8 @@ int UnreadCount(int feedIndex) {
     return 0;
   }
   int count = 0;
-  for (const TFeedItem& item : Feeds[feedIndex].Items) {
-    count += item.Readed ? 0 : 1;
+  for (const TEntry& item : Feeds[feedIndex].Entries) {
+    count += item.IsRead ? 0 : 1;
   }
   return count;
 }
@@ -154,9 +154,9 @@ int ErrorFeedCount() {
   return count;
 }
 
-int FindItem(const TFeedItem& item, const TFeedItems& items) {
+int FindItem(const TEntry& item, const TEntries& items) {
   for (size_t i = 0; i < items.size(); ++i) {
-    const TFeedItem& other = items[i];
+    const TEntry& other = items[i];
     if (other.Title == item.Title && other.Link == item.Link && other.Author == item.Author) {
       return static_cast<int>(i);
     }
@@ -164,7 +164,7 @@ int FindItem(const TFeedItem& item, const TFeedItems& items) {
   return -1;
 }
 
-bool DeleteItem(TFeedItems& items, int index) {
+bool DeleteItem(TEntries& items, int index) {
   if (index < 0 || static_cast<size_t>(index) >= items.size()) {
     return false;
   }
@@ -176,9 +176,9 @@ bool DeleteItem(TFeedItems& items, int index) {
   return true;
 }
 
-void SetItemIndices(TFeedItems& items, int feedIndex) {
+void SetItemIndices(TEntries& items, int feedIndex) {
   for (size_t i = 0; i < items.size(); ++i) {
-    items[i].ItemIndex = static_cast<int32_t>(i);
+    items[i].EntryIndex = static_cast<int32_t>(i);
     items[i].FeedIndex = feedIndex;
   }
 }

@@ -1,7 +1,7 @@
 #pragma once
 
 // The in-memory feed store: every subscribed feed with its channel information and its entries, and the
-// operations that keep their positions (Index, ItemIndex, FeedIndex) consistent.
+// operations that keep their positions (Index, EntryIndex, FeedIndex) consistent.
 
 #include <cstdint>
 #include <string>
@@ -32,25 +32,25 @@ struct TFeedInfo {
 // Marks one stored entry for lists that remember where it stands: 0 until a list stamps it, and 0 again in any
 // copy, any moved-to slot and any moved-from one. So a list that finds its stamp at the remembered position knows
 // the very entry it listed is still there, without comparing its texts.
-class TItemStamp {
+class TEntryStamp {
  public:
-  TItemStamp() = default;
-  TItemStamp(const TItemStamp&) noexcept {}
-  TItemStamp(TItemStamp&& other) noexcept { other.m_value = 0; }
-  TItemStamp& operator=(const TItemStamp& other) noexcept {
+  TEntryStamp() = default;
+  TEntryStamp(const TEntryStamp&) noexcept {}
+  TEntryStamp(TEntryStamp&& other) noexcept { other.m_value = 0; }
+  TEntryStamp& operator=(const TEntryStamp& other) noexcept {
     if (this != &other) {
       m_value = 0;
     }
     return *this;
   }
-  TItemStamp& operator=(TItemStamp&& other) noexcept {
+  TEntryStamp& operator=(TEntryStamp&& other) noexcept {
     if (this != &other) {
       m_value = 0;
       other.m_value = 0;
     }
     return *this;
   }
-  ~TItemStamp() = default;
+  ~TEntryStamp() = default;
 
   uint32_t Value() const { return m_value; }
   void Set(uint32_t value) { m_value = value; }
@@ -60,26 +60,26 @@ class TItemStamp {
 };
 
 // One entry of a feed.
-struct TFeedItem {
+struct TEntry {
   std::string Title;
   std::string Link;
   std::string Description;  // may hold summary + kContentMarker + full content
   TDateTime PublishedDate = 0;
   std::string Author;
-  bool Readed = false;
+  bool IsRead = false;
   bool Visited = false;
   // The title and link earlier versions of the readers gave this entry, when they differ from Title and Link: the
   // merge recognises a stored entry by them too, so an upgrade never brings it back unread. Set by the readers,
   // never stored.
   bool HasLegacyIdentity = false;
-  int32_t ItemIndex = -1;  // own position in the feed's Items
+  int32_t EntryIndex = -1;  // own position in the feed's Items
   int32_t FeedIndex = -1;  // position of the owning feed in Feeds
-  TItemStamp Stamp;        // never stored; fits the room the fields above leave
+  TEntryStamp Stamp;        // never stored; fits the room the fields above leave
   std::string LegacyTitle;
   std::string LegacyLink;
 };
 
-using TFeedItems = std::vector<TFeedItem>;
+using TEntries = std::vector<TEntry>;
 
 // What refreshes learnt from the feed's server, kept in the store so the window and the command-line tool share it.
 // It belongs to the address in Url: once the feed has another address it counts as empty.
@@ -109,7 +109,7 @@ struct TFeed {
   std::string URL;
   std::string FeedType;  // "RSS/2.0", "Atom/1.0", "Atom", "RDF", "SMF"
   TFeedInfo Info;
-  TFeedItems Items;
+  TEntries Entries;
   int16_t Interval = -1;       // minutes between timed refreshes; 0 = none, -1 = not yet set
   int32_t MinutesElapsed = 0;  // not stored
   int32_t Index = -1;          // own position in Feeds; not stored
@@ -131,7 +131,7 @@ extern TFeeds Feeds;
 inline constexpr std::string_view kContentMarker = "[~Tidewick_Content~]";
 
 void InitFeedInfo(TFeedInfo& info);
-void InitFeedItem(TFeedItem& item);
+void InitEntry(TEntry& item);
 
 // Text before the first content marker; the whole description without a marker.
 std::string ItemSummary(std::string_view description);
@@ -140,7 +140,7 @@ std::string ItemSummary(std::string_view description);
 std::string ItemContent(std::string_view description);
 
 // Feed list operations, all on Feeds.
-// Appends a copy (or the moved record), numbers Index, ItemIndex and FeedIndex, gives it a fresh Id; returns the
+// Appends a copy (or the moved record), numbers Index, EntryIndex and FeedIndex, gives it a fresh Id; returns the
 // position.
 int AddFeed(const TFeed& feed);
 int AddFeed(TFeed&& feed);
@@ -162,10 +162,10 @@ int ErrorFeedCount();
 
 // Item list operations.
 // Position of the first entry of items with the same Title, Link and Author (byte for byte), or -1.
-int FindItem(const TFeedItem& item, const TFeedItems& items);
+int FindItem(const TEntry& item, const TEntries& items);
 // Removes the entry at index by moving the last entry into the gap (order not kept, no renumbering).
-bool DeleteItem(TFeedItems& items, int index);
-void SetItemIndices(TFeedItems& items, int feedIndex);
+bool DeleteItem(TEntries& items, int index);
+void SetItemIndices(TEntries& items, int feedIndex);
 
 // Names.
 // Trims blanks and turns "[" / "]" into "(" / ")"; true when this changed the name.

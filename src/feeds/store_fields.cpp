@@ -5,7 +5,7 @@
 #include <charconv>
 #include <limits>
 
-#include "feeds/item_title.h"
+#include "feeds/entry_title.h"
 #include "lang/lang_text.h"
 #include "util/case_fold.h"
 
@@ -194,7 +194,7 @@ void AssignInfoField(TFeedInfo& info, int field, std::string value) {
   }
 }
 
-void AssignItemField(TFeedItem& item, int field, std::string value) {
+void AssignItemField(TEntry& item, int field, std::string value) {
   switch (field) {
     case 0:
       item.Title = std::move(value);
@@ -212,7 +212,7 @@ void AssignItemField(TFeedItem& item, int field, std::string value) {
       item.Author = std::move(value);
       break;
     case 5:
-      item.Readed = ParseStoreInteger(value) == 1;
+      item.IsRead = ParseStoreInteger(value) == 1;
       break;
     default:
       item.Visited = ParseStoreInteger(value) == 1;
@@ -270,14 +270,14 @@ void FinishFeed(TFeed& feed) {
   }
 }
 
-void FinishItem(TFeedItem& item) {
+void FinishItem(TEntry& item) {
   // An entry without a title keeps it empty. Stores written before that hold the placeholder of the language then
   // active (the German default, a shipped language file's text, or the active one's): read as empty, so the
   // entry's identity, and with it its marks, survives the next refresh.
   static constexpr std::array<std::string_view, 2> kEarlierPlaceholders = {"(Kein Titel verfügbar)",
                                                                            "(No title available)"};
   if (std::find(kEarlierPlaceholders.begin(), kEarlierPlaceholders.end(), item.Title) != kEarlierPlaceholders.end() ||
-      item.Title == UntitledItemText()) {
+      item.Title == UntitledEntryText()) {
     item.Title.clear();
   }
 }

@@ -33,7 +33,7 @@ int FindRefreshField(std::string_view name);
 
 void AssignFeedField(TFeed& feed, int field, std::string value);
 void AssignInfoField(TFeedInfo& info, int field, std::string value);
-void AssignItemField(TFeedItem& item, int field, std::string value);
+void AssignItemField(TEntry& item, int field, std::string value);
 void AssignRefreshField(TFeedRefreshState& state, int field, std::string value);
 
 // The refresh state's element names in the order they are written.
@@ -57,7 +57,7 @@ std::string_view RefreshFieldName(int field);
 
 // A missing name gets the placeholder; a title that holds an earlier version's placeholder becomes empty.
 void FinishFeed(TFeed& feed);
-void FinishItem(TFeedItem& item);
+void FinishItem(TEntry& item);
 
 // Interval as read: 60 when not a number or above 9999 or from 1 to 14, -1 below -1; -1, 0 and 15..9999 kept.
 int16_t ClampInterval(std::optional<int64_t> value);

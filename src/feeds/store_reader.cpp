@@ -75,8 +75,8 @@ class TStoreBuilder {
   // whole.
   void DropUnfinished() {
     for (const TFrame& frame : m_stack) {
-      if (frame.Kind == TFrameKind::Item && !Current().Items.empty()) {
-        Current().Items.pop_back();
+      if (frame.Kind == TFrameKind::Item && !Current().Entries.empty()) {
+        Current().Entries.pop_back();
       }
     }
     for (const TFrame& frame : m_stack) {
@@ -137,8 +137,8 @@ class TStoreBuilder {
 
   TFrame ClassifyBelowFeed(TFrame& parent, std::string_view name) {
     if (StartsWithName(name, "Item")) {
-      TFeedItem& item = Current().Items.emplace_back();
-      InitFeedItem(item);
+      TEntry& item = Current().Entries.emplace_back();
+      InitEntry(item);
       return {TFrameKind::Item};
     }
     if (SameName(name, "Info")) {
@@ -185,7 +185,7 @@ class TStoreBuilder {
         AssignRefreshField(Current().Refresh, frame.Field, std::move(value));
         break;
       default:
-        AssignItemField(Current().Items.back(), frame.Field, std::move(value));
+        AssignItemField(Current().Entries.back(), frame.Field, std::move(value));
         break;
     }
   }
@@ -194,7 +194,7 @@ class TStoreBuilder {
     if (frame.Kind == TFrameKind::FeedField) {
       m_feedClosedFields |= 1u << frame.Field;
     } else if (frame.Kind == TFrameKind::Item) {
-      FinishItem(Current().Items.back());
+      FinishItem(Current().Entries.back());
     } else if (frame.Kind == TFrameKind::Feed) {
       FinishFeed(Current());
     }

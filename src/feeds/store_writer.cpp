@@ -229,14 +229,14 @@ void WriteRefreshState(TChunkWriter& out, const TFeedRefreshState& state) {
   out.CloseLine(2, kRefreshElement);
 }
 
-void WriteItem(TChunkWriter& out, const TFeedItem& item, int number) {
+void WriteItem(TChunkWriter& out, const TEntry& item, int number) {
   out.OpenLine(2, "Item", number);
   out.Text(3, "Title", item.Title);
   out.Text(3, "Link", item.Link);
   out.Text(3, "Description", item.Description);
   out.Number(3, "PublishedDate", DateTimeToUnixSeconds(item.PublishedDate));
   out.Text(3, "Author", item.Author);
-  out.Boolean(3, "Readed", item.Readed);
+  out.Boolean(3, "Readed", item.IsRead);
   out.Boolean(3, "Visited", item.Visited);
   out.CloseLine(2, "Item", number);
 }
@@ -252,8 +252,8 @@ void WriteFeed(TChunkWriter& out, const TFeed& feed, int number) {
   out.Boolean(2, "Error", feed.Error);
   WriteRefreshState(out, feed.Refresh);
   WriteInfo(out, feed.Info);
-  for (size_t m = 0; m < feed.Items.size(); ++m) {
-    WriteItem(out, feed.Items[m], static_cast<int>(m + 1));
+  for (size_t m = 0; m < feed.Entries.size(); ++m) {
+    WriteItem(out, feed.Entries[m], static_cast<int>(m + 1));
   }
   out.CloseLine(1, "Feed", number);
 }

@@ -122,7 +122,7 @@ TDateTime ReadDate(const TXmlNode* parent, std::initializer_list<std::string_vie
   return NowUtc();
 }
 
-void ReadAtomEntry(const TXmlNode& node, TFeedItem& item, std::string_view documentAddress) {
+void ReadAtomEntry(const TXmlNode& node, TEntry& item, std::string_view documentAddress) {
   TEarlierIdentity earlier;
   const TXmlNode* title = FindChild(&node, "title");
   item.Title = AtomTitleText(title);
@@ -173,8 +173,8 @@ bool ReadAtomFeed(const TXmlDoc& doc, TFeedInfo& info, std::string_view document
   return true;
 }
 
-int ReadAtomEntries(const TXmlDoc& doc, TFeedItems& items, std::string_view documentAddress) {
-  return ReadEntries(doc.GetNode("feed"), "entry", items, [documentAddress](const TXmlNode& node, TFeedItem& item) {
+int ReadAtomEntries(const TXmlDoc& doc, TEntries& items, std::string_view documentAddress) {
+  return ReadEntries(doc.GetNode("feed"), "entry", items, [documentAddress](const TXmlNode& node, TEntry& item) {
     ReadAtomEntry(node, item, documentAddress);
   });
 }

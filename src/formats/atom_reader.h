@@ -12,6 +12,6 @@ namespace tidewick {
 class TXmlDoc;
 
 bool ReadAtomFeed(const TXmlDoc& doc, TFeedInfo& info, std::string_view documentAddress = {});
-int ReadAtomEntries(const TXmlDoc& doc, TFeedItems& items, std::string_view documentAddress = {});
+int ReadAtomEntries(const TXmlDoc& doc, TEntries& items, std::string_view documentAddress = {});
 
 }  // namespace tidewick

@@ -94,7 +94,7 @@ bool ReadDocument(const TXmlDoc& doc, TFeed& feed, std::string_view documentAddr
     return false;
   }
   try {
-    reader->ReadItems(doc, feed.Items, documentAddress);
+    reader->ReadItems(doc, feed.Entries, documentAddress);
   } catch (const std::exception&) {
     // The channel was read: the entries read so far stay and the feed counts as read.
   }
@@ -121,16 +121,16 @@ TFeedDocumentResult ReadRepaired(std::string&& text, TFeed& feed, const TXmlLoad
                                  std::string_view documentAddress) {
   feed.FeedType.clear();
   InitFeedInfo(feed.Info);
-  feed.Items.clear();
+  feed.Entries.clear();
   TFeedDocumentResult result;
   try {
     TXmlDoc doc("?xml");
     doc.SetEncoding("UTF-8");  // a document that declares no encoding is read as UTF-8
     const TXmlLoadResult loaded = doc.LoadFromOwnedText(RepairedDocument(std::move(text)), options);
     result.Ok = ReadDocument(doc, feed, documentAddress);
-    result.Complete = result.Ok && loaded.Complete && feed.Items.size() <= kMaxEntriesPerDocument;
-    if (feed.Items.size() > kMaxEntriesPerDocument) {
-      feed.Items.resize(kMaxEntriesPerDocument);
+    result.Complete = result.Ok && loaded.Complete && feed.Entries.size() <= kMaxEntriesPerDocument;
+    if (feed.Entries.size() > kMaxEntriesPerDocument) {
+      feed.Entries.resize(kMaxEntriesPerDocument);
     }
   } catch (const std::exception&) {
     result.Ok = false;  // out of memory, say: the document is not taken

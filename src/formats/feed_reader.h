@@ -15,7 +15,7 @@ class TXmlDoc;
 // relative links against the document's address (where it was downloaded from; empty when unknown).
 struct TFeedReader {
   bool (*ReadChannel)(const TXmlDoc& doc, TFeedInfo& info, std::string_view documentAddress);
-  int (*ReadItems)(const TXmlDoc& doc, TFeedItems& items, std::string_view documentAddress);
+  int (*ReadItems)(const TXmlDoc& doc, TEntries& items, std::string_view documentAddress);
 };
 
 // The reader for a format code of DetectFeedType ("RSS/..." and "Atom..." by prefix, "RDF" and "SMF" exactly, all

@@ -18,7 +18,7 @@ namespace {
 
 constexpr int kRdfTtl = 60;
 
-void ReadRdfItem(const TXmlNode& node, TFeedItem& item, std::string_view documentAddress) {
+void ReadRdfItem(const TXmlNode& node, TEntry& item, std::string_view documentAddress) {
   TEarlierIdentity earlier;
   item.Title = ReadRssTitle(node, true, earlier.Title);
   item.Link = ReadRssLink(node, documentAddress, earlier.Link);
@@ -63,8 +63,8 @@ bool ReadRdfChannel(const TXmlDoc& doc, TFeedInfo& info, std::string_view docume
   return true;
 }
 
-int ReadRdfItems(const TXmlDoc& doc, TFeedItems& items, std::string_view documentAddress) {
-  return ReadEntries(doc.GetNode("rdf:RDF"), "item", items, [documentAddress](const TXmlNode& node, TFeedItem& item) {
+int ReadRdfItems(const TXmlDoc& doc, TEntries& items, std::string_view documentAddress) {
+  return ReadEntries(doc.GetNode("rdf:RDF"), "item", items, [documentAddress](const TXmlNode& node, TEntry& item) {
     ReadRdfItem(node, item, documentAddress);
   });
 }

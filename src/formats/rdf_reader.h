@@ -11,6 +11,6 @@ namespace tidewick {
 class TXmlDoc;
 
 bool ReadRdfChannel(const TXmlDoc& doc, TFeedInfo& info, std::string_view documentAddress = {});
-int ReadRdfItems(const TXmlDoc& doc, TFeedItems& items, std::string_view documentAddress = {});
+int ReadRdfItems(const TXmlDoc& doc, TEntries& items, std::string_view documentAddress = {});
 
 }  // namespace tidewick

@@ -74,7 +74,7 @@ int ReadDecimal(std::string_view text, int fallback) {
   return value;
 }
 
-void KeepEarlierIdentity(TFeedItem& item, TEarlierIdentity&& earlier) {
+void KeepEarlierIdentity(TEntry& item, TEarlierIdentity&& earlier) {
   const bool titleDiffers = earlier.Title && *earlier.Title != item.Title;
   const bool linkDiffers = earlier.Link && *earlier.Link != item.Link;
   if (!titleDiffers && !linkDiffers) {

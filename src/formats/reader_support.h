@@ -50,7 +50,7 @@ struct TEarlierIdentity {
   std::optional<std::string> Link;
 };
 // Records earlier on item (HasLegacyIdentity, LegacyTitle, LegacyLink) when it differs from the item's title or link.
-void KeepEarlierIdentity(TFeedItem& item, TEarlierIdentity&& earlier);
+void KeepEarlierIdentity(TEntry& item, TEarlierIdentity&& earlier);
 
 // More entries than any real feed carries; a document with more is taken as cut short at this many.
 inline constexpr std::size_t kMaxEntriesPerDocument = 50000;
@@ -59,7 +59,7 @@ inline constexpr std::size_t kMaxEntriesPerDocument = 50000;
 // An entry whose reading fails is left out; the others are still read. Reading stops one entry beyond
 // kMaxEntriesPerDocument, so the caller sees that there were more. Returns the number of entries in items.
 template <typename TReadEntry>
-int ReadEntries(const TXmlNode* parent, std::string_view lowerName, TFeedItems& items, TReadEntry readEntry) {
+int ReadEntries(const TXmlNode* parent, std::string_view lowerName, TEntries& items, TReadEntry readEntry) {
   items.clear();
   if (parent == nullptr) {
     return 0;
@@ -72,8 +72,8 @@ int ReadEntries(const TXmlNode* parent, std::string_view lowerName, TFeedItems& 
       break;
     }
     try {
-      TFeedItem item;
-      InitFeedItem(item);
+      TEntry item;
+      InitEntry(item);
       readEntry(*child, item);
       items.push_back(std::move(item));
     } catch (const std::exception&) {

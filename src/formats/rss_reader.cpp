@@ -60,7 +60,7 @@ std::string PermalinkGuid(const TXmlNode& node) {
   return IsWebAddress(link) ? link : std::string();
 }
 
-void ReadRssItem(const TXmlNode& node, TFeedItem& item, std::string_view documentAddress) {
+void ReadRssItem(const TXmlNode& node, TEntry& item, std::string_view documentAddress) {
   TEarlierIdentity earlier;
   item.Title = ReadRssTitle(node, true, earlier.Title);
   item.Link = ReadRssLink(node, documentAddress, earlier.Link);
@@ -122,10 +122,10 @@ bool ReadRssChannel(const TXmlDoc& doc, TFeedInfo& info, std::string_view docume
   return true;
 }
 
-int ReadRssItems(const TXmlDoc& doc, TFeedItems& items, std::string_view documentAddress) {
+int ReadRssItems(const TXmlDoc& doc, TEntries& items, std::string_view documentAddress) {
   return ReadEntries(
       doc.GetNode("rss\\channel"), "item", items,
-      [documentAddress](const TXmlNode& node, TFeedItem& item) { ReadRssItem(node, item, documentAddress); });
+      [documentAddress](const TXmlNode& node, TEntry& item) { ReadRssItem(node, item, documentAddress); });
 }
 
 }  // namespace tidewick

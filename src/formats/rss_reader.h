@@ -11,6 +11,6 @@ namespace tidewick {
 class TXmlDoc;
 
 bool ReadRssChannel(const TXmlDoc& doc, TFeedInfo& info, std::string_view documentAddress = {});
-int ReadRssItems(const TXmlDoc& doc, TFeedItems& items, std::string_view documentAddress = {});
+int ReadRssItems(const TXmlDoc& doc, TEntries& items, std::string_view documentAddress = {});
 
 }  // namespace tidewick

@@ -11,7 +11,7 @@ namespace {
 
 constexpr int kSmfTtl = 60;
 
-void ReadSmfArticle(const TXmlNode& node, TFeedItem& item) {
+void ReadSmfArticle(const TXmlNode& node, TEntry& item) {
   item.Title = SingleLineText(ChildValue(&node, "subject"));
   item.Link = MultiLineText(ChildValue(&node, "link"));
   item.Description = MultiLineText(ChildValue(&node, "body"));
@@ -30,7 +30,7 @@ bool ReadSmfChannel(const TXmlDoc& /*doc*/, TFeedInfo& info, std::string_view /*
 }
 
 // The forum writes absolute links: the document's address is not needed.
-int ReadSmfArticles(const TXmlDoc& doc, TFeedItems& items, std::string_view /*documentAddress*/) {
+int ReadSmfArticles(const TXmlDoc& doc, TEntries& items, std::string_view /*documentAddress*/) {
   return ReadEntries(doc.GetNode("smf:xml-feed"), "article", items, ReadSmfArticle);
 }
 

@@ -49,7 +49,7 @@ std::optional<std::string_view> TLanguageTable::Find(std::string_view key) const
   if (found == m_firstByName.end()) {
     return std::nullopt;
   }
-  const TEntry& entry = m_entries[found->second];
+  const TKeyText& entry = m_entries[found->second];
   return std::string_view(entry.Line).substr(entry.ValueStart);
 }
 

@@ -27,14 +27,14 @@ class TLanguageTable {
   std::size_t Count() const { return m_entries.size(); }
 
  private:
-  struct TEntry {
+  struct TKeyText {
     std::string Line;            // the trimmed line, stored whole
     std::size_t ValueStart = 0;  // offset just past the first "="
   };
 
   void AddLine(std::string_view trimmedLine);
 
-  std::vector<TEntry> m_entries;
+  std::vector<TKeyText> m_entries;
   std::unordered_map<std::string, std::size_t> m_firstByName;  // folded name -> entry position
 };
 

@@ -80,7 +80,7 @@ TRequestVerdict JudgeRequest(const TFeed& feed, TDateTime now, TRequestOrigin or
 }
 
 void AddValidators(const TFeed& feed, TFetchOptions& options) {
-  if (feed.Refresh.Url != feed.URL || feed.Items.empty() || feed.Refresh.Gone) {
+  if (feed.Refresh.Url != feed.URL || feed.Entries.empty() || feed.Refresh.Gone) {
     return;
   }
   options.IfNoneMatch = feed.Refresh.ETag;

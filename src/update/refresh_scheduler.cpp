@@ -37,7 +37,7 @@ TRefreshScheduler::TRefreshScheduler(TFeeds& feeds, THandBackQueue& queue, TSett
       m_settings(std::move(settings)),
       m_workers(feeds, queue, [this] { return m_settings().AutoReadList; }) {
   m_workers.SetHandBackObserver([this](const TFeedUpdateThread& worker) {
-    m_newItemCount += worker.NewItemCount();
+    m_newItemCount += worker.NewEntryCount();
     if (m_observer) {
       m_observer(worker);
     }

@@ -11,7 +11,7 @@
 #include <vector>
 
 #include "feeds/feed_records.h"
-#include "shell/settings.h"
+#include "settings/settings.h"
 #include "update/feed_update_thread.h"
 #include "update/hand_back_queue.h"
 #include "update/refresh_policy.h"
@@ -99,7 +99,7 @@ class TRefreshScheduler {
   const TFeedUpdateThreadArray& Workers() const { return m_workers; }
 
   // New entries taken in since the scheduler was created.
-  size_t NewItemCount() const { return m_newItemCount; }
+  size_t NewEntryCount() const { return m_newItemCount; }
 
   // Main thread: called after each hand-back (the command-line tool reports failures with it).
   void SetHandBackObserver(TFeedUpdateThreadArray::THandBackObserver observer) { m_observer = std::move(observer); }

@@ -10,7 +10,7 @@
 #include <QString>
 #include <QStringList>
 
-#include "shell/settings.h"
+#include "settings/settings.h"
 #include "support/temp_dir.h"
 
 namespace tidewick::test {

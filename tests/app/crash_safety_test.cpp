@@ -17,7 +17,7 @@
 #include "app_test_support.h"
 #include "feeds/feed_records.h"
 #include "feeds/feed_store.h"
-#include "shell/feed_tree.h"
+#include "tree/feed_tree.h"
 #include "support/temp_dir.h"
 #include "ui/main/main_window.h"
 
@@ -44,7 +44,7 @@ int RunChild(int argc, char* argv[], const std::string& folder) {
   options.SettingsFileName = folder + "/Tidewick.ini";
   options.FeedsFileName = folder + "/Feeds.xml";
   options.ReadMarksSaveDelayMs = kReadMarksDelayMs;
-  TfrmMain window(options);
+  TMainWindow window(options);
   window.show();
   std::ofstream journal(folder + "/journal.txt", std::ios::app);
   int next = FeedCount();
@@ -55,8 +55,8 @@ int RunChild(int argc, char* argv[], const std::string& folder) {
     if (added >= kFeedsPerRun) {
       // An unread (odd) entry of any feed, marked as selecting it in the list does.
       TFeed& feed = Feeds[std::uniform_int_distribution<size_t>(0, Feeds.size() - 1)(random)];
-      const size_t item = 2 * std::uniform_int_distribution<size_t>(0, feed.Items.size() / 2 - 1)(random) + 1;
-      feed.Items[item].Readed = true;
+      const size_t item = 2 * std::uniform_int_distribution<size_t>(0, feed.Entries.size() / 2 - 1)(random) + 1;
+      feed.Entries[item].IsRead = true;
       window.ScheduleSave(TSaveDelay::ReadMarks);
       journal << NowMs() << " mark " << feed.Name << ' ' << item << std::endl;
       return;
@@ -66,10 +66,10 @@ int RunChild(int argc, char* argv[], const std::string& folder) {
     feed.Name = "feed-" + std::to_string(QCoreApplication::applicationPid()) + "-" + std::to_string(next++);
     feed.URL = "http://127.0.0.1:9/" + feed.Name;
     for (int i = 0; i < 20; ++i) {
-      TFeedItem item;
+      TEntry item;
       item.Title = "entry " + std::to_string(i);
-      item.Readed = i % 2 == 0;
-      feed.Items.push_back(item);
+      item.IsRead = i % 2 == 0;
+      feed.Entries.push_back(item);
     }
     AddFeed(std::move(feed));
     window.FeedTree().BuildFeedTree();
@@ -136,9 +136,9 @@ class CrashSafetyTest : public QObject {
         const int index = FindFeed(name);
         QVERIFY2(index >= 0, qPrintable(QString::fromStdString(name + " lost in round ") + QString::number(round)));
         const TFeed& feed = Feeds[static_cast<size_t>(index)];
-        QCOMPARE(feed.Items.size(), size_t{20});
-        QVERIFY(feed.Items[0].Readed);
-        QVERIFY2(feed.Items[item].Readed,
+        QCOMPARE(feed.Entries.size(), size_t{20});
+        QVERIFY(feed.Entries[0].IsRead);
+        QVERIFY2(feed.Entries[item].IsRead,
                  qPrintable(QString::fromStdString(name + " lost its read mark " + std::to_string(item))));
         ++checked;
         marksChecked += isMark ? 1 : 0;

@@ -11,14 +11,14 @@
 #include "app/first_instance.h"
 #include "feeds/feed_records.h"
 #include "feeds/feed_store.h"
-#include "shell/feed_tree.h"
-#include "shell/settings.h"
-#include "shell/welcome_feed.h"
+#include "tree/feed_tree.h"
+#include "settings/settings.h"
+#include "tree/welcome_feed.h"
 #include "support/temp_dir.h"
-#include "ui/main/item_list_model.h"
-#include "ui/main/item_view_controller.h"
-#include "ui/main/nav_tree_model.h"
-#include "ui/main/nav_tree_view.h"
+#include "ui/main/entry_list_model.h"
+#include "ui/main/entry_controller.h"
+#include "ui/main/feed_tree_model.h"
+#include "ui/main/feed_tree_view.h"
 #include "ui/main/ui_prompts.h"
 
 namespace tidewick {
@@ -44,10 +44,10 @@ TFeed StoredFeed(const std::string& name, int entries) {
   feed.URL = "http://127.0.0.1:9/" + name;
   feed.RefreshAtStart = false;
   for (int i = 0; i < entries; ++i) {
-    TFeedItem item;
+    TEntry item;
     item.Title = name + " " + std::to_string(i);
     item.Link = feed.URL + "/" + std::to_string(i);
-    feed.Items.push_back(item);
+    feed.Entries.push_back(item);
   }
   return feed;
 }
@@ -117,7 +117,7 @@ class StartSelectionTest : public QObject {
       options.StorePresence = ExamineStorePath(options.Window.FeedsFileName);
     }
     TFirstInstance instance(options);
-    TfrmMain& window = instance.Window();
+    TMainWindow& window = instance.Window();
     const QSignalSpy fills(&window.ItemView().Model(), &QAbstractItemModel::modelReset);
     instance.Start();
     QCOMPARE(window.isMinimized() || !window.isVisible(), minimized);
@@ -129,24 +129,24 @@ class StartSelectionTest : public QObject {
     const TTreeNode* node = window.FeedTree().Selected();
     QVERIFY(node != nullptr && node->IsFeed());
     QCOMPARE(node->FeedId(), feed->Id);
-    TNavTreeView* tree = window.Widgets().tvNav;
+    TFeedTreeView* tree = window.Widgets().feedTreeView;
     const QModelIndex index = tree->NavModel()->IndexOf(node);
     QCOMPARE(tree->currentIndex(), index);
     QVERIFY(tree->selectionModel()->isSelected(index));
     QVERIFY(tree->isExpanded(index.parent()));
 
     // The welcome feed's entries arrive with the start-up refresh; stored entries are there at once.
-    TItemListModel& list = window.ItemView().Model();
-    QTRY_VERIFY_WITH_TIMEOUT(!feed->Items.empty() && list.rowCount() == static_cast<int>(feed->Items.size()), 10000);
+    TEntryListModel& list = window.ItemView().Model();
+    QTRY_VERIFY_WITH_TIMEOUT(!feed->Entries.empty() && list.rowCount() == static_cast<int>(feed->Entries.size()), 10000);
     for (int row = 0; row < list.rowCount(); ++row) {
       QCOMPARE(list.FeedAt(row)->Id, feed->Id);
-      QVERIFY2(!list.ItemAt(row)->Readed, "listing a feed marks nothing read");
+      QVERIFY2(!list.ItemAt(row)->IsRead, "listing a feed marks nothing read");
     }
     QVERIFY(!window.ItemView().SelectedRow());
     // The entry text shows in the stored font from the start, not only after the settings dialog.
     if (!lastSelectedPath.isEmpty()) {
-      QCOMPARE(window.Widgets().txtDesc->font().family(), QString("DejaVu Serif"));
-      QCOMPARE(window.Widgets().txtDesc->font().pointSize(), 15);
+      QCOMPARE(window.Widgets().entryTextView->font().family(), QString("DejaVu Serif"));
+      QCOMPARE(window.Widgets().entryTextView->font().pointSize(), 15);
     }
 
     // A rebuild (after a feed was edited, say) reports its structure and its selection: the list is filled once.
@@ -156,7 +156,7 @@ class StartSelectionTest : public QObject {
     QCOMPARE(window.FeedTree().Selected()->FeedId(), feed->Id);
     QCOMPARE(tree->currentIndex(), tree->NavModel()->IndexOf(window.FeedTree().Selected()));
     QVERIFY(tree->selectionModel()->isSelected(tree->currentIndex()));
-    QCOMPARE(list.rowCount(), static_cast<int>(feed->Items.size()));
+    QCOMPARE(list.rowCount(), static_cast<int>(feed->Entries.size()));
   }
 };
 

@@ -5,7 +5,7 @@
 #include <QTest>
 #include <QTimer>
 
-#include "shell/settings.h"
+#include "settings/settings.h"
 
 namespace tidewick {
 

@@ -8,8 +8,8 @@
 namespace tidewick {
 namespace {
 
-TFeedItem Entry(std::string title, std::string link = "", std::string author = "", std::string description = "") {
-  TFeedItem item;
+TEntry Entry(std::string title, std::string link = "", std::string author = "", std::string description = "") {
+  TEntry item;
   item.Title = std::move(title);
   item.Link = std::move(link);
   item.Author = std::move(author);
@@ -21,32 +21,32 @@ TFeedItem Entry(std::string title, std::string link = "", std::string author = "
 TMergeCounts ReferenceMerge(TFeed& stored, const TFeed& fresh, const TAutoReadTerms& terms, TDateTime now) {
   TMergeCounts counts;
   size_t i = 0;
-  while (i < stored.Items.size()) {
-    if (FindItem(stored.Items[i], fresh.Items) == -1) {
-      DeleteItem(stored.Items, static_cast<int>(i));
+  while (i < stored.Entries.size()) {
+    if (FindItem(stored.Entries[i], fresh.Entries) == -1) {
+      DeleteItem(stored.Entries, static_cast<int>(i));
       ++counts.Removed;
     } else {
       ++i;
     }
   }
-  for (const TFeedItem& f : fresh.Items) {
-    if (FindItem(f, stored.Items) == -1) {
-      TFeedItem copy = f;
-      copy.Readed = terms.Matches(copy);
+  for (const TEntry& f : fresh.Entries) {
+    if (FindItem(f, stored.Entries) == -1) {
+      TEntry copy = f;
+      copy.IsRead = terms.Matches(copy);
       copy.Visited = false;
-      stored.Items.push_back(copy);
+      stored.Entries.push_back(copy);
       ++counts.Added;
-      counts.AddedRead += copy.Readed ? 1 : 0;
+      counts.AddedRead += copy.IsRead ? 1 : 0;
     }
   }
   stored.MinutesElapsed = 0;
   stored.LastDownloaded = now;
   stored.Error = false;
-  SetItemIndices(stored.Items, stored.Index);
+  SetItemIndices(stored.Entries, stored.Index);
   return counts;
 }
 
-void ExpectSameItems(const TFeedItems& actual, const TFeedItems& expected) {
+void ExpectSameItems(const TEntries& actual, const TEntries& expected) {
   ASSERT_EQ(actual.size(), expected.size());
   for (size_t i = 0; i < actual.size(); ++i) {
     SCOPED_TRACE(i);
@@ -54,22 +54,22 @@ void ExpectSameItems(const TFeedItems& actual, const TFeedItems& expected) {
     EXPECT_EQ(actual[i].Link, expected[i].Link);
     EXPECT_EQ(actual[i].Author, expected[i].Author);
     EXPECT_EQ(actual[i].Description, expected[i].Description);
-    EXPECT_EQ(actual[i].Readed, expected[i].Readed);
+    EXPECT_EQ(actual[i].IsRead, expected[i].IsRead);
     EXPECT_EQ(actual[i].Visited, expected[i].Visited);
-    EXPECT_EQ(actual[i].ItemIndex, expected[i].ItemIndex);
+    EXPECT_EQ(actual[i].EntryIndex, expected[i].EntryIndex);
     EXPECT_EQ(actual[i].FeedIndex, expected[i].FeedIndex);
   }
 }
 
 // Entries drawn from a small pool of titles, links and authors, so identities repeat and collide often.
-TFeedItem RandomEntry(std::mt19937& random) {
+TEntry RandomEntry(std::mt19937& random) {
   static const std::vector<std::string> kTitles = {"a", "b", "c", "d", "e", "", "Übersicht"};
   static const std::vector<std::string> kLinks = {"", "l1", "l2"};
   static const std::vector<std::string> kAuthors = {"", "x", "X"};
   static const std::vector<std::string> kTexts = {"", "spam inside", "nothing", "SPAM[~Tidewick_Content~]body"};
   auto pick = [&](const std::vector<std::string>& pool) { return pool[random() % pool.size()]; };
-  TFeedItem item = Entry(pick(kTitles), pick(kLinks), pick(kAuthors), pick(kTexts));
-  item.Readed = random() % 2 == 0;
+  TEntry item = Entry(pick(kTitles), pick(kLinks), pick(kAuthors), pick(kTexts));
+  item.IsRead = random() % 2 == 0;
   item.Visited = random() % 3 == 0;
   return item;
 }
@@ -87,18 +87,18 @@ TEST(FeedMerge, MatchesTheReferenceRuleOnRandomFeeds) {
     const size_t storedCount = random() % 25;
     const size_t freshCount = random() % 25;
     for (size_t i = 0; i < storedCount; ++i) {
-      stored.Items.push_back(RandomEntry(random));
+      stored.Entries.push_back(RandomEntry(random));
     }
     for (size_t i = 0; i < freshCount; ++i) {
-      fresh.Items.push_back(RandomEntry(random));
+      fresh.Entries.push_back(RandomEntry(random));
     }
     TFeed expected = stored;
     TFeed movedInto = stored;
     const TMergeCounts want = ReferenceMerge(expected, fresh, terms, 123.5);
     const TMergeCounts got = MergeFeed(stored, fresh, terms, 123.5);
-    ExpectSameItems(stored.Items, expected.Items);
+    ExpectSameItems(stored.Entries, expected.Entries);
     MergeFeed(movedInto, TFeed(fresh), terms);  // the hand-back's form, which moves the new entries
-    ExpectSameItems(movedInto.Items, expected.Items);
+    ExpectSameItems(movedInto.Entries, expected.Entries);
     EXPECT_EQ(got.Removed, want.Removed);
     EXPECT_EQ(got.Added, want.Added);
     EXPECT_EQ(got.AddedRead, want.AddedRead);
@@ -116,21 +116,21 @@ TEST(FeedMerge, UnchangedDownloadKeepsTheChannelAndTheReadMarks) {
   TFeed stored;
   stored.Name = "n";
   stored.Info.Title = "old channel";
-  stored.Items = {Entry("a", "l", "x"), Entry("b")};
-  stored.Items[0].Readed = true;
+  stored.Entries = {Entry("a", "l", "x"), Entry("b")};
+  stored.Entries[0].IsRead = true;
   TFeed fresh = stored;
   fresh.Info.Title = "new channel";
-  fresh.Items[0].Readed = false;
-  fresh.Items[1].Title = "b";
+  fresh.Entries[0].IsRead = false;
+  fresh.Entries[1].Title = "b";
   MergeFeed(stored, fresh, TAutoReadTerms({"a"}), 5);
   EXPECT_EQ(stored.Info.Title, "old channel");
-  EXPECT_TRUE(stored.Items[0].Readed);
-  EXPECT_EQ(stored.Items.size(), 2u);
+  EXPECT_TRUE(stored.Entries[0].IsRead);
+  EXPECT_EQ(stored.Entries.size(), 2u);
 }
 
 struct TAutoReadCase {
   std::vector<std::string> Terms;
-  TFeedItem Item;
+  TEntry Item;
   bool Read;
 };
 
@@ -164,29 +164,29 @@ TEST(AutoReadList, FromListSplitsLinesAndSkipsEmptyOnes) {
 }
 
 // A downloaded entry whose title or link the current readers read differently from earlier versions.
-TFeedItem Upgraded(std::string title, std::string link, std::string earlierTitle, std::string earlierLink) {
-  TFeedItem item = Entry(std::move(title), std::move(link), "me", "fresh text");
+TEntry Upgraded(std::string title, std::string link, std::string earlierTitle, std::string earlierLink) {
+  TEntry item = Entry(std::move(title), std::move(link), "me", "fresh text");
   item.HasLegacyIdentity = true;
   item.LegacyTitle = std::move(earlierTitle);
   item.LegacyLink = std::move(earlierLink);
   return item;
 }
 
-TFeedItem ReadEntry(std::string title, std::string link) {
-  TFeedItem item = Entry(std::move(title), std::move(link), "me", "stored text");
-  item.Readed = true;
+TEntry ReadEntry(std::string title, std::string link) {
+  TEntry item = Entry(std::move(title), std::move(link), "me", "stored text");
+  item.IsRead = true;
   return item;
 }
 
 // Guards the upgrade: entries stored under the identity earlier readers gave must not come back unread.
 TEST(FeedMerge, RecognisesStoredEntriesByTheirEarlierIdentity) {
   TFeed stored;
-  stored.Items = {ReadEntry("", "https://x/1"), ReadEntry("Two", "two.html"), ReadEntry("Same", "https://x/3")};
-  stored.Items[1].Visited = true;
+  stored.Entries = {ReadEntry("", "https://x/1"), ReadEntry("Two", "two.html"), ReadEntry("Same", "https://x/3")};
+  stored.Entries[1].Visited = true;
   TFeed fresh;
-  fresh.Items = {Upgraded("One", "https://x/1", "", "https://x/1"),
+  fresh.Entries = {Upgraded("One", "https://x/1", "", "https://x/1"),
                  Upgraded("Two", "https://x/two.html", "Two", "two.html"), ReadEntry("Same", "https://x/3")};
-  fresh.Items[2].Readed = false;
+  fresh.Entries[2].IsRead = false;
   for (const bool moved : {false, true}) {
     SCOPED_TRACE(moved);
     TFeed merged = stored;
@@ -194,48 +194,48 @@ TEST(FeedMerge, RecognisesStoredEntriesByTheirEarlierIdentity) {
         moved ? MergeFeed(merged, TFeed(fresh), TAutoReadTerms()) : MergeFeed(merged, fresh, TAutoReadTerms(), 1);
     EXPECT_EQ(counts.Added, 0);
     EXPECT_EQ(counts.Removed, 0);
-    ASSERT_EQ(merged.Items.size(), 3u);
-    EXPECT_EQ(merged.Items[0].Title, "One");
-    EXPECT_EQ(merged.Items[1].Link, "https://x/two.html");
-    EXPECT_TRUE(merged.Items[1].Visited);
-    EXPECT_EQ(merged.Items[1].Description, "stored text");
-    for (const TFeedItem& item : merged.Items) {
-      EXPECT_TRUE(item.Readed) << item.Title;
+    ASSERT_EQ(merged.Entries.size(), 3u);
+    EXPECT_EQ(merged.Entries[0].Title, "One");
+    EXPECT_EQ(merged.Entries[1].Link, "https://x/two.html");
+    EXPECT_TRUE(merged.Entries[1].Visited);
+    EXPECT_EQ(merged.Entries[1].Description, "stored text");
+    for (const TEntry& item : merged.Entries) {
+      EXPECT_TRUE(item.IsRead) << item.Title;
       EXPECT_FALSE(item.HasLegacyIdentity);
     }
     // The next refresh finds them by their current identity.
     EXPECT_EQ(MergeFeed(merged, fresh, TAutoReadTerms(), 2).Added, 0);
-    EXPECT_EQ(merged.Items.size(), 3u);
+    EXPECT_EQ(merged.Entries.size(), 3u);
   }
 }
 
 // An entry the store holds under both identities (say the earlier copy and one added by a newer version) stays once.
 TEST(FeedMerge, KeepsAnEntryKnownByBothIdentitiesOnce) {
-  const TFeedItem earlier = ReadEntry("", "https://x/1");
-  TFeedItem current = ReadEntry("One", "https://x/1");
-  current.Readed = false;
+  const TEntry earlier = ReadEntry("", "https://x/1");
+  TEntry current = ReadEntry("One", "https://x/1");
+  current.IsRead = false;
   TFeed fresh;
-  fresh.Items = {Upgraded("One", "https://x/1", "", "https://x/1")};
-  const TFeedItems orders[] = {{earlier, current}, {current, earlier}, {earlier, earlier}};
-  for (const TFeedItems& order : orders) {
+  fresh.Entries = {Upgraded("One", "https://x/1", "", "https://x/1")};
+  const TEntries orders[] = {{earlier, current}, {current, earlier}, {earlier, earlier}};
+  for (const TEntries& order : orders) {
     TFeed stored;
-    stored.Items = order;
+    stored.Entries = order;
     const TMergeCounts counts = MergeFeed(stored, fresh, TAutoReadTerms(), 1);
-    ASSERT_EQ(stored.Items.size(), 1u);
-    EXPECT_EQ(stored.Items[0].Title, "One");
+    ASSERT_EQ(stored.Entries.size(), 1u);
+    EXPECT_EQ(stored.Entries[0].Title, "One");
     EXPECT_EQ(counts.Removed, 1);
     EXPECT_EQ(counts.Added, 0);
   }
   // A download entry whose current identity is another entry's earlier one: each keeps its own.
-  fresh.Items.push_back(Entry("", "https://x/1", "me"));
+  fresh.Entries.push_back(Entry("", "https://x/1", "me"));
   TFeed stored;
-  stored.Items = {earlier};
+  stored.Entries = {earlier};
   const TMergeCounts counts = MergeFeed(stored, fresh, TAutoReadTerms(), 1);
   EXPECT_EQ(counts.Added, 1);
-  ASSERT_EQ(stored.Items.size(), 2u);
-  EXPECT_EQ(stored.Items[0].Title, "");
-  EXPECT_TRUE(stored.Items[0].Readed);
-  EXPECT_EQ(stored.Items[1].Title, "One");
+  ASSERT_EQ(stored.Entries.size(), 2u);
+  EXPECT_EQ(stored.Entries[0].Title, "");
+  EXPECT_TRUE(stored.Entries[0].IsRead);
+  EXPECT_EQ(stored.Entries[1].Title, "One");
 }
 
 }  // namespace

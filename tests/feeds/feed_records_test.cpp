@@ -11,10 +11,10 @@ TFeed MakeFeed(const std::string& name, int items, int readItems = 0) {
   TFeed feed;
   feed.Name = name;
   for (int i = 0; i < items; ++i) {
-    TFeedItem item;
+    TEntry item;
     item.Title = name + " entry " + std::to_string(i);
-    item.Readed = i < readItems;
-    feed.Items.push_back(item);
+    item.IsRead = i < readItems;
+    feed.Entries.push_back(item);
   }
   return feed;
 }
@@ -27,9 +27,9 @@ class FeedRecords : public ::testing::Test {
   static void ExpectInvariants() {
     for (size_t i = 0; i < Feeds.size(); ++i) {
       EXPECT_EQ(Feeds[i].Index, static_cast<int>(i)) << Feeds[i].Name;
-      for (size_t j = 0; j < Feeds[i].Items.size(); ++j) {
-        EXPECT_EQ(Feeds[i].Items[j].ItemIndex, static_cast<int>(j));
-        EXPECT_EQ(Feeds[i].Items[j].FeedIndex, static_cast<int>(i));
+      for (size_t j = 0; j < Feeds[i].Entries.size(); ++j) {
+        EXPECT_EQ(Feeds[i].Entries[j].EntryIndex, static_cast<int>(j));
+        EXPECT_EQ(Feeds[i].Entries[j].FeedIndex, static_cast<int>(i));
       }
     }
   }
@@ -104,25 +104,25 @@ TEST_F(FeedRecords, CountsPerFeedAndOverAll) {
   EXPECT_EQ(UnreadCount(-1), TotalUnreadCount());
   EXPECT_EQ(TotalUnreadCount(), 3);
   EXPECT_EQ(ErrorFeedCount(), 1);
-  Feeds[0].Items[0].Visited = true;
+  Feeds[0].Entries[0].Visited = true;
   MarkFeedUnread(1);
   EXPECT_EQ(TotalUnreadCount(), 6);
   MarkFeedRead(0);
   EXPECT_EQ(UnreadCount(0), 0);
-  EXPECT_TRUE(Feeds[0].Items[0].Visited);
-  EXPECT_FALSE(Feeds[0].Items[1].Visited);
+  EXPECT_TRUE(Feeds[0].Entries[0].Visited);
+  EXPECT_FALSE(Feeds[0].Entries[1].Visited);
 }
 
 TEST(FeedItems, FindItemComparesTitleLinkAndAuthorExactly) {
-  TFeedItems items(3);
+  TEntries items(3);
   items[0].Title = "A";
   items[1].Title = "B";
   items[1].Link = "l";
   items[2] = items[1];
   items[2].Description = "other text";
-  TFeedItem probe = items[1];
+  TEntry probe = items[1];
   probe.Description = "changed";
-  probe.Readed = true;
+  probe.IsRead = true;
   EXPECT_EQ(FindItem(probe, items), 1);  // first match
   probe.Author = "x";
   EXPECT_EQ(FindItem(probe, items), -1);
@@ -132,7 +132,7 @@ TEST(FeedItems, FindItemComparesTitleLinkAndAuthorExactly) {
 }
 
 TEST(FeedItems, DeleteItemMovesLastWithoutRenumbering) {
-  TFeedItems items(4);
+  TEntries items(4);
   for (int i = 0; i < 4; ++i) {
     items[i].Title = std::to_string(i);
   }
@@ -140,12 +140,12 @@ TEST(FeedItems, DeleteItemMovesLastWithoutRenumbering) {
   EXPECT_TRUE(DeleteItem(items, 1));
   ASSERT_EQ(items.size(), 3u);
   EXPECT_EQ(items[1].Title, "3");
-  EXPECT_EQ(items[1].ItemIndex, 3);
+  EXPECT_EQ(items[1].EntryIndex, 3);
   EXPECT_TRUE(DeleteItem(items, 2));
   EXPECT_EQ(items.size(), 2u);
   EXPECT_FALSE(DeleteItem(items, 5));
   SetItemIndices(items, 2);
-  EXPECT_EQ(items[1].ItemIndex, 1);
+  EXPECT_EQ(items[1].EntryIndex, 1);
   EXPECT_EQ(items[1].FeedIndex, 2);
 }
 

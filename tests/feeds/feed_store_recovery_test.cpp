@@ -23,7 +23,7 @@ using test::SmallStore;
 TFeeds OtherStore() {
   TFeeds feeds = SmallStore();
   feeds[0].Name = "Changed";
-  feeds[0].Items[0].Readed = false;
+  feeds[0].Entries[0].IsRead = false;
   return feeds;
 }
 
@@ -106,8 +106,8 @@ TEST_F(StoreRecovery, WithoutBackupEverythingReadableIsLoaded) {
   EXPECT_FALSE(result.Message.empty());
   ASSERT_EQ(Feeds.size(), 1u);
   EXPECT_EQ(Feeds[0].Name, "Tech & <News>");
-  ASSERT_EQ(Feeds[0].Items.size(), 1u);
-  test::ExpectSameItem(Feeds[0].Items[0], SmallStore()[0].Items[0]);
+  ASSERT_EQ(Feeds[0].Entries.size(), 1u);
+  test::ExpectSameItem(Feeds[0].Entries[0], SmallStore()[0].Entries[0]);
   EXPECT_EQ(ReadFileToString(result.DamagedCopy), text.substr(0, cut));
   EXPECT_TRUE(result.MaySave());
 }
@@ -183,7 +183,7 @@ TEST_F(StoreRecovery, StoreCutAtAnyByteIsRecognisedOrEmpty) {
     // Whatever a damaged store yields is whole: names and entries as written, nothing cut.
     for (const TFeed& feed : read.Feeds) {
       EXPECT_TRUE(feed.Name == "Tech & <News>" || feed.Name == "Empty") << feed.Name;
-      for (const TFeedItem& item : feed.Items) {
+      for (const TEntry& item : feed.Entries) {
         EXPECT_TRUE(item.Title == "Größe" || item.Title == "Привет") << item.Title;
       }
     }

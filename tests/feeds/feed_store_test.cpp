@@ -70,15 +70,15 @@ std::string PathByPathText(const TFeeds& feeds) {
     doc.SetValue(base + "Info\\ImageLink", feed.Info.ImageLink);
     doc.SetInteger(base + "Info\\ImageWidth", feed.Info.ImageWidth);
     doc.SetInteger(base + "Info\\ImageHeight", feed.Info.ImageHeight);
-    for (size_t m = 0; m < feed.Items.size(); ++m) {
-      const TFeedItem& item = feed.Items[m];
+    for (size_t m = 0; m < feed.Entries.size(); ++m) {
+      const TEntry& item = feed.Entries[m];
       const std::string path = base + "Item" + std::to_string(m + 1) + "\\";
       doc.SetValue(path + "Title", item.Title);
       doc.SetValue(path + "Link", item.Link);
       doc.SetValue(path + "Description", item.Description);
       doc.SetInteger(path + "PublishedDate", DateTimeToUnixSeconds(item.PublishedDate));
       doc.SetValue(path + "Author", item.Author);
-      doc.SetBoolean(path + "Readed", item.Readed);
+      doc.SetBoolean(path + "Readed", item.IsRead);
       doc.SetBoolean(path + "Visited", item.Visited);
     }
   }
@@ -101,12 +101,12 @@ TFeeds RandomStore(std::mt19937& random) {
     feed.LastDownloaded = UnixSecondsToDateTime(static_cast<int64_t>(random() % 2000000000));
     feed.Info.Description = text();
     feed.Info.TTL = static_cast<int32_t>(random() % 100);
-    feed.Items.resize(random() % 13);
-    for (TFeedItem& item : feed.Items) {
+    feed.Entries.resize(random() % 13);
+    for (TEntry& item : feed.Entries) {
       item.Title = text();
       item.Description = text();
       item.Author = text();
-      item.Readed = random() % 2 == 0;
+      item.IsRead = random() % 2 == 0;
     }
   }
   return feeds;
@@ -118,8 +118,8 @@ TEST_F(FeedStore, LargeValuesCrossingWriteBuffersComeOutTheSame) {
   TFeeds feeds(2);
   for (TFeed& feed : feeds) {
     feed.Name = "large";
-    feed.Items.resize(20);
-    for (TFeedItem& item : feed.Items) {
+    feed.Entries.resize(20);
+    for (TEntry& item : feed.Entries) {
       item.Title = "t";
       for (size_t i = random() % 70000; i > 0; --i) {
         item.Description += pieces[random() % pieces.size()];
@@ -139,7 +139,7 @@ TEST_F(FeedStore, WritesThePathByPathBytesAndReadsEveryValueBack) {
     for (TFeed& feed : feeds) {
       feed.Name += std::to_string(round);  // empty names would come back as the placeholder
       feed.Interval = feed.Interval < 15 ? static_cast<int16_t>((feed.Interval & 1) - 1) : feed.Interval;  // -1 or 0
-      for (TFeedItem& item : feed.Items) {
+      for (TEntry& item : feed.Entries) {
         item.Title += "t";
       }
     }
@@ -153,9 +153,9 @@ TEST_F(FeedStore, LoadNumbersFeedsAndItemsInFileOrder) {
   for (size_t i = 0; i < Feeds.size(); ++i) {
     EXPECT_EQ(Feeds[i].Index, static_cast<int>(i));
     EXPECT_NE(Feeds[i].Id, 0u);
-    for (size_t j = 0; j < Feeds[i].Items.size(); ++j) {
-      EXPECT_EQ(Feeds[i].Items[j].ItemIndex, static_cast<int>(j));
-      EXPECT_EQ(Feeds[i].Items[j].FeedIndex, static_cast<int>(i));
+    for (size_t j = 0; j < Feeds[i].Entries.size(); ++j) {
+      EXPECT_EQ(Feeds[i].Entries[j].EntryIndex, static_cast<int>(j));
+      EXPECT_EQ(Feeds[i].Entries[j].FeedIndex, static_cast<int>(i));
     }
   }
 }
@@ -191,7 +191,7 @@ INSTANTIATE_TEST_SUITE_P(Texts, StoreInterval,
 
 struct TMarkCase {
   std::string Text;
-  bool Read;         // Readed and Visited: the integer 1
+  bool Read;         // IsRead and Visited: the integer 1
   bool RefreshFlag;  // RefreshAtStart and Error: exactly "1"
 };
 
@@ -203,9 +203,9 @@ TEST_P(StoreMarks, ReadAsDefined) {
       LoadText(StoreWith("<RefreshAtStart>" + t + "</RefreshAtStart><Error>" + t + "</Error><Item1><Readed>" + t +
                          "</Readed><Visited>" + t + "</Visited></Item1>"));
   ASSERT_EQ(loaded.size(), 1u);
-  ASSERT_EQ(loaded[0].Items.size(), 1u);
-  EXPECT_EQ(loaded[0].Items[0].Readed, GetParam().Read);
-  EXPECT_EQ(loaded[0].Items[0].Visited, GetParam().Read);
+  ASSERT_EQ(loaded[0].Entries.size(), 1u);
+  EXPECT_EQ(loaded[0].Entries[0].IsRead, GetParam().Read);
+  EXPECT_EQ(loaded[0].Entries[0].Visited, GetParam().Read);
   EXPECT_EQ(loaded[0].RefreshAtStart, GetParam().RefreshFlag);
   EXPECT_EQ(loaded[0].Error, GetParam().RefreshFlag);
 }
@@ -224,7 +224,7 @@ TEST_F(FeedStore, EmptyNameGetsAPlaceholderTitlesStayEmptyAndEarlierPlaceholders
   ASSERT_EQ(loaded.size(), 1u);
   EXPECT_EQ(loaded[0].Name, "Unbenannter Feed");
   std::vector<std::string> titles;
-  for (const TFeedItem& item : loaded[0].Items) {
+  for (const TEntry& item : loaded[0].Entries) {
     titles.push_back(item.Title);
   }
   EXPECT_EQ(titles, (std::vector<std::string>{"", "", "", "", "(No title)"}));
@@ -238,8 +238,8 @@ TEST_F(FeedStore, ElementNamesMatchIgnoringCaseAndFirstMatchWins) {
   ASSERT_EQ(loaded.size(), 2u);
   EXPECT_EQ(loaded[0].Name, "first");
   EXPECT_EQ(loaded[0].Info.Title, "t");
-  ASSERT_EQ(loaded[0].Items.size(), 1u);
-  EXPECT_EQ(loaded[0].Items[0].Title, "i");
+  ASSERT_EQ(loaded[0].Entries.size(), 1u);
+  EXPECT_EQ(loaded[0].Entries[0].Title, "i");
   EXPECT_EQ(loaded[1].Name, "inner");  // its name begins with "Feed"
 }
 
@@ -249,8 +249,8 @@ TEST_F(FeedStore, CDataAndCommentsReadLikeTheXmlReader) {
                 "</Item1>"));
   ASSERT_EQ(loaded.size(), 1u);
   EXPECT_EQ(loaded[0].Name, "a<b>&</b>z");
-  ASSERT_EQ(loaded[0].Items.size(), 1u);
-  EXPECT_EQ(loaded[0].Items[0].Description, "&lt;");
+  ASSERT_EQ(loaded[0].Entries.size(), 1u);
+  EXPECT_EQ(loaded[0].Entries[0].Description, "&lt;");
 }
 
 struct TEncodingCase {

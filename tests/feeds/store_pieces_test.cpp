@@ -69,8 +69,8 @@ INSTANTIATE_TEST_SUITE_P(Documents, StorePieces, testing::ValuesIn(Cases()),
 
 TEST(StorePiecesFile, LargeStoreRoundTripsThroughTheWriter) {
   TFeeds feeds = test::SmallStore();
-  feeds[0].Items.resize(3000, feeds[0].Items[0]);
-  feeds[0].Items[1].Description = std::string(5 << 20, 'x') + "&<>\"";  // one value over several pieces
+  feeds[0].Entries.resize(3000, feeds[0].Entries[0]);
+  feeds[0].Entries[1].Description = std::string(5 << 20, 'x') + "&<>\"";  // one value over several pieces
   const test::TempDir dir;
   const std::string file = dir.File("Feeds.xml");
   ASSERT_TRUE(SaveFeeds(file, feeds));

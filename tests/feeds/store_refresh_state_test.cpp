@@ -57,8 +57,8 @@ TEST(StoreRefreshState, UnknownElementsAnywhereAreSkippedAndBadNumbersReadAsNoth
   ASSERT_TRUE(read.Complete) << read.Damage;
   ASSERT_EQ(read.Feeds.size(), 1u);
   const TFeed& feed = read.Feeds[0];
-  ASSERT_EQ(feed.Items.size(), 1u);
-  EXPECT_TRUE(feed.Items[0].Readed);
+  ASSERT_EQ(feed.Entries.size(), 1u);
+  EXPECT_TRUE(feed.Entries[0].IsRead);
   EXPECT_EQ(feed.Refresh.Url, "u");
   EXPECT_EQ(feed.Refresh.ETag, "first");  // the first match wins, as everywhere in the store
   EXPECT_EQ(feed.Refresh.LastStatus, 0);

@@ -25,16 +25,16 @@ inline TFeeds SmallStore() {
   tech.Info.LastBuildDate = UnixSecondsToDateTime(1699990000);
   tech.Info.TTL = 60;
   tech.Info.ImageWidth = 88;
-  tech.Items.resize(2);
-  tech.Items[0].Title = "Größe";
-  tech.Items[0].Link = "http://example.org/1";
-  tech.Items[0].Description = "<p>Tom &amp; Jerry</p>";
-  tech.Items[0].PublishedDate = UnixSecondsToDateTime(1699999999);
-  tech.Items[0].Readed = true;
-  tech.Items[1].Title = "Привет";
-  tech.Items[1].Description = "sum[~Tidewick_Content~]full";
-  tech.Items[1].Author = "Анна";
-  tech.Items[1].Visited = true;
+  tech.Entries.resize(2);
+  tech.Entries[0].Title = "Größe";
+  tech.Entries[0].Link = "http://example.org/1";
+  tech.Entries[0].Description = "<p>Tom &amp; Jerry</p>";
+  tech.Entries[0].PublishedDate = UnixSecondsToDateTime(1699999999);
+  tech.Entries[0].IsRead = true;
+  tech.Entries[1].Title = "Привет";
+  tech.Entries[1].Description = "sum[~Tidewick_Content~]full";
+  tech.Entries[1].Author = "Анна";
+  tech.Entries[1].Visited = true;
   TFeed& empty = feeds[1];
   empty.Name = "Empty";
   empty.URL = "u";
@@ -49,11 +49,11 @@ inline void ExpectSameFeeds(const TFeeds& a, const TFeeds& b) {
   EXPECT_EQ(FeedStoreText(a), FeedStoreText(b));
 }
 
-inline void ExpectSameItem(const TFeedItem& a, const TFeedItem& b) {
+inline void ExpectSameItem(const TEntry& a, const TEntry& b) {
   TFeeds one(1);
   TFeeds other(1);
-  one[0].Items = {a};
-  other[0].Items = {b};
+  one[0].Entries = {a};
+  other[0].Entries = {b};
   ExpectSameFeeds(one, other);
 }
 

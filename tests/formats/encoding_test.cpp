@@ -18,7 +18,7 @@ TEST(Encoding, InvalidUtf8NeverReachesARecord) {
   const auto result = test::ReadFeed(document);
   ASSERT_TRUE(result.Ok);
   EXPECT_TRUE(IsValidUtf8(result.Feed.Info.Title));
-  ASSERT_EQ(result.Feed.Items.size(), 1u);
+  ASSERT_EQ(result.Feed.Entries.size(), 1u);
   EXPECT_TRUE(IsValidUtf8(result.Item(0).Title));
   EXPECT_TRUE(IsValidUtf8(result.Item(0).Description));
   EXPECT_TRUE(IsValidUtf8(result.Item(0).Author));

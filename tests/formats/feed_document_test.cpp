@@ -68,7 +68,7 @@ TEST(ReadFeedDocument, ReadsDocumentsWithoutDeclaration) {
                                  "</item></channel></rss>");
     ASSERT_TRUE(result.Ok) << before;
     EXPECT_EQ(result.Feed.Info.Title, "T") << before;
-    ASSERT_EQ(result.Feed.Items.size(), 1u) << before;
+    ASSERT_EQ(result.Feed.Entries.size(), 1u) << before;
     EXPECT_EQ(result.Item(0).Description, "d");
   }
 }
@@ -80,7 +80,7 @@ TEST(ReadFeedDocument, LeavesTheOtherFeedFieldsAlone) {
   feed.Interval = 30;
   feed.Error = true;
   feed.FeedType = "Atom";
-  feed.Items.resize(3);
+  feed.Entries.resize(3);
   feed.Info.Copyright = "old";
   ASSERT_TRUE(ReadFeedDocument(test::Rss("<title>Fresh</title>"), feed));
   EXPECT_EQ(feed.Name, "Harbour");
@@ -88,7 +88,7 @@ TEST(ReadFeedDocument, LeavesTheOtherFeedFieldsAlone) {
   EXPECT_EQ(feed.Interval, 30);
   EXPECT_TRUE(feed.Error);
   EXPECT_EQ(feed.FeedType, "RSS/2.0");
-  EXPECT_TRUE(feed.Items.empty());
+  EXPECT_TRUE(feed.Entries.empty());
   EXPECT_EQ(feed.Info.Copyright, "");
 }
 
@@ -99,13 +99,13 @@ TEST(ReadFeedDocument, ResetsEverythingForAnUnknownOrBrokenDocument) {
     feed.FeedType = "RSS/2.0";
     feed.Info.Title = "old";
     feed.Info.TTL = 30;
-    feed.Items.resize(2);
+    feed.Entries.resize(2);
     EXPECT_FALSE(ReadFeedDocument(text, feed)) << text;
     EXPECT_EQ(feed.FeedType, "") << text;
     EXPECT_EQ(feed.Info.Title, "") << text;
     EXPECT_EQ(feed.Info.TTL, 0) << text;
     EXPECT_EQ(feed.Info.PublishedDate, 0) << text;
-    EXPECT_TRUE(feed.Items.empty()) << text;
+    EXPECT_TRUE(feed.Entries.empty()) << text;
   }
 }
 
@@ -114,7 +114,7 @@ TEST(ReadFeedDocument, RdfWithoutChannelGivesPlaceholderAndNow) {
   ASSERT_TRUE(result.Ok);
   EXPECT_EQ(result.Feed.Info.Title, "Unbenannter Feed");
   EXPECT_TRUE(result.IsNow(result.Feed.Info.PublishedDate));
-  EXPECT_EQ(result.Feed.Items.size(), 1u);
+  EXPECT_EQ(result.Feed.Entries.size(), 1u);
 }
 
 std::string Repeated(std::string_view piece, int count) {
@@ -147,7 +147,7 @@ TEST(ReadDownloadedFeed, TellsWhetherTheWholeDocumentWasRead) {
     const TFeedDocumentResult result = ReadDownloadedFeed(std::string(c.Text), feed);
     EXPECT_TRUE(result.Ok) << c.Name;
     EXPECT_EQ(result.Complete, c.Complete) << c.Name;
-    EXPECT_LE(feed.Items.size(), 50000u) << c.Name;
+    EXPECT_LE(feed.Entries.size(), 50000u) << c.Name;
   }
 }
 
@@ -171,8 +171,8 @@ TEST(ReadFeedDocument, ReadsInSeveralThreadsAtOnce) {
         for (int round = 0; round < 20; ++round) {
           TFeed feed;
           if (!ReadFeedDocument(document, feed) || feed.Info.Title != expected.Info.Title ||
-              feed.Items.size() != expected.Items.size() || feed.Items[3].Title != expected.Items[3].Title ||
-              feed.Items[2].Description != expected.Items[2].Description) {
+              feed.Entries.size() != expected.Entries.size() || feed.Entries[3].Title != expected.Entries[3].Title ||
+              feed.Entries[2].Description != expected.Entries[2].Description) {
             ++mismatches;
           }
         }

@@ -19,7 +19,7 @@ struct TReadResult {
 
   // Whether date was taken from the clock during the reading.
   bool IsNow(TDateTime date) const { return date >= Before && date <= After; }
-  const TFeedItem& Item(size_t index) const { return Feed.Items.at(index); }
+  const TEntry& Item(size_t index) const { return Feed.Entries.at(index); }
 };
 
 // documentAddress: where the document was downloaded from, for relative links.

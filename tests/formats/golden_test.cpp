@@ -37,7 +37,7 @@ nlohmann::json ActualJson(const std::string& name) {
   if (result.IsNow(result.Feed.Info.PublishedDate)) {
     json["Info"]["PublishedDate"] = "now";
   }
-  for (size_t i = 0; i < result.Feed.Items.size(); ++i) {
+  for (size_t i = 0; i < result.Feed.Entries.size(); ++i) {
     if (result.IsNow(result.Item(i).PublishedDate)) {
       json["Items"][i]["PublishedDate"] = "now";
     }

@@ -14,8 +14,8 @@ namespace {
 TEST(ReadEntries, SkipsAnEntryWhoseReadingFails) {
   TXmlDoc doc("?xml");
   doc.LoadFromString("<?xml version=\"1.0\"?><list><item>1</item><other/><ITEM>2</ITEM><item>3</item></list>");
-  TFeedItems items(5);
-  const int count = ReadEntries(doc.GetNode("list"), "item", items, [](const TXmlNode& node, TFeedItem& item) {
+  TEntries items(5);
+  const int count = ReadEntries(doc.GetNode("list"), "item", items, [](const TXmlNode& node, TEntry& item) {
     if (node.Value() == "2") {
       throw std::runtime_error("damaged entry");
     }
@@ -25,12 +25,12 @@ TEST(ReadEntries, SkipsAnEntryWhoseReadingFails) {
   ASSERT_EQ(items.size(), 2u);
   EXPECT_EQ(items[0].Title, "1");
   EXPECT_EQ(items[1].Title, "3");
-  EXPECT_EQ(items[1].ItemIndex, -1);
+  EXPECT_EQ(items[1].EntryIndex, -1);
 }
 
 TEST(ReadEntries, MissingParentGivesNoEntries) {
-  TFeedItems items(3);
-  EXPECT_EQ(ReadEntries(nullptr, "item", items, [](const TXmlNode&, TFeedItem&) {}), 0);
+  TEntries items(3);
+  EXPECT_EQ(ReadEntries(nullptr, "item", items, [](const TXmlNode&, TEntry&) {}), 0);
   EXPECT_TRUE(items.empty());
 }
 

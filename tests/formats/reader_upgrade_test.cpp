@@ -23,22 +23,22 @@ TEST(ReaderUpgrade, KeepsEveryReadMarkOfAStoreWrittenByEarlierReaders) {
     const TFeed before = stored;
     TFeed fresh;
     ASSERT_TRUE(ReadFeedDocument(test::ReadFormatsData("upgrade/" + stored.Name), fresh, stored.URL));
-    ASSERT_EQ(fresh.Items.size(), before.Items.size());
-    const auto changed = std::count_if(fresh.Items.begin(), fresh.Items.end(),
-                                       [](const TFeedItem& item) { return item.HasLegacyIdentity; });
+    ASSERT_EQ(fresh.Entries.size(), before.Entries.size());
+    const auto changed = std::count_if(fresh.Entries.begin(), fresh.Entries.end(),
+                                       [](const TEntry& item) { return item.HasLegacyIdentity; });
     EXPECT_GE(changed, 4) << "the documents should exercise the changed rules";
 
     for (int refresh = 0; refresh < 2; ++refresh) {
       const TMergeCounts counts = MergeFeed(stored, fresh, TAutoReadTerms());
       EXPECT_EQ(counts.Added, 0);
       EXPECT_EQ(counts.Removed, 0);
-      ASSERT_EQ(stored.Items.size(), before.Items.size());
-      for (size_t i = 0; i < stored.Items.size(); ++i) {
+      ASSERT_EQ(stored.Entries.size(), before.Entries.size());
+      for (size_t i = 0; i < stored.Entries.size(); ++i) {
         SCOPED_TRACE(i);
-        EXPECT_TRUE(stored.Items[i].Readed);
-        EXPECT_EQ(stored.Items[i].Visited, before.Items[i].Visited);
-        EXPECT_EQ(stored.Items[i].Title, fresh.Items[i].Title);
-        EXPECT_EQ(stored.Items[i].Link, fresh.Items[i].Link);
+        EXPECT_TRUE(stored.Entries[i].IsRead);
+        EXPECT_EQ(stored.Entries[i].Visited, before.Entries[i].Visited);
+        EXPECT_EQ(stored.Entries[i].Title, fresh.Entries[i].Title);
+        EXPECT_EQ(stored.Entries[i].Link, fresh.Entries[i].Link);
       }
     }
   }

@@ -75,7 +75,7 @@ class RssDateTable : public testing::TestWithParam<TDateCase> {};
 TEST_P(RssDateTable, ReadsChannelAndItemDatesAlike) {
   const TDateCase& c = GetParam();
   const auto result = ReadFeed(Rss(c.Elements + "<item>" + c.Elements + "</item>"));
-  ASSERT_EQ(result.Feed.Items.size(), 1u);
+  ASSERT_EQ(result.Feed.Entries.size(), 1u);
   for (const TDateTime date : {result.Feed.Info.PublishedDate, result.Item(0).PublishedDate}) {
     if (c.Expected < 0) {
       EXPECT_TRUE(result.IsNow(date)) << date;
@@ -111,7 +111,7 @@ TEST(RssReader, ChannelWithoutChannelElement) {
   EXPECT_EQ(info.Title, "Unbenannter Feed");
   EXPECT_GE(info.PublishedDate, before - 1e-6);
   EXPECT_EQ(info.Link, "");
-  TFeedItems items(2);
+  TEntries items(2);
   EXPECT_EQ(ReadRssItems(doc, items), 0);
   EXPECT_TRUE(items.empty());
 }

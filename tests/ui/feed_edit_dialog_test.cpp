@@ -45,7 +45,7 @@ class FeedEditDialogTest : public QObject {
 
  private:
   std::unique_ptr<test::THttpTestServer> m_server;
-  std::unique_ptr<TfrmFeedEdit> m_dialog;
+  std::unique_ptr<TFeedEditDialog> m_dialog;
   TSettingsValues m_settings;
 
   template <typename T>
@@ -78,7 +78,7 @@ class FeedEditDialogTest : public QObject {
     m_server = std::make_unique<test::THttpTestServer>();
     m_settings = TSettingsValues{};
     m_settings.DefaultTTL = 90;
-    m_dialog = std::make_unique<TfrmFeedEdit>(m_settings, nullptr);
+    m_dialog = std::make_unique<TFeedEditDialog>(m_settings, nullptr);
   }
 
   void cleanup() {
@@ -105,7 +105,7 @@ class FeedEditDialogTest : public QObject {
     const QString port = QString::number(m_server->Port());
     m_server->SetResponse("/feed.xml", Answer(Rss("Clip", "", {"a"})));
     QGuiApplication::clipboard()->setText(clipboard.replace("PORT", port));
-    m_dialog = std::make_unique<TfrmFeedEdit>(m_settings, nullptr);
+    m_dialog = std::make_unique<TFeedEditDialog>(m_settings, nullptr);
     m_dialog->show();
     QCOMPARE(Child<QLineEdit>("txtFeedURL")->text(), shown.replace("PORT", port));
     QTRY_COMPARE(m_server->RequestCount(), requests);
@@ -134,7 +134,7 @@ class FeedEditDialogTest : public QObject {
     QCOMPARE(result.Interval, 30);
     QCOMPARE(result.URL, m_server->Url("/feed.xml"));
     QVERIFY(result.Fetched.has_value());
-    QCOMPARE(result.Fetched->Items.size(), size_t{2});
+    QCOMPARE(result.Fetched->Entries.size(), size_t{2});
   }
 
   void failedAndUnrecognisedFetchesKeepOkDisabled_data() {
@@ -319,11 +319,11 @@ class FeedEditDialogTest : public QObject {
     stored.Interval = -1;  // never set: the fetch may propose one
     stored.Error = true;
     for (const char* title : {"a", "b"}) {
-      TFeedItem item;
+      TEntry item;
       item.Title = title;
       item.Link = std::string("https://example.org/") + title;
-      item.Readed = true;
-      stored.Items.push_back(item);
+      item.IsRead = true;
+      stored.Entries.push_back(item);
     }
     const int index = AddFeed(stored);
     m_server->SetResponse("/stored.xml", Answer(Rss("Renamed channel", "", {"b", "c"})));
@@ -340,10 +340,10 @@ class FeedEditDialogTest : public QObject {
     const TFeed& feed = Feeds[0];
     QCOMPARE(feed.Info.Title, std::string("Renamed channel"));
     QVERIFY(!feed.Error);
-    QCOMPARE(feed.Items.size(), size_t{2});
-    QCOMPARE(feed.Items[0].Title, std::string("b"));
-    QVERIFY(feed.Items[0].Readed);
-    QVERIFY(!feed.Items[1].Readed);
+    QCOMPARE(feed.Entries.size(), size_t{2});
+    QCOMPARE(feed.Entries[0].Title, std::string("b"));
+    QVERIFY(feed.Entries[0].IsRead);
+    QVERIFY(!feed.Entries[1].IsRead);
   }
 
   void intervalMenuSetsAndMarksTheInterval() {

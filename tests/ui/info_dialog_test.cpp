@@ -26,12 +26,12 @@ class InfoDialogTest : public QObject {
   std::unique_ptr<test::TempDir> m_dir;
   TSettingsValues m_settings;
 
-  std::unique_ptr<TfrmInfo> Open() {
-    auto dialog = std::make_unique<TfrmInfo>(m_settings, nullptr);
+  std::unique_ptr<TInfoDialog> Open() {
+    auto dialog = std::make_unique<TInfoDialog>(m_settings, nullptr);
     dialog->show();
     return dialog;
   }
-  static QLabel* Label(const TfrmInfo& dialog, const char* name) {
+  static QLabel* Label(const TInfoDialog& dialog, const char* name) {
     return dialog.findChild<QLabel*>(QString::fromLatin1(name));
   }
   void WriteLanguage(const std::string& name, const std::string& entries) {

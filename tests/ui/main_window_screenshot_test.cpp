@@ -8,7 +8,7 @@
 #include <QTreeView>
 
 #include "feeds/feed_store.h"
-#include "shell/settings.h"
+#include "settings/settings.h"
 #include "ui/main/main_window.h"
 #include "ui/main/ui_prompts.h"
 #include "ui/ui_test_support.h"
@@ -24,7 +24,7 @@ void AddSampleFeed(const std::string& name, int items, int unread, bool error) {
   feed.Interval = 60;
   feed.Error = error;
   for (int number = 0; number < items; ++number) {
-    TFeedItem item;
+    TEntry item;
     item.Title = name + " entry " + std::to_string(number + 1);
     item.Link = feed.URL + "/" + std::to_string(number);
     item.Description = "<p>What happened in <b>" + name +
@@ -33,8 +33,8 @@ void AddSampleFeed(const std::string& name, int items, int unread, bool error) {
                        "<li>Second point</li></ul>";
     item.Author = "Editor";
     item.PublishedDate = 46360.5 - number;  // December 2026, half past noon
-    item.Readed = number >= unread;
-    feed.Items.push_back(item);
+    item.IsRead = number >= unread;
+    feed.Entries.push_back(item);
   }
   AddFeed(std::move(feed));
 }
@@ -61,17 +61,17 @@ class MainWindowScreenshotTest : public QObject {
     sample.LastSelectedPath = "\\Feeds\\News\\Planet Qt";
     QVERIFY(SaveSettings(sample));
 
-    TfrmMain window(options);
+    TMainWindow window(options);
     window.resize(900, 600);
     window.show();
     QVERIFY(QTest::qWaitForWindowExposed(&window));
     // An entry being read, once as text and once as HTML.
-    QTreeView* list = window.Widgets().lvItems;
+    QTreeView* list = window.Widgets().entryListView;
     QVERIFY(list->model()->rowCount() > 0);
     list->setCurrentIndex(list->model()->index(0, 0));
     const QPixmap picture = window.grab();
     QVERIFY(!picture.isNull());
-    window.Widgets().pcDesc->setCurrentWidget(window.Widgets().tabHTML);
+    window.Widgets().entryTabs->setCurrentWidget(window.Widgets().htmlTab);
     const QPixmap html = window.grab();
     const QString target = qEnvironmentVariable("TIDEWICK_SCREENSHOT");
     if (!target.isEmpty()) {

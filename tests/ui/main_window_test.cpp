@@ -18,11 +18,11 @@
 
 #include "feeds/feed_store.h"
 #include "lang/lang_text.h"
-#include "shell/feed_tree.h"
-#include "shell/settings.h"
+#include "tree/feed_tree.h"
+#include "settings/settings.h"
 #include "support/http_test_server.h"
 #include "ui/main/main_actions.h"
-#include "ui/main/nav_tree_view.h"
+#include "ui/main/feed_tree_view.h"
 #include "ui/main/refresh_controller.h"
 #include "ui/main/ui_prompts.h"
 #include "ui/ui_test_support.h"
@@ -73,7 +73,7 @@ class MainWindowTest : public QObject {
     if (!feeds.empty()) {
       QVERIFY(SaveFeeds(options.FeedsFileName));
     }
-    m_window = std::make_unique<TfrmMain>(options);
+    m_window = std::make_unique<TMainWindow>(options);
     m_window->show();
     QVERIFY(QTest::qWaitForWindowActive(m_window.get()));
   }
@@ -81,7 +81,7 @@ class MainWindowTest : public QObject {
   QAction* Action(const QString& name) { return m_window->findChild<QAction*>(name); }
 
   std::unique_ptr<QTemporaryDir> m_folder;
-  std::unique_ptr<TfrmMain> m_window;
+  std::unique_ptr<TMainWindow> m_window;
 
  private slots:
   void init() {
@@ -100,8 +100,8 @@ class MainWindowTest : public QObject {
   // Every tool button and every pane can be named by a screen reader.
   void startsReadyAndEveryControlHasAnAccessibleName() {
     OpenWindow();
-    QVERIFY(!m_window->Widgets().pbStatus->isVisible());
-    QCOMPARE(m_window->Widgets().sbMainText->text(), QStringLiteral("Bereit."));
+    QVERIFY(!m_window->Widgets().statusProgress->isVisible());
+    QCOMPARE(m_window->Widgets().statusText->text(), QStringLiteral("Bereit."));
     QVERIFY(!Action(QStringLiteral("mnuHelpHelp"))->isVisible());
     QVERIFY(!Action(QStringLiteral("tbFeedStopRefresh"))->isVisible());
     for (QToolButton* button : m_window->Actions().tbMain->findChildren<QToolButton*>()) {
@@ -110,7 +110,7 @@ class MainWindowTest : public QObject {
       }
     }
     const TMainWidgets& w = m_window->Widgets();
-    for (QWidget* pane : QList<QWidget*>{w.tvNav, w.lvItems, w.txtDesc, w.wbDesc, w.pbStatus}) {
+    for (QWidget* pane : QList<QWidget*>{w.feedTreeView, w.entryListView, w.entryTextView, w.entryHtmlView, w.statusProgress}) {
       QVERIFY2(!pane->accessibleName().isEmpty(), qPrintable(pane->objectName()));
     }
   }
@@ -167,19 +167,19 @@ class MainWindowTest : public QObject {
   void windowKeysMoveTheFocus() {
     OpenWindow();
     const TMainWidgets& w = m_window->Widgets();
-    w.lvItems->setFocus();
-    QTest::keyClick(w.lvItems, Qt::Key_F9);
-    QVERIFY(w.tvNav->hasFocus());
-    QTest::keyClick(w.tvNav, Qt::Key_F11);
-    QCOMPARE(w.pcDesc->currentWidget(), w.tabText);
-    QVERIFY(w.txtDesc->hasFocus());
-    QTest::keyClick(w.txtDesc, Qt::Key_F12, Qt::ControlModifier);  // nothing with Ctrl
-    QCOMPARE(w.pcDesc->currentWidget(), w.tabText);
-    QTest::keyClick(w.txtDesc, Qt::Key_F12);
-    QCOMPARE(w.pcDesc->currentWidget(), w.tabHTML);
-    QVERIFY(w.wbDesc->hasFocus());
-    QTest::keyClick(w.wbDesc, Qt::Key_F10);  // an empty list only takes the focus
-    QVERIFY(w.lvItems->hasFocus());
+    w.entryListView->setFocus();
+    QTest::keyClick(w.entryListView, Qt::Key_F9);
+    QVERIFY(w.feedTreeView->hasFocus());
+    QTest::keyClick(w.feedTreeView, Qt::Key_F11);
+    QCOMPARE(w.entryTabs->currentWidget(), w.textTab);
+    QVERIFY(w.entryTextView->hasFocus());
+    QTest::keyClick(w.entryTextView, Qt::Key_F12, Qt::ControlModifier);  // nothing with Ctrl
+    QCOMPARE(w.entryTabs->currentWidget(), w.textTab);
+    QTest::keyClick(w.entryTextView, Qt::Key_F12);
+    QCOMPARE(w.entryTabs->currentWidget(), w.htmlTab);
+    QVERIFY(w.entryHtmlView->hasFocus());
+    QTest::keyClick(w.entryHtmlView, Qt::Key_F10);  // an empty list only takes the focus
+    QVERIFY(w.entryListView->hasFocus());
   }
 
   void switchingLanguageRecaptionsAtOnce() {
@@ -203,8 +203,8 @@ class MainWindowTest : public QObject {
     QCOMPARE(actions.mnuFeedAdd->toolTip(), QStringLiteral("Add feed..."));
     QCOMPARE(actions.ToolButton(actions.mnuFeedAdd)->accessibleName(), QStringLiteral("Add feed..."));
     QCOMPARE(actions.mnuFile->title(), QStringLiteral("&File"));
-    QCOMPARE(m_window->Widgets().lblTitle->text(), QStringLiteral("Title:"));
-    QCOMPARE(m_window->Widgets().pcDesc->tabText(1), QStringLiteral("HTML view"));
+    QCOMPARE(m_window->Widgets().titleLabel->text(), QStringLiteral("Title:"));
+    QCOMPARE(m_window->Widgets().entryTabs->tabText(1), QStringLiteral("HTML view"));
     // The tree's context menu shows its own captions while it is open, the main menu's afterwards.
     emit actions.pmnuFeeds->aboutToShow();
     QCOMPARE(actions.mnuFeedAdd->text(), QStringLiteral("&Add feed..."));
@@ -248,7 +248,7 @@ class MainWindowTest : public QObject {
                 {"Gamma", server.Url("/c")},
                 {"Broken", server.Url("/missing")}});
     TRefreshController& refresh = m_window->Refresh();
-    QProgressBar* progress = m_window->Widgets().pbStatus;
+    QProgressBar* progress = m_window->Widgets().statusProgress;
     QSignalSpy positions(progress, &QProgressBar::valueChanged);
     QSignalSpy ended(&refresh, &TRefreshController::RunEnded);
     m_window->Actions().mnuFeedRefreshAll->trigger();
@@ -260,7 +260,7 @@ class MainWindowTest : public QObject {
     QVERIFY(!progress->isVisible());
     QCOMPARE(progress->value(), 0);
     QVERIFY(!m_window->Actions().tbFeedStopRefresh->isVisible());
-    QCOMPARE(m_window->Widgets().sbMainText->text(), QStringLiteral("Bereit."));
+    QCOMPARE(m_window->Widgets().statusText->text(), QStringLiteral("Bereit."));
     // The bar moved during the run (how many steps it shows depends on how the results arrive between polls).
     bool sawProgress = false;
     for (const QList<QVariant>& value : positions) {
@@ -273,7 +273,7 @@ class MainWindowTest : public QObject {
     QVERIFY(broken.Error);
     QVERIFY(tree.FindFeedNode(broken.Id)->HasErrorMark());
     QVERIFY(tree.Root()->HasErrorMark());
-    QCOMPARE(Feeds[FindFeed("Alpha")].Items.size(), size_t{2});
+    QCOMPARE(Feeds[FindFeed("Alpha")].Entries.size(), size_t{2});
     QVERIFY(!tree.FindFeedNode(Feeds[FindFeed("Alpha")].Id)->HasErrorMark());
     QCOMPARE(prompts::ShownPrompts().size(), size_t{1});
     QCOMPARE(prompts::ShownPrompts().front().Title, QStringLiteral("Feeds aktualisieren"));
@@ -282,7 +282,7 @@ class MainWindowTest : public QObject {
     const int requests = server.RequestCount();
     m_window->Actions().mnuFeedRefreshAll->trigger();
     QVERIFY(!refresh.IsRunning());
-    QVERIFY(m_window->Widgets().sbMainText->text().startsWith(QStringLiteral("Keine neue Abfrage")));
+    QVERIFY(m_window->Widgets().statusText->text().startsWith(QStringLiteral("Keine neue Abfrage")));
     QCOMPARE(server.RequestCount(), requests);
   }
 
@@ -291,8 +291,8 @@ class MainWindowTest : public QObject {
     TFeedTree& tree = m_window->FeedTree();
     m_window->Actions().pmnuFeedFolderAdd->trigger();  // a new folder under the root, selected
     QVERIFY(tree.Selected() != nullptr && tree.Selected()->IsFolder());
-    Feeds[0].Items.push_back(TFeedItem{});
-    Feeds[0].Items.back().Title = "Kept";
+    Feeds[0].Entries.push_back(TEntry{});
+    Feeds[0].Entries.back().Title = "Kept";
     m_window->ScheduleSave();
     m_window->ScheduleSave();  // a burst is one save
     m_window->Saver().WaitUntilIdle();
@@ -307,8 +307,8 @@ class MainWindowTest : public QObject {
     QVERIFY(reloaded.LastSelectedPath.find("Neuer Ordner 1") != std::string::npos);
     Feeds.clear();
     QCOMPARE(LoadFeedStore(location.FeedsFileName).FeedCount, 1);
-    QCOMPARE(Feeds[0].Items.size(), size_t{1});
-    QCOMPARE(Feeds[0].Items[0].Title, std::string("Kept"));
+    QCOMPARE(Feeds[0].Entries.size(), size_t{1});
+    QCOMPARE(Feeds[0].Entries[0].Title, std::string("Kept"));
     // The background save keeps the previous complete store as its backup, as a save at exit does.
     QVERIFY(QFile::exists(m_folder->filePath(QStringLiteral("Feeds.xml.bak"))));
   }

@@ -3,7 +3,7 @@
 #include <QTreeView>
 
 #include "feeds/feed_records.h"
-#include "shell/settings.h"
+#include "settings/settings.h"
 #include "ui/dialogs/popup_window.h"
 #include "ui/main/tray_notifier.h"
 #include "ui/ui_test_support.h"
@@ -18,10 +18,10 @@ void FillFeeds(int unread) {
   feed.Id = 7;
   feed.Name = "News";
   for (int i = 0; i < unread; ++i) {
-    TFeedItem item;
+    TEntry item;
     item.Title = "Entry " + std::to_string(i);
     item.PublishedDate = 45000 + i;
-    feed.Items.push_back(item);
+    feed.Entries.push_back(item);
   }
   Feeds.push_back(feed);
 }
@@ -35,7 +35,7 @@ class NotificationsTest : public QObject {
   void popupSitsInTheCornerOfAScreenAwayFromTheOrigin() {
     // A second monitor right of the first, with a panel at its top.
     const QRect available(1920, 32, 1280, 992);
-    QCOMPARE(TfrmPopUp::CornerPosition(available, QSize(250, 350)), QPoint(1920 + 1280 - 250, 32 + 992 - 350));
+    QCOMPARE(TPopupWindow::CornerPosition(available, QSize(250, 350)), QPoint(1920 + 1280 - 250, 32 + 992 - 350));
   }
 
   void minimisedProgramBlinksAndShowsThePopupWhichRemembersItsSize() {
@@ -44,7 +44,7 @@ class NotificationsTest : public QObject {
     Settings().PopupFormWidth = 250;
     Settings().PopupFormHeight = 350;
     FillFeeds(3);
-    TfrmPopUp popup;
+    TPopupWindow popup;
     bool minimized = true;
     TTrayNotifier notifier(nullptr, &popup, [&] { return TTrayNotifier::TWindowState{minimized, !minimized}; });
     notifier.SetScreenSource([] { return QRect(100, 50, 800, 600); });
@@ -52,7 +52,7 @@ class NotificationsTest : public QObject {
     notifier.UpdateTrayNotification();
     QVERIFY(popup.isVisible());
     QVERIFY(notifier.IsBlinking());
-    QCOMPARE(popup.lvItems->model()->rowCount(), 3);
+    QCOMPARE(popup.entryListView->model()->rowCount(), 3);
     QCOMPARE(notifier.LastDecision().Tip, std::string("Tidewick (3 neu)"));
     QVERIFY(test::SaveScreenshot(popup, QStringLiteral("popup.png")));
 
@@ -77,12 +77,12 @@ class NotificationsTest : public QObject {
   }
 
   void doubleClickOnARowRestoresAndNamesItsEntry() {
-    TfrmPopUp popup;
+    TPopupWindow popup;
     popup.ShowRows({{7, "First", 45000, "News"}, {8, "Second", 44000, "Other"}}, QSize(250, 350),
                    QRect(0, 0, 800, 600));
-    QSignalSpy restore(&popup, &TfrmPopUp::restoreRequested);
-    QSignalSpy entry(&popup, &TfrmPopUp::entryRequested);
-    emit popup.lvItems->doubleClicked(popup.lvItems->model()->index(1, 0));
+    QSignalSpy restore(&popup, &TPopupWindow::restoreRequested);
+    QSignalSpy entry(&popup, &TPopupWindow::entryRequested);
+    emit popup.entryListView->doubleClicked(popup.entryListView->model()->index(1, 0));
     QCOMPARE(restore.count(), 1);
     QCOMPARE(entry.count(), 1);
     QCOMPARE(entry.at(0).at(0).toULongLong(), 8ULL);

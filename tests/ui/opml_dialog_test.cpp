@@ -6,8 +6,8 @@
 #include <QTest>
 
 #include "feeds/feed_records.h"
-#include "shell/feed_tree.h"
-#include "shell/settings.h"
+#include "tree/feed_tree.h"
+#include "settings/settings.h"
 #include "ui/dialogs/entry_export_command.h"
 #include "ui/dialogs/opml_commands.h"
 #include "ui/main/main_actions.h"
@@ -49,7 +49,7 @@ class OpmlDialogTest : public QObject {
 
   std::unique_ptr<QTemporaryDir> m_folder;
   std::unique_ptr<TFeedTree> m_tree;
-  TFeedItem m_entry;
+  TEntry m_entry;
 
  private slots:
   void init() {
@@ -62,7 +62,7 @@ class OpmlDialogTest : public QObject {
     AddFeed(feed);
     m_tree = std::make_unique<TFeedTree>();
     m_tree->BuildFeedTree("\\News\t-1\r\n", "\\News\\Alpha\r\n", false);
-    m_entry = TFeedItem{};
+    m_entry = TEntry{};
     m_entry.Title = "Entry <b>one</b>";
     m_entry.Link = "http://a.example/1";
     m_entry.Description = "<p>Body</p>";
@@ -183,7 +183,7 @@ class OpmlDialogTest : public QObject {
   void windowMenuRunsImportAndExport() {
     Feeds.clear();
     Settings() = TSettings();
-    TfrmMain window(test::WindowOptionsIn(m_folder->path()));
+    TMainWindow window(test::WindowOptionsIn(m_folder->path()));
     QVERIFY(!window.Actions().mnuFileExport->isEnabled());
     QVERIFY(WriteStringToFile(Path("in.opml").toStdString(),
                               "<opml><head><title>List</title></head><body>"

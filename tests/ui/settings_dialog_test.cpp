@@ -15,7 +15,7 @@
 #include <QTest>
 
 #include "platform/autostart.h"
-#include "shell/settings_apply.h"
+#include "settings/settings_apply.h"
 #include "support/env_guard.h"
 #include "support/temp_dir.h"
 #include "ui/main/ui_prompts.h"
@@ -43,14 +43,14 @@ class SettingsDialogTest : public QObject {
  private:
   std::unique_ptr<test::TempDir> m_dir;
   std::unique_ptr<test::EnvGuard> m_config;
-  std::unique_ptr<TfrmSettings> m_dialog;
+  std::unique_ptr<TSettingsDialog> m_dialog;
 
   template <typename T>
   T* Child(const char* name) {
     return test::Child<T>(*m_dialog, name);
   }
   void Open(const TSettingsValues& settings) {
-    m_dialog = std::make_unique<TfrmSettings>(settings, nullptr, kProgram);
+    m_dialog = std::make_unique<TSettingsDialog>(settings, nullptr, kProgram);
     m_dialog->show();
   }
   void ClickOk() { QTest::mouseClick(Child<QPushButton>("btnOk"), Qt::LeftButton); }

@@ -17,7 +17,7 @@ TEST(CutOffRefresh, DocumentCutShortKeepsEveryStoredEntryAndItsMark) {
   TFeeds feeds = test::MakeFeeds(1, [&server](int) { return server.Url("/feed"); });
   TFeed& feed = feeds[0];
   for (const char* title : {"a", "b", "c"}) {
-    feed.Items.push_back(test::StoredEntry(title, true));
+    feed.Entries.push_back(test::StoredEntry(title, true));
   }
   THandBackQueue queue;
   TFeedUpdateThreadArray workers(feeds, queue);
@@ -32,8 +32,8 @@ TEST(CutOffRefresh, DocumentCutShortKeepsEveryStoredEntryAndItsMark) {
   };
   const auto allRead = [&feed] {
     std::string titles;
-    for (const TFeedItem& item : feed.Items) {
-      titles += item.Title + (item.Readed ? "+" : "-");
+    for (const TEntry& item : feed.Entries) {
+      titles += item.Title + (item.IsRead ? "+" : "-");
     }
     return titles;
   };

@@ -70,29 +70,29 @@ TEST_F(FeedUpdateThread, MergesTheDownloadAndKeepsTheStoredChannel) {
   TFeed& feed = Store(1)[0];
   feed.Info.Title = "Old title";
   for (const char* title : {"a", "b", "c", "d"}) {
-    feed.Items.push_back(StoredEntry(title, true));
+    feed.Entries.push_back(StoredEntry(title, true));
   }
   m_autoRead = {"", "spam"};
   m_server.SetResponse("/feed0",
                        Answer(RssDocument("New title", {{"a"}, {"x", "SPAMMER"}, {"c"}, {"y", "alice"}, {"z"}})));
   RefreshAndWait({0});
   std::vector<std::string> titles;
-  for (const TFeedItem& item : feed.Items) {
+  for (const TEntry& item : feed.Entries) {
     titles.push_back(item.Title);
   }
   EXPECT_EQ(titles, (std::vector<std::string>{"a", "c", "x", "y", "z"}));
   EXPECT_EQ(feed.Info.Title, "Old title");
-  EXPECT_TRUE(feed.Items[0].Readed && feed.Items[1].Readed);
-  EXPECT_TRUE(feed.Items[2].Readed);  // the auto-read term is in its author
-  EXPECT_FALSE(feed.Items[3].Readed || feed.Items[4].Readed);
-  EXPECT_EQ(m_workers.Workers()[0]->NewItemCount(), 3u);
+  EXPECT_TRUE(feed.Entries[0].IsRead && feed.Entries[1].IsRead);
+  EXPECT_TRUE(feed.Entries[2].IsRead);  // the auto-read term is in its author
+  EXPECT_FALSE(feed.Entries[3].IsRead || feed.Entries[4].IsRead);
+  EXPECT_EQ(m_workers.Workers()[0]->NewEntryCount(), 3u);
   EXPECT_EQ(m_workers.Workers()[0]->Outcome(), TWorkerOutcome::Refreshed);
   EXPECT_GT(feed.LastDownloaded, 0.0);
 }
 
 TEST_F(FeedUpdateThread, FailureKeepsTheEntriesAndSetsTheErrorMarkSuccessClearsIt) {
   TFeed& missing = Store(3)[0];  // no response set: the server answers 404
-  missing.Items.push_back(StoredEntry("kept", false));
+  missing.Entries.push_back(StoredEntry("kept", false));
   missing.LastDownloaded = 1234.5;
   missing.MinutesElapsed = 7;
   m_server.SetResponse("/feed1", Answer("<html><body>not a feed</body></html>"));
@@ -100,7 +100,7 @@ TEST_F(FeedUpdateThread, FailureKeepsTheEntriesAndSetsTheErrorMarkSuccessClearsI
   m_server.SetResponse("/feed2", Answer(RssDocument("T", {{"a"}})));
   RefreshAndWait({0, 1, 2});
   EXPECT_TRUE(missing.Error);
-  ASSERT_EQ(missing.Items.size(), 1u);
+  ASSERT_EQ(missing.Entries.size(), 1u);
   EXPECT_EQ(missing.LastDownloaded, 1234.5);
   EXPECT_EQ(missing.MinutesElapsed, 7);
   EXPECT_TRUE(m_feeds[1].Error);
@@ -124,28 +124,28 @@ TEST_F(FeedUpdateThread, FeedDeletedDuringTheRefreshIsSkipped) {
   WaitForWorkers();
   ASSERT_EQ(m_feeds.size(), 2u);
   EXPECT_EQ(m_feeds[0].Name, "Feed 2");
-  EXPECT_EQ(m_feeds[0].Items.size(), 1u);
-  EXPECT_EQ(m_feeds[0].Items[0].FeedIndex, 0);  // renumbered for its new position
-  EXPECT_EQ(m_feeds[1].Items.size(), 1u);
+  EXPECT_EQ(m_feeds[0].Entries.size(), 1u);
+  EXPECT_EQ(m_feeds[0].Entries[0].FeedIndex, 0);  // renumbered for its new position
+  EXPECT_EQ(m_feeds[1].Entries.size(), 1u);
   EXPECT_EQ(m_workers.Workers()[0]->Outcome(), TWorkerOutcome::Cancelled);
 }
 
 TEST_F(FeedUpdateThread, ChangesMadeDuringTheRefreshAreKept) {
   TFeed& feed = Store(1)[0];
-  feed.Items.push_back(StoredEntry("a", false));
-  feed.Items.push_back(StoredEntry("b", false));
+  feed.Entries.push_back(StoredEntry("a", false));
+  feed.Entries.push_back(StoredEntry("b", false));
   m_server.SetResponse("/feed0", Answer(RssDocument("T", {{"a"}, {"b"}, {"c"}}), 200));
   m_workers.Start(0, FastSettings(), TThreadPriority::Normal);
   // The user reads an entry and edits the feed while it downloads.
-  feed.Items[1].Readed = true;
-  feed.Items[1].Visited = true;
+  feed.Entries[1].IsRead = true;
+  feed.Entries[1].Visited = true;
   feed.Name = "Renamed";
   feed.Interval = 15;
   feed.RefreshAtStart = true;
   WaitForWorkers();
-  ASSERT_EQ(feed.Items.size(), 3u);
-  EXPECT_TRUE(feed.Items[1].Readed);
-  EXPECT_TRUE(feed.Items[1].Visited);
+  ASSERT_EQ(feed.Entries.size(), 3u);
+  EXPECT_TRUE(feed.Entries[1].IsRead);
+  EXPECT_TRUE(feed.Entries[1].Visited);
   EXPECT_EQ(feed.Name, "Renamed");
   EXPECT_EQ(feed.Interval, 15);
   EXPECT_TRUE(feed.RefreshAtStart);
@@ -194,7 +194,7 @@ TEST_F(FeedUpdateThread, StopStillTakesInResultsAlreadyDownloaded) {
   // The first result waits for its hand-back (nobody drains yet) while the others hang.
   ASSERT_TRUE(m_queue.WaitForTask(10s));
   m_workers.StopAllWorkers();
-  ASSERT_EQ(m_feeds[0].Items.size(), 1u);
+  ASSERT_EQ(m_feeds[0].Entries.size(), 1u);
   EXPECT_FALSE(m_feeds[1].Error || m_feeds[2].Error);
 }
 
@@ -210,8 +210,8 @@ TEST_F(FeedUpdateThread, FiveHundredFeedsStayWithinTheDownloadBound) {
   EXPECT_LE(m_workers.PeakConcurrency(), kMaxConcurrentDownloads);
   EXPECT_GT(m_workers.PeakConcurrency(), 1);
   for (const TFeed& feed : m_feeds) {
-    ASSERT_EQ(feed.Items.size(), 1u) << feed.Name;
-    EXPECT_EQ(feed.Items[0].Title, "feed" + std::to_string(feed.Index));
+    ASSERT_EQ(feed.Entries.size(), 1u) << feed.Name;
+    EXPECT_EQ(feed.Entries[0].Title, "feed" + std::to_string(feed.Index));
   }
 }
 
@@ -253,7 +253,7 @@ TEST_F(FeedUpdateThread, AddressChangedDuringTheRefreshTakesNothingFromTheOldAdd
   m_feeds[0].URL = m_server.Url("/edited0");  // the user edits both feeds while they download
   m_feeds[1].URL = m_server.Url("/edited1");
   WaitForWorkers();
-  EXPECT_TRUE(m_feeds[0].Items.empty());
+  EXPECT_TRUE(m_feeds[0].Entries.empty());
   EXPECT_FALSE(m_feeds[0].Error || m_feeds[1].Error);
   for (const auto& worker : m_workers.Workers()) {
     EXPECT_EQ(worker->Outcome(), TWorkerOutcome::Cancelled);
@@ -310,7 +310,7 @@ TEST_F(FeedUpdateThread, ThreadLoweredForATimerRefreshNeverRunsTheUsersRefresh) 
   EXPECT_EQ(stub.Raises(), 0);
   EXPECT_EQ(stub.Seen(),
             (std::set<TThreadPriority>{TThreadPriority::Idle, TThreadPriority::Lowest, TThreadPriority::Normal}));
-  EXPECT_TRUE(std::all_of(m_feeds.begin(), m_feeds.end(), [](const TFeed& feed) { return feed.Items.size() == 1; }));
+  EXPECT_TRUE(std::all_of(m_feeds.begin(), m_feeds.end(), [](const TFeed& feed) { return feed.Entries.size() == 1; }));
 }
 
 #if defined(__linux__)

@@ -78,9 +78,9 @@ TEST_F(PoliteRefresh, SecondRefreshAsksConditionallyAnd304KeepsEntriesAndMarks) 
   const std::string document = RssDocument("T", {"a", "b"});
   m_server.SetHandler([&document](const TTestRequest& request) { return ConditionalAnswer(request, document); });
   Refresh();
-  ASSERT_EQ(Feed().Items.size(), 2u);
+  ASSERT_EQ(Feed().Entries.size(), 2u);
   EXPECT_EQ(Feed().Refresh.ETag, kETag);
-  m_feeds[0].Items[1].Readed = true;
+  m_feeds[0].Entries[1].IsRead = true;
   m_feeds[0].Error = true;  // an earlier failure: a 304 is a success and clears it
 
   Refresh();
@@ -89,8 +89,8 @@ TEST_F(PoliteRefresh, SecondRefreshAsksConditionallyAnd304KeepsEntriesAndMarks) 
   EXPECT_EQ(test::HeaderValue(requests[0], "If-None-Match"), "");
   EXPECT_EQ(test::HeaderValue(requests[1], "If-None-Match"), kETag);
   EXPECT_EQ(test::HeaderValue(requests[1], "If-Modified-Since"), kLastModified);
-  ASSERT_EQ(Feed().Items.size(), 2u);
-  EXPECT_TRUE(Feed().Items[1].Readed);
+  ASSERT_EQ(Feed().Entries.size(), 2u);
+  EXPECT_TRUE(Feed().Entries[1].IsRead);
   EXPECT_FALSE(Feed().Error);
   EXPECT_TRUE(Feed().Refresh.LastUnchanged);
   EXPECT_EQ(Feed().Refresh.LastStatus, 304);
@@ -106,7 +106,7 @@ TEST_F(PoliteRefresh, GoneStopsTimedRefreshesKeepsIntervalAndEntries) {
   EXPECT_TRUE(Feed().Error);
   EXPECT_TRUE(Feed().Refresh.Gone);
   EXPECT_EQ(Feed().Interval, 60);
-  EXPECT_EQ(Feed().Items.size(), 1u);
+  EXPECT_EQ(Feed().Entries.size(), 1u);
   EXPECT_NE(FeedHintText(Feed()).find("410"), std::string::npos);
 
   const int asked = m_server.RequestCount();
@@ -136,7 +136,7 @@ TEST_F(PoliteRefresh, RetryAfterHoldsEveryRequestWithoutAnErrorMark) {
   m_server.SetResponse("/feed", ConditionalAnswer({}, RssDocument("T", {"a"})));
   EXPECT_EQ(m_scheduler.MinuteTick(), 1);
   ASSERT_TRUE(test::ServeUntil(m_queue, [this] { return m_scheduler.Poll().RunEnded; }));
-  EXPECT_EQ(Feed().Items.size(), 1u);
+  EXPECT_EQ(Feed().Entries.size(), 1u);
   EXPECT_EQ(Feed().Refresh.RetryAfter, 0);
 }
 

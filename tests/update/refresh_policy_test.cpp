@@ -19,7 +19,7 @@ TFeed FeedAt(const std::string& url) {
   TFeed feed;
   feed.URL = url;
   feed.Refresh.Url = url;
-  feed.Items.resize(1);
+  feed.Entries.resize(1);
   return feed;
 }
 
@@ -112,7 +112,7 @@ TEST(RefreshPolicy, ValidatorsGoOnlyWithStoredEntriesOfTheSameAddress) {
   for (const bool noEntries : {true, false}) {
     TFeed other = feed;
     if (noEntries) {
-      other.Items.clear();  // a 304 would otherwise keep the feed empty for good
+      other.Entries.clear();  // a 304 would otherwise keep the feed empty for good
     } else {
       other.URL = "http://example.org/edited";
     }

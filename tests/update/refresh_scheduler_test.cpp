@@ -71,7 +71,7 @@ TEST_F(RefreshScheduler, FeedIsDueAtTheTickThatReachesItsIntervalAndNeverWithout
   EXPECT_EQ(feed.MinutesElapsed, 0);
   EXPECT_TRUE(m_scheduler.IsRunning());
   EXPECT_TRUE(PollToEnd().RunEnded);
-  EXPECT_EQ(feed.Items.size(), 1u);
+  EXPECT_EQ(feed.Entries.size(), 1u);
   EXPECT_FALSE(m_scheduler.IsRunning());
   feed.Interval = 0;
   for (int tick = 0; tick < 100; ++tick) {
@@ -124,7 +124,7 @@ TEST_F(RefreshScheduler, PollingReportsTheOpenRequests) {
   const TRefreshPoll end = PollToEnd();
   EXPECT_EQ(end.StatusText, "Bereit.");
   EXPECT_FALSE(end.ErrorReport.has_value());
-  EXPECT_EQ(m_scheduler.NewItemCount(), 4u);
+  EXPECT_EQ(m_scheduler.NewEntryCount(), 4u);
   EXPECT_FALSE(m_scheduler.Poll().Active);  // idle again
 }
 

@@ -51,12 +51,12 @@ inline TTestResponse Stalling() {
 }
 
 // A stored entry as the RSS reader would have read it from RssDocument.
-inline TFeedItem StoredEntry(const std::string& title, bool readed) {
-  TFeedItem item;
+inline TEntry StoredEntry(const std::string& title, bool readed) {
+  TEntry item;
   item.Title = title;
   item.Link = "http://example.org/" + title;
   item.Description = "about " + title;
-  item.Readed = readed;
+  item.IsRead = readed;
   return item;
 }
 

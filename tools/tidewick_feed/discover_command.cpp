@@ -9,10 +9,9 @@
 #include "commands.h"
 #include "feeds/feed_records.h"
 #include "formats/feed_document.h"
-#include "shell/feed_address.h"
-#include "shell/feed_discovery.h"
-#include "shell/feed_edit_rules.h"
-#include "shell/settings.h"
+#include "web/feed_discovery.h"
+#include "web/feed_address.h"
+#include "settings/settings.h"
 #include "util/http_fetch.h"
 
 namespace tidewick {

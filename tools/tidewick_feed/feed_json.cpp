@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "feeds/item_title.h"
+#include "feeds/entry_title.h"
 
 namespace tidewick {
 
@@ -33,22 +33,22 @@ nlohmann::json FeedInfoToJson(const TFeedInfo& info) {
   };
 }
 
-nlohmann::json FeedItemToJson(const TFeedItem& item) {
+nlohmann::json EntryToJson(const TEntry& item) {
   return nlohmann::json{
       {"Title", ItemDisplayTitle(item)},  // the placeholder stands in, as everywhere titles are shown
       {"Link", item.Link},
       {"Description", item.Description},
       {"PublishedDate", DateToJson(item.PublishedDate)},
       {"Author", item.Author},
-      {"Readed", item.Readed},
+      {"Readed", item.IsRead},
       {"Visited", item.Visited},
   };
 }
 
 nlohmann::json FeedToJson(const TFeed& feed, bool ok) {
   nlohmann::json items = nlohmann::json::array();
-  for (const TFeedItem& item : feed.Items) {
-    items.push_back(FeedItemToJson(item));
+  for (const TEntry& item : feed.Entries) {
+    items.push_back(EntryToJson(item));
   }
   return nlohmann::json{
       {"ok", ok},

@@ -13,7 +13,7 @@ namespace tidewick {
 nlohmann::json DateToJson(TDateTime date);
 
 nlohmann::json FeedInfoToJson(const TFeedInfo& info);
-nlohmann::json FeedItemToJson(const TFeedItem& item);
+nlohmann::json EntryToJson(const TEntry& item);
 
 // {"ok", "FeedType", "Info": {...}, "Items": [...]}; ok is the result of the reading.
 nlohmann::json FeedToJson(const TFeed& feed, bool ok);

@@ -9,7 +9,7 @@
 #include "feed_json.h"
 #include "feeds/feed_records.h"
 #include "formats/feed_document.h"
-#include "shell/settings.h"
+#include "settings/settings.h"
 #include "util/http_fetch.h"
 
 namespace tidewick {

@@ -15,7 +15,7 @@
 #include "commands.h"
 #include "feeds/feed_records.h"
 #include "feeds/feed_store.h"
-#include "shell/settings.h"
+#include "settings/settings.h"
 #include "update/hand_back_queue.h"
 #include "update/refresh_policy.h"
 #include "update/refresh_scheduler.h"
@@ -154,7 +154,7 @@ std::map<int, std::string> RefreshEveryFeed(TRefreshScheduler& scheduler, THandB
     report.Asked = true;
     report.Answer = worker.Answer();
     report.Outcome = worker.Outcome();
-    report.NewItems = worker.NewItemCount();
+    report.NewItems = worker.NewEntryCount();
     const int position = FindFeedById(worker.FeedId());
     if (position >= 0 && Feeds[static_cast<size_t>(position)].URL != worker.Url()) {
       report.MovedFrom = worker.Url();
@@ -227,7 +227,7 @@ int RunRefresh(const std::vector<std::string>& args) {
       std::printf("%s\n", line.c_str());
     }
   }
-  std::printf("%d feeds, %zu new entries, %zu failed\n", FeedCount(), scheduler.NewItemCount(), failures.size());
+  std::printf("%d feeds, %zu new entries, %zu failed\n", FeedCount(), scheduler.NewEntryCount(), failures.size());
   std::fflush(stdout);
   if (!SaveFeeds(arguments.StoreFile)) {
     std::fprintf(stderr, "tidewick-feed: cannot save the feed store \"%s\"\n", arguments.StoreFile.c_str());

@@ -1,7 +1,7 @@
 #include "ui/dialogs/entry_export_command.h"
 
 #include "lang/lang_text.h"
-#include "shell/entry_export.h"
+#include "entries/entry_export.h"
 #include "ui/dialogs/opml_file_dialog.h"
 #include "ui/main/entry_date_text.h"
 #include "ui/main/ui_prompts.h"
@@ -27,11 +27,11 @@ TEntryExportFormat FormatOf(const QString& filter) {
 
 }  // namespace
 
-void RunEntryExport(QWidget* parent, const TFeedItem* entry, bool htmlPageShown, const TFontRecord& font) {
+void RunEntryExport(QWidget* parent, const TEntry* entry, bool htmlPageShown, const TFontRecord& font) {
   if (entry == nullptr) {
     return;
   }
-  const TFeedItem item = *entry;  // the list may change while the dialog is open
+  const TEntry item = *entry;  // the list may change while the dialog is open
   QString selectedFilter = htmlPageShown ? HtmlFilter() : TextFilter();
   const QString fileName = AskSaveFileName(
       parent, Text("Main|DlgExportFeedItemTitle", "Feed-Eintrag exportieren"),

@@ -19,10 +19,10 @@
 #include <QVBoxLayout>
 
 #include "lang/lang_text.h"
-#include "shell/feed_address.h"
+#include "web/feed_address.h"
 #include "ui/dialogs/settings_number_box.h"
 #include "ui/main/ui_prompts.h"
-#include "update/refresh_details.h"
+#include "ui/rules/refresh_details.h"
 #include "util/case_fold.h"
 #include "util/dates.h"
 #include "util/strings.h"
@@ -65,7 +65,7 @@ T* Named(T* widget, const char* name) {
 
 }  // namespace
 
-TfrmFeedEdit::TfrmFeedEdit(const TSettingsValues& settings, QWidget* parent)
+TFeedEditDialog::TFeedEditDialog(const TSettingsValues& settings, QWidget* parent)
     : QDialog(parent, Qt::Dialog | Qt::WindowTitleHint | Qt::WindowCloseButtonHint),
       m_defaultTtl(settings.DefaultTTL),
       m_fetchOptions(FetchOptionsFrom(settings)),
@@ -77,9 +77,9 @@ TfrmFeedEdit::TfrmFeedEdit(const TSettingsValues& settings, QWidget* parent)
   PrepareAdd({});
 }
 
-TfrmFeedEdit::~TfrmFeedEdit() = default;
+TFeedEditDialog::~TFeedEditDialog() = default;
 
-void TfrmFeedEdit::BuildControls() {
+void TFeedEditDialog::BuildControls() {
   grpFeedURL = Named(new QGroupBox(this), "grpFeedURL");
   lblFeedURL = Named(new QLabel(grpFeedURL), "lblFeedURL");
   txtFeedURL = Named(new QLineEdit(grpFeedURL), "txtFeedURL");
@@ -129,8 +129,8 @@ void TfrmFeedEdit::BuildControls() {
   btnCancel = Named(buttons->addButton(QString(), QDialogButtonBox::RejectRole), "btnCancel");
   btnOk->setDefault(true);
   btnCancel->setAutoDefault(false);
-  connect(buttons, &QDialogButtonBox::accepted, this, &TfrmFeedEdit::accept);
-  connect(buttons, &QDialogButtonBox::rejected, this, &TfrmFeedEdit::reject);
+  connect(buttons, &QDialogButtonBox::accepted, this, &TFeedEditDialog::accept);
+  connect(buttons, &QDialogButtonBox::rejected, this, &TFeedEditDialog::reject);
 
   auto* layout = new QVBoxLayout(this);
   layout->addWidget(grpFeedURL);
@@ -149,7 +149,7 @@ void TfrmFeedEdit::BuildControls() {
   });
 }
 
-void TfrmFeedEdit::BuildIntervalMenu() {
+void TFeedEditDialog::BuildIntervalMenu() {
   pmnuTTL = Named(new QMenu(this), "pmnuTTL");
   for (const TIntervalMenuItem& item : kIntervalMenu) {
     QAction* action = pmnuTTL->addAction(Q(IntervalMenuText(item)));
@@ -169,11 +169,11 @@ void TfrmFeedEdit::BuildIntervalMenu() {
   }
 }
 
-void TfrmFeedEdit::ShowIntervalMenu(const QPoint& globalPosition) {
+void TFeedEditDialog::ShowIntervalMenu(const QPoint& globalPosition) {
   pmnuTTL->popup(globalPosition);
 }
 
-void TfrmFeedEdit::ApplyTexts() {
+void TFeedEditDialog::ApplyTexts() {
   grpFeedURL->setTitle(Text("FeedEdit|grpFeedURL", "Adresse"));
   lblFeedURL->setText(Text("FeedEdit|lblFeedURL", "Feed-URL:"));
   btnGetFeed->setText(Text("FeedEdit|btnGetFeed", "Feed abfragen"));
@@ -192,7 +192,7 @@ void TfrmFeedEdit::ApplyTexts() {
   lvDetails->setAccessibleName(grpDetails->title());
 }
 
-void TfrmFeedEdit::PrepareAdd(const QString& address) {
+void TFeedEditDialog::PrepareAdd(const QString& address) {
   m_editMode = false;
   m_work = TFeed{};
   setWindowTitle(Text("FeedEdit|TitleAdd", "Feed hinzufügen"));
@@ -205,7 +205,7 @@ void TfrmFeedEdit::PrepareAdd(const QString& address) {
   btnOk->setEnabled(false);
 }
 
-void TfrmFeedEdit::PrepareEdit(const TFeed& feed) {
+void TFeedEditDialog::PrepareEdit(const TFeed& feed) {
   m_editMode = true;
   m_work = feed;
   setWindowTitle(Text("FeedEdit|TitleEdit", "Feed bearbeiten"));
@@ -218,7 +218,7 @@ void TfrmFeedEdit::PrepareEdit(const TFeed& feed) {
   btnOk->setEnabled(true);
 }
 
-void TfrmFeedEdit::showEvent(QShowEvent* event) {
+void TFeedEditDialog::showEvent(QShowEvent* event) {
   QDialog::showEvent(event);
   if (m_shown)
     return;
@@ -227,7 +227,7 @@ void TfrmFeedEdit::showEvent(QShowEvent* event) {
     StartFetch();
 }
 
-bool TfrmFeedEdit::eventFilter(QObject* watched, QEvent* event) {
+bool TFeedEditDialog::eventFilter(QObject* watched, QEvent* event) {
   // Enter in the address field fetches; it never confirms the dialog.
   if (watched == txtFeedURL && event->type() == QEvent::KeyPress) {
     const int key = static_cast<QKeyEvent*>(event)->key();
@@ -239,13 +239,13 @@ bool TfrmFeedEdit::eventFilter(QObject* watched, QEvent* event) {
   return QDialog::eventFilter(watched, event);
 }
 
-void TfrmFeedEdit::NormalizeAddressField() {
+void TFeedEditDialog::NormalizeAddressField() {
   const QString normal = Q(NormalizeFeedAddress(txtFeedURL->text().trimmed().toStdString()));
   if (!txtFeedURL->text().isEmpty() && normal != txtFeedURL->text())
     txtFeedURL->setText(normal);
 }
 
-void TfrmFeedEdit::AddressEdited() {
+void TFeedEditDialog::AddressEdited() {
   if (!m_shown && !m_editMode)
     return;
   const std::string address = NormalizeFeedAddress(txtFeedURL->text().trimmed().toStdString());
@@ -257,7 +257,7 @@ void TfrmFeedEdit::AddressEdited() {
   btnOk->setEnabled(false);
 }
 
-void TfrmFeedEdit::StartFetch() {
+void TFeedEditDialog::StartFetch() {
   NormalizeAddressField();
   const std::string address = txtFeedURL->text().toStdString();
   m_fetcher.Abandon();
@@ -275,7 +275,7 @@ void TfrmFeedEdit::StartFetch() {
   m_fetcher.Start(address, m_fetchOptions, [this](TFeedFetchOutcome outcome) { TakeFetchOutcome(std::move(outcome)); });
 }
 
-void TfrmFeedEdit::ShowFetching(bool fetching) {
+void TFeedEditDialog::ShowFetching(bool fetching) {
   lblFetchState->setText(fetching ? Text("FeedEdit|lblFetching", "Feed wird abgefragt...") : QString());
   if (fetching)
     setCursor(Qt::BusyCursor);
@@ -283,7 +283,7 @@ void TfrmFeedEdit::ShowFetching(bool fetching) {
     unsetCursor();
 }
 
-void TfrmFeedEdit::TakeFetchOutcome(TFeedFetchOutcome outcome) {
+void TFeedEditDialog::TakeFetchOutcome(TFeedFetchOutcome outcome) {
   ShowFetching(false);
   if (!outcome.Downloaded) {
     prompts::Message(this, QMessageBox::Critical, Text("FeedEdit|MsgGetErrTitle", "Feed abfragen"),
@@ -310,7 +310,7 @@ void TfrmFeedEdit::TakeFetchOutcome(TFeedFetchOutcome outcome) {
   btnOk->setEnabled(true);
 }
 
-void TfrmFeedEdit::FillDetails(const TFeed& feed) {
+void TFeedEditDialog::FillDetails(const TFeed& feed) {
   lvDetails->clear();
   std::vector<TDetailRow> rows = FeedDetailRows(feed, FormatLocalDate);
   for (TDetailRow& row : LastRefreshDetailRows(feed, FormatLocalDate, NowUtc())) {
@@ -323,7 +323,7 @@ void TfrmFeedEdit::FillDetails(const TFeed& feed) {
   }
 }
 
-void TfrmFeedEdit::OpenDetail(QTreeWidgetItem* item) {
+void TFeedEditDialog::OpenDetail(QTreeWidgetItem* item) {
   if (item == nullptr)
     return;
   const QString value = item->text(1).trimmed();
@@ -343,7 +343,7 @@ void TfrmFeedEdit::OpenDetail(QTreeWidgetItem* item) {
   }
 }
 
-void TfrmFeedEdit::accept() {
+void TFeedEditDialog::accept() {
   if (!btnOk->isEnabled())
     return;
   txtTTL->interpretText();
@@ -396,7 +396,7 @@ void TfrmFeedEdit::accept() {
   QDialog::accept();
 }
 
-void TfrmFeedEdit::reject() {
+void TFeedEditDialog::reject() {
   m_fetcher.Abandon();
   ShowFetching(false);
   QDialog::reject();

@@ -11,8 +11,8 @@
 #include <QUrl>
 
 #include "feeds/feed_records.h"
-#include "shell/feed_edit_rules.h"
-#include "shell/settings.h"
+#include "ui/rules/feed_edit_rules.h"
+#include "settings/settings.h"
 #include "ui/dialogs/feed_edit_fetch.h"
 
 class QCheckBox;
@@ -28,7 +28,7 @@ namespace tidewick {
 
 class TNumberBox;
 
-class TfrmFeedEdit : public QDialog {
+class TFeedEditDialog : public QDialog {
   Q_OBJECT
 
  public:
@@ -38,8 +38,8 @@ class TfrmFeedEdit : public QDialog {
   using TFeedLinkHandler = std::function<void(const QString& address)>;
 
   // Reads DefaultTTL and the proxy values of `settings`.
-  TfrmFeedEdit(const TSettingsValues& settings, QWidget* parent);
-  ~TfrmFeedEdit() override;
+  TFeedEditDialog(const TSettingsValues& settings, QWidget* parent);
+  ~TFeedEditDialog() override;
 
   // Adding: `address` as handed over, or, when empty, the clipboard's text; kept only when it looks like a feed
   // address. A kept address is fetched as soon as the dialog shows.

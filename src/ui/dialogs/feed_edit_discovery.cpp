@@ -25,7 +25,7 @@ QString ChoiceText(const TDiscoveredFeed& feed) {
 // One feed is fetched at once, several are offered for a choice. False leaves the outcome to be shown as not
 // recognised: the page names no feed, the user cancelled, or the address came from a page already (a page naming
 // another page is not followed further).
-bool TfrmFeedEdit::FollowDiscoveredFeed(const TFeedFetchOutcome& outcome) {
+bool TFeedEditDialog::FollowDiscoveredFeed(const TFeedFetchOutcome& outcome) {
   if (outcome.Discovered.empty() || outcome.Address == m_discoveredAddress)
     return false;
   size_t chosen = 0;

@@ -3,7 +3,7 @@
 #include <QMetaObject>
 
 #include "formats/feed_document.h"
-#include "shell/feed_edit_rules.h"
+#include "ui/rules/feed_edit_rules.h"
 
 namespace tidewick {
 namespace {

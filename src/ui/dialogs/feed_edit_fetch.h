@@ -16,7 +16,7 @@
 #include <QObject>
 
 #include "feeds/feed_records.h"
-#include "shell/feed_discovery.h"
+#include "web/feed_discovery.h"
 #include "util/http_fetch.h"
 
 namespace tidewick {

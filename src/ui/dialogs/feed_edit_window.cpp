@@ -3,9 +3,9 @@
 #include <QMetaObject>
 
 #include "feeds/feed_merge.h"
-#include "shell/feed_edit_rules.h"
-#include "shell/feed_tree.h"
-#include "shell/settings.h"
+#include "ui/rules/feed_edit_rules.h"
+#include "tree/feed_tree.h"
+#include "settings/settings.h"
 #include "ui/dialogs/feed_edit_dialog.h"
 #include "ui/main/main_window.h"
 
@@ -13,7 +13,7 @@ namespace tidewick {
 namespace {
 
 // A feed: link in the details opens a dialog of its own once the current one has closed.
-void OfferFeedLinks(TfrmFeedEdit& dialog, TfrmMain& window) {
+void OfferFeedLinks(TFeedEditDialog& dialog, TMainWindow& window) {
   dialog.SetFeedLinkHandler([&window, &dialog](const QString& address) {
     dialog.reject();
     QMetaObject::invokeMethod(
@@ -22,7 +22,7 @@ void OfferFeedLinks(TfrmFeedEdit& dialog, TfrmMain& window) {
 }
 
 // The store changed under the tree: keep the arrangement, rebuild, select the feed and save.
-void ShowInTree(TfrmMain& window, uint64_t feedId) {
+void ShowInTree(TMainWindow& window, uint64_t feedId) {
   TFeedTree& tree = window.FeedTree();
   tree.SaveTreeStructureToSettings();
   tree.BuildFeedTree();
@@ -32,8 +32,8 @@ void ShowInTree(TfrmMain& window, uint64_t feedId) {
 }
 
 // Window-modal without a nested event loop; the dialog deletes itself when it closes.
-TfrmFeedEdit* OpenDialog(TfrmMain& window) {
-  auto* dialog = new TfrmFeedEdit(Settings(), &window);
+TFeedEditDialog* OpenDialog(TMainWindow& window) {
+  auto* dialog = new TFeedEditDialog(Settings(), &window);
   dialog->setAttribute(Qt::WA_DeleteOnClose);
   OfferFeedLinks(*dialog, window);
   return dialog;
@@ -41,7 +41,7 @@ TfrmFeedEdit* OpenDialog(TfrmMain& window) {
 
 }  // namespace
 
-QDialog* RunAddFeedDialog(TfrmMain& window, const QString& address) {
+QDialog* RunAddFeedDialog(TMainWindow& window, const QString& address) {
   auto* dialog = OpenDialog(window);
   dialog->PrepareAdd(address);
   QObject::connect(dialog, &QDialog::accepted, &window, [&window, dialog] {
@@ -55,7 +55,7 @@ QDialog* RunAddFeedDialog(TfrmMain& window, const QString& address) {
   return dialog;
 }
 
-void RunEditFeedDialog(TfrmMain& window) {
+void RunEditFeedDialog(TMainWindow& window) {
   const TTreeNode* node = window.FeedTree().Selected();
   if (node == nullptr || !node->IsFeed())
     return;

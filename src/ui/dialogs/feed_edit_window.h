@@ -9,15 +9,15 @@ class QDialog;
 
 namespace tidewick {
 
-class TfrmMain;
+class TMainWindow;
 
 // Adds a feed: under the selected folder (or the root), or beside the selected feed; the new feed is selected.
 // An empty address takes the clipboard's, when it looks like a feed address.
 // Returns the open dialog, which deletes itself when it closes.
-QDialog* RunAddFeedDialog(TfrmMain& window, const QString& address);
+QDialog* RunAddFeedDialog(TMainWindow& window, const QString& address);
 
 // Edits the feed selected in the tree; nothing when no feed is selected. The edit is applied to the feed by its
 // Id, so a refresh that finished while the dialog was open is kept and read marks stay.
-void RunEditFeedDialog(TfrmMain& window);
+void RunEditFeedDialog(TMainWindow& window);
 
 }  // namespace tidewick

@@ -14,7 +14,7 @@
 #include <QVBoxLayout>
 
 #include "lang/lang_text.h"
-#include "lang/language_menu.h"
+#include "ui/rules/language_menu.h"
 #include "platform/version.h"
 #include "platform/version_info.h"
 #include "ui/main/ui_prompts.h"
@@ -59,7 +59,7 @@ bool IsWebAddress(const QString& text) {
 
 }  // namespace
 
-TfrmInfo::TfrmInfo(const TSettingsValues& settings, QWidget* parent)
+TInfoDialog::TInfoDialog(const TSettingsValues& settings, QWidget* parent)
     : QDialog(parent, Qt::Dialog | Qt::WindowTitleHint | Qt::WindowCloseButtonHint),
       m_openLink([](const QUrl& url) { return QDesktopServices::openUrl(url); }) {
   setObjectName(QStringLiteral("frmInfo"));
@@ -68,16 +68,16 @@ TfrmInfo::TfrmInfo(const TSettingsValues& settings, QWidget* parent)
   ShowLanguagePicture(settings.AppPath, settings.Language);
 }
 
-void TfrmInfo::BuildControls() {
+void TInfoDialog::BuildControls() {
   imgIcon = NewLabel(this, "imgIcon");
   const QIcon icon = QApplication::windowIcon();
   if (!icon.isNull())
     imgIcon->setPixmap(icon.pixmap(48, 48));
-  lblTitle = NewLabel(this, "lblTitle");
-  QFont titleFont = lblTitle->font();
+  titleLabel = NewLabel(this, "lblTitle");
+  QFont titleFont = titleLabel->font();
   titleFont.setBold(true);
   titleFont.setPointSize(titleFont.pointSize() + 4);
-  lblTitle->setFont(titleFont);
+  titleLabel->setFont(titleFont);
   lblDescription = NewLabel(this, "lblDescription");
   lblVersion = NewLabel(this, "lblVersion");
   lblCopyright = NewLabel(this, "lblCopyright");
@@ -104,7 +104,7 @@ void TfrmInfo::BuildControls() {
 
   auto* head = new QGridLayout;
   head->addWidget(imgIcon, 0, 0, 4, 1, Qt::AlignTop);
-  head->addWidget(lblTitle, 0, 1, 1, 2);
+  head->addWidget(titleLabel, 0, 1, 1, 2);
   head->addWidget(lblDescription, 1, 1, 1, 2);
   head->addWidget(lblVersion, 2, 1, 1, 2);
   head->addWidget(lblCopyright, 3, 1, 1, 2);
@@ -130,7 +130,7 @@ void TfrmInfo::BuildControls() {
   btnOk = buttons->addButton(QString(), QDialogButtonBox::AcceptRole);
   btnOk->setObjectName(QStringLiteral("btnOk"));
   btnOk->setDefault(true);
-  connect(buttons, &QDialogButtonBox::accepted, this, &TfrmInfo::accept);
+  connect(buttons, &QDialogButtonBox::accepted, this, &TInfoDialog::accept);
 
   auto* layout = new QVBoxLayout(this);
   layout->addLayout(head);
@@ -138,11 +138,11 @@ void TfrmInfo::BuildControls() {
   layout->addWidget(buttons);
 }
 
-void TfrmInfo::ApplyTexts() {
+void TInfoDialog::ApplyTexts() {
   const QString product = QString::fromLatin1(kProductName);
   const std::string version = GetVersionString("ProductVersion");
   setWindowTitle(Text("Info|frmTitle", "Info über %s1%", kProductName));
-  lblTitle->setText(product);
+  titleLabel->setText(product);
   lblDescription->setText(Text("Info|lblDescription", "Der einfache Feed-Reader"));
   lblVersion->setText(Text("Info|lblVersion", "Version %s1%", version));
   lblCopyright->setText(QString::fromStdString(GetVersionString("LegalCopyright")));
@@ -182,7 +182,7 @@ void TfrmInfo::ApplyTexts() {
   }
 }
 
-void TfrmInfo::ShowLanguagePicture(const std::string& appPath, const std::string& language) {
+void TInfoDialog::ShowLanguagePicture(const std::string& appPath, const std::string& language) {
   imgLang->clear();
   for (const std::string& path :
        {LanguagePicturePath(appPath, language), LanguageFolder(appPath) + language + ".png"}) {
@@ -197,7 +197,7 @@ void TfrmInfo::ShowLanguagePicture(const std::string& appPath, const std::string
   }
 }
 
-QUrl TfrmInfo::LinkTarget(const QLabel* link) const {
+QUrl TInfoDialog::LinkTarget(const QLabel* link) const {
   const QString text = link->text().trimmed();
   if (text.isEmpty())
     return {};
@@ -211,7 +211,7 @@ QUrl TfrmInfo::LinkTarget(const QLabel* link) const {
   return url.isValid() ? url : QUrl();
 }
 
-void TfrmInfo::OpenLink(const QLabel* link) {
+void TInfoDialog::OpenLink(const QLabel* link) {
   const QUrl url = LinkTarget(link);
   if (url.isEmpty() || m_openLink(url))
     return;
@@ -223,7 +223,7 @@ void TfrmInfo::OpenLink(const QLabel* link) {
                         : Text("General|MsgNoStdBrowserText", "Ihr Standard-Webbrowser konnte nicht geöffnet werden!"));
 }
 
-bool TfrmInfo::eventFilter(QObject* watched, QEvent* event) {
+bool TInfoDialog::eventFilter(QObject* watched, QEvent* event) {
   auto* link = qobject_cast<QLabel*>(watched);
   if (link != nullptr && event->type() == QEvent::MouseButtonRelease &&
       static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton) {

@@ -10,7 +10,7 @@
 #include <QDialog>
 #include <QUrl>
 
-#include "shell/settings.h"
+#include "settings/settings.h"
 
 class QGroupBox;
 class QLabel;
@@ -18,14 +18,14 @@ class QPushButton;
 
 namespace tidewick {
 
-class TfrmInfo : public QDialog {
+class TInfoDialog : public QDialog {
   Q_OBJECT
 
  public:
   using TLinkOpener = std::function<bool(const QUrl& url)>;
 
   // Reads AppPath and Language (for the picture) of `settings`.
-  TfrmInfo(const TSettingsValues& settings, QWidget* parent);
+  TInfoDialog(const TSettingsValues& settings, QWidget* parent);
 
   void SetLinkOpener(TLinkOpener opener) { m_openLink = std::move(opener); }
 
@@ -44,7 +44,7 @@ class TfrmInfo : public QDialog {
   TLinkOpener m_openLink;
 
   QLabel* imgIcon = nullptr;
-  QLabel* lblTitle = nullptr;
+  QLabel* titleLabel = nullptr;
   QLabel* lblDescription = nullptr;
   QLabel* lblVersion = nullptr;
   QLabel* lblCopyright = nullptr;

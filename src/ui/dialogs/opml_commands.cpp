@@ -3,10 +3,10 @@
 #include <QFileInfo>
 
 #include "lang/lang_text.h"
-#include "shell/entry_export_file.h"
-#include "shell/feed_tree.h"
-#include "shell/opml_export.h"
-#include "shell/opml_import.h"
+#include "lang/export_file.h"
+#include "tree/feed_tree.h"
+#include "tree/opml_export.h"
+#include "tree/opml_import.h"
 #include "ui/dialogs/opml_file_dialog.h"
 #include "ui/main/ui_prompts.h"
 

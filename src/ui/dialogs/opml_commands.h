@@ -2,7 +2,7 @@
 
 // The file menu's OPML commands: the save or open dialog, the overwrite question, the hourglass while the file is
 // written or read, and a message when something went wrong (or, for the import, what was imported). The rules
-// live in shell/opml_export.h and shell/opml_import.h.
+// live in tree/opml_export.h and tree/opml_import.h.
 
 #include <functional>
 

@@ -5,7 +5,7 @@
 #include <QGuiApplication>
 
 #include "lang/lang_text.h"
-#include "shell/entry_export_file.h"
+#include "lang/export_file.h"
 #include "ui/main/ui_prompts.h"
 
 namespace tidewick {

@@ -45,30 +45,30 @@ QVariant TPopupRowsModel::data(const QModelIndex& index, int role) const {
   }
 }
 
-TfrmPopUp::TfrmPopUp(QWidget* parent) : QWidget(parent, Qt::Tool | Qt::WindowStaysOnTopHint) {
+TPopupWindow::TPopupWindow(QWidget* parent) : QWidget(parent, Qt::Tool | Qt::WindowStaysOnTopHint) {
   setObjectName(QStringLiteral("frmPopUp"));
   setWindowTitle(QStringLiteral("Tidewick"));
   setAttribute(Qt::WA_ShowWithoutActivating);
   setWindowOpacity(200.0 / 255.0);
 
   m_model = new TPopupRowsModel(this);
-  lvItems = new QTreeView(this);
-  lvItems->setObjectName(QStringLiteral("lvItems"));
-  lvItems->setAccessibleName(QString::fromStdString(GetLangText("PopUp|lvItems", "Neue Einträge")));
-  lvItems->setModel(m_model);
-  lvItems->setHeaderHidden(true);
-  lvItems->setRootIsDecorated(false);
-  lvItems->setUniformRowHeights(true);
-  lvItems->setSelectionBehavior(QAbstractItemView::SelectRows);
-  lvItems->setEditTriggers(QAbstractItemView::NoEditTriggers);
+  entryListView = new QTreeView(this);
+  entryListView->setObjectName(QStringLiteral("lvItems"));
+  entryListView->setAccessibleName(QString::fromStdString(GetLangText("PopUp|lvItems", "Neue Einträge")));
+  entryListView->setModel(m_model);
+  entryListView->setHeaderHidden(true);
+  entryListView->setRootIsDecorated(false);
+  entryListView->setUniformRowHeights(true);
+  entryListView->setSelectionBehavior(QAbstractItemView::SelectRows);
+  entryListView->setEditTriggers(QAbstractItemView::NoEditTriggers);
   // Only the title is readable; date and feed travel along for the double click.
-  lvItems->header()->setStretchLastSection(false);
-  lvItems->header()->setSectionResizeMode(0, QHeaderView::Stretch);
-  lvItems->header()->setMinimumSectionSize(1);
-  lvItems->header()->resizeSection(1, 1);
-  lvItems->header()->resizeSection(2, 1);
-  lvItems->viewport()->installEventFilter(this);
-  connect(lvItems, &QTreeView::doubleClicked, this, &TfrmPopUp::Activate);
+  entryListView->header()->setStretchLastSection(false);
+  entryListView->header()->setSectionResizeMode(0, QHeaderView::Stretch);
+  entryListView->header()->setMinimumSectionSize(1);
+  entryListView->header()->resizeSection(1, 1);
+  entryListView->header()->resizeSection(2, 1);
+  entryListView->viewport()->installEventFilter(this);
+  connect(entryListView, &QTreeView::doubleClicked, this, &TPopupWindow::Activate);
 
   sbItems = new QStatusBar(this);
   sbItems->setObjectName(QStringLiteral("sbItems"));
@@ -80,15 +80,15 @@ TfrmPopUp::TfrmPopUp(QWidget* parent) : QWidget(parent, Qt::Tool | Qt::WindowSta
   auto* layout = new QVBoxLayout(this);
   layout->setContentsMargins(0, 0, 0, 0);
   layout->setSpacing(0);
-  layout->addWidget(lvItems);
+  layout->addWidget(entryListView);
   layout->addWidget(sbItems);
 }
 
-QPoint TfrmPopUp::CornerPosition(const QRect& available, const QSize& size) {
+QPoint TPopupWindow::CornerPosition(const QRect& available, const QSize& size) {
   return {available.x() + available.width() - size.width(), available.y() + available.height() - size.height()};
 }
 
-void TfrmPopUp::ShowRows(std::vector<TPopupRow> rows, const QSize& size, const QRect& available) {
+void TPopupWindow::ShowRows(std::vector<TPopupRow> rows, const QSize& size, const QRect& available) {
   const auto count = rows.size();
   m_model->SetRows(std::move(rows));
   m_countLabel->setText(
@@ -99,7 +99,7 @@ void TfrmPopUp::ShowRows(std::vector<TPopupRow> rows, const QSize& size, const Q
   raise();
 }
 
-void TfrmPopUp::keyPressEvent(QKeyEvent* event) {
+void TPopupWindow::keyPressEvent(QKeyEvent* event) {
   if (event->key() == Qt::Key_Escape) {
     close();
     return;
@@ -107,21 +107,21 @@ void TfrmPopUp::keyPressEvent(QKeyEvent* event) {
   QWidget::keyPressEvent(event);
 }
 
-void TfrmPopUp::closeEvent(QCloseEvent* event) {
+void TPopupWindow::closeEvent(QCloseEvent* event) {
   emit closedWithSize(size());
   QWidget::closeEvent(event);
 }
 
-void TfrmPopUp::mouseDoubleClickEvent(QMouseEvent* event) {
+void TPopupWindow::mouseDoubleClickEvent(QMouseEvent* event) {
   Activate({});
   event->accept();
 }
 
-bool TfrmPopUp::eventFilter(QObject* watched, QEvent* event) {
+bool TPopupWindow::eventFilter(QObject* watched, QEvent* event) {
   // A double click below the last row counts as one on the window's free area.
-  if (watched == lvItems->viewport() && event->type() == QEvent::MouseButtonDblClick) {
+  if (watched == entryListView->viewport() && event->type() == QEvent::MouseButtonDblClick) {
     const auto* mouse = static_cast<QMouseEvent*>(event);
-    if (!lvItems->indexAt(mouse->position().toPoint()).isValid()) {
+    if (!entryListView->indexAt(mouse->position().toPoint()).isValid()) {
       Activate({});
       return true;
     }
@@ -129,7 +129,7 @@ bool TfrmPopUp::eventFilter(QObject* watched, QEvent* event) {
   return QWidget::eventFilter(watched, event);
 }
 
-void TfrmPopUp::Activate(const QModelIndex& index) {
+void TPopupWindow::Activate(const QModelIndex& index) {
   const TPopupRow* row = index.isValid() ? m_model->Row(index.row()) : nullptr;
   const TPopupRow chosen = row != nullptr ? *row : TPopupRow{};
   close();

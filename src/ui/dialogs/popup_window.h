@@ -8,7 +8,7 @@
 #include <QAbstractTableModel>
 #include <QWidget>
 
-#include "shell/tray_state.h"
+#include "ui/rules/tray_state.h"
 
 class QLabel;
 class QStatusBar;
@@ -33,11 +33,11 @@ class TPopupRowsModel : public QAbstractTableModel {
   std::vector<TPopupRow> m_rows;
 };
 
-class TfrmPopUp : public QWidget {
+class TPopupWindow : public QWidget {
   Q_OBJECT
 
  public:
-  explicit TfrmPopUp(QWidget* parent = nullptr);
+  explicit TPopupWindow(QWidget* parent = nullptr);
 
   // Fills the list, sizes the window and places it in the bottom-right corner of `available` (a screen's
   // available geometry, whose origin need not be 0,0), then shows it without activating it.
@@ -45,7 +45,7 @@ class TfrmPopUp : public QWidget {
 
   static QPoint CornerPosition(const QRect& available, const QSize& size);
 
-  QTreeView* lvItems = nullptr;
+  QTreeView* entryListView = nullptr;
   QStatusBar* sbItems = nullptr;
 
  signals:

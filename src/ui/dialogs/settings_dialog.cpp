@@ -19,8 +19,8 @@
 
 #include "lang/lang_text.h"
 #include "platform/paths.h"
-#include "shell/autostart.h"
-#include "shell/settings_apply.h"
+#include "settings/start_with_system.h"
+#include "settings/settings_apply.h"
 #include "ui/dialogs/settings_number_box.h"
 #include "ui/main/text_font.h"
 #include "ui/main/ui_prompts.h"
@@ -52,7 +52,7 @@ QString AllFilesFilter() {
 
 }  // namespace
 
-TfrmSettings::TfrmSettings(const TSettingsValues& settings, QWidget* parent, std::string programPath)
+TSettingsDialog::TSettingsDialog(const TSettingsValues& settings, QWidget* parent, std::string programPath)
     : QDialog(parent, Qt::Dialog | Qt::WindowTitleHint | Qt::WindowCloseButtonHint),
       m_values(settings),
       m_programPath(programPath.empty() ? ProgramFilePath() : std::move(programPath)) {
@@ -71,8 +71,8 @@ TfrmSettings::TfrmSettings(const TSettingsValues& settings, QWidget* parent, std
   btnOk->setObjectName(QStringLiteral("btnOk"));
   btnCancel->setObjectName(QStringLiteral("btnCancel"));
   btnOk->setDefault(true);
-  connect(buttons, &QDialogButtonBox::accepted, this, &TfrmSettings::accept);
-  connect(buttons, &QDialogButtonBox::rejected, this, &TfrmSettings::reject);
+  connect(buttons, &QDialogButtonBox::accepted, this, &TSettingsDialog::accept);
+  connect(buttons, &QDialogButtonBox::rejected, this, &TSettingsDialog::reject);
   auto* layout = new QVBoxLayout(this);
   layout->addWidget(pcSettings);
   layout->addWidget(buttons);
@@ -89,7 +89,7 @@ TfrmSettings::TfrmSettings(const TSettingsValues& settings, QWidget* parent, std
   pcSettings->setCurrentWidget(tabGeneral);
 }
 
-void TfrmSettings::Fill() {
+void TSettingsDialog::Fill() {
   const TSettingsValues& v = m_values;
   m_startedWithSystem = IsStartWithSystemEnabled(m_programPath);
   chkStartWithWindows->setChecked(m_startedWithSystem);
@@ -130,7 +130,7 @@ void TfrmSettings::Fill() {
   ApplyEnabling();
 }
 
-void TfrmSettings::ApplyEnabling() {
+void TSettingsDialog::ApplyEnabling() {
   const bool proxy = rbProxyProxy->isChecked();
   for (QWidget* widget : std::initializer_list<QWidget*>{txtProxyServer, lblProxyPort, txtProxyPort})
     widget->setEnabled(proxy);
@@ -141,17 +141,17 @@ void TfrmSettings::ApplyEnabling() {
   btnBrowserUserDefSel->setEnabled(rbBrowserUserDef->isChecked());
 }
 
-void TfrmSettings::ShowUnreadColor() {
+void TSettingsDialog::ShowUnreadColor() {
   QPalette palette = shpUnreadColor->palette();
   palette.setColor(QPalette::Window, ToQColor(m_unreadColor));
   shpUnreadColor->setPalette(palette);
 }
 
-void TfrmSettings::ShowWorkingFont() {
+void TSettingsDialog::ShowWorkingFont() {
   ApplyTextFont(*txtDescSample, m_workingFont);
 }
 
-bool TfrmSettings::eventFilter(QObject* watched, QEvent* event) {
+bool TSettingsDialog::eventFilter(QObject* watched, QEvent* event) {
   if (watched == shpUnreadColor && event->type() == QEvent::MouseButtonPress) {
     PickUnreadColor(static_cast<QMouseEvent*>(event)->modifiers().testFlag(Qt::ControlModifier));
     return true;
@@ -166,7 +166,7 @@ bool TfrmSettings::eventFilter(QObject* watched, QEvent* event) {
   return QDialog::eventFilter(watched, event);
 }
 
-void TfrmSettings::PickUnreadColor(bool useWindowText) {
+void TSettingsDialog::PickUnreadColor(bool useWindowText) {
   if (useWindowText) {
     m_unreadColor = kClWindowText;
   } else {
@@ -178,7 +178,7 @@ void TfrmSettings::PickUnreadColor(bool useWindowText) {
   ShowUnreadColor();
 }
 
-void TfrmSettings::PickFont() {
+void TSettingsDialog::PickFont() {
   const auto chosen = prompts::ChooseFont(this, ToQFont(m_workingFont), btnTextFont->text());
   if (!chosen)
     return;
@@ -186,7 +186,7 @@ void TfrmSettings::PickFont() {
   ShowWorkingFont();
 }
 
-void TfrmSettings::PickFontColor() {
+void TSettingsDialog::PickFontColor() {
   const auto chosen = prompts::ChooseColor(this, ToQColor(m_workingFont.Color), btnTextFontColor->text());
   if (!chosen)
     return;
@@ -194,14 +194,14 @@ void TfrmSettings::PickFontColor() {
   ShowWorkingFont();
 }
 
-void TfrmSettings::PickSoundFile() {
+void TSettingsDialog::PickSoundFile() {
   const QString file = prompts::OpenFileName(this, Text("Settings|DlgSoundFileSelTitle", "Wave-Audiodatei öffnen"), {},
                                              Text("General|FilterWave", "Wave-Audiodateien (*.wav)"));
   if (!file.isEmpty() && QFileInfo(file).isFile())
     txtSoundFileName->setText(file);
 }
 
-void TfrmSettings::PickBrowser() {
+void TSettingsDialog::PickBrowser() {
   const QString file = prompts::OpenFileName(this, Text("Settings|DlgBrowserUserDefSelTitle", "Programmdatei öffnen"),
                                              {}, AllFilesFilter());
   if (file.isEmpty() || !QFileInfo(file).isFile())
@@ -215,7 +215,7 @@ void TfrmSettings::PickBrowser() {
   txtBrowserUserDef->setText(file);
 }
 
-void TfrmSettings::accept() {
+void TSettingsDialog::accept() {
   txtTTL->interpretText();
   txtTimeout->interpretText();
   txtProxyPort->interpretText();
@@ -237,7 +237,7 @@ void TfrmSettings::accept() {
   QDialog::accept();
 }
 
-void TfrmSettings::CopyBack() {
+void TSettingsDialog::CopyBack() {
   TSettingsValues& v = m_values;
   v.MinOnClose = chkMinOnClose->isChecked();
   v.DontStartMinimized = chkDontStartMinimized->isChecked();

@@ -9,7 +9,7 @@
 #include <QDialog>
 #include <QFont>
 
-#include "shell/settings.h"
+#include "settings/settings.h"
 
 class QCheckBox;
 class QComboBox;
@@ -27,12 +27,12 @@ namespace tidewick {
 
 class TNumberBox;
 
-class TfrmSettings : public QDialog {
+class TSettingsDialog : public QDialog {
   Q_OBJECT
 
  public:
   // `programPath` is the program the autostart entry starts (the running program by default).
-  TfrmSettings(const TSettingsValues& settings, QWidget* parent, std::string programPath = {});
+  TSettingsDialog(const TSettingsValues& settings, QWidget* parent, std::string programPath = {});
 
   // The record with the dialog's values; after OK it holds what the user chose.
   const TSettingsValues& Values() const { return m_values; }

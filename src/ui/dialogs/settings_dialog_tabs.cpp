@@ -14,7 +14,7 @@
 #include <QVBoxLayout>
 
 #include "lang/lang_text.h"
-#include "shell/settings_apply.h"
+#include "settings/settings_apply.h"
 #include "ui/dialogs/settings_dialog.h"
 #include "ui/dialogs/settings_number_box.h"
 
@@ -44,7 +44,7 @@ QPushButton* NewPickButton(QWidget* parent, const char* name) {
 
 }  // namespace
 
-QWidget* TfrmSettings::BuildGeneralTab() {
+QWidget* TSettingsDialog::BuildGeneralTab() {
   tabGeneral = NewPage("tabGeneral");
   grpStartWin = Named(new QGroupBox(tabGeneral), "grpStartWin");
   chkStartWithWindows = Named(new QCheckBox(grpStartWin), "chkStartWithWindows");
@@ -85,7 +85,7 @@ QWidget* TfrmSettings::BuildGeneralTab() {
   return tabGeneral;
 }
 
-QWidget* TfrmSettings::BuildViewTab() {
+QWidget* TSettingsDialog::BuildViewTab() {
   tabView = NewPage("tabView");
   lblDescDef = Named(new QLabel(tabView), "lblDescDef");
   cmbDescDef = Named(new QComboBox(tabView), "cmbDescDef");
@@ -144,7 +144,7 @@ QWidget* TfrmSettings::BuildViewTab() {
   return tabView;
 }
 
-QWidget* TfrmSettings::BuildFeedsTab() {
+QWidget* TSettingsDialog::BuildFeedsTab() {
   tabFeeds = NewPage("tabFeeds");
   grpRefresh = Named(new QGroupBox(tabFeeds), "grpRefresh");
   chkFeedsAutoUpdate = Named(new QCheckBox(grpRefresh), "chkFeedsAutoUpdate");
@@ -193,7 +193,7 @@ QWidget* TfrmSettings::BuildFeedsTab() {
   return tabFeeds;
 }
 
-QWidget* TfrmSettings::BuildMiscTab() {
+QWidget* TSettingsDialog::BuildMiscTab() {
   tabMisc = NewPage("tabMisc");
   grpBrowser = Named(new QGroupBox(tabMisc), "grpBrowser");
   rbBrowserDefault = Named(new QRadioButton(grpBrowser), "rbBrowserDefault");
@@ -212,7 +212,7 @@ QWidget* TfrmSettings::BuildMiscTab() {
   return tabMisc;
 }
 
-QWidget* TfrmSettings::BuildAutoReadTab() {
+QWidget* TSettingsDialog::BuildAutoReadTab() {
   tabAutoRead = NewPage("tabAutoRead");
   lblAutoRead = Named(new QLabel(tabAutoRead), "lblAutoRead");
   lblAutoRead->setWordWrap(true);
@@ -225,7 +225,7 @@ QWidget* TfrmSettings::BuildAutoReadTab() {
   return tabAutoRead;
 }
 
-void TfrmSettings::ApplyTexts() {
+void TSettingsDialog::ApplyTexts() {
   setWindowTitle(Text("Settings|Title", "Einstellungen"));
   pcSettings->setTabText(0, Text("Settings|tabGeneral", "Allgemein"));
   pcSettings->setTabText(1, Text("Settings|tabView", "Ansicht"));

@@ -3,23 +3,23 @@
 #include <QPlainTextEdit>
 #include <QTimer>
 
-#include "shell/feed_tree.h"
-#include "shell/settings_apply.h"
+#include "tree/feed_tree.h"
+#include "settings/settings_apply.h"
 #include "ui/dialogs/info_dialog.h"
 #include "ui/dialogs/settings_dialog.h"
-#include "ui/main/item_view_controller.h"
+#include "ui/main/entry_controller.h"
 #include "ui/main/main_window.h"
 #include "ui/main/refresh_controller.h"
 #include "ui/main/text_font.h"
 
 namespace tidewick {
 
-void RunSettingsDialog(TfrmMain& window) {
+void RunSettingsDialog(TMainWindow& window) {
   TFeedTree& tree = window.FeedTree();
   tree.SaveTreeStructureToSettings();
   Settings().LastSelectedPath = tree.NodePath(tree.Selected(), true);
   Settings().AutoReadList = NormalizedAutoReadList(Settings().AutoReadList);
-  auto* dialog = new TfrmSettings(Settings(), &window);
+  auto* dialog = new TSettingsDialog(Settings(), &window);
   dialog->setAttribute(Qt::WA_DeleteOnClose);
   QObject::connect(dialog, &QDialog::accepted, &window, [&window, dialog] {
     TFeedTree& tree = window.FeedTree();
@@ -37,7 +37,7 @@ void RunSettingsDialog(TfrmMain& window) {
       window.ItemView().Refill();
     };
     steps.RebuildTree = [&tree] { tree.BuildFeedTree(); };
-    steps.ApplyTextFont = [&window](const TFontRecord& font) { ApplyTextFont(*window.Widgets().txtDesc, font); };
+    steps.ApplyTextFont = [&window](const TFontRecord& font) { ApplyTextFont(*window.Widgets().entryTextView, font); };
     steps.ScheduleSave = [&window] { window.ScheduleSave(); };
     ApplySettingsChange(Settings(), dialog->Values(), steps);
     window.UpdateActionStates();
@@ -45,8 +45,8 @@ void RunSettingsDialog(TfrmMain& window) {
   dialog->open();
 }
 
-void RunInfoDialog(TfrmMain& window) {
-  auto* dialog = new TfrmInfo(Settings(), &window);
+void RunInfoDialog(TMainWindow& window) {
+  auto* dialog = new TInfoDialog(Settings(), &window);
   dialog->setAttribute(Qt::WA_DeleteOnClose);
   dialog->open();
 }

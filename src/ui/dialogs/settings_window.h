@@ -5,12 +5,12 @@
 
 namespace tidewick {
 
-class TfrmMain;
+class TMainWindow;
 
 // Stores the tree arrangement and the selected path first, normalises the auto-read terms (also when the user
 // cancels), runs the dialog and, after OK, takes the values in and applies them in order, then saves.
-void RunSettingsDialog(TfrmMain& window);
+void RunSettingsDialog(TMainWindow& window);
 
-void RunInfoDialog(TfrmMain& window);
+void RunInfoDialog(TMainWindow& window);
 
 }  // namespace tidewick

@@ -8,8 +8,8 @@
 
 #include "feeds/feed_records.h"
 #include "lang/lang_text.h"
-#include "shell/item_link.h"
-#include "shell/settings.h"
+#include "entries/entry_link.h"
+#include "settings/settings.h"
 #include "ui/main/ui_prompts.h"
 
 namespace tidewick {
@@ -68,10 +68,10 @@ bool IsSafeUrlToOpen(const QUrl& url) {
   return web && !url.host().isEmpty() && !url.toString(QUrl::FullyEncoded).startsWith(QLatin1Char('-'));
 }
 
-TOpenLinkOutcome OpenItemLink(QWidget* parent, std::string_view link, std::optional<uint64_t> feedId) {
+TOpenLinkOutcome OpenEntryLink(QWidget* parent, std::string_view link, std::optional<uint64_t> feedId) {
   const std::optional<std::string> feedUrl = FeedAddress(feedId);
   const TLinkDecision decision =
-      DecideItemLink(link, feedUrl ? std::optional<std::string_view>(*feedUrl) : std::nullopt);
+      DecideEntryLink(link, feedUrl ? std::optional<std::string_view>(*feedUrl) : std::nullopt);
   if (decision.Verdict == TLinkVerdict::Empty) {
     return TOpenLinkOutcome::Empty;
   }

@@ -39,7 +39,7 @@ bool IsSafeUrlToOpen(const QUrl& url);
 
 // Completes a relative link with the scheme and host of the feed (when feedId names one), checks it and opens it;
 // every failure and refusal is reported to the user in a message box.
-TOpenLinkOutcome OpenItemLink(QWidget* parent, std::string_view link, std::optional<uint64_t> feedId);
+TOpenLinkOutcome OpenEntryLink(QWidget* parent, std::string_view link, std::optional<uint64_t> feedId);
 
 // ---- for tests ----
 // Replaces the real launcher; an empty function puts it back.

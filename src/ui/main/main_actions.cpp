@@ -13,7 +13,7 @@
 #include <QToolButton>
 
 #include "lang/lang_text.h"
-#include "lang/language_menu.h"
+#include "ui/rules/language_menu.h"
 
 namespace tidewick {
 namespace {

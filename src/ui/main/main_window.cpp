@@ -6,29 +6,29 @@
 
 namespace tidewick {
 
-void TfrmMain::SetSearchText(const QString& text) {
+void TMainWindow::SetSearchText(const QString& text) {
   m_searchText = text;
   UpdateActionStates();
 }
 
-void TfrmMain::SetStatusText(const QString& text) {
-  m_widgets.sbMainText->setText(text);
+void TMainWindow::SetStatusText(const QString& text) {
+  m_widgets.statusText->setText(text);
 }
 
-void TfrmMain::UpdateTrayNotification() {
+void TMainWindow::UpdateTrayNotification() {
   if (m_updateTray)
     m_updateTray();
 }
 
-void TfrmMain::SetTrayNotification(std::function<void()> update) {
+void TMainWindow::SetTrayNotification(std::function<void()> update) {
   m_updateTray = std::move(update);
 }
 
-QDialog* TfrmMain::ShowAddFeedDialog(const QString& address) {
+QDialog* TMainWindow::ShowAddFeedDialog(const QString& address) {
   return RunAddFeedDialog(*this, address);
 }
 
-void TfrmMain::ShowEditFeedDialog() {
+void TMainWindow::ShowEditFeedDialog() {
   RunEditFeedDialog(*this);
 }
 

@@ -15,7 +15,7 @@
 #include <QMainWindow>
 #include <QPointer>
 
-#include "shell/pane_layout.h"
+#include "ui/rules/pane_layout.h"
 #include "ui/main/save_scheduler.h"
 
 class QDialog;
@@ -33,10 +33,10 @@ namespace tidewick {
 
 class TFeedTree;
 class TMainActions;
-class TNavCommands;
-class TNavTreeModel;
-class TNavTreeView;
-class TItemViewController;
+class TFeedTreeActions;
+class TFeedTreeModel;
+class TFeedTreeView;
+class TEntryController;
 class TRefreshController;
 
 // Where the window finds its files. Empty values mean the program's own places; tests point them at a temporary
@@ -51,34 +51,34 @@ struct TMainWindowOptions {
 
 // The panes and controls, by the names the other panes and the tests know them.
 struct TMainWidgets {
-  TNavTreeView* tvNav = nullptr;
-  QSplitter* splitterV = nullptr;
-  QWidget* pnlLeft = nullptr;
-  QSplitter* splitterH = nullptr;
-  QTreeView* lvItems = nullptr;
-  QWidget* pnlLeftBottom = nullptr;
-  QWidget* pnlInfo = nullptr;
-  QLabel* lblTitle = nullptr;
-  QLabel* lblTitleLink = nullptr;
-  QLabel* lblDate = nullptr;
-  QLineEdit* txtDate = nullptr;
-  QTabWidget* pcDesc = nullptr;
-  QWidget* tabText = nullptr;
-  QPlainTextEdit* txtDesc = nullptr;
-  QWidget* tabHTML = nullptr;
-  QTextBrowser* wbDesc = nullptr;
-  QStatusBar* sbMain = nullptr;
-  QProgressBar* pbStatus = nullptr;
-  QLabel* sbMainText = nullptr;  // panel 1: the status text
+  TFeedTreeView* feedTreeView = nullptr;
+  QSplitter* treeSplitter = nullptr;
+  QWidget* leftPanel = nullptr;
+  QSplitter* entrySplitter = nullptr;
+  QTreeView* entryListView = nullptr;
+  QWidget* leftBottomPanel = nullptr;
+  QWidget* entryHeader = nullptr;
+  QLabel* titleLabel = nullptr;
+  QLabel* titleLinkLabel = nullptr;
+  QLabel* dateLabel = nullptr;
+  QLineEdit* dateField = nullptr;
+  QTabWidget* entryTabs = nullptr;
+  QWidget* textTab = nullptr;
+  QPlainTextEdit* entryTextView = nullptr;
+  QWidget* htmlTab = nullptr;
+  QTextBrowser* entryHtmlView = nullptr;
+  QStatusBar* statusBar = nullptr;
+  QProgressBar* statusProgress = nullptr;
+  QLabel* statusText = nullptr;  // panel 1: the status text
 };
 
-class TfrmMain : public QMainWindow {
+class TMainWindow : public QMainWindow {
   Q_OBJECT
 
  public:
   // Loads settings, language, store and tree in that order (see main_window_startup.cpp).
-  explicit TfrmMain(const TMainWindowOptions& options = {}, QWidget* parent = nullptr);
-  ~TfrmMain() override;
+  explicit TMainWindow(const TMainWindowOptions& options = {}, QWidget* parent = nullptr);
+  ~TMainWindow() override;
 
   // The one way to save while the window runs: coalesces bursts and writes off the main thread.
   void ScheduleSave(TSaveDelay delay = TSaveDelay::Soon);
@@ -107,7 +107,7 @@ class TfrmMain : public QMainWindow {
   TFeedTree& FeedTree() { return *m_tree; }
   TRefreshController& Refresh() { return *m_refresh; }
   // The entry list, the entry view and the search.
-  TItemViewController& ItemView() { return *m_itemView; }
+  TEntryController& ItemView() { return *m_itemView; }
   TSaveScheduler& Saver() { return *m_saver; }
 
   // Sets the status text (panel 1); plain text.
@@ -140,7 +140,7 @@ class TfrmMain : public QMainWindow {
   void WireCommands();
   void WireRefreshCommands();
   void WireTreeCommands();
-  void WireItemView();  // item_view_wiring.cpp
+  void WireEntryController();  // item_view_wiring.cpp
   void FocusList();
   void ShowHtmlView();
   void RefreshSelected();
@@ -171,9 +171,9 @@ class TfrmMain : public QMainWindow {
   std::unique_ptr<TFeedTree> m_tree;
   TRefreshController* m_refresh = nullptr;
   TSaveScheduler* m_saver = nullptr;
-  TNavTreeModel* m_navModel = nullptr;
-  TNavCommands* m_navCommands = nullptr;
-  TItemViewController* m_itemView = nullptr;
+  TFeedTreeModel* m_navModel = nullptr;
+  TFeedTreeActions* m_navCommands = nullptr;
+  TEntryController* m_itemView = nullptr;
   std::optional<TPaneRatio> m_paneRatio;
   QString m_searchText;
   bool m_shownOnce = false;

@@ -11,15 +11,15 @@
 #include <QTreeView>
 
 #include "feeds/feed_records.h"
-#include "shell/command_states.h"
-#include "shell/feed_tree.h"
-#include "shell/settings.h"
+#include "ui/rules/command_states.h"
+#include "tree/feed_tree.h"
+#include "settings/settings.h"
 #include "ui/dialogs/opml_commands.h"
 #include "ui/dialogs/settings_window.h"
 #include "ui/main/main_actions.h"
 #include "ui/main/main_window.h"
-#include "ui/main/nav_commands.h"
-#include "ui/main/nav_tree_view.h"
+#include "ui/main/feed_tree_actions.h"
+#include "ui/main/feed_tree_view.h"
 #include "ui/main/refresh_controller.h"
 
 namespace tidewick {
@@ -42,7 +42,7 @@ TSelectedNode KindOf(const TTreeNode* node) {
 
 }  // namespace
 
-void TfrmMain::WireCommands() {
+void TMainWindow::WireCommands() {
   TMainActions& a = *m_actions;
   a.SetCommand(a.mnuFileExit, [this] { close(); });
   a.SetCommand(a.mnuExtrasWindowOnTop, [this] {
@@ -70,52 +70,52 @@ void TfrmMain::WireCommands() {
       UpdateActionStates();
     });
   });
-  WireItemView();
+  WireEntryController();
 
   // Keys of the window: each moves the focus to a pane.
-  a.SetCommand(a.actFocusTree, [this] { m_widgets.tvNav->setFocus(Qt::ShortcutFocusReason); });
+  a.SetCommand(a.actFocusTree, [this] { m_widgets.feedTreeView->setFocus(Qt::ShortcutFocusReason); });
   a.SetCommand(a.actFocusList, [this] { FocusList(); });
   a.SetCommand(a.actShowTextView, [this] {
-    m_widgets.pcDesc->setCurrentWidget(m_widgets.tabText);
-    m_widgets.txtDesc->setFocus(Qt::ShortcutFocusReason);
+    m_widgets.entryTabs->setCurrentWidget(m_widgets.textTab);
+    m_widgets.entryTextView->setFocus(Qt::ShortcutFocusReason);
   });
   a.SetCommand(a.actShowHtmlView, [this] { ShowHtmlView(); });
 
-  m_widgets.tvNav->addAction(a.pmnuFeedRename);
-  m_widgets.lvItems->addAction(a.pmnuItemsLinkCopy);
-  m_widgets.lvItems->addAction(a.pmnuItemsLinkOpen);
-  m_widgets.lvItems->setContextMenuPolicy(Qt::CustomContextMenu);
-  connect(m_widgets.lvItems, &QWidget::customContextMenuRequested, this, [this](const QPoint& position) {
-    if (m_widgets.lvItems->indexAt(position).isValid()) {
-      m_actions->pmnuItems->popup(m_widgets.lvItems->viewport()->mapToGlobal(position));
+  m_widgets.feedTreeView->addAction(a.pmnuFeedRename);
+  m_widgets.entryListView->addAction(a.pmnuItemsLinkCopy);
+  m_widgets.entryListView->addAction(a.pmnuItemsLinkOpen);
+  m_widgets.entryListView->setContextMenuPolicy(Qt::CustomContextMenu);
+  connect(m_widgets.entryListView, &QWidget::customContextMenuRequested, this, [this](const QPoint& position) {
+    if (m_widgets.entryListView->indexAt(position).isValid()) {
+      m_actions->pmnuItems->popup(m_widgets.entryListView->viewport()->mapToGlobal(position));
     }
   });
   WireRefreshCommands();
 }
 
-void TfrmMain::WireTreeCommands() {
+void TMainWindow::WireTreeCommands() {
   TMainActions& a = *m_actions;
-  m_navCommands = new TNavCommands(m_widgets.tvNav, this, this);
+  m_navCommands = new TFeedTreeActions(m_widgets.feedTreeView, this, this);
   a.SetCommand(a.pmnuFeedFolderAdd, [this] { m_navCommands->NewFolder(); });
   a.SetCommand(a.pmnuFeedRename, [this] { m_navCommands->Rename(); });
   a.SetCommand(a.mnuFeedRemove, [this] { m_navCommands->Remove(); });
   a.SetCommand(a.mnuFeedMarkRead, [this] { m_navCommands->MarkRead(); });
   a.SetCommand(a.mnuFeedMarkUnread, [this] { m_navCommands->MarkUnread(); });
-  connect(m_navCommands, &TNavCommands::saveRequested, this, [this] { ScheduleSave(); });
-  connect(m_navCommands, &TNavCommands::readMarksChanged, this, [this] { ScheduleSave(TSaveDelay::ReadMarks); });
-  connect(m_navCommands, &TNavCommands::feedsRemoved, this, [this] {
+  connect(m_navCommands, &TFeedTreeActions::saveRequested, this, [this] { ScheduleSave(); });
+  connect(m_navCommands, &TFeedTreeActions::readMarksChanged, this, [this] { ScheduleSave(TSaveDelay::ReadMarks); });
+  connect(m_navCommands, &TFeedTreeActions::feedsRemoved, this, [this] {
     UpdateActionStates();
     ScheduleSave();
   });
-  TNavTreeView* view = m_widgets.tvNav;
-  connect(view, &TNavTreeView::contextMenuRequested, this,
+  TFeedTreeView* view = m_widgets.feedTreeView;
+  connect(view, &TFeedTreeView::contextMenuRequested, this,
           [this](const QPoint& position) { m_actions->pmnuFeeds->popup(position); });
-  connect(view, &TNavTreeView::currentNodeChanged, this, [this] { UpdateActionStates(); });
-  connect(view, &TNavTreeView::arrangementChanged, this, [this] { ScheduleSave(); });
-  connect(view, &TNavTreeView::feedDoubleClicked, this, &TfrmMain::OnFeedDoubleClicked);
+  connect(view, &TFeedTreeView::currentNodeChanged, this, [this] { UpdateActionStates(); });
+  connect(view, &TFeedTreeView::arrangementChanged, this, [this] { ScheduleSave(); });
+  connect(view, &TFeedTreeView::feedDoubleClicked, this, &TMainWindow::OnFeedDoubleClicked);
 }
 
-void TfrmMain::WireRefreshCommands() {
+void TMainWindow::WireRefreshCommands() {
   TMainActions& a = *m_actions;
   a.SetCommand(a.mnuFeedRefresh, [this] { RefreshSelected(); });
   a.SetCommand(a.mnuFeedRefreshAll, [this] { m_refresh->RefreshAll(); });
@@ -128,7 +128,7 @@ void TfrmMain::WireRefreshCommands() {
   });
 }
 
-void TfrmMain::RefreshSelected() {
+void TMainWindow::RefreshSelected() {
   const TTreeNode* node = m_tree->Selected();
   if (node == nullptr) {
     return;
@@ -149,20 +149,20 @@ void TfrmMain::RefreshSelected() {
   m_refresh->RefreshFeeds(positions);
 }
 
-void TfrmMain::OnFeedDoubleClicked(quint64 feedId) {
+void TMainWindow::OnFeedDoubleClicked(quint64 feedId) {
   const int position = FindFeedById(feedId);
   if (Settings().FeedsUpdateOnDblClick && position >= 0) {
     m_refresh->RefreshFeeds({position});
   }
 }
 
-void TfrmMain::OnRefreshRunChanged() {
+void TMainWindow::OnRefreshRunChanged() {
   m_actions->tbFeedStopRefresh->setVisible(m_refresh->IsRunning());
   UpdateActionStates();
 }
 
-void TfrmMain::FocusList() {
-  QTreeView* list = m_widgets.lvItems;
+void TMainWindow::FocusList() {
+  QTreeView* list = m_widgets.entryListView;
   QItemSelectionModel* selection = list->selectionModel();
   if (list->model() != nullptr && selection != nullptr && !selection->hasSelection() && list->model()->rowCount() > 0) {
     const QModelIndex first = list->model()->index(0, 0);
@@ -171,18 +171,18 @@ void TfrmMain::FocusList() {
   list->setFocus(Qt::ShortcutFocusReason);
 }
 
-void TfrmMain::ShowHtmlView() {
+void TMainWindow::ShowHtmlView() {
   // The page takes the keyboard through the focus itself; no click is simulated.
-  m_widgets.pcDesc->setCurrentWidget(m_widgets.tabHTML);
-  m_widgets.wbDesc->setFocus(Qt::ShortcutFocusReason);
+  m_widgets.entryTabs->setCurrentWidget(m_widgets.htmlTab);
+  m_widgets.entryHtmlView->setFocus(Qt::ShortcutFocusReason);
 }
 
-void TfrmMain::UpdateActionStates() {
+void TMainWindow::UpdateActionStates() {
   TCommandContext context;
   context.Node = KindOf(m_tree->Selected());
   context.StoreHasFeeds = FeedCount() > 0;
   context.SearchTextSet = !m_searchText.isEmpty();
-  const QItemSelectionModel* entries = m_widgets.lvItems->selectionModel();
+  const QItemSelectionModel* entries = m_widgets.entryListView->selectionModel();
   context.EntrySelected = entries != nullptr && entries->selectedRows().size() == 1;
   context.Refreshing = m_refresh->IsRunning();
   const TCommandStates states = DecideCommandStates(context);

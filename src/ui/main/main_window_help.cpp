@@ -25,13 +25,13 @@ bool OpenAddress(const std::string& address) {
 
 }  // namespace
 
-void TfrmMain::HideEmptyHelpLinks() {
+void TMainWindow::HideEmptyHelpLinks() {
   m_actions->mnuHelpWebsite->setVisible(*version_info::kHomePage != '\0');
   m_actions->mnuHelpDonate->setVisible(*version_info::kDonatePage != '\0');
   m_actions->mnuHelpEMail->setVisible(*version_info::kContactAddress != '\0');
 }
 
-void TfrmMain::OpenHomePage() {
+void TMainWindow::OpenHomePage() {
   if (!OpenAddress(version_info::kHomePage)) {
     prompts::Message(this, QMessageBox::Warning,
                      Text("General|MsgNoStdBrowserTitle", "Kein Standard-Webbrowser gefunden"),
@@ -39,7 +39,7 @@ void TfrmMain::OpenHomePage() {
   }
 }
 
-void TfrmMain::OpenDonatePage() {
+void TMainWindow::OpenDonatePage() {
   if (!OpenAddress(version_info::kDonatePage)) {
     prompts::Message(this, QMessageBox::Warning,
                      Text("General|MsgNoStdBrowserTitle", "Kein Standard-Webbrowser gefunden"),
@@ -47,7 +47,7 @@ void TfrmMain::OpenDonatePage() {
   }
 }
 
-void TfrmMain::WriteMail() {
+void TMainWindow::WriteMail() {
   const std::string subject = GetVersionString("ProductName") + " " + GetVersionString("ProductVersion");
   const std::string address = "mailto:" + UrlEncode(version_info::kContactAddress) + "?subject=" + UrlEncode(subject);
   if (!OpenAddress(address)) {

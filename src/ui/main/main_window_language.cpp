@@ -10,9 +10,9 @@
 #include <QTreeView>
 
 #include "lang/lang_text.h"
-#include "lang/language_menu.h"
+#include "ui/rules/language_menu.h"
 #include "lang/window_font.h"
-#include "shell/settings.h"
+#include "settings/settings.h"
 #include "ui/main/main_actions.h"
 #include "ui/main/main_window.h"
 
@@ -25,18 +25,18 @@ QString Text(const char* key, const char* defaultText) {
 
 }  // namespace
 
-void TfrmMain::ApplyLanguage() {
+void TMainWindow::ApplyLanguage() {
   ApplyWindowFont();
   m_actions->ApplyLanguage();
   TMainWidgets& w = m_widgets;
-  w.lblTitle->setText(Text("Main|lblTitle", "Titel:"));
-  w.lblDate->setText(Text("Main|lblDate", "Datum:"));
-  w.pcDesc->setTabText(0, Text("Main|tabText", "Textansicht"));
-  w.pcDesc->setTabText(1, Text("Main|tabHTML", "HTML-Ansicht"));
+  w.titleLabel->setText(Text("Main|lblTitle", "Titel:"));
+  w.dateLabel->setText(Text("Main|lblDate", "Datum:"));
+  w.entryTabs->setTabText(0, Text("Main|tabText", "Textansicht"));
+  w.entryTabs->setTabText(1, Text("Main|tabHTML", "HTML-Ansicht"));
   ApplyAccessibleNames();
 }
 
-void TfrmMain::ApplyWindowFont() {
+void TMainWindow::ApplyWindowFont() {
   const TWindowFont font = GetWindowFont();
   const QString family = QString::fromStdString(font.Name);
   // A face the system lacks would make Qt pick some substitute, often a tiny bitmap font: keep the system font.
@@ -49,7 +49,7 @@ void TfrmMain::ApplyWindowFont() {
   setFont(windowFont);
 }
 
-void TfrmMain::FillLanguageMenu() {
+void TMainWindow::FillLanguageMenu() {
   QMenu* menu = m_actions->mnuLanguage;
   for (QAction* item : m_actions->languageGroup->actions()) {
     m_actions->languageGroup->removeAction(item);
@@ -62,10 +62,10 @@ void TfrmMain::FillLanguageMenu() {
     item->setChecked(entry.Checked);
     m_actions->languageGroup->addAction(item);
   }
-  connect(m_actions->languageGroup, &QActionGroup::triggered, this, &TfrmMain::OnLanguageChosen, Qt::UniqueConnection);
+  connect(m_actions->languageGroup, &QActionGroup::triggered, this, &TMainWindow::OnLanguageChosen, Qt::UniqueConnection);
 }
 
-void TfrmMain::OnLanguageChosen(QAction* item) {
+void TMainWindow::OnLanguageChosen(QAction* item) {
   const std::string language = item->text().toStdString();
   Settings().Language = language;
   SwitchLanguage(m_options.DataFolder, language);

@@ -14,10 +14,10 @@
 #include <QVBoxLayout>
 
 #include "lang/lang_text.h"
-#include "ui/main/desc_browser.h"
+#include "ui/main/entry_browser.h"
 #include "ui/main/main_window.h"
-#include "ui/main/nav_tree_model.h"
-#include "ui/main/nav_tree_view.h"
+#include "ui/main/feed_tree_model.h"
+#include "ui/main/feed_tree_view.h"
 
 namespace tidewick {
 namespace {
@@ -41,108 +41,108 @@ QString Text(const char* key, const char* defaultText) {
 
 }  // namespace
 
-void TfrmMain::CreatePanes() {
+void TMainWindow::CreatePanes() {
   TMainWidgets& w = m_widgets;
-  w.splitterV = Named(new QSplitter(Qt::Horizontal, this), "splitterV");
-  w.splitterV->setChildrenCollapsible(false);
-  m_navModel = new TNavTreeModel(*m_tree, this);
-  w.tvNav = Named(new TNavTreeView(m_navModel, w.splitterV), "tvNav");
+  w.treeSplitter = Named(new QSplitter(Qt::Horizontal, this), "splitterV");
+  w.treeSplitter->setChildrenCollapsible(false);
+  m_navModel = new TFeedTreeModel(*m_tree, this);
+  w.feedTreeView = Named(new TFeedTreeView(m_navModel, w.treeSplitter), "tvNav");
 
-  w.pnlLeft = Named(new QWidget(w.splitterV), "pnlLeft");
-  w.splitterH = Named(new QSplitter(Qt::Vertical, w.pnlLeft), "splitterH");
-  w.splitterH->setChildrenCollapsible(false);
-  w.splitterH->setHandleWidth(3);
-  BareLayout(w.pnlLeft)->addWidget(w.splitterH);
-  w.pnlLeft->installEventFilter(this);  // the entry view's share is kept on every resize of the right side
-  w.lvItems = Named(new QTreeView(w.splitterH), "lvItems");
-  w.lvItems->setRootIsDecorated(false);
-  w.lvItems->setUniformRowHeights(true);
-  w.pnlLeftBottom = CreateEntryView();
-  w.splitterH->addWidget(w.pnlLeftBottom);
-  w.splitterH->setStretchFactor(0, 1);
-  w.splitterH->setStretchFactor(1, 0);
-  w.splitterV->setStretchFactor(0, 0);
-  w.splitterV->setStretchFactor(1, 1);
-  w.splitterV->setSizes({220, 500});
-  connect(w.splitterH, &QSplitter::splitterMoved, this, [this] { RecordPaneRatio(); });
-  connect(w.splitterV, &QSplitter::splitterMoved, this, [this] { ScheduleSave(); });
-  connect(w.splitterH, &QSplitter::splitterMoved, this, [this] { ScheduleSave(); });
-  setCentralWidget(w.splitterV);
+  w.leftPanel = Named(new QWidget(w.treeSplitter), "pnlLeft");
+  w.entrySplitter = Named(new QSplitter(Qt::Vertical, w.leftPanel), "splitterH");
+  w.entrySplitter->setChildrenCollapsible(false);
+  w.entrySplitter->setHandleWidth(3);
+  BareLayout(w.leftPanel)->addWidget(w.entrySplitter);
+  w.leftPanel->installEventFilter(this);  // the entry view's share is kept on every resize of the right side
+  w.entryListView = Named(new QTreeView(w.entrySplitter), "lvItems");
+  w.entryListView->setRootIsDecorated(false);
+  w.entryListView->setUniformRowHeights(true);
+  w.leftBottomPanel = CreateEntryView();
+  w.entrySplitter->addWidget(w.leftBottomPanel);
+  w.entrySplitter->setStretchFactor(0, 1);
+  w.entrySplitter->setStretchFactor(1, 0);
+  w.treeSplitter->setStretchFactor(0, 0);
+  w.treeSplitter->setStretchFactor(1, 1);
+  w.treeSplitter->setSizes({220, 500});
+  connect(w.entrySplitter, &QSplitter::splitterMoved, this, [this] { RecordPaneRatio(); });
+  connect(w.treeSplitter, &QSplitter::splitterMoved, this, [this] { ScheduleSave(); });
+  connect(w.entrySplitter, &QSplitter::splitterMoved, this, [this] { ScheduleSave(); });
+  setCentralWidget(w.treeSplitter);
 }
 
-QWidget* TfrmMain::CreateEntryView() {
+QWidget* TMainWindow::CreateEntryView() {
   TMainWidgets& w = m_widgets;
   auto* bottom = Named(new QWidget(), "pnlLeftBottom");
   QVBoxLayout* layout = BareLayout(bottom);
 
-  w.pnlInfo = Named(new QWidget(bottom), "pnlInfo");
-  auto* info = new QGridLayout(w.pnlInfo);
+  w.entryHeader = Named(new QWidget(bottom), "pnlInfo");
+  auto* info = new QGridLayout(w.entryHeader);
   info->setContentsMargins(4, 2, 4, 2);
-  w.lblTitle = Named(new QLabel(w.pnlInfo), "lblTitle");
-  w.lblTitleLink = Named(new QLabel(w.pnlInfo), "lblTitleLink");
-  w.lblTitleLink->setTextFormat(Qt::PlainText);  // feed text: never interpreted
-  w.lblTitleLink->setCursor(Qt::PointingHandCursor);
-  w.lblTitleLink->setStyleSheet(QStringLiteral("color: navy; font-weight: bold; text-decoration: underline;"));
-  w.lblDate = Named(new QLabel(w.pnlInfo), "lblDate");
-  w.txtDate = Named(new QLineEdit(w.pnlInfo), "txtDate");
-  w.txtDate->setReadOnly(true);
-  w.txtDate->setFrame(false);
-  info->addWidget(w.lblTitle, 0, 0);
-  info->addWidget(w.lblTitleLink, 0, 1);
-  info->addWidget(w.lblDate, 1, 0);
-  info->addWidget(w.txtDate, 1, 1);
+  w.titleLabel = Named(new QLabel(w.entryHeader), "lblTitle");
+  w.titleLinkLabel = Named(new QLabel(w.entryHeader), "lblTitleLink");
+  w.titleLinkLabel->setTextFormat(Qt::PlainText);  // feed text: never interpreted
+  w.titleLinkLabel->setCursor(Qt::PointingHandCursor);
+  w.titleLinkLabel->setStyleSheet(QStringLiteral("color: navy; font-weight: bold; text-decoration: underline;"));
+  w.dateLabel = Named(new QLabel(w.entryHeader), "lblDate");
+  w.dateField = Named(new QLineEdit(w.entryHeader), "txtDate");
+  w.dateField->setReadOnly(true);
+  w.dateField->setFrame(false);
+  info->addWidget(w.titleLabel, 0, 0);
+  info->addWidget(w.titleLinkLabel, 0, 1);
+  info->addWidget(w.dateLabel, 1, 0);
+  info->addWidget(w.dateField, 1, 1);
   info->setColumnStretch(1, 1);
-  w.lblTitle->setBuddy(w.lblTitleLink);
-  w.lblDate->setBuddy(w.txtDate);
-  layout->addWidget(w.pnlInfo);
+  w.titleLabel->setBuddy(w.titleLinkLabel);
+  w.dateLabel->setBuddy(w.dateField);
+  layout->addWidget(w.entryHeader);
 
-  w.pcDesc = Named(new QTabWidget(bottom), "pcDesc");
-  w.tabText = Named(new QWidget(), "tabText");
-  w.txtDesc = Named(new QPlainTextEdit(w.tabText), "txtDesc");
-  w.txtDesc->setReadOnly(true);
-  w.txtDesc->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
-  BareLayout(w.tabText)->addWidget(w.txtDesc);
-  w.tabHTML = Named(new QWidget(), "tabHTML");
-  w.wbDesc = Named(new TDescBrowser(w.tabHTML), "wbDesc");  // never reads files, never navigates
-  w.wbDesc->setOpenLinks(false);  // links go through the entry view's own rules, never straight to a file
-  w.wbDesc->setOpenExternalLinks(false);
-  BareLayout(w.tabHTML)->addWidget(w.wbDesc);
-  w.pcDesc->addTab(w.tabText, QString());
-  w.pcDesc->addTab(w.tabHTML, QString());
-  connect(w.pcDesc, &QTabWidget::currentChanged, this, [this] { ScheduleSave(); });
-  layout->addWidget(w.pcDesc, 1);
+  w.entryTabs = Named(new QTabWidget(bottom), "pcDesc");
+  w.textTab = Named(new QWidget(), "tabText");
+  w.entryTextView = Named(new QPlainTextEdit(w.textTab), "txtDesc");
+  w.entryTextView->setReadOnly(true);
+  w.entryTextView->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+  BareLayout(w.textTab)->addWidget(w.entryTextView);
+  w.htmlTab = Named(new QWidget(), "tabHTML");
+  w.entryHtmlView = Named(new TEntryBrowser(w.htmlTab), "wbDesc");  // never reads files, never navigates
+  w.entryHtmlView->setOpenLinks(false);  // links go through the entry view's own rules, never straight to a file
+  w.entryHtmlView->setOpenExternalLinks(false);
+  BareLayout(w.htmlTab)->addWidget(w.entryHtmlView);
+  w.entryTabs->addTab(w.textTab, QString());
+  w.entryTabs->addTab(w.htmlTab, QString());
+  connect(w.entryTabs, &QTabWidget::currentChanged, this, [this] { ScheduleSave(); });
+  layout->addWidget(w.entryTabs, 1);
   return bottom;
 }
 
-void TfrmMain::CreateStatusBar() {
+void TMainWindow::CreateStatusBar() {
   TMainWidgets& w = m_widgets;
-  w.sbMain = Named(new QStatusBar(this), "sbMain");
-  setStatusBar(w.sbMain);
-  w.pbStatus = Named(new QProgressBar(w.sbMain), "pbStatus");
-  w.pbStatus->setRange(0, 10000);
-  w.pbStatus->setTextVisible(false);
-  w.pbStatus->setMinimumWidth(0);
-  w.pbStatus->setMaximumWidth(0);  // panel 0 has no width except during a refresh
-  w.pbStatus->setVisible(false);
-  w.sbMain->addWidget(w.pbStatus);
-  w.sbMainText = Named(new QLabel(w.sbMain), "sbMainText");
-  w.sbMainText->setTextFormat(Qt::PlainText);
-  w.sbMain->addWidget(w.sbMainText, 1);
+  w.statusBar = Named(new QStatusBar(this), "sbMain");
+  setStatusBar(w.statusBar);
+  w.statusProgress = Named(new QProgressBar(w.statusBar), "pbStatus");
+  w.statusProgress->setRange(0, 10000);
+  w.statusProgress->setTextVisible(false);
+  w.statusProgress->setMinimumWidth(0);
+  w.statusProgress->setMaximumWidth(0);  // panel 0 has no width except during a refresh
+  w.statusProgress->setVisible(false);
+  w.statusBar->addWidget(w.statusProgress);
+  w.statusText = Named(new QLabel(w.statusBar), "sbMainText");
+  w.statusText->setTextFormat(Qt::PlainText);
+  w.statusBar->addWidget(w.statusText, 1);
 }
 
-void TfrmMain::ApplyAccessibleNames() {
+void TMainWindow::ApplyAccessibleNames() {
   TMainWidgets& w = m_widgets;
-  w.tvNav->setAccessibleName(Text("Main|tvNavAccessible", "Feed-Baum"));
-  w.lvItems->setAccessibleName(Text("Main|lvItemsAccessible", "Einträge"));
-  w.txtDesc->setAccessibleName(w.pcDesc->tabText(0).remove(QLatin1Char('&')));
-  w.wbDesc->setAccessibleName(w.pcDesc->tabText(1).remove(QLatin1Char('&')));
-  w.pcDesc->setAccessibleName(Text("Main|pcDescAccessible", "Eintragsansicht"));
-  w.lblTitleLink->setAccessibleName(w.lblTitle->text());
-  w.txtDate->setAccessibleName(w.lblDate->text());
-  w.pbStatus->setAccessibleName(Text("Main|pbStatusAccessible", "Fortschritt der Aktualisierung"));
-  w.sbMainText->setAccessibleName(Text("Main|sbMainAccessible", "Status"));
-  w.splitterV->setAccessibleName(Text("Main|splitterAccessible", "Trenner"));
-  w.splitterH->setAccessibleName(w.splitterV->accessibleName());
+  w.feedTreeView->setAccessibleName(Text("Main|tvNavAccessible", "Feed-Baum"));
+  w.entryListView->setAccessibleName(Text("Main|lvItemsAccessible", "Einträge"));
+  w.entryTextView->setAccessibleName(w.entryTabs->tabText(0).remove(QLatin1Char('&')));
+  w.entryHtmlView->setAccessibleName(w.entryTabs->tabText(1).remove(QLatin1Char('&')));
+  w.entryTabs->setAccessibleName(Text("Main|pcDescAccessible", "Eintragsansicht"));
+  w.titleLinkLabel->setAccessibleName(w.titleLabel->text());
+  w.dateField->setAccessibleName(w.dateLabel->text());
+  w.statusProgress->setAccessibleName(Text("Main|pbStatusAccessible", "Fortschritt der Aktualisierung"));
+  w.statusText->setAccessibleName(Text("Main|sbMainAccessible", "Status"));
+  w.treeSplitter->setAccessibleName(Text("Main|splitterAccessible", "Trenner"));
+  w.entrySplitter->setAccessibleName(w.treeSplitter->accessibleName());
 }
 
 }  // namespace tidewick

@@ -7,48 +7,48 @@
 #include <QTabWidget>
 #include <QTreeView>
 
-#include "shell/feed_tree.h"
-#include "shell/settings.h"
+#include "tree/feed_tree.h"
+#include "settings/settings.h"
 #include "ui/main/main_actions.h"
 #include "ui/main/main_window.h"
-#include "ui/main/nav_tree_view.h"
+#include "ui/main/feed_tree_view.h"
 
 namespace tidewick {
 
-bool TfrmMain::eventFilter(QObject* watched, QEvent* event) {
-  if (watched == m_widgets.pnlLeft && event->type() == QEvent::Resize) {
+bool TMainWindow::eventFilter(QObject* watched, QEvent* event) {
+  if (watched == m_widgets.leftPanel && event->type() == QEvent::Resize) {
     ApplyPaneResizeRule();
   }
   return QMainWindow::eventFilter(watched, event);
 }
 
-int TfrmMain::BottomHeight() const {
-  const QList<int> sizes = m_widgets.splitterH->sizes();
+int TMainWindow::BottomHeight() const {
+  const QList<int> sizes = m_widgets.entrySplitter->sizes();
   return sizes.size() > 1 ? sizes[1] : 0;
 }
 
-void TfrmMain::SetBottomHeight(int height) {
-  const int total = m_widgets.splitterH->height() - m_widgets.splitterH->handleWidth();
-  m_widgets.splitterH->setSizes({std::max(0, total - height), height});
+void TMainWindow::SetBottomHeight(int height) {
+  const int total = m_widgets.entrySplitter->height() - m_widgets.entrySplitter->handleWidth();
+  m_widgets.entrySplitter->setSizes({std::max(0, total - height), height});
 }
 
-void TfrmMain::RecordPaneRatio() {
-  if (const auto ratio = tidewick::RecordPaneRatio(m_widgets.splitterH->height(), BottomHeight())) {
+void TMainWindow::RecordPaneRatio() {
+  if (const auto ratio = tidewick::RecordPaneRatio(m_widgets.entrySplitter->height(), BottomHeight())) {
     m_paneRatio = ratio;
   }
 }
 
-void TfrmMain::ApplyPaneResizeRule() {
-  const int leftClient = m_widgets.splitterH->height();
+void TMainWindow::ApplyPaneResizeRule() {
+  const int leftClient = m_widgets.entrySplitter->height();
   const int height = BottomHeightAfterResize(m_paneRatio, leftClient, BottomHeight(),
-                                             m_widgets.splitterH->handleWidth(), Settings().DetailAutoSize);
+                                             m_widgets.entrySplitter->handleWidth(), Settings().DetailAutoSize);
   if (height != BottomHeight()) {
     SetBottomHeight(height);
   }
   RecordPaneRatio();
 }
 
-void TfrmMain::SetWindowOnTop(bool onTop) {
+void TMainWindow::SetWindowOnTop(bool onTop) {
   m_actions->mnuExtrasWindowOnTop->setChecked(onTop);  // the tool button shows it pressed
   if (windowFlags().testFlag(Qt::WindowStaysOnTopHint) == onTop) {
     return;
@@ -60,7 +60,7 @@ void TfrmMain::SetWindowOnTop(bool onTop) {
   }
 }
 
-void TfrmMain::StoreWindowLayout() {
+void TMainWindow::StoreWindowLayout() {
   TSettings& settings = Settings();
   if (m_shownOnce) {
     settings.WindowState = isMaximized() ? 1 : 0;
@@ -70,9 +70,9 @@ void TfrmMain::StoreWindowLayout() {
       settings.FormWidth = width();
       settings.FormHeight = height();
     }
-    settings.FormSplitterV = m_widgets.tvNav->width();
+    settings.FormSplitterV = m_widgets.feedTreeView->width();
     settings.FormSplitterH = BottomHeight();
-    settings.LastDescTab = m_widgets.pcDesc->currentIndex();
+    settings.LastDescTab = m_widgets.entryTabs->currentIndex();
   }
   settings.WindowOnTop = m_actions->mnuExtrasWindowOnTop->isChecked();
   m_tree->SaveTreeStructureToSettings();
@@ -81,11 +81,11 @@ void TfrmMain::StoreWindowLayout() {
   }
 }
 
-void TfrmMain::ScheduleSave(TSaveDelay delay) {
+void TMainWindow::ScheduleSave(TSaveDelay delay) {
   m_saver->Schedule(delay);
 }
 
-bool TfrmMain::SaveAllNow() {
+bool TMainWindow::SaveAllNow() {
   const TSaveOutcome outcome = m_saver->SaveNow();
   return outcome.SettingsWritten && outcome.StoreWritten;
 }

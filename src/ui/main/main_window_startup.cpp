@@ -11,14 +11,14 @@
 
 #include "feeds/feed_store.h"
 #include "lang/lang_text.h"
-#include "lang/language_menu.h"
+#include "ui/rules/language_menu.h"
 #include "platform/paths.h"
-#include "shell/feed_tree.h"
-#include "shell/settings.h"
+#include "tree/feed_tree.h"
+#include "settings/settings.h"
 #include "ui/main/main_actions.h"
 #include "ui/main/main_window.h"
-#include "ui/main/nav_commands.h"
-#include "ui/main/nav_tree_model.h"
+#include "ui/main/feed_tree_actions.h"
+#include "ui/main/feed_tree_model.h"
 #include "ui/main/refresh_controller.h"
 #include "ui/main/text_font.h"
 #include "ui/main/ui_prompts.h"
@@ -26,7 +26,7 @@
 
 namespace tidewick {
 
-TfrmMain::TfrmMain(const TMainWindowOptions& options, QWidget* parent)
+TMainWindow::TMainWindow(const TMainWindowOptions& options, QWidget* parent)
     : QMainWindow(parent), m_options(options), m_tree(std::make_unique<TFeedTree>()) {
   setObjectName(QStringLiteral("frmMain"));
   setWindowTitle(QStringLiteral("Tidewick"));  // never translated: a second start finds the window by it
@@ -39,14 +39,14 @@ TfrmMain::TfrmMain(const TMainWindowOptions& options, QWidget* parent)
   BuildTreeStep();
 }
 
-TfrmMain::~TfrmMain() {
+TMainWindow::~TMainWindow() {
   // The tree's view, model and commands refer to the tree, which goes before the window's children do.
   delete m_navCommands;
   delete takeCentralWidget();
   delete m_navModel;
 }
 
-void TfrmMain::LoadSettingsStep(const TMainWindowOptions& options) {
+void TMainWindow::LoadSettingsStep(const TMainWindowOptions& options) {
   TSettings& settings = Settings();
   settings.UseProgramFolder = options.UseProgramFolder;
   if (options.SettingsFileName.empty()) {
@@ -70,11 +70,11 @@ void TfrmMain::LoadSettingsStep(const TMainWindowOptions& options) {
   }
 }
 
-void TfrmMain::LoadLanguageStep() {
+void TMainWindow::LoadLanguageStep() {
   SwitchLanguage(m_options.DataFolder, Settings().Language);
 }
 
-void TfrmMain::LoadStoreStep() {
+void TMainWindow::LoadStoreStep() {
   const TStoreLoadResult result = LoadFeedStore(Settings().FeedsFileName);
   m_storeMaySave = result.MaySave();
   if (!result.Message.empty()) {
@@ -86,12 +86,12 @@ void TfrmMain::LoadStoreStep() {
   }
 }
 
-void TfrmMain::CreateLayoutStep() {
+void TMainWindow::CreateLayoutStep() {
   m_actions = new TMainActions(this);
   CreatePanes();
-  ApplyTextFont(*m_widgets.txtDesc, Settings().TextFont);
+  ApplyTextFont(*m_widgets.entryTextView, Settings().TextFont);
   CreateStatusBar();
-  m_refresh = new TRefreshController(m_widgets.pbStatus, m_widgets.sbMainText, this);
+  m_refresh = new TRefreshController(m_widgets.statusProgress, m_widgets.statusText, this);
   m_saver = new TSaveScheduler([this] { StoreWindowLayout(); }, this, m_options.ReadMarksSaveDelayMs);
   m_saver->SetStoreMaySave(m_storeMaySave);
   WireCommands();
@@ -101,13 +101,13 @@ void TfrmMain::CreateLayoutStep() {
   RecordPaneRatio();
 }
 
-void TfrmMain::BuildTreeStep() {
+void TMainWindow::BuildTreeStep() {
   m_tree->BuildFeedTree();
   m_tree->SelectNodeByPath(Settings().LastSelectedPath);
   UpdateActionStates();
 }
 
-void TfrmMain::showEvent(QShowEvent* event) {
+void TMainWindow::showEvent(QShowEvent* event) {
   QMainWindow::showEvent(event);
   if (!m_shownOnce) {
     m_shownOnce = true;
@@ -115,25 +115,25 @@ void TfrmMain::showEvent(QShowEvent* event) {
   }
 }
 
-void TfrmMain::OnFirstShow() {
+void TMainWindow::OnFirstShow() {
   ApplyStoredLayout();
   SetStatusText(QString::fromStdString(GetLangText("Main|sbMainReady", "Bereit.")));
   m_refresh->tmrAutoUpdate->start();
   m_refresh->RefreshAtStartup();
 }
 
-void TfrmMain::ApplyStoredLayout() {
+void TMainWindow::ApplyStoredLayout() {
   const TSettings& settings = Settings();
   SetWindowOnTop(settings.WindowOnTop);
-  m_widgets.splitterV->setSizes({settings.FormSplitterV, std::max(1, width() - settings.FormSplitterV)});
+  m_widgets.treeSplitter->setSizes({settings.FormSplitterV, std::max(1, width() - settings.FormSplitterV)});
   SetBottomHeight(settings.FormSplitterH);
   ApplyPaneResizeRule();
-  const int tabs = m_widgets.pcDesc->count();
+  const int tabs = m_widgets.entryTabs->count();
   int tab = settings.DefaultDescTab == 1 ? 0 : settings.DefaultDescTab == 2 ? 1 : settings.LastDescTab;
   if (tab < 0 || tab >= tabs) {
     tab = 0;
   }
-  m_widgets.pcDesc->setCurrentIndex(tab);
+  m_widgets.entryTabs->setCurrentIndex(tab);
 }
 
 }  // namespace tidewick

@@ -6,7 +6,7 @@
 #include <QTimer>
 
 #include "lang/lang_text.h"
-#include "shell/settings.h"
+#include "settings/settings.h"
 #include "ui/main/ui_prompts.h"
 
 namespace tidewick {

@@ -19,7 +19,7 @@
 #include <QObject>
 
 #include "feeds/feed_records.h"
-#include "shell/settings.h"
+#include "settings/settings.h"
 
 class QTimer;
 

@@ -7,12 +7,12 @@
 #include <QUrl>
 
 #include "feeds/feed_records.h"
-#include "shell/settings.h"
+#include "settings/settings.h"
 #include "ui/dialogs/popup_window.h"
 
 namespace tidewick {
 
-TTrayNotifier::TTrayNotifier(QSystemTrayIcon* tray, TfrmPopUp* popup, TWindowStateSource windowState, QObject* parent)
+TTrayNotifier::TTrayNotifier(QSystemTrayIcon* tray, TPopupWindow* popup, TWindowStateSource windowState, QObject* parent)
     : QObject(parent), m_tray(tray), m_popup(popup), m_windowState(std::move(windowState)) {
   tmrTrayBlink.setObjectName(QStringLiteral("tmrTrayBlink"));
   tmrTrayBlink.setInterval(750);
@@ -36,12 +36,12 @@ QIcon TTrayNotifier::BlinkIcon() {
   return QIcon(QStringLiteral(":/icons/tray-blink.svg"));
 }
 
-void TTrayNotifier::SetPopup(TfrmPopUp* popup) {
+void TTrayNotifier::SetPopup(TPopupWindow* popup) {
   m_popup = popup;
   if (popup == nullptr)
     return;
   // The size the user gave the popup is the size of the next one, and is saved with the settings.
-  connect(popup, &TfrmPopUp::closedWithSize, this, [](const QSize& size) {
+  connect(popup, &TPopupWindow::closedWithSize, this, [](const QSize& size) {
     Settings().PopupFormWidth = size.width();
     Settings().PopupFormHeight = size.height();
   });

@@ -11,14 +11,14 @@
 #include <QPointer>
 #include <QTimer>
 
-#include "shell/tray_state.h"
+#include "ui/rules/tray_state.h"
 
 class QSoundEffect;
 class QSystemTrayIcon;
 
 namespace tidewick {
 
-class TfrmPopUp;
+class TPopupWindow;
 
 class TTrayNotifier : public QObject {
   Q_OBJECT
@@ -32,13 +32,13 @@ class TTrayNotifier : public QObject {
   using TScreenSource = std::function<QRect()>;  // the available geometry the popup goes into
 
   // tray may be null (no system tray); popup may be null while the window is still being created.
-  TTrayNotifier(QSystemTrayIcon* tray, TfrmPopUp* popup, TWindowStateSource windowState, QObject* parent = nullptr);
+  TTrayNotifier(QSystemTrayIcon* tray, TPopupWindow* popup, TWindowStateSource windowState, QObject* parent = nullptr);
   ~TTrayNotifier() override;
 
   // Brings icon, tip, blinking, sound and popup in line with the unread count and the settings.
   void UpdateTrayNotification();
 
-  void SetPopup(TfrmPopUp* popup);
+  void SetPopup(TPopupWindow* popup);
   void SetScreenSource(TScreenSource screen) { m_screen = std::move(screen); }
 
   static QIcon MainIcon();
@@ -56,7 +56,7 @@ class TTrayNotifier : public QObject {
   void PlaySound(const QString& file);
 
   QPointer<QSystemTrayIcon> m_tray;
-  QPointer<TfrmPopUp> m_popup;
+  QPointer<TPopupWindow> m_popup;
   TWindowStateSource m_windowState;
   TScreenSource m_screen;
   TTrayDecision m_last;

@@ -1,0 +1,297 @@
+#include "ui/main/entry_controller.h"
+
+#include <algorithm>
+
+#include <QClipboard>
+#include <QGuiApplication>
+#include <QHeaderView>
+#include <QKeyEvent>
+#include <QTreeView>
+
+#include "feeds/entry_title.h"
+#include "lang/lang_text.h"
+#include "settings/settings.h"
+#include "ui/main/entry_browser.h"
+#include "ui/main/entry_date_text.h"
+#include "ui/main/entry_view.h"
+#include "ui/main/entry_list_model.h"
+#include "ui/main/link_opener.h"
+#include "ui/main/ui_prompts.h"
+#include "util/case_fold.h"
+#include "util/strings.h"
+
+namespace tidewick {
+namespace {
+
+constexpr int kSideColumnWidth = 125;
+
+// 125 pixels hold a date and a time in small fonts; a larger font widens the date column so both show whole.
+int DateColumnWidth(const QWidget& list) {
+  const QFontMetrics metrics = list.fontMetrics();
+  return std::max(kSideColumnWidth, metrics.horizontalAdvance(WideEntryDateSample()) + 2 * metrics.averageCharWidth());
+}
+
+QString Text(const char* key, const char* defaultText) {
+  return QString::fromStdString(GetLangText(key, defaultText));
+}
+
+// The address a page link names: after the last line break, trimmed.
+std::string PageLinkText(const QUrl& url) {
+  const std::string text = url.toString().toStdString();
+  const size_t lastBreak = text.find_last_of("\r\n");
+  return Trim(lastBreak == std::string::npos ? std::string_view(text) : std::string_view(text).substr(lastBreak + 1));
+}
+
+}  // namespace
+
+TEntryController::TEntryController(const TEntryControllerWidgets& widgets, TEntryControllerHooks hooks, QObject* parent)
+    : QObject(parent), m_list(widgets.entryListView), m_hooks(std::move(hooks)) {
+  m_model = new TEntryListModel(this);
+  m_list->setModel(m_model);
+  m_list->setItemDelegate(new TEntryListDelegate(m_list));
+  m_list->setSelectionMode(QAbstractItemView::SingleSelection);
+  m_list->setSelectionBehavior(QAbstractItemView::SelectRows);
+  m_list->setEditTriggers(QAbstractItemView::NoEditTriggers);
+  m_list->setRootIsDecorated(false);
+  m_list->setAllColumnsShowFocus(true);
+  m_list->setSortingEnabled(false);
+  QHeaderView* header = m_list->header();
+  header->setStretchLastSection(false);
+  header->setSectionResizeMode(kTitleColumn, QHeaderView::Stretch);  // the title takes the free width
+  header->resizeSection(kDateColumn, DateColumnWidth(*m_list));
+  header->resizeSection(kFeedColumn, kSideColumnWidth);
+  connect(header, &QHeaderView::sectionClicked, this, [this](int column) { OnHeaderClicked(column); });
+
+  m_view = new TEntryView({widgets.titleLinkLabel, widgets.dateField, widgets.entryTextView, widgets.entryHtmlView}, this);
+  connect(m_view, &TEntryView::TitleLinkClicked, this, [this] { OpenShownLink(); });
+  connect(m_view, &TEntryView::TitleLinkRightPressed, this, [this] { CopyLink(); });
+  connect(widgets.entryHtmlView, &QTextBrowser::anchorClicked, this, [this](const QUrl& url) {
+    const std::string link = PageLinkText(url);
+    if (link.empty() || SameAsciiIgnoringCase(link, "about:blank")) {
+      return;
+    }
+    const std::optional<int> row = SelectedRow();
+    const TFeed* feed = row ? m_model->FeedAt(*row) : nullptr;
+    OpenEntryLink(m_list->window(), link, feed ? std::optional<uint64_t>(feed->Id) : std::nullopt);
+  });
+
+  connect(m_list->selectionModel(), &QItemSelectionModel::selectionChanged, this, [this] { OnSelectionChanged(); });
+  // Links open on a double click or Enter only; "activated" may fire on a single click.
+  connect(m_list, &QAbstractItemView::doubleClicked, this, [this](const QModelIndex& index) {
+    if (index.isValid()) {
+      OpenSelectedLink();
+    }
+  });
+  m_list->installEventFilter(this);
+  ApplyListSortMode();
+}
+
+void TEntryController::Call(const std::function<void()>& hook) const {
+  if (hook) {
+    hook();
+  }
+}
+
+std::optional<int> TEntryController::SelectedRow() const {
+  const QModelIndexList rows = m_list->selectionModel()->selectedRows();
+  return rows.size() == 1 ? std::optional<int>(rows.front().row()) : std::nullopt;
+}
+
+void TEntryController::ShowNode(const TListNode& node) {
+  m_node = node;
+  m_quietSelection = true;
+  m_model->Fill(node);
+  m_quietSelection = false;
+  m_reading.reset();
+  m_view->Clear();
+  Call(m_hooks.SelectionChanged);
+}
+
+void TEntryController::Refill() {
+  m_quietSelection = true;
+  m_model->Fill(m_node);
+  RestoreReading();
+  m_quietSelection = false;
+  Call(m_hooks.SelectionChanged);
+}
+
+void TEntryController::RestoreReading() {
+  const std::optional<size_t> row = m_reading ? m_model->List().FindRow(*m_reading) : std::nullopt;
+  if (!row) {
+    m_reading.reset();
+    m_view->Clear();
+    return;
+  }
+  const QModelIndex index = m_model->index(static_cast<int>(*row), 0);
+  m_list->selectionModel()->setCurrentIndex(index, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+  m_list->scrollTo(index);
+}
+
+void TEntryController::ApplyListSortMode() {
+  m_list->header()->setSectionsClickable(!Settings().AutoSort);
+  m_quietSelection = true;
+  m_model->Sort();
+  m_list->selectionModel()->clearSelection();
+  RestoreReading();
+  m_quietSelection = false;
+  m_model->UpdateColumnHeaders();
+}
+
+void TEntryController::OnHeaderClicked(int column) {
+  const TListOrder order = ListOrderFromSettings(Settings());
+  if (order.AutoSort) {
+    return;
+  }
+  StoreListOrder(ClickColumn(order, column), Settings());
+  ApplyListSortMode();
+  Call(m_hooks.ScheduleSave);
+}
+
+void TEntryController::OnSelectionChanged() {
+  if (m_quietSelection) {
+    return;
+  }
+  m_view->Clear();
+  m_reading.reset();
+  if (const std::optional<int> row = SelectedRow()) {
+    ShowRow(*row);
+  }
+  Call(m_hooks.SelectionChanged);
+}
+
+void TEntryController::ShowRow(int row) {
+  TEntry* item = m_model->ItemAt(row);
+  const TFeed* feed = m_model->FeedAt(row);
+  if (item == nullptr || feed == nullptr) {
+    return;  // the entry vanished
+  }
+  MarkRead(*item, row);
+  m_view->Show(*item);
+  m_reading = IdentityOf(*feed, *item);
+  Call(m_hooks.UpdateTray);
+}
+
+void TEntryController::MarkRead(TEntry& item, int row) {
+  if (item.IsRead) {
+    return;
+  }
+  item.IsRead = true;
+  m_model->RowChanged(row);
+  Call(m_hooks.UpdateTreeCaptions);
+  Call(m_hooks.ScheduleSave);
+}
+
+void TEntryController::OpenSelectedLink() {
+  const std::optional<int> row = SelectedRow();
+  TEntry* item = row ? m_model->ItemAt(*row) : nullptr;
+  if (item == nullptr) {
+    return;
+  }
+  MarkRead(*item, *row);
+  OpenLinkOf(*row, item->Link);
+}
+
+void TEntryController::OpenShownLink() {
+  const std::optional<int> row = SelectedRow();
+  TEntry* item = row ? m_model->ItemAt(*row) : nullptr;
+  if (item == nullptr) {
+    return;
+  }
+  MarkRead(*item, *row);
+  OpenLinkOf(*row, m_view->ShownLink());
+}
+
+void TEntryController::OpenLinkOf(int row, const std::string& link) {
+  const TFeed* feed = m_model->FeedAt(row);
+  const TEntry* item = m_model->ItemAt(row);
+  if (feed == nullptr || item == nullptr || Trim(link).empty()) {
+    return;
+  }
+  // A message box runs the event loop, and a refresh may refill the list meanwhile: find the entry again after.
+  const TEntryIdentity identity = IdentityOf(*feed, *item);
+  if (OpenEntryLink(m_list->window(), link, feed->Id) != TOpenLinkOutcome::Opened) {
+    return;
+  }
+  if (const std::optional<size_t> now = m_model->List().FindRow(identity)) {
+    m_model->List().Item(*now)->Visited = true;
+    Call(m_hooks.ScheduleSave);
+  }
+}
+
+void TEntryController::CopyLink() {
+  const std::optional<int> row = SelectedRow();
+  const TEntry* item = row ? m_model->ItemAt(*row) : nullptr;
+  if (item != nullptr && !item->Link.empty()) {
+    QGuiApplication::clipboard()->setText(QString::fromStdString(item->Link));
+  }
+}
+
+void TEntryController::Search() {
+  const std::optional<QString> answer =
+      prompts::InputText(m_list->window(), Text("Main|DlgSearchTitle", "Suchen"),
+                         Text("Main|DlgSearchText", "Bitte geben Sie einen Suchbegriff an:"));
+  if (!answer || answer->isEmpty()) {
+    return;
+  }
+  m_searchText = *answer;
+  if (m_hooks.SearchTextChanged) {
+    m_hooks.SearchTextChanged(m_searchText);
+  }
+  Find(TSearchStep::First);
+}
+
+void TEntryController::FindNext() {
+  if (m_searchText.isEmpty()) {
+    Search();
+    return;
+  }
+  Find(TSearchStep::Next);
+}
+
+void TEntryController::FindPrevious() {
+  if (!m_searchText.isEmpty()) {
+    Find(TSearchStep::Previous);
+  }
+}
+
+void TEntryController::Find(TSearchStep step) {
+  const std::optional<int> selected = SelectedRow();
+  const std::optional<size_t> found =
+      FindEntryRow(m_model->List(), m_searchText.toStdString(), step,
+                  selected ? std::optional<size_t>(static_cast<size_t>(*selected)) : std::nullopt);
+  if (found) {
+    SelectRow(static_cast<int>(*found));
+  }
+}
+
+bool TEntryController::SelectByDisplayTitle(const std::string& title) {
+  for (int row = 0; row < m_model->rowCount(); ++row) {
+    const TEntry* item = m_model->ItemAt(row);
+    if (item != nullptr && ItemDisplayTitle(*item) == title) {
+      SelectRow(row);
+      return true;
+    }
+  }
+  return false;
+}
+
+void TEntryController::SelectRow(int row) {
+  const QModelIndex index = m_model->index(row, 0);
+  m_list->selectionModel()->setCurrentIndex(index, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+  m_list->scrollTo(index, QAbstractItemView::EnsureVisible);
+  m_list->setFocus(Qt::OtherFocusReason);
+}
+
+bool TEntryController::eventFilter(QObject* watched, QEvent* event) {
+  if (watched == m_list && event->type() == QEvent::KeyPress) {
+    const auto* key = static_cast<QKeyEvent*>(event);
+    if ((key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter) &&
+        (key->modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier) {
+      OpenSelectedLink();
+      return true;
+    }
+  }
+  return QObject::eventFilter(watched, event);
+}
+
+}  // namespace tidewick

@@ -1,0 +1,100 @@
+#pragma once
+
+// The entry list and the entry view together: fills the list for the tree's node, marks an entry read when it is
+// selected and shows it, opens and copies links, orders the list by header clicks, keeps the entry being read
+// selected across refills, and searches the listed entries. The window hands in its widgets and what to call
+// when read marks or the search text change.
+
+#include <functional>
+#include <optional>
+
+#include <QObject>
+#include <QPointer>
+#include <QString>
+
+#include "entries/entry_list.h"
+#include "entries/entry_search.h"
+
+class QItemSelection;
+class QLabel;
+class QLineEdit;
+class QPlainTextEdit;
+class QTreeView;
+
+namespace tidewick {
+
+class TEntryBrowser;
+class TEntryView;
+class TEntryListModel;
+
+struct TEntryControllerWidgets {
+  QTreeView* entryListView = nullptr;
+  QLabel* titleLinkLabel = nullptr;
+  QLineEdit* dateField = nullptr;
+  QPlainTextEdit* entryTextView = nullptr;
+  TEntryBrowser* entryHtmlView = nullptr;
+};
+
+struct TEntryControllerHooks {
+  std::function<void()> UpdateTreeCaptions;  // an entry became read: counts and icons at once
+  std::function<void()> UpdateTray;          // after an entry was shown
+  std::function<void()> ScheduleSave;        // read or visited marks, or the list order, changed
+  std::function<void()> SelectionChanged;    // commands that need a selected entry may change state
+  std::function<void(const QString&)> SearchTextChanged;
+};
+
+class TEntryController : public QObject {
+  Q_OBJECT
+
+ public:
+  TEntryController(const TEntryControllerWidgets& widgets, TEntryControllerHooks hooks, QObject* parent);
+
+  // The tree selected another node: the list is filled for it and the view emptied.
+  void ShowNode(const TListNode& node);
+  // The store changed (refresh, read marks): the same node is listed again; the entry being read stays selected
+  // and shown without being marked again.
+  void Refill();
+  // AutoSort or the order changed in the settings: clickable headers, order and marks follow.
+  void ApplyListSortMode();
+  // For a tray that is created after the list.
+  void SetUpdateTray(std::function<void()> updateTray) { m_hooks.UpdateTray = std::move(updateTray); }
+
+  // Commands.
+  void OpenSelectedLink();  // double click, Enter
+  void OpenShownLink();     // the title link, Ctrl+B
+  void CopyLink();          // Ctrl+C, right press on the title link
+  void Search();            // Ctrl+F
+  void FindNext();          // F3
+  void FindPrevious();      // Shift+F3
+  // Selects and shows the first listed entry whose title, as displayed, is this one (a popup row).
+  bool SelectByDisplayTitle(const std::string& title);
+
+  std::optional<int> SelectedRow() const;
+  const QString& SearchText() const { return m_searchText; }
+  TEntryListModel& Model() { return *m_model; }
+
+ protected:
+  bool eventFilter(QObject* watched, QEvent* event) override;
+
+ private:
+  void OnSelectionChanged();
+  void ShowRow(int row);
+  void SelectRow(int row);
+  void MarkRead(TEntry& item, int row);
+  void OpenLinkOf(int row, const std::string& link);
+  void OnHeaderClicked(int column);
+  void RestoreReading();
+  void Find(TSearchStep step);
+  void Call(const std::function<void()>& hook) const;
+
+  QPointer<QTreeView> m_list;
+  TEntryListModel* m_model = nullptr;
+  TEntryView* m_view = nullptr;
+  TEntryControllerHooks m_hooks;
+  TListNode m_node;
+  std::optional<TEntryIdentity> m_reading;  // the entry shown in the view
+  QString m_searchText;
+  bool m_quietSelection = false;  // selection set by a refill or a sort, not by the user
+};
+
+}  // namespace tidewick

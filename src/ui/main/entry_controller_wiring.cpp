@@ -1,0 +1,75 @@
+// Connects the entry list and entry view to the window: the tree's selection fills the list, refreshes and read
+// marks refill it, and the list's commands get their actions.
+
+#include <QTabWidget>
+
+#include "tree/feed_tree.h"
+#include "settings/settings.h"
+#include "ui/dialogs/entry_export_command.h"
+#include "ui/main/entry_browser.h"
+#include "ui/main/entry_list_model.h"
+#include "ui/main/entry_controller.h"
+#include "ui/main/main_actions.h"
+#include "ui/main/main_window.h"
+#include "ui/main/feed_tree_actions.h"
+#include "ui/main/feed_tree_view.h"
+#include "ui/main/refresh_controller.h"
+
+namespace tidewick {
+namespace {
+
+TListNode ListNodeOf(const TFeedTree& tree, const TTreeNode* node) {
+  if (node == nullptr) {
+    return {TListNodeKind::Folder, {}};  // nothing selected: nothing listed
+  }
+  switch (node->Kind()) {
+    case TNodeKind::Root:
+      return {TListNodeKind::Root, {}};
+    case TNodeKind::Folder:
+      return {TListNodeKind::Folder, tree.FeedIdsUnder(node)};
+    case TNodeKind::Feed:
+      return {TListNodeKind::Feed, {node->FeedId()}};
+  }
+  return {};
+}
+
+}  // namespace
+
+void TMainWindow::WireEntryController() {
+  TEntryControllerHooks hooks;
+  hooks.UpdateTreeCaptions = [this] { m_tree->UpdateTreeCaptions(); };
+  hooks.ScheduleSave = [this] { ScheduleSave(TSaveDelay::ReadMarks); };
+  hooks.SelectionChanged = [this] { UpdateActionStates(); };
+  hooks.SearchTextChanged = [this](const QString& text) { SetSearchText(text); };
+  TMainWidgets& w = m_widgets;
+  m_itemView = new TEntryController(
+      {w.entryListView, w.titleLinkLabel, w.dateField, w.entryTextView, qobject_cast<TEntryBrowser*>(w.entryHtmlView)}, std::move(hooks), this);
+
+  TMainActions& a = *m_actions;
+  a.SetCommand(a.mnuFeedSearch, [this] { m_itemView->Search(); });
+  a.SetCommand(a.mnuFeedSearchNext, [this] { m_itemView->FindNext(); });
+  a.SetCommand(a.mnuFeedSearchPrev, [this] { m_itemView->FindPrevious(); });
+  a.SetCommand(a.pmnuItemsLinkCopy, [this] { m_itemView->CopyLink(); });
+  a.SetCommand(a.pmnuItemsLinkOpen, [this] { m_itemView->OpenShownLink(); });
+  a.SetCommand(a.mnuFileFeedItemExport, [this] {
+    const std::optional<int> row = m_itemView->SelectedRow();
+    RunEntryExport(this, row ? m_itemView->Model().ItemAt(*row) : nullptr,
+                   m_widgets.entryTabs->currentWidget() == m_widgets.htmlTab, Settings().TextFont);
+  });
+
+  auto showSelectedNode = [this] { m_itemView->ShowNode(ListNodeOf(*m_tree, m_tree->Selected())); };
+  // The tree first announces its node at its first showing, once the start has chosen it; then at each change.
+  connect(w.feedTreeView, &TFeedTreeView::currentNodeChanged, this, showSelectedNode);
+  connect(m_navCommands, &TFeedTreeActions::readMarksChanged, this, [this] {
+    m_itemView->Refill();
+    UpdateTrayNotification();
+  });
+  m_itemView->SetUpdateTray([this] { UpdateTrayNotification(); });
+  connect(m_navCommands, &TFeedTreeActions::feedsRemoved, this, [this] { m_itemView->Refill(); });
+  connect(m_refresh, &TRefreshController::RunEnded, this, [this] {
+    m_itemView->Refill();
+    UpdateTrayNotification();
+  });
+}
+
+}  // namespace tidewick

@@ -1,0 +1,103 @@
+#include "ui/main/entry_list_model.h"
+
+#include <QColor>
+#include <QFont>
+#include <QStyleOptionViewItem>
+
+#include "feeds/entry_title.h"
+#include "settings/settings.h"
+#include "ui/main/entry_date_text.h"
+#include "ui/main/text_font.h"
+#include "util/colors.h"
+
+namespace tidewick {
+void TEntryListDelegate::initStyleOption(QStyleOptionViewItem* option, const QModelIndex& index) const {
+  QStyledItemDelegate::initStyleOption(option, index);
+  if (index.data(kUnreadBoldRole).toBool()) {
+    option->font.setBold(true);  // the view's own font, only heavier
+  }
+}
+
+TEntryListModel::TEntryListModel(QObject* parent) : QAbstractTableModel(parent) {}
+
+void TEntryListModel::Fill(const TListNode& node) {
+  beginResetModel();
+  m_list.Fill(node, Settings().GroupInFolders, ListOrderFromSettings(Settings()));
+  endResetModel();
+}
+
+void TEntryListModel::Clear() {
+  beginResetModel();
+  m_list.Clear();
+  endResetModel();
+}
+
+void TEntryListModel::Sort() {
+  emit layoutAboutToBeChanged();
+  m_list.Sort(ListOrderFromSettings(Settings()));
+  emit layoutChanged();
+}
+
+void TEntryListModel::UpdateColumnHeaders() {
+  emit headerDataChanged(Qt::Horizontal, 0, kItemColumnCount - 1);
+}
+
+void TEntryListModel::RowChanged(int row) {
+  if (row >= 0 && row < rowCount()) {
+    emit dataChanged(index(row, 0), index(row, kItemColumnCount - 1));
+  }
+}
+
+TEntry* TEntryListModel::ItemAt(int row) {
+  return row < 0 ? nullptr : m_list.Item(static_cast<size_t>(row));
+}
+
+TFeed* TEntryListModel::FeedAt(int row) {
+  return row < 0 ? nullptr : m_list.Feed(static_cast<size_t>(row));
+}
+
+int TEntryListModel::rowCount(const QModelIndex& parent) const {
+  return parent.isValid() ? 0 : static_cast<int>(m_list.Size());
+}
+
+int TEntryListModel::columnCount(const QModelIndex& parent) const {
+  return parent.isValid() ? 0 : kItemColumnCount;
+}
+
+QVariant TEntryListModel::data(const QModelIndex& index, int role) const {
+  if (!index.isValid() || index.row() >= rowCount()) {
+    return {};
+  }
+  const auto row = static_cast<size_t>(index.row());
+  const TEntry* item = m_list.Item(row);
+  if (item == nullptr) {
+    return {};  // a vanished entry shows nothing
+  }
+  const TSettingsValues& settings = Settings();
+  switch (role) {
+    case Qt::DisplayRole:
+    case Qt::AccessibleTextRole:
+      if (index.column() == kTitleColumn) {
+        return QString::fromStdString(ItemDisplayTitle(*item));
+      }
+      if (index.column() == kDateColumn) {
+        return EntryDateText(item->PublishedDate);
+      }
+      return QString::fromStdString(m_list.Feed(row)->Name);
+    case Qt::ForegroundRole:
+      return item->IsRead ? QVariant() : QVariant(ToQColor(settings.UnreadColor));
+    case kUnreadBoldRole:
+      return !item->IsRead && !settings.UnreadUseColor;
+    default:
+      return {};
+  }
+}
+
+QVariant TEntryListModel::headerData(int section, Qt::Orientation orientation, int role) const {
+  if (orientation != Qt::Horizontal || role != Qt::DisplayRole) {
+    return QAbstractTableModel::headerData(section, orientation, role);
+  }
+  return QString::fromStdString(ColumnHeaderText(section, ListOrderFromSettings(Settings())));
+}
+
+}  // namespace tidewick

@@ -1,0 +1,104 @@
+#include "ui/main/entry_view.h"
+
+#include <climits>
+
+#include <QLabel>
+#include <QLineEdit>
+#include <QMouseEvent>
+#include <QPlainTextEdit>
+
+#include "feeds/entry_title.h"
+#include "lang/lang_text.h"
+#include "entries/entry_page.h"
+#include "settings/settings.h"
+#include "ui/main/entry_browser.h"
+#include "ui/main/entry_date_text.h"
+#include "util/html_text.h"
+#include "util/utf8.h"
+
+namespace tidewick {
+namespace {
+
+QString FromUtf8(const std::string& text) {
+  return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+}
+
+// The summary as plain text, cut (at a character boundary) with a note when it is very long: a long unbroken line
+// costs the text page time that grows faster than its length.
+QString SummaryText(const TEntry& item) {
+  const std::string summary = ItemSummary(item.Description);
+  // Markup is rarely more than three quarters of a text: cut the source first, so a huge entry is never converted
+  // whole.
+  const TLimitedContent source =
+      LimitEntryContent(summary, {.MaxBytes = 4 * TEntryView::kMaxSummaryBytes, .MaxTableDepth = INT_MAX});
+  std::string text = HtmlToDisplayText(source.Text);
+  bool truncated = source.Truncated;
+  if (text.size() > TEntryView::kMaxSummaryBytes) {
+    text.resize(Utf8Prefix(text, TEntryView::kMaxSummaryBytes).size());
+    truncated = true;
+  }
+  if (truncated) {
+    text += "\r\n\r\n" +
+            GetLangText("Main|EntryTruncatedNote", "Dieser Eintrag ist sehr groß und wird hier nur gekürzt angezeigt.");
+  }
+  return FromUtf8(text);
+}
+
+}  // namespace
+
+TEntryView::TEntryView(const TEntryViewWidgets& widgets, QObject* parent)
+    : QObject(parent),
+      m_titleLink(widgets.titleLinkLabel),
+      m_date(widgets.dateField),
+      m_text(widgets.entryTextView),
+      m_page(widgets.entryHtmlView) {
+  m_titleLink->setTextFormat(Qt::PlainText);
+  m_titleLink->setCursor(Qt::PointingHandCursor);
+  m_titleLink->installEventFilter(this);
+  m_text->setReadOnly(true);
+  m_date->setReadOnly(true);
+}
+
+void TEntryView::Show(const TEntry& item) {
+  const std::string title = HtmlToText(ItemDisplayTitle(item));
+  m_shownLink = HtmlToText(item.Link);
+  m_titleLink->setText(FromUtf8(title));
+  // Tool tips guess at rich text; escaped inside <qt> the feed's text stays text.
+  m_titleLink->setToolTip(QStringLiteral("<qt>%1<br><br>%2</qt>")
+                              .arg(FromUtf8(title).toHtmlEscaped(), FromUtf8(m_shownLink).toHtmlEscaped()));
+  m_date->setText(EntryDateText(item.PublishedDate));
+  m_date->setCursorPosition(0);
+  m_text->setPlainText(SummaryText(item));
+  m_page->LoadHtml(BuildEntryPage(Settings().TextFont, ViewableEntryContent(ItemContent(item.Description))));
+  m_showing = true;
+}
+
+void TEntryView::Clear() {
+  if (!m_showing) {
+    return;
+  }
+  m_titleLink->clear();
+  m_titleLink->setToolTip(QString());
+  m_date->clear();
+  m_text->clear();
+  m_page->LoadHtml("");
+  m_shownLink.clear();
+  m_showing = false;
+}
+
+bool TEntryView::eventFilter(QObject* watched, QEvent* event) {
+  if (watched == m_titleLink) {
+    if (event->type() == QEvent::MouseButtonPress && static_cast<QMouseEvent*>(event)->button() == Qt::RightButton) {
+      emit TitleLinkRightPressed();
+      return true;
+    }
+    if (event->type() == QEvent::MouseButtonRelease && static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton &&
+        m_titleLink->rect().contains(static_cast<QMouseEvent*>(event)->position().toPoint())) {
+      emit TitleLinkClicked();
+      return true;
+    }
+  }
+  return QObject::eventFilter(watched, event);
+}
+
+}  // namespace tidewick

@@ -1,0 +1,61 @@
+#pragma once
+
+// The entry view below the list: the title as a link label, the date, the summary as plain text and the content
+// as a sanitised HTML page. It shows what it is given and reports clicks on the title link; the list decides
+// which entry that is.
+
+#include <string>
+
+#include <QObject>
+#include <QPointer>
+
+#include "feeds/feed_records.h"
+
+class QLabel;
+class QLineEdit;
+class QPlainTextEdit;
+
+namespace tidewick {
+
+class TEntryBrowser;
+
+struct TEntryViewWidgets {
+  QLabel* titleLinkLabel = nullptr;
+  QLineEdit* dateField = nullptr;
+  QPlainTextEdit* entryTextView = nullptr;
+  TEntryBrowser* entryHtmlView = nullptr;
+};
+
+class TEntryView : public QObject {
+  Q_OBJECT
+
+ public:
+  TEntryView(const TEntryViewWidgets& widgets, QObject* parent);
+
+  void Show(const TEntry& item);
+  // Empties every control (and the page) when an entry is shown.
+  void Clear();
+  bool IsShowing() const { return m_showing; }
+  // The link of the shown entry as plain text ("" when none is shown).
+  const std::string& ShownLink() const { return m_shownLink; }
+
+  // Most text the plain-text page takes; a longer summary is cut with a note.
+  static constexpr size_t kMaxSummaryBytes = 32 * 1024;
+
+ signals:
+  void TitleLinkClicked();       // left click on the title
+  void TitleLinkRightPressed();  // right button pressed on the title: copy the link
+
+ protected:
+  bool eventFilter(QObject* watched, QEvent* event) override;
+
+ private:
+  QPointer<QLabel> m_titleLink;
+  QPointer<QLineEdit> m_date;
+  QPointer<QPlainTextEdit> m_text;
+  QPointer<TEntryBrowser> m_page;
+  std::string m_shownLink;
+  bool m_showing = false;
+};
+
+}  // namespace tidewick

@@ -1,0 +1,142 @@
+#include "ui/main/feed_tree_actions.h"
+
+#include <QApplication>
+#include <QCursor>
+
+#include "lang/lang_text.h"
+#include "ui/main/feed_tree_model.h"
+#include "ui/main/feed_tree_view.h"
+#include "ui/main/ui_prompts.h"
+
+namespace tidewick {
+
+namespace {
+
+QString Text(std::string_view key, std::string_view defaultText, std::string_view params = kNoParams) {
+  return QString::fromUtf8(GetLangText(key, defaultText, params));
+}
+
+std::string Utf8(const QString& text) {
+  return text.toUtf8().toStdString();
+}
+
+// The hourglass while a command works; never while a question waits for the user.
+class TWaitCursor {
+ public:
+  TWaitCursor() { QApplication::setOverrideCursor(QCursor(Qt::WaitCursor)); }
+  ~TWaitCursor() { QApplication::restoreOverrideCursor(); }
+  TWaitCursor(const TWaitCursor&) = delete;
+  TWaitCursor& operator=(const TWaitCursor&) = delete;
+};
+
+}  // namespace
+
+TFeedTreeActions::TFeedTreeActions(TFeedTreeView* view, QWidget* dialogParent, QObject* parent)
+    : QObject(parent), m_view(view), m_dialogParent(dialogParent) {
+  connect(view, &TFeedTreeView::arrangementChanged, this, &TFeedTreeActions::saveRequested);
+  // Queued: the message waits until the label editor has closed.
+  connect(view->NavModel(), &TFeedTreeModel::renameRefused, this, &TFeedTreeActions::ShowRenameRefused,
+          Qt::QueuedConnection);
+}
+
+TFeedTree& TFeedTreeActions::Tree() const {
+  return m_view->NavModel()->Tree();
+}
+
+void TFeedTreeActions::NewFolder() {
+  TTreeNode* selected = Tree().Selected();
+  if (!m_view || !selected || selected->IsFeed()) {
+    return;
+  }
+  TTreeNode* folder = Tree().AddNewFolder(selected);
+  if (folder) {
+    m_view->EditNode(folder);
+    emit saveRequested();
+  }
+}
+
+void TFeedTreeActions::Rename() {
+  if (m_view) {
+    m_view->EditNode(Tree().Selected());
+  }
+}
+
+void TFeedTreeActions::ShowRenameRefused(const QString& oldName, const QString& newName, TRenameResult result) {
+  const std::string params = JoinLangParams({Utf8(oldName), Utf8(newName)});
+  if (result == TRenameResult::NameTaken) {
+    prompts::Message(m_dialogParent, QMessageBox::Warning,
+                     Text("Main|MsgRenameFolderErrTitle", "Name bereits vergeben"),
+                     Text("Main|MsgRenameFolderErrText",
+                          "Der Ordner \"%s1%\" konnte nicht umbenannt werden,%w%da der Name \"%s2%\" bereits "
+                          "vergeben ist.",
+                          params));
+  } else {
+    prompts::Message(m_dialogParent, QMessageBox::Warning,
+                     Text("Main|MsgFolderNameInvalidTitle", "Ungültiger Ordnername"),
+                     Text("Main|MsgFolderNameInvalidText",
+                          "Der Ordner \"%s1%\" konnte nicht in \"%s2%\" umbenannt werden.%w%Ein Ordnername darf "
+                          "nicht leer sein und weder einen Backslash noch Tabulatoren oder Zeilenumbrüche enthalten.",
+                          params));
+  }
+}
+
+void TFeedTreeActions::Remove() {
+  TTreeNode* node = m_view ? Tree().Selected() : nullptr;
+  const TRemoveKind kind = Tree().RemoveKindOf(node);
+  const std::string name = node ? node->Name() : std::string();
+  std::vector<std::string> failed;
+  if (kind == TRemoveKind::Feed) {
+    const auto answer =
+        prompts::Message(m_dialogParent, QMessageBox::Question, Text("Main|MsgRemoveFeedTitle", "Feed entfernen"),
+                         Text("Main|MsgRemoveFeedText", "Soll das Feed \"%s1%\" entfernt werden?", name),
+                         QMessageBox::Yes | QMessageBox::No, QMessageBox::No);
+    if (answer != QMessageBox::Yes) {
+      return;
+    }
+    const TWaitCursor wait;
+    if (auto notDeleted = Tree().RemoveFeedNode(node)) {
+      failed.push_back(*notDeleted);
+    }
+  } else if (kind == TRemoveKind::Folder) {
+    const auto answer = prompts::Message(
+        m_dialogParent, QMessageBox::Question, Text("Main|MsgRemoveFolderTitle", "Ordner löschen"),
+        Text("Main|MsgRemoveFolderText",
+             "Der Ordner \"%s1%\" wird gelöscht.%w%Sollen auch alle enthaltenen Feeds entfernt werden?", name),
+        QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel, QMessageBox::Cancel);
+    if (answer != QMessageBox::Yes && answer != QMessageBox::No) {
+      return;
+    }
+    const TWaitCursor wait;
+    failed = Tree().RemoveFolderNode(node, answer == QMessageBox::Yes);
+  } else {
+    return;
+  }
+  for (const std::string& feedName : failed) {
+    prompts::Message(m_dialogParent, QMessageBox::Critical, Text("Main|MsgRemoveFeedErrTitle", "Feed entfernen"),
+                     Text("Main|MsgRemoveFeedErrText", "Das Feed \"%s1%\" konnte nicht entfernt werden.", feedName));
+  }
+  emit feedsRemoved();
+  emit saveRequested();
+}
+
+void TFeedTreeActions::MarkRead() {
+  Mark(true);
+}
+
+void TFeedTreeActions::MarkUnread() {
+  Mark(false);
+}
+
+void TFeedTreeActions::Mark(bool read) {
+  if (!m_view) {
+    return;
+  }
+  {
+    const TWaitCursor wait;
+    Tree().MarkNodeRead(Tree().Selected() ? Tree().Selected() : Tree().Root(), read);
+  }
+  emit readMarksChanged();
+  emit saveRequested();
+}
+
+}  // namespace tidewick

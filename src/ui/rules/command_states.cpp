@@ -1,0 +1,22 @@
+#include "ui/rules/command_states.h"
+
+namespace tidewick {
+
+TCommandStates DecideCommandStates(const TCommandContext& context) {
+  const bool folderOrRoot = context.Node == TSelectedNode::Folder || context.Node == TSelectedNode::Root;
+  TCommandStates states;
+  states.Export = context.StoreHasFeeds;
+  states.Edit = context.Node == TSelectedNode::Feed;
+  states.Remove = context.Node == TSelectedNode::Feed || context.Node == TSelectedNode::Folder;
+  states.MarkRead = context.StoreHasFeeds && context.Node != TSelectedNode::None;
+  states.Refresh = context.StoreHasFeeds && context.Node != TSelectedNode::None;
+  states.RefreshAll = context.StoreHasFeeds;
+  states.FolderAdd = folderOrRoot;
+  states.Rename = context.Node == TSelectedNode::Folder;
+  states.SearchPrev = context.SearchTextSet;
+  states.ItemExport = context.EntrySelected;
+  states.StopRefresh = context.Refreshing;
+  return states;
+}
+
+}  // namespace tidewick

@@ -1,0 +1,174 @@
+#include "entries/entry_list.h"
+
+#include <algorithm>
+#include <gtest/gtest.h>
+
+#include "feeds/feed_merge.h"
+#include "feeds/feed_records.h"
+
+namespace tidewick {
+namespace {
+
+TDateTime Day(int year, int month, int day, int hour = 12) {
+  return *EncodeDateTime(year, month, day, hour);
+}
+
+TEntry Entry(std::string title, TDateTime date, bool readed = false) {
+  TEntry item;
+  item.Title = std::move(title);
+  item.Link = "https://example.org/" + item.Title;
+  item.PublishedDate = date;
+  item.IsRead = readed;
+  return item;
+}
+
+uint64_t AddTestFeed(const std::string& name, std::vector<TEntry> items) {
+  TFeed feed;
+  feed.Name = name;
+  feed.URL = "https://example.org/" + name;
+  feed.Entries = std::move(items);
+  return Feeds[AddFeed(std::move(feed))].Id;
+}
+
+std::vector<std::string> Titles(TEntryList& list) {
+  std::vector<std::string> titles;
+  for (size_t row = 0; row < list.Size(); ++row) {
+    titles.push_back(list.Item(row) ? list.Item(row)->Title : "<gone>");
+  }
+  return titles;
+}
+
+class ItemListTest : public ::testing::Test {
+ protected:
+  void SetUp() override { Feeds.clear(); }
+  void TearDown() override { Feeds.clear(); }
+};
+
+TEST_F(ItemListTest, AutomaticOrderPutsUnreadFirstThenNewerThenTitleIgnoringCase) {
+  AddTestFeed("Alpha",
+              {Entry("read today", Day(2026, 12, 6), true), Entry("unread last year", Day(2025, 1, 1)),
+               Entry("zebra", Day(2026, 5, 5)), Entry("Äpfel", Day(2026, 5, 5)), Entry("apple", Day(2026, 5, 5))});
+  TEntryList list;
+  list.Fill({TListNodeKind::Root, {}}, true, {});
+  EXPECT_EQ(Titles(list), (std::vector<std::string>{"apple", "zebra", "Äpfel", "unread last year", "read today"}));
+
+  list.Fill({TListNodeKind::Root, {}}, true, {.AutoSort = true, .ShowUnreadFirst = false});
+  EXPECT_EQ(Titles(list).front(), "read today");
+}
+
+TEST_F(ItemListTest, ManualOrderByEachColumnAndDirection) {
+  AddTestFeed("beta", {Entry("b", Day(2026, 1, 2)), Entry("C", Day(2026, 1, 1))});
+  AddTestFeed("Alpha", {Entry("a", Day(2026, 1, 3)), Entry("same day", Day(2026, 1, 1))});
+  struct Case {
+    int column;
+    bool ascending;
+    std::vector<std::string> titles;
+  };
+  const Case cases[] = {
+      {kTitleColumn, true, {"a", "b", "C", "same day"}},
+      {kTitleColumn, false, {"same day", "C", "b", "a"}},
+      {kDateColumn, true, {"C", "same day", "b", "a"}},  // equal dates by title
+      {kDateColumn, false, {"a", "b", "same day", "C"}},
+      {kFeedColumn, true, {"a", "same day", "b", "C"}},  // equal feeds keep store order
+  };
+  for (const Case& c : cases) {
+    TEntryList list;
+    list.Fill({TListNodeKind::Root, {}}, true,
+              {.AutoSort = false, .SortLastColumn = c.column, .SortAscending = c.ascending});
+    EXPECT_EQ(Titles(list), c.titles) << c.column << " " << c.ascending;
+  }
+}
+
+TEST_F(ItemListTest, OrdersTitlesBeyondTheirFirstBytesAndDatesOfEitherSign) {
+  // Titles that agree in their first 16 bytes and beyond, case apart; dates before 1899 are negative.
+  AddTestFeed("Alpha", {Entry("Report on the state of things B", Day(2026, 1, 1)),
+                        Entry("report on the state of things a", Day(2026, 1, 1)), Entry("Report on the state", -5.5),
+                        Entry("report on the state of", 0), Entry("REPORT ON THE STATE OF THINGS A", 2.0)});
+  TEntryList list;
+  list.Fill({TListNodeKind::Root, {}}, true,
+            {.AutoSort = false, .SortLastColumn = kTitleColumn, .SortAscending = true});
+  EXPECT_EQ(Titles(list), (std::vector<std::string>{"Report on the state", "report on the state of",
+                                                    "report on the state of things a",
+                                                    "REPORT ON THE STATE OF THINGS A",  // equal: store order
+                                                    "Report on the state of things B"}));
+  list.Fill({TListNodeKind::Root, {}}, true, {.AutoSort = false, .SortLastColumn = kDateColumn, .SortAscending = true});
+  EXPECT_EQ(Titles(list), (std::vector<std::string>{
+                              "Report on the state", "report on the state of", "REPORT ON THE STATE OF THINGS A",
+                              "report on the state of things a", "Report on the state of things B"}));
+}
+
+TEST_F(ItemListTest, HeaderClicksAndMarks) {
+  TListOrder order{.AutoSort = false, .SortLastColumn = kDateColumn, .SortAscending = true};
+  EXPECT_EQ(ColumnHeaderText(kDateColumn, order), "Änderungszeit   v");
+  order = ClickColumn(order, kDateColumn);
+  EXPECT_EQ(ColumnHeaderText(kDateColumn, order), "Änderungszeit   ^");
+  order = ClickColumn(order, kTitleColumn);  // a new column keeps the direction
+  EXPECT_EQ(order.SortLastColumn, kTitleColumn);
+  EXPECT_FALSE(order.SortAscending);
+  EXPECT_EQ(ColumnHeaderText(kTitleColumn, order), "Titel   ^");
+  EXPECT_EQ(ColumnHeaderText(kDateColumn, order), "Änderungszeit");
+
+  const TListOrder automatic{.AutoSort = true, .SortLastColumn = kFeedColumn};
+  EXPECT_EQ(ClickColumn(automatic, kTitleColumn).SortLastColumn, kFeedColumn);
+  EXPECT_EQ(ColumnHeaderText(kFeedColumn, automatic), "Feed");
+}
+
+TEST_F(ItemListTest, NodesListTheirFeedsOnlyWhenGrouping) {
+  const uint64_t alpha = AddTestFeed("Alpha", {Entry("a1", Day(2026, 1, 1)), Entry("a2", Day(2026, 1, 1))});
+  const uint64_t beta = AddTestFeed("Beta", {Entry("b1", Day(2026, 1, 1))});
+  AddTestFeed("News", {Entry("n1", Day(2026, 1, 1))});
+  const TListOrder byFeed{.AutoSort = false, .SortLastColumn = 3};  // no column: keeps the collected order
+  struct Case {
+    TListNode node;
+    bool group;
+    size_t rows;
+  };
+  const Case cases[] = {
+      {{TListNodeKind::Root, {}}, true, 4},
+      {{TListNodeKind::Root, {}}, false, 0},
+      {{TListNodeKind::Folder, {beta, alpha}}, true, 3},
+      {{TListNodeKind::Folder, {beta, alpha}}, false, 0},  // never a feed sharing the folder's name
+      {{TListNodeKind::Folder, {beta, 999}}, true, 1},     // a vanished feed contributes nothing
+      {{TListNodeKind::Feed, {alpha}}, false, 2},
+      {{TListNodeKind::Feed, {alpha}}, true, 2},
+  };
+  for (const Case& c : cases) {
+    TEntryList list;
+    list.Fill(c.node, c.group, byFeed);
+    EXPECT_EQ(list.Size(), c.rows);
+  }
+  TEntryList folder;
+  folder.Fill({TListNodeKind::Folder, {beta, alpha}}, true, byFeed);
+  EXPECT_EQ(Titles(folder), (std::vector<std::string>{"b1", "a1", "a2"}));  // tree order of the feeds
+}
+
+TEST_F(ItemListTest, RowsFollowTheirEntryAndSkipVanishedOnes) {
+  const uint64_t alpha = AddTestFeed(
+      "Alpha", {Entry("first", Day(2026, 1, 3)), Entry("second", Day(2026, 1, 2)), Entry("third", Day(2026, 1, 1))});
+  TEntryList list;
+  list.Fill({TListNodeKind::Feed, {alpha}}, false, {});
+  ASSERT_EQ(Titles(list), (std::vector<std::string>{"first", "second", "third"}));
+
+  DeleteItem(Feeds[0].Entries, 0);  // "third" moves into the gap
+  EXPECT_EQ(Titles(list), (std::vector<std::string>{"<gone>", "second", "third"}));
+  const std::optional<size_t> third = list.FindRow({alpha, "third", "https://example.org/third", ""});
+  EXPECT_EQ(third, 2u);
+  EXPECT_FALSE(list.FindRow({alpha, "first", "https://example.org/first", ""}));
+  EXPECT_FALSE(list.FindRow({alpha + 1, "third", "https://example.org/third", ""}));  // identity is per feed
+
+  // Entries that trade places are found again by identity, never taken for what now stands in their place.
+  std::reverse(Feeds[0].Entries.begin(), Feeds[0].Entries.end());
+  EXPECT_EQ(Titles(list), (std::vector<std::string>{"<gone>", "second", "third"}));
+  // A refresh that drops an entry and adds another leaves the list's memory of the old one empty.
+  TFeed fresh;
+  fresh.Entries = {Entry("second", Day(2026, 1, 2)), Entry("fourth", Day(2026, 1, 4))};
+  MergeFeed(Feeds[0], fresh, TAutoReadTerms());
+  EXPECT_EQ(Titles(list), (std::vector<std::string>{"<gone>", "second", "<gone>"}));
+
+  DeleteFeed(0);
+  EXPECT_EQ(list.Item(1), nullptr);
+  EXPECT_EQ(list.Feed(1), nullptr);
+}
+
+}  // namespace
+}  // namespace tidewick

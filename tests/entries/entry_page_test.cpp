@@ -1,0 +1,71 @@
+#include "entries/entry_page.h"
+
+#include <gtest/gtest.h>
+
+#include "util/colors.h"
+
+namespace tidewick {
+namespace {
+
+TEST(BuildEntryPage, MatchesTheTemplateByteForByte) {
+  TFontRecord tahoma{"Tahoma", 8, RgbColor(0, 0, 0)};
+  tahoma.Bold = true;
+  EXPECT_EQ(BuildEntryPage(tahoma, "<p>Hi</p>"),
+            "<html><head><title></title>\r\n<style type=\"text/css\">\r\n  body {margin:3px;}\r\n"
+            "  body {font-family:\"Tahoma\";font-size:8pt;color:#000000;font-weight:bold;}\r\n"
+            "</style></head><body><p>Hi</p></body></html>");
+}
+
+TEST(SanitizeEntryHtml, AppliesEveryRuleIgnoringCase) {
+  struct Case {
+    const char* html;
+    const char* sanitized;
+  };
+  const Case cases[] = {
+      {"<SCRIPT src=x></SCRIPT>", "<DISABLED_script src=x></DISABLED_script>"},
+      {"<IFrame src=y>", "<NOTSUPPORTED_iframe src=y>"},
+      {"<iframe></iFrame>", "<NOTSUPPORTED_iframe></NOTSUPPORTED_iframe>"},
+      {"<embed a><EMBED></embed>", "<DISABLED_embed a><DISABLED_embed></DISABLED_embed>"},
+      {"<object><param x></PARAM></Object>", "<DISABLED_object><DISABLED_param x></DISABLED_param></DISABLED_object>"},
+      {"<a href=\"u\" target=\"_blank\">", "<a target=\"blank\" href=\"u\" >"},
+      {"<A HREF=\"u\" TARGET=\"BLANK\">", "<a target=\"blank\" HREF=\"u\" >"},
+      {"<a\r\nhref=\"u\">", "<a\r\nhref=\"u\">"},  // no blank after "<a": no target
+      {"<abbr>x</abbr> <a  b>", "<abbr>x</abbr> <a target=\"blank\"  b>"},
+      {"plain text", "plain text"},
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(SanitizeEntryHtml(c.html), c.sanitized) << c.html;
+  }
+}
+
+TEST(EntryDocumentText, EveryLineEndsWithCrLf) {
+  EXPECT_EQ(EntryDocumentText(""), "");
+  EXPECT_EQ(EntryDocumentText("a"), "a\r\n");
+  EXPECT_EQ(EntryDocumentText("a\rb\nc\r\nd\r\n"), "a\r\nb\r\nc\r\nd\r\n");
+  EXPECT_EQ(EntryDocumentText("\n\n"), "\r\n\r\n");
+}
+
+TEST(LimitEntryContent, CutsHostileContentAtATagBoundary) {
+  const TEntryLimits limits{.MaxBytes = 40, .MaxTableDepth = 2};
+  struct Case {
+    std::string content;
+    std::string kept;
+    bool truncated;
+  };
+  const Case cases[] = {
+      {"<table><tr><td>x</td></tr></table>", "<table><tr><td>x</td></tr></table>", false},
+      {"<table><table></table><TABLE><table>deep", "<table><table></table><TABLE>", true},
+      {"<p>" + std::string(50, 'x'), "<p>" + std::string(37, 'x'), true},
+      {std::string(36, 'x') + "<img src=\"long-address\">", std::string(36, 'x'), true},
+  };
+  for (const Case& c : cases) {
+    const TLimitedContent limited = LimitEntryContent(c.content, limits);
+    EXPECT_EQ(limited.Text, c.kept) << c.content;
+    EXPECT_EQ(limited.Truncated, c.truncated) << c.content;
+  }
+  const std::string viewable = ViewableEntryContent(std::string(100, 'x'), limits);
+  EXPECT_EQ(viewable.substr(40), "<p><i>Dieser Eintrag ist sehr groß und wird hier nur gekürzt angezeigt.</i></p>");
+}
+
+}  // namespace
+}  // namespace tidewick

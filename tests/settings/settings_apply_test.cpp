@@ -1,0 +1,60 @@
+#include "settings/settings_apply.h"
+
+#include <gtest/gtest.h>
+
+namespace tidewick {
+namespace {
+
+TEST(SettingsApply, AutoReadTermsAreTrimmedSortedIgnoringCaseWithoutEmptyLines) {
+  const std::vector<std::string> terms = {"", "  zebra ", "Äpfel", "apple", "", "Banana", "  ", "apple"};
+  const std::vector<std::string> expected = {"Äpfel", "apple", "apple", "Banana", "zebra"};
+  EXPECT_EQ(NormalizedAutoReadList(terms), expected);
+  EXPECT_TRUE(NormalizedAutoReadList({"", " "}).empty());
+}
+
+TEST(SettingsApply, OnlyIntervalsBelowAnHourAreQuestioned) {
+  EXPECT_FALSE(AskAboutLowDefaultInterval(0));
+  EXPECT_TRUE(AskAboutLowDefaultInterval(15));
+  EXPECT_TRUE(AskAboutLowDefaultInterval(59));
+  EXPECT_FALSE(AskAboutLowDefaultInterval(60));
+}
+
+TEST(SettingsApply, CopiesTheDialogValuesAndLeavesWindowStateAlone) {
+  TSettingsValues chosen;
+  chosen.MinOnClose = false;
+  chosen.AutoReadList = {"x"};
+  chosen.ProxyPort = 3128;
+  chosen.TextFont.Name = "DejaVu Sans";
+  chosen.UseWebBrowser = 1;
+  chosen.Structure = "dialog must not carry this";
+  chosen.FormWidth = 1;
+
+  TSettingsValues settings;
+  settings.Structure = "kept";
+  settings.FormWidth = 900;
+  settings.AutoUpdate = false;
+  std::vector<std::string> steps;
+  const TSettingsApplySteps apply{
+      [&](bool on) { steps.push_back(on ? "timer on" : "timer off"); },
+      [&] { steps.push_back("tray"); },
+      [&] { steps.push_back("sort"); },
+      [&] { steps.push_back("tree"); },
+      [&](const TFontRecord& font) { steps.push_back("font " + font.Name); },
+      [&] { steps.push_back("panes"); },
+      [&] { steps.push_back("save"); },
+  };
+  ApplySettingsChange(settings, chosen, apply);
+
+  EXPECT_FALSE(settings.MinOnClose);
+  EXPECT_EQ(settings.AutoReadList, chosen.AutoReadList);
+  EXPECT_EQ(settings.ProxyPort, 3128);
+  EXPECT_EQ(settings.UseWebBrowser, 1);
+  EXPECT_TRUE(settings.AutoUpdate);
+  EXPECT_EQ(settings.Structure, "kept");
+  EXPECT_EQ(settings.FormWidth, 900);
+  const std::vector<std::string> expected = {"timer on", "tray", "sort", "tree", "font DejaVu Sans", "panes", "save"};
+  EXPECT_EQ(steps, expected);
+}
+
+}  // namespace
+}  // namespace tidewick

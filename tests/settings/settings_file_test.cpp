@@ -1,0 +1,199 @@
+// How the settings file on disk is treated: unknown elements, backups, damaged files.
+#include <filesystem>
+#include <fstream>
+#include <gtest/gtest.h>
+#include <random>
+#include <string>
+
+#include "settings/settings.h"
+#include "settings/settings_test_support.h"
+#include "util/files.h"
+
+namespace tidewick {
+namespace {
+
+namespace fs = std::filesystem;
+using test::LoadSettingsText;
+using test::LocationIn;
+using test::TempDir;
+
+const std::string kHandWritten =
+    "<?xml version=\"1.0\"?>\r\n"
+    "<Feeds>\r\n"
+    "  <Structure>kept|tree</Structure>\r\n"
+    "  <MyOwnNote attr=\"x\">hand made</MyOwnNote>\r\n"
+    "</Feeds>\r\n"
+    "<Extra>\r\n"
+    "  <Deep>value</Deep>\r\n"
+    "</Extra>\r\n"
+    "<Language>English</Language>\r\n";
+
+std::string Bak(const TSettings& s) {
+  return s.SettingsFileName + ".bak";
+}
+std::string Damaged(const TSettings& s) {
+  return s.SettingsFileName + ".damaged";
+}
+
+TEST(SettingsFile, ExistingOrderAndUnknownElementsSurviveASaveAndTheOldFileIsKept) {
+  const TempDir dir;
+  TSettings settings = LoadSettingsText(dir, kHandWritten);
+  EXPECT_EQ(settings.Structure, "kept|tree");
+  EXPECT_EQ(settings.Language, "English");
+  ASSERT_TRUE(SaveSettings(settings));
+  EXPECT_EQ(ReadFileToString(Bak(settings)), kHandWritten);  // the previous good file is kept
+  const std::string text = ReadFileToString(settings.SettingsFileName);
+  EXPECT_NE(text.find("  <MyOwnNote attr=\"x\">hand made</MyOwnNote>\r\n"), std::string::npos) << text;
+  EXPECT_NE(text.find("<Extra>\r\n  <Deep>value</Deep>\r\n</Extra>\r\n"), std::string::npos) << text;
+  // The file's own order stays: Feeds, Extra, Language; new groups follow.
+  EXPECT_LT(text.find("<Feeds>"), text.find("<Extra>"));
+  EXPECT_LT(text.find("<Extra>"), text.find("<Language>"));
+  EXPECT_LT(text.find("<Language>"), text.find("<Window>"));
+  EXPECT_LT(text.find("<Structure>"), text.find("<MyOwnNote"));
+  EXPECT_LT(text.find("<MyOwnNote"), text.find("<AutoUpdate>"));
+  // Loading and saving again gives the same file; a changed save keeps the one before as backup.
+  TSettings again;
+  LoadSettings(again, LocationIn(dir));
+  ASSERT_TRUE(SaveSettings(again));
+  EXPECT_EQ(ReadFileToString(again.SettingsFileName), text);
+  again.FormTop = 99;
+  ASSERT_TRUE(SaveSettings(again));
+  EXPECT_NE(ReadFileToString(again.SettingsFileName), text);
+  EXPECT_EQ(ReadFileToString(Bak(again)), text);
+  EXPECT_FALSE(FileExists(Damaged(again)));
+}
+
+struct TDamagedCase {
+  std::string Name;
+  std::string Text;
+};
+
+class DamagedSettingsTable : public testing::TestWithParam<TDamagedCase> {};
+
+TEST_P(DamagedSettingsTable, GivesDefaultsAndKeepsTheFileBeforeReplacingIt) {
+  const TempDir dir;
+  TSettingsLoadResult result;
+  TSettings settings = LoadSettingsText(dir, GetParam().Text, &result);
+  EXPECT_TRUE(result.Damaged);
+  EXPECT_EQ(result.Source, TSettingsSource::File);
+  EXPECT_EQ(settings.FormWidth, 700);
+  EXPECT_EQ(settings.ProxyPort, 8080);
+  ASSERT_TRUE(SaveSettings(settings));
+  EXPECT_EQ(ReadFileToString(Damaged(settings)), GetParam().Text);
+  EXPECT_FALSE(FileExists(Bak(settings)));  // a damaged file is no backup
+
+  TSettings reloaded;
+  const TSettingsLoadResult second = LoadSettings(reloaded, LocationIn(dir));
+  EXPECT_FALSE(second.Damaged);
+  EXPECT_EQ(reloaded.FormWidth, 700);
+}
+
+INSTANTIATE_TEST_SUITE_P(SettingsFile, DamagedSettingsTable,
+                         testing::Values(TDamagedCase{"Empty", ""}, TDamagedCase{"NotXml", "Language=Deutsch\n"},
+                                         TDamagedCase{"Binary", std::string("\0\x01\xFF\xFE<<>>&&", 11)},
+                                         TDamagedCase{"CutShort", "<?xml version=\"1.0\"?>\r\n<Window>\r\n  <Form"}),
+                         [](const testing::TestParamInfo<TDamagedCase>& info) { return info.param.Name; });
+
+// A damaged backup is no help: the cut file itself gives what can still be read.
+TEST(SettingsFile, CutShortFileKeepsWhatCanBeReadWhenTheBackupIsDamagedToo) {
+  const TempDir dir;
+  ASSERT_TRUE(WriteStringToFile(LocationIn(dir).SettingsFileName + ".bak", kHandWritten.substr(0, 70)));
+  TSettingsLoadResult result;
+  const TSettings settings = LoadSettingsText(
+      dir, "<?xml version=\"1.0\"?>\r\n<Language>English</Language>\r\n<Feeds>\r\n  <Structure>a|b", &result);
+  EXPECT_TRUE(result.Damaged);
+  EXPECT_EQ(result.Source, TSettingsSource::File);
+  EXPECT_EQ(settings.Language, "English");
+}
+
+TEST(SettingsFile, ACompleteBackupIsLoadedInsteadOfADamagedFile) {
+  const TempDir dir;
+  const TSettingsLocation location = LocationIn(dir);
+  ASSERT_TRUE(WriteStringToFile(location.SettingsFileName + ".bak", kHandWritten));
+  const std::string cut = kHandWritten.substr(0, 60);
+  TSettingsLoadResult result;
+  TSettings settings = LoadSettingsText(dir, cut, &result);
+  EXPECT_TRUE(result.Damaged);
+  EXPECT_EQ(result.Source, TSettingsSource::Backup);
+  EXPECT_EQ(settings.Structure, "kept|tree");
+  EXPECT_EQ(settings.Language, "English");
+  ASSERT_TRUE(SaveSettings(settings));
+  EXPECT_EQ(ReadFileToString(Damaged(settings)), cut);
+  EXPECT_EQ(ReadFileToString(Bak(settings)), kHandWritten);
+  EXPECT_NE(ReadFileToString(settings.SettingsFileName).find("<MyOwnNote"), std::string::npos);
+}
+
+TEST(SettingsFile, TheDamagedFileIsLeftAloneWhenItCannotBeKept) {
+  const TempDir dir;
+  TSettings settings = LoadSettingsText(dir, "garbage");
+  fs::create_directory(Damaged(settings));  // the copy cannot be written
+  EXPECT_FALSE(SaveSettings(settings));
+  EXPECT_EQ(ReadFileToString(settings.SettingsFileName), "garbage");
+}
+
+TEST(SettingsFile, KeysHoldingTheWrongKindOfContentAreRepaired) {
+  const TempDir dir;
+  TSettings settings = LoadSettingsText(dir,
+                                        "<?xml version=\"1.0\"?>\r\n<Window>junk<Keep>1</Keep></Window>\r\n"
+                                        "<Language><Nested /></Language>\r\n");
+  settings.FormTop = 77;
+  settings.Language = "English";
+  ASSERT_TRUE(SaveSettings(settings));
+  TSettings loaded;
+  LoadSettings(loaded, LocationIn(dir));
+  EXPECT_EQ(loaded.FormTop, 77);
+  EXPECT_EQ(loaded.Language, "English");
+  EXPECT_NE(ReadFileToString(loaded.SettingsFileName).find("<Keep>1</Keep>"), std::string::npos);
+}
+
+// Every prefix of a real file, and random bytes: never a crash; saved, a file that reads completely afterwards.
+TEST(SettingsFile, AnyCutOrGarbageLoadsAndSaves) {
+  const TempDir dir;
+  const std::string plain = ReadFileToString(test::DataPath("settings/fresh_settings.ini"));
+  const std::string latin1 =
+      "<?xml version=\"1.0\" encoding=\"ISO-8859-1\"?>\r\n<Language>Fran\xE7\x61is</Language>\r\n"
+      "<Feeds>\r\n  <AutoReadList>Gr\xFC\xDF\x65\r\nx</AutoReadList>\r\n</Feeds>\r\n";
+  std::mt19937 random(42);
+  for (const std::string& full : {plain, latin1}) {
+    for (size_t round = 0; round < full.size() + 50; ++round) {
+      std::string text = full.substr(0, round);
+      if (round >= full.size()) {
+        text.resize(round % 200);
+        for (char& c : text) {
+          c = "<>/=\"&;?! \r\nab\xFC"[random() % 15];
+        }
+      }
+      const TSettingsLocation location = LocationIn(dir);
+      fs::remove(location.SettingsFileName + ".bak");
+      std::ofstream(location.SettingsFileName, std::ios::binary | std::ios::trunc) << text;
+      TSettings settings;
+      LoadSettings(settings, location);
+      if (round % 37 != 0) {
+        continue;  // saving syncs to disk: a sample of the cuts is enough
+      }
+      ASSERT_TRUE(SaveSettings(settings)) << round;
+      TSettings reloaded;
+      const TSettingsLoadResult result = LoadSettings(reloaded, LocationIn(dir));
+      ASSERT_FALSE(result.Damaged) << round << ": " << text;
+      ASSERT_EQ(reloaded.Language, settings.Language) << round << ": " << text;
+      ASSERT_EQ(reloaded.AutoReadList, settings.AutoReadList) << round << ": " << text;
+    }
+  }
+}
+
+TEST(SettingsFile, ALatin1FileIsReadAndWrittenBackInItsEncoding) {
+  const TempDir dir;
+  TSettings settings = LoadSettingsText(
+      dir, "<?xml version=\"1.0\" encoding=\"ISO-8859-1\"?>\r\n<Language>Fran\xE7\x61is</Language>\r\n");
+  EXPECT_EQ(settings.Language, "Français");
+  settings.ProxyServer = "ß€";
+  ASSERT_TRUE(SaveSettings(settings));
+  const std::string text = ReadFileToString(settings.SettingsFileName);
+  EXPECT_NE(text.find("<Language>Fran\xE7\x61is</Language>"), std::string::npos);
+  TSettings loaded;
+  LoadSettings(loaded, LocationIn(dir));
+  EXPECT_EQ(loaded.ProxyServer, "ß€");
+}
+
+}  // namespace
+}  // namespace tidewick

@@ -1,0 +1,160 @@
+#include "settings/settings.h"
+
+#include <gtest/gtest.h>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "settings/settings_test_support.h"
+#include "util/files.h"
+
+namespace tidewick {
+namespace {
+
+using test::LoadSettingsText;
+using test::LocationIn;
+using test::TempDir;
+
+std::string Wrap(const std::string& group, const std::string& element) {
+  return "<?xml version=\"1.0\"?>\r\n<" + group + ">" + element + "</" + group + ">\r\n";
+}
+
+TEST(Settings, FreshFileHasEveryKeyInTheFixedOrder) {
+  const TempDir dir;
+  TSettings settings;
+  const TSettingsLoadResult result = LoadSettings(settings, LocationIn(dir));
+  EXPECT_EQ(result.Source, TSettingsSource::Defaults);
+  EXPECT_FALSE(result.Damaged);
+  ASSERT_TRUE(SaveSettings(settings));
+  EXPECT_EQ(ReadFileToString(settings.SettingsFileName), ReadFileToString(test::DataPath("settings/fresh_settings.ini")));
+  EXPECT_FALSE(FileExists(settings.SettingsFileName + ".bak"));  // nothing to back up on a fresh start
+}
+
+TEST(Settings, EveryValueSurvivesASaveAndLoad) {
+  const TempDir dir;
+  TSettings settings;
+  LoadSettings(settings, LocationIn(dir));
+  settings.Language = "English";
+  settings.FormTop = -20;
+  settings.MinOnClose = false;
+  settings.ProxyServer = "proxy.example.org & co <x>";
+  settings.ProxyPort = 40000;
+  settings.AutoReadList = {"Werbung", "Anzeige", "sponsored"};
+  settings.UnreadColor = SystemColor(TSystemColor::Highlight);
+  settings.TextFont = TFontRecord{"Arial Unicode", 12, 0x00FF00, true, false, true, true, 238};
+  ASSERT_TRUE(SaveSettings(settings));
+  // Booleans are written as digits.
+  EXPECT_NE(ReadFileToString(settings.SettingsFileName).find("<MinOnClose>0</MinOnClose>"), std::string::npos);
+
+  TSettings loaded;
+  LoadSettings(loaded, LocationIn(dir));
+  EXPECT_TRUE(static_cast<const TSettingsValues&>(loaded) == settings);
+}
+
+struct TValueCase {
+  std::string Group;
+  std::string Element;
+  int32_t TSettingsValues::*Member;
+  int32_t Expected;
+};
+
+class SettingsIntegerTable : public testing::TestWithParam<TValueCase> {};
+
+TEST_P(SettingsIntegerTable, AppliesRangeRulesAndDefaults) {
+  const TempDir dir;
+  const TValueCase& c = GetParam();
+  const TSettings settings = LoadSettingsText(dir, Wrap(c.Group, c.Element));
+  EXPECT_EQ(settings.*c.Member, c.Expected) << c.Element;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Settings, SettingsIntegerTable,
+    testing::Values(
+        // Every TCP port is accepted; outside reads 8080.
+        TValueCase{"Proxy", "<Port>0</Port>", &TSettingsValues::ProxyPort, 0},
+        TValueCase{"Proxy", "<Port>65535</Port>", &TSettingsValues::ProxyPort, 65535},
+        TValueCase{"Proxy", "<Port>65536</Port>", &TSettingsValues::ProxyPort, 8080},
+        TValueCase{"Proxy", "<Port>-1</Port>", &TSettingsValues::ProxyPort, 8080},
+        TValueCase{"Feeds", "<SortLastColumn>5</SortLastColumn>", &TSettingsValues::SortLastColumn, 1},
+        TValueCase{"Feeds", "<SortLastColumn>2</SortLastColumn>", &TSettingsValues::SortLastColumn, 2},
+        TValueCase{"Window", "<DefaultDescTab>3</DefaultDescTab>", &TSettingsValues::DefaultDescTab, 0},
+        TValueCase{"Window", "<DefaultDescTab>2</DefaultDescTab>", &TSettingsValues::DefaultDescTab, 2},
+        // No other value is range-tested.
+        TValueCase{"Window", "<FormTop>-32000</FormTop>", &TSettingsValues::FormTop, -32000},
+        TValueCase{"Feeds", "<Timeout>0</Timeout>", &TSettingsValues::Timeout, 0},
+        TValueCase{"Feeds", "<UnreadColor>-2147483640</UnreadColor>", &TSettingsValues::UnreadColor,
+                   SystemColor(TSystemColor::WindowText)},
+        // Not a 32-bit integer: the default.
+        TValueCase{"Window", "<FormWidth>99999999999</FormWidth>", &TSettingsValues::FormWidth, 700},
+        TValueCase{"Window", "<FormWidth />", &TSettingsValues::FormWidth, 700},
+        TValueCase{"Window", "<WindowState>7</WindowState>", &TSettingsValues::WindowState, 7}));
+
+TEST(Settings, BooleansReadDigitsAndWordsElseTheDefault) {
+  const TempDir dir;
+  for (const auto& [text, expected] : {std::pair<const char*, bool>{"0", false},
+                                       {"5", true},
+                                       {"false", false},
+                                       {"TRUE", true},
+                                       {"vielleicht", true},
+                                       {"", true}}) {
+    EXPECT_EQ(LoadSettingsText(dir, Wrap("Window", std::string("<MinOnClose>") + text + "</MinOnClose>")).MinOnClose,
+              expected)
+        << text;
+  }
+}
+
+TEST(Settings, AutoReadListHoldsOneTermPerLineAndALaterLoadReplacesIt) {
+  const TempDir dir;
+  TSettings settings = LoadSettingsText(dir, Wrap("Feeds", "<AutoReadList>eins\r\nzwei\r\ndrei</AutoReadList>"));
+  EXPECT_EQ(settings.AutoReadList, (std::vector<std::string>{"eins", "zwei", "drei"}));
+  for (const char* element : {"<AutoReadList></AutoReadList>", "<AutoReadList />"}) {
+    ASSERT_TRUE(WriteStringToFile(settings.SettingsFileName, Wrap("Feeds", element)));
+    LoadSettings(settings, LocationIn(dir));
+    EXPECT_TRUE(settings.AutoReadList.empty()) << element;
+  }
+}
+
+TEST(Settings, FileNameFollowsTheProgramFile) {
+  const TSettingsLocation beside = ChooseSettingsLocation("/opt/tw/tidewick", true, true, "/u");
+  EXPECT_EQ(beside.SettingsFileName, "/opt/tw/tidewick.ini");
+  EXPECT_EQ(beside.FeedsFileName, "/opt/tw/Feeds.xml");
+  EXPECT_EQ(ChooseSettingsLocation("/opt/tw/Tidewick.exe", true, true, "/u").SettingsFileName, "/opt/tw/Tidewick.ini");
+}
+
+TEST(Settings, SwitchAppDataUsesTheCreatedUserFolder) {
+  const TempDir dir;
+  const std::string user = dir.File("config/Tidewick");
+  const TSettingsLocation location = ChooseSettingsLocation(dir.File("tidewick"), false, true, user);
+  EXPECT_FALSE(location.UseProgramFolder);
+  EXPECT_TRUE(location.FolderUsable);
+  EXPECT_TRUE(FolderExists(user));
+  EXPECT_EQ(location.SettingsFileName, user + "/Tidewick.ini");
+  EXPECT_EQ(location.FeedsFileName, user + "/Feeds.xml");
+  EXPECT_EQ(location.AppPath, dir.Path().string() + "/");
+}
+
+TEST(Settings, UnwritableProgramFolderActsLikeAppData) {
+  const TempDir dir;
+  const TSettingsLocation location = ChooseSettingsLocation("/usr/bin/tidewick", true, false, dir.File("Tidewick"));
+  EXPECT_FALSE(location.UseProgramFolder);
+  EXPECT_EQ(location.SettingsFileName, dir.File("Tidewick") + "/Tidewick.ini");
+  EXPECT_EQ(location.AppPath, "/usr/bin/");
+  TSettings settings;
+  LoadSettings(settings, location);
+  EXPECT_FALSE(settings.UseProgramFolder);
+  EXPECT_TRUE(SaveSettings(settings));
+}
+
+TEST(Settings, UserFolderThatCannotBeCreatedIsReported) {
+  const TempDir dir;
+  ASSERT_TRUE(WriteStringToFile(dir.File("file"), "x"));
+  const TSettingsLocation location = ChooseSettingsLocation(dir.File("tidewick"), false, true, dir.File("file/sub"));
+  EXPECT_FALSE(location.FolderUsable);
+  TSettings settings;
+  EXPECT_FALSE(LoadSettings(settings, location).FolderUsable);  // still loads defaults
+  EXPECT_EQ(settings.Language, "Deutsch");
+  EXPECT_FALSE(SaveSettings(settings));
+}
+
+}  // namespace
+}  // namespace tidewick

@@ -1,0 +1,337 @@
+#include "tree/feed_tree.h"
+
+#include <gtest/gtest.h>
+#include <string>
+#include <vector>
+
+#include "feed_tree_test_support.h"
+#include "feeds/feed_records.h"
+#include "settings/settings.h"
+
+namespace tidewick {
+namespace {
+
+using test::AddTreeFeed;
+using test::DumpTree;
+using test::NodeAt;
+
+class FeedTreeTest : public ::testing::Test, protected test::FeedTreeTestBase {
+ protected:
+  // News (expanded) with Tech (collapsed) holding Alpha; Beta under the root; Alpha first in the store.
+  void BuildExample(bool showUnreadCount = false) {
+    m_alpha = AddTreeFeed("Alpha", 3);
+    m_beta = AddTreeFeed("Beta");
+    m_tree.BuildFeedTree("\\News\t-1\r\n\\News\\Tech\t0\r\n", "\\News\\Tech\\Alpha\r\n\\Beta\r\n", showUnreadCount);
+  }
+
+  TFeedTree m_tree;
+  uint64_t m_alpha = 0;
+  uint64_t m_beta = 0;
+};
+
+TEST_F(FeedTreeTest, EmptyStoreGivesOnlyTheSelectedRoot) {
+  m_tree.BuildFeedTree("", "", false);
+  EXPECT_EQ(DumpTree(m_tree), "Feeds (2)\n");
+  EXPECT_EQ(m_tree.Selected(), m_tree.Root());
+  EXPECT_EQ(m_tree.SaveTreeStructure().Structure, "");
+  EXPECT_EQ(m_tree.SaveTreeStructure().PathList, "");
+}
+
+TEST_F(FeedTreeTest, BuildsTheArrangementAndWritesItBackUnchanged) {
+  BuildExample();
+  EXPECT_EQ(DumpTree(m_tree), "Feeds (3)\n  News (1)\n    Tech (1)\n      Alpha (5)\n  Beta (4)\n");
+  EXPECT_TRUE(NodeAt(m_tree, "News")->Expanded());
+  EXPECT_FALSE(NodeAt(m_tree, "News/Tech")->Expanded());
+  EXPECT_EQ(NodeAt(m_tree, "News/Tech/Alpha")->FeedId(), m_alpha);
+  const TTreeArrangement saved = m_tree.SaveTreeStructure();
+  EXPECT_EQ(saved.Structure, "\\News\t-1\r\n\\News\\Tech\t0\r\n");
+  EXPECT_EQ(saved.PathList, "\\News\\Tech\\Alpha\r\n\\Beta\r\n");
+}
+
+TEST_F(FeedTreeTest, SkipsDamagedLinesAndPlacesTheirFeedsUnderTheRoot) {
+  AddTreeFeed("Alpha");
+  AddTreeFeed("Beta");
+  AddTreeFeed("Gamma");
+  std::string deep;
+  for (int i = 0; i <= kMaxFolderDepth; ++i) {
+    deep += "\\d";
+  }
+  const std::string structure = "\\NoTab\r\nNoBackslash\t-1\r\n\\Empty\\\\Part\t-1\r\n\t-1\r\n" + deep +
+                                "\t-1\r\n\\Kept\tmaybe\r\n\\Open\ttrue\r\n";
+  const std::string pathList = "\\Kept\\\\Alpha\r\nBeta\r\n" + deep + "\\Gamma\r\n\\Kept\\Beta";
+  m_tree.BuildFeedTree(structure, pathList, false);
+  EXPECT_EQ(DumpTree(m_tree), "Feeds (2)\n  Kept (0)\n    Beta (4)\n  Open (0)\n  Alpha (4)\n  Gamma (4)\n");
+  EXPECT_FALSE(NodeAt(m_tree, "Kept")->Expanded());
+  EXPECT_TRUE(NodeAt(m_tree, "Open")->Expanded());
+}
+
+// Regression: matching ignoring case put "News" and "news" into whichever folder came first.
+TEST_F(FeedTreeTest, ExactNameMatchesComeBeforeMatchesIgnoringCase) {
+  AddTreeFeed("news");
+  AddTreeFeed("News");
+  AddTreeFeed("Gamma");
+  AddTreeFeed("A\\B");  // a backslash in a feed name: the longest name that ends a line owns it
+  AddTreeFeed("B");
+  m_tree.BuildFeedTree("", "\\Upper\\News\r\n\\Lower\\news\r\n\\Other\\GAMMA\r\n\\X\\A\\B\r\n\\X\\A\\B\r\n", false);
+  EXPECT_EQ(DumpTree(m_tree),
+            "Feeds (2)\n  Lower (0)\n    news (4)\n  Other (0)\n    Gamma (4)\n  Upper (0)\n    News (4)\n"
+            "  X (0)\n    A (0)\n      B (4)\n    A\\B (4)\n");
+  EXPECT_EQ(m_tree.SaveTreeStructure().PathList,
+            "\\Lower\\news\r\n\\Upper\\News\r\n\\Other\\Gamma\r\n\\X\\A\\B\r\n\\X\\A\\B\r\n");
+}
+
+TEST_F(FeedTreeTest, FolderNamesEndingInBracketsKeepThem) {
+  AddTreeFeed("Alpha");
+  m_tree.BuildFeedTree("\\News [EN]\t-1\r\n", "\\News [EN]\\Alpha\r\n", false);
+  ASSERT_NE(NodeAt(m_tree, "News [EN]/Alpha"), nullptr);
+  EXPECT_EQ(m_tree.SaveTreeStructure().Structure, "\\News [EN]\t-1\r\n");
+  EXPECT_EQ(m_tree.NodePath(NodeAt(m_tree, "News [EN]/Alpha"), true), "\\Feeds\\News [EN]\\Alpha");
+}
+
+TEST_F(FeedTreeTest, CaptionsShowUnreadCountsButNamesDecideOrderAndPaths) {
+  AddTreeFeed("Beta", 12, true);
+  AddTreeFeed("Beta 2");
+  m_tree.BuildFeedTree("\\F\t-1\r\n", "\\F\\Beta\r\n\\F\\Beta 2\r\n", true);
+  EXPECT_EQ(DumpTree(m_tree), "Feeds (3!)\n  F (1!)\n    Beta [12] (5!)\n    Beta 2 (4)\n");
+  EXPECT_EQ(m_tree.SaveTreeStructure().PathList, "\\F\\Beta\r\n\\F\\Beta 2\r\n");
+  Feeds[0].Error = false;
+  MarkFeedRead(0);
+  m_tree.UpdateTreeCaptions(true);
+  EXPECT_EQ(DumpTree(m_tree), "Feeds (2)\n  F (0)\n    Beta (4)\n    Beta 2 (4)\n");
+}
+
+TEST_F(FeedTreeTest, CaptionPassGoesOnPastAFeedWithoutANode) {
+  AddTreeFeed("Alpha");
+  m_tree.BuildFeedTree("", "", false);
+  AddTreeFeed("Late", 1);
+  AddTreeFeed("Known", 2, true);
+  Feeds[0].Entries.push_back(TEntry{});  // Alpha now has one unread entry
+  m_tree.UpdateTreeCaptions(true);
+  EXPECT_EQ(DumpTree(m_tree), "Feeds (3)\n  Alpha [1] (5)\n");
+  m_tree.BuildFeedTree("", "", true);
+  EXPECT_EQ(DumpTree(m_tree), "Feeds (3!)\n  Alpha [1] (5)\n  Known [2] (5!)\n  Late [1] (5)\n");
+}
+
+TEST_F(FeedTreeTest, PathsSelectNodesWhateverTheRootIsCalled) {
+  BuildExample();
+  const TTreeNode* alpha = NodeAt(m_tree, "News/Tech/Alpha");
+  EXPECT_EQ(m_tree.NodePath(alpha, true), "\\Feeds\\News\\Tech\\Alpha");
+  EXPECT_EQ(m_tree.NodePath(alpha, false), "\\News\\Tech\\Alpha");
+  EXPECT_EQ(m_tree.NodePath(m_tree.Root(), true), "\\Feeds");
+  EXPECT_EQ(m_tree.NodePath(m_tree.Root(), false), "");
+  const struct {
+    const char* path;
+    const TTreeNode* expected;
+  } cases[] = {
+      {"\\Feeds\\News\\Tech\\Alpha", alpha},
+      {"\\Flux\\News\\Tech\\Alpha", alpha},
+      {"\\Feeds\\News\\Gone\\Tech", NodeAt(m_tree, "News/Tech")},  // a missing step is skipped
+      {"\\Feeds", m_tree.Root()},
+      {"", m_tree.Root()},
+  };
+  for (const auto& c : cases) {
+    m_tree.Select(nullptr);
+    m_tree.SelectNodeByPath(c.path);
+    EXPECT_EQ(m_tree.Selected(), c.expected) << c.path;
+  }
+  EXPECT_TRUE(NodeAt(m_tree, "News/Tech")->Expanded()) << "selecting a node shows it";
+}
+
+TEST_F(FeedTreeTest, RebuildKeepsTheSelectedFeedOrFolder) {
+  BuildExample();
+  m_tree.SelectFeed(m_alpha);
+  m_tree.BuildFeedTree("\\News\t-1\r\n\\News\\Tech\t0\r\n", "\\Beta\r\n\\News\\Alpha\r\n", false);
+  EXPECT_EQ(m_tree.Selected(), NodeAt(m_tree, "News/Alpha"));
+  m_tree.Select(NodeAt(m_tree, "News/Tech"));
+  m_tree.BuildFeedTree("\\News\t-1\r\n\\News\\Tech\t0\r\n", "", false);
+  EXPECT_EQ(m_tree.Selected(), NodeAt(m_tree, "News/Tech"));
+}
+
+TEST_F(FeedTreeTest, FolderPathsAreCreatedOnlyThroughFolders) {
+  AddTreeFeed("Alpha");
+  m_tree.BuildFeedTree("\\A\\B\t-1\r\n", "\\Alpha\r\n", false);
+  EXPECT_FALSE(NodeAt(m_tree, "A")->Expanded()) << "a folder without a line of its own stays collapsed";
+  EXPECT_TRUE(NodeAt(m_tree, "A/B")->Expanded());
+  // A folder named like a feed is a folder of its own, never a child of the feed.
+  const TTreeNode* folder = m_tree.FindOrCreateFolderPath("\\Alpha\\Sub");
+  ASSERT_NE(folder, nullptr);
+  EXPECT_TRUE(folder->Parent()->IsFolder());
+  EXPECT_EQ(m_tree.FindFolderPath("\\Alpha\\Sub"), folder);
+  EXPECT_EQ(m_tree.FindFolderPath("\\Missing"), nullptr);
+  EXPECT_EQ(m_tree.FindOrCreateFolderPath("Alpha"), nullptr);
+  EXPECT_EQ(m_tree.FeedIdsUnder(m_tree.Root()).size(), 1U);
+}
+
+TEST_F(FeedTreeTest, NewFoldersTakeTheLowestFreeNumber) {
+  m_tree.BuildFeedTree("\\Neuer Ordner 2\t0\r\n", "", false);
+  EXPECT_EQ(m_tree.AddNewFolder(m_tree.Root())->Name(), "Neuer Ordner 1");
+  EXPECT_EQ(m_tree.AddNewFolder(m_tree.Root())->Name(), "Neuer Ordner 3");
+  EXPECT_EQ(m_tree.Selected()->Name(), "Neuer Ordner 3");
+  TTreeNode* sub = m_tree.AddNewFolder(m_tree.Selected());
+  EXPECT_EQ(sub->Name(), "Neuer Ordner 1") << "numbers count per parent";
+  EXPECT_TRUE(m_tree.RenameFolder(sub, "neuer ordner 1 ") == TRenameResult::Renamed);
+  EXPECT_EQ(m_tree.NewFolderName(sub->Parent()), "Neuer Ordner 2") << "ignoring case, as renames do";
+  EXPECT_EQ(m_tree.Root()->Child(0)->Name(), "Neuer Ordner 1") << "sorted into place";
+}
+
+TEST_F(FeedTreeTest, RenameRules) {
+  AddTreeFeed("Alpha");
+  m_tree.BuildFeedTree("\\News\t0\r\n\\Tech\t0\r\n", "\\Alpha\r\n", false);
+  const struct {
+    const char* newName;
+    TRenameResult expected;
+    const char* nameAfter;
+  } cases[] = {
+      {"news", TRenameResult::Renamed, "news"},  // a change of letter case only
+      {"news", TRenameResult::Unchanged, "news"},
+      {"TECH", TRenameResult::NameTaken, "news"},  // a sibling folder, any case
+      {"", TRenameResult::InvalidName, "news"},
+      {"   ", TRenameResult::InvalidName, "news"},
+      {"A\\B", TRenameResult::InvalidName, "news"},
+      {"A\tB", TRenameResult::InvalidName, "news"},
+      {"A\nB", TRenameResult::InvalidName, "news"},
+      {"Alpha", TRenameResult::Renamed, "Alpha"},  // a sibling feed does not count
+      {"  Zed [EN] ", TRenameResult::Renamed, "Zed [EN]"},
+  };
+  TTreeNode* folder = NodeAt(m_tree, "News");
+  for (const auto& c : cases) {
+    EXPECT_EQ(m_tree.RenameFolder(folder, c.newName), c.expected) << c.newName;
+    EXPECT_EQ(folder->Name(), c.nameAfter) << c.newName;
+  }
+  EXPECT_EQ(m_tree.RenameFolder(m_tree.Root(), "Root"), TRenameResult::NotAllowed);
+  EXPECT_EQ(m_tree.RenameFolder(NodeAt(m_tree, "Alpha"), "Beta"), TRenameResult::NotAllowed);
+  EXPECT_FALSE(m_tree.CanRename(m_tree.Root()));
+  EXPECT_EQ(m_tree.SaveTreeStructure().Structure, "\\Tech\t0\r\n\\Zed [EN]\t0\r\n");
+}
+
+TEST_F(FeedTreeTest, FolderNamesFromElsewhereAreCleanedAndMadeUnique) {
+  AddTreeFeed("Feed");
+  m_tree.BuildFeedTree("\\news\t0\r\n\\News1\t0\r\n", "\\Feed\r\n", false);
+  const struct {
+    const char* name;
+    const char* expected;
+  } cases[] = {
+      {"News", "News2"},
+      {"Feed", "Feed"},  // feeds do not count
+      {"A\\B\tC\r\n", "A/B C"},
+      {" \t", "Neuer Ordner 1"},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(m_tree.UniqueFolderName(m_tree.Root(), c.name), c.expected) << c.name;
+  }
+}
+
+TEST_F(FeedTreeTest, RemovingAFeedDeletesItAndKeepsItsFolderSelected) {
+  BuildExample();
+  m_tree.SelectFeed(m_alpha);
+  EXPECT_EQ(m_tree.RemoveKindOf(m_tree.Root()), TRemoveKind::None);
+  EXPECT_EQ(m_tree.RemoveKindOf(m_tree.Selected()), TRemoveKind::Feed);
+  EXPECT_EQ(m_tree.RemoveFeedNode(m_tree.Selected()), std::nullopt);
+  EXPECT_EQ(FindFeedById(m_alpha), -1);
+  EXPECT_EQ(DumpTree(m_tree), "Feeds (2)\n  News (0)\n    Tech (0)\n  Beta (4)\n");
+  EXPECT_EQ(m_tree.Selected(), NodeAt(m_tree, "News/Tech"));
+  EXPECT_EQ(Settings().PathList, "\\Beta\r\n");
+}
+
+TEST_F(FeedTreeTest, RemovingAFolderRemovesOrKeepsItsFeeds) {
+  for (const bool removeFeeds : {true, false}) {
+    Reset();
+    BuildExample();
+    EXPECT_EQ(m_tree.RemoveKindOf(NodeAt(m_tree, "News")), TRemoveKind::Folder);
+    EXPECT_TRUE(m_tree.RemoveFolderNode(NodeAt(m_tree, "News"), removeFeeds).empty());
+    EXPECT_EQ(FindFeedById(m_alpha) >= 0, !removeFeeds);
+    EXPECT_EQ(DumpTree(m_tree), removeFeeds ? "Feeds (2)\n  Beta (4)\n" : "Feeds (3)\n  Alpha (5)\n  Beta (4)\n");
+    EXPECT_EQ(Settings().Structure, "");
+  }
+}
+
+TEST_F(FeedTreeTest, DropRules) {
+  AddTreeFeed("Alpha", 1);
+  AddTreeFeed("Beta");
+  AddTreeFeed("tech");
+  m_tree.BuildFeedTree("\\News\t0\r\n\\News\\Tech\t0\r\n\\Other\t0\r\n", "\\News\\Alpha\r\n\\Beta\r\n", false);
+  const struct {
+    const char* dragged;
+    const char* target;
+    bool accepted;
+  } cases[] = {
+      {"Beta", "News/Alpha", false},  // onto a feed
+      {"News/Alpha", "Beta", false},  // onto a feed, unread entries or not
+      {"News", "News", false},        // onto itself
+      {"News", "News/Tech", false},   // onto its own subfolder
+      {"News/Alpha", "News", false},  // onto its own parent
+      {"News/Tech", "", false},       // a feed "tech" sits under the root
+      {"", "News", false},            // the root is never dragged
+      {"Beta", "News/Tech", true},   {"Other", "News", true}, {"News/Other", "", true},
+  };
+  for (const auto& c : cases) {
+    TTreeNode* dragged = NodeAt(m_tree, c.dragged);
+    TTreeNode* target = NodeAt(m_tree, c.target);
+    ASSERT_TRUE(dragged && target) << c.dragged << " onto " << c.target;
+    EXPECT_EQ(m_tree.DropNode(dragged, target), c.accepted) << c.dragged << " onto " << c.target;
+  }
+  EXPECT_EQ(DumpTree(m_tree),
+            "Feeds (3)\n  News (1)\n    Tech (0)\n      Beta (4)\n    Alpha (5)\n  Other (0)\n  tech (4)\n");
+  EXPECT_EQ(m_tree.SaveTreeStructure().PathList, "\\News\\Alpha\r\n\\News\\Tech\\Beta\r\n\\tech\r\n");
+}
+
+TEST_F(FeedTreeTest, MarkingReachesExactlyTheFeedsBelowTheNode) {
+  AddTreeFeed("Alpha", 2);
+  AddTreeFeed("Beta", 1);
+  AddTreeFeed("Gamma", 4);
+  m_tree.BuildFeedTree("\\News\t0\r\n\\News\\Tech\t0\r\n", "\\News\\Alpha\r\n\\News\\Tech\\Beta\r\n\\Gamma\r\n", true);
+  m_tree.MarkNodeRead(NodeAt(m_tree, "News"), true);
+  EXPECT_EQ(DumpTree(m_tree), "Feeds (3)\n  News (0)\n    Tech (0)\n      Beta (4)\n    Alpha (4)\n  Gamma [4] (5)\n");
+  m_tree.MarkNodeRead(m_tree.Root(), false);
+  EXPECT_EQ(UnreadCount(-1), 3 + 2 + 5);
+  m_tree.MarkNodeRead(NodeAt(m_tree, "Gamma"), true);
+  EXPECT_EQ(UnreadCount(2), 0);
+  EXPECT_EQ(UnreadCount(-1), 5);
+}
+
+TEST_F(FeedTreeTest, FeedIdsUnderFollowTheTreeOrder) {
+  const uint64_t zed = AddTreeFeed("Zed");
+  const uint64_t alpha = AddTreeFeed("Alpha");
+  const uint64_t inner = AddTreeFeed("Inner");
+  m_tree.BuildFeedTree("", "\\Zed\r\n\\Alpha\r\n\\F\\Inner\r\n", false);
+  EXPECT_EQ(m_tree.FeedIdsUnder(m_tree.Root()), (std::vector<uint64_t>{inner, alpha, zed}));
+  EXPECT_EQ(m_tree.TargetFolder(NodeAt(m_tree, "F/Inner")), NodeAt(m_tree, "F"));
+  EXPECT_EQ(m_tree.TargetFolder(nullptr), m_tree.Root());
+}
+
+TEST_F(FeedTreeTest, AddedNodesReferToTheirFeedsAndSurviveTheNextBuild) {
+  m_tree.BuildFeedTree("", "", false);
+  TTreeNode* folder = m_tree.AddFolderNode(m_tree.Root(), "Imported");
+  const uint64_t id = AddTreeFeed("New", 1);
+  ASSERT_NE(m_tree.AddFeedNode(folder, id), nullptr);
+  EXPECT_EQ(m_tree.AddFeedNode(folder, id), nullptr) << "one node per feed";
+  EXPECT_EQ(m_tree.AddFolderNode(m_tree.Root(), "Bad\\Name"), nullptr);
+  m_tree.SaveTreeStructureToSettings();
+  m_tree.BuildFeedTree();
+  EXPECT_EQ(DumpTree(m_tree), "Feeds (3)\n  Imported (1)\n    New (5)\n");
+}
+
+TEST_F(FeedTreeTest, SavingBeforeAnyBuildKeepsTheStoredArrangement) {
+  Settings().Structure = "\\Kept\t0\r\n";
+  m_tree.SaveTreeStructureToSettings();
+  EXPECT_EQ(Settings().Structure, "\\Kept\t0\r\n");
+}
+
+TEST_F(FeedTreeTest, ViewHearsOfEachChangeOnce) {
+  std::string heard;
+  m_tree.SetHooks({.BeforeReset = [&] { heard += "r"; },
+                   .AfterReset = [&] { heard += "R"; },
+                   .BeforeLayoutChange = [&] { heard += "l"; },
+                   .AfterLayoutChange = [&] { heard += "L"; },
+                   .CaptionsChanged = [&] { heard += "c"; },
+                   .SelectionChanged = [&] { heard += "s"; }});
+  AddTreeFeed("Alpha");
+  m_tree.BuildFeedTree("\\A\t0\r\n", "", false);
+  m_tree.AddNewFolder(m_tree.Root());
+  m_tree.DropNode(NodeAt(m_tree, "Alpha"), NodeAt(m_tree, "A"));
+  m_tree.UpdateTreeCaptions(false);
+  EXPECT_EQ(heard, "rRslLslLc");
+}
+
+}  // namespace
+}  // namespace tidewick

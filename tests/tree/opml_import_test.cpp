@@ -1,0 +1,216 @@
+#include "tree/opml_import.h"
+
+#include <filesystem>
+#include <fstream>
+#include <gtest/gtest.h>
+#include <string>
+
+#include "feed_tree_test_support.h"
+#include "support/temp_dir.h"
+#include "util/files.h"
+
+namespace tidewick {
+namespace {
+
+using test::AddOpmlFeed;
+using test::DumpFeedList;
+using test::NodeAt;
+
+std::string Opml(std::string_view body, std::string_view title = "List") {
+  return "<?xml version=\"1.0\" encoding=\"utf-8\"?><opml version=\"2.0\"><head><title>" + std::string(title) +
+         "</title></head><body>" + std::string(body) + "</body></opml>";
+}
+
+class OpmlImportTest : public ::testing::Test, protected test::FeedTreeTestBase {
+ protected:
+  void SetUp() override { m_tree.BuildFeedTree("", "", false); }
+
+  TOpmlImportReport Import(std::string_view bytes, TTreeNode* target = nullptr) {
+    const TOpmlReadResult read = ReadOpmlText(bytes);
+    EXPECT_EQ(read.Status, TOpmlReadStatus::Read);
+    return ImportOpmlOutlines(m_tree, target != nullptr ? target : m_tree.Root(), read.Outlines, 45);
+  }
+
+  TFeedTree m_tree;
+};
+
+TEST(OpmlFeedAddress, AcceptsOnlyAddressesWeFetch) {
+  struct Case {
+    const char* xmlUrl;
+    std::optional<std::string> expected;
+  };
+  const Case cases[] = {
+      {" FTP://example.org/feed.xml ", "FTP://example.org/feed.xml"},
+      {"FEED://example.org/rss", "http://example.org/rss"},
+      {"feed:https://example.org/rss", "https://example.org/rss"},
+      {"example.org/rss", "http://example.org/rss"},
+      {"example.org:8080/rss", "http://example.org:8080/rss"},  // a port, not a scheme
+      {"javascript:alert(1)", std::nullopt},
+      {"mailto:me@example.org", std::nullopt},
+      {"file:///etc/passwd", std::nullopt},
+      {"feed:///etc/passwd", std::nullopt},  // feed:// with a local path is a file address
+      {"~/feed.xml", std::nullopt},
+      {"http://example.org/\r\nX-Header: 1", std::nullopt},
+  };
+  for (const auto& c : cases)
+    EXPECT_EQ(ImportFeedAddress(c.xmlUrl), c.expected) << c.xmlUrl;
+}
+
+TEST_F(OpmlImportTest, ImportsFoldersAndFeedsIntoANewFolder) {
+  const TOpmlImportReport report = Import(
+      Opml("<outline text=\"Tech\"><outline text=\"Alpha\" xmlUrl=\"http://a.example/\"/>"
+           "<outline title=\"Beta\" xmlUrl=\"feed://b.example/rss\"/>"          // title when text is missing
+           "<outline text=\"\" title=\"Gamma\" xmlUrl=\"http://g.example/\"/>"  // and when it is empty
+           "</outline>"
+           "<entry text=\"Delta\" xmlUrl=\"https://d.example/\" type=\"atom\" extra=\"x\"/>"  // any element name
+           "<outline text=\"No address\"/><outline text=\"Empty address\" xmlUrl=\" \"/>"     // ignored, not counted
+           "<outline xmlUrl=\"http://nameless.example/rss\"/>"                                // named after its address
+           "<outline><outline text=\"Lost\" xmlUrl=\"http://l.example/\"/></outline>"         // nameless folder
+           "<outline text=\"Bad\" xmlUrl=\"javascript:alert(1)\"/>"));
+  EXPECT_EQ(DumpFeedList(m_tree),
+            "Feeds\n"
+            "  List\n"
+            "    Tech\n"
+            "      Alpha <http://a.example/>\n"
+            "      Beta <http://b.example/rss>\n"
+            "      Gamma <http://g.example/>\n"
+            "    Delta <https://d.example/>\n"
+            "    http://nameless.example/rss <http://nameless.example/rss>\n");
+  EXPECT_EQ(report.Feeds, 5);
+  EXPECT_EQ(report.Folders, 2);
+  EXPECT_EQ(report.Skipped, 2);
+  // Nothing is downloaded yet: the first refresh brings the details, with the default interval.
+  for (const TFeed& feed : Feeds) {
+    EXPECT_EQ(feed.Interval, 45) << feed.Name;
+    EXPECT_TRUE(feed.Entries.empty());
+    EXPECT_TRUE(feed.FeedType.empty());
+    EXPECT_EQ(feed.LastDownloaded, 0);
+    EXPECT_NE(m_tree.FindFeedNode(feed.Id), nullptr) << feed.Name;
+  }
+}
+
+TEST_F(OpmlImportTest, ImportingTwiceNumbersFoldersAndFeeds) {
+  AddOpmlFeed("Alpha", "http://old.example/");
+  m_tree.BuildFeedTree("", "", false);
+  const std::string opml = Opml(
+      "<outline text=\"Alpha\" xmlUrl=\"http://a.example/\"/>"
+      "<outline text=\"Alpha\" xmlUrl=\"http://a2.example/\"/>");
+  Import(opml);
+  Import(opml);
+  EXPECT_EQ(DumpFeedList(m_tree),
+            "Feeds\n"
+            "  List\n"
+            "    Alpha1 <http://a.example/>\n"
+            "    Alpha2 <http://a2.example/>\n"
+            "  List1\n"
+            "    Alpha3 <http://a.example/>\n"
+            "    Alpha4 <http://a2.example/>\n"
+            "  Alpha <http://old.example/>\n");
+}
+
+TEST_F(OpmlImportTest, SiblingFoldersOfOneNameAreNumberedIgnoringCase) {
+  const std::string feed = "<outline text=\"F\" xmlUrl=\"http://f.example/\"/>";
+  const TOpmlImportReport report = Import(Opml("<outline text=\"Tech\">" + feed + "</outline><outline text=\"tech\">" +
+                                               feed + "</outline><outline text=\"TECH\">" + feed + "</outline>"));
+  EXPECT_EQ(report.Folders, 4);
+  EXPECT_NE(NodeAt(m_tree, "List/Tech/F"), nullptr);
+  EXPECT_NE(NodeAt(m_tree, "List/tech1/F1"), nullptr);
+  EXPECT_NE(NodeAt(m_tree, "List/TECH2/F2"), nullptr);
+}
+
+TEST_F(OpmlImportTest, TitleBecomesAUsableFolderName) {
+  struct Case {
+    std::string opml;
+    const char* folder;
+  };
+  const Case cases[] = {
+      {Opml("", "A\\B"), "A/B"},  // a backslash would split the stored path
+      {Opml("", "  Spaced  "), "Spaced"},
+      {Opml("", ""), "Unbenannte OPML"},
+      {"<opml><body/></opml>", "Unbenannte OPML"},
+  };
+  for (const auto& c : cases) {
+    Feeds.clear();
+    m_tree.BuildFeedTree("", "", false);
+    Import(c.opml);
+    ASSERT_EQ(m_tree.Root()->ChildCount(), 1) << c.opml;
+    EXPECT_EQ(m_tree.Root()->Child(0)->Name(), c.folder) << c.opml;
+  }
+}
+
+TEST_F(OpmlImportTest, ReadsFilesWithoutDeclarationAsUtf8) {
+  const std::string text =
+      "<opml><head><title>Caf\xC3\xA9</title></head><body><outline text=\"\xC3\xBC\" xmlUrl=\"http://u.example/\"/>"
+      "</body></opml>";
+  for (const std::string& bytes : {text, "\xEF\xBB\xBF" + text}) {
+    const TOpmlReadResult read = ReadOpmlText(bytes);
+    ASSERT_EQ(read.Status, TOpmlReadStatus::Read);
+    EXPECT_EQ(read.Outlines.Title, "Caf\xC3\xA9");
+    ASSERT_EQ(read.Outlines.Entries.size(), 1u);
+    EXPECT_EQ(read.Outlines.Entries[0].Name, "\xC3\xBC");
+  }
+}
+
+TEST_F(OpmlImportTest, DeepNestingStopsAtTheTreesDepthWithoutLosingFeeds) {
+  std::string body;
+  for (int i = 0; i < 5000; ++i)
+    body += "<outline text=\"d\">";
+  body += "<outline text=\"Deep\" xmlUrl=\"http://deep.example/\"/>";
+  for (int i = 0; i < 5000; ++i)
+    body += "</outline>";
+  const TOpmlImportReport report = Import(Opml(body));
+  EXPECT_EQ(report.Feeds, 1);
+  EXPECT_EQ(report.Folders, kMaxFolderDepth);
+  const TTreeNode* deep = m_tree.FindFeedNode(Feeds[0].Id);
+  ASSERT_NE(deep, nullptr);
+  EXPECT_EQ(m_tree.FindFolderPath(m_tree.NodePath(deep->Parent(), false)), deep->Parent());
+}
+
+TEST_F(OpmlImportTest, FileImportReportsWhatItDid) {
+  const test::TempDir dir;
+  const std::string good = dir.File("good.opml");
+  WriteStringToFile(good, Opml("<outline text=\"A\" xmlUrl=\"http://a.example/\"/>"
+                               "<outline text=\"B\" xmlUrl=\"vbscript:x\"/>"));
+  const TOpmlImportResult result = ImportOpmlFile(m_tree, m_tree.Root(), good);
+  EXPECT_EQ(result.Status, TOpmlReadStatus::Read);
+  EXPECT_EQ(result.Message, "1 Feeds in 1 Ordnern importiert, 1 übersprungen.");
+  EXPECT_EQ(Settings().PathList, "\\List\\A\r\n");
+  EXPECT_EQ(Settings().Structure, "\\List\t0\r\n");
+}
+
+TEST_F(OpmlImportTest, UnusableFilesChangeNothing) {
+  const test::TempDir dir;
+  WriteStringToFile(dir.File("empty.opml"), "");
+  WriteStringToFile(dir.File("rss.xml"), "<rss><channel><title>x</title></channel></rss>");
+  WriteStringToFile(dir.File("nobody.opml"), "<opml><head><title>x</title></head></opml>");
+  WriteStringToFile(dir.File("text.opml"), "just text");
+  { std::ofstream huge(dir.File("huge.opml"), std::ios::binary); }
+  std::filesystem::resize_file(dir.File("huge.opml"), kMaxOpmlFileBytes + 1);
+  struct Case {
+    std::string file;
+    TOpmlReadStatus status;
+    const char* message;
+  };
+  const Case cases[] = {
+      {dir.File("missing.opml"), TOpmlReadStatus::Unreadable, "konnte nicht gelesen werden"},
+      {dir.Path().string(), TOpmlReadStatus::Unreadable, "konnte nicht gelesen werden"},
+      {dir.File("huge.opml"), TOpmlReadStatus::TooLarge, "32 MiB"},
+      {dir.File("empty.opml"), TOpmlReadStatus::NotOpml, "keine OPML-Datei"},
+      {dir.File("rss.xml"), TOpmlReadStatus::NotOpml, "keine OPML-Datei"},
+      {dir.File("nobody.opml"), TOpmlReadStatus::NotOpml, "keine OPML-Datei"},
+      {dir.File("text.opml"), TOpmlReadStatus::NotOpml, "keine OPML-Datei"},
+  };
+  Settings().Structure = "\\Kept\t0\r\n";
+  for (const auto& c : cases) {
+    const TOpmlImportResult result = ImportOpmlFile(m_tree, m_tree.Root(), c.file);
+    EXPECT_EQ(result.Status, c.status) << c.file;
+    EXPECT_NE(result.Message.find(c.message), std::string::npos) << result.Message;
+    EXPECT_NE(result.Message.find(c.file), std::string::npos) << result.Message;
+  }
+  EXPECT_TRUE(Feeds.empty());
+  EXPECT_EQ(m_tree.Root()->ChildCount(), 0);
+  EXPECT_EQ(Settings().Structure, "\\Kept\t0\r\n");
+}
+
+}  // namespace
+}  // namespace tidewick

@@ -1,0 +1,82 @@
+#include "tree/welcome_feed.h"
+
+#include <filesystem>
+#include <fstream>
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+#include "support/temp_dir.h"
+
+namespace tidewick {
+namespace {
+
+namespace fs = std::filesystem;
+
+class WelcomeFeed : public testing::Test {
+ protected:
+  void SetUp() override {
+    fs::create_directories(m_dir.Path() / "share" / "welcome");
+    std::ofstream(m_dir.Path() / "share" / "welcome" / "welcome_en.atom") << "<feed/>";
+    std::ofstream(m_dir.Path() / "share" / "welcome" / "welcome_de.atom") << "<feed/>";
+  }
+  std::string DataFolder() const { return (m_dir.Path() / "share").string() + "/"; }
+
+  test::TempDir m_dir;
+};
+
+TEST_F(WelcomeFeed, OnlyAMissingStoreCountsAsAFirstStart) {
+  const fs::path store = m_dir.Path() / "Feeds.xml";
+  EXPECT_EQ(ExamineStorePath(store.string()), TStorePresence::Absent);
+
+  std::ofstream(store).flush();  // an empty store is the user's, not a first start
+  EXPECT_EQ(ExamineStorePath(store.string()), TStorePresence::Present);
+  fs::remove(store);
+
+  fs::create_symlink(m_dir.Path() / "elsewhere.xml", store);  // dangling link: the user pointed it somewhere
+  EXPECT_EQ(ExamineStorePath(store.string()), TStorePresence::Present);
+  fs::remove(store);
+
+  if (::geteuid() != 0) {  // root reads through any permission
+    const fs::path locked = m_dir.Path() / "locked";
+    fs::create_directories(locked);
+    fs::permissions(locked, fs::perms::none);
+    EXPECT_EQ(ExamineStorePath((locked / "Feeds.xml").string()), TStorePresence::Unknown);
+    fs::permissions(locked, fs::perms::owner_all);
+  }
+}
+
+TEST_F(WelcomeFeed, IsSubscribedOnlyOnAFirstStartWithTheFileOfTheLanguage) {
+  struct Case {
+    TStorePresence store;
+    const char* language;
+    const char* file;  // nullptr: nothing is subscribed
+  };
+  const Case cases[] = {
+      {TStorePresence::Absent, "Deutsch", "welcome_de.atom"}, {TStorePresence::Absent, "DEUTSCH", "welcome_de.atom"},
+      {TStorePresence::Absent, "English", "welcome_en.atom"}, {TStorePresence::Absent, "Français", "welcome_en.atom"},
+      {TStorePresence::Present, "English", nullptr},          {TStorePresence::Unknown, "English", nullptr},
+  };
+  for (const Case& c : cases) {
+    const std::optional<TFeed> feed = WelcomeFeedForFirstStart(c.store, DataFolder(), c.language);
+    ASSERT_EQ(feed.has_value(), c.file != nullptr) << c.language;
+    if (feed) {
+      EXPECT_EQ(feed->URL, "file://" + (m_dir.Path() / "share" / "welcome" / c.file).string());
+      EXPECT_FALSE(feed->Name.empty());
+      EXPECT_TRUE(feed->RefreshAtStart);  // read at once, so the entries are there on the first showing
+    }
+  }
+}
+
+TEST_F(WelcomeFeed, AMissingShippedFileSubscribesNothing) {
+  fs::remove(m_dir.Path() / "share" / "welcome" / "welcome_en.atom");
+  EXPECT_FALSE(WelcomeFeedForFirstStart(TStorePresence::Absent, DataFolder(), "English"));
+  EXPECT_FALSE(WelcomeFeedForFirstStart(TStorePresence::Absent, "relative/", "Deutsch"));
+}
+
+TEST(FileUrl, EncodesEverythingOutsideThePlainPathCharacters) {
+  EXPECT_EQ(FileUrlFromPath("/opt/Tidewick/welcome/welcome_en.atom"), "file:///opt/Tidewick/welcome/welcome_en.atom");
+  EXPECT_EQ(FileUrlFromPath("/home/jö rg/#1?%"), "file:///home/j%C3%B6%20rg/%231%3F%25");
+}
+
+}  // namespace
+}  // namespace tidewick

@@ -1,0 +1,297 @@
+#include <QAction>
+#include <QBuffer>
+#include <QDir>
+#include <QHeaderView>
+#include <QImage>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTextDocument>
+#include <QTreeView>
+#include <QVBoxLayout>
+
+#include "feeds/feed_records.h"
+#include "settings/settings.h"
+#include "ui/main/entry_browser.h"
+#include "ui/main/entry_date_text.h"
+#include "ui/main/entry_list_model.h"
+#include "ui/main/entry_controller.h"
+#include "ui/main/link_opener.h"
+#include "ui/main/ui_prompts.h"
+
+using namespace tidewick;
+
+namespace {
+
+TEntry Entry(const std::string& title, const std::string& description, int day) {
+  TEntry item;
+  item.Title = title;
+  item.Link = title.empty() ? std::string() : "/" + title + ".html";
+  item.Description = description;
+  item.PublishedDate = *EncodeDateTime(2026, 1, day, 12);
+  return item;
+}
+
+}  // namespace
+
+class ItemViewTest : public QObject {
+  Q_OBJECT
+
+ private:
+  void Build(std::vector<TEntry> items) {
+    TFeed feed;
+    feed.Name = "Alpha";
+    feed.URL = "https://host.example/dir/feed.xml";
+    feed.Entries = std::move(items);
+    m_feedId = Feeds[AddFeed(std::move(feed))].Id;
+
+    m_host = std::make_unique<QWidget>();
+    auto* layout = new QVBoxLayout(m_host.get());
+    m_widgets.entryListView = new QTreeView(m_host.get());
+    m_widgets.titleLinkLabel = new QLabel(m_host.get());
+    m_widgets.dateField = new QLineEdit(m_host.get());
+    m_widgets.entryTextView = new QPlainTextEdit(m_host.get());
+    m_widgets.entryHtmlView = new TEntryBrowser(m_host.get());
+    for (QWidget* widget : std::initializer_list<QWidget*>{m_widgets.entryListView, m_widgets.titleLinkLabel, m_widgets.dateField,
+                                                           m_widgets.entryTextView, m_widgets.entryHtmlView}) {
+      layout->addWidget(widget);
+    }
+    TEntryControllerHooks hooks;
+    hooks.UpdateTreeCaptions = [this] { ++m_captionUpdates; };
+    hooks.SearchTextChanged = [this](const QString& text) { m_searchText = text; };
+    m_controller = new TEntryController(m_widgets, std::move(hooks), m_host.get());
+    for (const auto& [key, command] : std::initializer_list<std::pair<QKeySequence, void (TEntryController::*)()>>{
+             {QKeySequence(Qt::CTRL | Qt::Key_F), &TEntryController::Search},
+             {QKeySequence(Qt::Key_F3), &TEntryController::FindNext},
+             {QKeySequence(Qt::SHIFT | Qt::Key_F3), &TEntryController::FindPrevious}}) {
+      auto* action = new QAction(m_host.get());
+      action->setShortcut(key);
+      connect(action, &QAction::triggered, m_controller, command);
+      m_host->addAction(action);
+    }
+    m_host->resize(600, 500);
+    m_host->show();
+    QVERIFY(QTest::qWaitForWindowActive(m_host.get()));
+    m_controller->ShowNode({TListNodeKind::Feed, {m_feedId}});
+    m_widgets.entryListView->setFocus();
+  }
+
+  QString TitleAt(int row) { return m_controller->Model().index(row, 0).data().toString(); }
+
+  std::unique_ptr<QWidget> m_host;
+  TEntryControllerWidgets m_widgets;
+  TEntryController* m_controller = nullptr;
+  uint64_t m_feedId = 0;
+  int m_captionUpdates = 0;
+  QString m_searchText;
+  std::vector<TLaunchRequest> m_launched;
+
+ private slots:
+  void init() {
+    Feeds.clear();
+    static_cast<TSettingsValues&>(Settings()) = TSettingsValues();
+    prompts::SetScripted(true);
+    m_launched.clear();
+    m_captionUpdates = 0;
+    SetLauncherForTests([this](const TLaunchRequest& request) {
+      m_launched.push_back(request);
+      return true;
+    });
+  }
+
+  void cleanup() {
+    m_host.reset();
+    SetLauncherForTests({});
+    prompts::SetScripted(false);
+    Feeds.clear();
+  }
+
+  void arrowKeysReadThreeEntriesAndKeepTheFocus() {
+    Build({Entry("a", "", 4), Entry("b", "", 3), Entry("c", "", 2), Entry("d", "", 1)});
+    QCOMPARE(TotalUnreadCount(), 4);
+    QTest::keyClick(m_widgets.entryListView, Qt::Key_Home);
+    QTest::keyClick(m_widgets.entryListView, Qt::Key_Down);
+    QTest::keyClick(m_widgets.entryListView, Qt::Key_Down);
+    QCOMPARE(TotalUnreadCount(), 1);
+    QCOMPARE(m_captionUpdates, 3);
+    QCOMPARE(m_widgets.titleLinkLabel->text(), QStringLiteral("c"));
+    QCOMPARE(QApplication::focusWidget(), m_widgets.entryListView);
+    QTest::keyClick(m_widgets.entryListView, Qt::Key_Up);  // already read: the tree is not touched again
+    QCOMPARE(m_captionUpdates, 3);
+    QVERIFY(m_launched.empty());
+  }
+
+  void linksOpenOnEnterAndDoubleClickOnly() {
+    Build({Entry("a", "", 2), Entry("", "", 1)});
+    QTest::keyClick(m_widgets.entryListView, Qt::Key_Home);
+    QTest::keyClick(m_widgets.entryListView, Qt::Key_Return);
+    QCOMPARE(m_launched.size(), size_t{1});
+    QCOMPARE(m_launched[0].Url.toString(), QStringLiteral("https://host.example/a.html"));
+    QVERIFY(m_launched[0].Program.isEmpty());
+    QVERIFY(Feeds[0].Entries[0].Visited);
+
+    QWidget* viewport = m_widgets.entryListView->viewport();
+    const QPoint second = m_widgets.entryListView->visualRect(m_controller->Model().index(1, 0)).center();
+    QTest::mouseClick(viewport, Qt::LeftButton, {}, second);
+    QCOMPARE(m_launched.size(), size_t{1});  // a single click only selects
+    QTest::mouseDClick(viewport, Qt::LeftButton, {}, second);
+    QCOMPARE(m_launched.size(), size_t{1});  // an empty link opens nothing
+    QVERIFY(Feeds[0].Entries[1].IsRead);
+    QVERIFY(prompts::ShownPrompts().empty());
+  }
+
+  void refusedLinksAreReportedNotOpened() {
+    TEntry scripted = Entry("a", "", 1);
+    scripted.Link = "javascript:alert(1)";
+    Build({scripted});
+    QTest::keyClick(m_widgets.entryListView, Qt::Key_Home);
+    QTest::keyClick(m_widgets.entryListView, Qt::Key_Enter);
+    QVERIFY(m_launched.empty());
+    QCOMPARE(prompts::ShownPrompts().size(), size_t{1});
+    QVERIFY(prompts::ShownPrompts()[0].Text.contains(QStringLiteral("javascript:alert(1)")));
+    QVERIFY(!Feeds[0].Entries[0].Visited);
+  }
+
+  // What a click means is the core's; here the click reaches it and the list and its header follow.
+  void headerClicksToggleTheManualOrder() {
+    Settings().AutoSort = false;
+    Settings().SortLastColumn = kDateColumn;
+    Settings().SortAscending = true;
+    Build({Entry("b", "", 2), Entry("a", "", 1), Entry("c", "", 3)});
+    QHeaderView* header = m_widgets.entryListView->header();
+    auto headerText = [&](int column) { return m_controller->Model().headerData(column, Qt::Horizontal).toString(); };
+    auto clickHeader = [&](int column) {
+      const QPoint at(header->sectionViewportPosition(column) + header->sectionSize(column) / 2, header->height() / 2);
+      QTest::mouseClick(header->viewport(), Qt::LeftButton, {}, at);
+    };
+    QCOMPARE(headerText(kDateColumn), QStringLiteral("Änderungszeit   v"));
+    QCOMPARE(TitleAt(0), QStringLiteral("a"));
+    clickHeader(kDateColumn);
+    QCOMPARE(headerText(kDateColumn), QStringLiteral("Änderungszeit   ^"));
+    QCOMPARE(TitleAt(0), QStringLiteral("c"));
+    QVERIFY(!Settings().SortAscending);  // kept for the next start
+  }
+
+  // The column keeps its 125 pixels in small fonts and grows with a larger one, so a date and time never show cut.
+  void dateColumnHoldsAWholeDateInALargerFont() {
+    const QFont normal = QApplication::font();
+    QFont large = normal;
+    large.setPointSize(20);
+    QApplication::setFont(large);
+    Build({Entry("a", "", 28)});
+    QApplication::setFont(normal);
+    const int width = m_widgets.entryListView->header()->sectionSize(kDateColumn);
+    QVERIFY(width > m_widgets.entryListView->fontMetrics().horizontalAdvance(WideEntryDateSample()));
+    QVERIFY(width > 125);
+  }
+
+  // Where each step lands is the core's rule; here the keys reach it, the first asks, and the focus stays.
+  void searchAsksFirstThenStepsBothWays() {
+    Build({Entry("match one", "", 3), Entry("other", "", 2), Entry("x", "<p>MATCH in summary</p>", 1)});
+    QTest::keyClick(m_host.get(), Qt::Key_F3, Qt::ShiftModifier);  // no search text: nothing
+    QVERIFY(prompts::ShownPrompts().empty());
+    prompts::PrimeInput(QStringLiteral("match"));
+    QTest::keyClick(m_host.get(), Qt::Key_F3);  // no search text yet: asks first
+    QCOMPARE(prompts::ShownPrompts().size(), size_t{1});
+    QCOMPARE(prompts::ShownPrompts()[0].Title, QStringLiteral("Suchen"));
+    QCOMPARE(m_searchText, QStringLiteral("match"));
+    QCOMPARE(m_controller->SelectedRow(), std::optional<int>(0));
+    QTest::keyClick(m_host.get(), Qt::Key_F3);
+    QCOMPARE(m_controller->SelectedRow(), std::optional<int>(2));
+    QVERIFY(Feeds[0].Entries[2].IsRead);
+    QTest::keyClick(m_host.get(), Qt::Key_F3, Qt::ShiftModifier);
+    QCOMPARE(m_controller->SelectedRow(), std::optional<int>(0));
+    QCOMPARE(QApplication::focusWidget(), m_widgets.entryListView);
+    QCOMPARE(prompts::ShownPrompts().size(), size_t{1});
+  }
+
+  void refillKeepsTheEntryBeingRead() {
+    Build({Entry("a", "summary a", 2), Entry("b", "", 1)});
+    QTest::keyClick(m_widgets.entryListView, Qt::Key_Home);
+    QCOMPARE(m_captionUpdates, 1);
+    MarkFeedUnread(0);
+    m_controller->Refill();
+    QCOMPARE(m_controller->SelectedRow(), std::optional<int>(0));
+    QVERIFY(!Feeds[0].Entries[0].IsRead);  // not marked again
+    QCOMPARE(m_captionUpdates, 1);
+    QCOMPARE(m_widgets.entryTextView->toPlainText(), QStringLiteral("summary a"));
+
+    DeleteItem(Feeds[0].Entries, 0);
+    m_controller->Refill();
+    QCOMPARE(m_controller->SelectedRow(), std::nullopt);
+    QVERIFY(m_widgets.dateField->text().isEmpty());
+  }
+
+  void feedTextStaysPlainText() {
+    TEntry marked = Entry("<em>x</em>", "", 1);
+    marked.Link = "https://example.org/?q=<script>";
+    Build({marked});
+    QTest::keyClick(m_widgets.entryListView, Qt::Key_Home);
+    QCOMPARE(m_widgets.titleLinkLabel->textFormat(), Qt::PlainText);
+    QCOMPARE(m_widgets.titleLinkLabel->text(), QStringLiteral("<em>x</em>"));
+    QVERIFY(m_widgets.titleLinkLabel->toolTip().contains(QStringLiteral("?q=&lt;script&gt;")));
+  }
+
+  void pageLinksAreInterceptedAndTheViewStays() {
+    Build({Entry("a", "<p><a href=\"page.html\">go there</a></p>", 1)});
+    QTest::keyClick(m_widgets.entryListView, Qt::Key_Home);
+    TEntryBrowser* page = m_widgets.entryHtmlView;
+    QTextCursor cursor(page->document());
+    cursor.setPosition(page->document()->find(QStringLiteral("go there")).selectionStart() + 2);
+    const QPoint at = page->cursorRect(cursor).center();
+    QTest::mouseClick(page->viewport(), Qt::LeftButton, {}, at);
+    QCOMPARE(m_launched.size(), size_t{1});
+    QCOMPARE(m_launched[0].Url.toString(), QStringLiteral("https://host.example/page.html"));
+    QVERIFY(page->toPlainText().contains(QStringLiteral("go there")));
+    QVERIFY(page->source().isEmpty());
+  }
+
+  void hostileEntryNeverReadsAFile() {
+    QTemporaryDir folder;
+    const QString previous = QDir::currentPath();
+    QDir::setCurrent(folder.path());
+    QImage(9, 7, QImage::Format_RGB32).save(QStringLiteral("canary.png"));
+    const QString canaryUrl = QUrl::fromLocalFile(folder.filePath(QStringLiteral("canary.png"))).toString();
+    const std::string hostile = "<link rel=stylesheet href=\"canary.css\"><img src=\"canary.png\"><img src=\"" +
+                                canaryUrl.toStdString() +
+                                "\"><img src=\"/dev/zero\"><img src=\"data:image/svg+xml,<svg/>\">";
+
+    QTextBrowser plain;  // what Qt does on its own: proves the canary can be read
+    plain.setHtml(QString::fromStdString(hostile));
+    plain.document()->size();
+    QVERIFY(!plain.document()->resource(QTextDocument::ImageResource, QUrl(QStringLiteral("canary.png"))).isNull());
+
+    TEntryBrowser browser;
+    browser.LoadHtml(hostile);
+    browser.resize(300, 200);
+    browser.document()->size();  // lays out, so every image is asked for
+    for (const QString& name : {QStringLiteral("canary.png"), canaryUrl, QStringLiteral("/dev/zero")}) {
+      const QVariant resource = browser.document()->resource(QTextDocument::ImageResource, QUrl(name));
+      QVERIFY2(resource.toByteArray().isEmpty(), qPrintable(name));
+    }
+    QDir::setCurrent(previous);
+  }
+
+  void dataImagesAreBounded() {
+    QByteArray png;
+    {
+      QImage image(3, 3, QImage::Format_RGB32);
+      image.fill(Qt::red);
+      QBuffer buffer(&png);
+      image.save(&buffer, "PNG");
+    }
+    const QByteArray base64 = "data:image/png;base64," + png.toBase64();
+    QCOMPARE(DecodeDataImage(QUrl(QString::fromLatin1(base64))), png);
+    QVERIFY(DecodeDataImage(QUrl(QStringLiteral("data:image/svg+xml,<svg xmlns='http://www.w3.org/2000/svg'/>")))
+                .isEmpty());
+    QVERIFY(DecodeDataImage(QUrl(QStringLiteral("data:text/html;base64,") + QString::fromLatin1(png.toBase64())))
+                .isEmpty());
+    const QByteArray huge = "data:image/png;base64," + QByteArray(TEntryBrowser::kMaxDataUrlLength, 'A');
+    QVERIFY(DecodeDataImage(QUrl(QString::fromLatin1(huge))).isEmpty());
+  }
+};
+
+QTEST_MAIN(ItemViewTest)
+#include "entry_view_test.moc"

@@ -1,0 +1,180 @@
+#include "ui/rules/feed_edit_rules.h"
+#include "web/feed_address.h"
+
+#include <gtest/gtest.h>
+
+namespace tidewick {
+namespace {
+
+TEntry Entry(std::string title, bool read = false) {
+  TEntry item;
+  item.Title = std::move(title);
+  item.Link = "https://example.org/" + item.Title;
+  item.IsRead = read;
+  return item;
+}
+
+TFeed FetchedDocument(std::vector<std::string> titles) {
+  TFeed fresh;
+  fresh.FeedType = "RSS/2.0";
+  fresh.Info.Title = "Channel";
+  fresh.Info.TTL = 30;
+  for (std::string& title : titles)
+    fresh.Entries.push_back(Entry(std::move(title)));
+  return fresh;
+}
+
+// The name checks look at the program's store; each test starts from its own.
+class FeedEditRules : public testing::Test {
+ protected:
+  void SetUp() override { Feeds.clear(); }
+  void TearDown() override { Feeds.clear(); }
+
+  uint64_t Add(std::string name) {
+    TFeed feed;
+    feed.Name = std::move(name);
+    return Feeds[static_cast<size_t>(AddFeed(std::move(feed)))].Id;
+  }
+};
+
+TEST(FeedEditAddress, OnlyTrimmedWebAddressesAreFetched) {
+  EXPECT_TRUE(IsFetchableFeedAddress(" HTTPS://example.org/atom\n"));
+  EXPECT_FALSE(IsFetchableFeedAddress("FILE:///home/u/feed.xml"));
+}
+
+TEST(FeedEditInterval, LowIntervalsAreRefusedOrQuestioned) {
+  const std::pair<int, TIntervalVerdict> cases[] = {
+      {0, TIntervalVerdict::Accept},    {1, TIntervalVerdict::Refuse},    {14, TIntervalVerdict::Refuse},
+      {15, TIntervalVerdict::AskFirst}, {59, TIntervalVerdict::AskFirst}, {60, TIntervalVerdict::Accept},
+      {9999, TIntervalVerdict::Accept},
+  };
+  for (const auto& [minutes, verdict] : cases)
+    EXPECT_EQ(JudgeFeedInterval(minutes), verdict) << minutes;
+}
+
+TEST(FeedEditInterval, FetchProposesTheChannelTtlElseTheDefault) {
+  EXPECT_EQ(ProposedInterval(30, 60), 30);
+  EXPECT_EQ(ProposedInterval(0, 90), 90);
+  EXPECT_EQ(ProposedInterval(-5, 90), 90);
+  EXPECT_EQ(ProposedInterval(100000, 60), kMaxFeedInterval);  // a huge TTL still fits the field
+}
+
+TEST(FeedEditInterval, MenuNamesHoursAndNone) {
+  EXPECT_EQ(IntervalMenuText(kIntervalMenu.front()), "1 Stunde");
+  EXPECT_EQ(IntervalMenuText(kIntervalMenu[9]), "24 Stunden");
+  EXPECT_EQ(IntervalMenuText(kIntervalMenu.back()), "Nicht abfragen");
+}
+
+TEST(FeedEditDetails, RowsComeInOrderAndOnlyWithAValue) {
+  TFeed feed;
+  feed.FeedType = "Atom/1.0";
+  feed.Info.Title = "T";
+  feed.Info.Link = "https://example.org";
+  feed.Info.Language = "de";
+  feed.Info.LastBuildDate = 40000.5;
+  feed.Info.TTL = 45;
+  feed.LastDownloaded = 45000;
+  const auto rows = FeedDetailRows(feed, [](TDateTime) { return std::string("DATE"); });
+  const std::vector<std::pair<std::string, std::string>> expected = {
+      {"Feed-Typ", "Atom/1.0"},
+      {"Title", "T"},
+      {"Link", "https://example.org"},
+      {"Sprache", "de"},
+      {"Erstellt", "DATE"},
+      {"Gültigkeitsdauer", "45 Minuten"},
+      {"Letzter Download", "DATE"},
+  };
+  ASSERT_EQ(rows.size(), expected.size());
+  for (size_t i = 0; i < rows.size(); ++i) {
+    EXPECT_EQ(rows[i].Caption, expected[i].first) << i;
+    EXPECT_EQ(rows[i].Value, expected[i].second) << i;
+  }
+}
+
+TEST_F(FeedEditRules, OkChecksNameIntervalAndUniqueness) {
+  const uint64_t edited = Add("Heise");
+  Add("Golem");
+  struct Case {
+    const char* name;
+    const char* title;
+    int interval;
+    uint64_t editId;
+    std::string expectedName;
+    bool cleaned;
+    bool empty;
+    TIntervalVerdict verdict;
+    bool taken;
+  };
+  const Case cases[] = {
+      {"  ", "Channel", 60, 0, "Channel", false, false, TIntervalVerdict::Accept, false},  // title stands in
+      {"News [de]", "", 60, 0, "News (de)", true, false, TIntervalVerdict::Accept, false},
+      {"Golem", "", 60, 0, "Golem", false, false, TIntervalVerdict::Accept, true},
+      {"Golem", "", 60, edited, "Golem", false, false, TIntervalVerdict::Accept, true},   // another feed's name
+      {"Heise", "", 60, edited, "Heise", false, false, TIntervalVerdict::Accept, false},  // its own name
+      {"", "", 30, 0, "", false, true, TIntervalVerdict::AskFirst, false},                // nothing to call it
+      {"New", "", 5, 0, "New", false, false, TIntervalVerdict::Refuse, false},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    const TFeedEditOkCheck check = CheckFeedEditOk(c.name, c.title, c.interval, c.editId);
+    EXPECT_EQ(check.Name, c.expectedName);
+    EXPECT_EQ(check.NameCleaned, c.cleaned);
+    EXPECT_EQ(check.NameEmpty, c.empty);
+    EXPECT_EQ(check.Interval, c.verdict);
+    EXPECT_EQ(check.NameTaken, c.taken);
+  }
+}
+
+TEST_F(FeedEditRules, EditWithFetchKeepsReadMarksAndTakesTheChannel) {
+  TFeed stored;
+  stored.Name = "Old";
+  stored.URL = "http://old.example.org/rss";
+  stored.Error = true;
+  stored.Entries = {Entry("gone", true), Entry("kept", true), Entry("kept unread")};
+  const uint64_t id = Feeds[static_cast<size_t>(AddFeed(stored))].Id;
+
+  TFeedEditResult result{"New", "http://new.example.org/rss", 120, true,
+                         FetchedDocument({"kept", "kept unread", "fresh", "spam offer"})};
+  ASSERT_TRUE(ApplyFeedEdit(Feeds, id, result, TAutoReadTerms({"spam"}), 46000));
+
+  const TFeed& feed = Feeds[0];
+  EXPECT_EQ(feed.Name, "New");
+  EXPECT_EQ(feed.URL, "http://new.example.org/rss");
+  EXPECT_EQ(feed.Interval, 120);
+  EXPECT_TRUE(feed.RefreshAtStart);
+  EXPECT_EQ(feed.FeedType, "RSS/2.0");
+  EXPECT_EQ(feed.Info.Title, "Channel");
+  EXPECT_EQ(feed.LastDownloaded, 46000);
+  EXPECT_FALSE(feed.Error);
+  std::vector<std::pair<std::string, bool>> items;
+  for (const TEntry& item : feed.Entries) {
+    items.emplace_back(item.Title, item.IsRead);
+    EXPECT_EQ(item.FeedIndex, 0);
+  }
+  const std::vector<std::pair<std::string, bool>> expected = {
+      {"kept unread", false}, {"kept", true}, {"fresh", false}, {"spam offer", true}};
+  EXPECT_EQ(items, expected);
+}
+
+TEST_F(FeedEditRules, EditWithoutFetchTouchesOnlyTheEditedFields) {
+  TFeed stored;
+  stored.Name = "Old";
+  stored.FeedType = "Atom/1.0";
+  stored.Error = true;
+  stored.LastDownloaded = 40000;
+  stored.Entries = {Entry("added by a refresh while the dialog was open")};
+  const uint64_t id = Feeds[static_cast<size_t>(AddFeed(stored))].Id;
+
+  ASSERT_TRUE(ApplyFeedEdit(Feeds, id, {"Renamed", "http://a.example/rss", 0, false, std::nullopt}, {}, 46000));
+  const TFeed& feed = Feeds[0];
+  EXPECT_EQ(feed.Name, "Renamed");
+  EXPECT_EQ(feed.Interval, 0);
+  EXPECT_EQ(feed.Entries.size(), 1u);
+  EXPECT_EQ(feed.FeedType, "Atom/1.0");
+  EXPECT_TRUE(feed.Error);  // nothing was downloaded, so the mark of the last refresh stays
+  EXPECT_EQ(feed.LastDownloaded, 40000);
+  EXPECT_FALSE(ApplyFeedEdit(Feeds, id + 100, {"X", "", 0, false, std::nullopt}, {}, 46000));
+}
+
+}  // namespace
+}  // namespace tidewick

@@ -1,0 +1,102 @@
+#include "ui/rules/tray_state.h"
+
+#include <gtest/gtest.h>
+
+#include "support/temp_dir.h"
+#include "util/files.h"
+
+namespace tidewick {
+namespace {
+
+TEST(TrayState, DecidesIconTipBlinkSoundAndPopup) {
+  struct Case {
+    const char* what;
+    TTrayInputs in;
+    TTrayIcon icon;
+    const char* tip;
+    bool blink, sound, showPopup, closePopup;
+  };
+  // Minimised with seven unread entries, a sound file and the popup ready: everything fires.
+  const TTrayInputs minimized{
+      .UnreadCount = 7, .PlaySound = true, .SoundFileExists = true, .Minimized = true, .PopupExists = true};
+  TTrayInputs steady = minimized;
+  steady.TrayBlink = false;
+  steady.Minimized = false;
+  steady.WindowShowing = true;
+  TTrayInputs noSoundFile = minimized;
+  noSoundFile.SoundFileExists = false;
+  TTrayInputs starting = minimized;
+  starting.PopupExists = false;
+  TTrayInputs popupOff = minimized;
+  popupOff.ShowPopupWindow = false;
+  const Case cases[] = {
+      {"no unread entry", {.PopupVisible = true}, TTrayIcon::NoNews, "Tidewick", false, false, false, true},
+      {"window showing", steady, TTrayIcon::Main, "Tidewick (7 neu)", false, false, false, false},
+      {"minimised", minimized, TTrayIcon::Main, "Tidewick (7 neu)", true, true, true, false},
+      {"sound file gone", noSoundFile, TTrayIcon::Main, "Tidewick (7 neu)", true, false, true, false},
+      {"window being created", starting, TTrayIcon::Main, "Tidewick (7 neu)", true, true, false, false},
+      {"popup switched off", popupOff, TTrayIcon::Main, "Tidewick (7 neu)", true, true, false, false},
+  };
+  for (const auto& c : cases) {
+    const TTrayDecision d = DecideTrayNotification(c.in);
+    EXPECT_EQ(d.Icon, c.icon) << c.what;
+    EXPECT_EQ(d.Tip, c.tip) << c.what;
+    EXPECT_EQ(d.Blink, c.blink) << c.what;
+    EXPECT_EQ(d.PlaySound, c.sound) << c.what;
+    EXPECT_EQ(d.ShowPopup, c.showPopup) << c.what;
+    EXPECT_EQ(d.ClosePopup, c.closePopup) << c.what;
+  }
+}
+
+TEST(TrayState, CutsTheTipByCharactersNeverInsideOne) {
+  std::string text;
+  for (int i = 0; i < 70; ++i)
+    text += "ü";
+  const std::string cut = CutToCharacters(text, kTrayTipCharacters);
+  EXPECT_EQ(cut.size(), 63u * 2);
+  EXPECT_EQ(CutToCharacters("abc", 63), "abc");
+  EXPECT_EQ(CutToCharacters("a€b", 2), "a€");
+}
+
+TEST(TrayState, PlaysOnlyFilesThatAreWaves) {
+  const test::TempDir temp;
+  const std::string wave = temp.File("ding.wav");
+  const std::string mp3 = temp.File("ding.mp3");
+  ASSERT_TRUE(WriteStringToFile(wave, std::string("RIFF\x24\0\0\0WAVEfmt ", 16)));
+  ASSERT_TRUE(WriteStringToFile(mp3, "ID3\x04 not a wave file"));
+  EXPECT_TRUE(IsPlayableWaveFile(wave));
+  EXPECT_FALSE(IsPlayableWaveFile(mp3));
+  EXPECT_FALSE(IsPlayableWaveFile(temp.File("missing.wav")));
+  EXPECT_FALSE(IsPlayableWaveFile(temp.Path().string()));  // a folder
+}
+
+TEST(TrayState, PopupListsUnreadEntriesByDateThenTitle) {
+  TFeeds feeds(2);
+  feeds[0].Id = 1;
+  feeds[0].Name = "A";
+  feeds[1].Id = 2;
+  feeds[1].Name = "B";
+  auto add = [](TFeed& feed, const char* title, TDateTime date, bool read) {
+    TEntry item;
+    item.Title = title;
+    item.PublishedDate = date;
+    item.IsRead = read;
+    feed.Entries.push_back(item);
+  };
+  add(feeds[0], "beta", 10, false);
+  add(feeds[0], "read", 20, true);
+  add(feeds[1], "Alpha", 10, false);
+  add(feeds[1], "", 30, false);
+  const auto descending = PopupRows(feeds, false);
+  ASSERT_EQ(descending.size(), 3u);
+  EXPECT_EQ(descending[0].Title, "(Kein Titel verfügbar)");  // newest first, untitled shown as such
+  EXPECT_EQ(descending[0].FeedId, 2u);
+  EXPECT_EQ(descending[1].Title, "beta");
+  const auto ascending = PopupRows(feeds, true);
+  EXPECT_EQ(ascending[0].Title, "Alpha");  // equal dates by title, ignoring case
+  EXPECT_EQ(ascending[1].Title, "beta");
+  EXPECT_EQ(ascending[2].FeedName, "B");
+}
+
+}  // namespace
+}  // namespace tidewick
