@@ -14,9 +14,9 @@
 #include <string>
 #include <vector>
 
-#include "feeds/feed_records.h"
 #include "entries/entry_list.h"
 #include "entries/entry_search.h"
+#include "feeds/feed_records.h"
 
 using namespace tidewick;
 

@@ -10,9 +10,9 @@
 #include <string_view>
 #include <vector>
 
+#include "util/utf8.h"
 #include "web/feed_discovery.h"
 #include "web/feed_discovery_url.h"
-#include "util/utf8.h"
 
 namespace {
 

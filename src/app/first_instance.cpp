@@ -12,14 +12,14 @@
 #include "feeds/feed_records.h"
 #include "lang/lang_text.h"
 #include "platform/paths.h"
-#include "web/feed_address.h"
-#include "tree/feed_tree.h"
 #include "settings/settings.h"
+#include "tree/feed_tree.h"
 #include "ui/main/entry_controller.h"
 #include "ui/main/main_actions.h"
 #include "ui/main/refresh_controller.h"
 #include "ui/main/ui_prompts.h"
 #include "util/strings.h"
+#include "web/feed_address.h"
 
 namespace tidewick {
 

@@ -1,9 +1,9 @@
 #include "entries/entry_export.h"
 
-#include "feeds/entry_title.h"
-#include "lang/lang_text.h"
 #include "entries/font_css.h"
 #include "entries/html_sanitizer.h"
+#include "feeds/entry_title.h"
+#include "lang/lang_text.h"
 #include "util/html_text.h"
 #include "util/strings.h"
 #include "util/utf8.h"

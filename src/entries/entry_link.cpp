@@ -3,10 +3,10 @@
 #include <array>
 #include <vector>
 
-#include "web/feed_address.h"
-#include "web/web_address.h"
 #include "util/case_fold.h"
 #include "util/strings.h"
+#include "web/feed_address.h"
+#include "web/web_address.h"
 
 namespace tidewick {
 namespace {

@@ -32,7 +32,8 @@ TEntry* ResolveEntryRow(TEntryRow& row, TFeed& feed) {
   TEntries& items = feed.Entries;
   if (row.EntryIndex >= 0 && static_cast<size_t>(row.EntryIndex) < items.size()) {
     TEntry& remembered = items[row.EntryIndex];
-    if ((row.Stamp != 0 && remembered.Stamp.Value() == row.Stamp) || EntryIdentityHash(remembered) == row.IdentityHash) {
+    if ((row.Stamp != 0 && remembered.Stamp.Value() == row.Stamp) ||
+        EntryIdentityHash(remembered) == row.IdentityHash) {
       return &remembered;
     }
   }

@@ -11,14 +11,14 @@
 #include <string_view>
 #include <vector>
 
-#include "feeds/feed_records.h"
 #include "entries/entry_order.h"
+#include "feeds/feed_records.h"
 
 namespace tidewick {
 
 struct TEntryRow {
   uint64_t FeedId = 0;
-  int32_t EntryIndex = -1;     // where the entry stood when the list was filled (a hint, checked on every use)
+  int32_t EntryIndex = -1;    // where the entry stood when the list was filled (a hint, checked on every use)
   uint32_t Stamp = 0;         // the entry's stamp then (0: none to go by)
   uint64_t IdentityHash = 0;  // of Title, Link and Author, to find the entry again once it moved
 };

@@ -7,10 +7,10 @@
 #include <unordered_map>
 #include <vector>
 
-#include "feeds/entry_title.h"
-#include "lang/lang_text.h"
 #include "entries/entry_fold.h"
 #include "entries/entry_list.h"
+#include "feeds/entry_title.h"
+#include "lang/lang_text.h"
 #include "settings/settings.h"
 
 namespace tidewick {

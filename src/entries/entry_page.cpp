@@ -3,8 +3,8 @@
 #include <array>
 #include <utility>
 
-#include "lang/lang_text.h"
 #include "entries/font_css.h"
+#include "lang/lang_text.h"
 #include "util/case_fold.h"
 #include "util/utf8.h"
 

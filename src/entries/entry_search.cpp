@@ -47,7 +47,7 @@ bool ItemMatchesSearch(const TEntry& item, std::string_view foldedText) {
 }
 
 std::optional<size_t> FindEntryRow(TEntryList& list, std::string_view text, TSearchStep step,
-                                  std::optional<size_t> selected) {
+                                   std::optional<size_t> selected) {
   const std::string folded = FoldForList(text);
   const size_t count = list.Size();
   if (folded.empty() || count == 0) {

@@ -7,8 +7,8 @@
 #include <optional>
 #include <string_view>
 
-#include "feeds/feed_records.h"
 #include "entries/entry_list.h"
+#include "feeds/feed_records.h"
 
 namespace tidewick {
 
@@ -24,6 +24,6 @@ enum class TSearchStep {
 
 // The row of the next match, or nothing; rows whose entry vanished are passed over. An empty text finds nothing.
 std::optional<size_t> FindEntryRow(TEntryList& list, std::string_view text, TSearchStep step,
-                                  std::optional<size_t> selected);
+                                   std::optional<size_t> selected);
 
 }  // namespace tidewick

@@ -73,7 +73,7 @@ struct TEntry {
   // never stored.
   bool HasLegacyIdentity = false;
   int32_t EntryIndex = -1;  // own position in the feed's Items
-  int32_t FeedIndex = -1;  // position of the owning feed in Feeds
+  int32_t FeedIndex = -1;   // position of the owning feed in Feeds
   TEntryStamp Stamp;        // never stored; fits the room the fields above leave
   std::string LegacyTitle;
   std::string LegacyLink;

@@ -123,9 +123,9 @@ bool ReadRssChannel(const TXmlDoc& doc, TFeedInfo& info, std::string_view docume
 }
 
 int ReadRssItems(const TXmlDoc& doc, TEntries& items, std::string_view documentAddress) {
-  return ReadEntries(
-      doc.GetNode("rss\\channel"), "item", items,
-      [documentAddress](const TXmlNode& node, TEntry& item) { ReadRssItem(node, item, documentAddress); });
+  return ReadEntries(doc.GetNode("rss\\channel"), "item", items, [documentAddress](const TXmlNode& node, TEntry& item) {
+    ReadRssItem(node, item, documentAddress);
+  });
 }
 
 }  // namespace tidewick

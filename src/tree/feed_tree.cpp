@@ -4,8 +4,8 @@
 
 #include "feeds/feed_records.h"
 #include "lang/lang_text.h"
-#include "tree/feed_tree_change.h"
 #include "settings/settings.h"
+#include "tree/feed_tree_change.h"
 #include "tree/tree_paths.h"
 #include "util/case_fold.h"
 #include "util/strings.h"

@@ -6,9 +6,9 @@
 
 #include "feeds/feed_records.h"
 #include "lang/lang_text.h"
+#include "settings/settings.h"
 #include "tree/feed_tree.h"
 #include "tree/feed_tree_change.h"
-#include "settings/settings.h"
 #include "tree/tree_paths.h"
 #include "util/case_fold.h"
 #include "util/strings.h"

@@ -7,14 +7,14 @@
 #include <unordered_set>
 
 #include "feeds/feed_records.h"
+#include "lang/export_file.h"
 #include "lang/lang_text.h"
 #include "platform/file_io.h"
-#include "lang/export_file.h"
-#include "web/feed_address.h"
 #include "settings/settings.h"
-#include "web/web_address.h"
 #include "util/case_fold.h"
 #include "util/strings.h"
+#include "web/feed_address.h"
+#include "web/web_address.h"
 #include "xml/xml_doc.h"
 
 namespace tidewick {

@@ -1,8 +1,8 @@
 #include "web/feed_address.h"
 
-#include "web/web_address.h"
 #include "util/case_fold.h"
 #include "util/strings.h"
+#include "web/web_address.h"
 
 namespace tidewick {
 

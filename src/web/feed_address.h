@@ -21,8 +21,8 @@ std::optional<std::string> AcceptFeedAddress(std::string_view text);
 // The address field's normal form: without its feed scheme, and with "http://" in front when it names no scheme.
 std::string NormalizeFeedAddress(std::string_view address);
 
-// Only web addresses are fetched by the feed dialog and the command-line tool (IsSafeWebAddress, after trimming). Local files and other schemes are
-// refused, so a pasted "file://" address can never read the disk.
+// Only web addresses are fetched by the feed dialog and the command-line tool (IsSafeWebAddress, after trimming). Local
+// files and other schemes are refused, so a pasted "file://" address can never read the disk.
 bool IsFetchableFeedAddress(std::string_view address);
 
 }  // namespace tidewick

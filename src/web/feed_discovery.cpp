@@ -6,10 +6,10 @@
 #include <array>
 #include <optional>
 
-#include "web/feed_discovery_url.h"
 #include "util/case_fold.h"
 #include "util/charset.h"
 #include "util/utf8.h"
+#include "web/feed_discovery_url.h"
 
 namespace tidewick {
 namespace {

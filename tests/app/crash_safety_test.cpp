@@ -17,8 +17,8 @@
 #include "app_test_support.h"
 #include "feeds/feed_records.h"
 #include "feeds/feed_store.h"
-#include "tree/feed_tree.h"
 #include "support/temp_dir.h"
+#include "tree/feed_tree.h"
 #include "ui/main/main_window.h"
 
 namespace tidewick {

@@ -11,12 +11,12 @@
 #include "app/first_instance.h"
 #include "feeds/feed_records.h"
 #include "feeds/feed_store.h"
-#include "tree/feed_tree.h"
 #include "settings/settings.h"
-#include "tree/welcome_feed.h"
 #include "support/temp_dir.h"
-#include "ui/main/entry_list_model.h"
+#include "tree/feed_tree.h"
+#include "tree/welcome_feed.h"
 #include "ui/main/entry_controller.h"
+#include "ui/main/entry_list_model.h"
 #include "ui/main/feed_tree_model.h"
 #include "ui/main/feed_tree_view.h"
 #include "ui/main/ui_prompts.h"
@@ -137,7 +137,8 @@ class StartSelectionTest : public QObject {
 
     // The welcome feed's entries arrive with the start-up refresh; stored entries are there at once.
     TEntryListModel& list = window.ItemView().Model();
-    QTRY_VERIFY_WITH_TIMEOUT(!feed->Entries.empty() && list.rowCount() == static_cast<int>(feed->Entries.size()), 10000);
+    QTRY_VERIFY_WITH_TIMEOUT(!feed->Entries.empty() && list.rowCount() == static_cast<int>(feed->Entries.size()),
+                             10000);
     for (int row = 0; row < list.rowCount(); ++row) {
       QCOMPARE(list.FeedAt(row)->Id, feed->Id);
       QVERIFY2(!list.ItemAt(row)->IsRead, "listing a feed marks nothing read");

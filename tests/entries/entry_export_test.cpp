@@ -20,7 +20,7 @@ TEntry Entry(std::string title, std::string link, std::string description) {
 
 TEST(EntryExport, TextFileHoldsTheLabelledLinesAndTheSummary) {
   const TEntry item = Entry("Hello <b>World</b>", "http://example.org/a",
-                               "Summary text" + std::string(kContentMarker) + "<p>Full content</p>");
+                            "Summary text" + std::string(kContentMarker) + "<p>Full content</p>");
   EXPECT_EQ(EntryExportText(item, "05.12.2006 21:30:00"),
             "Titel: Hello World\r\nLink:  http://example.org/a\r\nDatum: 05.12.2006 21:30:00\r\n\r\n"
             "Summary text\r\n");
@@ -38,7 +38,7 @@ TEST(EntryExport, HtmlPageHasTheFixedLayout) {
   TFontRecord font{"Arial", 10, RgbColor(255, 0, 0)};
   font.Bold = true;
   const TEntry item = Entry("A & <b>B</b>", "https://example.org/?a=1&b=2",
-                               "sum" + std::string(kContentMarker) + "<p>Body <i>text</i></p>");
+                            "sum" + std::string(kContentMarker) + "<p>Body <i>text</i></p>");
   EXPECT_EQ(EntryExportHtml(item, "05.12.2006", font),
             "<html><head><meta charset=\"utf-8\"><meta http-equiv=\"Content-Security-Policy\" "
             "content=\"default-src 'none'; img-src http: https: data:; style-src 'unsafe-inline'\">"

@@ -185,7 +185,7 @@ TEST(FeedMerge, RecognisesStoredEntriesByTheirEarlierIdentity) {
   stored.Entries[1].Visited = true;
   TFeed fresh;
   fresh.Entries = {Upgraded("One", "https://x/1", "", "https://x/1"),
-                 Upgraded("Two", "https://x/two.html", "Two", "two.html"), ReadEntry("Same", "https://x/3")};
+                   Upgraded("Two", "https://x/two.html", "Two", "two.html"), ReadEntry("Same", "https://x/3")};
   fresh.Entries[2].IsRead = false;
   for (const bool moved : {false, true}) {
     SCOPED_TRACE(moved);

@@ -26,7 +26,8 @@ TEST(Settings, FreshFileHasEveryKeyInTheFixedOrder) {
   EXPECT_EQ(result.Source, TSettingsSource::Defaults);
   EXPECT_FALSE(result.Damaged);
   ASSERT_TRUE(SaveSettings(settings));
-  EXPECT_EQ(ReadFileToString(settings.SettingsFileName), ReadFileToString(test::DataPath("settings/fresh_settings.ini")));
+  EXPECT_EQ(ReadFileToString(settings.SettingsFileName),
+            ReadFileToString(test::DataPath("settings/fresh_settings.ini")));
   EXPECT_FALSE(FileExists(settings.SettingsFileName + ".bak"));  // nothing to back up on a fresh start
 }
 

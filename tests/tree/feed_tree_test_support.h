@@ -4,8 +4,8 @@
 #include <string_view>
 
 #include "feeds/feed_records.h"
-#include "tree/feed_tree.h"
 #include "settings/settings.h"
+#include "tree/feed_tree.h"
 
 namespace tidewick::test {
 

@@ -7,9 +7,9 @@
 #include <string>
 
 #include "feed_tree_test_support.h"
+#include "support/temp_dir.h"
 #include "tree/opml_export.h"
 #include "tree/opml_import.h"
-#include "support/temp_dir.h"
 #include "util/files.h"
 #include "util/strings.h"
 

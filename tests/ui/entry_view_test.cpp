@@ -15,9 +15,9 @@
 #include "feeds/feed_records.h"
 #include "settings/settings.h"
 #include "ui/main/entry_browser.h"
+#include "ui/main/entry_controller.h"
 #include "ui/main/entry_date_text.h"
 #include "ui/main/entry_list_model.h"
-#include "ui/main/entry_controller.h"
 #include "ui/main/link_opener.h"
 #include "ui/main/ui_prompts.h"
 
@@ -54,8 +54,9 @@ class ItemViewTest : public QObject {
     m_widgets.dateField = new QLineEdit(m_host.get());
     m_widgets.entryTextView = new QPlainTextEdit(m_host.get());
     m_widgets.entryHtmlView = new TEntryBrowser(m_host.get());
-    for (QWidget* widget : std::initializer_list<QWidget*>{m_widgets.entryListView, m_widgets.titleLinkLabel, m_widgets.dateField,
-                                                           m_widgets.entryTextView, m_widgets.entryHtmlView}) {
+    for (QWidget* widget :
+         std::initializer_list<QWidget*>{m_widgets.entryListView, m_widgets.titleLinkLabel, m_widgets.dateField,
+                                         m_widgets.entryTextView, m_widgets.entryHtmlView}) {
       layout->addWidget(widget);
     }
     TEntryControllerHooks hooks;

@@ -1,6 +1,8 @@
 // The feed tree view over the core tree: drops, label editing, context menu requests, the tree commands and what
 // each node shows.
 
+#include "tree/feed_tree.h"
+
 #include <memory>
 
 #include <QAbstractItemModelTester>
@@ -12,9 +14,8 @@
 #include <QTest>
 
 #include "feeds/feed_records.h"
-#include "tree/feed_tree.h"
-#include "tree/feed_tree_test_support.h"
 #include "settings/settings.h"
+#include "tree/feed_tree_test_support.h"
 #include "ui/main/feed_tree_actions.h"
 #include "ui/main/feed_tree_model.h"
 #include "ui/main/feed_tree_view.h"

@@ -18,11 +18,11 @@
 
 #include "feeds/feed_store.h"
 #include "lang/lang_text.h"
-#include "tree/feed_tree.h"
 #include "settings/settings.h"
 #include "support/http_test_server.h"
-#include "ui/main/main_actions.h"
+#include "tree/feed_tree.h"
 #include "ui/main/feed_tree_view.h"
+#include "ui/main/main_actions.h"
 #include "ui/main/refresh_controller.h"
 #include "ui/main/ui_prompts.h"
 #include "ui/ui_test_support.h"
@@ -110,7 +110,8 @@ class MainWindowTest : public QObject {
       }
     }
     const TMainWidgets& w = m_window->Widgets();
-    for (QWidget* pane : QList<QWidget*>{w.feedTreeView, w.entryListView, w.entryTextView, w.entryHtmlView, w.statusProgress}) {
+    for (QWidget* pane :
+         QList<QWidget*>{w.feedTreeView, w.entryListView, w.entryTextView, w.entryHtmlView, w.statusProgress}) {
       QVERIFY2(!pane->accessibleName().isEmpty(), qPrintable(pane->objectName()));
     }
   }

@@ -6,8 +6,8 @@
 #include <QTest>
 
 #include "feeds/feed_records.h"
-#include "tree/feed_tree.h"
 #include "settings/settings.h"
+#include "tree/feed_tree.h"
 #include "ui/dialogs/entry_export_command.h"
 #include "ui/dialogs/opml_commands.h"
 #include "ui/main/main_actions.h"

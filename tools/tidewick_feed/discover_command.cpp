@@ -9,10 +9,10 @@
 #include "commands.h"
 #include "feeds/feed_records.h"
 #include "formats/feed_document.h"
-#include "web/feed_discovery.h"
-#include "web/feed_address.h"
 #include "settings/settings.h"
 #include "util/http_fetch.h"
+#include "web/feed_address.h"
+#include "web/feed_discovery.h"
 
 namespace tidewick {
 namespace {

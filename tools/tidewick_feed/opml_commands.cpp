@@ -12,10 +12,10 @@
 #include "commands.h"
 #include "feeds/feed_records.h"
 #include "feeds/feed_store.h"
+#include "settings/settings.h"
 #include "tree/feed_tree.h"
 #include "tree/opml_export.h"
 #include "tree/opml_import.h"
-#include "settings/settings.h"
 
 namespace tidewick {
 namespace {

@@ -1,7 +1,7 @@
 #include "ui/dialogs/entry_export_command.h"
 
-#include "lang/lang_text.h"
 #include "entries/entry_export.h"
+#include "lang/lang_text.h"
 #include "ui/dialogs/opml_file_dialog.h"
 #include "ui/main/entry_date_text.h"
 #include "ui/main/ui_prompts.h"

@@ -19,13 +19,13 @@
 #include <QVBoxLayout>
 
 #include "lang/lang_text.h"
-#include "web/feed_address.h"
 #include "ui/dialogs/settings_number_box.h"
 #include "ui/main/ui_prompts.h"
 #include "ui/rules/refresh_details.h"
 #include "util/case_fold.h"
 #include "util/dates.h"
 #include "util/strings.h"
+#include "web/feed_address.h"
 
 namespace tidewick {
 namespace {

@@ -11,9 +11,9 @@
 #include <QUrl>
 
 #include "feeds/feed_records.h"
-#include "ui/rules/feed_edit_rules.h"
 #include "settings/settings.h"
 #include "ui/dialogs/feed_edit_fetch.h"
+#include "ui/rules/feed_edit_rules.h"
 
 class QCheckBox;
 class QGroupBox;

@@ -16,8 +16,8 @@
 #include <QObject>
 
 #include "feeds/feed_records.h"
-#include "web/feed_discovery.h"
 #include "util/http_fetch.h"
+#include "web/feed_discovery.h"
 
 namespace tidewick {
 

@@ -3,11 +3,11 @@
 #include <QMetaObject>
 
 #include "feeds/feed_merge.h"
-#include "ui/rules/feed_edit_rules.h"
-#include "tree/feed_tree.h"
 #include "settings/settings.h"
+#include "tree/feed_tree.h"
 #include "ui/dialogs/feed_edit_dialog.h"
 #include "ui/main/main_window.h"
+#include "ui/rules/feed_edit_rules.h"
 
 namespace tidewick {
 namespace {

@@ -14,10 +14,10 @@
 #include <QVBoxLayout>
 
 #include "lang/lang_text.h"
-#include "ui/rules/language_menu.h"
 #include "platform/version.h"
 #include "platform/version_info.h"
 #include "ui/main/ui_prompts.h"
+#include "ui/rules/language_menu.h"
 #include "util/case_fold.h"
 #include "util/strings.h"
 

@@ -2,8 +2,8 @@
 
 #include <QFileInfo>
 
-#include "lang/lang_text.h"
 #include "lang/export_file.h"
+#include "lang/lang_text.h"
 #include "tree/feed_tree.h"
 #include "tree/opml_export.h"
 #include "tree/opml_import.h"

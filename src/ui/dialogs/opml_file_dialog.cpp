@@ -4,8 +4,8 @@
 #include <QFileInfo>
 #include <QGuiApplication>
 
-#include "lang/lang_text.h"
 #include "lang/export_file.h"
+#include "lang/lang_text.h"
 #include "ui/main/ui_prompts.h"
 
 namespace tidewick {

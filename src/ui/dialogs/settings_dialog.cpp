@@ -19,8 +19,8 @@
 
 #include "lang/lang_text.h"
 #include "platform/paths.h"
-#include "settings/start_with_system.h"
 #include "settings/settings_apply.h"
+#include "settings/start_with_system.h"
 #include "ui/dialogs/settings_number_box.h"
 #include "ui/main/text_font.h"
 #include "ui/main/ui_prompts.h"

@@ -3,8 +3,8 @@
 #include <QPlainTextEdit>
 #include <QTimer>
 
-#include "tree/feed_tree.h"
 #include "settings/settings_apply.h"
+#include "tree/feed_tree.h"
 #include "ui/dialogs/info_dialog.h"
 #include "ui/dialogs/settings_dialog.h"
 #include "ui/main/entry_controller.h"

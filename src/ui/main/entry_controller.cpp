@@ -13,8 +13,8 @@
 #include "settings/settings.h"
 #include "ui/main/entry_browser.h"
 #include "ui/main/entry_date_text.h"
-#include "ui/main/entry_view.h"
 #include "ui/main/entry_list_model.h"
+#include "ui/main/entry_view.h"
 #include "ui/main/link_opener.h"
 #include "ui/main/ui_prompts.h"
 #include "util/case_fold.h"
@@ -62,7 +62,8 @@ TEntryController::TEntryController(const TEntryControllerWidgets& widgets, TEntr
   header->resizeSection(kFeedColumn, kSideColumnWidth);
   connect(header, &QHeaderView::sectionClicked, this, [this](int column) { OnHeaderClicked(column); });
 
-  m_view = new TEntryView({widgets.titleLinkLabel, widgets.dateField, widgets.entryTextView, widgets.entryHtmlView}, this);
+  m_view =
+      new TEntryView({widgets.titleLinkLabel, widgets.dateField, widgets.entryTextView, widgets.entryHtmlView}, this);
   connect(m_view, &TEntryView::TitleLinkClicked, this, [this] { OpenShownLink(); });
   connect(m_view, &TEntryView::TitleLinkRightPressed, this, [this] { CopyLink(); });
   connect(widgets.entryHtmlView, &QTextBrowser::anchorClicked, this, [this](const QUrl& url) {
@@ -258,7 +259,7 @@ void TEntryController::Find(TSearchStep step) {
   const std::optional<int> selected = SelectedRow();
   const std::optional<size_t> found =
       FindEntryRow(m_model->List(), m_searchText.toStdString(), step,
-                  selected ? std::optional<size_t>(static_cast<size_t>(*selected)) : std::nullopt);
+                   selected ? std::optional<size_t>(static_cast<size_t>(*selected)) : std::nullopt);
   if (found) {
     SelectRow(static_cast<int>(*found));
   }

@@ -3,16 +3,16 @@
 
 #include <QTabWidget>
 
-#include "tree/feed_tree.h"
 #include "settings/settings.h"
+#include "tree/feed_tree.h"
 #include "ui/dialogs/entry_export_command.h"
 #include "ui/main/entry_browser.h"
-#include "ui/main/entry_list_model.h"
 #include "ui/main/entry_controller.h"
-#include "ui/main/main_actions.h"
-#include "ui/main/main_window.h"
+#include "ui/main/entry_list_model.h"
 #include "ui/main/feed_tree_actions.h"
 #include "ui/main/feed_tree_view.h"
+#include "ui/main/main_actions.h"
+#include "ui/main/main_window.h"
 #include "ui/main/refresh_controller.h"
 
 namespace tidewick {
@@ -43,7 +43,8 @@ void TMainWindow::WireEntryController() {
   hooks.SearchTextChanged = [this](const QString& text) { SetSearchText(text); };
   TMainWidgets& w = m_widgets;
   m_itemView = new TEntryController(
-      {w.entryListView, w.titleLinkLabel, w.dateField, w.entryTextView, qobject_cast<TEntryBrowser*>(w.entryHtmlView)}, std::move(hooks), this);
+      {w.entryListView, w.titleLinkLabel, w.dateField, w.entryTextView, qobject_cast<TEntryBrowser*>(w.entryHtmlView)},
+      std::move(hooks), this);
 
   TMainActions& a = *m_actions;
   a.SetCommand(a.mnuFeedSearch, [this] { m_itemView->Search(); });

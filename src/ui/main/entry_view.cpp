@@ -7,9 +7,9 @@
 #include <QMouseEvent>
 #include <QPlainTextEdit>
 
+#include "entries/entry_page.h"
 #include "feeds/entry_title.h"
 #include "lang/lang_text.h"
-#include "entries/entry_page.h"
 #include "settings/settings.h"
 #include "ui/main/entry_browser.h"
 #include "ui/main/entry_date_text.h"

@@ -1,9 +1,9 @@
 #pragma once
 
-// The feed tree feedTreeView: shows TFeedTreeModel and keeps the core tree's selection and expanded states in step with the
-// view, also for a selection the core made before the first showing or during a rebuild. Label editing starts only by
-// F2 or the rename command and only for folders (a double click belongs to the refresh); a node may be dragged onto a
-// folder or the root, and the core model does the move.
+// The feed tree feedTreeView: shows TFeedTreeModel and keeps the core tree's selection and expanded states in step with
+// the view, also for a selection the core made before the first showing or during a rebuild. Label editing starts only
+// by F2 or the rename command and only for folders (a double click belongs to the refresh); a node may be dragged onto
+// a folder or the root, and the core model does the move.
 
 #include <QPointer>
 #include <QTreeView>

@@ -6,9 +6,9 @@
 #include <QFileInfo>
 #include <QProcess>
 
+#include "entries/entry_link.h"
 #include "feeds/feed_records.h"
 #include "lang/lang_text.h"
-#include "entries/entry_link.h"
 #include "settings/settings.h"
 #include "ui/main/ui_prompts.h"
 

@@ -15,8 +15,8 @@
 #include <QMainWindow>
 #include <QPointer>
 
-#include "ui/rules/pane_layout.h"
 #include "ui/main/save_scheduler.h"
+#include "ui/rules/pane_layout.h"
 
 class QDialog;
 class QLabel;

@@ -11,16 +11,16 @@
 #include <QTreeView>
 
 #include "feeds/feed_records.h"
-#include "ui/rules/command_states.h"
-#include "tree/feed_tree.h"
 #include "settings/settings.h"
+#include "tree/feed_tree.h"
 #include "ui/dialogs/opml_commands.h"
 #include "ui/dialogs/settings_window.h"
-#include "ui/main/main_actions.h"
-#include "ui/main/main_window.h"
 #include "ui/main/feed_tree_actions.h"
 #include "ui/main/feed_tree_view.h"
+#include "ui/main/main_actions.h"
+#include "ui/main/main_window.h"
 #include "ui/main/refresh_controller.h"
+#include "ui/rules/command_states.h"
 
 namespace tidewick {
 namespace {

@@ -10,11 +10,11 @@
 #include <QTreeView>
 
 #include "lang/lang_text.h"
-#include "ui/rules/language_menu.h"
 #include "lang/window_font.h"
 #include "settings/settings.h"
 #include "ui/main/main_actions.h"
 #include "ui/main/main_window.h"
+#include "ui/rules/language_menu.h"
 
 namespace tidewick {
 namespace {
@@ -62,7 +62,8 @@ void TMainWindow::FillLanguageMenu() {
     item->setChecked(entry.Checked);
     m_actions->languageGroup->addAction(item);
   }
-  connect(m_actions->languageGroup, &QActionGroup::triggered, this, &TMainWindow::OnLanguageChosen, Qt::UniqueConnection);
+  connect(m_actions->languageGroup, &QActionGroup::triggered, this, &TMainWindow::OnLanguageChosen,
+          Qt::UniqueConnection);
 }
 
 void TMainWindow::OnLanguageChosen(QAction* item) {

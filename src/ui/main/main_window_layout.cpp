@@ -15,9 +15,9 @@
 
 #include "lang/lang_text.h"
 #include "ui/main/entry_browser.h"
-#include "ui/main/main_window.h"
 #include "ui/main/feed_tree_model.h"
 #include "ui/main/feed_tree_view.h"
+#include "ui/main/main_window.h"
 
 namespace tidewick {
 namespace {

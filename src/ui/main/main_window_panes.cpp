@@ -7,11 +7,11 @@
 #include <QTabWidget>
 #include <QTreeView>
 
-#include "tree/feed_tree.h"
 #include "settings/settings.h"
+#include "tree/feed_tree.h"
+#include "ui/main/feed_tree_view.h"
 #include "ui/main/main_actions.h"
 #include "ui/main/main_window.h"
-#include "ui/main/feed_tree_view.h"
 
 namespace tidewick {
 

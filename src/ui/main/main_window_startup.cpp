@@ -11,17 +11,17 @@
 
 #include "feeds/feed_store.h"
 #include "lang/lang_text.h"
-#include "ui/rules/language_menu.h"
 #include "platform/paths.h"
-#include "tree/feed_tree.h"
 #include "settings/settings.h"
-#include "ui/main/main_actions.h"
-#include "ui/main/main_window.h"
+#include "tree/feed_tree.h"
 #include "ui/main/feed_tree_actions.h"
 #include "ui/main/feed_tree_model.h"
+#include "ui/main/main_actions.h"
+#include "ui/main/main_window.h"
 #include "ui/main/refresh_controller.h"
 #include "ui/main/text_font.h"
 #include "ui/main/ui_prompts.h"
+#include "ui/rules/language_menu.h"
 #include "util/html_text.h"
 
 namespace tidewick {

@@ -12,7 +12,8 @@
 
 namespace tidewick {
 
-TTrayNotifier::TTrayNotifier(QSystemTrayIcon* tray, TPopupWindow* popup, TWindowStateSource windowState, QObject* parent)
+TTrayNotifier::TTrayNotifier(QSystemTrayIcon* tray, TPopupWindow* popup, TWindowStateSource windowState,
+                             QObject* parent)
     : QObject(parent), m_tray(tray), m_popup(popup), m_windowState(std::move(windowState)) {
   tmrTrayBlink.setObjectName(QStringLiteral("tmrTrayBlink"));
   tmrTrayBlink.setInterval(750);

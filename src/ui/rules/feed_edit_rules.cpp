@@ -3,9 +3,9 @@
 #include <algorithm>
 
 #include "lang/lang_text.h"
-#include "web/web_address.h"
 #include "util/case_fold.h"
 #include "util/strings.h"
+#include "web/web_address.h"
 
 namespace tidewick {
 namespace {

@@ -1,7 +1,8 @@
 #include "ui/rules/feed_edit_rules.h"
-#include "web/feed_address.h"
 
 #include <gtest/gtest.h>
+
+#include "web/feed_address.h"
 
 namespace tidewick {
 namespace {
