@@ -1,5 +1,5 @@
 // The shipped English translation must answer every key the program asks for, so a new caption cannot appear in
-// German in the English interface unnoticed.
+// German in the English interface unnoticed; every other shipped translation must answer every key English answers.
 
 #include <cctype>
 #include <filesystem>
@@ -13,6 +13,7 @@
 #include "lang/lang_table.h"
 #include "util/case_fold.h"
 #include "util/files.h"
+#include "util/utf8.h"
 
 namespace tidewick {
 namespace {
@@ -110,6 +111,41 @@ std::set<std::string> Placeholders(const std::string& text) {
   return found;
 }
 
+// The "%s1%", "%w%", "$%$"... a text holds, each as often as it occurs: a translation may reorder the values but
+// keeps every one of them and every line break.
+std::multiset<std::string> Markers(const std::string& text) {
+  std::multiset<std::string> found;
+  for (std::size_t pos = 0; pos < text.size(); ++pos) {
+    if (text.compare(pos, 3, "$%$") == 0) {
+      found.insert("$%$");
+      pos += 2;
+      continue;
+    }
+    const std::size_t end = text.find('%', pos + 1);
+    if (text[pos] != '%' || end == std::string::npos) {
+      continue;
+    }
+    const std::string name = text.substr(pos + 1, end - pos - 1);
+    const bool isValue =
+        name.size() > 1 && name[0] == 's' && name.find_first_not_of("0123456789", 1) == std::string::npos;
+    if (isValue || name == "w" || name == "n" || name == "r" || name == "t") {
+      found.insert(text.substr(pos, end - pos + 1));
+      pos = end;
+    }
+  }
+  return found;
+}
+
+std::vector<fs::path> ShippedLanguageFiles() {
+  std::vector<fs::path> files;
+  for (const auto& entry : fs::directory_iterator(kSourceDir / "Language")) {
+    if (entry.path().extension() == ".lng") {
+      files.push_back(entry.path());
+    }
+  }
+  return files;
+}
+
 class EnglishLanguageFile : public ::testing::Test {
  protected:
   const std::string m_bytes = ReadFileToString((kSourceDir / "Language" / "English.lng").string());
@@ -127,19 +163,21 @@ TEST_F(EnglishLanguageFile, NamesItsLanguageAndTranslator) {
   }
 }
 
-TEST_F(EnglishLanguageFile, HoldsEachKeyOnceAndNothingButEntries) {
-  std::set<std::string> seen;
-  std::istringstream lines(m_bytes);
-  for (std::string line; std::getline(lines, line);) {
-    const std::size_t first = line.find_first_not_of(" \t\r");
-    if (first == std::string::npos || line[first] == '#') {
-      continue;
+TEST(ShippedLanguageFiles, HoldEachKeyOnceAndNothingButEntries) {
+  for (const fs::path& file : ShippedLanguageFiles()) {
+    std::set<std::string> seen;
+    std::istringstream lines(ReadFileToString(file.string()));
+    for (std::string line; std::getline(lines, line);) {
+      const std::size_t first = line.find_first_not_of(" \t\r");
+      if (first == std::string::npos || line[first] == '#') {
+        continue;
+      }
+      const std::size_t equals = line.find('=');
+      ASSERT_NE(equals, std::string::npos) << file << ": " << line;
+      const std::string key = line.substr(first, equals - first);
+      EXPECT_TRUE(seen.insert(FoldCase(key)).second) << file << " twice: " << key;
+      EXPECT_FALSE(line.substr(equals + 1).empty()) << file << " empty: " << key;
     }
-    const std::size_t equals = line.find('=');
-    ASSERT_NE(equals, std::string::npos) << line;
-    const std::string key = line.substr(first, equals - first);
-    EXPECT_TRUE(seen.insert(FoldCase(key)).second) << "twice: " << key;
-    EXPECT_FALSE(line.substr(equals + 1).empty()) << "empty: " << key;
   }
 }
 
@@ -150,6 +188,29 @@ TEST_F(EnglishLanguageFile, TranslatesEveryKeyTheProgramUsesKeepingThePlaceholde
     EXPECT_FALSE(Text(key).empty()) << "Language/English.lng lacks " << key;
     for (const std::string& defaultText : defaults) {
       EXPECT_EQ(Placeholders(Text(key)), Placeholders(defaultText)) << key << ": " << defaultText;
+    }
+  }
+}
+
+TEST_F(EnglishLanguageFile, EveryShippedTranslationAnswersEveryEnglishKeyKeepingItsMarkers) {
+  const std::vector<fs::path> files = ShippedLanguageFiles();
+  ASSERT_GT(files.size(), 1u);
+  std::istringstream lines(m_bytes);
+  std::vector<std::string> keys;
+  for (std::string line; std::getline(lines, line);) {
+    const std::size_t equals = line.find('=');
+    if (!line.empty() && line[0] != '#' && equals != std::string::npos) {
+      keys.push_back(line.substr(0, equals));
+    }
+  }
+  for (const fs::path& file : files) {
+    const std::string bytes = ReadFileToString(file.string());
+    EXPECT_TRUE(IsValidUtf8(bytes)) << file << " is not UTF-8";
+    const TLanguageTable translation = TLanguageTable::FromText(bytes);
+    for (const std::string& key : keys) {
+      const std::string text(translation.Find(key).value_or(""));
+      EXPECT_FALSE(text.empty()) << file << " lacks " << key;
+      EXPECT_EQ(Markers(text), Markers(Text(key))) << file << ": " << key << "=" << text;
     }
   }
 }
