@@ -41,19 +41,26 @@ TEST(Colors, TheUiCanOverrideASystemColour) {
   EXPECT_EQ(RgbColor(255, 0, 0), 255);
 }
 
-TEST(Colors, ResolvingWhileThePaletteChangesIsSafe) {
+// Refresh workers write colours into entry pages while the UI puts in the palette: every read gives a colour that
+// was set, never a mix of an old and a new one (the grey values make a mix visible).
+TEST(Colors, ResolvingWhileThePaletteChangesGivesWholeColours) {
   std::atomic<bool> stop{false};
-  std::thread reader([&stop] {
+  std::atomic<int> mixed{0};
+  std::thread reader([&] {
     while (!stop.load()) {
       const std::string html = ColorToHtml(kClWindowText);
-      ASSERT_EQ(html.size(), 7U);
+      if (html.size() != 7 || html.substr(1, 2) != html.substr(3, 2) || html.substr(1, 2) != html.substr(5, 2)) {
+        ++mixed;
+      }
     }
   });
-  for (int i = 0; i < 2000; ++i) {
-    SetSystemColorValue(TSystemColor::WindowText, RgbColor(i & 0xFF, 0, 0));
+  for (int i = 0; i < 20000; ++i) {
+    SetSystemColorValue(TSystemColor::WindowText, RgbColor(i & 0xFF, i & 0xFF, i & 0xFF));
   }
   stop.store(true);
   reader.join();
+  EXPECT_EQ(mixed.load(), 0);
+  EXPECT_EQ(ColorToHtml(kClWindowText), "#1F1F1F");  // the last value set: 19999 & 0xFF
   ResetSystemColors();
 }
 
