@@ -5,8 +5,8 @@
 set -eu
 root=$(cd "$(dirname "$0")/.." && pwd)
 build=${1:-$root/build/dev}
-[ -f "$build/build.ninja" ] || cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo
-cmake --build "$build" --target gui_main_window_screenshot_test
-QT_QPA_PLATFORM=offscreen TIDEWICK_SCREENSHOT="$root/docs/main-window.png" \
-  "$build/tests/ui/gui_main_window_screenshot_test"
+# The drawing program lives with the window benchmark (bench/window).
+cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTIDEWICK_BENCH=ON >/dev/null
+cmake --build "$build" --target main_window_screenshot
+QT_QPA_PLATFORM=offscreen "$build/bench/window/main_window_screenshot" "$root/docs/main-window.png"
 echo "written: $root/docs/main-window.png main-window-html.png"

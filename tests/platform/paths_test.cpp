@@ -8,7 +8,6 @@
 #include <vector>
 
 #include "platform/file_io.h"
-#include "platform/version.h"
 #include "support/env_guard.h"
 #include "support/temp_dir.h"
 
@@ -87,11 +86,6 @@ TEST(Paths, InstalledProgramFindsItsDataInShareAndABuildBesideItself) {
   EXPECT_EQ(DataFolderFor(installed), (root / "usr/share/tidewick").string() + "/");
   EXPECT_FALSE(IsInstalledLayoutFor(build));
   EXPECT_EQ(DataFolderFor(build), build);
-}
-
-TEST(Version, AnswersOnlyTheExactValueNames) {
-  EXPECT_FALSE(GetVersionString("ProductVersion").empty());
-  EXPECT_EQ(GetVersionString("productname"), "");
 }
 
 }  // namespace

@@ -12,13 +12,6 @@ TEST(SettingsApply, AutoReadTermsAreTrimmedSortedIgnoringCaseWithoutEmptyLines) 
   EXPECT_TRUE(NormalizedAutoReadList({"", " "}).empty());
 }
 
-TEST(SettingsApply, OnlyIntervalsBelowAnHourAreQuestioned) {
-  EXPECT_FALSE(AskAboutLowDefaultInterval(0));
-  EXPECT_TRUE(AskAboutLowDefaultInterval(15));
-  EXPECT_TRUE(AskAboutLowDefaultInterval(59));
-  EXPECT_FALSE(AskAboutLowDefaultInterval(60));
-}
-
 TEST(SettingsApply, CopiesTheDialogValuesAndLeavesWindowStateAlone) {
   TSettingsValues chosen;
   chosen.MinOnClose = false;
