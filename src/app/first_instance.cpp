@@ -5,7 +5,6 @@
 #include <QEventLoop>
 #include <QMenu>
 #include <QPointer>
-#include <QStatusBar>
 #include <QTimer>
 
 #include "app/activation.h"
@@ -65,7 +64,7 @@ void TFirstInstance::WireNotifications() {
   });
   m_notifier->UpdateTrayNotification();
   if (!m_lifecycle.TrayAvailable()) {
-    m_window.statusBar()->showMessage(QString::fromStdString(
+    m_window.SetStatusNotice(QString::fromStdString(
         GetLangText("Main|sbMainNoTray", "Ohne Infobereich (Tray) gibt es keine Tray-Benachrichtigungen.")));
   }
 }

@@ -3,8 +3,10 @@
 
 #include <QFileInfo>
 #include <QItemSelectionModel>
+#include <QLabel>
 #include <QPlainTextEdit>
 #include <QSignalSpy>
+#include <QStatusBar>
 #include <QTest>
 #include <QTreeView>
 
@@ -121,6 +123,13 @@ class StartSelectionTest : public QObject {
     const QSignalSpy fills(&window.ItemView().Model(), &QAbstractItemModel::modelReset);
     instance.Start();
     QCOMPARE(window.isMinimized() || !window.isVisible(), minimized);
+    // Offscreen there is no tray: its notice stands beside the status text ("Bereit." or the start-up refresh),
+    // not drawn over it.
+    QVERIFY(window.statusBar()->currentMessage().isEmpty());
+    const auto* notice = window.statusBar()->findChild<QLabel*>("sbMainNotice");
+    QVERIFY(notice != nullptr && notice->text().contains("Tray"));
+    QVERIFY(!window.Widgets().statusText->text().isEmpty());
+    QVERIFY(!notice->geometry().intersects(window.Widgets().statusText->geometry()));
     // Listed once, at the first showing, for the node the start chose (not the root first, not twice).
     QCOMPARE(fills.count(), 1);
 

@@ -125,9 +125,17 @@ void TMainWindow::CreateStatusBar() {
   w.statusProgress->setMaximumWidth(0);  // panel 0 has no width except during a refresh
   w.statusProgress->setVisible(false);
   w.statusBar->addWidget(w.statusProgress);
+  // Both texts are cut rather than widening the window. Qt's temporary messages (showMessage) are not used: they
+  // are drawn over these labels when set before the window shows.
   w.statusText = Named(new QLabel(w.statusBar), "sbMainText");
   w.statusText->setTextFormat(Qt::PlainText);
+  w.statusText->setMinimumWidth(1);
   w.statusBar->addWidget(w.statusText, 1);
+  w.statusNotice = Named(new QLabel(w.statusBar), "sbMainNotice");
+  w.statusNotice->setTextFormat(Qt::PlainText);
+  w.statusNotice->setMinimumWidth(1);
+  w.statusNotice->setVisible(false);
+  w.statusBar->addPermanentWidget(w.statusNotice);
 }
 
 void TMainWindow::ApplyAccessibleNames() {
