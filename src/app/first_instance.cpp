@@ -62,7 +62,6 @@ void TFirstInstance::WireNotifications() {
     if (!minimized)
       m_popup->close();
   });
-  m_notifier->UpdateTrayNotification();
   if (!m_lifecycle.TrayAvailable()) {
     m_window.SetStatusNotice(QString::fromStdString(
         GetLangText("Main|sbMainNoTray", "Ohne Infobereich (Tray) gibt es keine Tray-Benachrichtigungen.")));
@@ -105,6 +104,9 @@ void TFirstInstance::WireExitAndTray() {
 
 void TFirstInstance::Start() {
   ShowAsStored();
+  // Only now the window is as the user will see it: a window still unshown would count as minimised, and the
+  // popup would list the unread entries over it.
+  m_notifier->UpdateTrayNotification();
   if (!m_server.Listen()) {
     prompts::Message(
         &m_window, QMessageBox::Warning, QStringLiteral("Tidewick"),

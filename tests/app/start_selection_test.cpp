@@ -1,6 +1,9 @@
 // What a start shows: the node it selected (the welcome feed on a first start, the stored LastSelectedPath later) is
 // current and highlighted in the tree, and the list shows that feed's entries, filled once and none marked read.
 
+#include <algorithm>
+
+#include <QApplication>
 #include <QFileInfo>
 #include <QItemSelectionModel>
 #include <QLabel>
@@ -81,6 +84,12 @@ const TFeed* FeedNamed(const std::string& name) {
   return nullptr;
 }
 
+bool PopupShowing() {
+  const QList<QWidget*> windows = QApplication::topLevelWidgets();
+  return std::any_of(windows.begin(), windows.end(),
+                     [](const QWidget* w) { return w->objectName() == "frmPopUp" && w->isVisible(); });
+}
+
 }  // namespace
 
 class StartSelectionTest : public QObject {
@@ -123,6 +132,8 @@ class StartSelectionTest : public QObject {
     const QSignalSpy fills(&window.ItemView().Model(), &QAbstractItemModel::modelReset);
     instance.Start();
     QCOMPARE(window.isMinimized() || !window.isVisible(), minimized);
+    // The unread backlog pops up only beside a minimised window, never over the open one.
+    QCOMPARE(PopupShowing(), minimized && TotalUnreadCount() > 0);
     // Offscreen there is no tray: its notice stands beside the status text ("Bereit." or the start-up refresh),
     // not drawn over it.
     QVERIFY(window.statusBar()->currentMessage().isEmpty());

@@ -1,4 +1,6 @@
+#include <QLabel>
 #include <QSignalSpy>
+#include <QStatusBar>
 #include <QTest>
 #include <QTreeView>
 
@@ -54,6 +56,8 @@ class NotificationsTest : public QObject {
     QVERIFY(notifier.IsBlinking());
     QCOMPARE(popup.entryListView->model()->rowCount(), 3);
     QCOMPARE(notifier.LastDecision().Tip, std::string("Tidewick (3 neu)"));
+    // The backlog is unread, not necessarily new.
+    QCOMPARE(popup.sbItems->findChild<QLabel*>()->text(), QStringLiteral("Ungelesene Einträge: 3"));
     QVERIFY(test::SaveScreenshot(popup, QStringLiteral("popup.png")));
 
     popup.resize(300, 200);

@@ -54,7 +54,7 @@ TPopupWindow::TPopupWindow(QWidget* parent) : QWidget(parent, Qt::Tool | Qt::Win
   m_model = new TPopupRowsModel(this);
   entryListView = new QTreeView(this);
   entryListView->setObjectName(QStringLiteral("lvItems"));
-  entryListView->setAccessibleName(QString::fromStdString(GetLangText("PopUp|lvItems", "Neue Einträge")));
+  entryListView->setAccessibleName(QString::fromStdString(GetLangText("PopUp|lvItemsUnread", "Ungelesene Einträge")));
   entryListView->setModel(m_model);
   entryListView->setHeaderHidden(true);
   entryListView->setRootIsDecorated(false);
@@ -91,8 +91,9 @@ QPoint TPopupWindow::CornerPosition(const QRect& available, const QSize& size) {
 void TPopupWindow::ShowRows(std::vector<TPopupRow> rows, const QSize& size, const QRect& available) {
   const auto count = rows.size();
   m_model->SetRows(std::move(rows));
+  // The rows are every unread entry, not only those of the last refresh: calling them new would be wrong.
   m_countLabel->setText(
-      QString::fromStdString(GetLangText("PopUp|sbItemsCount", "%s1% neue Einträge.", std::to_string(count))));
+      QString::fromStdString(GetLangText("PopUp|sbItemsUnread", "Ungelesene Einträge: %s1%", std::to_string(count))));
   resize(size);
   move(CornerPosition(available, size));
   show();
