@@ -58,6 +58,7 @@ class NotificationsTest : public QObject {
     QCOMPARE(notifier.LastDecision().Tip, std::string("Tidewick (3 neu)"));
     // The backlog is unread, not necessarily new.
     QCOMPARE(popup.sbItems->findChild<QLabel*>()->text(), QStringLiteral("Ungelesene Einträge: 3"));
+    QCOMPARE(test::UnnamedControls(popup).join(QLatin1Char(',')), QString());
     QVERIFY(test::SaveScreenshot(popup, QStringLiteral("popup.png")));
 
     popup.resize(300, 200);

@@ -72,6 +72,7 @@ TPopupWindow::TPopupWindow(QWidget* parent) : QWidget(parent, Qt::Tool | Qt::Win
 
   sbItems = new QStatusBar(this);
   sbItems->setObjectName(QStringLiteral("sbItems"));
+  sbItems->setAccessibleName(QString::fromStdString(GetLangText("Main|sbMainAccessible", "Status")));
   sbItems->setSizeGripEnabled(true);
   m_countLabel = new QLabel(sbItems);
   m_countLabel->setTextFormat(Qt::PlainText);

@@ -13,12 +13,10 @@ void TMainWindow::SetSearchText(const QString& text) {
 
 void TMainWindow::SetStatusText(const QString& text) {
   m_widgets.statusText->setText(text);
-  m_widgets.statusText->setToolTip(text);  // a long text is cut at the window's width
 }
 
 void TMainWindow::SetStatusNotice(const QString& text) {
   m_widgets.statusNotice->setText(text);
-  m_widgets.statusNotice->setToolTip(text);
   m_widgets.statusNotice->setVisible(!text.isEmpty());
 }
 
