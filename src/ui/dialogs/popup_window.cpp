@@ -89,12 +89,11 @@ QPoint TPopupWindow::CornerPosition(const QRect& available, const QSize& size) {
   return {available.x() + available.width() - size.width(), available.y() + available.height() - size.height()};
 }
 
-void TPopupWindow::ShowRows(std::vector<TPopupRow> rows, const QSize& size, const QRect& available) {
-  const auto count = rows.size();
+void TPopupWindow::ShowRows(std::vector<TPopupRow> rows, int unreadCount, const QSize& size, const QRect& available) {
   m_model->SetRows(std::move(rows));
   // The rows are every unread entry, not only those of the last refresh: calling them new would be wrong.
-  m_countLabel->setText(
-      QString::fromStdString(GetLangText("PopUp|sbItemsUnread", "Ungelesene Einträge: %s1%", std::to_string(count))));
+  m_countLabel->setText(QString::fromStdString(
+      GetLangText("PopUp|sbItemsUnread", "Ungelesene Einträge: %s1%", std::to_string(unreadCount))));
   resize(size);
   move(CornerPosition(available, size));
   show();
