@@ -91,7 +91,7 @@ QPoint TPopupWindow::CornerPosition(const QRect& available, const QSize& size) {
 
 void TPopupWindow::ShowRows(std::vector<TPopupRow> rows, int unreadCount, const QSize& size, const QRect& available) {
   m_model->SetRows(std::move(rows));
-  // The rows are every unread entry, not only those of the last refresh: calling them new would be wrong.
+  // Unread entries, not only those of the last refresh: calling them new would be wrong.
   m_countLabel->setText(QString::fromStdString(
       GetLangText("PopUp|sbItemsUnread", "Ungelesene Einträge: %s1%", std::to_string(unreadCount))));
   resize(size);

@@ -325,7 +325,8 @@ void TMainActions::ApplyLanguage() {
   if (auto* more = tbMain->findChild<QToolButton*>(QStringLiteral("qt_toolbar_ext_button"))) {
     more->setAccessibleName(Text("Main|tbMainMore", "Weitere Schaltflächen"));
   }
-  mnuFile->parentWidget()->setAccessibleName(Text("Main|mnuMainAccessible", "Menüleiste"));
+  QWidget* menuBar = mnuFile->parentWidget();  // the menus hang on the window's menu bar
+  menuBar->setAccessibleName(Text("Main|mnuMainAccessible", "Menüleiste"));
   for (QMenu* menu : {mnuFile, mnuFeed, mnuExtras, mnuLanguage, mnuHelp}) {
     menu->setAccessibleName(QString(menu->title()).remove(QLatin1Char('&')));
   }
