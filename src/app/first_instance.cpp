@@ -5,7 +5,6 @@
 #include <QEventLoop>
 #include <QMenu>
 #include <QPointer>
-#include <QStatusBar>
 #include <QTimer>
 
 #include "app/activation.h"
@@ -63,9 +62,8 @@ void TFirstInstance::WireNotifications() {
     if (!minimized)
       m_popup->close();
   });
-  m_notifier->UpdateTrayNotification();
   if (!m_lifecycle.TrayAvailable()) {
-    m_window.statusBar()->showMessage(QString::fromStdString(
+    m_window.SetStatusNotice(QString::fromStdString(
         GetLangText("Main|sbMainNoTray", "Ohne Infobereich (Tray) gibt es keine Tray-Benachrichtigungen.")));
   }
 }
@@ -106,6 +104,9 @@ void TFirstInstance::WireExitAndTray() {
 
 void TFirstInstance::Start() {
   ShowAsStored();
+  // Only now the window is as the user will see it: a window still unshown would count as minimised, and the
+  // popup would list the unread entries over it.
+  m_notifier->UpdateTrayNotification();
   if (!m_server.Listen()) {
     prompts::Message(
         &m_window, QMessageBox::Warning, QStringLiteral("Tidewick"),

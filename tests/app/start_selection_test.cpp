@@ -1,10 +1,15 @@
 // What a start shows: the node it selected (the welcome feed on a first start, the stored LastSelectedPath later) is
 // current and highlighted in the tree, and the list shows that feed's entries, filled once and none marked read.
 
+#include <algorithm>
+
+#include <QApplication>
 #include <QFileInfo>
 #include <QItemSelectionModel>
+#include <QLabel>
 #include <QPlainTextEdit>
 #include <QSignalSpy>
+#include <QStatusBar>
 #include <QTest>
 #include <QTreeView>
 
@@ -79,6 +84,12 @@ const TFeed* FeedNamed(const std::string& name) {
   return nullptr;
 }
 
+bool PopupShowing() {
+  const QList<QWidget*> windows = QApplication::topLevelWidgets();
+  return std::any_of(windows.begin(), windows.end(),
+                     [](const QWidget* w) { return w->objectName() == "frmPopUp" && w->isVisible(); });
+}
+
 }  // namespace
 
 class StartSelectionTest : public QObject {
@@ -121,6 +132,15 @@ class StartSelectionTest : public QObject {
     const QSignalSpy fills(&window.ItemView().Model(), &QAbstractItemModel::modelReset);
     instance.Start();
     QCOMPARE(window.isMinimized() || !window.isVisible(), minimized);
+    // The unread backlog pops up only beside a minimised window, never over the open one.
+    QCOMPARE(PopupShowing(), minimized && TotalUnreadCount() > 0);
+    // Offscreen there is no tray: its notice stands beside the status text ("Bereit." or the start-up refresh),
+    // not drawn over it.
+    QVERIFY(window.statusBar()->currentMessage().isEmpty());
+    const auto* notice = window.statusBar()->findChild<QLabel*>("sbMainNotice");
+    QVERIFY(notice != nullptr && notice->text().contains("Tray"));
+    QVERIFY(!window.Widgets().statusText->text().isEmpty());
+    QVERIFY(!notice->geometry().intersects(window.Widgets().statusText->geometry()));
     // Listed once, at the first showing, for the node the start chose (not the root first, not twice).
     QCOMPARE(fills.count(), 1);
 

@@ -62,6 +62,7 @@ class ItemViewTest : public QObject {
     TEntryControllerHooks hooks;
     hooks.UpdateTreeCaptions = [this] { ++m_captionUpdates; };
     hooks.SearchTextChanged = [this](const QString& text) { m_searchText = text; };
+    hooks.ReportStatus = [this](const QString& text) { m_status = text; };
     m_controller = new TEntryController(m_widgets, std::move(hooks), m_host.get());
     for (const auto& [key, command] : std::initializer_list<std::pair<QKeySequence, void (TEntryController::*)()>>{
              {QKeySequence(Qt::CTRL | Qt::Key_F), &TEntryController::Search},
@@ -87,6 +88,7 @@ class ItemViewTest : public QObject {
   uint64_t m_feedId = 0;
   int m_captionUpdates = 0;
   QString m_searchText;
+  QString m_status;
   std::vector<TLaunchRequest> m_launched;
 
  private slots:
@@ -96,6 +98,7 @@ class ItemViewTest : public QObject {
     prompts::SetScripted(true);
     m_launched.clear();
     m_captionUpdates = 0;
+    m_status.clear();
     SetLauncherForTests([this](const TLaunchRequest& request) {
       m_launched.push_back(request);
       return true;
@@ -206,6 +209,24 @@ class ItemViewTest : public QObject {
     QCOMPARE(m_controller->SelectedRow(), std::optional<int>(0));
     QCOMPARE(QApplication::focusWidget(), m_widgets.entryListView);
     QCOMPARE(prompts::ShownPrompts().size(), size_t{1});
+    QCOMPARE(m_status, QStringLiteral("\"match\" gefunden."));
+    // Past the first or the last match the selection stays and the status bar says so.
+    QTest::keyClick(m_host.get(), Qt::Key_F3, Qt::ShiftModifier);
+    QCOMPARE(m_controller->SelectedRow(), std::optional<int>(0));
+    QCOMPARE(m_status, QStringLiteral("Keine weiteren Treffer für \"match\"."));
+    QTest::keyClick(m_host.get(), Qt::Key_F3);
+    m_status.clear();
+    QTest::keyClick(m_host.get(), Qt::Key_F3);
+    QCOMPARE(m_controller->SelectedRow(), std::optional<int>(2));
+    QCOMPARE(m_status, QStringLiteral("Keine weiteren Treffer für \"match\"."));
+    // A text found nowhere; a long one is cut so the status bar keeps its size.
+    prompts::PrimeInput(QStringLiteral("absent"));
+    QTest::keyClick(m_host.get(), Qt::Key_F, Qt::ControlModifier);
+    QCOMPARE(m_status, QStringLiteral("\"absent\" nicht gefunden."));
+    prompts::PrimeInput(QString(500, u'z'));
+    QTest::keyClick(m_host.get(), Qt::Key_F, Qt::ControlModifier);
+    QCOMPARE(m_status, QStringLiteral("\"") + QString(40, u'z') + QStringLiteral("…\" nicht gefunden."));
+    QCOMPARE(m_controller->SelectedRow(), std::optional<int>(2));
   }
 
   void refillKeepsTheEntryBeingRead() {

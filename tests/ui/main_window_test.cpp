@@ -1,5 +1,6 @@
 #include "ui/main/main_window.h"
 
+#include <QAccessible>
 #include <QAction>
 #include <QActionGroup>
 #include <QLabel>
@@ -97,23 +98,43 @@ class MainWindowTest : public QObject {
     prompts::SetScripted(false);
   }
 
-  // Every tool button and every pane can be named by a screen reader.
+  // A screen reader names every control, reads the entry's title as its name (not as "Title:"), meets the HTML
+  // view as a document, and reads the texts of the tree, the list and both entry pages.
   void startsReadyAndEveryControlHasAnAccessibleName() {
-    OpenWindow();
-    QVERIFY(!m_window->Widgets().statusProgress->isVisible());
-    QCOMPARE(m_window->Widgets().statusText->text(), QStringLiteral("Bereit."));
+    OpenWindow({{"Alpha", "http://127.0.0.1:1/a"}});
+    const TMainWidgets& w = m_window->Widgets();
+    QVERIFY(!w.statusProgress->isVisible());
+    QCOMPARE(w.statusText->text(), QStringLiteral("Bereit."));
     QVERIFY(!Action(QStringLiteral("mnuHelpHelp"))->isVisible());
     QVERIFY(!Action(QStringLiteral("tbFeedStopRefresh"))->isVisible());
-    for (QToolButton* button : m_window->Actions().tbMain->findChildren<QToolButton*>()) {
-      if (button->defaultAction() != nullptr) {
-        QVERIFY2(!button->accessibleName().isEmpty(), qPrintable(button->objectName()));
-      }
+    TEntry entry;
+    entry.Title = "High <water>";
+    entry.Link = "https://example.org/tides";
+    entry.Description = "<p>At <b>noon</b> today</p>";
+    Feeds[0].Entries.push_back(entry);
+    QVERIFY(m_window->FeedTree().SelectFeed(Feeds[0].Id));
+    w.entryListView->setCurrentIndex(w.entryListView->model()->index(0, 0));
+
+    QCOMPARE(test::UnnamedControls(*m_window).join(QLatin1Char(',')), QString());
+    QCOMPARE(test::AccessibleName(w.statusText), QStringLiteral("Bereit."));
+    QAccessibleInterface* title = QAccessible::queryAccessibleInterface(w.titleLinkLabel);
+    QCOMPARE(title->text(QAccessible::Name), QStringLiteral("High <water>"));
+    QCOMPARE(title->text(QAccessible::Description), QStringLiteral("https://example.org/tides"));
+    QAccessibleInterface* tree = QAccessible::queryAccessibleInterface(w.feedTreeView);
+    QCOMPARE(tree->child(0)->role(), QAccessible::ColumnHeader);
+    QCOMPARE(tree->child(0)->text(QAccessible::Name), QStringLiteral("Feed-Baum"));
+    QCOMPARE(tree->child(2)->text(QAccessible::Name), QStringLiteral("Alpha"));
+    QAccessibleInterface* list = QAccessible::queryAccessibleInterface(w.entryListView);
+    QCOMPARE(list->child(0)->text(QAccessible::Name), QStringLiteral("Titel"));
+    QCOMPARE(list->child(3)->text(QAccessible::Name), QStringLiteral("High <water>"));
+    for (QWidget* page : QList<QWidget*>{w.entryTextView, w.entryHtmlView}) {
+      QAccessibleInterface* view = QAccessible::queryAccessibleInterface(page);
+      QAccessibleTextInterface* text = view->textInterface();
+      QVERIFY2(text != nullptr && text->text(0, text->characterCount()).contains(QLatin1String("At noon today")),
+               qPrintable(page->objectName()));
+      QVERIFY(view->state().readOnly);
     }
-    const TMainWidgets& w = m_window->Widgets();
-    for (QWidget* pane :
-         QList<QWidget*>{w.feedTreeView, w.entryListView, w.entryTextView, w.entryHtmlView, w.statusProgress}) {
-      QVERIFY2(!pane->accessibleName().isEmpty(), qPrintable(pane->objectName()));
-    }
+    QCOMPARE(QAccessible::queryAccessibleInterface(w.entryHtmlView)->role(), QAccessible::Document);
   }
 
   void everyShortcutReachesExactlyOneCommand_data() {

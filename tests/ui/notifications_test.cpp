@@ -1,4 +1,6 @@
+#include <QLabel>
 #include <QSignalSpy>
+#include <QStatusBar>
 #include <QTest>
 #include <QTreeView>
 
@@ -54,6 +56,9 @@ class NotificationsTest : public QObject {
     QVERIFY(notifier.IsBlinking());
     QCOMPARE(popup.entryListView->model()->rowCount(), 3);
     QCOMPARE(notifier.LastDecision().Tip, std::string("Tidewick (3 neu)"));
+    // The backlog is unread, not necessarily new.
+    QCOMPARE(popup.sbItems->findChild<QLabel*>()->text(), QStringLiteral("Ungelesene Einträge: 3"));
+    QCOMPARE(test::UnnamedControls(popup).join(QLatin1Char(',')), QString());
     QVERIFY(test::SaveScreenshot(popup, QStringLiteral("popup.png")));
 
     popup.resize(300, 200);
@@ -69,6 +74,10 @@ class NotificationsTest : public QObject {
     minimized = true;
     notifier.UpdateTrayNotification();
     QCOMPARE(popup.size(), QSize(300, 200));
+    FillFeeds(static_cast<int>(kPopupRowLimit) + 1);  // the newest rows, and the whole count
+    notifier.UpdateTrayNotification();
+    QCOMPARE(popup.entryListView->model()->rowCount(), static_cast<int>(kPopupRowLimit));
+    QCOMPARE(popup.sbItems->findChild<QLabel*>()->text(), QStringLiteral("Ungelesene Einträge: 201"));
     FillFeeds(0);  // everything read: quiet, and the popup goes away
     notifier.UpdateTrayNotification();
     QVERIFY(!popup.isVisible());
@@ -78,7 +87,7 @@ class NotificationsTest : public QObject {
 
   void doubleClickOnARowRestoresAndNamesItsEntry() {
     TPopupWindow popup;
-    popup.ShowRows({{7, "First", 45000, "News"}, {8, "Second", 44000, "Other"}}, QSize(250, 350),
+    popup.ShowRows({{7, "First", 45000, "News"}, {8, "Second", 44000, "Other"}}, 2, QSize(250, 350),
                    QRect(0, 0, 800, 600));
     QSignalSpy restore(&popup, &TPopupWindow::restoreRequested);
     QSignalSpy entry(&popup, &TPopupWindow::entryRequested);

@@ -3,6 +3,8 @@
 // What the window and dialog tests share: named children, the titles of the prompts shown, a window on files in a
 // temporary folder, and pictures of dialogs for the documentation.
 
+#include <QAccessible>
+#include <QLabel>
 #include <QString>
 #include <QStringList>
 #include <QWidget>
@@ -19,6 +21,40 @@ T* Child(const QObject& parent, const char* name) {
   if (child == nullptr)
     qFatal("no child %s", name);
   return child;
+}
+
+// The controls below node that a screen reader would meet without a name (role in hex, class, object name). Not
+// asked: layout (panels, separators, stacks, grips, scroll bars), empty labels, and the rows of item views, which
+// are their data.
+inline void CollectUnnamedControls(QAccessibleInterface* node, QStringList& unnamed) {
+  const QAccessible::Role role = node->role();
+  const auto* label = qobject_cast<const QLabel*>(node->object());
+  const bool layout = role == QAccessible::Client || role == QAccessible::Separator ||
+                      role == QAccessible::LayeredPane || role == QAccessible::Grip || role == QAccessible::ScrollBar;
+  if (!layout && !(label != nullptr && label->text().isEmpty()) && node->text(QAccessible::Name).trimmed().isEmpty()) {
+    const QObject* object = node->object();
+    unnamed << QStringLiteral("%1 %2 %3")
+                   .arg(static_cast<int>(role), 0, 16)
+                   .arg(object != nullptr ? QString::fromLatin1(object->metaObject()->className()) : QString(),
+                        object != nullptr ? object->objectName() : QString());
+  }
+  if (role == QAccessible::Tree || role == QAccessible::List || role == QAccessible::Table)
+    return;
+  for (int i = 0; i < node->childCount(); ++i) {
+    if (QAccessibleInterface* child = node->child(i))
+      CollectUnnamedControls(child, unnamed);
+  }
+}
+
+inline QStringList UnnamedControls(QWidget& top) {
+  QStringList unnamed;
+  CollectUnnamedControls(QAccessible::queryAccessibleInterface(&top), unnamed);
+  return unnamed;
+}
+
+// What a screen reader reads as the object's name.
+inline QString AccessibleName(QObject* object) {
+  return QAccessible::queryAccessibleInterface(object)->text(QAccessible::Name);
 }
 
 inline QStringList PromptTitles() {

@@ -54,7 +54,7 @@ TPopupWindow::TPopupWindow(QWidget* parent) : QWidget(parent, Qt::Tool | Qt::Win
   m_model = new TPopupRowsModel(this);
   entryListView = new QTreeView(this);
   entryListView->setObjectName(QStringLiteral("lvItems"));
-  entryListView->setAccessibleName(QString::fromStdString(GetLangText("PopUp|lvItems", "Neue Einträge")));
+  entryListView->setAccessibleName(QString::fromStdString(GetLangText("PopUp|lvItemsUnread", "Ungelesene Einträge")));
   entryListView->setModel(m_model);
   entryListView->setHeaderHidden(true);
   entryListView->setRootIsDecorated(false);
@@ -72,6 +72,7 @@ TPopupWindow::TPopupWindow(QWidget* parent) : QWidget(parent, Qt::Tool | Qt::Win
 
   sbItems = new QStatusBar(this);
   sbItems->setObjectName(QStringLiteral("sbItems"));
+  sbItems->setAccessibleName(QString::fromStdString(GetLangText("Main|sbMainAccessible", "Status")));
   sbItems->setSizeGripEnabled(true);
   m_countLabel = new QLabel(sbItems);
   m_countLabel->setTextFormat(Qt::PlainText);
@@ -88,11 +89,11 @@ QPoint TPopupWindow::CornerPosition(const QRect& available, const QSize& size) {
   return {available.x() + available.width() - size.width(), available.y() + available.height() - size.height()};
 }
 
-void TPopupWindow::ShowRows(std::vector<TPopupRow> rows, const QSize& size, const QRect& available) {
-  const auto count = rows.size();
+void TPopupWindow::ShowRows(std::vector<TPopupRow> rows, int unreadCount, const QSize& size, const QRect& available) {
   m_model->SetRows(std::move(rows));
-  m_countLabel->setText(
-      QString::fromStdString(GetLangText("PopUp|sbItemsCount", "%s1% neue Einträge.", std::to_string(count))));
+  // Unread entries, not only those of the last refresh: calling them new would be wrong.
+  m_countLabel->setText(QString::fromStdString(
+      GetLangText("PopUp|sbItemsUnread", "Ungelesene Einträge: %s1%", std::to_string(unreadCount))));
   resize(size);
   move(CornerPosition(available, size));
   show();

@@ -42,6 +42,26 @@ std::string PageLinkText(const QUrl& url) {
   return Trim(lastBreak == std::string::npos ? std::string_view(text) : std::string_view(text).substr(lastBreak + 1));
 }
 
+// A search's outcome for the status bar. The search text goes in after the lookup, so it is never expanded as a
+// placeholder, and is cut so a long one cannot widen the window.
+QString SearchReport(TSearchStep step, bool found, const QString& searchText) {
+  std::string text;
+  if (found) {
+    text = GetLangText("Main|sbMainSearchFound", "\"%s1%\" gefunden.");
+  } else if (step == TSearchStep::First) {
+    text = GetLangText("Main|sbMainSearchNotFound", "\"%s1%\" nicht gefunden.");
+  } else {
+    text = GetLangText("Main|sbMainSearchNoMore", "Keine weiteren Treffer für \"%s1%\".");
+  }
+  constexpr qsizetype kShownCharacters = 40;
+  QString shown = searchText;
+  if (shown.size() > kShownCharacters) {
+    const bool splitsPair = shown.at(kShownCharacters - 1).isHighSurrogate();
+    shown = shown.left(kShownCharacters - (splitsPair ? 1 : 0)) + QChar(0x2026);
+  }
+  return QString::fromStdString(text).replace(QStringLiteral("%s1%"), shown);
+}
+
 }  // namespace
 
 TEntryController::TEntryController(const TEntryControllerWidgets& widgets, TEntryControllerHooks hooks, QObject* parent)
@@ -262,6 +282,9 @@ void TEntryController::Find(TSearchStep step) {
                    selected ? std::optional<size_t>(static_cast<size_t>(*selected)) : std::nullopt);
   if (found) {
     SelectRow(static_cast<int>(*found));
+  }
+  if (m_hooks.ReportStatus) {
+    m_hooks.ReportStatus(SearchReport(step, found.has_value(), m_searchText));
   }
 }
 

@@ -41,6 +41,7 @@ struct TEntryControllerHooks {
   std::function<void()> ScheduleSave;        // read or visited marks, or the list order, changed
   std::function<void()> SelectionChanged;    // commands that need a selected entry may change state
   std::function<void(const QString&)> SearchTextChanged;
+  std::function<void(const QString&)> ReportStatus;  // a search's outcome, for the status bar
 };
 
 class TEntryController : public QObject {

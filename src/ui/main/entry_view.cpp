@@ -66,6 +66,7 @@ void TEntryView::Show(const TEntry& item) {
   // Tool tips guess at rich text; escaped inside <qt> the feed's text stays text.
   m_titleLink->setToolTip(QStringLiteral("<qt>%1<br><br>%2</qt>")
                               .arg(FromUtf8(title).toHtmlEscaped(), FromUtf8(m_shownLink).toHtmlEscaped()));
+  m_titleLink->setAccessibleDescription(FromUtf8(m_shownLink));  // screen readers: the link, not the markup above
   m_date->setText(EntryDateText(item.PublishedDate));
   m_date->setCursorPosition(0);
   m_text->setPlainText(SummaryText(item));
@@ -79,6 +80,7 @@ void TEntryView::Clear() {
   }
   m_titleLink->clear();
   m_titleLink->setToolTip(QString());
+  m_titleLink->setAccessibleDescription(QString());
   m_date->clear();
   m_text->clear();
   m_page->LoadHtml("");

@@ -139,6 +139,14 @@ int TFeedTreeModel::columnCount(const QModelIndex& /*parent*/) const {
   return 1;
 }
 
+QVariant TFeedTreeModel::headerData(int section, Qt::Orientation orientation, int role) const {
+  // The header is hidden, but screen readers still name the column: the section number is no name.
+  if (section == 0 && orientation == Qt::Horizontal && (role == Qt::DisplayRole || role == Qt::AccessibleTextRole)) {
+    return ToQString(GetLangText("Main|tvNavAccessible", "Feed-Baum"));
+  }
+  return QAbstractItemModel::headerData(section, orientation, role);
+}
+
 QIcon TFeedTreeModel::NodeIcon(int image, bool errorMark) const {
   const size_t slot = static_cast<size_t>(std::clamp(image, 0, 5) * 2 + (errorMark ? 1 : 0));
   if (m_icons[slot].isNull()) {

@@ -321,6 +321,15 @@ void TMainActions::ApplyLanguage() {
   }
   tbMain->setWindowTitle(Text("Main|tbMainAccessible", "Werkzeugleiste"));
   tbMain->setAccessibleName(tbMain->windowTitle());
+  // Qt's own button for the buttons that do not fit, which it leaves unnamed.
+  if (auto* more = tbMain->findChild<QToolButton*>(QStringLiteral("qt_toolbar_ext_button"))) {
+    more->setAccessibleName(Text("Main|tbMainMore", "Weitere Schaltflächen"));
+  }
+  QWidget* menuBar = mnuFile->parentWidget();  // the menus hang on the window's menu bar
+  menuBar->setAccessibleName(Text("Main|mnuMainAccessible", "Menüleiste"));
+  for (QMenu* menu : {mnuFile, mnuFeed, mnuExtras, mnuLanguage, mnuHelp}) {
+    menu->setAccessibleName(QString(menu->title()).remove(QLatin1Char('&')));
+  }
 }
 
 void TMainActions::SetCommand(QAction* action, std::function<void()> command) {

@@ -15,6 +15,11 @@ void TMainWindow::SetStatusText(const QString& text) {
   m_widgets.statusText->setText(text);
 }
 
+void TMainWindow::SetStatusNotice(const QString& text) {
+  m_widgets.statusNotice->setText(text);
+  m_widgets.statusNotice->setVisible(!text.isEmpty());
+}
+
 void TMainWindow::UpdateTrayNotification() {
   if (m_updateTray)
     m_updateTray();

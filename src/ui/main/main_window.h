@@ -69,7 +69,8 @@ struct TMainWidgets {
   QTextBrowser* entryHtmlView = nullptr;
   QStatusBar* statusBar = nullptr;
   QProgressBar* statusProgress = nullptr;
-  QLabel* statusText = nullptr;  // panel 1: the status text
+  QLabel* statusText = nullptr;    // panel 1: the status text
+  QLabel* statusNotice = nullptr;  // right: a lasting notice, hidden while there is none
 };
 
 class TMainWindow : public QMainWindow {
@@ -110,8 +111,10 @@ class TMainWindow : public QMainWindow {
   TEntryController& ItemView() { return *m_itemView; }
   TSaveScheduler& Saver() { return *m_saver; }
 
-  // Sets the status text (panel 1); plain text.
+  // The status bar's two texts, both plain text and never drawn over each other: the status text (panel 1: ready,
+  // refresh, search) changes often; a notice (no tray, say) stays at the right until replaced; empty hides it.
   void SetStatusText(const QString& text);
+  void SetStatusNotice(const QString& text);
   // Keeps the window above all others (the menu item and the tool button follow).
   void SetWindowOnTop(bool onTop);
 

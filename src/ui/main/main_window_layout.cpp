@@ -14,6 +14,7 @@
 #include <QVBoxLayout>
 
 #include "lang/lang_text.h"
+#include "ui/main/document_accessible.h"
 #include "ui/main/entry_browser.h"
 #include "ui/main/feed_tree_model.h"
 #include "ui/main/feed_tree_view.h"
@@ -103,6 +104,7 @@ QWidget* TMainWindow::CreateEntryView() {
   w.entryTextView->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
   BareLayout(w.textTab)->addWidget(w.entryTextView);
   w.htmlTab = Named(new QWidget(), "tabHTML");
+  InstallDocumentAccessibility();
   w.entryHtmlView = Named(new TEntryBrowser(w.htmlTab), "wbDesc");  // never reads files, never navigates
   w.entryHtmlView->setOpenLinks(false);  // links go through the entry view's own rules, never straight to a file
   w.entryHtmlView->setOpenExternalLinks(false);
@@ -125,9 +127,17 @@ void TMainWindow::CreateStatusBar() {
   w.statusProgress->setMaximumWidth(0);  // panel 0 has no width except during a refresh
   w.statusProgress->setVisible(false);
   w.statusBar->addWidget(w.statusProgress);
+  // Both texts are cut rather than widening the window. Qt's temporary messages (showMessage) are not used: they
+  // are drawn over these labels when set before the window shows.
   w.statusText = Named(new QLabel(w.statusBar), "sbMainText");
   w.statusText->setTextFormat(Qt::PlainText);
+  w.statusText->setMinimumWidth(1);
   w.statusBar->addWidget(w.statusText, 1);
+  w.statusNotice = Named(new QLabel(w.statusBar), "sbMainNotice");
+  w.statusNotice->setTextFormat(Qt::PlainText);
+  w.statusNotice->setMinimumWidth(1);
+  w.statusNotice->setVisible(false);
+  w.statusBar->addPermanentWidget(w.statusNotice);
 }
 
 void TMainWindow::ApplyAccessibleNames() {
@@ -137,10 +147,10 @@ void TMainWindow::ApplyAccessibleNames() {
   w.entryTextView->setAccessibleName(w.entryTabs->tabText(0).remove(QLatin1Char('&')));
   w.entryHtmlView->setAccessibleName(w.entryTabs->tabText(1).remove(QLatin1Char('&')));
   w.entryTabs->setAccessibleName(Text("Main|pcDescAccessible", "Eintragsansicht"));
-  w.titleLinkLabel->setAccessibleName(w.titleLabel->text());
+  // The title link and the status texts are named by what they show; a fixed name would hide it.
   w.dateField->setAccessibleName(w.dateLabel->text());
   w.statusProgress->setAccessibleName(Text("Main|pbStatusAccessible", "Fortschritt der Aktualisierung"));
-  w.statusText->setAccessibleName(Text("Main|sbMainAccessible", "Status"));
+  w.statusBar->setAccessibleName(Text("Main|sbMainAccessible", "Status"));
   w.treeSplitter->setAccessibleName(Text("Main|splitterAccessible", "Trenner"));
   w.entrySplitter->setAccessibleName(w.treeSplitter->accessibleName());
 }

@@ -79,7 +79,7 @@ void TTrayNotifier::UpdateTrayNotification() {
   if (m_last.ClosePopup && m_popup != nullptr)
     m_popup->close();
   if (m_last.ShowPopup && m_popup != nullptr) {
-    m_popup->ShowRows(PopupRows(Feeds, settings.SortAscending),
+    m_popup->ShowRows(PopupRows(Feeds, settings.SortAscending), inputs.UnreadCount,
                       QSize(settings.PopupFormWidth, settings.PopupFormHeight), m_screen());
   }
 }

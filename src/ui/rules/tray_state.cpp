@@ -50,19 +50,34 @@ bool IsPlayableWaveFile(const std::string& path) {
 }
 
 std::vector<TPopupRow> PopupRows(const TFeeds& feeds, bool ascending) {
+  struct TUnread {
+    const TFeed* Feed;
+    const TEntry* Item;
+  };
+  std::vector<TUnread> unread;
+  for (const TFeed& feed : feeds) {
+    for (const TEntry& item : feed.Entries) {
+      if (!item.IsRead)
+        unread.push_back({&feed, &item});
+    }
+  }
+  // Only the newest are worth a row: titles are made and sorted for those alone, however large the backlog.
+  if (unread.size() > kPopupRowLimit) {
+    const auto newer = [](const TUnread& a, const TUnread& b) { return a.Item->PublishedDate > b.Item->PublishedDate; };
+    std::nth_element(unread.begin(), unread.begin() + kPopupRowLimit, unread.end(), newer);
+    unread.resize(kPopupRowLimit);
+  }
   struct TKeyed {
     TPopupRow Row;
     std::string FoldedTitle;
   };
   std::vector<TKeyed> keyed;
-  for (const TFeed& feed : feeds) {
-    for (const TEntry& item : feed.Entries) {
-      if (item.IsRead)
-        continue;
-      std::string title = ItemDisplayTitle(item);
-      std::string folded = FoldCase(title);
-      keyed.push_back({{feed.Id, std::move(title), item.PublishedDate, feed.Name}, std::move(folded)});
-    }
+  keyed.reserve(unread.size());
+  for (const TUnread& entry : unread) {
+    std::string title = ItemDisplayTitle(*entry.Item);
+    std::string folded = FoldCase(title);
+    keyed.push_back(
+        {{entry.Feed->Id, std::move(title), entry.Item->PublishedDate, entry.Feed->Name}, std::move(folded)});
   }
   std::stable_sort(keyed.begin(), keyed.end(), [ascending](const TKeyed& a, const TKeyed& b) {
     if (a.Row.PublishedDate != b.Row.PublishedDate) {

@@ -54,7 +54,9 @@ struct TPopupRow {
   std::string FeedName;
 };
 
-// The unread entries by date, equal dates by title ignoring case; newest first unless ascending.
+// The newest unread entries (at most kPopupRowLimit) by date, equal dates by title ignoring case; newest first
+// unless ascending.
+inline constexpr std::size_t kPopupRowLimit = 200;
 std::vector<TPopupRow> PopupRows(const TFeeds& feeds, bool ascending);
 
 }  // namespace tidewick

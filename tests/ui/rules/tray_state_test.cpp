@@ -98,5 +98,22 @@ TEST(TrayState, PopupListsUnreadEntriesByDateThenTitle) {
   EXPECT_EQ(ascending[2].FeedName, "B");
 }
 
+TEST(TrayState, PopupListsOnlyTheNewestUnreadEntries) {
+  // A large backlog is not worth a long list in a corner window, nor the time to sort it all.
+  TFeeds feeds(1);
+  const int unread = static_cast<int>(kPopupRowLimit) + 50;
+  for (int day = 1; day <= unread; ++day) {
+    TEntry item;
+    item.Title = std::to_string(day);
+    item.PublishedDate = day;
+    feeds[0].Entries.push_back(item);
+  }
+  const auto descending = PopupRows(feeds, false);
+  ASSERT_EQ(descending.size(), kPopupRowLimit);
+  EXPECT_EQ(descending.front().PublishedDate, unread);
+  EXPECT_EQ(descending.back().PublishedDate, 51);
+  EXPECT_EQ(PopupRows(feeds, true).front().PublishedDate, 51);
+}
+
 }  // namespace
 }  // namespace tidewick
