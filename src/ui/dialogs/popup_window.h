@@ -39,8 +39,8 @@ class TPopupWindow : public QWidget {
  public:
   explicit TPopupWindow(QWidget* parent = nullptr);
 
-  // Fills the list, sizes the window and places it in the bottom-right corner of `available` (a screen's
-  // available geometry, whose origin need not be 0,0), then shows it without activating it.
+  // Fills the list, sizes the window (fitted into `available`) and places it in the bottom-right corner of
+  // `available` (a screen's available geometry, whose origin need not be 0,0), then shows it without activating it.
   void ShowRows(std::vector<TPopupRow> rows, const QSize& size, const QRect& available);
 
   static QPoint CornerPosition(const QRect& available, const QSize& size);
