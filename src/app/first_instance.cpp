@@ -120,7 +120,7 @@ void TFirstInstance::Start() {
 
 void TFirstInstance::ShowAsStored() {
   const TSettings& settings = Settings();
-  m_window.setGeometry(settings.FormLeft, settings.FormTop, settings.FormWidth, settings.FormHeight);
+  m_window.ApplyStoredGeometry();
   if (settings.WindowState == 1) {
     m_window.setWindowState(Qt::WindowMaximized);
   }

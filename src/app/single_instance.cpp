@@ -133,9 +133,11 @@ void THandOverServer::Watch(QLocalSocket* socket) {
   deadline->setSingleShot(true);
   deadline->start(m_connectionTimeoutMs);
   connect(deadline, &QTimer::timeout, socket, [socket] { socket->abort(); });
-  connect(socket, &QLocalSocket::disconnected, this, [this, socket] {
-    --m_openConnections;
-    socket->deleteLater();
+  connect(socket, &QLocalSocket::disconnected, this, [this, socket, decoder] {
+    // A connection whose message was taken belongs to the queue until it has been handled.
+    if (decoder->Status() != THandOverDecoder::TStatus::Complete) {
+      Release(socket);
+    }
   });
   connect(socket, &QLocalSocket::readyRead, this, [this, socket, decoder, deadline] {
     if (decoder->Status() != THandOverDecoder::TStatus::NeedMore) {
@@ -152,10 +154,17 @@ void THandOverServer::Watch(QLocalSocket* socket) {
       case THandOverDecoder::TStatus::Complete:
         deadline->stop();  // from now on the later start waits for us, not we for it
         m_queue.push_back(TPending{socket, decoder->Message()});
-        HandleQueue();
+        // Queued: a handler may open a dialog, whose loop must not run inside this socket's signal.
+        QMetaObject::invokeMethod(this, &THandOverServer::HandleQueue, Qt::QueuedConnection);
         return;
     }
   });
+}
+
+void THandOverServer::Release(QLocalSocket* socket) {
+  --m_openConnections;
+  socket->disconnect(this);
+  socket->deleteLater();
 }
 
 void THandOverServer::HandleQueue() {
@@ -167,16 +176,17 @@ void THandOverServer::HandleQueue() {
       m_waitForDialog.start();
       return;
     }
-    TPending next = std::move(m_queue.front());
+    const TPending next = std::move(m_queue.front());
     m_queue.pop_front();
     m_handling = true;
     m_handler(next.Message);  // may open a modal dialog and run a nested loop
     m_handling = false;
-    if (next.Socket && next.Socket->state() == QLocalSocket::ConnectedState) {
+    if (next.Socket->state() == QLocalSocket::ConnectedState) {
       next.Socket->write(&kHandOverHandled, 1);
       next.Socket->flush();
       next.Socket->disconnectFromServer();
     }
+    Release(next.Socket);
   }
 }
 

@@ -10,7 +10,6 @@
 #include <QLocalServer>
 #include <QLockFile>
 #include <QObject>
-#include <QPointer>
 #include <QString>
 #include <QTimer>
 
@@ -57,7 +56,9 @@ THandOverResult HandOverToFirstInstance(const QString& socketPath, const THandOv
 
 // The first instance's side. Each connection must deliver one complete message within the time-out; anything
 // malformed is dropped and the connection closed. Messages are handled one at a time, never while the busy test
-// says a modal dialog is open (they wait for it to close), and each is answered once its handler returned.
+// says a modal dialog is open (they wait for it to close), and each is answered once its handler returned. The
+// server owns every connection (its children) until it has closed or its message has been handled, so a later
+// start that ends meanwhile never leaves a freed socket under a running handler.
 class THandOverServer : public QObject {
   Q_OBJECT
 
@@ -80,18 +81,19 @@ class THandOverServer : public QObject {
 
  private:
   struct TPending {
-    QPointer<QLocalSocket> Socket;
+    QLocalSocket* Socket;  // owned by the server until released
     THandOver Message;
   };
 
   void Accept();
   void Watch(QLocalSocket* socket);
+  void Release(QLocalSocket* socket);
   void HandleQueue();
 
   QString m_socketPath;
   THandler m_handler;
   TBusyTest m_busy;
-  QLocalServer m_server;
+  QLocalServer m_server{this};  // the connections are its children
   std::deque<TPending> m_queue;
   QTimer m_waitForDialog;
   int m_connectionTimeoutMs = kDefaultConnectionTimeoutMs;

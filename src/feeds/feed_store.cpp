@@ -309,9 +309,10 @@ bool TFeedStoreLock::Acquire(const std::string& storeFileName, std::string& mess
   }
   if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
     ::close(fd);
-    message = GetLangText("Main|StoreLocked",
-                          "Die Feed-Datei \"%s1%\" wird bereits von einem anderen Tidewick-Prozess bearbeitet. "
-                          "Änderungen aus diesem Prozess könnten dessen Änderungen überschreiben.",
+    // Said by a process that gives up: it changes nothing, so it names no risk.
+    message = GetLangText("Main|StoreBusy",
+                          "Die Feed-Datei \"%s1%\" wird gerade von einem anderen Tidewick-Prozess bearbeitet; "
+                          "sie bleibt unverändert.",
                           storeFileName);
     return false;
   }

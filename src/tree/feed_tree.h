@@ -31,6 +31,8 @@ inline constexpr int kImageFeedUnread = 5;
 
 // Deeper folder paths are treated as damaged and skipped.
 inline constexpr int kMaxFolderDepth = 64;
+// Longest folder name taken from elsewhere (CleanFolderName): every feed's stored path repeats its folders' names.
+inline constexpr size_t kMaxFolderNameBytes = 1000;
 
 class TFeedTree;
 
@@ -110,8 +112,8 @@ using TNameCompare = std::function<int(std::string_view, std::string_view)>;
 
 // True for a usable folder name: not blank and without "\", TAB, CR or LF (those would break the stored paths).
 bool IsValidFolderName(std::string_view name);
-// A folder name from elsewhere (an OPML file) made usable: "\" becomes "/", control characters become blanks, the
-// result is trimmed. May be empty: the caller picks a name then.
+// A folder name from elsewhere (an OPML file) made usable: cut to kMaxFolderNameBytes on a character boundary, "\"
+// becomes "/", control characters become blanks, the result is trimmed. May be empty: the caller picks a name then.
 std::string CleanFolderName(std::string_view name);
 
 class TFeedTree {

@@ -9,6 +9,7 @@
 #include "tree/feed_tree_change.h"
 #include "util/case_fold.h"
 #include "util/strings.h"
+#include "util/utf8.h"
 
 namespace tidewick {
 
@@ -17,7 +18,7 @@ bool IsValidFolderName(std::string_view name) {
 }
 
 std::string CleanFolderName(std::string_view name) {
-  std::string cleaned(name);
+  std::string cleaned(Utf8Prefix(name, kMaxFolderNameBytes));
   for (char& c : cleaned) {
     if (c == '\\') {
       c = '/';

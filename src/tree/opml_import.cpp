@@ -164,21 +164,22 @@ class TImportArrangement {
   TImportArrangement(std::string basePath, int baseDepth) : m_basePath(std::move(basePath)), m_baseDepth(baseDepth) {}
 
   // The path of a new folder below parentPath (empty: the base), or parentPath itself when the tree would hold the
-  // folder too deep. Names are made unique among the new folder's siblings, ignoring case.
+  // folder too deep or its path would grow past kMaxImportedFolderPathBytes (every feed's stored line repeats it).
+  // Names are made unique among the new folder's siblings, ignoring case.
   std::string AddFolder(const std::string& parentPath, int parentDepth, std::string_view name, int& depth) {
-    depth = parentDepth + 1;
-    if (depth > kMaxFolderDepth) {
-      depth = parentDepth;
+    depth = parentDepth;
+    const std::string clean = CleanFolderName(name);
+    if (parentDepth + 1 > kMaxFolderDepth || parentPath.size() + 1 + clean.size() > kMaxImportedFolderPathBytes) {
       return parentPath;
     }
     std::unordered_set<std::string>& siblings = m_folderNames[parentPath];
-    const std::string clean = CleanFolderName(name);
     std::string unique = clean;
     // Numbers already handed out for this name are not tried again: thousands of equal names stay fast.
     int& number = m_nextNumber.try_emplace(parentPath + '\n' + FoldCase(clean), 1).first->second;
     while (!siblings.insert(FoldCase(unique)).second) {
       unique = clean + std::to_string(number++);
     }
+    depth = parentDepth + 1;
     std::string path = parentPath + "\\" + unique;
     m_structure += path + "\t0\r\n";
     ++m_folders;
@@ -309,22 +310,28 @@ TOpmlImportReport ImportOpmlOutlines(TFeedTree& tree, TTreeNode* target, const T
     std::string Path;
     int Depth;
   };
-  std::vector<TPlace> places;  // the folder path of each entry (a feed's: its parent's)
-  places.reserve(outlines.Entries.size());
+  std::vector<TPlace> folders{{topPath, topDepth}};  // each folder's path once: entries refer to them by number
+  std::vector<size_t> folderOf;                      // per entry: its own folder, or a feed's parent folder
+  folderOf.reserve(outlines.Entries.size());
   for (const TOpmlEntry& entry : outlines.Entries) {
-    const TPlace parent = entry.Parent < 0 ? TPlace{topPath, topDepth} : places[static_cast<size_t>(entry.Parent)];
+    const size_t parent = entry.Parent < 0 ? 0 : folderOf[static_cast<size_t>(entry.Parent)];
     if (entry.IsFolder) {
       int depth = 0;
-      std::string path = arrangement.AddFolder(parent.Path, parent.Depth, entry.Name, depth);
-      places.push_back({std::move(path), depth});
+      std::string path = arrangement.AddFolder(folders[parent].Path, folders[parent].Depth, entry.Name, depth);
+      if (depth == folders[parent].Depth) {
+        folderOf.push_back(parent);  // held in its parent
+        continue;
+      }
+      folderOf.push_back(folders.size());
+      folders.push_back({std::move(path), depth});
       continue;
     }
-    places.push_back(parent);
+    folderOf.push_back(parent);
     TFeed feed;
     feed.Name = namer.Unique(entry.Name);
     feed.URL = entry.Url;
     feed.Interval = interval;
-    arrangement.AddFeed(parent.Path, feed.Name);
+    arrangement.AddFeed(folders[parent].Path, feed.Name);
     AddFeed(std::move(feed));
     ++report.Feeds;
   }

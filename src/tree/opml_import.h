@@ -16,6 +16,8 @@ namespace tidewick {
 
 // Larger files are refused before they are read: no real feed list comes near it.
 inline constexpr int64_t kMaxOpmlFileBytes = int64_t{32} << 20;
+// Longest path of an imported folder, in bytes: a folder that would lie deeper holds its content in its parent.
+inline constexpr size_t kMaxImportedFolderPathBytes = 4 * kMaxFolderNameBytes;
 
 // One outline worth importing, in document order; a parent always comes before its children.
 struct TOpmlEntry {

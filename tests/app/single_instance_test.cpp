@@ -11,6 +11,7 @@
 #include <QDialog>
 #include <QFile>
 #include <QLocalSocket>
+#include <QPointer>
 #include <QTest>
 #include <QTimer>
 
@@ -75,6 +76,36 @@ class SingleInstanceTest : public QObject {
     QCOMPARE(m_received.size(), size_t{2});
     QCOMPARE(m_received[0].ActivationToken, std::string("tok"));
     QCOMPARE(m_received[1].Params, std::vector<std::string>{"www.example.org/2"});
+  }
+
+  // Regression: a later start that ended while the dialog its address opened was still open had its connection
+  // freed inside that dialog's loop, under the signal that had started it; the window crashed once the dialog closed.
+  void aLaterStartThatEndsLeavesItsConnectionToTheServerUntilHandled() {
+    QLocalSocket laterStart;
+    QPointer<QLocalSocket> connection;
+    bool keptWhileHandled = false;
+    THandOverServer server(m_socketPath, [&](const THandOver& handOver) {
+      m_received.push_back(handOver);
+      QDialog addFeed;
+      QTimer::singleShot(0, &addFeed, [&] {
+        connection = server.findChild<QLocalSocket*>();
+        QVERIFY(connection != nullptr);
+        laterStart.abort();
+        QTRY_VERIFY_WITH_TIMEOUT(!connection || connection->state() == QLocalSocket::UnconnectedState, kWaitMs);
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        keptWhileHandled = connection != nullptr;
+        addFeed.reject();
+      });
+      addFeed.exec();
+    });
+    QVERIFY(server.Listen());
+    laterStart.connectToServer(m_socketPath);
+    QVERIFY(laterStart.waitForConnected(kWaitMs));
+    laterStart.write(QByteArray::fromStdString(*EncodeHandOver(THandOver{"", {"feed://example.org/rss"}})));
+    QTRY_COMPARE_WITH_TIMEOUT(m_received.size(), size_t{1}, kWaitMs);
+    QVERIFY(keptWhileHandled);
+    QTRY_VERIFY_WITH_TIMEOUT(connection == nullptr, kWaitMs);  // released once handled
+    QCOMPARE(server.OpenConnectionCount(), 0);
   }
 
   void garbageAndSilentConnectionsAreClosedWithoutHarm() {

@@ -14,9 +14,10 @@ namespace {
 using TRun = test::TProgramOutput;
 using test::ShellQuoted;
 
-// Runs tidewick-feed with the given (already quoted) arguments.
-TRun RunTool(const std::string& arguments) {
-  return test::RunProgram(TIDEWICK_FEED_TOOL, arguments);
+// Runs tidewick-feed with the given (already quoted) arguments in a locale: its language follows the environment.
+TRun RunTool(const std::string& arguments, const std::string& locale) {
+  return test::RunProgram("/usr/bin/env", "LANGUAGE= LC_ALL= LC_MESSAGES= LANG=" + ShellQuoted(locale) + " " +
+                                              ShellQuoted(TIDEWICK_FEED_TOOL) + " " + arguments);
 }
 
 std::string Fixture(const std::string& name) {
@@ -29,13 +30,14 @@ struct TRunCase {
   int Status;
   const char* Pointer;  // into the JSON printed; none: a usage error, with a message and no output
   nlohmann::json Expected;
+  const char* Locale = "C.UTF-8";
 };
 
 class TidewickFeedRuns : public testing::TestWithParam<TRunCase> {};
 
 TEST_P(TidewickFeedRuns, ExitWithTheirStatus) {
   const TRunCase& c = GetParam();
-  const TRun run = RunTool(c.Arguments);
+  const TRun run = RunTool(c.Arguments, c.Locale);
   ASSERT_EQ(run.Status, c.Status) << run.Err;
   if (c.Pointer == nullptr) {
     EXPECT_FALSE(run.Err.empty());
@@ -51,11 +53,13 @@ INSTANTIATE_TEST_SUITE_P(
                              nullptr},
                     TRunCase{"UnrecognisedExitsOne", "parse " + Fixture("golden/rss_no_version.xml"), 1, "/ok", false},
                     TRunCase{"StandardInput", "parse - <" + Fixture("golden/smf.xml"), 0, "/FeedType", "SMF"},
-                    TRunCase{"GermanWithoutLanguage", "parse " + Fixture("golden/rss_channel_only.xml"), 0,
-                             "/Info/Title", "Unbenannter Feed"},
+                    TRunCase{"EnglishInTheCLocale", "parse " + Fixture("golden/rss_channel_only.xml"), 0, "/Info/Title",
+                             "Untitled feed"},
+                    TRunCase{"GermanInAGermanLocale", "parse " + Fixture("golden/rss_channel_only.xml"), 0,
+                             "/Info/Title", "Unbenannter Feed", "de_CH.UTF-8"},
                     TRunCase{"LanguageOptionFirst",
                              "parse --lang " + Fixture("english.lng") + " " + Fixture("golden/rss_channel_only.xml"), 0,
-                             "/Info/Title", "Untitled feed"},
+                             "/Info/Title", "Untitled feed", "de_DE.UTF-8"},
                     TRunCase{"NoCommand", "", 2, nullptr, {}}, TRunCase{"UnknownCommand", "digest x", 2, nullptr, {}},
                     TRunCase{"TwoFiles", "parse a b", 2, nullptr, {}},
                     TRunCase{"MissingFile", "parse /nonexistent/feed.xml", 2, nullptr, {}},

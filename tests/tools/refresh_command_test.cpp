@@ -83,7 +83,21 @@ TEST_F(RefreshCommand, StoreHeldByAnotherProcessExitsThree) {
   TFeedStoreLock lock;
   std::string message;
   ASSERT_TRUE(lock.Acquire(Store(), message));
-  EXPECT_EQ(Run().Status, 3);
+  // Regression: without --lang the tool spoke German whatever the locale, and said this run could overwrite the
+  // other's changes. Its language now follows the environment.
+  struct Case {
+    const char* environment;
+    const char* says;
+  };
+  for (const Case& c : {Case{"LANG=C.UTF-8", "another Tidewick process"},
+                        Case{"LANG=en_GB.UTF-8 LANGUAGE=fr:en", "another Tidewick process"},
+                        Case{"LANG=de_AT.UTF-8", "anderen Tidewick-Prozess"}}) {
+    const test::TProgramOutput run = Run(std::string("LANGUAGE= LC_ALL= LC_MESSAGES= ") + c.environment);
+    EXPECT_EQ(run.Status, 3) << c.environment;
+    EXPECT_NE(run.Err.find(c.says), std::string::npos) << c.environment << ": " << run.Err;
+    EXPECT_EQ(run.Err.find("berschreib"), std::string::npos) << run.Err;  // nothing here could be overwritten
+    EXPECT_EQ(run.Err.find("overwrite"), std::string::npos) << run.Err;
+  }
   EXPECT_EQ(ReadFileToString(Store()), before);
   EXPECT_EQ(m_server.RequestCount(), 0);
 }

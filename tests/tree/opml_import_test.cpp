@@ -166,6 +166,50 @@ TEST_F(OpmlImportTest, DeepNestingStopsAtTheTreesDepthWithoutLosingFeeds) {
   EXPECT_EQ(m_tree.FindFolderPath(m_tree.NodePath(deep->Parent(), false)), deep->Parent());
 }
 
+// Regression: one folder with a 2 MiB name holding 1,000 feeds took more than 3 GB, its path copied for each feed.
+TEST_F(OpmlImportTest, LongFolderNamesAreCutSoTheArrangementStaysSmall) {
+  std::string feeds;
+  for (int i = 0; i < 1000; ++i) {
+    feeds += "<outline text=\"f\" xmlUrl=\"http://f.example/\"/>";
+  }
+  const std::string longName(64 * 1024, 'x');
+  const std::string umlauts = "\xC3\xBC" + std::string(kMaxFolderNameBytes, 'x');  // cut inside the "ü": it goes
+  std::string nested;
+  for (int i = 0; i < 10; ++i) {
+    nested += "<outline text=\"" + std::string(kMaxFolderNameBytes, 'n') + "\">";
+  }
+  nested += feeds.substr(0, feeds.size() / 1000);
+  for (int i = 0; i < 10; ++i) {
+    nested += "</outline>";
+  }
+  struct Case {
+    std::string body;
+    size_t firstFolderBytes;  // the name of the folder below the list's own
+  };
+  const Case cases[] = {
+      {"<outline text=\"" + longName + "\">" + feeds + "</outline>", kMaxFolderNameBytes},
+      {"<outline text=\"" + std::string(kMaxFolderNameBytes - 1, 'x') + umlauts + "\">" + feeds + "</outline>",
+       kMaxFolderNameBytes - 1},
+      {nested, kMaxFolderNameBytes},
+  };
+  for (const Case& c : cases) {
+    Feeds.clear();
+    m_tree.BuildFeedTree("", "", false);
+    const std::string opml = Opml(c.body);
+    Import(opml);
+    ASSERT_EQ(m_tree.Root()->ChildCount(), 1);
+    const TTreeNode* list = m_tree.Root()->Child(0);
+    ASSERT_EQ(list->ChildCount(), 1);
+    EXPECT_EQ(list->Child(0)->Name().size(), c.firstFolderBytes);
+    const TTreeNode* feed = m_tree.FindFeedNode(Feeds.back().Id);
+    ASSERT_NE(feed, nullptr);
+    EXPECT_LE(m_tree.NodePath(feed->Parent(), false).size(), kMaxImportedFolderPathBytes);
+    const TTreeArrangement arrangement = m_tree.SaveTreeStructure();
+    EXPECT_LE(arrangement.Structure.size() + arrangement.PathList.size(),
+              Feeds.size() * (kMaxImportedFolderPathBytes + 8) + opml.size());
+  }
+}
+
 TEST_F(OpmlImportTest, FileImportReportsWhatItDid) {
   const test::TempDir dir;
   const std::string good = dir.File("good.opml");

@@ -1,19 +1,30 @@
+#include <algorithm>
+#include <span>
+#include <sys/stat.h>
+
 #include <QAction>
 #include <QBuffer>
+#include <QClipboard>
 #include <QDir>
 #include <QHeaderView>
+#include <QHelpEvent>
 #include <QImage>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMimeData>
 #include <QPlainTextEdit>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTextDocument>
+#include <QToolTip>
 #include <QTreeView>
 #include <QVBoxLayout>
 
+#include "entries/entry_export.h"
 #include "feeds/feed_records.h"
 #include "settings/settings.h"
+#include "support/open_watch.h"
 #include "ui/main/entry_browser.h"
 #include "ui/main/entry_controller.h"
 #include "ui/main/entry_date_text.h"
@@ -32,6 +43,15 @@ TEntry Entry(const std::string& title, const std::string& description, int day) 
   item.Description = description;
   item.PublishedDate = *EncodeDateTime(2026, 1, day, 12);
   return item;
+}
+
+QByteArray RedPng() {
+  QByteArray png;
+  QImage image(3, 3, QImage::Format_RGB32);
+  image.fill(Qt::red);
+  QBuffer buffer(&png);
+  image.save(&buffer, "PNG");
+  return png;
 }
 
 }  // namespace
@@ -270,40 +290,77 @@ class ItemViewTest : public QObject {
     QVERIFY(page->source().isEmpty());
   }
 
-  void hostileEntryNeverReadsAFile() {
+  // Regression: images, tool tips and style sheets of a page named local files (the image handler loaded any name
+  // it could not get as a resource), and a FIFO froze the window for good.
+  void hostileEntryNeverOpensALocalFile() {
     QTemporaryDir folder;
     const QString previous = QDir::currentPath();
     QDir::setCurrent(folder.path());
     QImage(9, 7, QImage::Format_RGB32).save(QStringLiteral("canary.png"));
-    const QString canaryUrl = QUrl::fromLocalFile(folder.filePath(QStringLiteral("canary.png"))).toString();
-    const std::string hostile = "<link rel=stylesheet href=\"canary.css\"><img src=\"canary.png\"><img src=\"" +
-                                canaryUrl.toStdString() +
-                                "\"><img src=\"/dev/zero\"><img src=\"data:image/svg+xml,<svg/>\">";
+    QVERIFY(mkfifo("pipe", 0600) == 0);
+    const test::TFifoGuard guard(folder.filePath(QStringLiteral("pipe")).toStdString());
+    test::TFolderOpenWatch watch(folder.path().toStdString());
 
-    QTextBrowser plain;  // what Qt does on its own: proves the canary can be read
-    plain.setHtml(QString::fromStdString(hostile));
-    plain.document()->size();
-    QVERIFY(!plain.document()->resource(QTextDocument::ImageResource, QUrl(QStringLiteral("canary.png"))).isNull());
+    QLabel label(QStringLiteral("<img src=\"canary.png\">"));  // what Qt does on its own: the watch sees it
+    label.sizeHint();
+    QVERIFY(!watch.OpenedNames().empty());
 
-    TEntryBrowser browser;
-    browser.LoadHtml(hostile);
-    browser.resize(300, 200);
-    browser.document()->size();  // lays out, so every image is asked for
-    for (const QString& name : {QStringLiteral("canary.png"), canaryUrl, QStringLiteral("/dev/zero")}) {
-      const QVariant resource = browser.document()->resource(QTextDocument::ImageResource, QUrl(name));
-      QVERIFY2(resource.toByteArray().isEmpty(), qPrintable(name));
+    const std::string up = "../" + QFileInfo(folder.path()).fileName().toStdString() + "/";
+    const std::string absolute = folder.path().toStdString() + "/";
+    const std::string longTip(TEntryBrowser::kMaxToolTipLength, 'x');
+    std::string hostile = "<p title=\"<img src=canary.png><img src=pipe>" + longTip + "\">tip</p>" +
+                          "<img src=\"data:image/png;base64," + RedPng().toBase64().toStdString() + "\">";
+    for (const std::string& name : {std::string("canary.png"), std::string("pipe")}) {
+      for (const std::string& prefix : {std::string(), std::string("./"), up, absolute, "file://" + absolute}) {
+        hostile += "<img src=\"" + prefix + name + "\">";
+      }
     }
+    hostile +=
+        "<table background=canary.png><tr><td style=\"background-image:url(pipe)\">x</td></tr></table>"
+        "<link rel=stylesheet href=pipe>";
+    Build({Entry("a", hostile, 1)});
+    QTest::keyClick(m_widgets.entryListView, Qt::Key_Home);
+    TEntryBrowser* page = m_widgets.entryHtmlView;
+    QVERIFY(page->toPlainText().contains(QStringLiteral("tip")));
+    // Painting both views draws every image; the page's own picture still shows.
+    const QImage drawn = m_host->grab().toImage().convertToFormat(QImage::Format_RGB32);
+    const std::span pixels(reinterpret_cast<const QRgb*>(drawn.constBits()), drawn.sizeInBytes() / sizeof(QRgb));
+    QVERIFY(std::ranges::find(pixels, qRgb(255, 0, 0)) != pixels.end());
+    QTextCursor cursor(page->document());
+    cursor.setPosition(page->document()->find(QStringLiteral("tip")).selectionStart() + 1);
+    const QPoint at = page->cursorRect(cursor).center();
+    QHelpEvent tip(QEvent::ToolTip, at, page->viewport()->mapToGlobal(at));
+    QApplication::sendEvent(page->viewport(), &tip);
+    QVERIFY(QToolTip::text().contains(QStringLiteral("&lt;img src=canary.png&gt;")));  // shown as text
+    QVERIFY(!QToolTip::text().contains(QString::fromStdString(longTip)));              // and cut
+    QToolTip::hideText();
+    page->selectAll();
+    page->copy();  // the clipboard's rich formats are built when asked for
+    const QMimeData* copied = QApplication::clipboard()->mimeData();
+    for (const QString& format : copied->formats()) {
+      copied->data(format);
+    }
+
+    QTemporaryDir exportFolder;
+    const std::string exported = exportFolder.filePath(QStringLiteral("entry.html")).toStdString();
+    QVERIFY(ExportEntryFile(exported, TEntryExportFormat::Html, Feeds[0].Entries[0], "", Settings().TextFont).Ok);
+    QFile file(QString::fromStdString(exported));
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    const QByteArray written = file.readAll();
+    // Feed text may name them; nothing a browser loads does.
+    const QRegularExpression reference(QStringLiteral("(<img|<link|background)[^>]*(canary|pipe)|url\\("));
+    QVERIFY2(!reference.match(QString::fromUtf8(written)).hasMatch(), written.constData());
+
+    QStringList opened;
+    for (const std::string& name : watch.OpenedNames()) {
+      opened << QString::fromStdString(name);
+    }
+    QCOMPARE(opened.join(u','), QString());
     QDir::setCurrent(previous);
   }
 
   void dataImagesAreBounded() {
-    QByteArray png;
-    {
-      QImage image(3, 3, QImage::Format_RGB32);
-      image.fill(Qt::red);
-      QBuffer buffer(&png);
-      image.save(&buffer, "PNG");
-    }
+    const QByteArray png = RedPng();
     const QByteArray base64 = "data:image/png;base64," + png.toBase64();
     QCOMPARE(DecodeDataImage(QUrl(QString::fromLatin1(base64))), png);
     QVERIFY(DecodeDataImage(QUrl(QStringLiteral("data:image/svg+xml,<svg xmlns='http://www.w3.org/2000/svg'/>")))

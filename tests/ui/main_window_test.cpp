@@ -1,5 +1,7 @@
 #include "ui/main/main_window.h"
 
+#include <climits>
+
 #include <QAccessible>
 #include <QAction>
 #include <QActionGroup>
@@ -306,6 +308,24 @@ class MainWindowTest : public QObject {
     QVERIFY(!refresh.IsRunning());
     QVERIFY(m_window->Widgets().statusText->text().startsWith(QStringLiteral("Keine neue Abfrage")));
     QCOMPARE(server.RequestCount(), requests);
+  }
+
+  // Regression: a stored size of the largest int made a window of 32767 x 32767 pixels, and saved it back.
+  void storedGeometryIsShownWithinTheDesktopAndOnAScreen() {
+    OpenWindow();
+    const QRect desktop = m_window->screen()->virtualGeometry();
+    TSettings& settings = Settings();
+    settings.FormLeft = desktop.right() + 1000;  // a screen that is gone
+    settings.FormTop = -20;
+    settings.FormWidth = INT_MAX;
+    settings.FormHeight = INT_MAX;
+    m_window->ApplyStoredGeometry();
+    QCOMPARE(m_window->size(), desktop.size());
+    QVERIFY(desktop.contains(m_window->pos()));
+    QVERIFY(m_window->SaveAllNow());
+    QCOMPARE(settings.FormLeft, desktop.right() + 1000);  // the place stays as stored
+    QCOMPARE(settings.FormTop, -20);
+    QCOMPARE(QSize(settings.FormWidth, settings.FormHeight), desktop.size());
   }
 
   void scheduledSaveWritesBothFilesOffTheMainThread() {

@@ -1,3 +1,5 @@
+#include <climits>
+
 #include <QLabel>
 #include <QSignalSpy>
 #include <QStatusBar>
@@ -38,6 +40,9 @@ class NotificationsTest : public QObject {
     // A second monitor right of the first, with a panel at its top.
     const QRect available(1920, 32, 1280, 992);
     QCOMPARE(TPopupWindow::CornerPosition(available, QSize(250, 350)), QPoint(1920 + 1280 - 250, 32 + 992 - 350));
+    TPopupWindow popup;  // regression: a stored size of the largest int made a window far beyond the screen
+    popup.ShowRows({}, 0, QSize(INT_MAX, INT_MAX), available);
+    QCOMPARE(popup.size(), available.size());
   }
 
   void minimisedProgramBlinksAndShowsThePopupWhichRemembersItsSize() {

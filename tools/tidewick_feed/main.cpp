@@ -6,6 +6,9 @@
 #include <vector>
 
 #include "commands.h"
+#include "lang/lang_text.h"
+#include "lang/language_choice.h"
+#include "platform/paths.h"
 
 namespace {
 
@@ -22,9 +25,21 @@ constexpr const char* kUsage =
     "  import-opml [--settings FILE] STORE FILE\n"
     "                               add the feeds of an OPML file to a store\n";
 
+// The language the environment asks for (--lang FILE overrides it): English unless a shipped file or the built-in
+// German fits better.
+void LoadLanguageOfEnvironment() {
+  const std::string folder = tidewick::DataFolder() + "Language";
+  const std::string name =
+      tidewick::ChooseLanguageFile(tidewick::WantedLanguageTagsFromEnvironment(), tidewick::ReadLanguageFiles(folder));
+  if (!name.empty()) {
+    tidewick::LoadLanguageFile(folder + "/" + name + std::string(tidewick::kLanguageFileExtension));
+  }
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
+  LoadLanguageOfEnvironment();
   if (argc < 2) {
     std::fputs(kUsage, stderr);
     return tidewick::kExitUsage;

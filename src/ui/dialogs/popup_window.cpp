@@ -10,6 +10,7 @@
 
 #include "lang/lang_text.h"
 #include "ui/main/entry_date_text.h"
+#include "ui/rules/window_placement.h"
 
 namespace tidewick {
 
@@ -94,8 +95,12 @@ void TPopupWindow::ShowRows(std::vector<TPopupRow> rows, int unreadCount, const 
   // Unread entries, not only those of the last refresh: calling them new would be wrong.
   m_countLabel->setText(QString::fromStdString(
       GetLangText("PopUp|sbItemsUnread", "Ungelesene Einträge: %s1%", std::to_string(unreadCount))));
-  resize(size);
-  move(CornerPosition(available, size));
+  // A stored size larger than the screen would put the window's top left off it.
+  const TWindowRect fitted =
+      FitWindowSize({0, 0, size.width(), size.height()}, {0, 0, available.width(), available.height()});
+  const QSize shown(fitted.Width, fitted.Height);
+  resize(shown);
+  move(CornerPosition(available, shown));
   show();
   raise();
 }

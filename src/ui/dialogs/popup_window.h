@@ -39,9 +39,9 @@ class TPopupWindow : public QWidget {
  public:
   explicit TPopupWindow(QWidget* parent = nullptr);
 
-  // Fills the list, counts unreadCount entries (the rows may be fewer), sizes the window and places it in the
-  // bottom-right corner of `available` (a screen's available geometry, whose origin need not be 0,0), then shows it
-  // without activating it.
+  // Fills the list, counts unreadCount entries (the rows may be fewer), sizes the window (fitted into `available`)
+  // and places it in the bottom-right corner of `available` (a screen's available geometry, whose origin need not be
+  // 0,0), then shows it without activating it.
   void ShowRows(std::vector<TPopupRow> rows, int unreadCount, const QSize& size, const QRect& available);
 
   static QPoint CornerPosition(const QRect& available, const QSize& size);

@@ -1,8 +1,11 @@
 #include "ui/main/entry_browser.h"
 
+#include <QHelpEvent>
 #include <QTextDocument>
+#include <QToolTip>
 
 #include "entries/entry_page.h"
+#include "ui/main/entry_image_handler.h"
 
 namespace tidewick {
 namespace {
@@ -39,14 +42,16 @@ QByteArray DecodeDataImage(const QUrl& url) {
   return bytes;
 }
 
-TEntryBrowser::TEntryBrowser(QWidget* parent) : QTextBrowser(parent) {
+TEntryBrowser::TEntryBrowser(QWidget* parent) : QTextBrowser(parent), m_imageHandler(new TEntryImageHandler(this)) {
   setOpenLinks(false);
   setOpenExternalLinks(false);
   setUndoRedoEnabled(false);
   setSearchPaths({});
+  m_imageHandler->InstallOn(*document());
 }
 
 void TEntryBrowser::LoadHtml(std::string_view html) {
+  m_imageHandler->InstallOn(*document());
   const std::string document = EntryDocumentText(SanitizeEntryHtml(html));
   setHtml(QString::fromUtf8(document.data(), static_cast<qsizetype>(document.size())));
 }
@@ -59,6 +64,22 @@ QVariant TEntryBrowser::loadResource(int type, const QUrl& name) {
     }
   }
   return QVariant(QByteArray());
+}
+
+bool TEntryBrowser::event(QEvent* event) {
+  if (event->type() == QEvent::ToolTip) {
+    // A title attribute is the feed's text: Qt would show it as markup whose images it loads from the disk.
+    const auto* help = static_cast<QHelpEvent*>(event);
+    const QString tip =
+        cursorForPosition(viewport()->mapFrom(this, help->pos())).charFormat().toolTip().left(kMaxToolTipLength);
+    if (tip.isEmpty()) {
+      QToolTip::hideText();
+    } else {
+      QToolTip::showText(help->globalPos(), Qt::convertFromPlainText(tip, Qt::WhiteSpaceNormal), this);
+    }
+    return true;
+  }
+  return QTextBrowser::event(event);
 }
 
 }  // namespace tidewick

@@ -10,6 +10,8 @@
 
 namespace tidewick {
 
+class TEntryImageHandler;
+
 class TEntryBrowser : public QTextBrowser {
   Q_OBJECT
 
@@ -23,9 +25,18 @@ class TEntryBrowser : public QTextBrowser {
   // falls back to reading files or decoding addresses by itself.
   QVariant loadResource(int type, const QUrl& name) override;
 
+  // Longest tool tip a page's title attribute gives, in characters.
+  static constexpr qsizetype kMaxToolTipLength = 500;
+
   // Largest data: address taken, and the image it may hold.
   static constexpr qsizetype kMaxDataUrlLength = 1024 * 1024;
   static constexpr qsizetype kMaxImageBytes = 512 * 1024;
+
+ protected:
+  bool event(QEvent* event) override;
+
+ private:
+  TEntryImageHandler* m_imageHandler;
 };
 
 // The bytes of a data: image of a common bitmap format (PNG, JPEG, GIF, BMP, WebP), or nothing.

@@ -86,6 +86,9 @@ class TMainWindow : public QMainWindow {
   // Saves at once, in order: window state, normal geometry, splitters, tab, stay-on-top, tree arrangement,
   // LastSelectedPath, settings file, store. True when both files were written.
   bool SaveAllNow();
+  // Sizes and places the window as stored, within the desktop and on a screen (before it is first shown). A place
+  // taken instead of one on no screen is not saved back unless the user moves the window.
+  void ApplyStoredGeometry();
 
   // Captions, tool tips, fonts and the language menu in the current language.
   void ApplyLanguage();
@@ -180,6 +183,7 @@ class TMainWindow : public QMainWindow {
   std::optional<TPaneRatio> m_paneRatio;
   QString m_searchText;
   bool m_shownOnce = false;
+  std::optional<QPoint> m_placeInsteadOfStored;
   bool m_storeMaySave = true;
   std::function<void()> m_updateTray;
 };

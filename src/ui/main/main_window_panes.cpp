@@ -3,6 +3,8 @@
 
 #include <QAction>
 #include <QEvent>
+#include <QGuiApplication>
+#include <QScreen>
 #include <QSplitter>
 #include <QTabWidget>
 #include <QTreeView>
@@ -12,8 +14,16 @@
 #include "ui/main/feed_tree_view.h"
 #include "ui/main/main_actions.h"
 #include "ui/main/main_window.h"
+#include "ui/rules/window_placement.h"
 
 namespace tidewick {
+namespace {
+
+TWindowRect ToWindowRect(const QRect& rect) {
+  return {rect.x(), rect.y(), rect.width(), rect.height()};
+}
+
+}  // namespace
 
 bool TMainWindow::eventFilter(QObject* watched, QEvent* event) {
   if (watched == m_widgets.leftPanel && event->type() == QEvent::Resize) {
@@ -60,13 +70,34 @@ void TMainWindow::SetWindowOnTop(bool onTop) {
   }
 }
 
+void TMainWindow::ApplyStoredGeometry() {
+  const TSettings& settings = Settings();
+  const TWindowRect stored{settings.FormLeft, settings.FormTop, settings.FormWidth, settings.FormHeight};
+  std::vector<TWindowRect> screens;
+  for (const QScreen* screen : QGuiApplication::screens()) {
+    screens.push_back(ToWindowRect(screen->geometry()));
+  }
+  const QScreen* primary = QGuiApplication::primaryScreen();
+  const TWindowRect shown =
+      ShownWindowGeometry(stored, screens, primary != nullptr ? ToWindowRect(primary->availableGeometry()) : stored);
+  // Stored as the frame's place and the inner size (what x(), y(), width() and height() give).
+  resize(shown.Width, shown.Height);
+  move(shown.Left, shown.Top);
+  m_placeInsteadOfStored.reset();
+  if (shown.Left != stored.Left || shown.Top != stored.Top) {
+    m_placeInsteadOfStored = QPoint(shown.Left, shown.Top);
+  }
+}
+
 void TMainWindow::StoreWindowLayout() {
   TSettings& settings = Settings();
   if (m_shownOnce) {
     settings.WindowState = isMaximized() ? 1 : 0;
     if (!isMaximized() && !isMinimized() && !isFullScreen()) {
-      settings.FormTop = y();
-      settings.FormLeft = x();
+      if (pos() != m_placeInsteadOfStored) {
+        settings.FormTop = y();
+        settings.FormLeft = x();
+      }
       settings.FormWidth = width();
       settings.FormHeight = height();
     }

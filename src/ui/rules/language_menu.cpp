@@ -42,27 +42,6 @@ std::string LanguagePicturePath(const std::string& appPath, std::string_view lan
   return LanguageFilePathWithExtension(appPath, language, kLanguagePictureExtension);
 }
 
-std::vector<std::string> ListLanguageFiles(const std::string& folder) {
-  std::vector<std::string> names;
-  std::error_code error;
-  std::filesystem::directory_iterator it(folder, error);
-  for (; !error && it != std::filesystem::directory_iterator(); it.increment(error)) {
-    std::string name = it->path().filename().string();
-    std::error_code typeError;
-    // ".lng" alone would give an item without a caption.
-    if (name.size() > kLanguageFileExtension.size() && EndsWith(name, kLanguageFileExtension) &&
-        it->is_regular_file(typeError)) {
-      names.push_back(std::move(name));
-    }
-  }
-  std::sort(names.begin(), names.end(), [](const std::string& a, const std::string& b) {
-    const std::string foldedA = FoldCase(a);
-    const std::string foldedB = FoldCase(b);
-    return foldedA != foldedB ? foldedA < foldedB : a < b;
-  });
-  return names;
-}
-
 std::vector<TLanguageMenuItem> BuildLanguageMenu(const std::vector<std::string>& fileNames, std::string_view language) {
   std::vector<TLanguageMenuItem> items;
   items.reserve(fileNames.size() + 1);

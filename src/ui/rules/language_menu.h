@@ -8,13 +8,14 @@
 #include <string_view>
 #include <vector>
 
+#include "lang/language_choice.h"  // kLanguageFileExtension, ListLanguageFiles
+
 namespace tidewick {
 
 // The built-in German texts, offered first in the menu; no language file has this name.
 inline constexpr std::string_view kBuiltInLanguage = "Deutsch (intern)";
 
-// Extension of language files, and of the optional picture beside each one.
-inline constexpr std::string_view kLanguageFileExtension = ".lng";
+// Extension of the optional picture beside each language file (kLanguageFileExtension).
 inline constexpr std::string_view kLanguagePictureExtension = ".bmp";
 
 struct TLanguageMenuItem {
@@ -28,10 +29,6 @@ std::string LanguageFolder(const std::string& appPath);
 // appPath + "Language/" + language + ".lng" (or ".bmp" for the picture).
 std::string LanguageFilePath(const std::string& appPath, std::string_view language);
 std::string LanguagePicturePath(const std::string& appPath, std::string_view language);
-
-// Names of the plain files in folder that end in ".lng" (symbolic links to files count), sorted by name ignoring
-// case so the menu reads the same on every file system. Empty when the folder is missing.
-std::vector<std::string> ListLanguageFiles(const std::string& folder);
 
 // The menu items: "Deutsch (intern)" first, then one per file name with ".lng" removed, in the given order. The item
 // whose caption equals language ignoring case carries the check mark (an exact match is preferred when two differ
