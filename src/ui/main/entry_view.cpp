@@ -1,7 +1,5 @@
 #include "ui/main/entry_view.h"
 
-#include <climits>
-
 #include <QLabel>
 #include <QLineEdit>
 #include <QMouseEvent>
@@ -29,8 +27,7 @@ QString SummaryText(const TEntry& item) {
   const std::string summary = ItemSummary(item.Description);
   // Markup is rarely more than three quarters of a text: cut the source first, so a huge entry is never converted
   // whole.
-  const TLimitedContent source =
-      LimitEntryContent(summary, {.MaxBytes = 4 * TEntryView::kMaxSummaryBytes, .MaxTableDepth = INT_MAX});
+  const TLimitedContent source = LimitEntryContent(summary, {.MaxBytes = 4 * TEntryView::kMaxSummaryBytes, .Html = {}});
   std::string text = HtmlToDisplayText(source.Text);
   bool truncated = source.Truncated;
   if (text.size() > TEntryView::kMaxSummaryBytes) {
