@@ -235,6 +235,22 @@ class ItemViewTest : public QObject {
     QVERIFY(m_widgets.titleLinkLabel->toolTip().contains(QStringLiteral("?q=&lt;script&gt;")));
   }
 
+  // Regression: both pages were filled on every selection, so a hostile page froze reading on the text page too.
+  // Neither page shows what is no text: a script's strings, a style sheet.
+  void htmlPageIsFilledWhenShownAndShowsNoScript() {
+    Build({Entry("a",
+                 "<p>visible</p><script>document.write('<h1>PWNED BY SCRIPT</h1>')</script>"
+                 "<style>body{background:red}</style>",
+                 1)});
+    TEntryBrowser* page = m_widgets.entryHtmlView;
+    page->hide();
+    QTest::keyClick(m_widgets.entryListView, Qt::Key_Home);
+    QCOMPARE(m_widgets.entryTextView->toPlainText(), QStringLiteral("visible"));
+    QVERIFY(page->toPlainText().isEmpty());
+    page->show();
+    QCOMPARE(page->toPlainText().trimmed(), QStringLiteral("visible"));
+  }
+
   void pageLinksAreInterceptedAndTheViewStays() {
     Build({Entry("a", "<p><a href=\"page.html\">go there</a></p>", 1)});
     QTest::keyClick(m_widgets.entryListView, Qt::Key_Home);

@@ -52,6 +52,7 @@ TEntryView::TEntryView(const TEntryViewWidgets& widgets, QObject* parent)
   m_titleLink->setTextFormat(Qt::PlainText);
   m_titleLink->setCursor(Qt::PointingHandCursor);
   m_titleLink->installEventFilter(this);
+  m_page->installEventFilter(this);
   m_text->setReadOnly(true);
   m_date->setReadOnly(true);
 }
@@ -66,8 +67,19 @@ void TEntryView::Show(const TEntry& item) {
   m_date->setText(EntryDateText(item.PublishedDate));
   m_date->setCursorPosition(0);
   m_text->setPlainText(SummaryText(item));
-  m_page->LoadHtml(BuildEntryPage(Settings().TextFont, ViewableEntryContent(ItemContent(item.Description))));
+  m_pageContent = ItemContent(item.Description);
+  m_pageFilled = false;
   m_showing = true;
+  FillPageIfVisible();
+}
+
+void TEntryView::FillPageIfVisible() {
+  if (!m_showing || m_pageFilled || !m_page->isVisible()) {
+    return;
+  }
+  m_page->LoadHtml(BuildEntryPage(Settings().TextFont, ViewableEntryContent(m_pageContent)));
+  m_pageContent = std::string();
+  m_pageFilled = true;
 }
 
 void TEntryView::Clear() {
@@ -78,12 +90,19 @@ void TEntryView::Clear() {
   m_titleLink->setToolTip(QString());
   m_date->clear();
   m_text->clear();
-  m_page->LoadHtml("");
+  if (m_pageFilled) {
+    m_page->LoadHtml("");
+  }
+  m_pageContent = std::string();
+  m_pageFilled = false;
   m_shownLink.clear();
   m_showing = false;
 }
 
 bool TEntryView::eventFilter(QObject* watched, QEvent* event) {
+  if (watched == m_page && event->type() == QEvent::Show) {
+    FillPageIfVisible();
+  }
   if (watched == m_titleLink) {
     if (event->type() == QEvent::MouseButtonPress && static_cast<QMouseEvent*>(event)->button() == Qt::RightButton) {
       emit TitleLinkRightPressed();
