@@ -12,6 +12,7 @@
 #include <QTreeView>
 #include <QVBoxLayout>
 
+#include "feeds/entry_title.h"
 #include "feeds/feed_records.h"
 #include "settings/settings.h"
 #include "ui/main/entry_browser.h"
@@ -249,6 +250,22 @@ class ItemViewTest : public QObject {
     QVERIFY(page->toPlainText().isEmpty());
     page->show();
     QCOMPARE(page->toPlainText().trimmed(), QStringLiteral("visible"));
+  }
+
+  // Regression: a 16 MB title froze the list for 15 s a repaint. Rows, heading and tool tip show its start; the
+  // entry keeps it whole.
+  void longTitlesAreCutWhereShown() {
+    const std::string title(4 << 20, 't');
+    TEntry item = Entry("a", "", 1);
+    item.Title = title;
+    item.Link = "https://example.org/" + title;
+    Build({item});
+    QVERIFY(TitleAt(0).size() <= qsizetype{kMaxShownTextBytes} + 1);
+    QTest::keyClick(m_widgets.entryListView, Qt::Key_Home);
+    QVERIFY(m_widgets.titleLinkLabel->text().size() <= qsizetype{kMaxShownTextBytes} + 1);
+    QVERIFY(m_widgets.titleLinkLabel->toolTip().size() <= 2 * qsizetype{kMaxShownTextBytes} + 40);
+    QCOMPARE(Feeds[0].Entries[0].Title, title);
+    QVERIFY(m_controller->SelectByDisplayTitle(title));
   }
 
   void pageLinksAreInterceptedAndTheViewStays() {

@@ -58,12 +58,12 @@ TEntryView::TEntryView(const TEntryViewWidgets& widgets, QObject* parent)
 }
 
 void TEntryView::Show(const TEntry& item) {
-  const std::string title = HtmlToText(ItemDisplayTitle(item));
+  const std::string title = HtmlToText(ShownTitle(item));
   m_shownLink = HtmlToText(item.Link);
   m_titleLink->setText(FromUtf8(title));
   // Tool tips guess at rich text; escaped inside <qt> the feed's text stays text.
   m_titleLink->setToolTip(QStringLiteral("<qt>%1<br><br>%2</qt>")
-                              .arg(FromUtf8(title).toHtmlEscaped(), FromUtf8(m_shownLink).toHtmlEscaped()));
+                              .arg(FromUtf8(title).toHtmlEscaped(), FromUtf8(ShownText(m_shownLink)).toHtmlEscaped()));
   m_date->setText(EntryDateText(item.PublishedDate));
   m_date->setCursorPosition(0);
   m_text->setPlainText(SummaryText(item));

@@ -60,7 +60,7 @@ std::vector<TPopupRow> PopupRows(const TFeeds& feeds, bool ascending) {
       if (item.IsRead)
         continue;
       std::string title = ItemDisplayTitle(item);
-      std::string folded = FoldCase(title);
+      std::string folded = FoldCase(ShownText(title));  // a title's first kilobytes order it well enough
       keyed.push_back({{feed.Id, std::move(title), item.PublishedDate, feed.Name}, std::move(folded)});
     }
   }
