@@ -1,5 +1,5 @@
-// Feeds arbitrary text to reference decoding and HTML-to-text: no input may read out of bounds or throw; valid
-// UTF-8 stays valid, and HTML-to-text never makes a text longer.
+// Feeds arbitrary text to reference decoding, HTML-to-text and the HTML bounds: no input may read out of bounds or
+// throw; valid UTF-8 stays valid, and HTML-to-text never makes a text longer.
 
 #include <cstddef>
 #include <cstdint>
@@ -7,6 +7,7 @@
 #include <string>
 #include <string_view>
 
+#include "entries/html_bounds.h"
 #include "util/html_text.h"
 #include "util/utf8.h"
 
@@ -30,5 +31,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   Check(plain.size() <= text.size());
   Check(HtmlToText(decoded).size() <= decoded.size());
   Check(IsValidUtf8(EntityToText(text)));
+  Check(!valid || IsValidUtf8(BoundedHtml(text)));
   return 0;
 }

@@ -95,12 +95,20 @@ TTagHandling TagHandlingOf(std::string_view text) {
   return handling;
 }
 
-// HtmlToText's stripping: every tag goes (an unclosed one to the end), and so does a stray ">".
+// HtmlToText's stripping: every tag goes (an unclosed one to the end), and so does a stray ">"; scripts, styles and
+// the like go with their content.
 std::string WithoutTags(std::string_view html) {
   std::string text;
   text.reserve(html.size());
   bool inTag = false;
-  for (const char c : html) {
+  for (size_t at = 0; at < html.size(); ++at) {
+    const char c = html[at];
+    if (c == '<' && !inTag) {
+      if (const size_t skippedEnd = SkippedElementEnd(html, at); skippedEnd != std::string_view::npos) {
+        at = skippedEnd - 1;
+        continue;
+      }
+    }
     if (c == '<' || c == '>') {
       inTag = c == '<';
     } else if (!inTag) {
@@ -160,6 +168,18 @@ TFastFold TryFoldFast(char* out, std::string_view html, bool strip) {
       if (strip && (byte == '<' || byte == '>')) {
         // A tag runs to its ">" (a "<" inside it changes nothing), an unclosed one to the end; a stray ">" goes.
         result.Stripped = true;
+        if (const size_t skippedEnd =
+                byte == '<' ? SkippedElementEnd(html, static_cast<size_t>(p - begin)) : std::string_view::npos;
+            skippedEnd != std::string_view::npos) {
+          // A script or the like goes whole; its "<" still count, as HtmlToText looks at the whole text.
+          for (const char* const skippedStop = begin + skippedEnd; ++p < skippedStop;) {
+            if (*p == '<' && !classify(p)) {
+              result.Outcome = TFastFold::TOutcome::LineBreak;
+              return result;
+            }
+          }
+          continue;
+        }
         if (byte == '<') {
           for (++p; p < end && *p != '>'; ++p) {
             if (*p == '<' && !classify(p)) {

@@ -75,18 +75,6 @@ std::string EscapeHtml(std::string_view text) {
   return escaped;
 }
 
-bool StartsWithIgnoringCase(std::string_view text, size_t at, std::string_view lowerPrefix) {
-  if (text.size() - at < lowerPrefix.size()) {
-    return false;
-  }
-  for (size_t i = 0; i < lowerPrefix.size(); ++i) {
-    if (AsciiLower(text[at + i]) != lowerPrefix[i]) {
-      return false;
-    }
-  }
-  return true;
-}
-
 }  // namespace
 
 std::string BuildEntryPage(const TFontRecord& font, std::string_view content) {
@@ -125,43 +113,29 @@ std::string EntryDocumentText(std::string_view html) {
 }
 
 TLimitedContent LimitEntryContent(std::string_view content, const TEntryLimits& limits) {
-  size_t cut = std::string_view::npos;
-  int depth = 0;
-  for (size_t at = content.find('<'); at != std::string_view::npos && at < limits.MaxBytes;
-       at = content.find('<', at + 1)) {
-    if (StartsWithIgnoringCase(content, at, "<table")) {
-      if (++depth > limits.MaxTableDepth) {
-        cut = at;
-        break;
-      }
-    } else if (StartsWithIgnoringCase(content, at, "</table") && depth > 0) {
-      --depth;
-    }
+  if (content.size() <= limits.MaxBytes) {
+    return {std::string(content), false};
   }
-  if (cut == std::string_view::npos) {
-    if (content.size() <= limits.MaxBytes) {
-      return {std::string(content), false};
-    }
-    cut = Utf8Prefix(content, limits.MaxBytes).size();
-    // A tag still open at the limit goes as a whole.
-    if (const size_t open = content.rfind('<', cut - 1);
-        open != std::string_view::npos && cut > 0 &&
-        content.substr(open, cut - open).find('>') == std::string_view::npos) {
-      cut = open;
-    }
+  size_t cut = Utf8Prefix(content, limits.MaxBytes).size();
+  // A tag still open at the limit goes as a whole.
+  if (const size_t open = content.rfind('<', cut - 1);
+      open != std::string_view::npos && cut > 0 &&
+      content.substr(open, cut - open).find('>') == std::string_view::npos) {
+    cut = open;
   }
   return {std::string(content.substr(0, cut)), true};
 }
 
 std::string ViewableEntryContent(std::string_view content, const TEntryLimits& limits) {
-  TLimitedContent limited = LimitEntryContent(content, limits);
+  const TLimitedContent limited = LimitEntryContent(content, limits);
+  std::string viewable = BoundedHtml(limited.Text, limits.Html);
   if (limited.Truncated) {
-    limited.Text += "<p><i>" +
-                    EscapeHtml(GetLangText("Main|EntryTruncatedNote",
-                                           "Dieser Eintrag ist sehr groß und wird hier nur gekürzt angezeigt.")) +
-                    "</i></p>";
+    viewable += "<p><i>" +
+                EscapeHtml(GetLangText("Main|EntryTruncatedNote",
+                                       "Dieser Eintrag ist sehr groß und wird hier nur gekürzt angezeigt.")) +
+                "</i></p>";
   }
-  return std::move(limited.Text);
+  return viewable;
 }
 
 }  // namespace tidewick

@@ -7,6 +7,7 @@
 #include <string>
 #include <string_view>
 
+#include "entries/html_bounds.h"
 #include "xml/xml_doc.h"  // TFontRecord
 
 namespace tidewick {
@@ -26,7 +27,7 @@ std::string EntryDocumentText(std::string_view html);
 // Bounds that keep a hostile entry from freezing the view.
 struct TEntryLimits {
   size_t MaxBytes = 256 * 1024;
-  int MaxTableDepth = 8;  // layout time grows steeply with each level of nested tables
+  THtmlBounds Html;  // nesting the view lays out quickly
 };
 
 struct TLimitedContent {
@@ -34,11 +35,11 @@ struct TLimitedContent {
   bool Truncated = false;
 };
 
-// The content cut in front of the tag where it grows past the limits (size, or tables nested deeper than the
-// limit); a cut never leaves half a tag behind.
+// The content cut in front of the tag where it grows past MaxBytes; a cut never leaves half a tag behind.
 TLimitedContent LimitEntryContent(std::string_view content, const TEntryLimits& limits = {});
 
-// The content the view shows: limited as above, with a translated note at the end when it was cut.
+// The content the view shows: cut as above, within the HTML bounds (so without scripts, styles and the like), with a
+// translated note at the end when it was cut.
 std::string ViewableEntryContent(std::string_view content, const TEntryLimits& limits = {});
 
 }  // namespace tidewick

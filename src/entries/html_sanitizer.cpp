@@ -7,6 +7,7 @@
 #include <memory>
 #include <vector>
 
+#include "entries/html_bounds.h"
 #include "util/html_text.h"
 #include "util/strings.h"
 #include "xml/xml_text.h"
@@ -260,10 +261,13 @@ std::string SanitizeHtml(std::string_view html) {
   if (static_cast<size_t>(std::count(html.begin(), html.end(), '<')) > kMaxTags) {
     return "<pre>" + EscapeHtml(HtmlToText(html)) + "</pre>";
   }
+  // Within bounds and well formed first: the parser's time grows with the square of the nesting, and with misnested
+  // formatting it may copy elements without end (30 s for 56 KB).
+  const std::string bounded = BoundedHtml(html);
   GumboOptions options = kGumboDefaultOptions;
   options.fragment_context = GUMBO_TAG_BODY;
   options.max_errors = 0;  // the error list is never read
-  const TGumboOutput parsed{gumbo_parse_with_options(&options, html.data(), html.size())};
+  const TGumboOutput parsed{gumbo_parse_with_options(&options, bounded.data(), bounded.size())};
   std::string out;
   out.reserve(html.size());
   if (parsed.Output != nullptr && parsed.Output->root != nullptr) {

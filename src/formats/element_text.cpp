@@ -55,15 +55,22 @@ bool IsLatin1Document(const TXmlNode& node) {
   return IsLatin1EncodingName(node.Doc().GetEncoding());
 }
 
+// Atom 0.3 says so with mode="base64"; Atom 1.0 with a media type that is neither text nor XML.
 bool IsBase64(const TXmlNode& node) {
-  return XmlNameMatches(TrimView(AttribValue(&node, "mode")), "base64");
+  if (const std::string_view mode = TrimView(AttribValue(&node, "mode")); !mode.empty()) {
+    return XmlNameMatches(mode, "base64");
+  }
+  const std::string type = FoldXmlName(TrimView(AttribValue(&node, "type")));
+  return type.find('/') != std::string::npos && !type.starts_with("text/") && !type.ends_with("+xml") &&
+         !type.ends_with("/xml");
 }
 
-// Whether base64 content of this type holds text: no type, text/*, the Atom words and the XHTML type.
+// Whether base64 content of this type holds text: no type, text/*, the Atom words, the XHTML type, and bytes of no
+// declared kind.
 bool IsTextType(std::string_view type) {
   const std::string folded = FoldXmlName(TrimView(type));
   return folded.empty() || folded.starts_with("text/") || folded == "text" || folded == "html" || folded == "xhtml" ||
-         folded == "application/xhtml+xml";
+         folded == "application/xhtml+xml" || folded == "application/octet-stream";
 }
 
 // The decoded text of a base64 element; its text as written when it is no valid base64 or no text.

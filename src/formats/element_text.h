@@ -32,8 +32,9 @@ std::string DescriptionText(const TXmlNode* node);
 // (child elements, or base64).
 bool NeedsMoreThanValue(const TXmlNode* node);
 
-// The same two for Atom text constructs, which may also be base64 (Atom 0.3 mode="base64"). Base64 content of a
-// type that is no text (an image, say) reads as empty rather than as garbage.
+// The same two for Atom text constructs, which may also be base64 (Atom 0.3 mode="base64", or in Atom 1.0 a media
+// type that is neither text nor XML, such as application/octet-stream). Base64 content of a type that is no text
+// (an image, say) reads as empty rather than as garbage.
 std::string AtomTitleText(const TXmlNode* node);
 std::string AtomDescriptionText(const TXmlNode* node);
 

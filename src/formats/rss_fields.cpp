@@ -26,6 +26,9 @@ std::string ReadRssTitle(const TXmlNode& node, bool media, std::optional<std::st
   if (text.empty() && media) {
     text = TitleText(FindMediaElement(&node, "media:title"));
   }
+  if (text.empty() && media) {
+    text = TitleText(FindChild(FindChild(&node, "enclosure"), "title"));  // podcasts that name only the file
+  }
   if (text != plain) {
     earlier = std::move(plain);
   }
@@ -70,8 +73,14 @@ TDateTime ReadRssDate(const TXmlNode& node, std::string_view first, std::string_
   if (!firstDate.empty()) {
     return DateOrNow(firstDate, firstKind);
   }
-  const std::string_view dcDate = TrimView(ChildValue(&node, "dc:date"));
-  return DateOrNow(dcDate.empty() ? DublinCoreTermsDate(&node) : dcDate, kIso8601Date);
+  std::string_view date = TrimView(ChildValue(&node, "dc:date"));
+  // .NET's feed writer gives RSS items the Atom date under its a10 prefix; others name the prefix atom.
+  for (const std::string_view atomDate : {"a10:updated", "atom:updated"}) {
+    if (date.empty()) {
+      date = TrimView(ChildValue(&node, atomDate));
+    }
+  }
+  return DateOrNow(date.empty() ? DublinCoreTermsDate(&node) : date, kIso8601Date);
 }
 
 }  // namespace tidewick

@@ -72,6 +72,11 @@ void ReadRssItem(const TXmlNode& node, TEntry& item, std::string_view documentAd
   }
   std::string description = ReadRssDescription(node);
   std::string content = DescriptionText(FindChild(&node, "content:encoded"));
+  for (const std::string_view body : {"xhtml:body", "body"}) {
+    if (content.empty()) {
+      content = DescriptionText(FindChild(&node, body));  // the full text as an XHTML body
+    }
+  }
   if (description.empty()) {
     item.Description = std::move(content);
   } else if (!content.empty()) {

@@ -188,6 +188,33 @@ bool IsBlank(char c) {
   return c == ' ' || c == '\t' || c == '\r' || c == '\n';
 }
 
+// Whether a tag named `lowerName` starts at `at` ("<name" or "</name" as given, then a blank, "/", ">" or the end).
+bool TagNamedAt(std::string_view text, std::size_t at, std::string_view lowerStart) {
+  if (!StartsWithAt(text, at, lowerStart)) {
+    return false;
+  }
+  const std::size_t next = at + lowerStart.size();
+  return next == text.size() || IsBlank(text[next]) || text[next] == '/' || text[next] == '>' || text[next] == '\f';
+}
+
+// The position after the ">" that ends the tag at `at`; the end of the text when none does.
+std::size_t TagEnd(std::string_view text, std::size_t at) {
+  const std::size_t close = text.find('>', at);
+  return close == std::string_view::npos ? text.size() : close + 1;
+}
+
+// Elements whose content is no text for a reader. Script, style, noscript and iframe content is raw text up to the
+// first end tag; objects and templates hold markup and may nest.
+struct TSkippedElement {
+  std::string_view Start;  // "<name"
+  std::string_view End;    // "</name"
+  bool Nests;
+};
+constexpr TSkippedElement kSkippedElements[] = {
+    {"<script", "</script", false}, {"<style", "</style", false},  {"<noscript", "</noscript", false},
+    {"<iframe", "</iframe", false}, {"<object", "</object", true}, {"<template", "</template", true},
+};
+
 // Drops every tag, an unclosed one to the end, and any stray ">". With breakBlocks, text on both sides of a block tag
 // is set on lines of its own, and the blanks around such a boundary (the source's indentation) go.
 std::string StripMarkup(std::string_view text, bool breakBlocks) {
@@ -220,6 +247,12 @@ std::string StripMarkup(std::string_view text, bool breakBlocks) {
     }
     if (!inTag) {
       appendRun(text.substr(runStart, pos - runStart));
+      if (const std::size_t skippedEnd = c == '<' ? SkippedElementEnd(text, pos) : std::string_view::npos;
+          skippedEnd != std::string_view::npos) {
+        runStart = skippedEnd;
+        pos = skippedEnd - 1;
+        continue;
+      }
     } else if (breakBlocks && c == '>' && IsBlockTag(text.substr(runStart, pos - runStart))) {
       pendingBreak = true;
     }
@@ -267,6 +300,25 @@ std::string EntityToText(std::string_view body) {
   std::string text;
   AppendReference(text, body);
   return text;
+}
+
+std::size_t SkippedElementEnd(std::string_view text, std::size_t at) {
+  const auto* element = std::find_if(std::begin(kSkippedElements), std::end(kSkippedElements),
+                                     [&](const TSkippedElement& e) { return TagNamedAt(text, at, e.Start); });
+  if (element == std::end(kSkippedElements)) {
+    return std::string_view::npos;
+  }
+  int depth = 1;
+  for (std::size_t pos = text.find('<', TagEnd(text, at)); pos != std::string_view::npos;
+       pos = text.find('<', pos + 1)) {
+    if (TagNamedAt(text, pos, element->End) && --depth == 0) {
+      return TagEnd(text, pos);
+    }
+    if (element->Nests && TagNamedAt(text, pos, element->Start)) {
+      ++depth;
+    }
+  }
+  return text.size();
 }
 
 std::string DecodeEntities(std::string_view text) {

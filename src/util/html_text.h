@@ -31,8 +31,14 @@ std::string EntityToText(std::string_view body);
 std::string DecodeEntities(std::string_view text);
 
 // Readable plain text from an HTML fragment: <br> forms become CR LF, markup is stripped when the text contains
-// one of the common tags, and runs of blank lines shrink to one. References are not decoded here.
+// one of the common tags, and runs of blank lines shrink to one. Stripping drops scripts, styles, frames, plug-ins,
+// templates and noscript fallbacks with their content. References are not decoded here.
 std::string HtmlToText(std::string_view text);
+
+// When the "<" at `at` starts a script, style, noscript, template, iframe or object element, the position after its
+// end tag (a nested object or template counts its own end tag; without one the element runs to the end of the text);
+// otherwise npos. Tags run from "<" to the next ">", as HtmlToText reads them.
+std::size_t SkippedElementEnd(std::string_view text, std::size_t at);
 
 // HtmlToText for reading on screen: paragraphs, list items, table rows and other blocks also begin new lines, so
 // "<li>One</li><li>Two</li>" reads as two lines instead of "OneTwo". Search and saved entries keep HtmlToText.

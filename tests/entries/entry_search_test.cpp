@@ -57,6 +57,12 @@ TEST(ItemFold, AgreesWithTheGeneralFoldingAndHtmlToText) {
                          "a < b, then <p>c",
                          "<a href=\"x<br\">y</a>",
                          "ünï <b>cödé</b> x < y",
+                         "<p>x</p><script>\"<b>PWNED</b>\"</script>y",
+                         "<script>\"<p>\"</script>q",
+                         "<em>x</em><STYLE>y</STYLE>z",
+                         "<b>€ ẞ</b><object><object>o</object>p</object>q",
+                         "<script>a<br>b</script><p>c",
+                         "<p>ä</p><template>Ü",
                          ""};
   for (const char* text : texts) {
     EXPECT_EQ(FoldForList(text), FoldCase(text)) << text;

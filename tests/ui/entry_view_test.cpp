@@ -22,6 +22,7 @@
 #include <QVBoxLayout>
 
 #include "entries/entry_export.h"
+#include "feeds/entry_title.h"
 #include "feeds/feed_records.h"
 #include "settings/settings.h"
 #include "support/open_watch.h"
@@ -274,6 +275,38 @@ class ItemViewTest : public QObject {
     QCOMPARE(m_widgets.titleLinkLabel->textFormat(), Qt::PlainText);
     QCOMPARE(m_widgets.titleLinkLabel->text(), QStringLiteral("<em>x</em>"));
     QVERIFY(m_widgets.titleLinkLabel->toolTip().contains(QStringLiteral("?q=&lt;script&gt;")));
+  }
+
+  // Regression: both pages were filled on every selection, so a hostile page froze reading on the text page too.
+  // Neither page shows what is no text: a script's strings, a style sheet.
+  void htmlPageIsFilledWhenShownAndShowsNoScript() {
+    Build({Entry("a",
+                 "<p>visible</p><script>document.write('<h1>PWNED BY SCRIPT</h1>')</script>"
+                 "<style>body{background:red}</style>",
+                 1)});
+    TEntryBrowser* page = m_widgets.entryHtmlView;
+    page->hide();
+    QTest::keyClick(m_widgets.entryListView, Qt::Key_Home);
+    QCOMPARE(m_widgets.entryTextView->toPlainText(), QStringLiteral("visible"));
+    QVERIFY(page->toPlainText().isEmpty());
+    page->show();
+    QCOMPARE(page->toPlainText().trimmed(), QStringLiteral("visible"));
+  }
+
+  // Regression: a 16 MB title froze the list for 15 s a repaint. Rows, heading and tool tip show its start; the
+  // entry keeps it whole.
+  void longTitlesAreCutWhereShown() {
+    const std::string title(4 << 20, 't');
+    TEntry item = Entry("a", "", 1);
+    item.Title = title;
+    item.Link = "https://example.org/" + title;
+    Build({item});
+    QVERIFY(TitleAt(0).size() <= qsizetype{kMaxShownTextBytes} + 1);
+    QTest::keyClick(m_widgets.entryListView, Qt::Key_Home);
+    QVERIFY(m_widgets.titleLinkLabel->text().size() <= qsizetype{kMaxShownTextBytes} + 1);
+    QVERIFY(m_widgets.titleLinkLabel->toolTip().size() <= 2 * qsizetype{kMaxShownTextBytes} + 40);
+    QCOMPARE(Feeds[0].Entries[0].Title, title);
+    QVERIFY(m_controller->SelectByDisplayTitle(title));
   }
 
   void pageLinksAreInterceptedAndTheViewStays() {

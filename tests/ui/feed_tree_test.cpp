@@ -13,6 +13,7 @@
 #include <QSignalSpy>
 #include <QTest>
 
+#include "feeds/entry_title.h"
 #include "feeds/feed_records.h"
 #include "settings/settings.h"
 #include "tree/feed_tree_test_support.h"
@@ -265,10 +266,11 @@ class TestNavTree : public QObject {
     TFeed& beta = Feeds[1];
     beta.Refresh.Url = beta.URL;
     beta.Refresh.Gone = true;
-    beta.Refresh.MovedFrom = "http://example.org/<b>old</b>";
+    beta.Refresh.MovedFrom = "http://example.org/<b>old</b>" + std::string(1 << 20, 'x');  // shown only in part
     const QString hint = IndexAt("Beta").data(Qt::ToolTipRole).toString();
     QVERIFY(hint.contains(QStringLiteral("410 Gone")));
     QVERIFY(hint.contains(QStringLiteral("&lt;b&gt;old&lt;/b&gt;")));
+    QVERIFY(hint.size() < 2 * qsizetype{kMaxShownTextBytes});
     QVERIFY(!IndexAt("Beta").data(Qt::DecorationRole).value<QIcon>().isNull());
     QVERIFY(!m_view->accessibleName().isEmpty());
     // Marking the folder read updates captions in place.

@@ -114,6 +114,15 @@ TEST(HtmlToText, GivesPlainText) {
       {"<em>only</em>", "<em>only</em>"},
       {"<abbr>a</abbr> <bx>", "<abbr>a</abbr> <bx>"},
       {"<a\nhref=x>y</a>", "<a\nhref=x>y</a>"},
+      // What is no text to read goes with its content, markup in a script's strings included.
+      {"<p>Hi</p><script>document.write(\"<h1>PWNED BY SCRIPT</h1>\")</script>", "Hi"},
+      {"<b>x</b><STYLE type=\"text/css\">body{background:red}</STYLE >y", "xy"},
+      {"<p>a</p><noscript><img src=x>Enable</noscript><template><p>t</p></template>b", "ab"},
+      {"<i>a</i><iframe src=u>fallback</iframe><object><object>x</object>y</object>z", "az"},
+      {"<b>a</b><script>never closed <p>x", "a"},
+      {"<b>a</b><scripts>b</scripts><Style/>c</style>d", "abd"},
+      {"<b>a</b><script>x</scriptx>y</script>z", "az"},
+      {"a <script> b", "a <script> b"},  // no markup: plain text stays as written
       {"", ""},
   };
   for (const auto& [input, expected] : cases)
@@ -131,6 +140,7 @@ TEST(HtmlToDisplayText, SetsBlocksOnLinesOfTheirOwn) {
       {"<p>a</p>\r\n\r\n\r\n<p>b</p>", "a\r\nb"},
       {"<para>x</para><pre>y</pre>", "x\r\ny"},  // "para" is no paragraph
       {"no <li>markup test passed", "no <li>markup test passed"},
+      {"<p>a</p><style>p {}</style>\n<p>b</p>", "a\r\nb"},
   };
   for (const auto& [input, expected] : cases)
     EXPECT_EQ(HtmlToDisplayText(input), expected) << input;

@@ -8,6 +8,7 @@
 #include <QTreeView>
 #include <QVBoxLayout>
 
+#include "feeds/entry_title.h"
 #include "lang/lang_text.h"
 #include "ui/main/entry_date_text.h"
 #include "ui/rules/window_placement.h"
@@ -38,11 +39,11 @@ QVariant TPopupRowsModel::data(const QModelIndex& index, int role) const {
     return {};
   switch (index.column()) {
     case 0:
-      return QString::fromStdString(row->Title);
+      return QString::fromStdString(ShownText(row->Title));  // the row keeps the whole title to find its entry by
     case 1:
       return EntryDateText(row->PublishedDate);
     default:
-      return QString::fromStdString(row->FeedName);
+      return QString::fromStdString(ShownText(row->FeedName));
   }
 }
 

@@ -78,12 +78,12 @@ QVariant TEntryListModel::data(const QModelIndex& index, int role) const {
     case Qt::DisplayRole:
     case Qt::AccessibleTextRole:
       if (index.column() == kTitleColumn) {
-        return QString::fromStdString(ItemDisplayTitle(*item));
+        return QString::fromStdString(ShownTitle(*item));
       }
       if (index.column() == kDateColumn) {
         return EntryDateText(item->PublishedDate);
       }
-      return QString::fromStdString(m_list.Feed(row)->Name);
+      return QString::fromStdString(ShownText(m_list.Feed(row)->Name));
     case Qt::ForegroundRole:
       return item->IsRead ? QVariant() : QVariant(ToQColor(settings.UnreadColor));
     case kUnreadBoldRole:

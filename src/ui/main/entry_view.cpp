@@ -1,7 +1,5 @@
 #include "ui/main/entry_view.h"
 
-#include <climits>
-
 #include <QLabel>
 #include <QLineEdit>
 #include <QMouseEvent>
@@ -29,8 +27,7 @@ QString SummaryText(const TEntry& item) {
   const std::string summary = ItemSummary(item.Description);
   // Markup is rarely more than three quarters of a text: cut the source first, so a huge entry is never converted
   // whole.
-  const TLimitedContent source =
-      LimitEntryContent(summary, {.MaxBytes = 4 * TEntryView::kMaxSummaryBytes, .MaxTableDepth = INT_MAX});
+  const TLimitedContent source = LimitEntryContent(summary, {.MaxBytes = 4 * TEntryView::kMaxSummaryBytes, .Html = {}});
   std::string text = HtmlToDisplayText(source.Text);
   bool truncated = source.Truncated;
   if (text.size() > TEntryView::kMaxSummaryBytes) {
@@ -55,23 +52,35 @@ TEntryView::TEntryView(const TEntryViewWidgets& widgets, QObject* parent)
   m_titleLink->setTextFormat(Qt::PlainText);
   m_titleLink->setCursor(Qt::PointingHandCursor);
   m_titleLink->installEventFilter(this);
+  m_page->installEventFilter(this);
   m_text->setReadOnly(true);
   m_date->setReadOnly(true);
 }
 
 void TEntryView::Show(const TEntry& item) {
-  const std::string title = HtmlToText(ItemDisplayTitle(item));
+  const std::string title = HtmlToText(ShownTitle(item));
   m_shownLink = HtmlToText(item.Link);
   m_titleLink->setText(FromUtf8(title));
   // Tool tips guess at rich text; escaped inside <qt> the feed's text stays text.
   m_titleLink->setToolTip(QStringLiteral("<qt>%1<br><br>%2</qt>")
-                              .arg(FromUtf8(title).toHtmlEscaped(), FromUtf8(m_shownLink).toHtmlEscaped()));
-  m_titleLink->setAccessibleDescription(FromUtf8(m_shownLink));  // screen readers: the link, not the markup above
+                              .arg(FromUtf8(title).toHtmlEscaped(), FromUtf8(ShownText(m_shownLink)).toHtmlEscaped()));
+  m_titleLink->setAccessibleDescription(FromUtf8(ShownText(m_shownLink)));  // screen readers: the link, not the markup
   m_date->setText(EntryDateText(item.PublishedDate));
   m_date->setCursorPosition(0);
   m_text->setPlainText(SummaryText(item));
-  m_page->LoadHtml(BuildEntryPage(Settings().TextFont, ViewableEntryContent(ItemContent(item.Description))));
+  m_pageContent = ItemContent(item.Description);
+  m_pageFilled = false;
   m_showing = true;
+  FillPageIfVisible();
+}
+
+void TEntryView::FillPageIfVisible() {
+  if (!m_showing || m_pageFilled || !m_page->isVisible()) {
+    return;
+  }
+  m_page->LoadHtml(BuildEntryPage(Settings().TextFont, ViewableEntryContent(m_pageContent)));
+  m_pageContent = std::string();
+  m_pageFilled = true;
 }
 
 void TEntryView::Clear() {
@@ -83,12 +92,19 @@ void TEntryView::Clear() {
   m_titleLink->setAccessibleDescription(QString());
   m_date->clear();
   m_text->clear();
-  m_page->LoadHtml("");
+  if (m_pageFilled) {
+    m_page->LoadHtml("");
+  }
+  m_pageContent = std::string();
+  m_pageFilled = false;
   m_shownLink.clear();
   m_showing = false;
 }
 
 bool TEntryView::eventFilter(QObject* watched, QEvent* event) {
+  if (watched == m_page && event->type() == QEvent::Show) {
+    FillPageIfVisible();
+  }
   if (watched == m_titleLink) {
     if (event->type() == QEvent::MouseButtonPress && static_cast<QMouseEvent*>(event)->button() == Qt::RightButton) {
       emit TitleLinkRightPressed();

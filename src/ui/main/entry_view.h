@@ -2,7 +2,8 @@
 
 // The entry view below the list: the title as a link label, the date, the summary as plain text and the content
 // as a sanitised HTML page. It shows what it is given and reports clicks on the title link; the list decides
-// which entry that is.
+// which entry that is. The HTML page is filled only while it can be seen (the moment its tab is shown, else), so
+// reading entries on the text page never waits for a page that is not looked at.
 
 #include <string>
 
@@ -50,11 +51,15 @@ class TEntryView : public QObject {
   bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
+  void FillPageIfVisible();
+
   QPointer<QLabel> m_titleLink;
   QPointer<QLineEdit> m_date;
   QPointer<QPlainTextEdit> m_text;
   QPointer<TEntryBrowser> m_page;
   std::string m_shownLink;
+  std::string m_pageContent;  // the shown entry's content while the page waits to be filled
+  bool m_pageFilled = false;
   bool m_showing = false;
 };
 

@@ -8,6 +8,7 @@
 #include <QPointer>
 #include <QStyle>
 
+#include "feeds/entry_title.h"
 #include "feeds/feed_records.h"
 #include "lang/lang_text.h"
 #include "update/refresh_policy.h"
@@ -163,7 +164,7 @@ QVariant TFeedTreeModel::data(const QModelIndex& index, int role) const {
   switch (role) {
     case Qt::DisplayRole:
     case Qt::AccessibleTextRole:
-      return ToQString(node->Caption());
+      return ToQString(ShownText(node->Caption()));
     case Qt::EditRole:
       return ToQString(node->Name());
     case Qt::DecorationRole:
@@ -179,7 +180,7 @@ QVariant TFeedTreeModel::data(const QModelIndex& index, int role) const {
     case Qt::AccessibleDescriptionRole:
       if (const int position = node->IsFeed() ? FindFeedById(node->FeedId()) : -1; position >= 0) {
         // A feed's own hint may name addresses from the server: shown as plain text, never as markup.
-        const QString hint = ToQString(FeedHintText(Feeds[static_cast<size_t>(position)]));
+        const QString hint = ToQString(ShownText(FeedHintText(Feeds[static_cast<size_t>(position)])));
         if (hint.isEmpty()) {
           return {};
         }

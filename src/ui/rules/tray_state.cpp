@@ -75,7 +75,7 @@ std::vector<TPopupRow> PopupRows(const TFeeds& feeds, bool ascending) {
   keyed.reserve(unread.size());
   for (const TUnread& entry : unread) {
     std::string title = ItemDisplayTitle(*entry.Item);
-    std::string folded = FoldCase(title);
+    std::string folded = FoldCase(ShownText(title));  // a title's first kilobytes order it well enough
     keyed.push_back(
         {{entry.Feed->Id, std::move(title), entry.Item->PublishedDate, entry.Feed->Name}, std::move(folded)});
   }
