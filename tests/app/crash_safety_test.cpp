@@ -17,6 +17,7 @@
 #include "app_test_support.h"
 #include "feeds/feed_records.h"
 #include "feeds/feed_store.h"
+#include "support/feed_builder.h"
 #include "support/temp_dir.h"
 #include "tree/feed_tree.h"
 #include "ui/main/main_window.h"
@@ -62,16 +63,10 @@ int RunChild(int argc, char* argv[], const std::string& folder) {
       return;
     }
     ++added;
-    TFeed feed;
-    feed.Name = "feed-" + std::to_string(QCoreApplication::applicationPid()) + "-" + std::to_string(next++);
-    feed.URL = "http://127.0.0.1:9/" + feed.Name;
-    for (int i = 0; i < 20; ++i) {
-      TEntry item;
-      item.Title = "entry " + std::to_string(i);
-      item.IsRead = i % 2 == 0;
-      feed.Entries.push_back(item);
-    }
-    AddFeed(std::move(feed));
+    const std::string name =
+        "feed-" + std::to_string(QCoreApplication::applicationPid()) + "-" + std::to_string(next++);
+    AddFeed(test::MakeFeed(name, "http://127.0.0.1:9/" + name,
+                           test::NumberedEntries(20, [](int i) { return i % 2 == 0; })));
     window.FeedTree().BuildFeedTree();
     window.ScheduleSave();
     journal << NowMs() << " feed " << Feeds.back().Name << " 0" << std::endl;  // flushed: kept past a kill

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 #include <string>
 
+#include "support/feed_builder.h"
 #include "support/temp_dir.h"
 #include "util/colors.h"
 #include "util/files.h"
@@ -11,11 +12,7 @@ namespace tidewick {
 namespace {
 
 TEntry Entry(std::string title, std::string link, std::string description) {
-  TEntry item;
-  item.Title = std::move(title);
-  item.Link = std::move(link);
-  item.Description = std::move(description);
-  return item;
+  return test::MakeEntry(std::move(title), std::move(link), {}, std::move(description));
 }
 
 TEST(EntryExport, TextFileHoldsTheLabelledLinesAndTheSummary) {

@@ -5,6 +5,7 @@
 
 #include "feeds/feed_merge.h"
 #include "feeds/feed_records.h"
+#include "support/feed_builder.h"
 
 namespace tidewick {
 namespace {
@@ -13,21 +14,15 @@ TDateTime Day(int year, int month, int day, int hour = 12) {
   return *EncodeDateTime(year, month, day, hour);
 }
 
-TEntry Entry(std::string title, TDateTime date, bool readed = false) {
-  TEntry item;
-  item.Title = std::move(title);
-  item.Link = "https://example.org/" + item.Title;
+TEntry Entry(const std::string& title, TDateTime date, bool readed = false) {
+  TEntry item = test::MakeEntry(title, "https://example.org/" + title);
   item.PublishedDate = date;
   item.IsRead = readed;
   return item;
 }
 
 uint64_t AddTestFeed(const std::string& name, std::vector<TEntry> items) {
-  TFeed feed;
-  feed.Name = name;
-  feed.URL = "https://example.org/" + name;
-  feed.Entries = std::move(items);
-  return Feeds[AddFeed(std::move(feed))].Id;
+  return test::AddStoreFeed(test::MakeFeed(name, "https://example.org/" + name, std::move(items)));
 }
 
 std::vector<std::string> Titles(TEntryList& list) {

@@ -5,17 +5,12 @@
 #include <string>
 #include <vector>
 
+#include "support/feed_builder.h"
+
 namespace tidewick {
 namespace {
 
-TEntry Entry(std::string title, std::string link = "", std::string author = "", std::string description = "") {
-  TEntry item;
-  item.Title = std::move(title);
-  item.Link = std::move(link);
-  item.Author = std::move(author);
-  item.Description = std::move(description);
-  return item;
-}
+using test::MakeEntry;
 
 // The merge exactly as the rule is written: FindItem scans, DeleteItem walks.
 TMergeCounts ReferenceMerge(TFeed& stored, const TFeed& fresh, const TAutoReadTerms& terms, TDateTime now) {
@@ -68,7 +63,7 @@ TEntry RandomEntry(std::mt19937& random) {
   static const std::vector<std::string> kAuthors = {"", "x", "X"};
   static const std::vector<std::string> kTexts = {"", "spam inside", "nothing", "SPAM[~Tidewick_Content~]body"};
   auto pick = [&](const std::vector<std::string>& pool) { return pool[random() % pool.size()]; };
-  TEntry item = Entry(pick(kTitles), pick(kLinks), pick(kAuthors), pick(kTexts));
+  TEntry item = MakeEntry(pick(kTitles), pick(kLinks), pick(kAuthors), pick(kTexts));
   item.IsRead = random() % 2 == 0;
   item.Visited = random() % 3 == 0;
   return item;
@@ -116,7 +111,7 @@ TEST(FeedMerge, UnchangedDownloadKeepsTheChannelAndTheReadMarks) {
   TFeed stored;
   stored.Name = "n";
   stored.Info.Title = "old channel";
-  stored.Entries = {Entry("a", "l", "x"), Entry("b")};
+  stored.Entries = {MakeEntry("a", "l", "x"), MakeEntry("b")};
   stored.Entries[0].IsRead = true;
   TFeed fresh = stored;
   fresh.Info.Title = "new channel";
@@ -142,30 +137,31 @@ TEST_P(AutoRead, SearchesTitleAuthorAndDescriptionIgnoringCase) {
 
 INSTANTIATE_TEST_SUITE_P(
     Terms, AutoRead,
-    ::testing::Values(TAutoReadCase{{"sponsored"}, Entry("News", "", "SPONSORED Desk"), true},
-                      TAutoReadCase{{"straße"}, Entry("STRASSE gesperrt"), true},
-                      TAutoReadCase{{"ПРИВЕТ"}, Entry("", "", "", "всем привет"), true},
-                      TAutoReadCase{{"x"}, Entry("News"), false}, TAutoReadCase{{""}, Entry("News"), false},
-                      TAutoReadCase{{}, Entry("News"), false}, TAutoReadCase{{"other", "ews"}, Entry("News"), true},
+    ::testing::Values(TAutoReadCase{{"sponsored"}, MakeEntry("News", "", "SPONSORED Desk"), true},
+                      TAutoReadCase{{"straße"}, MakeEntry("STRASSE gesperrt"), true},
+                      TAutoReadCase{{"ПРИВЕТ"}, MakeEntry("", "", "", "всем привет"), true},
+                      TAutoReadCase{{"x"}, MakeEntry("News"), false}, TAutoReadCase{{""}, MakeEntry("News"), false},
+                      TAutoReadCase{{}, MakeEntry("News"), false},
+                      TAutoReadCase{{"other", "ews"}, MakeEntry("News"), true},
                       // The content marker is no text: terms neither match it nor span it.
-                      TAutoReadCase{{"tidewick"}, Entry("a", "", "", "s[~Tidewick_Content~]c"), false},
-                      TAutoReadCase{{"content"}, Entry("a", "", "", "s[~Tidewick_Content~]c"), false},
-                      TAutoReadCase{{"ab"}, Entry("t", "", "", "a[~Tidewick_Content~]b"), false},
-                      TAutoReadCase{{"full"}, Entry("t", "", "", "a[~Tidewick_Content~]full text"), true},
+                      TAutoReadCase{{"tidewick"}, MakeEntry("a", "", "", "s[~Tidewick_Content~]c"), false},
+                      TAutoReadCase{{"content"}, MakeEntry("a", "", "", "s[~Tidewick_Content~]c"), false},
+                      TAutoReadCase{{"ab"}, MakeEntry("t", "", "", "a[~Tidewick_Content~]b"), false},
+                      TAutoReadCase{{"full"}, MakeEntry("t", "", "", "a[~Tidewick_Content~]full text"), true},
                       // Title and author are separate lines.
-                      TAutoReadCase{{"ab"}, Entry("a", "", "b"), false}));
+                      TAutoReadCase{{"ab"}, MakeEntry("a", "", "b"), false}));
 
 TEST(AutoReadList, FromListSplitsLinesAndSkipsEmptyOnes) {
   const TAutoReadTerms terms = TAutoReadTerms::FromList("first\r\n\r\nsecond\nthird");
-  EXPECT_TRUE(terms.Matches(Entry("the SECOND one")));
-  EXPECT_TRUE(terms.Matches(Entry("third")));
-  EXPECT_FALSE(terms.Matches(Entry("fourth")));
+  EXPECT_TRUE(terms.Matches(MakeEntry("the SECOND one")));
+  EXPECT_TRUE(terms.Matches(MakeEntry("third")));
+  EXPECT_FALSE(terms.Matches(MakeEntry("fourth")));
   EXPECT_TRUE(TAutoReadTerms::FromList("").Empty());
 }
 
 // A downloaded entry whose title or link the current readers read differently from earlier versions.
 TEntry Upgraded(std::string title, std::string link, std::string earlierTitle, std::string earlierLink) {
-  TEntry item = Entry(std::move(title), std::move(link), "me", "fresh text");
+  TEntry item = MakeEntry(std::move(title), std::move(link), "me", "fresh text");
   item.HasLegacyIdentity = true;
   item.LegacyTitle = std::move(earlierTitle);
   item.LegacyLink = std::move(earlierLink);
@@ -173,7 +169,7 @@ TEntry Upgraded(std::string title, std::string link, std::string earlierTitle, s
 }
 
 TEntry ReadEntry(std::string title, std::string link) {
-  TEntry item = Entry(std::move(title), std::move(link), "me", "stored text");
+  TEntry item = MakeEntry(std::move(title), std::move(link), "me", "stored text");
   item.IsRead = true;
   return item;
 }
@@ -227,7 +223,7 @@ TEST(FeedMerge, KeepsAnEntryKnownByBothIdentitiesOnce) {
     EXPECT_EQ(counts.Added, 0);
   }
   // A download entry whose current identity is another entry's earlier one: each keeps its own.
-  fresh.Entries.push_back(Entry("", "https://x/1", "me"));
+  fresh.Entries.push_back(MakeEntry("", "https://x/1", "me"));
   TFeed stored;
   stored.Entries = {earlier};
   const TMergeCounts counts = MergeFeed(stored, fresh, TAutoReadTerms(), 1);

@@ -5,31 +5,21 @@
 
 #include "feeds/feed_records.h"
 #include "settings/settings.h"
+#include "support/feed_builder.h"
 #include "tree/feed_tree.h"
 
 namespace tidewick::test {
 
 // Adds a feed with `unread` unread and one read entry; returns its Id.
 inline uint64_t AddTreeFeed(std::string_view name, int unread = 0, bool error = false) {
-  TFeed feed;
-  feed.Name = std::string(name);
+  TFeed feed = MakeFeed(std::string(name), {}, NumberedEntries(unread + 1, [unread](int i) { return i == unread; }));
   feed.Error = error;
-  for (int i = 0; i <= unread; ++i) {
-    TEntry item;
-    item.Title = "entry " + std::to_string(i);
-    item.IsRead = i == unread;
-    feed.Entries.push_back(item);
-  }
-  const int position = AddFeed(std::move(feed));
-  return Feeds[static_cast<size_t>(position)].Id;
+  return AddStoreFeed(std::move(feed));
 }
 
 // Adds a feed with a name and an address to the store; returns its Id.
 inline uint64_t AddOpmlFeed(std::string_view name, std::string_view url) {
-  TFeed feed;
-  feed.Name = std::string(name);
-  feed.URL = std::string(url);
-  return Feeds[static_cast<size_t>(AddFeed(std::move(feed)))].Id;
+  return AddStoreFeed(MakeFeed(std::string(name), std::string(url)));
 }
 
 // The tree as indented captions, one node a line, with the image and a "!" for the error mark:

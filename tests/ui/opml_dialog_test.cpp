@@ -7,6 +7,7 @@
 
 #include "feeds/feed_records.h"
 #include "settings/settings.h"
+#include "support/feed_builder.h"
 #include "tree/feed_tree.h"
 #include "ui/dialogs/entry_export_command.h"
 #include "ui/dialogs/opml_commands.h"
@@ -56,16 +57,10 @@ class OpmlDialogTest : public QObject {
     prompts::SetScripted(true);
     m_folder = std::make_unique<QTemporaryDir>();
     Feeds.clear();
-    TFeed feed;
-    feed.Name = "Alpha";
-    feed.URL = "http://a.example/rss";
-    AddFeed(feed);
+    AddFeed(test::MakeFeed("Alpha", "http://a.example/rss"));
     m_tree = std::make_unique<TFeedTree>();
     m_tree->BuildFeedTree("\\News\t-1\r\n", "\\News\\Alpha\r\n", false);
-    m_entry = TEntry{};
-    m_entry.Title = "Entry <b>one</b>";
-    m_entry.Link = "http://a.example/1";
-    m_entry.Description = "<p>Body</p>";
+    m_entry = test::MakeEntry("Entry <b>one</b>", "http://a.example/1", {}, "<p>Body</p>");
   }
 
   void cleanup() {
