@@ -1,5 +1,6 @@
 #include "util/http_fetch.h"
 
+#include <cerrno>
 #include <chrono>
 #include <cstring>
 #include <exception>
@@ -17,6 +18,8 @@ using TClock = std::chrono::steady_clock;
 
 // Longest wait inside libcurl before the stop flag and the time limits are looked at again.
 constexpr int kPollStepMs = 50;
+// How much later than our own overall limit libcurl's fires.
+constexpr long kTransferLimitMarginMs = 1000;
 
 // State shared with libcurl's callbacks during one transfer.
 struct TTransfer {
@@ -25,7 +28,44 @@ struct TTransfer {
   size_t MaxBodyBytes = kMaxBodyBytes;
   bool TooLarge = false;
   TClock::time_point LastByte;
+  int64_t Received = 0;  // header bytes and (decoded) body bytes so far
   TResponseHeads Heads;
+};
+
+// The low-speed limit: windows of LowSpeedWindowMs from the first byte on, each of which must bring its share of
+// bytes. The wait for the first byte is the receive time-out's.
+class TLowSpeedWatch {
+ public:
+  explicit TLowSpeedWatch(const TFetchOptions& options)
+      : m_minimumBytes(static_cast<int64_t>(options.LowSpeedBytesPerSecond) * options.LowSpeedWindowMs / 1000),
+        m_window(options.LowSpeedWindowMs) {}
+
+  // True when the window that just closed brought too few bytes.
+  bool TooSlow(int64_t received, TClock::time_point now) {
+    if (m_minimumBytes <= 0 || m_window.count() <= 0 || received == 0) {
+      return false;
+    }
+    if (!m_started) {
+      m_started = true;
+      m_windowStart = now;
+      m_windowBytes = received;
+      return false;
+    }
+    if (now - m_windowStart < m_window) {
+      return false;
+    }
+    const bool slow = received - m_windowBytes < m_minimumBytes;
+    m_windowStart = now;
+    m_windowBytes = received;
+    return slow;
+  }
+
+ private:
+  const int64_t m_minimumBytes;
+  const std::chrono::milliseconds m_window;
+  bool m_started = false;
+  TClock::time_point m_windowStart;
+  int64_t m_windowBytes = 0;
 };
 
 // Sizes the body once when the server says how long it is (within the limit), instead of growing it step by step,
@@ -43,6 +83,7 @@ size_t WriteBody(char* data, size_t size, size_t count, void* userData) {
   auto& transfer = *static_cast<TTransfer*>(userData);
   const size_t bytes = size * count;
   transfer.LastByte = TClock::now();
+  transfer.Received += static_cast<int64_t>(bytes);
   if (transfer.Content->size() + bytes > transfer.MaxBodyBytes) {
     transfer.TooLarge = true;
     return 0;  // makes libcurl end the transfer with a write error
@@ -57,6 +98,7 @@ size_t WriteBody(char* data, size_t size, size_t count, void* userData) {
 size_t ReadHeader(char* data, size_t size, size_t count, void* userData) {
   auto& transfer = *static_cast<TTransfer*>(userData);
   transfer.LastByte = TClock::now();
+  transfer.Received += static_cast<int64_t>(size * count);
   transfer.Heads.Take(std::string_view(data, size * count));
   return size * count;
 }
@@ -105,7 +147,9 @@ bool SetUpEasy(CURL* easy, const std::string& url, int timeoutMs, const TFetchOp
   ok = ok && curl_easy_setopt(easy, CURLOPT_USERAGENT, agent.c_str()) == CURLE_OK;
   ok = ok && curl_easy_setopt(easy, CURLOPT_HTTPHEADER, headers) == CURLE_OK;
   ok = ok && curl_easy_setopt(easy, CURLOPT_CONNECTTIMEOUT_MS, static_cast<long>(timeoutMs)) == CURLE_OK;
-  ok = ok && curl_easy_setopt(easy, CURLOPT_TIMEOUT_MS, static_cast<long>(options.MaxTransferMs)) == CURLE_OK;
+  // The loop in Perform ends a transfer at MaxTransferMs and says why; libcurl's own limit is only a safety net.
+  ok = ok && curl_easy_setopt(easy, CURLOPT_TIMEOUT_MS,
+                              static_cast<long>(options.MaxTransferMs) + kTransferLimitMarginMs) == CURLE_OK;
   ok = ok &&
        curl_easy_setopt(easy, CURLOPT_MAXFILESIZE_LARGE, static_cast<curl_off_t>(options.MaxBodyBytes)) == CURLE_OK;
   ok = ok && curl_easy_setopt(easy, CURLOPT_WRITEFUNCTION, &WriteBody) == CURLE_OK;
@@ -115,43 +159,113 @@ bool SetUpEasy(CURL* easy, const std::string& url, int timeoutMs, const TFetchOp
   return ok && ApplyProxy(easy, options);
 }
 
-TFetchResult Failure(TFetchStatus status, std::string message) {
+TFetchResult Failure(TFetchStatus status, TFetchError error, std::string message) {
   TFetchResult result;
   result.Status = status;
+  result.Error = error;
   result.Message = std::move(message);
   return result;
+}
+
+bool IsTlsFailure(CURLcode code) {
+  switch (code) {
+    case CURLE_SSL_CONNECT_ERROR:
+    case CURLE_PEER_FAILED_VERIFICATION:
+    case CURLE_SSL_CERTPROBLEM:
+    case CURLE_SSL_CIPHER:
+    case CURLE_SSL_CACERT_BADFILE:
+    case CURLE_SSL_ENGINE_NOTFOUND:
+    case CURLE_SSL_ENGINE_SETFAILED:
+    case CURLE_SSL_ENGINE_INITFAILED:
+    case CURLE_SSL_SHUTDOWN_FAILED:
+    case CURLE_SSL_CRL_BADFILE:
+    case CURLE_SSL_ISSUER_ERROR:
+    case CURLE_SSL_PINNEDPUBKEYNOTMATCH:
+    case CURLE_SSL_INVALIDCERTSTATUS:
+    case CURLE_SSL_CLIENTCERT:
+    case CURLE_USE_SSL_FAILED:
+      return true;
+    default:
+      return false;
+  }
+}
+
+// libcurl's result in the user's terms. Some of its own texts mislead here: it calls a header line over its limit
+// "out of memory" and an HTTP/0.9 reply an "unsupported protocol"; both are answers that cannot be read.
+TFetchError ErrorOf(CURLcode code, CURL* easy, long httpCode) {
+  if (IsTlsFailure(code)) {
+    return TFetchError::Tls;
+  }
+  switch (code) {
+    case CURLE_COULDNT_RESOLVE_HOST:
+      return TFetchError::HostNotFound;
+    case CURLE_COULDNT_RESOLVE_PROXY:
+      return TFetchError::ProxyNotFound;
+    case CURLE_COULDNT_CONNECT: {
+      long osError = 0;
+      curl_easy_getinfo(easy, CURLINFO_OS_ERRNO, &osError);
+      return osError == ECONNREFUSED ? TFetchError::ConnectionRefused : TFetchError::NotReachable;
+    }
+    case CURLE_OPERATION_TIMEDOUT:
+      return TFetchError::NoAnswer;
+    case CURLE_TOO_MANY_REDIRECTS:
+      return TFetchError::TooManyRedirects;
+    case CURLE_UNSUPPORTED_PROTOCOL:
+      return httpCode >= 300 && httpCode < 400 ? TFetchError::RedirectRefused : TFetchError::BadAnswer;
+    case CURLE_WEIRD_SERVER_REPLY:
+    case CURLE_OUT_OF_MEMORY:
+    case CURLE_BAD_CONTENT_ENCODING:
+    case CURLE_HTTP2:
+    case CURLE_HTTP2_STREAM:
+    case CURLE_HTTP3:
+      return TFetchError::BadAnswer;
+    case CURLE_GOT_NOTHING:
+    case CURLE_RECV_ERROR:
+    case CURLE_SEND_ERROR:
+    case CURLE_PARTIAL_FILE:
+      return TFetchError::ConnectionBroken;
+    case CURLE_FILE_COULDNT_READ_FILE:
+    case CURLE_REMOTE_FILE_NOT_FOUND:
+      return TFetchError::FileMissing;
+    default:
+      return TFetchError::Other;
+  }
 }
 
 // Runs the transfer on a private multi handle so the stop flag and the receive time-out are looked at every
 // kPollStepMs, whatever libcurl is waiting for.
 TFetchResult Perform(CURL* easy, int timeoutMs, const TFetchOptions& options, TTransfer& transfer) {
+  const auto started = TClock::now();
   const TCurlMulti multi(curl_multi_init());
   if (!multi) {
-    return Failure(TFetchStatus::Failed, "out of memory");
+    return Failure(TFetchStatus::Failed, TFetchError::Other, "out of memory");
   }
   const TCurlMultiAttachment attachment(multi.get(), easy);
   if (!attachment.Attached()) {
-    return Failure(TFetchStatus::Failed, "out of memory");
+    return Failure(TFetchStatus::Failed, TFetchError::Other, "out of memory");
   }
-  const auto started = TClock::now();
   transfer.LastByte = started;
+  TLowSpeedWatch lowSpeed(options);
   for (;;) {
     int stillRunning = 0;
     if (curl_multi_perform(multi.get(), &stillRunning) != CURLM_OK) {
-      return Failure(TFetchStatus::Failed, "transfer error");
+      return Failure(TFetchStatus::Failed, TFetchError::Other, "transfer error");
     }
     if (stillRunning == 0) {
       break;
     }
     if (options.StopFlag != nullptr && options.StopFlag->load(std::memory_order_relaxed)) {
-      return Failure(TFetchStatus::Aborted, "stopped");
+      return Failure(TFetchStatus::Aborted, TFetchError::Stopped, "stopped");
     }
     const auto now = TClock::now();
     if (now - transfer.LastByte > std::chrono::milliseconds(timeoutMs)) {
-      return Failure(TFetchStatus::TimedOut, "no data received within the time-out");
+      return Failure(TFetchStatus::TimedOut, TFetchError::NoAnswer, "no data received within the time-out");
+    }
+    if (lowSpeed.TooSlow(transfer.Received, now)) {
+      return Failure(TFetchStatus::TimedOut, TFetchError::TooSlow, "the server sends too slowly");
     }
     if (now - started > std::chrono::milliseconds(options.MaxTransferMs)) {
-      return Failure(TFetchStatus::TimedOut, "the transfer took too long");
+      return Failure(TFetchStatus::TimedOut, TFetchError::TookTooLong, "the transfer took too long");
     }
     curl_multi_poll(multi.get(), nullptr, 0, kPollStepMs, nullptr);
   }
@@ -161,18 +275,22 @@ TFetchResult Perform(CURL* easy, int timeoutMs, const TFetchOptions& options, TT
   TFetchResult result;
   curl_easy_getinfo(easy, CURLINFO_RESPONSE_CODE, &result.HttpCode);
   if (transfer.TooLarge || code == CURLE_FILESIZE_EXCEEDED) {
-    return Failure(TFetchStatus::TooLarge, "the body is larger than the limit");
-  }
-  if (code == CURLE_OPERATION_TIMEDOUT) {
-    return Failure(TFetchStatus::TimedOut, curl_easy_strerror(code));
-  }
-  if (code == CURLE_UNSUPPORTED_PROTOCOL) {
-    return Failure(TFetchStatus::UnsupportedScheme, curl_easy_strerror(code));
+    return Failure(TFetchStatus::TooLarge, TFetchError::TooLarge, "the body is larger than the limit");
   }
   if (code != CURLE_OK) {
-    return Failure(TFetchStatus::Failed, curl_easy_strerror(code));
+    const bool tookTooLong = TClock::now() - started >= std::chrono::milliseconds(options.MaxTransferMs);
+    const TFetchError error = code == CURLE_OPERATION_TIMEDOUT && tookTooLong ? TFetchError::TookTooLong
+                                                                              : ErrorOf(code, easy, result.HttpCode);
+    TFetchStatus status = TFetchStatus::Failed;
+    if (code == CURLE_OPERATION_TIMEDOUT) {
+      status = TFetchStatus::TimedOut;
+    } else if (error == TFetchError::RedirectRefused) {
+      status = TFetchStatus::UnsupportedScheme;
+    }
+    return Failure(status, error, curl_easy_strerror(code));
   }
   result.Status = TFetchStatus::Ok;
+  result.Error = TFetchError::None;
   return result;
 }
 
@@ -207,15 +325,16 @@ void TakeResponseFacts(CURL* easy, const std::string& url, const TTransfer& tran
 
 TFetchResult FetchUnguarded(const std::string& url, std::string& content, int timeoutMs, const TFetchOptions& options) {
   if (!IsFetchedScheme(SchemeOf(url))) {  // also refuses a URL without a scheme rather than guessing one
-    return Failure(TFetchStatus::UnsupportedScheme, "only http, https, ftp and file addresses are fetched");
+    return Failure(TFetchStatus::UnsupportedScheme, TFetchError::UnsupportedScheme,
+                   "only http, https, ftp and file addresses are fetched");
   }
   if (!InitNetwork()) {
-    return Failure(TFetchStatus::Failed, "the network library could not be set up");
+    return Failure(TFetchStatus::Failed, TFetchError::Other, "the network library could not be set up");
   }
   const TCurlEasy easy(curl_easy_init());
   TCurlList headers;
   if (!easy || !AppendRequestHeaders(headers, options)) {
-    return Failure(TFetchStatus::Failed, "out of memory");
+    return Failure(TFetchStatus::Failed, TFetchError::Other, "out of memory");
   }
   TTransfer transfer;
   transfer.Easy = easy.get();
@@ -223,7 +342,7 @@ TFetchResult FetchUnguarded(const std::string& url, std::string& content, int ti
   transfer.MaxBodyBytes = options.MaxBodyBytes;
   const std::string agent = options.Agent.empty() ? DefaultUserAgent() : options.Agent;
   if (!SetUpEasy(easy.get(), url, timeoutMs, options, transfer, agent, headers.get())) {
-    return Failure(TFetchStatus::Failed, "the transfer could not be set up");
+    return Failure(TFetchStatus::Failed, TFetchError::Other, "the transfer could not be set up");
   }
   TFetchResult result = Perform(easy.get(), timeoutMs, options, transfer);
   TakeResponseFacts(easy.get(), url, transfer, result);
@@ -235,6 +354,7 @@ TFetchResult FetchUnguarded(const std::string& url, std::string& content, int ti
   if (result.Ok() && result.HttpCode == 404 && (scheme == "http" || scheme == "https")) {
     content.clear();
     result.Status = TFetchStatus::NotFound;
+    result.Error = TFetchError::HttpStatus;
     result.Message = "HTTP 404";
   }
   return result;
@@ -260,9 +380,9 @@ TFetchResult FetchUrl(const std::string& url, std::string& content, int timeoutM
   try {
     return FetchUnguarded(url, content, effectiveTimeout, options);
   } catch (const std::exception& error) {
-    return Failure(TFetchStatus::Failed, error.what());
+    return Failure(TFetchStatus::Failed, TFetchError::Other, error.what());
   } catch (...) {
-    return Failure(TFetchStatus::Failed, "unexpected failure");
+    return Failure(TFetchStatus::Failed, TFetchError::Other, "unexpected failure");
   }
 }
 
