@@ -4,6 +4,7 @@
 #include <utility>
 
 #include "lang/lang_text.h"
+#include "update/refresh_failure.h"
 
 namespace tidewick {
 namespace {
@@ -15,6 +16,15 @@ TWorkerSettings WorkerSettingsFrom(const TRefreshSettings& settings) {
   worker.ProxyServer = settings.ProxyServer;
   worker.ProxyPort = settings.ProxyPort;
   return worker;
+}
+
+// "Name: reason" for one line of the error report.
+std::string ReportLine(const TFeed& feed) {
+  const std::string reason = feed.Refresh.Url == feed.URL ? FailureText(feed.Refresh.LastFailure) : std::string();
+  if (reason.empty()) {
+    return feed.Name;
+  }
+  return GetLangText("Main|DlgRefreshErrorLine", "%s1%: %s2%", JoinLangParams({feed.Name, reason}));
 }
 
 }  // namespace
@@ -180,19 +190,35 @@ TRefreshPoll TRefreshScheduler::EndRun(bool reportErrors) {
 }
 
 std::optional<TRefreshErrorReport> TRefreshScheduler::DecideErrorReport() const {
-  const auto failed = std::count_if(m_feeds.begin(), m_feeds.end(), [](const TFeed& feed) { return feed.Error; });
-  if (failed == 0) {
+  std::vector<const TFeed*> failed;
+  for (const TFeed& feed : m_feeds) {
+    if (feed.Error) {
+      failed.push_back(&feed);
+    }
+  }
+  if (failed.empty()) {
     return std::nullopt;
   }
   TRefreshErrorReport report;
   report.Title = GetLangText("Main|DlgRefreshErrorTitle", "Feeds aktualisieren");
-  if (failed == 1) {
-    const auto first = std::find_if(m_feeds.begin(), m_feeds.end(), [](const TFeed& feed) { return feed.Error; });
-    report.Text =
-        GetLangText("Main|DlgRefreshErrorOneText", "Das Feed \"%s1%\" konnte nicht abgefragt werden.", first->Name);
-  } else {
-    report.Text = GetLangText("Main|DlgRefreshErrorMoreText", "%s1% Feeds konnten nicht abgefragt werden.",
-                              std::to_string(failed));
+  if (failed.size() == 1) {
+    report.Text = GetLangText("Main|DlgRefreshErrorOneText", "Das Feed \"%s1%\" konnte nicht abgefragt werden.",
+                              failed.front()->Name);
+    if (const std::string reason = FailureReasonLine(*failed.front()); !reason.empty()) {
+      report.Text += "\n" + reason;
+    }
+    return report;
+  }
+  report.Text = GetLangText("Main|DlgRefreshErrorMoreText", "%s1% Feeds konnten nicht abgefragt werden.",
+                            std::to_string(failed.size()));
+  report.Text += "\n";
+  const size_t named = std::min(failed.size(), static_cast<size_t>(kReportedFailures));
+  for (size_t i = 0; i < named; ++i) {
+    report.Text += "\n" + ReportLine(*failed[i]);
+  }
+  if (failed.size() > named) {
+    report.Text += "\n" + GetLangText("Main|DlgRefreshErrorAndMore", "... und %s1% weitere",
+                                      std::to_string(failed.size() - named));
   }
   return report;
 }

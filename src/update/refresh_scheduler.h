@@ -33,8 +33,13 @@ struct TRefreshSettings {
 // The message box the window shows after a run with failed feeds.
 struct TRefreshErrorReport {
   std::string Title;  // "Main|DlgRefreshErrorTitle"
-  std::string Text;   // "Main|DlgRefreshErrorOneText" naming the feed, or "Main|DlgRefreshErrorMoreText" with the count
+  // "Main|DlgRefreshErrorOneText" naming the feed and why it failed, or "Main|DlgRefreshErrorMoreText" with the
+  // count, followed by the first kReportedFailures feeds with their reasons and how many more there are.
+  std::string Text;
 };
+
+// The error report names at most this many feeds.
+inline constexpr int kReportedFailures = 5;
 
 // One polling pass, as the window shows it.
 struct TRefreshPoll {

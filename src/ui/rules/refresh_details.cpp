@@ -3,6 +3,7 @@
 #include <string>
 
 #include "lang/lang_text.h"
+#include "update/refresh_failure.h"
 #include "update/refresh_policy.h"
 
 namespace tidewick {
@@ -13,7 +14,7 @@ std::string ResultText(const TFeedRefreshState& state) {
   const std::string bytes = std::to_string(state.LastBytes);
   if (!state.LastFailure.empty()) {
     return GetLangText("FeedEdit|lvDetailsResultFailed", "Fehlgeschlagen (%s1%), %s2% Bytes",
-                       JoinLangParams({state.LastFailure, bytes}));
+                       JoinLangParams({FailureText(state.LastFailure), bytes}));
   }
   if (state.RetryAfter != 0) {
     return GetLangText("FeedEdit|lvDetailsResultWait", "HTTP %s1%: der Server bittet zu warten, %s2% Bytes",
