@@ -48,6 +48,7 @@ TRefreshScheduler::TRefreshScheduler(TFeeds& feeds, THandBackQueue& queue, TSett
       m_workers(feeds, queue, [this] { return m_settings().AutoReadList; }) {
   m_workers.SetHandBackObserver([this](const TFeedUpdateThread& worker) {
     m_newItemCount += worker.NewEntryCount();
+    m_askedThisRun.insert(worker.FeedId());
     if (m_observer) {
       m_observer(worker);
     }
@@ -186,13 +187,15 @@ TRefreshPoll TRefreshScheduler::EndRun(bool reportErrors) {
   if (reportErrors && m_settings().ShowRefreshErrorMsg) {
     poll.ErrorReport = DecideErrorReport();
   }
+  m_askedThisRun.clear();
   return poll;
 }
 
 std::optional<TRefreshErrorReport> TRefreshScheduler::DecideErrorReport() const {
   std::vector<const TFeed*> failed;
   for (const TFeed& feed : m_feeds) {
-    if (feed.Error) {
+    const bool leftAlone = feed.Refresh.Gone && feed.Refresh.Url == feed.URL && !m_askedThisRun.contains(feed.Id);
+    if (feed.Error && !leftAlone) {
       failed.push_back(&feed);
     }
   }

@@ -4,9 +4,11 @@
 // minute) and Poll (every second while IsRunning()), its commands call RefreshFeeds/RefreshAll/StopAll, and it
 // applies the returned state (status text, progress, end of run, error report) to its widgets.
 
+#include <cstdint>
 #include <functional>
 #include <optional>
 #include <string>
+#include <unordered_set>
 #include <utility>
 #include <vector>
 
@@ -88,7 +90,9 @@ class TRefreshScheduler {
   int RefreshAll(TThreadPriority priority = TThreadPriority::Lowest);
 
   // The polling pass: serves waiting hand-backs, reports progress and, once every worker is done, ends the run
-  // (workers freed, status "Main|sbMainReady") and decides the error report.
+  // (workers freed, status "Main|sbMainReady") and decides the error report. The report counts every feed with an
+  // error mark, also one that failed in an earlier run, except a gone feed this run did not ask: the program itself
+  // stopped asking it, which is no failure of the run (its mark stays).
   TRefreshPoll Poll();
 
   // Stops every refresh (stop command and exit): no error report. Returns the run-end state for the window.
@@ -122,7 +126,8 @@ class TRefreshScheduler {
   TSettingsSource m_settings;
   TFeedUpdateThreadArray::THandBackObserver m_observer;
   std::function<TDateTime()> m_clock = [] { return NowUtc(); };
-  TFeedUpdateThreadArray m_workers;  // after the members its hand-backs use
+  std::unordered_set<uint64_t> m_askedThisRun;  // feeds handed back in the current run
+  TFeedUpdateThreadArray m_workers;             // after the members its hand-backs use
   std::string m_statusText;
   size_t m_newItemCount = 0;
 };

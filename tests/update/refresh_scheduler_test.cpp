@@ -197,16 +197,34 @@ INSTANTIATE_TEST_SUITE_P(
                    "7 Feeds konnten nicht abgefragt werden.\n\nFeed 0: HTTP 404 (nicht gefunden)\n"
                    "Feed 1: HTTP 404 (nicht gefunden)\nFeed 2: HTTP 404 (nicht gefunden)\n"
                    "Feed 3: HTTP 404 (nicht gefunden)\nFeed 4: HTTP 404 (nicht gefunden)\n... und 2 weitere"},
+        // Fault guarded: a feed the program itself stopped asking was reported after every run that did not ask it.
+        TErrorCase{"GoneFeedNotAsked", {}, true, std::nullopt, {5}},
+        TErrorCase{"GoneFeedBesideAFailure",
+                   {2},
+                   true,
+                   "Das Feed \"Feed 2\" konnte nicht abgefragt werden.\nGrund: HTTP 404 (nicht gefunden)",
+                   {5}},
         TErrorCase{"MessageOff", {0, 1}, false, std::nullopt}),
     [](const auto& info) { return std::string(info.param.Name); });
 
-TEST_F(RefreshScheduler, EarlierFailuresCountInTheReport) {
-  Store(2);
+TEST_F(RefreshScheduler, EarlierFailuresCountInTheReportAndAGoneFeedTheUserAskedFor) {
+  Store(3);
   m_feeds[1].Error = true;  // failed in an earlier run, not refreshed now
   m_scheduler.RefreshFeed(0, TThreadPriority::BelowNormal);
   const TRefreshPoll end = PollToEnd();
   ASSERT_TRUE(end.ErrorReport.has_value());
   EXPECT_EQ(end.ErrorReport->Text, "Das Feed \"Feed 1\" konnte nicht abgefragt werden.");
+  // A gone feed the user asks for again belongs to the run: still gone, it is reported.
+  m_feeds[1].Error = false;
+  TFeed& gone = m_feeds[2];
+  gone.Error = gone.Refresh.Gone = true;
+  gone.Refresh.Url = gone.URL;
+  Serve(2, "", 0, 410);
+  m_scheduler.RefreshFeed(2, TThreadPriority::BelowNormal);
+  const TRefreshPoll again = PollToEnd();
+  ASSERT_TRUE(again.ErrorReport.has_value());
+  EXPECT_EQ(again.ErrorReport->Text,
+            "Das Feed \"Feed 2\" konnte nicht abgefragt werden.\nGrund: HTTP 410 (nicht mehr vorhanden)");
 }
 
 TEST_F(RefreshScheduler, StopAllEndsTheRunWithoutAReport) {
