@@ -107,6 +107,9 @@ int TRefreshScheduler::MinuteTick() {
 
 int TRefreshScheduler::RefreshAtStartup() {
   const TRefreshSettings settings = m_settings();
+  if (!settings.RefreshAtStart) {
+    return 0;
+  }
   int started = 0;
   for (size_t i = 0; i < m_feeds.size(); ++i) {
     if (m_feeds[i].RefreshAtStart) {
@@ -229,6 +232,7 @@ std::optional<TRefreshErrorReport> TRefreshScheduler::DecideErrorReport() const 
 TRefreshSettings RefreshSettingsFrom(const TSettingsValues& settings) {
   TRefreshSettings refresh;
   refresh.AutoUpdate = settings.AutoUpdate;
+  refresh.RefreshAtStart = settings.FeedsAutoUpdateAtStart;
   refresh.ShowRefreshErrorMsg = settings.ShowRefreshErrorMsg;
   refresh.Timeout = settings.Timeout;
   refresh.ProxyMode = settings.ProxyMode;

@@ -24,6 +24,7 @@ namespace tidewick {
 // The settings the scheduler and its workers read, taken from the settings record on the main thread.
 struct TRefreshSettings {
   bool AutoUpdate = true;
+  bool RefreshAtStart = true;  // FeedsAutoUpdateAtStart: the feeds marked for it are refreshed at start
   bool ShowRefreshErrorMsg = true;
   int Timeout = 10;  // seconds
   int ProxyMode = 0;
@@ -76,7 +77,8 @@ class TRefreshScheduler {
   // user asks for it (RefreshFeeds, RefreshFeed).
   int MinuteTick();
 
-  // Start-up: refreshes every feed marked RefreshAtStart at idle priority (their counts start again at 0).
+  // Start-up: refreshes every feed marked RefreshAtStart at idle priority (their counts start again at 0), unless
+  // the setting RefreshAtStart (FeedsAutoUpdateAtStart) is off: then nothing is asked.
   int RefreshAtStartup();
 
   // Refreshes the feeds at these positions (a tree node turned into a list by the window); positions outside the

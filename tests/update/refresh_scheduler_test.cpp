@@ -107,6 +107,25 @@ TEST_F(RefreshScheduler, StartupRefreshTakesOnlyFeedsMarkedForIt) {
   PollToEnd();
 }
 
+// Fault guarded: "Retrieve feeds when the program starts" (FeedsAutoUpdateAtStart) was offered as a switch that
+// changed nothing.
+TEST_F(RefreshScheduler, StartupRefreshFollowsTheSettingToRetrieveFeedsAtStart) {
+  Store(2);
+  m_feeds[0].RefreshAtStart = true;
+  m_feeds[0].MinutesElapsed = 9;
+  TSettingsValues values;
+  values.FeedsAutoUpdateAtStart = false;
+  m_settings = RefreshSettingsFrom(values);
+  m_settings.ProxyMode = 1;
+  EXPECT_EQ(m_scheduler.RefreshAtStartup(), 0);
+  EXPECT_FALSE(m_scheduler.IsRunning());
+  EXPECT_EQ(m_feeds[0].MinutesElapsed, 9);
+  EXPECT_EQ(m_server.RequestCount(), 0);
+  m_settings.RefreshAtStart = true;
+  EXPECT_EQ(m_scheduler.RefreshAtStartup(), 1);
+  PollToEnd();
+}
+
 TEST_F(RefreshScheduler, PollingReportsTheOpenRequests) {
   Store(4);
   Serve(3, test::RssDocument("T", {{"late"}}), 400);
