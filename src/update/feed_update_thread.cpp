@@ -18,6 +18,7 @@ TFetchOptions FetchOptionsFor(const TWorkerSettings& settings, const std::atomic
   options.ProxyServer = settings.ProxyServer;
   options.ProxyPort = settings.ProxyPort;
   options.StopFlag = &stop;
+  options.LowSpeedWindowMs = settings.LowSpeedWindowMs;
   return options;
 }
 

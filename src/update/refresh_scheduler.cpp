@@ -9,8 +9,9 @@
 namespace tidewick {
 namespace {
 
-TWorkerSettings WorkerSettingsFrom(const TRefreshSettings& settings) {
+TWorkerSettings WorkerSettingsFrom(const TRefreshSettings& settings, int lowSpeedWindowMs) {
   TWorkerSettings worker;
+  worker.LowSpeedWindowMs = lowSpeedWindowMs;
   worker.TimeoutSeconds = settings.Timeout;
   worker.ProxyMode = settings.ProxyMode;
   worker.ProxyServer = settings.ProxyServer;
@@ -49,6 +50,7 @@ TRefreshScheduler::TRefreshScheduler(TFeeds& feeds, THandBackQueue& queue, TSett
   m_workers.SetHandBackObserver([this](const TFeedUpdateThread& worker) {
     m_newItemCount += worker.NewEntryCount();
     m_askedThisRun.insert(worker.FeedId());
+    m_takenIn.push_back(worker.FeedId());
     if (m_observer) {
       m_observer(worker);
     }
@@ -70,7 +72,7 @@ bool TRefreshScheduler::StartWorker(int position, TThreadPriority priority, cons
       JudgeRequest(m_feeds[static_cast<size_t>(position)], m_clock(), origin) != TRequestVerdict::Go) {
     return false;
   }
-  return m_workers.Start(position, WorkerSettingsFrom(settings), priority) != nullptr;
+  return m_workers.Start(position, WorkerSettingsFrom(settings, m_lowSpeedWindowMs), priority) != nullptr;
 }
 
 int TRefreshScheduler::MinuteTick() {
@@ -173,6 +175,12 @@ TRefreshPoll TRefreshScheduler::Poll() {
   return ended;
 }
 
+std::vector<uint64_t> TRefreshScheduler::TakeTakenIn() {
+  std::vector<uint64_t> taken;
+  taken.swap(m_takenIn);
+  return taken;
+}
+
 TRefreshPoll TRefreshScheduler::StopAll() {
   m_statusText = GetLangText("Main|sbMainStopRefresh", "Beende alle Aktualisierungen...");
   return EndRun(false);
@@ -191,6 +199,7 @@ TRefreshPoll TRefreshScheduler::EndRun(bool reportErrors) {
     poll.ErrorReport = DecideErrorReport();
   }
   m_askedThisRun.clear();
+  m_takenIn.clear();
   return poll;
 }
 

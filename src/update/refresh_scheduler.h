@@ -97,6 +97,10 @@ class TRefreshScheduler {
   // stopped asking it, which is no failure of the run (its mark stays).
   TRefreshPoll Poll();
 
+  // The feeds whose results were taken in since the last call (in the order they came), so the window can show
+  // each result at once instead of at the end of the run. Emptied at the end of a run.
+  std::vector<uint64_t> TakeTakenIn();
+
   // Stops every refresh (stop command and exit): no error report. Returns the run-end state for the window.
   TRefreshPoll StopAll();
 
@@ -117,6 +121,8 @@ class TRefreshScheduler {
 
   // Before the first request: the clock requests are judged and stamped by (NowUtc unless a test sets one).
   void SetClock(std::function<TDateTime()> clock);
+  // The low-speed window of the workers started from now on (kLowSpeedWindowMs unless a test shortens it).
+  void SetLowSpeedWindowMs(int windowMs) { m_lowSpeedWindowMs = windowMs; }
 
  private:
   bool StartWorker(int position, TThreadPriority priority, const TRefreshSettings& settings, TRequestOrigin origin);
@@ -129,9 +135,11 @@ class TRefreshScheduler {
   TFeedUpdateThreadArray::THandBackObserver m_observer;
   std::function<TDateTime()> m_clock = [] { return NowUtc(); };
   std::unordered_set<uint64_t> m_askedThisRun;  // feeds handed back in the current run
+  std::vector<uint64_t> m_takenIn;              // handed back since the last TakeTakenIn
   TFeedUpdateThreadArray m_workers;             // after the members its hand-backs use
   std::string m_statusText;
   size_t m_newItemCount = 0;
+  int m_lowSpeedWindowMs = kLowSpeedWindowMs;
 };
 
 // The status text of a polling pass: "Aktualisiere Feeds... (%s1% Anfragen offen)" with the open count.

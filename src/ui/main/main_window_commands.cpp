@@ -121,6 +121,11 @@ void TMainWindow::WireRefreshCommands() {
   a.SetCommand(a.mnuFeedRefreshAll, [this] { m_refresh->RefreshAll(); });
   a.SetCommand(a.tbFeedStopRefresh, [this] { m_refresh->Stop(); });
   connect(m_refresh, &TRefreshController::RunningChanged, this, [this] { OnRefreshRunChanged(); });
+  // Each result shows in the tree as it comes; the tray, the popup and the error report wait for the run's end.
+  connect(m_refresh, &TRefreshController::FeedsTakenIn, this, [this] {
+    m_tree->UpdateTreeCaptions();
+    ScheduleSave();
+  });
   connect(m_refresh, &TRefreshController::RunEnded, this, [this] {
     m_tree->UpdateTreeCaptions();
     UpdateActionStates();

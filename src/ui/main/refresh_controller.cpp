@@ -25,13 +25,17 @@ TRefreshController::TRefreshController(QProgressBar* progress, QLabel* status, Q
   connect(tmrAutoUpdate, &QTimer::timeout, this, &TRefreshController::OnMinuteTick);
   connect(tmrThreads, &QTimer::timeout, this, &TRefreshController::OnPoll);
   m_scheduler = std::make_unique<TRefreshScheduler>(Feeds, m_queue, [] { return RefreshSettingsFrom(Settings()); });
-  // Workers post their hand-backs from their own threads; the drain runs in the event loop, followed by a poll so
-  // the progress moves with each result instead of once a second.
+  // Workers post their hand-backs from their own threads; the drain runs in the event loop and each result shows
+  // at once, followed by a poll so the progress moves with each result instead of once a second.
   m_queue.SetWakeHook([this] {
     QMetaObject::invokeMethod(
         this,
         [this] {
-          if (m_queue.Drain() > 0 && tmrThreads->isActive()) {
+          if (m_queue.Drain() == 0) {
+            return;
+          }
+          AnnounceTakenIn();
+          if (tmrThreads->isActive()) {
             OnPoll();
           }
         },
@@ -88,12 +92,20 @@ void TRefreshController::OnPoll() {
     return;
   }
   if (!poll.RunEnded) {
+    AnnounceTakenIn();
     ShowProgress(poll);
     return;
   }
   FinishRun(poll);
   if (poll.ErrorReport) {
     ReportErrors(*poll.ErrorReport);
+  }
+}
+
+void TRefreshController::AnnounceTakenIn() {
+  const std::vector<uint64_t> taken = m_scheduler->TakeTakenIn();
+  if (!taken.empty()) {
+    emit FeedsTakenIn(taken);
   }
 }
 

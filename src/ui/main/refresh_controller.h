@@ -5,6 +5,7 @@
 // scheduling itself is TRefreshScheduler's; results come back through the hand-back queue, whose wake hook posts a
 // drain into the event loop, so the window never blocks on a refresh.
 
+#include <cstdint>
 #include <memory>
 #include <vector>
 
@@ -50,12 +51,16 @@ class TRefreshController : public QObject {
  signals:
   // A run started or ended (enabled states, the stop button).
   void RunningChanged(bool running);
+  // Results were taken in during a run (the feeds' ids, in the order they came): their captions and, when listed,
+  // their entries can show at once, instead of when the slowest feed of the run is done.
+  void FeedsTakenIn(const std::vector<uint64_t>& feedIds);
   // A run ended: tree captions, entry list and tray show the new state; the store is worth saving.
   void RunEnded();
 
  private:
   void OnMinuteTick();
   void OnPoll();
+  void AnnounceTakenIn();
   void AfterRequest(int started);
   // A refresh the user asked for: when nothing could start, the status bar says why.
   void AfterUserRequest(int started, bool askedForFeeds);
