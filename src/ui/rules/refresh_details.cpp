@@ -27,7 +27,26 @@ std::string ResultText(const TFeedRefreshState& state) {
   return GetLangText("FeedEdit|lvDetailsResultOk", "HTTP %s1%, %s2% Bytes", JoinLangParams({status, bytes}));
 }
 
+std::string ResultCaption() {
+  return GetLangText("FeedEdit|lvDetailsLastResult", "Ergebnis");
+}
+
 }  // namespace
+
+std::string FetchFailedText(std::string_view failureCode) {
+  std::string text = GetLangText("FeedEdit|MsgGetErrText", "Das Feed konnte nicht abgefragt werden.");
+  if (!failureCode.empty()) {
+    text += "\n" + GetLangText("Main|RefreshErrReason", "Grund: %s1%", FailureText(failureCode));
+  }
+  return text;
+}
+
+std::optional<TDetailRow> ErrorStatusDetailRow(long httpCode) {
+  if (httpCode < 400) {
+    return std::nullopt;
+  }
+  return TDetailRow{ResultCaption(), FailureText(HttpFailureCode(httpCode))};
+}
 
 std::vector<TDetailRow> LastRefreshDetailRows(const TFeed& feed, const TLocalDateFormatter& formatLocal,
                                               TDateTime now) {
@@ -36,7 +55,7 @@ std::vector<TDetailRow> LastRefreshDetailRows(const TFeed& feed, const TLocalDat
   if (state.LastTime != 0) {
     rows.push_back(
         {GetLangText("FeedEdit|lvDetailsLastRequest", "Letzte Abfrage"), formatLocal(UtcToLocal(state.LastTime))});
-    rows.push_back({GetLangText("FeedEdit|lvDetailsLastResult", "Ergebnis"), ResultText(state)});
+    rows.push_back({ResultCaption(), ResultText(state)});
   }
   if (state.RetryAfter > now) {
     rows.push_back({GetLangText("FeedEdit|lvDetailsRetryAfter", "Nächste Abfrage frühestens"),
