@@ -17,7 +17,11 @@ TRefreshController::TRefreshController(QProgressBar* progress, QLabel* status, Q
       tmrThreads(new QTimer(this)),
       m_progress(progress),
       m_status(status),
-      m_owner(owner) {
+      m_owner(owner),
+      m_takenInQuiet(new QTimer(this)) {
+  m_takenInQuiet->setSingleShot(true);
+  m_takenInQuiet->setInterval(kTakenInQuietMs);
+  connect(m_takenInQuiet, &QTimer::timeout, this, &TRefreshController::EmitTakenIn);
   tmrAutoUpdate->setObjectName(QStringLiteral("tmrAutoUpdate"));
   tmrAutoUpdate->setInterval(60000);
   tmrThreads->setObjectName(QStringLiteral("tmrThreads"));
@@ -104,9 +108,20 @@ void TRefreshController::OnPoll() {
 
 void TRefreshController::AnnounceTakenIn() {
   const std::vector<uint64_t> taken = m_scheduler->TakeTakenIn();
-  if (!taken.empty()) {
-    emit FeedsTakenIn(taken);
+  m_takenIn.insert(m_takenIn.end(), taken.begin(), taken.end());
+  if (!m_takenInQuiet->isActive()) {
+    EmitTakenIn();
   }
+}
+
+void TRefreshController::EmitTakenIn() {
+  if (m_takenIn.empty()) {
+    return;
+  }
+  std::vector<uint64_t> taken;
+  taken.swap(m_takenIn);
+  m_takenInQuiet->start();
+  emit FeedsTakenIn(taken);
 }
 
 void TRefreshController::ShowProgress(const TRefreshPoll& poll) {
@@ -127,6 +142,8 @@ void TRefreshController::ShowProgress(const TRefreshPoll& poll) {
 
 void TRefreshController::FinishRun(const TRefreshPoll& poll) {
   tmrThreads->stop();
+  m_takenInQuiet->stop();
+  m_takenIn.clear();  // the end of the run shows every result
   if (m_progress) {
     m_progress->setValue(0);
     m_progress->setMinimumWidth(0);

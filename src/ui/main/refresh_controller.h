@@ -24,6 +24,9 @@ namespace tidewick {
 
 // Width of status panel 0 while a run shows its progress.
 inline constexpr int kProgressPanelWidth = 100;
+// After results were announced, further ones wait this long and go out together: a large store's tree and list are
+// not rebuilt for every one of hundreds of feeds.
+inline constexpr int kTakenInQuietMs = 250;
 
 class TRefreshController : public QObject {
   Q_OBJECT
@@ -60,7 +63,10 @@ class TRefreshController : public QObject {
  private:
   void OnMinuteTick();
   void OnPoll();
+  // Collects the results taken in and announces them at once, or when the quiet period after the last
+  // announcement is over.
   void AnnounceTakenIn();
+  void EmitTakenIn();
   void AfterRequest(int started);
   // A refresh the user asked for: when nothing could start, the status bar says why.
   void AfterUserRequest(int started, bool askedForFeeds);
@@ -74,6 +80,8 @@ class TRefreshController : public QObject {
   QPointer<QWidget> m_owner;
   THandBackQueue m_queue;
   std::unique_ptr<TRefreshScheduler> m_scheduler;  // after the queue its workers use
+  QTimer* m_takenInQuiet;
+  std::vector<uint64_t> m_takenIn;  // waiting for the quiet period to end
   bool m_wasRunning = false;
   bool m_errorBoxOpen = false;
 };
