@@ -1,6 +1,5 @@
 #include "util/http_fetch.h"
 
-#include <cerrno>
 #include <chrono>
 #include <cstring>
 #include <exception>
@@ -9,6 +8,7 @@
 
 #include "platform/version_info.h"
 #include "util/curl_handle.h"
+#include "util/http_fetch_errors.h"
 #include "util/http_fetch_headers.h"
 
 namespace tidewick {
@@ -30,42 +30,6 @@ struct TTransfer {
   TClock::time_point LastByte;
   int64_t Received = 0;  // header bytes and (decoded) body bytes so far
   TResponseHeads Heads;
-};
-
-// The low-speed limit: windows of LowSpeedWindowMs from the first byte on, each of which must bring its share of
-// bytes. The wait for the first byte is the receive time-out's.
-class TLowSpeedWatch {
- public:
-  explicit TLowSpeedWatch(const TFetchOptions& options)
-      : m_minimumBytes(static_cast<int64_t>(options.LowSpeedBytesPerSecond) * options.LowSpeedWindowMs / 1000),
-        m_window(options.LowSpeedWindowMs) {}
-
-  // True when the window that just closed brought too few bytes.
-  bool TooSlow(int64_t received, TClock::time_point now) {
-    if (m_minimumBytes <= 0 || m_window.count() <= 0 || received == 0) {
-      return false;
-    }
-    if (!m_started) {
-      m_started = true;
-      m_windowStart = now;
-      m_windowBytes = received;
-      return false;
-    }
-    if (now - m_windowStart < m_window) {
-      return false;
-    }
-    const bool slow = received - m_windowBytes < m_minimumBytes;
-    m_windowStart = now;
-    m_windowBytes = received;
-    return slow;
-  }
-
- private:
-  const int64_t m_minimumBytes;
-  const std::chrono::milliseconds m_window;
-  bool m_started = false;
-  TClock::time_point m_windowStart;
-  int64_t m_windowBytes = 0;
 };
 
 // Sizes the body once when the server says how long it is (within the limit), instead of growing it step by step,
@@ -167,71 +131,6 @@ TFetchResult Failure(TFetchStatus status, TFetchError error, std::string message
   return result;
 }
 
-bool IsTlsFailure(CURLcode code) {
-  switch (code) {
-    case CURLE_SSL_CONNECT_ERROR:
-    case CURLE_PEER_FAILED_VERIFICATION:
-    case CURLE_SSL_CERTPROBLEM:
-    case CURLE_SSL_CIPHER:
-    case CURLE_SSL_CACERT_BADFILE:
-    case CURLE_SSL_ENGINE_NOTFOUND:
-    case CURLE_SSL_ENGINE_SETFAILED:
-    case CURLE_SSL_ENGINE_INITFAILED:
-    case CURLE_SSL_SHUTDOWN_FAILED:
-    case CURLE_SSL_CRL_BADFILE:
-    case CURLE_SSL_ISSUER_ERROR:
-    case CURLE_SSL_PINNEDPUBKEYNOTMATCH:
-    case CURLE_SSL_INVALIDCERTSTATUS:
-    case CURLE_SSL_CLIENTCERT:
-    case CURLE_USE_SSL_FAILED:
-      return true;
-    default:
-      return false;
-  }
-}
-
-// libcurl's result in the user's terms. Some of its own texts mislead here: it calls a header line over its limit
-// "out of memory" and an HTTP/0.9 reply an "unsupported protocol"; both are answers that cannot be read.
-TFetchError ErrorOf(CURLcode code, CURL* easy, long httpCode) {
-  if (IsTlsFailure(code)) {
-    return TFetchError::Tls;
-  }
-  switch (code) {
-    case CURLE_COULDNT_RESOLVE_HOST:
-      return TFetchError::HostNotFound;
-    case CURLE_COULDNT_RESOLVE_PROXY:
-      return TFetchError::ProxyNotFound;
-    case CURLE_COULDNT_CONNECT: {
-      long osError = 0;
-      curl_easy_getinfo(easy, CURLINFO_OS_ERRNO, &osError);
-      return osError == ECONNREFUSED ? TFetchError::ConnectionRefused : TFetchError::NotReachable;
-    }
-    case CURLE_OPERATION_TIMEDOUT:
-      return TFetchError::NoAnswer;
-    case CURLE_TOO_MANY_REDIRECTS:
-      return TFetchError::TooManyRedirects;
-    case CURLE_UNSUPPORTED_PROTOCOL:
-      return httpCode >= 300 && httpCode < 400 ? TFetchError::RedirectRefused : TFetchError::BadAnswer;
-    case CURLE_WEIRD_SERVER_REPLY:
-    case CURLE_OUT_OF_MEMORY:
-    case CURLE_BAD_CONTENT_ENCODING:
-    case CURLE_HTTP2:
-    case CURLE_HTTP2_STREAM:
-    case CURLE_HTTP3:
-      return TFetchError::BadAnswer;
-    case CURLE_GOT_NOTHING:
-    case CURLE_RECV_ERROR:
-    case CURLE_SEND_ERROR:
-    case CURLE_PARTIAL_FILE:
-      return TFetchError::ConnectionBroken;
-    case CURLE_FILE_COULDNT_READ_FILE:
-    case CURLE_REMOTE_FILE_NOT_FOUND:
-      return TFetchError::FileMissing;
-    default:
-      return TFetchError::Other;
-  }
-}
-
 // Runs the transfer on a private multi handle so the stop flag and the receive time-out are looked at every
 // kPollStepMs, whatever libcurl is waiting for.
 TFetchResult Perform(CURL* easy, int timeoutMs, const TFetchOptions& options, TTransfer& transfer) {
@@ -245,7 +144,7 @@ TFetchResult Perform(CURL* easy, int timeoutMs, const TFetchOptions& options, TT
     return Failure(TFetchStatus::Failed, TFetchError::Other, "out of memory");
   }
   transfer.LastByte = started;
-  TLowSpeedWatch lowSpeed(options);
+  TLowSpeedWatch lowSpeed(options.LowSpeedBytesPerSecond, options.LowSpeedWindowMs);
   for (;;) {
     int stillRunning = 0;
     if (curl_multi_perform(multi.get(), &stillRunning) != CURLM_OK) {
@@ -279,8 +178,9 @@ TFetchResult Perform(CURL* easy, int timeoutMs, const TFetchOptions& options, TT
   }
   if (code != CURLE_OK) {
     const bool tookTooLong = TClock::now() - started >= std::chrono::milliseconds(options.MaxTransferMs);
-    const TFetchError error = code == CURLE_OPERATION_TIMEDOUT && tookTooLong ? TFetchError::TookTooLong
-                                                                              : ErrorOf(code, easy, result.HttpCode);
+    const TFetchError error = code == CURLE_OPERATION_TIMEDOUT && tookTooLong
+                                  ? TFetchError::TookTooLong
+                                  : FetchErrorOf(code, easy, result.HttpCode);
     TFetchStatus status = TFetchStatus::Failed;
     if (code == CURLE_OPERATION_TIMEDOUT) {
       status = TFetchStatus::TimedOut;
