@@ -1,10 +1,10 @@
 #include "update/feed_update_thread.h"
 
 #include <algorithm>
-#include <exception>
 
 #include "feeds/feed_merge.h"
 #include "formats/feed_document.h"
+#include "update/refresh_failure.h"
 
 namespace tidewick {
 namespace {
@@ -18,6 +18,7 @@ TFetchOptions FetchOptionsFor(const TWorkerSettings& settings, const std::atomic
   options.ProxyServer = settings.ProxyServer;
   options.ProxyPort = settings.ProxyPort;
   options.StopFlag = &stop;
+  options.LowSpeedWindowMs = settings.LowSpeedWindowMs;
   return options;
 }
 
@@ -57,12 +58,9 @@ bool TFeedUpdateThread::Execute(const std::atomic<bool>& stop, THandBackQueue& q
       ReadDocument(std::move(content));
     }
     m_failureReason = m_answer.Failure;
-  } catch (const std::exception& error) {
-    m_answer.Kind = TAnswerKind::Failed;
-    m_failureReason = m_answer.Failure = error.what();
   } catch (...) {
     m_answer.Kind = TAnswerKind::Failed;
-    m_failureReason = m_answer.Failure = "unexpected failure";
+    m_failureReason = m_answer.Failure = kFailureUnexpected;
   }
   const bool handedBack = !aborted && queue.RunOnMainThread(handBack);
   if (!handedBack) {
@@ -90,11 +88,11 @@ void TFeedUpdateThread::ReadDocument(std::string content) {
   }
   m_answer.Kind = TAnswerKind::Failed;
   if (read.Ok) {
-    m_answer.Failure = FeedCutShortText();
+    m_answer.Failure = kFailureCutShort;
   } else if (status >= 400) {
-    m_answer.Failure = "HTTP " + std::to_string(status);  // an error page says less than its status
+    m_answer.Failure = HttpFailureCode(status);  // an error page says less than its status
   } else {
-    m_answer.Failure = "not a feed document";
+    m_answer.Failure = kFailureNotAFeed;
   }
 }
 
@@ -128,9 +126,9 @@ void TFeedUpdateThread::SyncFeedBack(TFeeds& feeds, const std::vector<std::strin
       case TAnswerKind::Failed:
         break;
     }
-  } catch (const std::exception& error) {
+  } catch (...) {
     m_answer.Kind = TAnswerKind::Failed;
-    m_failureReason = m_answer.Failure = error.what();
+    m_failureReason = m_answer.Failure = kFailureUnexpected;
     outcome = TWorkerOutcome::Failed;
   }
   if (outcome == TWorkerOutcome::Failed) {

@@ -34,10 +34,11 @@ inline constexpr int kMaxConcurrentDownloads = 16;
 
 // What a worker reads from the settings, copied on the main thread when the worker is created.
 struct TWorkerSettings {
-  int TimeoutSeconds = 10;  // Timeout
-  int ProxyMode = 0;        // ProxyMode
-  std::string ProxyServer;  // ProxyServer
-  int ProxyPort = 8080;     // ProxyPort
+  int TimeoutSeconds = 10;                   // Timeout
+  int ProxyMode = 0;                         // ProxyMode
+  std::string ProxyServer;                   // ProxyServer
+  int ProxyPort = 8080;                      // ProxyPort
+  int LowSpeedWindowMs = kLowSpeedWindowMs;  // tests shorten it
 };
 
 enum class TWorkerOutcome {
@@ -67,7 +68,8 @@ class TFeedUpdateThread {
   TWorkerOutcome Outcome() const { return m_outcome.load(std::memory_order_acquire); }
   // New entries the hand-back added (0 before it ran).
   size_t NewEntryCount() const { return m_newItemCount; }
-  // Why the refresh failed ("timed out", "not a feed document"...); empty otherwise. Main thread, after the hand-back.
+  // Why the refresh failed, as a code of refresh_failure.h ("no-answer", "not-a-feed"...); empty otherwise. Main
+  // thread, after the hand-back.
   const std::string& FailureReason() const { return m_failureReason; }
   // What the request learnt (status, bytes, validators...). Main thread, after the hand-back.
   const TRefreshAnswer& Answer() const { return m_answer; }

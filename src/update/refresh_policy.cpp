@@ -4,6 +4,7 @@
 #include <charconv>
 
 #include "lang/lang_text.h"
+#include "update/refresh_failure.h"
 
 namespace tidewick {
 namespace {
@@ -113,7 +114,7 @@ TRefreshAnswer ClassifyFetch(const TFetchResult& fetched, TDateTime started, TDa
   answer.HttpCode = fetched.HttpCode;
   answer.Bytes = fetched.BytesReceived;
   if (!fetched.Ok()) {
-    answer.Failure = fetched.Message.empty() ? FetchStatusName(fetched.Status) : fetched.Message;
+    answer.Failure = FetchFailureCode(fetched);
     return answer;
   }
   answer.ETag = fetched.ETag;
@@ -125,7 +126,7 @@ TRefreshAnswer ClassifyFetch(const TFetchResult& fetched, TDateTime started, TDa
       break;
     case 410:
       answer.Kind = TAnswerKind::Gone;
-      answer.Failure = "HTTP 410 (gone)";
+      answer.Failure = HttpFailureCode(fetched.HttpCode);
       break;
     case 429:
     case 503:
@@ -133,7 +134,7 @@ TRefreshAnswer ClassifyFetch(const TFetchResult& fetched, TDateTime started, TDa
         answer.Kind = TAnswerKind::RetryLater;
         answer.RetryAfter = *deadline;
       } else {
-        answer.Failure = "HTTP " + std::to_string(fetched.HttpCode);
+        answer.Failure = HttpFailureCode(fetched.HttpCode);
       }
       break;
     default:
@@ -173,6 +174,13 @@ bool RecordAnswer(TFeed& feed, const TRefreshAnswer& answer) {
   return moved;
 }
 
+std::string FailureReasonLine(const TFeed& feed) {
+  if (feed.Refresh.Url != feed.URL || feed.Refresh.LastFailure.empty()) {
+    return {};
+  }
+  return GetLangText("Main|RefreshErrReason", "Grund: %s1%", FailureText(feed.Refresh.LastFailure));
+}
+
 std::string FeedGoneText() {
   return GetLangText("Main|tvNavFeedGone",
                      "Dieses Feed gibt es nicht mehr (der Server meldet \"410 Gone\"); es wird nicht mehr "
@@ -185,6 +193,9 @@ std::string FeedHintText(const TFeed& feed) {
     hint = FeedGoneText();
   } else if (feed.Error) {
     hint = GetLangText("Main|tvNavRefreshErr", "Dieses Feed konnte nicht aktualisiert werden!");
+    if (const std::string reason = FailureReasonLine(feed); !reason.empty()) {
+      hint += "\n" + reason;
+    }
   }
   if (!feed.Refresh.MovedFrom.empty() && feed.Refresh.Url == feed.URL) {
     if (!hint.empty()) {

@@ -68,7 +68,7 @@ struct TRefreshAnswer {
   std::string LastModified;
   std::string PermanentTarget;
   TDateTime RetryAfter = 0;
-  std::string Failure;  // why it failed (Failed and Gone)
+  std::string Failure;  // why it failed (Failed and Gone): a code of refresh_failure.h
 };
 
 // Sorts a finished fetch (not an aborted one) into an answer: sent at started, answered at answered (from which a
@@ -84,6 +84,9 @@ bool RecordAnswer(TFeed& feed, const TRefreshAnswer& answer);
 // The tool tip of a feed in the tree: why its refresh failed or stopped, and a note when it followed a permanent
 // redirect; empty when there is nothing to say.
 std::string FeedHintText(const TFeed& feed);
+// "Grund: ..." with why the feed's last refresh failed, in the user's language; empty when it did not fail (or the
+// reason belongs to an earlier address).
+std::string FailureReasonLine(const TFeed& feed);
 // "Main|tvNavFeedGone": why a gone feed is no longer refreshed.
 std::string FeedGoneText();
 

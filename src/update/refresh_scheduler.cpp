@@ -4,17 +4,28 @@
 #include <utility>
 
 #include "lang/lang_text.h"
+#include "update/refresh_failure.h"
 
 namespace tidewick {
 namespace {
 
-TWorkerSettings WorkerSettingsFrom(const TRefreshSettings& settings) {
+TWorkerSettings WorkerSettingsFrom(const TRefreshSettings& settings, int lowSpeedWindowMs) {
   TWorkerSettings worker;
+  worker.LowSpeedWindowMs = lowSpeedWindowMs;
   worker.TimeoutSeconds = settings.Timeout;
   worker.ProxyMode = settings.ProxyMode;
   worker.ProxyServer = settings.ProxyServer;
   worker.ProxyPort = settings.ProxyPort;
   return worker;
+}
+
+// "Name: reason" for one line of the error report.
+std::string ReportLine(const TFeed& feed) {
+  const std::string reason = feed.Refresh.Url == feed.URL ? FailureText(feed.Refresh.LastFailure) : std::string();
+  if (reason.empty()) {
+    return feed.Name;
+  }
+  return GetLangText("Main|DlgRefreshErrorLine", "%s1%: %s2%", JoinLangParams({feed.Name, reason}));
 }
 
 }  // namespace
@@ -38,6 +49,8 @@ TRefreshScheduler::TRefreshScheduler(TFeeds& feeds, THandBackQueue& queue, TSett
       m_workers(feeds, queue, [this] { return m_settings().AutoReadList; }) {
   m_workers.SetHandBackObserver([this](const TFeedUpdateThread& worker) {
     m_newItemCount += worker.NewEntryCount();
+    m_askedThisRun.insert(worker.FeedId());
+    m_takenIn.push_back(worker.FeedId());
     if (m_observer) {
       m_observer(worker);
     }
@@ -59,7 +72,7 @@ bool TRefreshScheduler::StartWorker(int position, TThreadPriority priority, cons
       JudgeRequest(m_feeds[static_cast<size_t>(position)], m_clock(), origin) != TRequestVerdict::Go) {
     return false;
   }
-  return m_workers.Start(position, WorkerSettingsFrom(settings), priority) != nullptr;
+  return m_workers.Start(position, WorkerSettingsFrom(settings, m_lowSpeedWindowMs), priority) != nullptr;
 }
 
 int TRefreshScheduler::MinuteTick() {
@@ -96,6 +109,9 @@ int TRefreshScheduler::MinuteTick() {
 
 int TRefreshScheduler::RefreshAtStartup() {
   const TRefreshSettings settings = m_settings();
+  if (!settings.RefreshAtStart) {
+    return 0;
+  }
   int started = 0;
   for (size_t i = 0; i < m_feeds.size(); ++i) {
     if (m_feeds[i].RefreshAtStart) {
@@ -159,6 +175,12 @@ TRefreshPoll TRefreshScheduler::Poll() {
   return ended;
 }
 
+std::vector<uint64_t> TRefreshScheduler::TakeTakenIn() {
+  std::vector<uint64_t> taken;
+  taken.swap(m_takenIn);
+  return taken;
+}
+
 TRefreshPoll TRefreshScheduler::StopAll() {
   m_statusText = GetLangText("Main|sbMainStopRefresh", "Beende alle Aktualisierungen...");
   return EndRun(false);
@@ -176,23 +198,42 @@ TRefreshPoll TRefreshScheduler::EndRun(bool reportErrors) {
   if (reportErrors && m_settings().ShowRefreshErrorMsg) {
     poll.ErrorReport = DecideErrorReport();
   }
+  m_askedThisRun.clear();
+  m_takenIn.clear();
   return poll;
 }
 
 std::optional<TRefreshErrorReport> TRefreshScheduler::DecideErrorReport() const {
-  const auto failed = std::count_if(m_feeds.begin(), m_feeds.end(), [](const TFeed& feed) { return feed.Error; });
-  if (failed == 0) {
+  std::vector<const TFeed*> failed;
+  for (const TFeed& feed : m_feeds) {
+    const bool leftAlone = feed.Refresh.Gone && feed.Refresh.Url == feed.URL && !m_askedThisRun.contains(feed.Id);
+    if (feed.Error && !leftAlone) {
+      failed.push_back(&feed);
+    }
+  }
+  if (failed.empty()) {
     return std::nullopt;
   }
   TRefreshErrorReport report;
   report.Title = GetLangText("Main|DlgRefreshErrorTitle", "Feeds aktualisieren");
-  if (failed == 1) {
-    const auto first = std::find_if(m_feeds.begin(), m_feeds.end(), [](const TFeed& feed) { return feed.Error; });
-    report.Text =
-        GetLangText("Main|DlgRefreshErrorOneText", "Das Feed \"%s1%\" konnte nicht abgefragt werden.", first->Name);
-  } else {
-    report.Text = GetLangText("Main|DlgRefreshErrorMoreText", "%s1% Feeds konnten nicht abgefragt werden.",
-                              std::to_string(failed));
+  if (failed.size() == 1) {
+    report.Text = GetLangText("Main|DlgRefreshErrorOneText", "Das Feed \"%s1%\" konnte nicht abgefragt werden.",
+                              failed.front()->Name);
+    if (const std::string reason = FailureReasonLine(*failed.front()); !reason.empty()) {
+      report.Text += "\n" + reason;
+    }
+    return report;
+  }
+  report.Text = GetLangText("Main|DlgRefreshErrorMoreText", "%s1% Feeds konnten nicht abgefragt werden.",
+                            std::to_string(failed.size()));
+  report.Text += "\n";
+  const size_t named = std::min(failed.size(), static_cast<size_t>(kReportedFailures));
+  for (size_t i = 0; i < named; ++i) {
+    report.Text += "\n" + ReportLine(*failed[i]);
+  }
+  if (failed.size() > named) {
+    report.Text += "\n" + GetLangText("Main|DlgRefreshErrorAndMore", "... und %s1% weitere",
+                                      std::to_string(failed.size() - named));
   }
   return report;
 }
@@ -200,6 +241,7 @@ std::optional<TRefreshErrorReport> TRefreshScheduler::DecideErrorReport() const 
 TRefreshSettings RefreshSettingsFrom(const TSettingsValues& settings) {
   TRefreshSettings refresh;
   refresh.AutoUpdate = settings.AutoUpdate;
+  refresh.RefreshAtStart = settings.FeedsAutoUpdateAtStart;
   refresh.ShowRefreshErrorMsg = settings.ShowRefreshErrorMsg;
   refresh.Timeout = settings.Timeout;
   refresh.ProxyMode = settings.ProxyMode;

@@ -4,9 +4,11 @@
 // minute) and Poll (every second while IsRunning()), its commands call RefreshFeeds/RefreshAll/StopAll, and it
 // applies the returned state (status text, progress, end of run, error report) to its widgets.
 
+#include <cstdint>
 #include <functional>
 #include <optional>
 #include <string>
+#include <unordered_set>
 #include <utility>
 #include <vector>
 
@@ -22,6 +24,7 @@ namespace tidewick {
 // The settings the scheduler and its workers read, taken from the settings record on the main thread.
 struct TRefreshSettings {
   bool AutoUpdate = true;
+  bool RefreshAtStart = true;  // FeedsAutoUpdateAtStart: the feeds marked for it are refreshed at start
   bool ShowRefreshErrorMsg = true;
   int Timeout = 10;  // seconds
   int ProxyMode = 0;
@@ -33,8 +36,13 @@ struct TRefreshSettings {
 // The message box the window shows after a run with failed feeds.
 struct TRefreshErrorReport {
   std::string Title;  // "Main|DlgRefreshErrorTitle"
-  std::string Text;   // "Main|DlgRefreshErrorOneText" naming the feed, or "Main|DlgRefreshErrorMoreText" with the count
+  // "Main|DlgRefreshErrorOneText" naming the feed and why it failed, or "Main|DlgRefreshErrorMoreText" with the
+  // count, followed by the first kReportedFailures feeds with their reasons and how many more there are.
+  std::string Text;
 };
+
+// The error report names at most this many feeds.
+inline constexpr int kReportedFailures = 5;
 
 // One polling pass, as the window shows it.
 struct TRefreshPoll {
@@ -69,7 +77,8 @@ class TRefreshScheduler {
   // user asks for it (RefreshFeeds, RefreshFeed).
   int MinuteTick();
 
-  // Start-up: refreshes every feed marked RefreshAtStart at idle priority (their counts start again at 0).
+  // Start-up: refreshes every feed marked RefreshAtStart at idle priority (their counts start again at 0), unless
+  // the setting RefreshAtStart (FeedsAutoUpdateAtStart) is off: then nothing is asked.
   int RefreshAtStartup();
 
   // Refreshes the feeds at these positions (a tree node turned into a list by the window); positions outside the
@@ -83,8 +92,14 @@ class TRefreshScheduler {
   int RefreshAll(TThreadPriority priority = TThreadPriority::Lowest);
 
   // The polling pass: serves waiting hand-backs, reports progress and, once every worker is done, ends the run
-  // (workers freed, status "Main|sbMainReady") and decides the error report.
+  // (workers freed, status "Main|sbMainReady") and decides the error report. The report counts every feed with an
+  // error mark, also one that failed in an earlier run, except a gone feed this run did not ask: the program itself
+  // stopped asking it, which is no failure of the run (its mark stays).
   TRefreshPoll Poll();
+
+  // The feeds whose results were taken in since the last call (in the order they came), so the window can show
+  // each result at once instead of at the end of the run. Emptied at the end of a run.
+  std::vector<uint64_t> TakeTakenIn();
 
   // Stops every refresh (stop command and exit): no error report. Returns the run-end state for the window.
   TRefreshPoll StopAll();
@@ -106,6 +121,8 @@ class TRefreshScheduler {
 
   // Before the first request: the clock requests are judged and stamped by (NowUtc unless a test sets one).
   void SetClock(std::function<TDateTime()> clock);
+  // The low-speed window of the workers started from now on (kLowSpeedWindowMs unless a test shortens it).
+  void SetLowSpeedWindowMs(int windowMs) { m_lowSpeedWindowMs = windowMs; }
 
  private:
   bool StartWorker(int position, TThreadPriority priority, const TRefreshSettings& settings, TRequestOrigin origin);
@@ -117,9 +134,12 @@ class TRefreshScheduler {
   TSettingsSource m_settings;
   TFeedUpdateThreadArray::THandBackObserver m_observer;
   std::function<TDateTime()> m_clock = [] { return NowUtc(); };
-  TFeedUpdateThreadArray m_workers;  // after the members its hand-backs use
+  std::unordered_set<uint64_t> m_askedThisRun;  // feeds handed back in the current run
+  std::vector<uint64_t> m_takenIn;              // handed back since the last TakeTakenIn
+  TFeedUpdateThreadArray m_workers;             // after the members its hand-backs use
   std::string m_statusText;
   size_t m_newItemCount = 0;
+  int m_lowSpeedWindowMs = kLowSpeedWindowMs;
 };
 
 // The status text of a polling pass: "Aktualisiere Feeds... (%s1% Anfragen offen)" with the open count.

@@ -8,6 +8,7 @@
 
 #include "platform/version_info.h"
 #include "util/curl_handle.h"
+#include "util/http_fetch_errors.h"
 #include "util/http_fetch_headers.h"
 
 namespace tidewick {
@@ -17,6 +18,8 @@ using TClock = std::chrono::steady_clock;
 
 // Longest wait inside libcurl before the stop flag and the time limits are looked at again.
 constexpr int kPollStepMs = 50;
+// How much later than our own overall limit libcurl's fires.
+constexpr long kTransferLimitMarginMs = 1000;
 
 // State shared with libcurl's callbacks during one transfer.
 struct TTransfer {
@@ -25,6 +28,7 @@ struct TTransfer {
   size_t MaxBodyBytes = kMaxBodyBytes;
   bool TooLarge = false;
   TClock::time_point LastByte;
+  int64_t Received = 0;  // header bytes and (decoded) body bytes so far
   TResponseHeads Heads;
 };
 
@@ -43,6 +47,7 @@ size_t WriteBody(char* data, size_t size, size_t count, void* userData) {
   auto& transfer = *static_cast<TTransfer*>(userData);
   const size_t bytes = size * count;
   transfer.LastByte = TClock::now();
+  transfer.Received += static_cast<int64_t>(bytes);
   if (transfer.Content->size() + bytes > transfer.MaxBodyBytes) {
     transfer.TooLarge = true;
     return 0;  // makes libcurl end the transfer with a write error
@@ -57,6 +62,7 @@ size_t WriteBody(char* data, size_t size, size_t count, void* userData) {
 size_t ReadHeader(char* data, size_t size, size_t count, void* userData) {
   auto& transfer = *static_cast<TTransfer*>(userData);
   transfer.LastByte = TClock::now();
+  transfer.Received += static_cast<int64_t>(size * count);
   transfer.Heads.Take(std::string_view(data, size * count));
   return size * count;
 }
@@ -105,7 +111,9 @@ bool SetUpEasy(CURL* easy, const std::string& url, int timeoutMs, const TFetchOp
   ok = ok && curl_easy_setopt(easy, CURLOPT_USERAGENT, agent.c_str()) == CURLE_OK;
   ok = ok && curl_easy_setopt(easy, CURLOPT_HTTPHEADER, headers) == CURLE_OK;
   ok = ok && curl_easy_setopt(easy, CURLOPT_CONNECTTIMEOUT_MS, static_cast<long>(timeoutMs)) == CURLE_OK;
-  ok = ok && curl_easy_setopt(easy, CURLOPT_TIMEOUT_MS, static_cast<long>(options.MaxTransferMs)) == CURLE_OK;
+  // The loop in Perform ends a transfer at MaxTransferMs and says why; libcurl's own limit is only a safety net.
+  ok = ok && curl_easy_setopt(easy, CURLOPT_TIMEOUT_MS,
+                              static_cast<long>(options.MaxTransferMs) + kTransferLimitMarginMs) == CURLE_OK;
   ok = ok &&
        curl_easy_setopt(easy, CURLOPT_MAXFILESIZE_LARGE, static_cast<curl_off_t>(options.MaxBodyBytes)) == CURLE_OK;
   ok = ok && curl_easy_setopt(easy, CURLOPT_WRITEFUNCTION, &WriteBody) == CURLE_OK;
@@ -115,9 +123,10 @@ bool SetUpEasy(CURL* easy, const std::string& url, int timeoutMs, const TFetchOp
   return ok && ApplyProxy(easy, options);
 }
 
-TFetchResult Failure(TFetchStatus status, std::string message) {
+TFetchResult Failure(TFetchStatus status, TFetchError error, std::string message) {
   TFetchResult result;
   result.Status = status;
+  result.Error = error;
   result.Message = std::move(message);
   return result;
 }
@@ -125,33 +134,37 @@ TFetchResult Failure(TFetchStatus status, std::string message) {
 // Runs the transfer on a private multi handle so the stop flag and the receive time-out are looked at every
 // kPollStepMs, whatever libcurl is waiting for.
 TFetchResult Perform(CURL* easy, int timeoutMs, const TFetchOptions& options, TTransfer& transfer) {
+  const auto started = TClock::now();
   const TCurlMulti multi(curl_multi_init());
   if (!multi) {
-    return Failure(TFetchStatus::Failed, "out of memory");
+    return Failure(TFetchStatus::Failed, TFetchError::Other, "out of memory");
   }
   const TCurlMultiAttachment attachment(multi.get(), easy);
   if (!attachment.Attached()) {
-    return Failure(TFetchStatus::Failed, "out of memory");
+    return Failure(TFetchStatus::Failed, TFetchError::Other, "out of memory");
   }
-  const auto started = TClock::now();
   transfer.LastByte = started;
+  TLowSpeedWatch lowSpeed(options.LowSpeedBytesPerSecond, options.LowSpeedWindowMs);
   for (;;) {
     int stillRunning = 0;
     if (curl_multi_perform(multi.get(), &stillRunning) != CURLM_OK) {
-      return Failure(TFetchStatus::Failed, "transfer error");
+      return Failure(TFetchStatus::Failed, TFetchError::Other, "transfer error");
     }
     if (stillRunning == 0) {
       break;
     }
     if (options.StopFlag != nullptr && options.StopFlag->load(std::memory_order_relaxed)) {
-      return Failure(TFetchStatus::Aborted, "stopped");
+      return Failure(TFetchStatus::Aborted, TFetchError::Stopped, "stopped");
     }
     const auto now = TClock::now();
     if (now - transfer.LastByte > std::chrono::milliseconds(timeoutMs)) {
-      return Failure(TFetchStatus::TimedOut, "no data received within the time-out");
+      return Failure(TFetchStatus::TimedOut, TFetchError::NoAnswer, "no data received within the time-out");
+    }
+    if (lowSpeed.TooSlow(transfer.Received, now)) {
+      return Failure(TFetchStatus::TimedOut, TFetchError::TooSlow, "the server sends too slowly");
     }
     if (now - started > std::chrono::milliseconds(options.MaxTransferMs)) {
-      return Failure(TFetchStatus::TimedOut, "the transfer took too long");
+      return Failure(TFetchStatus::TimedOut, TFetchError::TookTooLong, "the transfer took too long");
     }
     curl_multi_poll(multi.get(), nullptr, 0, kPollStepMs, nullptr);
   }
@@ -161,18 +174,23 @@ TFetchResult Perform(CURL* easy, int timeoutMs, const TFetchOptions& options, TT
   TFetchResult result;
   curl_easy_getinfo(easy, CURLINFO_RESPONSE_CODE, &result.HttpCode);
   if (transfer.TooLarge || code == CURLE_FILESIZE_EXCEEDED) {
-    return Failure(TFetchStatus::TooLarge, "the body is larger than the limit");
-  }
-  if (code == CURLE_OPERATION_TIMEDOUT) {
-    return Failure(TFetchStatus::TimedOut, curl_easy_strerror(code));
-  }
-  if (code == CURLE_UNSUPPORTED_PROTOCOL) {
-    return Failure(TFetchStatus::UnsupportedScheme, curl_easy_strerror(code));
+    return Failure(TFetchStatus::TooLarge, TFetchError::TooLarge, "the body is larger than the limit");
   }
   if (code != CURLE_OK) {
-    return Failure(TFetchStatus::Failed, curl_easy_strerror(code));
+    const bool tookTooLong = TClock::now() - started >= std::chrono::milliseconds(options.MaxTransferMs);
+    const TFetchError error = code == CURLE_OPERATION_TIMEDOUT && tookTooLong
+                                  ? TFetchError::TookTooLong
+                                  : FetchErrorOf(code, easy, result.HttpCode);
+    TFetchStatus status = TFetchStatus::Failed;
+    if (code == CURLE_OPERATION_TIMEDOUT) {
+      status = TFetchStatus::TimedOut;
+    } else if (error == TFetchError::RedirectRefused) {
+      status = TFetchStatus::UnsupportedScheme;
+    }
+    return Failure(status, error, curl_easy_strerror(code));
   }
   result.Status = TFetchStatus::Ok;
+  result.Error = TFetchError::None;
   return result;
 }
 
@@ -207,15 +225,16 @@ void TakeResponseFacts(CURL* easy, const std::string& url, const TTransfer& tran
 
 TFetchResult FetchUnguarded(const std::string& url, std::string& content, int timeoutMs, const TFetchOptions& options) {
   if (!IsFetchedScheme(SchemeOf(url))) {  // also refuses a URL without a scheme rather than guessing one
-    return Failure(TFetchStatus::UnsupportedScheme, "only http, https, ftp and file addresses are fetched");
+    return Failure(TFetchStatus::UnsupportedScheme, TFetchError::UnsupportedScheme,
+                   "only http, https, ftp and file addresses are fetched");
   }
   if (!InitNetwork()) {
-    return Failure(TFetchStatus::Failed, "the network library could not be set up");
+    return Failure(TFetchStatus::Failed, TFetchError::Other, "the network library could not be set up");
   }
   const TCurlEasy easy(curl_easy_init());
   TCurlList headers;
   if (!easy || !AppendRequestHeaders(headers, options)) {
-    return Failure(TFetchStatus::Failed, "out of memory");
+    return Failure(TFetchStatus::Failed, TFetchError::Other, "out of memory");
   }
   TTransfer transfer;
   transfer.Easy = easy.get();
@@ -223,7 +242,7 @@ TFetchResult FetchUnguarded(const std::string& url, std::string& content, int ti
   transfer.MaxBodyBytes = options.MaxBodyBytes;
   const std::string agent = options.Agent.empty() ? DefaultUserAgent() : options.Agent;
   if (!SetUpEasy(easy.get(), url, timeoutMs, options, transfer, agent, headers.get())) {
-    return Failure(TFetchStatus::Failed, "the transfer could not be set up");
+    return Failure(TFetchStatus::Failed, TFetchError::Other, "the transfer could not be set up");
   }
   TFetchResult result = Perform(easy.get(), timeoutMs, options, transfer);
   TakeResponseFacts(easy.get(), url, transfer, result);
@@ -235,6 +254,7 @@ TFetchResult FetchUnguarded(const std::string& url, std::string& content, int ti
   if (result.Ok() && result.HttpCode == 404 && (scheme == "http" || scheme == "https")) {
     content.clear();
     result.Status = TFetchStatus::NotFound;
+    result.Error = TFetchError::HttpStatus;
     result.Message = "HTTP 404";
   }
   return result;
@@ -260,9 +280,9 @@ TFetchResult FetchUrl(const std::string& url, std::string& content, int timeoutM
   try {
     return FetchUnguarded(url, content, effectiveTimeout, options);
   } catch (const std::exception& error) {
-    return Failure(TFetchStatus::Failed, error.what());
+    return Failure(TFetchStatus::Failed, TFetchError::Other, error.what());
   } catch (...) {
-    return Failure(TFetchStatus::Failed, "unexpected failure");
+    return Failure(TFetchStatus::Failed, TFetchError::Other, "unexpected failure");
   }
 }
 

@@ -332,7 +332,7 @@ void THttpTestServer::Serve(int socket, const std::stop_token& token) {
     const std::string body = response.Gzip ? GzipStored(response.Body) : response.Body;
     // Leaves the count before the client can see the whole answer, so its next request never overlaps this one.
     --m_active;
-    bool ok = SendAll(socket, ResponseHead(response, body.size()));
+    bool ok = response.Raw || SendAll(socket, ResponseHead(response, body.size()));
     if (response.DripIntervalMs > 0) {
       for (size_t i = 0; ok && i < body.size() && !token.stop_requested(); ++i) {
         ok = SendAll(socket, std::string_view(body).substr(i, 1));

@@ -26,6 +26,7 @@ struct TTestResponse {
   int DripIntervalMs = 0;  // send the body one byte at a time with this pause
   bool Gzip = false;       // send the body gzip-coded with "Content-Encoding: gzip"
   bool SendLength = true;  // send Content-Length (false: the body ends when the connection closes)
+  bool Raw = false;        // the body is the whole answer, sent as it is: no status line, no header is added
 };
 
 // What the server saw of one request.

@@ -69,11 +69,13 @@ TEST_F(RefreshCommand, EveryFeedRefreshedExitsZeroAndSaves) {
   EXPECT_EQ(saved.Feeds[1].Entries.size(), 1u);
 }
 
-TEST_F(RefreshCommand, FailedFeedExitsOneAndIsNamed) {
+TEST_F(RefreshCommand, FailedFeedExitsOneAndIsNamedWithItsReason) {
   WriteStore({"/good", "/missing"});
-  const test::TProgramOutput run = Run();
+  const test::TProgramOutput run = Run("", "--lang " + test::ShellQuoted(TIDEWICK_SOURCE_DIR "/Language/English.lng"));
   EXPECT_EQ(run.Status, 1) << run.Err;
-  EXPECT_NE(run.Out.find("failed: Feed 1 <" + m_server.Url("/missing") + ">"), std::string::npos) << run.Out;
+  EXPECT_NE(run.Out.find("failed: Feed 1 <" + m_server.Url("/missing") + ">: HTTP 404 (not found)\n"),
+            std::string::npos)
+      << run.Out;
   EXPECT_NE(run.Out.find("2 feeds, 1 new entries, 1 failed"), std::string::npos) << run.Out;
 }
 

@@ -12,6 +12,7 @@
 #include <QSignalSpy>
 #include <QSpinBox>
 #include <QTest>
+#include <QTextDocumentFragment>
 #include <QTreeWidget>
 
 #include "support/http_test_server.h"
@@ -137,27 +138,45 @@ class FeedEditDialogTest : public QObject {
     QCOMPARE(result.Fetched->Entries.size(), size_t{2});
   }
 
+  // Each failure says why (fault guarded: a 404 and a refused connection both read "could not be retrieved").
   void failedAndUnrecognisedFetchesKeepOkDisabled_data() {
-    QTest::addColumn<int>("status");
+    QTest::addColumn<int>("status");  // 0: nothing listens at the address
     QTest::addColumn<QString>("body");
-    QTest::addColumn<QStringList>("prompts");
+    QTest::addColumn<QString>("message");
     QTest::addColumn<QStringList>("details");
-    QTest::newRow("not found") << 404 << "" << QStringList{"Feed abfragen"} << QStringList{};
-    QTest::newRow("not a feed") << 200 << "<html><body>hi</body></html>" << QStringList{} << QStringList{"Feed-Typ"};
+    QTest::newRow("not found") << 404 << ""
+                               << "Das Feed konnte nicht abgefragt werden.\nGrund: HTTP 404 (nicht gefunden)"
+                               << QStringList{};
+    QTest::newRow("refused") << 0 << ""
+                             << "Das Feed konnte nicht abgefragt werden.\nGrund: Verbindung abgelehnt" << QStringList{};
+    QTest::newRow("not a feed") << 200 << "<html><body>hi</body></html>"
+                                << "" << QStringList{"Feed-Typ"};
+    QTest::newRow("error page") << 500 << "<html><body>Oops</body></html>"
+                                << "" << QStringList{"Feed-Typ", "Ergebnis"};
   }
   void failedAndUnrecognisedFetchesKeepOkDisabled() {
     QFETCH(int, status);
     QFETCH(QString, body);
-    QFETCH(QStringList, prompts);
+    QFETCH(QString, message);
     QFETCH(QStringList, details);
     test::TTestResponse response = Answer(body.toStdString());
     response.Status = status;
     m_server->SetResponse("/feed.xml", response);
-    m_dialog->PrepareAdd(Url("/feed.xml"));
+    QString address = Url("/feed.xml");
+    if (status == 0) {
+      const test::THttpTestServer closed;
+      address = QString::fromStdString(closed.Url("/feed.xml"));
+    }
+    m_dialog->PrepareAdd(address);
     m_dialog->show();
     QTRY_VERIFY(!m_dialog->FetchRunning());
-    QCOMPARE(PromptTitles(), prompts);
+    QCOMPARE(PromptTitles(), message.isEmpty() ? QStringList{} : QStringList{"Feed abfragen"});
+    if (!message.isEmpty())
+      QCOMPARE(prompts::ShownPrompts().front().Text, message);
     QCOMPARE(DetailCaptions(), details);
+    if (status == 500)
+      QCOMPARE(Child<QTreeWidget>("lvDetails")->topLevelItem(1)->text(1),
+               QStringLiteral("HTTP 500 (interner Serverfehler)"));
     QVERIFY(!Ok()->isEnabled());
   }
 
@@ -377,6 +396,23 @@ class FeedEditDialogTest : public QObject {
     QVERIFY(!value(QStringLiteral("Letzte Abfrage")).isEmpty());
     QCOMPARE(value(QStringLiteral("Ergebnis")), QStringLiteral("HTTP 304: unverändert, 215 Bytes"));
     QCOMPARE(value(QStringLiteral("Umgezogen von")), QStringLiteral("http://example.org/old"));
+    // A failure says why; a value too long for its column is whole in its tip, wrapped and never read as markup.
+    Feeds[static_cast<size_t>(index)].Refresh.LastFailure = "too-slow";
+    m_dialog->PrepareEdit(Feeds[static_cast<size_t>(index)]);
+    const QString failed = QStringLiteral(
+        "Fehlgeschlagen (Zeitüberschreitung: der Server sendet zu langsam (unter 64 Bytes/s über 30 s)), "
+        "215 Bytes");
+    QCOMPARE(value(QStringLiteral("Ergebnis")), failed);
+    const QTreeWidgetItem* row =
+        Child<QTreeWidget>("lvDetails")->findItems(QStringLiteral("Ergebnis"), Qt::MatchExactly, 0).front();
+    QVERIFY(Qt::mightBeRichText(row->toolTip(1)));
+    QCOMPARE(QTextDocumentFragment::fromHtml(row->toolTip(1)).toPlainText(), failed);
+    Feeds[static_cast<size_t>(index)].Refresh.LastFailure = "<b>bold</b> & more";  // free text of an older version
+    m_dialog->PrepareEdit(Feeds[static_cast<size_t>(index)]);
+    const QTreeWidgetItem* freeText =
+        Child<QTreeWidget>("lvDetails")->findItems(QStringLiteral("Ergebnis"), Qt::MatchExactly, 0).front();
+    QCOMPARE(QTextDocumentFragment::fromHtml(freeText->toolTip(1)).toPlainText(),
+             QStringLiteral("Fehlgeschlagen (<b>bold</b> & more), 215 Bytes"));
     // What was learnt at an earlier address says nothing about this one.
     Feeds[static_cast<size_t>(index)].Refresh.Url = "http://example.org/old";
     m_dialog->PrepareEdit(Feeds[static_cast<size_t>(index)]);

@@ -328,6 +328,40 @@ class MainWindowTest : public QObject {
     QCOMPARE(QSize(settings.FormWidth, settings.FormHeight), desktop.size());
   }
 
+  // Fault guarded: one slow feed held every result back; a fast feed's new entries showed only once the slowest feed
+  // of the run was done (32 s later beside a feed served at 150 bytes/s). A feed dripping its body ends as too slow.
+  void eachResultShowsAsItComesAndADrippingFeedEndsAsTooSlow() {
+    test::THttpTestServer server;
+    server.SetResponse("/fast", {.Body = Rss("Fast")});
+    server.SetResponse("/slow", {.Body = Rss("Slow"), .DripIntervalMs = 200});  // 5 bytes a second
+    OpenWindow({{"Fast", server.Url("/fast")}, {"Slow", server.Url("/slow")}});
+    TRefreshController& refresh = m_window->Refresh();
+    refresh.Scheduler().SetLowSpeedWindowMs(1500);
+    TFeed& fast = Feeds[FindFeed("Fast")];
+    fast.Entries.push_back(TEntry{});
+    fast.Entries.back().Title = "One";
+    fast.Entries.back().Link = "http://example.org/1";
+    TFeedTree& tree = m_window->FeedTree();
+    QVERIFY(tree.SelectFeed(fast.Id));
+    QTreeView* list = m_window->Widgets().entryListView;
+    QTRY_COMPARE(list->model()->rowCount(), 1);
+    list->setCurrentIndex(list->model()->index(0, 0));  // the entry being read
+    QVERIFY(fast.Entries.front().IsRead);
+    QSignalSpy ended(&refresh, &TRefreshController::RunEnded);
+    m_window->Actions().mnuFeedRefreshAll->trigger();
+    QTRY_COMPARE_WITH_TIMEOUT(list->model()->rowCount(), 2, 10000);
+    QVERIFY(refresh.IsRunning());  // the slow feed is still on its way
+    QCOMPARE(ended.count(), 0);
+    QCOMPARE(list->selectionModel()->selectedRows().size(), 1);
+    QCOMPARE(list->selectionModel()->selectedRows().front().data().toString(), QStringLiteral("One"));
+    QCOMPARE(tree.FindFeedNode(fast.Id)->Image(), kImageFeedUnread);  // the tree shows the new unread entry
+    QTRY_COMPARE_WITH_TIMEOUT(ended.count(), 1, 15000);
+    const TFeed& slow = Feeds[FindFeed("Slow")];
+    QVERIFY(slow.Error);
+    QCOMPARE(slow.Refresh.LastFailure, std::string("too-slow"));
+    QVERIFY(prompts::ShownPrompts().back().Text.contains(QStringLiteral("zu langsam")));
+  }
+
   void scheduledSaveWritesBothFilesOffTheMainThread() {
     OpenWindow({{"Alpha", "http://127.0.0.1:1/a"}});
     TFeedTree& tree = m_window->FeedTree();

@@ -4,9 +4,9 @@
 #include <gtest/gtest.h>
 #include <string>
 
-#include "formats/feed_document.h"
 #include "support/http_test_server.h"
 #include "update/feed_update_thread.h"
+#include "update/refresh_failure.h"
 #include "update_fixtures.h"
 
 namespace tidewick {
@@ -43,7 +43,7 @@ TEST(CutOffRefresh, DocumentCutShortKeepsEveryStoredEntryAndItsMark) {
   EXPECT_EQ(allRead(), "a+b+c+");
   EXPECT_TRUE(feed.Error);
   EXPECT_EQ(workers.Workers().back()->Outcome(), TWorkerOutcome::Failed);
-  EXPECT_EQ(workers.Workers().back()->FailureReason(), FeedCutShortText());
+  EXPECT_EQ(workers.Workers().back()->FailureReason(), kFailureCutShort);
 
   refresh(full);
   EXPECT_EQ(allRead(), "a+b+c+");

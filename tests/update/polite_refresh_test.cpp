@@ -150,7 +150,7 @@ TEST_F(PoliteRefresh, ServiceUnavailableWithDateWaitsAndWithoutRetryAfterFails) 
   m_server.SetResponse("/feed", Status(503));
   Refresh();
   EXPECT_TRUE(Feed().Error);
-  EXPECT_EQ(Feed().Refresh.LastFailure, "HTTP 503");
+  EXPECT_EQ(Feed().Refresh.LastFailure, "http-503");
 }
 
 TEST_F(PoliteRefresh, PermanentRedirectMovesTheFeedOnTheThirdRefreshTemporaryNever) {

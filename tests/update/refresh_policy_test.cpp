@@ -5,6 +5,10 @@
 #include <gtest/gtest.h>
 #include <optional>
 #include <string>
+#include <tuple>
+#include <utility>
+
+#include "update/refresh_failure.h"
 
 namespace tidewick {
 namespace {
@@ -195,6 +199,53 @@ TEST(RefreshPolicy, FailedReadKeepsTheValidatorsOfTheStoredEntries) {
   RecordAnswer(feed, failed);
   EXPECT_EQ(feed.Refresh.ETag, "\"v1\"");
   EXPECT_EQ(feed.Refresh.LastFailure, "not a feed document");
+}
+
+// Fault guarded: a 404, a refused connection and a name that does not resolve all read "could not be retrieved".
+TEST(RefreshPolicy, FailureIsKeptAsACodeAndToldInTheUsersLanguage) {
+  const auto fetched = [](TFetchError error, long status = 0) {
+    TFetchResult result;
+    result.Status = error == TFetchError::HttpStatus ? TFetchStatus::NotFound : TFetchStatus::Failed;
+    result.Error = error;
+    result.HttpCode = status;
+    return result;
+  };
+  const std::tuple<TFetchResult, std::string, std::string> cases[] = {
+      {fetched(TFetchError::HttpStatus, 404), "http-404", "HTTP 404 (nicht gefunden)"},
+      {fetched(TFetchError::ConnectionRefused), "connection-refused", "Verbindung abgelehnt"},
+      {fetched(TFetchError::HostNotFound), "host-not-found", "Servername nicht gefunden"},
+      {fetched(TFetchError::TooSlow), "too-slow",
+       "Zeitüberschreitung: der Server sendet zu langsam (unter 64 Bytes/s über 30 s)"},
+      {fetched(TFetchError::BadAnswer), "bad-answer", "unlesbare Antwort des Servers (kein gültiges HTTP)"},
+      {fetched(TFetchError::Other), "network", "Netzwerkfehler"},
+  };
+  for (const auto& [result, code, text] : cases) {
+    const TRefreshAnswer answer = ClassifyFetch(result, kNow, kNow);
+    EXPECT_EQ(answer.Failure, code);
+    EXPECT_EQ(FailureText(answer.Failure), text);
+  }
+  TFetchResult served;
+  served.Status = TFetchStatus::Ok;
+  served.Error = TFetchError::None;
+  for (const auto& [status, text] : {std::pair<long, const char*>{410, "HTTP 410 (nicht mehr vorhanden)"},
+                                     {503, "HTTP 503 (Dienst nicht verfügbar)"}}) {
+    served.HttpCode = status;
+    EXPECT_EQ(FailureText(ClassifyFetch(served, kNow, kNow).Failure), text);
+  }
+  EXPECT_EQ(FailureText(HttpFailureCode(418)), "HTTP 418 (Fehler in der Anfrage)");    // an error page read as such
+  EXPECT_EQ(FailureText("Couldn't connect to server"), "Couldn't connect to server");  // older stores: free text
+  EXPECT_EQ(FailureText("http-4040"), "http-4040");
+  EXPECT_EQ(FailureText(""), "");
+
+  // The tree's hint says why.
+  TFeed feed = FeedAt("http://example.org/feed");
+  TRefreshAnswer refused = Answer(TAnswerKind::Failed);
+  refused.Failure = "connection-refused";
+  RecordAnswer(feed, refused);
+  feed.Error = true;
+  EXPECT_EQ(FeedHintText(feed), "Dieses Feed konnte nicht aktualisiert werden!\nGrund: Verbindung abgelehnt");
+  feed.URL = "http://example.org/elsewhere";  // the reason belongs to the old address
+  EXPECT_EQ(FeedHintText(feed), "Dieses Feed konnte nicht aktualisiert werden!");
 }
 
 }  // namespace

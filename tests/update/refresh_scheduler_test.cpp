@@ -107,6 +107,25 @@ TEST_F(RefreshScheduler, StartupRefreshTakesOnlyFeedsMarkedForIt) {
   PollToEnd();
 }
 
+// Fault guarded: "Retrieve feeds when the program starts" (FeedsAutoUpdateAtStart) was offered as a switch that
+// changed nothing.
+TEST_F(RefreshScheduler, StartupRefreshFollowsTheSettingToRetrieveFeedsAtStart) {
+  Store(2);
+  m_feeds[0].RefreshAtStart = true;
+  m_feeds[0].MinutesElapsed = 9;
+  TSettingsValues values;
+  values.FeedsAutoUpdateAtStart = false;
+  m_settings = RefreshSettingsFrom(values);
+  m_settings.ProxyMode = 1;
+  EXPECT_EQ(m_scheduler.RefreshAtStartup(), 0);
+  EXPECT_FALSE(m_scheduler.IsRunning());
+  EXPECT_EQ(m_feeds[0].MinutesElapsed, 9);
+  EXPECT_EQ(m_server.RequestCount(), 0);
+  m_settings.RefreshAtStart = true;
+  EXPECT_EQ(m_scheduler.RefreshAtStartup(), 1);
+  PollToEnd();
+}
+
 TEST_F(RefreshScheduler, PollingReportsTheOpenRequests) {
   Store(4);
   Serve(3, test::RssDocument("T", {{"late"}}), 400);
@@ -139,7 +158,9 @@ TEST_F(RefreshScheduler, SecondRequestJoinsTheRunningRun) {
   EXPECT_EQ(end.Total, 3);
   ASSERT_TRUE(end.ErrorReport.has_value());
   EXPECT_EQ(end.ErrorReport->Title, "Feeds aktualisieren");
-  EXPECT_EQ(end.ErrorReport->Text, "2 Feeds konnten nicht abgefragt werden.");
+  EXPECT_EQ(end.ErrorReport->Text,
+            "2 Feeds konnten nicht abgefragt werden.\n\nFeed 1: HTTP 404 (nicht gefunden)\n"
+            "Feed 2: HTTP 404 (nicht gefunden)");
 }
 
 struct TErrorCase {
@@ -147,20 +168,30 @@ struct TErrorCase {
   std::vector<int> Failing;
   bool ShowMessage;
   std::optional<std::string> Expected;
+  std::vector<int> Gone = {};  // failed with 410 in an earlier run: no longer asked by a refresh of all
 };
 
 class RefreshErrorReport : public RefreshScheduler, public ::testing::WithParamInterface<TErrorCase> {};
 
+// The report names the failed feeds and says why each failed.
 TEST_P(RefreshErrorReport, IsDecidedAtTheEndOfTheRun) {
   const TErrorCase& c = GetParam();
-  Store(4);
+  Store(8);
   for (const int feed : c.Failing) {
     Fail(feed);
+  }
+  for (const int feed : c.Gone) {
+    TFeed& gone = m_feeds[static_cast<size_t>(feed)];
+    gone.Error = true;
+    gone.Refresh.Url = gone.URL;
+    gone.Refresh.Gone = true;
+    gone.Refresh.LastFailure = "http-410";
   }
   m_settings.ShowRefreshErrorMsg = c.ShowMessage;
   m_scheduler.RefreshAll();
   const TRefreshPoll end = PollToEnd();
-  ASSERT_EQ(end.ErrorReport.has_value(), c.Expected.has_value());
+  ASSERT_EQ(end.ErrorReport.has_value(), c.Expected.has_value())
+      << end.ErrorReport.value_or(TRefreshErrorReport{}).Text;
   if (c.Expected) {
     EXPECT_EQ(end.ErrorReport->Text, *c.Expected);
   }
@@ -168,19 +199,51 @@ TEST_P(RefreshErrorReport, IsDecidedAtTheEndOfTheRun) {
 
 INSTANTIATE_TEST_SUITE_P(
     Runs, RefreshErrorReport,
-    ::testing::Values(TErrorCase{"NoneFailed", {}, true, std::nullopt},
-                      TErrorCase{"OneFailed", {2}, true, "Das Feed \"Feed 2\" konnte nicht abgefragt werden."},
-                      TErrorCase{"ThreeFailed", {0, 1, 3}, true, "3 Feeds konnten nicht abgefragt werden."},
-                      TErrorCase{"MessageOff", {0, 1}, false, std::nullopt}),
+    ::testing::Values(
+        TErrorCase{"NoneFailed", {}, true, std::nullopt},
+        TErrorCase{"OneFailed",
+                   {2},
+                   true,
+                   "Das Feed \"Feed 2\" konnte nicht abgefragt werden.\nGrund: HTTP 404 (nicht gefunden)"},
+        TErrorCase{"ThreeFailed",
+                   {0, 1, 3},
+                   true,
+                   "3 Feeds konnten nicht abgefragt werden.\n\nFeed 0: HTTP 404 (nicht gefunden)\n"
+                   "Feed 1: HTTP 404 (nicht gefunden)\nFeed 3: HTTP 404 (nicht gefunden)"},
+        TErrorCase{"SevenFailedFiveNamed",
+                   {0, 1, 2, 3, 4, 6, 7},
+                   true,
+                   "7 Feeds konnten nicht abgefragt werden.\n\nFeed 0: HTTP 404 (nicht gefunden)\n"
+                   "Feed 1: HTTP 404 (nicht gefunden)\nFeed 2: HTTP 404 (nicht gefunden)\n"
+                   "Feed 3: HTTP 404 (nicht gefunden)\nFeed 4: HTTP 404 (nicht gefunden)\n... und 2 weitere"},
+        // Fault guarded: a feed the program itself stopped asking was reported after every run that did not ask it.
+        TErrorCase{"GoneFeedNotAsked", {}, true, std::nullopt, {5}},
+        TErrorCase{"GoneFeedBesideAFailure",
+                   {2},
+                   true,
+                   "Das Feed \"Feed 2\" konnte nicht abgefragt werden.\nGrund: HTTP 404 (nicht gefunden)",
+                   {5}},
+        TErrorCase{"MessageOff", {0, 1}, false, std::nullopt}),
     [](const auto& info) { return std::string(info.param.Name); });
 
-TEST_F(RefreshScheduler, EarlierFailuresCountInTheReport) {
-  Store(2);
+TEST_F(RefreshScheduler, EarlierFailuresCountInTheReportAndAGoneFeedTheUserAskedFor) {
+  Store(3);
   m_feeds[1].Error = true;  // failed in an earlier run, not refreshed now
   m_scheduler.RefreshFeed(0, TThreadPriority::BelowNormal);
   const TRefreshPoll end = PollToEnd();
   ASSERT_TRUE(end.ErrorReport.has_value());
   EXPECT_EQ(end.ErrorReport->Text, "Das Feed \"Feed 1\" konnte nicht abgefragt werden.");
+  // A gone feed the user asks for again belongs to the run: still gone, it is reported.
+  m_feeds[1].Error = false;
+  TFeed& gone = m_feeds[2];
+  gone.Error = gone.Refresh.Gone = true;
+  gone.Refresh.Url = gone.URL;
+  Serve(2, "", 0, 410);
+  m_scheduler.RefreshFeed(2, TThreadPriority::BelowNormal);
+  const TRefreshPoll again = PollToEnd();
+  ASSERT_TRUE(again.ErrorReport.has_value());
+  EXPECT_EQ(again.ErrorReport->Text,
+            "Das Feed \"Feed 2\" konnte nicht abgefragt werden.\nGrund: HTTP 410 (nicht mehr vorhanden)");
 }
 
 TEST_F(RefreshScheduler, StopAllEndsTheRunWithoutAReport) {

@@ -17,6 +17,7 @@
 #include "feeds/feed_store.h"
 #include "settings/settings.h"
 #include "update/hand_back_queue.h"
+#include "update/refresh_failure.h"
 #include "update/refresh_policy.h"
 #include "update/refresh_scheduler.h"
 #include "util/allocator_tuning.h"
@@ -129,7 +130,7 @@ std::string ReportLine(const TFeed& feed, const TFeedReport& report) {
       line += "retry after " + UtcText(answer.RetryAfter);
       break;
     case TWorkerOutcome::Failed:
-      line += "failed: " + answer.Failure;
+      line += "failed: " + FailureText(answer.Failure);
       break;
     default:
       line += "not taken in";
@@ -161,7 +162,7 @@ std::map<int, std::string> RefreshEveryFeed(TRefreshScheduler& scheduler, THandB
     }
     if (worker.Outcome() == TWorkerOutcome::Failed) {
       const std::string name = position >= 0 ? Feeds[static_cast<size_t>(position)].Name : "?";
-      failures[position] = "failed: " + name + " <" + worker.Url() + ">: " + worker.FailureReason();
+      failures[position] = "failed: " + name + " <" + worker.Url() + ">: " + FailureText(worker.FailureReason());
     }
   });
   if (scheduler.RefreshAll(TThreadPriority::Normal) == 0) {

@@ -49,6 +49,11 @@ std::string FormatLocalDate(TDateTime local) {
   return text.toStdString();
 }
 
+// A tool tip that shows text as it is, never as markup, wrapped when it is long (a plain tip runs on in one line).
+QString PlainToolTip(const QString& text) {
+  return QStringLiteral("<qt>") + text.toHtmlEscaped().replace('\n', QStringLiteral("<br>")) + QStringLiteral("</qt>");
+}
+
 TFetchOptions FetchOptionsFrom(const TSettingsValues& settings) {
   TFetchOptions options;
   options.ProxyMode = settings.ProxyMode;
@@ -287,14 +292,16 @@ void TFeedEditDialog::TakeFetchOutcome(TFeedFetchOutcome outcome) {
   ShowFetching(false);
   if (!outcome.Downloaded) {
     prompts::Message(this, QMessageBox::Critical, Text("FeedEdit|MsgGetErrTitle", "Feed abfragen"),
-                     Text("FeedEdit|MsgGetErrText", "Das Feed konnte nicht abgefragt werden."));
+                     Q(FetchFailedText(outcome.FailureCode)));
     return;
   }
   if (!outcome.Recognised && FollowDiscoveredFeed(outcome))
     return;  // a web page that names its feeds: one of them is being fetched
   if (!outcome.Recognised) {
-    const TDetailRow row = UnrecognisedDetailRow();
-    lvDetails->addTopLevelItem(new QTreeWidgetItem(QStringList{Q(row.Caption), Q(row.Value)}));
+    AddDetailRow(UnrecognisedDetailRow());
+    if (const std::optional<TDetailRow> status = ErrorStatusDetailRow(outcome.HttpCode)) {
+      AddDetailRow(*status);
+    }
     return;
   }
   TFeed shown = m_work;
@@ -317,10 +324,15 @@ void TFeedEditDialog::FillDetails(const TFeed& feed) {
     rows.push_back(std::move(row));
   }
   for (const TDetailRow& row : rows) {
-    auto* item = new QTreeWidgetItem(QStringList{Q(row.Caption), Q(row.Value)});
-    item->setToolTip(1, Q(row.Value).toHtmlEscaped());
-    lvDetails->addTopLevelItem(item);
+    AddDetailRow(row);
   }
+}
+
+void TFeedEditDialog::AddDetailRow(const TDetailRow& row) {
+  auto* item = new QTreeWidgetItem(QStringList{Q(row.Caption), Q(row.Value)});
+  // A value too long for its column is cut short with an ellipsis; the tip holds it whole, wrapped.
+  item->setToolTip(1, PlainToolTip(Q(row.Value)));
+  lvDetails->addTopLevelItem(item);
 }
 
 void TFeedEditDialog::OpenDetail(QTreeWidgetItem* item) {

@@ -73,6 +73,7 @@ class TFeedEditDialog : public QDialog {
   bool FollowDiscoveredFeed(const TFeedFetchOutcome& outcome);
   void ShowFetching(bool fetching);
   void FillDetails(const TFeed& feed);
+  void AddDetailRow(const TDetailRow& row);
   void AddressEdited();
   void OpenDetail(QTreeWidgetItem* item);
   void ShowIntervalMenu(const QPoint& globalPosition);

@@ -4,6 +4,7 @@
 
 #include "formats/feed_document.h"
 #include "ui/rules/feed_edit_rules.h"
+#include "update/refresh_failure.h"
 
 namespace tidewick {
 namespace {
@@ -13,7 +14,10 @@ TFeedFetchOutcome FetchAndRead(const std::string& address, TFetchOptions options
   outcome.Address = address;
   options.StopFlag = &stop;
   std::string content;
-  outcome.Downloaded = DownloadUrl(address, content, kFeedEditFetchTimeoutMs, options);
+  const TFetchResult fetched = FetchUrl(address, content, kFeedEditFetchTimeoutMs, options);
+  outcome.Downloaded = fetched.Ok();
+  outcome.FailureCode = FetchFailureCode(fetched);
+  outcome.HttpCode = fetched.HttpCode;
   if (outcome.Downloaded && !stop.load())
     outcome.Recognised = ReadFeedDocument(content, outcome.Document, address);
   if (outcome.Downloaded && !outcome.Recognised && !stop.load())

@@ -24,6 +24,8 @@ namespace tidewick {
 struct TFeedFetchOutcome {
   std::string Address;
   bool Downloaded = false;  // the server answered with a body (a 404 or a failed connection is not)
+  std::string FailureCode;  // why the download failed (a code of refresh_failure.h)
+  long HttpCode = 0;        // the answer's status (0 without one)
   bool Recognised = false;  // the body is a feed document
   TFeed Document;           // FeedType, Info and Items of the document, when recognised
   // The feeds a web page names, when the body is no feed.

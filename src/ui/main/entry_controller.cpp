@@ -6,6 +6,7 @@
 #include <QGuiApplication>
 #include <QHeaderView>
 #include <QKeyEvent>
+#include <QScrollBar>
 #include <QTreeView>
 
 #include "feeds/entry_title.h"
@@ -136,7 +137,45 @@ void TEntryController::Refill() {
   Call(m_hooks.SelectionChanged);
 }
 
-void TEntryController::RestoreReading() {
+void TEntryController::RefillForFeeds(const std::vector<uint64_t>& feedIds) {
+  if (!ListsAnyOf(feedIds)) {
+    return;
+  }
+  const std::optional<TEntryIdentity> top = TopEntry();
+  const int scrolled = m_list->verticalScrollBar()->value();
+  m_quietSelection = true;
+  m_model->Fill(m_node);
+  RestoreReading(false);
+  m_quietSelection = false;
+  const std::optional<size_t> topRow = top ? m_model->List().FindRow(*top) : std::nullopt;
+  if (topRow) {
+    m_list->scrollTo(m_model->index(static_cast<int>(*topRow), 0), QAbstractItemView::PositionAtTop);
+  } else {
+    m_list->verticalScrollBar()->setValue(scrolled);
+  }
+  Call(m_hooks.SelectionChanged);
+}
+
+bool TEntryController::ListsAnyOf(const std::vector<uint64_t>& feedIds) const {
+  if (m_node.Kind == TListNodeKind::Root) {
+    return true;
+  }
+  return std::any_of(feedIds.begin(), feedIds.end(), [this](uint64_t id) {
+    return std::find(m_node.FeedIds.begin(), m_node.FeedIds.end(), id) != m_node.FeedIds.end();
+  });
+}
+
+std::optional<TEntryIdentity> TEntryController::TopEntry() {
+  const QModelIndex index = m_list->indexAt(QPoint(0, 0));
+  const TEntry* item = index.isValid() ? m_model->ItemAt(index.row()) : nullptr;
+  const TFeed* feed = index.isValid() ? m_model->FeedAt(index.row()) : nullptr;
+  if (item == nullptr || feed == nullptr) {
+    return std::nullopt;
+  }
+  return IdentityOf(*feed, *item);
+}
+
+void TEntryController::RestoreReading(bool scrollToIt) {
   const std::optional<size_t> row = m_reading ? m_model->List().FindRow(*m_reading) : std::nullopt;
   if (!row) {
     m_reading.reset();
@@ -145,7 +184,9 @@ void TEntryController::RestoreReading() {
   }
   const QModelIndex index = m_model->index(static_cast<int>(*row), 0);
   m_list->selectionModel()->setCurrentIndex(index, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
-  m_list->scrollTo(index);
+  if (scrollToIt) {
+    m_list->scrollTo(index);
+  }
 }
 
 void TEntryController::ApplyListSortMode() {

@@ -5,8 +5,10 @@
 // selected across refills, and searches the listed entries. The window hands in its widgets and what to call
 // when read marks or the search text change.
 
+#include <cstdint>
 #include <functional>
 #include <optional>
+#include <vector>
 
 #include <QObject>
 #include <QPointer>
@@ -55,6 +57,10 @@ class TEntryController : public QObject {
   // The store changed (refresh, read marks): the same node is listed again; the entry being read stays selected
   // and shown without being marked again.
   void Refill();
+  // Refresh results for these feeds came in while a refresh runs: when the list shows any of them it is filled
+  // again, the entry being read stays selected (and unmarked) and the rows in view stay where they are, so new
+  // entries of a fast feed show without waiting for the slowest one.
+  void RefillForFeeds(const std::vector<uint64_t>& feedIds);
   // AutoSort or the order changed in the settings: clickable headers, order and marks follow.
   void ApplyListSortMode();
   // For a tray that is created after the list.
@@ -84,7 +90,11 @@ class TEntryController : public QObject {
   void MarkRead(TEntry& item, int row);
   void OpenLinkOf(int row, const std::string& link);
   void OnHeaderClicked(int column);
-  void RestoreReading();
+  // Selects the entry being read again; scrollToIt brings it into view.
+  void RestoreReading(bool scrollToIt = true);
+  // The entry in the list's top row, to keep in view across a refill.
+  std::optional<TEntryIdentity> TopEntry();
+  bool ListsAnyOf(const std::vector<uint64_t>& feedIds) const;
   void Find(TSearchStep step);
   void Call(const std::function<void()>& hook) const;
 

@@ -68,6 +68,8 @@ void TMainWindow::WireEntryController() {
   });
   m_itemView->SetUpdateTray([this] { UpdateTrayNotification(); });
   connect(m_navCommands, &TFeedTreeActions::feedsRemoved, this, [this] { m_itemView->Refill(); });
+  connect(m_refresh, &TRefreshController::FeedsTakenIn, this,
+          [this](const std::vector<uint64_t>& feedIds) { m_itemView->RefillForFeeds(feedIds); });
   connect(m_refresh, &TRefreshController::RunEnded, this, [this] {
     m_itemView->Refill();
     UpdateTrayNotification();

@@ -121,6 +121,9 @@ void TMainWindow::WireRefreshCommands() {
   a.SetCommand(a.mnuFeedRefreshAll, [this] { m_refresh->RefreshAll(); });
   a.SetCommand(a.tbFeedStopRefresh, [this] { m_refresh->Stop(); });
   connect(m_refresh, &TRefreshController::RunningChanged, this, [this] { OnRefreshRunChanged(); });
+  // Each result shows in the tree as it comes; the tray, the popup, the error report and the save (which copies
+  // the whole store on this thread) wait for the run's end.
+  connect(m_refresh, &TRefreshController::FeedsTakenIn, this, [this] { m_tree->UpdateTreeCaptions(); });
   connect(m_refresh, &TRefreshController::RunEnded, this, [this] {
     m_tree->UpdateTreeCaptions();
     UpdateActionStates();

@@ -17,7 +17,11 @@ TRefreshController::TRefreshController(QProgressBar* progress, QLabel* status, Q
       tmrThreads(new QTimer(this)),
       m_progress(progress),
       m_status(status),
-      m_owner(owner) {
+      m_owner(owner),
+      m_takenInQuiet(new QTimer(this)) {
+  m_takenInQuiet->setSingleShot(true);
+  m_takenInQuiet->setInterval(kTakenInQuietMs);
+  connect(m_takenInQuiet, &QTimer::timeout, this, &TRefreshController::EmitTakenIn);
   tmrAutoUpdate->setObjectName(QStringLiteral("tmrAutoUpdate"));
   tmrAutoUpdate->setInterval(60000);
   tmrThreads->setObjectName(QStringLiteral("tmrThreads"));
@@ -25,13 +29,17 @@ TRefreshController::TRefreshController(QProgressBar* progress, QLabel* status, Q
   connect(tmrAutoUpdate, &QTimer::timeout, this, &TRefreshController::OnMinuteTick);
   connect(tmrThreads, &QTimer::timeout, this, &TRefreshController::OnPoll);
   m_scheduler = std::make_unique<TRefreshScheduler>(Feeds, m_queue, [] { return RefreshSettingsFrom(Settings()); });
-  // Workers post their hand-backs from their own threads; the drain runs in the event loop, followed by a poll so
-  // the progress moves with each result instead of once a second.
+  // Workers post their hand-backs from their own threads; the drain runs in the event loop and each result shows
+  // at once, followed by a poll so the progress moves with each result instead of once a second.
   m_queue.SetWakeHook([this] {
     QMetaObject::invokeMethod(
         this,
         [this] {
-          if (m_queue.Drain() > 0 && tmrThreads->isActive()) {
+          if (m_queue.Drain() == 0) {
+            return;
+          }
+          AnnounceTakenIn();
+          if (tmrThreads->isActive()) {
             OnPoll();
           }
         },
@@ -88,6 +96,7 @@ void TRefreshController::OnPoll() {
     return;
   }
   if (!poll.RunEnded) {
+    AnnounceTakenIn();
     ShowProgress(poll);
     return;
   }
@@ -95,6 +104,24 @@ void TRefreshController::OnPoll() {
   if (poll.ErrorReport) {
     ReportErrors(*poll.ErrorReport);
   }
+}
+
+void TRefreshController::AnnounceTakenIn() {
+  const std::vector<uint64_t> taken = m_scheduler->TakeTakenIn();
+  m_takenIn.insert(m_takenIn.end(), taken.begin(), taken.end());
+  if (!m_takenInQuiet->isActive()) {
+    EmitTakenIn();
+  }
+}
+
+void TRefreshController::EmitTakenIn() {
+  if (m_takenIn.empty()) {
+    return;
+  }
+  std::vector<uint64_t> taken;
+  taken.swap(m_takenIn);
+  m_takenInQuiet->start();
+  emit FeedsTakenIn(taken);
 }
 
 void TRefreshController::ShowProgress(const TRefreshPoll& poll) {
@@ -115,6 +142,8 @@ void TRefreshController::ShowProgress(const TRefreshPoll& poll) {
 
 void TRefreshController::FinishRun(const TRefreshPoll& poll) {
   tmrThreads->stop();
+  m_takenInQuiet->stop();
+  m_takenIn.clear();  // the end of the run shows every result
   if (m_progress) {
     m_progress->setValue(0);
     m_progress->setMinimumWidth(0);

@@ -5,6 +5,7 @@
 // scheduling itself is TRefreshScheduler's; results come back through the hand-back queue, whose wake hook posts a
 // drain into the event loop, so the window never blocks on a refresh.
 
+#include <cstdint>
 #include <memory>
 #include <vector>
 
@@ -23,6 +24,9 @@ namespace tidewick {
 
 // Width of status panel 0 while a run shows its progress.
 inline constexpr int kProgressPanelWidth = 100;
+// After results were announced, further ones wait this long and go out together: a large store's tree and list are
+// not rebuilt for every one of hundreds of feeds.
+inline constexpr int kTakenInQuietMs = 250;
 
 class TRefreshController : public QObject {
   Q_OBJECT
@@ -50,12 +54,19 @@ class TRefreshController : public QObject {
  signals:
   // A run started or ended (enabled states, the stop button).
   void RunningChanged(bool running);
+  // Results were taken in during a run (the feeds' ids, in the order they came): their captions and, when listed,
+  // their entries can show at once, instead of when the slowest feed of the run is done.
+  void FeedsTakenIn(const std::vector<uint64_t>& feedIds);
   // A run ended: tree captions, entry list and tray show the new state; the store is worth saving.
   void RunEnded();
 
  private:
   void OnMinuteTick();
   void OnPoll();
+  // Collects the results taken in and announces them at once, or when the quiet period after the last
+  // announcement is over.
+  void AnnounceTakenIn();
+  void EmitTakenIn();
   void AfterRequest(int started);
   // A refresh the user asked for: when nothing could start, the status bar says why.
   void AfterUserRequest(int started, bool askedForFeeds);
@@ -69,6 +80,8 @@ class TRefreshController : public QObject {
   QPointer<QWidget> m_owner;
   THandBackQueue m_queue;
   std::unique_ptr<TRefreshScheduler> m_scheduler;  // after the queue its workers use
+  QTimer* m_takenInQuiet;
+  std::vector<uint64_t> m_takenIn;  // waiting for the quiet period to end
   bool m_wasRunning = false;
   bool m_errorBoxOpen = false;
 };

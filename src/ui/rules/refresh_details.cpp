@@ -3,6 +3,7 @@
 #include <string>
 
 #include "lang/lang_text.h"
+#include "update/refresh_failure.h"
 #include "update/refresh_policy.h"
 
 namespace tidewick {
@@ -13,7 +14,7 @@ std::string ResultText(const TFeedRefreshState& state) {
   const std::string bytes = std::to_string(state.LastBytes);
   if (!state.LastFailure.empty()) {
     return GetLangText("FeedEdit|lvDetailsResultFailed", "Fehlgeschlagen (%s1%), %s2% Bytes",
-                       JoinLangParams({state.LastFailure, bytes}));
+                       JoinLangParams({FailureText(state.LastFailure), bytes}));
   }
   if (state.RetryAfter != 0) {
     return GetLangText("FeedEdit|lvDetailsResultWait", "HTTP %s1%: der Server bittet zu warten, %s2% Bytes",
@@ -26,7 +27,26 @@ std::string ResultText(const TFeedRefreshState& state) {
   return GetLangText("FeedEdit|lvDetailsResultOk", "HTTP %s1%, %s2% Bytes", JoinLangParams({status, bytes}));
 }
 
+std::string ResultCaption() {
+  return GetLangText("FeedEdit|lvDetailsLastResult", "Ergebnis");
+}
+
 }  // namespace
+
+std::string FetchFailedText(std::string_view failureCode) {
+  std::string text = GetLangText("FeedEdit|MsgGetErrText", "Das Feed konnte nicht abgefragt werden.");
+  if (!failureCode.empty()) {
+    text += "\n" + GetLangText("Main|RefreshErrReason", "Grund: %s1%", FailureText(failureCode));
+  }
+  return text;
+}
+
+std::optional<TDetailRow> ErrorStatusDetailRow(long httpCode) {
+  if (httpCode < 400) {
+    return std::nullopt;
+  }
+  return TDetailRow{ResultCaption(), FailureText(HttpFailureCode(httpCode))};
+}
 
 std::vector<TDetailRow> LastRefreshDetailRows(const TFeed& feed, const TLocalDateFormatter& formatLocal,
                                               TDateTime now) {
@@ -35,7 +55,7 @@ std::vector<TDetailRow> LastRefreshDetailRows(const TFeed& feed, const TLocalDat
   if (state.LastTime != 0) {
     rows.push_back(
         {GetLangText("FeedEdit|lvDetailsLastRequest", "Letzte Abfrage"), formatLocal(UtcToLocal(state.LastTime))});
-    rows.push_back({GetLangText("FeedEdit|lvDetailsLastResult", "Ergebnis"), ResultText(state)});
+    rows.push_back({ResultCaption(), ResultText(state)});
   }
   if (state.RetryAfter > now) {
     rows.push_back({GetLangText("FeedEdit|lvDetailsRetryAfter", "Nächste Abfrage frühestens"),
