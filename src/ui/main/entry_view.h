@@ -2,8 +2,8 @@
 
 // The entry view below the list: the title as a link label, the date, the summary as plain text and the content
 // as a sanitised HTML page. It shows what it is given and reports clicks on the title link; the list decides
-// which entry that is. The HTML page is filled only while it can be seen (the moment its tab is shown, else), so
-// reading entries on the text page never waits for a page that is not looked at.
+// which entry that is. The HTML page is filled only when it can be seen: at once when it is in front, else the
+// moment its tab is shown, so reading on the text page never waits for a page nobody looks at.
 
 #include <string>
 
