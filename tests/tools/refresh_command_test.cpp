@@ -92,7 +92,7 @@ TEST_F(RefreshCommand, StoreHeldByAnotherProcessExitsThree) {
     const char* says;
   };
   for (const Case& c : {Case{"LANG=C.UTF-8", "another Tidewick process"},
-                        Case{"LANG=en_GB.UTF-8 LANGUAGE=fr:en", "another Tidewick process"},
+                        Case{"LANG=en_GB.UTF-8 LANGUAGE=eo:en", "another Tidewick process"},
                         Case{"LANG=de_AT.UTF-8", "anderen Tidewick-Prozess"}}) {
     const test::TProgramOutput run = Run(std::string("LANGUAGE= LC_ALL= LC_MESSAGES= ") + c.environment);
     EXPECT_EQ(run.Status, 3) << c.environment;

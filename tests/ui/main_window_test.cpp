@@ -129,6 +129,7 @@ class MainWindowTest : public QObject {
     QAccessibleInterface* list = QAccessible::queryAccessibleInterface(w.entryListView);
     QCOMPARE(list->child(0)->text(QAccessible::Name), QStringLiteral("Titel"));
     QCOMPARE(list->child(3)->text(QAccessible::Name), QStringLiteral("High <water>"));
+    w.entryTabs->setCurrentWidget(w.htmlTab);  // the HTML page is filled when it is shown
     for (QWidget* page : QList<QWidget*>{w.entryTextView, w.entryHtmlView}) {
       QAccessibleInterface* view = QAccessible::queryAccessibleInterface(page);
       QAccessibleTextInterface* text = view->textInterface();
