@@ -27,7 +27,9 @@ inline bool AppendCurlList(TCurlList& list, const char* line) {
   if (grown == nullptr) {
     return false;
   }
-  list.release();
+  // grown is the whole list: the old head with the new line at its end, or the new line alone. Handing the old
+  // head over without freeing it is the point of this release.
+  static_cast<void>(list.release());
   list.reset(grown);
   return true;
 }

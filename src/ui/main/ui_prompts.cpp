@@ -1,6 +1,7 @@
 #include "ui/main/ui_prompts.h"
 
 #include <deque>
+#include <utility>
 
 #include <QColorDialog>
 #include <QDialog>
@@ -212,7 +213,7 @@ void PrimeFileName(const QString& path, const QString& selectedFilter) {
 }
 
 void PrimeInput(std::optional<QString> text) {
-  Script().Inputs.push_back({!text.has_value(), text.value_or(QString())});
+  Script().Inputs.push_back({!text.has_value(), std::move(text).value_or(QString())});
 }
 
 void PrimeColor(std::optional<QColor> color) {
@@ -220,7 +221,7 @@ void PrimeColor(std::optional<QColor> color) {
 }
 
 void PrimeFont(std::optional<QFont> font) {
-  Script().Fonts.push_back({!font.has_value(), font.value_or(QFont())});
+  Script().Fonts.push_back({!font.has_value(), std::move(font).value_or(QFont())});
 }
 
 void PrimeChoice(std::optional<int> row) {
