@@ -111,6 +111,21 @@ std::optional<std::string> ReadWholeFile(const std::string& fileName) {
   return content;
 }
 
+std::optional<std::string> ReadFileStart(const std::string& fileName, std::size_t maxBytes) {
+  std::ifstream in(fileName, std::ios::binary);
+  std::error_code error;
+  if (!in || fs::is_directory(fileName, error)) {
+    return std::nullopt;
+  }
+  std::string content(maxBytes, '\0');
+  in.read(content.data(), static_cast<std::streamsize>(maxBytes));
+  if (in.bad()) {
+    return std::nullopt;
+  }
+  content.resize(static_cast<std::size_t>(in.gcount()));
+  return content;
+}
+
 #ifndef _WIN32
 
 bool AtomicWriteFile(const std::string& fileName, std::string_view data) {

@@ -170,19 +170,25 @@ struct TLoadedDoc {
 };
 
 TLoadedDoc LoadDocument(const std::string& fileName) {
+  TXmlLoadOptions limits;
+  limits.MaxDepth = kMaxSettingsDepth;
+  limits.MaxInputBytes = kMaxSettingsFileBytes;
+  limits.MaxTreeBytes = kMaxSettingsTreeBytes;
   TLoadedDoc loaded{std::make_unique<TXmlDoc>(), {}};
-  loaded.Result = loaded.Doc->LoadFromFileEx(fileName);
+  loaded.Result = loaded.Doc->LoadFromFileEx(fileName, limits);
   return loaded;
 }
 
 // A settings file always begins with its declaration; without it the forgiving reader makes the first tag the
-// root, which is no settings document at all.
-bool HasDeclarationRoot(const TLoadedDoc& loaded) {
-  return SameTextIgnoringCase(loaded.Doc->Root()->Name(), "?xml");
+// root, which is no settings document at all. Nor is a file beyond the size limits: what was read of it would be
+// written back as large as it is.
+bool IsUsable(const TLoadedDoc& loaded) {
+  return SameTextIgnoringCase(loaded.Doc->Root()->Name(), "?xml") && !loaded.Result.TooLarge &&
+         !loaded.Result.OverBudget;
 }
 
 bool IsComplete(const TLoadedDoc& loaded) {
-  return loaded.Result.Ok && loaded.Result.Complete && HasDeclarationRoot(loaded);
+  return loaded.Result.Ok && loaded.Result.Complete && !loaded.Result.TooDeep && IsUsable(loaded);
 }
 
 // Copies the file's bytes to `copyName`; false when the file cannot be read or the copy not written.
@@ -230,7 +236,7 @@ TSettingsLoadResult LoadSettings(TSettings& settings, const TSettingsLocation& l
       if (IsComplete(backup)) {
         loaded = std::move(backup);
         result.Source = TSettingsSource::Backup;
-      } else if (!HasDeclarationRoot(loaded)) {
+      } else if (!IsUsable(loaded)) {
         loaded = TLoadedDoc{std::make_unique<TXmlDoc>(), {}};
       }
     }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -132,6 +133,12 @@ TSettingsLoadResult LoadSettings(TSettings& settings);
 // kept as "<name>.bak"; a damaged one as "<name>.damaged" (if that copy cannot be made, the file is left alone).
 // True when the file was written.
 bool SaveSettings(TSettings& settings);
+
+// The settings reader's limits, the same for the window and tidewick-feed. A file nested deeper is read without
+// what lies too deep; a larger one, or one whose tree would take more memory, is not used. Either counts as damaged.
+inline constexpr int kMaxSettingsDepth = 32;
+inline constexpr std::size_t kMaxSettingsFileBytes = std::size_t{4} << 20;
+inline constexpr std::size_t kMaxSettingsTreeBytes = std::size_t{32} << 20;
 
 // Suffixes of the kept copies.
 inline constexpr std::string_view kBackupSuffix = ".bak";

@@ -123,6 +123,44 @@ TEST(SettingsFile, ACompleteBackupIsLoadedInsteadOfADamagedFile) {
   EXPECT_NE(ReadFileToString(settings.SettingsFileName).find("<MyOwnNote"), std::string::npos);
 }
 
+// Fault guarded: 100,000 nested elements were read whole and written back indented by their depth (gigabytes, no
+// end). Beyond the reader's limits the file counts as damaged: what lies too deep is skipped and the rest read; a
+// file too large, or one whose tree would be, is not used at all (its copy is kept).
+TEST(SettingsFile, NestingOrSizeBeyondTheReaderLimitsIsADamagedFile) {
+  const auto repeat = [](std::string_view text, int count) {
+    std::string repeated;
+    for (int i = 0; i < count; ++i) {
+      repeated += text;
+    }
+    return repeated;
+  };
+  const auto nested = [&](int depth) { return repeat("<a>", depth) + repeat("</a>", depth); };
+  const std::string head = "<?xml version=\"1.0\"?>\r\n<Language>English</Language>\r\n";
+  const std::string port = "<Proxy><Port>81</Port></Proxy>\r\n";
+  struct TCase {
+    std::string Text;
+    bool Damaged;
+    bool ValuesRead;
+  };
+  const TCase cases[] = {
+      {head + "<Deep>" + nested(100000) + "</Deep>\r\n" + port, true, true},
+      {head + "<Deep>" + nested(kMaxSettingsDepth) + "</Deep>\r\n" + port, true, true},
+      {head + "<Deep>" + nested(kMaxSettingsDepth - 1) + "</Deep>\r\n" + port, false, true},
+      {head + port + "<Pad>" + std::string(kMaxSettingsFileBytes, 'x') + "</Pad>\r\n", true, false},
+      {head + port + "<Many>" + repeat("<a/>", kMaxSettingsFileBytes / 5) + "</Many>\r\n", true, false},
+  };
+  for (const TCase& c : cases) {
+    const TempDir dir;
+    TSettingsLoadResult result;
+    TSettings settings = LoadSettingsText(dir, c.Text, &result);
+    ASSERT_EQ(result.Damaged, c.Damaged) << c.Text.size();
+    EXPECT_EQ(settings.Language, c.ValuesRead ? "English" : "Deutsch") << c.Text.size();
+    EXPECT_EQ(settings.ProxyPort, c.ValuesRead ? 81 : 8080) << c.Text.size();
+    ASSERT_TRUE(SaveSettings(settings));
+    EXPECT_LT(ReadFileToString(settings.SettingsFileName).size(), 16000u);
+  }
+}
+
 TEST(SettingsFile, TheDamagedFileIsLeftAloneWhenItCannotBeKept) {
   const TempDir dir;
   TSettings settings = LoadSettingsText(dir, "garbage");
