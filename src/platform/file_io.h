@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -12,6 +13,22 @@ namespace tidewick {
 std::optional<std::string> ReadWholeFile(const std::string& fileName);
 // The same for at most the first maxBytes of the file.
 std::optional<std::string> ReadFileStart(const std::string& fileName, std::size_t maxBytes);
+
+// Tells one version of a file from another: a rewrite (a new file renamed into place) or any change gives another.
+struct TFileVersion {
+  uint64_t Device = 0;
+  uint64_t Inode = 0;
+  int64_t Size = 0;
+  int64_t ModifiedNs = 0;
+  bool operator==(const TFileVersion&) const = default;
+};
+std::optional<TFileVersion> FileVersionOf(const std::string& fileName);
+
+// Keeps a copy of the file as "<fileName><infix>-YYYYMMDD-HHMMSS" (UTC; "-2", "-3"... when that name is taken), with
+// its mode. The copy is written under a temporary name, synced and read back before it takes its name, so no name
+// ever holds less than the whole file and no earlier copy is replaced. The copy's name; empty when the file could
+// not be read or the copy not be made (errno says why).
+std::string KeepDatedCopy(const std::string& fileName, std::string_view infix);
 
 // Writes `data` to a temporary file in the target's folder, syncs it, renames it over `fileName` and syncs the
 // folder. On any failure the temporary file is removed and the old file stays untouched.

@@ -6,6 +6,7 @@
 #include <variant>
 
 #include "platform/file_io.h"
+#include "settings/settings_damage.h"
 #include "util/case_fold.h"
 #include "util/colors.h"
 #include "util/files.h"
@@ -223,21 +224,26 @@ TSettingsLoadResult LoadSettings(TSettings& settings, const TSettingsLocation& l
   TSettingsLoadResult result;
   result.FolderUsable = location.FolderUsable;
   TLoadedDoc loaded{std::make_unique<TXmlDoc>(), {}};
-  settings.FileState = TSettingsFileState::Missing;
   if (FileExists(location.SettingsFileName)) {
     loaded = LoadDocument(location.SettingsFileName);
     result.Source = TSettingsSource::File;
-    settings.FileState = TSettingsFileState::Good;
     if (!IsComplete(loaded)) {
-      // Never overwrite it unseen: SaveSettings keeps it as ".damaged"; a complete backup is the better source.
+      // Never overwrite it unseen (a copy is kept first); a complete backup is the better source.
       result.Damaged = true;
-      settings.FileState = TSettingsFileState::Damaged;
-      TLoadedDoc backup = LoadDocument(location.SettingsFileName + std::string(kBackupSuffix));
+      NoteDamagedSettingsFile(location.SettingsFileName);
+      const std::string backupName = location.SettingsFileName + std::string(kBackupSuffix);
+      TLoadedDoc backup = LoadDocument(backupName);
       if (IsComplete(backup)) {
         loaded = std::move(backup);
         result.Source = TSettingsSource::Backup;
-      } else if (!IsUsable(loaded)) {
-        loaded = TLoadedDoc{std::make_unique<TXmlDoc>(), {}};
+      } else {
+        result.BackupDamaged = FileExists(backupName);
+        if (result.BackupDamaged) {
+          NoteDamagedSettingsFile(backupName);  // renewing the backup would destroy it
+        }
+        if (!IsUsable(loaded)) {
+          loaded = TLoadedDoc{std::make_unique<TXmlDoc>(), {}};
+        }
       }
     }
   }
@@ -246,6 +252,11 @@ TSettingsLoadResult LoadSettings(TSettings& settings, const TSettingsLocation& l
   const TSettingsValues defaults;
   for (const TStoredKey& key : kStoredKeys) {
     ReadKey(*settings.SettingsDoc, key, defaults, settings);
+    if (result.Damaged && settings.SettingsDoc->GetNode(key.Path) == nullptr) {
+      result.DefaultedKeys.emplace_back(key.Path);
+    } else {
+      result.AnyKeyRead = true;
+    }
   }
   for (const TRangeRule& rule : kRangeRules) {
     if (settings.*rule.Member < rule.Low || settings.*rule.Member > rule.High) {
@@ -275,18 +286,17 @@ bool SaveSettings(TSettings& settings) {
   if (fileName.empty()) {
     return false;
   }
-  if (settings.FileState == TSettingsFileState::Damaged && FileExists(fileName) &&
-      !KeepCopy(fileName, fileName + std::string(kDamagedSuffix))) {
-    return false;
+  if (FileExists(fileName)) {
+    const std::string backupName = fileName + std::string(kBackupSuffix);
+    if (IsDamagedSettingsFile(fileName)) {
+      if (!KeepDamagedSettingsFileBeforeReplacing(fileName)) {
+        return false;  // a damaged file is no backup, and never replaced before it is kept
+      }
+    } else if (KeepDamagedSettingsFileBeforeReplacing(backupName)) {
+      KeepCopy(fileName, backupName);  // a missing backup never blocks the save
+    }
   }
-  if (settings.FileState == TSettingsFileState::Good && FileExists(fileName)) {
-    KeepCopy(fileName, fileName + std::string(kBackupSuffix));  // a missing backup never blocks the save
-  }
-  if (!WriteStringToFile(fileName, text)) {
-    return false;
-  }
-  settings.FileState = TSettingsFileState::Good;
-  return true;
+  return WriteStringToFile(fileName, text);
 }
 
 }  // namespace tidewick

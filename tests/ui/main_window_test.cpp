@@ -2,6 +2,8 @@
 
 #include <QAction>
 #include <QActionGroup>
+#include <QDir>
+#include <QFile>
 #include <QLabel>
 #include <QMenu>
 #include <QPlainTextEdit>
@@ -79,6 +81,21 @@ class MainWindowTest : public QObject {
   }
 
   QAction* Action(const QString& name) { return m_window->findChild<QAction*>(name); }
+
+  QString InFolder(const QString& name) const { return m_folder->filePath(name); }
+  void WriteFile(const QString& name, const QByteArray& bytes) {
+    QFile file(InFolder(name));
+    QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    file.write(bytes);
+  }
+  QByteArray ReadFile(const QString& name) const {
+    QFile file(InFolder(name));
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+  }
+  // The kept copies of damaged files: "<name>.damaged-<time>".
+  QStringList DamagedCopies(const QString& name) const {
+    return QDir(m_folder->path()).entryList({name + QStringLiteral(".damaged*")}, QDir::Files, QDir::Name);
+  }
 
   std::unique_ptr<QTemporaryDir> m_folder;
   std::unique_ptr<TMainWindow> m_window;
@@ -312,6 +329,44 @@ class MainWindowTest : public QObject {
     QCOMPARE(Feeds[0].Entries[0].Title, std::string("Kept"));
     // The background save keeps the previous complete store as its backup, as a save at exit does.
     QVERIFY(QFile::exists(m_folder->filePath(QStringLiteral("Feeds.xml.bak"))));
+  }
+
+  // Fault guarded: the damaged state reached each save's snapshot and was reset only by the queued completion, so
+  // a second snapshot (or the save at exit) copied the new file over the kept damaged one.
+  void aDamagedSettingsFileIsKeptOnceHoweverTheSavesOverlap() {
+    const QByteArray damaged = "<?xml version=\"1.0\"?>\r\n<Feeds>\r\n  <Structure>Work\tno";
+    WriteFile(QStringLiteral("Tidewick.ini"), damaged);
+    OpenWindow();
+    const TSaveSnapshot first = TakeSaveSnapshot(true);
+    const TSaveSnapshot second = TakeSaveSnapshot(true);
+    QVERIFY(WriteSaveSnapshot(first).SettingsWritten);
+    QVERIFY(WriteSaveSnapshot(second).SettingsWritten);
+    QVERIFY(m_window->SaveAllNow());
+    const QStringList copies = DamagedCopies(QStringLiteral("Tidewick.ini"));
+    QCOMPARE(copies.size(), 1);
+    QCOMPARE(ReadFile(copies.front()), damaged);
+  }
+
+  // Fault guarded: a damaged settings file with a damaged backup gave a flat feed list and the default language
+  // without a word, and the backup was written over by the next save.
+  void aDamagedSettingsFileAndBackupAreKeptAndTheUserIsTold() {
+    const QByteArray damaged = "<?xml version=\"1.0\"?>\r\n<Lang";
+    const QByteArray damagedBackup = "<?xml version=\"1.0\"?>\r\n<Feeds><Structure>Wo";
+    WriteFile(QStringLiteral("Tidewick.ini"), damaged);
+    WriteFile(QStringLiteral("Tidewick.ini.bak"), damagedBackup);
+    OpenWindow();
+    QTRY_COMPARE(prompts::ShownPrompts().size(), size_t{1});
+    const QString text = prompts::ShownPrompts().front().Text;
+    const QStringList copies = DamagedCopies(QStringLiteral("Tidewick.ini"));
+    const QStringList backupCopies = DamagedCopies(QStringLiteral("Tidewick.ini.bak"));
+    QCOMPARE(copies.size(), 1);
+    QCOMPARE(backupCopies.size(), 1);
+    QVERIFY2(text.contains(copies.front()) && text.contains(backupCopies.front()), qPrintable(text));
+    QVERIFY2(text.contains(QStringLiteral("Sprache")), qPrintable(text));  // what was lost
+    QVERIFY(m_window->SaveAllNow());
+    QVERIFY(m_window->SaveAllNow());
+    QCOMPARE(ReadFile(copies.front()), damaged);
+    QCOMPARE(ReadFile(backupCopies.front()), damagedBackup);
   }
 };
 

@@ -15,6 +15,7 @@
 #include <QMainWindow>
 #include <QPointer>
 
+#include "settings/settings.h"
 #include "ui/main/save_scheduler.h"
 #include "ui/rules/pane_layout.h"
 
@@ -121,8 +122,11 @@ class TMainWindow : public QMainWindow {
 
  private:
   // Start-up steps, in creation order (main_window_startup.cpp).
-  void LoadSettingsStep(const TMainWindowOptions& options);
+  TSettingsLoadResult LoadSettingsStep(const TMainWindowOptions& options);
   void LoadLanguageStep();
+  // Keeps copies of a damaged settings file and backup, and tells the user what was lost.
+  void KeepDamagedSettingsStep(const TSettingsLoadResult& load);
+  void WarnWhenRunning(const std::string& text);
   void LoadStoreStep();
   void CreateLayoutStep();
   void BuildTreeStep();

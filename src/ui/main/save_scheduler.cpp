@@ -17,7 +17,6 @@ TSaveSnapshot TakeSaveSnapshot(bool writeStore) {
   if (settings.SettingsDoc) {
     settings.SettingsDoc->SaveToStream(snapshot.SettingsDocText, 2, true);
   }
-  snapshot.FileState = settings.FileState;
   snapshot.WriteStore = writeStore && !settings.FeedsFileName.empty();
   snapshot.FeedsFileName = settings.FeedsFileName;
   if (snapshot.WriteStore) {
@@ -33,7 +32,6 @@ TSaveOutcome WriteSaveSnapshot(const TSaveSnapshot& snapshot) {
   if (!snapshot.SettingsDocText.empty()) {
     settings.SettingsDoc->LoadFromString(snapshot.SettingsDocText);
   }
-  settings.FileState = snapshot.FileState;
   TSaveOutcome outcome;
   outcome.SettingsWritten = SaveSettings(settings);
   outcome.StoreWritten = !snapshot.WriteStore || SaveFeeds(snapshot.FeedsFileName, snapshot.Feeds);
@@ -134,9 +132,6 @@ void TSaveScheduler::WriterLoop(const std::stop_token& stop) {
     QMetaObject::invokeMethod(
         this,
         [this, outcome] {
-          if (outcome.SettingsWritten) {
-            Settings().FileState = TSettingsFileState::Good;
-          }
           ++m_completed;
           emit Saved(outcome.SettingsWritten, outcome.StoreWritten);
         },

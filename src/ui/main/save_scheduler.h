@@ -37,7 +37,6 @@ inline constexpr int kSaveReadMarksMs = 30000;
 struct TSaveSnapshot {
   TSettingsValues Values;
   std::string SettingsDocText;  // the settings document as loaded, so unknown elements are written back
-  TSettingsFileState FileState = TSettingsFileState::Missing;
   bool WriteStore = true;
   std::string FeedsFileName;
   TFeeds Feeds;
