@@ -215,28 +215,35 @@ std::optional<std::string> ReadFileStart(const std::string& fileName, std::size_
 
 #ifndef _WIN32
 
-bool AtomicWriteFile(const std::string& fileName, std::string_view data) {
+TFileSaveResult WriteFileAtomically(const std::string& fileName, std::string_view data) {
   const fs::path target = ResolveTarget(fileName);
   std::string tempName;
-  bool written = false;
-  {
-    const TFdCloser temp{CreateTemporary(target, tempName)};
-    if (temp.Fd < 0) {
-      return false;
-    }
-    written = WriteAll(temp.Fd, data) && fsync(temp.Fd) == 0;
+  const int fd = CreateTemporary(target, tempName);
+  if (fd < 0) {
+    return TFileSaveResult::Failed(errno);
   }
-  if (!written || std::rename(tempName.c_str(), target.c_str()) != 0) {
+  // A full disk may show only at the sync or the close.
+  bool written = WriteAll(fd, data) && fsync(fd) == 0;
+  int error = errno;
+  if (close(fd) != 0 && written) {
+    written = false;
+    error = errno;
+  }
+  if (written && std::rename(tempName.c_str(), target.c_str()) != 0) {
+    written = false;
+    error = errno;
+  }
+  if (!written) {
     std::remove(tempName.c_str());
-    return false;
+    return TFileSaveResult::Failed(error);
   }
   SyncFolder(target.parent_path());
-  return true;
+  return {};
 }
 
 #else
 
-bool AtomicWriteFile(const std::string& fileName, std::string_view data) {
+TFileSaveResult WriteFileAtomically(const std::string& fileName, std::string_view data) {
   const fs::path target = ResolveTarget(fileName);
   const std::string tempName = TemporaryName(target);
   {
@@ -244,19 +251,24 @@ bool AtomicWriteFile(const std::string& fileName, std::string_view data) {
     out.write(data.data(), static_cast<std::streamsize>(data.size()));
     out.flush();
     if (!out) {
+      const int error = errno;
       std::remove(tempName.c_str());
-      return false;
+      return TFileSaveResult::Failed(error);
     }
   }
   std::error_code error;
   fs::rename(tempName, target, error);  // MoveFileEx with MOVEFILE_REPLACE_EXISTING
   if (error) {
     std::remove(tempName.c_str());
-    return false;
+    return TFileSaveResult::Failed(error.value());
   }
-  return true;
+  return {};
 }
 
 #endif
+
+bool AtomicWriteFile(const std::string& fileName, std::string_view data) {
+  return WriteFileAtomically(fileName, data).Written();
+}
 
 }  // namespace tidewick

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cerrno>
 #include <cstddef>
 #include <cstdint>
 #include <optional>
@@ -30,8 +31,17 @@ std::optional<TFileVersion> FileVersionOf(const std::string& fileName);
 // not be read or the copy not be made (errno says why).
 std::string KeepDatedCopy(const std::string& fileName, std::string_view infix);
 
+// How writing a file went, with the reason a user can be told.
+struct TFileSaveResult {
+  int Error = 0;  // errno of the step that failed; 0 when the file was written
+  bool Written() const { return Error == 0; }
+  // A failure whose step left no errno still has a reason.
+  static TFileSaveResult Failed(int error) { return {error != 0 ? error : EIO}; }
+};
+
 // Writes `data` to a temporary file in the target's folder, syncs it, renames it over `fileName` and syncs the
 // folder. On any failure the temporary file is removed and the old file stays untouched.
+TFileSaveResult WriteFileAtomically(const std::string& fileName, std::string_view data);
 bool AtomicWriteFile(const std::string& fileName, std::string_view data);
 
 }  // namespace tidewick

@@ -1,5 +1,6 @@
 #include "settings/settings.h"
 
+#include <cerrno>
 #include <limits>
 #include <optional>
 #include <type_traits>
@@ -270,7 +271,7 @@ TSettingsLoadResult LoadSettings(TSettings& settings) {
   return LoadSettings(settings, ChooseSettingsLocation(settings.UseProgramFolder));
 }
 
-bool SaveSettings(TSettings& settings) {
+TFileSaveResult SaveSettingsFile(TSettings& settings) {
   if (!settings.SettingsDoc) {
     settings.SettingsDoc = std::make_unique<TXmlDoc>();
   }
@@ -279,24 +280,25 @@ bool SaveSettings(TSettings& settings) {
     WriteKeyRepairing(doc, key, settings);
   }
   std::string text;
-  if (!doc.SaveToStream(text, 2, true)) {
-    return false;
-  }
   const std::string& fileName = settings.SettingsFileName;
-  if (fileName.empty()) {
-    return false;
+  if (fileName.empty() || !doc.SaveToStream(text, 2, true)) {
+    return TFileSaveResult::Failed(EINVAL);
   }
   if (FileExists(fileName)) {
     const std::string backupName = fileName + std::string(kBackupSuffix);
     if (IsDamagedSettingsFile(fileName)) {
       if (!KeepDamagedSettingsFileBeforeReplacing(fileName)) {
-        return false;  // a damaged file is no backup, and never replaced before it is kept
+        return TFileSaveResult::Failed(errno);  // a damaged file is no backup, and never replaced before it is kept
       }
     } else if (KeepDamagedSettingsFileBeforeReplacing(backupName)) {
       KeepCopy(fileName, backupName);  // a missing backup never blocks the save
     }
   }
-  return WriteStringToFile(fileName, text);
+  return WriteFileAtomically(fileName, text);
+}
+
+bool SaveSettings(TSettings& settings) {
+  return SaveSettingsFile(settings).Written();
 }
 
 }  // namespace tidewick

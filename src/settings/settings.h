@@ -7,6 +7,7 @@
 #include <string_view>
 #include <vector>
 
+#include "platform/file_io.h"
 #include "util/colors.h"
 #include "xml/xml_doc.h"
 
@@ -130,6 +131,8 @@ TSettingsLoadResult LoadSettings(TSettings& settings);
 // as "<name>.bak", unless LoadSettings found it damaged: then a copy of it is kept once under a name of its own
 // (settings_damage.h; if that copy cannot be made, the file is left alone). True when the file was written.
 bool SaveSettings(TSettings& settings);
+// The same with the reason of a failure.
+TFileSaveResult SaveSettingsFile(TSettings& settings);
 
 // The settings reader's limits, the same for the window and tidewick-feed. A file nested deeper is read without
 // what lies too deep; a larger one, or one whose tree would take more memory, is not used. Either counts as damaged.

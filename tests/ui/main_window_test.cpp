@@ -1,5 +1,8 @@
 #include "ui/main/main_window.h"
 
+#include <cerrno>
+#include <cstring>
+
 #include <QAction>
 #include <QActionGroup>
 #include <QDir>
@@ -331,6 +334,64 @@ class MainWindowTest : public QObject {
     QVERIFY(QFile::exists(m_folder->filePath(QStringLiteral("Feeds.xml.bak"))));
   }
 
+  QStringList NoticeTexts() const {
+    QStringList texts;
+    for (const auto& prompt : prompts::ShownPrompts()) {
+      if (prompt.Kind == prompts::TPromptKind::Notice) {
+        texts << prompt.Text;
+      }
+    }
+    return texts;
+  }
+
+  // Fault guarded: a save that failed (a full disk, a read-only file, a folder in the way) was told nowhere: the
+  // status bar said "Bereit.", no message came, and nothing tried again unless something changed.
+  void aFailingSaveIsToldOncePerEpisodeAndTriedAgain_data() {
+    QTest::addColumn<QString>("obstacle");  // a folder where the save writes
+    QTest::addColumn<QString>("file");      // the file the user is told of
+    QTest::addColumn<bool>("minimised");    // told by a tray message instead of a message box
+    QTest::newRow("store") << "Feeds.xml.tmp"
+                           << "Feeds.xml" << false;
+    QTest::newRow("settings, minimised to the tray") << "Tidewick.ini"
+                                                     << "Tidewick.ini" << true;
+  }
+  void aFailingSaveIsToldOncePerEpisodeAndTriedAgain() {
+    QFETCH(QString, obstacle);
+    QFETCH(QString, file);
+    QFETCH(bool, minimised);
+    OpenWindow({{"Alpha", "http://127.0.0.1:1/a"}});
+    QStringList trayMessages;
+    m_window->SetTrayMessage([&](const QString&, const QString& text) {
+      if (minimised) {
+        trayMessages << text;
+      }
+      return minimised;
+    });
+    const auto* problem = test::Child<QLabel>(*m_window, "lblSaveProblem");
+    const QString reason = QString::fromLocal8Bit(std::strerror(EISDIR));
+    const auto told = [&] { return minimised ? trayMessages : NoticeTexts(); };
+    for (int episode = 1; episode <= 2; ++episode) {
+      QFile::remove(InFolder(obstacle));
+      QVERIFY(QDir(m_folder->path()).mkdir(obstacle));
+      m_window->ScheduleSave();
+      for (int save = 0; save < 2; ++save) {
+        m_window->Saver().WaitUntilIdle();
+        QVERIFY(problem->isVisible());
+        QVERIFY2(problem->text().contains(InFolder(file)) && problem->text().contains(reason),
+                 qPrintable(problem->text()));
+        QVERIFY(m_window->Saver().IsPending());  // tried again without a new change
+      }
+      QCOMPARE(told().size(), episode);  // once per episode
+      QVERIFY(told().back().contains(InFolder(file)) && told().back().contains(reason));
+      QCOMPARE(NoticeTexts().size(), minimised ? 0 : episode);
+      // The next save that succeeds ends the episode.
+      QVERIFY(QDir(m_folder->path()).rmdir(obstacle));
+      m_window->Saver().WaitUntilIdle();
+      QVERIFY(!problem->isVisible());
+      QVERIFY(!m_window->Saver().IsPending());
+    }
+  }
+
   // Fault guarded: the damaged state reached each save's snapshot and was reset only by the queued completion, so
   // a second snapshot (or the save at exit) copied the new file over the kept damaged one.
   void aDamagedSettingsFileIsKeptOnceHoweverTheSavesOverlap() {
@@ -339,8 +400,8 @@ class MainWindowTest : public QObject {
     OpenWindow();
     const TSaveSnapshot first = TakeSaveSnapshot(true);
     const TSaveSnapshot second = TakeSaveSnapshot(true);
-    QVERIFY(WriteSaveSnapshot(first).SettingsWritten);
-    QVERIFY(WriteSaveSnapshot(second).SettingsWritten);
+    QVERIFY(WriteSaveSnapshot(first).SettingsWritten());
+    QVERIFY(WriteSaveSnapshot(second).SettingsWritten());
     QVERIFY(m_window->SaveAllNow());
     const QStringList copies = DamagedCopies(QStringLiteral("Tidewick.ini"));
     QCOMPARE(copies.size(), 1);

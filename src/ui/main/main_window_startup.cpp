@@ -20,6 +20,7 @@
 #include "ui/main/main_actions.h"
 #include "ui/main/main_window.h"
 #include "ui/main/refresh_controller.h"
+#include "ui/main/save_problem_report.h"
 #include "ui/main/text_font.h"
 #include "ui/main/ui_prompts.h"
 #include "ui/rules/language_menu.h"
@@ -108,6 +109,8 @@ void TMainWindow::CreateLayoutStep() {
   m_refresh = new TRefreshController(m_widgets.statusProgress, m_widgets.statusText, this);
   m_saver = new TSaveScheduler([this] { StoreWindowLayout(); }, this, m_options.ReadMarksSaveDelayMs);
   m_saver->SetStoreMaySave(m_storeMaySave);
+  m_saveProblems = new TSaveProblemReport(m_widgets.statusBar, this);
+  connect(m_saver, &TSaveScheduler::Saved, m_saveProblems, &TSaveProblemReport::Take);
   WireCommands();
   FillLanguageMenu();
   ApplyLanguage();

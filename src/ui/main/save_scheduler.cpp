@@ -33,8 +33,12 @@ TSaveOutcome WriteSaveSnapshot(const TSaveSnapshot& snapshot) {
     settings.SettingsDoc->LoadFromString(snapshot.SettingsDocText);
   }
   TSaveOutcome outcome;
-  outcome.SettingsWritten = SaveSettings(settings);
-  outcome.StoreWritten = !snapshot.WriteStore || SaveFeeds(snapshot.FeedsFileName, snapshot.Feeds);
+  outcome.SettingsFileName = settings.SettingsFileName;
+  outcome.SettingsError = SaveSettingsFile(settings).Error;
+  outcome.FeedsFileName = snapshot.FeedsFileName;
+  if (snapshot.WriteStore) {
+    outcome.StoreError = SaveFeedStore(snapshot.FeedsFileName, snapshot.Feeds).Error;
+  }
   return outcome;
 }
 
@@ -133,7 +137,7 @@ void TSaveScheduler::WriterLoop(const std::stop_token& stop) {
         this,
         [this, outcome] {
           ++m_completed;
-          emit Saved(outcome.SettingsWritten, outcome.StoreWritten);
+          Report(outcome);
         },
         Qt::QueuedConnection);
     {
@@ -161,6 +165,14 @@ void TSaveScheduler::WaitUntilIdle() {
   QCoreApplication::sendPostedEvents(this);
 }
 
+void TSaveScheduler::Report(const TSaveOutcome& outcome) {
+  m_last = outcome;
+  if (!outcome.AllWritten()) {
+    Schedule(TSaveDelay::ReadMarks);
+  }
+  emit Saved(outcome);
+}
+
 TSaveOutcome TSaveScheduler::SaveNow() {
   m_timer->stop();
   m_building.reset();
@@ -174,9 +186,15 @@ TSaveOutcome TSaveScheduler::SaveNow() {
   if (m_prepare) {
     m_prepare();
   }
+  const TSettings& settings = Settings();
   TSaveOutcome outcome;
-  outcome.SettingsWritten = SaveSettings(Settings());
-  outcome.StoreWritten = !m_storeMaySave || Settings().FeedsFileName.empty() || SaveFeeds(Settings().FeedsFileName);
+  outcome.SettingsFileName = settings.SettingsFileName;
+  outcome.SettingsError = SaveSettingsFile(Settings()).Error;
+  outcome.FeedsFileName = settings.FeedsFileName;
+  if (m_storeMaySave && !settings.FeedsFileName.empty()) {
+    outcome.StoreError = SaveFeedStore(settings.FeedsFileName, Feeds).Error;
+  }
+  Report(outcome);
   return outcome;
 }
 
