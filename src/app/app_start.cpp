@@ -72,7 +72,8 @@ int RunTidewick(int argc, char* argv[]) {
   }
   TFirstInstance instance(options);
   instance.Start();
-  return QApplication::exec();
+  const int status = QApplication::exec();
+  return status != 0 ? status : instance.ExitStatus();
 }
 
 }  // namespace tidewick

@@ -1,10 +1,16 @@
 #include "app/first_instance.h"
 
+#include <cstdio>
+#include <cstring>
+#include <utility>
+
 #include <QApplication>
 #include <QDialog>
 #include <QEventLoop>
 #include <QMenu>
 #include <QPointer>
+#include <QStatusBar>
+#include <QSystemTrayIcon>
 #include <QTimer>
 
 #include "app/activation.h"
@@ -55,6 +61,14 @@ void TFirstInstance::WireNotifications() {
       },
       this);
   m_window.SetTrayNotification([this] { m_notifier->UpdateTrayNotification(); });
+  m_window.SetTrayMessage([this](const QString& title, const QString& text) {
+    QSystemTrayIcon* tray = m_lifecycle.TrayIcon();
+    if (tray == nullptr || !Settings().Minimized) {
+      return false;
+    }
+    tray->showMessage(title, text, QSystemTrayIcon::Warning);
+    return true;
+  });
   connect(m_popup, &TPopupWindow::restoreRequested, &m_lifecycle, &TWindowLifecycle::Restore);
   connect(m_popup, &TPopupWindow::entryRequested, this, &TFirstInstance::ShowPopupEntry);
   // Restoring the window ends the announcement.
@@ -165,6 +179,20 @@ QDialog* TFirstInstance::OfferAddress(const std::vector<std::string>& params) {
   }
   m_window.FeedTree().Select(m_window.FeedTree().Root());
   return m_window.ShowAddFeedDialog(QString::fromStdString(*address));
+}
+
+int TFirstInstance::ExitStatus() {
+  const TSaveOutcome& last = m_window.Saver().LastOutcome();
+  if (last.AllWritten()) {
+    return 0;
+  }
+  for (const auto& [fileName, error] :
+       {std::pair{last.SettingsFileName, last.SettingsError}, std::pair{last.FeedsFileName, last.StoreError}}) {
+    if (error != 0) {
+      std::fprintf(stderr, "tidewick: \"%s\" could not be saved: %s\n", fileName.c_str(), std::strerror(error));
+    }
+  }
+  return kExitSaveFailed;
 }
 
 void TFirstInstance::Shutdown() {

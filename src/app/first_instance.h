@@ -20,6 +20,9 @@ class QDialog;
 
 namespace tidewick {
 
+// As tidewick-feed says it: the program ended, but what it had could not be saved.
+inline constexpr int kExitSaveFailed = 4;
+
 struct TFirstInstanceOptions {
   TMainWindowOptions Window;
   TInstancePlace Place;
@@ -40,6 +43,10 @@ class TFirstInstance : public QObject {
   void Start();
 
   TMainWindow& Window() { return m_window; }
+
+  // The program's exit status once the event loop has ended: 0, or kExitSaveFailed when the last save failed (each
+  // file that was not saved is named on standard error).
+  int ExitStatus();
 
  private:
   void SubscribeWelcomeFeed(TStorePresence storePresence);

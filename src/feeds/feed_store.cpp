@@ -113,16 +113,19 @@ bool WriteAll(int fd, std::string_view bytes) {
   return true;
 }
 
-// Writes the store to tempName and syncs it; the number of bytes written, or -1. Write-back of what is written
-// starts while the rest is still being built, so the final sync waits only for the tail.
-// The new file takes the old store's mode (a store holding credentials in its addresses may be private).
-int64_t WriteTempStore(const TFeeds& feeds, const std::string& tempName, const std::optional<TFileIdentity>& old) {
+// Writes the store to tempName and syncs it; the number of bytes written, or -1 with the reason in error.
+// Write-back of what is written starts while the rest is still being built, so the final sync waits only for the
+// tail. The new file takes the old store's mode (a store holding credentials in its addresses may be private).
+int64_t WriteTempStore(const TFeeds& feeds, const std::string& tempName, const std::optional<TFileIdentity>& old,
+                       int& error) {
   constexpr int64_t kWriteBackStep = int64_t{8} << 20;
   const int fd = ::open(tempName.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
   if (fd < 0) {
+    error = errno;
     return -1;
   }
   if (old && ::fchmod(fd, old->Mode) != 0) {
+    error = errno;
     ::close(fd);
     return -1;
   }
@@ -141,8 +144,15 @@ int64_t WriteTempStore(const TFeeds& feeds, const std::string& tempName, const s
 #endif
     return true;
   });
-  ok = ::fsync(fd) == 0 && ok;
-  ok = ::close(fd) == 0 && ok;
+  error = ok ? 0 : errno;
+  if (::fsync(fd) != 0 && ok) {
+    ok = false;
+    error = errno;
+  }
+  if (::close(fd) != 0 && ok) {
+    ok = false;
+    error = errno;
+  }
   return ok ? total : -1;
 }
 
@@ -234,42 +244,48 @@ bool LoadFeeds(const std::string& fileName) {
 }
 
 bool SaveFeeds(const std::string& storeFileName) {
-  return SaveFeeds(storeFileName, Feeds);
+  return SaveFeedStore(storeFileName, Feeds).Written();
 }
 
 bool SaveFeeds(const std::string& storeFileName, const TFeeds& feeds) {
+  return SaveFeedStore(storeFileName, feeds).Written();
+}
+
+TFileSaveResult SaveFeedStore(const std::string& storeFileName, const TFeeds& feeds) {
   const std::string fileName = LinkTarget(storeFileName);
-  const std::string tempName = fileName + ".tmp";
+  const std::string tempName = fileName + std::string(kStoreTempSuffix);
   const std::optional<TFileIdentity> old = IdentityOf(fileName);
   // Only a store that loads completely becomes the backup; any other file there is kept as a damaged copy first.
   const bool oldComplete = old && IsCompleteStoreFile(*old);
   if (old && !oldComplete && !DamagedStoreIsKept(*old)) {
-    return false;
+    return TFileSaveResult::Failed(errno);
   }
-  const int64_t written = WriteTempStore(feeds, tempName, old);
+  int error = 0;
+  const int64_t written = WriteTempStore(feeds, tempName, old, error);
   if (g_saveTestHook) {
     g_saveTestHook(tempName);
   }
   const auto tempIdentity = IdentityOf(tempName);
   if (written < 0 || !tempIdentity || tempIdentity->Size != written) {
     ::unlink(tempName.c_str());
-    return false;
+    return TFileSaveResult::Failed(error);
   }
-  const std::string pendingBackup = fileName + ".bak.new";
+  const std::string pendingBackup = fileName + std::string(kStoreBackupPendingSuffix);
   const bool backupPrepared = oldComplete && PrepareBackupCopy(fileName, pendingBackup, old->Size);
   if (::rename(tempName.c_str(), fileName.c_str()) != 0) {
+    error = errno;
     ::unlink(tempName.c_str());
     if (backupPrepared) {
       ::unlink(pendingBackup.c_str());
     }
-    return false;
+    return TFileSaveResult::Failed(error);
   }
   if (backupPrepared && ::rename(pendingBackup.c_str(), (fileName + ".bak").c_str()) != 0) {
     ::unlink(pendingBackup.c_str());  // the new store is in place; only the backup is not renewed
   }
   SyncFolderOf(fileName);
   RememberComplete(fileName);
-  return true;
+  return {};
 }
 
 std::string FeedStoreText(const TFeeds& feeds) {

@@ -11,6 +11,7 @@
 #include <string_view>
 
 #include "feeds/feed_records.h"
+#include "platform/file_io.h"
 
 namespace tidewick {
 
@@ -47,6 +48,12 @@ bool LoadFeeds(const std::string& fileName);
 bool SaveFeeds(const std::string& fileName);
 // The same for a copy of the store (a background save writes a snapshot taken on the main thread).
 bool SaveFeeds(const std::string& fileName, const TFeeds& feeds);
+// The same with the reason of a failure.
+TFileSaveResult SaveFeedStore(const std::string& fileName, const TFeeds& feeds);
+
+// The names a save writes beside the store before they replace the store and its backup.
+inline constexpr std::string_view kStoreTempSuffix = ".tmp";
+inline constexpr std::string_view kStoreBackupPendingSuffix = ".bak.new";
 
 // The exact bytes SaveFeeds writes for feeds.
 std::string FeedStoreText(const TFeeds& feeds);

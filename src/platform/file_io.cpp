@@ -2,7 +2,9 @@
 
 #include <atomic>
 #include <cerrno>
+#include <chrono>
 #include <cstdio>
+#include <ctime>
 #include <filesystem>
 #include <fstream>
 #include <memory>
@@ -94,9 +96,94 @@ int CreateTemporary(const fs::path& target, std::string& tempName) {
   return -1;
 }
 
+// Gives the copy a name no other file has (link never replaces); false with errno EEXIST when it is taken.
+bool LinkInto(const std::string& tempName, const std::string& name) {
+  return link(tempName.c_str(), name.c_str()) == 0;
+}
+
 #endif
 
+std::string UtcTimeStamp() {
+  const std::time_t now = std::time(nullptr);
+  std::tm utc{};
+#ifdef _WIN32
+  gmtime_s(&utc, &now);
+#else
+  gmtime_r(&now, &utc);
+#endif
+  char text[32];
+  const std::size_t length = std::strftime(text, sizeof text, "%Y%m%d-%H%M%S", &utc);
+  return std::string(text, length);
+}
+
 }  // namespace
+
+std::optional<TFileVersion> FileVersionOf(const std::string& fileName) {
+#ifndef _WIN32
+  struct stat info {};
+  if (stat(fileName.c_str(), &info) != 0) {
+    return std::nullopt;
+  }
+  return TFileVersion{static_cast<uint64_t>(info.st_dev), static_cast<uint64_t>(info.st_ino),
+                      static_cast<int64_t>(info.st_size),
+                      int64_t{info.st_mtim.tv_sec} * 1000000000 + info.st_mtim.tv_nsec};
+#else
+  std::error_code error;
+  const auto size = fs::file_size(fileName, error);
+  const auto modified = fs::last_write_time(fileName, error);
+  if (error) {
+    return std::nullopt;
+  }
+  return TFileVersion{0, 0, static_cast<int64_t>(size),
+                      std::chrono::duration_cast<std::chrono::nanoseconds>(modified.time_since_epoch()).count()};
+#endif
+}
+
+std::string KeepDatedCopy(const std::string& fileName, std::string_view infix) {
+  const std::optional<std::string> bytes = ReadWholeFile(fileName);
+  if (!bytes) {
+    return {};
+  }
+  const std::string base = fileName + std::string(infix) + "-" + UtcTimeStamp();
+#ifndef _WIN32
+  std::string tempName;
+  bool written = false;
+  {
+    const TFdCloser temp{CreateTemporary(fileName, tempName)};
+    if (temp.Fd < 0) {
+      return {};
+    }
+    written = WriteAll(temp.Fd, *bytes) && fsync(temp.Fd) == 0;
+  }
+  std::string copy;
+  if (written && ReadWholeFile(tempName) == bytes) {
+    for (int attempt = 1; attempt <= 100 && copy.empty(); ++attempt) {
+      const std::string name = attempt == 1 ? base : base + "-" + std::to_string(attempt);
+      if (LinkInto(tempName, name)) {
+        copy = name;
+      } else if (errno != EEXIST) {
+        break;
+      }
+    }
+  }
+  const int error = errno;
+  unlink(tempName.c_str());
+  if (!copy.empty()) {
+    SyncFolder(fs::path(fileName).parent_path());
+  }
+  errno = copy.empty() ? (error != 0 ? error : EIO) : 0;
+  return copy;
+#else
+  for (int attempt = 1; attempt <= 100; ++attempt) {
+    const std::string name = attempt == 1 ? base : base + "-" + std::to_string(attempt);
+    std::error_code error;
+    if (!fs::exists(name, error)) {
+      return AtomicWriteFile(name, *bytes) ? name : std::string();
+    }
+  }
+  return {};
+#endif
+}
 
 std::optional<std::string> ReadWholeFile(const std::string& fileName) {
   std::ifstream in(fileName, std::ios::binary);
@@ -111,30 +198,52 @@ std::optional<std::string> ReadWholeFile(const std::string& fileName) {
   return content;
 }
 
+std::optional<std::string> ReadFileStart(const std::string& fileName, std::size_t maxBytes) {
+  std::ifstream in(fileName, std::ios::binary);
+  std::error_code error;
+  if (!in || fs::is_directory(fileName, error)) {
+    return std::nullopt;
+  }
+  std::string content(maxBytes, '\0');
+  in.read(content.data(), static_cast<std::streamsize>(maxBytes));
+  if (in.bad()) {
+    return std::nullopt;
+  }
+  content.resize(static_cast<std::size_t>(in.gcount()));
+  return content;
+}
+
 #ifndef _WIN32
 
-bool AtomicWriteFile(const std::string& fileName, std::string_view data) {
+TFileSaveResult WriteFileAtomically(const std::string& fileName, std::string_view data) {
   const fs::path target = ResolveTarget(fileName);
   std::string tempName;
-  bool written = false;
-  {
-    const TFdCloser temp{CreateTemporary(target, tempName)};
-    if (temp.Fd < 0) {
-      return false;
-    }
-    written = WriteAll(temp.Fd, data) && fsync(temp.Fd) == 0;
+  const int fd = CreateTemporary(target, tempName);
+  if (fd < 0) {
+    return TFileSaveResult::Failed(errno);
   }
-  if (!written || std::rename(tempName.c_str(), target.c_str()) != 0) {
+  // A full disk may show only at the sync or the close.
+  bool written = WriteAll(fd, data) && fsync(fd) == 0;
+  int error = errno;
+  if (close(fd) != 0 && written) {
+    written = false;
+    error = errno;
+  }
+  if (written && std::rename(tempName.c_str(), target.c_str()) != 0) {
+    written = false;
+    error = errno;
+  }
+  if (!written) {
     std::remove(tempName.c_str());
-    return false;
+    return TFileSaveResult::Failed(error);
   }
   SyncFolder(target.parent_path());
-  return true;
+  return {};
 }
 
 #else
 
-bool AtomicWriteFile(const std::string& fileName, std::string_view data) {
+TFileSaveResult WriteFileAtomically(const std::string& fileName, std::string_view data) {
   const fs::path target = ResolveTarget(fileName);
   const std::string tempName = TemporaryName(target);
   {
@@ -142,19 +251,24 @@ bool AtomicWriteFile(const std::string& fileName, std::string_view data) {
     out.write(data.data(), static_cast<std::streamsize>(data.size()));
     out.flush();
     if (!out) {
+      const int error = errno;
       std::remove(tempName.c_str());
-      return false;
+      return TFileSaveResult::Failed(error);
     }
   }
   std::error_code error;
   fs::rename(tempName, target, error);  // MoveFileEx with MOVEFILE_REPLACE_EXISTING
   if (error) {
     std::remove(tempName.c_str());
-    return false;
+    return TFileSaveResult::Failed(error.value());
   }
-  return true;
+  return {};
 }
 
 #endif
+
+bool AtomicWriteFile(const std::string& fileName, std::string_view data) {
+  return WriteFileAtomically(fileName, data).Written();
+}
 
 }  // namespace tidewick

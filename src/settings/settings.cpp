@@ -1,11 +1,13 @@
 #include "settings/settings.h"
 
+#include <cerrno>
 #include <limits>
 #include <optional>
 #include <type_traits>
 #include <variant>
 
 #include "platform/file_io.h"
+#include "settings/settings_damage.h"
 #include "util/case_fold.h"
 #include "util/colors.h"
 #include "util/files.h"
@@ -170,19 +172,25 @@ struct TLoadedDoc {
 };
 
 TLoadedDoc LoadDocument(const std::string& fileName) {
+  TXmlLoadOptions limits;
+  limits.MaxDepth = kMaxSettingsDepth;
+  limits.MaxInputBytes = kMaxSettingsFileBytes;
+  limits.MaxTreeBytes = kMaxSettingsTreeBytes;
   TLoadedDoc loaded{std::make_unique<TXmlDoc>(), {}};
-  loaded.Result = loaded.Doc->LoadFromFileEx(fileName);
+  loaded.Result = loaded.Doc->LoadFromFileEx(fileName, limits);
   return loaded;
 }
 
 // A settings file always begins with its declaration; without it the forgiving reader makes the first tag the
-// root, which is no settings document at all.
-bool HasDeclarationRoot(const TLoadedDoc& loaded) {
-  return SameTextIgnoringCase(loaded.Doc->Root()->Name(), "?xml");
+// root, which is no settings document at all. Nor is a file beyond the size limits: what was read of it would be
+// written back as large as it is.
+bool IsUsable(const TLoadedDoc& loaded) {
+  return SameTextIgnoringCase(loaded.Doc->Root()->Name(), "?xml") && !loaded.Result.TooLarge &&
+         !loaded.Result.OverBudget;
 }
 
 bool IsComplete(const TLoadedDoc& loaded) {
-  return loaded.Result.Ok && loaded.Result.Complete && HasDeclarationRoot(loaded);
+  return loaded.Result.Ok && loaded.Result.Complete && !loaded.Result.TooDeep && IsUsable(loaded);
 }
 
 // Copies the file's bytes to `copyName`; false when the file cannot be read or the copy not written.
@@ -217,21 +225,26 @@ TSettingsLoadResult LoadSettings(TSettings& settings, const TSettingsLocation& l
   TSettingsLoadResult result;
   result.FolderUsable = location.FolderUsable;
   TLoadedDoc loaded{std::make_unique<TXmlDoc>(), {}};
-  settings.FileState = TSettingsFileState::Missing;
   if (FileExists(location.SettingsFileName)) {
     loaded = LoadDocument(location.SettingsFileName);
     result.Source = TSettingsSource::File;
-    settings.FileState = TSettingsFileState::Good;
     if (!IsComplete(loaded)) {
-      // Never overwrite it unseen: SaveSettings keeps it as ".damaged"; a complete backup is the better source.
+      // Never overwrite it unseen (a copy is kept first); a complete backup is the better source.
       result.Damaged = true;
-      settings.FileState = TSettingsFileState::Damaged;
-      TLoadedDoc backup = LoadDocument(location.SettingsFileName + std::string(kBackupSuffix));
+      NoteDamagedSettingsFile(location.SettingsFileName);
+      const std::string backupName = location.SettingsFileName + std::string(kBackupSuffix);
+      TLoadedDoc backup = LoadDocument(backupName);
       if (IsComplete(backup)) {
         loaded = std::move(backup);
         result.Source = TSettingsSource::Backup;
-      } else if (!HasDeclarationRoot(loaded)) {
-        loaded = TLoadedDoc{std::make_unique<TXmlDoc>(), {}};
+      } else {
+        result.BackupDamaged = FileExists(backupName);
+        if (result.BackupDamaged) {
+          NoteDamagedSettingsFile(backupName);  // renewing the backup would destroy it
+        }
+        if (!IsUsable(loaded)) {
+          loaded = TLoadedDoc{std::make_unique<TXmlDoc>(), {}};
+        }
       }
     }
   }
@@ -240,6 +253,11 @@ TSettingsLoadResult LoadSettings(TSettings& settings, const TSettingsLocation& l
   const TSettingsValues defaults;
   for (const TStoredKey& key : kStoredKeys) {
     ReadKey(*settings.SettingsDoc, key, defaults, settings);
+    if (result.Damaged && settings.SettingsDoc->GetNode(key.Path) == nullptr) {
+      result.DefaultedKeys.emplace_back(key.Path);
+    } else {
+      result.AnyKeyRead = true;
+    }
   }
   for (const TRangeRule& rule : kRangeRules) {
     if (settings.*rule.Member < rule.Low || settings.*rule.Member > rule.High) {
@@ -253,7 +271,7 @@ TSettingsLoadResult LoadSettings(TSettings& settings) {
   return LoadSettings(settings, ChooseSettingsLocation(settings.UseProgramFolder));
 }
 
-bool SaveSettings(TSettings& settings) {
+TFileSaveResult SaveSettingsFile(TSettings& settings) {
   if (!settings.SettingsDoc) {
     settings.SettingsDoc = std::make_unique<TXmlDoc>();
   }
@@ -262,25 +280,25 @@ bool SaveSettings(TSettings& settings) {
     WriteKeyRepairing(doc, key, settings);
   }
   std::string text;
-  if (!doc.SaveToStream(text, 2, true)) {
-    return false;
-  }
   const std::string& fileName = settings.SettingsFileName;
-  if (fileName.empty()) {
-    return false;
+  if (fileName.empty() || !doc.SaveToStream(text, 2, true)) {
+    return TFileSaveResult::Failed(EINVAL);
   }
-  if (settings.FileState == TSettingsFileState::Damaged && FileExists(fileName) &&
-      !KeepCopy(fileName, fileName + std::string(kDamagedSuffix))) {
-    return false;
+  if (FileExists(fileName)) {
+    const std::string backupName = fileName + std::string(kBackupSuffix);
+    if (IsDamagedSettingsFile(fileName)) {
+      if (!KeepDamagedSettingsFileBeforeReplacing(fileName)) {
+        return TFileSaveResult::Failed(errno);  // a damaged file is no backup, and never replaced before it is kept
+      }
+    } else if (KeepDamagedSettingsFileBeforeReplacing(backupName)) {
+      KeepCopy(fileName, backupName);  // a missing backup never blocks the save
+    }
   }
-  if (settings.FileState == TSettingsFileState::Good && FileExists(fileName)) {
-    KeepCopy(fileName, fileName + std::string(kBackupSuffix));  // a missing backup never blocks the save
-  }
-  if (!WriteStringToFile(fileName, text)) {
-    return false;
-  }
-  settings.FileState = TSettingsFileState::Good;
-  return true;
+  return WriteFileAtomically(fileName, text);
+}
+
+bool SaveSettings(TSettings& settings) {
+  return SaveSettingsFile(settings).Written();
 }
 
 }  // namespace tidewick

@@ -1,11 +1,13 @@
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
 
+#include "platform/file_io.h"
 #include "util/colors.h"
 #include "xml/xml_doc.h"
 
@@ -76,18 +78,10 @@ struct TSettingsValues {
   bool operator==(const TSettingsValues&) const = default;
 };
 
-// What the file on disk was when it was loaded; decides how SaveSettings treats it.
-enum class TSettingsFileState {
-  Missing,  // nothing there (a fresh start)
-  Good,     // read completely: kept as ".bak" when replaced
-  Damaged,  // not XML, empty, cut short or unreadable: kept as ".damaged" before it is replaced
-};
-
 // The settings record with its document. The document lives from loading to the end so that elements the program
 // does not know are written back unchanged. Owned by the main thread; workers get copies of the values they need.
 struct TSettings : TSettingsValues {
   std::unique_ptr<TXmlDoc> SettingsDoc;
-  TSettingsFileState FileState = TSettingsFileState::Missing;
 };
 
 // The process-wide record (main thread only).
@@ -118,7 +112,12 @@ enum class TSettingsSource {
 
 struct TSettingsLoadResult {
   TSettingsSource Source = TSettingsSource::Defaults;
-  bool Damaged = false;      // the settings file was there but could not be read completely
+  bool Damaged = false;        // the settings file was there but could not be read completely
+  bool BackupDamaged = false;  // so was its backup, which was tried instead
+  // With Damaged: whether the document used held any stored key, and the stored keys it did not hold (they have
+  // their defaults).
+  bool AnyKeyRead = false;
+  std::vector<std::string> DefaultedKeys;
   bool FolderUsable = true;  // false: show kSettingsFolderErrorText and end the program after start-up
 };
 
@@ -128,13 +127,20 @@ TSettingsLoadResult LoadSettings(TSettings& settings, const TSettingsLocation& l
 // Chooses the location from settings.UseProgramFolder first.
 TSettingsLoadResult LoadSettings(TSettings& settings);
 
-// Writes every stored value into SettingsDoc and replaces the settings file atomically. A good previous file is
-// kept as "<name>.bak"; a damaged one as "<name>.damaged" (if that copy cannot be made, the file is left alone).
-// True when the file was written.
+// Writes every stored value into SettingsDoc and replaces the settings file atomically. The previous file is kept
+// as "<name>.bak", unless LoadSettings found it damaged: then a copy of it is kept once under a name of its own
+// (settings_damage.h; if that copy cannot be made, the file is left alone). True when the file was written.
 bool SaveSettings(TSettings& settings);
+// The same with the reason of a failure.
+TFileSaveResult SaveSettingsFile(TSettings& settings);
 
-// Suffixes of the kept copies.
+// The settings reader's limits, the same for the window and tidewick-feed. A file nested deeper is read without
+// what lies too deep; a larger one, or one whose tree would take more memory, is not used. Either counts as damaged.
+inline constexpr int kMaxSettingsDepth = 32;
+inline constexpr std::size_t kMaxSettingsFileBytes = std::size_t{4} << 20;
+inline constexpr std::size_t kMaxSettingsTreeBytes = std::size_t{32} << 20;
+
+// Suffix of the kept previous file.
 inline constexpr std::string_view kBackupSuffix = ".bak";
-inline constexpr std::string_view kDamagedSuffix = ".damaged";
 
 }  // namespace tidewick

@@ -40,11 +40,16 @@ namespace xml_internal {
 struct TNodeCursor;
 }
 
-// Limits for reading documents from outside (downloads); files of our own are read without them.
+// Limits for reading documents from outside (downloads) and files a user may have edited.
 struct TXmlLoadOptions {
   // Memory the tree may take (nodes and attributes); 0 = no limit. A document whose tree would need more is read up
   // to the limit and reported as not complete.
   std::size_t MaxTreeBytes = 0;
+  // Elements nested deeper than this below the root are skipped with everything inside them; reading goes on after
+  // them. 0 = no limit.
+  int MaxDepth = 0;
+  // Bytes read from a file or text; the rest is ignored, as if the input ended there. 0 = no limit.
+  std::size_t MaxInputBytes = 0;
 };
 
 // What a load found out, beyond true/false.
@@ -52,6 +57,8 @@ struct TXmlLoadResult {
   bool Ok = false;            // a root tag was read
   bool Complete = false;      // the top element was closed before the input ended (not cut short)
   bool OverBudget = false;    // reading stopped at TXmlLoadOptions::MaxTreeBytes
+  bool TooDeep = false;       // elements beyond TXmlLoadOptions::MaxDepth were skipped
+  bool TooLarge = false;      // the input went on beyond TXmlLoadOptions::MaxInputBytes
   std::size_t Offset = 0;     // where reading stopped, in the text after conversion to UTF-8
   std::size_t TreeBytes = 0;  // memory the nodes and attributes read took
 };
@@ -73,7 +80,7 @@ class TXmlDoc {
   // converted to UTF-8 once (byte-order mark, declared encoding); the reader never fails on malformed markup.
   bool LoadFromFile(const std::string& fileName);
   bool LoadFromString(std::string_view text);
-  TXmlLoadResult LoadFromFileEx(const std::string& fileName);
+  TXmlLoadResult LoadFromFileEx(const std::string& fileName, const TXmlLoadOptions& options = {});
   TXmlLoadResult LoadFromStringEx(std::string_view text);
   // Takes the text over instead of copying it: a large download is then held once.
   TXmlLoadResult LoadFromOwnedText(std::string&& text, const TXmlLoadOptions& options = {});

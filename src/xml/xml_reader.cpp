@@ -111,8 +111,12 @@ std::string DocumentToUtf8(std::string&& bytes) {
   return DecodeToUtf8(std::move(bytes), encoding);
 }
 
+bool IsLeafInstructionName(std::string_view name) {
+  return name.starts_with("?") && !xml_internal::SameXmlName(name, "?xml");
+}
+
 bool IsLeafInstruction(const TXmlNode& node) {
-  return node.Name().starts_with("?") && !xml_internal::SameXmlName(node.Name(), "?xml");
+  return IsLeafInstructionName(node.Name());
 }
 
 }  // namespace
@@ -159,11 +163,19 @@ class TXmlReader {
   void CloseElement(TXmlNode& node, const char* innerEnd);
   std::string_view DecodedValue(std::string_view raw, bool stored);
   static bool EndsElement(const TTag& tag) { return tag.Eof || tag.Text.empty() || tag.Text.front() == '/'; }
+  // Whether the tag opens an element that later tags go into (the way the tree is built below).
+  static bool OpensElement(const TTag& tag) {
+    return tag.HasContent && !IsLeafInstructionName(tag.Text.substr(0, tag.Text.find_first_of(" \t\r\n")));
+  }
+  // Below the depth limit: counts the elements the skipped one holds; true while the tag is still inside it.
+  bool SkipDeep(const TTag& tag);
 
   TXmlDoc& m_doc;
   const TXmlLoadOptions m_options;
   std::size_t m_treeBytes = 0;
   bool m_overBudget = false;
+  int m_skipping = 0;  // open elements inside an element that lies too deep
+  bool m_tooDeep = false;
   TAttributeIndex m_attributeIndex;
   const char* const m_begin;
   const char* m_pos;
@@ -370,6 +382,18 @@ void TXmlReader::CloseElement(TXmlNode& node, const char* innerEnd) {
   node.m_innerSize = static_cast<uint32_t>(innerEnd - m_begin) - node.m_innerBegin;
 }
 
+bool TXmlReader::SkipDeep(const TTag& tag) {
+  if (m_skipping == 0 || tag.Eof) {
+    return false;
+  }
+  if (EndsElement(tag)) {
+    --m_skipping;
+  } else if (OpensElement(tag)) {
+    ++m_skipping;
+  }
+  return true;
+}
+
 TXmlLoadResult TXmlReader::Run() {
   TXmlLoadResult result;
   TTag tag;
@@ -390,8 +414,12 @@ TXmlLoadResult TXmlReader::Run() {
   }
   OpenElement(root, tag);
   TXmlNode* current = &root;
+  int depth = 0;  // of current below the root
   while (true) {
     ScanElementTag(tag);
+    if (SkipDeep(tag)) {
+      continue;
+    }
     if (EndsElement(tag)) {
       if (tag.Eof) {
         // Whatever is still open ends with the input.
@@ -410,6 +438,12 @@ TXmlLoadResult TXmlReader::Run() {
         hasTopElement = true;
       }
       current = current->m_parent;
+      --depth;
+      continue;
+    }
+    if (m_options.MaxDepth > 0 && depth >= m_options.MaxDepth) {
+      m_tooDeep = true;
+      m_skipping = OpensElement(tag) ? 1 : 0;
       continue;
     }
     TXmlNode* child = Charge(sizeof(TXmlNode)) ? m_doc.NewNode(current) : nullptr;
@@ -428,11 +462,13 @@ TXmlLoadResult TXmlReader::Run() {
     if (tag.HasContent && !IsLeafInstruction(*child)) {
       OpenElement(*child, tag);
       current = child;
+      ++depth;
     } else if (current == &root && !child->Name().starts_with("?")) {
       hasTopElement = true;  // a self-closing top element
     }
   }
   result.OverBudget = m_overBudget;
+  result.TooDeep = m_tooDeep;
   result.Offset = static_cast<std::size_t>(m_pos - m_begin);
   result.TreeBytes = m_treeBytes;
   return result;
@@ -441,13 +477,19 @@ TXmlLoadResult TXmlReader::Run() {
 TXmlLoadResult TXmlDoc::LoadOwned(std::string&& bytes, const TXmlLoadOptions& options) {
   Reset();
   std::string input = std::move(bytes);
+  const bool tooLarge = options.MaxInputBytes != 0 && input.size() > options.MaxInputBytes;
+  if (tooLarge) {
+    input.resize(options.MaxInputBytes);
+  }
   std::string text = DocumentToUtf8(std::move(input));
   std::string().swap(input);  // a converted copy no longer needs the original
   if (text.size() > UINT32_MAX) {
     return {};  // beyond what a node can point into; downloads and our files are far smaller
   }
   TXmlReader reader(*this, KeepSource(std::move(text)), options);
-  return reader.Run();
+  TXmlLoadResult result = reader.Run();
+  result.TooLarge = tooLarge;
+  return result;
 }
 
 TXmlLoadResult TXmlDoc::LoadFromStringEx(std::string_view text) {
@@ -464,12 +506,14 @@ TXmlLoadResult TXmlDoc::LoadFromOwnedText(std::string&& text, const TXmlLoadOpti
   return LoadOwned(std::move(text), options);
 }
 
-TXmlLoadResult TXmlDoc::LoadFromFileEx(const std::string& fileName) {
-  std::optional<std::string> bytes = ReadWholeFile(fileName);
+TXmlLoadResult TXmlDoc::LoadFromFileEx(const std::string& fileName, const TXmlLoadOptions& options) {
+  // One byte beyond the limit is enough to know the file goes on.
+  std::optional<std::string> bytes =
+      options.MaxInputBytes == 0 ? ReadWholeFile(fileName) : ReadFileStart(fileName, options.MaxInputBytes + 1);
   if (!bytes || bytes->empty()) {
     return {};
   }
-  return LoadOwned(std::move(*bytes), {});
+  return LoadOwned(std::move(*bytes), options);
 }
 
 bool TXmlDoc::LoadFromString(std::string_view text) {

@@ -8,6 +8,7 @@
 #include <QLocalSocket>
 #include <QTest>
 
+#include "app/first_instance.h"
 #include "app_test_support.h"
 #include "feeds/feed_records.h"
 #include "feeds/feed_store.h"
@@ -164,6 +165,16 @@ class ProcessTest : public QObject {
     QVERIFY(std::filesystem::exists(programFolder.Path() / "Feeds.xml"));
     QVERIFY(std::filesystem::exists(programFolder.Path() / "tidewick.ini"));
     QVERIFY(!std::filesystem::exists(home.StoreFile()));
+  }
+
+  // Fault guarded: with the store unwritable the program ended with status 0 and nothing saved.
+  void aLastSaveThatFailsEndsWithItsOwnStatus() {
+    TProgramHome home;
+    std::filesystem::create_directories(home.StoreFile() + ".tmp");  // the store cannot be written
+    TProgramRun run(home, {"/APPDATA"});
+    QVERIFY(WaitForListening(home.SocketPath()));
+    run.Signal(SIGTERM);
+    QCOMPARE(run.WaitForExit(), kExitSaveFailed);
   }
 
   void waitsForACommandLineRefreshHoldingTheStore() {

@@ -1,4 +1,6 @@
 // How the settings file on disk is treated: unknown elements, backups, damaged files.
+#include <algorithm>
+#include <ctime>
 #include <filesystem>
 #include <fstream>
 #include <gtest/gtest.h>
@@ -6,6 +8,7 @@
 #include <string>
 
 #include "settings/settings.h"
+#include "settings/settings_damage.h"
 #include "settings/settings_test_support.h"
 #include "util/files.h"
 
@@ -31,8 +34,21 @@ const std::string kHandWritten =
 std::string Bak(const TSettings& s) {
   return s.SettingsFileName + ".bak";
 }
+// The kept copies of a damaged file: "<name>.damaged-<UTC time>".
+std::vector<std::string> DamagedCopies(const std::string& fileName) {
+  std::vector<std::string> copies;
+  const fs::path path(fileName);
+  for (const auto& entry : fs::directory_iterator(path.parent_path())) {
+    if (entry.path().filename().string().starts_with(path.filename().string() + ".damaged-")) {
+      copies.push_back(entry.path().string());
+    }
+  }
+  return copies;
+}
 std::string Damaged(const TSettings& s) {
-  return s.SettingsFileName + ".damaged";
+  const std::vector<std::string> copies = DamagedCopies(s.SettingsFileName);
+  EXPECT_EQ(copies.size(), 1u);
+  return copies.empty() ? std::string() : copies.front();
 }
 
 TEST(SettingsFile, ExistingOrderAndUnknownElementsSurviveASaveAndTheOldFileIsKept) {
@@ -60,7 +76,7 @@ TEST(SettingsFile, ExistingOrderAndUnknownElementsSurviveASaveAndTheOldFileIsKep
   ASSERT_TRUE(SaveSettings(again));
   EXPECT_NE(ReadFileToString(again.SettingsFileName), text);
   EXPECT_EQ(ReadFileToString(Bak(again)), text);
-  EXPECT_FALSE(FileExists(Damaged(again)));
+  EXPECT_TRUE(DamagedCopies(again.SettingsFileName).empty());
 }
 
 struct TDamagedCase {
@@ -102,8 +118,19 @@ TEST(SettingsFile, CutShortFileKeepsWhatCanBeReadWhenTheBackupIsDamagedToo) {
   const TSettings settings = LoadSettingsText(
       dir, "<?xml version=\"1.0\"?>\r\n<Language>English</Language>\r\n<Feeds>\r\n  <Structure>a|b", &result);
   EXPECT_TRUE(result.Damaged);
+  EXPECT_TRUE(result.BackupDamaged);
   EXPECT_EQ(result.Source, TSettingsSource::File);
   EXPECT_EQ(settings.Language, "English");
+  // Both are kept, and the user learns which values were lost and where the copies are.
+  const TDamagedSettingsCopies copies = KeepDamagedSettingsFiles(settings.SettingsFileName, result);
+  EXPECT_EQ(ReadFileToString(copies.Backup), kHandWritten.substr(0, 70));
+  EXPECT_NE(ReadFileToString(copies.File).find("<Structure>a|b"), std::string::npos);
+  EXPECT_TRUE(std::ranges::find(result.DefaultedKeys, "Window\\FormTop") != result.DefaultedKeys.end());
+  EXPECT_TRUE(std::ranges::find(result.DefaultedKeys, "Language") == result.DefaultedKeys.end());
+  const std::string message = SettingsDamageMessage(settings.SettingsFileName, result, copies);
+  for (const std::string& part : {copies.File, copies.Backup, std::string("Window\\FormTop")}) {
+    EXPECT_NE(message.find(part), std::string::npos) << part << "\n" << message;
+  }
 }
 
 TEST(SettingsFile, ACompleteBackupIsLoadedInsteadOfADamagedFile) {
@@ -123,10 +150,58 @@ TEST(SettingsFile, ACompleteBackupIsLoadedInsteadOfADamagedFile) {
   EXPECT_NE(ReadFileToString(settings.SettingsFileName).find("<MyOwnNote"), std::string::npos);
 }
 
+// Fault guarded: 100,000 nested elements were read whole and written back indented by their depth (gigabytes, no
+// end). Beyond the reader's limits the file counts as damaged: what lies too deep is skipped and the rest read; a
+// file too large, or one whose tree would be, is not used at all (its copy is kept).
+TEST(SettingsFile, NestingOrSizeBeyondTheReaderLimitsIsADamagedFile) {
+  const auto repeat = [](std::string_view text, int count) {
+    std::string repeated;
+    for (int i = 0; i < count; ++i) {
+      repeated += text;
+    }
+    return repeated;
+  };
+  const auto nested = [&](int depth) { return repeat("<a>", depth) + repeat("</a>", depth); };
+  const std::string head = "<?xml version=\"1.0\"?>\r\n<Language>English</Language>\r\n";
+  const std::string port = "<Proxy><Port>81</Port></Proxy>\r\n";
+  struct TCase {
+    std::string Text;
+    bool Damaged;
+    bool ValuesRead;
+  };
+  const TCase cases[] = {
+      {head + "<Deep>" + nested(100000) + "</Deep>\r\n" + port, true, true},
+      {head + "<Deep>" + nested(kMaxSettingsDepth) + "</Deep>\r\n" + port, true, true},
+      {head + "<Deep>" + nested(kMaxSettingsDepth - 1) + "</Deep>\r\n" + port, false, true},
+      {head + port + "<Pad>" + std::string(kMaxSettingsFileBytes, 'x') + "</Pad>\r\n", true, false},
+      {head + port + "<Many>" + repeat("<a/>", kMaxSettingsFileBytes / 5) + "</Many>\r\n", true, false},
+  };
+  for (const TCase& c : cases) {
+    const TempDir dir;
+    TSettingsLoadResult result;
+    TSettings settings = LoadSettingsText(dir, c.Text, &result);
+    ASSERT_EQ(result.Damaged, c.Damaged) << c.Text.size();
+    EXPECT_EQ(settings.Language, c.ValuesRead ? "English" : "Deutsch") << c.Text.size();
+    EXPECT_EQ(settings.ProxyPort, c.ValuesRead ? 81 : 8080) << c.Text.size();
+    ASSERT_TRUE(SaveSettings(settings));
+    EXPECT_LT(ReadFileToString(settings.SettingsFileName).size(), 16000u);
+  }
+}
+
 TEST(SettingsFile, TheDamagedFileIsLeftAloneWhenItCannotBeKept) {
   const TempDir dir;
   TSettings settings = LoadSettingsText(dir, "garbage");
-  fs::create_directory(Damaged(settings));  // the copy cannot be written
+  // Every name the copy could take in the next seconds is taken.
+  const std::time_t now = std::time(nullptr);
+  for (std::time_t second = now; second < now + 4; ++second) {
+    char stamp[32];
+    std::tm utc{};
+    std::strftime(stamp, sizeof stamp, "%Y%m%d-%H%M%S", gmtime_r(&second, &utc));
+    const std::string base = settings.SettingsFileName + ".damaged-" + stamp;
+    for (int attempt = 1; attempt <= 100; ++attempt) {
+      std::ofstream(attempt == 1 ? base : base + "-" + std::to_string(attempt));
+    }
+  }
   EXPECT_FALSE(SaveSettings(settings));
   EXPECT_EQ(ReadFileToString(settings.SettingsFileName), "garbage");
 }

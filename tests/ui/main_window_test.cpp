@@ -1,10 +1,14 @@
 #include "ui/main/main_window.h"
 
+#include <cerrno>
 #include <climits>
+#include <cstring>
 
 #include <QAccessible>
 #include <QAction>
 #include <QActionGroup>
+#include <QDir>
+#include <QFile>
 #include <QLabel>
 #include <QMenu>
 #include <QPlainTextEdit>
@@ -82,6 +86,21 @@ class MainWindowTest : public QObject {
   }
 
   QAction* Action(const QString& name) { return m_window->findChild<QAction*>(name); }
+
+  QString InFolder(const QString& name) const { return m_folder->filePath(name); }
+  void WriteFile(const QString& name, const QByteArray& bytes) {
+    QFile file(InFolder(name));
+    QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    file.write(bytes);
+  }
+  QByteArray ReadFile(const QString& name) const {
+    QFile file(InFolder(name));
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+  }
+  // The kept copies of damaged files: "<name>.damaged-<time>".
+  QStringList DamagedCopies(const QString& name) const {
+    return QDir(m_folder->path()).entryList({name + QStringLiteral(".damaged*")}, QDir::Files, QDir::Name);
+  }
 
   std::unique_ptr<QTemporaryDir> m_folder;
   std::unique_ptr<TMainWindow> m_window;
@@ -388,6 +407,102 @@ class MainWindowTest : public QObject {
     QCOMPARE(Feeds[0].Entries[0].Title, std::string("Kept"));
     // The background save keeps the previous complete store as its backup, as a save at exit does.
     QVERIFY(QFile::exists(m_folder->filePath(QStringLiteral("Feeds.xml.bak"))));
+  }
+
+  QStringList NoticeTexts() const {
+    QStringList texts;
+    for (const auto& prompt : prompts::ShownPrompts()) {
+      if (prompt.Kind == prompts::TPromptKind::Notice) {
+        texts << prompt.Text;
+      }
+    }
+    return texts;
+  }
+
+  // Fault guarded: a save that failed (a full disk, a read-only file, a folder in the way) was told nowhere: the
+  // status bar said "Bereit.", no message came, and nothing tried again unless something changed.
+  void aFailingSaveIsToldOncePerEpisodeAndTriedAgain_data() {
+    QTest::addColumn<QString>("obstacle");  // a folder where the save writes
+    QTest::addColumn<QString>("file");      // the file the user is told of
+    QTest::addColumn<bool>("minimised");    // told by a tray message instead of a message box
+    QTest::newRow("store") << "Feeds.xml.tmp"
+                           << "Feeds.xml" << false;
+    QTest::newRow("settings, minimised to the tray") << "Tidewick.ini"
+                                                     << "Tidewick.ini" << true;
+  }
+  void aFailingSaveIsToldOncePerEpisodeAndTriedAgain() {
+    QFETCH(QString, obstacle);
+    QFETCH(QString, file);
+    QFETCH(bool, minimised);
+    OpenWindow({{"Alpha", "http://127.0.0.1:1/a"}});
+    QStringList trayMessages;
+    m_window->SetTrayMessage([&](const QString&, const QString& text) {
+      if (minimised) {
+        trayMessages << text;
+      }
+      return minimised;
+    });
+    const auto* problem = test::Child<QLabel>(*m_window, "lblSaveProblem");
+    const QString reason = QString::fromLocal8Bit(std::strerror(EISDIR));
+    const auto told = [&] { return minimised ? trayMessages : NoticeTexts(); };
+    for (int episode = 1; episode <= 2; ++episode) {
+      QFile::remove(InFolder(obstacle));
+      QVERIFY(QDir(m_folder->path()).mkdir(obstacle));
+      m_window->ScheduleSave();
+      for (int save = 0; save < 2; ++save) {
+        m_window->Saver().WaitUntilIdle();
+        QVERIFY(problem->isVisible());
+        QVERIFY2(problem->text().contains(InFolder(file)) && problem->text().contains(reason),
+                 qPrintable(problem->text()));
+        QVERIFY(m_window->Saver().IsPending());  // tried again without a new change
+      }
+      QCOMPARE(told().size(), episode);  // once per episode
+      QVERIFY(told().back().contains(InFolder(file)) && told().back().contains(reason));
+      QCOMPARE(NoticeTexts().size(), minimised ? 0 : episode);
+      // The next save that succeeds ends the episode.
+      QVERIFY(QDir(m_folder->path()).rmdir(obstacle));
+      m_window->Saver().WaitUntilIdle();
+      QVERIFY(!problem->isVisible());
+      QVERIFY(!m_window->Saver().IsPending());
+    }
+  }
+
+  // Fault guarded: the damaged state reached each save's snapshot and was reset only by the queued completion, so
+  // a second snapshot (or the save at exit) copied the new file over the kept damaged one.
+  void aDamagedSettingsFileIsKeptOnceHoweverTheSavesOverlap() {
+    const QByteArray damaged = "<?xml version=\"1.0\"?>\r\n<Feeds>\r\n  <Structure>Work\tno";
+    WriteFile(QStringLiteral("Tidewick.ini"), damaged);
+    OpenWindow();
+    const TSaveSnapshot first = TakeSaveSnapshot(true);
+    const TSaveSnapshot second = TakeSaveSnapshot(true);
+    QVERIFY(WriteSaveSnapshot(first).SettingsWritten());
+    QVERIFY(WriteSaveSnapshot(second).SettingsWritten());
+    QVERIFY(m_window->SaveAllNow());
+    const QStringList copies = DamagedCopies(QStringLiteral("Tidewick.ini"));
+    QCOMPARE(copies.size(), 1);
+    QCOMPARE(ReadFile(copies.front()), damaged);
+  }
+
+  // Fault guarded: a damaged settings file with a damaged backup gave a flat feed list and the default language
+  // without a word, and the backup was written over by the next save.
+  void aDamagedSettingsFileAndBackupAreKeptAndTheUserIsTold() {
+    const QByteArray damaged = "<?xml version=\"1.0\"?>\r\n<Lang";
+    const QByteArray damagedBackup = "<?xml version=\"1.0\"?>\r\n<Feeds><Structure>Wo";
+    WriteFile(QStringLiteral("Tidewick.ini"), damaged);
+    WriteFile(QStringLiteral("Tidewick.ini.bak"), damagedBackup);
+    OpenWindow();
+    QTRY_COMPARE(prompts::ShownPrompts().size(), size_t{1});
+    const QString text = prompts::ShownPrompts().front().Text;
+    const QStringList copies = DamagedCopies(QStringLiteral("Tidewick.ini"));
+    const QStringList backupCopies = DamagedCopies(QStringLiteral("Tidewick.ini.bak"));
+    QCOMPARE(copies.size(), 1);
+    QCOMPARE(backupCopies.size(), 1);
+    QVERIFY2(text.contains(copies.front()) && text.contains(backupCopies.front()), qPrintable(text));
+    QVERIFY2(text.contains(QStringLiteral("Sprache")), qPrintable(text));  // what was lost
+    QVERIFY(m_window->SaveAllNow());
+    QVERIFY(m_window->SaveAllNow());
+    QCOMPARE(ReadFile(copies.front()), damaged);
+    QCOMPARE(ReadFile(backupCopies.front()), damagedBackup);
   }
 };
 

@@ -314,6 +314,7 @@ void TFeedEditDialog::TakeFetchOutcome(TFeedFetchOutcome outcome) {
     txtTTL->setValue(ProposedInterval(outcome.Document.Info.TTL, m_defaultTtl));
   m_fetchedAddress = outcome.Address;
   m_fetched = std::move(outcome.Document);
+  m_fetchedAt = NowUtc();
   btnOk->setEnabled(true);
 }
 
@@ -404,6 +405,7 @@ void TFeedEditDialog::accept() {
   m_result.Interval = txtTTL->value();
   m_result.RefreshAtStart = chkRefreshAtStart->isChecked();
   m_result.Fetched = m_fetched;
+  m_result.FetchedAt = m_fetchedAt;
   m_fetcher.Abandon();
   QDialog::accept();
 }

@@ -83,6 +83,7 @@ class TFeedEditDialog : public QDialog {
   TFeed m_work;                    // the edited feed's copy (editing) or empty (adding)
   std::optional<TFeed> m_fetched;  // the last recognised document for the address in the field
   std::string m_fetchedAddress;
+  TDateTime m_fetchedAt = kNoDate;
   std::string m_discoveredAddress;  // the feed address last taken from a page: never discovered from again
   bool m_editMode = false;
   bool m_intervalWasUnset = false;

@@ -3,6 +3,7 @@
 #include <QLabel>
 
 #include "ui/dialogs/feed_edit_window.h"
+#include "ui/main/save_problem_report.h"
 
 namespace tidewick {
 
@@ -27,6 +28,10 @@ void TMainWindow::UpdateTrayNotification() {
 
 void TMainWindow::SetTrayNotification(std::function<void()> update) {
   m_updateTray = std::move(update);
+}
+
+void TMainWindow::SetTrayMessage(std::function<bool(const QString& title, const QString& text)> trayMessage) {
+  m_saveProblems->SetTrayMessage(std::move(trayMessage));
 }
 
 QDialog* TMainWindow::ShowAddFeedDialog(const QString& address) {

@@ -15,6 +15,7 @@
 #include <QMainWindow>
 #include <QPointer>
 
+#include "settings/settings.h"
 #include "ui/main/save_scheduler.h"
 #include "ui/rules/pane_layout.h"
 
@@ -38,6 +39,7 @@ class TFeedTreeModel;
 class TFeedTreeView;
 class TEntryController;
 class TRefreshController;
+class TSaveProblemReport;
 
 // Where the window finds its files. Empty values mean the program's own places; tests point them at a temporary
 // folder.
@@ -101,6 +103,9 @@ class TMainWindow : public QMainWindow {
   // registers how (the window alone has no tray).
   void UpdateTrayNotification();
   void SetTrayNotification(std::function<void()> update);
+  // How a failed save is told while the window is minimised to the tray: shows a tray message, false when it cannot
+  // (a non-modal message box is shown then).
+  void SetTrayMessage(std::function<bool(const QString& title, const QString& text)> trayMessage);
 
   // The add dialog is returned open (it deletes itself on closing), so a hand-over can wait for it.
   QDialog* ShowAddFeedDialog(const QString& address);
@@ -127,8 +132,11 @@ class TMainWindow : public QMainWindow {
 
  private:
   // Start-up steps, in creation order (main_window_startup.cpp).
-  void LoadSettingsStep(const TMainWindowOptions& options);
+  TSettingsLoadResult LoadSettingsStep(const TMainWindowOptions& options);
   void LoadLanguageStep();
+  // Keeps copies of a damaged settings file and backup, and tells the user what was lost.
+  void KeepDamagedSettingsStep(const TSettingsLoadResult& load);
+  void WarnWhenRunning(const std::string& text);
   void LoadStoreStep();
   void CreateLayoutStep();
   void BuildTreeStep();
@@ -177,6 +185,7 @@ class TMainWindow : public QMainWindow {
   std::unique_ptr<TFeedTree> m_tree;
   TRefreshController* m_refresh = nullptr;
   TSaveScheduler* m_saver = nullptr;
+  TSaveProblemReport* m_saveProblems = nullptr;
   TFeedTreeModel* m_navModel = nullptr;
   TFeedTreeActions* m_navCommands = nullptr;
   TEntryController* m_itemView = nullptr;

@@ -118,7 +118,7 @@ void TMainWindow::ScheduleSave(TSaveDelay delay) {
 
 bool TMainWindow::SaveAllNow() {
   const TSaveOutcome outcome = m_saver->SaveNow();
-  return outcome.SettingsWritten && outcome.StoreWritten;
+  return outcome.AllWritten();
 }
 
 }  // namespace tidewick

@@ -13,12 +13,14 @@
 #include "lang/lang_text.h"
 #include "platform/paths.h"
 #include "settings/settings.h"
+#include "settings/settings_damage.h"
 #include "tree/feed_tree.h"
 #include "ui/main/feed_tree_actions.h"
 #include "ui/main/feed_tree_model.h"
 #include "ui/main/main_actions.h"
 #include "ui/main/main_window.h"
 #include "ui/main/refresh_controller.h"
+#include "ui/main/save_problem_report.h"
 #include "ui/main/text_font.h"
 #include "ui/main/ui_prompts.h"
 #include "ui/rules/language_menu.h"
@@ -32,8 +34,9 @@ TMainWindow::TMainWindow(const TMainWindowOptions& options, QWidget* parent)
   setWindowTitle(QStringLiteral("Tidewick"));  // never translated: a second start finds the window by it
   resize(727, 511);
   BuildEntityTable();
-  LoadSettingsStep(options);
+  const TSettingsLoadResult settingsLoad = LoadSettingsStep(options);
   LoadLanguageStep();
+  KeepDamagedSettingsStep(settingsLoad);
   LoadStoreStep();
   CreateLayoutStep();
   BuildTreeStep();
@@ -46,11 +49,12 @@ TMainWindow::~TMainWindow() {
   delete m_navModel;
 }
 
-void TMainWindow::LoadSettingsStep(const TMainWindowOptions& options) {
+TSettingsLoadResult TMainWindow::LoadSettingsStep(const TMainWindowOptions& options) {
   TSettings& settings = Settings();
   settings.UseProgramFolder = options.UseProgramFolder;
+  TSettingsLoadResult result;
   if (options.SettingsFileName.empty()) {
-    LoadSettings(settings);
+    result = LoadSettings(settings);
   } else {
     TSettingsLocation location;
     location.AppPath = ProgramFolder();
@@ -60,7 +64,7 @@ void TMainWindow::LoadSettingsStep(const TMainWindowOptions& options) {
             ? (std::filesystem::path(options.SettingsFileName).parent_path() / "Feeds.xml").string()
             : options.FeedsFileName;
     location.UseProgramFolder = options.UseProgramFolder;
-    LoadSettings(settings, location);
+    result = LoadSettings(settings, location);
   }
   if (!options.FeedsFileName.empty()) {
     settings.FeedsFileName = options.FeedsFileName;
@@ -68,21 +72,32 @@ void TMainWindow::LoadSettingsStep(const TMainWindowOptions& options) {
   if (m_options.DataFolder.empty()) {
     m_options.DataFolder = DataFolder();
   }
+  return result;
 }
 
 void TMainWindow::LoadLanguageStep() {
   SwitchLanguage(m_options.DataFolder, Settings().Language);
 }
 
+// Shown once the event loop runs, so start-up never waits in a message box.
+void TMainWindow::WarnWhenRunning(const std::string& text) {
+  const QString message = QString::fromStdString(text);
+  QTimer::singleShot(
+      0, this, [this, message] { prompts::Message(this, QMessageBox::Warning, QStringLiteral("Tidewick"), message); });
+}
+
+void TMainWindow::KeepDamagedSettingsStep(const TSettingsLoadResult& load) {
+  if (load.Damaged) {
+    const std::string& fileName = Settings().SettingsFileName;
+    WarnWhenRunning(SettingsDamageMessage(fileName, load, KeepDamagedSettingsFiles(fileName, load)));
+  }
+}
+
 void TMainWindow::LoadStoreStep() {
   const TStoreLoadResult result = LoadFeedStore(Settings().FeedsFileName);
   m_storeMaySave = result.MaySave();
   if (!result.Message.empty()) {
-    // Shown once the event loop runs, so start-up never waits in a message box.
-    const QString message = QString::fromStdString(result.Message);
-    QTimer::singleShot(0, this, [this, message] {
-      prompts::Message(this, QMessageBox::Warning, QStringLiteral("Tidewick"), message);
-    });
+    WarnWhenRunning(result.Message);
   }
 }
 
@@ -94,6 +109,8 @@ void TMainWindow::CreateLayoutStep() {
   m_refresh = new TRefreshController(m_widgets.statusProgress, m_widgets.statusText, this);
   m_saver = new TSaveScheduler([this] { StoreWindowLayout(); }, this, m_options.ReadMarksSaveDelayMs);
   m_saver->SetStoreMaySave(m_storeMaySave);
+  m_saveProblems = new TSaveProblemReport(m_widgets.statusBar, this);
+  connect(m_saver, &TSaveScheduler::Saved, m_saveProblems, &TSaveProblemReport::Take);
   WireCommands();
   FillLanguageMenu();
   ApplyLanguage();

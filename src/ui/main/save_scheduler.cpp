@@ -17,7 +17,6 @@ TSaveSnapshot TakeSaveSnapshot(bool writeStore) {
   if (settings.SettingsDoc) {
     settings.SettingsDoc->SaveToStream(snapshot.SettingsDocText, 2, true);
   }
-  snapshot.FileState = settings.FileState;
   snapshot.WriteStore = writeStore && !settings.FeedsFileName.empty();
   snapshot.FeedsFileName = settings.FeedsFileName;
   if (snapshot.WriteStore) {
@@ -33,10 +32,13 @@ TSaveOutcome WriteSaveSnapshot(const TSaveSnapshot& snapshot) {
   if (!snapshot.SettingsDocText.empty()) {
     settings.SettingsDoc->LoadFromString(snapshot.SettingsDocText);
   }
-  settings.FileState = snapshot.FileState;
   TSaveOutcome outcome;
-  outcome.SettingsWritten = SaveSettings(settings);
-  outcome.StoreWritten = !snapshot.WriteStore || SaveFeeds(snapshot.FeedsFileName, snapshot.Feeds);
+  outcome.SettingsFileName = settings.SettingsFileName;
+  outcome.SettingsError = SaveSettingsFile(settings).Error;
+  outcome.FeedsFileName = snapshot.FeedsFileName;
+  if (snapshot.WriteStore) {
+    outcome.StoreError = SaveFeedStore(snapshot.FeedsFileName, snapshot.Feeds).Error;
+  }
   return outcome;
 }
 
@@ -134,11 +136,8 @@ void TSaveScheduler::WriterLoop(const std::stop_token& stop) {
     QMetaObject::invokeMethod(
         this,
         [this, outcome] {
-          if (outcome.SettingsWritten) {
-            Settings().FileState = TSettingsFileState::Good;
-          }
           ++m_completed;
-          emit Saved(outcome.SettingsWritten, outcome.StoreWritten);
+          Report(outcome);
         },
         Qt::QueuedConnection);
     {
@@ -166,6 +165,14 @@ void TSaveScheduler::WaitUntilIdle() {
   QCoreApplication::sendPostedEvents(this);
 }
 
+void TSaveScheduler::Report(const TSaveOutcome& outcome) {
+  m_last = outcome;
+  if (!outcome.AllWritten()) {
+    Schedule(TSaveDelay::ReadMarks);
+  }
+  emit Saved(outcome);
+}
+
 TSaveOutcome TSaveScheduler::SaveNow() {
   m_timer->stop();
   m_building.reset();
@@ -179,9 +186,15 @@ TSaveOutcome TSaveScheduler::SaveNow() {
   if (m_prepare) {
     m_prepare();
   }
+  const TSettings& settings = Settings();
   TSaveOutcome outcome;
-  outcome.SettingsWritten = SaveSettings(Settings());
-  outcome.StoreWritten = !m_storeMaySave || Settings().FeedsFileName.empty() || SaveFeeds(Settings().FeedsFileName);
+  outcome.SettingsFileName = settings.SettingsFileName;
+  outcome.SettingsError = SaveSettingsFile(Settings()).Error;
+  outcome.FeedsFileName = settings.FeedsFileName;
+  if (m_storeMaySave && !settings.FeedsFileName.empty()) {
+    outcome.StoreError = SaveFeedStore(settings.FeedsFileName, Feeds).Error;
+  }
+  Report(outcome);
   return outcome;
 }
 

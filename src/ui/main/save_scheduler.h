@@ -37,7 +37,6 @@ inline constexpr int kSaveReadMarksMs = 30000;
 struct TSaveSnapshot {
   TSettingsValues Values;
   std::string SettingsDocText;  // the settings document as loaded, so unknown elements are written back
-  TSettingsFileState FileState = TSettingsFileState::Missing;
   bool WriteStore = true;
   std::string FeedsFileName;
   TFeeds Feeds;
@@ -50,8 +49,13 @@ TSaveSnapshot TakeSaveSnapshot(bool writeStore);
 inline constexpr int kSnapshotSliceMs = 8;
 
 struct TSaveOutcome {
-  bool SettingsWritten = false;
-  bool StoreWritten = false;  // also true when the store was not to be written
+  std::string SettingsFileName;
+  int SettingsError = 0;  // errno of a failed settings save; 0 when written
+  std::string FeedsFileName;
+  int StoreError = 0;  // errno of a failed store save; 0 when written or not to be written
+  bool SettingsWritten() const { return SettingsError == 0; }
+  bool StoreWritten() const { return StoreError == 0; }
+  bool AllWritten() const { return SettingsWritten() && StoreWritten(); }
 };
 
 // Writes a snapshot: the settings file first, then the store. Any thread.
@@ -78,12 +82,15 @@ class TSaveScheduler : public QObject {
   // Waits until no save is delayed, queued or being written (tests, benchmarks).
   void WaitUntilIdle();
   int CompletedSaves() const { return m_completed; }
+  // The outcome of the save that ended last, background or not.
+  const TSaveOutcome& LastOutcome() const { return m_last; }
 
  signals:
-  // Main thread, after each background save.
-  void Saved(bool settingsWritten, bool storeWritten);
+  // Main thread, after each save. A failed one is tried again after the read-mark delay, also when nothing changed.
+  void Saved(const tidewick::TSaveOutcome& outcome);
 
  private:
+  void Report(const TSaveOutcome& outcome);
   void StartBackgroundSave();
   // Copies feeds into the snapshot being built until the slice's time is used; queues it for the writer when done.
   void CopyNextFeeds();
@@ -96,6 +103,7 @@ class TSaveScheduler : public QObject {
   int m_readMarksDelayMs;
   bool m_storeMaySave = true;
   int m_completed = 0;
+  TSaveOutcome m_last;
   std::optional<TSaveSnapshot> m_building;  // main thread: the snapshot whose feeds are being copied
   std::vector<uint64_t> m_feedIds;          // the feeds to copy, in store order
   size_t m_nextFeed = 0;

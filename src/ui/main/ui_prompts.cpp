@@ -107,6 +107,19 @@ QMessageBox::StandardButton Message(QWidget* parent, QMessageBox::Icon icon, con
   return static_cast<QMessageBox::StandardButton>(box.exec());
 }
 
+QMessageBox* Notice(QWidget* parent, QMessageBox::Icon icon, const QString& title, const QString& text) {
+  if (Script().Scripted) {
+    Script().Shown.push_back({TPromptKind::Notice, icon, title, text, {}});
+    return nullptr;
+  }
+  auto* box = new QMessageBox(icon, title, text, QMessageBox::Ok, parent);
+  box->setAttribute(Qt::WA_DeleteOnClose);
+  box->setTextFormat(Qt::PlainText);
+  box->setWindowModality(Qt::NonModal);
+  box->show();
+  return box;
+}
+
 QString SaveFileName(QWidget* parent, const QString& title, const QString& dir, const QString& filter,
                      QString* selectedFilter, QFileDialog::Options options) {
   if (Script().Scripted)

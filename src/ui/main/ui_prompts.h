@@ -22,6 +22,10 @@ QMessageBox::StandardButton Message(QWidget* parent, QMessageBox::Icon icon, con
                                     QMessageBox::StandardButtons buttons = QMessageBox::Ok,
                                     QMessageBox::StandardButton defaultButton = QMessageBox::NoButton);
 
+// A message that does not block: the window goes on working while it is open. The box deletes itself when it is
+// closed; null in scripted mode.
+QMessageBox* Notice(QWidget* parent, QMessageBox::Icon icon, const QString& title, const QString& text);
+
 // The chosen file, or an empty text when the user cancelled. selectedFilter is read and written like Qt's own.
 QString SaveFileName(QWidget* parent, const QString& title, const QString& dir, const QString& filter,
                      QString* selectedFilter = nullptr, QFileDialog::Options options = {});
@@ -41,7 +45,7 @@ std::optional<int> ChooseItem(QWidget* parent, const QString& title, const QStri
 
 // ---- for tests ----
 
-enum class TPromptKind { Message, SaveFile, OpenFile, Input, Color, Font, Choice };
+enum class TPromptKind { Message, Notice, SaveFile, OpenFile, Input, Color, Font, Choice };
 
 struct TShownPrompt {
   TPromptKind Kind = TPromptKind::Message;

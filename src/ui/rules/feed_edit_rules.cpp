@@ -27,13 +27,20 @@ bool NameTakenByAnother(const std::string& name, uint64_t editId) {
   return found >= 0 && (editId == 0 || Feeds[static_cast<size_t>(found)].Id != editId);
 }
 
+// A refresh of the same address that handed back after the dialog's download left the store newer than that
+// download: merging it would drop the refresh's new entries and bring back, unread, the ones it dropped.
+bool StoreIsNewerThanFetch(const TFeed& feed, const TFeedEditResult& result) {
+  return feed.URL == result.URL && feed.LastDownloaded > result.FetchedAt;
+}
+
 // The dialog's fields, and the fetched document merged as a refresh would merge it (read marks stay).
 void TakeFeedEdit(TFeed& feed, const TFeedEditResult& result, const TAutoReadTerms& autoRead, TDateTime now) {
+  const bool merge = result.Fetched && !StoreIsNewerThanFetch(feed, result);
   feed.Name = result.Name;
   feed.URL = result.URL;
   feed.Interval = static_cast<int16_t>(std::clamp(result.Interval, 0, kMaxFeedInterval));
   feed.RefreshAtStart = result.RefreshAtStart;
-  if (result.Fetched) {
+  if (merge) {
     MergeFeed(feed, *result.Fetched, autoRead, now);
     feed.Info = result.Fetched->Info;
     feed.FeedType = result.Fetched->FeedType;

@@ -157,24 +157,43 @@ TEST_F(FeedEditRules, EditWithFetchKeepsReadMarksAndTakesTheChannel) {
   EXPECT_EQ(items, expected);
 }
 
+// A refresh that merged while the dialog was open is newer than the dialog's own download: OK then changes only the
+// edited fields, so the refresh's new entries stay and the entries it dropped do not come back unread.
 TEST_F(FeedEditRules, EditWithoutFetchTouchesOnlyTheEditedFields) {
-  TFeed stored;
-  stored.Name = "Old";
-  stored.FeedType = "Atom/1.0";
-  stored.Error = true;
-  stored.LastDownloaded = 40000;
-  stored.Entries = {Entry("added by a refresh while the dialog was open")};
-  const uint64_t id = Feeds[static_cast<size_t>(AddFeed(stored))].Id;
+  struct TCase {
+    const char* Name;
+    std::optional<TFeed> Fetched;
+    TDateTime FetchedAt;
+  };
+  const TCase cases[] = {
+      {"no fetch", std::nullopt, 0},
+      {"fetched before a refresh", FetchedDocument({"dropped by the refresh", "kept"}), 39000},
+  };
+  for (const TCase& c : cases) {
+    Feeds.clear();
+    TFeed stored;
+    stored.Name = "Old";
+    stored.URL = "http://a.example/rss";
+    stored.FeedType = "Atom/1.0";
+    stored.Error = true;
+    stored.LastDownloaded = 40000;
+    stored.Entries = {Entry("kept", true), Entry("added by a refresh while the dialog was open")};
+    const uint64_t id = Feeds[static_cast<size_t>(AddFeed(stored))].Id;
 
-  ASSERT_TRUE(ApplyFeedEdit(Feeds, id, {"Renamed", "http://a.example/rss", 0, false, std::nullopt}, {}, 46000));
-  const TFeed& feed = Feeds[0];
-  EXPECT_EQ(feed.Name, "Renamed");
-  EXPECT_EQ(feed.Interval, 0);
-  EXPECT_EQ(feed.Entries.size(), 1u);
-  EXPECT_EQ(feed.FeedType, "Atom/1.0");
-  EXPECT_TRUE(feed.Error);  // nothing was downloaded, so the mark of the last refresh stays
-  EXPECT_EQ(feed.LastDownloaded, 40000);
-  EXPECT_FALSE(ApplyFeedEdit(Feeds, id + 100, {"X", "", 0, false, std::nullopt}, {}, 46000));
+    TFeedEditResult result{"Renamed", "http://a.example/rss", 0, false, c.Fetched};
+    result.FetchedAt = c.FetchedAt;
+    ASSERT_TRUE(ApplyFeedEdit(Feeds, id, result, {}, 46000)) << c.Name;
+    const TFeed& feed = Feeds[0];
+    EXPECT_EQ(feed.Name, "Renamed") << c.Name;
+    EXPECT_EQ(feed.Interval, 0) << c.Name;
+    ASSERT_EQ(feed.Entries.size(), 2u) << c.Name;
+    EXPECT_EQ(feed.Entries[1].Title, "added by a refresh while the dialog was open") << c.Name;
+    EXPECT_TRUE(feed.Entries[0].IsRead) << c.Name;
+    EXPECT_EQ(feed.FeedType, "Atom/1.0") << c.Name;
+    EXPECT_TRUE(feed.Error) << c.Name;  // nothing newer was downloaded, so the mark of the last refresh stays
+    EXPECT_EQ(feed.LastDownloaded, 40000) << c.Name;
+  }
+  EXPECT_FALSE(ApplyFeedEdit(Feeds, Feeds[0].Id + 100, {"X", "", 0, false, std::nullopt}, {}, 46000));
 }
 
 }  // namespace
