@@ -8,6 +8,7 @@
 #include "app/store_lock_wait.h"
 #include "feeds/feed_store.h"
 #include "lang/lang_text.h"
+#include "platform/file_io.h"
 #include "platform/paths.h"
 #include "settings/settings.h"
 #include "ui/main/ui_prompts.h"
@@ -67,8 +68,14 @@ int RunTidewick(int argc, char* argv[]) {
   options.Params = CommandLineArgs();
 
   TFeedStoreLock storeLock;
-  if (TakeStoreLockWaiting(storeLock, location.FeedsFileName) == TStoreLockOutcome::Cancelled) {
+  const TStoreLockOutcome locked = TakeStoreLockWaiting(storeLock, location.FeedsFileName);
+  if (locked == TStoreLockOutcome::Cancelled) {
     return 0;
+  }
+  if (locked == TStoreLockOutcome::Taken) {
+    // Nobody else writes them now: what is there was left by a save that was killed.
+    RemoveStaleStoreFiles(location.FeedsFileName);
+    RemoveStaleTemporaries(location.SettingsFileName);
   }
   TFirstInstance instance(options);
   instance.Start();

@@ -288,6 +288,17 @@ TFileSaveResult SaveFeedStore(const std::string& storeFileName, const TFeeds& fe
   return {};
 }
 
+void RemoveStaleStoreFiles(const std::string& storeFileName) {
+  const std::string fileName = LinkTarget(storeFileName);
+  for (const std::string_view suffix : {kStoreTempSuffix, kStoreBackupPendingSuffix}) {
+    const std::string stale = fileName + std::string(suffix);
+    struct stat info {};
+    if (::lstat(stale.c_str(), &info) == 0 && S_ISREG(info.st_mode)) {
+      ::unlink(stale.c_str());
+    }
+  }
+}
+
 std::string FeedStoreText(const TFeeds& feeds) {
   std::string text;
   WriteStoreText(feeds, [&](std::string_view piece) {

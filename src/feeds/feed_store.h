@@ -55,6 +55,10 @@ TFileSaveResult SaveFeedStore(const std::string& fileName, const TFeeds& feeds);
 inline constexpr std::string_view kStoreTempSuffix = ".tmp";
 inline constexpr std::string_view kStoreBackupPendingSuffix = ".bak.new";
 
+// Removes what a save killed in the middle left beside the store (a temporary file as large as the store). Only
+// while holding the store's lock, before this process saves.
+void RemoveStaleStoreFiles(const std::string& storeFileName);
+
 // The exact bytes SaveFeeds writes for feeds.
 std::string FeedStoreText(const TFeeds& feeds);
 

@@ -4,6 +4,7 @@
 #include <cerrno>
 #include <chrono>
 #include <cstdio>
+#include <cstdlib>
 #include <ctime>
 #include <filesystem>
 #include <fstream>
@@ -11,6 +12,7 @@
 
 #ifndef _WIN32
 #include <fcntl.h>
+#include <signal.h>
 #include <unistd.h>
 
 #include <sys/stat.h>
@@ -102,6 +104,38 @@ bool LinkInto(const std::string& tempName, const std::string& name) {
 }
 
 #endif
+
+// Whether the writer of a temporary file may still be at work: its process runs, and it is not this one (which has
+// written nothing yet when it cleans up; an earlier process may have had its number).
+bool WriterMayRun(const std::string& process) {
+#ifndef _WIN32
+  const long pid = std::strtol(process.c_str(), nullptr, 10);
+  return pid > 0 && pid != getpid() && (kill(static_cast<pid_t>(pid), 0) == 0 || errno == EPERM);
+#else
+  (void)process;
+  return true;  // no process numbers in the names there
+#endif
+}
+
+bool AllDigits(std::string_view text) {
+  return !text.empty() && text.find_first_not_of("0123456789") == std::string_view::npos;
+}
+
+// The process number in "<base>[.<anything>].tmp-<process>-<n>", or nothing when name is no temporary file of base.
+std::optional<std::string> TemporaryFileProcess(std::string_view name, std::string_view base) {
+  constexpr std::string_view kMark = ".tmp-";
+  const std::size_t mark = name.rfind(kMark);
+  if (!name.starts_with(base) || mark == std::string_view::npos || mark < base.size() ||
+      (mark > base.size() && name[base.size()] != '.')) {
+    return std::nullopt;
+  }
+  const std::string_view numbers = name.substr(mark + kMark.size());
+  const std::size_t dash = numbers.find('-');
+  if (dash == std::string_view::npos || !AllDigits(numbers.substr(0, dash)) || !AllDigits(numbers.substr(dash + 1))) {
+    return std::nullopt;
+  }
+  return std::string(numbers.substr(0, dash));
+}
 
 std::string UtcTimeStamp() {
   const std::time_t now = std::time(nullptr);
@@ -269,6 +303,20 @@ TFileSaveResult WriteFileAtomically(const std::string& fileName, std::string_vie
 
 bool AtomicWriteFile(const std::string& fileName, std::string_view data) {
   return WriteFileAtomically(fileName, data).Written();
+}
+
+void RemoveStaleTemporaries(const std::string& fileName) {
+  const fs::path target = ResolveTarget(fileName);
+  const fs::path folder = target.parent_path().empty() ? fs::path(".") : target.parent_path();
+  const std::string base = target.filename().string();
+  std::error_code error;
+  for (fs::directory_iterator entry(folder, error), end; !error && entry != end; entry.increment(error)) {
+    const std::optional<std::string> process = TemporaryFileProcess(entry->path().filename().string(), base);
+    std::error_code ignored;
+    if (process && entry->is_regular_file(ignored) && !WriterMayRun(*process)) {
+      fs::remove(entry->path(), ignored);
+    }
+  }
 }
 
 }  // namespace tidewick

@@ -44,4 +44,9 @@ struct TFileSaveResult {
 TFileSaveResult WriteFileAtomically(const std::string& fileName, std::string_view data);
 bool AtomicWriteFile(const std::string& fileName, std::string_view data);
 
+// Removes what writers killed in the middle left beside fileName: its temporary files and those of the copies kept
+// beside it ("<fileName>.tmp-<process>-<n>", "<fileName>.bak.tmp-<process>-<n>" ...) whose process is no longer
+// running. Only for a caller that alone writes these files (the store's lock).
+void RemoveStaleTemporaries(const std::string& fileName);
+
 }  // namespace tidewick

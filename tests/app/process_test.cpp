@@ -177,6 +177,41 @@ class ProcessTest : public QObject {
     QCOMPARE(run.WaitForExit(), kExitSaveFailed);
   }
 
+  // Fault guarded: a kill in the middle of a save left its temporary files (a whole store's worth) until the next
+  // save of that name. A start holding the store's lock removes every one the writers use; a temporary file of a
+  // process still running, and files that only look alike, stay.
+  void aStartRemovesTheTemporaryFilesOfAnInterruptedSave() {
+    TProgramHome home;
+    std::filesystem::create_directories(home.UserFolder());
+    QProcess ended;
+    ended.start(QStringLiteral("true"), {});
+    QVERIFY(ended.waitForFinished());
+    const std::string dead = std::to_string(ended.processId());
+    const std::string alive = std::to_string(QCoreApplication::applicationPid());
+    const std::string store = home.StoreFile();
+    const std::string settings = home.SettingsFile();
+    const std::vector<std::string> stale = {store + ".tmp", store + ".bak.new", settings + ".tmp-" + dead + "-0",
+                                            settings + ".bak.tmp-" + dead + "-12",
+                                            settings + ".damaged-20240101-000000.tmp-" + dead + "-3"};
+    const std::vector<std::string> kept = {settings + ".tmp-" + alive + "-0", settings + ".tmp-notes",
+                                           store + ".tmp.mine", home.UserFolder() + "/Other.ini.tmp-" + dead + "-0"};
+    for (const std::string& file : stale) {
+      std::ofstream(file) << std::string(1000, 'x');
+    }
+    for (const std::string& file : kept) {
+      std::ofstream(file) << "x";
+    }
+    TProgramRun run(home, {"/APPDATA"});
+    QVERIFY(WaitForListening(home.SocketPath()));
+    for (const std::string& file : stale) {
+      QVERIFY2(!std::filesystem::exists(file), file.c_str());
+    }
+    for (const std::string& file : kept) {
+      QVERIFY2(std::filesystem::exists(file), file.c_str());
+    }
+    QVERIFY(test::EndsOnSigterm(run));
+  }
+
   void waitsForACommandLineRefreshHoldingTheStore() {
     TProgramHome home;
     std::filesystem::create_directories(home.UserFolder());

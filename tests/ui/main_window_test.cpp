@@ -409,6 +409,43 @@ class MainWindowTest : public QObject {
     QVERIFY(QFile::exists(m_folder->filePath(QStringLiteral("Feeds.xml.bak"))));
   }
 
+  // The store is copied a few feeds at a time while the window goes on; feeds removed or renamed between two slices
+  // must leave a saved store that agrees with itself and with the arrangement saved with it (the arrangement names
+  // the feeds), whatever happens before the next save.
+  void feedsRemovedOrRenamedWhileTheStoreIsCopiedAreSavedAsOneState() {
+    OpenWindow({{"A", "http://127.0.0.1:1/a"},
+                {"B", "http://127.0.0.1:1/b"},
+                {"C", "http://127.0.0.1:1/c"},
+                {"D", "http://127.0.0.1:1/d"},
+                {"E", "http://127.0.0.1:1/e"}});
+    bool changed = false;
+    m_window->Saver().SetSlicingForTests(1, [&] {
+      if (!changed) {
+        changed = true;
+        Feeds[0].Name = "Z";  // A, already copied, is renamed, and B takes its name
+        Feeds[1].Name = "A";
+        Feeds.erase(Feeds.begin() + 3);  // D goes
+      }
+    });
+    m_window->ScheduleSave();
+    m_window->Saver().WaitUntilIdle();
+    QVERIFY(changed);
+    TSettings saved;
+    TSettingsLocation location;
+    location.SettingsFileName = InFolder(QStringLiteral("Tidewick.ini")).toStdString();
+    LoadSettings(saved, location);
+    const TFeeds now = Feeds;
+    Feeds.clear();
+    QCOMPARE(LoadFeedStore(InFolder(QStringLiteral("Feeds.xml")).toStdString()).FeedCount, 4);
+    QStringList names;
+    for (const TFeed& feed : Feeds) {
+      names << QString::fromStdString(feed.Name);
+      QVERIFY2(saved.PathList.find(feed.Name) != std::string::npos, feed.Name.c_str());
+    }
+    QCOMPARE(names, (QStringList{"A", "B", "C", "E"}));  // as the arrangement of that save knew them
+    Feeds = now;
+  }
+
   QStringList NoticeTexts() const {
     QStringList texts;
     for (const auto& prompt : prompts::ShownPrompts()) {

@@ -1,5 +1,6 @@
 #include "ui/main/save_scheduler.h"
 
+#include <algorithm>
 #include <utility>
 
 #include <QCoreApplication>
@@ -74,12 +75,12 @@ void TSaveScheduler::StartBackgroundSave() {
   }
   m_building = TakeSaveSnapshot(false);
   m_building->WriteStore = m_storeMaySave && !m_building->FeedsFileName.empty();
-  m_feedIds.clear();
+  m_feedsToCopy.clear();
   m_nextFeed = 0;
   if (m_building->WriteStore) {
-    m_feedIds.reserve(Feeds.size());
+    m_feedsToCopy.reserve(Feeds.size());
     for (const TFeed& feed : Feeds) {
-      m_feedIds.push_back(feed.Id);
+      m_feedsToCopy.push_back({feed.Id, feed.Name});
     }
     m_building->Feeds.reserve(Feeds.size());
   }
@@ -90,18 +91,25 @@ void TSaveScheduler::CopyNextFeeds() {
   if (!m_building) {
     return;  // SaveNow took over
   }
+  if (m_nextFeed > 0 && m_betweenSlices) {
+    m_betweenSlices();
+  }
   QElapsedTimer clock;
   clock.start();
-  while (m_nextFeed < m_feedIds.size() && !clock.hasExpired(kSnapshotSliceMs)) {
-    const uint64_t id = m_feedIds[m_nextFeed];
+  const size_t total = m_feedsToCopy.size();
+  const size_t sliceEnd = m_feedsPerSlice == 0 ? total : std::min(total, m_nextFeed + m_feedsPerSlice);
+  while (m_nextFeed < sliceEnd && !clock.hasExpired(kSnapshotSliceMs)) {
+    const TFeedToCopy& wanted = m_feedsToCopy[m_nextFeed];
     const size_t guess = m_nextFeed++;
     // Positions only move when feeds are removed; look the feed up by its Id then. A removed feed is not saved.
-    const int position = guess < Feeds.size() && Feeds[guess].Id == id ? static_cast<int>(guess) : FindFeedById(id);
+    const int position =
+        guess < Feeds.size() && Feeds[guess].Id == wanted.Id ? static_cast<int>(guess) : FindFeedById(wanted.Id);
     if (position >= 0) {
-      m_building->Feeds.push_back(Feeds[position]);
+      m_building->Feeds.push_back(Feeds[static_cast<size_t>(position)]);
+      m_building->Feeds.back().Name = wanted.Name;
     }
   }
-  if (m_nextFeed < m_feedIds.size()) {
+  if (m_nextFeed < total) {
     QTimer::singleShot(0, this, &TSaveScheduler::CopyNextFeeds);
     return;
   }
@@ -114,7 +122,7 @@ void TSaveScheduler::FinishSnapshot() {
     m_queued = std::move(m_building);  // replaces an older one not yet started: the newer state wins
   }
   m_building.reset();
-  m_feedIds.clear();
+  m_feedsToCopy.clear();
   m_wake.notify_all();
 }
 
@@ -176,7 +184,7 @@ void TSaveScheduler::Report(const TSaveOutcome& outcome) {
 TSaveOutcome TSaveScheduler::SaveNow() {
   m_timer->stop();
   m_building.reset();
-  m_feedIds.clear();
+  m_feedsToCopy.clear();
   {
     // A snapshot not yet started is older than what is saved now.
     const std::lock_guard lock(m_mutex);

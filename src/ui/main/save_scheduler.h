@@ -7,6 +7,8 @@
 //
 // A large store is copied a few feeds at a time between events, so the copy never holds the window up either. A feed
 // changed after its copy was taken asks for a save of its own (every change does), so the next save carries it.
+// Each feed keeps the name it had when the snapshot began: the arrangement taken then names the feeds, and a name
+// given meanwhile (perhaps one another feed had) comes with the next save, together with its arrangement.
 
 #include <condition_variable>
 #include <functional>
@@ -84,6 +86,12 @@ class TSaveScheduler : public QObject {
   int CompletedSaves() const { return m_completed; }
   // The outcome of the save that ended last, background or not.
   const TSaveOutcome& LastOutcome() const { return m_last; }
+  // Test seam: at most feedsPerSlice feeds are copied per slice, and betweenSlices runs before each slice after the
+  // first (a test changes the store there, as the user may).
+  void SetSlicingForTests(size_t feedsPerSlice, std::function<void()> betweenSlices) {
+    m_feedsPerSlice = feedsPerSlice;
+    m_betweenSlices = std::move(betweenSlices);
+  }
 
  signals:
   // Main thread, after each save. A failed one is tried again after the read-mark delay, also when nothing changed.
@@ -105,8 +113,15 @@ class TSaveScheduler : public QObject {
   int m_completed = 0;
   TSaveOutcome m_last;
   std::optional<TSaveSnapshot> m_building;  // main thread: the snapshot whose feeds are being copied
-  std::vector<uint64_t> m_feedIds;          // the feeds to copy, in store order
+  // The feeds to copy, in store order, with their names as the arrangement in the same snapshot knows them.
+  struct TFeedToCopy {
+    uint64_t Id = 0;
+    std::string Name;
+  };
+  std::vector<TFeedToCopy> m_feedsToCopy;
   size_t m_nextFeed = 0;
+  size_t m_feedsPerSlice = 0;  // 0: as many as the slice's time allows
+  std::function<void()> m_betweenSlices;
 
   mutable std::mutex m_mutex;
   std::condition_variable_any m_wake;
