@@ -119,6 +119,7 @@ TEST_F(RefreshCommand, StoreThatCannotBeReadExitsTwoAndStaysAsItWas) {
   EXPECT_NE(missing.Err.find("cannot read the feed store"), std::string::npos) << missing.Err;
   EXPECT_FALSE(std::filesystem::exists(Store()));
 
+#if !defined(__SANITIZE_ADDRESS__)  // the sanitizer runtime needs descriptors of its own and fails first
   // After the lock file no descriptor is left: the store exists but cannot be read, and must not be replaced. (The
   // descriptors this test program leaves open are closed first, so the shell and the tool start with 0, 1 and 2.)
   WriteStore({"/good"});
@@ -128,6 +129,7 @@ TEST_F(RefreshCommand, StoreThatCannotBeReadExitsTwoAndStaysAsItWas) {
   EXPECT_NE(unreadable.Err.find("Too many open files"), std::string::npos) << unreadable.Err;
   EXPECT_EQ(ReadFileToString(Store()), before);
   EXPECT_EQ(m_server.RequestCount(), 0);
+#endif
 }
 
 TEST_F(RefreshCommand, RecoveredStoreExitsNonZeroAndNamesTheDamagedCopy) {
