@@ -72,6 +72,10 @@ function(tidewick_core_tests name)
   if(TIDEWICK_PCH AND CMAKE_CXX_COMPILER_ID STREQUAL "GNU" AND CMAKE_CXX_COMPILER_VERSION VERSION_LESS 13)
     target_compile_options(test_${id} PRIVATE -Wno-array-bounds -Wno-stringop-overflow -Wno-stringop-overread
                                                 -Wno-restrict)
+  elseif(CMAKE_CXX_COMPILER_ID STREQUAL "GNU" AND CMAKE_CXX_COMPILER_VERSION VERSION_LESS 13)
+    # At -O3 (the Release build) GCC 12 takes even a plain string assignment in a test for an overlapping copy
+    # (GCC bug 105329); only that warning goes, and only for the tests.
+    target_compile_options(test_${id} PRIVATE $<$<CONFIG:Release>:-Wno-restrict>)
   endif()
   add_test(NAME core.${id} COMMAND test_${id})
   set(labels core)

@@ -87,7 +87,9 @@ int main(int argc, char* argv[]) {
   for (int number = 0; number < 300; ++number) {
     TFeed feed;
     feed.Name = "Feed " + std::to_string(number);
-    feed.URL = server.Url("/" + std::to_string(number));
+    std::string path = "/";  // appended: GCC 12 at -O3 warns falsely of "/" + text
+    path += std::to_string(number);
+    feed.URL = server.Url(path);
     feed.Interval = 60;
     AddFeed(feed);
   }

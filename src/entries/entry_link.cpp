@@ -72,7 +72,7 @@ std::string FilterMailto(std::string_view url) {
     }
   }
   if (!kept.empty()) {
-    result += "?" + JoinStrings(kept, "&");
+    result.append("?").append(JoinStrings(kept, "&"));  // appended: GCC 12 at -O3 warns falsely of "?" + text
   }
   return result;
 }
@@ -98,10 +98,14 @@ std::string CompleteRelativeLink(std::string_view link, std::optional<std::strin
   if (link.substr(0, 2) == "//") {
     return std::string(feedUrl->substr(0, separator + 1)) + std::string(link);
   }
-  const std::string path = (link.substr(0, 1) == "/") ? std::string(link) : "/" + std::string(link);
   // The host ends at the first "/" after "://"; an address with nothing after the host ends there too.
   const size_t hostEnd = feedUrl->find_first_of("/?#", separator + 3);
-  return std::string(feedUrl->substr(0, hostEnd)) + path;
+  std::string completed(feedUrl->substr(0, hostEnd));  // appended piece by piece, as for "?" above
+  if (link.substr(0, 1) != "/") {
+    completed += '/';
+  }
+  completed += link;
+  return completed;
 }
 
 TLinkDecision CheckLinkToOpen(std::string_view url) {
