@@ -168,7 +168,7 @@ bool DeleteItem(TEntries& items, int index);
 void SetItemIndices(TEntries& items, int feedIndex);
 
 // Names.
-// Trims blanks and turns "[" / "]" into "(" / ")"; true when this changed the name.
+// Trims blanks, turns "[" / "]" into "(" / ")" and a character XML forbids into U+FFFD; true when this changed the name.
 bool SanitizeFeedName(std::string& name);
 // The sanitised name, with 1, 2, 3 ... appended while FindFeed finds it.
 std::string UniqueFeedName(std::string_view name);

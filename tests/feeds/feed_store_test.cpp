@@ -1,5 +1,6 @@
 #include "feeds/feed_store.h"
 
+#include <cstdlib>
 #include <gtest/gtest.h>
 #include <random>
 #include <string>
@@ -251,6 +252,46 @@ TEST_F(FeedStore, CDataAndCommentsReadLikeTheXmlReader) {
   EXPECT_EQ(loaded[0].Name, "a<b>&</b>z");
   ASSERT_EQ(loaded[0].Entries.size(), 1u);
   EXPECT_EQ(loaded[0].Entries[0].Description, "&lt;");
+}
+
+// Fault guarded: a character XML forbids was written as it was, after which no other program could read the store.
+// Old stores holding one still read as they are.
+TEST_F(FeedStore, NeverWritesACharacterXmlForbidsButReadsOldStoresWithThem) {
+  const std::string forbidden =
+      "a\x01"
+      "b\x1F"
+      "c\xEF\xBF\xBE"
+      "d\xEF\xBF\xBF"
+      "e\xED\xA0\x80"
+      "f";
+  const std::string replaced =
+      "a\xEF\xBF\xBD"
+      "b\xEF\xBF\xBD"
+      "c\xEF\xBF\xBD"
+      "d\xEF\xBF\xBD"
+      "e\xEF\xBF\xBD"
+      "f";
+  const std::string allowed = "\t\r\n\xEF\xBF\xBD\xED\x9F\xBF\x7F";
+  const std::string longText(40000, 'x');  // beyond a write slice
+  TFeeds feeds = SmallStore();
+  feeds[0].Name = forbidden;
+  feeds[0].Entries[0].Title = forbidden + allowed;
+  feeds[0].Entries[1].Description = longText + forbidden;
+  const std::string text = FeedStoreText(feeds);
+  const TStoreReadResult read = ReadStoreText(text);
+  ASSERT_TRUE(read.Complete) << read.Damage;
+  EXPECT_EQ(read.Feeds[0].Name, replaced);
+  EXPECT_EQ(read.Feeds[0].Entries[0].Title, replaced + allowed);
+  EXPECT_TRUE(read.Feeds[0].Entries[1].Description == longText + replaced);
+  const std::string old =
+      "a\x01"
+      "b\xEF\xBF\xBE";
+  EXPECT_EQ(LoadText(StoreWith("<Name>" + old + "</Name>")).at(0).Name, old);
+  if (std::system("xmllint --version >/dev/null 2>&1") == 0) {
+    const std::string file = m_dir.File("written.xml");
+    ASSERT_TRUE(WriteStringToFile(file, text));
+    EXPECT_EQ(std::system(("xmllint --noout '" + file + "'").c_str()), 0);
+  }
 }
 
 struct TEncodingCase {
