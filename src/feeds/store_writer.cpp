@@ -90,12 +90,25 @@ class TChunkWriter {
     Put(kBlanks.substr(0, static_cast<size_t>(level) * 2));
   }
 
-  void OpenLine(int level, std::string_view name, int number = 0) {
+  void OpenLine(int level, std::string_view name, int number = 0, const TUnknownXml* unknown = nullptr) {
     Indent(level);
     Put("<");
     Put(name);
     PutNumber(number);
+    if (unknown != nullptr && !unknown->Attributes().empty()) {
+      Put(" ");
+      PutChecked(unknown->Attributes(), true);
+    }
     Put(">\r\n");
+  }
+
+  // The elements a newer version wrote, each on a line of its own, as they were read.
+  void UnknownLines(int level, const TUnknownXml& unknown) {
+    for (const std::string& element : unknown.Elements()) {
+      Indent(level);
+      PutChecked(element, true);
+      Put(kLineBreak);
+    }
   }
 
   void CloseLine(int level, std::string_view name, int number = 0) {
@@ -258,7 +271,7 @@ void WriteRefreshState(TChunkWriter& out, const TFeedRefreshState& state) {
 }
 
 void WriteItem(TChunkWriter& out, const TEntry& item, int number) {
-  out.OpenLine(2, "Item", number);
+  out.OpenLine(2, "Item", number, &item.Unknown);
   out.Text(3, "Title", item.Title);
   out.Text(3, "Link", item.Link);
   out.Text(3, "Description", item.Description);
@@ -266,11 +279,12 @@ void WriteItem(TChunkWriter& out, const TEntry& item, int number) {
   out.Text(3, "Author", item.Author);
   out.Boolean(3, "Readed", item.IsRead);
   out.Boolean(3, "Visited", item.Visited);
+  out.UnknownLines(3, item.Unknown);
   out.CloseLine(2, "Item", number);
 }
 
 void WriteFeed(TChunkWriter& out, const TFeed& feed, int number) {
-  out.OpenLine(1, "Feed", number);
+  out.OpenLine(1, "Feed", number, &feed.Unknown);
   out.Text(2, "Name", feed.Name);
   out.Text(2, "URL", feed.URL);
   out.Text(2, "FeedType", feed.FeedType);
@@ -280,6 +294,7 @@ void WriteFeed(TChunkWriter& out, const TFeed& feed, int number) {
   out.Boolean(2, "Error", feed.Error);
   WriteRefreshState(out, feed.Refresh);
   WriteInfo(out, feed.Info);
+  out.UnknownLines(2, feed.Unknown);
   for (size_t m = 0; m < feed.Entries.size(); ++m) {
     WriteItem(out, feed.Entries[m], static_cast<int>(m + 1));
   }
@@ -288,15 +303,17 @@ void WriteFeed(TChunkWriter& out, const TFeed& feed, int number) {
 
 }  // namespace
 
-bool WriteStoreText(const TFeeds& feeds, const TStoreSink& sink) {
+bool WriteStoreText(const TFeeds& feeds, const TStoreSink& sink, const TUnknownXml& storeUnknown) {
   TChunkWriter out(sink);
   out.Put("<?xml version=\"1.0\"?>\r\n");
-  // With no feeds the Feeds element is never created: the file holds the declaration only.
-  if (!feeds.empty()) {
-    out.OpenLine(0, "Feeds");
+  // With no feeds (and nothing a newer version wrote) the Feeds element is never created: the file holds the
+  // declaration only.
+  if (!feeds.empty() || !storeUnknown.Empty()) {
+    out.OpenLine(0, "Feeds", 0, &storeUnknown);
     for (size_t n = 0; n < feeds.size(); ++n) {
       WriteFeed(out, feeds[n], static_cast<int>(n + 1));
     }
+    out.UnknownLines(1, storeUnknown);
     out.CloseLine(0, "Feeds");
   }
   return out.Finish();
