@@ -3,6 +3,8 @@
 #include <atomic>
 #include <utility>
 
+#include "util/utf8.h"
+
 namespace tidewick {
 
 TFeeds Feeds;
@@ -200,6 +202,7 @@ bool SanitizeFeedName(std::string& name) {
       c = ')';
     }
   }
+  ReplaceXmlForbidden(cleaned);  // a name the store file could not hold
   const bool changed = cleaned != name;
   name = std::move(cleaned);
   return changed;

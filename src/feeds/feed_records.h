@@ -8,6 +8,7 @@
 #include <string_view>
 #include <vector>
 
+#include "feeds/unknown_xml.h"
 #include "util/dates.h"
 
 namespace tidewick {
@@ -75,6 +76,7 @@ struct TEntry {
   int32_t EntryIndex = -1;  // own position in the feed's Items
   int32_t FeedIndex = -1;   // position of the owning feed in Feeds
   TEntryStamp Stamp;        // never stored; fits the room the fields above leave
+  TUnknownXml Unknown;      // what a newer version stored with the entry
   std::string LegacyTitle;
   std::string LegacyLink;
 };
@@ -120,6 +122,7 @@ struct TFeed {
   // Stable identity for the whole run, given by AddFeed (0 = not in the store); never stored. Refresh results are
   // handed back by this id, so deleting or reordering feeds meanwhile cannot misplace them.
   uint64_t Id = 0;
+  TUnknownXml Unknown;  // what a newer version stored with the feed
 };
 
 using TFeeds = std::vector<TFeed>;
@@ -168,7 +171,8 @@ bool DeleteItem(TEntries& items, int index);
 void SetItemIndices(TEntries& items, int feedIndex);
 
 // Names.
-// Trims blanks and turns "[" / "]" into "(" / ")"; true when this changed the name.
+// Trims blanks, turns "[" / "]" into "(" / ")" and a character XML forbids into U+FFFD; true when this changed the
+// name.
 bool SanitizeFeedName(std::string& name);
 // The sanitised name, with 1, 2, 3 ... appended while FindFeed finds it.
 std::string UniqueFeedName(std::string_view name);

@@ -8,6 +8,7 @@
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
+#include <map>
 #include <mutex>
 #include <optional>
 #include <sys/file.h>
@@ -17,6 +18,7 @@
 
 #include "feeds/store_copies.h"
 #include "feeds/store_reader.h"
+#include "feeds/store_rescue.h"
 #include "feeds/store_writer.h"
 #include "lang/lang_text.h"
 #include "util/files.h"
@@ -44,6 +46,24 @@ std::mutex g_storeMutex;
 std::vector<TFileIdentity> g_completeFiles;
 std::vector<TFileIdentity> g_copiedDamagedFiles;  // damaged stores with a verified copy: may be saved over
 std::function<void(const std::string&)> g_saveTestHook;
+// What a newer version wrote into the feed list of each store loaded (its attributes and unknown children), by the
+// file name it was loaded from; written back by every save to that name.
+std::map<std::string, TUnknownXml> g_storeUnknown;
+
+void RememberStoreUnknown(const std::string& fileName, TUnknownXml unknown) {
+  const std::lock_guard lock(g_storeMutex);
+  if (unknown.Empty()) {
+    g_storeUnknown.erase(fileName);
+  } else {
+    g_storeUnknown[fileName] = std::move(unknown);
+  }
+}
+
+TUnknownXml StoreUnknownOf(const std::string& fileName) {
+  const std::lock_guard lock(g_storeMutex);
+  const auto found = g_storeUnknown.find(fileName);
+  return found == g_storeUnknown.end() ? TUnknownXml() : found->second;
+}
 
 std::optional<TFileIdentity> IdentityOf(const std::string& fileName) {
   struct stat info {};
@@ -116,8 +136,8 @@ bool WriteAll(int fd, std::string_view bytes) {
 // Writes the store to tempName and syncs it; the number of bytes written, or -1 with the reason in error.
 // Write-back of what is written starts while the rest is still being built, so the final sync waits only for the
 // tail. The new file takes the old store's mode (a store holding credentials in its addresses may be private).
-int64_t WriteTempStore(const TFeeds& feeds, const std::string& tempName, const std::optional<TFileIdentity>& old,
-                       int& error) {
+int64_t WriteTempStore(const TFeeds& feeds, const TUnknownXml& storeUnknown, const std::string& tempName,
+                       const std::optional<TFileIdentity>& old, int& error) {
   constexpr int64_t kWriteBackStep = int64_t{8} << 20;
   const int fd = ::open(tempName.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
   if (fd < 0) {
@@ -131,19 +151,22 @@ int64_t WriteTempStore(const TFeeds& feeds, const std::string& tempName, const s
   }
   int64_t total = 0;
   int64_t started = 0;
-  bool ok = WriteStoreText(feeds, [&](std::string_view piece) {
-    total += static_cast<int64_t>(piece.size());
-    if (!WriteAll(fd, piece)) {
-      return false;
-    }
+  bool ok = WriteStoreText(
+      feeds,
+      [&](std::string_view piece) {
+        total += static_cast<int64_t>(piece.size());
+        if (!WriteAll(fd, piece)) {
+          return false;
+        }
 #ifdef __linux__
-    if (total - started >= kWriteBackStep) {
-      ::sync_file_range(fd, started, total - started, SYNC_FILE_RANGE_WRITE);
-      started = total;
-    }
+        if (total - started >= kWriteBackStep) {
+          ::sync_file_range(fd, started, total - started, SYNC_FILE_RANGE_WRITE);
+          started = total;
+        }
 #endif
-    return true;
-  });
+        return true;
+      },
+      storeUnknown);
   error = ok ? 0 : errno;
   if (::fsync(fd) != 0 && ok) {
     ok = false;
@@ -180,6 +203,68 @@ void SyncFolderOf(const std::string& fileName) {
   }
 }
 
+int EntriesIn(const TFeeds& feeds) {
+  size_t count = 0;
+  for (const TFeed& feed : feeds) {
+    count += feed.Entries.size();
+  }
+  return static_cast<int>(count);
+}
+
+std::string QuotedNames(const std::vector<std::string>& names) {
+  std::string text;
+  for (const std::string& name : names) {
+    text += (text.empty() ? "\"" : ", \"") + name + "\"";
+  }
+  return text;
+}
+
+// A damaged store: its copy is kept, everything it still shows is loaded, and the backup fills in the rest.
+void LoadDamagedStore(const std::string& fileName, TStoreReadResult&& store, TStoreLoadResult& result) {
+  result.DamagedCopy = KeepDamagedCopy(fileName);
+  if (!result.DamagedCopy.empty()) {
+    Remember(g_copiedDamagedFiles, fileName);
+  }
+  RememberStoreUnknown(fileName, std::move(store.StoreUnknown));
+  const std::string backupName = fileName + ".bak";
+  const TStoreReadResult backup = ReadStoreFile(backupName);
+  if (backup.Complete) {
+    RememberComplete(backupName);
+  }
+  TStoreRescue rescue = RescueStore(std::move(store), backup.Complete ? &backup.Feeds : nullptr);
+  result.FeedCount = static_cast<int>(rescue.Feeds.size());
+  result.EntryCount = EntriesIn(rescue.Feeds);
+  result.BackupEntryCount = rescue.EntriesFromBackup;
+  result.BackupFeeds = std::move(rescue.FeedsFromBackup);
+  const bool fromBackup = result.BackupEntryCount > 0 || !result.BackupFeeds.empty();
+  result.Status = fromBackup ? TStoreLoadStatus::RecoveredFromBackup : TStoreLoadStatus::RecoveredPartially;
+  result.Message = GetLangText("Main|StoreRecovered",
+                               "Die Feed-Datei \"%s1%\" war beschädigt; sie wurde als \"%s2%\" aufbewahrt. Aus "
+                               "ihrem lesbaren Teil wurden %s3% Feeds mit %s4% Einträgen wiederhergestellt.",
+                               JoinLangParams({fileName, result.DamagedCopy, std::to_string(rescue.FeedsRead),
+                                               std::to_string(rescue.EntriesRead)}));
+  if (result.BackupEntryCount > 0) {
+    result.Message += " " + GetLangText("Main|StoreBackupEntries",
+                                        "Aus der Sicherung \"%s1%\" kamen %s2% Einträge hinzu, die in der "
+                                        "beschädigten Datei nicht mehr lesbar waren.",
+                                        JoinLangParams({backupName, std::to_string(result.BackupEntryCount)}));
+  }
+  if (!result.BackupFeeds.empty()) {
+    result.Message += " " + GetLangText("Main|StoreBackupFeeds",
+                                        "Ganz aus der Sicherung \"%s1%\" stammen die Feeds %s2%, die in der "
+                                        "beschädigten Datei nicht mehr lesbar waren.",
+                                        JoinLangParams({backupName, QuotedNames(result.BackupFeeds)}));
+  }
+  if (result.DamagedCopy.empty()) {
+    result.Message = GetLangText("Main|StoreDamagedNotKept",
+                                 "Die Feed-Datei \"%s1%\" ist beschädigt, und es konnte keine Kopie von ihr angelegt "
+                                 "werden. Sie wird nicht überschrieben; Änderungen an den Feeds werden nicht "
+                                 "gespeichert.",
+                                 fileName);
+  }
+  ReplaceFeeds(std::move(rescue.Feeds));
+}
+
 }  // namespace
 
 TStoreLoadResult LoadFeedStore(const std::string& fileName) {
@@ -199,43 +284,14 @@ TStoreLoadResult LoadFeedStore(const std::string& fileName) {
   }
   if (store.Complete) {
     RememberComplete(fileName);
+    RememberStoreUnknown(fileName, std::move(store.StoreUnknown));
     result.Status = TStoreLoadStatus::Loaded;
     result.FeedCount = static_cast<int>(store.Feeds.size());
+    result.EntryCount = EntriesIn(store.Feeds);
     ReplaceFeeds(std::move(store.Feeds));
     return result;
   }
-
-  result.DamagedCopy = KeepDamagedCopy(fileName);
-  if (!result.DamagedCopy.empty()) {
-    Remember(g_copiedDamagedFiles, fileName);
-  }
-  const std::string backupName = fileName + ".bak";
-  TStoreReadResult backup = ReadStoreFile(backupName);
-  if (backup.Complete) {
-    RememberComplete(backupName);
-    result.Status = TStoreLoadStatus::RecoveredFromBackup;
-    store.Feeds = std::move(backup.Feeds);
-    result.Message = GetLangText("Main|StoreRecoveredFromBackup",
-                                 "Die Feed-Datei \"%s1%\" war beschädigt. Die Sicherung \"%s2%\" wurde geladen; die "
-                                 "beschädigte Datei wurde als \"%s3%\" aufbewahrt.",
-                                 JoinLangParams({fileName, backupName, result.DamagedCopy}));
-  } else {
-    result.Status = TStoreLoadStatus::RecoveredPartially;
-    result.Message = GetLangText("Main|StoreRecoveredPartially",
-                                 "Die Feed-Datei \"%s1%\" war beschädigt, und es gibt keine vollständige Sicherung. "
-                                 "Alle lesbaren Feeds und Einträge wurden geladen; die beschädigte Datei wurde als "
-                                 "\"%s2%\" aufbewahrt.",
-                                 JoinLangParams({fileName, result.DamagedCopy}));
-  }
-  if (result.DamagedCopy.empty()) {
-    result.Message = GetLangText("Main|StoreDamagedNotKept",
-                                 "Die Feed-Datei \"%s1%\" ist beschädigt, und es konnte keine Kopie von ihr angelegt "
-                                 "werden. Sie wird nicht überschrieben; Änderungen an den Feeds werden nicht "
-                                 "gespeichert.",
-                                 fileName);
-  }
-  result.FeedCount = static_cast<int>(store.Feeds.size());
-  ReplaceFeeds(std::move(store.Feeds));
+  LoadDamagedStore(fileName, std::move(store), result);
   return result;
 }
 
@@ -261,7 +317,7 @@ TFileSaveResult SaveFeedStore(const std::string& storeFileName, const TFeeds& fe
     return TFileSaveResult::Failed(errno);
   }
   int error = 0;
-  const int64_t written = WriteTempStore(feeds, tempName, old, error);
+  const int64_t written = WriteTempStore(feeds, StoreUnknownOf(storeFileName), tempName, old, error);
   if (g_saveTestHook) {
     g_saveTestHook(tempName);
   }

@@ -2,13 +2,21 @@
 
 // The feed store file "Feeds.xml": every feed with its channel information and entries between runs.
 // Saving writes a temporary file, syncs it and renames it over the store (keeping the store's file mode), keeping
-// the previous complete store as "Feeds.xml.bak". Loading recognises a damaged store, keeps a verified copy of it
-// under a name of its own ("Feeds.xml.damaged-<UTC time>") and recovers from the backup or from whatever can be
-// read. Nothing is ever saved over a store that could not be read, or over a damaged one without its copy.
+// the previous complete store as "Feeds.xml.bak". Loading recognises a damaged store (any break in its structure),
+// keeps a verified copy of it under a name of its own ("Feeds.xml.damaged-<UTC time>"), takes every feed and entry
+// it can still read, also after the damage, and fills in from the backup only what lay in the damaged part. Nothing
+// is ever saved over a store that could not be read, or over a damaged one without its copy.
+//
+// What a newer version stored and this one does not know is kept and written back: the attributes of the feed
+// list, of each feed and of each entry, and their unknown child elements (as their XML text). So elements added to
+// the store are safe with older versions when they follow one rule, which every new element must keep: among the
+// children of Feeds no new name starts with "Feed" (ignoring case; a feed is Feed followed by its number only),
+// among a feed's children none starts with "Item" (ignoring case); inside an entry any new name is free.
 
 #include <functional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "feeds/feed_records.h"
 #include "platform/file_io.h"
@@ -20,13 +28,16 @@ enum class TStoreLoadStatus {
   Missing,              // there is no file; Feeds unchanged
   Unreadable,           // the file exists but cannot be read (permissions, I/O error, no file descriptors); Feeds
                         // unchanged. Never save over it: SaveFeeds refuses, and the caller runs without saving
-  RecoveredFromBackup,  // the store was damaged; the complete backup was loaded
-  RecoveredPartially,   // the store was damaged and no complete backup exists; what could be read was loaded
+  RecoveredFromBackup,  // the store was damaged; what it still shows was loaded, and the backup gave what it does not
+  RecoveredPartially,   // the store was damaged; what it still shows was loaded (no backup, or nothing from it)
 };
 
 struct TStoreLoadResult {
   TStoreLoadStatus Status = TStoreLoadStatus::Missing;
   int FeedCount = 0;
+  int EntryCount = 0;
+  int BackupEntryCount = 0;              // after damage: entries the backup gave to feeds the damaged file shows
+  std::vector<std::string> BackupFeeds;  // after damage: names of the feeds taken whole from the backup
   std::string DamagedCopy;  // where the damaged file was kept (empty when none was needed or copying failed)
   std::string Message;      // translated text for the user (also why saving is refused); empty when all was in order
   bool Recovered() const {

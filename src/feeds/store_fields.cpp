@@ -13,17 +13,6 @@ namespace tidewick {
 
 namespace {
 
-constexpr std::array<std::string_view, 7> kFeedFieldNames = {
-    "Name", "URL", "FeedType", "Interval", "RefreshAtStart", "LastDownloaded", "Error"};
-constexpr std::array<std::string_view, 13> kInfoFieldNames = {
-    "Title", "Link",       "Description", "Copyright", "Language",   "PublishedDate", "LastBuildDate",
-    "TTL",   "ImageTitle", "ImageURL",    "ImageLink", "ImageWidth", "ImageHeight"};
-constexpr std::array<std::string_view, 7> kItemFieldNames = {"Title",  "Link",   "Description", "PublishedDate",
-                                                             "Author", "Readed", "Visited"};
-constexpr std::array<std::string_view, kRefreshFieldCount> kRefreshFieldNames = {
-    "Address",   "ETag",        "LastModified", "RetryAfter", "Gone",          "RedirectTarget", "RedirectCount",
-    "MovedFrom", "LastRequest", "LastStatus",   "LastBytes",  "LastUnchanged", "LastFailure"};
-
 bool IsAscii(std::string_view text) {
   for (const char c : text) {
     if (static_cast<unsigned char>(c) >= 0x80) {

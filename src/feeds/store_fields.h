@@ -3,6 +3,7 @@
 // The values of the feed store file: element names, how each text is read back (with the clamps for bad
 // values), and the names matched ignoring case.
 
+#include <array>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -54,6 +55,18 @@ enum TRefreshField {
   kRefreshFieldCount
 };
 std::string_view RefreshFieldName(int field);
+
+// The element names of the values, as the writer writes them, by field number.
+inline constexpr std::array<std::string_view, 7> kFeedFieldNames = {
+    "Name", "URL", "FeedType", "Interval", "RefreshAtStart", "LastDownloaded", "Error"};
+inline constexpr std::array<std::string_view, 13> kInfoFieldNames = {
+    "Title", "Link",       "Description", "Copyright", "Language",   "PublishedDate", "LastBuildDate",
+    "TTL",   "ImageTitle", "ImageURL",    "ImageLink", "ImageWidth", "ImageHeight"};
+inline constexpr std::array<std::string_view, 7> kItemFieldNames = {"Title",  "Link",   "Description", "PublishedDate",
+                                                                    "Author", "Readed", "Visited"};
+inline constexpr std::array<std::string_view, kRefreshFieldCount> kRefreshFieldNames = {
+    "Address",   "ETag",        "LastModified", "RetryAfter", "Gone",          "RedirectTarget", "RedirectCount",
+    "MovedFrom", "LastRequest", "LastStatus",   "LastBytes",  "LastUnchanged", "LastFailure"};
 
 // A missing name gets the placeholder; a title that holds an earlier version's placeholder becomes empty.
 void FinishFeed(TFeed& feed);

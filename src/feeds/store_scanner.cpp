@@ -1,5 +1,9 @@
 #include "feeds/store_scanner.h"
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 #include <cstring>
 
 #include "util/case_fold.h"
@@ -78,6 +82,31 @@ const TReference* ReferenceAt(std::string_view text) {
   return nullptr;
 }
 
+// The first ">" or "<" at or after pos, or npos; sixteen bytes at a time where SSE2 is there (most tags end within
+// the first sixteen).
+size_t FindTagEnd(std::string_view text, size_t pos) {
+  const char* in = text.data() + pos;
+  const char* const end = text.data() + text.size();
+#if defined(__SSE2__)
+  const __m128i gt = _mm_set1_epi8('>');
+  const __m128i lt = _mm_set1_epi8('<');
+  while (end - in >= 16) {
+    const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(in));
+    const int mask = _mm_movemask_epi8(_mm_or_si128(_mm_cmpeq_epi8(bytes, gt), _mm_cmpeq_epi8(bytes, lt)));
+    if (mask != 0) {
+      return static_cast<size_t>(in - text.data()) + static_cast<size_t>(__builtin_ctz(static_cast<unsigned>(mask)));
+    }
+    in += 16;
+  }
+#endif
+  for (; in < end; ++in) {
+    if (*in == '>' || *in == '<') {
+      return static_cast<size_t>(in - text.data());
+    }
+  }
+  return std::string_view::npos;
+}
+
 }  // namespace
 
 TScannedTag TTagScanner::NextNodeTag() {
@@ -132,18 +161,30 @@ void TTagScanner::ReadMore() {
 }
 
 TScannedTag TTagScanner::NextNodeTagInText() {
+  const size_t start = m_pos;
   TScannedTag tag;
-  do {
-    tag = TScannedTag{};
+  for (bool first = true; first || (!m_short && !tag.Text.empty() && tag.Text.front() == '!'); first = false) {
+    if (!first) {
+      // A comment or another "!" tag is passed over: only what a scan sets is reset (the whole tag is large).
+      tag.Text = {};
+      tag.HasContent = tag.IsCData = tag.Broken = false;
+      tag.ElementText = {};
+      tag.BuiltText.clear();
+    }
+    m_tagStart = std::string_view::npos;
     ScanTag(tag);
-  } while (!m_short && !tag.Text.empty() && tag.Text.front() == '!');
-  if (tag.Text.empty()) {
-    tag.Kind = TTagKind::End;
-  } else if (tag.Text.front() == '/') {
-    tag.Kind = TTagKind::Close;
-  } else {
-    tag.Kind = TTagKind::Element;
   }
+  if (m_tagStart == std::string_view::npos) {
+    tag.Kind = TTagKind::End;
+    return tag;
+  }
+  if (tag.Text.empty()) {
+    tag.Broken = true;  // "<>"
+  }
+  tag.Kind = !tag.Text.empty() && tag.Text.front() == '/' ? TTagKind::Close : TTagKind::Element;
+  tag.Raw = m_text.substr(start, m_pos - start);
+  tag.TagStart = m_tagStart - start;
+  tag.TagEnd = m_tagEnd - start;
   return tag;
 }
 
@@ -155,7 +196,18 @@ void TTagScanner::ScanTag(TScannedTag& tag) {
     }
     return;
   }
-  size_t close = m_text.find('>', open + 1);
+  // A "<" before the ">" cuts the tag off there (a lost ">"): the next tag starts at it. Comments, CDATA sections
+  // and declarations ("<!") may hold a "<".
+  const bool bang = m_text.size() > open + 1 && m_text[open + 1] == '!';
+  size_t close = bang ? m_text.find('>', open + 1) : FindTagEnd(m_text, open + 1);
+  if (close != std::string_view::npos && m_text[close] == '<') {
+    m_pos = close;
+    m_tagStart = open;
+    m_tagEnd = close;
+    tag.Text = Trim(m_text.substr(open + 1, close - open - 1));
+    tag.Broken = true;
+    return;
+  }
   if (close == std::string_view::npos) {
     if (NeedMore()) {
       return;
@@ -166,6 +218,8 @@ void TTagScanner::ScanTag(TScannedTag& tag) {
   } else {
     m_pos = close + 1;
   }
+  m_tagStart = open;
+  m_tagEnd = m_pos;
   std::string_view text = Trim(m_text.substr(open + 1, close - open - 1));
   if (!text.empty() && text.back() == '?') {
     text.remove_suffix(1);
@@ -213,7 +267,9 @@ void TTagScanner::ReadElementText(TScannedTag& tag, bool keep) {
     if ((lt == std::string_view::npos || m_text.size() - lt <= kCDataStart.size()) && NeedMore()) {
       return;
     }
-    const bool cdata = lt != std::string_view::npos && m_text.substr(lt + 1, kCDataStart.size()) == kCDataStart;
+    // Almost every "<" after a text starts a tag: one byte tells.
+    const bool cdata = lt != std::string_view::npos && lt + 1 < m_text.size() && m_text[lt + 1] == '!' &&
+                       m_text.substr(lt + 1, kCDataStart.size()) == kCDataStart;
     if (!cdata) {
       m_pos = lt == std::string_view::npos ? m_text.size() : lt;  // the "<" is left for the next tag
       if (!tag.IsCData) {

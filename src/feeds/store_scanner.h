@@ -21,8 +21,16 @@ struct TScannedTag {
   std::string_view Text;  // trimmed tag text without "<", ">", the trailing "?" or "/"
   bool HasContent = false;
   bool IsCData = false;
+  // The tag was cut off: a "<" came before its ">" (it then ends there and the next tag starts at that "<"), or it
+  // is empty ("<>"). Never part of a sound document.
+  bool Broken = false;
   std::string_view ElementText;  // the text after a start tag, when it has no CDATA section
   std::string BuiltText;         // the text with its CDATA sections unwrapped, when it has one
+
+  // Everything this scan went over, as written: text and comments before the tag, the tag, and the text after it.
+  std::string_view Raw;
+  size_t TagStart = 0;  // where the tag's "<" lies in Raw
+  size_t TagEnd = 0;    // where the tag ends in Raw (after its ">")
 
   std::string_view Value() const { return IsCData ? std::string_view(BuiltText) : ElementText; }
 };
@@ -55,6 +63,8 @@ class TTagScanner {
 
   std::string_view m_text;
   size_t m_pos = 0;
+  size_t m_tagStart = 0;  // the last tag scanned: its "<" and its end
+  size_t m_tagEnd = 0;
   bool m_unterminated = false;
   TMoreText m_more;
   std::string m_buffer;  // the text read piece by piece, from the tag being read on

@@ -12,6 +12,7 @@
 #include <memory>
 
 #include "feeds/store_fields.h"
+#include "util/utf8.h"
 
 namespace tidewick {
 
@@ -23,36 +24,49 @@ constexpr size_t kSlice = 1 << 14;      // values are escaped this much at a tim
 constexpr size_t kCapacity = kChunkSize + 6 * kSlice + 1024;
 constexpr std::string_view kLineBreak = "\r\n";
 
-constexpr std::array<bool, 256> MakeEscapeTable() {
+// Bytes that need more than a copy: the four escaped characters, C0 controls (XML allows only tab, line feed and
+// carriage return), and the lead bytes of surrogates (ED A0..BF) and of U+FFFE and U+FFFF (EF BF BE/BF).
+constexpr std::array<bool, 256> MakeStopTable() {
   std::array<bool, 256> table{};
   table['&'] = table['<'] = table['>'] = table['"'] = true;
+  for (int byte = 0; byte < 0x20; ++byte) {
+    table[byte] = true;
+  }
+  table[0xED] = table[0xEF] = true;
   return table;
 }
-constexpr std::array<bool, 256> kNeedsEscape = MakeEscapeTable();
+constexpr std::array<bool, 256> kStops = MakeStopTable();
 
-// The first "&", "<", ">" or double quote in [in, end), or end; sixteen bytes at a time where SSE2 is there.
-const char* FindEscaped(const char* in, const char* const end) {
+// The first byte in [in, end) that needs more than a copy, or end; sixteen bytes at a time where SSE2 is there.
+const char* FindStop(const char* in, const char* const end) {
 #if defined(__SSE2__)
   const __m128i amp = _mm_set1_epi8('&');
   const __m128i lt = _mm_set1_epi8('<');
   const __m128i gt = _mm_set1_epi8('>');
   const __m128i quot = _mm_set1_epi8('"');
+  const __m128i control = _mm_set1_epi8(0x1F);
+  const __m128i surrogateLead = _mm_set1_epi8(static_cast<char>(0xED));
+  const __m128i specialsLead = _mm_set1_epi8(static_cast<char>(0xEF));
   while (end - in >= 16) {
     const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(in));
-    const __m128i hits = _mm_or_si128(_mm_or_si128(_mm_cmpeq_epi8(bytes, amp), _mm_cmpeq_epi8(bytes, lt)),
-                                      _mm_or_si128(_mm_cmpeq_epi8(bytes, gt), _mm_cmpeq_epi8(bytes, quot)));
-    const int mask = _mm_movemask_epi8(hits);
+    const __m128i escaped = _mm_or_si128(_mm_or_si128(_mm_cmpeq_epi8(bytes, amp), _mm_cmpeq_epi8(bytes, lt)),
+                                         _mm_or_si128(_mm_cmpeq_epi8(bytes, gt), _mm_cmpeq_epi8(bytes, quot)));
+    const __m128i controls = _mm_cmpeq_epi8(_mm_max_epu8(bytes, control), control);
+    const __m128i leads = _mm_or_si128(_mm_cmpeq_epi8(bytes, surrogateLead), _mm_cmpeq_epi8(bytes, specialsLead));
+    const int mask = _mm_movemask_epi8(_mm_or_si128(escaped, _mm_or_si128(controls, leads)));
     if (mask != 0) {
       return in + __builtin_ctz(static_cast<unsigned>(mask));
     }
     in += 16;
   }
 #endif
-  while (in < end && !kNeedsEscape[static_cast<unsigned char>(*in)]) {
+  while (in < end && !kStops[static_cast<unsigned char>(*in)]) {
     ++in;
   }
   return in;
 }
+
+constexpr std::string_view kReplacement = "\xEF\xBF\xBD";  // U+FFFD
 
 class TChunkWriter {
  public:
@@ -76,12 +90,25 @@ class TChunkWriter {
     Put(kBlanks.substr(0, static_cast<size_t>(level) * 2));
   }
 
-  void OpenLine(int level, std::string_view name, int number = 0) {
+  void OpenLine(int level, std::string_view name, int number = 0, const TUnknownXml* unknown = nullptr) {
     Indent(level);
     Put("<");
     Put(name);
     PutNumber(number);
+    if (unknown != nullptr && !unknown->Attributes().empty()) {
+      Put(" ");
+      PutChecked(unknown->Attributes(), true);
+    }
     Put(">\r\n");
+  }
+
+  // The elements a newer version wrote, each on a line of its own, as they were read.
+  void UnknownLines(int level, const TUnknownXml& unknown) {
+    for (const std::string& element : unknown.Elements()) {
+      Indent(level);
+      PutChecked(element, true);
+      Put(kLineBreak);
+    }
   }
 
   void CloseLine(int level, std::string_view name, int number = 0) {
@@ -101,7 +128,7 @@ class TChunkWriter {
       Put(" />");
     } else {
       Put(">");
-      PutEscaped(value);
+      PutChecked(value, false);
       Put("</");
       Put(name);
       Put(">");
@@ -132,28 +159,42 @@ class TChunkWriter {
     }
   }
 
-  // "&", "<", ">" and the double quote become references; runs without them are copied whole.
-  void PutEscaped(std::string_view value) {
-    for (size_t start = 0; start < value.size(); start += kSlice) {
+  // "&", "<", ">" and the double quote become references (unless raw, for XML text kept as read), runs without them
+  // are copied whole. A character XML forbids becomes U+FFFD, so no other reader ever refuses the file.
+  void PutChecked(std::string_view value, bool raw) {
+    const char* in = value.data();
+    const char* const end = in + value.size();
+    while (in < end) {
       if (m_used >= kChunkSize) {
         Flush();
       }
-      const std::string_view slice = value.substr(start, kSlice);
-      const char* in = slice.data();
-      const char* const end = in + slice.size();
+      // A slice at a time, so the buffer always has room (a character may run two bytes past the slice).
+      const char* const sliceEnd = in + std::min<size_t>(kSlice, static_cast<size_t>(end - in));
       char* out = m_buffer.get() + m_used;
-      while (in < end) {
+      while (in < sliceEnd) {
         const char* run = in;
-        in = FindEscaped(in, end);
+        in = FindStop(in, sliceEnd);
         std::memcpy(out, run, static_cast<size_t>(in - run));
         out += in - run;
-        if (in < end) {
+        if (in == sliceEnd) {
+          break;
+        }
+        if (const size_t forbidden = XmlForbiddenLength(std::string_view(in, static_cast<size_t>(end - in)), 0);
+            forbidden > 0) {
+          std::memcpy(out, kReplacement.data(), kReplacement.size());
+          out += kReplacement.size();
+          in += forbidden;
+        } else if (raw || !IsEscaped(*in)) {
+          *out++ = *in++;
+        } else {
           out = AppendReference(out, *in++);
         }
       }
       m_used = static_cast<size_t>(out - m_buffer.get());
     }
   }
+
+  static bool IsEscaped(char c) { return c == '&' || c == '<' || c == '>' || c == '"'; }
 
   static char* AppendReference(char* out, char c) {
     std::string_view reference;
@@ -230,7 +271,7 @@ void WriteRefreshState(TChunkWriter& out, const TFeedRefreshState& state) {
 }
 
 void WriteItem(TChunkWriter& out, const TEntry& item, int number) {
-  out.OpenLine(2, "Item", number);
+  out.OpenLine(2, "Item", number, &item.Unknown);
   out.Text(3, "Title", item.Title);
   out.Text(3, "Link", item.Link);
   out.Text(3, "Description", item.Description);
@@ -238,11 +279,12 @@ void WriteItem(TChunkWriter& out, const TEntry& item, int number) {
   out.Text(3, "Author", item.Author);
   out.Boolean(3, "Readed", item.IsRead);
   out.Boolean(3, "Visited", item.Visited);
+  out.UnknownLines(3, item.Unknown);
   out.CloseLine(2, "Item", number);
 }
 
 void WriteFeed(TChunkWriter& out, const TFeed& feed, int number) {
-  out.OpenLine(1, "Feed", number);
+  out.OpenLine(1, "Feed", number, &feed.Unknown);
   out.Text(2, "Name", feed.Name);
   out.Text(2, "URL", feed.URL);
   out.Text(2, "FeedType", feed.FeedType);
@@ -252,6 +294,7 @@ void WriteFeed(TChunkWriter& out, const TFeed& feed, int number) {
   out.Boolean(2, "Error", feed.Error);
   WriteRefreshState(out, feed.Refresh);
   WriteInfo(out, feed.Info);
+  out.UnknownLines(2, feed.Unknown);
   for (size_t m = 0; m < feed.Entries.size(); ++m) {
     WriteItem(out, feed.Entries[m], static_cast<int>(m + 1));
   }
@@ -260,15 +303,17 @@ void WriteFeed(TChunkWriter& out, const TFeed& feed, int number) {
 
 }  // namespace
 
-bool WriteStoreText(const TFeeds& feeds, const TStoreSink& sink) {
+bool WriteStoreText(const TFeeds& feeds, const TStoreSink& sink, const TUnknownXml& storeUnknown) {
   TChunkWriter out(sink);
   out.Put("<?xml version=\"1.0\"?>\r\n");
-  // With no feeds the Feeds element is never created: the file holds the declaration only.
-  if (!feeds.empty()) {
-    out.OpenLine(0, "Feeds");
+  // With no feeds (and nothing a newer version wrote) the Feeds element is never created: the file holds the
+  // declaration only.
+  if (!feeds.empty() || !storeUnknown.Empty()) {
+    out.OpenLine(0, "Feeds", 0, &storeUnknown);
     for (size_t n = 0; n < feeds.size(); ++n) {
       WriteFeed(out, feeds[n], static_cast<int>(n + 1));
     }
+    out.UnknownLines(1, storeUnknown);
     out.CloseLine(0, "Feeds");
   }
   return out.Finish();

@@ -13,7 +13,10 @@ namespace tidewick {
 // Receives the text in pieces; false stops the writing.
 using TStoreSink = std::function<bool(std::string_view piece)>;
 
-// Writes the declaration, then (with at least one feed) the Feeds element; true when the sink took everything.
-bool WriteStoreText(const TFeeds& feeds, const TStoreSink& sink);
+// Writes the declaration, then (with at least one feed, or anything storeUnknown keeps) the Feeds element; true when
+// the sink took everything. Whatever a newer version wrote and the records keep (TUnknownXml) is written back: each
+// record's attributes in its start tag, its unknown elements after its own values (a feed's after Info, before its
+// entries; the feed list's after the last feed).
+bool WriteStoreText(const TFeeds& feeds, const TStoreSink& sink, const TUnknownXml& storeUnknown = TUnknownXml());
 
 }  // namespace tidewick

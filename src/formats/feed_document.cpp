@@ -14,6 +14,7 @@
 #include "formats/reader_support.h"
 #include "lang/lang_text.h"
 #include "util/charset.h"
+#include "util/utf8.h"
 #include "xml/xml_doc.h"
 
 namespace tidewick {
@@ -80,6 +81,29 @@ std::string_view Utf16Encoding(std::string_view text) {
   return {};
 }
 
+// No character XML forbids gets into a feed record (a reference such as "&#1;" or "&#xFFFE;", or the raw bytes):
+// the store could not hold it. An entry whose title or link changed by this keeps the one stored before, so the
+// merge still knows it.
+void ReplaceForbiddenCharacters(TFeed& feed) {
+  for (std::string* text :
+       {&feed.FeedType, &feed.Info.Title, &feed.Info.Link, &feed.Info.Description, &feed.Info.Copyright,
+        &feed.Info.Language, &feed.Info.ImageTitle, &feed.Info.ImageURL, &feed.Info.ImageLink}) {
+    ReplaceXmlForbidden(*text);
+  }
+  for (TEntry& item : feed.Entries) {
+    if (HasXmlForbidden(item.Title) || HasXmlForbidden(item.Link)) {
+      TEarlierIdentity stored{item.Title, item.Link};
+      ReplaceXmlForbidden(item.Title);
+      ReplaceXmlForbidden(item.Link);
+      if (!item.HasLegacyIdentity) {
+        KeepEarlierIdentity(item, std::move(stored));
+      }
+    }
+    ReplaceXmlForbidden(item.Description);
+    ReplaceXmlForbidden(item.Author);
+  }
+}
+
 bool ReadDocument(const TXmlDoc& doc, TFeed& feed, std::string_view documentAddress) {
   feed.FeedType = DetectFeedType(doc);
   const TFeedReader* reader = FindFeedReader(feed.FeedType);
@@ -128,6 +152,7 @@ TFeedDocumentResult ReadRepaired(std::string&& text, TFeed& feed, const TXmlLoad
     doc.SetEncoding("UTF-8");  // a document that declares no encoding is read as UTF-8
     const TXmlLoadResult loaded = doc.LoadFromOwnedText(RepairedDocument(std::move(text)), options);
     result.Ok = ReadDocument(doc, feed, documentAddress);
+    ReplaceForbiddenCharacters(feed);
     result.Complete = result.Ok && loaded.Complete && feed.Entries.size() <= kMaxEntriesPerDocument;
     if (feed.Entries.size() > kMaxEntriesPerDocument) {
       feed.Entries.resize(kMaxEntriesPerDocument);

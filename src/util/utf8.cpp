@@ -1,8 +1,14 @@
 #include "util/utf8.h"
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
+#include <algorithm>
 #include <array>
 #include <cstdint>
 #include <cstring>
+#include <utility>
 
 namespace tidewick {
 
@@ -18,7 +24,88 @@ bool IsContinuation(unsigned char byte) {
   return (byte & 0xC0) == 0x80;
 }
 
+// The first byte at or after pos that may start a character XML forbids: a C0 control, or the lead byte ED
+// (surrogates) or EF (U+FFFE, U+FFFF); text.size() when there is none.
+std::size_t FindXmlSuspect(std::string_view text, std::size_t pos) {
+  const char* in = text.data() + pos;
+  const char* const end = text.data() + text.size();
+#if defined(__SSE2__)
+  const __m128i control = _mm_set1_epi8(0x1F);
+  const __m128i surrogateLead = _mm_set1_epi8(static_cast<char>(0xED));
+  const __m128i specialsLead = _mm_set1_epi8(static_cast<char>(0xEF));
+  while (end - in >= 16) {
+    const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(in));
+    const __m128i hits =
+        _mm_or_si128(_mm_cmpeq_epi8(_mm_max_epu8(bytes, control), control),
+                     _mm_or_si128(_mm_cmpeq_epi8(bytes, surrogateLead), _mm_cmpeq_epi8(bytes, specialsLead)));
+    if (const int mask = _mm_movemask_epi8(hits); mask != 0) {
+      return static_cast<std::size_t>(in - text.data()) +
+             static_cast<std::size_t>(__builtin_ctz(static_cast<unsigned>(mask)));
+    }
+    in += 16;
+  }
+#endif
+  for (; in < end; ++in) {
+    const auto byte = static_cast<unsigned char>(*in);
+    if (byte < 0x20 || byte == 0xED || byte == 0xEF) {
+      return static_cast<std::size_t>(in - text.data());
+    }
+  }
+  return text.size();
+}
+
 }  // namespace
+
+std::size_t XmlForbiddenLength(std::string_view text, std::size_t pos) {
+  const auto byte = [&](std::size_t i) {
+    return pos + i < text.size() ? static_cast<unsigned char>(text[pos + i]) : 0;
+  };
+  const unsigned char lead = byte(0);
+  if (lead < 0x20) {
+    return lead == '\t' || lead == '\n' || lead == '\r' ? 0 : 1;
+  }
+  if (lead == 0xED && byte(1) >= 0xA0 && byte(1) <= 0xBF) {
+    return std::min<std::size_t>(3, text.size() - pos);  // a surrogate
+  }
+  if (lead == 0xEF && byte(1) == 0xBF && (byte(2) == 0xBE || byte(2) == 0xBF)) {
+    return 3;  // U+FFFE, U+FFFF
+  }
+  return 0;
+}
+
+bool HasXmlForbidden(std::string_view text) {
+  for (std::size_t pos = FindXmlSuspect(text, 0); pos < text.size(); pos = FindXmlSuspect(text, pos + 1)) {
+    if (XmlForbiddenLength(text, pos) > 0) {
+      return true;
+    }
+  }
+  return false;
+}
+
+bool ReplaceXmlForbidden(std::string& text) {
+  std::size_t pos = FindXmlSuspect(text, 0);
+  if (pos == text.size()) {
+    return false;
+  }
+  std::string out(text, 0, pos);
+  bool replaced = false;
+  while (pos < text.size()) {
+    if (const std::size_t forbidden = XmlForbiddenLength(text, pos); forbidden > 0) {
+      out += "\xEF\xBF\xBD";
+      pos += forbidden;
+      replaced = true;
+    } else {
+      out += text[pos++];
+    }
+    const std::size_t next = FindXmlSuspect(text, pos);
+    out.append(text, pos, next - pos);
+    pos = next;
+  }
+  if (replaced) {
+    text = std::move(out);
+  }
+  return replaced;
+}
 
 std::size_t Utf8SequenceLength(std::string_view text, std::size_t pos) {
   const auto byte = [&](std::size_t i) { return static_cast<unsigned char>(text[pos + i]); };
@@ -54,7 +141,17 @@ std::size_t Utf8SequenceLength(std::string_view text, std::size_t pos) {
 bool IsValidUtf8(std::string_view bytes) {
   std::size_t pos = 0;
   while (pos < bytes.size()) {
-    // Eight ASCII bytes at a time: stores and feeds are mostly ASCII markup.
+    // Stores and feeds are mostly ASCII markup: sixteen (or eight) bytes at a time up to the next other byte.
+#if defined(__SSE2__)
+    while (bytes.size() - pos >= 16) {
+      const __m128i block = _mm_loadu_si128(reinterpret_cast<const __m128i*>(bytes.data() + pos));
+      if (const int mask = _mm_movemask_epi8(block); mask != 0) {
+        pos += static_cast<std::size_t>(__builtin_ctz(static_cast<unsigned>(mask)));
+        break;
+      }
+      pos += 16;
+    }
+#endif
     if (std::uint64_t word = 0; pos + 8 <= bytes.size()) {
       std::memcpy(&word, bytes.data() + pos, 8);
       if ((word & 0x8080808080808080ULL) == 0) {
@@ -62,15 +159,21 @@ bool IsValidUtf8(std::string_view bytes) {
         continue;
       }
     }
+    if (pos == bytes.size()) {
+      break;
+    }
     if (static_cast<unsigned char>(bytes[pos]) < 0x80) {
       ++pos;
       continue;
     }
-    const std::size_t length = Utf8SequenceLength(bytes, pos);
-    if (length == 0) {
-      return false;
-    }
-    pos += length;
+    // A run of other characters (a word in another script) is checked without going back to the ASCII scan.
+    do {
+      const std::size_t length = Utf8SequenceLength(bytes, pos);
+      if (length == 0) {
+        return false;
+      }
+      pos += length;
+    } while (pos < bytes.size() && static_cast<unsigned char>(bytes[pos]) >= 0x80);
   }
   return true;
 }

@@ -25,6 +25,15 @@ std::size_t Utf8CharCount(std::string_view text);
 // whole, so a shortened text stays valid.
 std::string_view Utf8Prefix(std::string_view text, std::size_t maxBytes);
 
+// Replaces every character XML 1.0 forbids (C0 controls other than tab, line feed and carriage return, surrogates,
+// U+FFFE and U+FFFF) by U+FFFD, so no reader of a file it goes into refuses the file; true when it replaced any.
+// Text that has none is only scanned, sixteen bytes at a time.
+bool ReplaceXmlForbidden(std::string& text);
+bool HasXmlForbidden(std::string_view text);
+// How many bytes at text[pos] form a character XML 1.0 forbids (1 or 3, fewer when the text ends first); 0 when the
+// character there is allowed.
+std::size_t XmlForbiddenLength(std::string_view text, std::size_t pos);
+
 // Length in bytes of the valid UTF-8 sequence that starts at text[pos]; 0 when none starts there.
 std::size_t Utf8SequenceLength(std::string_view text, std::size_t pos);
 

@@ -127,9 +127,13 @@ enum : uint8_t { kEscape = 1, kBeyondLatin1 = 2 };
 constexpr std::array<uint8_t, 256> MakeEscapeTable() {
   std::array<uint8_t, 256> table{};
   table['&'] = table['<'] = table['>'] = table['"'] = kEscape;
+  for (int byte = 0; byte < 0x20; ++byte) {
+    table[byte] = kEscape;  // a control XML may forbid
+  }
   for (int byte = 0xC4; byte < 0x100; ++byte) {
     table[byte] = kBeyondLatin1;  // lead bytes of characters above U+00FF
   }
+  table[0xED] = table[0xEF] = kEscape | kBeyondLatin1;  // may start a surrogate, U+FFFE or U+FFFF
   return table;
 }
 
@@ -191,6 +195,18 @@ void AppendEncodedText(std::string& out, std::string_view text, bool latin1) {
     const auto byte = static_cast<unsigned char>(text[pos]);
     if ((kEscapeTable[byte] & stopMask) == 0) {
       ++pos;
+      continue;
+    }
+    // A character XML 1.0 forbids is never written: no reader would take the file.
+    if (const std::size_t forbidden = XmlForbiddenLength(text, pos); forbidden > 0) {
+      out.append(text.data() + runStart, pos - runStart);
+      out += "\xEF\xBF\xBD";
+      pos += forbidden;
+      runStart = pos;
+      continue;
+    }
+    if (byte < 0x20 || ((byte == 0xED || byte == 0xEF) && !latin1)) {
+      ++pos;  // tab, a line break, or an allowed character: part of the run
       continue;
     }
     out.append(text.data() + runStart, pos - runStart);

@@ -190,7 +190,13 @@ INSTANTIATE_TEST_SUITE_P(Names, SanitizeName,
                          ::testing::Values(TSanitizeCase{"Heise", "Heise", false},
                                            TSanitizeCase{"  [News]  ", "(News)", true},
                                            TSanitizeCase{"a]b[c", "a)b(c", true},
-                                           TSanitizeCase{"\tTabbed ", "Tabbed", true}, TSanitizeCase{"", "", false}));
+                                           TSanitizeCase{"\tTabbed ", "Tabbed", true}, TSanitizeCase{"", "", false},
+                                           // A name the store file could not hold: no character XML forbids.
+                                           TSanitizeCase{"a\x01"
+                                                         "b\xEF\xBF\xBE",
+                                                         "a\xEF\xBF\xBD"
+                                                         "b\xEF\xBF\xBD",
+                                                         true}));
 
 TEST_F(FeedRecords, UniqueFeedNameAppendsTheNextFreeNumber) {
   for (const char* name : {"News", "News1", "(Tech)"}) {

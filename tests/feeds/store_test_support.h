@@ -43,6 +43,33 @@ inline TFeeds SmallStore() {
   return feeds;
 }
 
+// feedCount feeds of entryCount entries each, every text its own; all entries read (every other one visited) or none.
+inline TFeeds NumberedStore(int feedCount, int entryCount, bool read) {
+  TFeeds feeds(static_cast<size_t>(feedCount));
+  for (int n = 0; n < feedCount; ++n) {
+    TFeed& feed = feeds[static_cast<size_t>(n)];
+    const std::string number = std::to_string(n + 1);
+    feed.Name = "Channel " + number;
+    feed.URL = "http://example.org/" + number + "/rss?a=1&b=2";
+    feed.Interval = 60;
+    feed.Info.Title = "Channel " + number + " & more";
+    feed.Info.Description = "<p>About " + number + "</p>";
+    feed.Entries.resize(static_cast<size_t>(entryCount));
+    for (int m = 0; m < entryCount; ++m) {
+      TEntry& item = feed.Entries[static_cast<size_t>(m)];
+      const std::string id = number + "." + std::to_string(m + 1);
+      item.Title = "Entry " + id + " Größe";
+      item.Link = "http://example.org/" + id;
+      item.Description = "<p>Text of " + id + " &amp; more</p>";
+      item.PublishedDate = UnixSecondsToDateTime(1700000000 + n * 100 + m);
+      item.Author = "Author " + id;
+      item.IsRead = read;
+      item.Visited = read && m % 2 == 0;
+    }
+  }
+  return feeds;
+}
+
 // Everything the store file keeps, compared through the writer (whose bytes the golden test pins down).
 inline void ExpectSameFeeds(const TFeeds& a, const TFeeds& b) {
   ASSERT_EQ(a.size(), b.size());

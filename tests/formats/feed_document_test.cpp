@@ -92,6 +92,28 @@ TEST(ReadFeedDocument, LeavesTheOtherFeedFieldsAlone) {
   EXPECT_EQ(feed.Info.Copyright, "");
 }
 
+// Fault guarded: a character XML forbids, read from a feed, went on into the store file, which no program could
+// read after that. An entry whose title changed by it keeps the identity stored before, for the merge.
+TEST(ReadFeedDocument, ReplacesCharactersXmlForbids) {
+  const auto result =
+      ReadFeed(test::Rss("<title>c&#xFFFE;d</title><item><title>t&#2;u\x02"
+                         "v</title><link>http://example.org/a&#xFFFF;b</link>"
+                         "<description>d&#x1F;e</description><author>a\x03"
+                         "b</author></item>"));
+  ASSERT_TRUE(result.Ok);
+  const std::string fffd = "\xEF\xBF\xBD";
+  EXPECT_EQ(result.Feed.Info.Title, "c" + fffd + "d");
+  ASSERT_EQ(result.Feed.Entries.size(), 1u);
+  EXPECT_EQ(result.Item(0).Title, "t" + fffd + "u" + fffd + "v");
+  EXPECT_EQ(result.Item(0).Link, "http://example.org/a" + fffd + "b");
+  EXPECT_EQ(result.Item(0).Description, "d" + fffd + "e");
+  EXPECT_EQ(result.Item(0).Author, "a" + fffd + "b");
+  EXPECT_TRUE(result.Item(0).HasLegacyIdentity);
+  EXPECT_EQ(result.Item(0).LegacyTitle,
+            "t\x02u\x02"
+            "v");
+}
+
 TEST(ReadFeedDocument, ResetsEverythingForAnUnknownOrBrokenDocument) {
   for (const char* text : {"<?xml version=\"1.0\"?><html><body>404</body></html>", "", "   ", "plain text, no markup",
                            "{\"json\": true}", "<", "<?xml"}) {

@@ -79,6 +79,21 @@ TEST(OpmlCommands, ExitStatusesFollowRefresh) {
   EXPECT_EQ(ReadFileToString(dir.File("Feeds.xml")), store);
 }
 
+// A damaged store: the work is done with everything it still shows, and the exit status says it was damaged, as
+// refresh's does.
+TEST(OpmlCommands, DamagedStoreExitsFiveOnceTheWorkIsDone) {
+  const test::TempDir dir;
+  ASSERT_TRUE(WriteStringToFile(dir.File("in.opml"), kList));
+  ASSERT_EQ(RunTool(dir, "import-opml Feeds.xml in.opml").Status, 0);
+  const std::string store = ReadFileToString(dir.File("Feeds.xml"));
+  ASSERT_TRUE(WriteStringToFile(dir.File("Feeds.xml"), store.substr(0, store.size() - 20)));
+  const TRun exported = RunTool(dir, "export-opml Feeds.xml -");
+  EXPECT_EQ(exported.Status, 5) << exported.Err;
+  EXPECT_NE(exported.Out.find("Beta"), std::string::npos) << exported.Out;
+  EXPECT_NE(exported.Err.find("Feeds.xml.damaged-"), std::string::npos) << exported.Err;
+  EXPECT_EQ(RunTool(dir, "import-opml Feeds.xml in.opml").Status, 5);
+}
+
 }  // namespace
 }  // namespace tidewick
 

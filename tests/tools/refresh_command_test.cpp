@@ -7,6 +7,7 @@
 #include "feeds/feed_records.h"
 #include "feeds/feed_store.h"
 #include "feeds/store_reader.h"
+#include "feeds/store_test_support.h"
 #include "support/http_test_server.h"
 #include "support/program_run.h"
 #include "support/temp_dir.h"
@@ -145,6 +146,28 @@ TEST_F(RefreshCommand, RecoveredStoreExitsNonZeroAndNamesTheDamagedCopy) {
   const std::string copy = run.Err.substr(named, run.Err.find('"', named) - named);
   EXPECT_EQ(ReadFileToString(m_dir.File(copy)), damaged);
   EXPECT_EQ(ReadStoreFile(Store()).Feeds.at(0).Entries.size(), 1u);  // refreshed and saved all the same
+}
+
+// Fault guarded: one stray byte that cut a closing tag off lost every later feed and entry without counting as
+// damage (exit 1, no copy kept), and the next run made the loss the backup.
+TEST_F(RefreshCommand, StoreWithATagCutOffIsDamagedAndLosesNothing) {
+  TFeeds feeds = test::NumberedStore(3, 5, true);
+  for (TFeed& feed : feeds) {
+    feed.URL = m_server.Url("/missing");  // the entries stay as they are
+  }
+  std::string text = FeedStoreText(feeds);
+  text.replace(text.find("</Item2>"), 8, "</Item2\xa8");
+  ASSERT_TRUE(WriteStringToFile(Store(), text));
+  const test::TProgramOutput first = Run();
+  EXPECT_EQ(first.Status, 5) << first.Err;
+  EXPECT_NE(first.Err.find("Feeds.xml.damaged-"), std::string::npos) << first.Err;
+  const TStoreReadResult saved = ReadStoreFile(Store());
+  ASSERT_EQ(saved.Feeds.size(), 3u);
+  for (const TFeed& feed : saved.Feeds) {
+    EXPECT_EQ(feed.Entries.size(), 5u);
+  }
+  EXPECT_EQ(Run().Status, 0);  // the store is sound again (and no feed is asked twice within a minute)
+  EXPECT_EQ(ReadStoreFile(Store(".bak")).Feeds.size(), 3u);
 }
 
 TEST_F(RefreshCommand, VerboseTellsEachFeedsResultAndALaterRunAsksOnlyWhetherTheFeedChanged) {

@@ -54,6 +54,14 @@ TEST(XmlWriter, EscapesTheFourCharactersButNotTheApostrophe) {
   EXPECT_EQ(Save(doc, 0, false), "<?xml version=\"1.0\"?><a t=\"1 &lt; 2 &amp; &quot;3&quot;\" />");
 }
 
+// Fault guarded: a character XML forbids was written as it was (an OPML export of a feed name holding one), and no
+// other program could read the file.
+TEST(XmlWriter, NeverWritesACharacterXmlForbids) {
+  const std::string forbidden = std::string("a\x01\tb\r\n") + "c\xEF\xBF\xBE\xED\xA0\x80\xE2\x82\xAC\xED\x9F\xBF";
+  EXPECT_EQ(EncodeText(forbidden, ""), "a\xEF\xBF\xBD\tb\r\nc\xEF\xBF\xBD\xEF\xBF\xBD\xE2\x82\xAC\xED\x9F\xBF");
+  EXPECT_EQ(EncodeText(forbidden, "ISO-8859-1"), "a\xEF\xBF\xBD\tb\r\nc\xEF\xBF\xBD\xEF\xBF\xBD&#8364;&#55295;");
+}
+
 TEST(XmlWriter, AttributesValuesAndChildrenTogether) {
   TXmlDoc doc;
   TXmlNode* item = doc.CreatePath("r\\item");

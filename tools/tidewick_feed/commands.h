@@ -13,6 +13,9 @@ namespace tidewick {
 inline constexpr int kExitOk = 0;
 inline constexpr int kExitNotRecognised = 1;
 inline constexpr int kExitUsage = 2;
+// A command on a store that was damaged ends with this once its work is done (refresh, export-opml, import-opml):
+// the store was recovered and the damaged file kept under the name the message gives.
+inline constexpr int kExitRecovered = 5;
 
 // parse FILE|- [--lang FILE]: reads a feed document and prints it as one JSON object.
 int RunParse(const std::vector<std::string>& args);

@@ -82,6 +82,18 @@ bool StoreRead(const TStoreLoadResult& loaded) {
   return loaded.Status == TStoreLoadStatus::Loaded || loaded.Recovered();
 }
 
+// The exit status of a command whose work is done: 5 when the store it loaded had been damaged (someone should look).
+int DoneStatus(const TStoreLoadResult& loaded) {
+  if (!loaded.Recovered()) {
+    return kExitOk;
+  }
+  if (!loaded.DamagedCopy.empty()) {
+    std::fprintf(stderr, "tidewick-feed: the feed store was damaged; the damaged file is kept as \"%s\"\n",
+                 loaded.DamagedCopy.c_str());
+  }
+  return kExitRecovered;
+}
+
 const char* ReadFailure(TOpmlReadStatus status) {
   switch (status) {
     case TOpmlReadStatus::Unreadable:
@@ -111,6 +123,9 @@ int RunExportOpml(const std::vector<std::string>& args) {
   if (!StoreRead(loaded)) {
     return UsageError("cannot read the feed store \"" + storeFile + "\"");
   }
+  if (loaded.Recovered()) {
+    std::fprintf(stderr, "tidewick-feed: %s\n", loaded.Message.c_str());
+  }
   TFeedTree tree;
   tree.BuildFeedTree(Settings().Structure, Settings().PathList, false);
   const TOpmlExportScope scope = OpmlExportScope(tree, tree.Root());
@@ -118,7 +133,7 @@ int RunExportOpml(const std::vector<std::string>& args) {
   if (out == "-") {
     const std::string text = OpmlExportText(*scope.Start, scope.Title);
     std::fwrite(text.data(), 1, text.size(), stdout);
-    return std::fflush(stdout) == 0 ? kExitOk : kExitSaveFailed;
+    return std::fflush(stdout) == 0 ? DoneStatus(loaded) : kExitSaveFailed;
   }
   const TFileWriteResult written = ExportOpmlFile(out, *scope.Start, scope.Title);
   if (!written.Ok) {
@@ -126,7 +141,7 @@ int RunExportOpml(const std::vector<std::string>& args) {
     return kExitSaveFailed;
   }
   std::printf("%d feeds exported to %s\n", FeedCount(), out.c_str());
-  return kExitOk;
+  return DoneStatus(loaded);
 }
 
 int RunImportOpml(const std::vector<std::string>& args) {
@@ -153,6 +168,9 @@ int RunImportOpml(const std::vector<std::string>& args) {
   if (!StoreRead(loaded) && std::filesystem::exists(storeFile, error)) {
     return UsageError("cannot read the feed store \"" + storeFile + "\"; it is left as it is");
   }
+  if (!loaded.MaySave()) {
+    return UsageError(loaded.Message);  // damaged, and no copy of it could be kept: as refresh does
+  }
   if (loaded.Recovered()) {
     std::fprintf(stderr, "tidewick-feed: %s\n", loaded.Message.c_str());
   }
@@ -175,7 +193,7 @@ int RunImportOpml(const std::vector<std::string>& args) {
   }
   std::printf("%d feeds in %d folders imported, %d skipped\n", result.Report.Feeds, result.Report.Folders,
               result.Report.Skipped);
-  return kExitOk;
+  return DoneStatus(loaded);
 }
 
 }  // namespace tidewick

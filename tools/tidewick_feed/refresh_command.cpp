@@ -30,7 +30,6 @@ namespace {
 constexpr int kExitSomeFailed = 1;
 constexpr int kExitLocked = 3;
 constexpr int kExitSaveFailed = 4;
-constexpr int kExitRecovered = 5;  // refreshed and saved, but the store had been damaged: someone should look
 
 constexpr const char* kRefreshUsage = "usage: tidewick-feed refresh [--verbose] [--settings FILE] [--lang FILE] STORE";
 
