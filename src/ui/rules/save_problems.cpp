@@ -37,6 +37,7 @@ std::vector<TFileSaveProblem> TSaveProblems::Take(const std::vector<TFileSavePro
 
 std::string SaveProblemStatusText(const std::vector<TFileSaveProblem>& problems) {
   std::vector<std::string> parts;
+  parts.reserve(problems.size());
   for (const TFileSaveProblem& problem : problems) {
     parts.push_back(GetLangText("Main|sbMainSaveFailed", "Nicht gespeichert: \"%s1%\" (%s2%)",
                                 JoinLangParams({problem.FileName, Reason(problem.Error)})));
@@ -50,6 +51,7 @@ std::string SaveProblemNoticeTitle() {
 
 std::string SaveProblemNoticeText(const std::vector<TFileSaveProblem>& problems) {
   std::vector<std::string> parts;
+  parts.reserve(problems.size() + 1);
   for (const TFileSaveProblem& problem : problems) {
     parts.push_back(GetLangText("Main|MsgSaveFailedFile", "\"%s1%\" konnte nicht gespeichert werden: %s2%.",
                                 JoinLangParams({problem.FileName, Reason(problem.Error)})));
