@@ -2,8 +2,10 @@
 
 #include <gtest/gtest.h>
 #include <string>
+#include <vector>
 
 #include "support/feed_builder.h"
+#include "support/table_file.h"
 #include "support/temp_dir.h"
 #include "util/colors.h"
 #include "util/files.h"
@@ -70,38 +72,14 @@ TEST(EntryExport, HostileEntryKeepsNoActiveContent) {
   EXPECT_NE(page.find("javascript:alert(document.cookie)"), std::string::npos) << "the link is shown as text";
 }
 
-TEST(EntryExport, ProposesAFileNameFromTheTitle) {
-  struct Case {
-    std::string title;
-    std::string expected;
-  };
-  const Case cases[] = {
-      {"News <b>today</b>", "News today"},
-      {"a/b\\c\td\x7F", "a_b_c_d_"},
-      {"  ../../etc/passwd ", "_.._etc_passwd"},
-      {std::string(300, 'y'), std::string(200, 'y')},
-  };
-  for (const auto& c : cases)
-    EXPECT_EQ(ProposedExportFileName(Entry(c.title, "", "")), c.expected) << c.title;
-}
-
-TEST(EntryExport, AppendsTheExtensionUnlessItIsExactlyThere) {
-  struct Case {
-    const char* name;
-    TEntryExportFormat format;
-    const char* expected;
-  };
-  const Case cases[] = {
-      {"entry", TEntryExportFormat::Text, "entry.txt"},
-      {"entry.txt", TEntryExportFormat::Text, "entry.txt"},
-      {"entry.TXT", TEntryExportFormat::Text, "entry.TXT.txt"},
-      {"entry.html", TEntryExportFormat::Text, "entry.html.txt"},
-      {"entry", TEntryExportFormat::Html, "entry.html"},
-      {"entry.html", TEntryExportFormat::Html, "entry.html"},
-      {"entry.htm", TEntryExportFormat::Html, "entry.htm.html"},
-  };
-  for (const auto& c : cases)
-    EXPECT_EQ(WithExportExtension(c.name, c.format), c.expected) << c.name;
+TEST(EntryExport, ProposesFileNamesAndAppendsTheExtensionUnlessItIsExactlyThere) {
+  test::CheckTableFile("entries/export_names.tsv", 2, [](const std::vector<std::string>& in) {
+    if (in[0] == "name") {
+      return ProposedExportFileName(Entry(in[1], "", ""));
+    }
+    return WithExportExtension(in[1], in[0] == "txt" ? TEntryExportFormat::Text : TEntryExportFormat::Html);
+  });
+  EXPECT_EQ(ProposedExportFileName(Entry(std::string(300, 'y'), "", "")), std::string(200, 'y'));
 }
 
 TEST(EntryExport, WritesTheFileOrSaysWhyNot) {

@@ -1,8 +1,12 @@
 #include "entries/entry_search.h"
 
 #include <gtest/gtest.h>
+#include <string>
+#include <vector>
 
 #include "entries/entry_fold.h"
+#include "support/feed_builder.h"
+#include "support/table_file.h"
 #include "util/case_fold.h"
 #include "util/html_text.h"
 
@@ -10,64 +14,25 @@ namespace tidewick {
 namespace {
 
 TEntry Entry(std::string title, std::string description) {
-  TEntry item;
-  item.Title = std::move(title);
-  item.Description = std::move(description);
-  return item;
+  return test::MakeEntry(std::move(title), {}, {}, std::move(description));
 }
 
 TEST(ItemMatchesSearch, PlainTextOfTitleAndSummaryIgnoringCase) {
-  struct Case {
-    TEntry item;
-    const char* text;
-    bool matches;
-  };
-  const std::string marker(kContentMarker);
-  const Case cases[] = {
-      {Entry("ABC Report", ""), "abc", true},
-      {Entry("t", "xabcx"), "ABC", true},
-      {Entry("t", "<p>a<b>bc</b></p>"), "abc", true},  // markup is not text
-      {Entry("t", "<p>x</p><a href=\"abc\">y</a>"), "abc", false},
-      {Entry("STRASSE", ""), "straße", true},
-      {Entry("t", "summary" + marker + "abc only in the content"), "abc", false},
-      {Entry("ab", "c"), "abc", false},  // never across title and summary
-      {Entry("abc", ""), "", false},
-  };
-  for (const Case& c : cases) {
-    EXPECT_EQ(ItemMatchesSearch(c.item, FoldCase(c.text)), c.matches) << c.item.Title << " / " << c.text;
-  }
+  test::CheckTableFile("entries/search_matches.tsv", 3, [](const std::vector<std::string>& in) {
+    return ItemMatchesSearch(Entry(in[0], in[1]), FoldCase(in[2])) ? "match" : "none";
+  });
 }
 
+// Scripts, markup, stray brackets, invalid bytes and every script's letters: tests/data/entries/fold_texts.tsv.
 TEST(ItemFold, AgreesWithTheGeneralFoldingAndHtmlToText) {
-  const char* texts[] = {"Plain ASCII Text",
-                         "Straße ÄÖÜ",
-                         "ΣΊΣΥΦΟΣ",
-                         "Пример",
-                         "ẞ capital sharp s",
-                         "bad \xC3",
-                         "bad \xFF byte",
-                         "\xC3\xA4\xC3",
-                         "x < y > z",
-                         "<p>Hello <b>World</b></p>",
-                         "<div>open <a href=\"x\"",
-                         "a<br>b",
-                         "a<BR />\r\nb",
-                         "stray > <em>kept</em>",
-                         "<em>before</em> markup <b>after</b>",
-                         "a < b, then <p>c",
-                         "<a href=\"x<br\">y</a>",
-                         "ünï <b>cödé</b> x < y",
-                         "<p>x</p><script>\"<b>PWNED</b>\"</script>y",
-                         "<script>\"<p>\"</script>q",
-                         "<em>x</em><STYLE>y</STYLE>z",
-                         "<b>€ ẞ</b><object><object>o</object>p</object>q",
-                         "<script>a<br>b</script><p>c",
-                         "<p>ä</p><template>Ü",
-                         ""};
-  for (const char* text : texts) {
-    EXPECT_EQ(FoldForList(text), FoldCase(text)) << text;
-    EXPECT_EQ(SearchableText(text), FoldCase(HtmlToText(text))) << text;
-  }
+  test::CheckTableFile("entries/fold_texts.tsv", 1, [](const std::vector<std::string>& in) -> std::string {
+    const std::string list = FoldForList(in[0]);
+    const std::string search = SearchableText(in[0]);
+    if (list == FoldCase(in[0]) && search == FoldCase(HtmlToText(in[0]))) {
+      return "agrees";
+    }
+    return "list: " + list + " / search: " + search;
+  });
 }
 
 class FindItemRowTest : public ::testing::Test {

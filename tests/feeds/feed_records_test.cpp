@@ -5,20 +5,15 @@
 #include <vector>
 
 #include "feeds/entry_title.h"
+#include "support/feed_builder.h"
+#include "support/table_file.h"
 
 namespace tidewick {
 namespace {
 
+// A feed of `items` entries, the first `readItems` of them read.
 TFeed MakeFeed(const std::string& name, int items, int readItems = 0) {
-  TFeed feed;
-  feed.Name = name;
-  for (int i = 0; i < items; ++i) {
-    TEntry item;
-    item.Title = name + " entry " + std::to_string(i);
-    item.IsRead = i < readItems;
-    feed.Entries.push_back(item);
-  }
-  return feed;
+  return test::MakeFeed(name, {}, test::NumberedEntries(items, [readItems](int i) { return i < readItems; }));
 }
 
 class FeedRecords : public ::testing::Test {
@@ -95,22 +90,15 @@ TEST_F(FeedRecords, FindFeedMatchesExactNameAndTreeCaption) {
   EXPECT_EQ(StripUnreadSuffix("[3]"), "");
 }
 
-TEST_F(FeedRecords, CountsPerFeedAndOverAll) {
+// Marking a feed read or unread changes its read marks only; the visited marks stay.
+TEST_F(FeedRecords, MarkingAFeedKeepsVisitedMarksAndCountsFollow) {
   AddFeed(MakeFeed("a", 4, 1));
   AddFeed(MakeFeed("b", 3, 3));
-  Feeds[1].Error = true;
-  EXPECT_EQ(ItemCount(0), 4);
-  EXPECT_EQ(ItemCount(2), -1);
-  EXPECT_EQ(UnreadCount(0), 3);
-  EXPECT_EQ(UnreadCount(1), 0);
-  EXPECT_EQ(UnreadCount(-1), TotalUnreadCount());
-  EXPECT_EQ(TotalUnreadCount(), 3);
-  EXPECT_EQ(ErrorFeedCount(), 1);
   Feeds[0].Entries[0].Visited = true;
   MarkFeedUnread(1);
-  EXPECT_EQ(TotalUnreadCount(), 6);
   MarkFeedRead(0);
   EXPECT_EQ(UnreadCount(0), 0);
+  EXPECT_EQ(TotalUnreadCount(), 3);
   EXPECT_TRUE(Feeds[0].Entries[0].Visited);
   EXPECT_FALSE(Feeds[0].Entries[1].Visited);
 }
@@ -151,52 +139,17 @@ TEST(FeedItems, DeleteItemMovesLastWithoutRenumbering) {
   EXPECT_EQ(items[1].FeedIndex, 2);
 }
 
-struct TSplitCase {
-  std::string Description;
-  std::string Summary;
-  std::string Content;
-};
-
-class ContentMarker : public ::testing::TestWithParam<TSplitCase> {};
-
-TEST_P(ContentMarker, SplitsSummaryAndContent) {
-  EXPECT_EQ(ItemSummary(GetParam().Description), GetParam().Summary);
-  EXPECT_EQ(ItemContent(GetParam().Description), GetParam().Content);
+// The content marker splits a description into summary and content; feed names lose blanks and brackets.
+TEST(FeedTexts, SplitDescriptionsAndSanitizeNamesAsTheTableSays) {
+  test::CheckTableFile("feeds/feed_texts.tsv", 2, [](const std::vector<std::string>& in) {
+    if (in[0] == "split") {
+      return ItemSummary(in[1]) + "\t" + ItemContent(in[1]);
+    }
+    std::string name = in[1];
+    const bool changed = SanitizeFeedName(name);
+    return name + (changed ? "\tchanged" : "\tkept");
+  });
 }
-
-INSTANTIATE_TEST_SUITE_P(Descriptions, ContentMarker,
-                         ::testing::Values(TSplitCase{"plain", "plain", "plain"},
-                                           TSplitCase{"sum[~Tidewick_Content~]full", "sum", "full"},
-                                           TSplitCase{"sum[~Tidewick_Content~]", "sum", "sum[~Tidewick_Content~]"},
-                                           TSplitCase{"[~Tidewick_Content~]full", "", "full"},
-                                           TSplitCase{"a[~Tidewick_Content~]b[~Tidewick_Content~]c", "a", "b"},
-                                           TSplitCase{"", "", ""}));
-
-struct TSanitizeCase {
-  std::string Input;
-  std::string Output;
-  bool Changed;
-};
-
-class SanitizeName : public ::testing::TestWithParam<TSanitizeCase> {};
-
-TEST_P(SanitizeName, TrimsAndReplacesBrackets) {
-  std::string name = GetParam().Input;
-  EXPECT_EQ(SanitizeFeedName(name), GetParam().Changed);
-  EXPECT_EQ(name, GetParam().Output);
-}
-
-INSTANTIATE_TEST_SUITE_P(Names, SanitizeName,
-                         ::testing::Values(TSanitizeCase{"Heise", "Heise", false},
-                                           TSanitizeCase{"  [News]  ", "(News)", true},
-                                           TSanitizeCase{"a]b[c", "a)b(c", true},
-                                           TSanitizeCase{"\tTabbed ", "Tabbed", true}, TSanitizeCase{"", "", false},
-                                           // A name the store file could not hold: no character XML forbids.
-                                           TSanitizeCase{"a\x01"
-                                                         "b\xEF\xBF\xBE",
-                                                         "a\xEF\xBF\xBD"
-                                                         "b\xEF\xBF\xBD",
-                                                         true}));
 
 TEST_F(FeedRecords, UniqueFeedNameAppendsTheNextFreeNumber) {
   for (const char* name : {"News", "News1", "(Tech)"}) {

@@ -16,6 +16,7 @@
 #include "feeds/store_reader.h"
 #include "feeds/store_test_support.h"
 #include "support/env_guard.h"
+#include "support/table_file.h"
 #include "support/temp_dir.h"
 #include "util/files.h"
 
@@ -69,44 +70,23 @@ size_t SameEntries(const TFeeds& read, const TFeeds& original) {
   return same;
 }
 
-struct TResyncCase {
-  const char* Name;
-  std::string From;
-  std::string To;
-  size_t Same;  // entries read back exactly as written (all 15 less the one the damage touched, if it lost a value)
-};
-
-class StoreResync : public ::testing::TestWithParam<TResyncCase> {};
-
 // Fault guarded: the reading ended at the first broken tag, so every later feed and entry was lost, and a tag cut
 // off by a stray byte did not even count as damage (the next save made the loss permanent).
-TEST_P(StoreResync, BrokenStructureIsDamageAndEveryLaterFeedAndEntryIsRead) {
+TEST(StoreResync, BrokenStructureIsDamageAndEveryLaterFeedAndEntryIsRead) {
   const TFeeds store = NumberedStore(3, 5, true);
-  const TStoreReadResult read = ReadStoreText(Replaced(FeedStoreText(store), GetParam().From, GetParam().To));
-  EXPECT_FALSE(read.Complete);
-  ASSERT_EQ(read.Feeds.size(), 3u);
-  EXPECT_EQ(EntryCount(read.Feeds), 15u);
-  EXPECT_EQ(SameEntries(read.Feeds, store), GetParam().Same);
-  for (size_t n = 0; n < 3; ++n) {
-    EXPECT_EQ(read.Feeds[n].Name, store[n].Name);
-    EXPECT_EQ(read.Feeds[n].URL, store[n].URL);
-  }
+  test::CheckTableFile("feeds/store_resync.tsv", 2, [&store](const std::vector<std::string>& in) -> std::string {
+    const TStoreReadResult read = ReadStoreText(Replaced(FeedStoreText(store), in[0], in[1]));
+    if (read.Complete || read.Feeds.size() != 3 || EntryCount(read.Feeds) != 15) {
+      return "complete or lost feeds or entries";
+    }
+    for (size_t n = 0; n < 3; ++n) {
+      if (read.Feeds[n].Name != store[n].Name || read.Feeds[n].URL != store[n].URL) {
+        return "feed " + std::to_string(n + 1) + " changed";
+      }
+    }
+    return std::to_string(SameEntries(read.Feeds, store));
+  });
 }
-
-INSTANTIATE_TEST_SUITE_P(Damage, StoreResync,
-                         ::testing::Values(TResyncCase{"ClosingTagCutOff", "</Item2>", "</Item2\xa8", 15},
-                                           TResyncCase{"StartTagLost", "<Item3>", "DItem3>", 15},
-                                           TResyncCase{"StartTagCutOff", "<Visited>", "<Visited%", 14},
-                                           TResyncCase{"StartTagMisnamed", "<Item4>", "<Itex4>", 15},
-                                           TResyncCase{"ClosingTagMisnamed", "</Item4>", "</Itex4>", 15},
-                                           TResyncCase{"FieldClosingTagLost", "Größe</Title>", "Größex/Title>", 14},
-                                           TResyncCase{"FeedStartLost", "<Feed2>", "DFeed2>", 15},
-                                           TResyncCase{"FeedStartMisnamed", "<Feed2>", "<Fexd2>", 15},
-                                           TResyncCase{"FeedEndLost", "</Feed1>", "x/Feed1>", 15},
-                                           TResyncCase{"FeedsStartLost", "<Feeds>", "xFeeds>", 15},
-                                           TResyncCase{"EntryBoundaryLost", "</Item5>\r\n  </Feed1>\r\n  <Feed2>",
-                                                       "XXXXXXXXXXXXXXXXXXXXXXXXXXX", 15}),
-                         [](const auto& info) { return std::string(info.param.Name); });
 
 TEST(StoreResyncEncoding, StrayWindows1252BytesAreNoDamage) {
   const TFeeds store = NumberedStore(2, 2, false);

@@ -27,10 +27,6 @@ TReadResult ReadFeedFile(const std::string& name, std::string_view documentAddre
   return ReadFeed(ReadFormatsData(name), documentAddress);
 }
 
-TDateTime Utc(int year, int month, int day, int hour, int minute, int second) {
-  return EncodeDateTime(year, month, day, hour, minute, second).value_or(-1.0);
-}
-
 std::string Rss(std::string_view channelBody) {
   return "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
          "<rss version=\"2.0\" xmlns:dc=\"http://purl.org/dc/elements/1.1/\"><channel>" +

@@ -28,9 +28,6 @@ TReadResult ReadFeed(std::string_view text, std::string_view documentAddress = {
 TReadResult ReadFeedFile(const std::string& name, std::string_view documentAddress = {});
 std::string ReadFormatsData(const std::string& name);
 
-// A UTC date value, for comparisons: Utc(2006, 12, 5, 21, 30).
-TDateTime Utc(int year, int month, int day, int hour = 0, int minute = 0, int second = 0);
-
 // An RSS 2.0 document with the given channel children (items included).
 std::string Rss(std::string_view channelBody);
 // An Atom 1.0 document with the given feed children.

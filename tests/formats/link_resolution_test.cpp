@@ -2,55 +2,23 @@
 
 #include <gtest/gtest.h>
 #include <string>
+#include <vector>
 
+#include "support/table_file.h"
 #include "xml/xml_doc.h"
 
 namespace tidewick {
 namespace {
 
-struct TResolveCase {
-  const char* Base;
-  const char* Reference;
-  const char* Expected;
-};
-
-// What feeds add to the common rules: bases that must never be used, and references that stay as written.
+// What feeds add to the common rules: bases that must never be used, references that stay as written, and which
+// addresses count as web addresses and usable bases.
 TEST(ResolveLink, UsesOnlyWebBasesAndKeepsAbsoluteReferences) {
-  constexpr const char* kBase = "http://a/b/c/d;p?q";
-  const TResolveCase cases[] = {
-      {"HTTPS://Host/dir/#frag", "x", "HTTPS://Host/dir/x"},
-      {"ftp://files.example.org/pub/", "a.txt", "ftp://files.example.org/pub/a.txt"},
-      {kBase, "mailto:me@example.org", "mailto:me@example.org"},
-      {kBase, "HTTP://other/./x", "HTTP://other/./x"},
-      {kBase, "", ""},
-      {"javascript:alert(1)//", "g", "g"},
-      {"file:///etc/", "passwd", "passwd"},
-      {"data://x/", "g", "g"},
-      {"http://", "g", "g"},
-      {"", "g", "g"},
-      {"/relative/base", "g", "g"},
-  };
-  for (const TResolveCase& c : cases) {
-    EXPECT_EQ(ResolveLink(c.Base, c.Reference), c.Expected) << c.Base << " + " << c.Reference;
-  }
-}
-
-TEST(ResolveLink, KnowsWebAddressesAndUsableBases) {
-  struct TCase {
-    const char* Address;
-    bool Base;
-    bool Web;
-  };
-  const TCase cases[] = {
-      {"http://a/", true, true},       {"HTTPS://a", true, true},    {"ftp://a/", true, false},
-      {"https:///path", false, false}, {"https:/a", false, false},   {"tag:a,2026:x", false, false},
-      {"urn:uuid:1234", false, false}, {"mailto:a@b", false, false}, {"javascript://a/", false, false},
-      {"//a/b", false, false},         {"", false, false},           {"http-x://a/", false, false},
-  };
-  for (const TCase& c : cases) {
-    EXPECT_EQ(IsUsableBase(c.Address), c.Base) << c.Address;
-    EXPECT_EQ(IsWebAddress(c.Address), c.Web) << c.Address;
-  }
+  test::CheckTableFile("formats/resolve_link.tsv", 3, [](const std::vector<std::string>& in) {
+    if (in[0] == "resolve") {
+      return ResolveLink(in[1], in[2]);
+    }
+    return std::string(IsUsableBase(in[1]) ? "base" : "no base") + (IsWebAddress(in[1]) ? "\tweb" : "\tno web");
+  });
 }
 
 TEST(BaseAddressAt, ResolvesInnerBasesAgainstOuterOnesAndTheDocumentAddress) {

@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 #include <stdexcept>
 #include <string>
-#include <utility>
 
 #include "xml/xml_doc.h"
 
@@ -32,15 +31,6 @@ TEST(ReadEntries, MissingParentGivesNoEntries) {
   TEntries items(3);
   EXPECT_EQ(ReadEntries(nullptr, "item", items, [](const TXmlNode&, TEntry&) {}), 0);
   EXPECT_TRUE(items.empty());
-}
-
-TEST(ReadDecimal, ReadsWholeDecimalNumbersOnly) {
-  const std::pair<const char*, int> cases[] = {{"42", 42},   {" \t42\r\n", 42},   {"-5", -5},   {"+5", 5},
-                                               {"", -7},     {"4 2", -7},         {"42px", -7}, {"+-5", -7},
-                                               {"0x10", -7}, {"99999999999", -7}, {"1.5", -7}};
-  for (const auto& [text, expected] : cases) {
-    EXPECT_EQ(ReadDecimal(text, -7), expected) << text;
-  }
 }
 
 }  // namespace

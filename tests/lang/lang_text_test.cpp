@@ -1,10 +1,14 @@
 #include "lang/lang_text.h"
 
+#include <algorithm>
 #include <fstream>
 #include <gtest/gtest.h>
 #include <string>
+#include <vector>
 
+#include "support/table_file.h"
 #include "support/temp_dir.h"
+#include "util/strings.h"
 
 namespace tidewick {
 namespace {
@@ -28,41 +32,15 @@ class LangText : public ::testing::Test {
   TempDir m_dir;
 };
 
-struct TExpandCase {
-  const char* Name;
-  std::string Text;
-  std::string Params;
-  std::string Expected;
-};
-
-class ExpandLangTextCases : public ::testing::TestWithParam<TExpandCase> {};
-
-TEST_P(ExpandLangTextCases, ReplacesInTheFixedOrder) {
-  EXPECT_EQ(ExpandLangText(GetParam().Text, GetParam().Params), GetParam().Expected);
+TEST(ExpandLangText, ReplacesInTheFixedOrder) {
+  test::CheckTableFile("lang/expand_lang_text.tsv", 2, [](const std::vector<std::string>& in) {
+    std::string params = in[1] == "(none)" ? std::string(kNoParams) : in[1];
+    if (in[1] != "(none)") {
+      std::replace(params.begin(), params.end(), '|', kParamSeparator);
+    }
+    return ExpandLangText(in[0], params);
+  });
 }
-
-INSTANTIATE_TEST_SUITE_P(
-    LangText, ExpandLangTextCases,
-    ::testing::Values(TExpandCase{"EveryOccurrence", "%s1%-%s1%", "x", "x-x"},
-                      TExpandCase{"MissingParamStays", "%s1%-%s2%-%s3%", JoinLangParams({"a", "b"}), "a-b-%s3%"},
-                      TExpandCase{"ExtraParamsIgnored", "%s1%", JoinLangParams({"a", "b", "c"}), "a"},
-                      TExpandCase{"EmptyParamsIsOneEmptyValue", "[%s1%]", "", "[]"},
-                      TExpandCase{"MarkerLeavesPlaceholders", "[%s1%]", std::string(kNoParams), "[%s1%]"},
-                      TExpandCase{"ProtectedPercentWithoutParams", "$%$s1%", std::string(kNoParams), "%s1%"},
-                      TExpandCase{"ProtectedPercentWithParams", "$%$s1% %s1%", "v", "%s1% v"},
-                      TExpandCase{"ProtectedPercentBeforeEscape", "100$%$w%", std::string(kNoParams), "100%w%"},
-                      TExpandCase{"LineEscapes", "a%r%b%n%c%w%d%t%e", std::string(kNoParams), "a\rb\nc\r\nd\te"},
-                      TExpandCase{"EscapesAreCaseSensitive", "%W%%S1%", "x", "%W%%S1%"},
-                      TExpandCase{"ParamHoldingLaterPlaceholder", "%s1%|%s2%", JoinLangParams({"<%s2%>", "b"}),
-                                  "<b>|b"},
-                      TExpandCase{"ParamHoldingEarlierPlaceholderStays", "%s2%", JoinLangParams({"a", "%s1%"}), "%s1%"},
-                      TExpandCase{"ParamHoldingLineEscape", "[%s1%]", "one%w%two", "[one\r\ntwo]"},
-                      TExpandCase{"ParamHoldingProtectedPercentStays", "%s1%", "50$%$", "50$%$"},
-                      TExpandCase{"TenthParamNotTakenForFirst", "%s1%/%s10%",
-                                  JoinLangParams({"1", "2", "3", "4", "5", "6", "7", "8", "9", "10"}), "1/10"},
-                      TExpandCase{"StrayCode1BecomesPercent", "a\1b", std::string(kNoParams), "a%b"},
-                      TExpandCase{"EscapeFromGluedText", "%%n%%", std::string(kNoParams), "%\n%"}),
-    [](const ::testing::TestParamInfo<TExpandCase>& info) { return std::string(info.param.Name); });
 
 TEST_F(LangText, ReadsTheSampleFile) {
   ASSERT_TRUE(LoadLanguageFile(DataPath("lang/Sample.lng")));
@@ -86,31 +64,12 @@ TEST_F(LangText, ReadsTheSampleFile) {
   EXPECT_EQ(GetLangText("", "Vorgabe"), "Vorgabe");
 }
 
-struct TLoadCase {
-  const char* Name;
-  std::string File;
-  std::string Key;
-  std::string Expected;  // "d": the default
-};
-
-class LangTextLoadCases : public LangText, public ::testing::WithParamInterface<TLoadCase> {};
-
-TEST_P(LangTextLoadCases, AnswersFromTheLoadedText) {
-  LoadText(GetParam().File);
-  EXPECT_EQ(GetLangText(GetParam().Key, "d", "T"), GetParam().Expected);
+TEST_F(LangText, AnswersFromTheLoadedText) {
+  test::CheckTableFile("lang/loaded_text.tsv", 2, [this](const std::vector<std::string>& in) {
+    LoadText(in[0]);
+    return GetLangText(in[1], "d", "T");
+  });
 }
-
-INSTANTIATE_TEST_SUITE_P(
-    LangText, LangTextLoadCases,
-    ::testing::Values(TLoadCase{"KeyIsNotTrimmed", "Main|A=a\n", " Main|A", "d"},
-                      TLoadCase{"UnicodeCaseFolding", "Main|Größe=ja\n", "MAIN|GRÖSSE", "ja"},
-                      TLoadCase{"ControlsTrimmed", "\r\n\x01Main|A=a\x02\r\n  \t \r\nMain|B=b\r\r\n", "Main|B", "b"},
-                      TLoadCase{"ControlsTrimmedFirstLine", "\r\n\x01Main|A=a\x02\r\n", "Main|A", "a"},
-                      TLoadCase{"LeadingValueBlankKept", "Main|A=  two blanks  \n", "Main|A", "  two blanks"},
-                      TLoadCase{"EmptyFile", "", "Main|A", "d"},
-                      TLoadCase{"ByteOrderMarkIsNoPartOfTheKey", "\xEF\xBB\xBFMain|A=a\n", "Main|A", "a"},
-                      TLoadCase{"TranslationTakesPlaceholders", "Main|A=&About %s1%\n", "Main|A", "&About T"}),
-    [](const ::testing::TestParamInfo<TLoadCase>& info) { return std::string(info.param.Name); });
 
 TEST_F(LangText, StrayBytesAreReadAsWindows1252) {
   ASSERT_TRUE(LoadLanguageFile(DataPath("lang/Legacy1252.lng")));

@@ -3,7 +3,9 @@
 #include <fstream>
 #include <gtest/gtest.h>
 #include <string>
+#include <vector>
 
+#include "support/table_file.h"
 #include "support/temp_dir.h"
 
 namespace tidewick {
@@ -14,36 +16,9 @@ namespace {
 const std::vector<TLanguageFile> kFiles = {{"English", "en"}, {"fr", ""}, {"Nederlands", ""}, {"Portugues", "pt-BR"}};
 
 TEST(LanguageChoice, FollowsTheEnvironmentAndFallsBackToEnglish) {
-  struct Case {
-    const char* language;
-    const char* lcAll;
-    const char* lcMessages;
-    const char* lang;
-    const char* expected;  // "" is the built-in German
-  };
-  const Case cases[] = {
-      {"", "", "", "C.UTF-8", "English"},  // the command-line tool spoke German here
-      {"", "", "", "", "English"},
-      {"", "", "", "POSIX", "English"},
-      {"de", "", "", "C", "English"},  // as gettext: LANGUAGE counts only beside a real locale
-      {"", "", "", "de_DE.UTF-8", ""},
-      {"", "", "", "de_AT@euro", ""},
-      {"", "", "", "pt_BR.UTF-8", "Portugues"},
-      {"", "", "", "pt_PT.UTF-8", "English"},  // "pt" alone is not "pt-BR"
-      {"", "", "", "fr_CA.UTF-8", "fr"},       // the language alone, by file name
-      {"", "", "", "nl_NL.UTF-8", "English"},  // a file name that is not a tag matches nothing
-      {"", "", "", "ja_JP.UTF-8", "English"},
-      {"fr:de", "", "", "en_US.UTF-8", "fr"},
-      {"ja:de:fr", "", "", "en_US.UTF-8", ""},                // German is the first that matches
-      {"", "de_DE.UTF-8", "fr_FR.UTF-8", "pt_BR.UTF-8", ""},  // LC_ALL decides the locale
-      {"", "", "fr_FR.UTF-8", "de_DE.UTF-8", "fr"},
-      {"", "C", "", "de_DE.UTF-8", "English"},
-      {"PT-br", "", "", "en_US", "Portugues"},  // case and "_" or "-" do not matter
-  };
-  for (const Case& c : cases) {
-    EXPECT_EQ(ChooseLanguageFile(WantedLanguageTags(c.language, c.lcAll, c.lcMessages, c.lang), kFiles), c.expected)
-        << "LANGUAGE=" << c.language << " LC_ALL=" << c.lcAll << " LC_MESSAGES=" << c.lcMessages << " LANG=" << c.lang;
-  }
+  test::CheckTableFile("lang/language_choice.tsv", 4, [](const std::vector<std::string>& in) {
+    return ChooseLanguageFile(WantedLanguageTags(in[0], in[1], in[2], in[3]), kFiles);
+  });
   EXPECT_EQ(ChooseLanguageFile({"ja"}, {{"Nederlands", ""}}), "");  // no English file: the built-in German
 }
 

@@ -2,30 +2,19 @@
 
 #include <gtest/gtest.h>
 #include <string>
-#include <utility>
+#include <vector>
 
 #include "lang/lang_text.h"
+#include "support/table_file.h"
 #include "support/temp_dir.h"
 
 namespace tidewick {
 namespace {
 
-TEST(WindowFont, CharsetNameGivesTheWindowsNumberElseDefault) {
-  // Trimmed and compared ignoring case; anything else is DEFAULT (1).
-  const std::pair<std::string, int> cases[] = {
-      {"ANSI", 0},          {"MAC", 77}, {"CHINESEBIG5", 136}, {"EASTEUROPE", 238}, {"OEM", 255},
-      {"  russian\t", 204}, {"", 1},     {"EAST EUROPE", 1},   {"ANSI_CHARSET", 1}};
-  for (const auto& [name, expected] : cases) {
-    EXPECT_EQ(CharsetFromName(name), expected) << name;
-  }
-}
-
-TEST(WindowFont, SizeIsAPositiveWholeNumberElseEight) {
-  const std::pair<std::string, int> cases[] = {{"12", 12},  {" 10 ", 10}, {"+9", 9}, {"", 8},    {"abc", 8},
-                                               {"10pt", 8}, {"9.5", 8},   {"0", 8},  {"-11", 8}, {"99999999999", 8}};
-  for (const auto& [text, expected] : cases) {
-    EXPECT_EQ(FontSizeFromText(text), expected) << "'" << text << "'";
-  }
+TEST(WindowFont, CharsetNamesAndSizesAsTheTableSays) {
+  test::CheckTableFile("lang/window_font.tsv", 2, [](const std::vector<std::string>& in) {
+    return std::to_string(in[0] == "charset" ? CharsetFromName(in[1]) : FontSizeFromText(in[1]));
+  });
 }
 
 class WindowFontFromLanguage : public ::testing::Test {

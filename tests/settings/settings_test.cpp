@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "settings/settings_test_support.h"
+#include "support/table_file.h"
 #include "util/files.h"
 
 namespace tidewick {
@@ -52,56 +53,26 @@ TEST(Settings, EveryValueSurvivesASaveAndLoad) {
   EXPECT_TRUE(static_cast<const TSettingsValues&>(loaded) == settings);
 }
 
-struct TValueCase {
-  std::string Group;
-  std::string Element;
-  int32_t TSettingsValues::*Member;
-  int32_t Expected;
-};
-
-class SettingsIntegerTable : public testing::TestWithParam<TValueCase> {};
-
-TEST_P(SettingsIntegerTable, AppliesRangeRulesAndDefaults) {
+TEST(Settings, ValuesFollowRangeRulesAndDefaults) {
   const TempDir dir;
-  const TValueCase& c = GetParam();
-  const TSettings settings = LoadSettingsText(dir, Wrap(c.Group, c.Element));
-  EXPECT_EQ(settings.*c.Member, c.Expected) << c.Element;
-}
-
-INSTANTIATE_TEST_SUITE_P(
-    Settings, SettingsIntegerTable,
-    testing::Values(
-        // Every TCP port is accepted; outside reads 8080.
-        TValueCase{"Proxy", "<Port>0</Port>", &TSettingsValues::ProxyPort, 0},
-        TValueCase{"Proxy", "<Port>65535</Port>", &TSettingsValues::ProxyPort, 65535},
-        TValueCase{"Proxy", "<Port>65536</Port>", &TSettingsValues::ProxyPort, 8080},
-        TValueCase{"Proxy", "<Port>-1</Port>", &TSettingsValues::ProxyPort, 8080},
-        TValueCase{"Feeds", "<SortLastColumn>5</SortLastColumn>", &TSettingsValues::SortLastColumn, 1},
-        TValueCase{"Feeds", "<SortLastColumn>2</SortLastColumn>", &TSettingsValues::SortLastColumn, 2},
-        TValueCase{"Window", "<DefaultDescTab>3</DefaultDescTab>", &TSettingsValues::DefaultDescTab, 0},
-        TValueCase{"Window", "<DefaultDescTab>2</DefaultDescTab>", &TSettingsValues::DefaultDescTab, 2},
-        // No other value is range-tested.
-        TValueCase{"Window", "<FormTop>-32000</FormTop>", &TSettingsValues::FormTop, -32000},
-        TValueCase{"Feeds", "<Timeout>0</Timeout>", &TSettingsValues::Timeout, 0},
-        TValueCase{"Feeds", "<UnreadColor>-2147483640</UnreadColor>", &TSettingsValues::UnreadColor,
-                   SystemColor(TSystemColor::WindowText)},
-        // Not a 32-bit integer: the default.
-        TValueCase{"Window", "<FormWidth>99999999999</FormWidth>", &TSettingsValues::FormWidth, 700},
-        TValueCase{"Window", "<FormWidth />", &TSettingsValues::FormWidth, 700},
-        TValueCase{"Window", "<WindowState>7</WindowState>", &TSettingsValues::WindowState, 7}));
-
-TEST(Settings, BooleansReadDigitsAndWordsElseTheDefault) {
-  const TempDir dir;
-  for (const auto& [text, expected] : {std::pair<const char*, bool>{"0", false},
-                                       {"5", true},
-                                       {"false", false},
-                                       {"TRUE", true},
-                                       {"vielleicht", true},
-                                       {"", true}}) {
-    EXPECT_EQ(LoadSettingsText(dir, Wrap("Window", std::string("<MinOnClose>") + text + "</MinOnClose>")).MinOnClose,
-              expected)
-        << text;
-  }
+  test::CheckTableFile("settings/values.tsv", 2, [&dir](const std::vector<std::string>& in) {
+    const TSettings s = LoadSettingsText(dir, Wrap(in[0], in[1]));
+    const std::pair<const char*, int64_t> values[] = {{"<Port>", s.ProxyPort},
+                                                      {"<SortLastColumn>", s.SortLastColumn},
+                                                      {"<DefaultDescTab>", s.DefaultDescTab},
+                                                      {"<FormTop>", s.FormTop},
+                                                      {"<Timeout>", s.Timeout},
+                                                      {"<UnreadColor>", static_cast<int32_t>(s.UnreadColor)},
+                                                      {"<WindowState>", s.WindowState},
+                                                      {"<FormWidth", s.FormWidth},
+                                                      {"<MinOnClose>", s.MinOnClose}};
+    for (const auto& [element, value] : values) {
+      if (in[1].starts_with(element)) {
+        return std::to_string(value);
+      }
+    }
+    return std::string("(unknown element)");
+  });
 }
 
 TEST(Settings, AutoReadListHoldsOneTermPerLineAndALaterLoadReplacesIt) {

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "support/table_file.h"
 
@@ -16,6 +17,12 @@ TEST(ParseFeedDate, GivesWallClockAndZoneForEveryForm) {
     const TDateTime value = ParseFeedDate(in[0], zoneOffset, in[1]);
     return DateTimeToIso8601(value) + "\t" + std::to_string(zoneOffset);
   });
+}
+
+// Zone names (a sample of the table), their spellings and numeric offsets: tests/data/util/zone_offsets.tsv.
+TEST(ZoneOffsetFromText, NamesTheOffsetOfEveryForm) {
+  test::CheckTableFile("util/zone_offsets.tsv", 1,
+                       [](const std::vector<std::string>& in) { return std::to_string(ZoneOffsetFromText(in[0])); });
 }
 
 TEST(ParseFeedDate, ShortFormMovesToUtcAndTextNeedsNoTerminatingNul) {

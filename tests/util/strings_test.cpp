@@ -7,54 +7,34 @@
 
 #include "platform/paths.h"
 #include "support/env_guard.h"
+#include "support/table_file.h"
 
 namespace tidewick {
 namespace {
 
 const std::string kOne(1, kParamSeparator);
 
-TEST(Strings, GetTokenCutsTheTextIntoNumberedFields) {
-  const std::tuple<std::string, std::string, int, std::string> cases[] = {
-      {"a;;c", ";", 3, "c"},     {"a;;c", ";", 2, ""},  {"", ";", 1, ""},      {"x=1=2", "=", 1, "x"},
-      {"x=1=2", "=", 2, "1"},    {"x=1=2", "=", 4, ""}, {"a;b", ";", 0, ""},   {"a;b", ";", -1, ""},
-      {"a::b::c", "::", 3, "c"}, {"a;b;", ";", 3, ""},  {"abc", "", 1, "abc"}, {"aBc", "b", 2, ""},
-      {"ä|ö", "|", 2, "ö"}};
-  for (const auto& [text, separator, index, expected] : cases)
-    EXPECT_EQ(GetToken(text, separator, index), expected) << text << " " << index;
-}
-
-TEST(Strings, CountOccurrencesCountsOverlapsAndIsCaseSensitive) {
-  EXPECT_EQ(CountOccurrences("aaa", "aa"), 2);
-  EXPECT_EQ(CountOccurrences("a" + kOne + "b" + kOne + "c", kOne), 2);
-  EXPECT_EQ(CountOccurrences("ABA", "a"), 0);
-  EXPECT_EQ(CountOccurrences("abc", ""), 0);
-}
-
-// Characters are counted whole, multi-byte ones are never split, and no count or start ever fails.
-TEST(Strings, SlicesCountCharactersAndNeverFail) {
-  struct Case {
-    std::string text;
-    int start;  // MidStr only
-    int count;
-    std::string left, mid, right;
-  };
-  const Case cases[] = {
-      {"abcdef", 2, 3, "abc", "bcd", "def"}, {"abc", -5, 1, "a", "a", "c"},      {"abc", 2, 10, "abc", "bc", "abc"},
-      {"abc", 4, 1, "a", "", "c"},           {"abc", 1, -1, "", "", ""},         {"", 1, 3, "", "", ""},
-      {"äöü€x", 2, 2, "äö", "öü", "€x"},     {"日本語", 3, 1, "日", "語", "語"}, {"a😀b", 2, 1, "a", "😀", "b"}};
-  for (const Case& c : cases) {
-    EXPECT_EQ(LeftStr(c.text, c.count), c.left) << c.text;
-    EXPECT_EQ(MidStr(c.text, c.start, c.count), c.mid) << c.text;
-    EXPECT_EQ(RightStr(c.text, c.count), c.right) << c.text;
-    EXPECT_EQ(MidStr(c.text, c.start), MidStr(c.text, c.start, 1000)) << c.text;  // no count: to the end
-  }
-}
-
-TEST(Strings, ReplaceAllReplacesEveryOccurrenceLeftToRight) {
-  EXPECT_EQ(ReplaceAll("aaa", "aa", "b"), "ba");
-  EXPECT_EQ(ReplaceAll("abab", "ab", "abab"), "abababab");  // the new text is not searched again
-  EXPECT_EQ(ReplaceAll("Abc", "a", "x"), "Abc");
-  EXPECT_EQ(ReplaceAll("abc", "", "x"), "abc");
+// Fields, slices that count whole characters and never fail, replacing, counting, encoding and trimming.
+TEST(Strings, CutAndChangeTextAsTheTableSays) {
+  test::CheckTableFile("util/strings.tsv", 4, [](const std::vector<std::string>& in) -> std::string {
+    const std::string& text = in[1];
+    if (in[0] == "token") {
+      return GetToken(text, in[2], std::stoi(in[3]));
+    }
+    if (in[0] == "slice") {
+      const int start = std::stoi(in[2]);
+      const int count = std::stoi(in[3]);
+      EXPECT_EQ(MidStr(text, start), MidStr(text, start, 1000)) << text;  // no count: to the end
+      return LeftStr(text, count) + "\t" + MidStr(text, start, count) + "\t" + RightStr(text, count);
+    }
+    if (in[0] == "count") {
+      return std::to_string(CountOccurrences(text, in[2]));
+    }
+    if (in[0] == "replace") {
+      return ReplaceAll(text, in[2], in[3]);
+    }
+    return in[0] == "urlencode" ? UrlEncode(text) : Trim(text);
+  });
 }
 
 TEST(Strings, SplitToListKeepsInnerEmptyFieldsButNoTrailingOne) {
@@ -95,18 +75,6 @@ TEST(Strings, SplitCommandLineReadsQuotedAndPlainParameters) {
       joined += (i > 0 ? kOne : "") + expected[i];
     EXPECT_EQ(SplitCommandLine(line, dropFirst), joined) << line;
   }
-}
-
-TEST(Strings, UrlEncodeKeepsOnlyAsciiLettersAndDigits) {
-  EXPECT_EQ(UrlEncode("ABCxyz019"), "ABCxyz019");
-  EXPECT_EQ(UrlEncode("a b&c.d-_~"), "a%20b%26c%2Ed%2D%5F%7E");
-  EXPECT_EQ(UrlEncode("ä"), "%C3%A4");  // the UTF-8 bytes
-}
-
-TEST(Strings, TrimRemovesBlanksAndControlCharactersAtBothEnds) {
-  EXPECT_EQ(Trim(" \t\r\n a b \r\n"), "a b");
-  EXPECT_EQ(Trim("   "), "");
-  EXPECT_EQ(Trim(" ä "), "ä");
 }
 
 TEST(Strings, HasSwitchAcceptsSlashDashAndDoubleDashIgnoringCase) {
