@@ -1,5 +1,6 @@
 #include "ui/main/main_window.h"
 
+#include <atomic>
 #include <cerrno>
 #include <climits>
 #include <cstring>
@@ -19,6 +20,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTextBrowser>
+#include <QThread>
 #include <QToolBar>
 #include <QToolButton>
 #include <QTreeView>
@@ -389,10 +391,14 @@ class MainWindowTest : public QObject {
     QVERIFY(tree.Selected() != nullptr && tree.Selected()->IsFolder());
     Feeds[0].Entries.push_back(TEntry{});
     Feeds[0].Entries.back().Title = "Kept";
+    std::atomic<bool> onMainThread = true;
+    SetStoreSaveTestHook([&](const std::string&) { onMainThread = QThread::currentThread() == qApp->thread(); });
     m_window->ScheduleSave();
     m_window->ScheduleSave();  // a burst is one save
     m_window->Saver().WaitUntilIdle();
+    SetStoreSaveTestHook(nullptr);
     QCOMPARE(m_window->Saver().CompletedSaves(), 1);
+    QVERIFY(!onMainThread);
 
     TSettings reloaded;
     TSettingsLocation location;
