@@ -129,7 +129,7 @@ class StartSelectionTest : public QObject {
     }
     TFirstInstance instance(options);
     TMainWindow& window = instance.Window();
-    const QSignalSpy fills(&window.ItemView().Model(), &QAbstractItemModel::modelReset);
+    const QSignalSpy fills(&window.EntryController().Model(), &QAbstractItemModel::modelReset);
     instance.Start();
     QCOMPARE(window.isMinimized() || !window.isVisible(), minimized);
     // The unread backlog pops up only beside a minimised window, never over the open one.
@@ -156,14 +156,14 @@ class StartSelectionTest : public QObject {
     QVERIFY(tree->isExpanded(index.parent()));
 
     // The welcome feed's entries arrive with the start-up refresh; stored entries are there at once.
-    TEntryListModel& list = window.ItemView().Model();
+    TEntryListModel& list = window.EntryController().Model();
     QTRY_VERIFY_WITH_TIMEOUT(!feed->Entries.empty() && list.rowCount() == static_cast<int>(feed->Entries.size()),
                              10000);
     for (int row = 0; row < list.rowCount(); ++row) {
       QCOMPARE(list.FeedAt(row)->Id, feed->Id);
-      QVERIFY2(!list.ItemAt(row)->IsRead, "listing a feed marks nothing read");
+      QVERIFY2(!list.EntryAt(row)->IsRead, "listing a feed marks nothing read");
     }
-    QVERIFY(!window.ItemView().SelectedRow());
+    QVERIFY(!window.EntryController().SelectedRow());
     // The entry text shows in the stored font from the start, not only after the settings dialog.
     if (!lastSelectedPath.isEmpty()) {
       QCOMPARE(window.Widgets().entryTextView->font().family(), QString("DejaVu Serif"));
