@@ -57,15 +57,15 @@ QByteArray RedPng() {
 
 }  // namespace
 
-class ItemViewTest : public QObject {
+class EntryViewTest : public QObject {
   Q_OBJECT
 
  private:
-  void Build(std::vector<TEntry> items) {
+  void Build(std::vector<TEntry> entries) {
     TFeed feed;
     feed.Name = "Alpha";
     feed.URL = "https://host.example/dir/feed.xml";
-    feed.Entries = std::move(items);
+    feed.Entries = std::move(entries);
     m_feedId = Feeds[AddFeed(std::move(feed))].Id;
 
     m_host = std::make_unique<QWidget>();
@@ -405,5 +405,5 @@ class ItemViewTest : public QObject {
   }
 };
 
-QTEST_MAIN(ItemViewTest)
+QTEST_MAIN(EntryViewTest)
 #include "entry_view_test.moc"

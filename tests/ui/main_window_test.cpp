@@ -262,11 +262,14 @@ class MainWindowTest : public QObject {
     OpenWindow({{"Alpha", "http://127.0.0.1:1/a"}});
     TMainActions& actions = m_window->Actions();
     TFeedTree& tree = m_window->FeedTree();
-    // Which command suits which node is the core's rule; the window has to hear of each selection.
+    // The window hears of each selection; the root is never removed, renamed or edited, a feed holds no folder.
     tree.Select(tree.Root());
     QVERIFY(actions.pmnuFeedFolderAdd->isEnabled());
+    QVERIFY(!actions.mnuFeedRemove->isEnabled() && !actions.pmnuFeedRename->isEnabled());
+    QVERIFY(!actions.mnuFeedEdit->isEnabled());
     tree.Select(tree.FindFeedNode(Feeds[0].Id));
     QVERIFY(!actions.pmnuFeedFolderAdd->isEnabled());
+    QVERIFY(actions.mnuFeedRemove->isEnabled() && actions.mnuFeedEdit->isEnabled());
   }
 
   void stayOnTopFollowsTheMenuItem() {
