@@ -1,6 +1,7 @@
 #include "ui/rules/tray_state.h"
 
 #include <gtest/gtest.h>
+#include <tuple>
 
 #include "support/temp_dir.h"
 #include "util/files.h"
@@ -39,12 +40,9 @@ TEST(TrayState, DecidesIconTipBlinkSoundAndPopup) {
   };
   for (const auto& c : cases) {
     const TTrayDecision d = DecideTrayNotification(c.in);
-    EXPECT_EQ(d.Icon, c.icon) << c.what;
-    EXPECT_EQ(d.Tip, c.tip) << c.what;
-    EXPECT_EQ(d.Blink, c.blink) << c.what;
-    EXPECT_EQ(d.PlaySound, c.sound) << c.what;
-    EXPECT_EQ(d.ShowPopup, c.showPopup) << c.what;
-    EXPECT_EQ(d.ClosePopup, c.closePopup) << c.what;
+    EXPECT_EQ(std::tuple(d.Icon, d.Tip, d.Blink, d.PlaySound, d.ShowPopup, d.ClosePopup),
+              std::tuple(c.icon, std::string(c.tip), c.blink, c.sound, c.showPopup, c.closePopup))
+        << c.what;
   }
 }
 
