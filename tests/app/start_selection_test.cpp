@@ -150,7 +150,7 @@ class StartSelectionTest : public QObject {
     QVERIFY(node != nullptr && node->IsFeed());
     QCOMPARE(node->FeedId(), feed->Id);
     TFeedTreeView* tree = window.Widgets().feedTreeView;
-    const QModelIndex index = tree->NavModel()->IndexOf(node);
+    const QModelIndex index = tree->TreeModel()->IndexOf(node);
     QCOMPARE(tree->currentIndex(), index);
     QVERIFY(tree->selectionModel()->isSelected(index));
     QVERIFY(tree->isExpanded(index.parent()));
@@ -175,7 +175,7 @@ class StartSelectionTest : public QObject {
     window.FeedTree().BuildFeedTree();
     QCOMPARE(refills.count(), 1);
     QCOMPARE(window.FeedTree().Selected()->FeedId(), feed->Id);
-    QCOMPARE(tree->currentIndex(), tree->NavModel()->IndexOf(window.FeedTree().Selected()));
+    QCOMPARE(tree->currentIndex(), tree->TreeModel()->IndexOf(window.FeedTree().Selected()));
     QVERIFY(tree->selectionModel()->isSelected(tree->currentIndex()));
     QCOMPARE(list.rowCount(), static_cast<int>(feed->Entries.size()));
   }

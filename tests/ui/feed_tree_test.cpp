@@ -26,7 +26,7 @@ namespace tidewick {
 
 using test::AddTreeFeed;
 
-class TestNavTree : public QObject {
+class FeedTreeTest : public QObject {
   Q_OBJECT
 
  private:
@@ -109,7 +109,7 @@ class TestNavTree : public QObject {
     const auto [moveAccepted, dropAccepted] = DragOnto(m_view->MimeDataFor(Node("Beta")), IndexAt("Other"));
     QVERIFY(moveAccepted);
     QVERIFY(dropAccepted);
-    QCOMPARE(m_view->NavModel()->NodeOf(IndexAt("Other/Beta")), m_tree->FindFeedNode(Feeds[1].Id));
+    QCOMPARE(m_view->TreeModel()->NodeOf(IndexAt("Other/Beta")), m_tree->FindFeedNode(Feeds[1].Id));
     QCOMPARE(arrangement.count(), 1);
     // A folder with its feeds moves as a whole, and the view shows the new place at once.
     DragOnto(m_view->MimeDataFor(Node("News/Tech")), IndexAt("Other"));
@@ -284,5 +284,5 @@ class TestNavTree : public QObject {
 
 }  // namespace tidewick
 
-QTEST_MAIN(tidewick::TestNavTree)
+QTEST_MAIN(tidewick::FeedTreeTest)
 #include "feed_tree_test.moc"
