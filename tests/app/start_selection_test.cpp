@@ -17,6 +17,7 @@
 #include "feeds/feed_records.h"
 #include "feeds/feed_store.h"
 #include "settings/settings.h"
+#include "support/feed_builder.h"
 #include "support/temp_dir.h"
 #include "tree/feed_tree.h"
 #include "tree/welcome_feed.h"
@@ -44,15 +45,9 @@ TFirstInstanceOptions OptionsIn(const test::TempDir& folder) {
 }
 
 TFeed StoredFeed(const std::string& name, int entries) {
-  TFeed feed;
-  feed.Name = name;
-  feed.URL = "http://127.0.0.1:9/" + name;
-  feed.RefreshAtStart = false;
+  TFeed feed = test::MakeFeed(name, "http://127.0.0.1:9/" + name);
   for (int i = 0; i < entries; ++i) {
-    TEntry item;
-    item.Title = name + " " + std::to_string(i);
-    item.Link = feed.URL + "/" + std::to_string(i);
-    feed.Entries.push_back(item);
+    feed.Entries.push_back(test::MakeEntry(name + " " + std::to_string(i), feed.URL + "/" + std::to_string(i)));
   }
   return feed;
 }

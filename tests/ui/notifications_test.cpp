@@ -19,14 +19,11 @@ namespace {
 
 void FillFeeds(int unread) {
   Feeds.clear();
-  TFeed feed;
+  TFeed feed = test::MakeFeed("News");
   feed.Id = 7;
-  feed.Name = "News";
   for (int i = 0; i < unread; ++i) {
-    TEntry item;
-    item.Title = "Entry " + std::to_string(i);
-    item.PublishedDate = 45000 + i;
-    feed.Entries.push_back(item);
+    feed.Entries.push_back(test::MakeEntry("Entry " + std::to_string(i)));
+    feed.Entries.back().PublishedDate = 45000 + i;
   }
   Feeds.push_back(feed);
 }

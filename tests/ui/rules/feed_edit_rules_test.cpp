@@ -3,17 +3,16 @@
 #include <gtest/gtest.h>
 #include <tuple>
 
+#include "support/feed_builder.h"
 #include "web/feed_address.h"
 
 namespace tidewick {
 namespace {
 
 TEntry Entry(std::string title, bool read = false) {
-  TEntry item;
-  item.Title = std::move(title);
-  item.Link = "https://example.org/" + item.Title;
-  item.IsRead = read;
-  return item;
+  TEntry entry = test::MakeEntry(title, "https://example.org/" + title);
+  entry.IsRead = read;
+  return entry;
 }
 
 TFeed FetchedDocument(std::vector<std::string> titles) {
@@ -32,11 +31,7 @@ class FeedEditRules : public testing::Test {
   void SetUp() override { Feeds.clear(); }
   void TearDown() override { Feeds.clear(); }
 
-  uint64_t Add(std::string name) {
-    TFeed feed;
-    feed.Name = std::move(name);
-    return Feeds[static_cast<size_t>(AddFeed(std::move(feed)))].Id;
-  }
+  static uint64_t Add(std::string name) { return test::AddStoreFeed(test::MakeFeed(std::move(name))); }
 };
 
 TEST(FeedEditAddress, OnlyTrimmedWebAddressesAreFetched) {
