@@ -9,6 +9,7 @@
 #include "feeds/entry_title.h"
 #include "feeds/feed_records.h"
 #include "settings/settings.h"
+#include "support/feed_builder.h"
 #include "ui/dialogs/popup_window.h"
 #include "ui/main/tray_notifier.h"
 #include "ui/ui_test_support.h"
