@@ -86,7 +86,7 @@ void TFirstInstance::ShowPopupEntry(quint64 feedId, const QString& title) {
   // A row whose feed or entry is gone restores the window and selects nothing.
   if (!m_window.FeedTree().SelectFeed(feedId))
     return;
-  m_window.ItemView().SelectByDisplayTitle(title.toStdString());
+  m_window.EntryController().SelectByDisplayTitle(title.toStdString());
 }
 
 void TFirstInstance::SubscribeWelcomeFeed(TStorePresence storePresence) {

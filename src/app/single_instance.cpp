@@ -1,5 +1,7 @@
 #include "app/single_instance.h"
 
+#include <unistd.h>
+
 #include <memory>
 
 #include <QApplication>
@@ -9,23 +11,32 @@
 #include <QLocalSocket>
 #include <QThread>
 
-#include "platform/paths.h"
-
 namespace tidewick {
 namespace {
 
 // Bytes read from a connection at once; a message is never longer.
 constexpr qint64 kReadChunk = qint64{kMaxHandOverBytes} + 16;
 
+// A folder only this user may enter: absolute, a real folder owned by the user, closed to group and others.
+bool IsPrivateFolder(const QString& folder) {
+  const QFileInfo info(folder);
+  const QFile::Permissions others =
+      QFile::ReadGroup | QFile::WriteGroup | QFile::ExeGroup | QFile::ReadOther | QFile::WriteOther | QFile::ExeOther;
+  return info.isAbsolute() && info.isDir() && !info.isSymLink() && info.ownerId() == ::geteuid() &&
+         (info.permissions() & others) == 0;
+}
+
+// $XDG_RUNTIME_DIR when it is private to the user; else, as Qt does, a private folder of the user's own in the
+// temporary folder. Never a relative place (the current folder) nor one another user could have made.
 QString RuntimeFolder() {
   const QString runtime = qEnvironmentVariable("XDG_RUNTIME_DIR");
-  const QFileInfo info(runtime);
-  if (!runtime.isEmpty() && info.isAbsolute() && info.isDir()) {
+  if (IsPrivateFolder(runtime)) {
     return QDir::cleanPath(runtime);
   }
-  const std::string config = UserDataFolder();
-  EnsureFolder(config);
-  return QString::fromStdString(config);
+  const QString temp = QDir::isAbsolutePath(QDir::tempPath()) ? QDir::tempPath() : QStringLiteral("/tmp");
+  const QString own = QStringLiteral("%1/tidewick-runtime-%2").arg(temp).arg(::geteuid());
+  QDir().mkdir(own, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+  return IsPrivateFolder(own) ? own : QString();
 }
 
 enum class TAttempt { Handled, Lost, NotListening };
@@ -56,6 +67,9 @@ TAttempt TryHandOver(const QString& socketPath, const std::string& message) {
 TInstancePlace InstancePlace() {
   TInstancePlace place;
   place.Folder = RuntimeFolder();
+  if (place.Folder.isEmpty()) {
+    return place;
+  }
   place.LockFile = place.Folder + QStringLiteral("/tidewick.lock");
   place.SocketPath = place.Folder + QStringLiteral("/tidewick.socket");
   return place;

@@ -19,8 +19,10 @@ class QLocalSocket;
 
 namespace tidewick {
 
-// Where the lock file and the socket live: $XDG_RUNTIME_DIR when it names an existing absolute folder (private
-// to the user by the XDG rules), else the per-user config folder (created when missing).
+// Where the lock file and the socket live: $XDG_RUNTIME_DIR when it is an absolute folder private to the user, else
+// <temp>/tidewick-runtime-<uid>, created private. All three are empty when neither is private (another user made the
+// second): no lock can be taken then, and the start ends as when a running instance does not answer, rather than
+// share a place with another user.
 struct TInstancePlace {
   QString Folder;
   QString LockFile;

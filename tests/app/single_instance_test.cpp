@@ -10,11 +10,13 @@
 
 #include <QDialog>
 #include <QFile>
+#include <QFileInfo>
 #include <QLocalSocket>
 #include <QPointer>
 #include <QTest>
 #include <QTimer>
 
+#include "support/env_guard.h"
 #include "support/temp_dir.h"
 
 namespace tidewick {
@@ -155,6 +157,41 @@ class SingleInstanceTest : public QObject {
     QCOMPARE(HandOverToFirstInstance(
                  m_socketPath, THandOver{}, [&asked] { return ++asked == 3; }, kWaitMs),
              THandOverResult::BecameFirst);
+  }
+
+  // Fault guarded: a missing, relative or shared XDG_RUNTIME_DIR put the lock and the socket below the current
+  // folder (with a relative home) or into a folder every user may write to, where another user could take them.
+  void theInstancePlaceIsAlwaysPrivateToTheUser_data() {
+    QTest::addColumn<QString>("runtime");  // "-": unset
+    QTest::newRow("unset") << "-";
+    QTest::newRow("relative") << "runtime";
+    QTest::newRow("shared") << "shared";
+  }
+  void theInstancePlaceIsAlwaysPrivateToTheUser() {
+    QFETCH(QString, runtime);
+    namespace fs = std::filesystem;
+    fs::create_directories(m_dir->Path() / "cwd" / runtime.toStdString());
+    fs::permissions(m_dir->Path() / "cwd" / runtime.toStdString(), fs::perms::owner_all);
+    fs::create_directories(m_dir->Path() / "shared");
+    fs::permissions(m_dir->Path() / "shared", fs::perms::all);
+    fs::create_directories(m_dir->Path() / "tmp");
+    const fs::path before = fs::current_path();
+    fs::current_path(m_dir->Path() / "cwd");
+    const test::EnvGuard home("HOME", "home");
+    const test::EnvGuard config("XDG_CONFIG_HOME", std::nullopt);
+    const test::EnvGuard temp("TMPDIR", m_dir->File("tmp"));
+    const test::EnvGuard xdg("XDG_RUNTIME_DIR", runtime == "-"        ? std::nullopt
+                                                : runtime == "shared" ? std::optional(m_dir->File("shared"))
+                                                                      : std::optional(runtime.toStdString()));
+    const TInstancePlace place = InstancePlace();
+    fs::current_path(before);
+    const QFileInfo folder(place.Folder);
+    QVERIFY2(folder.isAbsolute() && !place.Folder.startsWith(QString::fromStdString(m_dir->File("cwd"))),
+             qPrintable(place.Folder));
+    QVERIFY(folder.isDir());
+    QCOMPARE(folder.permissions() & ~(QFile::ReadUser | QFile::WriteUser | QFile::ExeUser),
+             QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    QCOMPARE(place.SocketPath, place.Folder + "/tidewick.socket");
   }
 
   void aLiveHoldersLockHoldsHoweverOldItIs() {

@@ -17,6 +17,7 @@
 #include "feeds/feed_records.h"
 #include "feeds/feed_store.h"
 #include "settings/settings.h"
+#include "support/feed_builder.h"
 #include "support/temp_dir.h"
 #include "tree/feed_tree.h"
 #include "tree/welcome_feed.h"
@@ -44,15 +45,9 @@ TFirstInstanceOptions OptionsIn(const test::TempDir& folder) {
 }
 
 TFeed StoredFeed(const std::string& name, int entries) {
-  TFeed feed;
-  feed.Name = name;
-  feed.URL = "http://127.0.0.1:9/" + name;
-  feed.RefreshAtStart = false;
+  TFeed feed = test::MakeFeed(name, "http://127.0.0.1:9/" + name);
   for (int i = 0; i < entries; ++i) {
-    TEntry item;
-    item.Title = name + " " + std::to_string(i);
-    item.Link = feed.URL + "/" + std::to_string(i);
-    feed.Entries.push_back(item);
+    feed.Entries.push_back(test::MakeEntry(name + " " + std::to_string(i), feed.URL + "/" + std::to_string(i)));
   }
   return feed;
 }
@@ -129,7 +124,7 @@ class StartSelectionTest : public QObject {
     }
     TFirstInstance instance(options);
     TMainWindow& window = instance.Window();
-    const QSignalSpy fills(&window.ItemView().Model(), &QAbstractItemModel::modelReset);
+    const QSignalSpy fills(&window.EntryController().Model(), &QAbstractItemModel::modelReset);
     instance.Start();
     QCOMPARE(window.isMinimized() || !window.isVisible(), minimized);
     // The unread backlog pops up only beside a minimised window, never over the open one.
@@ -150,20 +145,20 @@ class StartSelectionTest : public QObject {
     QVERIFY(node != nullptr && node->IsFeed());
     QCOMPARE(node->FeedId(), feed->Id);
     TFeedTreeView* tree = window.Widgets().feedTreeView;
-    const QModelIndex index = tree->NavModel()->IndexOf(node);
+    const QModelIndex index = tree->TreeModel()->IndexOf(node);
     QCOMPARE(tree->currentIndex(), index);
     QVERIFY(tree->selectionModel()->isSelected(index));
     QVERIFY(tree->isExpanded(index.parent()));
 
     // The welcome feed's entries arrive with the start-up refresh; stored entries are there at once.
-    TEntryListModel& list = window.ItemView().Model();
+    TEntryListModel& list = window.EntryController().Model();
     QTRY_VERIFY_WITH_TIMEOUT(!feed->Entries.empty() && list.rowCount() == static_cast<int>(feed->Entries.size()),
                              10000);
     for (int row = 0; row < list.rowCount(); ++row) {
       QCOMPARE(list.FeedAt(row)->Id, feed->Id);
-      QVERIFY2(!list.ItemAt(row)->IsRead, "listing a feed marks nothing read");
+      QVERIFY2(!list.EntryAt(row)->IsRead, "listing a feed marks nothing read");
     }
-    QVERIFY(!window.ItemView().SelectedRow());
+    QVERIFY(!window.EntryController().SelectedRow());
     // The entry text shows in the stored font from the start, not only after the settings dialog.
     if (!lastSelectedPath.isEmpty()) {
       QCOMPARE(window.Widgets().entryTextView->font().family(), QString("DejaVu Serif"));
@@ -175,7 +170,7 @@ class StartSelectionTest : public QObject {
     window.FeedTree().BuildFeedTree();
     QCOMPARE(refills.count(), 1);
     QCOMPARE(window.FeedTree().Selected()->FeedId(), feed->Id);
-    QCOMPARE(tree->currentIndex(), tree->NavModel()->IndexOf(window.FeedTree().Selected()));
+    QCOMPARE(tree->currentIndex(), tree->TreeModel()->IndexOf(window.FeedTree().Selected()));
     QVERIFY(tree->selectionModel()->isSelected(tree->currentIndex()));
     QCOMPARE(list.rowCount(), static_cast<int>(feed->Entries.size()));
   }

@@ -25,6 +25,7 @@
 #include "feeds/entry_title.h"
 #include "feeds/feed_records.h"
 #include "settings/settings.h"
+#include "support/feed_builder.h"
 #include "support/open_watch.h"
 #include "ui/main/entry_browser.h"
 #include "ui/main/entry_controller.h"
@@ -38,12 +39,9 @@ using namespace tidewick;
 namespace {
 
 TEntry Entry(const std::string& title, const std::string& description, int day) {
-  TEntry item;
-  item.Title = title;
-  item.Link = title.empty() ? std::string() : "/" + title + ".html";
-  item.Description = description;
-  item.PublishedDate = *EncodeDateTime(2026, 1, day, 12);
-  return item;
+  TEntry entry = test::MakeEntry(title, title.empty() ? std::string() : "/" + title + ".html", "", description);
+  entry.PublishedDate = *EncodeDateTime(2026, 1, day, 12);
+  return entry;
 }
 
 QByteArray RedPng() {
@@ -57,16 +55,12 @@ QByteArray RedPng() {
 
 }  // namespace
 
-class ItemViewTest : public QObject {
+class EntryViewTest : public QObject {
   Q_OBJECT
 
  private:
-  void Build(std::vector<TEntry> items) {
-    TFeed feed;
-    feed.Name = "Alpha";
-    feed.URL = "https://host.example/dir/feed.xml";
-    feed.Entries = std::move(items);
-    m_feedId = Feeds[AddFeed(std::move(feed))].Id;
+  void Build(std::vector<TEntry> entries) {
+    m_feedId = test::AddStoreFeed(test::MakeFeed("Alpha", "https://host.example/dir/feed.xml", std::move(entries)));
 
     m_host = std::make_unique<QWidget>();
     auto* layout = new QVBoxLayout(m_host.get());
@@ -297,10 +291,7 @@ class ItemViewTest : public QObject {
   // entry keeps it whole.
   void longTitlesAreCutWhereShown() {
     const std::string title(4 << 20, 't');
-    TEntry item = Entry("a", "", 1);
-    item.Title = title;
-    item.Link = "https://example.org/" + title;
-    Build({item});
+    Build({test::MakeEntry(title, "https://example.org/" + title)});
     QVERIFY(TitleAt(0).size() <= qsizetype{kMaxShownTextBytes} + 1);
     QTest::keyClick(m_widgets.entryListView, Qt::Key_Home);
     QVERIFY(m_widgets.titleLinkLabel->text().size() <= qsizetype{kMaxShownTextBytes} + 1);
@@ -405,5 +396,5 @@ class ItemViewTest : public QObject {
   }
 };
 
-QTEST_MAIN(ItemViewTest)
+QTEST_MAIN(EntryViewTest)
 #include "entry_view_test.moc"

@@ -1,5 +1,6 @@
 #include "ui/main/main_window.h"
 
+#include <atomic>
 #include <cerrno>
 #include <climits>
 #include <cstring>
@@ -19,6 +20,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTextBrowser>
+#include <QThread>
 #include <QToolBar>
 #include <QToolButton>
 #include <QTreeView>
@@ -26,6 +28,7 @@
 #include "feeds/feed_store.h"
 #include "lang/lang_text.h"
 #include "settings/settings.h"
+#include "support/feed_builder.h"
 #include "support/http_test_server.h"
 #include "tree/feed_tree.h"
 #include "ui/main/feed_tree_view.h"
@@ -70,11 +73,9 @@ class MainWindowTest : public QObject {
   void OpenWindow(const std::vector<std::pair<std::string, std::string>>& feeds = {}) {
     Feeds.clear();
     for (const auto& [name, url] : feeds) {
-      TFeed feed;
-      feed.Name = name;
-      feed.URL = url;
+      TFeed feed = test::MakeFeed(name, url);
       feed.Interval = 60;
-      AddFeed(feed);
+      AddFeed(std::move(feed));
     }
     const TMainWindowOptions options = test::WindowOptionsIn(m_folder->path());
     if (!feeds.empty()) {
@@ -128,11 +129,8 @@ class MainWindowTest : public QObject {
     QCOMPARE(w.statusText->text(), QStringLiteral("Bereit."));
     QVERIFY(!Action(QStringLiteral("mnuHelpHelp"))->isVisible());
     QVERIFY(!Action(QStringLiteral("tbFeedStopRefresh"))->isVisible());
-    TEntry entry;
-    entry.Title = "High <water>";
-    entry.Link = "https://example.org/tides";
-    entry.Description = "<p>At <b>noon</b> today</p>";
-    Feeds[0].Entries.push_back(entry);
+    Feeds[0].Entries.push_back(
+        test::MakeEntry("High <water>", "https://example.org/tides", "", "<p>At <b>noon</b> today</p>"));
     QVERIFY(m_window->FeedTree().SelectFeed(Feeds[0].Id));
     w.entryListView->setCurrentIndex(w.entryListView->model()->index(0, 0));
 
@@ -260,11 +258,14 @@ class MainWindowTest : public QObject {
     OpenWindow({{"Alpha", "http://127.0.0.1:1/a"}});
     TMainActions& actions = m_window->Actions();
     TFeedTree& tree = m_window->FeedTree();
-    // Which command suits which node is the core's rule; the window has to hear of each selection.
+    // The window hears of each selection; the root is never removed, renamed or edited, a feed holds no folder.
     tree.Select(tree.Root());
     QVERIFY(actions.pmnuFeedFolderAdd->isEnabled());
+    QVERIFY(!actions.mnuFeedRemove->isEnabled() && !actions.pmnuFeedRename->isEnabled());
+    QVERIFY(!actions.mnuFeedEdit->isEnabled());
     tree.Select(tree.FindFeedNode(Feeds[0].Id));
     QVERIFY(!actions.pmnuFeedFolderAdd->isEnabled());
+    QVERIFY(actions.mnuFeedRemove->isEnabled() && actions.mnuFeedEdit->isEnabled());
   }
 
   void stayOnTopFollowsTheMenuItem() {
@@ -358,9 +359,7 @@ class MainWindowTest : public QObject {
     TRefreshController& refresh = m_window->Refresh();
     refresh.Scheduler().SetLowSpeedWindowMs(1500);
     TFeed& fast = Feeds[FindFeed("Fast")];
-    fast.Entries.push_back(TEntry{});
-    fast.Entries.back().Title = "One";
-    fast.Entries.back().Link = "http://example.org/1";
+    fast.Entries.push_back(test::MakeEntry("One", "http://example.org/1"));
     TFeedTree& tree = m_window->FeedTree();
     QVERIFY(tree.SelectFeed(fast.Id));
     QTreeView* list = m_window->Widgets().entryListView;
@@ -387,12 +386,15 @@ class MainWindowTest : public QObject {
     TFeedTree& tree = m_window->FeedTree();
     m_window->Actions().pmnuFeedFolderAdd->trigger();  // a new folder under the root, selected
     QVERIFY(tree.Selected() != nullptr && tree.Selected()->IsFolder());
-    Feeds[0].Entries.push_back(TEntry{});
-    Feeds[0].Entries.back().Title = "Kept";
+    Feeds[0].Entries.push_back(test::MakeEntry("Kept"));
+    std::atomic<bool> onMainThread = true;
+    SetStoreSaveTestHook([&](const std::string&) { onMainThread = QThread::currentThread() == qApp->thread(); });
     m_window->ScheduleSave();
     m_window->ScheduleSave();  // a burst is one save
     m_window->Saver().WaitUntilIdle();
+    SetStoreSaveTestHook(nullptr);
     QCOMPARE(m_window->Saver().CompletedSaves(), 1);
+    QVERIFY(!onMainThread);
 
     TSettings reloaded;
     TSettingsLocation location;

@@ -9,6 +9,7 @@
 #include "feeds/entry_title.h"
 #include "feeds/feed_records.h"
 #include "settings/settings.h"
+#include "support/feed_builder.h"
 #include "ui/dialogs/popup_window.h"
 #include "ui/main/tray_notifier.h"
 #include "ui/ui_test_support.h"
@@ -19,14 +20,11 @@ namespace {
 
 void FillFeeds(int unread) {
   Feeds.clear();
-  TFeed feed;
+  TFeed feed = test::MakeFeed("News");
   feed.Id = 7;
-  feed.Name = "News";
   for (int i = 0; i < unread; ++i) {
-    TEntry item;
-    item.Title = "Entry " + std::to_string(i);
-    item.PublishedDate = 45000 + i;
-    feed.Entries.push_back(item);
+    feed.Entries.push_back(test::MakeEntry("Entry " + std::to_string(i)));
+    feed.Entries.back().PublishedDate = 45000 + i;
   }
   Feeds.push_back(feed);
 }

@@ -1,6 +1,9 @@
 // Refreshes against the loopback server that answers like real ones: 304 to a conditional request, 410 Gone,
 // 429/503 with Retry-After, permanent and temporary redirects.
 
+#include <algorithm>
+#include <atomic>
+#include <cmath>
 #include <gtest/gtest.h>
 #include <string>
 #include <vector>
@@ -40,9 +43,9 @@ TTestResponse Status(int status, std::vector<std::pair<std::string, std::string>
   return response;
 }
 
-TTestResponse Redirect(int status, const std::string& location) {
-  TTestResponse response = Status(status);
-  response.Location = location;
+TTestResponse Served() {
+  TTestResponse response;
+  response.Body = RssDocument("T", {"a"});
   return response;
 }
 
@@ -98,81 +101,73 @@ TEST_F(PoliteRefresh, SecondRefreshAsksConditionallyAnd304KeepsEntriesAndMarks) 
   EXPECT_EQ(Feed().LastDownloaded, Feed().Refresh.LastTime);
 }
 
-TEST_F(PoliteRefresh, GoneStopsTimedRefreshesKeepsIntervalAndEntries) {
-  m_server.SetResponse("/feed", ConditionalAnswer({}, RssDocument("T", {"a"})));
-  Refresh();
-  m_server.SetResponse("/feed", Status(410));
-  Refresh();
-  EXPECT_TRUE(Feed().Error);
-  EXPECT_TRUE(Feed().Refresh.Gone);
-  EXPECT_EQ(Feed().Interval, 60);
-  EXPECT_EQ(Feed().Entries.size(), 1u);
-  EXPECT_NE(FeedHintText(Feed()).find("410"), std::string::npos);
+// Server answers, one per refresh a minute apart: what the feed then records (error and gone marks, a wait in
+// seconds after the first refresh, its address) and whether the next minute tick asks it, the feed being due.
+struct TAnswerCase {
+  const char* Name;
+  const char* Address;  // "/temporary" and "/moved" redirect to "/feed", which gives the answers
+  std::vector<TTestResponse> Answers;
+  const char* Recorded;
+  int AskedByTheTick;
+};
 
-  const int asked = m_server.RequestCount();
-  m_feeds[0].MinutesElapsed = 59;
-  EXPECT_EQ(m_scheduler.MinuteTick(), 0);
-  EXPECT_EQ(m_scheduler.RefreshAll(), 0);
-  EXPECT_EQ(m_server.RequestCount(), asked);
-  // The user may try again; a feed that is back loses its mark.
-  m_server.SetResponse("/feed", ConditionalAnswer({}, RssDocument("T", {"a"})));
-  Refresh();
-  EXPECT_FALSE(Feed().Refresh.Gone);
-  EXPECT_FALSE(Feed().Error);
-}
+class PoliteAnswers : public PoliteRefresh, public ::testing::WithParamInterface<TAnswerCase> {
+ protected:
+  std::atomic<size_t> m_served = 0;  // answers given at "/feed"
+};
 
-TEST_F(PoliteRefresh, RetryAfterHoldsEveryRequestWithoutAnErrorMark) {
-  m_server.SetResponse("/feed", Status(429, {{"Retry-After", "600"}}));
-  Refresh();
-  EXPECT_FALSE(Feed().Error);
-  EXPECT_NEAR((Feed().Refresh.RetryAfter - Feed().Refresh.LastTime) * 86400.0, 600.0, 1.0);
-  EXPECT_EQ(m_scheduler.RefreshFeeds({0}, TThreadPriority::Normal), 0);
-  m_feeds[0].MinutesElapsed = 59;
-  EXPECT_EQ(m_scheduler.MinuteTick(), 0);
-  EXPECT_EQ(m_feeds[0].MinutesElapsed, 60);  // still due: asked at the first tick after the wait
-  EXPECT_EQ(m_server.RequestCount(), 1);
-
-  m_now += 600.0 / 86400.0;
-  m_server.SetResponse("/feed", ConditionalAnswer({}, RssDocument("T", {"a"})));
-  EXPECT_EQ(m_scheduler.MinuteTick(), 1);
-  ASSERT_TRUE(test::ServeUntil(m_queue, [this] { return m_scheduler.Poll().RunEnded; }));
-  EXPECT_EQ(Feed().Entries.size(), 1u);
-  EXPECT_EQ(Feed().Refresh.RetryAfter, 0);
-}
-
-TEST_F(PoliteRefresh, ServiceUnavailableWithDateWaitsAndWithoutRetryAfterFails) {
-  m_server.SetResponse("/feed", Status(503, {{"Retry-After", "Sun, 06 Dec 2026 23:43:20 GMT"}}));
-  Refresh();
-  EXPECT_FALSE(Feed().Error);
-  EXPECT_NEAR((Feed().Refresh.RetryAfter - UnixSecondsToDateTime(1796600000)) * 86400.0, 600.0, 1.0);
-
-  m_now += 600.0 / 86400.0;
-  m_server.SetResponse("/feed", Status(503));
-  Refresh();
-  EXPECT_TRUE(Feed().Error);
-  EXPECT_EQ(Feed().Refresh.LastFailure, "http-503");
-}
-
-TEST_F(PoliteRefresh, PermanentRedirectMovesTheFeedOnTheThirdRefreshTemporaryNever) {
-  const std::string document = RssDocument("T", {"a"});
-  m_server.SetResponse("/temporary", Redirect(307, "/feed"));
-  m_server.SetResponse("/moved", Redirect(301, "/feed"));
-  m_server.SetResponse("/feed", ConditionalAnswer({}, document));
-  m_feeds[0].URL = m_server.Url("/temporary");
-  for (int i = 0; i < 4; ++i) {
+TEST_P(PoliteAnswers, TeachTheFeedWhenToAskAndWhere) {
+  const TAnswerCase& c = GetParam();
+  const TDateTime first = m_now;
+  m_server.SetHandler([&c, this](const TTestRequest& request) {
+    if (request.Target != "/feed") {
+      TTestResponse redirect = Status(request.Target == "/moved" ? 301 : 307);
+      redirect.Location = "/feed";
+      return redirect;
+    }
+    return c.Answers.at(std::min<size_t>(m_served++, c.Answers.size() - 1));
+  });
+  m_feeds[0].URL = m_server.Url(c.Address);
+  for (size_t i = 0; i < c.Answers.size(); ++i) {
     Refresh();
   }
-  EXPECT_EQ(Feed().URL, m_server.Url("/temporary"));
-
-  m_feeds[0].URL = m_server.Url("/moved");
-  Refresh();
-  Refresh();
-  EXPECT_EQ(Feed().URL, m_server.Url("/moved"));
-  Refresh();
-  EXPECT_EQ(Feed().URL, m_server.Url("/feed"));
-  EXPECT_EQ(Feed().Refresh.MovedFrom, m_server.Url("/moved"));
-  EXPECT_FALSE(Feed().Error);
+  const TFeedRefreshState& state = Feed().Refresh;
+  std::string recorded = std::string(Feed().Error ? "error " : "") + (state.Gone ? "gone " : "");
+  if (state.RetryAfter != 0) {
+    recorded += "wait " + std::to_string(std::llround((state.RetryAfter - first) * 86400.0)) + " ";
+  }
+  EXPECT_EQ(recorded + Feed().URL.substr(m_server.Url("").size()), c.Recorded);
+  EXPECT_EQ(Feed().Entries.size(), 1u);  // no answer costs a stored entry or the interval
+  EXPECT_EQ(Feed().Interval, 60);
+  m_feeds[0].MinutesElapsed = 59;
+  EXPECT_EQ(m_scheduler.MinuteTick(), c.AskedByTheTick);
+  if (c.AskedByTheTick != 0) {
+    ASSERT_TRUE(test::ServeUntil(m_queue, [this] { return m_scheduler.Poll().RunEnded; }));
+  } else if (state.RetryAfter != 0) {
+    EXPECT_EQ(Feed().MinutesElapsed, 60);  // still due: asked at the first tick after the wait
+  }
 }
+
+// 1796600000, the first refresh, is Sun, 06 Dec 2026 23:33:20 GMT.
+INSTANTIATE_TEST_SUITE_P(
+    Answers, PoliteAnswers,
+    ::testing::Values(
+        TAnswerCase{"GoneStopsTimedRefreshes", "/feed", {Served(), Status(410)}, "error gone /feed", 0},
+        TAnswerCase{"GoneFeedThatIsBackLosesItsMark", "/feed", {Served(), Status(410), Served()}, "/feed", 1},
+        TAnswerCase{"RetryAfterWaitsWithoutAnErrorMark",
+                    "/feed",
+                    {Served(), Status(429, {{"Retry-After", "600"}})},
+                    "wait 661 /feed",
+                    0},
+        TAnswerCase{"ServiceUnavailableUntilADate",
+                    "/feed",
+                    {Served(), Status(503, {{"Retry-After", "Sun, 06 Dec 2026 23:43:20 GMT"}})},
+                    "wait 600 /feed",
+                    0},
+        TAnswerCase{"ServiceUnavailableFails", "/feed", {Served(), Status(503)}, "error /feed", 1},
+        TAnswerCase{"TemporaryRedirectNeverMoves", "/temporary", std::vector(4, Served()), "/temporary", 1},
+        TAnswerCase{"PermanentRedirectMovesOnTheThirdRefresh", "/moved", std::vector(3, Served()), "/feed", 1}),
+    [](const auto& info) { return std::string(info.param.Name); });
 
 TEST_F(PoliteRefresh, PressingRefreshAgainWithinAMinuteMergesIntoTheLastRequest) {
   m_server.SetResponse("/feed", ConditionalAnswer({}, RssDocument("T", {"a"})));

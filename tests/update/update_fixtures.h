@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "feeds/feed_records.h"
+#include "support/feed_builder.h"
 #include "support/http_test_server.h"
 #include "update/hand_back_queue.h"
 
@@ -52,12 +53,9 @@ inline TTestResponse Stalling() {
 
 // A stored entry as the RSS reader would have read it from RssDocument.
 inline TEntry StoredEntry(const std::string& title, bool readed) {
-  TEntry item;
-  item.Title = title;
-  item.Link = "http://example.org/" + title;
-  item.Description = "about " + title;
-  item.IsRead = readed;
-  return item;
+  TEntry entry = MakeEntry(title, "http://example.org/" + title, "", "about " + title);
+  entry.IsRead = readed;
+  return entry;
 }
 
 // A store of count feeds named "Feed <i>" at url(i), with ids 1..count.

@@ -33,8 +33,8 @@ void RunSettingsDialog(TMainWindow& window) {
     };
     steps.UpdateTray = [&window] { window.UpdateTrayNotification(); };
     steps.ApplyListSort = [&window] {
-      window.ItemView().ApplyListSortMode();
-      window.ItemView().Refill();
+      window.EntryController().ApplyListSortMode();
+      window.EntryController().Refill();
     };
     steps.RebuildTree = [&tree] { tree.BuildFeedTree(); };
     steps.ApplyTextFont = [&window](const TFontRecord& font) { ApplyTextFont(*window.Widgets().entryTextView, font); };

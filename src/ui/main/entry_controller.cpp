@@ -167,12 +167,12 @@ bool TEntryController::ListsAnyOf(const std::vector<uint64_t>& feedIds) const {
 
 std::optional<TEntryIdentity> TEntryController::TopEntry() {
   const QModelIndex index = m_list->indexAt(QPoint(0, 0));
-  const TEntry* item = index.isValid() ? m_model->ItemAt(index.row()) : nullptr;
+  const TEntry* entry = index.isValid() ? m_model->EntryAt(index.row()) : nullptr;
   const TFeed* feed = index.isValid() ? m_model->FeedAt(index.row()) : nullptr;
-  if (item == nullptr || feed == nullptr) {
+  if (entry == nullptr || feed == nullptr) {
     return std::nullopt;
   }
-  return IdentityOf(*feed, *item);
+  return IdentityOf(*feed, *entry);
 }
 
 void TEntryController::RestoreReading(bool scrollToIt) {
@@ -222,22 +222,22 @@ void TEntryController::OnSelectionChanged() {
 }
 
 void TEntryController::ShowRow(int row) {
-  TEntry* item = m_model->ItemAt(row);
+  TEntry* entry = m_model->EntryAt(row);
   const TFeed* feed = m_model->FeedAt(row);
-  if (item == nullptr || feed == nullptr) {
+  if (entry == nullptr || feed == nullptr) {
     return;  // the entry vanished
   }
-  MarkRead(*item, row);
-  m_view->Show(*item);
-  m_reading = IdentityOf(*feed, *item);
+  MarkRead(*entry, row);
+  m_view->Show(*entry);
+  m_reading = IdentityOf(*feed, *entry);
   Call(m_hooks.UpdateTray);
 }
 
-void TEntryController::MarkRead(TEntry& item, int row) {
-  if (item.IsRead) {
+void TEntryController::MarkRead(TEntry& entry, int row) {
+  if (entry.IsRead) {
     return;
   }
-  item.IsRead = true;
+  entry.IsRead = true;
   m_model->RowChanged(row);
   Call(m_hooks.UpdateTreeCaptions);
   Call(m_hooks.ScheduleSave);
@@ -245,32 +245,32 @@ void TEntryController::MarkRead(TEntry& item, int row) {
 
 void TEntryController::OpenSelectedLink() {
   const std::optional<int> row = SelectedRow();
-  TEntry* item = row ? m_model->ItemAt(*row) : nullptr;
-  if (item == nullptr) {
+  TEntry* entry = row ? m_model->EntryAt(*row) : nullptr;
+  if (entry == nullptr) {
     return;
   }
-  MarkRead(*item, *row);
-  OpenLinkOf(*row, item->Link);
+  MarkRead(*entry, *row);
+  OpenLinkOf(*row, entry->Link);
 }
 
 void TEntryController::OpenShownLink() {
   const std::optional<int> row = SelectedRow();
-  TEntry* item = row ? m_model->ItemAt(*row) : nullptr;
-  if (item == nullptr) {
+  TEntry* entry = row ? m_model->EntryAt(*row) : nullptr;
+  if (entry == nullptr) {
     return;
   }
-  MarkRead(*item, *row);
+  MarkRead(*entry, *row);
   OpenLinkOf(*row, m_view->ShownLink());
 }
 
 void TEntryController::OpenLinkOf(int row, const std::string& link) {
   const TFeed* feed = m_model->FeedAt(row);
-  const TEntry* item = m_model->ItemAt(row);
-  if (feed == nullptr || item == nullptr || Trim(link).empty()) {
+  const TEntry* entry = m_model->EntryAt(row);
+  if (feed == nullptr || entry == nullptr || Trim(link).empty()) {
     return;
   }
   // A message box runs the event loop, and a refresh may refill the list meanwhile: find the entry again after.
-  const TEntryIdentity identity = IdentityOf(*feed, *item);
+  const TEntryIdentity identity = IdentityOf(*feed, *entry);
   if (OpenEntryLink(m_list->window(), link, feed->Id) != TOpenLinkOutcome::Opened) {
     return;
   }
@@ -282,9 +282,9 @@ void TEntryController::OpenLinkOf(int row, const std::string& link) {
 
 void TEntryController::CopyLink() {
   const std::optional<int> row = SelectedRow();
-  const TEntry* item = row ? m_model->ItemAt(*row) : nullptr;
-  if (item != nullptr && !item->Link.empty()) {
-    QGuiApplication::clipboard()->setText(QString::fromStdString(item->Link));
+  const TEntry* entry = row ? m_model->EntryAt(*row) : nullptr;
+  if (entry != nullptr && !entry->Link.empty()) {
+    QGuiApplication::clipboard()->setText(QString::fromStdString(entry->Link));
   }
 }
 
@@ -331,8 +331,8 @@ void TEntryController::Find(TSearchStep step) {
 
 bool TEntryController::SelectByDisplayTitle(const std::string& title) {
   for (int row = 0; row < m_model->rowCount(); ++row) {
-    const TEntry* item = m_model->ItemAt(row);
-    if (item != nullptr && ItemDisplayTitle(*item) == title) {
+    const TEntry* entry = m_model->EntryAt(row);
+    if (entry != nullptr && ItemDisplayTitle(*entry) == title) {
       SelectRow(row);
       return true;
     }

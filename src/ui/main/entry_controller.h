@@ -87,7 +87,7 @@ class TEntryController : public QObject {
   void OnSelectionChanged();
   void ShowRow(int row);
   void SelectRow(int row);
-  void MarkRead(TEntry& item, int row);
+  void MarkRead(TEntry& entry, int row);
   void OpenLinkOf(int row, const std::string& link);
   void OnHeaderClicked(int column);
   // Selects the entry being read again; scrollToIt brings it into view.

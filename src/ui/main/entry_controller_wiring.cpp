@@ -43,35 +43,35 @@ void TMainWindow::WireEntryController() {
   hooks.SearchTextChanged = [this](const QString& text) { SetSearchText(text); };
   hooks.ReportStatus = [this](const QString& text) { SetStatusText(text); };
   TMainWidgets& w = m_widgets;
-  m_itemView = new TEntryController(
+  m_entryController = new TEntryController(
       {w.entryListView, w.titleLinkLabel, w.dateField, w.entryTextView, qobject_cast<TEntryBrowser*>(w.entryHtmlView)},
       std::move(hooks), this);
 
   TMainActions& a = *m_actions;
-  a.SetCommand(a.mnuFeedSearch, [this] { m_itemView->Search(); });
-  a.SetCommand(a.mnuFeedSearchNext, [this] { m_itemView->FindNext(); });
-  a.SetCommand(a.mnuFeedSearchPrev, [this] { m_itemView->FindPrevious(); });
-  a.SetCommand(a.pmnuItemsLinkCopy, [this] { m_itemView->CopyLink(); });
-  a.SetCommand(a.pmnuItemsLinkOpen, [this] { m_itemView->OpenShownLink(); });
+  a.SetCommand(a.mnuFeedSearch, [this] { m_entryController->Search(); });
+  a.SetCommand(a.mnuFeedSearchNext, [this] { m_entryController->FindNext(); });
+  a.SetCommand(a.mnuFeedSearchPrev, [this] { m_entryController->FindPrevious(); });
+  a.SetCommand(a.pmnuItemsLinkCopy, [this] { m_entryController->CopyLink(); });
+  a.SetCommand(a.pmnuItemsLinkOpen, [this] { m_entryController->OpenShownLink(); });
   a.SetCommand(a.mnuFileFeedItemExport, [this] {
-    const std::optional<int> row = m_itemView->SelectedRow();
-    RunEntryExport(this, row ? m_itemView->Model().ItemAt(*row) : nullptr,
+    const std::optional<int> row = m_entryController->SelectedRow();
+    RunEntryExport(this, row ? m_entryController->Model().EntryAt(*row) : nullptr,
                    m_widgets.entryTabs->currentWidget() == m_widgets.htmlTab, Settings().TextFont);
   });
 
-  auto showSelectedNode = [this] { m_itemView->ShowNode(ListNodeOf(*m_tree, m_tree->Selected())); };
+  auto showSelectedNode = [this] { m_entryController->ShowNode(ListNodeOf(*m_tree, m_tree->Selected())); };
   // The tree first announces its node at its first showing, once the start has chosen it; then at each change.
   connect(w.feedTreeView, &TFeedTreeView::currentNodeChanged, this, showSelectedNode);
-  connect(m_navCommands, &TFeedTreeActions::readMarksChanged, this, [this] {
-    m_itemView->Refill();
+  connect(m_feedTreeActions, &TFeedTreeActions::readMarksChanged, this, [this] {
+    m_entryController->Refill();
     UpdateTrayNotification();
   });
-  m_itemView->SetUpdateTray([this] { UpdateTrayNotification(); });
-  connect(m_navCommands, &TFeedTreeActions::feedsRemoved, this, [this] { m_itemView->Refill(); });
+  m_entryController->SetUpdateTray([this] { UpdateTrayNotification(); });
+  connect(m_feedTreeActions, &TFeedTreeActions::feedsRemoved, this, [this] { m_entryController->Refill(); });
   connect(m_refresh, &TRefreshController::FeedsTakenIn, this,
-          [this](const std::vector<uint64_t>& feedIds) { m_itemView->RefillForFeeds(feedIds); });
+          [this](const std::vector<uint64_t>& feedIds) { m_entryController->RefillForFeeds(feedIds); });
   connect(m_refresh, &TRefreshController::RunEnded, this, [this] {
-    m_itemView->Refill();
+    m_entryController->Refill();
     UpdateTrayNotification();
   });
 }

@@ -48,7 +48,7 @@ void TEntryListModel::RowChanged(int row) {
   }
 }
 
-TEntry* TEntryListModel::ItemAt(int row) {
+TEntry* TEntryListModel::EntryAt(int row) {
   return row < 0 ? nullptr : m_list.Item(static_cast<size_t>(row));
 }
 
@@ -69,8 +69,8 @@ QVariant TEntryListModel::data(const QModelIndex& index, int role) const {
     return {};
   }
   const auto row = static_cast<size_t>(index.row());
-  const TEntry* item = m_list.Item(row);
-  if (item == nullptr) {
+  const TEntry* entry = m_list.Item(row);
+  if (entry == nullptr) {
     return {};  // a vanished entry shows nothing
   }
   const TSettingsValues& settings = Settings();
@@ -78,16 +78,16 @@ QVariant TEntryListModel::data(const QModelIndex& index, int role) const {
     case Qt::DisplayRole:
     case Qt::AccessibleTextRole:
       if (index.column() == kTitleColumn) {
-        return QString::fromStdString(ShownTitle(*item));
+        return QString::fromStdString(ShownTitle(*entry));
       }
       if (index.column() == kDateColumn) {
-        return EntryDateText(item->PublishedDate);
+        return EntryDateText(entry->PublishedDate);
       }
       return QString::fromStdString(ShownText(m_list.Feed(row)->Name));
     case Qt::ForegroundRole:
-      return item->IsRead ? QVariant() : QVariant(ToQColor(settings.UnreadColor));
+      return entry->IsRead ? QVariant() : QVariant(ToQColor(settings.UnreadColor));
     case kUnreadBoldRole:
-      return !item->IsRead && !settings.UnreadUseColor;
+      return !entry->IsRead && !settings.UnreadUseColor;
     default:
       return {};
   }

@@ -42,7 +42,7 @@ class TEntryListModel : public QAbstractTableModel {
 
   TEntryList& List() { return m_list; }
   // Null for a row outside the list or whose entry vanished.
-  TEntry* ItemAt(int row);
+  TEntry* EntryAt(int row);
   TFeed* FeedAt(int row);
 
   int rowCount(const QModelIndex& parent = {}) const override;

@@ -23,8 +23,8 @@ QString FromUtf8(const std::string& text) {
 
 // The summary as plain text, cut (at a character boundary) with a note when it is very long: a long unbroken line
 // costs the text page time that grows faster than its length.
-QString SummaryText(const TEntry& item) {
-  const std::string summary = ItemSummary(item.Description);
+QString SummaryText(const TEntry& entry) {
+  const std::string summary = ItemSummary(entry.Description);
   // Markup is rarely more than three quarters of a text: cut the source first, so a huge entry is never converted
   // whole.
   const TLimitedContent source = LimitEntryContent(summary, {.MaxBytes = 4 * TEntryView::kMaxSummaryBytes, .Html = {}});
@@ -57,18 +57,18 @@ TEntryView::TEntryView(const TEntryViewWidgets& widgets, QObject* parent)
   m_date->setReadOnly(true);
 }
 
-void TEntryView::Show(const TEntry& item) {
-  const std::string title = HtmlToText(ShownTitle(item));
-  m_shownLink = HtmlToText(item.Link);
+void TEntryView::Show(const TEntry& entry) {
+  const std::string title = HtmlToText(ShownTitle(entry));
+  m_shownLink = HtmlToText(entry.Link);
   m_titleLink->setText(FromUtf8(title));
   // Tool tips guess at rich text; escaped inside <qt> the feed's text stays text.
   m_titleLink->setToolTip(QStringLiteral("<qt>%1<br><br>%2</qt>")
                               .arg(FromUtf8(title).toHtmlEscaped(), FromUtf8(ShownText(m_shownLink)).toHtmlEscaped()));
   m_titleLink->setAccessibleDescription(FromUtf8(ShownText(m_shownLink)));  // screen readers: the link, not the markup
-  m_date->setText(EntryDateText(item.PublishedDate));
+  m_date->setText(EntryDateText(entry.PublishedDate));
   m_date->setCursorPosition(0);
-  m_text->setPlainText(SummaryText(item));
-  m_pageContent = ItemContent(item.Description);
+  m_text->setPlainText(SummaryText(entry));
+  m_pageContent = ItemContent(entry.Description);
   m_pageFilled = false;
   m_showing = true;
   FillPageIfVisible();

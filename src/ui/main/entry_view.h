@@ -33,7 +33,7 @@ class TEntryView : public QObject {
  public:
   TEntryView(const TEntryViewWidgets& widgets, QObject* parent);
 
-  void Show(const TEntry& item);
+  void Show(const TEntry& entry);
   // Empties every control (and the page) when an entry is shown.
   void Clear();
   bool IsShowing() const { return m_showing; }

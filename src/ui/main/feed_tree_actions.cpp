@@ -35,12 +35,12 @@ TFeedTreeActions::TFeedTreeActions(TFeedTreeView* view, QWidget* dialogParent, Q
     : QObject(parent), m_view(view), m_dialogParent(dialogParent) {
   connect(view, &TFeedTreeView::arrangementChanged, this, &TFeedTreeActions::saveRequested);
   // Queued: the message waits until the label editor has closed.
-  connect(view->NavModel(), &TFeedTreeModel::renameRefused, this, &TFeedTreeActions::ShowRenameRefused,
+  connect(view->TreeModel(), &TFeedTreeModel::renameRefused, this, &TFeedTreeActions::ShowRenameRefused,
           Qt::QueuedConnection);
 }
 
 TFeedTree& TFeedTreeActions::Tree() const {
-  return m_view->NavModel()->Tree();
+  return m_view->TreeModel()->Tree();
 }
 
 void TFeedTreeActions::NewFolder() {

@@ -22,7 +22,7 @@ class TFeedTreeView : public QTreeView {
  public:
   explicit TFeedTreeView(TFeedTreeModel* model, QWidget* parent = nullptr);
 
-  TFeedTreeModel* NavModel() const { return m_model; }
+  TFeedTreeModel* TreeModel() const { return m_model; }
   TTreeNode* SelectedNode() const;
   // Opens the label editor on a folder; false for anything else.
   bool EditNode(const TTreeNode* node);

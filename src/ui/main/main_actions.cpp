@@ -272,7 +272,7 @@ void TMainActions::BuildContextMenus(QMainWindow* window) {
   pmnuItems->addActions({pmnuItemsLinkCopy, pmnuItemsLinkOpen});
   pmnuItems->addSeparator();
   pmnuItems->addAction(mnuFileFeedItemExport);
-  m_itemsCaptions = {{mnuFileFeedItemExport, "Main|pmnuItemsExport", "Feed-Eintrag &exportieren..."}};
+  m_entriesCaptions = {{mnuFileFeedItemExport, "Main|pmnuItemsExport", "Feed-Eintrag &exportieren..."}};
 
   pmnuTray = new QMenu(window);
   pmnuTray->setObjectName(QStringLiteral("pmnuTray"));
@@ -284,7 +284,7 @@ void TMainActions::BuildContextMenus(QMainWindow* window) {
   };
 
   const std::pair<QMenu*, const std::vector<TContextCaption>*> menus[] = {
-      {pmnuFeeds, &m_feedsCaptions}, {pmnuItems, &m_itemsCaptions}, {pmnuTray, &m_trayCaptions}};
+      {pmnuFeeds, &m_feedsCaptions}, {pmnuItems, &m_entriesCaptions}, {pmnuTray, &m_trayCaptions}};
   for (const auto& [menu, captions] : menus) {
     connect(menu, &QMenu::aboutToShow, this, [this, captions = captions] { ShowContextCaptions(*captions); });
     connect(menu, &QMenu::aboutToHide, this, [this] { ApplyMainCaptions(); });

@@ -111,7 +111,7 @@ class TMainActions : public QObject {
   std::vector<QAction*> m_all;
   std::vector<const QAction*> m_available;
   std::vector<TContextCaption> m_feedsCaptions;
-  std::vector<TContextCaption> m_itemsCaptions;
+  std::vector<TContextCaption> m_entriesCaptions;
   std::vector<TContextCaption> m_trayCaptions;
   QAction* m_helpSeparator = nullptr;
 };

@@ -116,7 +116,7 @@ class TMainWindow : public QMainWindow {
   TFeedTree& FeedTree() { return *m_tree; }
   TRefreshController& Refresh() { return *m_refresh; }
   // The entry list, the entry view and the search.
-  TEntryController& ItemView() { return *m_itemView; }
+  TEntryController& EntryController() { return *m_entryController; }
   TSaveScheduler& Saver() { return *m_saver; }
 
   // The status bar's two texts, both plain text and never drawn over each other: the status text (panel 1: ready,
@@ -154,7 +154,7 @@ class TMainWindow : public QMainWindow {
   void WireCommands();
   void WireRefreshCommands();
   void WireTreeCommands();
-  void WireEntryController();  // item_view_wiring.cpp
+  void WireEntryController();  // entry_controller_wiring.cpp
   void FocusList();
   void ShowHtmlView();
   void RefreshSelected();
@@ -186,9 +186,9 @@ class TMainWindow : public QMainWindow {
   TRefreshController* m_refresh = nullptr;
   TSaveScheduler* m_saver = nullptr;
   TSaveProblemReport* m_saveProblems = nullptr;
-  TFeedTreeModel* m_navModel = nullptr;
-  TFeedTreeActions* m_navCommands = nullptr;
-  TEntryController* m_itemView = nullptr;
+  TFeedTreeModel* m_feedTreeModel = nullptr;
+  TFeedTreeActions* m_feedTreeActions = nullptr;
+  TEntryController* m_entryController = nullptr;
   std::optional<TPaneRatio> m_paneRatio;
   QString m_searchText;
   bool m_shownOnce = false;

@@ -95,15 +95,16 @@ void TMainWindow::WireCommands() {
 
 void TMainWindow::WireTreeCommands() {
   TMainActions& a = *m_actions;
-  m_navCommands = new TFeedTreeActions(m_widgets.feedTreeView, this, this);
-  a.SetCommand(a.pmnuFeedFolderAdd, [this] { m_navCommands->NewFolder(); });
-  a.SetCommand(a.pmnuFeedRename, [this] { m_navCommands->Rename(); });
-  a.SetCommand(a.mnuFeedRemove, [this] { m_navCommands->Remove(); });
-  a.SetCommand(a.mnuFeedMarkRead, [this] { m_navCommands->MarkRead(); });
-  a.SetCommand(a.mnuFeedMarkUnread, [this] { m_navCommands->MarkUnread(); });
-  connect(m_navCommands, &TFeedTreeActions::saveRequested, this, [this] { ScheduleSave(); });
-  connect(m_navCommands, &TFeedTreeActions::readMarksChanged, this, [this] { ScheduleSave(TSaveDelay::ReadMarks); });
-  connect(m_navCommands, &TFeedTreeActions::feedsRemoved, this, [this] {
+  m_feedTreeActions = new TFeedTreeActions(m_widgets.feedTreeView, this, this);
+  a.SetCommand(a.pmnuFeedFolderAdd, [this] { m_feedTreeActions->NewFolder(); });
+  a.SetCommand(a.pmnuFeedRename, [this] { m_feedTreeActions->Rename(); });
+  a.SetCommand(a.mnuFeedRemove, [this] { m_feedTreeActions->Remove(); });
+  a.SetCommand(a.mnuFeedMarkRead, [this] { m_feedTreeActions->MarkRead(); });
+  a.SetCommand(a.mnuFeedMarkUnread, [this] { m_feedTreeActions->MarkUnread(); });
+  connect(m_feedTreeActions, &TFeedTreeActions::saveRequested, this, [this] { ScheduleSave(); });
+  connect(m_feedTreeActions, &TFeedTreeActions::readMarksChanged, this,
+          [this] { ScheduleSave(TSaveDelay::ReadMarks); });
+  connect(m_feedTreeActions, &TFeedTreeActions::feedsRemoved, this, [this] {
     UpdateActionStates();
     ScheduleSave();
   });
@@ -194,7 +195,7 @@ void TMainWindow::UpdateActionStates() {
   const std::pair<QAction*, bool> decided[] = {
       {a.mnuFileExport, states.Export},
       {a.mnuFileImport, true},
-      {a.mnuFileFeedItemExport, states.ItemExport},
+      {a.mnuFileFeedItemExport, states.EntryExport},
       {a.mnuFileExit, true},
       {a.mnuFeedAdd, true},
       {a.mnuFeedEdit, states.Edit},
@@ -215,8 +216,8 @@ void TMainWindow::UpdateActionStates() {
       {a.tbFeedStopRefresh, states.StopRefresh},
       {a.pmnuFeedFolderAdd, states.FolderAdd},
       {a.pmnuFeedRename, states.Rename},
-      {a.pmnuItemsLinkCopy, states.ItemExport},
-      {a.pmnuItemsLinkOpen, states.ItemExport},
+      {a.pmnuItemsLinkCopy, states.EntryExport},
+      {a.pmnuItemsLinkOpen, states.EntryExport},
       {a.pmnuTrayShow, true},
       {a.actFocusTree, true},
       {a.actFocusList, true},

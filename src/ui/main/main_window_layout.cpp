@@ -46,8 +46,8 @@ void TMainWindow::CreatePanes() {
   TMainWidgets& w = m_widgets;
   w.treeSplitter = Named(new QSplitter(Qt::Horizontal, this), "splitterV");
   w.treeSplitter->setChildrenCollapsible(false);
-  m_navModel = new TFeedTreeModel(*m_tree, this);
-  w.feedTreeView = Named(new TFeedTreeView(m_navModel, w.treeSplitter), "tvNav");
+  m_feedTreeModel = new TFeedTreeModel(*m_tree, this);
+  w.feedTreeView = Named(new TFeedTreeView(m_feedTreeModel, w.treeSplitter), "tvNav");
 
   w.leftPanel = Named(new QWidget(w.treeSplitter), "pnlLeft");
   w.entrySplitter = Named(new QSplitter(Qt::Vertical, w.leftPanel), "splitterH");

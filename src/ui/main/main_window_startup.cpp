@@ -44,9 +44,9 @@ TMainWindow::TMainWindow(const TMainWindowOptions& options, QWidget* parent)
 
 TMainWindow::~TMainWindow() {
   // The tree's view, model and commands refer to the tree, which goes before the window's children do.
-  delete m_navCommands;
+  delete m_feedTreeActions;
   delete takeCentralWidget();
-  delete m_navModel;
+  delete m_feedTreeModel;
 }
 
 TSettingsLoadResult TMainWindow::LoadSettingsStep(const TMainWindowOptions& options) {

@@ -14,7 +14,7 @@ TCommandStates DecideCommandStates(const TCommandContext& context) {
   states.FolderAdd = folderOrRoot;
   states.Rename = context.Node == TSelectedNode::Folder;
   states.SearchPrev = context.SearchTextSet;
-  states.ItemExport = context.EntrySelected;
+  states.EntryExport = context.EntrySelected;
   states.StopRefresh = context.Refreshing;
   return states;
 }

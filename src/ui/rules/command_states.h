@@ -25,7 +25,7 @@ struct TCommandStates {
   bool FolderAdd = false;
   bool Rename = false;
   bool SearchPrev = false;
-  bool ItemExport = false;
+  bool EntryExport = false;
   bool StopRefresh = false;
   bool operator==(const TCommandStates&) const = default;
 };

@@ -1,18 +1,18 @@
 #include "ui/rules/feed_edit_rules.h"
 
 #include <gtest/gtest.h>
+#include <tuple>
 
+#include "support/feed_builder.h"
 #include "web/feed_address.h"
 
 namespace tidewick {
 namespace {
 
 TEntry Entry(std::string title, bool read = false) {
-  TEntry item;
-  item.Title = std::move(title);
-  item.Link = "https://example.org/" + item.Title;
-  item.IsRead = read;
-  return item;
+  TEntry entry = test::MakeEntry(title, "https://example.org/" + title);
+  entry.IsRead = read;
+  return entry;
 }
 
 TFeed FetchedDocument(std::vector<std::string> titles) {
@@ -31,11 +31,7 @@ class FeedEditRules : public testing::Test {
   void SetUp() override { Feeds.clear(); }
   void TearDown() override { Feeds.clear(); }
 
-  uint64_t Add(std::string name) {
-    TFeed feed;
-    feed.Name = std::move(name);
-    return Feeds[static_cast<size_t>(AddFeed(std::move(feed)))].Id;
-  }
+  static uint64_t Add(std::string name) { return test::AddStoreFeed(test::MakeFeed(std::move(name))); }
 };
 
 TEST(FeedEditAddress, OnlyTrimmedWebAddressesAreFetched) {
@@ -85,11 +81,10 @@ TEST(FeedEditDetails, RowsComeInOrderAndOnlyWithAValue) {
       {"Gültigkeitsdauer", "45 Minuten"},
       {"Letzter Download", "DATE"},
   };
-  ASSERT_EQ(rows.size(), expected.size());
-  for (size_t i = 0; i < rows.size(); ++i) {
-    EXPECT_EQ(rows[i].Caption, expected[i].first) << i;
-    EXPECT_EQ(rows[i].Value, expected[i].second) << i;
-  }
+  std::vector<std::pair<std::string, std::string>> shown;
+  for (const auto& row : rows)
+    shown.emplace_back(row.Caption, row.Value);
+  EXPECT_EQ(shown, expected);
 }
 
 TEST_F(FeedEditRules, OkChecksNameIntervalAndUniqueness) {
@@ -118,11 +113,8 @@ TEST_F(FeedEditRules, OkChecksNameIntervalAndUniqueness) {
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
     const TFeedEditOkCheck check = CheckFeedEditOk(c.name, c.title, c.interval, c.editId);
-    EXPECT_EQ(check.Name, c.expectedName);
-    EXPECT_EQ(check.NameCleaned, c.cleaned);
-    EXPECT_EQ(check.NameEmpty, c.empty);
-    EXPECT_EQ(check.Interval, c.verdict);
-    EXPECT_EQ(check.NameTaken, c.taken);
+    EXPECT_EQ(std::tuple(check.Name, check.NameCleaned, check.NameEmpty, check.Interval, check.NameTaken),
+              std::tuple(c.expectedName, c.cleaned, c.empty, c.verdict, c.taken));
   }
 }
 

@@ -1,7 +1,9 @@
 #include "ui/rules/tray_state.h"
 
 #include <gtest/gtest.h>
+#include <tuple>
 
+#include "support/feed_builder.h"
 #include "support/temp_dir.h"
 #include "util/files.h"
 
@@ -39,12 +41,9 @@ TEST(TrayState, DecidesIconTipBlinkSoundAndPopup) {
   };
   for (const auto& c : cases) {
     const TTrayDecision d = DecideTrayNotification(c.in);
-    EXPECT_EQ(d.Icon, c.icon) << c.what;
-    EXPECT_EQ(d.Tip, c.tip) << c.what;
-    EXPECT_EQ(d.Blink, c.blink) << c.what;
-    EXPECT_EQ(d.PlaySound, c.sound) << c.what;
-    EXPECT_EQ(d.ShowPopup, c.showPopup) << c.what;
-    EXPECT_EQ(d.ClosePopup, c.closePopup) << c.what;
+    EXPECT_EQ(std::tuple(d.Icon, d.Tip, d.Blink, d.PlaySound, d.ShowPopup, d.ClosePopup),
+              std::tuple(c.icon, std::string(c.tip), c.blink, c.sound, c.showPopup, c.closePopup))
+        << c.what;
   }
 }
 
@@ -71,17 +70,13 @@ TEST(TrayState, PlaysOnlyFilesThatAreWaves) {
 }
 
 TEST(TrayState, PopupListsUnreadEntriesByDateThenTitle) {
-  TFeeds feeds(2);
+  TFeeds feeds{test::MakeFeed("A"), test::MakeFeed("B")};
   feeds[0].Id = 1;
-  feeds[0].Name = "A";
   feeds[1].Id = 2;
-  feeds[1].Name = "B";
   auto add = [](TFeed& feed, const char* title, TDateTime date, bool read) {
-    TEntry item;
-    item.Title = title;
-    item.PublishedDate = date;
-    item.IsRead = read;
-    feed.Entries.push_back(item);
+    feed.Entries.push_back(test::MakeEntry(title));
+    feed.Entries.back().PublishedDate = date;
+    feed.Entries.back().IsRead = read;
   };
   add(feeds[0], "beta", 10, false);
   add(feeds[0], "read", 20, true);
@@ -103,10 +98,8 @@ TEST(TrayState, PopupListsOnlyTheNewestUnreadEntries) {
   TFeeds feeds(1);
   const int unread = static_cast<int>(kPopupRowLimit) + 50;
   for (int day = 1; day <= unread; ++day) {
-    TEntry item;
-    item.Title = std::to_string(day);
-    item.PublishedDate = day;
-    feeds[0].Entries.push_back(item);
+    feeds[0].Entries.push_back(test::MakeEntry(std::to_string(day)));
+    feeds[0].Entries.back().PublishedDate = day;
   }
   const auto descending = PopupRows(feeds, false);
   ASSERT_EQ(descending.size(), kPopupRowLimit);
