@@ -11,6 +11,8 @@ packages=(
   libcurl4-openssl-dev libutf8proc-dev nlohmann-json3-dev zlib1g-dev libbrotli-dev
   libgtest-dev libgmock-dev libbenchmark-dev libxml2-dev libpugixml-dev
   qt6-svg-dev libgumbo-dev
+  # Qt's own texts (standard buttons, file dialogs) in the user's language.
+  qt6-translations-l10n
   # Test-only: OPML interop with another reader, XML, desktop-entry and AppStream checks, and the source checks
   # (layers, format, clang-tidy).
   newsboat libxml2-utils desktop-file-utils appstream python3 clang-format clang-tidy

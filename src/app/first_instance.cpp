@@ -23,6 +23,7 @@
 #include "ui/main/main_actions.h"
 #include "ui/main/refresh_controller.h"
 #include "ui/main/ui_prompts.h"
+#include "ui/rules/language_menu.h"
 #include "util/strings.h"
 #include "web/feed_address.h"
 
@@ -77,8 +78,10 @@ void TFirstInstance::WireNotifications() {
       m_popup->close();
   });
   if (!m_lifecycle.TrayAvailable()) {
-    m_window.SetStatusNotice(QString::fromStdString(
-        GetLangText("Main|sbMainNoTray", "Ohne Infobereich (Tray) gibt es keine Tray-Benachrichtigungen.")));
+    m_window.SetStatusNotice([] {
+      return QString::fromStdString(
+          GetLangText("Main|sbMainNoTray", "Ohne Infobereich (Tray) gibt es keine Tray-Benachrichtigungen."));
+    });
   }
 }
 
@@ -92,7 +95,7 @@ void TFirstInstance::ShowPopupEntry(quint64 feedId, const QString& title) {
 void TFirstInstance::SubscribeWelcomeFeed(TStorePresence storePresence) {
   std::optional<TFeed> welcome = WelcomeFeedForFirstStart(
       storePresence, m_options.Window.DataFolder.empty() ? DataFolder() : m_options.Window.DataFolder,
-      Settings().Language);
+      CurrentLanguageCode());
   if (!welcome || FeedCount() > 0) {
     return;
   }

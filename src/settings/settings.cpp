@@ -259,6 +259,7 @@ TSettingsLoadResult LoadSettings(TSettings& settings, const TSettingsLocation& l
       result.AnyKeyRead = true;
     }
   }
+  result.LanguageStored = !Trim(settings.SettingsDoc->GetValue("Language")).empty();
   for (const TRangeRule& rule : kRangeRules) {
     if (settings.*rule.Member < rule.Low || settings.*rule.Member > rule.High) {
       settings.*rule.Member = rule.Replacement;

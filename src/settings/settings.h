@@ -119,6 +119,8 @@ struct TSettingsLoadResult {
   bool AnyKeyRead = false;
   std::vector<std::string> DefaultedKeys;
   bool FolderUsable = true;  // false: show kSettingsFolderErrorText and end the program after start-up
+  // The document names a language (not blank): the user's or an earlier start's choice, which always wins.
+  bool LanguageStored = false;
 };
 
 // Sets the paths from `location`, reads the file (or its backup, see above) into a fresh SettingsDoc and fills every

@@ -1,11 +1,11 @@
 #include "tree/welcome_feed.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <filesystem>
 #include <sys/stat.h>
 
 #include "lang/lang_text.h"
-#include "util/case_fold.h"
 
 namespace tidewick {
 namespace {
@@ -26,8 +26,20 @@ TStorePresence ExamineStorePath(const std::string& storeFileName) {
   return errno == ENOENT ? TStorePresence::Absent : TStorePresence::Unknown;
 }
 
-std::string WelcomeFeedFileName(std::string_view language) {
-  return LowerAscii(language) == "deutsch" ? "welcome_de.atom" : "welcome_en.atom";
+std::string WelcomeFeedFileName(const std::string& welcomeFolder, std::string_view languageTag) {
+  const bool plain = std::all_of(languageTag.begin(), languageTag.end(), [](char c) {
+    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '-' || c == '_';
+  });
+  if (plain && !languageTag.empty()) {
+    for (const std::string_view tag : {languageTag, languageTag.substr(0, languageTag.find_first_of("-_"))}) {
+      std::string name = "welcome_" + std::string(tag) + ".atom";
+      std::error_code error;
+      if (std::filesystem::is_regular_file(std::filesystem::path(welcomeFolder) / name, error)) {
+        return name;
+      }
+    }
+  }
+  return "welcome_en.atom";
 }
 
 std::string FileUrlFromPath(std::string_view absolutePath) {
@@ -47,12 +59,12 @@ std::string FileUrlFromPath(std::string_view absolutePath) {
 }
 
 std::optional<TFeed> WelcomeFeedForFirstStart(TStorePresence store, const std::string& dataFolder,
-                                              std::string_view language) {
+                                              std::string_view languageTag) {
   if (store != TStorePresence::Absent) {
     return std::nullopt;
   }
-  const std::filesystem::path file =
-      std::filesystem::path(dataFolder) / kWelcomeFolderName / WelcomeFeedFileName(language);
+  const std::filesystem::path folder = std::filesystem::path(dataFolder) / kWelcomeFolderName;
+  const std::filesystem::path file = folder / WelcomeFeedFileName(folder.string(), languageTag);
   std::error_code error;
   if (!file.is_absolute() || !std::filesystem::is_regular_file(file, error)) {
     return std::nullopt;

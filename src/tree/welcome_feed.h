@@ -24,8 +24,10 @@ enum class TStorePresence {
 
 TStorePresence ExamineStorePath(const std::string& storeFileName);
 
-// The welcome file for a language: German for "Deutsch" (the built-in language), English for every other.
-std::string WelcomeFeedFileName(std::string_view language);
+// The welcome file for a language tag ("fr", "pt-BR", "de" for the built-in German) in the welcome folder:
+// "welcome_<tag>.atom", else the one of its language alone ("fr-CA": "welcome_fr.atom"), else the English one. A
+// tag with anything but letters, digits, "-" and "_" (a hand-made language file's) gets the English one.
+std::string WelcomeFeedFileName(const std::string& welcomeFolder, std::string_view languageTag);
 
 // "file://" address of an absolute path, with every byte outside the unreserved set and "/" percent-encoded.
 std::string FileUrlFromPath(std::string_view absolutePath);
@@ -33,6 +35,6 @@ std::string FileUrlFromPath(std::string_view absolutePath);
 // The feed record to subscribe on a first start, or nothing when the store is not absent or the shipped file for
 // the language is missing. dataFolder (DataFolder()) ends with a path separator.
 std::optional<TFeed> WelcomeFeedForFirstStart(TStorePresence store, const std::string& dataFolder,
-                                              std::string_view language);
+                                              std::string_view languageTag);
 
 }  // namespace tidewick

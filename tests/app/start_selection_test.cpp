@@ -4,10 +4,13 @@
 #include <algorithm>
 
 #include <QApplication>
+#include <QDialogButtonBox>
 #include <QFileInfo>
 #include <QItemSelectionModel>
 #include <QLabel>
+#include <QMenu>
 #include <QPlainTextEdit>
+#include <QPushButton>
 #include <QSignalSpy>
 #include <QStatusBar>
 #include <QTest>
@@ -17,6 +20,7 @@
 #include "feeds/feed_records.h"
 #include "feeds/feed_store.h"
 #include "settings/settings.h"
+#include "support/env_guard.h"
 #include "support/feed_builder.h"
 #include "support/temp_dir.h"
 #include "tree/feed_tree.h"
@@ -25,6 +29,8 @@
 #include "ui/main/entry_list_model.h"
 #include "ui/main/feed_tree_model.h"
 #include "ui/main/feed_tree_view.h"
+#include "ui/main/main_actions.h"
+#include "ui/main/save_scheduler.h"
 #include "ui/main/ui_prompts.h"
 
 namespace tidewick {
@@ -173,6 +179,82 @@ class StartSelectionTest : public QObject {
     QCOMPARE(tree->currentIndex(), tree->TreeModel()->IndexOf(window.FeedTree().Selected()));
     QVERIFY(tree->selectionModel()->isSelected(tree->currentIndex()));
     QCOMPARE(list.rowCount(), static_cast<int>(feed->Entries.size()));
+  }
+
+  // Without a stored language the desktop's is chosen, for the menus, the welcome feed and Qt's own buttons, and
+  // stored for later starts; a stored language always wins.
+  void aFirstStartSpeaksTheDesktopsLanguage_data() {
+    QTest::addColumn<QString>("lang");
+    QTest::addColumn<QString>("stored");    // empty: the settings hold no language
+    QTest::addColumn<QString>("language");  // the setting afterwards
+    QTest::addColumn<QString>("fileMenu");
+    QTest::addColumn<QString>("welcome");
+    QTest::addColumn<QString>("cancel");
+    QTest::newRow("French") << "fr_FR.UTF-8"
+                            << ""
+                            << "French"
+                            << "&Fichier"
+                            << "welcome_fr.atom"
+                            << "Annuler";
+    QTest::newRow("English") << "en_US.UTF-8"
+                             << ""
+                             << "English"
+                             << "&File"
+                             << "welcome_en.atom"
+                             << "Cancel";
+    QTest::newRow("C locale") << "C.UTF-8"
+                              << ""
+                              << "English"
+                              << "&File"
+                              << "welcome_en.atom"
+                              << "Cancel";
+    QTest::newRow("German") << "de_DE.UTF-8"
+                            << ""
+                            << "Deutsch (intern)"
+                            << "&Datei"
+                            << "welcome_de.atom"
+                            << "Abbrechen";
+    QTest::newRow("stored wins") << "fr_FR.UTF-8"
+                                 << "English"
+                                 << "English"
+                                 << "&File"
+                                 << "welcome_en.atom"
+                                 << "Cancel";
+  }
+  void aFirstStartSpeaksTheDesktopsLanguage() {
+    QFETCH(QString, lang);
+    QFETCH(QString, stored);
+    QFETCH(QString, language);
+    QFETCH(QString, fileMenu);
+    QFETCH(QString, welcome);
+    QFETCH(QString, cancel);
+    const test::EnvGuard environment[] = {{"LANG", lang.toStdString()},
+                                          {"LANGUAGE", std::nullopt},
+                                          {"LC_ALL", std::nullopt},
+                                          {"LC_MESSAGES", std::nullopt}};
+    const test::TempDir folder;
+    const TFirstInstanceOptions options = OptionsIn(folder);
+    if (!stored.isEmpty()) {
+      TSettings settings;
+      settings.SettingsFileName = options.Window.SettingsFileName;
+      settings.Language = stored.toStdString();
+      QVERIFY(SaveSettings(settings));
+    }
+    TFirstInstance instance(options);
+    instance.Start();
+    TMainWindow& window = instance.Window();
+    QCOMPARE(window.Actions().mnuFile->title(), fileMenu);
+    QVERIFY(Feeds.size() == 1 && QString::fromStdString(Feeds[0].URL).endsWith("/" + welcome));
+    const QDialogButtonBox buttons(QDialogButtonBox::Cancel);
+    QCOMPARE(buttons.button(QDialogButtonBox::Cancel)->text(), cancel);
+    window.Saver().WaitUntilIdle();
+    TSettings later;
+    later.SettingsFileName = options.Window.SettingsFileName;
+    TSettingsLocation location;
+    location.SettingsFileName = options.Window.SettingsFileName;
+    const TSettingsLoadResult load = LoadSettings(later, location);
+    QVERIFY(load.LanguageStored);
+    QCOMPARE(QString::fromStdString(later.Language), language);
   }
 };
 

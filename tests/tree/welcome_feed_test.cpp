@@ -18,6 +18,8 @@ class WelcomeFeed : public testing::Test {
     fs::create_directories(m_dir.Path() / "share" / "welcome");
     std::ofstream(m_dir.Path() / "share" / "welcome" / "welcome_en.atom") << "<feed/>";
     std::ofstream(m_dir.Path() / "share" / "welcome" / "welcome_de.atom") << "<feed/>";
+    std::ofstream(m_dir.Path() / "share" / "welcome" / "welcome_fr.atom") << "<feed/>";
+    std::ofstream(m_dir.Path() / "share" / "welcome" / "welcome_pt-BR.atom") << "<feed/>";
   }
   std::string DataFolder() const { return (m_dir.Path() / "share").string() + "/"; }
 
@@ -48,13 +50,21 @@ TEST_F(WelcomeFeed, OnlyAMissingStoreCountsAsAFirstStart) {
 TEST_F(WelcomeFeed, IsSubscribedOnlyOnAFirstStartWithTheFileOfTheLanguage) {
   struct Case {
     TStorePresence store;
-    const char* language;
-    const char* file;  // nullptr: nothing is subscribed
+    const char* language;  // the language tag in use
+    const char* file;      // nullptr: nothing is subscribed
   };
   const Case cases[] = {
-      {TStorePresence::Absent, "Deutsch", "welcome_de.atom"}, {TStorePresence::Absent, "DEUTSCH", "welcome_de.atom"},
-      {TStorePresence::Absent, "English", "welcome_en.atom"}, {TStorePresence::Absent, "Français", "welcome_en.atom"},
-      {TStorePresence::Present, "English", nullptr},          {TStorePresence::Unknown, "English", nullptr},
+      {TStorePresence::Absent, "de", "welcome_de.atom"},
+      {TStorePresence::Absent, "fr", "welcome_fr.atom"},
+      {TStorePresence::Absent, "fr-CA", "welcome_fr.atom"},
+      {TStorePresence::Absent, "pt-BR", "welcome_pt-BR.atom"},
+      {TStorePresence::Absent, "pt", "welcome_en.atom"},
+      {TStorePresence::Absent, "sv", "welcome_en.atom"},
+      {TStorePresence::Absent, "", "welcome_en.atom"},
+      {TStorePresence::Absent, "../fr", "welcome_en.atom"},
+      {TStorePresence::Absent, "en", "welcome_en.atom"},
+      {TStorePresence::Present, "en", nullptr},
+      {TStorePresence::Unknown, "en", nullptr},
   };
   for (const Case& c : cases) {
     const std::optional<TFeed> feed = WelcomeFeedForFirstStart(c.store, DataFolder(), c.language);
@@ -69,8 +79,8 @@ TEST_F(WelcomeFeed, IsSubscribedOnlyOnAFirstStartWithTheFileOfTheLanguage) {
 
 TEST_F(WelcomeFeed, AMissingShippedFileSubscribesNothing) {
   fs::remove(m_dir.Path() / "share" / "welcome" / "welcome_en.atom");
-  EXPECT_FALSE(WelcomeFeedForFirstStart(TStorePresence::Absent, DataFolder(), "English"));
-  EXPECT_FALSE(WelcomeFeedForFirstStart(TStorePresence::Absent, "relative/", "Deutsch"));
+  EXPECT_FALSE(WelcomeFeedForFirstStart(TStorePresence::Absent, DataFolder(), "sv"));
+  EXPECT_FALSE(WelcomeFeedForFirstStart(TStorePresence::Absent, "relative/", "de"));
 }
 
 TEST(FileUrl, EncodesEverythingOutsideThePlainPathCharacters) {

@@ -77,7 +77,7 @@ class EntryViewTest : public QObject {
     TEntryControllerHooks hooks;
     hooks.UpdateTreeCaptions = [this] { ++m_captionUpdates; };
     hooks.SearchTextChanged = [this](const QString& text) { m_searchText = text; };
-    hooks.ReportStatus = [this](const QString& text) { m_status = text; };
+    hooks.ReportStatus = [this](const TMakeText& text) { m_status = text(); };
     m_controller = new TEntryController(m_widgets, std::move(hooks), m_host.get());
     for (const auto& [key, command] : std::initializer_list<std::pair<QKeySequence, void (TEntryController::*)()>>{
              {QKeySequence(Qt::CTRL | Qt::Key_F), &TEntryController::Search},

@@ -1,5 +1,6 @@
 #include "ui/main/main_window.h"
 
+#include <algorithm>
 #include <atomic>
 #include <cerrno>
 #include <climits>
@@ -8,12 +9,14 @@
 #include <QAccessible>
 #include <QAction>
 #include <QActionGroup>
+#include <QDialogButtonBox>
 #include <QDir>
 #include <QFile>
 #include <QLabel>
 #include <QMenu>
 #include <QPlainTextEdit>
 #include <QProgressBar>
+#include <QPushButton>
 #include <QShortcutEvent>
 #include <QSignalSpy>
 #include <QTabWidget>
@@ -31,6 +34,7 @@
 #include "support/feed_builder.h"
 #include "support/http_test_server.h"
 #include "tree/feed_tree.h"
+#include "ui/main/feed_tree_model.h"
 #include "ui/main/feed_tree_view.h"
 #include "ui/main/main_actions.h"
 #include "ui/main/refresh_controller.h"
@@ -231,12 +235,15 @@ class MainWindowTest : public QObject {
     const QList<QAction*> languages = actions.languageGroup->actions();
     QCOMPARE(languages.first()->text(), QStringLiteral("Deutsch (intern)"));
     QVERIFY(languages.first()->isChecked());
-    QAction* english = nullptr;
-    for (QAction* item : languages) {
-      if (item->text() == QLatin1String("English")) {
-        english = item;
-      }
-    }
+    const auto language = [&languages](const char* name) {
+      const auto found = std::find_if(languages.begin(), languages.end(),
+                                      [name](const QAction* item) { return item->text() == QLatin1String(name); });
+      return found != languages.end() ? *found : nullptr;
+    };
+    // Made before the switch: Qt's standard buttons, the status text, the tree's root.
+    const QDialogButtonBox buttons(QDialogButtonBox::Cancel);
+    QCOMPARE(buttons.button(QDialogButtonBox::Cancel)->text(), QStringLiteral("Abbrechen"));
+    QAction* english = language("English");
     QVERIFY(english != nullptr);
     english->trigger();
     QVERIFY(english->isChecked());
@@ -252,6 +259,14 @@ class MainWindowTest : public QObject {
     QCOMPARE(actions.mnuFeedAdd->text(), QStringLiteral("&Add feed..."));
     emit actions.pmnuFeeds->aboutToHide();
     QCOMPARE(actions.mnuFeedAdd->text(), QStringLiteral("&Add..."));
+    QCOMPARE(buttons.button(QDialogButtonBox::Cancel)->text(), QStringLiteral("Cancel"));
+    QCOMPARE(m_window->Widgets().statusText->text(), QStringLiteral("Ready."));
+
+    language("French")->trigger();
+    QCOMPARE(buttons.button(QDialogButtonBox::Cancel)->text(), QStringLiteral("Annuler"));
+    QCOMPARE(m_window->Widgets().statusText->text(), QStringLiteral("Prêt."));
+    const TFeedTreeModel* tree = m_window->Widgets().feedTreeView->NavModel();
+    QCOMPARE(tree->IndexOf(m_window->FeedTree().Root()).data().toString(), QStringLiteral("Flux"));
   }
 
   void enabledStatesFollowTheSelection() {

@@ -56,7 +56,6 @@ TPopupWindow::TPopupWindow(QWidget* parent) : QWidget(parent, Qt::Tool | Qt::Win
   m_model = new TPopupRowsModel(this);
   entryListView = new QTreeView(this);
   entryListView->setObjectName(QStringLiteral("lvItems"));
-  entryListView->setAccessibleName(QString::fromStdString(GetLangText("PopUp|lvItemsUnread", "Ungelesene Einträge")));
   entryListView->setModel(m_model);
   entryListView->setHeaderHidden(true);
   entryListView->setRootIsDecorated(false);
@@ -74,9 +73,8 @@ TPopupWindow::TPopupWindow(QWidget* parent) : QWidget(parent, Qt::Tool | Qt::Win
 
   sbItems = new QStatusBar(this);
   sbItems->setObjectName(QStringLiteral("sbItems"));
-  sbItems->setAccessibleName(QString::fromStdString(GetLangText("Main|sbMainAccessible", "Status")));
   sbItems->setSizeGripEnabled(true);
-  m_countLabel = new QLabel(sbItems);
+  m_countLabel = new TTranslatedLabel(sbItems);
   m_countLabel->setTextFormat(Qt::PlainText);
   sbItems->addWidget(m_countLabel, 1);
 
@@ -85,6 +83,19 @@ TPopupWindow::TPopupWindow(QWidget* parent) : QWidget(parent, Qt::Tool | Qt::Win
   layout->setSpacing(0);
   layout->addWidget(entryListView);
   layout->addWidget(sbItems);
+  ApplyLanguage();
+}
+
+void TPopupWindow::ApplyLanguage() {
+  entryListView->setAccessibleName(QString::fromStdString(GetLangText("PopUp|lvItemsUnread", "Ungelesene Einträge")));
+  sbItems->setAccessibleName(QString::fromStdString(GetLangText("Main|sbMainAccessible", "Status")));
+}
+
+void TPopupWindow::changeEvent(QEvent* event) {
+  if (event->type() == QEvent::LanguageChange) {
+    ApplyLanguage();
+  }
+  QWidget::changeEvent(event);
 }
 
 QPoint TPopupWindow::CornerPosition(const QRect& available, const QSize& size) {
@@ -94,8 +105,10 @@ QPoint TPopupWindow::CornerPosition(const QRect& available, const QSize& size) {
 void TPopupWindow::ShowRows(std::vector<TPopupRow> rows, int unreadCount, const QSize& size, const QRect& available) {
   m_model->SetRows(std::move(rows));
   // Unread entries, not only those of the last refresh: calling them new would be wrong.
-  m_countLabel->setText(QString::fromStdString(
-      GetLangText("PopUp|sbItemsUnread", "Ungelesene Einträge: %s1%", std::to_string(unreadCount))));
+  m_countLabel->SetMadeText([unreadCount] {
+    return QString::fromStdString(
+        GetLangText("PopUp|sbItemsUnread", "Ungelesene Einträge: %s1%", std::to_string(unreadCount)));
+  });
   // A stored size larger than the screen would put the window's top left off it.
   const TWindowRect fitted =
       FitWindowSize({0, 0, size.width(), size.height()}, {0, 0, available.width(), available.height()});

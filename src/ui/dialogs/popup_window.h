@@ -8,9 +8,9 @@
 #include <QAbstractTableModel>
 #include <QWidget>
 
+#include "ui/main/translated_label.h"
 #include "ui/rules/tray_state.h"
 
-class QLabel;
 class QStatusBar;
 class QTreeView;
 
@@ -61,12 +61,14 @@ class TPopupWindow : public QWidget {
   void closeEvent(QCloseEvent* event) override;
   void mouseDoubleClickEvent(QMouseEvent* event) override;
   bool eventFilter(QObject* watched, QEvent* event) override;
+  void changeEvent(QEvent* event) override;
 
  private:
   void Activate(const QModelIndex& index);
+  void ApplyLanguage();
 
   TPopupRowsModel* m_model = nullptr;
-  QLabel* m_countLabel = nullptr;
+  TTranslatedLabel* m_countLabel = nullptr;
 };
 
 }  // namespace tidewick

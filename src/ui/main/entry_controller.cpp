@@ -325,7 +325,8 @@ void TEntryController::Find(TSearchStep step) {
     SelectRow(static_cast<int>(*found));
   }
   if (m_hooks.ReportStatus) {
-    m_hooks.ReportStatus(SearchReport(step, found.has_value(), m_searchText));
+    m_hooks.ReportStatus(
+        [step, found = found.has_value(), text = m_searchText] { return SearchReport(step, found, text); });
   }
 }
 

@@ -16,6 +16,7 @@
 
 #include "entries/entry_list.h"
 #include "entries/entry_search.h"
+#include "ui/main/translated_label.h"
 
 class QItemSelection;
 class QLabel;
@@ -43,7 +44,7 @@ struct TEntryControllerHooks {
   std::function<void()> ScheduleSave;        // read or visited marks, or the list order, changed
   std::function<void()> SelectionChanged;    // commands that need a selected entry may change state
   std::function<void(const QString&)> SearchTextChanged;
-  std::function<void(const QString&)> ReportStatus;  // a search's outcome, for the status bar
+  std::function<void(TMakeText)> ReportStatus;  // a search's outcome, for the status bar
 };
 
 class TEntryController : public QObject {

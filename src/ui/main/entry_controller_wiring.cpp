@@ -41,7 +41,7 @@ void TMainWindow::WireEntryController() {
   hooks.ScheduleSave = [this] { ScheduleSave(TSaveDelay::ReadMarks); };
   hooks.SelectionChanged = [this] { UpdateActionStates(); };
   hooks.SearchTextChanged = [this](const QString& text) { SetSearchText(text); };
-  hooks.ReportStatus = [this](const QString& text) { SetStatusText(text); };
+  hooks.ReportStatus = [this](TMakeText text) { SetStatusText(std::move(text)); };
   TMainWidgets& w = m_widgets;
   m_entryController = new TEntryController(
       {w.entryListView, w.titleLinkLabel, w.dateField, w.entryTextView, qobject_cast<TEntryBrowser*>(w.entryHtmlView)},

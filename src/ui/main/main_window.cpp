@@ -12,13 +12,13 @@ void TMainWindow::SetSearchText(const QString& text) {
   UpdateActionStates();
 }
 
-void TMainWindow::SetStatusText(const QString& text) {
-  m_widgets.statusText->setText(text);
+void TMainWindow::SetStatusText(TMakeText text) {
+  m_widgets.statusText->SetMadeText(std::move(text));
 }
 
-void TMainWindow::SetStatusNotice(const QString& text) {
-  m_widgets.statusNotice->setText(text);
-  m_widgets.statusNotice->setVisible(!text.isEmpty());
+void TMainWindow::SetStatusNotice(TMakeText text) {
+  m_widgets.statusNotice->SetMadeText(std::move(text));
+  m_widgets.statusNotice->setVisible(!m_widgets.statusNotice->text().isEmpty());
 }
 
 void TMainWindow::UpdateTrayNotification() {

@@ -17,6 +17,7 @@
 
 #include "settings/settings.h"
 #include "ui/main/save_scheduler.h"
+#include "ui/main/translated_label.h"
 #include "ui/rules/pane_layout.h"
 
 class QDialog;
@@ -71,8 +72,8 @@ struct TMainWidgets {
   QTextBrowser* entryHtmlView = nullptr;
   QStatusBar* statusBar = nullptr;
   QProgressBar* statusProgress = nullptr;
-  QLabel* statusText = nullptr;    // panel 1: the status text
-  QLabel* statusNotice = nullptr;  // right: a lasting notice, hidden while there is none
+  TTranslatedLabel* statusText = nullptr;    // panel 1: the status text
+  TTranslatedLabel* statusNotice = nullptr;  // right: a lasting notice, hidden while there is none
 };
 
 class TMainWindow : public QMainWindow {
@@ -121,8 +122,9 @@ class TMainWindow : public QMainWindow {
 
   // The status bar's two texts, both plain text and never drawn over each other: the status text (panel 1: ready,
   // refresh, search) changes often; a notice (no tray, say) stays at the right until replaced; empty hides it.
-  void SetStatusText(const QString& text);
-  void SetStatusNotice(const QString& text);
+  // Texts made again when the language changes.
+  void SetStatusText(TMakeText text);
+  void SetStatusNotice(TMakeText text);
   // Keeps the window above all others (the menu item and the tool button follow).
   void SetWindowOnTop(bool onTop);
 
@@ -133,7 +135,7 @@ class TMainWindow : public QMainWindow {
  private:
   // Start-up steps, in creation order (main_window_startup.cpp).
   TSettingsLoadResult LoadSettingsStep(const TMainWindowOptions& options);
-  void LoadLanguageStep();
+  void LoadLanguageStep(const TSettingsLoadResult& load);
   // Keeps copies of a damaged settings file and backup, and tells the user what was lost.
   void KeepDamagedSettingsStep(const TSettingsLoadResult& load);
   void WarnWhenRunning(const std::string& text);
@@ -194,6 +196,7 @@ class TMainWindow : public QMainWindow {
   bool m_shownOnce = false;
   std::optional<QPoint> m_placeInsteadOfStored;
   bool m_storeMaySave = true;
+  bool m_languageChosenAtStart = false;  // no stored choice: this start chose one and stores it
   std::function<void()> m_updateTray;
 };
 

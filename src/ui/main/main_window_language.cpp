@@ -12,8 +12,12 @@
 #include "lang/lang_text.h"
 #include "lang/window_font.h"
 #include "settings/settings.h"
+#include "tree/feed_tree.h"
+#include "ui/main/entry_controller.h"
+#include "ui/main/entry_list_model.h"
 #include "ui/main/main_actions.h"
 #include "ui/main/main_window.h"
+#include "ui/main/qt_translation.h"
 #include "ui/rules/language_menu.h"
 
 namespace tidewick {
@@ -70,7 +74,11 @@ void TMainWindow::OnLanguageChosen(QAction* item) {
   const std::string language = item->text().toStdString();
   Settings().Language = language;
   SwitchLanguage(m_options.DataFolder, language);
+  UseQtTranslation(CurrentLanguageCode());
   ApplyLanguage();
+  // What was made from language texts before: the list's column headers and the tree's root.
+  m_itemView->Model().UpdateColumnHeaders();
+  m_tree->UpdateTreeCaptions();
   ScheduleSave();
 }
 

@@ -129,11 +129,11 @@ void TMainWindow::CreateStatusBar() {
   w.statusBar->addWidget(w.statusProgress);
   // Both texts are cut rather than widening the window. Qt's temporary messages (showMessage) are not used: they
   // are drawn over these labels when set before the window shows.
-  w.statusText = Named(new QLabel(w.statusBar), "sbMainText");
+  w.statusText = Named(new TTranslatedLabel(w.statusBar), "sbMainText");
   w.statusText->setTextFormat(Qt::PlainText);
   w.statusText->setMinimumWidth(1);
   w.statusBar->addWidget(w.statusText, 1);
-  w.statusNotice = Named(new QLabel(w.statusBar), "sbMainNotice");
+  w.statusNotice = Named(new TTranslatedLabel(w.statusBar), "sbMainNotice");
   w.statusNotice->setTextFormat(Qt::PlainText);
   w.statusNotice->setMinimumWidth(1);
   w.statusNotice->setVisible(false);

@@ -19,6 +19,7 @@
 #include "ui/main/feed_tree_model.h"
 #include "ui/main/main_actions.h"
 #include "ui/main/main_window.h"
+#include "ui/main/qt_translation.h"
 #include "ui/main/refresh_controller.h"
 #include "ui/main/save_problem_report.h"
 #include "ui/main/text_font.h"
@@ -35,7 +36,7 @@ TMainWindow::TMainWindow(const TMainWindowOptions& options, QWidget* parent)
   resize(727, 511);
   BuildEntityTable();
   const TSettingsLoadResult settingsLoad = LoadSettingsStep(options);
-  LoadLanguageStep();
+  LoadLanguageStep(settingsLoad);
   KeepDamagedSettingsStep(settingsLoad);
   LoadStoreStep();
   CreateLayoutStep();
@@ -75,8 +76,13 @@ TSettingsLoadResult TMainWindow::LoadSettingsStep(const TMainWindowOptions& opti
   return result;
 }
 
-void TMainWindow::LoadLanguageStep() {
+void TMainWindow::LoadLanguageStep(const TSettingsLoadResult& load) {
+  if (!load.LanguageStored) {
+    Settings().Language = LanguageForFirstStart(m_options.DataFolder);
+    m_languageChosenAtStart = true;
+  }
   SwitchLanguage(m_options.DataFolder, Settings().Language);
+  UseQtTranslation(CurrentLanguageCode());
 }
 
 // Shown once the event loop runs, so start-up never waits in a message box.
@@ -114,6 +120,9 @@ void TMainWindow::CreateLayoutStep() {
   WireCommands();
   FillLanguageMenu();
   ApplyLanguage();
+  if (m_languageChosenAtStart) {
+    ScheduleSave();  // later starts keep this language even when the desktop's changes
+  }
   HideEmptyHelpLinks();
   RecordPaneRatio();
 }
@@ -134,7 +143,7 @@ void TMainWindow::showEvent(QShowEvent* event) {
 
 void TMainWindow::OnFirstShow() {
   ApplyStoredLayout();
-  SetStatusText(QString::fromStdString(GetLangText("Main|sbMainReady", "Bereit.")));
+  SetStatusText([] { return QString::fromStdString(GetLangText("Main|sbMainReady", "Bereit.")); });
   m_refresh->tmrAutoUpdate->start();
   m_refresh->RefreshAtStartup();
 }

@@ -11,7 +11,7 @@
 
 namespace tidewick {
 
-TRefreshController::TRefreshController(QProgressBar* progress, QLabel* status, QWidget* owner)
+TRefreshController::TRefreshController(QProgressBar* progress, TTranslatedLabel* status, QWidget* owner)
     : QObject(owner),
       tmrAutoUpdate(new QTimer(this)),
       tmrThreads(new QTimer(this)),
@@ -63,9 +63,10 @@ void TRefreshController::RefreshAll() {
 void TRefreshController::AfterUserRequest(int started, bool askedForFeeds) {
   if (started == 0 && askedForFeeds && !m_scheduler->IsRunning()) {
     // Every feed asked for was asked moments ago (or its server wants a pause): say why nothing happens.
-    SetStatus(GetLangText("Main|sbMainRefreshNone",
-                          "Keine neue Abfrage: die Feeds wurden eben erst abgefragt, oder ihr Server bittet zu "
-                          "warten."));
+    SetStatus([] {
+      return GetLangText("Main|sbMainRefreshNone",
+                         "Keine neue Abfrage: die Feeds wurden eben erst abgefragt, oder ihr Server bittet zu warten.");
+    });
     return;
   }
   AfterRequest(started);
@@ -84,7 +85,7 @@ void TRefreshController::OnMinuteTick() {
 
 void TRefreshController::AfterRequest(int started) {
   if (started > 0 || m_scheduler->IsRunning()) {
-    SetStatus(m_scheduler->StatusText());
+    SetStatus(m_scheduler->StatusText());  // made again by the next pass
     tmrThreads->start();
     OnPoll();  // one pass at once, so the progress shows without waiting a second
   }
@@ -100,7 +101,7 @@ void TRefreshController::OnPoll() {
     ShowProgress(poll);
     return;
   }
-  FinishRun(poll);
+  FinishRun();
   if (poll.ErrorReport) {
     ReportErrors(*poll.ErrorReport);
   }
@@ -140,7 +141,7 @@ void TRefreshController::ShowProgress(const TRefreshPoll& poll) {
   }
 }
 
-void TRefreshController::FinishRun(const TRefreshPoll& poll) {
+void TRefreshController::FinishRun() {
   tmrThreads->stop();
   m_takenInQuiet->stop();
   m_takenIn.clear();  // the end of the run shows every result
@@ -150,7 +151,7 @@ void TRefreshController::FinishRun(const TRefreshPoll& poll) {
     m_progress->setMaximumWidth(0);
     m_progress->setVisible(false);
   }
-  SetStatus(poll.StatusText);
+  SetStatus([] { return GetLangText("Main|sbMainReady", "Bereit."); });
   m_wasRunning = false;
   emit RunningChanged(false);
   emit RunEnded();
@@ -171,14 +172,21 @@ void TRefreshController::Stop() {
     return;
   }
   QApplication::setOverrideCursor(Qt::WaitCursor);
-  SetStatus(GetLangText("Main|sbMainStopRefresh", "Beende alle Aktualisierungen..."));
-  FinishRun(m_scheduler->StopAll());
+  SetStatus([] { return GetLangText("Main|sbMainStopRefresh", "Beende alle Aktualisierungen..."); });
+  m_scheduler->StopAll();
+  FinishRun();
   QApplication::restoreOverrideCursor();
 }
 
 void TRefreshController::SetStatus(const std::string& text) {
   if (m_status) {
-    m_status->setText(QString::fromStdString(text));
+    m_status->SetMadeText(FixedText(QString::fromStdString(text)));
+  }
+}
+
+void TRefreshController::SetStatus(std::function<std::string()> make) {
+  if (m_status) {
+    m_status->SetMadeText([make = std::move(make)] { return QString::fromStdString(make()); });
   }
 }
 

@@ -6,16 +6,18 @@
 // drain into the event loop, so the window never blocks on a refresh.
 
 #include <cstdint>
+#include <functional>
 #include <memory>
+#include <string>
 #include <vector>
 
 #include <QObject>
 #include <QPointer>
 
+#include "ui/main/translated_label.h"
 #include "update/hand_back_queue.h"
 #include "update/refresh_scheduler.h"
 
-class QLabel;
 class QProgressBar;
 class QTimer;
 class QWidget;
@@ -33,7 +35,7 @@ class TRefreshController : public QObject {
 
  public:
   // progress and status live in the window's status bar; owner parents the error message.
-  TRefreshController(QProgressBar* progress, QLabel* status, QWidget* owner);
+  TRefreshController(QProgressBar* progress, TTranslatedLabel* status, QWidget* owner);
   ~TRefreshController() override;
 
   // Refreshes the feeds at these store positions (a tree node), below-normal priority.
@@ -71,12 +73,14 @@ class TRefreshController : public QObject {
   // A refresh the user asked for: when nothing could start, the status bar says why.
   void AfterUserRequest(int started, bool askedForFeeds);
   void ShowProgress(const TRefreshPoll& poll);
-  void FinishRun(const TRefreshPoll& poll);
+  void FinishRun();  // the run ended: "Ready." in whatever language is chosen by then
   void ReportErrors(const TRefreshErrorReport& report);
   void SetStatus(const std::string& text);
+  // A text made again when the language changes.
+  void SetStatus(std::function<std::string()> make);
 
   QPointer<QProgressBar> m_progress;
-  QPointer<QLabel> m_status;
+  QPointer<TTranslatedLabel> m_status;
   QPointer<QWidget> m_owner;
   THandBackQueue m_queue;
   std::unique_ptr<TRefreshScheduler> m_scheduler;  // after the queue its workers use

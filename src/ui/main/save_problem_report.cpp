@@ -1,5 +1,6 @@
 #include "ui/main/save_problem_report.h"
 
+#include <QEvent>
 #include <QLabel>
 #include <QMessageBox>
 #include <QStatusBar>
@@ -14,6 +15,7 @@ TSaveProblemReport::TSaveProblemReport(QStatusBar* statusBar, QWidget* window)
   lblSaveProblem->setTextFormat(Qt::PlainText);
   lblSaveProblem->setStyleSheet(QStringLiteral("color: #b00000"));
   lblSaveProblem->setVisible(false);
+  lblSaveProblem->installEventFilter(this);
   statusBar->addPermanentWidget(lblSaveProblem);
 }
 
@@ -23,15 +25,26 @@ void TSaveProblemReport::Take(const TSaveOutcome& outcome) {
     results.push_back({outcome.FeedsFileName, outcome.StoreError});
   }
   const std::vector<TFileSaveProblem> begun = m_problems.Take(results);
+  ShowFailing();
+  if (!begun.empty()) {
+    Announce(begun);
+  }
+}
+
+void TSaveProblemReport::ShowFailing() {
   const std::vector<TFileSaveProblem>& failing = m_problems.Failing();
   const QString status = QString::fromStdString(SaveProblemStatusText(failing));
   lblSaveProblem->setText(status);
   lblSaveProblem->setToolTip(status.toHtmlEscaped());
   lblSaveProblem->setAccessibleName(status);
   lblSaveProblem->setVisible(!failing.empty());
-  if (!begun.empty()) {
-    Announce(begun);
+}
+
+bool TSaveProblemReport::eventFilter(QObject* watched, QEvent* event) {
+  if (watched == lblSaveProblem && event->type() == QEvent::LanguageChange) {
+    ShowFailing();
   }
+  return QObject::eventFilter(watched, event);
 }
 
 void TSaveProblemReport::Announce(const std::vector<TFileSaveProblem>& begun) {

@@ -31,7 +31,12 @@ class TSaveProblemReport : public QObject {
   void SetTrayMessage(TTrayMessage trayMessage) { m_trayMessage = std::move(trayMessage); }
   void Take(const TSaveOutcome& outcome);
 
+ protected:
+  // The panel speaks the new language when it changes.
+  bool eventFilter(QObject* watched, QEvent* event) override;
+
  private:
+  void ShowFailing();
   void Announce(const std::vector<TFileSaveProblem>& begun);
 
   QWidget* m_window;

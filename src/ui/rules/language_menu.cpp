@@ -89,4 +89,14 @@ bool SwitchLanguage(const std::string& appPath, std::string_view language) {
   return LoadLanguageFile(LanguageFilePath(appPath, language));
 }
 
+std::string LanguageForFirstStart(const std::string& appPath) {
+  const std::string file =
+      ChooseLanguageFile(WantedLanguageTagsFromEnvironment(), ReadLanguageFiles(LanguageFolder(appPath)));
+  return file.empty() ? std::string(kBuiltInLanguage) : file;
+}
+
+std::string CurrentLanguageCode() {
+  return LanguageEntryCount() == 0 ? "de" : GetLangText("Lang|Code", "");
+}
+
 }  // namespace tidewick

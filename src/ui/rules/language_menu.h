@@ -50,4 +50,12 @@ std::string LanguageMenuCaption();
 // without a file) the built-in German texts apply. Returns whether a file was loaded.
 bool SwitchLanguage(const std::string& appPath, std::string_view language);
 
+// The value of the setting Language for a start that finds none: the file of the environment's language, English
+// when no file fits, "Deutsch (intern)" for German; the same value a click in the menu would store.
+std::string LanguageForFirstStart(const std::string& appPath);
+
+// The language tag of the texts in use: "de" for the built-in German, else the loaded file's "Lang|Code" (empty when
+// it names none).
+std::string CurrentLanguageCode();
+
 }  // namespace tidewick
