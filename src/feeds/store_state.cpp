@@ -4,7 +4,6 @@
 #include <unistd.h>
 
 #include <cerrno>
-#include <filesystem>
 #include <sys/stat.h>
 
 #include "feeds/store_copies.h"
@@ -49,15 +48,6 @@ bool WriteAll(int fd, std::string_view bytes) {
     bytes.remove_prefix(static_cast<size_t>(written));
   }
   return true;
-}
-
-void SyncFolderOf(const std::string& fileName) {
-  const std::filesystem::path folder = std::filesystem::path(fileName).parent_path();
-  const int fd = ::open(folder.empty() ? "." : folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-  if (fd >= 0) {
-    ::fsync(fd);
-    ::close(fd);
-  }
 }
 
 }  // namespace
@@ -135,7 +125,8 @@ TFileSaveResult WriteRefreshStateFile(const std::string& stateFileName, std::str
     ::unlink(tempName.c_str());
     return TFileSaveResult::Failed(error);
   }
-  SyncFolderOf(stateFileName);
+  // The folder is not synced: should a power cut undo the rename, the earlier state file, or none, is still bound to
+  // the same store and as valid as the store's own state (and a sync of the folder costs as much as the rest).
   return {};
 }
 

@@ -43,7 +43,7 @@ struct TStateFileResult {
 // feeds of feeds in their order, puts its values into them. A damaged one is kept as a dated copy and removed.
 TStateFileResult ApplyRefreshStateFile(const std::string& stateFileName, std::string_view storeToken, TFeeds& feeds);
 
-// Writes text as stateFileName: a temporary file with the mode storeMode, synced, renamed over it, the folder synced.
+// Writes text as stateFileName: a temporary file with the mode storeMode, synced, renamed over it.
 TFileSaveResult WriteRefreshStateFile(const std::string& stateFileName, std::string_view text,
                                       std::optional<unsigned> storeMode);
 
