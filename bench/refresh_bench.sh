@@ -1,16 +1,16 @@
 #!/usr/bin/env bash
-# Refresh benchmark: tidewick-feed refresh against Newsboat (-x reload, default settings and reload-threads 16) and a
-# bare 16-thread libcurl fetch, all fetching the 300 feeds of the reference corpus in the same run:
-#   1. from nginx on loopback (no delay),
-#   2. through delay_server.py (0.2 s before each answer, like a real server's latency),
-#   3. conditional requests: a first and a second tidewick-feed refresh from nginx, which answers the second one's
-#      If-None-Match with 304; bytes sent as nginx logs them ($bytes_sent), wall time as /usr/bin/time measures it.
-# Prints wall time and peak memory (/usr/bin/time) per program. Everything it writes goes below a temporary folder.
-# A feed is asked at most once a minute, so every second refresh waits until a minute has passed since the first.
+# Refresh benchmark: tidewick-feed refresh against Newsboat (-x reload, reload-threads 16) and a bare 16-thread
+# libcurl fetch, all fetching the 300 feeds of the reference corpus in the same run:
+#   1. from nginx on loopback, as medians of ROUNDS alternating rounds (wall and user + system CPU time): the bare
+#      fetch, a first refresh of a store without entries and, a minute later, a second refresh that nginx answers
+#      with 304s (If-None-Match); Newsboat's first and second reload beside them;
+#   2. through delay_server.py (0.2 s before each answer, like a real server's latency), one run each with peak memory.
+# Everything it writes goes below a temporary folder. A feed is asked at most once a minute, so every second refresh
+# waits until a minute has passed since the first. Run it on a machine as quiet as you can get (nice -n -5 helps).
 #
 #   bench/refresh_bench.sh [TIDEWICK_FEED_BINARY]
-# Environment: DELAY (default 0.2); SKIP_SLOW=1 skips Newsboat's single-thread run through the delay server (~80 s);
-# SKIP_DELAY=1 skips the delay-server scenario; ONLY_CONDITIONAL=1 runs only the conditional-request scenario.
+# Environment: ROUNDS (default 5); ONLY_ROUNDS=1 stops after the rounds (about 4 minutes); DELAY (default 0.2);
+# SKIP_SLOW=1 skips Newsboat's single-thread run through the delay server (~80 s); SKIP_DELAY=1 skips that scenario.
 set -euo pipefail
 
 here="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
@@ -18,7 +18,6 @@ shared="${SHARED_BENCH:-$here/../shared/bench}"
 delay="${DELAY:-0.2}"
 work="$(mktemp -d /tmp/tidewick-refresh-bench.XXXXXX)"
 chmod 755 "$work"  # nginx's workers run as another user and must read the corpus
-nginx_port=18181
 delay_port=18182
 logged_port=18183
 pids=()
@@ -70,7 +69,6 @@ http {
   scgi_temp_path $work/nginx/scgi;
   types { application/rss+xml rss; application/atom+xml atom; application/rdf+xml rdf; }
   log_format sent '\$status \$bytes_sent';
-  server { listen 127.0.0.1:$nginx_port; root $feeds; }
   server { listen 127.0.0.1:$logged_port; root $feeds; access_log $work/nginx/sent.log sent; }
 }
 CONF
@@ -120,46 +118,89 @@ wait_spacing() {  # sleeps until 61 s after the given epoch second, so the next 
   if [ "$left" -gt 0 ]; then sleep "$left"; fi
 }
 
-sent_since() {  # bytes nginx logged after the given line count of its log: "lines bytes 200s 304s"
+sent_since() {  # answers nginx logged after the given line count of its log: "lines bytes 200s 304s"
   awk -v from="$1" 'NR > from { bytes += $2; if ($1 == 200) ok++; if ($1 == 304) same++ }
     END { printf "%d %d %d %d\n", NR, bytes, ok, same }' "$work/nginx/sent.log"
 }
 
-run_conditional() {
-  local dir="$work/run-conditional"
-  mkdir -p "$dir"
-  python3 "$here/bench/make_refresh_store.py" --manifest "$work/corpus/manifest.tsv" \
-    --base "http://127.0.0.1:$logged_port/" --out "$dir"
+timed() {  # label, then the command: appends "label wall cpu" to the round log, where cpu is user + system
+  local label="$1"
+  shift
+  /usr/bin/time -f "%e %U %S" -o "$work/time.txt" "$@" >"$work/out.txt" 2>&1 || true
+  local wall user system
+  read -r wall user system < <(tail -n 1 "$work/time.txt")  # time puts a line about a failed status first
+  echo "$label ${wall:-0} $(awk -v u="${user:-0}" -v s="${system:-0}" 'BEGIN { printf "%.2f", u + s }')" \
+    >>"$work/rounds.txt"
+}
+
+# The refresh goals, as medians of alternating rounds on loopback: each round runs the bare fetch, a first
+# tidewick-feed refresh of a store of its own and a first Newsboat reload of a cache of its own; once a minute has
+# passed since a round's first refresh (a feed is asked at most once a minute), its store and cache are refreshed
+# again, which nginx answers with 304s. So every program meets the same load, and the ratios compare runs made
+# side by side.
+run_rounds() {
+  local rounds="${ROUNDS:-5}" base="http://127.0.0.1:$logged_port/"
+  local starts=() i lines ok same
   touch "$work/nginx/sent.log"
-  echo "Conditional requests, nginx on loopback (tidewick-feed refresh, first and second)"
-  local lines bytes1 bytes2 ok same wall1 wall2 cpu1 cpu2
+  : >"$work/rounds.txt"
+  echo "reload-threads 16" >"$work/newsboat.config"
+  for ((i = 1; i <= rounds; ++i)); do
+    local dir="$work/round-$i"
+    mkdir -p "$dir/home"
+    python3 "$here/bench/make_refresh_store.py" --manifest "$work/corpus/manifest.tsv" --base "$base" --out "$dir"
+  done
+  echo "Loopback, nginx, median of $rounds alternating rounds (load before: $(cut -d' ' -f1-3 /proc/loadavg))"
+  for ((i = 1; i <= rounds; ++i)); do
+    local dir="$work/round-$i"
+    timed bare "$work/bare_curl_fetch" "$dir/urls" 16
+    starts[i]=$(date +%s)
+    timed first "$tidewick_feed" refresh "$dir/Feeds.xml"
+    timed newsboat-first env HOME="$dir/home" newsboat -x reload -u "$dir/urls" -c "$dir/cache.db" \
+      -C "$work/newsboat.config"
+  done
   read -r lines _ _ _ < <(sent_since 0)
-  local first_start
-  first_start=$(date +%s)
-  measure "tidewick-feed refresh (first)" "$tidewick_feed" refresh "$dir/Feeds.xml"
-  wall1="$wall"
-  cpu1="$cpu"
-  read -r lines bytes1 ok same < <(sent_since "$lines")
-  printf '  %-34s %10d bytes sent (%d answers 200, %d answers 304)\n' "first refresh" "$bytes1" "$ok" "$same"
-  wait_spacing "$first_start"
-  measure "tidewick-feed refresh (second)" "$tidewick_feed" refresh "$dir/Feeds.xml"
-  wall2="$wall"
-  cpu2="$cpu"
-  read -r lines bytes2 ok same < <(sent_since "$lines")
-  printf '  %-34s %10d bytes sent (%d answers 200, %d answers 304)\n' "second refresh" "$bytes2" "$ok" "$same"
-  awk -v b1="$bytes1" -v b2="$bytes2" -v w1="$wall1" -v w2="$wall2" -v c1="$cpu1" -v c2="$cpu2" 'BEGIN {
-    printf "  second / first: %.2f%% of the bytes (goal < 5%%), %.0f%% of the wall time (goal < 50%%),\n",
-      100 * b2 / b1, 100 * w2 / w1
-    printf "  %.0f%% of the CPU time (%s s / %s s user + system)\n", 100 * c2 / c1, c2, c1 }'
+  local total_ok=0 total_same=0
+  for ((i = 1; i <= rounds; ++i)); do
+    local dir="$work/round-$i"
+    wait_spacing "${starts[i]}"
+    timed second "$tidewick_feed" refresh "$dir/Feeds.xml"
+    read -r lines _ ok same < <(sent_since "$lines")
+    total_ok=$((total_ok + ok))
+    total_same=$((total_same + same))
+    timed newsboat-second env HOME="$dir/home" newsboat -x reload -u "$dir/urls" -c "$dir/cache.db" \
+      -C "$work/newsboat.config"
+    read -r lines _ _ _ < <(sent_since "$lines")
+  done
+  echo "  second tidewick-feed refreshes: $total_same answers 304, $total_ok answers 200" \
+    "(load after: $(cut -d' ' -f1-3 /proc/loadavg))"
+  python3 - "$work/rounds.txt" <<'PY'
+import statistics, sys
+rows = {}
+for line in open(sys.argv[1]):
+    label, wall, cpu = line.split()
+    rows.setdefault(label, []).append((float(wall), float(cpu)))
+med = {label: (statistics.median(w for w, _ in v), statistics.median(c for _, c in v)) for label, v in rows.items()}
+names = {"bare": "bare libcurl, 16 threads", "first": "tidewick-feed refresh, first",
+         "second": "tidewick-feed refresh, 304s", "newsboat-first": "newsboat -x reload (16 threads), first",
+         "newsboat-second": "newsboat -x reload (16 threads), 2nd"}
+print(f"  {'':40} {'wall':>8} {'CPU':>8}   each round's wall")
+for label in names:
+    if label in med:
+        walls = " ".join(f"{w:.2f}" for w, _ in rows[label])
+        print(f"  {names[label]:40} {med[label][0]:7.2f}s {med[label][1]:7.2f}s   {walls}")
+b, f, s = med["bare"], med["first"], med["second"]
+print(f"  first / bare fetch: {f[0] / b[0]:.2f}x wall, {f[1] / b[1]:.2f}x CPU (goal: within 2.5x)")
+print(f"  304s / first: {100 * s[0] / f[0]:.0f}% wall, {100 * s[1] / f[1]:.0f}% CPU (goal: under 50%)")
+nf, ns = med["newsboat-first"], med["newsboat-second"]
+print(f"  newsboat first / bare fetch: {nf[0] / b[0]:.1f}x wall; newsboat 2nd / first: {100 * ns[0] / nf[0]:.0f}% wall")
+PY
 }
 
 echo "tidewick-feed: $tidewick_feed ($(nproc) CPUs, $(date -u +%F\ %T) UTC)"
-if [ "${ONLY_CONDITIONAL:-0}" = 1 ]; then
-  run_conditional
+run_rounds
+if [ "${ONLY_ROUNDS:-0}" = 1 ]; then
   exit 0
 fi
-run_scenario "Loopback, nginx, no delay" "http://127.0.0.1:$nginx_port/" 1
-run_conditional
 if [ "${SKIP_DELAY:-0}" != 1 ]; then
   slow=1
   [ "${SKIP_SLOW:-0}" = 1 ] && slow=0

@@ -161,6 +161,7 @@ TMergeCounts MergeEntries(TFeed& stored, TFreshEntries& freshItems, const TAutoR
       const TEntry& current = freshItems[earlier->second];
       items[i].Title = current.Title;
       items[i].Link = current.Link;
+      ++counts.Retitled;
       present[earlier->second] = true;
       ++i;
       continue;

@@ -35,6 +35,9 @@ struct TMergeCounts {
   int Removed = 0;
   int Added = 0;
   int AddedRead = 0;  // of Added, born read by the auto-read terms
+  int Retitled = 0;   // stored entries known by their earlier identity that took the current title and link
+  // Whether the entries changed at all (MinutesElapsed, LastDownloaded and Error always do).
+  bool EntriesChanged() const { return Removed > 0 || Added > 0 || Retitled > 0; }
 };
 
 // Merges fresh.Entries into stored (in place) by the rule above, in linear time; the survivors end up in exactly

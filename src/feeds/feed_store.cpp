@@ -19,6 +19,7 @@
 #include "feeds/store_copies.h"
 #include "feeds/store_reader.h"
 #include "feeds/store_rescue.h"
+#include "feeds/store_state.h"
 #include "feeds/store_writer.h"
 #include "lang/lang_text.h"
 #include "util/files.h"
@@ -49,6 +50,46 @@ std::function<void(const std::string&)> g_saveTestHook;
 // What a newer version wrote into the feed list of each store loaded (its attributes and unknown children), by the
 // file name it was loaded from; written back by every save to that name.
 std::map<std::string, TUnknownXml> g_storeUnknown;
+
+// What the files of each store hold, by the store's file name (after links): the version of the store file, the
+// refresh state text it or its state file holds, and the feeds' shape (names, addresses, entry counts), so a save of
+// the refresh state alone can tell that the store file still holds everything else.
+struct TStateRecord {
+  std::string StoreToken;
+  std::string StateText;
+  std::string Shape;
+  bool StateFileBlocked = false;  // a damaged or unreadable state file that was not kept: never written over
+};
+std::map<std::string, TStateRecord> g_stateRecords;
+
+std::string ShapeOf(const TFeeds& feeds) {
+  std::string shape;
+  for (const TFeed& feed : feeds) {
+    shape += feed.Name;
+    shape += '\0';
+    shape += feed.URL;
+    shape += '\0';
+    shape += std::to_string(feed.Entries.size());
+    shape += '\n';
+  }
+  return shape;
+}
+
+std::string StateFileOf(const std::string& targetName) {
+  return targetName + std::string(kStateFileSuffix);
+}
+
+// After the store file targetName was read or written whole: what it now holds.
+void RememberState(const std::string& targetName, const TFeeds& feeds, bool blocked) {
+  const std::optional<TFileVersion> version = FileVersionOf(targetName);
+  const std::lock_guard lock(g_storeMutex);
+  if (!version) {
+    g_stateRecords.erase(targetName);
+    return;
+  }
+  const std::string token = StoreVersionToken(*version);
+  g_stateRecords[targetName] = {token, RefreshStateText(feeds, token), ShapeOf(feeds), blocked};
+}
 
 void RememberStoreUnknown(const std::string& fileName, TUnknownXml unknown) {
   const std::lock_guard lock(g_storeMutex);
@@ -265,6 +306,49 @@ void LoadDamagedStore(const std::string& fileName, TStoreReadResult&& store, TSt
   ReplaceFeeds(std::move(rescue.Feeds));
 }
 
+// A complete store just loaded into Feeds takes the values of its refresh state file, when that belongs to it.
+void ApplyStateFile(const std::string& fileName, TStoreLoadResult& result) {
+  const std::string target = LinkTarget(fileName);
+  const std::optional<TFileVersion> version = FileVersionOf(target);
+  TStateFileResult state;
+  if (version) {
+    state = ApplyRefreshStateFile(StateFileOf(target), StoreVersionToken(*version), Feeds);
+  }
+  result.StateDamagedCopy = state.DamagedCopy;
+  const bool blocked = state.Status == TStateFileStatus::Unreadable ||
+                       (state.Status == TStateFileStatus::Damaged && state.DamagedCopy.empty());
+  RememberState(target, Feeds, blocked);
+}
+
+// Writes the refresh state file instead of the store when that is safe; nullopt when the store must be written.
+std::optional<TFileSaveResult> SaveRefreshStateOnly(const std::string& fileName, const TFeeds& feeds) {
+  const std::optional<TFileIdentity> old = IdentityOf(fileName);
+  const std::optional<TFileVersion> version = FileVersionOf(fileName);
+  if (!old || !version || !Known(g_completeFiles, *old)) {
+    return std::nullopt;
+  }
+  const std::string token = StoreVersionToken(*version);
+  std::string text;
+  {
+    const std::lock_guard lock(g_storeMutex);
+    const auto found = g_stateRecords.find(fileName);
+    if (found == g_stateRecords.end() || found->second.StoreToken != token || found->second.StateFileBlocked ||
+        found->second.Shape != ShapeOf(feeds)) {
+      return std::nullopt;
+    }
+    text = RefreshStateText(feeds, token);
+    if (text == found->second.StateText) {
+      return TFileSaveResult{};  // the files hold all of it already
+    }
+  }
+  if (!WriteRefreshStateFile(StateFileOf(fileName), text, old->Mode).Written()) {
+    return std::nullopt;  // the whole store may still go in
+  }
+  const std::lock_guard lock(g_storeMutex);
+  g_stateRecords[fileName].StateText = std::move(text);
+  return TFileSaveResult{};
+}
+
 }  // namespace
 
 TStoreLoadResult LoadFeedStore(const std::string& fileName) {
@@ -289,6 +373,7 @@ TStoreLoadResult LoadFeedStore(const std::string& fileName) {
     result.FeedCount = static_cast<int>(store.Feeds.size());
     result.EntryCount = EntriesIn(store.Feeds);
     ReplaceFeeds(std::move(store.Feeds));
+    ApplyStateFile(fileName, result);
     return result;
   }
   LoadDamagedStore(fileName, std::move(store), result);
@@ -307,8 +392,13 @@ bool SaveFeeds(const std::string& storeFileName, const TFeeds& feeds) {
   return SaveFeedStore(storeFileName, feeds).Written();
 }
 
-TFileSaveResult SaveFeedStore(const std::string& storeFileName, const TFeeds& feeds) {
+TFileSaveResult SaveFeedStore(const std::string& storeFileName, const TFeeds& feeds, TStoreChanges changes) {
   const std::string fileName = LinkTarget(storeFileName);
+  if (changes == TStoreChanges::RefreshStateOnly) {
+    if (const std::optional<TFileSaveResult> saved = SaveRefreshStateOnly(fileName, feeds)) {
+      return *saved;
+    }
+  }
   const std::string tempName = fileName + std::string(kStoreTempSuffix);
   const std::optional<TFileIdentity> old = IdentityOf(fileName);
   // Only a store that loads completely becomes the backup; any other file there is kept as a damaged copy first.
@@ -341,12 +431,23 @@ TFileSaveResult SaveFeedStore(const std::string& storeFileName, const TFeeds& fe
   }
   SyncFolderOf(fileName);
   RememberComplete(fileName);
+  // The store holds the refresh state now; a state file left beside it belongs to an older version of it.
+  bool blocked = false;
+  {
+    const std::lock_guard lock(g_storeMutex);
+    const auto found = g_stateRecords.find(fileName);
+    blocked = found != g_stateRecords.end() && found->second.StateFileBlocked;
+  }
+  if (!blocked) {
+    ::unlink(StateFileOf(fileName).c_str());
+  }
+  RememberState(fileName, feeds, blocked);
   return {};
 }
 
 void RemoveStaleStoreFiles(const std::string& storeFileName) {
   const std::string fileName = LinkTarget(storeFileName);
-  for (const std::string_view suffix : {kStoreTempSuffix, kStoreBackupPendingSuffix}) {
+  for (const std::string_view suffix : {kStoreTempSuffix, kStoreBackupPendingSuffix, kStateTempSuffix}) {
     const std::string stale = fileName + std::string(suffix);
     struct stat info {};
     if (::lstat(stale.c_str(), &info) == 0 && S_ISREG(info.st_mode)) {

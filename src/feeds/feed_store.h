@@ -38,6 +38,7 @@ struct TStoreLoadResult {
   int EntryCount = 0;
   int BackupEntryCount = 0;              // after damage: entries the backup gave to feeds the damaged file shows
   std::vector<std::string> BackupFeeds;  // after damage: names of the feeds taken whole from the backup
+  std::string StateDamagedCopy;          // where a damaged refresh state file was kept (it was ignored)
   std::string DamagedCopy;  // where the damaged file was kept (empty when none was needed or copying failed)
   std::string Message;      // translated text for the user (also why saving is refused); empty when all was in order
   bool Recovered() const {
@@ -49,10 +50,21 @@ struct TStoreLoadResult {
   bool MaySave() const { return Status != TStoreLoadStatus::Unreadable && (!Recovered() || !DamagedCopy.empty()); }
 };
 
-// Replaces Feeds by the store in fileName (unless the file is missing), with recovery as described above.
+// Replaces Feeds by the store in fileName (unless the file is missing), with recovery as described above. A complete
+// store takes the values of its refresh state file when that belongs to it.
 TStoreLoadResult LoadFeedStore(const std::string& fileName);
 // The same; true when at least one feed was read.
 bool LoadFeeds(const std::string& fileName);
+
+// What changed since the store file was last written or read, as far as the caller knows.
+enum class TStoreChanges {
+  All,
+  // Only what refreshes learn (validators, request times, failures, LastDownloaded, Error): the refresh state file
+  // beside the store takes it (see store_state.h) while the store file stays as it is. Whenever that cannot be
+  // trusted (the store file is not the one this process read or wrote last, the feeds or their entry counts differ
+  // from it, a damaged state file could not be kept) the whole store is written instead.
+  RefreshStateOnly,
+};
 
 // Writes all of Feeds. False when anything failed, or when the file there could not be read or is damaged and no
 // verified copy of it could be kept; Feeds.xml and Feeds.xml.bak are then as they were.
@@ -60,7 +72,8 @@ bool SaveFeeds(const std::string& fileName);
 // The same for a copy of the store (a background save writes a snapshot taken on the main thread).
 bool SaveFeeds(const std::string& fileName, const TFeeds& feeds);
 // The same with the reason of a failure.
-TFileSaveResult SaveFeedStore(const std::string& fileName, const TFeeds& feeds);
+TFileSaveResult SaveFeedStore(const std::string& fileName, const TFeeds& feeds,
+                              TStoreChanges changes = TStoreChanges::All);
 
 // The names a save writes beside the store before they replace the store and its backup.
 inline constexpr std::string_view kStoreTempSuffix = ".tmp";

@@ -301,7 +301,30 @@ void WriteFeed(TChunkWriter& out, const TFeed& feed, int number) {
   out.CloseLine(1, "Feed", number);
 }
 
+// A feed's refresh values alone, named as in the store, so the store's reader reads them back.
+void WriteFeedRefresh(TChunkWriter& out, const TFeed& feed, int number) {
+  out.OpenLine(1, "Feed", number);
+  out.Text(2, "Name", feed.Name);
+  out.Text(2, "URL", feed.URL);
+  out.Number(2, "LastDownloaded", DateTimeToUnixSeconds(feed.LastDownloaded));
+  out.Boolean(2, "Error", feed.Error);
+  WriteRefreshState(out, feed.Refresh);
+  out.CloseLine(1, "Feed", number);
+}
+
 }  // namespace
+
+bool WriteRefreshStateText(const TFeeds& feeds, const TStoreSink& sink, std::string_view rootAttributes) {
+  TChunkWriter out(sink);
+  out.Put("<?xml version=\"1.0\"?>\r\n<Feeds ");
+  out.Put(rootAttributes);
+  out.Put(">\r\n");
+  for (size_t n = 0; n < feeds.size(); ++n) {
+    WriteFeedRefresh(out, feeds[n], static_cast<int>(n + 1));
+  }
+  out.CloseLine(0, "Feeds");
+  return out.Finish();
+}
 
 bool WriteStoreText(const TFeeds& feeds, const TStoreSink& sink, const TUnknownXml& storeUnknown) {
   TChunkWriter out(sink);

@@ -19,4 +19,8 @@ using TStoreSink = std::function<bool(std::string_view piece)>;
 // entries; the feed list's after the last feed).
 bool WriteStoreText(const TFeeds& feeds, const TStoreSink& sink, const TUnknownXml& storeUnknown = TUnknownXml());
 
+// Writes a document of the same form that holds, for each feed, only its name, address, LastDownloaded, Error and
+// refresh state (the refresh state file); rootAttributes (well-formed XML attributes) go into the Feeds tag.
+bool WriteRefreshStateText(const TFeeds& feeds, const TStoreSink& sink, std::string_view rootAttributes);
+
 }  // namespace tidewick

@@ -110,6 +110,7 @@ void TFeedUpdateThread::SyncFeedBack(TFeeds& feeds, const std::vector<std::strin
         if (m_readOk && m_fresh) {
           const TMergeCounts counts = MergeFeed(*stored, std::move(*m_fresh), TAutoReadTerms(autoReadTerms));
           m_newItemCount = static_cast<size_t>(counts.Added);
+          m_changedMore = counts.EntriesChanged();
           outcome = TWorkerOutcome::Refreshed;
         }
         break;
@@ -135,7 +136,9 @@ void TFeedUpdateThread::SyncFeedBack(TFeeds& feeds, const std::vector<std::strin
     m_answer.Kind = m_answer.Kind == TAnswerKind::Gone ? TAnswerKind::Gone : TAnswerKind::Failed;
     stored->Error = true;
   }
-  RecordAnswer(*stored, m_answer);
+  if (RecordAnswer(*stored, m_answer)) {
+    m_changedMore = true;
+  }
   m_outcome.store(outcome, std::memory_order_release);
 }
 

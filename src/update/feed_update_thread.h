@@ -68,6 +68,9 @@ class TFeedUpdateThread {
   TWorkerOutcome Outcome() const { return m_outcome.load(std::memory_order_acquire); }
   // New entries the hand-back added (0 before it ran).
   size_t NewEntryCount() const { return m_newItemCount; }
+  // Whether the hand-back changed more of the stored feed than its refresh state, LastDownloaded and Error: its
+  // entries, or its address (a permanent redirect). False before it ran.
+  bool ChangedMoreThanRefreshState() const { return m_changedMore; }
   // Why the refresh failed, as a code of refresh_failure.h ("no-answer", "not-a-feed"...); empty otherwise. Main
   // thread, after the hand-back.
   const std::string& FailureReason() const { return m_failureReason; }
@@ -114,6 +117,7 @@ class TFeedUpdateThread {
   std::function<TDateTime()> m_clock;
   TRefreshAnswer m_answer;
   size_t m_newItemCount = 0;
+  bool m_changedMore = false;
 };
 
 // The set of workers of the current run, in the order they were started, and the pool that runs them.

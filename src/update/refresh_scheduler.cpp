@@ -49,6 +49,7 @@ TRefreshScheduler::TRefreshScheduler(TFeeds& feeds, THandBackQueue& queue, TSett
       m_workers(feeds, queue, [this] { return m_settings().AutoReadList; }) {
   m_workers.SetHandBackObserver([this](const TFeedUpdateThread& worker) {
     m_newItemCount += worker.NewEntryCount();
+    m_changedMore = m_changedMore || worker.ChangedMoreThanRefreshState();
     m_askedThisRun.insert(worker.FeedId());
     m_takenIn.push_back(worker.FeedId());
     if (m_observer) {
@@ -173,6 +174,10 @@ TRefreshPoll TRefreshScheduler::Poll() {
   TRefreshPoll ended = EndRun(true);
   ended.Total = poll.Total;
   return ended;
+}
+
+TStoreChanges TRefreshScheduler::TakeStoreChanges() {
+  return std::exchange(m_changedMore, false) ? TStoreChanges::All : TStoreChanges::RefreshStateOnly;
 }
 
 std::vector<uint64_t> TRefreshScheduler::TakeTakenIn() {

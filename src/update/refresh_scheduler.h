@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "feeds/feed_records.h"
+#include "feeds/feed_store.h"
 #include "settings/settings.h"
 #include "update/feed_update_thread.h"
 #include "update/hand_back_queue.h"
@@ -115,6 +116,9 @@ class TRefreshScheduler {
 
   // New entries taken in since the scheduler was created.
   size_t NewEntryCount() const { return m_newItemCount; }
+  // What the hand-backs since the last call changed in the store: only refresh state (validators, request times,
+  // failures, LastDownloaded, Error), or more (entries, addresses). The save after a run passes it on.
+  TStoreChanges TakeStoreChanges();
 
   // Main thread: called after each hand-back (the command-line tool reports failures with it).
   void SetHandBackObserver(TFeedUpdateThreadArray::THandBackObserver observer) { m_observer = std::move(observer); }
@@ -139,6 +143,7 @@ class TRefreshScheduler {
   TFeedUpdateThreadArray m_workers;             // after the members its hand-backs use
   std::string m_statusText;
   size_t m_newItemCount = 0;
+  bool m_changedMore = false;  // since the last TakeStoreChanges
   int m_lowSpeedWindowMs = kLowSpeedWindowMs;
 };
 

@@ -2,6 +2,10 @@
 
 #include <iconv.h>
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 #include <algorithm>
 #include <array>
 #include <cerrno>
@@ -60,12 +64,22 @@ inline std::size_t MultiByteLength(const unsigned char* p, std::size_t left) {
   return 0;
 }
 
-// Length of the leading part of `bytes` that is valid UTF-8; eight ASCII bytes are skipped at a time.
+// Length of the leading part of `bytes` that is valid UTF-8; ASCII is skipped sixteen (or eight) bytes at a time.
 std::size_t ValidUtf8Prefix(std::string_view bytes) {
   const auto* const data = reinterpret_cast<const unsigned char*>(bytes.data());
   const std::size_t size = bytes.size();
   std::size_t pos = 0;
   while (pos < size) {
+#if defined(__SSE2__)
+    while (size - pos >= 16) {
+      const __m128i block = _mm_loadu_si128(reinterpret_cast<const __m128i*>(data + pos));
+      if (const int mask = _mm_movemask_epi8(block); mask != 0) {
+        pos += static_cast<std::size_t>(__builtin_ctz(static_cast<unsigned>(mask)));
+        break;
+      }
+      pos += 16;
+    }
+#endif
     if (pos + 8 <= size) {
       uint64_t word;
       std::memcpy(&word, data + pos, 8);

@@ -1,14 +1,22 @@
 // The refresh state of a feed in the store file: written only once there is one (the golden store, never refreshed,
 // has none), read back whole, and a store with elements the reader does not know (from a later version) loses
-// nothing it does know.
+// nothing it does know. A save of the refresh state alone goes into the state file beside the store and leaves the
+// store file as it is; whatever befalls the state file, the store's own copy of the state still counts.
 
+#include <filesystem>
+#include <functional>
 #include <gtest/gtest.h>
 #include <string>
+#include <sys/stat.h>
 
 #include "feeds/feed_store.h"
 #include "feeds/store_reader.h"
+#include "feeds/store_state.h"
 #include "feeds/store_test_support.h"
+#include "platform/file_io.h"
+#include "support/temp_dir.h"
 #include "util/dates.h"
+#include "util/files.h"
 
 namespace tidewick {
 namespace {
@@ -64,6 +72,140 @@ TEST(StoreRefreshState, UnknownElementsAnywhereAreSkippedAndBadNumbersReadAsNoth
   EXPECT_EQ(feed.Refresh.LastStatus, 0);
   EXPECT_EQ(feed.Refresh.LastBytes, 0);
   EXPECT_EQ(feed.Refresh.RedirectCount, 0);
+}
+
+class StateFile : public ::testing::Test {
+ protected:
+  // A store saved whole with the old state, then a refresh that learnt a new one, saved as refresh state only.
+  void SetUp() override {
+    TFeeds feeds = test::SmallStore();
+    feeds[0].Refresh = EveryFieldSet();
+    feeds[0].Refresh.ETag = "old";
+    ASSERT_TRUE(SaveFeedStore(m_store, feeds).Written());
+    ::chmod(m_store.c_str(), 0600);
+    ASSERT_EQ(LoadFeedStore(m_store).Status, TStoreLoadStatus::Loaded);
+    m_storeBytes = ReadWholeFile(m_store).value_or("");
+    m_storeVersion = FileVersionOf(m_store);
+    Feeds[0].Refresh.ETag = "new";
+    Feeds[0].LastDownloaded = UnixSecondsToDateTime(1800000000);
+    Feeds[1].Error = false;
+    ASSERT_TRUE(SaveFeedStore(m_store, Feeds, TStoreChanges::RefreshStateOnly).Written());
+  }
+
+  void ExpectStoreUntouched() const {
+    EXPECT_EQ(FileVersionOf(m_store), m_storeVersion);
+    EXPECT_EQ(ReadWholeFile(m_store), m_storeBytes);
+  }
+
+  void ExpectNewState(bool expected) const {
+    EXPECT_EQ(Feeds.at(0).Refresh.ETag, expected ? "new" : "old");
+    EXPECT_EQ(Feeds.at(1).Error, !expected);
+  }
+
+  std::vector<std::string> DamagedCopies() const {
+    std::vector<std::string> copies;
+    for (const auto& entry : std::filesystem::directory_iterator(m_dir.Path())) {
+      if (entry.path().filename().string().starts_with("Feeds.xml.state.damaged-")) {
+        copies.push_back(entry.path().string());
+      }
+    }
+    return copies;
+  }
+
+  test::TempDir m_dir;
+  std::string m_store = m_dir.File("Feeds.xml");
+  std::string m_state = m_store + ".state";
+  std::string m_storeBytes;
+  std::optional<TFileVersion> m_storeVersion;
+};
+
+TEST_F(StateFile, ARefreshStateSaveLeavesTheStoreFileAndIsReadBackWithIt) {
+  ExpectStoreUntouched();
+  struct stat info {};
+  ASSERT_EQ(::stat(m_state.c_str(), &info), 0);
+  EXPECT_EQ(info.st_mode & 0777, 0600u);  // addresses may hold credentials
+  Feeds.clear();
+  const TStoreLoadResult loaded = LoadFeedStore(m_store);
+  EXPECT_EQ(loaded.Status, TStoreLoadStatus::Loaded);
+  ExpectNewState(true);
+  EXPECT_EQ(Feeds[0].LastDownloaded, UnixSecondsToDateTime(1800000000));
+  // Nothing new: nothing is written at all.
+  const auto stateVersion = FileVersionOf(m_state);
+  ASSERT_TRUE(SaveFeedStore(m_store, Feeds, TStoreChanges::RefreshStateOnly).Written());
+  EXPECT_EQ(FileVersionOf(m_state), stateVersion);
+  ExpectStoreUntouched();
+}
+
+TEST_F(StateFile, WhateverBefallsTheStateFileTheStoresOwnStateCounts) {
+  const std::string storeText = m_storeBytes;
+  struct TCase {
+    const char* What;
+    std::function<void(const std::string& state, const std::string& store)> Befall;
+    bool Applies;
+    bool Damaged;
+  };
+  const TCase cases[] = {
+      {"left as it was", [](const std::string&, const std::string&) {}, true, false},
+      {"cut short by a crash",
+       [](const std::string& state, const std::string&) {
+         std::filesystem::resize_file(state, std::filesystem::file_size(state) / 2);
+       },
+       false, true},
+      {"not a document",
+       [](const std::string& state, const std::string&) {
+         ASSERT_TRUE(WriteStringToFile(state, "\xff\xfe\x00garbage"));
+       },
+       false, true},
+      {"naming other feeds",
+       [](const std::string& state, const std::string&) {
+         std::string text = ReadWholeFile(state).value_or("");
+         text.replace(text.find("<Name>Empty</Name>"), 18, "<Name>Other</Name>");
+         ASSERT_TRUE(WriteStringToFile(state, text));
+       },
+       false, true},
+      // An older version knows nothing of the state file and writes the store with the state it read.
+      {"outlived by a store an older version wrote",
+       [&storeText](const std::string&, const std::string& store) {
+         ASSERT_TRUE(std::filesystem::remove(store));
+         ASSERT_TRUE(WriteStringToFile(store, storeText));
+       },
+       false, false},
+  };
+  const std::string stateText = ReadWholeFile(m_state).value_or("");
+  for (const TCase& c : cases) {
+    SCOPED_TRACE(c.What);
+    ASSERT_TRUE(WriteStringToFile(m_state, stateText));
+    c.Befall(m_state, m_store);
+    Feeds.clear();
+    const TStoreLoadResult loaded = LoadFeedStore(m_store);
+    EXPECT_EQ(loaded.Status, TStoreLoadStatus::Loaded);
+    EXPECT_EQ(loaded.FeedCount, 2);
+    ExpectNewState(c.Applies);
+    EXPECT_EQ(Feeds[0].Refresh.LastStatus, 304);  // the store's own state is whole
+    EXPECT_EQ(!loaded.StateDamagedCopy.empty(), c.Damaged);
+    if (c.Damaged) {
+      EXPECT_FALSE(std::filesystem::exists(m_state));
+      ASSERT_EQ(DamagedCopies().size(), 1u);
+      std::filesystem::remove(DamagedCopies()[0]);
+    }
+  }
+}
+
+TEST_F(StateFile, TheWholeStoreIsWrittenWhenMoreThanTheStateChangedAndThenTakesTheState) {
+  Feeds[0].Entries.pop_back();  // the caller was wrong: entries changed too
+  ASSERT_TRUE(SaveFeedStore(m_store, Feeds, TStoreChanges::RefreshStateOnly).Written());
+  EXPECT_FALSE(std::filesystem::exists(m_state));
+  const TStoreReadResult read = ReadStoreFile(m_store);
+  ASSERT_EQ(read.Feeds.size(), 2u);
+  EXPECT_EQ(read.Feeds[0].Entries.size(), 1u);
+  EXPECT_EQ(read.Feeds[0].Refresh.ETag, "new");
+
+  // A store file this process did not write or read last is never taken as holding the rest.
+  Feeds[0].Refresh.ETag = "newer";
+  ASSERT_TRUE(WriteStringToFile(m_store, FeedStoreText(test::SmallStore())));
+  ASSERT_TRUE(SaveFeedStore(m_store, Feeds, TStoreChanges::RefreshStateOnly).Written());
+  EXPECT_EQ(ReadStoreFile(m_store).Feeds.at(0).Entries.size(), 1u);
+  EXPECT_FALSE(std::filesystem::exists(m_state));
 }
 
 }  // namespace

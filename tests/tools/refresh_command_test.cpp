@@ -2,12 +2,14 @@
 
 #include <filesystem>
 #include <gtest/gtest.h>
+#include <optional>
 #include <string>
 
 #include "feeds/feed_records.h"
 #include "feeds/feed_store.h"
 #include "feeds/store_reader.h"
 #include "feeds/store_test_support.h"
+#include "platform/file_io.h"
 #include "support/http_test_server.h"
 #include "support/program_run.h"
 #include "support/temp_dir.h"
@@ -167,7 +169,9 @@ TEST_F(RefreshCommand, StoreWithATagCutOffIsDamagedAndLosesNothing) {
     EXPECT_EQ(feed.Entries.size(), 5u);
   }
   EXPECT_EQ(Run().Status, 0);  // the store is sound again (and no feed is asked twice within a minute)
-  EXPECT_EQ(ReadStoreFile(Store(".bak")).Feeds.size(), 3u);
+  EXPECT_EQ(ReadStoreFile(Store()).Feeds.size(), 3u);
+  const TStoreReadResult backup = ReadStoreFile(Store(".bak"));
+  EXPECT_TRUE(!backup.Opened || backup.Feeds.size() == 3u);  // never the loss
 }
 
 TEST_F(RefreshCommand, VerboseTellsEachFeedsResultAndALaterRunAsksOnlyWhetherTheFeedChanged) {
@@ -204,10 +208,26 @@ TEST_F(RefreshCommand, VerboseTellsEachFeedsResultAndALaterRunAsksOnlyWhetherThe
     feed.Refresh.LastTime -= 2.0 / (24 * 60);
   }
   ASSERT_TRUE(WriteStringToFile(Store(), FeedStoreText(saved.Feeds)));
+  const std::optional<TFileVersion> stored = FileVersionOf(Store());
+  const std::optional<std::string> storedText = ReadWholeFile(Store());
   const test::TProgramOutput later = Run("", "--verbose");
   EXPECT_NE(later.Out.find("Feed 0 <" + m_server.Url("/good") + ">: HTTP 304, "), std::string::npos) << later.Out;
   EXPECT_NE(later.Out.find(" bytes, unchanged\n"), std::string::npos) << later.Out;
   EXPECT_EQ(ReadStoreFile(Store()).Feeds.at(0).Entries.size(), 1u);
+  // Only refresh state changed: the store file stays as it was, the state file beside it has the news.
+  EXPECT_EQ(FileVersionOf(Store()), stored);
+  EXPECT_EQ(ReadWholeFile(Store()), storedText);
+
+  // A minute later the validators still go out, although the store file never took the 304's state.
+  ASSERT_EQ(LoadFeedStore(Store()).Status, TStoreLoadStatus::Loaded);
+  ASSERT_NE(Feeds.at(0).Refresh.LastTime, ReadStoreFile(Store()).Feeds.at(0).Refresh.LastTime);
+  for (TFeed& feed : Feeds) {
+    feed.Refresh.LastTime -= 2.0 / (24 * 60);
+  }
+  ASSERT_TRUE(SaveFeedStore(Store(), Feeds, TStoreChanges::RefreshStateOnly).Written());
+  const test::TProgramOutput last = Run("", "--verbose");
+  EXPECT_NE(last.Out.find("Feed 0 <" + m_server.Url("/good") + ">: HTTP 304, "), std::string::npos) << last.Out;
+  EXPECT_EQ(FileVersionOf(Store()), stored);
 }
 
 }  // namespace

@@ -30,6 +30,7 @@
 
 #include "feeds/feed_store.h"
 #include "lang/lang_text.h"
+#include "platform/file_io.h"
 #include "settings/settings.h"
 #include "support/feed_builder.h"
 #include "support/http_test_server.h"
@@ -344,6 +345,45 @@ class MainWindowTest : public QObject {
     QVERIFY(!refresh.IsRunning());
     QVERIFY(m_window->Widgets().statusText->text().startsWith(QStringLiteral("Keine neue Abfrage")));
     QCOMPARE(server.RequestCount(), requests);
+  }
+
+  // A run answered by 304s changes only refresh state: the store file stays as it is (a store of many megabytes
+  // was rewritten for a few validators), the state file beside it takes the news, and the validators go out again.
+  void aRunAnsweredBy304sSavesOnlyTheRefreshState() {
+    test::THttpTestServer server;
+    server.SetHandler([](const test::TTestRequest& request) {
+      test::TTestResponse response;
+      response.Headers = {{"ETag", "\"v1\""}};
+      if (test::HeaderValue(request, "If-None-Match") == "\"v1\"") {
+        response.Status = 304;
+      } else {
+        response.Body = Rss(request.Target);
+      }
+      return response;
+    });
+    OpenWindow({{"Alpha", server.Url("/a")}});
+    TRefreshController& refresh = m_window->Refresh();
+    QSignalSpy ended(&refresh, &TRefreshController::RunEnded);
+    const auto runAndSave = [&](int runs) {
+      m_window->Actions().mnuFeedRefreshAll->trigger();
+      QTRY_COMPARE_WITH_TIMEOUT(ended.count(), runs, 15000);
+      m_window->Saver().WaitUntilIdle();
+      Feeds[0].Refresh.LastTime -= 2.0 / (24 * 60);  // a minute later
+    };
+    runAndSave(1);
+    const std::string store = InFolder(QStringLiteral("Feeds.xml")).toStdString();
+    const QByteArray stored = ReadFile(QStringLiteral("Feeds.xml"));
+    const std::optional<TFileVersion> version = FileVersionOf(store);
+    QVERIFY(stored.contains("<Item2>"));
+    runAndSave(2);
+    QCOMPARE(Feeds[0].Refresh.LastStatus, 304);
+    QCOMPARE(FileVersionOf(store), version);
+    QCOMPARE(ReadFile(QStringLiteral("Feeds.xml")), stored);
+    QVERIFY(ReadFile(QStringLiteral("Feeds.xml.state")).contains("<LastStatus>304</LastStatus>"));
+    Feeds[0].Refresh.LastStatus = 0;
+    Feeds.clear();
+    QCOMPARE(LoadFeedStore(store).FeedCount, 1);
+    QCOMPARE(Feeds[0].Refresh.LastStatus, 304);
   }
 
   // Regression: a stored size of the largest int made a window of 32767 x 32767 pixels, and saved it back.

@@ -1,5 +1,6 @@
 // tidewick-feed refresh: refreshes every feed of a store through the program's workers and scheduler, then saves
-// the store. Meant for cron and for measuring refresh speed.
+// the store (or only its refresh state file, when nothing else changed). Meant for cron and for measuring refresh
+// speed.
 
 #include <fcntl.h>
 #include <unistd.h>
@@ -211,6 +212,10 @@ int RunRefresh(const std::vector<std::string>& args) {
   if (loaded.Recovered()) {
     std::fprintf(stderr, "tidewick-feed: %s\n", loaded.Message.c_str());
   }
+  if (!loaded.StateDamagedCopy.empty()) {
+    std::fprintf(stderr, "tidewick-feed: the refresh state file was damaged and is ignored; it is kept as \"%s\"\n",
+                 loaded.StateDamagedCopy.c_str());
+  }
   if (!InitNetwork()) {
     return UsageError("the network library could not be set up");
   }
@@ -229,7 +234,8 @@ int RunRefresh(const std::vector<std::string>& args) {
   }
   std::printf("%d feeds, %zu new entries, %zu failed\n", FeedCount(), scheduler.NewEntryCount(), failures.size());
   std::fflush(stdout);
-  if (!SaveFeeds(arguments.StoreFile)) {
+  // A run that only learnt refresh state (all 304s, say) leaves the store file alone and writes its state file.
+  if (!SaveFeedStore(arguments.StoreFile, Feeds, scheduler.TakeStoreChanges()).Written()) {
     std::fprintf(stderr, "tidewick-feed: cannot save the feed store \"%s\"\n", arguments.StoreFile.c_str());
     return kExitSaveFailed;
   }

@@ -85,7 +85,7 @@ class TMainWindow : public QMainWindow {
   ~TMainWindow() override;
 
   // The one way to save while the window runs: coalesces bursts and writes off the main thread.
-  void ScheduleSave(TSaveDelay delay = TSaveDelay::Soon);
+  void ScheduleSave(TSaveDelay delay = TSaveDelay::Soon, TStoreChanges changes = TStoreChanges::All);
   // Saves at once, in order: window state, normal geometry, splitters, tab, stay-on-top, tree arrangement,
   // LastSelectedPath, settings file, store. True when both files were written.
   bool SaveAllNow();

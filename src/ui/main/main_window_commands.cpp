@@ -124,11 +124,17 @@ void TMainWindow::WireRefreshCommands() {
   connect(m_refresh, &TRefreshController::RunningChanged, this, [this] { OnRefreshRunChanged(); });
   // Each result shows in the tree as it comes; the tray, the popup, the error report and the save (which copies
   // the whole store on this thread) wait for the run's end.
-  connect(m_refresh, &TRefreshController::FeedsTakenIn, this, [this] { m_tree->UpdateTreeCaptions(); });
+  // A run that only learnt refresh state (all 304s, say) saves into the state file beside the store.
+  connect(m_refresh, &TRefreshController::FeedsTakenIn, this, [this] {
+    m_tree->UpdateTreeCaptions();
+    if (m_refresh->Scheduler().TakeStoreChanges() == TStoreChanges::All) {
+      m_saver->NoteStoreChanged();
+    }
+  });
   connect(m_refresh, &TRefreshController::RunEnded, this, [this] {
     m_tree->UpdateTreeCaptions();
     UpdateActionStates();
-    ScheduleSave();
+    ScheduleSave(TSaveDelay::Soon, m_refresh->Scheduler().TakeStoreChanges());
   });
 }
 

@@ -112,8 +112,8 @@ void TMainWindow::StoreWindowLayout() {
   }
 }
 
-void TMainWindow::ScheduleSave(TSaveDelay delay) {
-  m_saver->Schedule(delay);
+void TMainWindow::ScheduleSave(TSaveDelay delay, TStoreChanges changes) {
+  m_saver->Schedule(delay, changes);
 }
 
 bool TMainWindow::SaveAllNow() {

@@ -38,7 +38,7 @@ TSaveOutcome WriteSaveSnapshot(const TSaveSnapshot& snapshot) {
   outcome.SettingsError = SaveSettingsFile(settings).Error;
   outcome.FeedsFileName = snapshot.FeedsFileName;
   if (snapshot.WriteStore) {
-    outcome.StoreError = SaveFeedStore(snapshot.FeedsFileName, snapshot.Feeds).Error;
+    outcome.StoreError = SaveFeedStore(snapshot.FeedsFileName, snapshot.Feeds, snapshot.StoreChanges).Error;
   }
   return outcome;
 }
@@ -56,7 +56,10 @@ TSaveScheduler::~TSaveScheduler() {
   // jthread joins here; a snapshot still queued is written before the thread ends, so nothing is lost.
 }
 
-void TSaveScheduler::Schedule(TSaveDelay delay) {
+void TSaveScheduler::Schedule(TSaveDelay delay, TStoreChanges changes) {
+  if (changes == TStoreChanges::All) {
+    ++m_storeChanges;
+  }
   const int delayMs = delay == TSaveDelay::Soon ? kSaveSoonMs : m_readMarksDelayMs;
   // A pending save that comes sooner covers this request as well; a later one is brought forward.
   if (!m_timer->isActive() || m_timer->remainingTime() > delayMs) {
@@ -75,6 +78,10 @@ void TSaveScheduler::StartBackgroundSave() {
   }
   m_building = TakeSaveSnapshot(false);
   m_building->WriteStore = m_storeMaySave && !m_building->FeedsFileName.empty();
+  // A change made while the feeds are copied counts as not saved: it may come too late for the copy.
+  m_building->StoreChanges =
+      m_storeChanges == m_storeChangesSaved ? TStoreChanges::RefreshStateOnly : TStoreChanges::All;
+  m_buildingChanges = m_storeChanges;
   m_feedsToCopy.clear();
   m_nextFeed = 0;
   if (m_building->WriteStore) {
@@ -120,6 +127,7 @@ void TSaveScheduler::FinishSnapshot() {
   {
     const std::lock_guard lock(m_mutex);
     m_queued = std::move(m_building);  // replaces an older one not yet started: the newer state wins
+    m_queuedChanges = m_buildingChanges;
   }
   m_building.reset();
   m_feedsToCopy.clear();
@@ -129,6 +137,7 @@ void TSaveScheduler::FinishSnapshot() {
 void TSaveScheduler::WriterLoop(const std::stop_token& stop) {
   while (true) {
     TSaveSnapshot snapshot;
+    uint64_t changes = 0;
     {
       std::unique_lock lock(m_mutex);
       m_wake.wait(lock, stop, [this] { return m_queued.has_value(); });
@@ -136,15 +145,20 @@ void TSaveScheduler::WriterLoop(const std::stop_token& stop) {
         return;  // stopped with nothing left to write
       }
       snapshot = std::move(*m_queued);
+      changes = m_queuedChanges;
       m_queued.reset();
       m_writing = true;
     }
     const TSaveOutcome outcome = WriteSaveSnapshot(snapshot);
+    const bool storeWritten = snapshot.WriteStore && outcome.StoreWritten();
     // Posted before the writer counts as idle, so whoever waits for idle finds the report already queued.
     QMetaObject::invokeMethod(
         this,
-        [this, outcome] {
+        [this, outcome, storeWritten, changes] {
           ++m_completed;
+          if (storeWritten) {
+            m_storeChangesSaved = std::max(m_storeChangesSaved, changes);
+          }
           Report(outcome);
         },
         Qt::QueuedConnection);
@@ -176,7 +190,7 @@ void TSaveScheduler::WaitUntilIdle() {
 void TSaveScheduler::Report(const TSaveOutcome& outcome) {
   m_last = outcome;
   if (!outcome.AllWritten()) {
-    Schedule(TSaveDelay::ReadMarks);
+    Schedule(TSaveDelay::ReadMarks, TStoreChanges::RefreshStateOnly);  // whatever is not saved yet still counts
   }
   emit Saved(outcome);
 }
@@ -199,8 +213,12 @@ TSaveOutcome TSaveScheduler::SaveNow() {
   outcome.SettingsFileName = settings.SettingsFileName;
   outcome.SettingsError = SaveSettingsFile(Settings()).Error;
   outcome.FeedsFileName = settings.FeedsFileName;
+  // Written whole: a run stopped by the exit merges what it already downloaded without announcing it.
   if (m_storeMaySave && !settings.FeedsFileName.empty()) {
     outcome.StoreError = SaveFeedStore(settings.FeedsFileName, Feeds).Error;
+    if (outcome.StoreWritten()) {
+      m_storeChangesSaved = m_storeChanges;
+    }
   }
   Report(outcome);
   return outcome;

@@ -11,6 +11,7 @@
 // given meanwhile (perhaps one another feed had) comes with the next save, together with its arrangement.
 
 #include <condition_variable>
+#include <cstdint>
 #include <functional>
 #include <mutex>
 #include <optional>
@@ -21,6 +22,7 @@
 #include <QObject>
 
 #include "feeds/feed_records.h"
+#include "feeds/feed_store.h"
 #include "settings/settings.h"
 
 class QTimer;
@@ -42,6 +44,7 @@ struct TSaveSnapshot {
   bool WriteStore = true;
   std::string FeedsFileName;
   TFeeds Feeds;
+  TStoreChanges StoreChanges = TStoreChanges::All;  // refresh state only: the state file beside the store takes it
 };
 
 // Takes the snapshot of Settings() and, when writeStore, every feed of Feeds.
@@ -73,8 +76,12 @@ class TSaveScheduler : public QObject {
   TSaveScheduler(TPrepare prepare, QObject* parent, int readMarksDelayMs = kSaveReadMarksMs);
   ~TSaveScheduler() override;
 
-  void Schedule(TSaveDelay delay = TSaveDelay::Soon);
-  // Cancels the pending delay, waits for a running write, then prepares and writes on this thread.
+  // changes: what changed in the store. Refresh state alone (a run answered by 304s) is saved into the state file
+  // beside the store, until anything else changes: then the whole store is written again.
+  void Schedule(TSaveDelay delay = TSaveDelay::Soon, TStoreChanges changes = TStoreChanges::All);
+  // The store changed beyond its refresh state (entries merged during a run); the save comes later.
+  void NoteStoreChanged() { ++m_storeChanges; }
+  // Cancels the pending delay, waits for a running write, then prepares and writes on this thread (the whole store).
   TSaveOutcome SaveNow();
 
   // False after the store could not be read at start: the store file is then never written over.
@@ -111,6 +118,11 @@ class TSaveScheduler : public QObject {
   int m_readMarksDelayMs;
   bool m_storeMaySave = true;
   int m_completed = 0;
+  // Changes beyond refresh state asked for, and how many of them the last complete store written holds.
+  uint64_t m_storeChanges = 0;
+  uint64_t m_storeChangesSaved = 0;
+  uint64_t m_buildingChanges = 0;  // m_storeChanges when the snapshot being built began
+  uint64_t m_queuedChanges = 0;    // the same for the queued one (guarded by m_mutex)
   TSaveOutcome m_last;
   std::optional<TSaveSnapshot> m_building;  // main thread: the snapshot whose feeds are being copied
   // The feeds to copy, in store order, with their names as the arrangement in the same snapshot knows them.
