@@ -17,6 +17,7 @@ install(DIRECTORY Language/ DESTINATION ${TIDEWICK_DATA_DESTINATION}/Language)
 if(EXISTS ${PROJECT_SOURCE_DIR}/data/welcome)
   install(DIRECTORY data/welcome/ DESTINATION ${TIDEWICK_DATA_DESTINATION}/welcome)
 endif()
+install(DIRECTORY data/help/ DESTINATION ${TIDEWICK_DATA_DESTINATION}/help)
 install(FILES data/man/tidewick-feed.1 DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
 
 # cpack -G DEB: what shared-library scanning cannot see is named by hand: the Qt platform plugins (xcb, wayland),

@@ -34,6 +34,7 @@ in_root apt-get update -qq
 in_root env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq xdg-utils desktop-file-utils "/tmp/$(basename "$deb")" >/dev/null
 in_root test -x /usr/bin/tidewick
 in_root test -f /usr/share/tidewick/Language/English.lng
+in_root test -f /usr/share/tidewick/help/help_en.html
 in_root desktop-file-validate /usr/share/applications/org.tidewick.Tidewick.desktop
 handler="$(in_root xdg-mime query default x-scheme-handler/feed)"
 [ "$handler" = "org.tidewick.Tidewick.desktop" ] || { echo "feed: links open '$handler'"; exit 1; }

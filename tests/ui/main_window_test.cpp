@@ -37,6 +37,7 @@
 #include "tree/feed_tree.h"
 #include "ui/main/feed_tree_model.h"
 #include "ui/main/feed_tree_view.h"
+#include "ui/main/link_opener.h"
 #include "ui/main/main_actions.h"
 #include "ui/main/refresh_controller.h"
 #include "ui/main/ui_prompts.h"
@@ -93,6 +94,28 @@ class MainWindowTest : public QObject {
 
   QAction* Action(const QString& name) { return m_window->findChild<QAction*>(name); }
 
+  // The shipped help pages in the temporary folder's "help/".
+  void CopyHelpPages() {
+    const QString helpFolder = InFolder(QStringLiteral("help"));
+    QVERIFY(QDir().mkpath(helpFolder));
+    for (const QFileInfo& page : QDir(QStringLiteral(TIDEWICK_SOURCE_DIR "/data/help")).entryInfoList(QDir::Files)) {
+      QVERIFY(QFile::copy(page.filePath(), helpFolder + QLatin1Char('/') + page.fileName()));
+    }
+  }
+  // A window with the temporary folder as its data folder, in the language of that file ("" for the built-in
+  // German); F1 pressed in its entry list.
+  void PressHelpKey(const QString& languageFile) {
+    TMainWindowOptions options = test::WindowOptionsIn(m_folder->path());
+    options.DataFolder = (m_folder->path() + QLatin1Char('/')).toStdString();
+    m_window = std::make_unique<TMainWindow>(options);
+    m_window->show();
+    QVERIFY(QTest::qWaitForWindowActive(m_window.get()));
+    LoadLanguageFile(languageFile.isEmpty() ? std::string()
+                                            : TIDEWICK_SOURCE_DIR "/Language/" + languageFile.toStdString());
+    QTest::keyClick(m_window->Widgets().entryListView, Qt::Key_F1);
+  }
+  QTextBrowser* HelpView() const { return m_window->findChild<QTextBrowser*>(QStringLiteral("txtHelp")); }
+
   QString InFolder(const QString& name) const { return m_folder->filePath(name); }
   void WriteFile(const QString& name, const QByteArray& bytes) {
     QFile file(InFolder(name));
@@ -132,7 +155,7 @@ class MainWindowTest : public QObject {
     const TMainWidgets& w = m_window->Widgets();
     QVERIFY(!w.statusProgress->isVisible());
     QCOMPARE(w.statusText->text(), QStringLiteral("Bereit."));
-    QVERIFY(!Action(QStringLiteral("mnuHelpHelp"))->isVisible());
+    QVERIFY(Action(QStringLiteral("mnuHelpHelp"))->isVisible() && Action(QStringLiteral("mnuHelpHelp"))->isEnabled());
     QVERIFY(!Action(QStringLiteral("tbFeedStopRefresh"))->isVisible());
     Feeds[0].Entries.push_back(
         test::MakeEntry("High <water>", "https://example.org/tides", "", "<p>At <b>noon</b> today</p>"));
@@ -169,6 +192,7 @@ class MainWindowTest : public QObject {
     const QString window = QStringLiteral("frmMain");
     const QString tree = QStringLiteral("tvNav");
     const QString list = QStringLiteral("lvItems");
+    QTest::newRow("F1") << QKeySequence(QKeySequence::HelpContents) << "mnuHelpHelp" << list;
     QTest::newRow("Ctrl+Alt+E") << QKeySequence(Qt::CTRL | Qt::ALT | Qt::Key_E) << "mnuFileExport" << tree;
     QTest::newRow("Ctrl+Alt+I") << QKeySequence(Qt::CTRL | Qt::ALT | Qt::Key_I) << "mnuFileImport" << tree;
     QTest::newRow("Ctrl+S") << QKeySequence(Qt::CTRL | Qt::Key_S) << "mnuFileFeedItemExport" << list;
@@ -209,6 +233,65 @@ class MainWindowTest : public QObject {
     QTest::keySequence(target, key);
     QVERIFY(!catcher.Ambiguous);
     QCOMPARE(catcher.Reached, QStringList{action});
+  }
+
+  void f1OpensTheHelpPageOfTheLanguage_data() {
+    QTest::addColumn<QString>("languageFile");
+    QTest::addColumn<QString>("title");
+    QTest::newRow("English") << "English.lng"
+                             << "Tidewick help";
+    QTest::newRow("built-in German") << ""
+                                     << "Tidewick-Hilfe";
+    QTest::newRow("French, which has no page") << "French.lng"
+                                               << "Tidewick help";
+  }
+
+  void f1OpensTheHelpPageOfTheLanguage() {
+    QFETCH(QString, languageFile);
+    QFETCH(QString, title);
+    CopyHelpPages();
+    PressHelpKey(languageFile);
+    QTextBrowser* view = HelpView();
+    QVERIFY(view != nullptr);
+    QCOMPARE(view->window()->windowTitle(), title);
+    QVERIFY(view->window()->isVisible());
+    QVERIFY(prompts::ShownPrompts().empty());
+  }
+
+  void aMissingHelpPageIsToldNotShown() {
+    QVERIFY(QDir().mkpath(InFolder(QStringLiteral("help/help_en.html"))));  // not a file
+    PressHelpKey(QStringLiteral("English.lng"));
+    QCOMPARE(HelpView(), nullptr);
+    QCOMPARE(prompts::ShownPrompts().size(), size_t{1});
+    QCOMPARE(prompts::ShownPrompts().front().Icon, QMessageBox::Warning);
+    QVERIFY2(prompts::ShownPrompts().front().Text.contains(InFolder(QStringLiteral("help/help_en.html"))),
+             qPrintable(prompts::ShownPrompts().front().Text));
+  }
+
+  // The help window reads its own pages only: other local files are neither loaded as pictures nor opened as links,
+  // and web addresses go to the browser.
+  void helpLinksStayInTheHelpOrGoToTheBrowser() {
+    QStringList launched;
+    SetLauncherForTests([&launched](const TLaunchRequest& request) {
+      launched << request.Url.toString();
+      return true;
+    });
+    CopyHelpPages();
+    PressHelpKey(QStringLiteral("English.lng"));
+    QTextBrowser* view = HelpView();
+    QVERIFY(view != nullptr);
+    const QString secret = InFolder(QStringLiteral("Tidewick.ini"));
+    WriteFile(QStringLiteral("Tidewick.ini"), "secret");
+    QVERIFY(view->loadResource(QTextDocument::ImageResource, QUrl::fromLocalFile(secret)).isNull());
+    emit view->anchorClicked(QUrl::fromLocalFile(secret));
+    emit view->anchorClicked(QUrl(QStringLiteral("../Tidewick.ini")));
+    emit view->anchorClicked(QUrl(QStringLiteral("https://example.org/guide")));
+    QCOMPARE(view->window()->windowTitle(), QStringLiteral("Tidewick help"));
+    emit view->anchorClicked(QUrl(QStringLiteral("help_de.html#keys")));
+    QCOMPARE(view->window()->windowTitle(), QStringLiteral("Tidewick-Hilfe"));
+    SetLauncherForTests({});
+    QCOMPARE(launched, QStringList{QStringLiteral("https://example.org/guide")});
+    QCOMPARE(test::PromptTitles().size(), qsizetype{2});  // both local files refused with a word
   }
 
   void windowKeysMoveTheFocus() {

@@ -125,6 +125,7 @@ TMainActions::TMainActions(QMainWindow* window) : QObject(window) {
   actShowHtmlView = Make("actShowHtmlView", window);
 
   const std::pair<QAction*, QKeySequence> shortcuts[] = {
+      {mnuHelpHelp, QKeySequence(QKeySequence::HelpContents)},
       {mnuFileExport, QKeySequence(Qt::CTRL | Qt::ALT | Qt::Key_E)},
       {mnuFileImport, QKeySequence(Qt::CTRL | Qt::ALT | Qt::Key_I)},
       {mnuFileFeedItemExport, QKeySequence(Qt::CTRL | Qt::Key_S)},
@@ -155,8 +156,6 @@ TMainActions::TMainActions(QMainWindow* window) : QObject(window) {
     paneAction->setShortcutContext(Qt::WidgetWithChildrenShortcut);
   }
   mnuExtrasWindowOnTop->setCheckable(true);
-  mnuHelpHelp->setVisible(false);
-  mnuHelpHelp->setEnabled(false);
   tbFeedStopRefresh->setVisible(false);
 
   BuildMenus(window);
@@ -217,8 +216,7 @@ void TMainActions::BuildMenus(QMainWindow* window) {
   mnuHelp = bar->addMenu(QString());
   mnuHelp->setObjectName(QStringLiteral("mnuHelp"));
   mnuHelp->addAction(mnuHelpHelp);
-  m_helpSeparator = mnuHelp->addSeparator();
-  m_helpSeparator->setVisible(false);
+  mnuHelp->addSeparator();
   mnuHelp->addActions({mnuHelpWebsite, mnuHelpEMail, mnuHelpDonate});
   mnuHelp->addSeparator();
   mnuHelp->addAction(mnuHelpInfo);

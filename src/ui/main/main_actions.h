@@ -113,7 +113,6 @@ class TMainActions : public QObject {
   std::vector<TContextCaption> m_feedsCaptions;
   std::vector<TContextCaption> m_entriesCaptions;
   std::vector<TContextCaption> m_trayCaptions;
-  QAction* m_helpSeparator = nullptr;
 };
 
 }  // namespace tidewick

@@ -45,7 +45,7 @@ class TSaveProblemReport;
 // Where the window finds its files. Empty values mean the program's own places; tests point them at a temporary
 // folder.
 struct TMainWindowOptions {
-  std::string DataFolder;        // holds "Language/", with a trailing separator
+  std::string DataFolder;        // holds "Language/" and "help/", with a trailing separator
   std::string SettingsFileName;  // the settings file
   std::string FeedsFileName;     // the feed store; empty: the one the settings location names
   bool UseProgramFolder = true;  // without SettingsFileName: beside the program (true) or the per-user folder

@@ -13,6 +13,7 @@
 #include "feeds/feed_records.h"
 #include "settings/settings.h"
 #include "tree/feed_tree.h"
+#include "ui/dialogs/help_window.h"
 #include "ui/dialogs/opml_commands.h"
 #include "ui/dialogs/settings_window.h"
 #include "ui/main/feed_tree_actions.h"
@@ -49,6 +50,7 @@ void TMainWindow::WireCommands() {
     SetWindowOnTop(m_actions->mnuExtrasWindowOnTop->isChecked());
     ScheduleSave();
   });
+  a.SetCommand(a.mnuHelpHelp, [this] { ShowHelp(this, m_options.DataFolder); });
   a.SetCommand(a.mnuHelpWebsite, [this] { OpenHomePage(); });
   a.SetCommand(a.mnuHelpDonate, [this] { OpenDonatePage(); });
   a.SetCommand(a.mnuHelpEMail, [this] { WriteMail(); });
@@ -215,6 +217,7 @@ void TMainWindow::UpdateActionStates() {
       {a.mnuFeedRefreshAll, states.RefreshAll},
       {a.mnuExtrasWindowOnTop, true},
       {a.mnuExtrasSettings, true},
+      {a.mnuHelpHelp, true},
       {a.mnuHelpWebsite, true},
       {a.mnuHelpEMail, true},
       {a.mnuHelpDonate, true},
