@@ -109,7 +109,7 @@ void TFeedUpdateThread::SyncFeedBack(TFeeds& feeds, const std::vector<std::strin
       case TAnswerKind::Document:
         if (m_readOk && m_fresh) {
           const TMergeCounts counts = MergeFeed(*stored, std::move(*m_fresh), TAutoReadTerms(autoReadTerms));
-          m_newItemCount = static_cast<size_t>(counts.Added);
+          m_newEntryCount = static_cast<size_t>(counts.Added);
           m_changedMore = counts.EntriesChanged();
           outcome = TWorkerOutcome::Refreshed;
         }

@@ -67,7 +67,7 @@ class TFeedUpdateThread {
   const std::string& Url() const { return m_url; }
   TWorkerOutcome Outcome() const { return m_outcome.load(std::memory_order_acquire); }
   // New entries the hand-back added (0 before it ran).
-  size_t NewEntryCount() const { return m_newItemCount; }
+  size_t NewEntryCount() const { return m_newEntryCount; }
   // Whether the hand-back changed more of the stored feed than its refresh state, LastDownloaded and Error: its
   // entries, or its address (a permanent redirect). False before it ran.
   bool ChangedMoreThanRefreshState() const { return m_changedMore; }
@@ -116,7 +116,7 @@ class TFeedUpdateThread {
   std::string m_ifModifiedSince;
   std::function<TDateTime()> m_clock;
   TRefreshAnswer m_answer;
-  size_t m_newItemCount = 0;
+  size_t m_newEntryCount = 0;
   bool m_changedMore = false;
 };
 

@@ -48,7 +48,7 @@ TRefreshScheduler::TRefreshScheduler(TFeeds& feeds, THandBackQueue& queue, TSett
       m_settings(std::move(settings)),
       m_workers(feeds, queue, [this] { return m_settings().AutoReadList; }) {
   m_workers.SetHandBackObserver([this](const TFeedUpdateThread& worker) {
-    m_newItemCount += worker.NewEntryCount();
+    m_newEntryCount += worker.NewEntryCount();
     m_changedMore = m_changedMore || worker.ChangedMoreThanRefreshState();
     m_askedThisRun.insert(worker.FeedId());
     m_takenIn.push_back(worker.FeedId());

@@ -115,7 +115,7 @@ class TRefreshScheduler {
   const TFeedUpdateThreadArray& Workers() const { return m_workers; }
 
   // New entries taken in since the scheduler was created.
-  size_t NewEntryCount() const { return m_newItemCount; }
+  size_t NewEntryCount() const { return m_newEntryCount; }
   // What the hand-backs since the last call changed in the store: only refresh state (validators, request times,
   // failures, LastDownloaded, Error), or more (entries, addresses). The save after a run passes it on.
   TStoreChanges TakeStoreChanges();
@@ -142,7 +142,7 @@ class TRefreshScheduler {
   std::vector<uint64_t> m_takenIn;              // handed back since the last TakeTakenIn
   TFeedUpdateThreadArray m_workers;             // after the members its hand-backs use
   std::string m_statusText;
-  size_t m_newItemCount = 0;
+  size_t m_newEntryCount = 0;
   bool m_changedMore = false;  // since the last TakeStoreChanges
   int m_lowSpeedWindowMs = kLowSpeedWindowMs;
 };

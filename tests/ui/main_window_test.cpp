@@ -349,7 +349,7 @@ class MainWindowTest : public QObject {
     language("French")->trigger();
     QCOMPARE(buttons.button(QDialogButtonBox::Cancel)->text(), QStringLiteral("Annuler"));
     QCOMPARE(m_window->Widgets().statusText->text(), QStringLiteral("Prêt."));
-    const TFeedTreeModel* tree = m_window->Widgets().feedTreeView->NavModel();
+    const TFeedTreeModel* tree = m_window->Widgets().feedTreeView->TreeModel();
     QCOMPARE(tree->IndexOf(m_window->FeedTree().Root()).data().toString(), QStringLiteral("Flux"));
   }
 

@@ -77,7 +77,7 @@ void TMainWindow::OnLanguageChosen(QAction* item) {
   UseQtTranslation(CurrentLanguageCode());
   ApplyLanguage();
   // What was made from language texts before: the list's column headers and the tree's root.
-  m_itemView->Model().UpdateColumnHeaders();
+  m_entryController->Model().UpdateColumnHeaders();
   m_tree->UpdateTreeCaptions();
   ScheduleSave();
 }
