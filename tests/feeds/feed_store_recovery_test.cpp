@@ -41,15 +41,7 @@ class StoreRecovery : public ::testing::Test {
   std::string Read(const std::string& suffix = "") const { return ReadFileToString(m_file + suffix); }
   bool Exists(const std::string& suffix) const { return std::filesystem::exists(m_file + suffix); }
 
-  std::vector<std::string> DamagedCopies() const {
-    std::vector<std::string> copies;
-    for (const auto& entry : std::filesystem::directory_iterator(m_dir.Path())) {
-      if (entry.path().filename().string().starts_with("Feeds.xml.damaged")) {
-        copies.push_back(entry.path().string());
-      }
-    }
-    return copies;
-  }
+  std::vector<std::string> DamagedCopies() const { return test::FilesStartingWith(m_file + ".damaged"); }
 
   // Runs body in a child process as the user "nobody" when the tests run as root (who may read every file); its exit
   // status. The folder is opened to that user.

@@ -102,15 +102,7 @@ class StateFile : public ::testing::Test {
     EXPECT_EQ(Feeds.at(1).Error, !expected);
   }
 
-  std::vector<std::string> DamagedCopies() const {
-    std::vector<std::string> copies;
-    for (const auto& entry : std::filesystem::directory_iterator(m_dir.Path())) {
-      if (entry.path().filename().string().starts_with("Feeds.xml.state.damaged-")) {
-        copies.push_back(entry.path().string());
-      }
-    }
-    return copies;
-  }
+  std::vector<std::string> DamagedCopies() const { return test::FilesStartingWith(m_state + ".damaged-"); }
 
   test::TempDir m_dir;
   std::string m_store = m_dir.File("Feeds.xml");

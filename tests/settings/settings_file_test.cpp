@@ -36,14 +36,7 @@ std::string Bak(const TSettings& s) {
 }
 // The kept copies of a damaged file: "<name>.damaged-<UTC time>".
 std::vector<std::string> DamagedCopies(const std::string& fileName) {
-  std::vector<std::string> copies;
-  const fs::path path(fileName);
-  for (const auto& entry : fs::directory_iterator(path.parent_path())) {
-    if (entry.path().filename().string().starts_with(path.filename().string() + ".damaged-")) {
-      copies.push_back(entry.path().string());
-    }
-  }
-  return copies;
+  return test::FilesStartingWith(fileName + ".damaged-");
 }
 std::string Damaged(const TSettings& s) {
   const std::vector<std::string> copies = DamagedCopies(s.SettingsFileName);

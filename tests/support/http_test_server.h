@@ -24,7 +24,6 @@ struct TTestResponse {
   int DelayMs = 0;         // pause before the answer starts
   bool Stall = false;      // send nothing at all until the server stops
   int DripIntervalMs = 0;  // send the body one byte at a time with this pause
-  bool Gzip = false;       // send the body gzip-coded with "Content-Encoding: gzip"
   bool SendLength = true;  // send Content-Length (false: the body ends when the connection closes)
   bool Raw = false;        // the body is the whole answer, sent as it is: no status line, no header is added
 };
@@ -106,9 +105,6 @@ class TTestProxy {
   std::list<std::jthread> m_connections;
   std::jthread m_acceptThread;
 };
-
-// The body gzip-coded (stored blocks, no compression needed), for servers that must send gzip.
-std::string GzipStored(const std::string& body);
 
 // The value of the request's header name (matched ignoring case), trimmed; empty when it was not sent.
 std::string HeaderValue(const TTestRequest& request, const std::string& name);

@@ -250,10 +250,9 @@ TEST_F(RefreshScheduler, StopAllEndsTheRunWithoutAReport) {
   Store(50);
   m_server.SetHandler([](const test::TTestRequest&) { return test::Stalling(); });
   m_scheduler.RefreshAll();
-  const auto started = std::chrono::steady_clock::now();
   const TRefreshPoll end = m_scheduler.StopAll();
-  EXPECT_LT(std::chrono::steady_clock::now() - started, 1s);
   EXPECT_TRUE(end.RunEnded);
+  EXPECT_LE(m_server.RequestCount(), kMaxConcurrentDownloads);  // the queued feeds never started
   EXPECT_FALSE(end.ErrorReport.has_value());
   EXPECT_EQ(end.StatusText, "Bereit.");
   EXPECT_FALSE(m_scheduler.IsRunning());
