@@ -270,10 +270,7 @@ TTestResponse THttpTestServer::ResponseFor(const TTestRequest& request) {
   if (found != m_responses.end()) {
     return found->second;
   }
-  TTestResponse missing;
-  missing.Status = 404;
-  missing.Body = "<html><body>Not found</body></html>";
-  return missing;
+  return {.Status = 404, .Body = "<html><body>Not found</body></html>"};
 }
 
 void THttpTestServer::Serve(int socket, const std::stop_token& token) {

@@ -109,4 +109,20 @@ class TTestProxy {
 // The value of the request's header name (matched ignoring case), trimmed; empty when it was not sent.
 std::string HeaderValue(const TTestRequest& request, const std::string& name);
 
+// A server that knows its validators: 304 when the request sends etag back in If-None-Match, else body; both answers
+// carry the ETag and Last-Modified (when given).
+inline TTestResponse ConditionalAnswer(const TTestRequest& request, const std::string& etag, std::string body,
+                                       const std::string& lastModified = "") {
+  TTestResponse response{.Headers = {{"ETag", etag}}};
+  if (!lastModified.empty()) {
+    response.Headers.emplace_back("Last-Modified", lastModified);
+  }
+  if (HeaderValue(request, "If-None-Match") == etag) {
+    response.Status = 304;
+  } else {
+    response.Body = std::move(body);
+  }
+  return response;
+}
+
 }  // namespace tidewick::test

@@ -350,14 +350,7 @@ class MainWindowTest : public QObject {
   void aRunAnsweredBy304sSavesOnlyTheRefreshState() {
     test::THttpTestServer server;
     server.SetHandler([](const test::TTestRequest& request) {
-      test::TTestResponse response;
-      response.Headers = {{"ETag", "\"v1\""}};
-      if (test::HeaderValue(request, "If-None-Match") == "\"v1\"") {
-        response.Status = 304;
-      } else {
-        response.Body = Rss(request.Target);
-      }
-      return response;
+      return test::ConditionalAnswer(request, "\"v1\"", Rss(request.Target));
     });
     OpenWindow({{"Alpha", server.Url("/a")}});
     TRefreshController& refresh = m_window->Refresh();

@@ -38,14 +38,7 @@ class FetchHeads : public ::testing::Test {
 
 TEST_F(FetchHeads, ConditionalRequestGets304WithoutBodyAndTheValidatorsOfTheAnswer) {
   m_server.SetHandler([](const test::TTestRequest& request) {
-    TTestResponse response;
-    response.Headers = {{"ETag", "\"v2\""}, {"Last-Modified", "Sun, 06 Dec 2026 22:00:00 GMT"}};
-    if (test::HeaderValue(request, "If-None-Match") == "\"v2\"") {
-      response.Status = 304;
-    } else {
-      response.Body = "<rss/>";
-    }
-    return response;
+    return test::ConditionalAnswer(request, "\"v2\"", "<rss/>", "Sun, 06 Dec 2026 22:00:00 GMT");
   });
   const TFetchResult fresh = Fetch("/feed");
   ASSERT_TRUE(fresh.Ok());
