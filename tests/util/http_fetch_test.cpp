@@ -153,11 +153,7 @@ struct TFailureCase {
 // Each failure names its cause, also where libcurl's own text would mislead (it calls a header line over its limit
 // "out of memory" and an HTTP/0.9 reply an "unsupported protocol").
 TEST_F(HttpFetch, FailuresSayWhy) {
-  int closedPort = 0;
-  {
-    const THttpTestServer gone;
-    closedPort = gone.Port();
-  }
+  const int closedPort = THttpTestServer().Port();  // nothing listens there any more
   const std::string longHeader = "HTTP/1.1 200 OK\r\nX-Long: " + std::string(200000, 'a') + "\r\n\r\n<rss/>";
   const TFailureCase cases[] = {
       {"/missing", {}, TFetchError::HttpStatus},
