@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <gtest/gtest.h>
+#include <tuple>
 
 #include "feeds/feed_merge.h"
 #include "feeds/feed_records.h"
@@ -54,23 +55,18 @@ TEST_F(ItemListTest, AutomaticOrderPutsUnreadFirstThenNewerThenTitleIgnoringCase
 TEST_F(ItemListTest, ManualOrderByEachColumnAndDirection) {
   AddTestFeed("beta", {Entry("b", Day(2026, 1, 2)), Entry("C", Day(2026, 1, 1))});
   AddTestFeed("Alpha", {Entry("a", Day(2026, 1, 3)), Entry("same day", Day(2026, 1, 1))});
-  struct Case {
-    int column;
-    bool ascending;
-    std::vector<std::string> titles;
-  };
-  const Case cases[] = {
+  const std::tuple<int, bool, std::vector<std::string>> cases[] = {
       {kTitleColumn, true, {"a", "b", "C", "same day"}},
       {kTitleColumn, false, {"same day", "C", "b", "a"}},
       {kDateColumn, true, {"C", "same day", "b", "a"}},  // equal dates by title
       {kDateColumn, false, {"a", "b", "same day", "C"}},
       {kFeedColumn, true, {"a", "same day", "b", "C"}},  // equal feeds keep store order
   };
-  for (const Case& c : cases) {
+  for (const auto& [column, ascending, titles] : cases) {
     TEntryList list;
     list.Fill({TListNodeKind::Root, {}}, true,
-              {.AutoSort = false, .SortLastColumn = c.column, .SortAscending = c.ascending});
-    EXPECT_EQ(Titles(list), c.titles) << c.column << " " << c.ascending;
+              {.AutoSort = false, .SortLastColumn = column, .SortAscending = ascending});
+    EXPECT_EQ(Titles(list), titles) << column << " " << ascending;
   }
 }
 
@@ -113,12 +109,7 @@ TEST_F(ItemListTest, NodesListTheirFeedsOnlyWhenGrouping) {
   const uint64_t beta = AddTestFeed("Beta", {Entry("b1", Day(2026, 1, 1))});
   AddTestFeed("News", {Entry("n1", Day(2026, 1, 1))});
   const TListOrder byFeed{.AutoSort = false, .SortLastColumn = 3};  // no column: keeps the collected order
-  struct Case {
-    TListNode node;
-    bool group;
-    size_t rows;
-  };
-  const Case cases[] = {
+  const std::tuple<TListNode, bool, size_t> cases[] = {
       {{TListNodeKind::Root, {}}, true, 4},
       {{TListNodeKind::Root, {}}, false, 0},
       {{TListNodeKind::Folder, {beta, alpha}}, true, 3},
@@ -127,10 +118,10 @@ TEST_F(ItemListTest, NodesListTheirFeedsOnlyWhenGrouping) {
       {{TListNodeKind::Feed, {alpha}}, false, 2},
       {{TListNodeKind::Feed, {alpha}}, true, 2},
   };
-  for (const Case& c : cases) {
+  for (const auto& [node, group, rows] : cases) {
     TEntryList list;
-    list.Fill(c.node, c.group, byFeed);
-    EXPECT_EQ(list.Size(), c.rows);
+    list.Fill(node, group, byFeed);
+    EXPECT_EQ(list.Size(), rows);
   }
   TEntryList folder;
   folder.Fill({TListNodeKind::Folder, {beta, alpha}}, true, byFeed);

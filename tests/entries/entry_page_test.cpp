@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "support/table_file.h"
@@ -27,20 +28,15 @@ TEST(EntryPage, SanitizesEveryRuleIgnoringCaseAndEndsEveryLineWithCrLf) {
 
 TEST(LimitEntryContent, CutsHostileContentAtATagBoundary) {
   const TEntryLimits limits{.MaxBytes = 40, .Html = {.MaxDepth = 2}};
-  struct Case {
-    std::string content;
-    std::string kept;
-    bool truncated;
-  };
-  const Case cases[] = {
+  const std::tuple<std::string, std::string, bool> cases[] = {
       {"<table><tr><td>x</td></tr></table>", "<table><tr><td>x</td></tr></table>", false},
       {"<p>" + std::string(50, 'x'), "<p>" + std::string(37, 'x'), true},
       {std::string(36, 'x') + "<img src=\"long-address\">", std::string(36, 'x'), true},
   };
-  for (const Case& c : cases) {
-    const TLimitedContent limited = LimitEntryContent(c.content, limits);
-    EXPECT_EQ(limited.Text, c.kept) << c.content;
-    EXPECT_EQ(limited.Truncated, c.truncated) << c.content;
+  for (const auto& [content, kept, truncated] : cases) {
+    const TLimitedContent limited = LimitEntryContent(content, limits);
+    EXPECT_EQ(limited.Text, kept) << content;
+    EXPECT_EQ(limited.Truncated, truncated) << content;
   }
   const std::string viewable = ViewableEntryContent(std::string(100, 'x'), limits);
   EXPECT_EQ(viewable.substr(40), "<p><i>Dieser Eintrag ist sehr groß und wird hier nur gekürzt angezeigt.</i></p>");

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "entries/entry_fold.h"
@@ -53,19 +54,14 @@ class FindItemRowTest : public ::testing::Test {
 };
 
 TEST_F(FindItemRowTest, StepsForwardAndBackwardWithoutWrapping) {
-  struct Case {
-    TSearchStep step;
-    std::optional<size_t> selected;
-    std::optional<size_t> found;
-  };
-  const Case cases[] = {
+  const std::tuple<TSearchStep, std::optional<size_t>, std::optional<size_t>> cases[] = {
       {TSearchStep::First, 4, 0},    {TSearchStep::Next, std::nullopt, 0},     {TSearchStep::Next, 0, 2},
       {TSearchStep::Next, 2, 4},     {TSearchStep::Next, 4, std::nullopt},     {TSearchStep::Previous, std::nullopt, 4},
       {TSearchStep::Previous, 4, 2}, {TSearchStep::Previous, 0, std::nullopt},
   };
-  for (const Case& c : cases) {
-    EXPECT_EQ(FindEntryRow(m_list, "MATCH", c.step, c.selected), c.found)
-        << static_cast<int>(c.step) << " from " << c.selected.value_or(99);
+  for (const auto& [step, selected, found] : cases) {
+    EXPECT_EQ(FindEntryRow(m_list, "MATCH", step, selected), found)
+        << static_cast<int>(step) << " from " << selected.value_or(99);
   }
   EXPECT_EQ(FindEntryRow(m_list, "", TSearchStep::First, std::nullopt), std::nullopt);
 }

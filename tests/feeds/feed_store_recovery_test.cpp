@@ -41,30 +41,34 @@ class StoreRecovery : public ::testing::Test {
   std::string Read(const std::string& suffix = "") const { return ReadFileToString(m_file + suffix); }
   bool Exists(const std::string& suffix) const { return std::filesystem::exists(m_file + suffix); }
 
-  std::vector<std::string> DamagedCopies() const {
-    std::vector<std::string> copies;
-    for (const auto& entry : std::filesystem::directory_iterator(m_dir.Path())) {
-      if (entry.path().filename().string().starts_with("Feeds.xml.damaged")) {
-        copies.push_back(entry.path().string());
-      }
+  std::vector<std::string> DamagedCopies() const { return test::FilesStartingWith(m_file + ".damaged"); }
+
+  // Runs body in a child process; its exit status.
+  static int InChild(const std::function<int()>& body) {
+    const pid_t child = ::fork();
+    if (child == 0) {
+      ::_exit(body());
     }
-    return copies;
+    int status = 0;
+    ::waitpid(child, &status, 0);
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+  }
+
+  // Whether another process takes the store's lock; it ends holding it, as a crashed one would.
+  bool AnotherProcessLocks() const {
+    return InChild([this]() -> int {
+             TFeedStoreLock held;
+             std::string message;
+             ::_exit(held.Acquire(m_file, message) ? 0 : 1);
+           }) == 0;
   }
 
   // Runs body in a child process as the user "nobody" when the tests run as root (who may read every file); its exit
   // status. The folder is opened to that user.
   int RunAsAnotherUser(const std::function<int()>& body) {
     std::filesystem::permissions(m_dir.Path(), std::filesystem::perms::all);
-    const pid_t child = ::fork();
-    if (child == 0) {
-      if (::geteuid() == 0 && (::setgid(65534) != 0 || ::setuid(65534) != 0)) {
-        ::_exit(99);
-      }
-      ::_exit(body());
-    }
-    int status = 0;
-    ::waitpid(child, &status, 0);
-    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    return InChild(
+        [&body] { return ::geteuid() == 0 && (::setgid(65534) != 0 || ::setuid(65534) != 0) ? 99 : body(); });
   }
 
   static mode_t ModeOf(const std::string& fileName) {
@@ -345,30 +349,13 @@ TEST_F(StoreRecovery, SecondWriterIsRefused) {
   EXPECT_NE(message.find(m_file), std::string::npos) << message;
 
   // Another process is refused too.
-  const pid_t child = ::fork();
-  if (child == 0) {
-    TFeedStoreLock other;
-    std::string ignored;
-    ::_exit(other.Acquire(m_file, ignored) ? 1 : 0);
-  }
-  int status = 0;
-  ASSERT_EQ(::waitpid(child, &status, 0), child);
-  EXPECT_EQ(WEXITSTATUS(status), 0);
-
+  EXPECT_FALSE(AnotherProcessLocks());
   first.Release();
   EXPECT_TRUE(second.Acquire(m_file, message));
 }
 
 TEST_F(StoreRecovery, LockOfAnEndedProcessNeverBlocks) {
-  const pid_t child = ::fork();
-  if (child == 0) {
-    TFeedStoreLock held;
-    std::string ignored;
-    held.Acquire(m_file, ignored);
-    ::_exit(0);  // ends without releasing
-  }
-  int status = 0;
-  ASSERT_EQ(::waitpid(child, &status, 0), child);
+  ASSERT_TRUE(AnotherProcessLocks());
   TFeedStoreLock lock;
   std::string message;
   EXPECT_TRUE(lock.Acquire(m_file, message));

@@ -267,20 +267,9 @@ TEST_F(FeedStore, WhatANewerVersionStoredSurvivesLoadMergeAndSave) {
 // Fault guarded: a character XML forbids was written as it was, after which no other program could read the store.
 // Old stores holding one still read as they are.
 TEST_F(FeedStore, NeverWritesACharacterXmlForbidsButReadsOldStoresWithThem) {
-  const std::string forbidden =
-      "a\x01"
-      "b\x1F"
-      "c\xEF\xBF\xBE"
-      "d\xEF\xBF\xBF"
-      "e\xED\xA0\x80"
-      "f";
-  const std::string replaced =
-      "a\xEF\xBF\xBD"
-      "b\xEF\xBF\xBD"
-      "c\xEF\xBF\xBD"
-      "d\xEF\xBF\xBD"
-      "e\xEF\xBF\xBD"
-      "f";
+  // U+0001, U+001F, U+FFFE, U+FFFF and a lone surrogate, each becoming U+FFFD (octal escapes end after 3 digits).
+  const std::string forbidden = "a\001b\037c\357\277\276d\357\277\277e\355\240\200f";
+  const std::string replaced = "a\357\277\275b\357\277\275c\357\277\275d\357\277\275e\357\277\275f";
   const std::string allowed = "\t\r\n\xEF\xBF\xBD\xED\x9F\xBF\x7F";
   const std::string longText(40000, 'x');  // beyond a write slice
   TFeeds feeds = SmallStore();
@@ -293,9 +282,7 @@ TEST_F(FeedStore, NeverWritesACharacterXmlForbidsButReadsOldStoresWithThem) {
   EXPECT_EQ(read.Feeds[0].Name, replaced);
   EXPECT_EQ(read.Feeds[0].Entries[0].Title, replaced + allowed);
   EXPECT_TRUE(read.Feeds[0].Entries[1].Description == longText + replaced);
-  const std::string old =
-      "a\x01"
-      "b\xEF\xBF\xBE";
+  const std::string old = "a\001b\357\277\276";
   EXPECT_EQ(LoadText(StoreWith("<Name>" + old + "</Name>")).at(0).Name, old);
   if (std::system("xmllint --version >/dev/null 2>&1") == 0) {
     const std::string file = m_dir.File("written.xml");

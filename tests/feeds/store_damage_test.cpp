@@ -90,9 +90,7 @@ TEST(StoreResync, BrokenStructureIsDamageAndEveryLaterFeedAndEntryIsRead) {
 
 TEST(StoreResyncEncoding, StrayWindows1252BytesAreNoDamage) {
   const TFeeds store = NumberedStore(2, 2, false);
-  const TStoreReadResult read = ReadStoreText(Replaced(FeedStoreText(store), "Größe",
-                                                       "Gr\xF6\xDF"
-                                                       "e"));
+  const TStoreReadResult read = ReadStoreText(Replaced(FeedStoreText(store), "Größe", "Gr\366\337e"));
   EXPECT_TRUE(read.Complete) << read.Damage;
   ASSERT_EQ(read.Feeds.size(), 2u);
   EXPECT_EQ(read.Feeds[0].Entries[0].Title, "Entry 1.1 Größe");
@@ -112,6 +110,14 @@ class StoreDamageFiles : public ::testing::Test {
     EXPECT_TRUE(result.Recovered());
     EXPECT_EQ(ReadFileToString(result.DamagedCopy), text);
     return result;
+  }
+
+  static std::vector<std::string> Names() {
+    std::vector<std::string> names;
+    for (const TFeed& feed : Feeds) {
+      names.push_back(feed.Name);
+    }
+    return names;
   }
 
   static int ReadMarks() {
@@ -134,10 +140,8 @@ TEST_F(StoreDamageFiles, MessageCountsWhatWasRecoveredAndNamesTheCopy) {
   const TStoreLoadResult result =
       LoadDamaged(Replaced(FeedStoreText(NumberedStore(3, 5, true)), "<Visited>", "<Visited%"));
   EXPECT_EQ(result.Status, TStoreLoadStatus::RecoveredPartially);
-  EXPECT_EQ(Feeds.size(), 3u);
-  EXPECT_EQ(EntryCount(Feeds), 15u);
-  EXPECT_EQ(result.FeedCount, 3);
-  EXPECT_EQ(result.EntryCount, 15);
+  EXPECT_TRUE(Feeds.size() == 3 && EntryCount(Feeds) == 15);
+  EXPECT_TRUE(result.FeedCount == 3 && result.EntryCount == 15);
   EXPECT_NE(result.Message.find(result.DamagedCopy), std::string::npos) << result.Message;
   EXPECT_NE(result.Message.find(" 3 "), std::string::npos) << result.Message;
   EXPECT_NE(result.Message.find(" 15 "), std::string::npos) << result.Message;
@@ -171,20 +175,12 @@ TEST_F(StoreDamageFiles, BackupGivesTheFeedsInTheUnreadablePartButNoFeedTheReada
   const TStoreLoadResult result = LoadDamaged(Replaced(text, "<Feed3>", "<Feed3\x01"));
   // Channel 4 (read from the second place) stays, Channel 2 (deleted) stays away; Channel 3, whose start the damage
   // cut off, is read back all the same.
-  std::vector<std::string> names;
-  for (const TFeed& feed : Feeds) {
-    names.push_back(feed.Name);
-  }
-  EXPECT_EQ(names, (std::vector<std::string>{"Channel 1", "Channel 4", "Channel 3"}));
+  EXPECT_EQ(Names(), (std::vector<std::string>{"Channel 1", "Channel 4", "Channel 3"}));
   EXPECT_EQ(ReadMarks(), 3);
 
   // A store cut after its first feed: the two feeds after it come from the backup, and the message names them.
   const TStoreLoadResult cut = LoadDamaged(text.substr(0, text.find("<Feed2>") + 3));
-  names.clear();
-  for (const TFeed& feed : Feeds) {
-    names.push_back(feed.Name);
-  }
-  EXPECT_EQ(names, (std::vector<std::string>{"Channel 1", "Channel 2", "Channel 3", "Channel 4"}));
+  EXPECT_EQ(Names(), (std::vector<std::string>{"Channel 1", "Channel 2", "Channel 3", "Channel 4"}));
   EXPECT_EQ(cut.BackupFeeds, (std::vector<std::string>{"Channel 2", "Channel 3", "Channel 4"}));
   EXPECT_NE(cut.Message.find("Channel 3"), std::string::npos) << cut.Message;
   EXPECT_EQ(ReadMarks(), 1);

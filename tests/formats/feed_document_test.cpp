@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 #include <string>
 #include <thread>
+#include <tuple>
 #include <vector>
 
 #include "feeds/feed_records.h"
@@ -118,11 +119,7 @@ std::string Repeated(std::string_view piece, int count) {
 
 // A download that is not read whole must never count as the feed's full list of entries.
 TEST(ReadDownloadedFeed, TellsWhetherTheWholeDocumentWasRead) {
-  const struct {
-    const char* Name;
-    std::string Text;
-    bool Complete;
-  } cases[] = {
+  const std::tuple<const char*, std::string, bool> cases[] = {
       {"Whole", test::Rss("<item><title>One</title></item>"), true},
       {"WithoutDeclaration", "<rss version=\"2.0\"><channel><title>T</title></channel></rss>", true},
       {"CutAfterAnItem", "<rss version=\"2.0\"><channel><title>T</title><item><title>One</title></item>", false},
@@ -132,12 +129,12 @@ TEST(ReadDownloadedFeed, TellsWhetherTheWholeDocumentWasRead) {
       {"MoreEntriesThanAnyFeed", test::Rss(Repeated("<item/>", 50001)), false},
       {"AsManyEntriesAsAllowed", test::Rss(Repeated("<item/>", 50000)), true},
   };
-  for (const auto& c : cases) {
+  for (const auto& [name, text, complete] : cases) {
     TFeed feed;
-    const TFeedDocumentResult result = ReadDownloadedFeed(std::string(c.Text), feed);
-    EXPECT_TRUE(result.Ok) << c.Name;
-    EXPECT_EQ(result.Complete, c.Complete) << c.Name;
-    EXPECT_LE(feed.Entries.size(), 50000u) << c.Name;
+    const TFeedDocumentResult result = ReadDownloadedFeed(std::string(text), feed);
+    EXPECT_TRUE(result.Ok) << name;
+    EXPECT_EQ(result.Complete, complete) << name;
+    EXPECT_LE(feed.Entries.size(), 50000u) << name;
   }
 }
 

@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 #include <random>
 #include <string>
+#include <tuple>
 
 #include "settings/settings.h"
 #include "settings/settings_damage.h"
@@ -36,14 +37,7 @@ std::string Bak(const TSettings& s) {
 }
 // The kept copies of a damaged file: "<name>.damaged-<UTC time>".
 std::vector<std::string> DamagedCopies(const std::string& fileName) {
-  std::vector<std::string> copies;
-  const fs::path path(fileName);
-  for (const auto& entry : fs::directory_iterator(path.parent_path())) {
-    if (entry.path().filename().string().starts_with(path.filename().string() + ".damaged-")) {
-      copies.push_back(entry.path().string());
-    }
-  }
-  return copies;
+  return test::FilesStartingWith(fileName + ".damaged-");
 }
 std::string Damaged(const TSettings& s) {
   const std::vector<std::string> copies = DamagedCopies(s.SettingsFileName);
@@ -164,25 +158,20 @@ TEST(SettingsFile, NestingOrSizeBeyondTheReaderLimitsIsADamagedFile) {
   const auto nested = [&](int depth) { return repeat("<a>", depth) + repeat("</a>", depth); };
   const std::string head = "<?xml version=\"1.0\"?>\r\n<Language>English</Language>\r\n";
   const std::string port = "<Proxy><Port>81</Port></Proxy>\r\n";
-  struct TCase {
-    std::string Text;
-    bool Damaged;
-    bool ValuesRead;
-  };
-  const TCase cases[] = {
+  const std::tuple<std::string, bool, bool> cases[] = {
       {head + "<Deep>" + nested(100000) + "</Deep>\r\n" + port, true, true},
       {head + "<Deep>" + nested(kMaxSettingsDepth) + "</Deep>\r\n" + port, true, true},
       {head + "<Deep>" + nested(kMaxSettingsDepth - 1) + "</Deep>\r\n" + port, false, true},
       {head + port + "<Pad>" + std::string(kMaxSettingsFileBytes, 'x') + "</Pad>\r\n", true, false},
       {head + port + "<Many>" + repeat("<a/>", kMaxSettingsFileBytes / 5) + "</Many>\r\n", true, false},
   };
-  for (const TCase& c : cases) {
+  for (const auto& [text, damaged, valuesRead] : cases) {
     const TempDir dir;
     TSettingsLoadResult result;
-    TSettings settings = LoadSettingsText(dir, c.Text, &result);
-    ASSERT_EQ(result.Damaged, c.Damaged) << c.Text.size();
-    EXPECT_EQ(settings.Language, c.ValuesRead ? "English" : "Deutsch") << c.Text.size();
-    EXPECT_EQ(settings.ProxyPort, c.ValuesRead ? 81 : 8080) << c.Text.size();
+    TSettings settings = LoadSettingsText(dir, text, &result);
+    ASSERT_EQ(result.Damaged, damaged) << text.size();
+    EXPECT_EQ(settings.Language, valuesRead ? "English" : "Deutsch") << text.size();
+    EXPECT_EQ(settings.ProxyPort, valuesRead ? 81 : 8080) << text.size();
     ASSERT_TRUE(SaveSettings(settings));
     EXPECT_LT(ReadFileToString(settings.SettingsFileName).size(), 16000u);
   }

@@ -9,7 +9,6 @@
 #include <array>
 #include <cctype>
 #include <chrono>
-#include <cstdint>
 #include <netinet/in.h>
 #include <optional>
 #include <string_view>
@@ -118,9 +117,6 @@ std::string ResponseHead(const TTestResponse& response, size_t bodyLength) {
   if (response.SendLength) {
     head += "Content-Length: " + std::to_string(bodyLength) + "\r\n";
   }
-  if (response.Gzip) {
-    head += "Content-Encoding: gzip\r\n";
-  }
   if (!response.Location.empty()) {
     head += "Location: " + response.Location + "\r\n";
   }
@@ -137,23 +133,6 @@ void WaitForPeerClose(int fd, const std::stop_token& token) {
     if (WaitReadable(fd, 100, token) && recv(fd, buffer.data(), buffer.size(), 0) <= 0) {
       return;
     }
-  }
-}
-
-uint32_t Crc32(const std::string& data) {
-  uint32_t crc = 0xFFFFFFFFu;
-  for (const unsigned char byte : data) {
-    crc ^= byte;
-    for (int bit = 0; bit < 8; ++bit) {
-      crc = (crc >> 1) ^ (0xEDB88320u & (0u - (crc & 1u)));
-    }
-  }
-  return ~crc;
-}
-
-void AppendLittleEndian(std::string& out, uint32_t value, int bytes) {
-  for (int i = 0; i < bytes; ++i) {
-    out += static_cast<char>((value >> (8 * i)) & 0xFF);
   }
 }
 
@@ -198,23 +177,6 @@ void Pump(int a, int b, const std::stop_token& token) {
 }
 
 }  // namespace
-
-std::string GzipStored(const std::string& body) {
-  std::string out("\x1f\x8b\x08\x00\x00\x00\x00\x00\x00\xff", 10);
-  size_t offset = 0;
-  do {
-    const size_t chunk = std::min<size_t>(65535, body.size() - offset);
-    const bool last = offset + chunk == body.size();
-    out += static_cast<char>(last ? 1 : 0);
-    AppendLittleEndian(out, static_cast<uint32_t>(chunk), 2);
-    AppendLittleEndian(out, static_cast<uint32_t>(~chunk & 0xFFFF), 2);
-    out.append(body, offset, chunk);
-    offset += chunk;
-  } while (offset < body.size());
-  AppendLittleEndian(out, Crc32(body), 4);
-  AppendLittleEndian(out, static_cast<uint32_t>(body.size()), 4);
-  return out;
-}
 
 std::string HeaderValue(const TTestRequest& request, const std::string& name) {
   const auto lower = [](std::string text) {
@@ -308,10 +270,7 @@ TTestResponse THttpTestServer::ResponseFor(const TTestRequest& request) {
   if (found != m_responses.end()) {
     return found->second;
   }
-  TTestResponse missing;
-  missing.Status = 404;
-  missing.Body = "<html><body>Not found</body></html>";
-  return missing;
+  return {.Status = 404, .Body = "<html><body>Not found</body></html>"};
 }
 
 void THttpTestServer::Serve(int socket, const std::stop_token& token) {
@@ -329,7 +288,7 @@ void THttpTestServer::Serve(int socket, const std::stop_token& token) {
     WaitForPeerClose(socket, token);
     --m_active;
   } else {
-    const std::string body = response.Gzip ? GzipStored(response.Body) : response.Body;
+    const std::string& body = response.Body;
     // Leaves the count before the client can see the whole answer, so its next request never overlaps this one.
     --m_active;
     bool ok = response.Raw || SendAll(socket, ResponseHead(response, body.size()));

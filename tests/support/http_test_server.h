@@ -24,7 +24,6 @@ struct TTestResponse {
   int DelayMs = 0;         // pause before the answer starts
   bool Stall = false;      // send nothing at all until the server stops
   int DripIntervalMs = 0;  // send the body one byte at a time with this pause
-  bool Gzip = false;       // send the body gzip-coded with "Content-Encoding: gzip"
   bool SendLength = true;  // send Content-Length (false: the body ends when the connection closes)
   bool Raw = false;        // the body is the whole answer, sent as it is: no status line, no header is added
 };
@@ -107,10 +106,23 @@ class TTestProxy {
   std::jthread m_acceptThread;
 };
 
-// The body gzip-coded (stored blocks, no compression needed), for servers that must send gzip.
-std::string GzipStored(const std::string& body);
-
 // The value of the request's header name (matched ignoring case), trimmed; empty when it was not sent.
 std::string HeaderValue(const TTestRequest& request, const std::string& name);
+
+// A server that knows its validators: 304 when the request sends etag back in If-None-Match, else body; both answers
+// carry the ETag and Last-Modified (when given).
+inline TTestResponse ConditionalAnswer(const TTestRequest& request, const std::string& etag, std::string body,
+                                       const std::string& lastModified = "") {
+  TTestResponse response{.Headers = {{"ETag", etag}}};
+  if (!lastModified.empty()) {
+    response.Headers.emplace_back("Last-Modified", lastModified);
+  }
+  if (HeaderValue(request, "If-None-Match") == etag) {
+    response.Status = 304;
+  } else {
+    response.Body = std::move(body);
+  }
+  return response;
+}
 
 }  // namespace tidewick::test

@@ -2,6 +2,7 @@
 
 #include <stdlib.h>
 
+#include <algorithm>
 #include <system_error>
 
 namespace tidewick::test {
@@ -17,6 +18,17 @@ TempDir::TempDir() {
 TempDir::~TempDir() {
   std::error_code ignored;
   std::filesystem::remove_all(m_path, ignored);
+}
+
+std::vector<std::string> FilesStartingWith(const std::string& pathPrefix) {
+  std::vector<std::string> files;
+  for (const auto& entry : std::filesystem::directory_iterator(std::filesystem::path(pathPrefix).parent_path())) {
+    if (entry.path().string().starts_with(pathPrefix)) {
+      files.push_back(entry.path().string());
+    }
+  }
+  std::ranges::sort(files);
+  return files;
 }
 
 std::string DataPath(const std::string& relative) {

@@ -2,6 +2,7 @@
 
 #include <filesystem>
 #include <string>
+#include <vector>
 
 namespace tidewick::test {
 
@@ -19,6 +20,9 @@ class TempDir {
  private:
   std::filesystem::path m_path;
 };
+
+// The files whose full path starts with pathPrefix (such as "<folder>/Feeds.xml.damaged-"), sorted.
+std::vector<std::string> FilesStartingWith(const std::string& pathPrefix);
 
 // Full path of a file below tests/data.
 std::string DataPath(const std::string& relative);

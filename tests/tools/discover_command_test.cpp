@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 #include <string>
+#include <utility>
 
 #include "support/http_test_server.h"
 #include "support/program_run.h"
@@ -57,11 +58,7 @@ TEST_F(DiscoverCommand, AFeedAddressPrintsItself) {
 }
 
 TEST_F(DiscoverCommand, ExitStatuses) {
-  struct TCase {
-    std::string Arguments;
-    int Status;
-  };
-  const TCase cases[] = {
+  const std::pair<std::string, int> cases[] = {
       {"'" + m_server.Url("/plain/") + "'", 1},   // a page without feeds
       {"'" + m_server.Url("/missing") + "'", 1},  // 404
       {"", 2},
@@ -69,11 +66,11 @@ TEST_F(DiscoverCommand, ExitStatuses) {
       {"'file:///etc/passwd'", 2},
       {"--help", 2},
   };
-  for (const TCase& c : cases) {
-    const TRun run = RunDiscover(c.Arguments);
-    EXPECT_EQ(run.Status, c.Status) << c.Arguments;
-    EXPECT_TRUE(run.Out.empty()) << c.Arguments << ": " << run.Out;
-    EXPECT_FALSE(run.Err.empty()) << c.Arguments;
+  for (const auto& [arguments, status] : cases) {
+    const TRun run = RunDiscover(arguments);
+    EXPECT_EQ(run.Status, status) << arguments;
+    EXPECT_TRUE(run.Out.empty()) << arguments << ": " << run.Out;
+    EXPECT_FALSE(run.Err.empty()) << arguments;
   }
 }
 

@@ -24,11 +24,7 @@ const std::string kFeedDocument =
 
 class RefreshCommand : public ::testing::Test {
  protected:
-  RefreshCommand() {
-    test::TTestResponse feed;
-    feed.Body = kFeedDocument;
-    m_server.SetResponse("/good", feed);
-  }
+  RefreshCommand() { m_server.SetResponse("/good", {.Body = kFeedDocument}); }
 
   // A store with one feed per path on the loopback server ("/good" answers, anything else is 404).
   void WriteStore(const std::vector<std::string>& paths) {
@@ -176,18 +172,8 @@ TEST_F(RefreshCommand, StoreWithATagCutOffIsDamagedAndLosesNothing) {
 
 TEST_F(RefreshCommand, VerboseTellsEachFeedsResultAndALaterRunAsksOnlyWhetherTheFeedChanged) {
   m_server.SetHandler([](const test::TTestRequest& request) {
-    test::TTestResponse response;
-    if (request.Target != "/good") {
-      response.Status = 404;
-      return response;
-    }
-    response.Headers = {{"ETag", "\"v1\""}};
-    if (test::HeaderValue(request, "If-None-Match") == "\"v1\"") {
-      response.Status = 304;
-    } else {
-      response.Body = kFeedDocument;
-    }
-    return response;
+    return request.Target != "/good" ? test::TTestResponse{.Status = 404}
+                                     : test::ConditionalAnswer(request, "\"v1\"", kFeedDocument);
   });
   WriteStore({"/good", "/missing"});
   const test::TProgramOutput first = Run("", "--verbose");

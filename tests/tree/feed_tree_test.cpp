@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 #include <string>
+#include <tuple>
+#include <utility>
 #include <vector>
 
 #include "feed_tree_test_support.h"
@@ -119,20 +121,17 @@ TEST_F(FeedTreeTest, PathsSelectNodesWhateverTheRootIsCalled) {
   EXPECT_EQ(m_tree.NodePath(alpha, false), "\\News\\Tech\\Alpha");
   EXPECT_EQ(m_tree.NodePath(m_tree.Root(), true), "\\Feeds");
   EXPECT_EQ(m_tree.NodePath(m_tree.Root(), false), "");
-  const struct {
-    const char* path;
-    const TTreeNode* expected;
-  } cases[] = {
+  const std::pair<const char*, const TTreeNode*> cases[] = {
       {"\\Feeds\\News\\Tech\\Alpha", alpha},
       {"\\Flux\\News\\Tech\\Alpha", alpha},
       {"\\Feeds\\News\\Gone\\Tech", NodeAt(m_tree, "News/Tech")},  // a missing step is skipped
       {"\\Feeds", m_tree.Root()},
       {"", m_tree.Root()},
   };
-  for (const auto& c : cases) {
+  for (const auto& [path, expected] : cases) {
     m_tree.Select(nullptr);
-    m_tree.SelectNodeByPath(c.path);
-    EXPECT_EQ(m_tree.Selected(), c.expected) << c.path;
+    m_tree.SelectNodeByPath(path);
+    EXPECT_EQ(m_tree.Selected(), expected) << path;
   }
   EXPECT_TRUE(NodeAt(m_tree, "News/Tech")->Expanded()) << "selecting a node shows it";
 }
@@ -177,11 +176,7 @@ TEST_F(FeedTreeTest, NewFoldersTakeTheLowestFreeNumber) {
 TEST_F(FeedTreeTest, RenameRules) {
   AddTreeFeed("Alpha");
   m_tree.BuildFeedTree("\\News\t0\r\n\\Tech\t0\r\n", "\\Alpha\r\n", false);
-  const struct {
-    const char* newName;
-    TRenameResult expected;
-    const char* nameAfter;
-  } cases[] = {
+  const std::tuple<const char*, TRenameResult, const char*> cases[] = {
       {"news", TRenameResult::Renamed, "news"},  // a change of letter case only
       {"news", TRenameResult::Unchanged, "news"},
       {"TECH", TRenameResult::NameTaken, "news"},  // a sibling folder, any case
@@ -194,9 +189,9 @@ TEST_F(FeedTreeTest, RenameRules) {
       {"  Zed [EN] ", TRenameResult::Renamed, "Zed [EN]"},
   };
   TTreeNode* folder = NodeAt(m_tree, "News");
-  for (const auto& c : cases) {
-    EXPECT_EQ(m_tree.RenameFolder(folder, c.newName), c.expected) << c.newName;
-    EXPECT_EQ(folder->Name(), c.nameAfter) << c.newName;
+  for (const auto& [newName, expected, nameAfter] : cases) {
+    EXPECT_EQ(m_tree.RenameFolder(folder, newName), expected) << newName;
+    EXPECT_EQ(folder->Name(), nameAfter) << newName;
   }
   EXPECT_EQ(m_tree.RenameFolder(m_tree.Root(), "Root"), TRenameResult::NotAllowed);
   EXPECT_EQ(m_tree.RenameFolder(NodeAt(m_tree, "Alpha"), "Beta"), TRenameResult::NotAllowed);
@@ -207,17 +202,14 @@ TEST_F(FeedTreeTest, RenameRules) {
 TEST_F(FeedTreeTest, FolderNamesFromElsewhereAreCleanedAndMadeUnique) {
   AddTreeFeed("Feed");
   m_tree.BuildFeedTree("\\news\t0\r\n\\News1\t0\r\n", "\\Feed\r\n", false);
-  const struct {
-    const char* name;
-    const char* expected;
-  } cases[] = {
+  const std::pair<const char*, const char*> cases[] = {
       {"News", "News2"},
       {"Feed", "Feed"},  // feeds do not count
       {"A\\B\tC\r\n", "A/B C"},
       {" \t", "Neuer Ordner 1"},
   };
-  for (const auto& c : cases) {
-    EXPECT_EQ(m_tree.UniqueFolderName(m_tree.Root(), c.name), c.expected) << c.name;
+  for (const auto& [name, expected] : cases) {
+    EXPECT_EQ(m_tree.UniqueFolderName(m_tree.Root(), name), expected) << name;
   }
 }
 
@@ -250,11 +242,7 @@ TEST_F(FeedTreeTest, DropRules) {
   AddTreeFeed("Beta");
   AddTreeFeed("tech");
   m_tree.BuildFeedTree("\\News\t0\r\n\\News\\Tech\t0\r\n\\Other\t0\r\n", "\\News\\Alpha\r\n\\Beta\r\n", false);
-  const struct {
-    const char* dragged;
-    const char* target;
-    bool accepted;
-  } cases[] = {
+  const std::tuple<const char*, const char*, bool> cases[] = {
       {"Beta", "News/Alpha", false},  // onto a feed
       {"News/Alpha", "Beta", false},  // onto a feed, unread entries or not
       {"News", "News", false},        // onto itself
@@ -264,11 +252,11 @@ TEST_F(FeedTreeTest, DropRules) {
       {"", "News", false},            // the root is never dragged
       {"Beta", "News/Tech", true},   {"Other", "News", true}, {"News/Other", "", true},
   };
-  for (const auto& c : cases) {
-    TTreeNode* dragged = NodeAt(m_tree, c.dragged);
-    TTreeNode* target = NodeAt(m_tree, c.target);
-    ASSERT_TRUE(dragged && target) << c.dragged << " onto " << c.target;
-    EXPECT_EQ(m_tree.DropNode(dragged, target), c.accepted) << c.dragged << " onto " << c.target;
+  for (const auto& [from, onto, accepted] : cases) {
+    TTreeNode* dragged = NodeAt(m_tree, from);
+    TTreeNode* target = NodeAt(m_tree, onto);
+    ASSERT_TRUE(dragged && target) << from << " onto " << onto;
+    EXPECT_EQ(m_tree.DropNode(dragged, target), accepted) << from << " onto " << onto;
   }
   EXPECT_EQ(DumpTree(m_tree),
             "Feeds (3)\n  News (1)\n    Tech (0)\n      Beta (4)\n    Alpha (5)\n  Other (0)\n  tech (4)\n");

@@ -4,6 +4,8 @@
 #include <fstream>
 #include <gtest/gtest.h>
 #include <string>
+#include <tuple>
+#include <utility>
 #include <vector>
 
 #include "feed_tree_test_support.h"
@@ -105,22 +107,18 @@ TEST_F(OpmlImportTest, SiblingFoldersOfOneNameAreNumberedIgnoringCase) {
 }
 
 TEST_F(OpmlImportTest, TitleBecomesAUsableFolderName) {
-  struct Case {
-    std::string opml;
-    const char* folder;
-  };
-  const Case cases[] = {
+  const std::pair<std::string, const char*> cases[] = {
       {Opml("", "A\\B"), "A/B"},  // a backslash would split the stored path
       {Opml("", "  Spaced  "), "Spaced"},
       {Opml("", ""), "Unbenannte OPML"},
       {"<opml><body/></opml>", "Unbenannte OPML"},
   };
-  for (const auto& c : cases) {
+  for (const auto& [opml, folder] : cases) {
     Feeds.clear();
     m_tree.BuildFeedTree("", "", false);
-    Import(c.opml);
-    ASSERT_EQ(m_tree.Root()->ChildCount(), 1) << c.opml;
-    EXPECT_EQ(m_tree.Root()->Child(0)->Name(), c.folder) << c.opml;
+    Import(opml);
+    ASSERT_EQ(m_tree.Root()->ChildCount(), 1) << opml;
+    EXPECT_EQ(m_tree.Root()->Child(0)->Name(), folder) << opml;
   }
 }
 
@@ -216,12 +214,7 @@ TEST_F(OpmlImportTest, UnusableFilesChangeNothing) {
   WriteStringToFile(dir.File("text.opml"), "just text");
   { std::ofstream huge(dir.File("huge.opml"), std::ios::binary); }
   std::filesystem::resize_file(dir.File("huge.opml"), kMaxOpmlFileBytes + 1);
-  struct Case {
-    std::string file;
-    TOpmlReadStatus status;
-    const char* message;
-  };
-  const Case cases[] = {
+  const std::tuple<std::string, TOpmlReadStatus, const char*> cases[] = {
       {dir.File("missing.opml"), TOpmlReadStatus::Unreadable, "konnte nicht gelesen werden"},
       {dir.Path().string(), TOpmlReadStatus::Unreadable, "konnte nicht gelesen werden"},
       {dir.File("huge.opml"), TOpmlReadStatus::TooLarge, "32 MiB"},
@@ -231,11 +224,11 @@ TEST_F(OpmlImportTest, UnusableFilesChangeNothing) {
       {dir.File("text.opml"), TOpmlReadStatus::NotOpml, "keine OPML-Datei"},
   };
   Settings().Structure = "\\Kept\t0\r\n";
-  for (const auto& c : cases) {
-    const TOpmlImportResult result = ImportOpmlFile(m_tree, m_tree.Root(), c.file);
-    EXPECT_EQ(result.Status, c.status) << c.file;
-    EXPECT_NE(result.Message.find(c.message), std::string::npos) << result.Message;
-    EXPECT_NE(result.Message.find(c.file), std::string::npos) << result.Message;
+  for (const auto& [file, status, message] : cases) {
+    const TOpmlImportResult result = ImportOpmlFile(m_tree, m_tree.Root(), file);
+    EXPECT_EQ(result.Status, status) << file;
+    EXPECT_NE(result.Message.find(message), std::string::npos) << result.Message;
+    EXPECT_NE(result.Message.find(file), std::string::npos) << result.Message;
   }
   EXPECT_TRUE(Feeds.empty());
   EXPECT_EQ(m_tree.Root()->ChildCount(), 0);

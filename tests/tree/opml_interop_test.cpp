@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 #include <set>
 #include <string>
+#include <tuple>
 
 #include "feed_tree_test_support.h"
 #include "support/temp_dir.h"
@@ -52,12 +53,7 @@ class OpmlInteropTest : public ::testing::Test, protected test::FeedTreeTestBase
 };
 
 TEST_F(OpmlInteropTest, SamplesFromOtherReadersImportWithExactCounts) {
-  struct Case {
-    const char* file;
-    int feeds, folders, skipped;
-    const char* firstFolder;
-  };
-  const Case cases[] = {
+  const std::tuple<const char*, int, int, int, const char*> cases[] = {
       {"opml10_flat.opml", 3, 1, 0, "My Subscriptions"},
       {"opml20_nested.opml", 5, 5, 0, "Reading list"},
       {"title_only.opml", 4, 2, 0, "Exported from a web reader"},
@@ -68,18 +64,17 @@ TEST_F(OpmlInteropTest, SamplesFromOtherReadersImportWithExactCounts) {
       {"shouting.opml", 2, 1, 0, "Upper case"},
       {"hostile.opml", 1, 1, 5, "Not to be trusted"},
   };
-  for (const auto& c : cases) {
+  for (const auto& [file, feeds, folders, skipped, firstFolder] : cases) {
     Feeds.clear();
     m_tree.BuildFeedTree("", "", false);
-    const TOpmlImportResult result =
-        ImportOpmlFile(m_tree, m_tree.Root(), test::DataPath(std::string("opml/") + c.file));
-    ASSERT_EQ(result.Status, TOpmlReadStatus::Read) << c.file;
-    EXPECT_EQ(result.Report.Feeds, c.feeds) << c.file;
-    EXPECT_EQ(result.Report.Folders, c.folders) << c.file;
-    EXPECT_EQ(result.Report.Skipped, c.skipped) << c.file;
-    EXPECT_EQ(static_cast<int>(Feeds.size()), c.feeds) << c.file;
-    ASSERT_EQ(m_tree.Root()->ChildCount(), 1) << c.file;
-    EXPECT_EQ(m_tree.Root()->Child(0)->Name(), c.firstFolder) << c.file;
+    const TOpmlImportResult result = ImportOpmlFile(m_tree, m_tree.Root(), test::DataPath(std::string("opml/") + file));
+    ASSERT_EQ(result.Status, TOpmlReadStatus::Read) << file;
+    EXPECT_EQ(result.Report.Feeds, feeds) << file;
+    EXPECT_EQ(result.Report.Folders, folders) << file;
+    EXPECT_EQ(result.Report.Skipped, skipped) << file;
+    EXPECT_EQ(static_cast<int>(Feeds.size()), feeds) << file;
+    ASSERT_EQ(m_tree.Root()->ChildCount(), 1) << file;
+    EXPECT_EQ(m_tree.Root()->Child(0)->Name(), firstFolder) << file;
   }
 }
 

@@ -59,7 +59,8 @@ class EntryViewTest : public QObject {
   Q_OBJECT
 
  private:
-  void Build(std::vector<TEntry> entries) {
+  // Shows the entries of one feed in a list with its entry view; select: the first entry is then selected by key.
+  void Build(std::vector<TEntry> entries, bool select = false) {
     m_feedId = test::AddStoreFeed(test::MakeFeed("Alpha", "https://host.example/dir/feed.xml", std::move(entries)));
 
     m_host = std::make_unique<QWidget>();
@@ -93,6 +94,8 @@ class EntryViewTest : public QObject {
     QVERIFY(QTest::qWaitForWindowActive(m_host.get()));
     m_controller->ShowNode({TListNodeKind::Feed, {m_feedId}});
     m_widgets.entryListView->setFocus();
+    if (select)
+      QTest::keyClick(m_widgets.entryListView, Qt::Key_Home);
   }
 
   QString TitleAt(int row) { return m_controller->Model().index(row, 0).data().toString(); }
@@ -143,8 +146,7 @@ class EntryViewTest : public QObject {
   }
 
   void linksOpenOnEnterAndDoubleClickOnly() {
-    Build({Entry("a", "", 2), Entry("", "", 1)});
-    QTest::keyClick(m_widgets.entryListView, Qt::Key_Home);
+    Build({Entry("a", "", 2), Entry("", "", 1)}, true);
     QTest::keyClick(m_widgets.entryListView, Qt::Key_Return);
     QCOMPARE(m_launched.size(), size_t{1});
     QCOMPARE(m_launched[0].Url.toString(), QStringLiteral("https://host.example/a.html"));
@@ -164,8 +166,7 @@ class EntryViewTest : public QObject {
   void refusedLinksAreReportedNotOpened() {
     TEntry scripted = Entry("a", "", 1);
     scripted.Link = "javascript:alert(1)";
-    Build({scripted});
-    QTest::keyClick(m_widgets.entryListView, Qt::Key_Home);
+    Build({scripted}, true);
     QTest::keyClick(m_widgets.entryListView, Qt::Key_Enter);
     QVERIFY(m_launched.empty());
     QCOMPARE(prompts::ShownPrompts().size(), size_t{1});
@@ -245,8 +246,7 @@ class EntryViewTest : public QObject {
   }
 
   void refillKeepsTheEntryBeingRead() {
-    Build({Entry("a", "summary a", 2), Entry("b", "", 1)});
-    QTest::keyClick(m_widgets.entryListView, Qt::Key_Home);
+    Build({Entry("a", "summary a", 2), Entry("b", "", 1)}, true);
     QCOMPARE(m_captionUpdates, 1);
     MarkFeedUnread(0);
     m_controller->Refill();
@@ -264,8 +264,7 @@ class EntryViewTest : public QObject {
   void feedTextStaysPlainText() {
     TEntry marked = Entry("<em>x</em>", "", 1);
     marked.Link = "https://example.org/?q=<script>";
-    Build({marked});
-    QTest::keyClick(m_widgets.entryListView, Qt::Key_Home);
+    Build({marked}, true);
     QCOMPARE(m_widgets.titleLinkLabel->textFormat(), Qt::PlainText);
     QCOMPARE(m_widgets.titleLinkLabel->text(), QStringLiteral("<em>x</em>"));
     QVERIFY(m_widgets.titleLinkLabel->toolTip().contains(QStringLiteral("?q=&lt;script&gt;")));
@@ -301,8 +300,7 @@ class EntryViewTest : public QObject {
   }
 
   void pageLinksAreInterceptedAndTheViewStays() {
-    Build({Entry("a", "<p><a href=\"page.html\">go there</a></p>", 1)});
-    QTest::keyClick(m_widgets.entryListView, Qt::Key_Home);
+    Build({Entry("a", "<p><a href=\"page.html\">go there</a></p>", 1)}, true);
     TEntryBrowser* page = m_widgets.entryHtmlView;
     QTextCursor cursor(page->document());
     cursor.setPosition(page->document()->find(QStringLiteral("go there")).selectionStart() + 2);
@@ -342,8 +340,7 @@ class EntryViewTest : public QObject {
     hostile +=
         "<table background=canary.png><tr><td style=\"background-image:url(pipe)\">x</td></tr></table>"
         "<link rel=stylesheet href=pipe>";
-    Build({Entry("a", hostile, 1)});
-    QTest::keyClick(m_widgets.entryListView, Qt::Key_Home);
+    Build({Entry("a", hostile, 1)}, true);
     TEntryBrowser* page = m_widgets.entryHtmlView;
     QVERIFY(page->toPlainText().contains(QStringLiteral("tip")));
     // Painting both views draws every image; the page's own picture still shows.

@@ -64,6 +64,18 @@ class FeedEditDialogTest : public QObject {
     feed.Info.Title = "Stored channel";
     return feed;
   }
+  // Adds the feed to the store and opens the dialog on it; its place in the store.
+  size_t Edit(const TFeed& feed, bool show = true) {
+    const auto index = static_cast<size_t>(AddFeed(feed));
+    m_dialog->PrepareEdit(Feeds[index]);
+    if (show)
+      m_dialog->show();
+    return index;
+  }
+  QTreeWidgetItem* DetailRow(const QString& caption) {
+    const QList<QTreeWidgetItem*> rows = Child<QTreeWidget>("lvDetails")->findItems(caption, Qt::MatchExactly, 0);
+    return rows.size() == 1 ? rows[0] : nullptr;
+  }
 
  private slots:
   void init() {
@@ -88,10 +100,9 @@ class FeedEditDialogTest : public QObject {
     QTest::addColumn<QString>("clipboard");
     QTest::addColumn<QString>("shown");
     QTest::addColumn<int>("requests");
-    QTest::newRow("feed scheme becomes http") << "feed://127.0.0.1:PORT/feed.xml"
-                                              << "http://127.0.0.1:PORT/feed.xml" << 1;
-    QTest::newRow("local file") << "file:///etc/passwd"
-                                << "" << 0;
+    QTest::newRow("feed scheme becomes http")
+        << QString("feed://127.0.0.1:PORT/feed.xml") << QString("http://127.0.0.1:PORT/feed.xml") << 1;
+    QTest::newRow("local file") << QString("file:///etc/passwd") << QString() << 0;
   }
   void clipboardPrefillsOnlyFeedAddresses() {
     QFETCH(QString, clipboard);
@@ -143,19 +154,17 @@ class FeedEditDialogTest : public QObject {
                                << QStringList{};
     QTest::newRow("refused") << 0 << ""
                              << "Das Feed konnte nicht abgefragt werden.\nGrund: Verbindung abgelehnt" << QStringList{};
-    QTest::newRow("not a feed") << 200 << "<html><body>hi</body></html>"
-                                << "" << QStringList{"Feed-Typ"};
-    QTest::newRow("error page") << 500 << "<html><body>Oops</body></html>"
-                                << "" << QStringList{"Feed-Typ", "Ergebnis"};
+    QTest::newRow("not a feed") << 200 << QString("<html><body>hi</body></html>") << QString()
+                                << QStringList{"Feed-Typ"};
+    QTest::newRow("error page") << 500 << QString("<html><body>Oops</body></html>") << QString()
+                                << QStringList{"Feed-Typ", "Ergebnis"};
   }
   void failedAndUnrecognisedFetchesKeepOkDisabled() {
     QFETCH(int, status);
     QFETCH(QString, body);
     QFETCH(QString, message);
     QFETCH(QStringList, details);
-    test::TTestResponse response{.Body = body.toStdString()};
-    response.Status = status;
-    m_server->SetResponse("/feed.xml", response);
+    m_server->SetResponse("/feed.xml", {.Status = status, .Body = body.toStdString()});
     QString address = Url("/feed.xml");
     if (status == 0) {
       const test::THttpTestServer closed;
@@ -250,9 +259,7 @@ class FeedEditDialogTest : public QObject {
   }
 
   void aServerThatNeverAnswersLeavesTheDialogUsable() {
-    test::TTestResponse stall;
-    stall.Stall = true;
-    m_server->SetResponse("/stall.xml", stall);
+    m_server->SetResponse("/stall.xml", {.Stall = true});
     m_server->SetResponse("/feed.xml", {.Body = Rss("Second", "", {})});
     m_dialog->PrepareAdd(Url("/stall.xml"));
     m_dialog->show();
@@ -299,10 +306,8 @@ class FeedEditDialogTest : public QObject {
     QFETCH(int, answer);
     QFETCH(QStringList, prompts);
     QFETCH(bool, accepted);
-    const int index = AddFeed(StoredFeed("Heise"));
     AddFeed(StoredFeed("Golem"));
-    m_dialog->PrepareEdit(Feeds[static_cast<size_t>(index)]);
-    m_dialog->show();
+    Edit(StoredFeed("Heise"));
     Child<QLineEdit>("txtName")->setText(name);
     Child<QSpinBox>("txtTTL")->setValue(interval);
     if (answer != QMessageBox::NoButton)
@@ -313,27 +318,22 @@ class FeedEditDialogTest : public QObject {
   }
 
   void editingWithoutChangesIsAcceptedAndFetchesNothing() {
-    const int index = AddFeed(StoredFeed("Heise"));
-    m_dialog->PrepareEdit(Feeds[static_cast<size_t>(index)]);
-    m_dialog->show();
+    Edit(StoredFeed("Heise"));
     QCOMPARE(m_dialog->windowTitle(), QStringLiteral("Feed bearbeiten"));
     QCOMPARE(Child<QLineEdit>("txtFeedURL")->text(), Url("/stored.xml"));  // shown normalised
     QVERIFY(Ok()->isEnabled());
     QTest::mouseClick(Ok(), Qt::LeftButton);
     QCOMPARE(m_dialog->result(), int(QDialog::Accepted));
     QCOMPARE(m_server->RequestCount(), 0);
-    QCOMPARE(m_dialog->Result().Name, std::string("Heise"));
-    QCOMPARE(m_dialog->Result().Interval, 120);
+    QVERIFY(m_dialog->Result().Name == "Heise" && m_dialog->Result().Interval == 120);
     QVERIFY(!m_dialog->Result().Fetched.has_value());
   }
 
   void editWithFetchKeepsTheNameAndProposesTheInterval() {
     TFeed stored = StoredFeed("Heise");
     stored.Interval = -1;  // never set: the fetch may propose one
-    const int index = AddFeed(stored);
     m_server->SetResponse("/stored.xml", {.Body = Rss("Renamed channel", "", {"b", "c"})});
-    m_dialog->PrepareEdit(Feeds[static_cast<size_t>(index)]);
-    m_dialog->show();
+    Edit(stored);
     QTest::mouseClick(Child<QPushButton>("btnGetFeed"), Qt::LeftButton);
     QTRY_VERIFY(Ok()->isEnabled());
     QCOMPARE(Child<QLineEdit>("txtName")->text(), QStringLiteral("Heise"));
@@ -366,35 +366,31 @@ class FeedEditDialogTest : public QObject {
     feed.Refresh.LastBytes = 215;
     feed.Refresh.LastUnchanged = true;
     feed.Refresh.MovedFrom = "http://example.org/old";
-    const int index = AddFeed(feed);
-    m_dialog->PrepareEdit(Feeds[static_cast<size_t>(index)]);
+    const size_t index = Edit(feed, false);
     const auto value = [this](const QString& caption) {
-      const QList<QTreeWidgetItem*> rows = Child<QTreeWidget>("lvDetails")->findItems(caption, Qt::MatchExactly, 0);
-      return rows.size() == 1 ? rows[0]->text(1) : QString();
+      const QTreeWidgetItem* row = DetailRow(caption);
+      return row != nullptr ? row->text(1) : QString();
     };
     QVERIFY(!value(QStringLiteral("Letzte Abfrage")).isEmpty());
     QCOMPARE(value(QStringLiteral("Ergebnis")), QStringLiteral("HTTP 304: unverändert, 215 Bytes"));
     QCOMPARE(value(QStringLiteral("Umgezogen von")), QStringLiteral("http://example.org/old"));
     // A failure says why; a value too long for its column is whole in its tip, wrapped and never read as markup.
-    Feeds[static_cast<size_t>(index)].Refresh.LastFailure = "too-slow";
-    m_dialog->PrepareEdit(Feeds[static_cast<size_t>(index)]);
+    Feeds[index].Refresh.LastFailure = "too-slow";
+    m_dialog->PrepareEdit(Feeds[index]);
     const QString failed = QStringLiteral(
         "Fehlgeschlagen (Zeitüberschreitung: der Server sendet zu langsam (unter 64 Bytes/s über 30 s)), "
         "215 Bytes");
     QCOMPARE(value(QStringLiteral("Ergebnis")), failed);
-    const QTreeWidgetItem* row =
-        Child<QTreeWidget>("lvDetails")->findItems(QStringLiteral("Ergebnis"), Qt::MatchExactly, 0).front();
-    QVERIFY(Qt::mightBeRichText(row->toolTip(1)));
-    QCOMPARE(QTextDocumentFragment::fromHtml(row->toolTip(1)).toPlainText(), failed);
-    Feeds[static_cast<size_t>(index)].Refresh.LastFailure = "<b>bold</b> & more";  // free text of an older version
-    m_dialog->PrepareEdit(Feeds[static_cast<size_t>(index)]);
-    const QTreeWidgetItem* freeText =
-        Child<QTreeWidget>("lvDetails")->findItems(QStringLiteral("Ergebnis"), Qt::MatchExactly, 0).front();
-    QCOMPARE(QTextDocumentFragment::fromHtml(freeText->toolTip(1)).toPlainText(),
+    const auto tip = [this] { return DetailRow(QStringLiteral("Ergebnis"))->toolTip(1); };
+    QVERIFY(Qt::mightBeRichText(tip()));
+    QCOMPARE(QTextDocumentFragment::fromHtml(tip()).toPlainText(), failed);
+    Feeds[index].Refresh.LastFailure = "<b>bold</b> & more";  // free text of an older version
+    m_dialog->PrepareEdit(Feeds[index]);
+    QCOMPARE(QTextDocumentFragment::fromHtml(tip()).toPlainText(),
              QStringLiteral("Fehlgeschlagen (<b>bold</b> & more), 215 Bytes"));
     // What was learnt at an earlier address says nothing about this one.
-    Feeds[static_cast<size_t>(index)].Refresh.Url = "http://example.org/old";
-    m_dialog->PrepareEdit(Feeds[static_cast<size_t>(index)]);
+    Feeds[index].Refresh.Url = "http://example.org/old";
+    m_dialog->PrepareEdit(Feeds[index]);
     QVERIFY(!DetailCaptions().contains(QStringLiteral("Ergebnis")));
   }
 
@@ -403,7 +399,6 @@ class FeedEditDialogTest : public QObject {
     feed.Info.Link = "HTTPS://example.org/page";
     feed.Info.Description = "feed://example.org/other";
     feed.Info.Copyright = "javascript:alert(1)";
-    const int index = AddFeed(feed);
     QList<QUrl> opened;
     QStringList handed;
     m_dialog->SetLinkOpener([&](const QUrl& url) {
@@ -411,8 +406,7 @@ class FeedEditDialogTest : public QObject {
       return false;
     });
     m_dialog->SetFeedLinkHandler([&](const QString& address) { handed << address; });
-    m_dialog->PrepareEdit(Feeds[static_cast<size_t>(index)]);
-    m_dialog->show();
+    Edit(feed);
     auto* list = Child<QTreeWidget>("lvDetails");
     for (int row = 0; row < list->topLevelItemCount(); ++row)
       emit list->itemDoubleClicked(list->topLevelItem(row), 1);

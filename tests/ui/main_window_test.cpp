@@ -126,6 +126,18 @@ class MainWindowTest : public QObject {
     QFile file(InFolder(name));
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
   }
+  // The settings and the feeds as a new start would read them from the folder.
+  TSettings SavedSettings() const {
+    TSettings saved;
+    TSettingsLocation location;
+    location.SettingsFileName = InFolder(QStringLiteral("Tidewick.ini")).toStdString();
+    LoadSettings(saved, location);
+    return saved;
+  }
+  int ReloadStore() const {
+    Feeds.clear();
+    return LoadFeedStore(InFolder(QStringLiteral("Feeds.xml")).toStdString()).FeedCount;
+  }
   // The kept copies of damaged files: "<name>.damaged-<time>".
   QStringList DamagedCopies(const QString& name) const {
     return QDir(m_folder->path()).entryList({name + QStringLiteral(".damaged*")}, QDir::Files, QDir::Name);
@@ -189,32 +201,20 @@ class MainWindowTest : public QObject {
     QTest::addColumn<QKeySequence>("key");
     QTest::addColumn<QString>("action");
     QTest::addColumn<QString>("focus");
-    const QString window = QStringLiteral("frmMain");
-    const QString tree = QStringLiteral("tvNav");
-    const QString list = QStringLiteral("lvItems");
-    QTest::newRow("F1") << QKeySequence(QKeySequence::HelpContents) << "mnuHelpHelp" << list;
-    QTest::newRow("Ctrl+Alt+E") << QKeySequence(Qt::CTRL | Qt::ALT | Qt::Key_E) << "mnuFileExport" << tree;
-    QTest::newRow("Ctrl+Alt+I") << QKeySequence(Qt::CTRL | Qt::ALT | Qt::Key_I) << "mnuFileImport" << tree;
-    QTest::newRow("Ctrl+S") << QKeySequence(Qt::CTRL | Qt::Key_S) << "mnuFileFeedItemExport" << list;
-    QTest::newRow("Alt+X") << QKeySequence(Qt::ALT | Qt::Key_X) << "mnuFileExit" << tree;
-    QTest::newRow("Ctrl+N") << QKeySequence(Qt::CTRL | Qt::Key_N) << "mnuFeedAdd" << tree;
-    QTest::newRow("Ctrl+E") << QKeySequence(Qt::CTRL | Qt::Key_E) << "mnuFeedEdit" << list;
-    QTest::newRow("Ctrl+Del") << QKeySequence(Qt::CTRL | Qt::Key_Delete) << "mnuFeedRemove" << tree;
-    QTest::newRow("Ctrl+R") << QKeySequence(Qt::CTRL | Qt::Key_R) << "mnuFeedMarkRead" << tree;
-    QTest::newRow("Ctrl+U") << QKeySequence(Qt::CTRL | Qt::Key_U) << "mnuFeedMarkUnread" << tree;
-    QTest::newRow("Ctrl+F") << QKeySequence(Qt::CTRL | Qt::Key_F) << "mnuFeedSearch" << list;
-    QTest::newRow("F3") << QKeySequence(Qt::Key_F3) << "mnuFeedSearchNext" << tree;
-    QTest::newRow("Shift+F3") << QKeySequence(Qt::SHIFT | Qt::Key_F3) << "mnuFeedSearchPrev" << tree;
-    QTest::newRow("F5") << QKeySequence(Qt::Key_F5) << "mnuFeedRefresh" << list;
-    QTest::newRow("Shift+F5") << QKeySequence(Qt::SHIFT | Qt::Key_F5) << "mnuFeedRefreshAll" << tree;
-    QTest::newRow("F2 in the tree") << QKeySequence(Qt::Key_F2) << "pmnuFeedRename" << tree;
-    QTest::newRow("Ctrl+C in the list") << QKeySequence(Qt::CTRL | Qt::Key_C) << "pmnuItemsLinkCopy" << list;
-    QTest::newRow("Ctrl+B in the list") << QKeySequence(Qt::CTRL | Qt::Key_B) << "pmnuItemsLinkOpen" << list;
-    QTest::newRow("F9") << QKeySequence(Qt::Key_F9) << "actFocusTree" << list;
-    QTest::newRow("F10") << QKeySequence(Qt::Key_F10) << "actFocusList" << tree;
-    QTest::newRow("F11") << QKeySequence(Qt::Key_F11) << "actShowTextView" << tree;
-    QTest::newRow("F12") << QKeySequence(Qt::Key_F12) << "actShowHtmlView" << tree;
-    QTest::newRow("Shift+F12") << QKeySequence(Qt::SHIFT | Qt::Key_F12) << "actShowHtmlView" << window;
+    // Rows of "key command focus" (focus "frmMain": the window itself).
+    const QString rows = QStringLiteral(
+        "F1 mnuHelpHelp lvItems, Ctrl+Alt+E mnuFileExport tvNav, Ctrl+Alt+I mnuFileImport tvNav, "
+        "Ctrl+S mnuFileFeedItemExport lvItems, Alt+X mnuFileExit tvNav, Ctrl+N mnuFeedAdd tvNav, "
+        "Ctrl+E mnuFeedEdit lvItems, Ctrl+Del mnuFeedRemove tvNav, Ctrl+R mnuFeedMarkRead tvNav, "
+        "Ctrl+U mnuFeedMarkUnread tvNav, Ctrl+F mnuFeedSearch lvItems, F3 mnuFeedSearchNext tvNav, "
+        "Shift+F3 mnuFeedSearchPrev tvNav, F5 mnuFeedRefresh lvItems, Shift+F5 mnuFeedRefreshAll tvNav, "
+        "F2 pmnuFeedRename tvNav, Ctrl+C pmnuItemsLinkCopy lvItems, Ctrl+B pmnuItemsLinkOpen lvItems, "
+        "F9 actFocusTree lvItems, F10 actFocusList tvNav, F11 actShowTextView tvNav, "
+        "F12 actShowHtmlView tvNav, Shift+F12 actShowHtmlView frmMain");
+    for (const QString& row : rows.split(QStringLiteral(", "))) {
+      const QStringList parts = row.split(u' ');
+      QTest::addRow("%s", qPrintable(row)) << QKeySequence(parts[0]) << parts[1] << parts[2];
+    }
   }
 
   void everyShortcutReachesExactlyOneCommand() {
@@ -382,10 +382,7 @@ class MainWindowTest : public QObject {
   void refreshAllShowsProgressAndMarksFailures() {
     test::THttpTestServer server;
     for (const char* path : {"/a", "/b", "/c"}) {
-      test::TTestResponse response;
-      response.Body = Rss(path);
-      response.DelayMs = 200;
-      server.SetResponse(path, response);
+      server.SetResponse(path, {.Body = Rss(path), .DelayMs = 200});
     }
     OpenWindow({{"Alpha", server.Url("/a")},
                 {"Beta", server.Url("/b")},
@@ -435,14 +432,7 @@ class MainWindowTest : public QObject {
   void aRunAnsweredBy304sSavesOnlyTheRefreshState() {
     test::THttpTestServer server;
     server.SetHandler([](const test::TTestRequest& request) {
-      test::TTestResponse response;
-      response.Headers = {{"ETag", "\"v1\""}};
-      if (test::HeaderValue(request, "If-None-Match") == "\"v1\"") {
-        response.Status = 304;
-      } else {
-        response.Body = Rss(request.Target);
-      }
-      return response;
+      return test::ConditionalAnswer(request, "\"v1\"", Rss(request.Target));
     });
     OpenWindow({{"Alpha", server.Url("/a")}});
     TRefreshController& refresh = m_window->Refresh();
@@ -464,8 +454,7 @@ class MainWindowTest : public QObject {
     QCOMPARE(ReadFile(QStringLiteral("Feeds.xml")), stored);
     QVERIFY(ReadFile(QStringLiteral("Feeds.xml.state")).contains("<LastStatus>304</LastStatus>"));
     Feeds[0].Refresh.LastStatus = 0;
-    Feeds.clear();
-    QCOMPARE(LoadFeedStore(store).FeedCount, 1);
+    QCOMPARE(ReloadStore(), 1);
     QCOMPARE(Feeds[0].Refresh.LastStatus, 304);
   }
 
@@ -534,19 +523,13 @@ class MainWindowTest : public QObject {
     QCOMPARE(m_window->Saver().CompletedSaves(), 1);
     QVERIFY(!onMainThread);
 
-    TSettings reloaded;
-    TSettingsLocation location;
-    location.SettingsFileName = m_folder->filePath(QStringLiteral("Tidewick.ini")).toStdString();
-    location.FeedsFileName = m_folder->filePath(QStringLiteral("Feeds.xml")).toStdString();
-    LoadSettings(reloaded, location);
+    const TSettings reloaded = SavedSettings();
     QVERIFY(reloaded.Structure.find("Neuer Ordner 1") != std::string::npos);
     QVERIFY(reloaded.LastSelectedPath.find("Neuer Ordner 1") != std::string::npos);
-    Feeds.clear();
-    QCOMPARE(LoadFeedStore(location.FeedsFileName).FeedCount, 1);
-    QCOMPARE(Feeds[0].Entries.size(), size_t{1});
-    QCOMPARE(Feeds[0].Entries[0].Title, std::string("Kept"));
+    QCOMPARE(ReloadStore(), 1);
+    QVERIFY(Feeds[0].Entries.size() == 1 && Feeds[0].Entries[0].Title == "Kept");
     // The background save keeps the previous complete store as its backup, as a save at exit does.
-    QVERIFY(QFile::exists(m_folder->filePath(QStringLiteral("Feeds.xml.bak"))));
+    QVERIFY(QFile::exists(InFolder(QStringLiteral("Feeds.xml.bak"))));
   }
 
   // The store is copied a few feeds at a time while the window goes on; feeds removed or renamed between two slices
@@ -570,13 +553,9 @@ class MainWindowTest : public QObject {
     m_window->ScheduleSave();
     m_window->Saver().WaitUntilIdle();
     QVERIFY(changed);
-    TSettings saved;
-    TSettingsLocation location;
-    location.SettingsFileName = InFolder(QStringLiteral("Tidewick.ini")).toStdString();
-    LoadSettings(saved, location);
+    const TSettings saved = SavedSettings();
     const TFeeds now = Feeds;
-    Feeds.clear();
-    QCOMPARE(LoadFeedStore(InFolder(QStringLiteral("Feeds.xml")).toStdString()).FeedCount, 4);
+    QCOMPARE(ReloadStore(), 4);
     QStringList names;
     for (const TFeed& feed : Feeds) {
       names << QString::fromStdString(feed.Name);
@@ -602,10 +581,8 @@ class MainWindowTest : public QObject {
     QTest::addColumn<QString>("obstacle");  // a folder where the save writes
     QTest::addColumn<QString>("file");      // the file the user is told of
     QTest::addColumn<bool>("minimised");    // told by a tray message instead of a message box
-    QTest::newRow("store") << "Feeds.xml.tmp"
-                           << "Feeds.xml" << false;
-    QTest::newRow("settings, minimised to the tray") << "Tidewick.ini"
-                                                     << "Tidewick.ini" << true;
+    QTest::newRow("store") << QString("Feeds.xml.tmp") << QString("Feeds.xml") << false;
+    QTest::newRow("settings, minimised to the tray") << QString("Tidewick.ini") << QString("Tidewick.ini") << true;
   }
   void aFailingSaveIsToldOncePerEpisodeAndTriedAgain() {
     QFETCH(QString, obstacle);

@@ -123,16 +123,11 @@ class SettingsDialogTest : public QObject {
     QTest::addColumn<QString>("field");
     QTest::addColumn<QString>("typed");
     QTest::addColumn<int>("value");
-    QTest::newRow("timeout above the range") << "txtTimeout"
-                                             << "500" << 99;
-    QTest::newRow("timeout letter keeps the value") << "txtTimeout"
-                                                    << "x" << 10;
-    QTest::newRow("interval below the range") << "txtTTL"
-                                              << "5" << 15;
-    QTest::newRow("port up to 65535") << "txtProxyPort"
-                                      << "65535" << 65535;
-    QTest::newRow("port above the range") << "txtProxyPort"
-                                          << "99999" << 65535;
+    QTest::newRow("timeout above the range") << QString("txtTimeout") << QString("500") << 99;
+    QTest::newRow("timeout letter keeps the value") << QString("txtTimeout") << QString("x") << 10;
+    QTest::newRow("interval below the range") << QString("txtTTL") << QString("5") << 15;
+    QTest::newRow("port up to 65535") << QString("txtProxyPort") << QString("65535") << 65535;
+    QTest::newRow("port above the range") << QString("txtProxyPort") << QString("99999") << 65535;
   }
   void numberFieldsAreNormalisedOnLeaving() {
     QFETCH(QString, field);
@@ -230,9 +225,7 @@ class SettingsDialogTest : public QObject {
     QCOMPARE(Child<QPlainTextEdit>("txtDescSample")->font().pointSize(), 14);
     ClickOk();
     const TFontRecord& font = m_dialog->Values().TextFont;
-    QCOMPARE(font.Name, std::string("DejaVu Sans Mono"));
-    QCOMPARE(font.Size, 14);
-    QVERIFY(font.StrikeOut);
+    QVERIFY(font.Name == "DejaVu Sans Mono" && font.Size == 14 && font.StrikeOut);
     QCOMPARE(font.Color, RgbColor(0xAA, 0xBB, 0xCC));
     QCOMPARE(font.Charset, 161);  // kept for the file, though it changes nothing on screen
   }

@@ -25,28 +25,15 @@ constexpr const char* kLastModified = "Sun, 06 Dec 2026 22:00:00 GMT";
 
 // Answers 304 when the request carries the current validators, else the document with them.
 TTestResponse ConditionalAnswer(const TTestRequest& request, const std::string& document) {
-  TTestResponse response;
-  response.Headers = {{"ETag", kETag}, {"Last-Modified", kLastModified}};
-  if (test::HeaderValue(request, "If-None-Match") == kETag) {
-    response.Status = 304;
-  } else {
-    response.Body = document;
-  }
-  return response;
+  return test::ConditionalAnswer(request, kETag, document, kLastModified);
 }
 
 TTestResponse Status(int status, std::vector<std::pair<std::string, std::string>> headers = {}) {
-  TTestResponse response;
-  response.Status = status;
-  response.Headers = std::move(headers);
-  response.Body = "<html><body>not now</body></html>";
-  return response;
+  return {.Status = status, .Headers = std::move(headers), .Body = "<html><body>not now</body></html>"};
 }
 
 TTestResponse Served() {
-  TTestResponse response;
-  response.Body = RssDocument("T", {"a"});
-  return response;
+  return {.Body = RssDocument("T", {"a"})};
 }
 
 class PoliteRefresh : public ::testing::Test {

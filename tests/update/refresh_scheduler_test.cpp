@@ -96,33 +96,25 @@ TEST_F(RefreshScheduler, AutoUpdateOffStopsTheCountersWhereTheyStand) {
   m_scheduler.StopAll();
 }
 
-TEST_F(RefreshScheduler, StartupRefreshTakesOnlyFeedsMarkedForIt) {
+// Fault guarded: "Retrieve feeds when the program starts" (FeedsAutoUpdateAtStart) was offered as a switch that
+// changed nothing. With it on, only the feeds marked for it go.
+TEST_F(RefreshScheduler, StartupRefreshFollowsTheSettingAndTakesOnlyFeedsMarkedForIt) {
   Store(3);
   m_feeds[1].RefreshAtStart = true;
   m_feeds[1].MinutesElapsed = 9;
-  EXPECT_EQ(m_scheduler.RefreshAtStartup(), 1);
-  EXPECT_EQ(m_feeds[1].MinutesElapsed, 0);
-  EXPECT_EQ(m_scheduler.Workers().Workers()[0]->FeedIndex(), 1);
-  EXPECT_EQ(m_scheduler.StatusText(), "Aktualisiere Feed...");
-  PollToEnd();
-}
-
-// Fault guarded: "Retrieve feeds when the program starts" (FeedsAutoUpdateAtStart) was offered as a switch that
-// changed nothing.
-TEST_F(RefreshScheduler, StartupRefreshFollowsTheSettingToRetrieveFeedsAtStart) {
-  Store(2);
-  m_feeds[0].RefreshAtStart = true;
-  m_feeds[0].MinutesElapsed = 9;
   TSettingsValues values;
   values.FeedsAutoUpdateAtStart = false;
   m_settings = RefreshSettingsFrom(values);
   m_settings.ProxyMode = 1;
   EXPECT_EQ(m_scheduler.RefreshAtStartup(), 0);
   EXPECT_FALSE(m_scheduler.IsRunning());
-  EXPECT_EQ(m_feeds[0].MinutesElapsed, 9);
+  EXPECT_EQ(m_feeds[1].MinutesElapsed, 9);
   EXPECT_EQ(m_server.RequestCount(), 0);
   m_settings.RefreshAtStart = true;
   EXPECT_EQ(m_scheduler.RefreshAtStartup(), 1);
+  EXPECT_EQ(m_feeds[1].MinutesElapsed, 0);
+  EXPECT_EQ(m_scheduler.Workers().Workers()[0]->FeedIndex(), 1);
+  EXPECT_EQ(m_scheduler.StatusText(), "Aktualisiere Feed...");
   PollToEnd();
 }
 
@@ -250,10 +242,9 @@ TEST_F(RefreshScheduler, StopAllEndsTheRunWithoutAReport) {
   Store(50);
   m_server.SetHandler([](const test::TTestRequest&) { return test::Stalling(); });
   m_scheduler.RefreshAll();
-  const auto started = std::chrono::steady_clock::now();
   const TRefreshPoll end = m_scheduler.StopAll();
-  EXPECT_LT(std::chrono::steady_clock::now() - started, 1s);
   EXPECT_TRUE(end.RunEnded);
+  EXPECT_LE(m_server.RequestCount(), kMaxConcurrentDownloads);  // the queued feeds never started
   EXPECT_FALSE(end.ErrorReport.has_value());
   EXPECT_EQ(end.StatusText, "Bereit.");
   EXPECT_FALSE(m_scheduler.IsRunning());

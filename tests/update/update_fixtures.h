@@ -37,18 +37,12 @@ inline std::string RssDocument(const std::string& channelTitle, const std::vecto
 
 // The server's answer with this body, after delayMs.
 inline TTestResponse Answer(std::string body, int delayMs = 0, int status = 200) {
-  TTestResponse response;
-  response.Status = status;
-  response.Body = std::move(body);
-  response.DelayMs = delayMs;
-  return response;
+  return {.Status = status, .Body = std::move(body), .DelayMs = delayMs};
 }
 
 // An answer that never comes.
 inline TTestResponse Stalling() {
-  TTestResponse response;
-  response.Stall = true;
-  return response;
+  return {.Stall = true};
 }
 
 // A stored entry as the RSS reader would have read it from RssDocument.

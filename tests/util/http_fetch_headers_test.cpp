@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 #include <string>
+#include <tuple>
+#include <utility>
 #include <vector>
 
 #include "support/http_test_server.h"
@@ -36,14 +38,7 @@ class FetchHeads : public ::testing::Test {
 
 TEST_F(FetchHeads, ConditionalRequestGets304WithoutBodyAndTheValidatorsOfTheAnswer) {
   m_server.SetHandler([](const test::TTestRequest& request) {
-    TTestResponse response;
-    response.Headers = {{"ETag", "\"v2\""}, {"Last-Modified", "Sun, 06 Dec 2026 22:00:00 GMT"}};
-    if (test::HeaderValue(request, "If-None-Match") == "\"v2\"") {
-      response.Status = 304;
-    } else {
-      response.Body = "<rss/>";
-    }
-    return response;
+    return test::ConditionalAnswer(request, "\"v2\"", "<rss/>", "Sun, 06 Dec 2026 22:00:00 GMT");
   });
   const TFetchResult fresh = Fetch("/feed");
   ASSERT_TRUE(fresh.Ok());
@@ -124,11 +119,7 @@ INSTANTIATE_TEST_SUITE_P(Chains, RedirectChain,
 
 // A moved feed's new address goes into the store: only one a fetch could follow.
 TEST(FetchHeadsParsing, LocationsResolveAgainstTheAddressTheyCameFromToWebAddressesOnly) {
-  const struct {
-    const char* Base;
-    const char* Location;
-    const char* Expected;
-  } cases[] = {
+  const std::tuple<const char*, const char*, const char*> cases[] = {
       {"http://h/a/b?q", "c", "http://h/a/c"},
       {"http://h/a", "HTTPS://k", "https://k/"},
       {"h/a", "/b", ""},
@@ -140,8 +131,8 @@ TEST(FetchHeadsParsing, LocationsResolveAgainstTheAddressTheyCameFromToWebAddres
       {"http://h/a", "/b\r\nX: 1", ""},
       {"http://h/a", "/\xC3\xA4", ""},
   };
-  for (const auto& c : cases) {
-    EXPECT_EQ(ResolveLocation(c.Base, c.Location), c.Expected) << c.Base << " + " << c.Location;
+  for (const auto& [base, location, expected] : cases) {
+    EXPECT_EQ(ResolveLocation(base, location), expected) << base << " + " << location;
   }
   EXPECT_EQ(PermanentTarget("http://h/a", {{301, "/b"}, {301, "c"}}), "http://h/c");
 }

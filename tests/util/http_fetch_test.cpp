@@ -145,7 +145,7 @@ TEST_F(HttpFetch, TransferUnderTheLowSpeedLimitEndsAsTooSlowOneAboveItArrives) {
 }
 
 struct TFailureCase {
-  const char* Path;  // on the test server; a full address when it holds "://"
+  const char* Path;  // on the test server when it starts with "/", else a full address
   TTestResponse Response;
   TFetchError Expected;
 };
@@ -153,11 +153,7 @@ struct TFailureCase {
 // Each failure names its cause, also where libcurl's own text would mislead (it calls a header line over its limit
 // "out of memory" and an HTTP/0.9 reply an "unsupported protocol").
 TEST_F(HttpFetch, FailuresSayWhy) {
-  int closedPort = 0;
-  {
-    const THttpTestServer gone;
-    closedPort = gone.Port();
-  }
+  const int closedPort = THttpTestServer().Port();  // nothing listens there any more
   const std::string longHeader = "HTTP/1.1 200 OK\r\nX-Long: " + std::string(200000, 'a') + "\r\n\r\n<rss/>";
   const TFailureCase cases[] = {
       {"/missing", {}, TFetchError::HttpStatus},
@@ -169,13 +165,16 @@ TEST_F(HttpFetch, FailuresSayWhy) {
       {"/big", {.Body = std::string(5000, 'x')}, TFetchError::TooLarge},
       {"http://missing-host.invalid/feed", {}, TFetchError::HostNotFound},
       {"gopher://127.0.0.1/feed", {}, TFetchError::UnsupportedScheme},
+      {"dict://127.0.0.1/x", {}, TFetchError::UnsupportedScheme},
+      {"javascript:alert(1)", {}, TFetchError::UnsupportedScheme},
+      {"ldap://x/", {}, TFetchError::UnsupportedScheme},
       {"file:///nonexistent/feed.xml", {}, TFetchError::FileMissing},
   };
   TFetchOptions options;
   options.MaxBodyBytes = 1000;
   for (const TFailureCase& c : cases) {
     SCOPED_TRACE(c.Path);
-    const bool address = std::string_view(c.Path).find("://") != std::string_view::npos;
+    const bool address = c.Path[0] != '/';
     if (!address && std::string_view(c.Path) != "/missing") {
       m_server.SetResponse(c.Path, c.Response);
     }
@@ -209,25 +208,14 @@ TEST_F(HttpFetch, FollowsRedirectsButNotLoopsOrLocalFiles) {
   EXPECT_LE(m_server.RequestCount() - before, kMaxRedirects + 1);
 }
 
-TEST_F(HttpFetch, DecodesGzip) {
-  std::string body(70000, 'a');  // two stored blocks
-  body += "<rss/>";
-  m_server.SetResponse("/gz", {.Body = body, .Gzip = true});
-  std::string content;
-  ASSERT_TRUE(DownloadUrl(m_server.Url("/gz"), content, 2000));
-  EXPECT_EQ(content, body);
-}
-
 TEST_F(HttpFetch, BodyOverTheLimitFails) {
   TFetchOptions options;
   options.MaxBodyBytes = 1000;
   m_server.SetResponse("/exact", {.Body = std::string(1000, 'x')});
-  m_server.SetResponse("/big", {.Body = std::string(5000, 'x')});
   // The limit must hold while reading too, not only for the announced length.
   m_server.SetResponse("/unannounced", {.Body = std::string(5000, 'x'), .SendLength = false});
   std::string content;
   EXPECT_TRUE(DownloadUrl(m_server.Url("/exact"), content, 2000, options));
-  EXPECT_EQ(FetchUrl(m_server.Url("/big"), content, 2000, options).Status, TFetchStatus::TooLarge);
   EXPECT_EQ(FetchUrl(m_server.Url("/unannounced"), content, 2000, options).Status, TFetchStatus::TooLarge);
   EXPECT_TRUE(content.empty());
 }
@@ -256,12 +244,17 @@ std::string Compressed(const std::string& body, const std::string& coding) {
   return out;
 }
 
-TEST_F(HttpFetch, CompressionBombFailsAtTheLimit) {
+TEST_F(HttpFetch, DecodesEveryCodingAndStopsACompressionBombAtTheLimit) {
   TFetchOptions options;
   options.MaxBodyBytes = 1 << 20;
   const std::string expanded(8 << 20, ' ');  // eight times the limit, from a few kilobytes
+  const std::string body = std::string(70000, 'a') + "<rss/>";
   for (const char* coding : {"gzip", "deflate", "br"}) {
     SCOPED_TRACE(coding);
+    m_server.SetResponse("/feed", {.Headers = {{"Content-Encoding", coding}}, .Body = Compressed(body, coding)});
+    std::string decoded;
+    ASSERT_TRUE(DownloadUrl(m_server.Url("/feed"), decoded, 5000, options));
+    EXPECT_EQ(decoded, body);
     const TTestResponse bomb{.Headers = {{"Content-Encoding", coding}}, .Body = Compressed(expanded, coding)};
     ASSERT_LT(bomb.Body.size(), 16384u);
     m_server.SetResponse("/bomb", bomb);
@@ -293,20 +286,12 @@ TEST_F(HttpFetch, StopFlagAbortsAStalledTransferOrASlowNameLookupQuickly) {
   g_slowLookupReleased.notify_all();
 }
 
-TEST_F(HttpFetch, UnsupportedSchemesFailAtOnce) {
-  for (const char* url : {"gopher://127.0.0.1/feed", "dict://127.0.0.1/x", "javascript:alert(1)", "ldap://x/"}) {
-    std::string content;
-    EXPECT_EQ(FetchUrl(url, content, 2000).Status, TFetchStatus::UnsupportedScheme) << url;
-  }
-}
-
 TEST_F(HttpFetch, ReadsLocalFiles) {
   const test::TempDir dir;
   std::ofstream(dir.File("feed.xml")) << "<rss/>";
   std::string content;
   EXPECT_TRUE(DownloadUrl("file://" + dir.File("feed.xml"), content, 2000));
   EXPECT_EQ(content, "<rss/>");
-  EXPECT_FALSE(DownloadUrl("file://" + dir.File("missing.xml"), content, 2000));
 }
 
 TEST_F(HttpFetch, ProxyModeTwoUsesTheGivenProxyOrElseTheSystemOne) {

@@ -1,20 +1,13 @@
 #include "ui/rules/pane_layout.h"
 
 #include <gtest/gtest.h>
+#include <tuple>
 
 namespace tidewick {
 namespace {
 
 TEST(PaneLayout, KeepsTheEntryViewInShapeOnResize) {
-  struct Case {
-    const char* what;
-    std::optional<TPaneRatio> recorded;
-    int leftClient;
-    int bottom;
-    bool autoSize;
-    int expected;
-  };
-  const Case cases[] = {
+  const std::tuple<const char*, std::optional<TPaneRatio>, int, int, bool, int> cases[] = {
       {"auto size keeps the share", TPaneRatio{400, 100}, 800, 100, true, 200},
       {"halves round to even (down)", TPaneRatio{400, 100}, 402, 100, true, 100},  // 100.5
       {"halves round to even (up)", TPaneRatio{400, 100}, 406, 100, true, 102},    // 101.5
@@ -25,8 +18,8 @@ TEST(PaneLayout, KeepsTheEntryViewInShapeOnResize) {
       {"auto size growing into the list resets", TPaneRatio{100, 90}, 300, 90, true, 100},
       {"nothing recorded: auto size keeps the height", std::nullopt, 800, 150, true, 150},
   };
-  for (const Case& c : cases) {
-    EXPECT_EQ(BottomHeightAfterResize(c.recorded, c.leftClient, c.bottom, 3, c.autoSize), c.expected) << c.what;
+  for (const auto& [what, recorded, leftClient, bottom, autoSize, expected] : cases) {
+    EXPECT_EQ(BottomHeightAfterResize(recorded, leftClient, bottom, 3, autoSize), expected) << what;
   }
 }
 

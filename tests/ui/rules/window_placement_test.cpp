@@ -2,6 +2,7 @@
 
 #include <climits>
 #include <gtest/gtest.h>
+#include <tuple>
 
 namespace tidewick {
 namespace {
@@ -12,12 +13,7 @@ const std::vector<TWindowRect> kScreens = {{0, 0, 1920, 1080}, {-1280, 176, 1280
 const TWindowRect kPrimaryAvailable = {0, 0, 1920, 1040};
 
 TEST(WindowPlacement, KeepsTheStoredPlaceAndFitsTheSizeIntoTheDesktop) {
-  struct Case {
-    const char* what;
-    TWindowRect stored;
-    TWindowRect expected;
-  };
-  const Case cases[] = {
+  const std::tuple<const char*, TWindowRect, TWindowRect> cases[] = {
       {"as stored", {31, 41, 727, 511}, {31, 41, 727, 511}},
       {"on the left screen", {-1000, 300, 800, 600}, {-1000, 300, 800, 600}},
       {"half off a screen still overlaps it", {1800, 1000, 800, 600}, {1800, 1000, 800, 600}},
@@ -29,8 +25,8 @@ TEST(WindowPlacement, KeepsTheStoredPlaceAndFitsTheSizeIntoTheDesktop) {
       {"near the end of int never wraps", {INT_MAX - 10, INT_MAX - 10, INT_MAX, INT_MAX}, {0, 0, 3200, 1200}},
       {"far left and up", {INT_MIN, INT_MIN, 640, 480}, {640, 280, 640, 480}},
   };
-  for (const Case& c : cases) {
-    EXPECT_EQ(ShownWindowGeometry(c.stored, kScreens, kPrimaryAvailable), c.expected) << c.what;
+  for (const auto& [what, stored, expected] : cases) {
+    EXPECT_EQ(ShownWindowGeometry(stored, kScreens, kPrimaryAvailable), expected) << what;
   }
   EXPECT_EQ(ShownWindowGeometry({1, 2, INT_MAX, 4}, {}, kPrimaryAvailable), (TWindowRect{1, 2, INT_MAX, 4}));
 }
