@@ -101,10 +101,12 @@ class LanguageFitTest : public QObject {
       cut << CutTextsShown(dialog, language, QStringLiteral("settings"));
       QVERIFY(test::SaveScreenshot(dialog, QString::fromStdString(CurrentLanguageCode()) + QStringLiteral(".png")));
     }
-    {
+    for (const bool edit : {false, true}) {
       TFeedEditDialog dialog(settings, nullptr);
-      dialog.PrepareAdd(QStringLiteral("-"));
-      cut << CutTextsShown(dialog, language, QStringLiteral("feed"));
+      TFeed feed;
+      feed.URL = "https://example.invalid/feed.xml";
+      edit ? dialog.PrepareEdit(feed) : dialog.PrepareAdd(QStringLiteral("-"));
+      cut << CutTextsShown(dialog, language, edit ? QStringLiteral("feed edit") : QStringLiteral("feed add"));
     }
     {
       TInfoDialog dialog(settings, nullptr);
