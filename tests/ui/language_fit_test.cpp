@@ -6,6 +6,7 @@
 #include <QDir>
 #include <QGroupBox>
 #include <QLabel>
+#include <QTabBar>
 #include <QTabWidget>
 #include <QTest>
 
@@ -63,6 +64,12 @@ QStringList CutTextsShown(QWidget& dialog, const QString& language, const QStrin
   if (tabs.isEmpty())
     return CutTexts(dialog, language + QLatin1Char(' ') + name);
   for (QTabWidget* tab : tabs) {
+    // Tabs that do not fit get scroll arrows and elided captions.
+    if (tab->tabBar()->sizeHint().width() > tab->tabBar()->width())
+      cut << QStringLiteral("%1 %2 tabs: need %3, got %4")
+                 .arg(language, name)
+                 .arg(tab->tabBar()->sizeHint().width())
+                 .arg(tab->tabBar()->width());
     for (int page = 0; page < tab->count(); ++page) {
       tab->setCurrentIndex(page);
       cut << CutTexts(dialog, QStringLiteral("%1 %2/%3").arg(language, name, tab->tabText(page)));
