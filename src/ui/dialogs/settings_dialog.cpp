@@ -59,6 +59,9 @@ TSettingsDialog::TSettingsDialog(const TSettingsValues& settings, QWidget* paren
   setObjectName(QStringLiteral("frmSettings"));
   pcSettings = new QTabWidget(this);
   pcSettings->setObjectName(QStringLiteral("pcSettings"));
+  // The dialog grows to show every tab caption whole: scroll arrows would hide a page in a wordy language.
+  pcSettings->setUsesScrollButtons(false);
+  pcSettings->setElideMode(Qt::ElideNone);
   pcSettings->addTab(BuildGeneralTab(), {});
   pcSettings->addTab(BuildViewTab(), {});
   pcSettings->addTab(BuildFeedsTab(), {});
