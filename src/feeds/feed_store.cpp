@@ -22,6 +22,7 @@
 #include "feeds/store_state.h"
 #include "feeds/store_writer.h"
 #include "lang/lang_text.h"
+#include "platform/file_io.h"
 #include "util/files.h"
 
 namespace tidewick {
@@ -160,20 +161,6 @@ void ReplaceFeeds(TFeeds feeds) {
   }
 }
 
-bool WriteAll(int fd, std::string_view bytes) {
-  while (!bytes.empty()) {
-    const ssize_t written = ::write(fd, bytes.data(), bytes.size());
-    if (written < 0 && errno == EINTR) {
-      continue;
-    }
-    if (written <= 0) {
-      return false;
-    }
-    bytes.remove_prefix(static_cast<size_t>(written));
-  }
-  return true;
-}
-
 // Writes the store to tempName and syncs it; the number of bytes written, or -1 with the reason in error.
 // Write-back of what is written starts while the rest is still being built, so the final sync waits only for the
 // tail. The new file takes the old store's mode (a store holding credentials in its addresses may be private).
@@ -196,7 +183,7 @@ int64_t WriteTempStore(const TFeeds& feeds, const TUnknownXml& storeUnknown, con
       feeds,
       [&](std::string_view piece) {
         total += static_cast<int64_t>(piece.size());
-        if (!WriteAll(fd, piece)) {
+        if (!WriteAllToDescriptor(fd, piece)) {
           return false;
         }
 #ifdef __linux__

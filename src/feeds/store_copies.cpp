@@ -14,20 +14,6 @@
 namespace tidewick {
 namespace {
 
-bool WriteAll(int fd, std::string_view bytes) {
-  while (!bytes.empty()) {
-    const ssize_t written = ::write(fd, bytes.data(), bytes.size());
-    if (written < 0 && errno == EINTR) {
-      continue;
-    }
-    if (written <= 0) {
-      return false;
-    }
-    bytes.remove_prefix(static_cast<size_t>(written));
-  }
-  return true;
-}
-
 enum class TCopyResult { Written, NameTaken, Failed };
 
 // Creates target exclusively with mode, writes bytes, syncs them and reads them back. On any failure the target is
@@ -38,7 +24,7 @@ TCopyResult WriteVerified(const std::string& target, std::string_view bytes, mod
     return errno == EEXIST ? TCopyResult::NameTaken : TCopyResult::Failed;
   }
   bool ok = ::fchmod(fd, mode) == 0;
-  ok = ok && WriteAll(fd, bytes);
+  ok = ok && WriteAllToDescriptor(fd, bytes);
   ok = ::fsync(fd) == 0 && ok;
   ok = ::close(fd) == 0 && ok;
   ok = ok && ReadWholeFile(target) == bytes;

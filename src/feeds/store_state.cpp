@@ -9,6 +9,7 @@
 #include "feeds/store_copies.h"
 #include "feeds/store_reader.h"
 #include "feeds/store_writer.h"
+#include "platform/file_io.h"
 
 namespace tidewick {
 namespace {
@@ -32,20 +33,6 @@ bool SameFeeds(const TFeeds& state, const TFeeds& feeds) {
     if (state[i].Name != feeds[i].Name || state[i].URL != feeds[i].URL) {
       return false;
     }
-  }
-  return true;
-}
-
-bool WriteAll(int fd, std::string_view bytes) {
-  while (!bytes.empty()) {
-    const ssize_t written = ::write(fd, bytes.data(), bytes.size());
-    if (written < 0 && errno == EINTR) {
-      continue;
-    }
-    if (written <= 0) {
-      return false;
-    }
-    bytes.remove_prefix(static_cast<size_t>(written));
   }
   return true;
 }
@@ -111,7 +98,7 @@ TFileSaveResult WriteRefreshStateFile(const std::string& stateFileName, std::str
     return TFileSaveResult::Failed(errno);
   }
   // The addresses in it may hold credentials: it is as private as the store.
-  bool ok = (!storeMode || ::fchmod(fd, *storeMode) == 0) && WriteAll(fd, text) && ::fsync(fd) == 0;
+  bool ok = (!storeMode || ::fchmod(fd, *storeMode) == 0) && WriteAllToDescriptor(fd, text) && ::fsync(fd) == 0;
   int error = ok ? 0 : errno;
   if (::close(fd) != 0 && ok) {
     ok = false;

@@ -15,6 +15,10 @@ std::optional<std::string> ReadWholeFile(const std::string& fileName);
 // The same for at most the first maxBytes of the file.
 std::optional<std::string> ReadFileStart(const std::string& fileName, std::size_t maxBytes);
 
+// Writes all of bytes to an open descriptor, going on after interrupted and short writes; false on an error (errno
+// says which).
+bool WriteAllToDescriptor(int fd, std::string_view bytes);
+
 // Tells one version of a file from another: a rewrite (a new file renamed into place) or any change gives another.
 struct TFileVersion {
   uint64_t Device = 0;
