@@ -32,6 +32,11 @@ TTestResponse Status(int status, std::vector<std::pair<std::string, std::string>
   return {.Status = status, .Headers = std::move(headers), .Body = "<html><body>not now</body></html>"};
 }
 
+// A 429 or 503 asking to wait: seconds, or a date.
+TTestResponse Wait(int status, const char* retryAfter) {
+  return Status(status, {{"Retry-After", retryAfter}});
+}
+
 TTestResponse Served() {
   return {.Body = RssDocument("T", {"a"})};
 }
@@ -135,22 +140,16 @@ TEST_P(PoliteAnswers, TeachTheFeedWhenToAskAndWhere) {
   }
 }
 
-// 1796600000, the first refresh, is Sun, 06 Dec 2026 23:33:20 GMT.
+// The first refresh is at 1796600000, Sun, 06 Dec 2026 23:33:20 GMT.
+constexpr const char* kTenMinutesOn = "Sun, 06 Dec 2026 23:43:20 GMT";
 INSTANTIATE_TEST_SUITE_P(
     Answers, PoliteAnswers,
     ::testing::Values(
         TAnswerCase{"GoneStopsTimedRefreshes", "/feed", {Served(), Status(410)}, "error gone /feed", 0},
         TAnswerCase{"GoneFeedThatIsBackLosesItsMark", "/feed", {Served(), Status(410), Served()}, "/feed", 1},
-        TAnswerCase{"RetryAfterWaitsWithoutAnErrorMark",
-                    "/feed",
-                    {Served(), Status(429, {{"Retry-After", "600"}})},
-                    "wait 661 /feed",
-                    0},
-        TAnswerCase{"ServiceUnavailableUntilADate",
-                    "/feed",
-                    {Served(), Status(503, {{"Retry-After", "Sun, 06 Dec 2026 23:43:20 GMT"}})},
-                    "wait 600 /feed",
-                    0},
+        TAnswerCase{"RetryAfterWaitsWithoutAnErrorMark", "/feed", {Served(), Wait(429, "600")}, "wait 661 /feed", 0},
+        TAnswerCase{"UnavailableUntilADate", "/feed", {Served(), Wait(503, kTenMinutesOn)}, "wait 600 /feed", 0},
+        TAnswerCase{"AnswerAfterTheWaitEndsIt", "/feed", {Served(), Wait(429, "60"), Served()}, "/feed", 1},
         TAnswerCase{"ServiceUnavailableFails", "/feed", {Served(), Status(503)}, "error /feed", 1},
         TAnswerCase{"TemporaryRedirectNeverMoves", "/temporary", std::vector(4, Served()), "/temporary", 1},
         TAnswerCase{"PermanentRedirectMovesOnTheThirdRefresh", "/moved", std::vector(3, Served()), "/feed", 1}),
