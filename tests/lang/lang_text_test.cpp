@@ -45,23 +45,11 @@ TEST(ExpandLangText, ReplacesInTheFixedOrder) {
 TEST_F(LangText, ReadsTheSampleFile) {
   ASSERT_TRUE(LoadLanguageFile(DataPath("lang/Sample.lng")));
   EXPECT_EQ(LanguageEntryCount(), 16u);
-  EXPECT_EQ(GetLangText("Lang|Language", "Deutsch"), "Sample");
-  // Blanks around "=": the name is trimmed, the value keeps its leading blank.
-  EXPECT_EQ(GetLangText("Main|mnuFile", "&Datei"), " &Datei");
-  // Keys compare ignoring case, on both sides; tabs around a line are trimmed.
-  EXPECT_EQ(GetLangText("main|MNUFILE", "x"), " &Datei");
-  EXPECT_EQ(GetLangText("Main|mnuFeed", "x"), "&Feeds");
-  EXPECT_EQ(GetLangText("Main|Formula", "x"), "a=b=c");
-  EXPECT_EQ(GetLangText("Main|Twice", "x"), "first");
-  EXPECT_EQ(GetLangText("Main|Umlaut", "x"), "Größe ändern");
-  EXPECT_EQ(GetLangText("Main|Message", "x", JoinLangParams({"A", "B"})),
-            "Der Ordner \"A\" heißt jetzt \"B\".\r\nFertig.");
-  EXPECT_EQ(GetLangText("Main|Percent", "x", "7"), "100% von 7");
-  // An empty value gives the default and hides later duplicates; comments and lines without "=" answer nothing.
-  EXPECT_EQ(GetLangText("Main|Empty", "Vorgabe %s1%", "1"), "Vorgabe 1");
-  EXPECT_EQ(GetLangText("Main|sbMainReady", "Bereit."), "Bereit.");
-  EXPECT_EQ(GetLangText("Main|NoEquals", "Vorgabe"), "Vorgabe");
-  EXPECT_EQ(GetLangText("", "Vorgabe"), "Vorgabe");
+  test::CheckTableFile("lang/sample_texts.tsv", 3, [](const std::vector<std::string>& in) {
+    std::string params = in[2] == "(none)" ? std::string(kNoParams) : in[2];
+    std::replace(params.begin(), params.end(), '|', kParamSeparator);
+    return GetLangText(in[0], in[1], params);
+  });
 }
 
 TEST_F(LangText, AnswersFromTheLoadedText) {

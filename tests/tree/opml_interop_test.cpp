@@ -5,9 +5,10 @@
 #include <gtest/gtest.h>
 #include <set>
 #include <string>
-#include <tuple>
+#include <vector>
 
 #include "feed_tree_test_support.h"
+#include "support/table_file.h"
 #include "support/temp_dir.h"
 #include "tree/opml_export.h"
 #include "tree/opml_import.h"
@@ -53,29 +54,18 @@ class OpmlInteropTest : public ::testing::Test, protected test::FeedTreeTestBase
 };
 
 TEST_F(OpmlInteropTest, SamplesFromOtherReadersImportWithExactCounts) {
-  const std::tuple<const char*, int, int, int, const char*> cases[] = {
-      {"opml10_flat.opml", 3, 1, 0, "My Subscriptions"},
-      {"opml20_nested.opml", 5, 5, 0, "Reading list"},
-      {"title_only.opml", 4, 2, 0, "Exported from a web reader"},
-      {"bom_utf8.opml", 2, 1, 0, "Caf\xC3\xA9 \xE2\x98\x95"},
-      {"windows1252.opml", 2, 1, 0,
-       "Gr\xC3\xBC\xC3\x9F"
-       "e \xE2\x82\xAC"},
-      {"shouting.opml", 2, 1, 0, "Upper case"},
-      {"hostile.opml", 1, 1, 5, "Not to be trusted"},
-  };
-  for (const auto& [file, feeds, folders, skipped, firstFolder] : cases) {
+  test::CheckTableFile("opml/samples.tsv", 1, [this](const std::vector<std::string>& in) -> std::string {
     Feeds.clear();
     m_tree.BuildFeedTree("", "", false);
-    const TOpmlImportResult result = ImportOpmlFile(m_tree, m_tree.Root(), test::DataPath(std::string("opml/") + file));
-    ASSERT_EQ(result.Status, TOpmlReadStatus::Read) << file;
-    EXPECT_EQ(result.Report.Feeds, feeds) << file;
-    EXPECT_EQ(result.Report.Folders, folders) << file;
-    EXPECT_EQ(result.Report.Skipped, skipped) << file;
-    EXPECT_EQ(static_cast<int>(Feeds.size()), feeds) << file;
-    ASSERT_EQ(m_tree.Root()->ChildCount(), 1) << file;
-    EXPECT_EQ(m_tree.Root()->Child(0)->Name(), firstFolder) << file;
-  }
+    const TOpmlImportResult result = ImportOpmlFile(m_tree, m_tree.Root(), test::DataPath("opml/" + in[0]));
+    const TOpmlImportReport& report = result.Report;
+    if (result.Status != TOpmlReadStatus::Read || m_tree.Root()->ChildCount() != 1 ||
+        static_cast<int>(Feeds.size()) != report.Feeds) {
+      return "(not read as one list) " + result.Message;
+    }
+    return std::to_string(report.Feeds) + "\t" + std::to_string(report.Folders) + "\t" +
+           std::to_string(report.Skipped) + "\t" + m_tree.Root()->Child(0)->Name();
+  });
 }
 
 TEST_F(OpmlInteropTest, SampleNamesAndNestingSurvive) {

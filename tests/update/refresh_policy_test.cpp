@@ -2,12 +2,15 @@
 
 #include "update/refresh_policy.h"
 
+#include <cmath>
 #include <gtest/gtest.h>
 #include <optional>
 #include <string>
 #include <tuple>
 #include <utility>
+#include <vector>
 
+#include "support/table_file.h"
 #include "update/refresh_failure.h"
 
 namespace tidewick {
@@ -27,81 +30,47 @@ TFeed FeedAt(const std::string& url) {
   return feed;
 }
 
-struct TDeadlineCase {
-  const char* Text;
-  std::optional<double> SecondsAhead;
-};
-
-class RetryAfter : public ::testing::TestWithParam<TDeadlineCase> {};
-
-TEST_P(RetryAfter, NamesAMomentBoundedToADay) {
-  const std::optional<TDateTime> deadline = RetryAfterDeadline(GetParam().Text, kNow);
-  ASSERT_EQ(deadline.has_value(), GetParam().SecondsAhead.has_value());
-  if (deadline) {
-    EXPECT_NEAR((*deadline - kNow) * 86400.0, *GetParam().SecondsAhead, 1.0);
-  }
+TEST(RetryAfter, NamesAMomentBoundedToADay) {
+  test::CheckTableFile("update/retry_after.tsv", 1, [](const std::vector<std::string>& in) {
+    const std::optional<TDateTime> deadline = RetryAfterDeadline(in[0], kNow);
+    return deadline ? std::to_string(std::llround((*deadline - kNow) * 86400.0)) : "none";
+  });
 }
 
-INSTANTIATE_TEST_SUITE_P(Texts, RetryAfter,
-                         ::testing::Values(TDeadlineCase{"120", 120.0}, TDeadlineCase{"0", 0.0},
-                                           TDeadlineCase{"90000", 86400.0},
-                                           TDeadlineCase{"99999999999999999999999", 86400.0},
-                                           // 1796600000 is Sun, 06 Dec 2026 23:33:20 GMT.
-                                           TDeadlineCase{"Sun, 06 Dec 2026 23:43:20 GMT", 600.0},
-                                           TDeadlineCase{"Sun, 06 Dec 2026 22:00:00 GMT", 0.0},
-                                           TDeadlineCase{"Tue, 08 Dec 2026 23:33:20 GMT", 86400.0},
-                                           TDeadlineCase{"", std::nullopt}, TDeadlineCase{"soon", std::nullopt},
-                                           TDeadlineCase{"-5", std::nullopt}));
-
-struct TJudgeCase {
-  const char* Name;
-  double LastRequestSecondsAgo;   // negative: never asked
-  double RetryAfterSecondsAhead;  // 0: no wish
-  bool Gone;
-  bool StateOfAnotherAddress;
-  TRequestVerdict Timed;
-  TRequestVerdict User;
-};
-
-class Judge : public ::testing::TestWithParam<TJudgeCase> {};
-
-TEST_P(Judge, SpacesRequestsHonoursTheServerAndLetsOnlyTheUserRetryAGoneFeed) {
-  const TJudgeCase& c = GetParam();
-  TFeed feed = FeedAt("http://example.org/feed");
-  if (c.LastRequestSecondsAgo >= 0) {
-    feed.Refresh.LastTime = SecondsFromNow(-c.LastRequestSecondsAgo);
+TEST(Judge, SpacesRequestsHonoursTheServerAndLetsOnlyTheUserRetryAGoneFeed) {
+  using enum TRequestVerdict;
+  // The feed's last request (seconds ago, -1: never), the server's wish to wait (seconds ahead, 0: none), gone,
+  // state learnt at the address before an edit; the verdict for a timed refresh (and refresh all), and the user's.
+  const std::tuple<const char*, double, double, bool, bool, TRequestVerdict, TRequestVerdict> cases[] = {
+      {"never asked", -1, 0, false, false, Go, Go},
+      {"asked just now", 1, 0, false, false, Spaced, Spaced},
+      // The minute timer may fire a little early: its next tick is no reason to skip the feed.
+      {"asked one timer tick ago", 58, 0, false, false, Go, Spaced},
+      {"asked a minute ago", 60, 0, false, false, Go, Go},
+      {"server wants a wait", 600, 300, false, false, Waiting, Waiting},
+      {"wait over", 600, -1, false, false, Go, Go},
+      {"wait from a clock far ahead", 600, 86400.0 * 30, false, false, Go, Go},
+      {"gone", 600, 0, true, false, Gone, Go},
+      {"state of the address before an edit", 1, 300, true, true, Go, Go},
+      {"asked in the future: the clock went back", -3600, 0, false, false, Go, Go},
+  };
+  for (const auto& [what, lastRequestSecondsAgo, retryAfterSecondsAhead, gone, stateOfAnotherAddress, timed, user] :
+       cases) {
+    TFeed feed = FeedAt("http://example.org/feed");
+    if (lastRequestSecondsAgo != -1) {
+      feed.Refresh.LastTime = SecondsFromNow(-lastRequestSecondsAgo);
+    }
+    if (retryAfterSecondsAhead != 0) {
+      feed.Refresh.RetryAfter = SecondsFromNow(retryAfterSecondsAhead);
+    }
+    feed.Refresh.Gone = gone;
+    if (stateOfAnotherAddress) {
+      feed.URL = "http://example.org/edited";
+    }
+    EXPECT_EQ(JudgeRequest(feed, kNow, TRequestOrigin::Timed), timed) << what;
+    EXPECT_EQ(JudgeRequest(feed, kNow, TRequestOrigin::All), timed) << what;
+    EXPECT_EQ(JudgeRequest(feed, kNow, TRequestOrigin::User), user) << what;
   }
-  if (c.RetryAfterSecondsAhead != 0) {
-    feed.Refresh.RetryAfter = SecondsFromNow(c.RetryAfterSecondsAhead);
-  }
-  feed.Refresh.Gone = c.Gone;
-  if (c.StateOfAnotherAddress) {
-    feed.URL = "http://example.org/edited";
-  }
-  EXPECT_EQ(JudgeRequest(feed, kNow, TRequestOrigin::Timed), c.Timed);
-  EXPECT_EQ(JudgeRequest(feed, kNow, TRequestOrigin::All), c.Timed);
-  EXPECT_EQ(JudgeRequest(feed, kNow, TRequestOrigin::User), c.User);
-}
-
-using enum TRequestVerdict;
-INSTANTIATE_TEST_SUITE_P(
-    Feeds, Judge,
-    ::testing::Values(TJudgeCase{"NeverAsked", -1, 0, false, false, Go, Go},
-                      TJudgeCase{"AskedJustNow", 1, 0, false, false, Spaced, Spaced},
-                      // The minute timer may fire a little early: its next tick is no reason to skip the feed.
-                      TJudgeCase{"AskedOneTimerTickAgo", 58, 0, false, false, Go, Spaced},
-                      TJudgeCase{"AskedAMinuteAgo", 60, 0, false, false, Go, Go},
-                      TJudgeCase{"ServerWantsAWait", 600, 300, false, false, Waiting, Waiting},
-                      TJudgeCase{"WaitOver", 600, -1, false, false, Go, Go},
-                      TJudgeCase{"WaitFromAClockFarAhead", 600, 86400.0 * 30, false, false, Go, Go},
-                      TJudgeCase{"Gone", 600, 0, true, false, Gone, Go},
-                      TJudgeCase{"StateOfTheAddressBeforeAnEdit", 1, 300, true, true, Go, Go}),
-    [](const auto& info) { return std::string(info.param.Name); });
-
-TEST(RefreshPolicy, LastRequestInTheFutureAfterTheClockWentBackDoesNotBlock) {
-  TFeed feed = FeedAt("http://example.org/feed");
-  feed.Refresh.LastTime = SecondsFromNow(3600);
-  EXPECT_EQ(JudgeRequest(feed, kNow, TRequestOrigin::User), TRequestVerdict::Go);
 }
 
 TEST(RefreshPolicy, ValidatorsGoOnlyWithStoredEntriesOfTheSameAddress) {
@@ -144,10 +113,8 @@ TEST(RefreshPolicy, ThreeSuccessfulRefreshesThroughTheSameRedirectMoveTheFeed) {
   EXPECT_FALSE(RecordAnswer(feed, Answer(TAnswerKind::Unchanged, target)));
   EXPECT_EQ(feed.Refresh.RedirectCount, 2);
   EXPECT_TRUE(RecordAnswer(feed, Answer(TAnswerKind::Document, target)));
-  EXPECT_EQ(feed.URL, target);
-  EXPECT_EQ(feed.Refresh.Url, target);
-  EXPECT_EQ(feed.Refresh.MovedFrom, "http://example.org/old");
-  EXPECT_EQ(feed.Refresh.RedirectCount, 0);
+  EXPECT_EQ(std::tie(feed.URL, feed.Refresh.Url, feed.Refresh.MovedFrom, feed.Refresh.RedirectCount),
+            std::tuple(target, target, "http://example.org/old", 0));
   EXPECT_NE(FeedHintText(feed).find("http://example.org/old"), std::string::npos);
 }
 
@@ -182,12 +149,10 @@ TEST(RefreshPolicy, UnchangedAnswerKeepsValidatorsItLeavesOutAndRecordsTheLastRe
   TRefreshAnswer second = Answer(TAnswerKind::Unchanged);
   second.Bytes = 150;
   RecordAnswer(feed, second);
-  EXPECT_EQ(feed.Refresh.ETag, "\"v1\"");
-  EXPECT_EQ(feed.Refresh.LastModified, "Sun, 06 Dec 2026 22:00:00 GMT");
-  EXPECT_TRUE(feed.Refresh.LastUnchanged);
-  EXPECT_EQ(feed.Refresh.LastStatus, 304);
-  EXPECT_EQ(feed.Refresh.LastBytes, 150);
-  EXPECT_EQ(feed.Refresh.LastTime, kNow);
+  const TFeedRefreshState& state = feed.Refresh;
+  EXPECT_EQ(
+      std::tie(state.ETag, state.LastModified, state.LastUnchanged, state.LastStatus, state.LastBytes, state.LastTime),
+      std::tuple("\"v1\"", "Sun, 06 Dec 2026 22:00:00 GMT", true, 304, 150, kNow));
 }
 
 TEST(RefreshPolicy, FailedReadKeepsTheValidatorsOfTheStoredEntries) {

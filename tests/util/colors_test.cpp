@@ -4,30 +4,19 @@
 #include <gtest/gtest.h>
 #include <string>
 #include <thread>
+#include <vector>
+
+#include "support/table_file.h"
 
 namespace tidewick {
 namespace {
 
-struct TColorCase {
-  TColor Color;
-  std::string Html;
-};
-
-class ColorToHtmlTable : public testing::TestWithParam<TColorCase> {};
-
-TEST_P(ColorToHtmlTable, WritesRedGreenBlueFromTheStoredBgrValue) {
+TEST(Colors, HtmlIsRedGreenBlueFromTheStoredBgrValue) {
   ResetSystemColors();
-  EXPECT_EQ(ColorToHtml(GetParam().Color), GetParam().Html);
+  test::CheckTableFile("util/color_html.tsv", 1, [](const std::vector<std::string>& in) {
+    return ColorToHtml(static_cast<TColor>(std::stoul(in[0], nullptr, 0)));
+  });
 }
-
-INSTANTIATE_TEST_SUITE_P(Colors, ColorToHtmlTable,
-                         testing::Values(TColorCase{128, "#800000"},  // the default unread colour, dark red
-                                         TColorCase{255, "#FF0000"}, TColorCase{0xFF0000, "#0000FF"},
-                                         TColorCase{0x00AB12CD, "#CD12AB"}, TColorCase{0, "#000000"},
-                                         TColorCase{0x1FFFFFFF, "#FFFFFF"},  // "no colour" keeps its low bytes
-                                         TColorCase{kClWindowText, "#000000"},
-                                         TColorCase{SystemColor(TSystemColor::Window), "#FFFFFF"},
-                                         TColorCase{static_cast<TColor>(0x800000FF), "#000000"}));
 
 TEST(Colors, TheUiCanOverrideASystemColour) {
   SetSystemColorValue(TSystemColor::WindowText, RgbColor(0x12, 0x34, 0x56));
