@@ -116,32 +116,20 @@ TEST_F(StoreRecovery, WithoutBackupEverythingReadableIsLoaded) {
   EXPECT_TRUE(result.MaySave());
 }
 
-struct TDamageCase {
-  const char* Name;
-  std::string Text;
-};
-
-class DamagedStore : public StoreRecovery, public ::testing::WithParamInterface<TDamageCase> {};
-
-TEST_P(DamagedStore, IsRecognised) {
-  ASSERT_TRUE(WriteStringToFile(m_file, GetParam().Text));
-  const TStoreLoadResult result = LoadFeedStore(m_file);
-  EXPECT_EQ(result.Status, TStoreLoadStatus::RecoveredPartially);
-  EXPECT_FALSE(ReadStoreText(GetParam().Text).Complete);
-}
-
 const std::string kDecl = "<?xml version=\"1.0\"?>\r\n";
 
-INSTANTIATE_TEST_SUITE_P(
-    Kinds, DamagedStore,
-    ::testing::Values(TDamageCase{"EmptyFile", ""}, TDamageCase{"BlanksOnly", " \r\n "},
-                      TDamageCase{"CommentOnly", "<!-- x -->"}, TDamageCase{"CutDeclaration", "<?xml vers"},
-                      TDamageCase{"FeedsNeverClosed", kDecl + "<Feeds>\r\n  <Feed1>\r\n"},
-                      TDamageCase{"CutInsideTag", kDecl + "<Feeds><Feed1><Na"},
-                      TDamageCase{"StrayClosingTag", kDecl + "<Feeds><Feed1></x></Feed1></Feeds><Feed2></Feed2>"},
-                      TDamageCase{"ZeroBytes", kDecl + std::string("<Feeds>\0\0\0</Feeds>", 18)},
-                      TDamageCase{"NotAStore", kDecl + "<rss><channel /></rss>"}),
-    [](const auto& info) { return std::string(info.param.Name); });
+TEST_F(StoreRecovery, DamagedStoresAreRecognised) {
+  for (const std::string& text :
+       {std::string(), std::string(" \r\n "), std::string("<!-- x -->"), std::string("<?xml vers"),
+        kDecl + "<Feeds>\r\n  <Feed1>\r\n", kDecl + "<Feeds><Feed1><Na",
+        kDecl + "<Feeds><Feed1></x></Feed1></Feeds><Feed2></Feed2>", kDecl + std::string("<Feeds>\0\0\0</Feeds>", 18),
+        kDecl + "<rss><channel /></rss>"}) {
+    SCOPED_TRACE(text);
+    ASSERT_TRUE(WriteStringToFile(m_file, text));
+    EXPECT_EQ(LoadFeedStore(m_file).Status, TStoreLoadStatus::RecoveredPartially);
+    EXPECT_FALSE(ReadStoreText(text).Complete);
+  }
+}
 
 TEST_F(StoreRecovery, StoreWithoutFeedsIsValidAndNeverBringsBackTheBackup) {
   ASSERT_TRUE(WriteStringToFile(m_file + ".bak", FeedStoreText(SmallStore())));

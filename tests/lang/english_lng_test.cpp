@@ -96,21 +96,6 @@ std::map<std::string, std::vector<std::string>> KeysUsedInSources() {
   return keys;
 }
 
-// The "%s1%", "%s2%"... a text holds.
-std::set<std::string> Placeholders(const std::string& text) {
-  std::set<std::string> found;
-  for (std::size_t pos = text.find("%s"); pos != std::string::npos; pos = text.find("%s", pos + 1)) {
-    std::size_t end = pos + 2;
-    while (end < text.size() && std::isdigit(static_cast<unsigned char>(text[end]))) {
-      ++end;
-    }
-    if (end > pos + 2 && end < text.size() && text[end] == '%') {
-      found.insert(text.substr(pos, end - pos + 1));
-    }
-  }
-  return found;
-}
-
 // The "%s1%", "%w%", "$%$"... a text holds, each as often as it occurs: a translation may reorder the values but
 // keeps every one of them and every line break.
 std::multiset<std::string> Markers(const std::string& text) {
@@ -181,13 +166,13 @@ TEST(ShippedLanguageFiles, HoldEachKeyOnceAndNothingButEntries) {
   }
 }
 
-TEST_F(EnglishLanguageFile, TranslatesEveryKeyTheProgramUsesKeepingThePlaceholders) {
+TEST_F(EnglishLanguageFile, TranslatesEveryKeyTheProgramUsesKeepingItsMarkers) {
   const auto keys = KeysUsedInSources();
   ASSERT_TRUE(keys.count("Main|mnuLanguage")) << "the key scan found nothing under " << kSourceDir;
   for (const auto& [key, defaults] : keys) {
     EXPECT_FALSE(Text(key).empty()) << "Language/English.lng lacks " << key;
     for (const std::string& defaultText : defaults) {
-      EXPECT_EQ(Placeholders(Text(key)), Placeholders(defaultText)) << key << ": " << defaultText;
+      EXPECT_EQ(Markers(Text(key)), Markers(defaultText)) << key << ": " << defaultText;
     }
   }
 }
