@@ -4,6 +4,7 @@
 
 #include <filesystem>
 #include <fstream>
+#include <tuple>
 
 #include <QLocalSocket>
 #include <QTest>
@@ -137,20 +138,13 @@ class ProcessTest : public QObject {
 
   void endingWhileMaximisedKeepsTheNormalGeometry() {
     TProgramHome home;
-    home.WriteSettings([](TSettingsValues& values) {
-      values.WindowState = 1;
-      values.FormLeft = 31;
-      values.FormTop = 41;
-      values.FormWidth = 517;
-      values.FormHeight = 389;
+    const std::tuple<int32_t, int32_t, int32_t, int32_t, int32_t> geometry{1, 31, 41, 517, 389};  // state 1: maximised
+    home.WriteSettings([&](TSettingsValues& values) {
+      std::tie(values.WindowState, values.FormLeft, values.FormTop, values.FormWidth, values.FormHeight) = geometry;
     });
     QVERIFY(test::RunUntilSigterm(home, {"/APPDATA"}));
     const TSettingsValues saved = home.ReadSettings();
-    QCOMPARE(saved.WindowState, 1);
-    QCOMPARE(saved.FormLeft, 31);
-    QCOMPARE(saved.FormTop, 41);
-    QCOMPARE(saved.FormWidth, 517);
-    QCOMPARE(saved.FormHeight, 389);
+    QCOMPARE(std::tuple(saved.WindowState, saved.FormLeft, saved.FormTop, saved.FormWidth, saved.FormHeight), geometry);
   }
 
   void withoutAppDataTheFilesLieBesideTheProgram() {

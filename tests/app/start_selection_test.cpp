@@ -190,36 +190,15 @@ class StartSelectionTest : public QObject {
     QTest::addColumn<QString>("fileMenu");
     QTest::addColumn<QString>("welcome");
     QTest::addColumn<QString>("cancel");
-    QTest::newRow("French") << "fr_FR.UTF-8"
-                            << ""
-                            << "French"
-                            << "&Fichier"
-                            << "welcome_fr.atom"
-                            << "Annuler";
-    QTest::newRow("English") << "en_US.UTF-8"
-                             << ""
-                             << "English"
-                             << "&File"
-                             << "welcome_en.atom"
-                             << "Cancel";
-    QTest::newRow("C locale") << "C.UTF-8"
-                              << ""
-                              << "English"
-                              << "&File"
-                              << "welcome_en.atom"
-                              << "Cancel";
-    QTest::newRow("German") << "de_DE.UTF-8"
-                            << ""
-                            << "Deutsch (intern)"
-                            << "&Datei"
-                            << "welcome_de.atom"
-                            << "Abbrechen";
-    QTest::newRow("stored wins") << "fr_FR.UTF-8"
-                                 << "English"
-                                 << "English"
-                                 << "&File"
-                                 << "welcome_en.atom"
-                                 << "Cancel";
+    // Rows of "name|LANG|stored|setting afterwards|file menu|welcome feed|Qt's Cancel".
+    for (const char* row : {"French|fr_FR.UTF-8||French|&Fichier|welcome_fr.atom|Annuler",
+                            "English|en_US.UTF-8||English|&File|welcome_en.atom|Cancel",
+                            "C locale|C.UTF-8||English|&File|welcome_en.atom|Cancel",
+                            "German|de_DE.UTF-8||Deutsch (intern)|&Datei|welcome_de.atom|Abbrechen",
+                            "stored wins|fr_FR.UTF-8|English|English|&File|welcome_en.atom|Cancel"}) {
+      const QStringList cells = QString::fromUtf8(row).split(u'|');
+      QTest::addRow("%s", qPrintable(cells[0])) << cells[1] << cells[2] << cells[3] << cells[4] << cells[5] << cells[6];
+    }
   }
   void aFirstStartSpeaksTheDesktopsLanguage() {
     QFETCH(QString, lang);

@@ -1,6 +1,7 @@
 #include "entries/font_css.h"
 
 #include <gtest/gtest.h>
+#include <utility>
 
 #include "util/colors.h"
 
@@ -8,11 +9,7 @@ namespace tidewick {
 namespace {
 
 TEST(FontCssRule, WritesTheSetStylesAndAFaceNameThatCannotEscape) {
-  struct Case {
-    TFontRecord font;
-    const char* rule;
-  };
-  const Case cases[] = {
+  const std::pair<TFontRecord, const char*> cases[] = {
       {{"Tahoma", 8, RgbColor(0x12, 0xAB, 0xFE)}, "  p {font-family:\"Tahoma\";font-size:8pt;color:#12ABFE;}"},
       {{"A", 9, 0, true, true},
        "  p {font-family:\"A\";font-size:9pt;color:#000000;font-weight:bold;font-style:italic;}"},
@@ -26,8 +23,8 @@ TEST(FontCssRule, WritesTheSetStylesAndAFaceNameThatCannotEscape) {
       {{"E\"vil;}</style><script>\\\x01\x7F", 9, 0},
        "  p {font-family:\"Evil/stylescript\";font-size:9pt;color:#000000;}"},
   };
-  for (const Case& c : cases)
-    EXPECT_EQ(FontCssRule("p", c.font), c.rule) << c.font.Name;
+  for (const auto& [font, rule] : cases)
+    EXPECT_EQ(FontCssRule("p", font), rule) << font.Name;
 }
 
 }  // namespace

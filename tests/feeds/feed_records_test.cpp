@@ -2,9 +2,11 @@
 
 #include <gtest/gtest.h>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "feeds/entry_title.h"
+#include "feeds/store_test_support.h"
 #include "support/feed_builder.h"
 #include "support/table_file.h"
 
@@ -20,42 +22,25 @@ class FeedRecords : public ::testing::Test {
  protected:
   void SetUp() override { Feeds.clear(); }
   void TearDown() override { Feeds.clear(); }
+};
 
-  static void ExpectInvariants() {
-    for (size_t i = 0; i < Feeds.size(); ++i) {
-      EXPECT_EQ(Feeds[i].Index, static_cast<int>(i)) << Feeds[i].Name;
-      for (size_t j = 0; j < Feeds[i].Entries.size(); ++j) {
-        EXPECT_EQ(Feeds[i].Entries[j].EntryIndex, static_cast<int>(j));
-        EXPECT_EQ(Feeds[i].Entries[j].FeedIndex, static_cast<int>(i));
-      }
+TEST_F(FeedRecords, DeleteMovesTheLastFeedIntoTheGapAndRefusesInvalidPositions) {
+  const std::tuple<int, bool, std::string> cases[] = {
+      {0, true, "c b "}, {1, true, "a c "}, {2, true, "a b "}, {-1, false, "a b c "}, {3, false, "a b c "}};
+  for (const auto& [deleted, done, remaining] : cases) {
+    Feeds.clear();
+    for (const char* name : {"a", "b", "c"}) {
+      AddFeed(MakeFeed(name, 2));
     }
+    EXPECT_EQ(DeleteFeed(deleted), done) << deleted;
+    std::string names;
+    for (const TFeed& feed : Feeds) {
+      names += feed.Name + " ";
+    }
+    EXPECT_EQ(names, remaining);
+    test::ExpectNumberedInPlace(Feeds);
   }
-};
-
-struct TDeleteCase {
-  int Deleted;
-  bool Done;
-  std::vector<std::string> Remaining;
-};
-
-class FeedDelete : public FeedRecords, public ::testing::WithParamInterface<TDeleteCase> {};
-
-TEST_P(FeedDelete, MovesTheLastFeedIntoTheGapAndRefusesInvalidPositions) {
-  for (const char* name : {"a", "b", "c"}) {
-    AddFeed(MakeFeed(name, 2));
-  }
-  ASSERT_EQ(DeleteFeed(GetParam().Deleted), GetParam().Done);
-  ASSERT_EQ(Feeds.size(), GetParam().Remaining.size());
-  for (size_t i = 0; i < Feeds.size(); ++i) {
-    EXPECT_EQ(Feeds[i].Name, GetParam().Remaining[i]);
-  }
-  ExpectInvariants();
 }
-
-INSTANTIATE_TEST_SUITE_P(Positions, FeedDelete,
-                         ::testing::Values(TDeleteCase{0, true, {"c", "b"}}, TDeleteCase{1, true, {"a", "c"}},
-                                           TDeleteCase{2, true, {"a", "b"}}, TDeleteCase{-1, false, {"a", "b", "c"}},
-                                           TDeleteCase{3, false, {"a", "b", "c"}}));
 
 TEST_F(FeedRecords, IdsStayWithTheirFeedWhenOthersAreDeleted) {
   for (const char* name : {"a", "b", "c"}) {

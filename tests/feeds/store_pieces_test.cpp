@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 #include <string>
+#include <tuple>
+#include <utility>
 #include <vector>
 
 #include "feeds/store_reader.h"
@@ -13,11 +15,6 @@
 namespace tidewick {
 namespace {
 
-struct TPiecesCase {
-  const char* Name;
-  std::string Text;
-};
-
 const std::string kHead = "<?xml version=\"1.0\"?>\r\n<Feeds>\r\n  <Feed1>\r\n    <Name>Größe €</Name>\r\n";
 const std::string kItem =
     "    <Item1>\r\n      <Title>Tom &amp; Jerry 𝄞</Title>\r\n"
@@ -26,8 +23,8 @@ const std::string kItem =
 const std::string kWhole =
     kHead + "    <URL>http://example.org/?a=1&amp;b=2</URL>\r\n" + kItem + "  </Feed1>\r\n</Feeds>\r\n";
 
-std::vector<TPiecesCase> Cases() {
-  return {
+TEST(StorePieces, ReadLikeTheWholeTextWhereverAPieceEnds) {
+  const std::pair<const char*, std::string> documents[] = {
       {"Whole", kWhole},
       {"CommentBeforeTheDeclaration", "<!-- x -->" + kWhole},
       {"CutInsideATag", kWhole.substr(0, kWhole.find("<Readed>") + 4)},
@@ -44,28 +41,21 @@ std::vector<TPiecesCase> Cases() {
        "<?xml version=\"1.0\" encoding=\"ISO-8859-1\"?><Feeds><Feed1><Name>\xE9</Name></Feed1></Feeds>"},
       {"LessThanAtTheEnd", kWhole + "<"},
   };
-}
-
-class StorePieces : public testing::TestWithParam<TPiecesCase> {};
-
-TEST_P(StorePieces, ReadLikeTheWholeTextWhereverAPieceEnds) {
   const test::TempDir dir;
   const std::string file = dir.File("Feeds.xml");
-  ASSERT_TRUE(WriteStringToFile(file, GetParam().Text));
-  const TStoreReadResult whole = ReadStoreText(GetParam().Text);
-  for (const size_t pieceSize : {1, 2, 3, 7, 64, 4096}) {
-    SCOPED_TRACE(pieceSize);
-    const TStoreReadResult pieces = ReadStoreFile(file, TStorePieces{1, pieceSize});
-    EXPECT_EQ(pieces.Opened, whole.Opened);
-    EXPECT_EQ(pieces.Complete, whole.Complete);
-    EXPECT_EQ(pieces.Damage, whole.Damage);
-    EXPECT_EQ(pieces.ReadError, 0);
-    test::ExpectSameFeeds(pieces.Feeds, whole.Feeds);
+  for (const auto& [name, text] : documents) {
+    ASSERT_TRUE(WriteStringToFile(file, text));
+    const TStoreReadResult whole = ReadStoreText(text);
+    for (const size_t pieceSize : {1, 2, 3, 7, 64, 4096}) {
+      SCOPED_TRACE(testing::Message() << name << ", pieces of " << pieceSize);
+      const TStoreReadResult pieces = ReadStoreFile(file, TStorePieces{1, pieceSize});
+      EXPECT_EQ(std::tie(pieces.Opened, pieces.Complete, pieces.Damage, pieces.ReadError),
+                std::tie(whole.Opened, whole.Complete, whole.Damage, whole.ReadError));
+      EXPECT_EQ(pieces.ReadError, 0);
+      test::ExpectSameFeeds(pieces.Feeds, whole.Feeds);
+    }
   }
 }
-
-INSTANTIATE_TEST_SUITE_P(Documents, StorePieces, testing::ValuesIn(Cases()),
-                         [](const auto& info) { return std::string(info.param.Name); });
 
 TEST(StorePiecesFile, LargeStoreRoundTripsThroughTheWriter) {
   TFeeds feeds = test::SmallStore();

@@ -8,6 +8,7 @@
 #include <gtest/gtest.h>
 #include <string>
 #include <sys/stat.h>
+#include <tuple>
 
 #include "feeds/feed_store.h"
 #include "feeds/store_reader.h"
@@ -130,26 +131,15 @@ TEST_F(StateFile, ARefreshStateSaveLeavesTheStoreFileAndIsReadBackWithIt) {
 
 TEST_F(StateFile, WhateverBefallsTheStateFileTheStoresOwnStateCounts) {
   const std::string storeText = m_storeBytes;
-  struct TCase {
-    const char* What;
-    std::function<void(const std::string& state, const std::string& store)> Befall;
-    bool Applies;
-    bool Damaged;
-  };
-  const TCase cases[] = {
-      {"left as it was", [](const std::string&, const std::string&) {}, true, false},
-      {"cut short by a crash",
-       [](const std::string& state, const std::string&) {
-         std::filesystem::resize_file(state, std::filesystem::file_size(state) / 2);
-       },
+  const std::string& state = m_state;
+  // What befalls it, whether the state in it then applies, and whether it counts as damaged.
+  const std::tuple<const char*, std::function<void()>, bool, bool> cases[] = {
+      {"left as it was", [] {}, true, false},
+      {"cut short by a crash", [&] { std::filesystem::resize_file(state, std::filesystem::file_size(state) / 2); },
        false, true},
-      {"not a document",
-       [](const std::string& state, const std::string&) {
-         ASSERT_TRUE(WriteStringToFile(state, "\xff\xfe\x00garbage"));
-       },
-       false, true},
+      {"not a document", [&] { ASSERT_TRUE(WriteStringToFile(state, "\xff\xfe\x00garbage")); }, false, true},
       {"naming other feeds",
-       [](const std::string& state, const std::string&) {
+       [&] {
          std::string text = ReadWholeFile(state).value_or("");
          text.replace(text.find("<Name>Empty</Name>"), 18, "<Name>Other</Name>");
          ASSERT_TRUE(WriteStringToFile(state, text));
@@ -157,25 +147,25 @@ TEST_F(StateFile, WhateverBefallsTheStateFileTheStoresOwnStateCounts) {
        false, true},
       // An older version knows nothing of the state file and writes the store with the state it read.
       {"outlived by a store an older version wrote",
-       [&storeText](const std::string&, const std::string& store) {
-         ASSERT_TRUE(std::filesystem::remove(store));
-         ASSERT_TRUE(WriteStringToFile(store, storeText));
+       [&] {
+         ASSERT_TRUE(std::filesystem::remove(m_store));
+         ASSERT_TRUE(WriteStringToFile(m_store, storeText));
        },
        false, false},
   };
   const std::string stateText = ReadWholeFile(m_state).value_or("");
-  for (const TCase& c : cases) {
-    SCOPED_TRACE(c.What);
+  for (const auto& [what, befall, applies, damaged] : cases) {
+    SCOPED_TRACE(what);
     ASSERT_TRUE(WriteStringToFile(m_state, stateText));
-    c.Befall(m_state, m_store);
+    befall();
     Feeds.clear();
     const TStoreLoadResult loaded = LoadFeedStore(m_store);
     EXPECT_EQ(loaded.Status, TStoreLoadStatus::Loaded);
     EXPECT_EQ(loaded.FeedCount, 2);
-    ExpectNewState(c.Applies);
+    ExpectNewState(applies);
     EXPECT_EQ(Feeds[0].Refresh.LastStatus, 304);  // the store's own state is whole
-    EXPECT_EQ(!loaded.StateDamagedCopy.empty(), c.Damaged);
-    if (c.Damaged) {
+    EXPECT_EQ(!loaded.StateDamagedCopy.empty(), damaged);
+    if (damaged) {
       EXPECT_FALSE(std::filesystem::exists(m_state));
       ASSERT_EQ(DamagedCopies().size(), 1u);
       std::filesystem::remove(DamagedCopies()[0]);

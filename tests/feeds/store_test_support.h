@@ -76,6 +76,17 @@ inline void ExpectSameFeeds(const TFeeds& a, const TFeeds& b) {
   EXPECT_EQ(FeedStoreText(a), FeedStoreText(b));
 }
 
+// Every feed and entry numbered by its place in the store.
+inline void ExpectNumberedInPlace(const TFeeds& feeds) {
+  for (size_t i = 0; i < feeds.size(); ++i) {
+    EXPECT_EQ(feeds[i].Index, static_cast<int>(i)) << feeds[i].Name;
+    for (size_t j = 0; j < feeds[i].Entries.size(); ++j) {
+      EXPECT_EQ(feeds[i].Entries[j].EntryIndex, static_cast<int>(j));
+      EXPECT_EQ(feeds[i].Entries[j].FeedIndex, static_cast<int>(i));
+    }
+  }
+}
+
 inline void ExpectSameItem(const TEntry& a, const TEntry& b) {
   TFeeds one(1);
   TFeeds other(1);

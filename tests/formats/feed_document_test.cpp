@@ -52,13 +52,9 @@ TEST(ReadFeedDocument, LeavesTheOtherFeedFieldsAlone) {
   feed.Entries.resize(3);
   feed.Info.Copyright = "old";
   ASSERT_TRUE(ReadFeedDocument(test::Rss("<title>Fresh</title>"), feed));
-  EXPECT_EQ(feed.Name, "Harbour");
-  EXPECT_EQ(feed.URL, "https://example.org/feed");
-  EXPECT_EQ(feed.Interval, 30);
-  EXPECT_TRUE(feed.Error);
-  EXPECT_EQ(feed.FeedType, "RSS/2.0");
+  EXPECT_EQ(std::tie(feed.Name, feed.URL, feed.Interval, feed.Error, feed.FeedType, feed.Info.Copyright),
+            std::tuple("Harbour", "https://example.org/feed", 30, true, "RSS/2.0", ""));
   EXPECT_TRUE(feed.Entries.empty());
-  EXPECT_EQ(feed.Info.Copyright, "");
 }
 
 // Fault guarded: a character XML forbids, read from a feed, went on into the store file, which no program could
@@ -73,12 +69,12 @@ TEST(ReadFeedDocument, ReplacesCharactersXmlForbids) {
   const std::string fffd = "\xEF\xBF\xBD";
   EXPECT_EQ(result.Feed.Info.Title, "c" + fffd + "d");
   ASSERT_EQ(result.Feed.Entries.size(), 1u);
-  EXPECT_EQ(result.Item(0).Title, "t" + fffd + "u" + fffd + "v");
-  EXPECT_EQ(result.Item(0).Link, "http://example.org/a" + fffd + "b");
-  EXPECT_EQ(result.Item(0).Description, "d" + fffd + "e");
-  EXPECT_EQ(result.Item(0).Author, "a" + fffd + "b");
-  EXPECT_TRUE(result.Item(0).HasLegacyIdentity);
-  EXPECT_EQ(result.Item(0).LegacyTitle,
+  const TEntry& item = result.Item(0);
+  EXPECT_EQ(std::tie(item.Title, item.Link, item.Description, item.Author),
+            std::tuple("t" + fffd + "u" + fffd + "v", "http://example.org/a" + fffd + "b", "d" + fffd + "e",
+                       "a" + fffd + "b"));
+  EXPECT_TRUE(item.HasLegacyIdentity);
+  EXPECT_EQ(item.LegacyTitle,
             "t\x02u\x02"
             "v");
 }
@@ -92,10 +88,9 @@ TEST(ReadFeedDocument, ResetsEverythingForAnUnknownOrBrokenDocument) {
     feed.Info.TTL = 30;
     feed.Entries.resize(2);
     EXPECT_FALSE(ReadFeedDocument(text, feed)) << text;
-    EXPECT_EQ(feed.FeedType, "") << text;
-    EXPECT_EQ(feed.Info.Title, "") << text;
-    EXPECT_EQ(feed.Info.TTL, 0) << text;
-    EXPECT_EQ(feed.Info.PublishedDate, 0) << text;
+    EXPECT_EQ(std::tie(feed.FeedType, feed.Info.Title, feed.Info.TTL, feed.Info.PublishedDate),
+              std::tuple("", "", 0, 0.0))
+        << text;
     EXPECT_TRUE(feed.Entries.empty()) << text;
   }
 }

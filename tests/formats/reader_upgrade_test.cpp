@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <gtest/gtest.h>
 #include <string>
+#include <tuple>
 
 #include "feeds/feed_merge.h"
 #include "feeds/store_reader.h"
@@ -30,15 +31,13 @@ TEST(ReaderUpgrade, KeepsEveryReadMarkOfAStoreWrittenByEarlierReaders) {
 
     for (int refresh = 0; refresh < 2; ++refresh) {
       const TMergeCounts counts = MergeFeed(stored, fresh, TAutoReadTerms());
-      EXPECT_EQ(counts.Added, 0);
-      EXPECT_EQ(counts.Removed, 0);
+      EXPECT_EQ(std::tie(counts.Added, counts.Removed), std::tuple(0, 0));
       ASSERT_EQ(stored.Entries.size(), before.Entries.size());
       for (size_t i = 0; i < stored.Entries.size(); ++i) {
-        SCOPED_TRACE(i);
-        EXPECT_TRUE(stored.Entries[i].IsRead);
-        EXPECT_EQ(stored.Entries[i].Visited, before.Entries[i].Visited);
-        EXPECT_EQ(stored.Entries[i].Title, fresh.Entries[i].Title);
-        EXPECT_EQ(stored.Entries[i].Link, fresh.Entries[i].Link);
+        const TEntry& item = stored.Entries[i];
+        EXPECT_EQ(std::tie(item.IsRead, item.Visited, item.Title, item.Link),
+                  std::tuple(true, before.Entries[i].Visited, fresh.Entries[i].Title, fresh.Entries[i].Link))
+            << i;
       }
     }
   }

@@ -1,6 +1,9 @@
 #include "settings/settings_apply.h"
 
 #include <gtest/gtest.h>
+#include <string>
+#include <tuple>
+#include <vector>
 
 namespace tidewick {
 namespace {
@@ -38,13 +41,9 @@ TEST(SettingsApply, CopiesTheDialogValuesAndLeavesWindowStateAlone) {
   };
   ApplySettingsChange(settings, chosen, apply);
 
-  EXPECT_FALSE(settings.MinOnClose);
-  EXPECT_EQ(settings.AutoReadList, chosen.AutoReadList);
-  EXPECT_EQ(settings.ProxyPort, 3128);
-  EXPECT_EQ(settings.UseWebBrowser, 1);
-  EXPECT_TRUE(settings.AutoUpdate);
-  EXPECT_EQ(settings.Structure, "kept");
-  EXPECT_EQ(settings.FormWidth, 900);
+  EXPECT_EQ(std::tie(settings.MinOnClose, settings.AutoReadList, settings.ProxyPort, settings.UseWebBrowser,
+                     settings.AutoUpdate, settings.Structure, settings.FormWidth),
+            std::tuple(false, chosen.AutoReadList, 3128, 1, true, "kept", 900));
   const std::vector<std::string> expected = {"timer on", "tray", "sort", "tree", "font DejaVu Sans", "panes", "save"};
   EXPECT_EQ(steps, expected);
 }

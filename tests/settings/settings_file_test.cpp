@@ -73,36 +73,26 @@ TEST(SettingsFile, ExistingOrderAndUnknownElementsSurviveASaveAndTheOldFileIsKep
   EXPECT_TRUE(DamagedCopies(again.SettingsFileName).empty());
 }
 
-struct TDamagedCase {
-  std::string Name;
-  std::string Text;
-};
+TEST(SettingsFile, DamagedFileGivesDefaultsAndIsKeptBeforeBeingReplaced) {
+  for (const std::string& text :
+       {std::string(), std::string("Language=Deutsch\n"), std::string("\0\x01\xFF\xFE<<>>&&", 11),
+        std::string("<?xml version=\"1.0\"?>\r\n<Window>\r\n  <Form")}) {
+    SCOPED_TRACE(text);
+    const TempDir dir;
+    TSettingsLoadResult result;
+    TSettings settings = LoadSettingsText(dir, text, &result);
+    EXPECT_TRUE(result.Damaged);
+    EXPECT_EQ(result.Source, TSettingsSource::File);
+    EXPECT_EQ(std::tie(settings.FormWidth, settings.ProxyPort), std::tuple(700, 8080));
+    ASSERT_TRUE(SaveSettings(settings));
+    EXPECT_EQ(ReadFileToString(Damaged(settings)), text);
+    EXPECT_FALSE(FileExists(Bak(settings)));  // a damaged file is no backup
 
-class DamagedSettingsTable : public testing::TestWithParam<TDamagedCase> {};
-
-TEST_P(DamagedSettingsTable, GivesDefaultsAndKeepsTheFileBeforeReplacingIt) {
-  const TempDir dir;
-  TSettingsLoadResult result;
-  TSettings settings = LoadSettingsText(dir, GetParam().Text, &result);
-  EXPECT_TRUE(result.Damaged);
-  EXPECT_EQ(result.Source, TSettingsSource::File);
-  EXPECT_EQ(settings.FormWidth, 700);
-  EXPECT_EQ(settings.ProxyPort, 8080);
-  ASSERT_TRUE(SaveSettings(settings));
-  EXPECT_EQ(ReadFileToString(Damaged(settings)), GetParam().Text);
-  EXPECT_FALSE(FileExists(Bak(settings)));  // a damaged file is no backup
-
-  TSettings reloaded;
-  const TSettingsLoadResult second = LoadSettings(reloaded, LocationIn(dir));
-  EXPECT_FALSE(second.Damaged);
-  EXPECT_EQ(reloaded.FormWidth, 700);
+    TSettings reloaded;
+    EXPECT_FALSE(LoadSettings(reloaded, LocationIn(dir)).Damaged);
+    EXPECT_EQ(reloaded.FormWidth, 700);
+  }
 }
-
-INSTANTIATE_TEST_SUITE_P(SettingsFile, DamagedSettingsTable,
-                         testing::Values(TDamagedCase{"Empty", ""}, TDamagedCase{"NotXml", "Language=Deutsch\n"},
-                                         TDamagedCase{"Binary", std::string("\0\x01\xFF\xFE<<>>&&", 11)},
-                                         TDamagedCase{"CutShort", "<?xml version=\"1.0\"?>\r\n<Window>\r\n  <Form"}),
-                         [](const testing::TestParamInfo<TDamagedCase>& info) { return info.param.Name; });
 
 // A damaged backup is no help: the cut file itself gives what can still be read.
 TEST(SettingsFile, CutShortFileKeepsWhatCanBeReadWhenTheBackupIsDamagedToo) {

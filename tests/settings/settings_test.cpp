@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 #include <string>
+#include <tuple>
 #include <utility>
 #include <vector>
 
@@ -86,31 +87,25 @@ TEST(Settings, AutoReadListHoldsOneTermPerLineAndALaterLoadReplacesIt) {
   }
 }
 
-TEST(Settings, FileNameFollowsTheProgramFile) {
-  const TSettingsLocation beside = ChooseSettingsLocation("/opt/tw/tidewick", true, true, "/u");
-  EXPECT_EQ(beside.SettingsFileName, "/opt/tw/tidewick.ini");
-  EXPECT_EQ(beside.FeedsFileName, "/opt/tw/Feeds.xml");
-  EXPECT_EQ(ChooseSettingsLocation("/opt/tw/Tidewick.exe", true, true, "/u").SettingsFileName, "/opt/tw/Tidewick.ini");
-}
-
 TEST(Settings, SwitchAppDataUsesTheCreatedUserFolder) {
   const TempDir dir;
   const std::string user = dir.File("config/Tidewick");
   const TSettingsLocation location = ChooseSettingsLocation(dir.File("tidewick"), false, true, user);
-  EXPECT_FALSE(location.UseProgramFolder);
-  EXPECT_TRUE(location.FolderUsable);
   EXPECT_TRUE(FolderExists(user));
-  EXPECT_EQ(location.SettingsFileName, user + "/Tidewick.ini");
-  EXPECT_EQ(location.FeedsFileName, user + "/Feeds.xml");
-  EXPECT_EQ(location.AppPath, dir.Path().string() + "/");
+  EXPECT_EQ(std::tie(location.UseProgramFolder, location.FolderUsable, location.SettingsFileName,
+                     location.FeedsFileName, location.AppPath),
+            std::tuple(false, true, user + "/Tidewick.ini", user + "/Feeds.xml", dir.Path().string() + "/"));
 }
 
-TEST(Settings, UnwritableProgramFolderActsLikeAppData) {
+TEST(Settings, FilesLieBesideTheProgramFileUnlessItsFolderIsUnwritable) {
+  const TSettingsLocation beside = ChooseSettingsLocation("/opt/tw/tidewick", true, true, "/u");
+  EXPECT_EQ(std::tie(beside.SettingsFileName, beside.FeedsFileName),
+            std::tuple("/opt/tw/tidewick.ini", "/opt/tw/Feeds.xml"));
+  EXPECT_EQ(ChooseSettingsLocation("/opt/tw/Tidewick.exe", true, true, "/u").SettingsFileName, "/opt/tw/Tidewick.ini");
   const TempDir dir;
   const TSettingsLocation location = ChooseSettingsLocation("/usr/bin/tidewick", true, false, dir.File("Tidewick"));
-  EXPECT_FALSE(location.UseProgramFolder);
-  EXPECT_EQ(location.SettingsFileName, dir.File("Tidewick") + "/Tidewick.ini");
-  EXPECT_EQ(location.AppPath, "/usr/bin/");
+  EXPECT_EQ(std::tie(location.UseProgramFolder, location.SettingsFileName, location.AppPath),
+            std::tuple(false, dir.File("Tidewick") + "/Tidewick.ini", "/usr/bin/"));
   TSettings settings;
   LoadSettings(settings, location);
   EXPECT_FALSE(settings.UseProgramFolder);

@@ -106,13 +106,10 @@ std::string PathOf(const std::string& target) {
   return slash == std::string::npos ? "/" : target.substr(slash);
 }
 
-// Clients read the code only; the phrase is there because the status line needs one.
-std::string ReasonPhrase(int status) {
-  return status == 200 ? "OK" : "Status";
-}
-
 std::string ResponseHead(const TTestResponse& response, size_t bodyLength) {
-  std::string head = "HTTP/1.1 " + std::to_string(response.Status) + " " + ReasonPhrase(response.Status) + "\r\n";
+  // Clients read the code only; the phrase is there because the status line needs one.
+  std::string head = "HTTP/1.1 " + std::to_string(response.Status) + (response.Status == 200 ? " OK" : " Status");
+  head += "\r\n";
   head += "Connection: close\r\n";
   if (response.SendLength) {
     head += "Content-Length: " + std::to_string(bodyLength) + "\r\n";

@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 #include <string>
+#include <utility>
 
 #include "feeds/feed_records.h"
 #include "feeds/feed_store.h"
@@ -56,11 +57,7 @@ TEST(OpmlCommands, ExitStatusesFollowRefresh) {
   ASSERT_TRUE(WriteStringToFile(dir.File("feed.xml"), "<rss><channel/></rss>"));
   ASSERT_EQ(RunTool(dir, "import-opml Feeds.xml in.opml").Status, 0);
   const std::string store = ReadFileToString(dir.File("Feeds.xml"));
-  struct Case {
-    const char* arguments;
-    int status;
-  };
-  const Case cases[] = {
+  const std::pair<const char*, int> cases[] = {
       {"import-opml Feeds.xml", 2},
       {"import-opml Feeds.xml feed.xml", 2},  // not OPML: nothing changes
       {"import-opml Feeds.xml missing.opml", 2},
@@ -68,8 +65,8 @@ TEST(OpmlCommands, ExitStatusesFollowRefresh) {
       {"export-opml Feeds.xml no/such/folder.opml", 4},
       {"export-opml --bogus Feeds.xml", 2},
   };
-  for (const auto& c : cases)
-    EXPECT_EQ(RunTool(dir, c.arguments).Status, c.status) << c.arguments;
+  for (const auto& [arguments, status] : cases)
+    EXPECT_EQ(RunTool(dir, arguments).Status, status) << arguments;
   EXPECT_EQ(ReadFileToString(dir.File("Feeds.xml")), store);
 
   TFeedStoreLock lock;

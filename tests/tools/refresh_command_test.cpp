@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 #include <optional>
 #include <string>
+#include <utility>
 
 #include "feeds/feed_records.h"
 #include "feeds/feed_store.h"
@@ -86,16 +87,13 @@ TEST_F(RefreshCommand, StoreHeldByAnotherProcessExitsThree) {
   ASSERT_TRUE(lock.Acquire(Store(), message));
   // Regression: without --lang the tool spoke German whatever the locale, and said this run could overwrite the
   // other's changes. Its language now follows the environment.
-  struct Case {
-    const char* environment;
-    const char* says;
-  };
-  for (const Case& c : {Case{"LANG=C.UTF-8", "another Tidewick process"},
-                        Case{"LANG=en_GB.UTF-8 LANGUAGE=eo:en", "another Tidewick process"},
-                        Case{"LANG=de_AT.UTF-8", "anderen Tidewick-Prozess"}}) {
-    const test::TProgramOutput run = Run(std::string("LANGUAGE= LC_ALL= LC_MESSAGES= ") + c.environment);
-    EXPECT_EQ(run.Status, 3) << c.environment;
-    EXPECT_NE(run.Err.find(c.says), std::string::npos) << c.environment << ": " << run.Err;
+  const std::pair<const char*, const char*> cases[] = {{"LANG=C.UTF-8", "another Tidewick process"},
+                                                       {"LANG=en_GB.UTF-8 LANGUAGE=eo:en", "another Tidewick process"},
+                                                       {"LANG=de_AT.UTF-8", "anderen Tidewick-Prozess"}};
+  for (const auto& [environment, says] : cases) {
+    const test::TProgramOutput run = Run(std::string("LANGUAGE= LC_ALL= LC_MESSAGES= ") + environment);
+    EXPECT_EQ(run.Status, 3) << environment;
+    EXPECT_NE(run.Err.find(says), std::string::npos) << environment << ": " << run.Err;
     EXPECT_EQ(run.Err.find("berschreib"), std::string::npos) << run.Err;  // nothing here could be overwritten
     EXPECT_EQ(run.Err.find("overwrite"), std::string::npos) << run.Err;
   }

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 #include <string>
+#include <tuple>
 
 #include "feed_tree_test_support.h"
 
@@ -62,26 +63,18 @@ TEST_F(OpmlExportTest, WholeTreeNestsFoldersAndEscapesNames) {
 
 TEST_F(OpmlExportTest, ScopeFollowsTheSelection) {
   BuildExample();
-  struct Case {
-    const char* selected;  // path of names; "" for the root
-    const char* start;
-    bool wholeTree;
-    const char* title;
-    const char* dialogTitle;
-  };
-  const Case cases[] = {
+  // Selected (a path of names, "" for the root), then the start, whole tree or not, title and dialog title.
+  const std::tuple<const char*, const char*, bool, const char*, const char*> cases[] = {
       {"", "Feeds", true, "Tidewick Feed-Liste", "Alle Feeds exportieren"},
       {"News", "News", false, "News", "Feeds in \"News\" exportieren"},
       {"News/Alpha", "News", false, "News", "Feeds in \"News\" exportieren"},  // a feed stands for its folder
       {"Gamma", "Feeds", true, "Tidewick Feed-Liste", "Alle Feeds exportieren"},
   };
-  for (const auto& c : cases) {
-    const TOpmlExportScope scope = OpmlExportScope(m_tree, NodeAt(m_tree, c.selected));
-    ASSERT_NE(scope.Start, nullptr) << c.selected;
-    EXPECT_EQ(scope.Start->Name(), c.start) << c.selected;
-    EXPECT_EQ(scope.WholeTree, c.wholeTree) << c.selected;
-    EXPECT_EQ(scope.Title, c.title) << c.selected;
-    EXPECT_EQ(scope.DialogTitle, c.dialogTitle) << c.selected;
+  for (const auto& [selected, start, wholeTree, title, dialogTitle] : cases) {
+    const TOpmlExportScope scope = OpmlExportScope(m_tree, NodeAt(m_tree, selected));
+    ASSERT_NE(scope.Start, nullptr) << selected;
+    EXPECT_EQ(std::tie(scope.Start->Name(), scope.WholeTree, scope.Title, scope.DialogTitle),
+              std::tuple(start, wholeTree, title, dialogTitle));
   }
   EXPECT_TRUE(OpmlExportScope(m_tree, nullptr).WholeTree);
 }

@@ -69,10 +69,9 @@ TEST_F(OpmlImportTest, ImportsFoldersAndFeedsIntoANewFolder) {
   EXPECT_EQ(report.Skipped, 2);
   // Nothing is downloaded yet: the first refresh brings the details, with the default interval.
   for (const TFeed& feed : Feeds) {
-    EXPECT_EQ(feed.Interval, 45) << feed.Name;
-    EXPECT_TRUE(feed.Entries.empty());
-    EXPECT_TRUE(feed.FeedType.empty());
-    EXPECT_EQ(feed.LastDownloaded, 0);
+    EXPECT_EQ(std::tuple(feed.Interval, feed.Entries.size(), feed.FeedType, feed.LastDownloaded),
+              std::tuple(45, 0u, "", 0.0))
+        << feed.Name;
     EXPECT_NE(m_tree.FindFeedNode(feed.Id), nullptr) << feed.Name;
   }
 }
@@ -166,25 +165,22 @@ TEST_F(OpmlImportTest, LongFolderNamesAreCutSoTheArrangementStaysSmall) {
   for (int i = 0; i < 10; ++i) {
     nested += "</outline>";
   }
-  struct Case {
-    std::string body;
-    size_t firstFolderBytes;  // the name of the folder below the list's own
-  };
-  const Case cases[] = {
+  // The list's body, and the length of the name of the folder below the list's own.
+  const std::pair<std::string, size_t> cases[] = {
       {"<outline text=\"" + longName + "\">" + feeds + "</outline>", kMaxFolderNameBytes},
       {"<outline text=\"" + std::string(kMaxFolderNameBytes - 1, 'x') + umlauts + "\">" + feeds + "</outline>",
        kMaxFolderNameBytes - 1},
       {nested, kMaxFolderNameBytes},
   };
-  for (const Case& c : cases) {
+  for (const auto& [body, firstFolderBytes] : cases) {
     Feeds.clear();
     m_tree.BuildFeedTree("", "", false);
-    const std::string opml = Opml(c.body);
+    const std::string opml = Opml(body);
     Import(opml);
     ASSERT_EQ(m_tree.Root()->ChildCount(), 1);
     const TTreeNode* list = m_tree.Root()->Child(0);
     ASSERT_EQ(list->ChildCount(), 1);
-    EXPECT_EQ(list->Child(0)->Name().size(), c.firstFolderBytes);
+    EXPECT_EQ(list->Child(0)->Name().size(), firstFolderBytes);
     const TTreeNode* feed = m_tree.FindFeedNode(Feeds.back().Id);
     ASSERT_NE(feed, nullptr);
     EXPECT_LE(m_tree.NodePath(feed->Parent(), false).size(), kMaxImportedFolderPathBytes);

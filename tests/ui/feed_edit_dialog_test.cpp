@@ -149,14 +149,11 @@ class FeedEditDialogTest : public QObject {
     QTest::addColumn<QString>("body");
     QTest::addColumn<QString>("message");
     QTest::addColumn<QStringList>("details");
-    QTest::newRow("not found") << 404 << ""
-                               << "Das Feed konnte nicht abgefragt werden.\nGrund: HTTP 404 (nicht gefunden)"
-                               << QStringList{};
-    QTest::newRow("refused") << 0 << ""
-                             << "Das Feed konnte nicht abgefragt werden.\nGrund: Verbindung abgelehnt" << QStringList{};
-    QTest::newRow("not a feed") << 200 << QString("<html><body>hi</body></html>") << QString()
-                                << QStringList{"Feed-Typ"};
-    QTest::newRow("error page") << 500 << QString("<html><body>Oops</body></html>") << QString()
+    const QString failed = "Das Feed konnte nicht abgefragt werden.\nGrund: ";
+    QTest::newRow("not found") << 404 << QString() << failed + "HTTP 404 (nicht gefunden)" << QStringList{};
+    QTest::newRow("refused") << 0 << QString() << failed + "Verbindung abgelehnt" << QStringList{};
+    QTest::newRow("not a feed") << 200 << "<html><body>hi</body></html>" << QString() << QStringList{"Feed-Typ"};
+    QTest::newRow("error page") << 500 << "<html><body>Oops</body></html>" << QString()
                                 << QStringList{"Feed-Typ", "Ergebnis"};
   }
   void failedAndUnrecognisedFetchesKeepOkDisabled() {

@@ -238,12 +238,9 @@ class MainWindowTest : public QObject {
   void f1OpensTheHelpPageOfTheLanguage_data() {
     QTest::addColumn<QString>("languageFile");
     QTest::addColumn<QString>("title");
-    QTest::newRow("English") << "English.lng"
-                             << "Tidewick help";
-    QTest::newRow("built-in German") << ""
-                                     << "Tidewick-Hilfe";
-    QTest::newRow("French, which has no page") << "French.lng"
-                                               << "Tidewick help";
+    QTest::newRow("English") << QString("English.lng") << QString("Tidewick help");
+    QTest::newRow("built-in German") << QString() << QString("Tidewick-Hilfe");
+    QTest::newRow("French, which has no page") << QString("French.lng") << QString("Tidewick help");
   }
 
   void f1OpensTheHelpPageOfTheLanguage() {
@@ -403,11 +400,8 @@ class MainWindowTest : public QObject {
     QVERIFY(!m_window->Actions().tbFeedStopRefresh->isVisible());
     QCOMPARE(m_window->Widgets().statusText->text(), QStringLiteral("Bereit."));
     // The bar moved during the run (how many steps it shows depends on how the results arrive between polls).
-    bool sawProgress = false;
-    for (const QList<QVariant>& value : positions) {
-      sawProgress = sawProgress || value.first().toInt() > 0;
-    }
-    QVERIFY(sawProgress);
+    QVERIFY(
+        std::any_of(positions.begin(), positions.end(), [](const auto& value) { return value.first().toInt() > 0; }));
     // Captions and error marks are refreshed, and one message names the failed feed.
     TFeedTree& tree = m_window->FeedTree();
     const TFeed& broken = Feeds[FindFeed("Broken")];
@@ -565,16 +559,6 @@ class MainWindowTest : public QObject {
     Feeds = now;
   }
 
-  QStringList NoticeTexts() const {
-    QStringList texts;
-    for (const auto& prompt : prompts::ShownPrompts()) {
-      if (prompt.Kind == prompts::TPromptKind::Notice) {
-        texts << prompt.Text;
-      }
-    }
-    return texts;
-  }
-
   // Fault guarded: a save that failed (a full disk, a read-only file, a folder in the way) was told nowhere: the
   // status bar said "Bereit.", no message came, and nothing tried again unless something changed.
   void aFailingSaveIsToldOncePerEpisodeAndTriedAgain_data() {
@@ -598,7 +582,7 @@ class MainWindowTest : public QObject {
     });
     const auto* problem = test::Child<QLabel>(*m_window, "lblSaveProblem");
     const QString reason = QString::fromLocal8Bit(std::strerror(EISDIR));
-    const auto told = [&] { return minimised ? trayMessages : NoticeTexts(); };
+    const auto told = [&] { return minimised ? trayMessages : test::PromptTexts(prompts::TPromptKind::Notice); };
     for (int episode = 1; episode <= 2; ++episode) {
       QFile::remove(InFolder(obstacle));
       QVERIFY(QDir(m_folder->path()).mkdir(obstacle));
@@ -612,7 +596,7 @@ class MainWindowTest : public QObject {
       }
       QCOMPARE(told().size(), episode);  // once per episode
       QVERIFY(told().back().contains(InFolder(file)) && told().back().contains(reason));
-      QCOMPARE(NoticeTexts().size(), minimised ? 0 : episode);
+      QCOMPARE(test::PromptTexts(prompts::TPromptKind::Notice).size(), minimised ? 0 : episode);
       // The next save that succeeds ends the episode.
       QVERIFY(QDir(m_folder->path()).rmdir(obstacle));
       m_window->Saver().WaitUntilIdle();

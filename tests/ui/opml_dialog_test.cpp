@@ -28,13 +28,6 @@ const QString kAllFilter = QStringLiteral("Alle Dateien (*)");
 const QString kTextFilter = QStringLiteral("Textdateien (*.txt)");
 const QString kHtmlFilter = QStringLiteral("HTML-Dokument (*.html)");
 
-int CountShown(TPromptKind kind) {
-  int count = 0;
-  for (const auto& shown : prompts::ShownPrompts())
-    count += shown.Kind == kind ? 1 : 0;
-  return count;
-}
-
 QByteArray ReadAll(const QString& path) {
   QFile file(path);
   return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
@@ -107,7 +100,7 @@ class OpmlDialogTest : public QObject {
     prompts::PrimeFileName(Path("list"), kOpmlFilter);
     prompts::PrimeMessageAnswer(QMessageBox::Yes);
     RunOpmlExport(nullptr, *m_tree);
-    QCOMPARE(CountShown(TPromptKind::SaveFile), 2);
+    QCOMPARE(test::PromptTexts(TPromptKind::SaveFile).size(), 2);
     QVERIFY(ReadAll(Path("list.opml")).startsWith("<?xml"));
   }
 
@@ -144,7 +137,7 @@ class OpmlDialogTest : public QObject {
 
     prompts::ClearShownPrompts();
     RunOpmlImport(nullptr, *m_tree, [&saves] { ++saves; });  // cancelled: no message at all
-    QCOMPARE(CountShown(TPromptKind::Message), 0);
+    QVERIFY(test::PromptTexts(TPromptKind::Message).isEmpty());
     QCOMPARE(saves, 0);
   }
 

@@ -64,6 +64,15 @@ inline QStringList PromptTitles() {
   return titles;
 }
 
+// The texts of the prompts of that kind shown.
+inline QStringList PromptTexts(prompts::TPromptKind kind) {
+  QStringList texts;
+  for (const auto& prompt : prompts::ShownPrompts())
+    if (prompt.Kind == kind)
+      texts << prompt.Text;
+  return texts;
+}
+
 // A window keeping its settings and store in folder, with the language files of the source tree.
 inline TMainWindowOptions WindowOptionsIn(const QString& folder) {
   TMainWindowOptions options;

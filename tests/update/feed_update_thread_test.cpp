@@ -8,6 +8,7 @@
 #include <mutex>
 #include <set>
 #include <thread>
+#include <utility>
 
 #if defined(__linux__)
 #include <sched.h>
@@ -262,13 +263,10 @@ class PrioritySetterStub {
     m_seen.insert(priority);
     return true;
   }
-  int Raises() const {
+  // The attempts to raise a lowered thread, and the priorities set.
+  std::pair<int, std::set<TThreadPriority>> Record() const {
     const std::scoped_lock lock(m_mutex);
-    return m_raises;
-  }
-  std::set<TThreadPriority> Seen() const {
-    const std::scoped_lock lock(m_mutex);
-    return m_seen;
+    return {m_raises, m_seen};
   }
 
  private:
@@ -288,9 +286,8 @@ TEST_F(FeedUpdateThread, ThreadLoweredForATimerRefreshNeverRunsTheUsersRefresh) 
   StartRange(4, 8);  // what the user asked for, in the same run
   StartRange(8, 12, TThreadPriority::Lowest);
   WaitForWorkers();
-  EXPECT_EQ(stub.Raises(), 0);
-  EXPECT_EQ(stub.Seen(),
-            (std::set<TThreadPriority>{TThreadPriority::Idle, TThreadPriority::Lowest, TThreadPriority::Normal}));
+  EXPECT_EQ(stub.Record(), (std::pair(0, std::set<TThreadPriority>{TThreadPriority::Idle, TThreadPriority::Lowest,
+                                                                   TThreadPriority::Normal})));
   EXPECT_TRUE(std::all_of(m_feeds.begin(), m_feeds.end(), [](const TFeed& feed) { return feed.Entries.size() == 1; }));
 }
 

@@ -37,7 +37,7 @@ TEST(Strings, CutAndChangeTextAsTheTableSays) {
   });
 }
 
-TEST(Strings, SplitToListKeepsInnerEmptyFieldsButNoTrailingOne) {
+TEST(Strings, SplitToListKeepsInnerEmptyFieldsButNoTrailingOneAndSplitLinesAnyBreak) {
   const std::pair<std::string, std::vector<std::string>> cases[] = {
       {"a|b|", {"a", "b"}}, {"a||b", {"a", "", "b"}}, {"", {""}}, {"|", {""}}, {"|a", {"", "a"}}, {"abc", {"abc"}}};
   for (const auto& [text, expected] : cases) {
@@ -46,9 +46,7 @@ TEST(Strings, SplitToListKeepsInnerEmptyFieldsButNoTrailingOne) {
     EXPECT_EQ(list, expected) << text;
   }
   EXPECT_EQ(SplitToList("a\r\nb\r\n", "\r\n"), (std::vector<std::string>{"a", "b"}));
-}
-
-TEST(Strings, SplitLinesAcceptsEveryLineBreak) {
+  // Lines end at any line break.
   EXPECT_EQ(SplitLines("a\r\nb\nc\rd\r\n"), (std::vector<std::string>{"a", "b", "c", "d"}));
   EXPECT_EQ(SplitLines("a\r\n\r\nb"), (std::vector<std::string>{"a", "", "b"}));
   EXPECT_TRUE(SplitLines("").empty());

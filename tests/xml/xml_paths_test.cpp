@@ -90,7 +90,7 @@ TEST(XmlPaths, CreatePathReturnsTheLastNodeAndChecksEveryNodeOnTheWay) {
   EXPECT_THROW(rootWithValue.SetValue("a", "1"), TXmlPathError);
 }
 
-TEST(XmlAttribs, AddFromTextReplacesByName) {
+TEST(XmlAttribs, AddFromTextSplitsLikeTheReaderAndReplacesByName) {
   TXmlDoc doc;
   TXmlAttribList& attribs = doc.Root()->Attribs();
   attribs.AddFromText("version=\"1.0\" encoding='UTF-8'", "");
@@ -98,9 +98,7 @@ TEST(XmlAttribs, AddFromTextReplacesByName) {
   ASSERT_EQ(attribs.Count(), 2);
   EXPECT_EQ(attribs[0]->Name(), "version");
   EXPECT_EQ(attribs[0]->Value(), "1.1");
-}
-
-TEST(XmlAttribs, TextSplitsLikeTheReader) {
+  // How the text splits into attributes: the reader's way.
   test::CheckTableFile("xml/attribute_text.tsv", 2, [](const std::vector<std::string>& in) {
     TXmlDoc doc;
     TXmlAttribList& attribs = doc.Root()->Attribs();

@@ -90,18 +90,8 @@ TEST(FeedEditDetails, RowsComeInOrderAndOnlyWithAValue) {
 TEST_F(FeedEditRules, OkChecksNameIntervalAndUniqueness) {
   const uint64_t edited = Add("Heise");
   Add("Golem");
-  struct Case {
-    const char* name;
-    const char* title;
-    int interval;
-    uint64_t editId;
-    std::string expectedName;
-    bool cleaned;
-    bool empty;
-    TIntervalVerdict verdict;
-    bool taken;
-  };
-  const Case cases[] = {
+  // Name, channel title, interval and the edited feed's id; then the name, cleaned, empty, verdict and taken.
+  const std::tuple<const char*, const char*, int, uint64_t, std::string, bool, bool, TIntervalVerdict, bool> cases[] = {
       {"  ", "Channel", 60, 0, "Channel", false, false, TIntervalVerdict::Accept, false},  // title stands in
       {"News [de]", "", 60, 0, "News (de)", true, false, TIntervalVerdict::Accept, false},
       {"Golem", "", 60, 0, "Golem", false, false, TIntervalVerdict::Accept, true},
@@ -110,11 +100,11 @@ TEST_F(FeedEditRules, OkChecksNameIntervalAndUniqueness) {
       {"", "", 30, 0, "", false, true, TIntervalVerdict::AskFirst, false},                // nothing to call it
       {"New", "", 5, 0, "New", false, false, TIntervalVerdict::Refuse, false},
   };
-  for (const Case& c : cases) {
-    SCOPED_TRACE(c.name);
-    const TFeedEditOkCheck check = CheckFeedEditOk(c.name, c.title, c.interval, c.editId);
+  for (const auto& [name, title, interval, editId, expectedName, cleaned, empty, verdict, taken] : cases) {
+    const TFeedEditOkCheck check = CheckFeedEditOk(name, title, interval, editId);
     EXPECT_EQ(std::tuple(check.Name, check.NameCleaned, check.NameEmpty, check.Interval, check.NameTaken),
-              std::tuple(c.expectedName, c.cleaned, c.empty, c.verdict, c.taken));
+              std::tuple(expectedName, cleaned, empty, verdict, taken))
+        << name;
   }
 }
 
@@ -131,14 +121,9 @@ TEST_F(FeedEditRules, EditWithFetchKeepsReadMarksAndTakesTheChannel) {
   ASSERT_TRUE(ApplyFeedEdit(Feeds, id, result, TAutoReadTerms({"spam"}), 46000));
 
   const TFeed& feed = Feeds[0];
-  EXPECT_EQ(feed.Name, "New");
-  EXPECT_EQ(feed.URL, "http://new.example.org/rss");
-  EXPECT_EQ(feed.Interval, 120);
-  EXPECT_TRUE(feed.RefreshAtStart);
-  EXPECT_EQ(feed.FeedType, "RSS/2.0");
-  EXPECT_EQ(feed.Info.Title, "Channel");
-  EXPECT_EQ(feed.LastDownloaded, 46000);
-  EXPECT_FALSE(feed.Error);
+  EXPECT_EQ(std::tie(feed.Name, feed.URL, feed.Interval, feed.RefreshAtStart, feed.FeedType, feed.Info.Title,
+                     feed.LastDownloaded, feed.Error),
+            std::tuple("New", "http://new.example.org/rss", 120, true, "RSS/2.0", "Channel", 46000, false));
   std::vector<std::pair<std::string, bool>> items;
   for (const TEntry& item : feed.Entries) {
     items.emplace_back(item.Title, item.IsRead);
@@ -152,16 +137,11 @@ TEST_F(FeedEditRules, EditWithFetchKeepsReadMarksAndTakesTheChannel) {
 // A refresh that merged while the dialog was open is newer than the dialog's own download: OK then changes only the
 // edited fields, so the refresh's new entries stay and the entries it dropped do not come back unread.
 TEST_F(FeedEditRules, EditWithoutFetchTouchesOnlyTheEditedFields) {
-  struct TCase {
-    const char* Name;
-    std::optional<TFeed> Fetched;
-    TDateTime FetchedAt;
-  };
-  const TCase cases[] = {
+  const std::tuple<const char*, std::optional<TFeed>, TDateTime> cases[] = {
       {"no fetch", std::nullopt, 0},
       {"fetched before a refresh", FetchedDocument({"dropped by the refresh", "kept"}), 39000},
   };
-  for (const TCase& c : cases) {
+  for (const auto& [what, fetched, fetchedAt] : cases) {
     Feeds.clear();
     TFeed stored;
     stored.Name = "Old";
@@ -172,18 +152,17 @@ TEST_F(FeedEditRules, EditWithoutFetchTouchesOnlyTheEditedFields) {
     stored.Entries = {Entry("kept", true), Entry("added by a refresh while the dialog was open")};
     const uint64_t id = Feeds[static_cast<size_t>(AddFeed(stored))].Id;
 
-    TFeedEditResult result{"Renamed", "http://a.example/rss", 0, false, c.Fetched};
-    result.FetchedAt = c.FetchedAt;
-    ASSERT_TRUE(ApplyFeedEdit(Feeds, id, result, {}, 46000)) << c.Name;
+    TFeedEditResult result{"Renamed", "http://a.example/rss", 0, false, fetched};
+    result.FetchedAt = fetchedAt;
+    SCOPED_TRACE(what);
+    ASSERT_TRUE(ApplyFeedEdit(Feeds, id, result, {}, 46000));
     const TFeed& feed = Feeds[0];
-    EXPECT_EQ(feed.Name, "Renamed") << c.Name;
-    EXPECT_EQ(feed.Interval, 0) << c.Name;
-    ASSERT_EQ(feed.Entries.size(), 2u) << c.Name;
-    EXPECT_EQ(feed.Entries[1].Title, "added by a refresh while the dialog was open") << c.Name;
-    EXPECT_TRUE(feed.Entries[0].IsRead) << c.Name;
-    EXPECT_EQ(feed.FeedType, "Atom/1.0") << c.Name;
-    EXPECT_TRUE(feed.Error) << c.Name;  // nothing newer was downloaded, so the mark of the last refresh stays
-    EXPECT_EQ(feed.LastDownloaded, 40000) << c.Name;
+    ASSERT_EQ(feed.Entries.size(), 2u);
+    EXPECT_EQ(feed.Entries[1].Title, "added by a refresh while the dialog was open");
+    // Nothing newer was downloaded, so the error mark of the last refresh stays.
+    EXPECT_EQ(
+        std::tie(feed.Name, feed.Interval, feed.Entries[0].IsRead, feed.FeedType, feed.Error, feed.LastDownloaded),
+        std::tuple("Renamed", 0, true, "Atom/1.0", true, 40000));
   }
   EXPECT_FALSE(ApplyFeedEdit(Feeds, Feeds[0].Id + 100, {"X", "", 0, false, std::nullopt}, {}, 46000));
 }

@@ -11,13 +11,6 @@ namespace tidewick {
 namespace {
 
 TEST(TrayState, DecidesIconTipBlinkSoundAndPopup) {
-  struct Case {
-    const char* what;
-    TTrayInputs in;
-    TTrayIcon icon;
-    const char* tip;
-    bool blink, sound, showPopup, closePopup;
-  };
   // Minimised with seven unread entries, a sound file and the popup ready: everything fires.
   const TTrayInputs minimized{
       .UnreadCount = 7, .PlaySound = true, .SoundFileExists = true, .Minimized = true, .PopupExists = true};
@@ -31,7 +24,8 @@ TEST(TrayState, DecidesIconTipBlinkSoundAndPopup) {
   starting.PopupExists = false;
   TTrayInputs popupOff = minimized;
   popupOff.ShowPopupWindow = false;
-  const Case cases[] = {
+  // What, the inputs, then the icon, the tip, and whether it blinks, sounds, shows the popup and closes it.
+  const std::tuple<const char*, TTrayInputs, TTrayIcon, const char*, bool, bool, bool, bool> cases[] = {
       {"no unread entry", {.PopupVisible = true}, TTrayIcon::NoNews, "Tidewick", false, false, false, true},
       {"window showing", steady, TTrayIcon::Main, "Tidewick (7 neu)", false, false, false, false},
       {"minimised", minimized, TTrayIcon::Main, "Tidewick (7 neu)", true, true, true, false},
@@ -39,11 +33,11 @@ TEST(TrayState, DecidesIconTipBlinkSoundAndPopup) {
       {"window being created", starting, TTrayIcon::Main, "Tidewick (7 neu)", true, true, false, false},
       {"popup switched off", popupOff, TTrayIcon::Main, "Tidewick (7 neu)", true, true, false, false},
   };
-  for (const auto& c : cases) {
-    const TTrayDecision d = DecideTrayNotification(c.in);
+  for (const auto& [what, in, icon, tip, blink, sound, showPopup, closePopup] : cases) {
+    const TTrayDecision d = DecideTrayNotification(in);
     EXPECT_EQ(std::tuple(d.Icon, d.Tip, d.Blink, d.PlaySound, d.ShowPopup, d.ClosePopup),
-              std::tuple(c.icon, std::string(c.tip), c.blink, c.sound, c.showPopup, c.closePopup))
-        << c.what;
+              std::tuple(icon, std::string(tip), blink, sound, showPopup, closePopup))
+        << what;
   }
 }
 
