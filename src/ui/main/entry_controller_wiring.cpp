@@ -42,6 +42,11 @@ void TMainWindow::WireEntryController() {
   hooks.SelectionChanged = [this] { UpdateActionStates(); };
   hooks.SearchTextChanged = [this](const QString& text) { SetSearchText(text); };
   hooks.ReportStatus = [this](TMakeText text) { SetStatusText(std::move(text)); };
+  hooks.TurnOnGrouping = [this] {
+    Settings().GroupInFolders = true;
+    m_entryController->Refill();
+    ScheduleSave();
+  };
   TMainWidgets& w = m_widgets;
   m_entryController = new TEntryController(
       {w.entryListView, w.titleLinkLabel, w.dateField, w.entryTextView, qobject_cast<TEntryBrowser*>(w.entryHtmlView)},

@@ -2,7 +2,7 @@
 
 // The feed tree as a Qt item model: one column over the core TFeedTree, whose nodes are the index pointers. The core
 // tells the model of every change through its hooks; the model never changes the tree on its own except for a
-// folder rename committed by the label editor.
+// rename committed by the label editor.
 
 #include <array>
 
@@ -46,10 +46,10 @@ class TFeedTreeModel : public QAbstractItemModel {
   // After a rebuild or after nodes were added, moved or re-sorted: the view re-applies the expanded states.
   void structureChanged();
   void selectedNodeChanged();
-  // A folder was renamed through the label editor.
+  // A folder or a feed was renamed through the label editor.
   void folderRenamed();
-  // The label editor's text was refused; oldName and newName for the message.
-  void renameRefused(const QString& oldName, const QString& newName, tidewick::TRenameResult result);
+  // The label editor's text was refused; oldName and newName for the message, feed when a feed was renamed.
+  void renameRefused(const QString& oldName, const QString& newName, tidewick::TRenameResult result, bool feed);
 
  private:
   void BeginReset();

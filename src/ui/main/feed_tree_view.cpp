@@ -140,8 +140,9 @@ void TFeedTreeView::keyPressEvent(QKeyEvent* event) {
     return;
   }
   if (event->key() == Qt::Key_Menu) {
-    if (SelectedNode()) {
-      emit contextMenuRequested(viewport()->mapToGlobal(QPoint(0, 0)));
+    if (const QModelIndex index = m_model->IndexOf(SelectedNode()); index.isValid()) {
+      scrollTo(index);
+      emit contextMenuRequested(viewport()->mapToGlobal(visualRect(index).bottomLeft()));
     }
     event->accept();
     return;

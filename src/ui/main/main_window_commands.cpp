@@ -87,6 +87,7 @@ void TMainWindow::WireCommands() {
   m_widgets.entryListView->addAction(a.pmnuItemsLinkCopy);
   m_widgets.entryListView->addAction(a.pmnuItemsLinkOpen);
   m_widgets.entryListView->setContextMenuPolicy(Qt::CustomContextMenu);
+  m_widgets.entryListView->installEventFilter(this);  // the menu key: see eventFilter
   connect(m_widgets.entryListView, &QWidget::customContextMenuRequested, this, [this](const QPoint& position) {
     if (m_widgets.entryListView->indexAt(position).isValid()) {
       m_actions->pmnuItems->popup(m_widgets.entryListView->viewport()->mapToGlobal(position));
@@ -100,6 +101,7 @@ void TMainWindow::WireTreeCommands() {
   m_feedTreeActions = new TFeedTreeActions(m_widgets.feedTreeView, this, this);
   a.SetCommand(a.pmnuFeedFolderAdd, [this] { m_feedTreeActions->NewFolder(); });
   a.SetCommand(a.pmnuFeedRename, [this] { m_feedTreeActions->Rename(); });
+  a.SetCommand(a.mnuFeedMove, [this] { m_feedTreeActions->Move(); });
   a.SetCommand(a.mnuFeedRemove, [this] { m_feedTreeActions->Remove(); });
   a.SetCommand(a.mnuFeedMarkRead, [this] { m_feedTreeActions->MarkRead(); });
   a.SetCommand(a.mnuFeedMarkUnread, [this] { m_feedTreeActions->MarkUnread(); });
@@ -207,6 +209,7 @@ void TMainWindow::UpdateActionStates() {
       {a.mnuFileExit, true},
       {a.mnuFeedAdd, true},
       {a.mnuFeedEdit, states.Edit},
+      {a.mnuFeedMove, states.Move},
       {a.mnuFeedRemove, states.Remove},
       {a.mnuFeedMarkRead, states.MarkRead},
       {a.mnuFeedMarkUnread, states.MarkRead},
