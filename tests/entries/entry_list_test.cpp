@@ -112,7 +112,7 @@ TEST_F(ItemListTest, NodesListTheirFeedsOnlyWhenGrouping) {
   const uint64_t empty = AddTestFeed("Empty", {});
   using enum TEmptyListReason;
   const std::tuple<TListNode, bool, size_t, TEmptyListReason> cases[] = {
-      {{TListNodeKind::Root, {}}, true, 5, None},
+      {{TListNodeKind::Root, {}}, true, 4, None},
       {{TListNodeKind::Root, {}}, false, 0, NotGrouped},
       {{TListNodeKind::Folder, {beta, alpha}}, true, 3, None},
       {{TListNodeKind::Folder, {beta, alpha}}, false, 0, NotGrouped},  // never a feed sharing the folder's name
