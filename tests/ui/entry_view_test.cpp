@@ -68,6 +68,7 @@ class EntryViewTest : public QObject {
     m_widgets.entryListView = new QTreeView(m_host.get());
     m_widgets.titleLinkLabel = new QLabel(m_host.get());
     m_widgets.dateField = new QLineEdit(m_host.get());
+    m_widgets.bylineLabel = new QLabel(m_host.get());
     m_widgets.entryTextView = new QPlainTextEdit(m_host.get());
     m_widgets.entryHtmlView = new TEntryBrowser(m_host.get());
     for (QWidget* widget :
@@ -264,9 +265,13 @@ class EntryViewTest : public QObject {
   void feedTextStaysPlainText() {
     TEntry marked = Entry("<em>x</em>", "", 1);
     marked.Link = "https://example.org/?q=<script>";
+    marked.Author = "<b>Jane</b>";
+    marked.Categories = {"<i>a", "b"};
     Build({marked}, true);
     QCOMPARE(m_widgets.titleLinkLabel->textFormat(), Qt::PlainText);
     QCOMPARE(m_widgets.titleLinkLabel->text(), QStringLiteral("<em>x</em>"));
+    QCOMPARE(m_widgets.bylineLabel->textFormat(), Qt::PlainText);
+    QCOMPARE(m_widgets.bylineLabel->text(), QStringLiteral("Von <b>Jane</b>  \u00b7  Kategorien: <i>a, b"));
     QVERIFY(m_widgets.titleLinkLabel->toolTip().contains(QStringLiteral("?q=&lt;script&gt;")));
   }
 

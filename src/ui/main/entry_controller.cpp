@@ -84,8 +84,9 @@ TEntryController::TEntryController(const TEntryControllerWidgets& widgets, TEntr
   header->resizeSection(kFeedColumn, kSideColumnWidth);
   connect(header, &QHeaderView::sectionClicked, this, [this](int column) { OnHeaderClicked(column); });
 
-  m_view =
-      new TEntryView({widgets.titleLinkLabel, widgets.dateField, widgets.entryTextView, widgets.entryHtmlView}, this);
+  m_view = new TEntryView(
+      {widgets.titleLinkLabel, widgets.dateField, widgets.bylineLabel, widgets.entryTextView, widgets.entryHtmlView},
+      this);
   connect(m_view, &TEntryView::TitleLinkClicked, this, [this] { OpenShownLink(); });
   connect(m_view, &TEntryView::TitleLinkRightPressed, this, [this] { CopyLink(); });
   connect(widgets.entryHtmlView, &QTextBrowser::anchorClicked, this, [this](const QUrl& url) {

@@ -35,6 +35,7 @@ struct TEntryControllerWidgets {
   QTreeView* entryListView = nullptr;
   QLabel* titleLinkLabel = nullptr;
   QLineEdit* dateField = nullptr;
+  QLabel* bylineLabel = nullptr;
   QPlainTextEdit* entryTextView = nullptr;
   TEntryBrowser* entryHtmlView = nullptr;
 };

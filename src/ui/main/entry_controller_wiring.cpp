@@ -48,9 +48,9 @@ void TMainWindow::WireEntryController() {
     ScheduleSave();
   };
   TMainWidgets& w = m_widgets;
-  m_entryController = new TEntryController(
-      {w.entryListView, w.titleLinkLabel, w.dateField, w.entryTextView, qobject_cast<TEntryBrowser*>(w.entryHtmlView)},
-      std::move(hooks), this);
+  m_entryController = new TEntryController({w.entryListView, w.titleLinkLabel, w.dateField, w.bylineLabel,
+                                            w.entryTextView, qobject_cast<TEntryBrowser*>(w.entryHtmlView)},
+                                           std::move(hooks), this);
 
   TMainActions& a = *m_actions;
   a.SetCommand(a.mnuFeedSearch, [this] { m_entryController->Search(); });

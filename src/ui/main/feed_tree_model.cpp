@@ -167,6 +167,11 @@ QVariant TFeedTreeModel::data(const QModelIndex& index, int role) const {
       return ToQString(ShownText(node->Caption()));
     case Qt::EditRole:
       return ToQString(node->Name());
+    case kCountSuffixRole:
+      if (node->Caption().size() > node->Name().size() && node->Caption().starts_with(node->Name())) {
+        return ToQString(node->Caption().substr(node->Name().size()));
+      }
+      return QString();
     case Qt::DecorationRole:
       return NodeIcon(node->Image(), node->HasErrorMark());
     case Qt::FontRole:

@@ -19,6 +19,8 @@ class TFeedTreeModel : public QAbstractItemModel {
  public:
   // The mime type of a node dragged inside the tree.
   static constexpr const char* kNodeMimeType = "application/x-tidewick-tree-node";
+  // The unread count the caption ends with (" [12]"), empty when it shows none: the view elides the name, never it.
+  static constexpr int kCountSuffixRole = Qt::UserRole + 1;
 
   // Takes the tree's hooks and orders its names with the user's collation (case-insensitive, numbers by value).
   explicit TFeedTreeModel(TFeedTree& tree, QObject* parent = nullptr);

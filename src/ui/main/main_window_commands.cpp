@@ -67,10 +67,21 @@ void TMainWindow::WireCommands() {
   WireTreeCommands();
   a.SetCommand(a.mnuFileExport, [this] { RunOpmlExport(this, *m_tree); });
   a.SetCommand(a.mnuFileImport, [this] {
-    RunOpmlImport(this, *m_tree, [this] {
-      ScheduleSave();
-      UpdateActionStates();
-    });
+    RunOpmlImport(
+        this, *m_tree,
+        [this] {
+          ScheduleSave();
+          UpdateActionStates();
+        },
+        [this](const std::vector<uint64_t>& feedIds) {
+          std::vector<int> positions;
+          for (const uint64_t id : feedIds) {
+            if (const int position = FindFeedById(id); position >= 0) {
+              positions.push_back(position);
+            }
+          }
+          m_refresh->RefreshFeeds(positions);
+        });
   });
   WireEntryController();
 
