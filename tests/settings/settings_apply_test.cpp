@@ -19,6 +19,7 @@ TEST(SettingsApply, CopiesTheDialogValuesAndLeavesWindowStateAlone) {
   chosen.ProxyPort = 3128;
   chosen.TextFont.Name = "DejaVu Sans";
   chosen.UseWebBrowser = 1;
+  chosen.ShowFolderUnreadCount = true;
   chosen.Structure = "dialog must not carry this";
   chosen.FormWidth = 1;
 
@@ -42,6 +43,7 @@ TEST(SettingsApply, CopiesTheDialogValuesAndLeavesWindowStateAlone) {
   EXPECT_EQ(settings.AutoReadList, chosen.AutoReadList);
   EXPECT_EQ(settings.ProxyPort, 3128);
   EXPECT_EQ(settings.UseWebBrowser, 1);
+  EXPECT_TRUE(settings.ShowFolderUnreadCount);
   EXPECT_TRUE(settings.AutoUpdate);
   EXPECT_EQ(settings.Structure, "kept");
   EXPECT_EQ(settings.FormWidth, 900);
