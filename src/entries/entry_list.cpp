@@ -68,6 +68,16 @@ uint64_t EntryIdentityHash(const TEntry& item) {
   return HashAppend(hash, item.Author);
 }
 
+TEmptyListReason EmptyListReason(const TListNode& node, bool groupInFolders, size_t rowCount) {
+  if (rowCount > 0) {
+    return TEmptyListReason::None;
+  }
+  if (node.Kind == TListNodeKind::Feed) {
+    return TEmptyListReason::FeedEmpty;
+  }
+  return groupInFolders ? TEmptyListReason::FolderEmpty : TEmptyListReason::NotGrouped;
+}
+
 std::vector<TEntryRow> CollectEntryRows(const TListNode& node, bool groupInFolders) {
   std::vector<TEntryRow> rows;
   if (node.Kind == TListNodeKind::Root) {

@@ -45,6 +45,15 @@ struct TListNode {
 // contribute nothing.
 std::vector<TEntryRow> CollectEntryRows(const TListNode& node, bool groupInFolders);
 
+// Why a list shows nothing, for the one line the empty list shows instead.
+enum class TEmptyListReason {
+  None,         // it lists something
+  NotGrouped,   // a folder or the root while GroupInFolders is off (its default): users took this for a fault
+  FeedEmpty,    // the feed holds no entries (yet)
+  FolderEmpty,  // grouped, and no feed below holds an entry
+};
+TEmptyListReason EmptyListReason(const TListNode& node, bool groupInFolders, size_t rowCount);
+
 // Identity of the entry being read, kept across a refill.
 struct TEntryIdentity {
   uint64_t FeedId = 0;

@@ -22,7 +22,10 @@ class TEntryMatcher {
       : m_folded(foldedText), m_searcher(m_folded.begin(), m_folded.end()) {}
 
   bool operator()(const TEntry& item) {
-    return !m_folded.empty() && (Contains(item.Title) || Contains(SummaryOf(item.Description)));
+    return !m_folded.empty() &&
+           (Contains(item.Title) || Contains(SummaryOf(item.Description)) || Contains(item.Author) ||
+            std::any_of(item.Categories.begin(), item.Categories.end(),
+                        [this](const std::string& category) { return Contains(category); }));
   }
 
  private:

@@ -12,8 +12,8 @@
 
 namespace tidewick {
 
-// Whether the title or the summary (the part before the content marker) contains the text; foldedText is the
-// search text after FoldCase. Title and summary are searched apart, so no match spans the two.
+// Whether the title, the summary (the part before the content marker), the author or a category contains the text;
+// foldedText is the search text after FoldCase. Each is searched apart, so no match spans two.
 bool ItemMatchesSearch(const TEntry& item, std::string_view foldedText);
 
 enum class TSearchStep {

@@ -1,8 +1,10 @@
 #include "feeds/feed_records.h"
 
+#include <algorithm>
 #include <atomic>
 #include <utility>
 
+#include "util/strings.h"
 #include "util/utf8.h"
 
 namespace tidewick {
@@ -33,6 +35,17 @@ bool IsBlank(char c) {
 
 void InitFeedInfo(TFeedInfo& info) {
   info = TFeedInfo{};
+}
+
+void AddEntryCategory(TEntry& item, std::string_view category) {
+  std::string line(category);
+  std::replace_if(
+      line.begin(), line.end(), [](char c) { return c == '\r' || c == '\n' || c == '\t'; }, ' ');
+  const std::string cut(Utf8Prefix(TrimView(line), kMaxCategoryBytes));  // one a line in the store
+  if (!cut.empty() && item.Categories.size() < kMaxEntryCategories &&
+      std::find(item.Categories.begin(), item.Categories.end(), cut) == item.Categories.end()) {
+    item.Categories.push_back(cut);
+  }
 }
 
 void InitEntry(TEntry& item) {

@@ -3,6 +3,7 @@
 // The in-memory feed store: every subscribed feed with its channel information and its entries, and the
 // operations that keep their positions (Index, EntryIndex, FeedIndex) consistent.
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -79,7 +80,13 @@ struct TEntry {
   TUnknownXml Unknown;      // what a newer version stored with the entry
   std::string LegacyTitle;
   std::string LegacyLink;
+  // The feed's categories of the entry, single-line texts (at most kMaxEntryCategories of kMaxCategoryBytes each);
+  // stored as one "Categories" element, one a line, only when there are any. Not part of the identity.
+  std::vector<std::string> Categories;
 };
+
+inline constexpr size_t kMaxEntryCategories = 32;
+inline constexpr size_t kMaxCategoryBytes = 256;
 
 using TEntries = std::vector<TEntry>;
 
@@ -135,6 +142,9 @@ inline constexpr std::string_view kContentMarker = "[~Tidewick_Content~]";
 
 void InitFeedInfo(TFeedInfo& info);
 void InitEntry(TEntry& item);
+// Adds a category on one line (breaks and tabs become blanks), trimmed and cut to kMaxCategoryBytes, unless it is
+// empty, already there or the list is full.
+void AddEntryCategory(TEntry& item, std::string_view category);
 
 // Text before the first content marker; the whole description without a marker.
 std::string ItemSummary(std::string_view description);

@@ -8,6 +8,7 @@
 #include "feeds/entry_title.h"
 #include "lang/lang_text.h"
 #include "util/case_fold.h"
+#include "util/strings.h"
 
 namespace tidewick {
 
@@ -203,8 +204,14 @@ void AssignItemField(TEntry& item, int field, std::string value) {
     case 5:
       item.IsRead = ParseStoreInteger(value) == 1;
       break;
-    default:
+    case 6:
       item.Visited = ParseStoreInteger(value) == 1;
+      break;
+    default:
+      item.Categories.clear();
+      for (std::string& category : SplitLines(value)) {
+        AddEntryCategory(item, category);
+      }
       break;
   }
 }

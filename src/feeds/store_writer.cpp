@@ -279,6 +279,13 @@ void WriteItem(TChunkWriter& out, const TEntry& item, int number) {
   out.Text(3, "Author", item.Author);
   out.Boolean(3, "Readed", item.IsRead);
   out.Boolean(3, "Visited", item.Visited);
+  if (!item.Categories.empty()) {  // only then: a store without any stays what it was
+    std::string lines;
+    for (const std::string& category : item.Categories) {
+      lines.append(lines.empty() ? "" : "\n").append(category);
+    }
+    out.Text(3, "Categories", lines);
+  }
   out.UnknownLines(3, item.Unknown);
   out.CloseLine(2, "Item", number);
 }

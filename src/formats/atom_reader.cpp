@@ -145,6 +145,7 @@ void ReadAtomEntry(const TXmlNode& node, TEntry& item, std::string_view document
   // Atom 1.0 first; entries that carry only a publication date still get it.
   item.PublishedDate = ReadDate(&node, {"updated", "modified", "published", "issued", "created"});
   item.Author = SingleLineText(ChildValue(FindChild(&node, "author"), "name"));
+  ReadCategories(node, "category", {"label", "term"}, item);
   KeepEarlierIdentity(item, std::move(earlier));
 }
 

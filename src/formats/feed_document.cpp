@@ -101,6 +101,9 @@ void ReplaceForbiddenCharacters(TFeed& feed) {
     }
     ReplaceXmlForbidden(item.Description);
     ReplaceXmlForbidden(item.Author);
+    for (std::string& category : item.Categories) {
+      ReplaceXmlForbidden(category);
+    }
   }
 }
 

@@ -36,6 +36,7 @@ void ReadRdfItem(const TXmlNode& node, TEntry& item, std::string_view documentAd
   }
   item.PublishedDate = ReadRssDate(node, "dc:date", kIso8601Date);
   item.Author = SingleLineText(ChildValue(&node, "dc:creator"));
+  ReadCategories(node, "dc:subject", {}, item);
   KeepEarlierIdentity(item, std::move(earlier));
 }
 

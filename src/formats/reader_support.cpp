@@ -28,6 +28,25 @@ std::string_view ChildValue(const TXmlNode* node, std::string_view lowerName) {
   return child == nullptr ? std::string_view{} : child->Value();
 }
 
+void ReadCategories(const TXmlNode& node, std::string_view lowerName,
+                    std::initializer_list<std::string_view> attributes, TEntry& item) {
+  for (const TXmlNode* child : node.Nodes()) {
+    if (item.Categories.size() >= kMaxEntryCategories) {
+      return;
+    }
+    if (!child->HasFoldedName(lowerName)) {
+      continue;
+    }
+    std::string text = attributes.size() == 0 ? SingleLineText(child->Value()) : std::string();
+    for (const std::string_view attribute : attributes) {
+      if (TrimView(text).empty()) {
+        text = SingleLineText(AttribValue(child, attribute));
+      }
+    }
+    AddEntryCategory(item, text);
+  }
+}
+
 std::string_view AttribValue(const TXmlNode* node, std::string_view lowerName) {
   if (node == nullptr) {
     return {};

@@ -4,6 +4,7 @@
 
 #include <cstddef>
 #include <exception>
+#include <initializer_list>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -26,6 +27,12 @@ const TXmlNode* FindChild(const TXmlNode* node, std::string_view lowerName);
 std::string_view ChildValue(const TXmlNode* node, std::string_view lowerName);
 // The value of node's attribute of that name (matched ignoring case), empty when missing.
 std::string_view AttribValue(const TXmlNode* node, std::string_view lowerName);
+
+// Adds to item's categories the text of each child of node named lowerName, or, when attributes are named, the first
+// of them that is not blank (Atom: the readable label, else the term), single line; AddEntryCategory keeps the count
+// and lengths bounded.
+void ReadCategories(const TXmlNode& node, std::string_view lowerName,
+                    std::initializer_list<std::string_view> attributes, TEntry& item);
 
 // The two modes of CleanText: titles, authors, copyrights and image titles are single line, the rest multi line.
 std::string SingleLineText(std::string_view text);

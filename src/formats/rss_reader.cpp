@@ -92,6 +92,8 @@ void ReadRssItem(const TXmlNode& node, TEntry& item, std::string_view documentAd
   }
   item.PublishedDate = ReadRssDate(node, "pubdate", kRfc822Date);
   item.Author = SingleLineText(ChildValue(&node, "author"));
+  ReadCategories(node, "category", {}, item);
+  ReadCategories(node, "dc:subject", {}, item);
   KeepEarlierIdentity(item, std::move(earlier));
 }
 

@@ -70,6 +70,7 @@ const TStoredKey kStoredKeys[] = {
     {"Feeds\\TextFont", &V::TextFont},
     {"Feeds\\DefaultTTL", &V::DefaultTTL},
     {"Feeds\\ShowUnreadCount", &V::ShowUnreadCount},
+    {"Feeds\\ShowFolderUnreadCount", &V::ShowFolderUnreadCount},
     {"Feeds\\AutoSort", &V::AutoSort},
     {"Feeds\\SortLastColumn", &V::SortLastColumn},
     {"Feeds\\SortAscending", &V::SortAscending},

@@ -62,6 +62,7 @@ struct TSettingsValues {
   int32_t DefaultTTL = 60;
   bool DetailAutoSize = true;
   bool ShowUnreadCount = false;
+  bool ShowFolderUnreadCount = false;  // folders and the root show the sum of the feeds below
   bool AutoSort = true;
   int32_t SortLastColumn = 1;
   bool SortAscending = false;

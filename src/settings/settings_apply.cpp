@@ -70,6 +70,7 @@ void CopySettingsDialogValues(const TSettingsValues& from, TSettingsValues& to) 
   to.AutoSort = from.AutoSort;
   to.ShowUnreadFirst = from.ShowUnreadFirst;
   to.ShowUnreadCount = from.ShowUnreadCount;
+  to.ShowFolderUnreadCount = from.ShowFolderUnreadCount;
   to.DefaultTTL = from.DefaultTTL;
   to.DefaultDescTab = from.DefaultDescTab;
   to.ShowRefreshErrorMsg = from.ShowRefreshErrorMsg;

@@ -1,6 +1,7 @@
 #include "tree/feed_tree.h"
 
 #include <algorithm>
+#include <limits>
 
 #include "feeds/feed_records.h"
 #include "lang/lang_text.h"
@@ -268,6 +269,7 @@ TTreeNode* TFeedTree::TargetFolder(TTreeNode* node) const {
 }
 
 void TFeedTree::UpdateTreeCaptions() {
+  m_showFolderCounts = Settings().ShowFolderUnreadCount;
   UpdateTreeCaptions(Settings().ShowUnreadCount);
 }
 
@@ -284,6 +286,7 @@ void TFeedTree::UpdateTreeCaptions(bool showUnreadCount) {
     pending.pop_back();
     node->m_errorMark = false;
     node->m_image = node->IsRoot() ? kImageRoot : node->IsFolder() ? kImageFolder : kImageFeed;
+    node->m_unreadBelow = 0;
     for (const auto& child : node->m_children) {
       pending.push_back(child.get());
     }
@@ -305,7 +308,12 @@ void TFeedTree::UpdateTreeCaptions(bool showUnreadCount) {
         above->m_image = above->IsRoot() ? kImageRootUnread : kImageFolderUnread;
       }
       above->m_errorMark = above->m_errorMark || feed.Error;
+      above->m_unreadBelow += unread;
     }
+  }
+  for (TTreeNode* folder : FolderNodes()) {
+    const int64_t shown = std::min<int64_t>(folder->m_unreadBelow, std::numeric_limits<int>::max());
+    folder->m_caption = FeedDisplayName(folder->m_name, static_cast<int>(shown), m_showFolderCounts);
   }
   if (m_changeDepth == 0) {
     Notify(m_hooks.CaptionsChanged);

@@ -45,7 +45,8 @@ class TTreeNode {
   bool IsFeed() const { return m_kind == TNodeKind::Feed; }
   // Folder name, feed name or root caption: what paths and comparisons use (never with an unread count).
   const std::string& Name() const { return m_name; }
-  // What the tree shows: a feed's name with " [n]" when unread counts are shown; otherwise the name.
+  // What the tree shows: a feed's name with " [n]" when unread counts are shown, a folder's (and the root's) with the
+  // sum of the feeds below when folder counts are shown; otherwise the name.
   const std::string& Caption() const { return m_caption; }
   bool Expanded() const { return m_expanded; }
   int Image() const { return m_image; }
@@ -69,6 +70,7 @@ class TTreeNode {
   int m_image = kImageFolder;
   bool m_errorMark = false;
   uint64_t m_feedId = 0;
+  int64_t m_unreadBelow = 0;  // a folder's or the root's sum, as last captioned
   TTreeNode* m_parent = nullptr;
   int m_row = 0;
   std::vector<std::unique_ptr<TTreeNode>> m_children;
@@ -84,9 +86,9 @@ struct TTreeArrangement {
 enum class TRenameResult {
   Renamed,
   Unchanged,    // the same name again
-  NotAllowed,   // the root and feeds keep their captions
-  InvalidName,  // empty, or holds "\", TAB, CR or LF
-  NameTaken,    // a sibling folder has this name (ignoring case)
+  NotAllowed,   // the root keeps its caption
+  InvalidName,  // empty, or holds "\", TAB, CR or LF (a feed: empty, or a line break)
+  NameTaken,    // a sibling folder has this name (ignoring case); for a feed, another feed has it
 };
 
 // What removing a node needs the user to decide.
@@ -156,7 +158,9 @@ class TFeedTree {
 
   // Recomputes every feed caption, image and error mark from Feeds. Feeds without a node are passed over.
   void UpdateTreeCaptions(bool showUnreadCount);
-  void UpdateTreeCaptions();  // with Settings().ShowUnreadCount
+  void UpdateTreeCaptions();  // with Settings().ShowUnreadCount and ShowFolderUnreadCount
+  // Whether folders and the root show the sum of the unread entries below them (from the next caption pass on).
+  void SetFolderUnreadCounts(bool show) { m_showFolderCounts = show; }
 
   TTreeNode* FindFeedNode(uint64_t feedId) const;
   // Selects the feed's node; false when it has none.
@@ -180,10 +184,14 @@ class TFeedTree {
   // the store or already has a node.
   TTreeNode* AddFeedNode(TTreeNode* parent, uint64_t feedId);
 
-  // Whether label editing may start on node (folders only).
+  // Whether label editing may start on node (folders and feeds).
   bool CanRename(const TTreeNode* node) const;
   // Renames a folder (the new name is trimmed); a change of letter case only is always accepted.
   TRenameResult RenameFolder(TTreeNode* node, std::string_view newName);
+  // Renames a folder, or a feed by the feed dialog's rules: trimmed, brackets become parentheses (a name the captions'
+  // " [n]" could not be told from), unique among the feeds (exactly; a change of letter case is another name). The
+  // feed's store record takes the name, so its PathList line follows at the next save of the arrangement.
+  TRenameResult RenameNode(TTreeNode* node, std::string_view newName);
 
   TRemoveKind RemoveKindOf(const TTreeNode* node) const;
   // Removes a feed node and its feed, stores the arrangement in Settings() and rebuilds. The name of a feed the
@@ -198,6 +206,10 @@ class TFeedTree {
   bool CanDrop(const TTreeNode* dragged, const TTreeNode* target) const;
   // Makes dragged a child of target, sorts and updates the captions. False (nothing changed) when CanDrop refuses.
   bool DropNode(TTreeNode* dragged, TTreeNode* target);
+  // The root and every folder in the tree's top-down order (what the add dialog offers).
+  std::vector<TTreeNode*> FolderNodes() const;
+  // Those of them node may be moved into (CanDrop): the choices of "Move to folder".
+  std::vector<TTreeNode*> MoveTargets(const TTreeNode* node) const;
 
   // Marks every entry of the feeds at and below node read (or unread) and updates the captions. The root marks the
   // whole store.
@@ -228,6 +240,7 @@ class TFeedTree {
   int m_changeDepth = 0;
   bool m_selectionMoved = false;
   bool m_showUnreadCount = false;  // as last captioned
+  bool m_showFolderCounts = false;
   mutable bool m_feedIndexValid = false;
   mutable std::unordered_map<uint64_t, TTreeNode*> m_feedIndex;
 };

@@ -122,11 +122,38 @@ TTreeNode* TFeedTree::AddFeedNode(TTreeNode* parent, uint64_t feedId) {
 }
 
 bool TFeedTree::CanRename(const TTreeNode* node) const {
-  return node && node->IsFolder() && node->m_parent;
+  return node && !node->IsRoot() && node->m_parent;
+}
+
+TRenameResult TFeedTree::RenameNode(TTreeNode* node, std::string_view newName) {
+  if (!node || !node->IsFeed()) {
+    return RenameFolder(node, newName);
+  }
+  const int position = FindFeedById(node->m_feedId);
+  if (!CanRename(node) || position < 0) {
+    return TRenameResult::NotAllowed;
+  }
+  std::string name(newName);
+  SanitizeFeedName(name);
+  if (name.empty() || name.find_first_of("\r\n") != std::string::npos) {
+    return TRenameResult::InvalidName;  // a line break would cut the feed's PathList line in two
+  }
+  TFeed& feed = Feeds[static_cast<size_t>(position)];
+  if (name == feed.Name) {
+    return TRenameResult::Unchanged;
+  }
+  if (FindFeed(name) >= 0) {
+    return TRenameResult::NameTaken;
+  }
+  const TChangeScope scope(*this, TChangeScope::TKind::Layout);
+  feed.Name = name;
+  UpdateTreeCaptions(m_showUnreadCount);
+  SortChildren(node->m_parent, false);
+  return TRenameResult::Renamed;
 }
 
 TRenameResult TFeedTree::RenameFolder(TTreeNode* node, std::string_view newName) {
-  if (!CanRename(node)) {
+  if (!CanRename(node) || !node->IsFolder()) {
     return TRenameResult::NotAllowed;
   }
   const std::string name = Trim(newName);
@@ -220,6 +247,31 @@ bool TFeedTree::DropNode(TTreeNode* dragged, TTreeNode* target) {
   }
   UpdateTreeCaptions(m_showUnreadCount);
   return true;
+}
+
+std::vector<TTreeNode*> TFeedTree::FolderNodes() const {
+  std::vector<TTreeNode*> folders;
+  std::vector<TTreeNode*> pending;
+  if (m_root) {
+    pending.push_back(m_root.get());
+  }
+  while (!pending.empty()) {
+    TTreeNode* node = pending.back();
+    pending.pop_back();
+    folders.push_back(node);
+    for (auto it = node->m_children.rbegin(); it != node->m_children.rend(); ++it) {
+      if ((*it)->IsFolder()) {
+        pending.push_back(it->get());
+      }
+    }
+  }
+  return folders;
+}
+
+std::vector<TTreeNode*> TFeedTree::MoveTargets(const TTreeNode* node) const {
+  std::vector<TTreeNode*> targets = FolderNodes();
+  std::erase_if(targets, [this, node](const TTreeNode* target) { return !CanDrop(node, target); });
+  return targets;
 }
 
 void TFeedTree::MarkNodeRead(const TTreeNode* node, bool read) {

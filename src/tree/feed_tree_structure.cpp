@@ -27,6 +27,7 @@ bool ReadExpanded(std::string_view text) {
 
 void TFeedTree::BuildFeedTree() {
   const TSettings& settings = Settings();
+  m_showFolderCounts = settings.ShowFolderUnreadCount;
   BuildFeedTree(settings.Structure, settings.PathList, settings.ShowUnreadCount);
 }
 

@@ -306,6 +306,10 @@ TOpmlImportReport ImportOpmlOutlines(TFeedTree& tree, TTreeNode* target, const T
   }
   const auto interval = static_cast<int16_t>(std::clamp(defaultTtl, 0, 32767));
   TFeedNamer namer;
+  std::unordered_set<std::string> subscribed;
+  for (const TFeed& feed : Feeds) {
+    subscribed.insert(FeedAddressKey(feed.URL));
+  }
   struct TPlace {
     std::string Path;
     int Depth;
@@ -327,12 +331,16 @@ TOpmlImportReport ImportOpmlOutlines(TFeedTree& tree, TTreeNode* target, const T
       continue;
     }
     folderOf.push_back(parent);
+    if (!subscribed.insert(FeedAddressKey(entry.Url)).second) {
+      ++report.Duplicates;
+      continue;
+    }
     TFeed feed;
     feed.Name = namer.Unique(entry.Name);
     feed.URL = entry.Url;
     feed.Interval = interval;
     arrangement.AddFeed(folders[parent].Path, feed.Name);
-    AddFeed(std::move(feed));
+    report.FeedIds.push_back(Feeds[static_cast<size_t>(AddFeed(std::move(feed)))].Id);
     ++report.Feeds;
   }
   report.Folders = arrangement.Folders();
@@ -357,6 +365,10 @@ TOpmlImportResult ImportOpmlFile(TFeedTree& tree, TTreeNode* target, const std::
       GetLangText("Main|MsgImportOpmlDone", "%s1% Feeds in %s2% Ordnern importiert, %s3% übersprungen.",
                   JoinLangParams({std::to_string(result.Report.Feeds), std::to_string(result.Report.Folders),
                                   std::to_string(result.Report.Skipped)}));
+  if (result.Report.Duplicates > 0) {
+    result.Message += " " + GetLangText("Main|MsgImportOpmlDuplicates", "%s1% bereits abonnierte Feeds übersprungen.",
+                                        std::to_string(result.Report.Duplicates));
+  }
   return result;
 }
 

@@ -1,8 +1,8 @@
 #pragma once
 
 // Feed lists from other readers: an OPML file read into a new folder of the feed tree, one feed per outline that
-// names a feed address, one folder per outline that has children. Feeds get the default interval and are first
-// downloaded by the next refresh.
+// names a feed address not subscribed yet, one folder per outline that has children. Feeds get the default
+// interval; the window refreshes them at once, tidewick-feed leaves that to its refresh command.
 
 #include <cstdint>
 #include <optional>
@@ -53,11 +53,14 @@ struct TOpmlImportReport {
   int Feeds = 0;
   int Folders = 0;  // the new top folder included
   int Skipped = 0;
+  int Duplicates = 0;             // feeds already subscribed, or named twice in the file (FeedAddressKey)
+  std::vector<uint64_t> FeedIds;  // the feeds added, for the window to refresh at once
 };
 
 // Adds a folder named after the title (UniqueFolderName) under target, and the outlines below it: feeds with unique
-// names in Feeds, with interval defaultTtl. Folders deeper than the tree keeps hold their feeds in the deepest
-// folder allowed. Returns what was added.
+// names in Feeds, with interval defaultTtl. A feed whose address is subscribed already (or came earlier in the file)
+// is left out: importing a list twice must not double every feed. Folders deeper than the tree keeps hold their
+// feeds in the deepest folder allowed. Returns what was added.
 TOpmlImportReport ImportOpmlOutlines(TFeedTree& tree, TTreeNode* target, const TOpmlOutlines& outlines, int defaultTtl);
 
 struct TOpmlImportResult {

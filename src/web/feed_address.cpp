@@ -1,5 +1,8 @@
 #include "web/feed_address.h"
 
+#include <algorithm>
+#include <utility>
+
 #include "util/case_fold.h"
 #include "util/strings.h"
 #include "web/web_address.h"
@@ -36,6 +39,25 @@ std::string NormalizeFeedAddress(std::string_view address) {
   if (normal.find("://") == std::string::npos)
     normal.insert(0, "http://");
   return normal;
+}
+
+std::string FeedAddressKey(std::string_view address) {
+  std::string key = NormalizeFeedAddress(TrimView(address));
+  key = key.substr(0, key.find('#'));
+  const size_t hostStart = key.find("://") + 3;  // NormalizeFeedAddress always gives one
+  const size_t pathStart = std::min(key.find_first_of("/?", hostStart), key.size());
+  std::string host = LowerAscii(std::string_view(key).substr(0, pathStart));
+  const std::pair<std::string_view, std::string_view> defaultPorts[] = {{"http://", ":80"}, {"https://", ":443"}};
+  for (const auto& [scheme, port] : defaultPorts) {
+    if (host.starts_with(scheme) && host.ends_with(port)) {
+      host.resize(host.size() - port.size());
+    }
+  }
+  std::string rest = key.substr(pathStart);
+  if (rest == "/") {
+    rest.clear();
+  }
+  return host + rest;
 }
 
 bool IsFetchableFeedAddress(std::string_view address) {

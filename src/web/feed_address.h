@@ -21,6 +21,11 @@ std::optional<std::string> AcceptFeedAddress(std::string_view text);
 // The address field's normal form: without its feed scheme, and with "http://" in front when it names no scheme.
 std::string NormalizeFeedAddress(std::string_view address);
 
+// What two addresses of one feed have in common, to find a feed already subscribed: the normal form above, trimmed,
+// with the scheme and host in lower case, without a default port, an empty path's "/" or a fragment. Path and query
+// are kept as they are (servers may tell their letter case apart); http and https stay two addresses.
+std::string FeedAddressKey(std::string_view address);
+
 // Only web addresses are fetched by the feed dialog and the command-line tool (IsSafeWebAddress, after trimming). Local
 // files and other schemes are refused, so a pasted "file://" address can never read the disk.
 bool IsFetchableFeedAddress(std::string_view address);

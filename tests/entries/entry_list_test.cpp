@@ -109,19 +109,24 @@ TEST_F(ItemListTest, NodesListTheirFeedsOnlyWhenGrouping) {
   const uint64_t beta = AddTestFeed("Beta", {Entry("b1", Day(2026, 1, 1))});
   AddTestFeed("News", {Entry("n1", Day(2026, 1, 1))});
   const TListOrder byFeed{.AutoSort = false, .SortLastColumn = 3};  // no column: keeps the collected order
-  const std::tuple<TListNode, bool, size_t> cases[] = {
-      {{TListNodeKind::Root, {}}, true, 4},
-      {{TListNodeKind::Root, {}}, false, 0},
-      {{TListNodeKind::Folder, {beta, alpha}}, true, 3},
-      {{TListNodeKind::Folder, {beta, alpha}}, false, 0},  // never a feed sharing the folder's name
-      {{TListNodeKind::Folder, {beta, 999}}, true, 1},     // a vanished feed contributes nothing
-      {{TListNodeKind::Feed, {alpha}}, false, 2},
-      {{TListNodeKind::Feed, {alpha}}, true, 2},
+  const uint64_t empty = AddTestFeed("Empty", {});
+  using enum TEmptyListReason;
+  const std::tuple<TListNode, bool, size_t, TEmptyListReason> cases[] = {
+      {{TListNodeKind::Root, {}}, true, 4, None},
+      {{TListNodeKind::Root, {}}, false, 0, NotGrouped},
+      {{TListNodeKind::Folder, {beta, alpha}}, true, 3, None},
+      {{TListNodeKind::Folder, {beta, alpha}}, false, 0, NotGrouped},  // never a feed sharing the folder's name
+      {{TListNodeKind::Folder, {beta, 999}}, true, 1, None},           // a vanished feed contributes nothing
+      {{TListNodeKind::Folder, {empty}}, true, 0, FolderEmpty},
+      {{TListNodeKind::Feed, {alpha}}, false, 2, None},
+      {{TListNodeKind::Feed, {alpha}}, true, 2, None},
+      {{TListNodeKind::Feed, {empty}}, true, 0, FeedEmpty},
   };
-  for (const auto& [node, group, rows] : cases) {
+  for (const auto& [node, group, rows, reason] : cases) {
     TEntryList list;
     list.Fill(node, group, byFeed);
     EXPECT_EQ(list.Size(), rows);
+    EXPECT_EQ(EmptyListReason(node, group, list.Size()), reason);
   }
   TEntryList folder;
   folder.Fill({TListNodeKind::Folder, {beta, alpha}}, true, byFeed);

@@ -22,6 +22,13 @@ TEST(ItemMatchesSearch, PlainTextOfTitleAndSummaryIgnoringCase) {
   test::CheckTableFile("entries/search_matches.tsv", 3, [](const std::vector<std::string>& in) {
     return ItemMatchesSearch(Entry(in[0], in[1]), FoldCase(in[2])) ? "match" : "none";
   });
+  // The header's author and categories count too.
+  TEntry item = Entry("t", "d");
+  item.Author = "Jane Roe";
+  item.Categories = {"Rust", "Qt"};
+  for (const char* text : {"jane roe", "rust", "qt"}) {
+    EXPECT_TRUE(ItemMatchesSearch(item, FoldCase(text))) << text;
+  }
 }
 
 // Scripts, markup, stray brackets, invalid bytes and every script's letters: tests/data/entries/fold_texts.tsv.

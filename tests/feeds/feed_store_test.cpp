@@ -84,6 +84,13 @@ std::string PathByPathText(const TFeeds& feeds) {
       doc.SetValue(path + "Author", item.Author);
       doc.SetBoolean(path + "Readed", item.IsRead);
       doc.SetBoolean(path + "Visited", item.Visited);
+      if (!item.Categories.empty()) {  // only when there are any
+        std::string lines;
+        for (const std::string& category : item.Categories) {
+          lines += (lines.empty() ? "" : "\n") + category;
+        }
+        doc.SetValue(path + "Categories", lines);
+      }
     }
   }
   std::string text;
@@ -111,6 +118,9 @@ TFeeds RandomStore(std::mt19937& random) {
       item.Description = text();
       item.Author = text();
       item.IsRead = random() % 2 == 0;
+      for (size_t c = random() % 3; c > 0; --c) {
+        AddEntryCategory(item, text());
+      }
     }
   }
   return feeds;

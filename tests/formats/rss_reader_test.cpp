@@ -46,6 +46,19 @@ TEST(RssReader, ReadsChannelAndItemDatesAlike) {
   });
 }
 
+TEST(RssReader, CategoriesAreBoundedInCountAndLength) {
+  std::string item = "<category>" + std::string(300, 'x') + "</category>";
+  for (int i = 0; i < 40; ++i) {
+    item += "<category>c" + std::to_string(i) + "</category>";
+  }
+  const auto result = ReadFeed(Rss("<item>" + item + "</item>"));
+  ASSERT_EQ(result.Feed.Entries.size(), 1u);
+  const std::vector<std::string>& categories = result.Item(0).Categories;
+  ASSERT_EQ(categories.size(), kMaxEntryCategories);
+  EXPECT_EQ(categories.front(), std::string(kMaxCategoryBytes, 'x'));
+  EXPECT_EQ(categories.back(), "c30");
+}
+
 TEST(RssReader, ChannelWithoutChannelElement) {
   TXmlDoc doc("?xml");
   doc.LoadFromString("<?xml version=\"1.0\"?><rss version=\"2.0\"><item><title>Stray</title></item></rss>");

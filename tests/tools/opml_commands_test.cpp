@@ -37,6 +37,8 @@ TEST(OpmlCommands, ImportThenExportMovesTheListWithItsFolders) {
   const TRun imported = RunTool(dir, "import-opml --settings Tidewick.ini Feeds.xml in.opml");
   ASSERT_EQ(imported.Status, 0) << imported.Err;
   EXPECT_EQ(imported.Out, "2 feeds in 2 folders imported, 1 skipped\n");
+  const TRun again = RunTool(dir, "import-opml --settings Tidewick.ini Feeds.xml in.opml");
+  EXPECT_EQ(again.Out, "0 feeds in 2 folders imported, 1 skipped, 2 already subscribed\n") << again.Err;
 
   const TRun exported = RunTool(dir, "export-opml --settings Tidewick.ini Feeds.xml -");
   ASSERT_EQ(exported.Status, 0) << exported.Err;

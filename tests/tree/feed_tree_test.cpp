@@ -99,7 +99,16 @@ TEST_F(FeedTreeTest, CaptionsShowUnreadCountsButNamesDecideOrderAndPaths) {
   Feeds[0].Error = false;
   MarkFeedRead(0);
   m_tree.UpdateTreeCaptions(true);
-  EXPECT_EQ(DumpTree(m_tree), "Feeds (2)\n  F (0)\n    Beta (4)\n    Beta 2 (4)\n");
+  EXPECT_EQ(DumpTree(m_tree),
+            "Feeds (2)\n  F (0)\n    Beta (4)\n    Beta 2 (4)\n");  // Folder sums: the feeds below, at every level,
+                                                                    // whether feeds show theirs or not.
+  AddTreeFeed("Gamma", 2);
+  m_tree.BuildFeedTree("\\F\t-1\r\n\\F\\G\t-1\r\n", "\\F\\G\\Beta 2\r\n\\F\\G\\Gamma\r\n", false);
+  m_tree.SetFolderUnreadCounts(true);
+  m_tree.UpdateTreeCaptions(false);
+  EXPECT_EQ(DumpTree(m_tree),
+            "Feeds [2] (3)\n  F [2] (1)\n    G [2] (1)\n      Beta 2 (4)\n      Gamma (5)\n  Beta (4)\n");
+  EXPECT_EQ(m_tree.SaveTreeStructure().Structure, "\\F\t-1\r\n\\F\\G\t-1\r\n");
 }
 
 TEST_F(FeedTreeTest, CaptionPassGoesOnPastAFeedWithoutANode) {
@@ -196,7 +205,24 @@ TEST_F(FeedTreeTest, RenameRules) {
   EXPECT_EQ(m_tree.RenameFolder(m_tree.Root(), "Root"), TRenameResult::NotAllowed);
   EXPECT_EQ(m_tree.RenameFolder(NodeAt(m_tree, "Alpha"), "Beta"), TRenameResult::NotAllowed);
   EXPECT_FALSE(m_tree.CanRename(m_tree.Root()));
-  EXPECT_EQ(m_tree.SaveTreeStructure().Structure, "\\Tech\t0\r\n\\Zed [EN]\t0\r\n");
+  EXPECT_EQ(m_tree.SaveTreeStructure().Structure,
+            "\\Tech\t0\r\n\\Zed [EN]\t0\r\n");  // A feed follows the feed dialog's rules, and its PathList line follows
+                                                // the name.
+  AddTreeFeed("Beta");
+  m_tree.BuildFeedTree("\\Tech\t0\r\n", "\\Tech\\Alpha\r\n", false);
+  const std::tuple<const char*, TRenameResult, const char*> feedCases[] = {
+      {"Beta", TRenameResult::NameTaken, "Alpha"},   {" \t", TRenameResult::InvalidName, "Alpha"},
+      {"A\nB", TRenameResult::InvalidName, "Alpha"}, {"Alpha", TRenameResult::Unchanged, "Alpha"},
+      {"beta", TRenameResult::Renamed, "beta"},      {" Zed [EN] ", TRenameResult::Renamed, "Zed (EN)"},
+  };
+  for (const auto& [newName, expected, nameAfter] : feedCases) {
+    TTreeNode* feed = m_tree.FindFeedNode(Feeds[0].Id);
+    EXPECT_EQ(m_tree.RenameNode(feed, newName), expected) << newName;
+    EXPECT_EQ(Feeds[0].Name, nameAfter) << newName;
+    EXPECT_EQ(feed->Name(), nameAfter) << newName;
+  }
+  EXPECT_EQ(m_tree.RenameNode(m_tree.Root(), "Root"), TRenameResult::NotAllowed);
+  EXPECT_EQ(m_tree.SaveTreeStructure().PathList, "\\Tech\\Zed (EN)\r\n\\Beta\r\n");
 }
 
 TEST_F(FeedTreeTest, FolderNamesFromElsewhereAreCleanedAndMadeUnique) {
@@ -260,7 +286,19 @@ TEST_F(FeedTreeTest, DropRules) {
   }
   EXPECT_EQ(DumpTree(m_tree),
             "Feeds (3)\n  News (1)\n    Tech (0)\n      Beta (4)\n    Alpha (5)\n  Other (0)\n  tech (4)\n");
-  EXPECT_EQ(m_tree.SaveTreeStructure().PathList, "\\News\\Alpha\r\n\\News\\Tech\\Beta\r\n\\tech\r\n");
+  EXPECT_EQ(m_tree.SaveTreeStructure().PathList,
+            "\\News\\Alpha\r\n\\News\\Tech\\Beta\r\n\\tech\r\n");  // Move to folder offers exactly the drops the tree
+                                                                   // accepts, in the tree's order.
+  const auto targetPaths = [this](const char* from) {
+    std::string paths;
+    for (const TTreeNode* target : m_tree.MoveTargets(NodeAt(m_tree, from))) {
+      paths += m_tree.NodePath(target, true) + ";";
+    }
+    return paths;
+  };
+  EXPECT_EQ(targetPaths("News/Alpha"), "\\Feeds;\\Feeds\\News\\Tech;\\Feeds\\Other;");
+  EXPECT_EQ(targetPaths("News/Tech"), "\\Feeds\\Other;");
+  EXPECT_EQ(targetPaths(""), "");
 }
 
 TEST_F(FeedTreeTest, MarkingReachesExactlyTheFeedsBelowTheNode) {

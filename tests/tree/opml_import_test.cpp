@@ -76,29 +76,35 @@ TEST_F(OpmlImportTest, ImportsFoldersAndFeedsIntoANewFolder) {
   }
 }
 
-TEST_F(OpmlImportTest, ImportingTwiceNumbersFoldersAndFeeds) {
+TEST_F(OpmlImportTest, ImportingTwiceNumbersFoldersAndNamesButSkipsSubscribedAddresses) {
   AddOpmlFeed("Alpha", "http://old.example/");
   m_tree.BuildFeedTree("", "", false);
   const std::string opml = Opml(
       "<outline text=\"Alpha\" xmlUrl=\"http://a.example/\"/>"
-      "<outline text=\"Alpha\" xmlUrl=\"http://a2.example/\"/>");
-  Import(opml);
-  Import(opml);
+      "<outline text=\"Alpha\" xmlUrl=\"http://a2.example/\"/>"
+      "<outline text=\"Again\" xmlUrl=\"feed://A.example\"/>"  // the first one once more
+      "<outline text=\"Old\" xmlUrl=\"HTTP://old.example:80\"/>");
+  const TOpmlImportReport first = Import(opml);
+  EXPECT_EQ(std::make_tuple(first.Feeds, first.Duplicates, first.FeedIds.size()), std::make_tuple(2, 2, size_t{2}));
+  EXPECT_EQ(first.FeedIds.back(), Feeds.back().Id);
+  const TOpmlImportReport second = Import(opml);
+  EXPECT_EQ(std::make_tuple(second.Feeds, second.Duplicates, second.FeedIds.size()), std::make_tuple(0, 4, size_t{0}));
   EXPECT_EQ(DumpFeedList(m_tree),
             "Feeds\n"
             "  List\n"
             "    Alpha1 <http://a.example/>\n"
             "    Alpha2 <http://a2.example/>\n"
             "  List1\n"
-            "    Alpha3 <http://a.example/>\n"
-            "    Alpha4 <http://a2.example/>\n"
             "  Alpha <http://old.example/>\n");
 }
 
 TEST_F(OpmlImportTest, SiblingFoldersOfOneNameAreNumberedIgnoringCase) {
-  const std::string feed = "<outline text=\"F\" xmlUrl=\"http://f.example/\"/>";
-  const TOpmlImportReport report = Import(Opml("<outline text=\"Tech\">" + feed + "</outline><outline text=\"tech\">" +
-                                               feed + "</outline><outline text=\"TECH\">" + feed + "</outline>"));
+  const auto feed = [](const char* host) {
+    return "<outline text=\"F\" xmlUrl=\"http://" + std::string(host) + "/\"/>";
+  };
+  const TOpmlImportReport report =
+      Import(Opml("<outline text=\"Tech\">" + feed("a") + "</outline><outline text=\"tech\">" + feed("b") +
+                  "</outline><outline text=\"TECH\">" + feed("c") + "</outline>"));
   EXPECT_EQ(report.Folders, 4);
   EXPECT_NE(NodeAt(m_tree, "List/Tech/F"), nullptr);
   EXPECT_NE(NodeAt(m_tree, "List/tech1/F1"), nullptr);
@@ -194,10 +200,12 @@ TEST_F(OpmlImportTest, FileImportReportsWhatItDid) {
   const test::TempDir dir;
   const std::string good = dir.File("good.opml");
   WriteStringToFile(good, Opml("<outline text=\"A\" xmlUrl=\"http://a.example/\"/>"
-                               "<outline text=\"B\" xmlUrl=\"vbscript:x\"/>"));
+                               "<outline text=\"B\" xmlUrl=\"vbscript:x\"/>"
+                               "<outline text=\"C\" xmlUrl=\"http://a.example\"/>"));
   const TOpmlImportResult result = ImportOpmlFile(m_tree, m_tree.Root(), good);
   EXPECT_EQ(result.Status, TOpmlReadStatus::Read);
-  EXPECT_EQ(result.Message, "1 Feeds in 1 Ordnern importiert, 1 übersprungen.");
+  EXPECT_EQ(result.Message,
+            "1 Feeds in 1 Ordnern importiert, 1 übersprungen. 1 bereits abonnierte Feeds übersprungen.");
   EXPECT_EQ(Settings().PathList, "\\List\\A\r\n");
   EXPECT_EQ(Settings().Structure, "\\List\t0\r\n");
 }

@@ -72,6 +72,7 @@ class EntryViewTest : public QObject {
     m_widgets.entryListView = add(new QTreeView(m_host.get()));
     m_widgets.titleLinkLabel = add(new QLabel(m_host.get()));
     m_widgets.dateField = add(new QLineEdit(m_host.get()));
+    m_widgets.bylineLabel = add(new QLabel(m_host.get()));
     m_widgets.entryTextView = add(new QPlainTextEdit(m_host.get()));
     m_widgets.entryHtmlView = add(new TEntryBrowser(m_host.get()));
     TEntryControllerHooks hooks;
@@ -258,9 +259,13 @@ class EntryViewTest : public QObject {
   void feedTextStaysPlainText() {
     TEntry marked = Entry("<em>x</em>", "", 1);
     marked.Link = "https://example.org/?q=<script>";
+    marked.Author = "<b>Jane</b>";
+    marked.Categories = {"<i>a", "b"};
     Build({marked}, true);
     QCOMPARE(m_widgets.titleLinkLabel->textFormat(), Qt::PlainText);
     QCOMPARE(m_widgets.titleLinkLabel->text(), QStringLiteral("<em>x</em>"));
+    QCOMPARE(m_widgets.bylineLabel->textFormat(), Qt::PlainText);
+    QCOMPARE(m_widgets.bylineLabel->text(), QStringLiteral("Von Jane  \u00b7  Kategorien: a, b"));
     QVERIFY(m_widgets.titleLinkLabel->toolTip().contains(QStringLiteral("?q=&lt;script&gt;")));
   }
 

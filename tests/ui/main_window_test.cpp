@@ -9,10 +9,12 @@
 #include <QAccessible>
 #include <QAction>
 #include <QActionGroup>
+#include <QComboBox>
 #include <QDialogButtonBox>
 #include <QDir>
 #include <QFile>
 #include <QLabel>
+#include <QLineEdit>
 #include <QMenu>
 #include <QPlainTextEdit>
 #include <QProgressBar>
@@ -210,7 +212,7 @@ class MainWindowTest : public QObject {
         "Shift+F3 mnuFeedSearchPrev tvNav, F5 mnuFeedRefresh lvItems, Shift+F5 mnuFeedRefreshAll tvNav, "
         "F2 pmnuFeedRename tvNav, Ctrl+C pmnuItemsLinkCopy lvItems, Ctrl+B pmnuItemsLinkOpen lvItems, "
         "F9 actFocusTree lvItems, F10 actFocusList tvNav, F11 actShowTextView tvNav, "
-        "F12 actShowHtmlView tvNav, Shift+F12 actShowHtmlView frmMain");
+        "F12 actShowHtmlView tvNav, Shift+F12 actShowHtmlView frmMain, Ctrl+Shift+M mnuFeedMove lvItems");
     for (const QString& row : rows.split(QStringLiteral(", "))) {
       const QStringList parts = row.split(u' ');
       QTest::addRow("%s", qPrintable(row)) << QKeySequence(parts[0]) << parts[1] << parts[2];
@@ -358,10 +360,57 @@ class MainWindowTest : public QObject {
     tree.Select(tree.Root());
     QVERIFY(actions.pmnuFeedFolderAdd->isEnabled());
     QVERIFY(!actions.mnuFeedRemove->isEnabled() && !actions.pmnuFeedRename->isEnabled());
-    QVERIFY(!actions.mnuFeedEdit->isEnabled());
+    QVERIFY(!actions.mnuFeedEdit->isEnabled() && !actions.mnuFeedMove->isEnabled());
     tree.Select(tree.FindFeedNode(Feeds[0].Id));
     QVERIFY(!actions.pmnuFeedFolderAdd->isEnabled());
     QVERIFY(actions.mnuFeedRemove->isEnabled() && actions.mnuFeedEdit->isEnabled());
+    QVERIFY(actions.pmnuFeedRename->isEnabled() && actions.mnuFeedMove->isEnabled());
+  }
+
+  // The keyboard reaches what dragging and the mouse do: Ctrl+Shift+M moves a feed, F2 renames it, the menu key opens
+  // the menu at the feed; the add dialog offers the selected folder; an empty list says why and turns grouping on.
+  void feedsAreManagedFromTheKeyboard() {
+    OpenWindow({{"Alpha", "http://127.0.0.1:1/a"}, {"Beta", "http://127.0.0.1:1/b"}});
+    TFeedTree& tree = m_window->FeedTree();
+    TFeedTreeView* view = m_window->Widgets().feedTreeView;
+    tree.AddFolderNode(tree.Root(), "News");
+    tree.SelectFeed(Feeds[0].Id);
+    view->setFocus();
+    prompts::PrimeChoice(0);
+    QTest::keyClick(view, Qt::Key_M, Qt::ControlModifier | Qt::ShiftModifier);
+    QCOMPARE(prompts::ShownPrompts().back().Items, QStringList{QStringLiteral("Feeds\\News")});
+    QCOMPARE(tree.NodePath(tree.FindFeedNode(Feeds[0].Id), false), std::string("\\News\\Alpha"));
+
+    QTest::keyClick(view, Qt::Key_F2);
+    auto* editor = view->findChild<QLineEdit*>();
+    QVERIFY(editor != nullptr && editor->isVisible());
+    editor->setText(QStringLiteral(" Gamma [1] "));
+    QTest::keyClick(editor, Qt::Key_Return);
+    QTRY_COMPARE(Feeds[0].Name, std::string("Gamma (1)"));  // the editor commits from the event loop
+    tree.SaveTreeStructureToSettings();
+    QCOMPARE(Settings().PathList, std::string("\\News\\Gamma (1)\r\n\\Beta\r\n"));
+
+    QTest::keyClick(view, Qt::Key_Menu);
+    QMenu* menu = m_window->Actions().pmnuFeeds;
+    QTRY_VERIFY(menu->isVisible());
+    const QRect item = view->visualRect(view->currentIndex());
+    QCOMPARE(menu->pos(), view->viewport()->mapToGlobal(item.bottomLeft()));  // not the tree's corner
+    menu->close();
+
+    tree.Select(tree.FindFolderPath("\\News"));
+    auto* dialog = m_window->ShowAddFeedDialog(QString());
+    auto* folders = dialog->findChild<QComboBox*>(QStringLiteral("cmbFolder"));
+    QCOMPARE(folders->currentText(), QStringLiteral("Feeds\\News"));
+    QCOMPARE(folders->count(), 2);
+    dialog->reject();
+
+    auto* empty = m_window->findChild<QLabel*>(QStringLiteral("lblItemsEmpty"));
+    auto* group = m_window->findChild<QPushButton*>(QStringLiteral("btnItemsGroupInFolders"));
+    QVERIFY(empty->isVisible() && group->isVisible() && !group->accessibleName().isEmpty());
+    QVERIFY(empty->text().contains(QStringLiteral("gruppiert")));
+    QTest::mouseClick(group, Qt::LeftButton);
+    QVERIFY(Settings().GroupInFolders && !group->isVisible());
+    QCOMPARE(empty->text(), QStringLiteral("Die Feeds in diesem Ordner enthalten keine Einträge."));
   }
 
   void stayOnTopFollowsTheMenuItem() {

@@ -114,16 +114,22 @@ class OpmlDialogTest : public QObject {
   void importAddsAFolderReportsAndSchedulesASave() {
     QVERIFY(WriteStringToFile(Path("in.opml").toStdString(),
                               "<opml><head><title>Imported</title></head><body>"
-                              "<outline text=\"Beta\" xmlUrl=\"http://b.example/\"/></body></opml>"));
+                              "<outline text=\"Beta\" xmlUrl=\"http://b.example/\"/>"
+                              "<outline text=\"Again\" xmlUrl=\"http://B.example\"/></body></opml>"));
     m_tree->Select(m_tree->FindFolderPath("\\News"));
     int saves = 0;
+    std::vector<uint64_t> refreshed;
     prompts::PrimeFileName(Path("in.opml"));
-    RunOpmlImport(nullptr, *m_tree, [&saves] { ++saves; });
+    RunOpmlImport(
+        nullptr, *m_tree, [&saves] { ++saves; }, [&refreshed](const auto& ids) { refreshed = ids; });
     QCOMPARE(saves, 1);
+    QCOMPARE(refreshed, std::vector<uint64_t>{Feeds.back().Id});
     QCOMPARE(prompts::ShownPrompts().front().Title, QStringLiteral("Feeds importieren in \"News\""));
     QVERIFY(m_tree->FindFolderPath("\\News\\Imported") != nullptr);
     QCOMPARE(prompts::ShownPrompts().back().Icon, QMessageBox::Information);
-    QCOMPARE(prompts::ShownPrompts().back().Text, QStringLiteral("1 Feeds in 1 Ordnern importiert, 0 übersprungen."));
+    QCOMPARE(
+        prompts::ShownPrompts().back().Text,
+        QStringLiteral("1 Feeds in 1 Ordnern importiert, 0 übersprungen. 1 bereits abonnierte Feeds übersprungen."));
   }
 
   void importOfAnythingElseWarnsAndChangesNothing() {

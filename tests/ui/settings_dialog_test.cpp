@@ -82,6 +82,7 @@ class SettingsDialogTest : public QObject {
     settings.DefaultDescTab = 2;
     settings.Timeout = 25;
     settings.DefaultTTL = 240;
+    settings.ShowFolderUnreadCount = true;
     Open(settings);
     QCOMPARE(m_dialog->windowTitle(), QStringLiteral("Einstellungen"));
     QCOMPARE(Child<QTabWidget>("pcSettings")->currentWidget()->objectName(), QStringLiteral("tabGeneral"));

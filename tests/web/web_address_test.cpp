@@ -21,6 +21,9 @@ TEST(WebAddress, AcceptsNormalizesAndFiltersAddressesAsTheTableSays) {
     if (in[0] == "normalize") {
       return NormalizeFeedAddress(text);
     }
+    if (in[0] == "key") {
+      return FeedAddressKey(text);
+    }
     if (in[0] == "safe") {
       return IsSafeWebAddress(text) ? "true" : "false";
     }

@@ -34,7 +34,7 @@ nlohmann::json FeedInfoToJson(const TFeedInfo& info) {
 }
 
 nlohmann::json EntryToJson(const TEntry& item) {
-  return nlohmann::json{
+  nlohmann::json json{
       {"Title", ItemDisplayTitle(item)},  // the placeholder stands in, as everywhere titles are shown
       {"Link", item.Link},
       {"Description", item.Description},
@@ -43,6 +43,10 @@ nlohmann::json EntryToJson(const TEntry& item) {
       {"Readed", item.IsRead},
       {"Visited", item.Visited},
   };
+  if (!item.Categories.empty()) {
+    json["Categories"] = item.Categories;  // only then, like the store: older scripts see what they saw
+  }
+  return json;
 }
 
 nlohmann::json FeedToJson(const TFeed& feed, bool ok) {

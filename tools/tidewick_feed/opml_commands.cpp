@@ -191,8 +191,12 @@ int RunImportOpml(const std::vector<std::string>& args) {
     std::fprintf(stderr, "tidewick-feed: cannot save the settings file \"%s\"\n", arguments.SettingsFile.c_str());
     return kExitSaveFailed;
   }
-  std::printf("%d feeds in %d folders imported, %d skipped\n", result.Report.Feeds, result.Report.Folders,
+  std::printf("%d feeds in %d folders imported, %d skipped", result.Report.Feeds, result.Report.Folders,
               result.Report.Skipped);
+  if (result.Report.Duplicates > 0) {
+    std::printf(", %d already subscribed", result.Report.Duplicates);  // only then: scripts read the line above
+  }
+  std::printf("\n");
   return DoneStatus(loaded);
 }
 

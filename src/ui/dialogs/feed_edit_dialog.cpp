@@ -2,6 +2,7 @@
 
 #include <QCheckBox>
 #include <QClipboard>
+#include <QComboBox>
 #include <QDesktopServices>
 #include <QDialogButtonBox>
 #include <QGridLayout>
@@ -127,6 +128,13 @@ void TFeedEditDialog::BuildControls() {
   fields->addWidget(txtTTL, 1, 1);
   fields->addWidget(lblMin1, 1, 2);
   fields->addWidget(chkRefreshAtStart, 2, 1, 1, 2);
+  lblFolder = Named(new QLabel(this), "lblFolder");
+  cmbFolder = Named(new QComboBox(this), "cmbFolder");
+  lblFolder->setBuddy(cmbFolder);
+  lblFolder->hide();
+  cmbFolder->hide();
+  fields->addWidget(lblFolder, 3, 0);
+  fields->addWidget(cmbFolder, 3, 1, 1, 2);
   fields->setColumnStretch(2, 1);
 
   auto* buttons = new QDialogButtonBox(this);
@@ -187,6 +195,7 @@ void TFeedEditDialog::ApplyTexts() {
   lblName->setText(Text("FeedEdit|lblName", "Bezeichnung:"));
   lblTTL->setText(Text("FeedEdit|lblTTL", "Abfrageintervall:"));
   lblMin1->setText(Text("FeedEdit|lblMin", "Minuten"));
+  lblFolder->setText(Text("FeedEdit|lblFolder", "Ordner:"));
   chkRefreshAtStart->setText(Text("FeedEdit|chkRefreshAtStart", "Beim Programmstart abfragen"));
   btnOk->setText(Text("General|btnOk", "Ok"));
   btnCancel->setText(Text("General|btnCancel", "Abbrechen"));
@@ -194,6 +203,7 @@ void TFeedEditDialog::ApplyTexts() {
   txtFeedURL->setAccessibleName(withoutColon(lblFeedURL));
   txtName->setAccessibleName(withoutColon(lblName));
   txtTTL->setAccessibleName(withoutColon(lblTTL));
+  cmbFolder->setAccessibleName(withoutColon(lblFolder));
   lvDetails->setAccessibleName(grpDetails->title());
 }
 
@@ -208,6 +218,18 @@ void TFeedEditDialog::PrepareAdd(const QString& address) {
   txtFeedURL->setText(accepted ? Q(*accepted) : QString());
   txtTTL->setValue(0);
   btnOk->setEnabled(false);
+}
+
+void TFeedEditDialog::OfferFolders(const QStringList& folders, int chosen) {
+  cmbFolder->clear();
+  cmbFolder->addItems(folders);  // plain text: a combo box draws no markup
+  cmbFolder->setCurrentIndex(chosen);
+  lblFolder->setVisible(!folders.isEmpty());
+  cmbFolder->setVisible(!folders.isEmpty());
+}
+
+int TFeedEditDialog::ChosenFolder() const {
+  return cmbFolder->isVisibleTo(this) ? cmbFolder->currentIndex() : -1;
 }
 
 void TFeedEditDialog::PrepareEdit(const TFeed& feed) {

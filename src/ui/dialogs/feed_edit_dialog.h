@@ -16,6 +16,7 @@
 #include "ui/rules/feed_edit_rules.h"
 
 class QCheckBox;
+class QComboBox;
 class QGroupBox;
 class QLabel;
 class QLineEdit;
@@ -46,6 +47,10 @@ class TFeedEditDialog : public QDialog {
   void PrepareAdd(const QString& address);
   // Editing a copy of a stored feed: shown at once, OK enabled, nothing fetched until the user asks.
   void PrepareEdit(const TFeed& feed);
+  // Adding: the folders the new feed may go into (shown as given, plain text) and the one chosen at first.
+  void OfferFolders(const QStringList& folders, int chosen);
+  // The offered folder chosen at OK (-1 when none was offered).
+  int ChosenFolder() const;
 
   // Valid after the dialog closed with OK.
   const TFeedEditResult& Result() const { return m_result; }
@@ -107,6 +112,8 @@ class TFeedEditDialog : public QDialog {
   QLabel* lblMin1 = nullptr;
   QMenu* pmnuTTL = nullptr;
   QCheckBox* chkRefreshAtStart = nullptr;
+  QLabel* lblFolder = nullptr;
+  QComboBox* cmbFolder = nullptr;  // adding only
   QPushButton* btnOk = nullptr;
   QPushButton* btnCancel = nullptr;
 };

@@ -1,6 +1,10 @@
 #include "ui/dialogs/feed_edit_window.h"
 
+#include <string>
+#include <vector>
+
 #include <QMetaObject>
+#include <QStringList>
 
 #include "feeds/feed_merge.h"
 #include "settings/settings.h"
@@ -44,11 +48,27 @@ TFeedEditDialog* OpenDialog(TMainWindow& window) {
 QDialog* RunAddFeedDialog(TMainWindow& window, const QString& address) {
   auto* dialog = OpenDialog(window);
   dialog->PrepareAdd(address);
-  QObject::connect(dialog, &QDialog::accepted, &window, [&window, dialog] {
+  // The folders as paths: the tree may be rebuilt (a refresh ending) while the dialog is open.
+  TFeedTree& tree = window.FeedTree();
+  QStringList shown;
+  std::vector<std::string> paths;
+  int chosen = 0;
+  for (const TTreeNode* folder : tree.FolderNodes()) {
+    chosen = folder == tree.TargetFolder(tree.Selected()) ? static_cast<int>(paths.size()) : chosen;
+    paths.push_back(tree.NodePath(folder, false));
+    shown << QString::fromStdString(tree.NodePath(folder, true)).mid(1);
+  }
+  dialog->OfferFolders(shown, chosen);
+  QObject::connect(dialog, &QDialog::accepted, &window, [&window, dialog, paths] {
     const int index = AddFeed(NewFeedFromEdit(dialog->Result(), TAutoReadTerms(Settings().AutoReadList), NowUtc()));
     const uint64_t id = Feeds[static_cast<size_t>(index)].Id;
     TFeedTree& tree = window.FeedTree();
-    tree.AddFeedNode(tree.TargetFolder(tree.Selected()), id);
+    const int folder = dialog->ChosenFolder();
+    TTreeNode* target = folder == 0 ? tree.Root()  // the first offered
+                        : folder > 0 && static_cast<size_t>(folder) < paths.size()
+                            ? tree.FindFolderPath(paths[static_cast<size_t>(folder)])
+                            : nullptr;
+    tree.AddFeedNode(target ? target : tree.TargetFolder(tree.Selected()), id);
     ShowInTree(window, id);
   });
   dialog->open();

@@ -57,7 +57,8 @@ void RunOpmlExport(QWidget* parent, const TFeedTree& tree) {
   }
 }
 
-void RunOpmlImport(QWidget* parent, TFeedTree& tree, const std::function<void()>& scheduleSave) {
+void RunOpmlImport(QWidget* parent, TFeedTree& tree, const std::function<void()>& scheduleSave,
+                   const std::function<void(const std::vector<uint64_t>&)>& refresh) {
   TTreeNode* target = tree.TargetFolder(tree.Selected());
   if (target == nullptr) {
     return;
@@ -77,6 +78,10 @@ void RunOpmlImport(QWidget* parent, TFeedTree& tree, const std::function<void()>
   const bool imported = result.Status == TOpmlReadStatus::Read;
   if (imported && scheduleSave) {
     scheduleSave();
+  }
+  // The new feeds download while the message is read; the status bar shows the progress.
+  if (imported && refresh && !result.Report.FeedIds.empty()) {
+    refresh(result.Report.FeedIds);
   }
   prompts::Message(parent, imported ? QMessageBox::Information : QMessageBox::Warning,
                    Text("Main|MsgImportOpmlTitle", "Feeds importieren"), QString::fromStdString(result.Message));

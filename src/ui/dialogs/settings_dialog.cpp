@@ -112,6 +112,7 @@ void TSettingsDialog::Fill() {
   chkAutoSort->setChecked(v.AutoSort);
   chkShowUnreadFirst->setChecked(v.ShowUnreadFirst);
   chkShowUnreadCount->setChecked(v.ShowUnreadCount);
+  chkShowFolderUnreadCount->setChecked(v.ShowFolderUnreadCount);
 
   chkFeedsAutoUpdate->setChecked(v.AutoUpdate);
   chkFeedsAutoUpdateAtStart->setChecked(v.FeedsAutoUpdateAtStart);
@@ -261,6 +262,7 @@ void TSettingsDialog::CopyBack() {
   v.AutoSort = chkAutoSort->isChecked();
   v.ShowUnreadFirst = chkShowUnreadFirst->isChecked();
   v.ShowUnreadCount = chkShowUnreadCount->isChecked();
+  v.ShowFolderUnreadCount = chkShowFolderUnreadCount->isChecked();
   v.DefaultTTL = txtTTL->value();
   v.DefaultDescTab = cmbDescDef->currentIndex();
   v.ShowRefreshErrorMsg = chkShowRefreshErrorMsg->isChecked();

@@ -105,6 +105,7 @@ class TSettingsDialog : public QDialog {
   QCheckBox* chkAutoSort = nullptr;
   QCheckBox* chkShowUnreadFirst = nullptr;
   QCheckBox* chkShowUnreadCount = nullptr;
+  QCheckBox* chkShowFolderUnreadCount = nullptr;
   // Feeds
   QWidget* tabFeeds = nullptr;
   QGroupBox* grpRefresh = nullptr;

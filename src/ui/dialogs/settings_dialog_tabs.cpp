@@ -125,6 +125,7 @@ QWidget* TSettingsDialog::BuildViewTab() {
   chkAutoSort = Named(new QCheckBox(grpUnreaded), "chkAutoSort");
   chkShowUnreadFirst = Named(new QCheckBox(grpUnreaded), "chkShowUnreadFirst");
   chkShowUnreadCount = Named(new QCheckBox(grpUnreaded), "chkShowUnreadCount");
+  chkShowFolderUnreadCount = Named(new QCheckBox(grpUnreaded), "chkShowFolderUnreadCount");
   auto* unread = new QGridLayout(grpUnreaded);
   unread->addWidget(lblUnreadStyle, 0, 0);
   unread->addWidget(rbUnreadBold, 0, 1);
@@ -134,6 +135,7 @@ QWidget* TSettingsDialog::BuildViewTab() {
   unread->addWidget(chkAutoSort, 1, 0, 1, 5);
   unread->addWidget(chkShowUnreadFirst, 2, 0, 1, 5);
   unread->addWidget(chkShowUnreadCount, 3, 0, 1, 5);
+  unread->addWidget(chkShowFolderUnreadCount, 4, 0, 1, 5);
   unread->setColumnStretch(5, 1);
 
   auto* layout = new QVBoxLayout(tabView);
@@ -275,6 +277,8 @@ void TSettingsDialog::ApplyTexts() {
       Text("Settings|chkShowUnreadFirst", "Ungelesene Einträge an oberster Position in der Liste anzeigen"));
   chkShowUnreadCount->setText(
       Text("Settings|chkShowUnreadCount", "Anzahl der ungelesenen Einträge in der Feedliste anzeigen"));
+  chkShowFolderUnreadCount->setText(
+      Text("Settings|chkShowFolderUnreadCount", "Auch bei Ordnern die Summe der ungelesenen Einträge anzeigen"));
 
   grpRefresh->setTitle(Text("Settings|grpRefresh", "Feed-Aktualisierung"));
   chkFeedsAutoUpdate->setText(Text("Settings|chkFeedsAutoUpdate", "Feeds automatisch abfragen"));

@@ -12,6 +12,7 @@
 #include "feeds/entry_title.h"
 #include "lang/lang_text.h"
 #include "settings/settings.h"
+#include "ui/main/empty_list_notice.h"
 #include "ui/main/entry_browser.h"
 #include "ui/main/entry_date_text.h"
 #include "ui/main/entry_list_model.h"
@@ -83,8 +84,9 @@ TEntryController::TEntryController(const TEntryControllerWidgets& widgets, TEntr
   header->resizeSection(kFeedColumn, kSideColumnWidth);
   connect(header, &QHeaderView::sectionClicked, this, [this](int column) { OnHeaderClicked(column); });
 
-  m_view =
-      new TEntryView({widgets.titleLinkLabel, widgets.dateField, widgets.entryTextView, widgets.entryHtmlView}, this);
+  m_view = new TEntryView(
+      {widgets.titleLinkLabel, widgets.dateField, widgets.bylineLabel, widgets.entryTextView, widgets.entryHtmlView},
+      this);
   connect(m_view, &TEntryView::TitleLinkClicked, this, [this] { OpenShownLink(); });
   connect(m_view, &TEntryView::TitleLinkRightPressed, this, [this] { CopyLink(); });
   connect(widgets.entryHtmlView, &QTextBrowser::anchorClicked, this, [this](const QUrl& url) {
@@ -105,7 +107,13 @@ TEntryController::TEntryController(const TEntryControllerWidgets& widgets, TEntr
     }
   });
   m_list->installEventFilter(this);
+  m_emptyNotice = new TEmptyListNotice(m_list, [this] { Call(m_hooks.TurnOnGrouping); });
   ApplyListSortMode();
+}
+
+void TEntryController::FillList() {
+  m_model->Fill(m_node);
+  m_emptyNotice->Show(EmptyListReason(m_node, Settings().GroupInFolders, static_cast<size_t>(m_model->rowCount())));
 }
 
 void TEntryController::Call(const std::function<void()>& hook) const {
@@ -122,7 +130,7 @@ std::optional<int> TEntryController::SelectedRow() const {
 void TEntryController::ShowNode(const TListNode& node) {
   m_node = node;
   m_quietSelection = true;
-  m_model->Fill(node);
+  FillList();
   m_quietSelection = false;
   m_reading.reset();
   m_view->Clear();
@@ -131,7 +139,7 @@ void TEntryController::ShowNode(const TListNode& node) {
 
 void TEntryController::Refill() {
   m_quietSelection = true;
-  m_model->Fill(m_node);
+  FillList();
   RestoreReading();
   m_quietSelection = false;
   Call(m_hooks.SelectionChanged);
@@ -144,7 +152,7 @@ void TEntryController::RefillForFeeds(const std::vector<uint64_t>& feedIds) {
   const std::optional<TEntryIdentity> top = TopEntry();
   const int scrolled = m_list->verticalScrollBar()->value();
   m_quietSelection = true;
-  m_model->Fill(m_node);
+  FillList();
   RestoreReading(false);
   m_quietSelection = false;
   const std::optional<size_t> topRow = top ? m_model->List().FindRow(*top) : std::nullopt;

@@ -26,6 +26,7 @@ class QTreeView;
 
 namespace tidewick {
 
+class TEmptyListNotice;
 class TEntryBrowser;
 class TEntryView;
 class TEntryListModel;
@@ -34,6 +35,7 @@ struct TEntryControllerWidgets {
   QTreeView* entryListView = nullptr;
   QLabel* titleLinkLabel = nullptr;
   QLineEdit* dateField = nullptr;
+  QLabel* bylineLabel = nullptr;
   QPlainTextEdit* entryTextView = nullptr;
   TEntryBrowser* entryHtmlView = nullptr;
 };
@@ -45,6 +47,7 @@ struct TEntryControllerHooks {
   std::function<void()> SelectionChanged;    // commands that need a selected entry may change state
   std::function<void(const QString&)> SearchTextChanged;
   std::function<void(TMakeText)> ReportStatus;  // a search's outcome, for the status bar
+  std::function<void()> TurnOnGrouping;         // the empty list's button: GroupInFolders on, then Refill
 };
 
 class TEntryController : public QObject {
@@ -98,10 +101,13 @@ class TEntryController : public QObject {
   bool ListsAnyOf(const std::vector<uint64_t>& feedIds) const;
   void Find(TSearchStep step);
   void Call(const std::function<void()>& hook) const;
+  // Every fill ends here: the model takes the node's rows and the empty list says why it is empty.
+  void FillList();
 
   QPointer<QTreeView> m_list;
   TEntryListModel* m_model = nullptr;
   TEntryView* m_view = nullptr;
+  TEmptyListNotice* m_emptyNotice = nullptr;
   TEntryControllerHooks m_hooks;
   TListNode m_node;
   std::optional<TEntryIdentity> m_reading;  // the entry shown in the view

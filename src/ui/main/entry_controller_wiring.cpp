@@ -42,10 +42,15 @@ void TMainWindow::WireEntryController() {
   hooks.SelectionChanged = [this] { UpdateActionStates(); };
   hooks.SearchTextChanged = [this](const QString& text) { SetSearchText(text); };
   hooks.ReportStatus = [this](TMakeText text) { SetStatusText(std::move(text)); };
+  hooks.TurnOnGrouping = [this] {
+    Settings().GroupInFolders = true;
+    m_entryController->Refill();
+    ScheduleSave();
+  };
   TMainWidgets& w = m_widgets;
-  m_entryController = new TEntryController(
-      {w.entryListView, w.titleLinkLabel, w.dateField, w.entryTextView, qobject_cast<TEntryBrowser*>(w.entryHtmlView)},
-      std::move(hooks), this);
+  m_entryController = new TEntryController({w.entryListView, w.titleLinkLabel, w.dateField, w.bylineLabel,
+                                            w.entryTextView, qobject_cast<TEntryBrowser*>(w.entryHtmlView)},
+                                           std::move(hooks), this);
 
   TMainActions& a = *m_actions;
   a.SetCommand(a.mnuFeedSearch, [this] { m_entryController->Search(); });

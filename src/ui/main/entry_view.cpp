@@ -4,9 +4,11 @@
 #include <QLineEdit>
 #include <QMouseEvent>
 #include <QPlainTextEdit>
+#include <QStringList>
 
 #include "entries/entry_page.h"
 #include "feeds/entry_title.h"
+#include "lang/export_file.h"
 #include "lang/lang_text.h"
 #include "settings/settings.h"
 #include "ui/main/entry_browser.h"
@@ -41,12 +43,29 @@ QString SummaryText(const TEntry& entry) {
   return FromUtf8(text);
 }
 
+// "Von Jane Roe  ·  Kategorien: Rust, Qt": the author and categories as the feed gave them, plain text.
+QString BylineText(const TEntry& entry) {
+  QStringList parts;
+  if (const std::string author = HtmlToText(entry.Author); !author.empty()) {
+    parts << FromUtf8(LangTextWithValues("Main|lblEntryAuthor", "Von %s1%", {ShownText(author)}));
+  }
+  if (!entry.Categories.empty()) {
+    std::string categories;
+    for (const std::string& category : entry.Categories) {
+      categories.append(categories.empty() ? "" : ", ").append(HtmlToText(category));
+    }
+    parts << FromUtf8(LangTextWithValues("Main|lblEntryCategories", "Kategorien: %s1%", {ShownText(categories)}));
+  }
+  return parts.join(QStringLiteral("  \u00b7  "));
+}
+
 }  // namespace
 
 TEntryView::TEntryView(const TEntryViewWidgets& widgets, QObject* parent)
     : QObject(parent),
       m_titleLink(widgets.titleLinkLabel),
       m_date(widgets.dateField),
+      m_byline(widgets.bylineLabel),
       m_text(widgets.entryTextView),
       m_page(widgets.entryHtmlView) {
   m_titleLink->setTextFormat(Qt::PlainText);
@@ -55,6 +74,8 @@ TEntryView::TEntryView(const TEntryViewWidgets& widgets, QObject* parent)
   m_page->installEventFilter(this);
   m_text->setReadOnly(true);
   m_date->setReadOnly(true);
+  m_byline->setTextFormat(Qt::PlainText);
+  m_byline->hide();
 }
 
 void TEntryView::Show(const TEntry& entry) {
@@ -67,6 +88,10 @@ void TEntryView::Show(const TEntry& entry) {
   m_titleLink->setAccessibleDescription(FromUtf8(ShownText(m_shownLink)));  // screen readers: the link, not the markup
   m_date->setText(EntryDateText(entry.PublishedDate));
   m_date->setCursorPosition(0);
+  const QString byline = BylineText(entry);
+  m_byline->setText(byline);
+  m_byline->setAccessibleName(byline);
+  m_byline->setVisible(!byline.isEmpty());
   m_text->setPlainText(SummaryText(entry));
   m_pageContent = ItemContent(entry.Description);
   m_pageFilled = false;
@@ -91,6 +116,8 @@ void TEntryView::Clear() {
   m_titleLink->setToolTip(QString());
   m_titleLink->setAccessibleDescription(QString());
   m_date->clear();
+  m_byline->clear();
+  m_byline->hide();
   m_text->clear();
   if (m_pageFilled) {
     m_page->LoadHtml("");

@@ -23,6 +23,7 @@ class TEntryBrowser;
 struct TEntryViewWidgets {
   QLabel* titleLinkLabel = nullptr;
   QLineEdit* dateField = nullptr;
+  QLabel* bylineLabel = nullptr;  // author and categories; hidden when the entry has neither
   QPlainTextEdit* entryTextView = nullptr;
   TEntryBrowser* entryHtmlView = nullptr;
 };
@@ -55,6 +56,7 @@ class TEntryView : public QObject {
 
   QPointer<QLabel> m_titleLink;
   QPointer<QLineEdit> m_date;
+  QPointer<QLabel> m_byline;
   QPointer<QPlainTextEdit> m_text;
   QPointer<TEntryBrowser> m_page;
   std::string m_shownLink;

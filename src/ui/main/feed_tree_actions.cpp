@@ -1,5 +1,8 @@
 #include "ui/main/feed_tree_actions.h"
 
+#include <optional>
+#include <vector>
+
 #include <QApplication>
 #include <QCursor>
 
@@ -61,8 +64,57 @@ void TFeedTreeActions::Rename() {
   }
 }
 
-void TFeedTreeActions::ShowRenameRefused(const QString& oldName, const QString& newName, TRenameResult result) {
+void TFeedTreeActions::Move() {
+  TTreeNode* node = m_view ? Tree().Selected() : nullptr;
+  if (!node || node->IsRoot()) {
+    return;
+  }
+  const std::vector<TTreeNode*> targets = Tree().MoveTargets(node);
+  const std::string name = node->Name();
+  const QString title = Text("Main|DlgMoveToFolderTitle", "In Ordner verschieben");
+  if (targets.empty()) {
+    prompts::Message(
+        m_dialogParent, QMessageBox::Information, title,
+        Text("Main|MsgMoveNoFolder", "Für \"%s1%\" gibt es keinen Ordner, in den es verschoben werden kann.", name));
+    return;
+  }
+  QStringList paths;
+  for (const TTreeNode* target : targets) {
+    paths << QString::fromStdString(Tree().NodePath(target, true)).mid(1);
+  }
+  const std::optional<int> chosen = prompts::ChooseItem(
+      m_dialogParent, title, Text("Main|DlgMoveToFolderLabel", "\"%s1%\" verschieben nach:", name), paths);
+  // The tree may have been rebuilt while the list was open (a refresh ending): look everything up again.
+  if (!chosen || m_view.isNull()) {
+    return;
+  }
+  const std::vector<TTreeNode*> now = Tree().MoveTargets(Tree().Selected());
+  const QString wanted = paths.value(*chosen);
+  for (TTreeNode* target : now) {
+    if (Tree().Selected() && QString::fromStdString(Tree().NodePath(target, true)).mid(1) == wanted &&
+        Tree().DropNode(Tree().Selected(), target)) {
+      emit saveRequested();
+      return;
+    }
+  }
+}
+
+void TFeedTreeActions::ShowRenameRefused(const QString& oldName, const QString& newName, TRenameResult result,
+                                         bool feed) {
   const std::string params = JoinLangParams({Utf8(oldName), Utf8(newName)});
+  if (feed) {
+    // The feed dialog's own messages: the same rules, the same words.
+    if (result == TRenameResult::NameTaken) {
+      prompts::Message(m_dialogParent, QMessageBox::Critical,
+                       Text("FeedEdit|MsgCaptionNotUniqueTitle", "Bezeichnung bereits vergeben"),
+                       Text("FeedEdit|MsgCaptionNotUniqueText",
+                            "Die Bezeichnung muss eindeutig sein.%w%\"%s1%\" wurde bereits vergeben.", Utf8(newName)));
+    } else {
+      prompts::Message(m_dialogParent, QMessageBox::Critical, Text("FeedEdit|MsgNameEmptyTitle", "Bezeichnung fehlt"),
+                       Text("FeedEdit|MsgNameEmptyText", "Bitte geben Sie eine Bezeichnung für das Feed ein."));
+    }
+    return;
+  }
   if (result == TRenameResult::NameTaken) {
     prompts::Message(m_dialogParent, QMessageBox::Warning,
                      Text("Main|MsgRenameFolderErrTitle", "Name bereits vergeben"),

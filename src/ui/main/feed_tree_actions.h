@@ -1,8 +1,8 @@
 #pragma once
 
-// The tree commands the window's actions call: new folder, rename, remove, mark read and mark unread. Questions and
-// messages go through the prompts; the work is the core tree's. The window connects the signals to its save, its
-// entry list and its tray.
+// The tree commands the window's actions call: new folder, rename, move to a folder, remove, mark read and unread.
+// Questions and messages go through the prompts; the work is the core tree's. The window connects the signals to its
+// save, its entry list and its tray.
 
 #include <QObject>
 #include <QPointer>
@@ -25,6 +25,7 @@ class TFeedTreeActions : public QObject {
  public slots:
   void NewFolder();   // pmnuFeedFolderAdd
   void Rename();      // pmnuFeedRename (F2)
+  void Move();        // mnuFeedMove (Ctrl+Shift+M): the keyboard's way to drag a node onto a folder
   void Remove();      // mnuFeedRemove, tbFeedRemove, pmnuFeedRemove
   void MarkRead();    // mnuFeedMarkRead and its twins
   void MarkUnread();  // mnuFeedMarkUnread and its twins
@@ -38,7 +39,7 @@ class TFeedTreeActions : public QObject {
   void feedsRemoved();
 
  private:
-  void ShowRenameRefused(const QString& oldName, const QString& newName, TRenameResult result);
+  void ShowRenameRefused(const QString& oldName, const QString& newName, TRenameResult result, bool feed);
   void Mark(bool read);
   TFeedTree& Tree() const;
 

@@ -167,6 +167,11 @@ QVariant TFeedTreeModel::data(const QModelIndex& index, int role) const {
       return ToQString(ShownText(node->Caption()));
     case Qt::EditRole:
       return ToQString(node->Name());
+    case kCountSuffixRole:
+      if (node->Caption().size() > node->Name().size() && node->Caption().starts_with(node->Name())) {
+        return ToQString(node->Caption().substr(node->Name().size()));
+      }
+      return QString();
     case Qt::DecorationRole:
       return NodeIcon(node->Image(), node->HasErrorMark());
     case Qt::FontRole:
@@ -207,11 +212,12 @@ bool TFeedTreeModel::setData(const QModelIndex& index, const QVariant& value, in
   const QString oldName = ToQString(node->Name());
   const QString newName = value.toString();
   const QByteArray utf8 = newName.toUtf8();
-  const TRenameResult result = m_tree.RenameFolder(node, std::string_view(utf8.constData(), utf8.size()));
+  const bool feed = node->IsFeed();
+  const TRenameResult result = m_tree.RenameNode(node, std::string_view(utf8.constData(), utf8.size()));
   if (result == TRenameResult::Renamed) {
     emit folderRenamed();
   } else if (result == TRenameResult::InvalidName || result == TRenameResult::NameTaken) {
-    emit renameRefused(oldName, newName, result);
+    emit renameRefused(oldName, newName, result, feed);
   }
   return result == TRenameResult::Renamed;
 }

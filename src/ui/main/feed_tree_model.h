@@ -2,7 +2,7 @@
 
 // The feed tree as a Qt item model: one column over the core TFeedTree, whose nodes are the index pointers. The core
 // tells the model of every change through its hooks; the model never changes the tree on its own except for a
-// folder rename committed by the label editor.
+// rename committed by the label editor.
 
 #include <array>
 
@@ -19,6 +19,8 @@ class TFeedTreeModel : public QAbstractItemModel {
  public:
   // The mime type of a node dragged inside the tree.
   static constexpr const char* kNodeMimeType = "application/x-tidewick-tree-node";
+  // The unread count the caption ends with (" [12]"), empty when it shows none: the view elides the name, never it.
+  static constexpr int kCountSuffixRole = Qt::UserRole + 1;
 
   // Takes the tree's hooks and orders its names with the user's collation (case-insensitive, numbers by value).
   explicit TFeedTreeModel(TFeedTree& tree, QObject* parent = nullptr);
@@ -46,10 +48,10 @@ class TFeedTreeModel : public QAbstractItemModel {
   // After a rebuild or after nodes were added, moved or re-sorted: the view re-applies the expanded states.
   void structureChanged();
   void selectedNodeChanged();
-  // A folder was renamed through the label editor.
+  // A folder or a feed was renamed through the label editor.
   void folderRenamed();
-  // The label editor's text was refused; oldName and newName for the message.
-  void renameRefused(const QString& oldName, const QString& newName, tidewick::TRenameResult result);
+  // The label editor's text was refused; oldName and newName for the message, feed when a feed was renamed.
+  void renameRefused(const QString& oldName, const QString& newName, tidewick::TRenameResult result, bool feed);
 
  private:
   void BeginReset();

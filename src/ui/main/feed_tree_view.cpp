@@ -1,5 +1,8 @@
 #include "ui/main/feed_tree_view.h"
 
+#include <algorithm>
+
+#include <QApplication>
 #include <QCoreApplication>
 #include <QDrag>
 #include <QDragEnterEvent>
@@ -9,6 +12,7 @@
 #include <QMimeData>
 #include <QMouseEvent>
 #include <QShowEvent>
+#include <QStyledItemDelegate>
 
 #include "lang/lang_text.h"
 #include "ui/main/feed_tree_model.h"
@@ -23,12 +27,40 @@ QByteArray DragSourceToken(const TFeedTreeView* view) {
          QByteArray::number(reinterpret_cast<quintptr>(view));
 }
 
+// A narrow tree cuts the name and keeps the unread count whole: the count is what the user looks for.
+class TCaptionDelegate : public QStyledItemDelegate {
+ public:
+  using QStyledItemDelegate::QStyledItemDelegate;
+
+ protected:
+  void initStyleOption(QStyleOptionViewItem* option, const QModelIndex& index) const override {
+    QStyledItemDelegate::initStyleOption(option, index);
+    const QString count = index.data(TFeedTreeModel::kCountSuffixRole).toString();
+    if (count.isEmpty() || !option->text.endsWith(count)) {
+      return;
+    }
+    const QWidget* widget = option->widget;
+    const QStyle* style = widget != nullptr ? widget->style() : QApplication::style();
+    const int margins = 2 * (style->pixelMetric(QStyle::PM_FocusFrameHMargin, option, widget) + 1);
+    const int room = style->subElementRect(QStyle::SE_ItemViewItemText, option, widget).width() - margins;
+    const QFontMetrics metrics(option->font);
+    if (metrics.horizontalAdvance(option->text) <= room) {
+      return;
+    }
+    const QString name = option->text.chopped(count.size());
+    option->text =
+        metrics.elidedText(name, Qt::ElideRight, std::max(0, room - metrics.horizontalAdvance(count))) + count;
+    option->textElideMode = Qt::ElideNone;
+  }
+};
+
 }  // namespace
 
 TFeedTreeView::TFeedTreeView(TFeedTreeModel* model, QWidget* parent) : QTreeView(parent), m_model(model) {
   setObjectName(QStringLiteral("tvNav"));
   setAccessibleName(QString::fromUtf8(GetLangText("Main|tvNavRootName", "Feeds")));
   setModel(model);
+  setItemDelegate(new TCaptionDelegate(this));
   setHeaderHidden(true);
   setUniformRowHeights(true);
   setSelectionMode(QAbstractItemView::SingleSelection);
@@ -140,8 +172,9 @@ void TFeedTreeView::keyPressEvent(QKeyEvent* event) {
     return;
   }
   if (event->key() == Qt::Key_Menu) {
-    if (SelectedNode()) {
-      emit contextMenuRequested(viewport()->mapToGlobal(QPoint(0, 0)));
+    if (const QModelIndex index = m_model->IndexOf(SelectedNode()); index.isValid()) {
+      scrollTo(index);
+      emit contextMenuRequested(viewport()->mapToGlobal(visualRect(index).bottomLeft()));
     }
     event->accept();
     return;

@@ -2,8 +2,8 @@
 
 // The feed tree feedTreeView: shows TFeedTreeModel and keeps the core tree's selection and expanded states in step with
 // the view, also for a selection the core made before the first showing or during a rebuild. Label editing starts only
-// by F2 or the rename command and only for folders (a double click belongs to the refresh); a node may be dragged onto
-// a folder or the root, and the core model does the move.
+// by F2 or the rename command, for folders and feeds (a double click belongs to the refresh); a node may be dragged
+// onto a folder or the root, and the core model does the move.
 
 #include <QPointer>
 #include <QTreeView>
@@ -24,13 +24,13 @@ class TFeedTreeView : public QTreeView {
 
   TFeedTreeModel* TreeModel() const { return m_model; }
   TTreeNode* SelectedNode() const;
-  // Opens the label editor on a folder; false for anything else.
+  // Opens the label editor on a folder or a feed; false for the root.
   bool EditNode(const TTreeNode* node);
   // What a drag of node carries: this view and the node, so only this tree accepts it.
   QMimeData* MimeDataFor(const TTreeNode* node) const;
 
  signals:
-  // Open the tree's context menu at this global position (right press on a node, or the menu key).
+  // Open the tree's context menu at this global position (right press on a node, or the menu key at the selected node).
   void contextMenuRequested(const QPoint& globalPos);
   // The core's selection moved (by the user or by a rebuild) or the tree around it changed: refill the list,
   // recompute enabled states. Sent once per change, and first at the first showing (for the node selected by then).

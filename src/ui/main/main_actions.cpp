@@ -37,6 +37,7 @@ const TCaption kMenuCaptions[] = {
     {&TMainActions::mnuFileExit, "Main|mnuFileExit", "B&eenden"},
     {&TMainActions::mnuFeedAdd, "Main|mnuFeedAdd", "&Hinzufügen..."},
     {&TMainActions::mnuFeedEdit, "Main|mnuFeedEdit", "&Bearbeiten..."},
+    {&TMainActions::mnuFeedMove, "Main|mnuFeedMove", "In &Ordner verschieben..."},
     {&TMainActions::mnuFeedRemove, "Main|mnuFeedRemove", "&Löschen"},
     {&TMainActions::mnuFeedMarkRead, "Main|mnuFeedMarkRead", "Als &gelesen markieren"},
     {&TMainActions::mnuFeedMarkUnread, "Main|mnuFeedMarkUnread", "Als &ungelesen markieren"},
@@ -98,6 +99,7 @@ TMainActions::TMainActions(QMainWindow* window) : QObject(window) {
   mnuFileExit = Make("mnuFileExit", window);
   mnuFeedAdd = Make("mnuFeedAdd", window);
   mnuFeedEdit = Make("mnuFeedEdit", window);
+  mnuFeedMove = Make("mnuFeedMove", window);
   mnuFeedRemove = Make("mnuFeedRemove", window);
   mnuFeedMarkRead = Make("mnuFeedMarkRead", window);
   mnuFeedMarkUnread = Make("mnuFeedMarkUnread", window);
@@ -132,6 +134,7 @@ TMainActions::TMainActions(QMainWindow* window) : QObject(window) {
       {mnuFileExit, QKeySequence(Qt::ALT | Qt::Key_X)},
       {mnuFeedAdd, QKeySequence(Qt::CTRL | Qt::Key_N)},
       {mnuFeedEdit, QKeySequence(Qt::CTRL | Qt::Key_E)},
+      {mnuFeedMove, QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_M)},
       {mnuFeedRemove, QKeySequence(Qt::CTRL | Qt::Key_Delete)},
       {mnuFeedMarkRead, QKeySequence(Qt::CTRL | Qt::Key_R)},
       {mnuFeedMarkUnread, QKeySequence(Qt::CTRL | Qt::Key_U)},
@@ -192,7 +195,7 @@ void TMainActions::BuildMenus(QMainWindow* window) {
 
   mnuFeed = bar->addMenu(QString());
   mnuFeed->setObjectName(QStringLiteral("mnuFeed"));
-  mnuFeed->addActions({mnuFeedAdd, mnuFeedEdit});
+  mnuFeed->addActions({mnuFeedAdd, mnuFeedEdit, mnuFeedMove});
   mnuFeed->addSeparator();
   mnuFeed->addAction(mnuFeedRemove);
   mnuFeed->addSeparator();
@@ -246,7 +249,7 @@ void TMainActions::BuildContextMenus(QMainWindow* window) {
   pmnuFeeds->setObjectName(QStringLiteral("pmnuFeeds"));
   pmnuFeeds->addActions({pmnuFeedFolderAdd, mnuFeedAdd, mnuFeedEdit});
   pmnuFeeds->addSeparator();
-  pmnuFeeds->addActions({mnuFeedRemove, pmnuFeedRename});
+  pmnuFeeds->addActions({mnuFeedRemove, pmnuFeedRename, mnuFeedMove});
   pmnuFeeds->addSeparator();
   pmnuFeeds->addActions({mnuFeedMarkRead, mnuFeedMarkUnread});
   pmnuFeeds->addSeparator();
@@ -257,6 +260,7 @@ void TMainActions::BuildContextMenus(QMainWindow* window) {
       {mnuFeedAdd, "Main|pmnuFeedAdd", "Feed &hinzufügen..."},
       {mnuFeedEdit, "Main|pmnuFeedEdit", "Feed &bearbeiten..."},
       {mnuFeedRemove, "Main|pmnuFeedRemove", "&Löschen"},
+      {mnuFeedMove, "Main|pmnuFeedMove", "In Ordner &verschieben..."},
       {mnuFeedMarkRead, "Main|pmnuFeedMarkRead", "Als &gelesen markieren"},
       {mnuFeedMarkUnread, "Main|pmnuFeedMarkUnread", "Als &ungelesen markieren"},
       {mnuFeedSearch, "Main|pmnuFeedSearch", "&Suchen..."},

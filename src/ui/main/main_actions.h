@@ -53,6 +53,7 @@ class TMainActions : public QObject {
   // Feed
   QAction* mnuFeedAdd;
   QAction* mnuFeedEdit;
+  QAction* mnuFeedMove;  // Ctrl+Shift+M: move the selected feed or folder into another folder
   QAction* mnuFeedRemove;
   QAction* mnuFeedMarkRead;
   QAction* mnuFeedMarkUnread;

@@ -65,6 +65,7 @@ struct TMainWidgets {
   QLabel* titleLinkLabel = nullptr;
   QLabel* dateLabel = nullptr;
   QLineEdit* dateField = nullptr;
+  QLabel* bylineLabel = nullptr;
   QTabWidget* entryTabs = nullptr;
   QWidget* textTab = nullptr;
   QPlainTextEdit* entryTextView = nullptr;

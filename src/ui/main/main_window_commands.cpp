@@ -67,10 +67,21 @@ void TMainWindow::WireCommands() {
   WireTreeCommands();
   a.SetCommand(a.mnuFileExport, [this] { RunOpmlExport(this, *m_tree); });
   a.SetCommand(a.mnuFileImport, [this] {
-    RunOpmlImport(this, *m_tree, [this] {
-      ScheduleSave();
-      UpdateActionStates();
-    });
+    RunOpmlImport(
+        this, *m_tree,
+        [this] {
+          ScheduleSave();
+          UpdateActionStates();
+        },
+        [this](const std::vector<uint64_t>& feedIds) {
+          std::vector<int> positions;
+          for (const uint64_t id : feedIds) {
+            if (const int position = FindFeedById(id); position >= 0) {
+              positions.push_back(position);
+            }
+          }
+          m_refresh->RefreshFeeds(positions);
+        });
   });
   WireEntryController();
 
@@ -87,6 +98,7 @@ void TMainWindow::WireCommands() {
   m_widgets.entryListView->addAction(a.pmnuItemsLinkCopy);
   m_widgets.entryListView->addAction(a.pmnuItemsLinkOpen);
   m_widgets.entryListView->setContextMenuPolicy(Qt::CustomContextMenu);
+  m_widgets.entryListView->installEventFilter(this);  // the menu key: see eventFilter
   connect(m_widgets.entryListView, &QWidget::customContextMenuRequested, this, [this](const QPoint& position) {
     if (m_widgets.entryListView->indexAt(position).isValid()) {
       m_actions->pmnuItems->popup(m_widgets.entryListView->viewport()->mapToGlobal(position));
@@ -100,6 +112,7 @@ void TMainWindow::WireTreeCommands() {
   m_feedTreeActions = new TFeedTreeActions(m_widgets.feedTreeView, this, this);
   a.SetCommand(a.pmnuFeedFolderAdd, [this] { m_feedTreeActions->NewFolder(); });
   a.SetCommand(a.pmnuFeedRename, [this] { m_feedTreeActions->Rename(); });
+  a.SetCommand(a.mnuFeedMove, [this] { m_feedTreeActions->Move(); });
   a.SetCommand(a.mnuFeedRemove, [this] { m_feedTreeActions->Remove(); });
   a.SetCommand(a.mnuFeedMarkRead, [this] { m_feedTreeActions->MarkRead(); });
   a.SetCommand(a.mnuFeedMarkUnread, [this] { m_feedTreeActions->MarkUnread(); });
@@ -207,6 +220,7 @@ void TMainWindow::UpdateActionStates() {
       {a.mnuFileExit, true},
       {a.mnuFeedAdd, true},
       {a.mnuFeedEdit, states.Edit},
+      {a.mnuFeedMove, states.Move},
       {a.mnuFeedRemove, states.Remove},
       {a.mnuFeedMarkRead, states.MarkRead},
       {a.mnuFeedMarkUnread, states.MarkRead},

@@ -92,6 +92,10 @@ QWidget* TMainWindow::CreateEntryView() {
   info->addWidget(w.titleLinkLabel, 0, 1);
   info->addWidget(w.dateLabel, 1, 0);
   info->addWidget(w.dateField, 1, 1);
+  w.bylineLabel = Named(new QLabel(w.entryHeader), "lblByline");
+  w.bylineLabel->setTextFormat(Qt::PlainText);
+  w.bylineLabel->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);  // a long list never widens the window
+  info->addWidget(w.bylineLabel, 2, 0, 1, 2);
   info->setColumnStretch(1, 1);
   w.titleLabel->setBuddy(w.titleLinkLabel);
   w.dateLabel->setBuddy(w.dateField);

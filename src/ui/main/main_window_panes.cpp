@@ -2,8 +2,10 @@
 // settings record before each save.
 
 #include <QAction>
+#include <QContextMenuEvent>
 #include <QEvent>
 #include <QGuiApplication>
+#include <QMenu>
 #include <QScreen>
 #include <QSplitter>
 #include <QTabWidget>
@@ -28,6 +30,16 @@ TWindowRect ToWindowRect(const QRect& rect) {
 bool TMainWindow::eventFilter(QObject* watched, QEvent* event) {
   if (watched == m_widgets.leftPanel && event->type() == QEvent::Resize) {
     ApplyPaneResizeRule();
+  }
+  // The menu key opens the list's menu at the current entry, not where the mouse happens to be.
+  if (watched == m_widgets.entryListView && event->type() == QEvent::ContextMenu &&
+      static_cast<QContextMenuEvent*>(event)->reason() == QContextMenuEvent::Keyboard) {
+    QTreeView* list = m_widgets.entryListView;
+    if (const QModelIndex current = list->currentIndex(); current.isValid()) {
+      list->scrollTo(current);
+      m_actions->pmnuItems->popup(list->viewport()->mapToGlobal(list->visualRect(current).bottomLeft()));
+    }
+    return true;
   }
   return QMainWindow::eventFilter(watched, event);
 }

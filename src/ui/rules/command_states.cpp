@@ -12,7 +12,8 @@ TCommandStates DecideCommandStates(const TCommandContext& context) {
   states.Refresh = context.StoreHasFeeds && context.Node != TSelectedNode::None;
   states.RefreshAll = context.StoreHasFeeds;
   states.FolderAdd = folderOrRoot;
-  states.Rename = context.Node == TSelectedNode::Folder;
+  states.Rename = context.Node == TSelectedNode::Folder || context.Node == TSelectedNode::Feed;
+  states.Move = states.Rename;
   states.SearchPrev = context.SearchTextSet;
   states.EntryExport = context.EntrySelected;
   states.StopRefresh = context.Refreshing;

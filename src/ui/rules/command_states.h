@@ -23,7 +23,8 @@ struct TCommandStates {
   bool Refresh = false;
   bool RefreshAll = false;
   bool FolderAdd = false;
-  bool Rename = false;
+  bool Rename = false;  // a folder or a feed
+  bool Move = false;    // a folder or a feed, into another folder
   bool SearchPrev = false;
   bool EntryExport = false;
   bool StopRefresh = false;
