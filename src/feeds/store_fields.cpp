@@ -203,8 +203,11 @@ void AssignItemField(TEntry& item, int field, std::string value) {
     case 5:
       item.IsRead = ParseStoreInteger(value) == 1;
       break;
-    default:
+    case 6:
       item.Visited = ParseStoreInteger(value) == 1;
+      break;
+    default:
+      item.Starred = ParseStoreInteger(value) == 1;
       break;
   }
 }

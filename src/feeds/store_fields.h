@@ -62,8 +62,9 @@ inline constexpr std::array<std::string_view, 7> kFeedFieldNames = {
 inline constexpr std::array<std::string_view, 13> kInfoFieldNames = {
     "Title", "Link",       "Description", "Copyright", "Language",   "PublishedDate", "LastBuildDate",
     "TTL",   "ImageTitle", "ImageURL",    "ImageLink", "ImageWidth", "ImageHeight"};
-inline constexpr std::array<std::string_view, 7> kItemFieldNames = {"Title",  "Link",   "Description", "PublishedDate",
-                                                                    "Author", "Readed", "Visited"};
+// Starred is written only when set, so it is not among the values every complete entry holds.
+inline constexpr std::array<std::string_view, 8> kItemFieldNames = {"Title",  "Link",   "Description", "PublishedDate",
+                                                                    "Author", "Readed", "Visited",     "Starred"};
 inline constexpr std::array<std::string_view, kRefreshFieldCount> kRefreshFieldNames = {
     "Address",   "ETag",        "LastModified", "RetryAfter", "Gone",          "RedirectTarget", "RedirectCount",
     "MovedFrom", "LastRequest", "LastStatus",   "LastBytes",  "LastUnchanged", "LastFailure"};

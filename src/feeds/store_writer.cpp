@@ -277,6 +277,11 @@ void WriteItem(TChunkWriter& out, const TEntry& item, int number) {
   out.Text(3, "Description", item.Description);
   out.Number(3, "PublishedDate", DateTimeToUnixSeconds(item.PublishedDate));
   out.Text(3, "Author", item.Author);
+  // Only when set, so a store without stars stays as it was; before the marks, so an entry cut after its last value
+  // (which recovery keeps) has lost no star.
+  if (item.Starred) {
+    out.Boolean(3, "Starred", true);
+  }
   out.Boolean(3, "Readed", item.IsRead);
   out.Boolean(3, "Visited", item.Visited);
   out.UnknownLines(3, item.Unknown);
