@@ -49,9 +49,19 @@ TEntry* ResolveEntryRow(TEntryRow& row, TFeed& feed) {
 
 namespace {
 
-void AddFeedRows(TFeed& feed, std::vector<TEntryRow>& rows) {
+bool IsKept(const TFeed& feed, const TEntry& item, const TListFilter& filter) {
+  const std::optional<TEntryIdentity>& keep = filter.Keep;
+  return keep && keep->FeedId == feed.Id && keep->Title == item.Title && keep->Link == item.Link &&
+         keep->Author == item.Author;
+}
+
+void AddFeedRows(TFeed& feed, std::vector<TEntryRow>& rows, bool starredOnly, const TListFilter& filter) {
   for (size_t i = 0; i < feed.Entries.size(); ++i) {
     TEntry& item = feed.Entries[i];
+    const bool wanted = (!starredOnly || item.Starred) && (!filter.UnreadOnly || !item.IsRead);
+    if (!wanted && !((starredOnly || filter.UnreadOnly) && IsKept(feed, item, filter))) {
+      continue;
+    }
     if (item.Stamp.Value() == 0) {
       item.Stamp.Set(NextEntryStamp());
     }
@@ -68,7 +78,7 @@ uint64_t EntryIdentityHash(const TEntry& item) {
   return HashAppend(hash, item.Author);
 }
 
-std::vector<TEntryRow> CollectEntryRows(const TListNode& node, bool groupInFolders) {
+std::vector<TEntryRow> CollectEntryRows(const TListNode& node, bool groupInFolders, const TListFilter& filter) {
   std::vector<TEntryRow> rows;
   if (node.Kind == TListNodeKind::Root) {
     if (groupInFolders) {
@@ -76,9 +86,9 @@ std::vector<TEntryRow> CollectEntryRows(const TListNode& node, bool groupInFolde
       for (const TFeed& feed : Feeds) {
         total += feed.Entries.size();
       }
-      rows.reserve(total);
+      rows.reserve(filter.UnreadOnly ? 0 : total);
       for (TFeed& feed : Feeds) {
-        AddFeedRows(feed, rows);
+        AddFeedRows(feed, rows, false, filter);
       }
     }
     return rows;
@@ -90,7 +100,7 @@ std::vector<TEntryRow> CollectEntryRows(const TListNode& node, bool groupInFolde
   for (const uint64_t id : node.FeedIds) {
     const int position = FindFeedById(id);
     if (position >= 0) {
-      AddFeedRows(Feeds[position], rows);
+      AddFeedRows(Feeds[position], rows, node.Kind == TListNodeKind::Starred, filter);
     }
   }
   return rows;
@@ -100,9 +110,9 @@ TEntryIdentity IdentityOf(const TFeed& feed, const TEntry& item) {
   return {feed.Id, item.Title, item.Link, item.Author};
 }
 
-void TEntryList::Fill(const TListNode& node, bool groupInFolders, const TListOrder& order) {
+void TEntryList::Fill(const TListNode& node, bool groupInFolders, const TListOrder& order, const TListFilter& filter) {
   m_feedSlots.clear();
-  m_rows = CollectEntryRows(node, groupInFolders);
+  m_rows = CollectEntryRows(node, groupInFolders, filter);
   SortEntryRows(m_rows, order);
 }
 
