@@ -103,7 +103,7 @@ TEST_F(FeedTreeTest, CaptionsShowUnreadCountsButNamesDecideOrderAndPaths) {
   Feeds[0].Entries[0].Starred = true;  // the Starred node, always last, counts its unread entries
   Feeds[0].Entries[0].IsRead = false;
   m_tree.UpdateTreeCaptions(true);
-  EXPECT_EQ(DumpTree(m_tree, true), "Feeds (2)\n  F (0)\n    Beta [1] (5)\n    Beta 2 (4)\n  Mit Stern [1] (7)\n");
+  EXPECT_EQ(DumpTree(m_tree, true), "Feeds (3)\n  F (1)\n    Beta [1] (5)\n    Beta 2 (4)\n  Mit Stern [1] (7)\n");
 }
 
 TEST_F(FeedTreeTest, CaptionPassGoesOnPastAFeedWithoutANode) {
