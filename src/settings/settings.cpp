@@ -260,8 +260,10 @@ TSettingsLoadResult LoadSettings(TSettings& settings, const TSettingsLocation& l
   const TSettingsValues defaults;
   for (const TStoredKey& key : kStoredKeys) {
     ReadKey(*settings.SettingsDoc, key, defaults, settings);
-    if (result.Damaged && !key.OnlyWhenSet && settings.SettingsDoc->GetNode(key.Path) == nullptr) {
-      result.DefaultedKeys.emplace_back(key.Path);
+    if (result.Damaged && settings.SettingsDoc->GetNode(key.Path) == nullptr) {
+      if (!key.OnlyWhenSet) {  // missing is how it is mostly stored
+        result.DefaultedKeys.emplace_back(key.Path);
+      }
     } else {
       result.AnyKeyRead = true;
     }
