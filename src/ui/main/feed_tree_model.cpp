@@ -159,9 +159,10 @@ QVariant TFeedTreeModel::headerData(int section, Qt::Orientation orientation, in
 }
 
 QIcon TFeedTreeModel::NodeIcon(int image, bool errorMark) const {
-  const size_t slot = static_cast<size_t>(std::clamp(image, 0, 5) * 2 + (errorMark ? 1 : 0));
+  const int known = std::clamp(image, 0, kImageStarredUnread);
+  const size_t slot = static_cast<size_t>(known * 2 + (errorMark ? 1 : 0));
   if (m_icons[slot].isNull()) {
-    m_icons[slot] = PaintIcon(std::clamp(image, 0, 5), errorMark);
+    m_icons[slot] = PaintIcon(known, errorMark);
   }
   return m_icons[slot];
 }
