@@ -377,12 +377,10 @@ class MainWindowTest : public QObject {
   // N and Shift+N read on through the list and the feeds, Ctrl+Shift+U and S mark one entry, the Starred node lists
   // the starred entries of every feed, the unread-only view keeps what is read while listed, Space reads on.
   void readingOnMarksAndStars() {
-    auto unreadAt = [](std::vector<int> rows) {
-      return [rows](int i) { return !std::count(rows.begin(), rows.end(), i); };
-    };
-    OpenWindow({{"Alpha", "http://127.0.0.1:1/a"}, {"Beta", "http://127.0.0.1:1/b"}, {"Gamma", "http://127.0.0.1:1/c"}},
-               {test::NumberedEntries(3, unreadAt({0, 2})), test::NumberedEntries(2, unreadAt({1})),
-                test::NumberedEntries(1, unreadAt({}))});
+    OpenWindow(
+        {{"Alpha", "http://127.0.0.1:1/a"}, {"Beta", "http://127.0.0.1:1/b"}, {"Gamma", "http://127.0.0.1:1/c"}},
+        {test::NumberedEntries(3, [](int i) { return i == 1; }), test::NumberedEntries(2, [](int i) { return i == 0; }),
+         test::NumberedEntries(1, [](int) { return true; })});
     TFeedTree& tree = m_window->FeedTree();
     TEntryController& entries = m_window->EntryController();
     QTreeView* list = m_window->Widgets().entryListView;
@@ -402,7 +400,6 @@ class MainWindowTest : public QObject {
     }
     press(QKeySequence(Qt::Key_N));
     QCOMPARE(m_window->Widgets().statusText->text(), QStringLiteral("Keine ungelesenen Einträge."));
-    QCOMPARE(UnreadCount(-1), 0);
     press(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_U));  // this entry alone, and the tree's mark follows
     QVERIFY(!Feeds[1].Entries[1].IsRead && Feeds[0].Entries[0].IsRead);
     QCOMPARE(tree.FindFeedNode(Feeds[1].Id)->Image(), kImageFeedUnread);
@@ -419,7 +416,6 @@ class MainWindowTest : public QObject {
     tree.Select(tree.StarredNode());  // the starred entries of every feed, named by their feed
     QCOMPARE(entries.Model().rowCount(), 1);
     QCOMPARE(entries.Model().index(0, kFeedColumn).data().toString(), QStringLiteral("Alpha"));
-    QVERIFY(tree.SaveTreeStructure().Structure.empty());
 
     Feeds[1].Entries[0].IsRead = false;
     tree.SelectFeed(Feeds[1].Id);
