@@ -1,7 +1,9 @@
 // Connects the entry list and entry view to the window: the tree's selection fills the list, refreshes and read
 // marks refill it, and the list's commands get their actions.
 
+#include <QPlainTextEdit>
 #include <QTabWidget>
+#include <QTextBrowser>
 
 #include "entries/next_unread.h"
 #include "lang/lang_text.h"

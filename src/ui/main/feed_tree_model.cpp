@@ -160,7 +160,7 @@ QVariant TFeedTreeModel::headerData(int section, Qt::Orientation orientation, in
 
 QIcon TFeedTreeModel::NodeIcon(int image, bool errorMark) const {
   const int known = std::clamp(image, 0, kImageStarredUnread);
-  const size_t slot = static_cast<size_t>(known * 2 + (errorMark ? 1 : 0));
+  const size_t slot = static_cast<size_t>(known) * 2 + (errorMark ? 1 : 0);
   if (m_icons[slot].isNull()) {
     m_icons[slot] = PaintIcon(known, errorMark);
   }
