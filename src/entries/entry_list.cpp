@@ -49,9 +49,19 @@ TEntry* ResolveEntryRow(TEntryRow& row, TFeed& feed) {
 
 namespace {
 
-void AddFeedRows(TFeed& feed, std::vector<TEntryRow>& rows) {
+bool IsKept(const TFeed& feed, const TEntry& item, const TListFilter& filter) {
+  const std::optional<TEntryIdentity>& keep = filter.Keep;
+  return keep && keep->FeedId == feed.Id && keep->Title == item.Title && keep->Link == item.Link &&
+         keep->Author == item.Author;
+}
+
+void AddFeedRows(TFeed& feed, std::vector<TEntryRow>& rows, bool starredOnly, const TListFilter& filter) {
   for (size_t i = 0; i < feed.Entries.size(); ++i) {
     TEntry& item = feed.Entries[i];
+    const bool wanted = (!starredOnly || item.Starred) && (!filter.UnreadOnly || !item.IsRead);
+    if (!wanted && !((starredOnly || filter.UnreadOnly) && IsKept(feed, item, filter))) {
+      continue;
+    }
     if (item.Stamp.Value() == 0) {
       item.Stamp.Set(NextEntryStamp());
     }
@@ -68,17 +78,30 @@ uint64_t EntryIdentityHash(const TEntry& item) {
   return HashAppend(hash, item.Author);
 }
 
-TEmptyListReason EmptyListReason(const TListNode& node, bool groupInFolders, size_t rowCount) {
+TEmptyListReason EmptyListReason(const TListNode& node, bool groupInFolders, bool unreadOnly, size_t rowCount) {
   if (rowCount > 0) {
     return TEmptyListReason::None;
   }
-  if (node.Kind == TListNodeKind::Feed) {
-    return TEmptyListReason::FeedEmpty;
+  const bool grouped = groupInFolders || node.Kind == TListNodeKind::Feed || node.Kind == TListNodeKind::Starred;
+  if (!grouped) {
+    return TEmptyListReason::NotGrouped;
   }
-  return groupInFolders ? TEmptyListReason::FolderEmpty : TEmptyListReason::NotGrouped;
+  if (unreadOnly) {
+    return TEmptyListReason::NoUnread;
+  }
+  switch (node.Kind) {
+    case TListNodeKind::Feed:
+      return TEmptyListReason::FeedEmpty;
+    case TListNodeKind::Starred:
+      return TEmptyListReason::NoneStarred;
+    case TListNodeKind::Root:
+    case TListNodeKind::Folder:
+      break;
+  }
+  return TEmptyListReason::FolderEmpty;
 }
 
-std::vector<TEntryRow> CollectEntryRows(const TListNode& node, bool groupInFolders) {
+std::vector<TEntryRow> CollectEntryRows(const TListNode& node, bool groupInFolders, const TListFilter& filter) {
   std::vector<TEntryRow> rows;
   if (node.Kind == TListNodeKind::Root) {
     if (groupInFolders) {
@@ -86,9 +109,9 @@ std::vector<TEntryRow> CollectEntryRows(const TListNode& node, bool groupInFolde
       for (const TFeed& feed : Feeds) {
         total += feed.Entries.size();
       }
-      rows.reserve(total);
+      rows.reserve(filter.UnreadOnly ? 0 : total);
       for (TFeed& feed : Feeds) {
-        AddFeedRows(feed, rows);
+        AddFeedRows(feed, rows, false, filter);
       }
     }
     return rows;
@@ -100,7 +123,7 @@ std::vector<TEntryRow> CollectEntryRows(const TListNode& node, bool groupInFolde
   for (const uint64_t id : node.FeedIds) {
     const int position = FindFeedById(id);
     if (position >= 0) {
-      AddFeedRows(Feeds[position], rows);
+      AddFeedRows(Feeds[position], rows, node.Kind == TListNodeKind::Starred, filter);
     }
   }
   return rows;
@@ -110,9 +133,9 @@ TEntryIdentity IdentityOf(const TFeed& feed, const TEntry& item) {
   return {feed.Id, item.Title, item.Link, item.Author};
 }
 
-void TEntryList::Fill(const TListNode& node, bool groupInFolders, const TListOrder& order) {
+void TEntryList::Fill(const TListNode& node, bool groupInFolders, const TListOrder& order, const TListFilter& filter) {
   m_feedSlots.clear();
-  m_rows = CollectEntryRows(node, groupInFolders);
+  m_rows = CollectEntryRows(node, groupInFolders, filter);
   SortEntryRows(m_rows, order);
 }
 

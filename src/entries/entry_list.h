@@ -31,28 +31,15 @@ uint64_t EntryIdentityHash(const TEntry& item);
 // the last entry into the gap); nullptr when there is none.
 TEntry* ResolveEntryRow(TEntryRow& row, TFeed& feed);
 
-enum class TListNodeKind { Root, Folder, Feed };
+enum class TListNodeKind { Root, Folder, Feed, Starred };
 
 // What the tree's selected node lists.
 struct TListNode {
   TListNodeKind Kind = TListNodeKind::Root;
-  // Folder: the feeds below it in tree order (any depth). Feed: its own feed. Root: unused (store order).
+  // Folder: the feeds below it in tree order (any depth). Feed: its own feed. Starred: every feed in tree order.
+  // Root: unused (store order).
   std::vector<uint64_t> FeedIds;
 };
-
-// The rows a node lists, in store or tree order; stamps the listed entries that have no stamp yet. Folders and the root
-// list the feeds below them only with groupInFolders; otherwise they list nothing. Feeds that no longer exist
-// contribute nothing.
-std::vector<TEntryRow> CollectEntryRows(const TListNode& node, bool groupInFolders);
-
-// Why a list shows nothing, for the one line the empty list shows instead.
-enum class TEmptyListReason {
-  None,         // it lists something
-  NotGrouped,   // a folder or the root while GroupInFolders is off (its default): users took this for a fault
-  FeedEmpty,    // the feed holds no entries (yet)
-  FolderEmpty,  // grouped, and no feed below holds an entry
-};
-TEmptyListReason EmptyListReason(const TListNode& node, bool groupInFolders, size_t rowCount);
 
 // Identity of the entry being read, kept across a refill.
 struct TEntryIdentity {
@@ -62,10 +49,33 @@ struct TEntryIdentity {
   std::string Author;
 };
 
+// Which of a node's entries are listed.
+struct TListFilter {
+  bool UnreadOnly = false;
+  // Listed whatever UnreadOnly says: the entry being read stays in a refilled list although it is read now.
+  std::optional<TEntryIdentity> Keep;
+};
+
+// The rows a node lists, in store or tree order; stamps the listed entries that have no stamp yet. Folders and the root
+// list the feeds below them only with groupInFolders; otherwise they list nothing. The Starred node lists the starred
+// entries of its feeds whatever groupInFolders says. Feeds that no longer exist contribute nothing.
+std::vector<TEntryRow> CollectEntryRows(const TListNode& node, bool groupInFolders, const TListFilter& filter = {});
+
+// Why a list shows nothing, for the one line the empty list shows instead.
+enum class TEmptyListReason {
+  None,         // it lists something
+  NotGrouped,   // a folder or the root while GroupInFolders is off (its default): users took this for a fault
+  FeedEmpty,    // the feed holds no entries (yet)
+  FolderEmpty,  // grouped, and no feed below holds an entry
+  NoUnread,     // only unread entries are listed, and there are none
+  NoneStarred,  // the Starred node, and no entry has a star
+};
+TEmptyListReason EmptyListReason(const TListNode& node, bool groupInFolders, bool unreadOnly, size_t rowCount);
+
 // The listed rows with a cache that finds their entries again in the store.
 class TEntryList {
  public:
-  void Fill(const TListNode& node, bool groupInFolders, const TListOrder& order);
+  void Fill(const TListNode& node, bool groupInFolders, const TListOrder& order, const TListFilter& filter = {});
   void Sort(const TListOrder& order);
   void Clear();
 

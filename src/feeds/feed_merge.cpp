@@ -166,6 +166,10 @@ TMergeCounts MergeEntries(TFeed& stored, TFreshEntries& freshItems, const TAutoR
       ++i;
       continue;
     }
+    if (items[i].Starred) {
+      ++i;  // the user flagged it to keep it, also once the feed no longer holds it
+      continue;
+    }
     DeleteItem(items, static_cast<int>(i));
     ++counts.Removed;
   }
@@ -181,6 +185,7 @@ TMergeCounts MergeEntries(TFeed& stored, TFreshEntries& freshItems, const TAutoR
     TEntry& added = items.emplace_back(std::move(freshItems[k]));
     added.IsRead = autoRead.Matches(added);
     added.Visited = false;
+    added.Starred = false;
     added.HasLegacyIdentity = false;  // only the download needs it
     added.LegacyTitle = {};
     added.LegacyLink = {};

@@ -1,8 +1,8 @@
 #pragma once
 
-// Merging a fresh download into a stored feed: entries that left the feed are dropped, new ones are appended in
-// document order (born read when they contain an auto-read term), entries that stay keep their stored record and
-// marks. An entry is identified by Title, Link and Author together.
+// Merging a fresh download into a stored feed: entries that left the feed are dropped (unless starred), new ones are
+// appended in document order (born read when they contain an auto-read term), entries that stay keep their stored
+// record and marks. An entry is identified by Title, Link and Author together.
 
 #include <string>
 #include <string_view>

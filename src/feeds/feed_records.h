@@ -70,6 +70,7 @@ struct TEntry {
   std::string Author;
   bool IsRead = false;
   bool Visited = false;
+  bool Starred = false;  // flagged by the user: kept by the merge even after it left the feed
   // The title and link earlier versions of the readers gave this entry, when they differ from Title and Link: the
   // merge recognises a stored entry by them too, so an upgrade never brings it back unread. Set by the readers,
   // never stored.

@@ -37,6 +37,7 @@ inline bool IsField(TKind kind) {
 
 inline constexpr uint32_t kInfoBit = 1u << 31;
 inline constexpr uint32_t kRefreshBit = 1u << 30;
+// The values every complete entry holds (Starred, written only when set, is not one of them).
 inline constexpr uint32_t kEveryItemField = (1u << 7) - 1;
 inline constexpr uint32_t kNameAndUrl = (1u << kFeedFieldName) | (1u << kFeedFieldUrl);
 

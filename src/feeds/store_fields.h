@@ -62,8 +62,9 @@ inline constexpr std::array<std::string_view, 7> kFeedFieldNames = {
 inline constexpr std::array<std::string_view, 13> kInfoFieldNames = {
     "Title", "Link",       "Description", "Copyright", "Language",   "PublishedDate", "LastBuildDate",
     "TTL",   "ImageTitle", "ImageURL",    "ImageLink", "ImageWidth", "ImageHeight"};
-inline constexpr std::array<std::string_view, 8> kItemFieldNames = {"Title",  "Link",   "Description", "PublishedDate",
-                                                                    "Author", "Readed", "Visited",     "Categories"};
+// Categories and Starred are written only when set, so they are not among the values every complete entry holds.
+inline constexpr std::array<std::string_view, 9> kItemFieldNames = {
+    "Title", "Link", "Description", "PublishedDate", "Author", "Readed", "Visited", "Categories", "Starred"};
 inline constexpr std::array<std::string_view, kRefreshFieldCount> kRefreshFieldNames = {
     "Address",   "ETag",        "LastModified", "RetryAfter", "Gone",          "RedirectTarget", "RedirectCount",
     "MovedFrom", "LastRequest", "LastStatus",   "LastBytes",  "LastUnchanged", "LastFailure"};

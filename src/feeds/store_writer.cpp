@@ -277,8 +277,8 @@ void WriteItem(TChunkWriter& out, const TEntry& item, int number) {
   out.Text(3, "Description", item.Description);
   out.Number(3, "PublishedDate", DateTimeToUnixSeconds(item.PublishedDate));
   out.Text(3, "Author", item.Author);
-  out.Boolean(3, "Readed", item.IsRead);
-  out.Boolean(3, "Visited", item.Visited);
+  // Categories and the star only when set, so a store without them stays as it was; before the marks, so an entry
+  // cut after its last value (which recovery keeps) has lost neither.
   if (!item.Categories.empty()) {  // only then: a store without any stays what it was
     std::string lines;
     for (const std::string& category : item.Categories) {
@@ -286,6 +286,11 @@ void WriteItem(TChunkWriter& out, const TEntry& item, int number) {
     }
     out.Text(3, "Categories", lines);
   }
+  if (item.Starred) {
+    out.Boolean(3, "Starred", true);
+  }
+  out.Boolean(3, "Readed", item.IsRead);
+  out.Boolean(3, "Visited", item.Visited);
   out.UnknownLines(3, item.Unknown);
   out.CloseLine(2, "Item", number);
 }

@@ -22,6 +22,8 @@ using TMember = std::variant<std::string TSettingsValues::*, int32_t TSettingsVa
 struct TStoredKey {
   std::string_view Path;
   TMember Member;
+  // Written only once it is set (a true bool), so a file that never used it stays as an older version wrote it.
+  bool OnlyWhenSet = false;
 };
 
 using V = TSettingsValues;
@@ -74,6 +76,7 @@ const TStoredKey kStoredKeys[] = {
     {"Feeds\\AutoSort", &V::AutoSort},
     {"Feeds\\SortLastColumn", &V::SortLastColumn},
     {"Feeds\\SortAscending", &V::SortAscending},
+    {"Feeds\\UnreadOnly", &V::UnreadOnly, true},
     {"Browser\\UseWebBrowser", &V::UseWebBrowser},
     {"Browser\\WebBrowser", &V::WebBrowser},
 };
@@ -154,6 +157,10 @@ void ClearConflicts(TXmlDoc& doc, std::string_view path) {
 }
 
 void WriteKeyRepairing(TXmlDoc& doc, const TStoredKey& key, const TSettingsValues& values) {
+  const auto* flag = std::get_if<bool V::*>(&key.Member);
+  if (key.OnlyWhenSet && flag != nullptr && !(values.**flag) && doc.GetNode(key.Path) == nullptr) {
+    return;
+  }
   try {
     WriteKey(doc, key, values);
     return;
@@ -255,7 +262,9 @@ TSettingsLoadResult LoadSettings(TSettings& settings, const TSettingsLocation& l
   for (const TStoredKey& key : kStoredKeys) {
     ReadKey(*settings.SettingsDoc, key, defaults, settings);
     if (result.Damaged && settings.SettingsDoc->GetNode(key.Path) == nullptr) {
-      result.DefaultedKeys.emplace_back(key.Path);
+      if (!key.OnlyWhenSet) {  // missing is how it is mostly stored
+        result.DefaultedKeys.emplace_back(key.Path);
+      }
     } else {
       result.AnyKeyRead = true;
     }

@@ -66,6 +66,7 @@ struct TSettingsValues {
   bool AutoSort = true;
   int32_t SortLastColumn = 1;
   bool SortAscending = false;
+  bool UnreadOnly = false;  // the entry list shows unread entries only
   int32_t PopupFormWidth = 250;
   int32_t PopupFormHeight = 350;
   int32_t ProxyMode = 0;

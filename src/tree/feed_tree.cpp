@@ -90,8 +90,9 @@ void TFeedTree::Renumber(TTreeNode* parent) {
 }
 
 int TFeedTree::CompareNodes(const TTreeNode& a, const TTreeNode& b) const {
-  const int rankA = a.IsFeed() ? 1 : 0;
-  const int rankB = b.IsFeed() ? 1 : 0;
+  // Folders, then feeds, then the Starred node.
+  const int rankA = a.IsStarred() ? 2 : a.IsFeed() ? 1 : 0;
+  const int rankB = b.IsStarred() ? 2 : b.IsFeed() ? 1 : 0;
   if (rankA != rankB) {
     return rankA - rankB;
   }
@@ -164,7 +165,7 @@ void TFeedTree::SelectNodeByPath(std::string_view path) {
 
 TTreeNode* TFeedTree::FindFolderChild(const TTreeNode* parent, std::string_view name) const {
   for (const auto& child : parent->m_children) {
-    if (!child->IsFeed() && child->m_name == name) {
+    if (child->IsFolder() && child->m_name == name) {
       return child.get();
     }
   }
@@ -265,7 +266,39 @@ TTreeNode* TFeedTree::TargetFolder(TTreeNode* node) const {
   if (!node) {
     return m_root.get();
   }
+  if (node->IsStarred()) {
+    return m_root.get();
+  }
   return node->IsFeed() ? node->m_parent : node;
+}
+
+TTreeNode* TFeedTree::StarredNode() const {
+  if (!m_root || m_root->m_children.empty() || !m_root->m_children.back()->IsStarred()) {
+    return nullptr;
+  }
+  return m_root->m_children.back().get();
+}
+
+void TFeedTree::AddStarredNode() {
+  auto node = std::make_unique<TTreeNode>();
+  node->m_kind = TNodeKind::Starred;
+  node->m_name = std::string(kStarredNodeName);
+  node->m_image = kImageStarred;
+  AddChild(m_root.get(), std::move(node));
+}
+
+void TFeedTree::UpdateStarredCaption(bool showUnreadCount) {
+  TTreeNode* node = StarredNode();
+  if (!node) {
+    return;
+  }
+  int unread = 0;
+  for (const TFeed& feed : Feeds) {
+    unread += static_cast<int>(std::count_if(feed.Entries.begin(), feed.Entries.end(),
+                                             [](const TEntry& item) { return item.Starred && !item.IsRead; }));
+  }
+  node->m_caption = FeedDisplayName(GetLangText("Main|tvNavStarredName", "Mit Stern"), unread, showUnreadCount);
+  node->m_image = unread > 0 ? kImageStarredUnread : kImageStarred;
 }
 
 void TFeedTree::UpdateTreeCaptions() {
@@ -285,7 +318,10 @@ void TFeedTree::UpdateTreeCaptions(bool showUnreadCount) {
     TTreeNode* node = pending.back();
     pending.pop_back();
     node->m_errorMark = false;
-    node->m_image = node->IsRoot() ? kImageRoot : node->IsFolder() ? kImageFolder : kImageFeed;
+    node->m_image = node->IsRoot()     ? kImageRoot
+                    : node->IsFolder() ? kImageFolder
+                    : node->IsFeed()   ? kImageFeed
+                                       : kImageStarred;
     node->m_unreadBelow = 0;
     for (const auto& child : node->m_children) {
       pending.push_back(child.get());
@@ -315,6 +351,7 @@ void TFeedTree::UpdateTreeCaptions(bool showUnreadCount) {
     const int64_t shown = std::min<int64_t>(folder->m_unreadBelow, std::numeric_limits<int>::max());
     folder->m_caption = FeedDisplayName(folder->m_name, static_cast<int>(shown), m_showFolderCounts);
   }
+  UpdateStarredCaption(showUnreadCount);
   if (m_changeDepth == 0) {
     Notify(m_hooks.CaptionsChanged);
   }

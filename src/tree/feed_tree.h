@@ -1,6 +1,7 @@
 #pragma once
 
-// The feed tree: one root, the user's folders and one node per subscribed feed. Folders exist only here; the
+// The feed tree: one root, the user's folders, one node per subscribed feed and, last under the root, the Starred
+// node that lists every starred entry. Folders exist only here; the
 // arrangement is kept in the settings as two texts, Structure (one line per folder: path, TAB, "-1"/"0" for expanded)
 // and PathList (one line per feed: folder path, backslash, feed name), and rebuilt from the store and those texts.
 //
@@ -19,7 +20,7 @@
 
 namespace tidewick {
 
-enum class TNodeKind { Root, Folder, Feed };
+enum class TNodeKind { Root, Folder, Feed, Starred };
 
 // Image numbers of the shared image list: folder, root, feed, each without and with unread entries below.
 inline constexpr int kImageFolder = 0;
@@ -28,6 +29,12 @@ inline constexpr int kImageRoot = 2;
 inline constexpr int kImageRootUnread = 3;
 inline constexpr int kImageFeed = 4;
 inline constexpr int kImageFeedUnread = 5;
+inline constexpr int kImageStarred = 6;
+inline constexpr int kImageStarredUnread = 7;
+
+// The Starred node's name in paths (LastSelectedPath): the tab keeps it apart from any folder, whose names never hold
+// one. It is never written into Structure or PathList.
+inline constexpr std::string_view kStarredNodeName = "\tStarred";
 
 // Deeper folder paths are treated as damaged and skipped.
 inline constexpr int kMaxFolderDepth = 64;
@@ -43,6 +50,7 @@ class TTreeNode {
   bool IsRoot() const { return m_kind == TNodeKind::Root; }
   bool IsFolder() const { return m_kind == TNodeKind::Folder; }
   bool IsFeed() const { return m_kind == TNodeKind::Feed; }
+  bool IsStarred() const { return m_kind == TNodeKind::Starred; }
   // Folder name, feed name or root caption: what paths and comparisons use (never with an unread count).
   const std::string& Name() const { return m_name; }
   // What the tree shows: a feed's name with " [n]" when unread counts are shown, a folder's (and the root's) with the
@@ -163,6 +171,8 @@ class TFeedTree {
   void SetFolderUnreadCounts(bool show) { m_showFolderCounts = show; }
 
   TTreeNode* FindFeedNode(uint64_t feedId) const;
+  // The Starred node, the root's last child (nothing before the first build).
+  TTreeNode* StarredNode() const;
   // Selects the feed's node; false when it has none.
   bool SelectFeed(uint64_t feedId);
   // The Ids of the feeds at and below node, in the tree's top-down order (for the root: every feed in the tree).
@@ -212,7 +222,7 @@ class TFeedTree {
   std::vector<TTreeNode*> MoveTargets(const TTreeNode* node) const;
 
   // Marks every entry of the feeds at and below node read (or unread) and updates the captions. The root marks the
-  // whole store.
+  // whole store, the Starred node every starred entry.
   void MarkNodeRead(const TTreeNode* node, bool read);
 
   void SetExpanded(TTreeNode* node, bool expanded);
@@ -230,6 +240,8 @@ class TFeedTree {
   void CreateFolders(std::string_view structure);
   void PlaceFeeds(std::string_view pathList);
   void IndexFeeds() const;
+  void AddStarredNode();
+  void UpdateStarredCaption(bool showUnreadCount);
   int CompareNodes(const TTreeNode& a, const TTreeNode& b) const;
   void Notify(const std::function<void()>& hook) const;
 

@@ -80,7 +80,8 @@ std::string TFeedTree::UniqueFolderName(const TTreeNode* parent, std::string_vie
 }
 
 TTreeNode* TFeedTree::AddFolderNode(TTreeNode* parent, std::string_view name) {
-  if (!parent || parent->IsFeed() || !IsWithin(parent, m_root.get()) || !IsValidFolderName(name)) {
+  if (!parent || parent->IsFeed() || parent->IsStarred() || !IsWithin(parent, m_root.get()) ||
+      !IsValidFolderName(name)) {
     return nullptr;
   }
   const TChangeScope scope(*this, TChangeScope::TKind::Layout);
@@ -104,7 +105,8 @@ TTreeNode* TFeedTree::AddNewFolder(TTreeNode* parent) {
 
 TTreeNode* TFeedTree::AddFeedNode(TTreeNode* parent, uint64_t feedId) {
   const int position = FindFeedById(feedId);
-  if (!parent || parent->IsFeed() || !IsWithin(parent, m_root.get()) || position < 0 || FindFeedNode(feedId)) {
+  if (!parent || parent->IsFeed() || parent->IsStarred() || !IsWithin(parent, m_root.get()) || position < 0 ||
+      FindFeedNode(feedId)) {
     return nullptr;
   }
   const TChangeScope scope(*this, TChangeScope::TKind::Layout);
@@ -225,8 +227,8 @@ std::vector<std::string> TFeedTree::RemoveFolderNode(TTreeNode* node, bool remov
 }
 
 bool TFeedTree::CanDrop(const TTreeNode* dragged, const TTreeNode* target) const {
-  if (!dragged || !target || !dragged->m_parent || target->IsFeed() || !IsWithin(dragged, m_root.get()) ||
-      !IsWithin(target, m_root.get()) || IsWithin(target, dragged)) {
+  if (!dragged || !target || !dragged->m_parent || target->IsFeed() || target->IsStarred() || dragged->IsStarred() ||
+      !IsWithin(dragged, m_root.get()) || !IsWithin(target, m_root.get()) || IsWithin(target, dragged)) {
     return false;
   }
   // Its own parent is refused here too: the dragged node is one of the children named alike.
@@ -282,9 +284,11 @@ void TFeedTree::MarkNodeRead(const TTreeNode* node, bool read) {
   const std::vector<uint64_t> idsBelow = node->IsRoot() ? std::vector<uint64_t>() : FeedIdsUnder(node);
   const std::unordered_set<uint64_t> ids(idsBelow.begin(), idsBelow.end());
   for (TFeed& feed : Feeds) {
-    if (node->IsRoot() || ids.contains(feed.Id)) {
+    if (node->IsRoot() || node->IsStarred() || ids.contains(feed.Id)) {
       for (TEntry& item : feed.Entries) {
-        item.IsRead = read;
+        if (item.Starred || !node->IsStarred()) {
+          item.IsRead = read;
+        }
       }
     }
   }

@@ -54,6 +54,7 @@ void TFeedTree::BuildFeedTree(std::string_view structure, std::string_view pathL
   CreateFolders(structure);
   PlaceFeeds(pathList);
   SortChildren(m_root.get(), true);
+  AddStarredNode();
 
   TTreeNode* reselect = selectedFeed != 0 ? FindFeedNode(selectedFeed) : nullptr;
   if (!reselect) {

@@ -291,7 +291,7 @@ TOpmlReadResult ReadOpmlFile(const std::string& fileName) {
 TOpmlImportReport ImportOpmlOutlines(TFeedTree& tree, TTreeNode* target, const TOpmlOutlines& outlines,
                                      int defaultTtl) {
   TOpmlImportReport report;
-  if (target == nullptr || target->IsFeed()) {
+  if (target == nullptr || target->IsFeed() || target->IsStarred()) {
     return report;
   }
   report.Skipped = outlines.Skipped;

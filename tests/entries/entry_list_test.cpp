@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 #include <tuple>
 
+#include "entries/next_unread.h"
 #include "feeds/feed_merge.h"
 #include "feeds/feed_records.h"
 #include "support/feed_builder.h"
@@ -105,28 +106,40 @@ TEST_F(ItemListTest, HeaderClicksAndMarks) {
 }
 
 TEST_F(ItemListTest, NodesListTheirFeedsOnlyWhenGrouping) {
-  const uint64_t alpha = AddTestFeed("Alpha", {Entry("a1", Day(2026, 1, 1)), Entry("a2", Day(2026, 1, 1))});
+  const uint64_t alpha = AddTestFeed("Alpha", {Entry("a1", Day(2026, 1, 1)), Entry("a2", Day(2026, 1, 1), true)});
   const uint64_t beta = AddTestFeed("Beta", {Entry("b1", Day(2026, 1, 1))});
   AddTestFeed("News", {Entry("n1", Day(2026, 1, 1))});
+  Feeds[0].Entries[1].Starred = true;
+  Feeds[1].Entries[0].Starred = true;
   const TListOrder byFeed{.AutoSort = false, .SortLastColumn = 3};  // no column: keeps the collected order
   const uint64_t empty = AddTestFeed("Empty", {});
+  const TListFilter unread{.UnreadOnly = true, .Keep = std::nullopt};
+  const TListFilter keepA2{.UnreadOnly = true, .Keep = TEntryIdentity{alpha, "a2", "https://example.org/a2", ""}};
   using enum TEmptyListReason;
-  const std::tuple<TListNode, bool, size_t, TEmptyListReason> cases[] = {
-      {{TListNodeKind::Root, {}}, true, 4, None},
-      {{TListNodeKind::Root, {}}, false, 0, NotGrouped},
-      {{TListNodeKind::Folder, {beta, alpha}}, true, 3, None},
-      {{TListNodeKind::Folder, {beta, alpha}}, false, 0, NotGrouped},  // never a feed sharing the folder's name
-      {{TListNodeKind::Folder, {beta, 999}}, true, 1, None},           // a vanished feed contributes nothing
-      {{TListNodeKind::Folder, {empty}}, true, 0, FolderEmpty},
-      {{TListNodeKind::Feed, {alpha}}, false, 2, None},
-      {{TListNodeKind::Feed, {alpha}}, true, 2, None},
-      {{TListNodeKind::Feed, {empty}}, true, 0, FeedEmpty},
+  const std::tuple<TListNode, bool, TListFilter, size_t, TEmptyListReason> cases[] = {
+      {{TListNodeKind::Root, {}}, true, {}, 4, None},
+      {{TListNodeKind::Root, {}}, false, {}, 0, NotGrouped},
+      {{TListNodeKind::Root, {}}, false, unread, 0, NotGrouped},
+      {{TListNodeKind::Folder, {beta, alpha}}, true, {}, 3, None},
+      {{TListNodeKind::Folder, {beta, alpha}}, false, {}, 0, NotGrouped},  // never a feed sharing the folder's name
+      {{TListNodeKind::Folder, {beta, 999}}, true, {}, 1, None},           // a vanished feed contributes nothing
+      {{TListNodeKind::Folder, {empty}}, true, {}, 0, FolderEmpty},
+      {{TListNodeKind::Feed, {alpha}}, false, {}, 2, None},
+      {{TListNodeKind::Feed, {alpha}}, true, {}, 2, None},
+      {{TListNodeKind::Feed, {empty}}, true, {}, 0, FeedEmpty},
+      {{TListNodeKind::Root, {}}, true, unread, 3, None},
+      {{TListNodeKind::Feed, {alpha}}, false, unread, 1, None},
+      {{TListNodeKind::Feed, {alpha}}, false, keepA2, 2, None},  // the entry being read stays
+      {{TListNodeKind::Feed, {empty}}, false, unread, 0, NoUnread},
+      {{TListNodeKind::Starred, {alpha, beta}}, false, {}, 2, None},
+      {{TListNodeKind::Starred, {alpha, beta}}, false, unread, 1, None},
+      {{TListNodeKind::Starred, {empty}}, false, {}, 0, NoneStarred},
   };
-  for (const auto& [node, group, rows, reason] : cases) {
+  for (const auto& [node, group, filter, rows, reason] : cases) {
     TEntryList list;
-    list.Fill(node, group, byFeed);
+    list.Fill(node, group, byFeed, filter);
     EXPECT_EQ(list.Size(), rows);
-    EXPECT_EQ(EmptyListReason(node, group, list.Size()), reason);
+    EXPECT_EQ(EmptyListReason(node, group, filter.UnreadOnly, list.Size()), reason);
   }
   TEntryList folder;
   folder.Fill({TListNodeKind::Folder, {beta, alpha}}, true, byFeed);
@@ -159,6 +172,59 @@ TEST_F(ItemListTest, RowsFollowTheirEntryAndSkipVanishedOnes) {
   DeleteFeed(0);
   EXPECT_EQ(list.Item(1), nullptr);
   EXPECT_EQ(list.Feed(1), nullptr);
+}
+
+// Feeds in tree order, each a string of its entries in list order ("u" unread, "r" read); the selection is a feed
+// and a row ("" none), the answer where reading goes on ("-" nowhere).
+TEST_F(ItemListTest, NextUnreadGoesDownTheListThenToTheNextFeedWithOneAndWrapsRound) {
+  struct Case {
+    std::vector<const char*> feeds;
+    int feed;  // the listed feed, -1 none (the root)
+    int row;   // the selected row, -1 none
+    TUnreadDirection direction;
+    const char* expected;  // "feed:row"
+  };
+  const auto next = TUnreadDirection::Next;
+  const auto back = TUnreadDirection::Previous;
+  const Case cases[] = {
+      {{"rurr", "uu"}, 0, 0, next, "0:1"},       // further down the list
+      {{"rurr", "uu"}, 0, 1, next, "1:0"},       // the next feed's first
+      {{"ru", "rr", "ru"}, 0, 1, next, "2:1"},   // a feed without any is skipped
+      {{"ur", "rr", "rr"}, 1, -1, next, "0:0"},  // wraps round to the first feed
+      {{"urr", "rr"}, 0, 2, next, "0:0"},        // back in the feed it started in
+      {{"rr", "rr"}, 0, 1, next, "-"},           // nothing unread anywhere
+      {{}, -1, -1, next, "-"},                   // no feeds
+      {{"ru", "ur"}, -1, -1, next, "0:1"},       // from the root: the first feed
+      {{"urur"}, 0, 3, back, "0:2"},             // up the list
+      {{"ur", "ru", "rr"}, 1, 1, back, "0:0"},   // the previous feed's last
+      {{"rr", "ru", "rr"}, 0, 0, back, "1:1"},   // wraps round backwards
+      {{"ru", "uu"}, -1, -1, back, "1:1"},       // from the root: the last feed
+  };
+  for (const Case& c : cases) {
+    Feeds.clear();
+    std::vector<uint64_t> order;
+    for (size_t f = 0; f < c.feeds.size(); ++f) {
+      std::vector<TEntry> items;
+      for (const char* mark = c.feeds[f]; *mark != 0; ++mark) {
+        items.push_back(
+            Entry(std::to_string(f) + ":" + std::to_string(mark - c.feeds[f]), Day(2026, 1, 1), *mark == 'r'));
+      }
+      order.push_back(AddTestFeed("feed " + std::to_string(f), std::move(items)));
+    }
+    const TListOrder stored{.AutoSort = false, .SortLastColumn = 3};
+    TEntryList list;
+    const uint64_t current = c.feed >= 0 ? order[static_cast<size_t>(c.feed)] : 0;
+    list.Fill({TListNodeKind::Feed, {current}}, false, stored);
+    std::optional<size_t> row =
+        FindUnreadRow(list, c.row >= 0 ? std::optional<size_t>(c.row) : std::nullopt, c.direction);
+    if (!row) {
+      const std::optional<uint64_t> feed = FindUnreadFeed(order, current, c.direction);
+      list.Fill({TListNodeKind::Feed, {feed.value_or(0)}}, false, stored);
+      row = feed ? FindUnreadRow(list, std::nullopt, c.direction) : std::nullopt;
+    }
+    EXPECT_EQ(row ? list.Item(*row)->Title : "-", c.expected)
+        << c.feeds.size() << " feeds, from " << c.feed << ":" << c.row;
+  }
 }
 
 }  // namespace

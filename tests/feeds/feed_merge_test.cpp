@@ -15,12 +15,12 @@ namespace {
 
 using test::MakeEntry;
 
-// The merge exactly as the rule is written: FindItem scans, DeleteItem walks.
+// The merge exactly as the rule is written: FindItem scans, DeleteItem walks; a starred entry is never dropped.
 TMergeCounts ReferenceMerge(TFeed& stored, const TFeed& fresh, const TAutoReadTerms& terms, TDateTime now) {
   TMergeCounts counts;
   size_t i = 0;
   while (i < stored.Entries.size()) {
-    if (FindItem(stored.Entries[i], fresh.Entries) == -1) {
+    if (FindItem(stored.Entries[i], fresh.Entries) == -1 && !stored.Entries[i].Starred) {
       DeleteItem(stored.Entries, static_cast<int>(i));
       ++counts.Removed;
     } else {
@@ -32,6 +32,7 @@ TMergeCounts ReferenceMerge(TFeed& stored, const TFeed& fresh, const TAutoReadTe
       TEntry copy = f;
       copy.IsRead = terms.Matches(copy);
       copy.Visited = false;
+      copy.Starred = false;
       stored.Entries.push_back(copy);
       ++counts.Added;
       counts.AddedRead += copy.IsRead ? 1 : 0;
@@ -49,7 +50,8 @@ std::string Dump(const TEntries& items) {
   std::string text;
   for (const TEntry& e : items) {
     text += e.Title + "|" + e.Link + "|" + e.Author + "|" + e.Description + "|" + std::to_string(e.IsRead) +
-            std::to_string(e.Visited) + "|" + std::to_string(e.EntryIndex) + "|" + std::to_string(e.FeedIndex) + "\n";
+            std::to_string(e.Visited) + std::to_string(e.Starred) + "|" + std::to_string(e.EntryIndex) + "|" +
+            std::to_string(e.FeedIndex) + "\n";
   }
   return text;
 }
@@ -64,6 +66,7 @@ TEntry RandomEntry(std::mt19937& random) {
   TEntry item = MakeEntry(pick(kTitles), pick(kLinks), pick(kAuthors), pick(kTexts));
   item.IsRead = random() % 2 == 0;
   item.Visited = random() % 3 == 0;
+  item.Starred = random() % 4 == 0;
   return item;
 }
 

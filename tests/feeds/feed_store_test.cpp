@@ -235,20 +235,24 @@ TEST_F(FeedStore, CDataAndCommentsReadLikeTheXmlReader) {
 
 // Fault guarded: what a newer version stored (attributes, elements of the feed list, of a feed, of an entry) was
 // dropped by the first save, and an element among the feeds whose name began with Feed became a feed with no
-// address.
+// address. A starred entry stays, star and all, although it left the feed.
 TEST_F(FeedStore, WhatANewerVersionStoredSurvivesLoadMergeAndSave) {
   const std::string file = m_dir.File("Feeds.xml");
   const std::vector<std::string> kept = {
-      "<Feeds version=\"99\">\r\n", "  <Feed1 sync=\"a&amp;b\">\r\n",
+      "<Feeds version=\"99\">\r\n",
+      "  <Feed1 sync=\"a&amp;b\">\r\n",
       "    </Info>\r\n    <Tags>\r\n      <Tag>x &amp; y</Tag>\r\n    </Tags>\r\n    <Item1 id=\"7\">\r\n",
-      "      <Visited>0</Visited>\r\n      <Starred />\r\n      <Note><![CDATA[a <b> & c]]><!-- n --></Note>\r\n",
-      "  </Feed1>\r\n  <Feed4Archive>\r\n    <URL>old</URL>\r\n  </Feed4Archive>\r\n</Feeds>\r\n"};
+      "      <Visited>0</Visited>\r\n      <Pinned />\r\n      <Note><![CDATA[a <b> & c]]><!-- n --></Note>\r\n",
+      "  </Feed1>\r\n  <Feed4Archive>\r\n    <URL>old</URL>\r\n  </Feed4Archive>\r\n</Feeds>\r\n",
+      "<Title>flagged</Title>",
+      "      <Starred>1</Starred>\r\n      <Readed>"};
   ASSERT_TRUE(WriteStringToFile(
       file,
       "<?xml version=\"1.0\"?>\r\n<Feeds version=\"99\">\r\n  <Feed1 sync=\"a&amp;b\">\r\n    <Name>n</Name>\r\n"
       "    <URL>u</URL>\r\n    <Tags>\r\n      <Tag>x &amp; y</Tag>\r\n    </Tags>\r\n    <Item1 id=\"7\">\r\n"
-      "      <Title>kept</Title>\r\n      <Starred />\r\n      <Note><![CDATA[a <b> & c]]><!-- n --></Note>\r\n"
-      "    </Item1>\r\n    <Item2>\r\n      <Title>gone</Title>\r\n      <Starred />\r\n    </Item2>\r\n"
+      "      <Title>kept</Title>\r\n      <Pinned />\r\n      <Note><![CDATA[a <b> & c]]><!-- n --></Note>\r\n"
+      "    </Item1>\r\n    <Item2>\r\n      <Title>gone</Title>\r\n      <Pinned />\r\n    </Item2>\r\n"
+      "    <Item3>\r\n      <Title>flagged</Title>\r\n      <Starred>1</Starred>\r\n    </Item3>\r\n"
       "  </Feed1>\r\n  <Feed4Archive>\r\n    <URL>old</URL>\r\n  </Feed4Archive>\r\n</Feeds>\r\n"));
   ASSERT_EQ(LoadFeedStore(file).Status, TStoreLoadStatus::Loaded);
   ASSERT_EQ(Feeds.size(), 1u);

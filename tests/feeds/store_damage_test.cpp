@@ -225,6 +225,7 @@ TFeeds FlipStore() {
     for (TEntry& item : feed.Entries) {
       item.IsRead = random() % 2 == 0;
       item.Visited = random() % 3 == 0;
+      item.Starred = random() % 5 == 0;
     }
   }
   feeds[1].Refresh.Url = feeds[1].URL;

@@ -35,6 +35,7 @@ inline TFeeds SmallStore() {
   tech.Entries[1].Description = "sum[~Tidewick_Content~]full";
   tech.Entries[1].Author = "Анна";
   tech.Entries[1].Visited = true;
+  tech.Entries[1].Starred = true;
   TFeed& empty = feeds[1];
   empty.Name = "Empty";
   empty.URL = "u";

@@ -45,6 +45,7 @@ TEST(Settings, EveryValueSurvivesASaveAndLoad) {
   settings.AutoReadList = {"Werbung", "Anzeige", "sponsored"};
   settings.UnreadColor = SystemColor(TSystemColor::Highlight);
   settings.TextFont = TFontRecord{"Arial Unicode", 12, 0x00FF00, true, false, true, true, 238};
+  settings.UnreadOnly = true;  // a key the fresh file leaves out until it is set
   ASSERT_TRUE(SaveSettings(settings));
   // Booleans are written as digits.
   EXPECT_NE(ReadFileToString(settings.SettingsFileName).find("<MinOnClose>0</MinOnClose>"), std::string::npos);
@@ -52,6 +53,9 @@ TEST(Settings, EveryValueSurvivesASaveAndLoad) {
   TSettings loaded;
   LoadSettings(loaded, LocationIn(dir));
   EXPECT_TRUE(static_cast<const TSettingsValues&>(loaded) == settings);
+  loaded.UnreadOnly = false;  // once written, it is written on, also as off
+  ASSERT_TRUE(SaveSettings(loaded));
+  EXPECT_NE(ReadFileToString(settings.SettingsFileName).find("<UnreadOnly>0</UnreadOnly>"), std::string::npos);
 }
 
 TEST(Settings, ValuesFollowRangeRulesAndDefaults) {

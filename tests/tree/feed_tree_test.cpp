@@ -99,12 +99,16 @@ TEST_F(FeedTreeTest, CaptionsShowUnreadCountsButNamesDecideOrderAndPaths) {
   Feeds[0].Error = false;
   MarkFeedRead(0);
   m_tree.UpdateTreeCaptions(true);
-  EXPECT_EQ(DumpTree(m_tree),
-            "Feeds (2)\n  F (0)\n    Beta (4)\n    Beta 2 (4)\n");  // Folder sums: the feeds below, at every level,
-                                                                    // whether feeds show theirs or not.
+  EXPECT_EQ(DumpTree(m_tree), "Feeds (2)\n  F (0)\n    Beta (4)\n    Beta 2 (4)\n");
+  Feeds[0].Entries[0].Starred = true;  // the Starred node, always last, counts its unread entries
+  Feeds[0].Entries[0].IsRead = false;
+  m_tree.UpdateTreeCaptions(true);
+  EXPECT_EQ(DumpTree(m_tree, true), "Feeds (3)\n  F (1)\n    Beta [1] (5)\n    Beta 2 (4)\n  Mit Stern [1] (7)\n");
+  Feeds[0].Entries[0].Starred = false;
+  MarkFeedRead(0);
   AddTreeFeed("Gamma", 2);
   m_tree.BuildFeedTree("\\F\t-1\r\n\\F\\G\t-1\r\n", "\\F\\G\\Beta 2\r\n\\F\\G\\Gamma\r\n", false);
-  m_tree.SetFolderUnreadCounts(true);
+  m_tree.SetFolderUnreadCounts(true);  // folder sums: the feeds below, at every level, whether feeds show theirs or not
   m_tree.UpdateTreeCaptions(false);
   EXPECT_EQ(DumpTree(m_tree),
             "Feeds [2] (3)\n  F [2] (1)\n    G [2] (1)\n      Beta 2 (4)\n      Gamma (5)\n  Beta (4)\n");
@@ -136,6 +140,7 @@ TEST_F(FeedTreeTest, PathsSelectNodesWhateverTheRootIsCalled) {
       {"\\Feeds\\News\\Gone\\Tech", NodeAt(m_tree, "News/Tech")},  // a missing step is skipped
       {"\\Feeds", m_tree.Root()},
       {"", m_tree.Root()},
+      {"\\Feeds\\\tStarred", m_tree.StarredNode()},
   };
   for (const auto& [path, expected] : cases) {
     m_tree.Select(nullptr);
@@ -276,6 +281,8 @@ TEST_F(FeedTreeTest, DropRules) {
       {"News/Alpha", "News", false},  // onto its own parent
       {"News/Tech", "", false},       // a feed "tech" sits under the root
       {"", "News", false},            // the root is never dragged
+      {"\tStarred", "", false},       // nor the Starred node
+      {"Beta", "\tStarred", false},   // which holds nothing
       {"Beta", "News/Tech", true},   {"Other", "News", true}, {"News/Other", "", true},
   };
   for (const auto& [from, onto, accepted] : cases) {
@@ -313,6 +320,9 @@ TEST_F(FeedTreeTest, MarkingReachesExactlyTheFeedsBelowTheNode) {
   m_tree.MarkNodeRead(NodeAt(m_tree, "Gamma"), true);
   EXPECT_EQ(UnreadCount(2), 0);
   EXPECT_EQ(UnreadCount(-1), 5);
+  Feeds[0].Entries[1].Starred = true;
+  m_tree.MarkNodeRead(m_tree.StarredNode(), true);  // the starred entries, nothing else
+  EXPECT_EQ(UnreadCount(-1), 4);
 }
 
 TEST_F(FeedTreeTest, FeedIdsUnderFollowTheTreeOrder) {

@@ -23,10 +23,13 @@ inline uint64_t AddOpmlFeed(std::string_view name, std::string_view url) {
 }
 
 // The tree as indented captions, one node a line, with the image and a "!" for the error mark:
-// "Feeds (3)\n  News (1!)\n    Alpha [3] (5!)\n".
-inline std::string DumpTree(const TFeedTree& tree) {
+// "Feeds (3)\n  News (1!)\n    Alpha [3] (5!)\n". The Starred node shows only with withStarred.
+inline std::string DumpTree(const TFeedTree& tree, bool withStarred = false) {
   std::string text;
-  auto dump = [&text](const auto& self, const TTreeNode* node, int depth) -> void {
+  auto dump = [&text, withStarred](const auto& self, const TTreeNode* node, int depth) -> void {
+    if (node->IsStarred() && !withStarred) {
+      return;
+    }
     text += std::string(static_cast<size_t>(depth) * 2, ' ') + node->Caption() + " (" + std::to_string(node->Image()) +
             (node->HasErrorMark() ? "!" : "") + ")\n";
     for (int row = 0; row < node->ChildCount(); ++row) {
@@ -39,10 +42,14 @@ inline std::string DumpTree(const TFeedTree& tree) {
   return text;
 }
 
-// The whole tree as "name" lines indented by depth; feeds also show their address: "  Alpha <http://a>\n".
+// The whole tree as "name" lines indented by depth; feeds also show their address: "  Alpha <http://a>\n". Without
+// the Starred node.
 inline std::string DumpFeedList(const TFeedTree& tree) {
   std::string text;
   auto dump = [&text](const auto& self, const TTreeNode* node, int depth) -> void {
+    if (node->IsStarred()) {
+      return;
+    }
     text += std::string(static_cast<size_t>(depth) * 2, ' ') + node->Name();
     const int position = node->IsFeed() ? FindFeedById(node->FeedId()) : -1;
     if (position >= 0) {

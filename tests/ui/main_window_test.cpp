@@ -37,6 +37,8 @@
 #include "support/feed_builder.h"
 #include "support/http_test_server.h"
 #include "tree/feed_tree.h"
+#include "ui/main/entry_controller.h"
+#include "ui/main/entry_list_model.h"
 #include "ui/main/feed_tree_model.h"
 #include "ui/main/feed_tree_view.h"
 #include "ui/main/link_opener.h"
@@ -77,11 +79,12 @@ class MainWindowTest : public QObject {
   Q_OBJECT
 
  private:
-  // Writes a store with these feeds (name, address) and opens a window on it.
-  void OpenWindow(const std::vector<std::pair<std::string, std::string>>& feeds = {}) {
+  // Writes a store with these feeds (name, address) and their entries, if given, and opens a window on it.
+  void OpenWindow(const std::vector<std::pair<std::string, std::string>>& feeds = {},
+                  const std::vector<TEntries>& entries = {}) {
     Feeds.clear();
     for (const auto& [name, url] : feeds) {
-      TFeed feed = test::MakeFeed(name, url);
+      TFeed feed = test::MakeFeed(name, url, Feeds.size() < entries.size() ? entries[Feeds.size()] : TEntries());
       feed.Interval = 60;
       AddFeed(std::move(feed));
     }
@@ -187,7 +190,8 @@ class MainWindowTest : public QObject {
     QCOMPARE(tree->child(2)->text(QAccessible::Name), QStringLiteral("Alpha"));
     QAccessibleInterface* list = QAccessible::queryAccessibleInterface(w.entryListView);
     QCOMPARE(list->child(0)->text(QAccessible::Name), QStringLiteral("Titel"));
-    QCOMPARE(list->child(3)->text(QAccessible::Name), QStringLiteral("High <water>"));
+    QCOMPARE(list->child(kListColumnCount)->text(QAccessible::Name),
+             QStringLiteral("High <water>"));  // after the headers
     w.entryTabs->setCurrentWidget(w.htmlTab);  // the HTML page is filled when it is shown
     for (QWidget* page : QList<QWidget*>{w.entryTextView, w.entryHtmlView}) {
       QAccessibleInterface* view = QAccessible::queryAccessibleInterface(page);
@@ -212,7 +216,9 @@ class MainWindowTest : public QObject {
         "Shift+F3 mnuFeedSearchPrev tvNav, F5 mnuFeedRefresh lvItems, Shift+F5 mnuFeedRefreshAll tvNav, "
         "F2 pmnuFeedRename tvNav, Ctrl+C pmnuItemsLinkCopy lvItems, Ctrl+B pmnuItemsLinkOpen lvItems, "
         "F9 actFocusTree lvItems, F10 actFocusList tvNav, F11 actShowTextView tvNav, "
-        "F12 actShowHtmlView tvNav, Shift+F12 actShowHtmlView frmMain, Ctrl+Shift+M mnuFeedMove lvItems");
+        "F12 actShowHtmlView tvNav, Shift+F12 actShowHtmlView frmMain, N mnuFeedNextUnread lvItems, "
+        "Shift+N mnuFeedPrevUnread tvNav, Ctrl+Shift+U mnuFeedEntryToggleRead lvItems, S mnuFeedEntryToggleStar "
+        "lvItems, Ctrl+Shift+A mnuFeedUnreadOnly tvNav, Ctrl+Shift+M mnuFeedMove lvItems");
     for (const QString& row : rows.split(QStringLiteral(", "))) {
       const QStringList parts = row.split(u' ');
       QTest::addRow("%s", qPrintable(row)) << QKeySequence(parts[0]) << parts[1] << parts[2];
@@ -411,6 +417,62 @@ class MainWindowTest : public QObject {
     QTest::mouseClick(group, Qt::LeftButton);
     QVERIFY(Settings().GroupInFolders && !group->isVisible());
     QCOMPARE(empty->text(), QStringLiteral("Die Feeds in diesem Ordner enthalten keine Einträge."));
+  }
+
+  // N and Shift+N read on through the list and the feeds, Ctrl+Shift+U and S mark one entry, the Starred node lists
+  // the starred entries of every feed, the unread-only view keeps what is read while listed, Space reads on.
+  void readingOnMarksAndStars() {
+    OpenWindow(
+        {{"Alpha", "http://127.0.0.1:1/a"}, {"Beta", "http://127.0.0.1:1/b"}, {"Gamma", "http://127.0.0.1:1/c"}},
+        {test::NumberedEntries(3, [](int i) { return i == 1; }), test::NumberedEntries(2, [](int i) { return i == 0; }),
+         test::NumberedEntries(1, [](int) { return true; })});
+    TFeedTree& tree = m_window->FeedTree();
+    TEntryController& entries = m_window->EntryController();
+    QTreeView* list = m_window->Widgets().entryListView;
+    auto shown = [&] {
+      const std::optional<int> row = entries.SelectedRow();
+      const TEntry* entry = row ? entries.Model().EntryAt(*row) : nullptr;
+      return entry != nullptr ? QString::fromStdString(tree.Selected()->Name() + "/" + entry->Title) : QString();
+    };
+    auto press = [&](QKeySequence key) {
+      list->setFocus();
+      QTest::keySequence(list, key);
+    };
+    tree.SelectFeed(Feeds[0].Id);
+    for (const char* expected : {"Alpha/entry 0", "Alpha/entry 2", "Beta/entry 1"}) {
+      press(QKeySequence(Qt::Key_N));
+      QCOMPARE(shown(), QString::fromLatin1(expected));
+    }
+    press(QKeySequence(Qt::Key_N));
+    QCOMPARE(m_window->Widgets().statusText->text(), QStringLiteral("Keine ungelesenen Einträge."));
+    press(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_U));  // this entry alone, and the tree's mark follows
+    QVERIFY(!Feeds[1].Entries[1].IsRead && Feeds[0].Entries[0].IsRead);
+    QCOMPARE(tree.FindFeedNode(Feeds[1].Id)->Image(), kImageFeedUnread);
+    press(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_U));
+    QVERIFY(Feeds[1].Entries[1].IsRead);
+
+    Feeds[0].Entries[2].IsRead = false;
+    press(QKeySequence(Qt::SHIFT | Qt::Key_N));  // back past the start of Beta's list into Alpha
+    QCOMPARE(shown(), QStringLiteral("Alpha/entry 2"));
+    press(QKeySequence(Qt::Key_S));
+    QVERIFY(Feeds[0].Entries[2].Starred);
+    QCOMPARE(entries.Model().index(*entries.SelectedRow(), kStarColumn).data().toString(), QString(QChar(0x2605)));
+
+    tree.Select(tree.StarredNode());  // the starred entries of every feed, named by their feed
+    QCOMPARE(entries.Model().rowCount(), 1);
+    QCOMPARE(entries.Model().index(0, kFeedColumn).data().toString(), QStringLiteral("Alpha"));
+
+    Feeds[1].Entries[0].IsRead = false;
+    tree.SelectFeed(Feeds[1].Id);
+    press(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_A));
+    QVERIFY(Settings().UnreadOnly);
+    QCOMPARE(entries.Model().rowCount(), 1);
+    press(QKeySequence(Qt::Key_N));  // read now, and still listed
+    QCOMPARE(shown(), QStringLiteral("Beta/entry 0"));
+    QCOMPARE(entries.Model().rowCount(), 1);
+    Feeds[2].Entries[0].IsRead = false;
+    press(QKeySequence(Qt::Key_Space));  // a short entry is at its end at once
+    QCOMPARE(shown(), QStringLiteral("Gamma/entry 0"));
   }
 
   void stayOnTopFollowsTheMenuItem() {

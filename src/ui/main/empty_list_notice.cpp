@@ -26,6 +26,10 @@ QString ReasonText(TEmptyListReason reason) {
       return Text("Main|lblItemsFeedEmpty", "Dieses Feed enthält keine Einträge.");
     case TEmptyListReason::FolderEmpty:
       return Text("Main|lblItemsFolderEmpty", "Die Feeds in diesem Ordner enthalten keine Einträge.");
+    case TEmptyListReason::NoUnread:
+      return Text("Main|sbMainNoUnread", "Keine ungelesenen Einträge.");
+    case TEmptyListReason::NoneStarred:
+      return Text("Main|lblItemsNoneStarred", "Kein Eintrag hat einen Stern.");
     case TEmptyListReason::None:
       break;
   }

@@ -82,6 +82,9 @@ TEntryController::TEntryController(const TEntryControllerWidgets& widgets, TEntr
   header->setSectionResizeMode(kTitleColumn, QHeaderView::Stretch);  // the title takes the free width
   header->resizeSection(kDateColumn, DateColumnWidth(*m_list));
   header->resizeSection(kFeedColumn, kSideColumnWidth);
+  header->setSectionResizeMode(kStarColumn, QHeaderView::Fixed);
+  header->resizeSection(kStarColumn, m_list->fontMetrics().horizontalAdvance(QChar(0x2605)) * 2 + 8);
+  header->moveSection(kStarColumn, 0);  // shown first, numbered last
   connect(header, &QHeaderView::sectionClicked, this, [this](int column) { OnHeaderClicked(column); });
 
   m_view = new TEntryView(
@@ -101,6 +104,11 @@ TEntryController::TEntryController(const TEntryControllerWidgets& widgets, TEntr
 
   connect(m_list->selectionModel(), &QItemSelectionModel::selectionChanged, this, [this] { OnSelectionChanged(); });
   // Links open on a double click or Enter only; "activated" may fire on a single click.
+  connect(m_list, &QAbstractItemView::clicked, this, [this](const QModelIndex& index) {
+    if (index.column() == kStarColumn) {
+      ToggleStar();  // the click selected the row first
+    }
+  });
   connect(m_list, &QAbstractItemView::doubleClicked, this, [this](const QModelIndex& index) {
     if (index.isValid()) {
       OpenSelectedLink();
@@ -111,9 +119,11 @@ TEntryController::TEntryController(const TEntryControllerWidgets& widgets, TEntr
   ApplyListSortMode();
 }
 
-void TEntryController::FillList() {
-  m_model->Fill(m_node);
-  m_emptyNotice->Show(EmptyListReason(m_node, Settings().GroupInFolders, static_cast<size_t>(m_model->rowCount())));
+void TEntryController::FillList(bool keepReading) {
+  const TListFilter filter = Filter(keepReading);
+  m_model->Fill(m_node, filter);
+  m_emptyNotice->Show(
+      EmptyListReason(m_node, Settings().GroupInFolders, filter.UnreadOnly, static_cast<size_t>(m_model->rowCount())));
 }
 
 void TEntryController::Call(const std::function<void()>& hook) const {
@@ -130,7 +140,7 @@ std::optional<int> TEntryController::SelectedRow() const {
 void TEntryController::ShowNode(const TListNode& node) {
   m_node = node;
   m_quietSelection = true;
-  FillList();
+  FillList(false);
   m_quietSelection = false;
   m_reading.reset();
   m_view->Clear();
@@ -139,7 +149,7 @@ void TEntryController::ShowNode(const TListNode& node) {
 
 void TEntryController::Refill() {
   m_quietSelection = true;
-  FillList();
+  FillList(true);
   RestoreReading();
   m_quietSelection = false;
   Call(m_hooks.SelectionChanged);
@@ -152,7 +162,7 @@ void TEntryController::RefillForFeeds(const std::vector<uint64_t>& feedIds) {
   const std::optional<TEntryIdentity> top = TopEntry();
   const int scrolled = m_list->verticalScrollBar()->value();
   m_quietSelection = true;
-  FillList();
+  FillList(true);
   RestoreReading(false);
   m_quietSelection = false;
   const std::optional<size_t> topRow = top ? m_model->List().FindRow(*top) : std::nullopt;
@@ -207,9 +217,13 @@ void TEntryController::ApplyListSortMode() {
   m_model->UpdateColumnHeaders();
 }
 
+TListFilter TEntryController::Filter(bool keepReading) const {
+  return {Settings().UnreadOnly, keepReading ? m_reading : std::nullopt};
+}
+
 void TEntryController::OnHeaderClicked(int column) {
   const TListOrder order = ListOrderFromSettings(Settings());
-  if (order.AutoSort) {
+  if (order.AutoSort || column == kStarColumn) {
     return;
   }
   StoreListOrder(ClickColumn(order, column), Settings());
@@ -347,6 +361,55 @@ bool TEntryController::SelectByDisplayTitle(const std::string& title) {
     }
   }
   return false;
+}
+
+bool TEntryController::SelectUnread(TUnreadDirection direction, bool fromEdge) {
+  const std::optional<int> selected = fromEdge ? std::nullopt : SelectedRow();
+  const std::optional<size_t> found = FindUnreadRow(
+      m_model->List(), selected ? std::optional<size_t>(static_cast<size_t>(*selected)) : std::nullopt, direction);
+  if (found) {
+    SelectRow(static_cast<int>(*found));
+  }
+  return found.has_value();
+}
+
+uint64_t TEntryController::CurrentFeedId() {
+  const std::optional<int> row = SelectedRow();
+  if (const TFeed* feed = row ? m_model->FeedAt(*row) : nullptr) {
+    return feed->Id;
+  }
+  return m_node.Kind == TListNodeKind::Feed && !m_node.FeedIds.empty() ? m_node.FeedIds.front() : 0;
+}
+
+void TEntryController::ToggleRead() {
+  const std::optional<int> row = SelectedRow();
+  if (TEntry* entry = row ? m_model->EntryAt(*row) : nullptr) {
+    entry->IsRead = !entry->IsRead;
+    EntryMarksChanged(*row);
+  }
+}
+
+void TEntryController::ToggleStar() {
+  const std::optional<int> row = SelectedRow();
+  if (TEntry* entry = row ? m_model->EntryAt(*row) : nullptr) {
+    entry->Starred = !entry->Starred;
+    EntryMarksChanged(*row);
+  }
+}
+
+void TEntryController::EntryMarksChanged(int row) {
+  m_model->RowChanged(row);
+  Call(m_hooks.UpdateTreeCaptions);
+  Call(m_hooks.ScheduleSave);
+  Call(m_hooks.UpdateTray);
+}
+
+void TEntryController::SetUnreadOnly(bool unreadOnly) {
+  if (Settings().UnreadOnly == unreadOnly) {
+    return;
+  }
+  Settings().UnreadOnly = unreadOnly;
+  Refill();
 }
 
 void TEntryController::SelectRow(int row) {

@@ -16,6 +16,7 @@
 
 #include "entries/entry_list.h"
 #include "entries/entry_search.h"
+#include "entries/next_unread.h"
 #include "ui/main/translated_label.h"
 
 class QItemSelection;
@@ -79,6 +80,16 @@ class TEntryController : public QObject {
   void FindPrevious();      // Shift+F3
   // Selects and shows the first listed entry whose title, as displayed, is this one (a popup row).
   bool SelectByDisplayTitle(const std::string& title);
+  // Reading on: selects and shows the next (previous) unread entry after (before) the selection, or from the list's
+  // start (end) with fromEdge; false when the list holds none there.
+  bool SelectUnread(TUnreadDirection direction, bool fromEdge);
+  // The feed being read: the selected entry's, else the listed feed's; 0 for none.
+  uint64_t CurrentFeedId();
+  // The selected entry's marks, without touching the rest of its feed.
+  void ToggleRead();  // Ctrl+Shift+U
+  void ToggleStar();  // S, a click on the star
+  // Lists only unread entries (the UnreadOnly setting); entries read while listed stay until the next refill.
+  void SetUnreadOnly(bool unreadOnly);
 
   std::optional<int> SelectedRow() const;
   const QString& SearchText() const { return m_searchText; }
@@ -94,6 +105,9 @@ class TEntryController : public QObject {
   void MarkRead(TEntry& entry, int row);
   void OpenLinkOf(int row, const std::string& link);
   void OnHeaderClicked(int column);
+  // Unread only as the settings say; keepReading keeps the entry being read listed although it is read.
+  TListFilter Filter(bool keepReading) const;
+  void EntryMarksChanged(int row);
   // Selects the entry being read again; scrollToIt brings it into view.
   void RestoreReading(bool scrollToIt = true);
   // The entry in the list's top row, to keep in view across a refill.
@@ -102,7 +116,7 @@ class TEntryController : public QObject {
   void Find(TSearchStep step);
   void Call(const std::function<void()>& hook) const;
   // Every fill ends here: the model takes the node's rows and the empty list says why it is empty.
-  void FillList();
+  void FillList(bool keepReading);  // keepReading: the entry being read stays listed
 
   QPointer<QTreeView> m_list;
   TEntryListModel* m_model = nullptr;

@@ -1,8 +1,12 @@
 // Connects the entry list and entry view to the window: the tree's selection fills the list, refreshes and read
 // marks refill it, and the list's commands get their actions.
 
+#include <QPlainTextEdit>
 #include <QTabWidget>
+#include <QTextBrowser>
 
+#include "entries/next_unread.h"
+#include "lang/lang_text.h"
 #include "settings/settings.h"
 #include "tree/feed_tree.h"
 #include "ui/dialogs/entry_export_command.h"
@@ -13,6 +17,7 @@
 #include "ui/main/feed_tree_view.h"
 #include "ui/main/main_actions.h"
 #include "ui/main/main_window.h"
+#include "ui/main/read_on_key.h"
 #include "ui/main/refresh_controller.h"
 
 namespace tidewick {
@@ -29,6 +34,8 @@ TListNode ListNodeOf(const TFeedTree& tree, const TTreeNode* node) {
       return {TListNodeKind::Folder, tree.FeedIdsUnder(node)};
     case TNodeKind::Feed:
       return {TListNodeKind::Feed, {node->FeedId()}};
+    case TNodeKind::Starred:
+      return {TListNodeKind::Starred, tree.FeedIdsUnder(tree.Root())};
   }
   return {};
 }
@@ -58,6 +65,17 @@ void TMainWindow::WireEntryController() {
   a.SetCommand(a.mnuFeedSearchPrev, [this] { m_entryController->FindPrevious(); });
   a.SetCommand(a.pmnuItemsLinkCopy, [this] { m_entryController->CopyLink(); });
   a.SetCommand(a.pmnuItemsLinkOpen, [this] { m_entryController->OpenShownLink(); });
+  a.SetCommand(a.mnuFeedNextUnread, [this] { ReadOn(TUnreadDirection::Next); });
+  a.SetCommand(a.mnuFeedPrevUnread, [this] { ReadOn(TUnreadDirection::Previous); });
+  a.SetCommand(a.mnuFeedEntryToggleRead, [this] { m_entryController->ToggleRead(); });
+  a.SetCommand(a.mnuFeedEntryToggleStar, [this] { m_entryController->ToggleStar(); });
+  a.mnuFeedUnreadOnly->setChecked(Settings().UnreadOnly);
+  a.SetCommand(a.mnuFeedUnreadOnly, [this] {
+    m_entryController->SetUnreadOnly(m_actions->mnuFeedUnreadOnly->isChecked());
+    ScheduleSave();
+  });
+  new TReadOnKey(
+      w.entryListView, w.entryTabs, w.entryTextView, w.entryHtmlView, [this] { ReadOn(TUnreadDirection::Next); }, this);
   a.SetCommand(a.mnuFileFeedItemExport, [this] {
     const std::optional<int> row = m_entryController->SelectedRow();
     RunEntryExport(this, row ? m_entryController->Model().EntryAt(*row) : nullptr,
@@ -79,6 +97,19 @@ void TMainWindow::WireEntryController() {
     m_entryController->Refill();
     UpdateTrayNotification();
   });
+}
+
+void TMainWindow::ReadOn(TUnreadDirection direction) {
+  if (m_entryController->SelectUnread(direction, false)) {
+    return;
+  }
+  const std::optional<uint64_t> feed =
+      FindUnreadFeed(m_tree->FeedIdsUnder(m_tree->Root()), m_entryController->CurrentFeedId(), direction);
+  if (feed && m_tree->SelectFeed(*feed) && m_entryController->SelectUnread(direction, true)) {
+    return;
+  }
+  SetStatusText(
+      [] { return QString::fromStdString(GetLangText("Main|sbMainNoUnread", "Keine ungelesenen Einträge.")); });
 }
 
 }  // namespace tidewick

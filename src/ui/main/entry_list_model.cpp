@@ -5,6 +5,7 @@
 #include <QStyleOptionViewItem>
 
 #include "feeds/entry_title.h"
+#include "lang/lang_text.h"
 #include "settings/settings.h"
 #include "ui/main/entry_date_text.h"
 #include "ui/main/text_font.h"
@@ -20,9 +21,9 @@ void TEntryListDelegate::initStyleOption(QStyleOptionViewItem* option, const QMo
 
 TEntryListModel::TEntryListModel(QObject* parent) : QAbstractTableModel(parent) {}
 
-void TEntryListModel::Fill(const TListNode& node) {
+void TEntryListModel::Fill(const TListNode& node, const TListFilter& filter) {
   beginResetModel();
-  m_list.Fill(node, Settings().GroupInFolders, ListOrderFromSettings(Settings()));
+  m_list.Fill(node, Settings().GroupInFolders, ListOrderFromSettings(Settings()), filter);
   endResetModel();
 }
 
@@ -39,12 +40,12 @@ void TEntryListModel::Sort() {
 }
 
 void TEntryListModel::UpdateColumnHeaders() {
-  emit headerDataChanged(Qt::Horizontal, 0, kItemColumnCount - 1);
+  emit headerDataChanged(Qt::Horizontal, 0, kListColumnCount - 1);
 }
 
 void TEntryListModel::RowChanged(int row) {
   if (row >= 0 && row < rowCount()) {
-    emit dataChanged(index(row, 0), index(row, kItemColumnCount - 1));
+    emit dataChanged(index(row, 0), index(row, kListColumnCount - 1));
   }
 }
 
@@ -61,7 +62,7 @@ int TEntryListModel::rowCount(const QModelIndex& parent) const {
 }
 
 int TEntryListModel::columnCount(const QModelIndex& parent) const {
-  return parent.isValid() ? 0 : kItemColumnCount;
+  return parent.isValid() ? 0 : kListColumnCount;
 }
 
 QVariant TEntryListModel::data(const QModelIndex& index, int role) const {
@@ -74,6 +75,9 @@ QVariant TEntryListModel::data(const QModelIndex& index, int role) const {
     return {};  // a vanished entry shows nothing
   }
   const TSettingsValues& settings = Settings();
+  if (index.column() == kStarColumn) {
+    return StarData(*entry, role);
+  }
   switch (role) {
     case Qt::DisplayRole:
     case Qt::AccessibleTextRole:
@@ -93,7 +97,27 @@ QVariant TEntryListModel::data(const QModelIndex& index, int role) const {
   }
 }
 
+QVariant TEntryListModel::StarData(const TEntry& entry, int role) {
+  switch (role) {
+    case Qt::DisplayRole:
+      return entry.Starred ? QString(QChar(0x2605)) : QString();
+    case Qt::ForegroundRole:
+      return QColor(0xd8, 0x9c, 0x00);
+    case Qt::TextAlignmentRole:
+      return Qt::AlignCenter;
+    case Qt::AccessibleTextRole:
+    case Qt::ToolTipRole:
+      return entry.Starred ? QString::fromStdString(GetLangText("Main|lvItemsStarred", "Mit Stern")) : QString();
+    default:
+      return {};
+  }
+}
+
 QVariant TEntryListModel::headerData(int section, Qt::Orientation orientation, int role) const {
+  if (orientation == Qt::Horizontal && section == kStarColumn && (role == Qt::DisplayRole || role == Qt::ToolTipRole)) {
+    return role == Qt::DisplayRole ? QString(QChar(0x2605))
+                                   : QString::fromStdString(GetLangText("Main|lvItemsStarred", "Mit Stern"));
+  }
   if (orientation != Qt::Horizontal || role != Qt::DisplayRole) {
     return QAbstractTableModel::headerData(section, orientation, role);
   }

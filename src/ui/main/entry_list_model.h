@@ -12,6 +12,9 @@ namespace tidewick {
 
 // True for an unread row that is drawn bold.
 inline constexpr int kUnreadBoldRole = Qt::UserRole + 1;
+// The star, after the core's columns (so a stored column number keeps its meaning) but shown first.
+inline constexpr int kStarColumn = kItemColumnCount;
+inline constexpr int kListColumnCount = kItemColumnCount + 1;
 
 // Draws kUnreadBoldRole rows in the bold form of the list's font.
 class TEntryListDelegate : public QStyledItemDelegate {
@@ -31,7 +34,7 @@ class TEntryListModel : public QAbstractTableModel {
   explicit TEntryListModel(QObject* parent = nullptr);
 
   // Lists the node's entries in the order the settings ask for.
-  void Fill(const TListNode& node);
+  void Fill(const TListNode& node, const TListFilter& filter = {});
   void Clear();
   // Orders the listed rows again (after a header click or a settings change); rows keep referring to their entries.
   void Sort();
@@ -51,6 +54,8 @@ class TEntryListModel : public QAbstractTableModel {
   QVariant headerData(int section, Qt::Orientation orientation, int role = Qt::DisplayRole) const override;
 
  private:
+  static QVariant StarData(const TEntry& entry, int role);
+
   mutable TEntryList m_list;  // resolving a row refreshes its cached position
 };
 

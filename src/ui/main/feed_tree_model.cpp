@@ -34,16 +34,26 @@ QStyle::StandardPixmap BasePicture(int image) {
   }
 }
 
-// The style's picture, with a blue dot for unread entries (odd image numbers) and a red "!" badge for the error mark.
+// The style's picture (for the Starred node a drawn star), with a blue dot for unread entries (odd image numbers) and
+// a red "!" badge for the error mark.
 QIcon PaintIcon(int image, bool errorMark) {
   constexpr int kSize = 16;
-  QPixmap pixmap = QApplication::style()->standardIcon(BasePicture(image)).pixmap(kSize, kSize);
+  const bool starred = image == kImageStarred || image == kImageStarredUnread;
+  QPixmap pixmap = starred ? QPixmap() : QApplication::style()->standardIcon(BasePicture(image)).pixmap(kSize, kSize);
   if (pixmap.isNull()) {
     pixmap = QPixmap(kSize, kSize);
     pixmap.fill(Qt::transparent);
   }
   QPainter painter(&pixmap);
   painter.setRenderHint(QPainter::Antialiasing);
+  if (starred) {
+    painter.setPen(QColor(0xd8, 0x9c, 0x00));
+    QFont font = painter.font();
+    font.setPixelSize(kSize - 2);
+    painter.setFont(font);
+    painter.drawText(QRectF(0, 0, kSize, kSize), Qt::AlignCenter, QString(QChar(0x2605)));
+    painter.setPen(Qt::NoPen);
+  }
   painter.setPen(Qt::NoPen);
   if (image % 2 == 1) {
     painter.setBrush(QColor(0x1e, 0x6f, 0xd9));
@@ -149,9 +159,10 @@ QVariant TFeedTreeModel::headerData(int section, Qt::Orientation orientation, in
 }
 
 QIcon TFeedTreeModel::NodeIcon(int image, bool errorMark) const {
-  const size_t slot = static_cast<size_t>(std::clamp(image, 0, 5) * 2 + (errorMark ? 1 : 0));
+  const int known = std::clamp(image, 0, kImageStarredUnread);
+  const size_t slot = static_cast<size_t>(known) * 2 + (errorMark ? 1 : 0);
   if (m_icons[slot].isNull()) {
-    m_icons[slot] = PaintIcon(std::clamp(image, 0, 5), errorMark);
+    m_icons[slot] = PaintIcon(known, errorMark);
   }
   return m_icons[slot];
 }
@@ -231,10 +242,10 @@ Qt::ItemFlags TFeedTreeModel::flags(const QModelIndex& index) const {
   if (m_tree.CanRename(node)) {
     flags |= Qt::ItemIsEditable;
   }
-  if (!node->IsRoot()) {
+  if (!node->IsRoot() && !node->IsStarred()) {
     flags |= Qt::ItemIsDragEnabled;
   }
-  if (!node->IsFeed()) {
+  if (!node->IsFeed() && !node->IsStarred()) {
     flags |= Qt::ItemIsDropEnabled;
   }
   return flags;

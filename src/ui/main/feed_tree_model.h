@@ -64,7 +64,7 @@ class TFeedTreeModel : public QAbstractItemModel {
   TFeedTree& m_tree;
   QModelIndexList m_layoutIndexes;
   std::vector<const TTreeNode*> m_layoutNodes;
-  mutable std::array<QIcon, 12> m_icons;
+  mutable std::array<QIcon, 2 * (kImageStarredUnread + 1)> m_icons;
 };
 
 }  // namespace tidewick

@@ -46,6 +46,11 @@ const TCaption kMenuCaptions[] = {
     {&TMainActions::mnuFeedSearchPrev, "Main|mnuFeedSearchPrev", "Vorherigen suchen"},
     {&TMainActions::mnuFeedRefresh, "Main|mnuFeedRefresh", "&Aktualisieren"},
     {&TMainActions::mnuFeedRefreshAll, "Main|mnuFeedRefreshAll", "A&lle aktualisieren"},
+    {&TMainActions::mnuFeedNextUnread, "Main|mnuFeedNextUnread", "&Nächster ungelesener Eintrag"},
+    {&TMainActions::mnuFeedPrevUnread, "Main|mnuFeedPrevUnread", "Vorheriger ungelesener Eintrag"},
+    {&TMainActions::mnuFeedEntryToggleRead, "Main|mnuFeedEntryToggleRead", "Eintrag gelesen/ungelesen"},
+    {&TMainActions::mnuFeedEntryToggleStar, "Main|mnuFeedEntryToggleStar", "Eintrag mit &Stern markieren"},
+    {&TMainActions::mnuFeedUnreadOnly, "Main|mnuFeedUnreadOnly", "Nur unge&lesene Einträge"},
     {&TMainActions::mnuExtrasWindowOnTop, "Main|mnuExtrasWindowOnTop", "Fenster oben halten"},
     {&TMainActions::mnuExtrasSettings, "Main|mnuExtrasSettings", "&Einstellungen..."},
     {&TMainActions::mnuHelpHelp, "Main|mnuHelpHelp", "&Hilfe"},
@@ -76,6 +81,7 @@ const TToolButtonEntry kToolButtons[] = {
     {nullptr, nullptr, nullptr, {}},
     {&TMainActions::mnuFeedMarkRead, "tbFeedMarkRead", "Als gelesen markieren", QStyle::SP_DialogApplyButton},
     {&TMainActions::mnuFeedMarkUnread, "tbFeedMarkUnread", "Als ungelesen markieren", QStyle::SP_DialogResetButton},
+    {&TMainActions::mnuFeedNextUnread, "tbFeedNextUnread", "Nächster ungelesener Eintrag", QStyle::SP_ArrowDown},
     {nullptr, nullptr, nullptr, {}},
     {&TMainActions::mnuFeedSearch, "tbFeedSearch", "Suchen...", QStyle::SP_FileDialogContentsView},
     {nullptr, nullptr, nullptr, {}},
@@ -108,6 +114,11 @@ TMainActions::TMainActions(QMainWindow* window) : QObject(window) {
   mnuFeedSearchPrev = Make("mnuFeedSearchPrev", window);
   mnuFeedRefresh = Make("mnuFeedRefresh", window);
   mnuFeedRefreshAll = Make("mnuFeedRefreshAll", window);
+  mnuFeedNextUnread = Make("mnuFeedNextUnread", window);
+  mnuFeedPrevUnread = Make("mnuFeedPrevUnread", window);
+  mnuFeedEntryToggleRead = Make("mnuFeedEntryToggleRead", window);
+  mnuFeedEntryToggleStar = Make("mnuFeedEntryToggleStar", window);
+  mnuFeedUnreadOnly = Make("mnuFeedUnreadOnly", window);
   mnuExtrasWindowOnTop = Make("mnuExtrasWindowOnTop", window);
   mnuExtrasSettings = Make("mnuExtrasSettings", window);
   mnuHelpHelp = Make("mnuHelpHelp", window);
@@ -143,6 +154,11 @@ TMainActions::TMainActions(QMainWindow* window) : QObject(window) {
       {mnuFeedSearchPrev, QKeySequence(Qt::SHIFT | Qt::Key_F3)},
       {mnuFeedRefresh, QKeySequence(Qt::Key_F5)},
       {mnuFeedRefreshAll, QKeySequence(Qt::SHIFT | Qt::Key_F5)},
+      {mnuFeedNextUnread, QKeySequence(Qt::Key_N)},
+      {mnuFeedPrevUnread, QKeySequence(Qt::SHIFT | Qt::Key_N)},
+      {mnuFeedEntryToggleRead, QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_U)},
+      {mnuFeedEntryToggleStar, QKeySequence(Qt::Key_S)},
+      {mnuFeedUnreadOnly, QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_A)},
       {pmnuFeedRename, QKeySequence(Qt::Key_F2)},
       {pmnuItemsLinkCopy, QKeySequence(Qt::CTRL | Qt::Key_C)},
       {pmnuItemsLinkOpen, QKeySequence(Qt::CTRL | Qt::Key_B)},
@@ -159,6 +175,7 @@ TMainActions::TMainActions(QMainWindow* window) : QObject(window) {
     paneAction->setShortcutContext(Qt::WidgetWithChildrenShortcut);
   }
   mnuExtrasWindowOnTop->setCheckable(true);
+  mnuFeedUnreadOnly->setCheckable(true);
   tbFeedStopRefresh->setVisible(false);
 
   BuildMenus(window);
@@ -204,6 +221,9 @@ void TMainActions::BuildMenus(QMainWindow* window) {
   mnuFeed->addActions({mnuFeedSearch, mnuFeedSearchNext, mnuFeedSearchPrev});
   mnuFeed->addSeparator();
   mnuFeed->addActions({mnuFeedRefresh, mnuFeedRefreshAll});
+  mnuFeed->addSeparator();
+  mnuFeed->addActions({mnuFeedNextUnread, mnuFeedPrevUnread, mnuFeedEntryToggleRead, mnuFeedEntryToggleStar});
+  mnuFeed->addAction(mnuFeedUnreadOnly);
 
   mnuExtras = bar->addMenu(QString());
   mnuExtras->setObjectName(QStringLiteral("mnuExtras"));
@@ -256,6 +276,8 @@ void TMainActions::BuildContextMenus(QMainWindow* window) {
   pmnuFeeds->addActions({mnuFeedSearch, mnuFeedSearchNext, mnuFeedSearchPrev});
   pmnuFeeds->addSeparator();
   pmnuFeeds->addAction(mnuFeedRefresh);
+  pmnuFeeds->addSeparator();
+  pmnuFeeds->addActions({mnuFeedNextUnread, mnuFeedUnreadOnly});
   m_feedsCaptions = {
       {mnuFeedAdd, "Main|pmnuFeedAdd", "Feed &hinzufügen..."},
       {mnuFeedEdit, "Main|pmnuFeedEdit", "Feed &bearbeiten..."},
@@ -274,6 +296,8 @@ void TMainActions::BuildContextMenus(QMainWindow* window) {
   pmnuItems->addActions({pmnuItemsLinkCopy, pmnuItemsLinkOpen});
   pmnuItems->addSeparator();
   pmnuItems->addAction(mnuFileFeedItemExport);
+  pmnuItems->addSeparator();
+  pmnuItems->addActions({mnuFeedEntryToggleRead, mnuFeedEntryToggleStar, mnuFeedNextUnread, mnuFeedPrevUnread});
   m_entriesCaptions = {{mnuFileFeedItemExport, "Main|pmnuItemsExport", "Feed-Eintrag &exportieren..."}};
 
   pmnuTray = new QMenu(window);

@@ -62,6 +62,12 @@ class TMainActions : public QObject {
   QAction* mnuFeedSearchPrev;
   QAction* mnuFeedRefresh;
   QAction* mnuFeedRefreshAll;
+  // Reading: on to the next unread entry, the selected entry's marks, the unread-only view.
+  QAction* mnuFeedNextUnread;       // N, Space at the end of an entry
+  QAction* mnuFeedPrevUnread;       // Shift+N
+  QAction* mnuFeedEntryToggleRead;  // Ctrl+Shift+U
+  QAction* mnuFeedEntryToggleStar;  // S
+  QAction* mnuFeedUnreadOnly;       // Ctrl+Shift+A, checkable
   // Extras
   QAction* mnuExtrasWindowOnTop;
   QAction* mnuExtrasSettings;

@@ -41,6 +41,7 @@ class TFeedTreeView;
 class TEntryController;
 class TRefreshController;
 class TSaveProblemReport;
+enum class TUnreadDirection;
 
 // Where the window finds its files. Empty values mean the program's own places; tests point them at a temporary
 // folder.
@@ -158,6 +159,8 @@ class TMainWindow : public QMainWindow {
   void WireRefreshCommands();
   void WireTreeCommands();
   void WireEntryController();  // entry_controller_wiring.cpp
+  // On to the next (previous) unread entry, in the list, then in the next feed with one (entry_controller_wiring.cpp).
+  void ReadOn(TUnreadDirection direction);
   void FocusList();
   void ShowHtmlView();
   void RefreshSelected();

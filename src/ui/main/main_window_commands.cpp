@@ -37,6 +37,8 @@ TSelectedNode KindOf(const TTreeNode* node) {
       return TSelectedNode::Folder;
     case TNodeKind::Feed:
       return TSelectedNode::Feed;
+    case TNodeKind::Starred:
+      return TSelectedNode::Starred;
   }
   return TSelectedNode::None;
 }
@@ -241,6 +243,11 @@ void TMainWindow::UpdateActionStates() {
       {a.pmnuFeedRename, states.Rename},
       {a.pmnuItemsLinkCopy, states.EntryExport},
       {a.pmnuItemsLinkOpen, states.EntryExport},
+      {a.mnuFeedNextUnread, true},
+      {a.mnuFeedPrevUnread, true},
+      {a.mnuFeedEntryToggleRead, states.EntryMarks},
+      {a.mnuFeedEntryToggleStar, states.EntryMarks},
+      {a.mnuFeedUnreadOnly, true},
       {a.pmnuTrayShow, true},
       {a.actFocusTree, true},
       {a.actFocusList, true},

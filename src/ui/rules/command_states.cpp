@@ -9,7 +9,9 @@ TCommandStates DecideCommandStates(const TCommandContext& context) {
   states.Edit = context.Node == TSelectedNode::Feed;
   states.Remove = context.Node == TSelectedNode::Feed || context.Node == TSelectedNode::Folder;
   states.MarkRead = context.StoreHasFeeds && context.Node != TSelectedNode::None;
-  states.Refresh = context.StoreHasFeeds && context.Node != TSelectedNode::None;
+  // The Starred node stands for no feed to refresh.
+  states.Refresh =
+      context.StoreHasFeeds && context.Node != TSelectedNode::None && context.Node != TSelectedNode::Starred;
   states.RefreshAll = context.StoreHasFeeds;
   states.FolderAdd = folderOrRoot;
   states.Rename = context.Node == TSelectedNode::Folder || context.Node == TSelectedNode::Feed;
@@ -17,6 +19,7 @@ TCommandStates DecideCommandStates(const TCommandContext& context) {
   states.SearchPrev = context.SearchTextSet;
   states.EntryExport = context.EntrySelected;
   states.StopRefresh = context.Refreshing;
+  states.EntryMarks = context.EntrySelected;
   return states;
 }
 

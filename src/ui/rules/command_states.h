@@ -5,7 +5,7 @@
 
 namespace tidewick {
 
-enum class TSelectedNode { None, Root, Folder, Feed };
+enum class TSelectedNode { None, Root, Folder, Feed, Starred };
 
 struct TCommandContext {
   TSelectedNode Node = TSelectedNode::None;
@@ -28,6 +28,7 @@ struct TCommandStates {
   bool SearchPrev = false;
   bool EntryExport = false;
   bool StopRefresh = false;
+  bool EntryMarks = false;  // read mark and star of the selected entry
   bool operator==(const TCommandStates&) const = default;
 };
 
