@@ -6,7 +6,8 @@
 #      with 304s (If-None-Match); Newsboat's first and second reload beside them;
 #   2. through delay_server.py (0.2 s before each answer, like a real server's latency), one run each with peak memory.
 # Everything it writes goes below a temporary folder. A feed is asked at most once a minute, so every second refresh
-# waits until a minute has passed since the first. Run it on a machine as quiet as you can get (nice -n -5 helps).
+# waits until a minute has passed since the first. Run it on a machine as quiet as you can get, as root in a session
+# of its own (setsid) to go before other sessions.
 #
 #   bench/refresh_bench.sh [TIDEWICK_FEED_BINARY]
 # Environment: ROUNDS (default 5); ONLY_ROUNDS=1 stops after the rounds (about 4 minutes); DELAY (default 0.2);
@@ -38,6 +39,12 @@ if [ ${#need[@]} -gt 0 ]; then
   [ "$(id -u)" -ne 0 ] && sudo="sudo"
   $sudo apt-get update -qq
   DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends "${need[@]}" >/dev/null
+fi
+
+# Other sessions' builds get an equal share of the processors whatever their nice value (the kernel schedules
+# processes in groups by session); as root, this session's group goes first, nginx and every measured program in it.
+if [ "$(id -u)" -eq 0 ] && [ -w /proc/self/autogroup ]; then
+  echo -10 >/proc/self/autogroup
 fi
 
 tidewick_feed="${1:-}"

@@ -60,10 +60,34 @@ std::string_view AttributeText(std::string_view tagText, std::string_view name) 
 // ---- Sound reading: the reader's rules, and the first break of the structure ends it.
 
 std::string TStoreBuilder::ReadSound(TTagScanner& scanner) {
-  bool root = true;
+  return ReadSoundTags(scanner, TSoundStop::Document);
+}
+
+bool TStoreBuilder::ReadSoundHead(TTagScanner& scanner) {
+  return ReadSoundTags(scanner, TSoundStop::FeedListStart).empty() && AtFeedList();
+}
+
+std::string TStoreBuilder::ReadSoundPart(TTagScanner& scanner, const TFrameStack& around, bool first, bool last) {
+  if (!first) {
+    m_stack = around;
+    m_sawFeeds = true;
+  }
+  std::string damage = ReadSoundTags(scanner, last ? TSoundStop::Document : TSoundStop::BetweenFeeds);
+  if (damage.empty() && !last && !m_stack.SameElements(around)) {
+    damage = "a part ends inside an element";
+  }
+  return damage;
+}
+
+std::string TStoreBuilder::ReadSoundTags(TTagScanner& scanner, TSoundStop stop) {
+  bool root = m_stack.Empty();
   for (;;) {
     const TScannedTag tag = scanner.NextNodeTag();
     if (tag.Kind == TTagKind::End) {
+      if (stop == TSoundStop::BetweenFeeds) {
+        const bool between = m_tailPlain && AtFeedList() && !scanner.SawUnterminatedTag();
+        return between ? std::string() : std::string("a part ends inside an element");
+      }
       return root ? std::string("no element at all") : Judge(scanner, false);
     }
     if (tag.Broken) {
@@ -76,20 +100,29 @@ std::string TStoreBuilder::ReadSound(TTagScanner& scanner) {
       Capture(tag);
       EndTop(true);
       if (m_stack.Empty()) {
-        return Judge(scanner, true);
+        return stop == TSoundStop::Document ? Judge(scanner, true) : std::string("the document ends");
       }
-      continue;
+    } else {
+      Capture(tag);
+      std::string_view name = ElementName(tag.Text);
+      if (root && name == "?xml-stylesheet") {
+        name = "?xml";  // a document that starts with a style sheet instead of a declaration
+      }
+      const bool instruction = !name.empty() && name[0] == '?' && !SameName(name, "?xml");
+      SoundStart(name, tag, tag.HasContent && !instruction);
+      root = false;
+      if (m_stack.Empty()) {
+        return stop == TSoundStop::Document ? Judge(scanner, false) : std::string("the document ends");
+      }
     }
-    Capture(tag);
-    std::string_view name = ElementName(tag.Text);
-    if (root && name == "?xml-stylesheet") {
-      name = "?xml";  // a document that starts with a style sheet instead of a declaration
-    }
-    const bool instruction = !name.empty() && name[0] == '?' && !SameName(name, "?xml");
-    SoundStart(name, tag, tag.HasContent && !instruction);
-    root = false;
-    if (m_stack.Empty()) {
-      return Judge(scanner, false);  // the root ended at once
+    if (stop != TSoundStop::Document && AtFeedList()) {
+      if (stop == TSoundStop::FeedListStart) {
+        return {};
+      }
+      // Only here can the next part begin: the tag and the text after it must have ended before its "<".
+      m_tailPlain = !tag.IsCData && tag.Raw.substr(tag.TagEnd).find('<') == std::string_view::npos;
+    } else {
+      m_tailPlain = false;
     }
   }
 }

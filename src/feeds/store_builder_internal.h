@@ -103,6 +103,7 @@ class TFrameStack {
   bool Empty() const { return m_size == 0; }
   size_t Size() const { return m_size; }
   TFrame& Top() { return m_frames[m_size - 1]; }
+  const TFrame& Top() const { return m_frames[m_size - 1]; }
   TFrame& operator[](size_t depth) { return m_frames[depth]; }
   const TFrame& operator[](size_t depth) const { return m_frames[depth]; }
 
@@ -122,6 +123,18 @@ class TFrameStack {
   }
   // The frame stays as it was until the next Push.
   TFrame& Pop() { return m_frames[--m_size]; }
+  // The same open elements, as far as reading what follows goes.
+  bool SameElements(const TFrameStack& other) const {
+    for (size_t depth = 0; depth < m_size && m_size == other.m_size; ++depth) {
+      const TFrame& mine = m_frames[depth];
+      const TFrame& theirs = other.m_frames[depth];
+      if (mine.Kind != theirs.Kind || mine.Field != theirs.Field || mine.Number != theirs.Number ||
+          mine.Seen != theirs.Seen || mine.Name() != theirs.Name()) {
+        return false;
+      }
+    }
+    return m_size == other.m_size;
+  }
 
  private:
   std::vector<TFrame> m_frames;
@@ -154,12 +167,26 @@ class TStoreBuilder {
   std::string ReadSound(TTagScanner& scanner);
   void ReadRecovering(TTagScanner& scanner);
 
+  // A sound store read in parts (store_parts.h). The head: reads up to the feed list's start tag; false when the
+  // document breaks or ends before it.
+  bool ReadSoundHead(TTagScanner& scanner);
+  // A part of the store: the first begins with the document, every other one with a feed's start tag inside the
+  // elements around (what the head left open); each but the last ends where the next part's first feed starts.
+  // Empty when it read soundly to its end: a part before another then ended with nothing open but around, and its
+  // last tag and the text after it whole.
+  std::string ReadSoundPart(TTagScanner& scanner, const TFrameStack& around, bool first, bool last);
+  const TFrameStack& OpenElements() const { return m_stack; }
+
  private:
   TFeed& Current() { return m_result.Feeds.back(); }
   TFrame& Top() { return m_stack.Top(); }
   bool Capturing() const { return m_captureDepth > 0; }
 
-  // Sound reading.
+  // Sound reading. m_stop says where it ends: with the document, after the feed list's start tag (the head of a
+  // store read in parts) or with the input, between two feeds (a part before another).
+  enum class TSoundStop : uint8_t { Document, FeedListStart, BetweenFeeds };
+  std::string ReadSoundTags(TTagScanner& scanner, TSoundStop stop);
+  bool AtFeedList() const { return !m_stack.Empty() && m_stack.Top().Kind == TKind::Feeds && !Capturing(); }
   void SoundStart(std::string_view name, const TScannedTag& tag, bool canHaveChildren);
   TElement Classify(std::string_view name);
   TElement ClassifyBelowFeed(TFrame& parent, std::string_view name);
@@ -219,6 +246,7 @@ class TStoreBuilder {
   TStoreReadResult& m_result;
   const bool m_recovery;
   TFrameStack m_stack;
+  bool m_tailPlain = false;  // between feeds: the last tag and the text after it hold no "<" (they ended whole)
   bool m_sawFeeds = false;
   bool m_sawOther = false;
   // An unknown element being kept: the text so far, its depth in the stack (0: none), whose it is.

@@ -32,6 +32,9 @@ size_t CutCharacterLength(std::string_view text) {
 
 TStoreFileSource::TStoreFileSource(int fd, size_t pieceSize) : m_fd(fd), m_pieceSize(std::max<size_t>(pieceSize, 1)) {}
 
+TStoreFileSource::TStoreFileSource(int fd, size_t pieceSize, uint64_t from, uint64_t to)
+    : m_fd(fd), m_pieceSize(std::max<size_t>(pieceSize, 1)), m_offset(from), m_end(to) {}
+
 bool TStoreFileSource::Append(std::string& buffer) {
   const size_t start = buffer.size();
   while (!m_ended && buffer.size() == start) {  // a piece may hold nothing but the start of a character
@@ -44,15 +47,16 @@ void TStoreFileSource::ReadPiece(std::string& buffer) {
   const size_t start = buffer.size();
   buffer += m_heldBack;
   const size_t readAt = buffer.size();
-  buffer.resize(readAt + m_pieceSize);
+  const auto wanted = static_cast<size_t>(std::min<uint64_t>(m_pieceSize, m_end - m_offset));
+  buffer.resize(readAt + wanted);
   ssize_t got = 0;
   do {
-    got = ::pread(m_fd, buffer.data() + readAt, m_pieceSize, static_cast<off_t>(m_offset));
+    got = wanted == 0 ? 0 : ::pread(m_fd, buffer.data() + readAt, wanted, static_cast<off_t>(m_offset));
   } while (got < 0 && errno == EINTR);
   m_readError = got < 0 ? errno : 0;
   got = std::max<ssize_t>(got, 0);
   buffer.resize(readAt + static_cast<size_t>(got));
-  m_offset += got;
+  m_offset += static_cast<uint64_t>(got);
   m_ended = got == 0;
   std::string_view piece(buffer.data() + start, buffer.size() - start);
   const size_t cut = m_ended ? 0 : CutCharacterLength(piece);

@@ -4,6 +4,7 @@
 // text checks first: that the bytes are UTF-8 and hold no zero byte.
 
 #include <cstddef>
+#include <cstdint>
 #include <string>
 
 namespace tidewick {
@@ -14,6 +15,8 @@ class TStoreFileSource {
 
   // Reads fd from its start (with pread, so several sources may share it); fd stays the caller's.
   explicit TStoreFileSource(int fd, size_t pieceSize = kDefaultPieceSize);
+  // Reads the bytes of fd from offset from up to offset to (a part of a store read by several threads).
+  TStoreFileSource(int fd, size_t pieceSize, uint64_t from, uint64_t to);
 
   // Appends the next piece to buffer, ending on a whole character; false at the end of the file, after an error
   // or after bytes that are not UTF-8 (nothing of those is appended).
@@ -30,7 +33,8 @@ class TStoreFileSource {
 
   int m_fd;
   size_t m_pieceSize;
-  long long m_offset = 0;
+  uint64_t m_offset = 0;
+  uint64_t m_end = UINT64_MAX;
   std::string m_heldBack;  // the start of a character cut by the end of the last piece
   bool m_ended = false;
   bool m_sawZeroByte = false;

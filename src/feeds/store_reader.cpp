@@ -3,6 +3,7 @@
 #include <fcntl.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdint>
 #include <cstring>
@@ -10,11 +11,13 @@
 #include <optional>
 #include <string_view>
 #include <sys/stat.h>
+#include <thread>
 #include <utility>
 #include <vector>
 
 #include "feeds/store_builder.h"
 #include "feeds/store_file_source.h"
+#include "feeds/store_parts.h"
 #include "feeds/store_scanner.h"
 #include "util/charset.h"
 #include "util/utf8.h"
@@ -92,12 +95,18 @@ TStoreReadResult UnreadStore(int error) {
 // Reads the store piece by piece, so its text never lies in memory whole beside its records. Nothing when the
 // file is not UTF-8 (a store from a Windows version, or one that declares another encoding): its text must be
 // converted as a whole first; nor when it is damaged: recovery reads the whole text again.
-std::optional<TStoreReadResult> ReadStoreInPieces(int fd, size_t pieceSize) {
+std::optional<TStoreReadResult> ReadStoreInPieces(int fd, uint64_t size, const TStorePieces& pieces) {
+  const size_t pieceSize = pieces.PieceSize;
   TStoreFileSource start(fd, pieceSize);
   TTagScanner declaration([&start](std::string& buffer) { return start.Append(buffer); });
   const std::string encoding = DeclaredEncoding(declaration);
   if (start.SawInvalidUtf8() || (!encoding.empty() && !IsUtf8EncodingName(encoding))) {
     return std::nullopt;
+  }
+  if (pieces.Parts > 1) {
+    if (std::optional<TStoreReadResult> parts = ReadStoreInParts(fd, size, pieceSize, pieces.Parts)) {
+      return parts;
+    }
   }
   TStoreFileSource source(fd, pieceSize);
   TTagScanner scanner([&source](std::string& buffer) { return source.Append(buffer); });
@@ -151,7 +160,14 @@ TStoreReadResult ReadStoreFile(const std::string& fileName, const TStorePieces& 
   struct stat info {};
   const bool inPieces = ::fstat(fd, &info) == 0 && S_ISREG(info.st_mode) && info.st_size > 0 &&
                         static_cast<uint64_t>(info.st_size) >= pieces.FromSize;
-  std::optional<TStoreReadResult> read = inPieces ? ReadStoreInPieces(fd, pieces.PieceSize) : std::nullopt;
+  TStorePieces reading = pieces;
+  if (reading.Parts == 0) {
+    constexpr uint64_t kPartSize = uint64_t{4} << 20;
+    const auto fit = static_cast<size_t>(static_cast<uint64_t>(std::max(info.st_size, off_t{0})) / kPartSize);
+    reading.Parts = std::clamp<size_t>(std::thread::hardware_concurrency(), 1, std::max<size_t>(fit, 1));
+  }
+  std::optional<TStoreReadResult> read =
+      inPieces ? ReadStoreInPieces(fd, static_cast<uint64_t>(info.st_size), reading) : std::nullopt;
   ::close(fd);
   if (read) {
     return std::move(*read);

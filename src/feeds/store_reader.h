@@ -38,10 +38,12 @@ struct TStoreReadResult {
 // Reads a store document. A damaged one yields every feed and entry that could be read, also after the damage.
 TStoreReadResult ReadStoreText(std::string text);
 
-// A file from FromSize bytes on is read in pieces of PieceSize, with the same result as reading its whole text.
+// A file from FromSize bytes on is read in pieces of PieceSize, with the same result as reading its whole text; a
+// sound one by Parts threads at once, each reading a part of it (0: one per core, with parts of at least 4 MiB).
 struct TStorePieces {
   uint64_t FromSize = uint64_t{4} << 20;
   size_t PieceSize = size_t{1} << 20;
+  size_t Parts = 0;
 };
 TStoreReadResult ReadStoreFile(const std::string& fileName, const TStorePieces& pieces = {});
 

@@ -2,10 +2,6 @@
 
 #include <iconv.h>
 
-#if defined(__SSE2__)
-#include <emmintrin.h>
-#endif
-
 #include <algorithm>
 #include <array>
 #include <cerrno>
@@ -37,72 +33,8 @@ bool StartsWithIgnoringCase(std::string_view text, std::string_view prefix) {
   return text.size() >= prefix.size() && SameAsciiIgnoringCase(text.substr(0, prefix.size()), prefix);
 }
 
-inline bool IsContinuationByte(unsigned char byte) {
-  return (byte & 0xC0) == 0x80;
-}
-
-// Length of the valid UTF-8 sequence of two or more bytes at p (left bytes available); 0 when there is none.
-inline std::size_t MultiByteLength(const unsigned char* p, std::size_t left) {
-  const unsigned char lead = p[0];
-  if (lead >= 0xC2 && lead <= 0xDF) {
-    return left >= 2 && IsContinuationByte(p[1]) ? 2 : 0;
-  }
-  if (lead >= 0xE0 && lead <= 0xEF) {
-    if (left < 3 || !IsContinuationByte(p[1]) || !IsContinuationByte(p[2]) || (lead == 0xE0 && p[1] < 0xA0) ||
-        (lead == 0xED && p[1] >= 0xA0)) {
-      return 0;  // cut short, an overlong form or a surrogate
-    }
-    return 3;
-  }
-  if (lead >= 0xF0 && lead <= 0xF4) {
-    if (left < 4 || !IsContinuationByte(p[1]) || !IsContinuationByte(p[2]) || !IsContinuationByte(p[3]) ||
-        (lead == 0xF0 && p[1] < 0x90) || (lead == 0xF4 && p[1] >= 0x90)) {
-      return 0;
-    }
-    return 4;
-  }
-  return 0;
-}
-
-// Length of the leading part of `bytes` that is valid UTF-8; ASCII is skipped sixteen (or eight) bytes at a time.
-std::size_t ValidUtf8Prefix(std::string_view bytes) {
-  const auto* const data = reinterpret_cast<const unsigned char*>(bytes.data());
-  const std::size_t size = bytes.size();
-  std::size_t pos = 0;
-  while (pos < size) {
-#if defined(__SSE2__)
-    while (size - pos >= 16) {
-      const __m128i block = _mm_loadu_si128(reinterpret_cast<const __m128i*>(data + pos));
-      if (const int mask = _mm_movemask_epi8(block); mask != 0) {
-        pos += static_cast<std::size_t>(__builtin_ctz(static_cast<unsigned>(mask)));
-        break;
-      }
-      pos += 16;
-    }
-#endif
-    if (pos + 8 <= size) {
-      uint64_t word;
-      std::memcpy(&word, data + pos, 8);
-      if ((word & 0x8080808080808080ULL) == 0) {
-        pos += 8;
-        continue;
-      }
-    }
-    if (data[pos] < 0x80) {
-      ++pos;
-      continue;
-    }
-    const std::size_t length = MultiByteLength(data + pos, size - pos);
-    if (length == 0) {
-      return pos;
-    }
-    pos += length;
-  }
-  return size;
-}
-
 std::string RepairUtf8Fast(std::string_view bytes) {
-  if (ValidUtf8Prefix(bytes) == bytes.size()) {
+  if (IsValidUtf8(bytes)) {
     return std::string(bytes);
   }
   return RepairUtf8(bytes);
@@ -431,7 +363,7 @@ std::string DecodeToUtf8(std::string_view bytes, std::string_view encoding) {
 }
 
 std::string DecodeToUtf8(std::string&& bytes, std::string_view encoding) {
-  if ((encoding.empty() || IsUtf8EncodingName(encoding)) && ValidUtf8Prefix(bytes) == bytes.size()) {
+  if ((encoding.empty() || IsUtf8EncodingName(encoding)) && IsValidUtf8(bytes)) {
     return std::move(bytes);
   }
   return DecodeToUtf8(std::string_view(bytes), encoding);

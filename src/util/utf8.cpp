@@ -8,7 +8,10 @@
 #include <array>
 #include <cstdint>
 #include <cstring>
+#include <optional>
 #include <utility>
+
+#include "util/utf8_check_avx2.h"
 
 namespace tidewick {
 
@@ -139,6 +142,11 @@ std::size_t Utf8SequenceLength(std::string_view text, std::size_t pos) {
 }
 
 bool IsValidUtf8(std::string_view bytes) {
+  if (bytes.size() >= 64) {
+    if (const std::optional<bool> checked = IsValidUtf8Avx2(bytes)) {
+      return *checked;
+    }
+  }
   std::size_t pos = 0;
   while (pos < bytes.size()) {
     // Stores and feeds are mostly ASCII markup: sixteen (or eight) bytes at a time up to the next other byte.

@@ -1,8 +1,11 @@
 #include "util/utf8.h"
 
 #include <gtest/gtest.h>
+#include <string>
+#include <vector>
 
 #include "util/case_fold.h"
+#include "util/strings.h"
 
 namespace tidewick {
 namespace {
@@ -23,11 +26,26 @@ TEST(Utf8, RejectsOverlongSurrogatesAndTruncatedSequences) {
   EXPECT_FALSE(IsValidUtf8("\xF4\x90\x80\x80"));  // beyond U+10FFFF
   EXPECT_FALSE(IsValidUtf8("\xE2\x82"));          // cut short
   EXPECT_TRUE(IsValidUtf8(RepairUtf8("\xE2\x82")));
-  // ASCII is passed over eight bytes at a time: a bad byte is found wherever it lies among the words and the tail.
-  const std::string ascii = "0123456789abcdefghi";
-  for (size_t at = 0; at <= ascii.size(); ++at) {
-    EXPECT_FALSE(IsValidUtf8(ascii.substr(0, at) + "\xFF" + ascii.substr(at))) << at;
-    EXPECT_TRUE(IsValidUtf8(ascii.substr(0, at) + "\xC3\xA9" + ascii.substr(at))) << at;
+  // Long texts are checked in blocks (32 bytes), short ones in words: each sequence is judged wherever it lies,
+  // also across a block's end and as the text's last bytes, among ASCII and among other characters.
+  const std::vector<std::string> valid =
+      SplitToList("\xC3\xA9 \xE2\x82\xAC \xF0\x9F\x98\x80 \xED\x9F\xBF \xEF\xBF\xBF \xF4\x8F\xBF\xBF", " ");
+  const std::vector<std::string> invalid = SplitToList(
+      "\xFF \x80 \xC1\xBF \xE0\x9F\xBF \xED\xA0\x80 \xF0\x8F\xBF\xBF "
+      "\xF4\x90\x80\x80 \xF5\x80\x80\x80 \xE2\x82 \xF0\x9F\x98 \xC3\xA9\xA9 \xC3",
+      " ");
+  for (const std::string filler : {"0123456789abcdefghijklmnopqrstuvwxyz", "\xC3\xA4\xE2\x82\xAC\xF0\x9F\x98\x80x"}) {
+    const std::string text = filler + filler + filler;
+    for (size_t at = 0; at <= text.size(); at += at < text.size() ? Utf8SequenceLength(text, at) : 1) {
+      for (const std::string& sequence : valid) {
+        EXPECT_TRUE(IsValidUtf8(text.substr(0, at) + sequence + text.substr(at))) << at << " " << sequence;
+        EXPECT_TRUE(IsValidUtf8(text.substr(0, at) + sequence)) << at << " " << sequence;
+      }
+      for (const std::string& sequence : invalid) {
+        EXPECT_FALSE(IsValidUtf8(text.substr(0, at) + sequence + text.substr(at))) << at << " " << sequence;
+        EXPECT_FALSE(IsValidUtf8(text.substr(0, at) + sequence)) << at << " " << sequence;
+      }
+    }
   }
 }
 
