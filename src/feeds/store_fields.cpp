@@ -207,11 +207,14 @@ void AssignItemField(TEntry& item, int field, std::string value) {
     case 6:
       item.Visited = ParseStoreInteger(value) == 1;
       break;
-    default:
+    case 7:
       item.Categories.clear();
       for (std::string& category : SplitLines(value)) {
         AddEntryCategory(item, category);
       }
+      break;
+    default:
+      ReadEnclosureLines(item, value);
       break;
   }
 }

@@ -62,8 +62,8 @@ inline constexpr std::array<std::string_view, 7> kFeedFieldNames = {
 inline constexpr std::array<std::string_view, 13> kInfoFieldNames = {
     "Title", "Link",       "Description", "Copyright", "Language",   "PublishedDate", "LastBuildDate",
     "TTL",   "ImageTitle", "ImageURL",    "ImageLink", "ImageWidth", "ImageHeight"};
-inline constexpr std::array<std::string_view, 8> kItemFieldNames = {"Title",  "Link",   "Description", "PublishedDate",
-                                                                    "Author", "Readed", "Visited",     "Categories"};
+inline constexpr std::array<std::string_view, 9> kItemFieldNames = {
+    "Title", "Link", "Description", "PublishedDate", "Author", "Readed", "Visited", "Categories", "Enclosures"};
 inline constexpr std::array<std::string_view, kRefreshFieldCount> kRefreshFieldNames = {
     "Address",   "ETag",        "LastModified", "RetryAfter", "Gone",          "RedirectTarget", "RedirectCount",
     "MovedFrom", "LastRequest", "LastStatus",   "LastBytes",  "LastUnchanged", "LastFailure"};

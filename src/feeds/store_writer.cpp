@@ -286,6 +286,9 @@ void WriteItem(TChunkWriter& out, const TEntry& item, int number) {
     }
     out.Text(3, "Categories", lines);
   }
+  if (!item.Enclosures.empty()) {
+    out.Text(3, "Enclosures", EnclosureLines(item.Enclosures));
+  }
   out.UnknownLines(3, item.Unknown);
   out.CloseLine(2, "Item", number);
 }
