@@ -34,6 +34,7 @@ const TCaption kMenuCaptions[] = {
     {&TMainActions::mnuFileExport, "Main|mnuFileExport", "Feeds e&xportieren..."},
     {&TMainActions::mnuFileImport, "Main|mnuFileImport", "Feeds &importieren..."},
     {&TMainActions::mnuFileFeedItemExport, "Main|mnuFileFeedItemExport", "Feed-&Eintrag exportieren..."},
+    {&TMainActions::mnuFileEnclosureSave, "Main|mnuFileEnclosureSave", "&Anhang speichern unter..."},
     {&TMainActions::mnuFileExit, "Main|mnuFileExit", "B&eenden"},
     {&TMainActions::mnuFeedAdd, "Main|mnuFeedAdd", "&Hinzufügen..."},
     {&TMainActions::mnuFeedEdit, "Main|mnuFeedEdit", "&Bearbeiten..."},
@@ -96,6 +97,7 @@ TMainActions::TMainActions(QMainWindow* window) : QObject(window) {
   mnuFileExport = Make("mnuFileExport", window);
   mnuFileImport = Make("mnuFileImport", window);
   mnuFileFeedItemExport = Make("mnuFileFeedItemExport", window);
+  mnuFileEnclosureSave = Make("mnuFileEnclosureSave", window);
   mnuFileExit = Make("mnuFileExit", window);
   mnuFeedAdd = Make("mnuFeedAdd", window);
   mnuFeedEdit = Make("mnuFeedEdit", window);
@@ -131,6 +133,7 @@ TMainActions::TMainActions(QMainWindow* window) : QObject(window) {
       {mnuFileExport, QKeySequence(Qt::CTRL | Qt::ALT | Qt::Key_E)},
       {mnuFileImport, QKeySequence(Qt::CTRL | Qt::ALT | Qt::Key_I)},
       {mnuFileFeedItemExport, QKeySequence(Qt::CTRL | Qt::Key_S)},
+      {mnuFileEnclosureSave, QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_S)},
       {mnuFileExit, QKeySequence(Qt::ALT | Qt::Key_X)},
       {mnuFeedAdd, QKeySequence(Qt::CTRL | Qt::Key_N)},
       {mnuFeedEdit, QKeySequence(Qt::CTRL | Qt::Key_E)},
@@ -189,7 +192,7 @@ void TMainActions::BuildMenus(QMainWindow* window) {
   mnuFile->setObjectName(QStringLiteral("mnuFile"));
   mnuFile->addActions({mnuFileExport, mnuFileImport});
   mnuFile->addSeparator();
-  mnuFile->addAction(mnuFileFeedItemExport);
+  mnuFile->addActions({mnuFileFeedItemExport, mnuFileEnclosureSave});
   mnuFile->addSeparator();
   mnuFile->addAction(mnuFileExit);
 
@@ -273,8 +276,9 @@ void TMainActions::BuildContextMenus(QMainWindow* window) {
   pmnuItems->setObjectName(QStringLiteral("pmnuItems"));
   pmnuItems->addActions({pmnuItemsLinkCopy, pmnuItemsLinkOpen});
   pmnuItems->addSeparator();
-  pmnuItems->addAction(mnuFileFeedItemExport);
-  m_entriesCaptions = {{mnuFileFeedItemExport, "Main|pmnuItemsExport", "Feed-Eintrag &exportieren..."}};
+  pmnuItems->addActions({mnuFileFeedItemExport, mnuFileEnclosureSave});
+  m_entriesCaptions = {{mnuFileFeedItemExport, "Main|pmnuItemsExport", "Feed-Eintrag &exportieren..."},
+                       {mnuFileEnclosureSave, "Main|pmnuItemsEnclosureSave", "&Anhang speichern unter..."}};
 
   pmnuTray = new QMenu(window);
   pmnuTray->setObjectName(QStringLiteral("pmnuTray"));

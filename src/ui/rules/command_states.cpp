@@ -16,6 +16,7 @@ TCommandStates DecideCommandStates(const TCommandContext& context) {
   states.Move = states.Rename;
   states.SearchPrev = context.SearchTextSet;
   states.EntryExport = context.EntrySelected;
+  states.EnclosureSave = context.EntrySelected && context.EntryHasEnclosures;
   states.StopRefresh = context.Refreshing;
   return states;
 }
