@@ -401,6 +401,7 @@ class MainWindowTest : public QObject {
     QVERIFY(save->isEnabled());
     w.entryTabs->setCurrentWidget(w.htmlTab);
     QVERIFY(w.entryHtmlView->toPlainText().contains(QLatin1String("ep1.mp3 (audio/mpeg, 200.0 kB)")));
+    QVERIFY(test::SaveScreenshot(*m_window, "window-enclosures.png"));
 
     const auto saveAs = [&](int choice, const QString& name) {
       prompts::PrimeChoice(choice);
