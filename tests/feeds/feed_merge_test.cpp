@@ -114,7 +114,9 @@ TEST(FeedMerge, UnchangedDownloadKeepsTheChannelAndTheReadMarks) {
   fresh.Info.Title = "new channel";
   fresh.Entries[0].IsRead = false;
   fresh.Entries[1].Title = "b";
-  MergeFeed(stored, fresh, TAutoReadTerms({"a"}), 5);
+  AddEntryEnclosure(fresh.Entries[1], {.Url = "http://h/b.mp3", .Type = {}, .Length = -1});
+  EXPECT_TRUE(MergeFeed(stored, fresh, TAutoReadTerms({"a"}), 5).EntriesChanged());
+  EXPECT_EQ(stored.Entries[1].Enclosures, fresh.Entries[1].Enclosures);  // stored before files were kept: taken
   EXPECT_EQ(stored.Info.Title, "old channel");
   EXPECT_TRUE(stored.Entries[0].IsRead);
   EXPECT_EQ(stored.Entries.size(), 2u);
