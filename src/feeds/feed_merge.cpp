@@ -153,6 +153,10 @@ TMergeCounts MergeEntries(TFeed& stored, TFreshEntries& freshItems, const TAutoR
     const auto found = firstOccurrence.find(KeyOf(items[i]));
     if (found != firstOccurrence.end()) {
       present[found->second] = true;
+      if (items[i].Enclosures.empty() && !freshItems[found->second].Enclosures.empty()) {
+        items[i].Enclosures = freshItems[found->second].Enclosures;  // an upgrade shows the files of stored entries
+        ++counts.GotFiles;
+      }
       ++i;
       continue;
     }

@@ -2,7 +2,8 @@
 
 // Merging a fresh download into a stored feed: entries that left the feed are dropped (unless starred), new ones are
 // appended in document order (born read when they contain an auto-read term), entries that stay keep their stored
-// record and marks. An entry is identified by Title, Link and Author together.
+// record and marks (only a record without files takes the feed's, so entries stored before files were kept show
+// them). An entry is identified by Title, Link and Author together.
 
 #include <string>
 #include <string_view>
@@ -36,8 +37,9 @@ struct TMergeCounts {
   int Added = 0;
   int AddedRead = 0;  // of Added, born read by the auto-read terms
   int Retitled = 0;   // stored entries known by their earlier identity that took the current title and link
+  int GotFiles = 0;   // stored entries without files (stored by a version that did not keep them) that took the feed's
   // Whether the entries changed at all (MinutesElapsed, LastDownloaded and Error always do).
-  bool EntriesChanged() const { return Removed > 0 || Added > 0 || Retitled > 0; }
+  bool EntriesChanged() const { return Removed > 0 || Added > 0 || Retitled > 0 || GotFiles > 0; }
 };
 
 // Merges fresh.Entries into stored (in place) by the rule above, in linear time; the survivors end up in exactly

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <atomic>
+#include <charconv>
 #include <utility>
 
 #include "util/strings.h"
@@ -45,6 +46,51 @@ void AddEntryCategory(TEntry& item, std::string_view category) {
   if (!cut.empty() && item.Categories.size() < kMaxEntryCategories &&
       std::find(item.Categories.begin(), item.Categories.end(), cut) == item.Categories.end()) {
     item.Categories.push_back(cut);
+  }
+}
+
+void AddEntryEnclosure(TEntry& item, TEnclosure enclosure) {
+  enclosure.Url = std::string(TrimView(enclosure.Url));  // a copy first: the view points into the text it replaces
+  const bool usable = !enclosure.Url.empty() && enclosure.Url.size() <= kMaxEnclosureUrlBytes &&
+                      std::none_of(enclosure.Url.begin(), enclosure.Url.end(),
+                                   [](char c) { return static_cast<unsigned char>(c) <= ' ' || c == '\x7f'; });
+  if (!usable || item.Enclosures.size() >= kMaxEntryEnclosures ||
+      std::any_of(item.Enclosures.begin(), item.Enclosures.end(),
+                  [&](const TEnclosure& known) { return known.Url == enclosure.Url; })) {
+    return;
+  }
+  std::replace_if(
+      enclosure.Type.begin(), enclosure.Type.end(), [](char c) { return static_cast<unsigned char>(c) < ' '; }, ' ');
+  enclosure.Type = std::string(Utf8Prefix(TrimView(enclosure.Type), kMaxEnclosureTypeBytes));
+  enclosure.Length = std::max<int64_t>(enclosure.Length, -1);
+  item.Enclosures.push_back(std::move(enclosure));
+}
+
+std::string EnclosureLines(const std::vector<TEnclosure>& enclosures) {
+  std::string lines;
+  for (const TEnclosure& enclosure : enclosures) {
+    lines.append(lines.empty() ? "" : "\n").append(enclosure.Url).append("\t").append(enclosure.Type).append("\t");
+    if (enclosure.Length >= 0) {
+      lines.append(std::to_string(enclosure.Length));
+    }
+  }
+  return lines;
+}
+
+void ReadEnclosureLines(TEntry& item, std::string_view lines) {
+  item.Enclosures.clear();
+  for (const std::string& line : SplitLines(lines)) {
+    const size_t typeStart = line.find('\t');
+    const size_t lengthStart = typeStart == std::string::npos ? std::string::npos : line.find('\t', typeStart + 1);
+    TEnclosure enclosure{.Url = line.substr(0, typeStart), .Type = {}, .Length = -1};
+    if (lengthStart != std::string::npos) {
+      enclosure.Type = line.substr(typeStart + 1, lengthStart - typeStart - 1);
+      const std::string_view length = std::string_view(line).substr(lengthStart + 1);
+      int64_t value = -1;
+      const auto parsed = std::from_chars(length.data(), length.data() + length.size(), value);
+      enclosure.Length = parsed.ec == std::errc() && parsed.ptr == length.data() + length.size() ? value : -1;
+    }
+    AddEntryEnclosure(item, std::move(enclosure));
   }
 }
 

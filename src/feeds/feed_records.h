@@ -61,6 +61,20 @@ class TEntryStamp {
   uint32_t m_value = 0;
 };
 
+// A file an entry carries: an absolute http or https address, its media type as the feed gave it and its length in
+// bytes (-1 when unknown).
+struct TEnclosure {
+  std::string Url;
+  std::string Type;
+  int64_t Length = -1;
+
+  bool operator==(const TEnclosure&) const = default;
+};
+
+inline constexpr size_t kMaxEntryEnclosures = 16;
+inline constexpr size_t kMaxEnclosureUrlBytes = 2048;
+inline constexpr size_t kMaxEnclosureTypeBytes = 128;
+
 // One entry of a feed.
 struct TEntry {
   std::string Title;
@@ -84,6 +98,9 @@ struct TEntry {
   // The feed's categories of the entry, single-line texts (at most kMaxEntryCategories of kMaxCategoryBytes each);
   // stored as one "Categories" element, one a line, only when there are any. Not part of the identity.
   std::vector<std::string> Categories;
+  // Files the entry carries (podcast audio, video, attachments), at most kMaxEntryEnclosures, each address once;
+  // stored as one "Enclosures" element, one a line, only when there are any. Not part of the identity.
+  std::vector<TEnclosure> Enclosures;
 };
 
 inline constexpr size_t kMaxEntryCategories = 32;
@@ -146,6 +163,13 @@ void InitEntry(TEntry& item);
 // Adds a category on one line (breaks and tabs become blanks), trimmed and cut to kMaxCategoryBytes, unless it is
 // empty, already there or the list is full.
 void AddEntryCategory(TEntry& item, std::string_view category);
+// Adds an enclosure unless its address is empty, longer than kMaxEnclosureUrlBytes, holds a blank or control
+// character, is already there or the list is full; the type is kept on one line, cut to kMaxEnclosureTypeBytes, and a
+// negative length counts as unknown.
+void AddEntryEnclosure(TEntry& item, TEnclosure enclosure);
+// The enclosures as the store keeps them, one a line: address, tab, type, tab, length (empty when unknown); and back.
+std::string EnclosureLines(const std::vector<TEnclosure>& enclosures);
+void ReadEnclosureLines(TEntry& item, std::string_view lines);
 
 // Text before the first content marker; the whole description without a marker.
 std::string ItemSummary(std::string_view description);

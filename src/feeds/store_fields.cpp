@@ -213,8 +213,11 @@ void AssignItemField(TEntry& item, int field, std::string value) {
         AddEntryCategory(item, category);
       }
       break;
-    default:
+    case 8:
       item.Starred = ParseStoreInteger(value) == 1;
+      break;
+    default:
+      ReadEnclosureLines(item, value);
       break;
   }
 }

@@ -62,9 +62,11 @@ inline constexpr std::array<std::string_view, 7> kFeedFieldNames = {
 inline constexpr std::array<std::string_view, 13> kInfoFieldNames = {
     "Title", "Link",       "Description", "Copyright", "Language",   "PublishedDate", "LastBuildDate",
     "TTL",   "ImageTitle", "ImageURL",    "ImageLink", "ImageWidth", "ImageHeight"};
-// Categories and Starred are written only when set, so they are not among the values every complete entry holds.
-inline constexpr std::array<std::string_view, 9> kItemFieldNames = {
-    "Title", "Link", "Description", "PublishedDate", "Author", "Readed", "Visited", "Categories", "Starred"};
+// Categories, Starred and Enclosures are written only when set, so they are not among the values every complete entry
+// holds.
+inline constexpr std::array<std::string_view, 10> kItemFieldNames = {
+    "Title",  "Link",    "Description", "PublishedDate", "Author",
+    "Readed", "Visited", "Categories",  "Starred",       "Enclosures"};
 inline constexpr std::array<std::string_view, kRefreshFieldCount> kRefreshFieldNames = {
     "Address",   "ETag",        "LastModified", "RetryAfter", "Gone",          "RedirectTarget", "RedirectCount",
     "MovedFrom", "LastRequest", "LastStatus",   "LastBytes",  "LastUnchanged", "LastFailure"};

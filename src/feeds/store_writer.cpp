@@ -277,14 +277,17 @@ void WriteItem(TChunkWriter& out, const TEntry& item, int number) {
   out.Text(3, "Description", item.Description);
   out.Number(3, "PublishedDate", DateTimeToUnixSeconds(item.PublishedDate));
   out.Text(3, "Author", item.Author);
-  // Categories and the star only when set, so a store without them stays as it was; before the marks, so an entry
-  // cut after its last value (which recovery keeps) has lost neither.
+  // Categories, files and the star only when set, so a store without them stays as it was; before the marks, so an
+  // entry cut after its last value (which recovery keeps) has lost neither.
   if (!item.Categories.empty()) {  // only then: a store without any stays what it was
     std::string lines;
     for (const std::string& category : item.Categories) {
       lines.append(lines.empty() ? "" : "\n").append(category);
     }
     out.Text(3, "Categories", lines);
+  }
+  if (!item.Enclosures.empty()) {
+    out.Text(3, "Enclosures", EnclosureLines(item.Enclosures));
   }
   if (item.Starred) {
     out.Boolean(3, "Starred", true);

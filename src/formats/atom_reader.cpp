@@ -8,6 +8,7 @@
 #include <string_view>
 
 #include "formats/element_text.h"
+#include "formats/enclosure_reading.h"
 #include "formats/feed_extensions.h"
 #include "formats/link_resolution.h"
 #include "formats/reader_support.h"
@@ -146,6 +147,7 @@ void ReadAtomEntry(const TXmlNode& node, TEntry& item, std::string_view document
   item.PublishedDate = ReadDate(&node, {"updated", "modified", "published", "issued", "created"});
   item.Author = SingleLineText(ChildValue(FindChild(&node, "author"), "name"));
   ReadCategories(node, "category", {"label", "term"}, item);
+  ReadEnclosures(node, documentAddress, item);
   KeepEarlierIdentity(item, std::move(earlier));
 }
 

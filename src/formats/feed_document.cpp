@@ -104,6 +104,9 @@ void ReplaceForbiddenCharacters(TFeed& feed) {
     for (std::string& category : item.Categories) {
       ReplaceXmlForbidden(category);
     }
+    for (TEnclosure& enclosure : item.Enclosures) {
+      ReplaceXmlForbidden(enclosure.Type);
+    }
   }
 }
 

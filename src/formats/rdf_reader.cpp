@@ -6,6 +6,7 @@
 #include <string>
 
 #include "formats/element_text.h"
+#include "formats/enclosure_reading.h"
 #include "formats/feed_extensions.h"
 #include "formats/link_resolution.h"
 #include "formats/reader_support.h"
@@ -37,6 +38,7 @@ void ReadRdfItem(const TXmlNode& node, TEntry& item, std::string_view documentAd
   item.PublishedDate = ReadRssDate(node, "dc:date", kIso8601Date);
   item.Author = SingleLineText(ChildValue(&node, "dc:creator"));
   ReadCategories(node, "dc:subject", {}, item);
+  ReadEnclosures(node, documentAddress, item);
   KeepEarlierIdentity(item, std::move(earlier));
 }
 

@@ -7,6 +7,7 @@
 #include <string_view>
 
 #include "formats/element_text.h"
+#include "formats/enclosure_reading.h"
 #include "formats/feed_extensions.h"
 #include "formats/link_resolution.h"
 #include "formats/reader_support.h"
@@ -94,6 +95,7 @@ void ReadRssItem(const TXmlNode& node, TEntry& item, std::string_view documentAd
   item.Author = SingleLineText(ChildValue(&node, "author"));
   ReadCategories(node, "category", {}, item);
   ReadCategories(node, "dc:subject", {}, item);
+  ReadEnclosures(node, documentAddress, item);
   KeepEarlierIdentity(item, std::move(earlier));
 }
 

@@ -25,6 +25,8 @@ constexpr long kTransferLimitMarginMs = 1000;
 struct TTransfer {
   CURL* Easy = nullptr;
   std::string* Content = nullptr;
+  const std::function<bool(std::string_view, int64_t)>* Sink = nullptr;  // instead of Content when set
+  size_t BodyBytes = 0;
   size_t MaxBodyBytes = kMaxBodyBytes;
   bool TooLarge = false;
   TClock::time_point LastByte;
@@ -48,9 +50,15 @@ size_t WriteBody(char* data, size_t size, size_t count, void* userData) {
   const size_t bytes = size * count;
   transfer.LastByte = TClock::now();
   transfer.Received += static_cast<int64_t>(bytes);
-  if (transfer.Content->size() + bytes > transfer.MaxBodyBytes) {
+  if (bytes > transfer.MaxBodyBytes - transfer.BodyBytes) {
     transfer.TooLarge = true;
     return 0;  // makes libcurl end the transfer with a write error
+  }
+  transfer.BodyBytes += bytes;
+  if (transfer.Sink != nullptr) {
+    curl_off_t announced = -1;
+    curl_easy_getinfo(transfer.Easy, CURLINFO_CONTENT_LENGTH_DOWNLOAD_T, &announced);
+    return (*transfer.Sink)(std::string_view(data, bytes), static_cast<int64_t>(announced)) ? bytes : 0;
   }
   if (transfer.Content->empty()) {
     ReserveAnnouncedLength(transfer);
@@ -239,6 +247,7 @@ TFetchResult FetchUnguarded(const std::string& url, std::string& content, int ti
   TTransfer transfer;
   transfer.Easy = easy.get();
   transfer.Content = &content;
+  transfer.Sink = options.BodySink ? &options.BodySink : nullptr;
   transfer.MaxBodyBytes = options.MaxBodyBytes;
   const std::string agent = options.Agent.empty() ? DefaultUserAgent() : options.Agent;
   if (!SetUpEasy(easy.get(), url, timeoutMs, options, transfer, agent, headers.get())) {

@@ -5,7 +5,9 @@
 #include <atomic>
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <string>
+#include <string_view>
 
 namespace tidewick {
 
@@ -39,6 +41,9 @@ struct TFetchOptions {
   // that could not stand in a header line is not sent). A server that finds them current answers 304, no body.
   std::string IfNoneMatch;
   std::string IfModifiedSince;
+  // When set, the body goes here piece by piece instead of into content (MaxBodyBytes still counts), with the length
+  // the server announced (-1 when it gave none); false ends the transfer as failed. Large files go to disk this way.
+  std::function<bool(std::string_view piece, int64_t announced)> BodySink;
 };
 
 enum class TFetchStatus {

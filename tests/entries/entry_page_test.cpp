@@ -5,6 +5,7 @@
 #include <tuple>
 #include <vector>
 
+#include "entries/enclosure_list.h"
 #include "support/table_file.h"
 #include "util/colors.h"
 
@@ -44,6 +45,20 @@ TEST(LimitEntryContent, CutsHostileContentAtATagBoundary) {
   EXPECT_EQ(ViewableEntryContent("<ul><li><div><blockquote>x<style>p{}</style><script>y()</script>",
                                  {.Html = {.MaxDepth = 2}}),
             "<ul><li>x</li></ul>");
+}
+
+// The files under the header: named after the file, type and size as escaped text, nothing without files.
+TEST(EnclosureList, ListsEachFileWithItsTypeAndSize) {
+  EXPECT_EQ(EnclosureListHtml({}), "");
+  EXPECT_EQ(
+      EnclosureListHtml({{.Url = "http://h/a/ep%201.mp3?x=\"1&y", .Type = "audio/<b>", .Length = 12345678},
+                         {.Url = "https://h.example/", .Type = "", .Length = -1},
+                         {.Url = "https://h/v/", .Type = "", .Length = 999}}),
+      "<p class=\"enclosures\"><b>Anhänge:</b><br><a href=\"http://h/a/ep%201.mp3?x=&quot;1&amp;y\">ep%201.mp3</a> "
+      "(audio/&lt;b&gt;, 12.3 MB)<br><a href=\"https://h.example/\">h.example</a><br><a href=\"https://h/v/\">v</a> "
+      "(999 B)</p>");
+  EXPECT_EQ(HumanSize(999'950), "1.0 MB");
+  EXPECT_EQ(HumanSize(int64_t{5} << 60), "5.8 EB");
 }
 
 }  // namespace

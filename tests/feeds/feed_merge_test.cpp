@@ -103,6 +103,19 @@ TEST(FeedMerge, MatchesTheReferenceRuleOnRandomFeeds) {
   }
 }
 
+// Entries stored before files were kept take the feed's files; their marks stay.
+TEST(FeedMerge, AnEntryStoredWithoutFilesTakesTheFeeds) {
+  TFeed stored;
+  stored.Entries = {MakeEntry("b")};
+  stored.Entries[0].IsRead = true;
+  TFeed fresh = stored;
+  fresh.Entries[0].IsRead = false;
+  AddEntryEnclosure(fresh.Entries[0], {.Url = "http://h/b.mp3", .Type = {}, .Length = -1});
+  EXPECT_TRUE(MergeFeed(stored, fresh, TAutoReadTerms({}), 5).EntriesChanged());
+  EXPECT_EQ(stored.Entries[0].Enclosures, fresh.Entries[0].Enclosures);
+  EXPECT_TRUE(stored.Entries[0].IsRead);
+}
+
 TEST(AutoRead, SearchesTitleAuthorAndDescriptionIgnoringCase) {
   test::CheckTableFile("feeds/auto_read.tsv", 4, [](const std::vector<std::string>& in) {
     std::vector<std::string> terms;

@@ -91,6 +91,14 @@ std::string PathByPathText(const TFeeds& feeds) {
         }
         doc.SetValue(path + "Categories", lines);
       }
+      if (!item.Enclosures.empty()) {
+        std::string lines;
+        for (const TEnclosure& file : item.Enclosures) {
+          lines += (lines.empty() ? "" : "\n") + file.Url + "\t" + file.Type + "\t" +
+                   (file.Length < 0 ? "" : std::to_string(file.Length));
+        }
+        doc.SetValue(path + "Enclosures", lines);
+      }
     }
   }
   std::string text;
@@ -120,6 +128,9 @@ TFeeds RandomStore(std::mt19937& random) {
       item.IsRead = random() % 2 == 0;
       for (size_t c = random() % 3; c > 0; --c) {
         AddEntryCategory(item, text());
+      }
+      for (size_t c = random() % 3; c > 0; --c) {
+        AddEntryEnclosure(item, {.Url = "http://h/" + std::to_string(random() % 3), .Type = text(), .Length = 7});
       }
     }
   }

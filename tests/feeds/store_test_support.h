@@ -66,6 +66,10 @@ inline TFeeds NumberedStore(int feedCount, int entryCount, bool read) {
       item.Author = "Author " + id;
       item.IsRead = read;
       item.Visited = read && m % 2 == 0;
+      if (m == 2) {  // an entry with files: its element is read back and survives damage elsewhere like any other
+        AddEntryEnclosure(item, {.Url = "http://example.org/" + id + ".mp3", .Type = "audio/mpeg", .Length = 1234});
+        AddEntryEnclosure(item, {.Url = "https://example.org/" + id + ".pdf", .Type = "", .Length = -1});
+      }
     }
   }
   return feeds;

@@ -59,6 +59,39 @@ TEST(RssReader, CategoriesAreBoundedInCountAndLength) {
   EXPECT_EQ(categories.back(), "c30");
 }
 
+// RSS enclosures, Atom enclosure links and Media RSS contents, as the table says.
+TEST(FeedReaders, ReadEnclosures) {
+  test::CheckTableFile("formats/enclosures.tsv", 2, [](const std::vector<std::string>& in) -> std::string {
+    const std::string document =
+        in[0] == "rss" ? Rss("<item>" + in[1] + "</item>") : test::Atom("<entry>" + in[1] + "</entry>");
+    const auto result = ReadFeed(document, "https://host/feeds/a.xml");
+    if (result.Feed.Entries.size() != 1) {
+      return "(no entry)";
+    }
+    std::string text;
+    for (const TEnclosure& file : result.Item(0).Enclosures) {
+      text.append(text.empty() ? "" : " | ").append(file.Url + " " + file.Type + " ");
+      text.append(file.Length < 0 ? "?" : std::to_string(file.Length));
+    }
+    return text;
+  });
+}
+
+// Hostile counts and sizes: at most kMaxEntryEnclosures, an address too long is dropped, a type is cut.
+TEST(FeedReaders, EnclosuresAreBoundedInCountAndSize) {
+  std::string item = "<enclosure url=\"http://h/" + std::string(kMaxEnclosureUrlBytes, 'u') + "\"/>";
+  item += "<enclosure url=\"http://h/0\" type=\"" + std::string(1000, 't') + "\"/>";
+  for (int i = 1; i < 40; ++i) {
+    item += "<enclosure url=\"http://h/" + std::to_string(i) + "\"/>";
+  }
+  const auto result = ReadFeed(Rss("<item>" + item + "</item>"));
+  ASSERT_EQ(result.Feed.Entries.size(), 1u);
+  const std::vector<TEnclosure>& files = result.Item(0).Enclosures;
+  ASSERT_EQ(files.size(), kMaxEntryEnclosures);
+  EXPECT_EQ(files.front().Type, std::string(kMaxEnclosureTypeBytes, 't'));
+  EXPECT_EQ(files.back().Url, "http://h/15");
+}
+
 TEST(RssReader, ChannelWithoutChannelElement) {
   TXmlDoc doc("?xml");
   doc.LoadFromString("<?xml version=\"1.0\"?><rss version=\"2.0\"><item><title>Stray</title></item></rss>");

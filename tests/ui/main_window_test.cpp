@@ -18,6 +18,7 @@
 #include <QMenu>
 #include <QPlainTextEdit>
 #include <QProgressBar>
+#include <QProgressDialog>
 #include <QPushButton>
 #include <QShortcutEvent>
 #include <QSignalSpy>
@@ -37,6 +38,7 @@
 #include "support/feed_builder.h"
 #include "support/http_test_server.h"
 #include "tree/feed_tree.h"
+#include "ui/main/enclosure_saver.h"
 #include "ui/main/entry_controller.h"
 #include "ui/main/entry_list_model.h"
 #include "ui/main/feed_tree_model.h"
@@ -218,7 +220,8 @@ class MainWindowTest : public QObject {
         "F9 actFocusTree lvItems, F10 actFocusList tvNav, F11 actShowTextView tvNav, "
         "F12 actShowHtmlView tvNav, Shift+F12 actShowHtmlView frmMain, N mnuFeedNextUnread lvItems, "
         "Shift+N mnuFeedPrevUnread tvNav, Ctrl+Shift+U mnuFeedEntryToggleRead lvItems, S mnuFeedEntryToggleStar "
-        "lvItems, Ctrl+Shift+A mnuFeedUnreadOnly tvNav, Ctrl+Shift+M mnuFeedMove lvItems");
+        "lvItems, Ctrl+Shift+A mnuFeedUnreadOnly tvNav, Ctrl+Shift+M mnuFeedMove lvItems, "
+        "Ctrl+Shift+S mnuFileEnclosureSave lvItems");
     for (const QString& row : rows.split(QStringLiteral(", "))) {
       const QStringList parts = row.split(u' ');
       QTest::addRow("%s", qPrintable(row)) << QKeySequence(parts[0]) << parts[1] << parts[2];
@@ -371,6 +374,60 @@ class MainWindowTest : public QObject {
     QVERIFY(!actions.pmnuFeedFolderAdd->isEnabled());
     QVERIFY(actions.mnuFeedRemove->isEnabled() && actions.mnuFeedEdit->isEnabled());
     QVERIFY(actions.pmnuFeedRename->isEnabled() && actions.mnuFeedMove->isEnabled());
+  }
+
+  // An entry's files: marked in the list, listed on its page, saved from the loopback server where the user chose;
+  // a failure is told, and neither it nor a cancel leaves a file (or a part of one) behind.
+  void enclosuresAreListedAndSavedWholeOrNotAtAll() {
+    test::THttpTestServer server;
+    server.SetResponse("/ep1.mp3", {.Body = std::string(200000, 'x')});
+    server.SetResponse("/slow.mp4", {.Body = std::string(4000, 's'), .DripIntervalMs = 20});
+    OpenWindow({{"Cast", "http://127.0.0.1:1/feed"}});
+    TEntry episode = test::MakeEntry("Episode", "https://example.org/1", "", "<p>Talk</p>");
+    for (const char* path : {"/ep1.mp3", "/slow.mp4", "/missing.mp3"}) {
+      AddEntryEnclosure(episode,
+                        {.Url = server.Url(path), .Type = path[1] == 'e' ? "audio/mpeg" : "", .Length = 200000});
+    }
+    Feeds[0].Entries = {test::MakeEntry("Plain"), episode};
+    QVERIFY(m_window->FeedTree().SelectFeed(Feeds[0].Id));
+    const TMainWidgets& w = m_window->Widgets();
+    QAbstractItemModel* model = w.entryListView->model();
+    const int row = model->index(0, 0).data().toString() == QLatin1String("Episode") ? 0 : 1;
+    QVERIFY(model->index(1 - row, 0).data(Qt::DecorationRole).isNull());
+    QVERIFY(!model->index(row, 0).data(Qt::DecorationRole).isNull());
+    QCOMPARE(model->index(row, 0).data(Qt::AccessibleTextRole).toString(), QStringLiteral("Episode, mit Anhang"));
+    QAction* save = m_window->Actions().mnuFileEnclosureSave;
+    QVERIFY(m_window->Actions().pmnuItems->actions().contains(save));
+    w.entryListView->setCurrentIndex(model->index(1 - row, 0));
+    QVERIFY(!save->isEnabled());
+    w.entryListView->setCurrentIndex(model->index(row, 0));
+    QVERIFY(save->isEnabled());
+    w.entryTabs->setCurrentWidget(w.htmlTab);
+    QVERIFY(w.entryHtmlView->toPlainText().contains(QLatin1String("ep1.mp3 (audio/mpeg, 200.0 kB)")));
+    QVERIFY(test::SaveScreenshot(*m_window, "window-enclosures.png"));
+
+    const auto saveAs = [&](int choice, const QString& name) {
+      prompts::PrimeChoice(choice);
+      prompts::PrimeFileName(InFolder(name));
+      save->trigger();
+    };
+    const auto jobsEnded = [&] { return m_window->findChildren<TEnclosureSaveJob*>().isEmpty(); };
+    saveAs(0, QStringLiteral("saved.mp3"));
+    QVERIFY(prompts::ShownPrompts().back().Text.endsWith(QLatin1String("/ep1.mp3")));  // proposed where downloads go
+    QTRY_VERIFY(jobsEnded());
+    QCOMPARE(ReadFile(QStringLiteral("saved.mp3")), QByteArray(200000, 'x'));
+    saveAs(2, QStringLiteral("missing.mp3"));
+    QTRY_VERIFY(jobsEnded());
+    QVERIFY(prompts::ShownPrompts().back().Text.contains(QLatin1String("404")));
+    saveAs(1, QStringLiteral("slow.mp4"));
+    auto* progress = m_window->findChild<QProgressDialog*>(QStringLiteral("dlgEnclosureProgress"));
+    QVERIFY(progress != nullptr && progress->isVisible());
+    QTRY_VERIFY(progress->labelText().contains(QLatin1String(" B")));  // bytes arrive before the cancel
+    QTest::mouseClick(progress->findChild<QPushButton*>(), Qt::LeftButton);
+    QTRY_VERIFY(jobsEnded());
+    QCOMPARE(QDir(m_folder->path())
+                 .entryList({QStringLiteral("*.part-*"), QStringLiteral("slow*"), QStringLiteral("missing*")}),
+             QStringList());
   }
 
   // The keyboard reaches what dragging and the mouse do: Ctrl+Shift+M moves a feed, F2 renames it, the menu key opens

@@ -46,6 +46,13 @@ nlohmann::json EntryToJson(const TEntry& item) {
   if (!item.Categories.empty()) {
     json["Categories"] = item.Categories;  // only then, like the store: older scripts see what they saw
   }
+  for (const TEnclosure& enclosure : item.Enclosures) {  // the same for files
+    nlohmann::json file{{"Url", enclosure.Url}, {"Type", enclosure.Type}};
+    if (enclosure.Length >= 0) {
+      file["Length"] = enclosure.Length;
+    }
+    json["Enclosures"].push_back(std::move(file));
+  }
   return json;
 }
 

@@ -10,6 +10,7 @@
 #include "settings/settings.h"
 #include "tree/feed_tree.h"
 #include "ui/dialogs/entry_export_command.h"
+#include "ui/main/enclosure_saver.h"
 #include "ui/main/entry_browser.h"
 #include "ui/main/entry_controller.h"
 #include "ui/main/entry_list_model.h"
@@ -80,6 +81,13 @@ void TMainWindow::WireEntryController() {
     const std::optional<int> row = m_entryController->SelectedRow();
     RunEntryExport(this, row ? m_entryController->Model().EntryAt(*row) : nullptr,
                    m_widgets.entryTabs->currentWidget() == m_widgets.htmlTab, Settings().TextFont);
+  });
+
+  a.SetCommand(a.mnuFileEnclosureSave, [this] {
+    const std::optional<int> row = m_entryController->SelectedRow();
+    if (const TEntry* entry = row ? m_entryController->Model().EntryAt(*row) : nullptr) {
+      SaveEnclosureAs(this, *entry);
+    }
   });
 
   auto showSelectedNode = [this] { m_entryController->ShowNode(ListNodeOf(*m_tree, m_tree->Selected())); };

@@ -1,7 +1,12 @@
 #include "ui/main/entry_list_model.h"
 
+#include <algorithm>
+
+#include <QApplication>
 #include <QColor>
 #include <QFont>
+#include <QIcon>
+#include <QStyle>
 #include <QStyleOptionViewItem>
 
 #include "feeds/entry_title.h"
@@ -12,6 +17,24 @@
 #include "util/colors.h"
 
 namespace tidewick {
+namespace {
+
+bool HasAudio(const TEntry& entry) {
+  return std::any_of(entry.Enclosures.begin(), entry.Enclosures.end(),
+                     [](const TEnclosure& file) { return file.Type.starts_with("audio/"); });
+}
+
+// The mark of an entry with files: a speaker when one is audio, else a paperclip; the theme's, else the style's.
+QIcon EnclosureMark(bool audio) {
+  static const QIcon kAudio =
+      QIcon::fromTheme(QStringLiteral("audio-x-generic"), QApplication::style()->standardIcon(QStyle::SP_MediaVolume));
+  static const QIcon kFile =
+      QIcon::fromTheme(QStringLiteral("mail-attachment"), QApplication::style()->standardIcon(QStyle::SP_FileIcon));
+  return audio ? kAudio : kFile;
+}
+
+}  // namespace
+
 void TEntryListDelegate::initStyleOption(QStyleOptionViewItem* option, const QModelIndex& index) const {
   QStyledItemDelegate::initStyleOption(option, index);
   if (index.data(kUnreadBoldRole).toBool()) {
@@ -82,12 +105,21 @@ QVariant TEntryListModel::data(const QModelIndex& index, int role) const {
     case Qt::DisplayRole:
     case Qt::AccessibleTextRole:
       if (index.column() == kTitleColumn) {
-        return QString::fromStdString(ShownTitle(*entry));
+        const QString title = QString::fromStdString(ShownTitle(*entry));
+        return role == Qt::AccessibleTextRole && !entry->Enclosures.empty()
+                   ? title + QStringLiteral(", ") +
+                         QString::fromStdString(GetLangText("Main|lvItemsEnclosureMark", "mit Anhang"))
+                   : title;
       }
       if (index.column() == kDateColumn) {
         return EntryDateText(entry->PublishedDate);
       }
       return QString::fromStdString(ShownText(m_list.Feed(row)->Name));
+    case Qt::DecorationRole:
+      if (index.column() == kTitleColumn && !entry->Enclosures.empty()) {
+        return EnclosureMark(HasAudio(*entry));
+      }
+      return {};
     case Qt::ForegroundRole:
       return entry->IsRead ? QVariant() : QVariant(ToQColor(settings.UnreadColor));
     case kUnreadBoldRole:

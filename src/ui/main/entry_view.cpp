@@ -6,6 +6,7 @@
 #include <QPlainTextEdit>
 #include <QStringList>
 
+#include "entries/enclosure_list.h"
 #include "entries/entry_page.h"
 #include "feeds/entry_title.h"
 #include "lang/export_file.h"
@@ -93,6 +94,7 @@ void TEntryView::Show(const TEntry& entry) {
   m_byline->setAccessibleName(byline);
   m_byline->setVisible(!byline.isEmpty());
   m_text->setPlainText(SummaryText(entry));
+  m_pageFiles = EnclosureListHtml(entry.Enclosures);
   m_pageContent = ItemContent(entry.Description);
   m_pageFilled = false;
   m_showing = true;
@@ -103,7 +105,7 @@ void TEntryView::FillPageIfVisible() {
   if (!m_showing || m_pageFilled || !m_page->isVisible()) {
     return;
   }
-  m_page->LoadHtml(BuildEntryPage(Settings().TextFont, ViewableEntryContent(m_pageContent)));
+  m_page->LoadHtml(BuildEntryPage(Settings().TextFont, m_pageFiles + ViewableEntryContent(m_pageContent)));
   m_pageContent = std::string();
   m_pageFilled = true;
 }

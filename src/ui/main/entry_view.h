@@ -60,6 +60,7 @@ class TEntryView : public QObject {
   QPointer<QPlainTextEdit> m_text;
   QPointer<TEntryBrowser> m_page;
   std::string m_shownLink;
+  std::string m_pageFiles;    // the list of its files, shown above the content
   std::string m_pageContent;  // the shown entry's content while the page waits to be filled
   bool m_pageFilled = false;
   bool m_showing = false;

@@ -34,6 +34,7 @@ const TCaption kMenuCaptions[] = {
     {&TMainActions::mnuFileExport, "Main|mnuFileExport", "Feeds e&xportieren..."},
     {&TMainActions::mnuFileImport, "Main|mnuFileImport", "Feeds &importieren..."},
     {&TMainActions::mnuFileFeedItemExport, "Main|mnuFileFeedItemExport", "Feed-&Eintrag exportieren..."},
+    {&TMainActions::mnuFileEnclosureSave, "Main|mnuFileEnclosureSave", "&Anhang speichern unter..."},
     {&TMainActions::mnuFileExit, "Main|mnuFileExit", "B&eenden"},
     {&TMainActions::mnuFeedAdd, "Main|mnuFeedAdd", "&Hinzufügen..."},
     {&TMainActions::mnuFeedEdit, "Main|mnuFeedEdit", "&Bearbeiten..."},
@@ -102,6 +103,7 @@ TMainActions::TMainActions(QMainWindow* window) : QObject(window) {
   mnuFileExport = Make("mnuFileExport", window);
   mnuFileImport = Make("mnuFileImport", window);
   mnuFileFeedItemExport = Make("mnuFileFeedItemExport", window);
+  mnuFileEnclosureSave = Make("mnuFileEnclosureSave", window);
   mnuFileExit = Make("mnuFileExit", window);
   mnuFeedAdd = Make("mnuFeedAdd", window);
   mnuFeedEdit = Make("mnuFeedEdit", window);
@@ -142,6 +144,7 @@ TMainActions::TMainActions(QMainWindow* window) : QObject(window) {
       {mnuFileExport, QKeySequence(Qt::CTRL | Qt::ALT | Qt::Key_E)},
       {mnuFileImport, QKeySequence(Qt::CTRL | Qt::ALT | Qt::Key_I)},
       {mnuFileFeedItemExport, QKeySequence(Qt::CTRL | Qt::Key_S)},
+      {mnuFileEnclosureSave, QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_S)},
       {mnuFileExit, QKeySequence(Qt::ALT | Qt::Key_X)},
       {mnuFeedAdd, QKeySequence(Qt::CTRL | Qt::Key_N)},
       {mnuFeedEdit, QKeySequence(Qt::CTRL | Qt::Key_E)},
@@ -206,7 +209,7 @@ void TMainActions::BuildMenus(QMainWindow* window) {
   mnuFile->setObjectName(QStringLiteral("mnuFile"));
   mnuFile->addActions({mnuFileExport, mnuFileImport});
   mnuFile->addSeparator();
-  mnuFile->addAction(mnuFileFeedItemExport);
+  mnuFile->addActions({mnuFileFeedItemExport, mnuFileEnclosureSave});
   mnuFile->addSeparator();
   mnuFile->addAction(mnuFileExit);
 
@@ -295,10 +298,11 @@ void TMainActions::BuildContextMenus(QMainWindow* window) {
   pmnuItems->setObjectName(QStringLiteral("pmnuItems"));
   pmnuItems->addActions({pmnuItemsLinkCopy, pmnuItemsLinkOpen});
   pmnuItems->addSeparator();
-  pmnuItems->addAction(mnuFileFeedItemExport);
+  pmnuItems->addActions({mnuFileFeedItemExport, mnuFileEnclosureSave});
   pmnuItems->addSeparator();
   pmnuItems->addActions({mnuFeedEntryToggleRead, mnuFeedEntryToggleStar, mnuFeedNextUnread, mnuFeedPrevUnread});
-  m_entriesCaptions = {{mnuFileFeedItemExport, "Main|pmnuItemsExport", "Feed-Eintrag &exportieren..."}};
+  m_entriesCaptions = {{mnuFileFeedItemExport, "Main|pmnuItemsExport", "Feed-Eintrag &exportieren..."},
+                       {mnuFileEnclosureSave, "Main|pmnuItemsEnclosureSave", "&Anhang speichern unter..."}};
 
   pmnuTray = new QMenu(window);
   pmnuTray->setObjectName(QStringLiteral("pmnuTray"));

@@ -49,6 +49,7 @@ class TMainActions : public QObject {
   QAction* mnuFileExport;
   QAction* mnuFileImport;
   QAction* mnuFileFeedItemExport;
+  QAction* mnuFileEnclosureSave;  // Ctrl+Shift+S: a file of the selected entry
   QAction* mnuFileExit;
   // Feed
   QAction* mnuFeedAdd;

@@ -16,6 +16,8 @@
 #include "ui/dialogs/help_window.h"
 #include "ui/dialogs/opml_commands.h"
 #include "ui/dialogs/settings_window.h"
+#include "ui/main/entry_controller.h"
+#include "ui/main/entry_list_model.h"
 #include "ui/main/feed_tree_actions.h"
 #include "ui/main/feed_tree_view.h"
 #include "ui/main/main_actions.h"
@@ -211,6 +213,11 @@ void TMainWindow::UpdateActionStates() {
   context.SearchTextSet = !m_searchText.isEmpty();
   const QItemSelectionModel* entries = m_widgets.entryListView->selectionModel();
   context.EntrySelected = entries != nullptr && entries->selectedRows().size() == 1;
+  if (const std::optional<int> row =
+          context.EntrySelected && m_entryController != nullptr ? m_entryController->SelectedRow() : std::nullopt) {
+    const TEntry* entry = m_entryController->Model().EntryAt(*row);
+    context.EntryHasEnclosures = entry != nullptr && !entry->Enclosures.empty();
+  }
   context.Refreshing = m_refresh->IsRunning();
   const TCommandStates states = DecideCommandStates(context);
 
@@ -219,6 +226,7 @@ void TMainWindow::UpdateActionStates() {
       {a.mnuFileExport, states.Export},
       {a.mnuFileImport, true},
       {a.mnuFileFeedItemExport, states.EntryExport},
+      {a.mnuFileEnclosureSave, states.EnclosureSave},
       {a.mnuFileExit, true},
       {a.mnuFeedAdd, true},
       {a.mnuFeedEdit, states.Edit},

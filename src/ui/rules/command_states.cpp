@@ -18,6 +18,7 @@ TCommandStates DecideCommandStates(const TCommandContext& context) {
   states.Move = states.Rename;
   states.SearchPrev = context.SearchTextSet;
   states.EntryExport = context.EntrySelected;
+  states.EnclosureSave = context.EntrySelected && context.EntryHasEnclosures;
   states.StopRefresh = context.Refreshing;
   states.EntryMarks = context.EntrySelected;
   return states;

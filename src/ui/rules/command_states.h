@@ -10,8 +10,9 @@ enum class TSelectedNode { None, Root, Folder, Feed, Starred };
 struct TCommandContext {
   TSelectedNode Node = TSelectedNode::None;
   bool StoreHasFeeds = false;
-  bool SearchTextSet = false;  // a search was made, so find previous has something to look for
-  bool EntrySelected = false;  // exactly one entry of the list is selected
+  bool SearchTextSet = false;       // a search was made, so find previous has something to look for
+  bool EntrySelected = false;       // exactly one entry of the list is selected
+  bool EntryHasEnclosures = false;  // ... and it carries files
   bool Refreshing = false;
 };
 
@@ -27,6 +28,7 @@ struct TCommandStates {
   bool Move = false;    // a folder or a feed, into another folder
   bool SearchPrev = false;
   bool EntryExport = false;
+  bool EnclosureSave = false;
   bool StopRefresh = false;
   bool EntryMarks = false;  // read mark and star of the selected entry
   bool operator==(const TCommandStates&) const = default;
