@@ -82,8 +82,6 @@ std::string PathByPathText(const TFeeds& feeds) {
       doc.SetValue(path + "Description", item.Description);
       doc.SetInteger(path + "PublishedDate", DateTimeToUnixSeconds(item.PublishedDate));
       doc.SetValue(path + "Author", item.Author);
-      doc.SetBoolean(path + "Readed", item.IsRead);
-      doc.SetBoolean(path + "Visited", item.Visited);
       if (!item.Categories.empty()) {  // only when there are any
         std::string lines;
         for (const std::string& category : item.Categories) {
@@ -99,6 +97,11 @@ std::string PathByPathText(const TFeeds& feeds) {
         }
         doc.SetValue(path + "Enclosures", lines);
       }
+      if (item.Starred) {
+        doc.SetBoolean(path + "Starred", true);
+      }
+      doc.SetBoolean(path + "Readed", item.IsRead);
+      doc.SetBoolean(path + "Visited", item.Visited);
     }
   }
   std::string text;
@@ -126,6 +129,7 @@ TFeeds RandomStore(std::mt19937& random) {
       item.Description = text();
       item.Author = text();
       item.IsRead = random() % 2 == 0;
+      item.Starred = random() % 5 == 0;
       for (size_t c = random() % 3; c > 0; --c) {
         AddEntryCategory(item, text());
       }
