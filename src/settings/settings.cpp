@@ -75,6 +75,7 @@ const TStoredKey kStoredKeys[] = {
     {"Feeds\\SortAscending", &V::SortAscending},
     {"Browser\\UseWebBrowser", &V::UseWebBrowser},
     {"Browser\\WebBrowser", &V::WebBrowser},
+    {"Browser\\LoadRemoteImages", &V::LoadRemoteImages},
 };
 
 struct TRangeRule {

@@ -39,6 +39,8 @@ struct TFetchOptions {
   // that could not stand in a header line is not sent). A server that finds them current answers 304, no body.
   std::string IfNoneMatch;
   std::string IfModifiedSince;
+  // Only http and https, for the address and every redirect (pictures of a page: never a file or FTP).
+  bool WebOnly = false;
 };
 
 enum class TFetchStatus {
