@@ -102,6 +102,7 @@ class TEntryController : public QObject {
   QPointer<QTreeView> m_list;
   TEntryListModel* m_model = nullptr;
   TEntryView* m_view = nullptr;
+  TEntryBrowser* m_page = nullptr;
   TEntryControllerHooks m_hooks;
   TListNode m_node;
   std::optional<TEntryIdentity> m_reading;  // the entry shown in the view
