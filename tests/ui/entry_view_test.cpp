@@ -416,6 +416,7 @@ class EntryViewTest : public QObject {
     QCOMPARE(page->RemoteImages().size(), 4);
     QCoreApplication::processEvents();
     QCOMPARE(server.RequestCount(), 0);
+    QVERIFY(test::SaveScreenshot(*m_host, "entry-images-bar.png"));
 
     std::map<QString, bool> finished;
     connect(&page->ImageLoader(), &TRemoteImageLoader::Finished, this,
