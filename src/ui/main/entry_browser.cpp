@@ -147,10 +147,11 @@ void TEntryBrowser::LoadRemoteImages() {
 }
 
 void TEntryBrowser::ImageArrived(const QString& address) {
-  if (!m_loadingImages || !m_remoteImages.contains(address)) {
-    return;  // a picture of an earlier page
+  const QImage image = m_loadingImages && m_remoteImages.contains(address) ? m_loader->Cached(address) : QImage();
+  if (image.isNull()) {
+    return;  // a picture of an earlier page, or one too large to keep
   }
-  document()->addResource(QTextDocument::ImageResource, QUrl(address), m_loader->Cached(address));
+  document()->addResource(QTextDocument::ImageResource, QUrl(address), image);
   Relayout();
 }
 
