@@ -400,7 +400,9 @@ class EntryViewTest : public QObject {
     test::THttpTestServer server;
     QByteArray jpeg;
     QBuffer buffer(&jpeg);
-    QImage(1600, 400, QImage::Format_RGB32).save(&buffer, "JPEG");
+    QImage picture(1600, 400, QImage::Format_RGB32);
+    picture.fill(Qt::blue);
+    picture.save(&buffer, "JPEG");
     server.SetResponse("/a.jpg", {.Headers = {{"Set-Cookie", "id=1"}}, .Body = jpeg.toStdString()});
     server.SetResponse("/b.png", {.Body = RedPng().toStdString()});
     server.SetResponse("/huge.png", {.Body = "\x89PNG" + std::string(50 << 20, 'x'), .SendLength = false});
