@@ -13,6 +13,8 @@ packages=(
   qt6-svg-dev libgumbo-dev
   # Qt's own texts (standard buttons, file dialogs) in the user's language.
   qt6-translations-l10n
+  # WebP pictures in entries (PNG, JPEG and GIF come with Qt itself).
+  qt6-image-formats-plugins
   # Test-only: OPML interop with another reader, XML, desktop-entry and AppStream checks, and the source checks
   # (layers, format, clang-tidy).
   newsboat libxml2-utils desktop-file-utils appstream python3 clang-format clang-tidy

@@ -143,6 +143,7 @@ struct TFeed {
   bool RefreshAtStart = false;
   TDateTime LastDownloaded = 0;
   bool Error = false;
+  bool LoadImages = false;  // the entry view loads this feed's remote images without asking
   TFeedRefreshState Refresh;
   // Stable identity for the whole run, given by AddFeed (0 = not in the store); never stored. Refresh results are
   // handed back by this id, so deleting or reordering feeds meanwhile cannot misplace them.

@@ -134,6 +134,9 @@ void AssignFeedField(TFeed& feed, int field, std::string value) {
     case kFeedFieldLastDownloaded:
       feed.LastDownloaded = ToDate(value);
       break;
+    case kFeedFieldLoadImages:
+      feed.LoadImages = IsOne(value);
+      break;
     default:
       feed.Error = IsOne(value);
       break;

@@ -19,7 +19,8 @@ enum TFeedField {
   kFeedFieldInterval,
   kFeedFieldRefreshAtStart,
   kFeedFieldLastDownloaded,
-  kFeedFieldError
+  kFeedFieldError,
+  kFeedFieldLoadImages
 };
 
 // The element below a feed that holds its TFeedRefreshState. Its name starts with neither "Item" nor "Feed", so
@@ -57,8 +58,8 @@ enum TRefreshField {
 std::string_view RefreshFieldName(int field);
 
 // The element names of the values, as the writer writes them, by field number.
-inline constexpr std::array<std::string_view, 7> kFeedFieldNames = {
-    "Name", "URL", "FeedType", "Interval", "RefreshAtStart", "LastDownloaded", "Error"};
+inline constexpr std::array<std::string_view, 8> kFeedFieldNames = {
+    "Name", "URL", "FeedType", "Interval", "RefreshAtStart", "LastDownloaded", "Error", "LoadImages"};
 inline constexpr std::array<std::string_view, 13> kInfoFieldNames = {
     "Title", "Link",       "Description", "Copyright", "Language",   "PublishedDate", "LastBuildDate",
     "TTL",   "ImageTitle", "ImageURL",    "ImageLink", "ImageWidth", "ImageHeight"};

@@ -57,6 +57,7 @@ void FillValues(TFeed& feed, const TFeedPlace& place, const TFeed& saved) {
   fill(kFeedFieldRefreshAtStart, &TFeed::RefreshAtStart);
   fill(kFeedFieldLastDownloaded, &TFeed::LastDownloaded);
   fill(kFeedFieldError, &TFeed::Error);
+  fill(kFeedFieldLoadImages, &TFeed::LoadImages);
   if (!place.InfoRead) {
     feed.Info = saved.Info;
   }

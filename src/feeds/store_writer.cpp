@@ -307,6 +307,9 @@ void WriteFeed(TChunkWriter& out, const TFeed& feed, int number) {
   out.Boolean(2, "RefreshAtStart", feed.RefreshAtStart);
   out.Number(2, "LastDownloaded", DateTimeToUnixSeconds(feed.LastDownloaded));
   out.Boolean(2, "Error", feed.Error);
+  if (feed.LoadImages) {  // written only when set, so a store that never used it stays as it was
+    out.Boolean(2, "LoadImages", true);
+  }
   WriteRefreshState(out, feed.Refresh);
   WriteInfo(out, feed.Info);
   out.UnknownLines(2, feed.Unknown);

@@ -116,6 +116,18 @@ std::string UserDataFolder() {
   return (fs::path(base) / "Tidewick").string();
 }
 
+std::string UserCacheFolder() {
+#ifdef _WIN32
+  return (fs::path(EnvValue("LOCALAPPDATA")) / "Tidewick" / "Cache").string();
+#else
+  std::string base = EnvValue("XDG_CACHE_HOME");
+  if (base.empty() || base.front() != '/') {
+    base = HomeFolder() + "/.cache";
+  }
+  return (fs::path(base) / "Tidewick").string();
+#endif
+}
+
 bool EnsureFolder(const std::string& folder) {
   std::error_code error;
   fs::create_directories(folder, error);

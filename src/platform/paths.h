@@ -26,6 +26,10 @@ bool IsInstalledLayoutFor(const std::string& programFolder);
 // absolute (Windows: %APPDATA%\Tidewick). Only the name; nothing is created. No trailing separator.
 std::string UserDataFolder();
 
+// The per-user cache folder: $XDG_CACHE_HOME/Tidewick, or ~/.cache/Tidewick (Windows: %LOCALAPPDATA%\Tidewick\Cache).
+// Only the name; nothing is created. No trailing separator.
+std::string UserCacheFolder();
+
 // Creates the folder and any missing parents; true when it exists afterwards.
 bool EnsureFolder(const std::string& folder);
 

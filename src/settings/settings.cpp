@@ -79,6 +79,7 @@ const TStoredKey kStoredKeys[] = {
     {"Feeds\\UnreadOnly", &V::UnreadOnly, true},
     {"Browser\\UseWebBrowser", &V::UseWebBrowser},
     {"Browser\\WebBrowser", &V::WebBrowser},
+    {"Browser\\LoadRemoteImages", &V::LoadRemoteImages},
 };
 
 struct TRangeRule {

@@ -74,6 +74,7 @@ struct TSettingsValues {
   int32_t ProxyPort = 8080;
   int32_t UseWebBrowser = 0;
   std::string WebBrowser;
+  bool LoadRemoteImages = false;  // the entry view loads pictures from the web without asking
   bool WindowOnTop = false;
   bool ShowRefreshErrorMsg = true;
 

@@ -79,6 +79,7 @@ void CopySettingsDialogValues(const TSettingsValues& from, TSettingsValues& to) 
   to.ProxyPort = from.ProxyPort;
   to.UseWebBrowser = from.UseWebBrowser;
   to.WebBrowser = from.WebBrowser;
+  to.LoadRemoteImages = from.LoadRemoteImages;
   to.TextFont = from.TextFont;
 }
 

@@ -108,8 +108,10 @@ bool ApplyProxy(CURL* easy, const TFetchOptions& options) {
 bool SetUpEasy(CURL* easy, const std::string& url, int timeoutMs, const TFetchOptions& options, TTransfer& transfer,
                const std::string& agent, curl_slist* headers) {
   bool ok = curl_easy_setopt(easy, CURLOPT_URL, url.c_str()) == CURLE_OK;
-  ok = ok && curl_easy_setopt(easy, CURLOPT_PROTOCOLS_STR, "http,https,ftp,file") == CURLE_OK;
-  ok = ok && curl_easy_setopt(easy, CURLOPT_REDIR_PROTOCOLS_STR, "http,https,ftp") == CURLE_OK;
+  const char* const protocols = options.WebOnly ? "http,https" : "http,https,ftp,file";
+  ok = ok && curl_easy_setopt(easy, CURLOPT_PROTOCOLS_STR, protocols) == CURLE_OK;
+  ok = ok && curl_easy_setopt(easy, CURLOPT_REDIR_PROTOCOLS_STR, options.WebOnly ? "http,https" : "http,https,ftp") ==
+                 CURLE_OK;
   ok = ok && curl_easy_setopt(easy, CURLOPT_NOSIGNAL, 1L) == CURLE_OK;
   // A stopped transfer leaves a slow name lookup to finish on its own instead of waiting for it.
   ok = ok && curl_easy_setopt(easy, CURLOPT_QUICK_EXIT, 1L) == CURLE_OK;

@@ -44,6 +44,8 @@ struct TFetchOptions {
   // When set, the body goes here piece by piece instead of into content (MaxBodyBytes still counts), with the length
   // the server announced (-1 when it gave none); false ends the transfer as failed. Large files go to disk this way.
   std::function<bool(std::string_view piece, int64_t announced)> BodySink;
+  // Only http and https, for the address and every redirect (pictures of a page: never a file or FTP).
+  bool WebOnly = false;
 };
 
 enum class TFetchStatus {

@@ -61,6 +61,9 @@ std::string PathByPathText(const TFeeds& feeds) {
     doc.SetBoolean(base + "RefreshAtStart", feed.RefreshAtStart);
     doc.SetInteger(base + "LastDownloaded", DateTimeToUnixSeconds(feed.LastDownloaded));
     doc.SetBoolean(base + "Error", feed.Error);
+    if (feed.LoadImages) {
+      doc.SetBoolean(base + "LoadImages", true);
+    }
     doc.SetValue(base + "Info\\Title", feed.Info.Title);
     doc.SetValue(base + "Info\\Link", feed.Info.Link);
     doc.SetValue(base + "Info\\Description", feed.Info.Description);
@@ -120,6 +123,7 @@ TFeeds RandomStore(std::mt19937& random) {
     feed.URL = text();
     feed.Interval = static_cast<int16_t>(static_cast<int>(random() % 200) - 2);
     feed.RefreshAtStart = random() % 2 == 0;
+    feed.LoadImages = random() % 3 == 0;
     feed.LastDownloaded = UnixSecondsToDateTime(static_cast<int64_t>(random() % 2000000000));
     feed.Info.Description = text();
     feed.Info.TTL = static_cast<int32_t>(random() % 100);

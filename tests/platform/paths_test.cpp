@@ -23,15 +23,19 @@ TEST(Paths, ProgramPathNamesThisTestProgram) {
   EXPECT_EQ(ProgramFolder(), fs::path(path).parent_path().string() + "/");
 }
 
-TEST(Paths, UserDataFolderFollowsXdgConfigHomeOrFallsBackToDotConfig) {
+TEST(Paths, UserFoldersFollowXdgVariablesOrFallBackToTheHome) {
   const test::EnvGuard home("HOME", "/home/anna");
   {
     const test::EnvGuard config("XDG_CONFIG_HOME", "/srv/config");
+    const test::EnvGuard cache("XDG_CACHE_HOME", "/srv/cache");
     EXPECT_EQ(UserDataFolder(), "/srv/config/Tidewick");
+    EXPECT_EQ(UserCacheFolder(), "/srv/cache/Tidewick");
   }
   for (const char* unusable : {"", "relative/config"}) {
     const test::EnvGuard config("XDG_CONFIG_HOME", std::string(unusable));
+    const test::EnvGuard cache("XDG_CACHE_HOME", std::string(unusable));
     EXPECT_EQ(UserDataFolder(), "/home/anna/.config/Tidewick") << unusable;
+    EXPECT_EQ(UserCacheFolder(), "/home/anna/.cache/Tidewick") << unusable;
   }
   const test::EnvGuard unset("XDG_CONFIG_HOME", std::nullopt);
   EXPECT_EQ(UserDataFolder(), "/home/anna/.config/Tidewick");

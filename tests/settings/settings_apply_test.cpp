@@ -23,6 +23,7 @@ TEST(SettingsApply, CopiesTheDialogValuesAndLeavesWindowStateAlone) {
   chosen.TextFont.Name = "DejaVu Sans";
   chosen.UseWebBrowser = 1;
   chosen.ShowFolderUnreadCount = true;
+  chosen.LoadRemoteImages = true;
   chosen.Structure = "dialog must not carry this";
   chosen.FormWidth = 1;
 
@@ -43,8 +44,9 @@ TEST(SettingsApply, CopiesTheDialogValuesAndLeavesWindowStateAlone) {
   ApplySettingsChange(settings, chosen, apply);
 
   EXPECT_EQ(std::tie(settings.MinOnClose, settings.AutoReadList, settings.ProxyPort, settings.UseWebBrowser,
-                     settings.ShowFolderUnreadCount, settings.AutoUpdate, settings.Structure, settings.FormWidth),
-            std::tuple(false, chosen.AutoReadList, 3128, 1, true, true, "kept", 900));
+                     settings.ShowFolderUnreadCount, settings.LoadRemoteImages, settings.AutoUpdate, settings.Structure,
+                     settings.FormWidth),
+            std::tuple(false, chosen.AutoReadList, 3128, 1, true, true, true, "kept", 900));
   const std::vector<std::string> expected = {"timer on", "tray", "sort", "tree", "font DejaVu Sans", "panes", "save"};
   EXPECT_EQ(steps, expected);
 }

@@ -40,6 +40,7 @@ TEST(Settings, EveryValueSurvivesASaveAndLoad) {
   settings.Language = "English";
   settings.FormTop = -20;
   settings.MinOnClose = false;
+  settings.LoadRemoteImages = true;
   settings.ProxyServer = "proxy.example.org & co <x>";
   settings.ProxyPort = 40000;
   settings.AutoReadList = {"Werbung", "Anzeige", "sponsored"};

@@ -13,6 +13,7 @@
 #include <QLineEdit>
 #include <QMimeData>
 #include <QPlainTextEdit>
+#include <QPushButton>
 #include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTest>
@@ -25,14 +26,19 @@
 #include "feeds/entry_title.h"
 #include "feeds/feed_records.h"
 #include "settings/settings.h"
+#include "support/env_guard.h"
 #include "support/feed_builder.h"
+#include "support/http_test_server.h"
 #include "support/open_watch.h"
+#include "support/temp_dir.h"
 #include "ui/main/entry_browser.h"
 #include "ui/main/entry_controller.h"
 #include "ui/main/entry_date_text.h"
 #include "ui/main/entry_list_model.h"
 #include "ui/main/link_opener.h"
+#include "ui/main/remote_image_loader.h"
 #include "ui/main/ui_prompts.h"
+#include "ui/ui_test_support.h"
 
 using namespace tidewick;
 
@@ -389,6 +395,60 @@ class EntryViewTest : public QObject {
                 .isEmpty());
     const QByteArray huge = "data:image/png;base64," + QByteArray(TEntryBrowser::kMaxDataUrlLength, 'A');
     QVERIFY(DecodeDataImage(QUrl(QString::fromLatin1(huge))).isEmpty());
+  }
+
+  // Pictures from the web: none is asked for until the bar allows it; then they come without cookie or referrer,
+  // tracking pixels never, one over the size limit stops there, and one that never comes holds up no other event.
+  void remoteImagesLoadOnlyWhenAllowedAndWithinLimits() {
+    const test::TempDir cache;
+    const test::EnvGuard cacheHome("XDG_CACHE_HOME", cache.Path().string());
+    test::THttpTestServer server;
+    QByteArray jpeg;
+    QBuffer buffer(&jpeg);
+    QImage picture(1600, 400, QImage::Format_RGB32);
+    picture.fill(Qt::blue);
+    picture.save(&buffer, "JPEG");
+    server.SetResponse("/a.jpg", {.Headers = {{"Set-Cookie", "id=1"}}, .Body = jpeg.toStdString()});
+    server.SetResponse("/b.png", {.Body = RedPng().toStdString()});
+    server.SetResponse("/huge.png", {.Body = "\x89PNG" + std::string(50 << 20, 'x'), .SendLength = false});
+    server.SetResponse("/slow.png", {.Stall = true});
+    std::string html = "<p>top</p><img src='" + server.Url("/pixel.gif") + "' width='1' height='1'>";
+    for (const char* path : {"/a.jpg", "/b.png", "/huge.png", "/slow.png", "/a.jpg"}) {
+      html += "<img src='" + server.Url(path) + "'>";
+    }
+    Build({Entry("a", html, 1)}, true);
+    TEntryBrowser* page = m_widgets.entryHtmlView;
+    auto* bar = page->findChild<QWidget*>(QStringLiteral("pnlImages"));
+    QVERIFY(bar->isVisible());
+    QCOMPARE(page->RemoteImages().size(), 4);
+    QCoreApplication::processEvents();
+    QCOMPARE(server.RequestCount(), 0);
+    QVERIFY(test::SaveScreenshot(*m_host, "entry-images-bar.png"));
+
+    std::map<QString, bool> finished;
+    connect(&page->ImageLoader(), &TRemoteImageLoader::Finished, this,
+            [&finished](const QString& address, bool ok) { finished[address] = ok; });
+    for (const char* name : {"btnImagesLoad", "btnImagesAlways"}) {
+      QVERIFY(!bar->findChild<QPushButton*>(QLatin1String(name))->accessibleName().isEmpty());
+    }
+    QTest::mouseClick(bar->findChild<QPushButton*>(QStringLiteral("btnImagesAlways")), Qt::LeftButton);
+    QVERIFY(!bar->isVisible());
+    QVERIFY(Feeds[0].LoadImages);
+    // Three answers reach the window while the stalled one is still out.
+    QTRY_COMPARE(finished.size(), size_t{3});
+    const auto url = [&server](const char* path) { return QString::fromStdString(server.Url(path)); };
+    QVERIFY(finished.at(url("/a.jpg")) && finished.at(url("/b.png")) && !finished.at(url("/huge.png")));
+    QVERIFY(!finished.contains(url("/slow.png")));
+    const QImage shown = page->document()->resource(QTextDocument::ImageResource, QUrl(url("/a.jpg"))).value<QImage>();
+    QVERIFY(!shown.isNull() && shown.width() <= page->width());  // scaled down from 1600 pixels
+    QCOMPARE(server.RequestCount(), 4);
+    for (const test::TTestRequest& request : server.Requests()) {
+      QVERIFY(HeaderValue(request, "Cookie").empty() && HeaderValue(request, "Referer").empty());
+      QVERIFY(HeaderValue(request, "User-Agent").starts_with("Tidewick/"));
+    }
+    QCOMPARE(
+        QDir(QString::fromStdString((cache.Path() / "Tidewick" / "images").string())).entryList(QDir::Files).size(), 2);
+    QVERIFY(test::SaveScreenshot(*m_host, "entry-remote-images.png"));
   }
 };
 

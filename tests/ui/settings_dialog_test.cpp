@@ -79,6 +79,7 @@ class SettingsDialogTest : public QObject {
     settings.TextFont = {"DejaVu Serif", 11, 0x123456, true, false, true, false, 161};
     settings.UseWebBrowser = 1;
     settings.WebBrowser = "/usr/bin/firefox";
+    settings.LoadRemoteImages = true;
     settings.DefaultDescTab = 2;
     settings.Timeout = 25;
     settings.DefaultTTL = 240;

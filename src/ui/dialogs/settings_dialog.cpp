@@ -127,6 +127,7 @@ void TSettingsDialog::Fill() {
 
   (v.UseWebBrowser == 1 ? rbBrowserUserDef : rbBrowserDefault)->setChecked(true);
   txtBrowserUserDef->setText(QString::fromStdString(v.WebBrowser));
+  chkLoadRemoteImages->setChecked(v.LoadRemoteImages);
 
   txtAutoRead->setPlainText(QString::fromStdString(JoinStrings(NormalizedAutoReadList(v.AutoReadList), "\n")));
   m_workingFont = v.TextFont;
@@ -271,6 +272,7 @@ void TSettingsDialog::CopyBack() {
   v.ProxyPort = txtProxyPort->value();
   v.UseWebBrowser = rbBrowserUserDef->isChecked() ? 1 : 0;
   v.WebBrowser = txtBrowserUserDef->text().toStdString();
+  v.LoadRemoteImages = chkLoadRemoteImages->isChecked();
   v.TextFont = m_workingFont;
 }
 

@@ -128,6 +128,7 @@ class TSettingsDialog : public QDialog {
   // Misc
   QWidget* tabMisc = nullptr;
   QGroupBox* grpBrowser = nullptr;
+  QCheckBox* chkLoadRemoteImages = nullptr;
   QRadioButton* rbBrowserDefault = nullptr;
   QRadioButton* rbBrowserUserDef = nullptr;
   QLineEdit* txtBrowserUserDef = nullptr;

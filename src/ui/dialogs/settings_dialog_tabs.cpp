@@ -208,8 +208,10 @@ QWidget* TSettingsDialog::BuildMiscTab() {
   browser->addWidget(rbBrowserUserDef, 1, 0, 1, 2);
   browser->addWidget(txtBrowserUserDef, 2, 0);
   browser->addWidget(btnBrowserUserDefSel, 2, 1);
+  chkLoadRemoteImages = Named(new QCheckBox(tabMisc), "chkLoadRemoteImages");
   auto* layout = new QVBoxLayout(tabMisc);
   layout->addWidget(grpBrowser);
+  layout->addWidget(chkLoadRemoteImages);
   layout->addStretch();
   return tabMisc;
 }
@@ -300,6 +302,8 @@ void TSettingsDialog::ApplyTexts() {
   rbBrowserDefault->setText(Text("Settings|rbBrowserDefault", "Links mit dem Standard-Webbrowser öffnen"));
   rbBrowserUserDef->setText(Text("Settings|rbBrowserUserDef", "Links mit folgendem Programm öffnen:"));
   btnBrowserUserDefSel->setToolTip(Text("Settings|btnBrowserUserDefSel", "Webbrowser auswählen..."));
+  chkLoadRemoteImages->setText(
+      Text("Settings|chkLoadRemoteImages", "Bilder aus dem Web in Einträgen immer laden (ohne Nachfrage)"));
 
   lblAutoRead->setText(Text("Settings|lblAutoRead",
                             "Beiträge mit folgenden Begriffen automatisch als gelesen markieren%n%(ein Begriff pro "
@@ -318,6 +322,7 @@ void TSettingsDialog::ApplyTexts() {
   name(btnBrowserUserDefSel, btnBrowserUserDefSel->toolTip());
   name(txtAutoRead, pcSettings->tabText(4));
   name(cmbDescDef, lblDescDef->text());
+  name(chkLoadRemoteImages, chkLoadRemoteImages->text());
 }
 
 }  // namespace tidewick

@@ -91,6 +91,13 @@ TEntryController::TEntryController(const TEntryControllerWidgets& widgets, TEntr
       {widgets.titleLinkLabel, widgets.dateField, widgets.bylineLabel, widgets.entryTextView, widgets.entryHtmlView},
       this);
   connect(m_view, &TEntryView::TitleLinkClicked, this, [this] { OpenShownLink(); });
+  m_page = widgets.entryHtmlView;
+  connect(m_page, &TEntryBrowser::AlwaysLoadImages, this, [this](uint64_t feedId) {
+    if (const int index = FindFeedById(feedId); index >= 0) {
+      Feeds[static_cast<size_t>(index)].LoadImages = true;
+      Call(m_hooks.ScheduleSave);
+    }
+  });
   connect(m_view, &TEntryView::TitleLinkRightPressed, this, [this] { CopyLink(); });
   connect(widgets.entryHtmlView, &QTextBrowser::anchorClicked, this, [this](const QUrl& url) {
     const std::string link = PageLinkText(url);
@@ -250,6 +257,7 @@ void TEntryController::ShowRow(int row) {
     return;  // the entry vanished
   }
   MarkRead(*entry, row);
+  m_page->SetRemoteImages(feed->Id, Settings().LoadRemoteImages || feed->LoadImages);
   m_view->Show(*entry);
   m_reading = IdentityOf(*feed, *entry);
   Call(m_hooks.UpdateTray);

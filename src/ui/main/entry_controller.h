@@ -122,6 +122,7 @@ class TEntryController : public QObject {
   TEntryListModel* m_model = nullptr;
   TEntryView* m_view = nullptr;
   TEmptyListNotice* m_emptyNotice = nullptr;
+  TEntryBrowser* m_page = nullptr;
   TEntryControllerHooks m_hooks;
   TListNode m_node;
   std::optional<TEntryIdentity> m_reading;  // the entry shown in the view

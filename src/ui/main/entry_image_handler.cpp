@@ -54,6 +54,11 @@ QSizeF TEntryImageHandler::intrinsicSize(QTextDocument* document, int /*position
   if (const QPaintDevice* device = document->documentLayout()->paintDevice()) {
     size *= device->logicalDpiY() / 96.0;
   }
+  // A picture wider than the page is scaled down to its width, as browsers do with pictures in feed readers.
+  const qreal room = document->textWidth() - 2 * document->documentMargin();
+  if (room > 0 && size.width() > room) {
+    size = QSizeF(room, size.height() * room / size.width());
+  }
   return size;
 }
 
