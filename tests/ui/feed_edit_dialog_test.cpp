@@ -3,6 +3,7 @@
 #include <memory>
 
 #include <QAction>
+#include <QCheckBox>
 #include <QClipboard>
 #include <QGuiApplication>
 #include <QLabel>
@@ -315,7 +316,10 @@ class FeedEditDialogTest : public QObject {
   }
 
   void editingWithoutChangesIsAcceptedAndFetchesNothing() {
-    Edit(StoredFeed("Heise"));
+    TFeed stored = StoredFeed("Heise");
+    stored.LoadImages = true;  // set by the images bar; the dialog is where it is taken back
+    Edit(stored);
+    QVERIFY(Child<QCheckBox>("chkLoadImages")->isChecked());
     QCOMPARE(m_dialog->windowTitle(), QStringLiteral("Feed bearbeiten"));
     QCOMPARE(Child<QLineEdit>("txtFeedURL")->text(), Url("/stored.xml"));  // shown normalised
     QVERIFY(Ok()->isEnabled());
@@ -323,6 +327,7 @@ class FeedEditDialogTest : public QObject {
     QCOMPARE(m_dialog->result(), int(QDialog::Accepted));
     QCOMPARE(m_server->RequestCount(), 0);
     QVERIFY(m_dialog->Result().Name == "Heise" && m_dialog->Result().Interval == 120);
+    QVERIFY(m_dialog->Result().LoadImages);
     QVERIFY(!m_dialog->Result().Fetched.has_value());
   }
 

@@ -121,6 +121,7 @@ void TFeedEditDialog::BuildControls() {
   lblTTL->setBuddy(txtTTL);
   lblMin1 = Named(new QLabel(this), "lblMin1");
   chkRefreshAtStart = Named(new QCheckBox(this), "chkRefreshAtStart");
+  chkLoadImages = Named(new QCheckBox(this), "chkLoadImages");
   auto* fields = new QGridLayout;
   fields->addWidget(lblName, 0, 0);
   fields->addWidget(txtName, 0, 1, 1, 2);
@@ -135,6 +136,7 @@ void TFeedEditDialog::BuildControls() {
   cmbFolder->hide();
   fields->addWidget(lblFolder, 3, 0);
   fields->addWidget(cmbFolder, 3, 1, 1, 2);
+  fields->addWidget(chkLoadImages, 4, 1, 1, 2);
   fields->setColumnStretch(2, 1);
 
   auto* buttons = new QDialogButtonBox(this);
@@ -197,6 +199,7 @@ void TFeedEditDialog::ApplyTexts() {
   lblMin1->setText(Text("FeedEdit|lblMin", "Minuten"));
   lblFolder->setText(Text("FeedEdit|lblFolder", "Ordner:"));
   chkRefreshAtStart->setText(Text("FeedEdit|chkRefreshAtStart", "Beim Programmstart abfragen"));
+  chkLoadImages->setText(Text("FeedEdit|chkLoadImages", "Bilder aus dem Web ohne Nachfrage laden"));
   btnOk->setText(Text("General|btnOk", "Ok"));
   btnCancel->setText(Text("General|btnCancel", "Abbrechen"));
   const auto withoutColon = [](const QLabel* label) { return label->text().remove(QLatin1Char(':')); };
@@ -241,6 +244,7 @@ void TFeedEditDialog::PrepareEdit(const TFeed& feed) {
   m_intervalWasUnset = feed.Interval < 0;
   txtTTL->setValue(std::max<int>(feed.Interval, 0));
   chkRefreshAtStart->setChecked(feed.RefreshAtStart);
+  chkLoadImages->setChecked(feed.LoadImages);
   FillDetails(m_work);
   btnOk->setEnabled(true);
 }
@@ -426,6 +430,7 @@ void TFeedEditDialog::accept() {
   m_result.URL = m_fetched ? m_fetchedAddress : NormalizeFeedAddress(txtFeedURL->text().trimmed().toStdString());
   m_result.Interval = txtTTL->value();
   m_result.RefreshAtStart = chkRefreshAtStart->isChecked();
+  m_result.LoadImages = chkLoadImages->isChecked();
   m_result.Fetched = m_fetched;
   m_result.FetchedAt = m_fetchedAt;
   m_fetcher.Abandon();

@@ -112,6 +112,7 @@ class TFeedEditDialog : public QDialog {
   QLabel* lblMin1 = nullptr;
   QMenu* pmnuTTL = nullptr;
   QCheckBox* chkRefreshAtStart = nullptr;
+  QCheckBox* chkLoadImages = nullptr;
   QLabel* lblFolder = nullptr;
   QComboBox* cmbFolder = nullptr;  // adding only
   QPushButton* btnOk = nullptr;

@@ -40,6 +40,7 @@ void TakeFeedEdit(TFeed& feed, const TFeedEditResult& result, const TAutoReadTer
   feed.URL = result.URL;
   feed.Interval = static_cast<int16_t>(std::clamp(result.Interval, 0, kMaxFeedInterval));
   feed.RefreshAtStart = result.RefreshAtStart;
+  feed.LoadImages = result.LoadImages;
   if (merge) {
     MergeFeed(feed, *result.Fetched, autoRead, now);
     feed.Info = result.Fetched->Info;

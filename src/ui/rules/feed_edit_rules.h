@@ -90,12 +90,13 @@ struct TFeedEditResult {
   std::string URL;
   int Interval = 0;
   bool RefreshAtStart = false;
+  bool LoadImages = false;        // pictures from the web load without asking, for this feed only
   std::optional<TFeed> Fetched;   // the recognised document of the last fetch, if there was one
   TDateTime FetchedAt = kNoDate;  // when that document arrived (UTC)
 };
 
-// Writes a confirmed edit into the feed with that Id: Name, URL, Interval and RefreshAtStart; a fetched document
-// is merged by the merge rule (read marks stay, new entries arrive unread or auto-read) and brings its channel
+// Writes a confirmed edit into the feed with that Id: Name, URL, Interval, RefreshAtStart and LoadImages; a fetched
+// document is merged by the merge rule (read marks stay, new entries arrive unread or auto-read) and brings its channel
 // details, feed type and download time, and clears the error mark, unless a refresh of the same address merged a
 // newer download while the dialog was open: the store as it is at OK then keeps its entries and details. False when
 // the feed is gone.
