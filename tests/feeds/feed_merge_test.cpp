@@ -111,7 +111,7 @@ TEST(FeedMerge, AnEntryStoredWithoutFilesTakesTheFeeds) {
   TFeed fresh = stored;
   fresh.Entries[0].IsRead = false;
   AddEntryEnclosure(fresh.Entries[0], {.Url = "http://h/b.mp3", .Type = {}, .Length = -1});
-  EXPECT_TRUE(MergeFeed(stored, fresh, TAutoReadTerms({}), 5).EntriesChanged());
+  EXPECT_TRUE(MergeFeed(stored, fresh, TAutoReadTerms(std::vector<std::string>{}), 5).EntriesChanged());
   EXPECT_EQ(stored.Entries[0].Enclosures, fresh.Entries[0].Enclosures);
   EXPECT_TRUE(stored.Entries[0].IsRead);
 }
