@@ -90,9 +90,9 @@ struct TFeedEditResult {
   std::string URL;
   int Interval = 0;
   bool RefreshAtStart = false;
-  bool LoadImages = false;        // pictures from the web load without asking, for this feed only
   std::optional<TFeed> Fetched;   // the recognised document of the last fetch, if there was one
   TDateTime FetchedAt = kNoDate;  // when that document arrived (UTC)
+  bool LoadImages = false;        // pictures from the web load without asking, for this feed only
 };
 
 // Writes a confirmed edit into the feed with that Id: Name, URL, Interval, RefreshAtStart and LoadImages; a fetched
