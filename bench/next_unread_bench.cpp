@@ -9,9 +9,7 @@
 //   next_unread_bench
 
 #include <algorithm>
-#include <chrono>
 #include <cstdio>
-#include <ctime>
 #include <functional>
 #include <string>
 #include <vector>
@@ -19,40 +17,16 @@
 #include "entries/entry_list.h"
 #include "entries/next_unread.h"
 #include "feeds/feed_records.h"
+#include "median_times.h"
 
 using namespace tidewick;
+using bench::Median;
+using bench::Report;
 
 namespace {
 
 constexpr int kFeeds = 2000;
 constexpr int kItemsPerFeed = 50;
-constexpr int kRuns = 5;
-
-struct TTimes {
-  double WallMs = 0;
-  double CpuMs = 0;  // this thread's processor time: what an idle machine would take
-};
-
-double CpuNowMs() {
-  timespec now{};
-  clock_gettime(CLOCK_THREAD_CPUTIME_ID, &now);
-  return static_cast<double>(now.tv_sec) * 1e3 + static_cast<double>(now.tv_nsec) / 1e6;
-}
-
-TTimes Median(const std::function<void()>& action) {
-  std::vector<double> wall;
-  std::vector<double> cpu;
-  for (int i = 0; i < kRuns; ++i) {
-    const auto start = std::chrono::steady_clock::now();
-    const double cpuStart = CpuNowMs();
-    action();
-    cpu.push_back(CpuNowMs() - cpuStart);
-    wall.push_back(std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count());
-  }
-  std::sort(wall.begin(), wall.end());
-  std::sort(cpu.begin(), cpu.end());
-  return {wall[wall.size() / 2], cpu[cpu.size() / 2]};
-}
 
 std::vector<uint64_t> BuildStore() {
   Feeds.clear();
@@ -89,13 +63,6 @@ bool Step(TEntryList& start, size_t from, TEntryList& target, const std::vector<
   }
   target.Fill({TListNodeKind::Feed, {*feed}}, false, TListOrder{});
   return FindUnreadRow(target, std::nullopt, TUnreadDirection::Next).has_value();
-}
-
-bool Report(const char* what, TTimes times, double goal) {
-  const bool ok = times.CpuMs < goal;
-  std::printf("%-58s cpu %7.1f ms  wall %7.1f ms  (goal < %.0f ms) %s\n", what, times.CpuMs, times.WallMs, goal,
-              ok ? "ok" : "TOO SLOW");
-  return ok;
 }
 
 }  // namespace
