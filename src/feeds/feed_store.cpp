@@ -272,16 +272,17 @@ void LoadDamagedStore(const std::string& fileName, TStoreReadResult&& store, TSt
                                JoinLangParams({fileName, result.DamagedCopy, std::to_string(rescue.FeedsRead),
                                                std::to_string(rescue.EntriesRead)}));
   if (result.BackupEntryCount > 0) {
-    result.Message += " " + GetLangText("Main|StoreBackupEntries",
-                                        "Aus der Sicherung \"%s1%\" kamen %s2% Einträge hinzu, die in der "
-                                        "beschädigten Datei nicht mehr lesbar waren.",
-                                        JoinLangParams({backupName, std::to_string(result.BackupEntryCount)}));
+    result.Message.append(" ").append(
+        GetLangText("Main|StoreBackupEntries",
+                    "Aus der Sicherung \"%s1%\" kamen %s2% Einträge hinzu, die in der "
+                    "beschädigten Datei nicht mehr lesbar waren.",
+                    JoinLangParams({backupName, std::to_string(result.BackupEntryCount)})));
   }
   if (!result.BackupFeeds.empty()) {
-    result.Message += " " + GetLangText("Main|StoreBackupFeeds",
-                                        "Ganz aus der Sicherung \"%s1%\" stammen die Feeds %s2%, die in der "
-                                        "beschädigten Datei nicht mehr lesbar waren.",
-                                        JoinLangParams({backupName, QuotedNames(result.BackupFeeds)}));
+    result.Message.append(" ").append(GetLangText("Main|StoreBackupFeeds",
+                                                  "Ganz aus der Sicherung \"%s1%\" stammen die Feeds %s2%, die in der "
+                                                  "beschädigten Datei nicht mehr lesbar waren.",
+                                                  JoinLangParams({backupName, QuotedNames(result.BackupFeeds)})));
   }
   if (result.DamagedCopy.empty()) {
     result.Message = GetLangText("Main|StoreDamagedNotKept",
