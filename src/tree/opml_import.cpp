@@ -366,8 +366,9 @@ TOpmlImportResult ImportOpmlFile(TFeedTree& tree, TTreeNode* target, const std::
                   JoinLangParams({std::to_string(result.Report.Feeds), std::to_string(result.Report.Folders),
                                   std::to_string(result.Report.Skipped)}));
   if (result.Report.Duplicates > 0) {
-    result.Message += " " + GetLangText("Main|MsgImportOpmlDuplicates", "%s1% bereits abonnierte Feeds übersprungen.",
-                                        std::to_string(result.Report.Duplicates));
+    result.Message.append(" ").append(GetLangText("Main|MsgImportOpmlDuplicates",
+                                                  "%s1% bereits abonnierte Feeds übersprungen.",
+                                                  std::to_string(result.Report.Duplicates)));
   }
   return result;
 }
