@@ -225,7 +225,7 @@ std::optional<TRefreshErrorReport> TRefreshScheduler::DecideErrorReport() const 
     report.Text = GetLangText("Main|DlgRefreshErrorOneText", "Das Feed \"%s1%\" konnte nicht abgefragt werden.",
                               failed.front()->Name);
     if (const std::string reason = FailureReasonLine(*failed.front()); !reason.empty()) {
-      report.Text += "\n" + reason;
+      report.Text.append("\n").append(reason);
     }
     return report;
   }
@@ -234,11 +234,11 @@ std::optional<TRefreshErrorReport> TRefreshScheduler::DecideErrorReport() const 
   report.Text += "\n";
   const size_t named = std::min(failed.size(), static_cast<size_t>(kReportedFailures));
   for (size_t i = 0; i < named; ++i) {
-    report.Text += "\n" + ReportLine(*failed[i]);
+    report.Text.append("\n").append(ReportLine(*failed[i]));
   }
   if (failed.size() > named) {
-    report.Text += "\n" + GetLangText("Main|DlgRefreshErrorAndMore", "... und %s1% weitere",
-                                      std::to_string(failed.size() - named));
+    report.Text.append("\n").append(
+        GetLangText("Main|DlgRefreshErrorAndMore", "... und %s1% weitere", std::to_string(failed.size() - named)));
   }
   return report;
 }

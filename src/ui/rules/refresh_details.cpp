@@ -36,7 +36,7 @@ std::string ResultCaption() {
 std::string FetchFailedText(std::string_view failureCode) {
   std::string text = GetLangText("FeedEdit|MsgGetErrText", "Das Feed konnte nicht abgefragt werden.");
   if (!failureCode.empty()) {
-    text += "\n" + GetLangText("Main|RefreshErrReason", "Grund: %s1%", FailureText(failureCode));
+    text.append("\n").append(GetLangText("Main|RefreshErrReason", "Grund: %s1%", FailureText(failureCode)));
   }
   return text;
 }
