@@ -132,6 +132,7 @@ int main(int argc, char** argv) {
   QTreeView list(&host);
   QLabel title(&host);
   QLineEdit date(&host);
+  QLabel byline(&host);
   QPlainTextEdit text(&host);
   TEntryBrowser page(&host);
   TEntryListModel model;
@@ -142,7 +143,7 @@ int main(int argc, char** argv) {
   page.setGeometry(0, 360, 600, 240);
   host.resize(600, 600);
   host.show();
-  TEntryView view({&title, &date, &text, &page}, &host);
+  TEntryView view({&title, &date, &byline, &text, &page}, &host);
 
   // One entry shown with the HTML page hidden (the text page in front) and then with it shown; CPU time of this
   // thread, milliseconds.
