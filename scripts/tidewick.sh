@@ -8,7 +8,7 @@ cd "$here"
 packages=(
   build-essential cmake ninja-build pkg-config clang
   qt6-base-dev qt6-multimedia-dev libgl-dev
-  libcurl4-openssl-dev libutf8proc-dev nlohmann-json3-dev zlib1g-dev libbrotli-dev
+  libcurl4-openssl-dev libutf8proc-dev nlohmann-json3-dev zlib1g-dev libbrotli-dev libsecret-1-dev
   libgtest-dev libgmock-dev libbenchmark-dev libxml2-dev libpugixml-dev
   qt6-svg-dev libgumbo-dev
   # Qt's own texts (standard buttons, file dialogs) in the user's language.

@@ -11,6 +11,7 @@
 namespace tidewick {
 
 TFeeds Feeds;
+TSyncAccounts SyncAccounts;
 
 namespace {
 

@@ -9,6 +9,7 @@
 #include <string_view>
 #include <vector>
 
+#include "feeds/sync_account.h"
 #include "feeds/unknown_xml.h"
 #include "util/dates.h"
 
@@ -101,6 +102,9 @@ struct TEntry {
   // Files the entry carries (podcast audio, video, attachments), at most kMaxEntryEnclosures, each address once;
   // stored as one "Enclosures" element, one a line, only when there are any. Not part of the identity.
   std::vector<TEnclosure> Enclosures;
+  // The server's article id of an entry of an account feed (stored "ArticleId", only when not 0): such entries are
+  // matched by it, never by title, link and author. 0 for entries of local feeds.
+  int64_t ArticleId = 0;
 };
 
 inline constexpr size_t kMaxEntryCategories = 32;
@@ -149,6 +153,8 @@ struct TFeed {
   // handed back by this id, so deleting or reordering feeds meanwhile cannot misplace them.
   uint64_t Id = 0;
   TUnknownXml Unknown;  // what a newer version stored with the feed
+  // Where the feed lives on a sync server; empty Account for a local feed (see feeds/sync_account.h).
+  TFeedRemote Remote;
 };
 
 using TFeeds = std::vector<TFeed>;
