@@ -16,6 +16,7 @@
 #include <utility>
 #include <vector>
 
+#include "feeds/store_accounts.h"
 #include "feeds/store_copies.h"
 #include "feeds/store_reader.h"
 #include "feeds/store_rescue.h"
@@ -51,6 +52,9 @@ std::function<void(const std::string&)> g_saveTestHook;
 // What a newer version wrote into the feed list of each store loaded (its attributes and unknown children), by the
 // file name it was loaded from; written back by every save to that name.
 std::map<std::string, TUnknownXml> g_storeUnknown;
+// The accounts last loaded from or saved to each store, by the same name: what a save that does not handle accounts
+// writes.
+std::map<std::string, TSyncAccounts> g_storeAccounts;
 
 // What the files of each store hold, by the store's file name (after links): the version of the store file, the
 // refresh state text it or its state file holds, and the feeds' shape (names, addresses, entry counts), so a save of
@@ -63,8 +67,17 @@ struct TStateRecord {
 };
 std::map<std::string, TStateRecord> g_stateRecords;
 
-std::string ShapeOf(const TFeeds& feeds) {
+std::string ShapeOf(const TFeeds& feeds, const TSyncAccounts& accounts) {
   std::string shape;
+  if (!accounts.empty()) {  // a new Position must reach the store file, not only the refresh state file
+    WriteStoreText(
+        {},
+        [&shape](std::string_view piece) {
+          shape.append(piece);
+          return true;
+        },
+        {}, accounts);
+  }
   for (const TFeed& feed : feeds) {
     shape += feed.Name;
     shape += '\0';
@@ -81,7 +94,7 @@ std::string StateFileOf(const std::string& targetName) {
 }
 
 // After the store file targetName was read or written whole: what it now holds.
-void RememberState(const std::string& targetName, const TFeeds& feeds, bool blocked) {
+void RememberState(const std::string& targetName, const TFeeds& feeds, const TSyncAccounts& accounts, bool blocked) {
   const std::optional<TFileVersion> version = FileVersionOf(targetName);
   const std::lock_guard lock(g_storeMutex);
   if (!version) {
@@ -89,7 +102,7 @@ void RememberState(const std::string& targetName, const TFeeds& feeds, bool bloc
     return;
   }
   const std::string token = StoreVersionToken(*version);
-  g_stateRecords[targetName] = {token, RefreshStateText(feeds, token), ShapeOf(feeds), blocked};
+  g_stateRecords[targetName] = {token, RefreshStateText(feeds, token), ShapeOf(feeds, accounts), blocked};
 }
 
 void RememberStoreUnknown(const std::string& fileName, TUnknownXml unknown) {
@@ -99,6 +112,17 @@ void RememberStoreUnknown(const std::string& fileName, TUnknownXml unknown) {
   } else {
     g_storeUnknown[fileName] = std::move(unknown);
   }
+}
+
+void RememberStoreAccounts(const std::string& fileName, const TSyncAccounts& accounts) {
+  const std::lock_guard lock(g_storeMutex);
+  g_storeAccounts[fileName] = accounts;
+}
+
+TSyncAccounts StoreAccountsOf(const std::string& fileName) {
+  const std::lock_guard lock(g_storeMutex);
+  const auto found = g_storeAccounts.find(fileName);
+  return found == g_storeAccounts.end() ? TSyncAccounts() : found->second;
 }
 
 TUnknownXml StoreUnknownOf(const std::string& fileName) {
@@ -164,8 +188,8 @@ void ReplaceFeeds(TFeeds feeds) {
 // Writes the store to tempName and syncs it; the number of bytes written, or -1 with the reason in error.
 // Write-back of what is written starts while the rest is still being built, so the final sync waits only for the
 // tail. The new file takes the old store's mode (a store holding credentials in its addresses may be private).
-int64_t WriteTempStore(const TFeeds& feeds, const TUnknownXml& storeUnknown, const std::string& tempName,
-                       const std::optional<TFileIdentity>& old, int& error) {
+int64_t WriteTempStore(const TFeeds& feeds, const TSyncAccounts& accounts, const TUnknownXml& storeUnknown,
+                       const std::string& tempName, const std::optional<TFileIdentity>& old, int& error) {
   constexpr int64_t kWriteBackStep = int64_t{8} << 20;
   const int fd = ::open(tempName.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
   if (fd < 0) {
@@ -194,7 +218,7 @@ int64_t WriteTempStore(const TFeeds& feeds, const TUnknownXml& storeUnknown, con
 #endif
         return true;
       },
-      storeUnknown);
+      storeUnknown, accounts);
   error = ok ? 0 : errno;
   if (::fsync(fd) != 0 && ok) {
     ok = false;
@@ -259,7 +283,13 @@ void LoadDamagedStore(const std::string& fileName, TStoreReadResult&& store, TSt
   if (backup.Complete) {
     RememberComplete(backupName);
   }
+  TSyncAccounts accounts = std::move(store.Accounts);
   TStoreRescue rescue = RescueStore(std::move(store), backup.Complete ? &backup.Feeds : nullptr);
+  if (backup.Complete) {
+    RescueAccounts(rescue.Feeds, backup.Accounts, accounts);
+  }
+  RememberStoreAccounts(fileName, accounts);
+  SyncAccounts = std::move(accounts);
   result.FeedCount = static_cast<int>(rescue.Feeds.size());
   result.EntryCount = EntriesIn(rescue.Feeds);
   result.BackupEntryCount = rescue.EntriesFromBackup;
@@ -305,11 +335,12 @@ void ApplyStateFile(const std::string& fileName, TStoreLoadResult& result) {
   result.StateDamagedCopy = state.DamagedCopy;
   const bool blocked = state.Status == TStateFileStatus::Unreadable ||
                        (state.Status == TStateFileStatus::Damaged && state.DamagedCopy.empty());
-  RememberState(target, Feeds, blocked);
+  RememberState(target, Feeds, SyncAccounts, blocked);
 }
 
 // Writes the refresh state file instead of the store when that is safe; nullopt when the store must be written.
-std::optional<TFileSaveResult> SaveRefreshStateOnly(const std::string& fileName, const TFeeds& feeds) {
+std::optional<TFileSaveResult> SaveRefreshStateOnly(const std::string& fileName, const TFeeds& feeds,
+                                                    const TSyncAccounts& accounts) {
   const std::optional<TFileIdentity> old = IdentityOf(fileName);
   const std::optional<TFileVersion> version = FileVersionOf(fileName);
   if (!old || !version || !Known(g_completeFiles, *old)) {
@@ -321,7 +352,7 @@ std::optional<TFileSaveResult> SaveRefreshStateOnly(const std::string& fileName,
     const std::lock_guard lock(g_storeMutex);
     const auto found = g_stateRecords.find(fileName);
     if (found == g_stateRecords.end() || found->second.StoreToken != token || found->second.StateFileBlocked ||
-        found->second.Shape != ShapeOf(feeds)) {
+        found->second.Shape != ShapeOf(feeds, accounts)) {
       return std::nullopt;
     }
     text = RefreshStateText(feeds, token);
@@ -357,6 +388,8 @@ TStoreLoadResult LoadFeedStore(const std::string& fileName) {
   if (store.Complete) {
     RememberComplete(fileName);
     RememberStoreUnknown(fileName, std::move(store.StoreUnknown));
+    RememberStoreAccounts(fileName, store.Accounts);
+    SyncAccounts = std::move(store.Accounts);
     result.Status = TStoreLoadStatus::Loaded;
     result.FeedCount = static_cast<int>(store.Feeds.size());
     result.EntryCount = EntriesIn(store.Feeds);
@@ -373,7 +406,7 @@ bool LoadFeeds(const std::string& fileName) {
 }
 
 bool SaveFeeds(const std::string& storeFileName) {
-  return SaveFeedStore(storeFileName, Feeds).Written();
+  return SaveFeedStore(storeFileName, Feeds, SyncAccounts).Written();
 }
 
 bool SaveFeeds(const std::string& storeFileName, const TFeeds& feeds) {
@@ -381,9 +414,14 @@ bool SaveFeeds(const std::string& storeFileName, const TFeeds& feeds) {
 }
 
 TFileSaveResult SaveFeedStore(const std::string& storeFileName, const TFeeds& feeds, TStoreChanges changes) {
+  return SaveFeedStore(storeFileName, feeds, StoreAccountsOf(storeFileName), changes);
+}
+
+TFileSaveResult SaveFeedStore(const std::string& storeFileName, const TFeeds& feeds, const TSyncAccounts& accounts,
+                              TStoreChanges changes) {
   const std::string fileName = LinkTarget(storeFileName);
   if (changes == TStoreChanges::RefreshStateOnly) {
-    if (const std::optional<TFileSaveResult> saved = SaveRefreshStateOnly(fileName, feeds)) {
+    if (const std::optional<TFileSaveResult> saved = SaveRefreshStateOnly(fileName, feeds, accounts)) {
       return *saved;
     }
   }
@@ -395,7 +433,7 @@ TFileSaveResult SaveFeedStore(const std::string& storeFileName, const TFeeds& fe
     return TFileSaveResult::Failed(errno);
   }
   int error = 0;
-  const int64_t written = WriteTempStore(feeds, StoreUnknownOf(storeFileName), tempName, old, error);
+  const int64_t written = WriteTempStore(feeds, accounts, StoreUnknownOf(storeFileName), tempName, old, error);
   if (g_saveTestHook) {
     g_saveTestHook(tempName);
   }
@@ -429,7 +467,8 @@ TFileSaveResult SaveFeedStore(const std::string& storeFileName, const TFeeds& fe
   if (!blocked) {
     ::unlink(StateFileOf(fileName).c_str());
   }
-  RememberState(fileName, feeds, blocked);
+  RememberState(fileName, feeds, accounts, blocked);
+  RememberStoreAccounts(storeFileName, accounts);
   return {};
 }
 
@@ -444,12 +483,15 @@ void RemoveStaleStoreFiles(const std::string& storeFileName) {
   }
 }
 
-std::string FeedStoreText(const TFeeds& feeds) {
+std::string FeedStoreText(const TFeeds& feeds, const TSyncAccounts& accounts) {
   std::string text;
-  WriteStoreText(feeds, [&](std::string_view piece) {
-    text.append(piece);
-    return true;
-  });
+  WriteStoreText(
+      feeds,
+      [&](std::string_view piece) {
+        text.append(piece);
+        return true;
+      },
+      {}, accounts);
   return text;
 }
 

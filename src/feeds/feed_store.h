@@ -50,8 +50,9 @@ struct TStoreLoadResult {
   bool MaySave() const { return Status != TStoreLoadStatus::Unreadable && (!Recovered() || !DamagedCopy.empty()); }
 };
 
-// Replaces Feeds by the store in fileName (unless the file is missing), with recovery as described above. A complete
-// store takes the values of its refresh state file when that belongs to it.
+// Replaces Feeds and SyncAccounts by the store in fileName (unless the file is missing), with recovery as described
+// above (an account the damage took comes from the backup when feeds read still name it). A complete store takes the
+// values of its refresh state file when that belongs to it.
 TStoreLoadResult LoadFeedStore(const std::string& fileName);
 // The same; true when at least one feed was read.
 bool LoadFeeds(const std::string& fileName);
@@ -66,12 +67,17 @@ enum class TStoreChanges {
   RefreshStateOnly,
 };
 
-// Writes all of Feeds. False when anything failed, or when the file there could not be read or is damaged and no
-// verified copy of it could be kept; Feeds.xml and Feeds.xml.bak are then as they were.
+// Writes all of Feeds and SyncAccounts. False when anything failed, or when the file there could not be read or is
+// damaged and no verified copy of it could be kept; Feeds.xml and Feeds.xml.bak are then as they were.
 bool SaveFeeds(const std::string& fileName);
-// The same for a copy of the store (a background save writes a snapshot taken on the main thread).
+// The same for a copy of the feeds and accounts (a background save writes a snapshot taken on the main thread), with
+// the reason of a failure. A change of the accounts (a sync's new Position) makes a RefreshStateOnly save write the
+// whole store.
+TFileSaveResult SaveFeedStore(const std::string& fileName, const TFeeds& feeds, const TSyncAccounts& accounts,
+                              TStoreChanges changes = TStoreChanges::All);
+// The same for code that does not handle accounts: writes the accounts this process last loaded from or saved to
+// fileName, so it never drops them.
 bool SaveFeeds(const std::string& fileName, const TFeeds& feeds);
-// The same with the reason of a failure.
 TFileSaveResult SaveFeedStore(const std::string& fileName, const TFeeds& feeds,
                               TStoreChanges changes = TStoreChanges::All);
 
@@ -83,8 +89,8 @@ inline constexpr std::string_view kStoreBackupPendingSuffix = ".bak.new";
 // while holding the store's lock, before this process saves.
 void RemoveStaleStoreFiles(const std::string& storeFileName);
 
-// The exact bytes SaveFeeds writes for feeds.
-std::string FeedStoreText(const TFeeds& feeds);
+// The exact bytes SaveFeeds writes for feeds and accounts.
+std::string FeedStoreText(const TFeeds& feeds, const TSyncAccounts& accounts = {});
 
 // Test seam: called with the temporary file's name after it was written and synced, before it replaces the
 // store (a test truncates it to play an interrupted save). Empty by default.

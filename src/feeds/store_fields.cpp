@@ -137,6 +137,18 @@ void AssignFeedField(TFeed& feed, int field, std::string value) {
     case kFeedFieldLoadImages:
       feed.LoadImages = IsOne(value);
       break;
+    case kFeedFieldSyncAccount:
+      feed.Remote.Account = std::move(value);
+      break;
+    case kFeedFieldSyncFeedId:
+      feed.Remote.FeedId = std::move(value);
+      break;
+    case kFeedFieldSyncCategoryId:
+      feed.Remote.CategoryId = std::move(value);
+      break;
+    case kFeedFieldSyncCategory:
+      feed.Remote.CategoryTitle = std::move(value);
+      break;
     default:
       feed.Error = IsOne(value);
       break;
@@ -219,8 +231,11 @@ void AssignItemField(TEntry& item, int field, std::string value) {
     case 8:
       item.Starred = ParseStoreInteger(value) == 1;
       break;
-    default:
+    case 9:
       ReadEnclosureLines(item, value);
+      break;
+    default:
+      item.ArticleId = std::max<int64_t>(ParseStoreInteger(value).value_or(0), 0);
       break;
   }
 }

@@ -20,7 +20,12 @@ enum TFeedField {
   kFeedFieldRefreshAtStart,
   kFeedFieldLastDownloaded,
   kFeedFieldError,
-  kFeedFieldLoadImages
+  kFeedFieldLoadImages,
+  // Where an account feed lives on its server (TFeed::Remote), written only for account feeds.
+  kFeedFieldSyncAccount,
+  kFeedFieldSyncFeedId,
+  kFeedFieldSyncCategoryId,
+  kFeedFieldSyncCategory
 };
 
 // The element below a feed that holds its TFeedRefreshState. Its name starts with neither "Item" nor "Feed", so
@@ -58,16 +63,23 @@ enum TRefreshField {
 std::string_view RefreshFieldName(int field);
 
 // The element names of the values, as the writer writes them, by field number.
-inline constexpr std::array<std::string_view, 8> kFeedFieldNames = {
-    "Name", "URL", "FeedType", "Interval", "RefreshAtStart", "LastDownloaded", "Error", "LoadImages"};
+inline constexpr std::array<std::string_view, 12> kFeedFieldNames = {
+    "Name",  "URL",        "FeedType",    "Interval",   "RefreshAtStart", "LastDownloaded",
+    "Error", "LoadImages", "SyncAccount", "SyncFeedId", "SyncCategoryId", "SyncCategory"};
 inline constexpr std::array<std::string_view, 13> kInfoFieldNames = {
     "Title", "Link",       "Description", "Copyright", "Language",   "PublishedDate", "LastBuildDate",
     "TTL",   "ImageTitle", "ImageURL",    "ImageLink", "ImageWidth", "ImageHeight"};
-// Categories, Starred and Enclosures are written only when set, so they are not among the values every complete entry
-// holds.
-inline constexpr std::array<std::string_view, 10> kItemFieldNames = {
-    "Title",  "Link",    "Description", "PublishedDate", "Author",
-    "Readed", "Visited", "Categories",  "Starred",       "Enclosures"};
+// Categories, Starred, Enclosures and ArticleId are written only when set, so they are not among the values every
+// complete entry holds.
+inline constexpr std::array<std::string_view, 11> kItemFieldNames = {
+    "Title",   "Link",       "Description", "PublishedDate", "Author",   "Readed",
+    "Visited", "Categories", "Starred",     "Enclosures",    "ArticleId"};
+
+// An account on a sync server: an element among the children of Feeds (its name does not start with "Feed", so a
+// version without sync keeps it as an unknown element) holding these values in this order.
+inline constexpr std::string_view kAccountElement = "Account";
+inline constexpr std::array<std::string_view, 6> kAccountFieldNames = {"Key",       "Kind",     "Title",
+                                                                       "ServerUrl", "UserName", "Position"};
 inline constexpr std::array<std::string_view, kRefreshFieldCount> kRefreshFieldNames = {
     "Address",   "ETag",        "LastModified", "RetryAfter", "Gone",          "RedirectTarget", "RedirectCount",
     "MovedFrom", "LastRequest", "LastStatus",   "LastBytes",  "LastUnchanged", "LastFailure"};

@@ -15,6 +15,7 @@
 #include <utility>
 #include <vector>
 
+#include "feeds/store_accounts.h"
 #include "feeds/store_builder.h"
 #include "feeds/store_file_source.h"
 #include "feeds/store_parts.h"
@@ -149,6 +150,7 @@ TStoreReadResult ReadStoreText(std::string text) {
   if (!result.Complete) {
     Recover(text, result);
   }
+  TakeAccounts(result.StoreUnknown, result.Accounts);
   return result;
 }
 
@@ -170,6 +172,7 @@ TStoreReadResult ReadStoreFile(const std::string& fileName, const TStorePieces& 
       inPieces ? ReadStoreInPieces(fd, static_cast<uint64_t>(info.st_size), reading) : std::nullopt;
   ::close(fd);
   if (read) {
+    TakeAccounts(read->StoreUnknown, read->Accounts);
     return std::move(*read);
   }
   std::string bytes;

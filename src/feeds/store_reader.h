@@ -33,6 +33,7 @@ struct TStoreReadResult {
   TUnknownXml StoreUnknown;  // the attributes of the feed list and its children this version does not know
   std::vector<TFeedPlace> Places;  // a damaged store's: one per feed
   bool FeedListCutShort = false;   // a damaged store's feed list has no readable end: feeds after it may be lost
+  TSyncAccounts Accounts;          // the Account elements read (taken out of StoreUnknown)
 };
 
 // Reads a store document. A damaged one yields every feed and entry that could be read, also after the damage.

@@ -126,7 +126,9 @@ bool TStoreBuilder::RecoverStep(const TNameKinds& kinds, std::string_view name, 
     case TKind::Unknown: {
       const bool keptRoot = Capturing() && m_stack.Size() == m_captureDepth;
       const TKind parent = m_stack[m_stack.Size() - 2].Kind;
-      if (keptRoot && parent == TKind::Feeds && kinds.Known()) {
+      // An account's values (its Title too) are its own, not those of a feed whose start tag was damaged.
+      const bool account = keptRoot && SameName(Top().Name(), kAccountElement);
+      if (keptRoot && parent == TKind::Feeds && kinds.Known() && !account) {
         TurnUnknownInto(TKind::Feed);  // a feed whose start tag was damaged
         return false;
       }

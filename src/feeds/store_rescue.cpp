@@ -58,6 +58,15 @@ void FillValues(TFeed& feed, const TFeedPlace& place, const TFeed& saved) {
   fill(kFeedFieldLastDownloaded, &TFeed::LastDownloaded);
   fill(kFeedFieldError, &TFeed::Error);
   fill(kFeedFieldLoadImages, &TFeed::LoadImages);
+  const auto fillRemote = [&](TFeedField field, std::string TFeedRemote::*member) {
+    if (!Read(place, field)) {
+      feed.Remote.*member = saved.Remote.*member;
+    }
+  };
+  fillRemote(kFeedFieldSyncAccount, &TFeedRemote::Account);
+  fillRemote(kFeedFieldSyncFeedId, &TFeedRemote::FeedId);
+  fillRemote(kFeedFieldSyncCategoryId, &TFeedRemote::CategoryId);
+  fillRemote(kFeedFieldSyncCategory, &TFeedRemote::CategoryTitle);
   if (!place.InfoRead) {
     feed.Info = saved.Info;
   }

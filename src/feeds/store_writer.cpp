@@ -277,6 +277,9 @@ void WriteItem(TChunkWriter& out, const TEntry& item, int number) {
   out.Text(3, "Description", item.Description);
   out.Number(3, "PublishedDate", DateTimeToUnixSeconds(item.PublishedDate));
   out.Text(3, "Author", item.Author);
+  if (item.ArticleId != 0) {  // an account feed's entry: before the marks, so recovery never keeps one without it
+    out.Number(3, "ArticleId", item.ArticleId);
+  }
   // Categories, files and the star only when set, so a store without them stays as it was; before the marks, so an
   // entry cut after its last value (which recovery keeps) has lost neither.
   if (!item.Categories.empty()) {  // only then: a store without any stays what it was
@@ -310,6 +313,12 @@ void WriteFeed(TChunkWriter& out, const TFeed& feed, int number) {
   if (feed.LoadImages) {  // written only when set, so a store that never used it stays as it was
     out.Boolean(2, "LoadImages", true);
   }
+  if (feed.Remote.IsAccountFeed()) {
+    out.Text(2, kFeedFieldNames[kFeedFieldSyncAccount], feed.Remote.Account);
+    out.Text(2, kFeedFieldNames[kFeedFieldSyncFeedId], feed.Remote.FeedId);
+    out.Text(2, kFeedFieldNames[kFeedFieldSyncCategoryId], feed.Remote.CategoryId);
+    out.Text(2, kFeedFieldNames[kFeedFieldSyncCategory], feed.Remote.CategoryTitle);
+  }
   WriteRefreshState(out, feed.Refresh);
   WriteInfo(out, feed.Info);
   out.UnknownLines(2, feed.Unknown);
@@ -317,6 +326,17 @@ void WriteFeed(TChunkWriter& out, const TFeed& feed, int number) {
     WriteItem(out, feed.Entries[m], static_cast<int>(m + 1));
   }
   out.CloseLine(1, "Feed", number);
+}
+
+void WriteAccount(TChunkWriter& out, const TSyncAccount& account) {
+  out.OpenLine(1, kAccountElement, 0, &account.Unknown);
+  const std::string* const values[] = {&account.Key,       &account.Kind,     &account.Title,
+                                       &account.ServerUrl, &account.UserName, &account.Position};
+  for (size_t field = 0; field < kAccountFieldNames.size(); ++field) {
+    out.Text(2, kAccountFieldNames[field], *values[field]);
+  }
+  out.UnknownLines(2, account.Unknown);
+  out.CloseLine(1, kAccountElement);
 }
 
 // A feed's refresh values alone, named as in the store, so the store's reader reads them back.
@@ -344,13 +364,17 @@ bool WriteRefreshStateText(const TFeeds& feeds, const TStoreSink& sink, std::str
   return out.Finish();
 }
 
-bool WriteStoreText(const TFeeds& feeds, const TStoreSink& sink, const TUnknownXml& storeUnknown) {
+bool WriteStoreText(const TFeeds& feeds, const TStoreSink& sink, const TUnknownXml& storeUnknown,
+                    const TSyncAccounts& accounts) {
   TChunkWriter out(sink);
   out.Put("<?xml version=\"1.0\"?>\r\n");
   // With no feeds (and nothing a newer version wrote) the Feeds element is never created: the file holds the
   // declaration only.
-  if (!feeds.empty() || !storeUnknown.Empty()) {
+  if (!feeds.empty() || !storeUnknown.Empty() || !accounts.empty()) {
     out.OpenLine(0, "Feeds", 0, &storeUnknown);
+    for (const TSyncAccount& account : accounts) {
+      WriteAccount(out, account);
+    }
     for (size_t n = 0; n < feeds.size(); ++n) {
       WriteFeed(out, feeds[n], static_cast<int>(n + 1));
     }

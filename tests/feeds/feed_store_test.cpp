@@ -292,6 +292,53 @@ TEST_F(FeedStore, WhatANewerVersionStoredSurvivesLoadMergeAndSave) {
   EXPECT_EQ(ReadFileToString(file), saved);
 }
 
+// Accounts, an account feed's place on its server and its entries' article ids come back as saved; a store without
+// them stays byte for byte (the golden file). A version without sync keeps them as unknown elements and writes them
+// back where it writes those (accounts after the feeds, the rest after Info and after the marks): read as well.
+// Fault guarded: code that saves without knowing the accounts (the tool's refresh) dropped them, and a save of the
+// refresh state alone lost a sync's new Position.
+TEST_F(FeedStore, AccountsComeBackFromOurLayoutAndFromAnOlderVersionsCopy) {
+  const std::string file = m_dir.File("Feeds.xml");
+  Feeds = SmallStore();
+  SyncAccounts = test::AccountsFor(Feeds);
+  const std::string expected = FeedStoreText(Feeds, SyncAccounts);
+  ASSERT_TRUE(SaveFeeds(file));
+  Feeds.clear();
+  SyncAccounts.clear();
+  ASSERT_EQ(LoadFeedStore(file).Status, TStoreLoadStatus::Loaded);
+  EXPECT_EQ(FeedStoreText(Feeds, SyncAccounts), expected);
+  ASSERT_TRUE(SaveFeeds(file, Feeds));  // without the accounts at hand
+  ASSERT_EQ(ReadFileToString(file), expected);
+  SyncAccounts[0].Position = "900";
+  ASSERT_TRUE(SaveFeedStore(file, Feeds, SyncAccounts, TStoreChanges::RefreshStateOnly).Written());
+  LoadFeedStore(file);
+  EXPECT_EQ(SyncAccounts.at(0).Position, "900");
+
+  const TFeeds older = LoadText(
+      "<?xml version=\"1.0\"?>\r\n<Feeds>\r\n  <Feed1>\r\n    <Name>n</Name>\r\n    <URL>u</URL>\r\n    <Info />\r\n"
+      "    <SyncAccount>tt1</SyncAccount>\r\n    <SyncFeedId>7</SyncFeedId>\r\n    <Item1>\r\n      "
+      "<Title>t</Title>\r\n"
+      "      <Readed>1</Readed>\r\n      <ArticleId>42</ArticleId>\r\n    </Item1>\r\n  </Feed1>\r\n"
+      "  <Account note=\"x\">\r\n    <Key>tt1</Key>\r\n    <Title>A &amp; B</Title>\r\n    <Token "
+      "a=\"1\">new</Token>\r\n"
+      "    <Key>second</Key>\r\n  </Account>\r\n  <Account><Title>no key</Title></Account>\r\n</Feeds>\r\n");
+  ASSERT_EQ(older.size(), 1u);
+  EXPECT_EQ(older[0].Remote, (TFeedRemote{"tt1", "7", "", ""}));
+  ASSERT_EQ(older[0].Entries.size(), 1u);
+  EXPECT_EQ(older[0].Entries[0].ArticleId, 42);
+  ASSERT_EQ(SyncAccounts.size(), 1u);
+  EXPECT_EQ(SyncAccounts[0].Key, "tt1");
+  EXPECT_EQ(SyncAccounts[0].Title, "A & B");
+  ASSERT_TRUE(SaveFeeds(file));
+  const std::string saved = ReadFileToString(file);
+  for (const std::string part : {"<Account note=\"x\">\r\n    <Key>tt1</Key>\r\n    <Kind />\r\n    <Title>A &amp; B",
+                                 "<Position />\r\n    <Token a=\"1\">new</Token>\r\n  </Account>\r\n  <Feed1>",
+                                 "  </Feed1>\r\n  <Account><Title>no key</Title></Account>\r\n</Feeds>"}) {
+    EXPECT_NE(saved.find(part), std::string::npos) << part << "\nnot in\n" << saved;
+  }
+  SyncAccounts.clear();
+}
+
 // Fault guarded: a character XML forbids was written as it was, after which no other program could read the store.
 // Old stores holding one still read as they are.
 TEST_F(FeedStore, NeverWritesACharacterXmlForbidsButReadsOldStoresWithThem) {

@@ -162,6 +162,31 @@ TEST_F(StoreDamageFiles, ReadablePartWinsAndTheBackupFillsInOnlyWhatCannotBeRead
   EXPECT_TRUE(result.BackupFeeds.empty());
 }
 
+// Fault guarded: recovery took an account's Title for the values of a feed whose start tag was damaged, so damage
+// anywhere in the store lost the accounts. One the damage itself took comes from the backup, as its feeds name it.
+TEST_F(StoreDamageFiles, AccountsSurviveDamageElsewhereAndTheBackupGivesOneTheDamageTook) {
+  TFeeds feeds = NumberedStore(3, 2, true);
+  const TSyncAccounts accounts = test::AccountsFor(feeds);
+  feeds[2].Remote = {"tt2", "8", "", ""};
+  const std::string text = FeedStoreText(feeds, accounts);
+  TSyncAccounts older = accounts;
+  older[0].Position = "5";
+  ASSERT_TRUE(WriteStringToFile(m_file + ".bak", FeedStoreText(feeds, older)));
+  for (const auto& [damage, position] : {std::pair{Replaced(text, "<Visited>", "<Visited%"), "102"},
+                                         std::pair{Replaced(text, "<UserName>anna", "<UserName%anna"), "5"}}) {
+    LoadDamaged(damage);
+    ASSERT_EQ(SyncAccounts.size(), 2u);
+    EXPECT_EQ(SyncAccounts[0].Title, "Home & away");
+    EXPECT_EQ(SyncAccounts[0].Position, position);
+    ASSERT_EQ(Feeds.size(), 3u);
+    for (size_t i = 0; i < feeds.size(); ++i) {
+      EXPECT_EQ(Feeds[i].Remote, feeds[i].Remote);
+    }
+    EXPECT_EQ(Feeds[0].Entries.at(1).ArticleId, 102);
+  }
+  SyncAccounts.clear();
+}
+
 TEST_F(StoreDamageFiles, BackupGivesTheFeedsInTheUnreadablePartButNoFeedTheReadablePartShowsDeleted) {
   TFeeds backup = NumberedStore(4, 2, false);
   TFeeds current = backup;

@@ -1,6 +1,8 @@
 #pragma once
 
 #include <gtest/gtest.h>
+#include <string>
+#include <utility>
 
 #include "feeds/feed_records.h"
 #include "feeds/feed_store.h"
@@ -73,6 +75,26 @@ inline TFeeds NumberedStore(int feedCount, int entryCount, bool read) {
     }
   }
   return feeds;
+}
+
+// Two accounts; the first feed of feeds becomes an account feed of the first, its entries numbered 101, 102...
+inline TSyncAccounts AccountsFor(TFeeds& feeds) {
+  TSyncAccounts accounts(2);
+  const auto set = [](TSyncAccount& account, std::string key, std::string title, std::string url, std::string user) {
+    account.Key = std::move(key);
+    account.Kind = "ttrss";
+    account.Title = std::move(title);
+    account.ServerUrl = std::move(url);
+    account.UserName = std::move(user);
+  };
+  set(accounts[0], "tt1", "Home & away", "https://rss.example.org/tt-rss/", "anna");
+  accounts[0].Position = "102";
+  set(accounts[1], "tt2", "Work", "http://w/", "b");
+  feeds[0].Remote = {"tt1", "7", "3", "News <&>"};
+  for (size_t i = 0; i < feeds[0].Entries.size(); ++i) {
+    feeds[0].Entries[i].ArticleId = static_cast<int64_t>(101 + i);
+  }
+  return accounts;
 }
 
 // Everything the store file keeps, compared through the writer (whose bytes the golden test pins down).

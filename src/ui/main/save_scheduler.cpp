@@ -22,6 +22,7 @@ TSaveSnapshot TakeSaveSnapshot(bool writeStore) {
   snapshot.FeedsFileName = settings.FeedsFileName;
   if (snapshot.WriteStore) {
     snapshot.Feeds = Feeds;
+    snapshot.SyncAccounts = SyncAccounts;
   }
   return snapshot;
 }
@@ -38,7 +39,8 @@ TSaveOutcome WriteSaveSnapshot(const TSaveSnapshot& snapshot) {
   outcome.SettingsError = SaveSettingsFile(settings).Error;
   outcome.FeedsFileName = snapshot.FeedsFileName;
   if (snapshot.WriteStore) {
-    outcome.StoreError = SaveFeedStore(snapshot.FeedsFileName, snapshot.Feeds, snapshot.StoreChanges).Error;
+    outcome.StoreError =
+        SaveFeedStore(snapshot.FeedsFileName, snapshot.Feeds, snapshot.SyncAccounts, snapshot.StoreChanges).Error;
   }
   return outcome;
 }
@@ -90,6 +92,7 @@ void TSaveScheduler::StartBackgroundSave() {
       m_feedsToCopy.push_back({feed.Id, feed.Name});
     }
     m_building->Feeds.reserve(Feeds.size());
+    m_building->SyncAccounts = SyncAccounts;  // a few records: copied at once
   }
   CopyNextFeeds();
 }
@@ -215,7 +218,7 @@ TSaveOutcome TSaveScheduler::SaveNow() {
   outcome.FeedsFileName = settings.FeedsFileName;
   // Written whole: a run stopped by the exit merges what it already downloaded without announcing it.
   if (m_storeMaySave && !settings.FeedsFileName.empty()) {
-    outcome.StoreError = SaveFeedStore(settings.FeedsFileName, Feeds).Error;
+    outcome.StoreError = SaveFeedStore(settings.FeedsFileName, Feeds, SyncAccounts).Error;
     if (outcome.StoreWritten()) {
       m_storeChangesSaved = m_storeChanges;
     }

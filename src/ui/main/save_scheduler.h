@@ -44,6 +44,7 @@ struct TSaveSnapshot {
   bool WriteStore = true;
   std::string FeedsFileName;
   TFeeds Feeds;
+  TSyncAccounts SyncAccounts;
   TStoreChanges StoreChanges = TStoreChanges::All;  // refresh state only: the state file beside the store takes it
 };
 
