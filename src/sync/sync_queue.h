@@ -10,11 +10,13 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <vector>
 
 namespace tidewick {
 
 inline constexpr std::string_view kSyncQueueSuffix = ".sync-queue";
+inline constexpr size_t kMaxSyncAccountKeyBytes = 1024;
 
 enum class TSyncField { Read, Starred };
 
@@ -29,21 +31,27 @@ struct TSyncChange {
 
 class TSyncQueue {
  public:
-  // Adds a change, replacing an earlier one of the same account, article and field.
+  // Adds a change, replacing an earlier one of the same account, article and field (which keeps its place). A change
+  // no server could name is ignored: an empty account key or one over kMaxSyncAccountKeyBytes, an id not above 0.
   void Add(const TSyncChange& change);
   // Removes changes the server confirmed, unless a later Add replaced them meanwhile (same value kept otherwise).
   void Confirm(const std::vector<TSyncChange>& sent);
   // Drops every change of an account (the account was removed).
   void DropAccount(const std::string& account);
-  // The pending changes of one account, in the order they were made.
+  // The pending changes of one account, in the order they were made (a replaced one in the place of the first).
   std::vector<TSyncChange> Pending(const std::string& account) const;
+  // Every pending change, in the same order.
+  const std::vector<TSyncChange>& Changes() const { return m_changes; }
   bool Empty() const;
   size_t Size() const;
   // The pending value of an article's field, if any (a sync applies it over the server's state).
   const TSyncChange* Find(const std::string& account, int64_t articleId, TSyncField field) const;
 
  private:
+  void Reindex();
+
   std::vector<TSyncChange> m_changes;
+  std::unordered_map<std::string, size_t> m_index;  // a change's place in m_changes, by account, article and field
 };
 
 // The queue file beside a store file.
