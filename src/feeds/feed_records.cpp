@@ -24,7 +24,7 @@ bool ValidFeedIndex(int index) {
 int NumberAdded(TFeed& feed) {
   const int position = static_cast<int>(Feeds.size()) - 1;
   feed.Index = position;
-  feed.Id = g_nextFeedId.fetch_add(1);
+  feed.Id = NewFeedId();
   SetItemIndices(feed.Entries, position);
   return position;
 }
@@ -121,6 +121,10 @@ int AddFeed(const TFeed& feed) {
 int AddFeed(TFeed&& feed) {
   Feeds.push_back(std::move(feed));
   return NumberAdded(Feeds.back());
+}
+
+uint64_t NewFeedId() {
+  return g_nextFeedId.fetch_add(1);
 }
 
 bool DeleteFeed(int index) {

@@ -191,6 +191,8 @@ int AddFeed(const TFeed& feed);
 int AddFeed(TFeed&& feed);
 // Removes the feed at index; the last feed moves into the gap and is renumbered. False for an invalid index.
 bool DeleteFeed(int index);
+// A fresh TFeed::Id, for code that adds feeds to a store other than through AddFeed (a sync adding account feeds).
+uint64_t NewFeedId();
 int FeedCount();
 // Position of the first feed whose Name equals name (after StripUnreadSuffix) byte for byte, or -1.
 int FindFeed(std::string_view name);
