@@ -18,6 +18,8 @@ packages=(
   # Test-only: OPML interop with another reader, XML, desktop-entry and AppStream checks, and the source checks
   # (layers, format, clang-tidy).
   newsboat libxml2-utils desktop-file-utils appstream python3 clang-format clang-tidy
+  # Test-only: account passwords against a real Secret Service in a private session.
+  gnome-keyring dbus
 )
 
 install_missing() {
