@@ -2,6 +2,7 @@
 
 #include <cstdlib>
 #include <fstream>
+#include <map>
 #include <sstream>
 #include <stdexcept>
 
@@ -31,19 +32,14 @@ std::optional<TTtrssServer> RunningTtrssServer() {
   if (!in) {
     return std::nullopt;
   }
-  TTtrssServer server;
-  const std::pair<const char*, std::string*> keys[] = {
-      {"TTRSS_URL", &server.Url},       {"TTRSS_USER", &server.User},     {"TTRSS_PASSWORD", &server.Password},
-      {"TTRSS_PGHOST", &server.PgHost}, {"TTRSS_PGPORT", &server.PgPort}, {"TTRSS_PGDATABASE", &server.PgDatabase},
-      {"TTRSS_PGUSER", &server.PgUser}, {"TTRSS_PSQL", &server.Psql},
-  };
+  std::map<std::string, std::string> values;
   for (std::string line; std::getline(in, line);) {
-    for (const auto& [key, value] : keys) {
-      if (line.rfind(std::string(key) + "=", 0) == 0) {
-        *value = line.substr(std::string(key).size() + 1);
-      }
-    }
+    const size_t equals = line.find('=');
+    values[line.substr(0, equals)] = equals == std::string::npos ? "" : line.substr(equals + 1);
   }
+  const TTtrssServer server{values["TTRSS_URL"],    values["TTRSS_USER"],   values["TTRSS_PASSWORD"],
+                            values["TTRSS_PGHOST"], values["TTRSS_PGPORT"], values["TTRSS_PGDATABASE"],
+                            values["TTRSS_PGUSER"], values["TTRSS_PSQL"]};
   return server.Url.empty() || server.Psql.empty() ? std::nullopt : std::optional(server);
 }
 
@@ -117,17 +113,11 @@ std::vector<int64_t> TTtrssSeed::AddArticles(const std::vector<int64_t>& feeds, 
 }
 
 void TTtrssSeed::SetMark(const std::vector<int64_t>& articles, const std::string& field, bool value) const {
-  if (field != "unread" && field != "marked") {
-    throw std::invalid_argument("unknown mark " + field);
-  }
   Sql("update ttrss_user_entries set " + field + " = " + (value ? "true" : "false") + " where ref_id = any(" +
       IdList(articles) + ");");
 }
 
 std::vector<int64_t> TTtrssSeed::MarkedIds(const std::string& field) const {
-  if (field != "unread" && field != "marked") {
-    throw std::invalid_argument("unknown mark " + field);
-  }
   return Ids("select ref_id from ttrss_user_entries where " + field + " order by ref_id;");
 }
 
