@@ -18,8 +18,8 @@ packages=(
   # Test-only: OPML interop with another reader, XML, desktop-entry and AppStream checks, and the source checks
   # (layers, format, clang-tidy).
   newsboat libxml2-utils desktop-file-utils appstream python3 clang-format clang-tidy
-  # Test-only: account passwords against a real Secret Service in a private session.
-  gnome-keyring dbus
+  # Test-only: a private Tiny Tiny RSS server for the sync tests (scripts/ttrss_server.sh), and a Secret Service.
+  tt-rss php-cli php-pgsql postgresql gnome-keyring dbus
 )
 
 install_missing() {

@@ -115,7 +115,12 @@ bool SetUpEasy(CURL* easy, const std::string& url, int timeoutMs, const TFetchOp
   ok = ok && curl_easy_setopt(easy, CURLOPT_NOSIGNAL, 1L) == CURLE_OK;
   // A stopped transfer leaves a slow name lookup to finish on its own instead of waiting for it.
   ok = ok && curl_easy_setopt(easy, CURLOPT_QUICK_EXIT, 1L) == CURLE_OK;
-  ok = ok && curl_easy_setopt(easy, CURLOPT_FOLLOWLOCATION, 1L) == CURLE_OK;
+  ok = ok && curl_easy_setopt(easy, CURLOPT_FOLLOWLOCATION, options.Post ? 0L : 1L) == CURLE_OK;
+  if (options.Post) {
+    ok = ok && curl_easy_setopt(easy, CURLOPT_POSTFIELDSIZE_LARGE, static_cast<curl_off_t>(options.PostBody.size())) ==
+                   CURLE_OK;
+    ok = ok && curl_easy_setopt(easy, CURLOPT_POSTFIELDS, options.PostBody.data()) == CURLE_OK;
+  }
   ok = ok && curl_easy_setopt(easy, CURLOPT_MAXREDIRS, static_cast<long>(kMaxRedirects)) == CURLE_OK;
   ok = ok && curl_easy_setopt(easy, CURLOPT_ACCEPT_ENCODING, "") == CURLE_OK;  // every coding libcurl can decode
   ok = ok && curl_easy_setopt(easy, CURLOPT_USERAGENT, agent.c_str()) == CURLE_OK;
@@ -213,7 +218,11 @@ bool AppendRequestHeaders(TCurlList& headers, const TFetchOptions& options) {
   if (const std::string date = CleanHeaderValue(options.IfModifiedSince); ok && !date.empty()) {
     ok = AppendCurlList(headers, ("If-Modified-Since: " + date).c_str());
   }
-  return ok;
+  if (const std::string type = CleanHeaderValue(options.PostContentType); ok && options.Post && !type.empty()) {
+    ok = AppendCurlList(headers, ("Content-Type: " + type).c_str());
+  }
+  // The body goes at once: no wait for a "100 Continue" that many servers never send.
+  return ok && (!options.Post || AppendCurlList(headers, "Expect:"));
 }
 
 // The facts of the final response and of the redirects before it; failures keep them too (a 304 is no failure, but
@@ -262,6 +271,10 @@ TFetchResult FetchUnguarded(const std::string& url, std::string& content, int ti
     content.shrink_to_fit();  // the partial body of a hostile server is not kept around
   }
   const std::string scheme = SchemeOf(url);
+  if (result.Ok() && options.Post && result.HttpCode >= 300 && result.HttpCode < 400 && result.HttpCode != 304) {
+    content.clear();
+    return Failure(TFetchStatus::Failed, TFetchError::RedirectRefused, "a redirect of a POST request is not followed");
+  }
   if (result.Ok() && result.HttpCode == 404 && (scheme == "http" || scheme == "https")) {
     content.clear();
     result.Status = TFetchStatus::NotFound;

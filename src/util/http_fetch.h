@@ -46,6 +46,12 @@ struct TFetchOptions {
   std::function<bool(std::string_view piece, int64_t announced)> BodySink;
   // Only http and https, for the address and every redirect (pictures of a page: never a file or FTP).
   bool WebOnly = false;
+  // A POST of PostBody (with PostContentType when not empty) instead of a GET. A redirect of a POST fails with
+  // RedirectRefused rather than being followed: libcurl would either turn it into a GET that silently drops the
+  // body, or re-send the body (a login's password) to wherever the server pointed.
+  bool Post = false;
+  std::string PostBody;
+  std::string PostContentType;
 };
 
 enum class TFetchStatus {

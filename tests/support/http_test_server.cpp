@@ -9,10 +9,13 @@
 #include <array>
 #include <cctype>
 #include <chrono>
+#include <cstdlib>
 #include <netinet/in.h>
 #include <optional>
 #include <string_view>
 #include <sys/socket.h>
+
+#include "util/case_fold.h"
 
 namespace tidewick::test {
 namespace {
@@ -72,7 +75,18 @@ bool SendAll(int fd, std::string_view data) {
 std::optional<std::string> ReadHead(int fd, const std::stop_token& token) {
   std::string head;
   std::array<char, 4096> buffer{};
-  while (head.find("\r\n\r\n") == std::string::npos) {
+  // The head, then as much of a body as its Content-Length announces.
+  const auto complete = [&head] {
+    const size_t end = head.find("\r\n\r\n");
+    if (end == std::string::npos) {
+      return false;
+    }
+    const std::string lower = LowerAscii(head.substr(0, end));
+    const size_t field = lower.find("\r\ncontent-length:");
+    const size_t length = field == std::string::npos ? 0 : std::strtoul(lower.c_str() + field + 17, nullptr, 10);
+    return head.size() >= end + 4 + length;
+  };
+  while (!complete()) {
     if (!WaitReadable(fd, 5000, token)) {
       return std::nullopt;
     }
@@ -93,7 +107,9 @@ TTestRequest ParseRequest(const std::string& head) {
   const size_t secondBlank = line.find(' ', firstBlank + 1);
   request.Method = line.substr(0, firstBlank);
   request.Target = line.substr(firstBlank + 1, secondBlank - firstBlank - 1);
-  request.Headers = head.substr(lineEnd + 2);
+  const size_t headEnd = head.find("\r\n\r\n");
+  request.Headers = head.substr(lineEnd + 2, headEnd + 2 - (lineEnd + 2));
+  request.Body = head.substr(headEnd + 4);
   return request;
 }
 
@@ -356,9 +372,9 @@ void TTestProxy::Relay(int client, const std::stop_token& token) {
     return;
   }
   ++m_forwarded;
-  const bool sent =
-      tunnel ? SendAll(client, "HTTP/1.1 200 Connection established\r\n\r\n")
-             : SendAll(upstream, request.Method + " " + PathOf(request.Target) + " HTTP/1.1\r\n" + request.Headers);
+  const bool sent = tunnel ? SendAll(client, "HTTP/1.1 200 Connection established\r\n\r\n")
+                           : SendAll(upstream, request.Method + " " + PathOf(request.Target) + " HTTP/1.1\r\n" +
+                                                   request.Headers + "\r\n" + request.Body);
   if (sent) {
     Pump(client, upstream, token);
   }

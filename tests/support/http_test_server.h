@@ -33,6 +33,7 @@ struct TTestRequest {
   std::string Method;
   std::string Target;   // as sent: "/path", or "http://host:port/path" through a proxy
   std::string Headers;  // the raw header lines
+  std::string Body;     // as long as its Content-Length said
 };
 
 class THttpTestServer {

@@ -188,6 +188,35 @@ TEST_F(HttpFetch, FailuresSayWhy) {
   EXPECT_EQ(FetchUrl(m_server.Url("/feed"), content, 2000).Error, TFetchError::None);
 }
 
+TEST_F(HttpFetch, PostsTheBodyAndNeverFollowsARedirectOfIt) {
+  // The path, the server's answer, the status of the fetch.
+  const std::tuple<const char*, TTestResponse, TFetchStatus> cases[] = {
+      {"/api", {.Body = "{}"}, TFetchStatus::Ok},
+      {"/moved", {.Status = 301, .Location = "/api"}, TFetchStatus::Failed},
+      {"/found", {.Status = 302, .Location = "/api"}, TFetchStatus::Failed},
+      {"/kept", {.Status = 307, .Location = "/api"}, TFetchStatus::Failed},
+  };
+  TFetchOptions options;
+  options.Post = true;
+  options.PostBody = std::string(3000, 'p') + "\"password\"";  // longer than libcurl's wait for "100 Continue"
+  options.PostContentType = "application/json";
+  for (const auto& [path, response, expected] : cases) {
+    SCOPED_TRACE(path);
+    m_server.SetResponse(path, response);
+    const int before = m_server.RequestCount();
+    std::string content;
+    const TFetchResult result = FetchUrl(m_server.Url(path), content, 2000, options);
+    EXPECT_EQ(result.Status, expected);
+    EXPECT_EQ(result.Error, expected == TFetchStatus::Ok ? TFetchError::None : TFetchError::RedirectRefused);
+    EXPECT_EQ(m_server.RequestCount() - before, 1);  // the body went to one address only
+    const auto request = m_server.Requests().back();
+    EXPECT_EQ(request.Method, "POST");
+    EXPECT_EQ(request.Body, options.PostBody);
+    EXPECT_EQ(test::HeaderValue(request, "Content-Type"), "application/json");
+    EXPECT_EQ(content, expected == TFetchStatus::Ok ? "{}" : "");
+  }
+}
+
 TEST_F(HttpFetch, FollowsRedirectsButNotLoops) {
   m_server.SetResponse("/first", {.Status = 301, .Location = "/second"});
   m_server.SetResponse("/second", {.Status = 302, .Location = m_server.Url("/final")});
