@@ -93,6 +93,7 @@ TAccountDialog::TAccountDialog(TAccountDialogServices services, QWidget* parent)
   buttons->button(QDialogButtonBox::Ok)
       ->setAccessibleName(Text("Sync|btnCheckAccessible", "Konto prüfen und hinzufügen"));
   buttons->button(QDialogButtonBox::Cancel)->setAccessibleName(buttons->button(QDialogButtonBox::Cancel)->text());
+  buttons->setAccessibleName(windowTitle());
   lblPasswordPlace->setAccessibleName(Text("Sync|lblPasswordPlaceAccessible", "Wo das Passwort bleibt"));
   lblError->setAccessibleName(Text("Sync|lblErrorAccessible", "Fehler"));
   barBusy->setAccessibleName(Text("Sync|barBusyAccessible", "Prüfe das Konto"));
