@@ -4,6 +4,7 @@
 #include <limits>
 
 #include "feeds/feed_records.h"
+#include "feeds/sync_account.h"
 #include "lang/lang_text.h"
 #include "settings/settings.h"
 #include "tree/feed_tree_change.h"
@@ -12,6 +13,15 @@
 #include "util/strings.h"
 
 namespace tidewick {
+
+std::string AccountTitle(std::string_view key) {
+  const auto found =
+      std::find_if(SyncAccounts.begin(), SyncAccounts.end(), [key](const auto& account) { return account.Key == key; });
+  if (found == SyncAccounts.end()) {
+    return std::string(key);
+  }
+  return !found->Title.empty() ? found->Title : !found->ServerUrl.empty() ? found->ServerUrl : found->Key;
+}
 
 TTreeNode* TTreeNode::Child(int row) const {
   if (row < 0 || row >= ChildCount()) {
@@ -90,11 +100,10 @@ void TFeedTree::Renumber(TTreeNode* parent) {
 }
 
 int TFeedTree::CompareNodes(const TTreeNode& a, const TTreeNode& b) const {
-  // Folders, then feeds, then the Starred node.
-  const int rankA = a.IsStarred() ? 2 : a.IsFeed() ? 1 : 0;
-  const int rankB = b.IsStarred() ? 2 : b.IsFeed() ? 1 : 0;
-  if (rankA != rankB) {
-    return rankA - rankB;
+  // Folders, then feeds, then the accounts in the order they were added, then the Starred node.
+  auto rank = [](const TTreeNode& node) { return node.IsStarred() ? 3 : node.IsAccount() ? 2 : node.IsFeed() ? 1 : 0; };
+  if (rank(a) != rank(b) || a.IsAccount()) {
+    return rank(a) - rank(b);
   }
   const int byName = m_compare ? m_compare(a.m_name, b.m_name) : FoldCase(a.m_name).compare(FoldCase(b.m_name));
   if (byName != 0) {
@@ -266,10 +275,31 @@ TTreeNode* TFeedTree::TargetFolder(TTreeNode* node) const {
   if (!node) {
     return m_root.get();
   }
-  if (node->IsStarred()) {
+  if (node->IsStarred() || node->InAccount()) {
     return m_root.get();
   }
   return node->IsFeed() ? node->m_parent : node;
+}
+
+TTreeNode* TFeedTree::FindAccountNode(std::string_view key) const {
+  if (!m_root) {
+    return nullptr;
+  }
+  for (const auto& child : m_root->m_children) {
+    if (child->IsAccount() && child->m_accountKey == key) {
+      return child.get();
+    }
+  }
+  return nullptr;
+}
+
+void TFeedTree::SetAccountError(const std::string& key, const std::string& reason) {
+  if (reason.empty()) {
+    m_accountErrors.erase(key);
+  } else {
+    m_accountErrors[key] = reason;
+  }
+  UpdateTreeCaptions(m_showUnreadCount);
 }
 
 TTreeNode* TFeedTree::StarredNode() const {
@@ -318,10 +348,16 @@ void TFeedTree::UpdateTreeCaptions(bool showUnreadCount) {
     TTreeNode* node = pending.back();
     pending.pop_back();
     node->m_errorMark = false;
-    node->m_image = node->IsRoot()     ? kImageRoot
-                    : node->IsFolder() ? kImageFolder
-                    : node->IsFeed()   ? kImageFeed
-                                       : kImageStarred;
+    node->m_errorText.clear();
+    node->m_image = node->IsRoot() || node->IsAccount() ? kImageRoot
+                    : node->IsFolder()                  ? kImageFolder
+                    : node->IsFeed()                    ? kImageFeed
+                                                        : kImageStarred;
+    if (const auto error = node->IsAccount() ? m_accountErrors.find(node->m_accountKey) : m_accountErrors.end();
+        error != m_accountErrors.end()) {
+      node->m_errorMark = true;
+      node->m_errorText = error->second;
+    }
     node->m_unreadBelow = 0;
     for (const auto& child : node->m_children) {
       pending.push_back(child.get());
@@ -341,7 +377,7 @@ void TFeedTree::UpdateTreeCaptions(bool showUnreadCount) {
     node->m_errorMark = feed.Error;
     for (TTreeNode* above = node->m_parent; above; above = above->m_parent) {
       if (unread > 0) {
-        above->m_image = above->IsRoot() ? kImageRootUnread : kImageFolderUnread;
+        above->m_image = above->IsRoot() || above->IsAccount() ? kImageRootUnread : kImageFolderUnread;
       }
       above->m_errorMark = above->m_errorMark || feed.Error;
       above->m_unreadBelow += unread;
@@ -349,7 +385,8 @@ void TFeedTree::UpdateTreeCaptions(bool showUnreadCount) {
   }
   for (TTreeNode* folder : FolderNodes()) {
     const int64_t shown = std::min<int64_t>(folder->m_unreadBelow, std::numeric_limits<int>::max());
-    folder->m_caption = FeedDisplayName(folder->m_name, static_cast<int>(shown), m_showFolderCounts);
+    folder->m_caption = FeedDisplayName(folder->IsAccount() ? AccountTitle(folder->m_accountKey) : folder->m_name,
+                                        static_cast<int>(shown), m_showFolderCounts);
   }
   UpdateStarredCaption(showUnreadCount);
   if (m_changeDepth == 0) {

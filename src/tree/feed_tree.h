@@ -1,9 +1,12 @@
 #pragma once
 
-// The feed tree: one root, the user's folders, one node per subscribed feed and, last under the root, the Starred
-// node that lists every starred entry. Folders exist only here; the
+// The feed tree: one root, the user's folders, one node per subscribed feed, one node per sync account (holding the
+// server's categories as folders and the account's feeds) and, last under the root, the Starred node that lists every
+// starred entry. Local folders exist only here; the
 // arrangement is kept in the settings as two texts, Structure (one line per folder: path, TAB, "-1"/"0" for expanded)
 // and PathList (one line per feed: folder path, backslash, feed name), and rebuilt from the store and those texts.
+// Accounts, their folders and feeds come from SyncAccounts and each feed's Remote alone and are never written into
+// those texts: the server decides where they live.
 //
 // A feed node refers to its feed by the feed's stable Id, never by a position, so deleting or reordering feeds cannot
 // make a node point at the wrong feed. The window shows this model through a Qt item model; every rule lives here.
@@ -20,7 +23,7 @@
 
 namespace tidewick {
 
-enum class TNodeKind { Root, Folder, Feed, Starred };
+enum class TNodeKind { Root, Folder, Feed, Account, Starred };
 
 // Image numbers of the shared image list: folder, root, feed, each without and with unread entries below.
 inline constexpr int kImageFolder = 0;
@@ -36,12 +39,18 @@ inline constexpr int kImageStarredUnread = 7;
 // one. It is never written into Structure or PathList.
 inline constexpr std::string_view kStarredNodeName = "\tStarred";
 
+// An account node's name in paths: the prefix, then the account's Key ("\tAccount:ttrss1"). Never in Structure or
+// PathList.
+inline constexpr std::string_view kAccountNodePrefix = "\tAccount:";
+
 // Deeper folder paths are treated as damaged and skipped.
 inline constexpr int kMaxFolderDepth = 64;
 // Longest folder name taken from elsewhere (CleanFolderName): every feed's stored path repeats its folders' names.
 inline constexpr size_t kMaxFolderNameBytes = 1000;
 
 class TFeedTree;
+struct TFeed;
+struct TEntry;
 
 // One node. Read freely; change only through TFeedTree, which keeps its indexes in step.
 class TTreeNode {
@@ -51,6 +60,10 @@ class TTreeNode {
   bool IsFolder() const { return m_kind == TNodeKind::Folder; }
   bool IsFeed() const { return m_kind == TNodeKind::Feed; }
   bool IsStarred() const { return m_kind == TNodeKind::Starred; }
+  bool IsAccount() const { return m_kind == TNodeKind::Account; }
+  // The Key of the account this node is or lies in; empty for local nodes.
+  const std::string& AccountKey() const { return m_accountKey; }
+  bool InAccount() const { return !m_accountKey.empty(); }
   // Folder name, feed name or root caption: what paths and comparisons use (never with an unread count).
   const std::string& Name() const { return m_name; }
   // What the tree shows: a feed's name with " [n]" when unread counts are shown, a folder's (and the root's) with the
@@ -60,6 +73,8 @@ class TTreeNode {
   int Image() const { return m_image; }
   // A failed refresh of this feed, or of a feed below this folder or root.
   bool HasErrorMark() const { return m_errorMark; }
+  // Why the account's last sync failed (account nodes only; empty when it did not).
+  const std::string& ErrorText() const { return m_errorText; }
   // The feed's stable Id (feed nodes only; 0 otherwise).
   uint64_t FeedId() const { return m_feedId; }
 
@@ -77,6 +92,8 @@ class TTreeNode {
   bool m_expanded = false;
   int m_image = kImageFolder;
   bool m_errorMark = false;
+  std::string m_errorText;
+  std::string m_accountKey;
   uint64_t m_feedId = 0;
   int64_t m_unreadBelow = 0;  // a folder's or the root's sum, as last captioned
   TTreeNode* m_parent = nullptr;
@@ -94,16 +111,17 @@ struct TTreeArrangement {
 enum class TRenameResult {
   Renamed,
   Unchanged,    // the same name again
-  NotAllowed,   // the root keeps its caption
+  NotAllowed,   // the root keeps its caption; the server of an account cannot rename
   InvalidName,  // empty, or holds "\", TAB, CR or LF (a feed: empty, or a line break)
   NameTaken,    // a sibling folder has this name (ignoring case); for a feed, another feed has it
 };
 
 // What removing a node needs the user to decide.
 enum class TRemoveKind {
-  None,    // nothing to remove (root, no node, or a feed that is no longer in the store)
-  Feed,    // ask Yes/No
-  Folder,  // ask Yes (with its feeds) / No (keep the feeds) / Cancel
+  None,     // nothing to remove (root, no node, or a feed that is no longer in the store)
+  Feed,     // ask Yes/No
+  Folder,   // ask Yes (with its feeds) / No (keep the feeds) / Cancel
+  Account,  // ask Yes/No: the account and its feeds leave this store, never the server
 };
 
 // Told to the one view on the tree.
@@ -119,6 +137,9 @@ struct TFeedTreeHooks {
 // Orders names for display (negative, zero, positive); by default Unicode case-folded order. Equal names are
 // ordered by their bytes so the order is always the same.
 using TNameCompare = std::function<int(std::string_view, std::string_view)>;
+
+// What an account's node shows: its Title, else its server address, else its Key.
+std::string AccountTitle(std::string_view key);
 
 // True for a usable folder name: not blank and without "\", TAB, CR or LF (those would break the stored paths).
 bool IsValidFolderName(std::string_view name);
@@ -177,9 +198,14 @@ class TFeedTree {
   bool SelectFeed(uint64_t feedId);
   // The Ids of the feeds at and below node, in the tree's top-down order (for the root: every feed in the tree).
   std::vector<uint64_t> FeedIdsUnder(const TTreeNode* node) const;
-  // Where new things go for this selection: the node itself when it is a folder or the root, a feed's parent, and
-  // the root when nothing is given.
+  // Where new local things go for this selection: the node itself when it is a folder or the root, a feed's parent,
+  // and the root when nothing is given or the node lies in an account (local feeds never go there).
   TTreeNode* TargetFolder(TTreeNode* node) const;
+  // The account node of the account with this Key (nothing when the tree has none).
+  TTreeNode* FindAccountNode(std::string_view key) const;
+  // Marks the account's node with the reason its last sync failed; an empty reason clears the mark. Kept in memory
+  // across rebuilds until cleared.
+  void SetAccountError(const std::string& key, const std::string& reason);
 
   // name (cleaned with CleanFolderName) when no folder child of parent has it ignoring case, else name1, name2...
   // An unusable name gives NewFolderName(parent).
@@ -194,7 +220,7 @@ class TFeedTree {
   // the store or already has a node.
   TTreeNode* AddFeedNode(TTreeNode* parent, uint64_t feedId);
 
-  // Whether label editing may start on node (folders and feeds).
+  // Whether label editing may start on node (local folders and feeds: the server of an account cannot rename).
   bool CanRename(const TTreeNode* node) const;
   // Renames a folder (the new name is trimmed); a change of letter case only is always accepted.
   TRenameResult RenameFolder(TTreeNode* node, std::string_view newName);
@@ -210,20 +236,27 @@ class TFeedTree {
   // Removes a folder with everything below it; with removeFeeds their feeds leave the store too, otherwise they are
   // placed under the root. Stores the arrangement and rebuilds. Returns the names the store could not delete.
   std::vector<std::string> RemoveFolderNode(TTreeNode* node, bool removeFeeds);
+  // Removes an account node: the account leaves SyncAccounts and its feeds the store (here only; the server keeps
+  // them). Rebuilds. Returns the names the store could not delete.
+  std::vector<std::string> RemoveAccountNode(TTreeNode* node);
 
   // Whether dragged may be dropped onto target: only a folder or the root, never the dragged node, its own parent
-  // or anything below it, and never where a child already has the dragged node's name (ignoring case).
+  // or anything below it, never where a child already has the dragged node's name (ignoring case), and never out of
+  // or into an account (its server cannot move).
   bool CanDrop(const TTreeNode* dragged, const TTreeNode* target) const;
   // Makes dragged a child of target, sorts and updates the captions. False (nothing changed) when CanDrop refuses.
   bool DropNode(TTreeNode* dragged, TTreeNode* target);
-  // The root and every folder in the tree's top-down order (what the add dialog offers).
+  // The root, every folder and every account node in the tree's top-down order (what the add dialog offers: under
+  // an account, a subscription on its server).
   std::vector<TTreeNode*> FolderNodes() const;
   // Those of them node may be moved into (CanDrop): the choices of "Move to folder".
   std::vector<TTreeNode*> MoveTargets(const TTreeNode* node) const;
 
   // Marks every entry of the feeds at and below node read (or unread) and updates the captions. The root marks the
-  // whole store, the Starred node every starred entry.
-  void MarkNodeRead(const TTreeNode* node, bool read);
+  // whole store, the Starred node every starred entry. changed hears of every entry whose mark changed (the sync
+  // queue takes those of account feeds).
+  using TEntryMarked = std::function<void(const TFeed& feed, const TEntry& entry)>;
+  void MarkNodeRead(const TTreeNode* node, bool read, const TEntryMarked& changed = {});
 
   void SetExpanded(TTreeNode* node, bool expanded);
   // Folders first, then feeds; each group by name ignoring case.
@@ -241,6 +274,7 @@ class TFeedTree {
   void PlaceFeeds(std::string_view pathList);
   void IndexFeeds() const;
   void AddStarredNode();
+  void AddAccountNodes();
   void UpdateStarredCaption(bool showUnreadCount);
   int CompareNodes(const TTreeNode& a, const TTreeNode& b) const;
   void Notify(const std::function<void()>& hook) const;
@@ -255,6 +289,7 @@ class TFeedTree {
   bool m_showFolderCounts = false;
   mutable bool m_feedIndexValid = false;
   mutable std::unordered_map<uint64_t, TTreeNode*> m_feedIndex;
+  std::unordered_map<std::string, std::string> m_accountErrors;  // Key -> reason of the last failed sync
 };
 
 }  // namespace tidewick

@@ -4,6 +4,7 @@
 #include <unordered_set>
 
 #include "feeds/feed_records.h"
+#include "feeds/sync_account.h"
 #include "lang/lang_text.h"
 #include "tree/feed_tree.h"
 #include "tree/feed_tree_change.h"
@@ -80,7 +81,8 @@ std::string TFeedTree::UniqueFolderName(const TTreeNode* parent, std::string_vie
 }
 
 TTreeNode* TFeedTree::AddFolderNode(TTreeNode* parent, std::string_view name) {
-  if (!parent || parent->IsFeed() || parent->IsStarred() || !IsWithin(parent, m_root.get()) ||
+  // An account's folders are its server's categories: none is made here.
+  if (!parent || parent->IsFeed() || parent->IsStarred() || parent->InAccount() || !IsWithin(parent, m_root.get()) ||
       !IsValidFolderName(name)) {
     return nullptr;
   }
@@ -106,7 +108,7 @@ TTreeNode* TFeedTree::AddNewFolder(TTreeNode* parent) {
 TTreeNode* TFeedTree::AddFeedNode(TTreeNode* parent, uint64_t feedId) {
   const int position = FindFeedById(feedId);
   if (!parent || parent->IsFeed() || parent->IsStarred() || !IsWithin(parent, m_root.get()) || position < 0 ||
-      FindFeedNode(feedId)) {
+      FindFeedNode(feedId) || parent->AccountKey() != Feeds[static_cast<size_t>(position)].Remote.Account) {
     return nullptr;
   }
   const TChangeScope scope(*this, TChangeScope::TKind::Layout);
@@ -124,7 +126,7 @@ TTreeNode* TFeedTree::AddFeedNode(TTreeNode* parent, uint64_t feedId) {
 }
 
 bool TFeedTree::CanRename(const TTreeNode* node) const {
-  return node && !node->IsRoot() && node->m_parent;
+  return node && !node->IsRoot() && node->m_parent && !node->InAccount();
 }
 
 TRenameResult TFeedTree::RenameNode(TTreeNode* node, std::string_view newName) {
@@ -185,8 +187,12 @@ TRemoveKind TFeedTree::RemoveKindOf(const TTreeNode* node) const {
   if (!node || !node->m_parent) {
     return TRemoveKind::None;
   }
+  if (node->IsAccount()) {
+    return TRemoveKind::Account;
+  }
   if (node->IsFolder()) {
-    return TRemoveKind::Folder;
+    // An account's folder is a category on its server: it goes with the server's feeds, not from here.
+    return node->InAccount() ? TRemoveKind::None : TRemoveKind::Folder;
   }
   return FindFeedById(node->m_feedId) >= 0 ? TRemoveKind::Feed : TRemoveKind::None;
 }
@@ -226,9 +232,31 @@ std::vector<std::string> TFeedTree::RemoveFolderNode(TTreeNode* node, bool remov
   return failed;
 }
 
+std::vector<std::string> TFeedTree::RemoveAccountNode(TTreeNode* node) {
+  std::vector<std::string> failed;
+  if (RemoveKindOf(node) != TRemoveKind::Account) {
+    return failed;
+  }
+  const TChangeScope scope(*this, TChangeScope::TKind::Reset);
+  const std::string key = node->m_accountKey;
+  for (size_t i = Feeds.size(); i-- > 0;) {
+    if (Feeds[i].Remote.Account == key && !DeleteFeed(static_cast<int>(i))) {
+      failed.push_back(Feeds[i].Name);
+    }
+  }
+  std::erase_if(SyncAccounts, [&key](const TSyncAccount& account) { return account.Key == key; });
+  m_accountErrors.erase(key);
+  TakeChild(node);
+  SaveTreeStructureToSettings();
+  BuildFeedTree();
+  return failed;
+}
+
 bool TFeedTree::CanDrop(const TTreeNode* dragged, const TTreeNode* target) const {
+  // An account's server can neither move its feeds nor take local ones.
   if (!dragged || !target || !dragged->m_parent || target->IsFeed() || target->IsStarred() || dragged->IsStarred() ||
-      !IsWithin(dragged, m_root.get()) || !IsWithin(target, m_root.get()) || IsWithin(target, dragged)) {
+      dragged->InAccount() || target->InAccount() || !IsWithin(dragged, m_root.get()) ||
+      !IsWithin(target, m_root.get()) || IsWithin(target, dragged)) {
     return false;
   }
   // Its own parent is refused here too: the dragged node is one of the children named alike.
@@ -262,7 +290,7 @@ std::vector<TTreeNode*> TFeedTree::FolderNodes() const {
     pending.pop_back();
     folders.push_back(node);
     for (auto it = node->m_children.rbegin(); it != node->m_children.rend(); ++it) {
-      if ((*it)->IsFolder()) {
+      if ((*it)->IsFolder() || (*it)->IsAccount()) {
         pending.push_back(it->get());
       }
     }
@@ -276,7 +304,7 @@ std::vector<TTreeNode*> TFeedTree::MoveTargets(const TTreeNode* node) const {
   return targets;
 }
 
-void TFeedTree::MarkNodeRead(const TTreeNode* node, bool read) {
+void TFeedTree::MarkNodeRead(const TTreeNode* node, bool read, const TEntryMarked& changed) {
   if (!node) {
     return;
   }
@@ -286,8 +314,11 @@ void TFeedTree::MarkNodeRead(const TTreeNode* node, bool read) {
   for (TFeed& feed : Feeds) {
     if (node->IsRoot() || node->IsStarred() || ids.contains(feed.Id)) {
       for (TEntry& item : feed.Entries) {
-        if (item.Starred || !node->IsStarred()) {
+        if ((item.Starred || !node->IsStarred()) && item.IsRead != read) {
           item.IsRead = read;
+          if (changed) {
+            changed(feed, item);
+          }
         }
       }
     }

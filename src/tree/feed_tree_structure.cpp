@@ -5,6 +5,7 @@
 #include <unordered_map>
 
 #include "feeds/feed_records.h"
+#include "feeds/sync_account.h"
 #include "lang/lang_text.h"
 #include "settings/settings.h"
 #include "tree/feed_tree.h"
@@ -21,6 +22,17 @@ namespace {
 bool ReadExpanded(std::string_view text) {
   const std::string value = LowerAscii(TrimView(text));
   return value == "-1" || value == "1" || value == "true";
+}
+
+// An account feed of a known account lives under its account node, wherever an older version's PathList put it.
+bool UnderAccount(const TFeed& feed) {
+  return feed.Remote.IsAccountFeed() &&
+         std::any_of(SyncAccounts.begin(), SyncAccounts.end(),
+                     [&feed](const TSyncAccount& account) { return account.Key == feed.Remote.Account; });
+}
+
+bool IsUncategorised(const TFeedRemote& remote) {
+  return remote.CategoryId.empty() || remote.CategoryId == "0";
 }
 
 }  // namespace
@@ -40,6 +52,13 @@ void TFeedTree::BuildFeedTree(std::string_view structure, std::string_view pathL
     selectedFeed = selectedFeed != 0 ? selectedFeed : walk->m_feedId;
     selectedNames.insert(selectedNames.begin(), walk->m_name);
   }
+  // Accounts' folders are not in Structure: their expanded state lives here while the program runs.
+  std::unordered_map<std::string, bool> accountExpanded;
+  for (const TTreeNode* node : FolderNodes()) {
+    if (node->InAccount()) {
+      accountExpanded.emplace(NodePath(node, false), node->m_expanded);
+    }
+  }
   m_selected = nullptr;
   m_selectionMoved = true;
 
@@ -53,6 +72,14 @@ void TFeedTree::BuildFeedTree(std::string_view structure, std::string_view pathL
 
   CreateFolders(structure);
   PlaceFeeds(pathList);
+  AddAccountNodes();
+  for (TTreeNode* account : FolderNodes()) {
+    if (const auto known =
+            account->InAccount() ? accountExpanded.find(NodePath(account, false)) : accountExpanded.end();
+        known != accountExpanded.end()) {
+      account->m_expanded = known->second;
+    }
+  }
   SortChildren(m_root.get(), true);
   AddStarredNode();
 
@@ -90,8 +117,12 @@ void TFeedTree::PlaceFeeds(std::string_view pathList) {
   std::vector<bool> lineUsed(lines.size(), false);
   std::vector<std::optional<std::string_view>> folderOf(Feeds.size());
   std::unordered_map<std::string_view, size_t> feedByName;
+  std::vector<bool> local(Feeds.size());
   for (size_t i = 0; i < Feeds.size(); ++i) {
-    feedByName.emplace(Feeds[i].Name, i);
+    local[i] = !UnderAccount(Feeds[i]);
+    if (local[i]) {
+      feedByName.emplace(Feeds[i].Name, i);
+    }
   }
   // Each line ends with a feed's name after a backslash; the longest name that fits is the feed the line was
   // written for (a feed name may itself hold a backslash), and it keeps the first line written for it. This exact
@@ -111,7 +142,7 @@ void TFeedTree::PlaceFeeds(std::string_view pathList) {
   std::unordered_map<std::string, std::vector<std::pair<size_t, size_t>>> byFoldedName;
   bool foldedIndexBuilt = false;
   for (size_t i = 0; i < Feeds.size(); ++i) {
-    if (folderOf[i]) {
+    if (folderOf[i] || !local[i]) {
       continue;
     }
     if (!foldedIndexBuilt) {
@@ -139,6 +170,9 @@ void TFeedTree::PlaceFeeds(std::string_view pathList) {
   }
   std::unordered_map<std::string_view, TTreeNode*> folderByPath;
   for (size_t i = 0; i < Feeds.size(); ++i) {
+    if (!local[i]) {
+      continue;
+    }
     TTreeNode* parent = m_root.get();
     if (folderOf[i] && !folderOf[i]->empty()) {
       auto [known, inserted] = folderByPath.emplace(*folderOf[i], nullptr);
@@ -155,6 +189,54 @@ void TFeedTree::PlaceFeeds(std::string_view pathList) {
     node->m_image = kImageFeed;
     node->m_errorMark = feed.Error;
     node->m_feedId = feed.Id;
+    AddChild(parent, std::move(node));
+  }
+}
+
+void TFeedTree::AddAccountNodes() {
+  std::unordered_map<std::string_view, TTreeNode*> accounts;
+  for (const TSyncAccount& account : SyncAccounts) {
+    if (account.Key.empty() || accounts.contains(account.Key)) {
+      continue;
+    }
+    auto node = std::make_unique<TTreeNode>();
+    node->m_kind = TNodeKind::Account;
+    node->m_name = std::string(kAccountNodePrefix) + account.Key;
+    node->m_accountKey = account.Key;
+    node->m_caption = AccountTitle(account.Key);
+    node->m_image = kImageRoot;
+    node->m_expanded = true;
+    accounts.emplace(account.Key, AddChild(m_root.get(), std::move(node)));
+  }
+  for (const TFeed& feed : Feeds) {
+    const auto account = feed.Remote.IsAccountFeed() ? accounts.find(feed.Remote.Account) : accounts.end();
+    if (account == accounts.end()) {
+      continue;
+    }
+    TTreeNode* parent = account->second;
+    // The server's category is the folder; a title no folder could carry is made usable as an OPML one is.
+    const std::string category =
+        IsUncategorised(feed.Remote) ? std::string() : CleanFolderName(feed.Remote.CategoryTitle);
+    if (!category.empty()) {
+      TTreeNode* folder = FindFolderChild(parent, category);
+      if (!folder) {
+        auto node = std::make_unique<TTreeNode>();
+        node->m_kind = TNodeKind::Folder;
+        node->m_name = category;
+        node->m_caption = category;
+        node->m_accountKey = feed.Remote.Account;
+        folder = AddChild(parent, std::move(node));
+      }
+      parent = folder;
+    }
+    auto node = std::make_unique<TTreeNode>();
+    node->m_kind = TNodeKind::Feed;
+    node->m_name = feed.Name;
+    node->m_caption = feed.Name;
+    node->m_image = kImageFeed;
+    node->m_errorMark = feed.Error;
+    node->m_feedId = feed.Id;
+    node->m_accountKey = feed.Remote.Account;
     AddChild(parent, std::move(node));
   }
 }
@@ -183,7 +265,7 @@ TTreeArrangement TFeedTree::SaveTreeStructure() const {
   for (const TFeed& feed : Feeds) {
     const TTreeNode* node = FindFeedNode(feed.Id);
     // A name with a line break cannot be one line; such a feed sits under the root anyway.
-    if (!node || feed.Name.find_first_of("\r\n") != std::string::npos) {
+    if (!node || node->InAccount() || feed.Name.find_first_of("\r\n") != std::string::npos) {
       continue;
     }
     arrangement.PathList += NodePath(node->m_parent, false);

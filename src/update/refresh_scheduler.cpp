@@ -69,7 +69,9 @@ void TRefreshScheduler::SetClock(std::function<TDateTime()> clock) {
 
 bool TRefreshScheduler::StartWorker(int position, TThreadPriority priority, const TRefreshSettings& settings,
                                     TRequestOrigin origin) {
+  // An account feed's entries come from its sync server; its own address would replace them.
   if (position < 0 || static_cast<size_t>(position) >= m_feeds.size() ||
+      m_feeds[static_cast<size_t>(position)].Remote.IsAccountFeed() ||
       JudgeRequest(m_feeds[static_cast<size_t>(position)], m_clock(), origin) != TRequestVerdict::Go) {
     return false;
   }

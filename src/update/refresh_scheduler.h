@@ -73,6 +73,7 @@ class TRefreshScheduler {
   // feed that was asked less than a minute ago or whose server asked us to wait stays due for the next minute; one
   // that is gone is not asked. Returns how many workers were started.
   //
+  // No request below ever fetches an account feed (Remote.IsAccountFeed()): its account's sync brings its entries.
   // Every request below honours JudgeRequest: a feed is asked at most once a minute (a request within the minute
   // merges into the running or the last one), never before its server's Retry-After, and a gone feed only when the
   // user asks for it (RefreshFeeds, RefreshFeed).

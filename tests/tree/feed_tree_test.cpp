@@ -347,6 +347,72 @@ TEST_F(FeedTreeTest, AddedNodesReferToTheirFeedsAndSurviveTheNextBuild) {
   EXPECT_EQ(DumpTree(m_tree), "Feeds (3)\n  Imported (1)\n    New (5)\n");
 }
 
+// An account holds its server's categories and feeds; none of it enters the local arrangement, and nothing its
+// server cannot do (rename, move, folders of our own) is offered.
+TEST_F(FeedTreeTest, AccountsHoldTheServersCategoriesAndRefuseWhatTheServerCannotDo) {
+  SyncAccounts.resize(1);
+  SyncAccounts[0].Key = "tt1";
+  SyncAccounts[0].Title = "rss.example";
+  const uint64_t local = AddTreeFeed("Local", 1);
+  auto addRemote = [](const char* name, int unread, TFeedRemote remote) {
+    const uint64_t id = AddTreeFeed(name, unread);
+    Feeds.back().Remote = std::move(remote);
+    return id;
+  };
+  const uint64_t alpha = addRemote("Alpha", 2, {"tt1", "7", "3", "News"});
+  addRemote("Beta", 1, {"tt1", "8", "0", "Uncategorized"});
+  addRemote("Orphan", 0, {"gone", "9", "", ""});  // its account is not in the store: a plain feed
+  // An older version wrote Alpha into PathList: it still goes under its account.
+  m_tree.BuildFeedTree("\\Mine\t-1\r\n", "\\Mine\\Alpha\r\n\\Mine\\Local\r\n", true);
+  m_tree.SetFolderUnreadCounts(true);
+  m_tree.UpdateTreeCaptions(true);
+  const std::string built =
+      "Feeds [4] (3)\n  Mine [1] (1)\n    Local [1] (5)\n  Orphan (4)\n  rss.example [3] (3)\n"
+      "    News [2] (1)\n      Alpha [2] (5)\n    Beta [1] (5)\n  Mit Stern (6)\n";
+  EXPECT_EQ(DumpTree(m_tree, true), built);
+  EXPECT_EQ(m_tree.SaveTreeStructure().Structure, "\\Mine\t-1\r\n");
+  EXPECT_EQ(m_tree.SaveTreeStructure().PathList, "\\Mine\\Local\r\n\\Orphan\r\n");
+  TTreeNode* account = m_tree.FindAccountNode("tt1");
+  ASSERT_NE(account, nullptr);
+  EXPECT_EQ(m_tree.NodePath(m_tree.FindFeedNode(alpha), true), "\\Feeds\\\tAccount:tt1\\News\\Alpha");
+  m_tree.SelectNodeByPath("\\Feeds\\\tAccount:tt1\\News\\Alpha");
+  EXPECT_EQ(m_tree.Selected(), m_tree.FindFeedNode(alpha));
+  EXPECT_EQ(m_tree.TargetFolder(m_tree.Selected()), m_tree.Root()) << "local feeds never go into an account";
+
+  TTreeNode* mine = NodeAt(m_tree, "Mine");
+  for (TTreeNode* node : {account, account->Child(0), m_tree.FindFeedNode(alpha)}) {
+    EXPECT_FALSE(m_tree.CanRename(node)) << node->Name();
+    EXPECT_EQ(m_tree.RenameNode(node, "Other"), TRenameResult::NotAllowed) << node->Name();
+    EXPECT_FALSE(m_tree.CanDrop(node, mine)) << node->Name();
+    EXPECT_FALSE(m_tree.CanDrop(m_tree.FindFeedNode(local), node)) << node->Name();
+    EXPECT_TRUE(m_tree.MoveTargets(node).empty()) << node->Name();
+    EXPECT_EQ(m_tree.AddFolderNode(node->IsFeed() ? node->Parent() : node, "New"), nullptr) << node->Name();
+    EXPECT_EQ(m_tree.AddFeedNode(node->IsFeed() ? node->Parent() : node, local), nullptr) << node->Name();
+  }
+  EXPECT_EQ(m_tree.RemoveKindOf(account), TRemoveKind::Account);
+  EXPECT_EQ(m_tree.RemoveKindOf(account->Child(0)), TRemoveKind::None) << "a category goes with the server's feeds";
+  EXPECT_EQ(m_tree.RemoveKindOf(m_tree.FindFeedNode(alpha)), TRemoveKind::Feed) << "unsubscribed on the server";
+  EXPECT_EQ(DumpTree(m_tree, true), built) << "nothing was changed by the refused commands";
+
+  m_tree.SetAccountError("tt1", "Server unreachable");
+  m_tree.SaveTreeStructureToSettings();
+  m_tree.BuildFeedTree();  // the mark is kept in memory across rebuilds
+  account = m_tree.FindAccountNode("tt1");
+  EXPECT_TRUE(account->HasErrorMark());
+  EXPECT_EQ(account->ErrorText(), "Server unreachable");
+  EXPECT_FALSE(m_tree.Root()->HasErrorMark());
+  std::vector<std::string> marked;
+  m_tree.MarkNodeRead(account, true, [&marked](const TFeed& feed, const TEntry&) { marked.push_back(feed.Name); });
+  EXPECT_EQ(marked, (std::vector<std::string>{"Alpha", "Alpha", "Beta"})) << "only marks that changed";
+  m_tree.SetAccountError("tt1", "");
+  EXPECT_FALSE(m_tree.FindAccountNode("tt1")->HasErrorMark());
+
+  EXPECT_TRUE(m_tree.RemoveAccountNode(m_tree.FindAccountNode("tt1")).empty());
+  EXPECT_TRUE(SyncAccounts.empty());
+  EXPECT_EQ(FindFeedById(alpha), -1);
+  EXPECT_EQ(DumpTree(m_tree), "Feeds (3)\n  Mine (1)\n    Local (5)\n  Orphan (4)\n");
+}
+
 TEST_F(FeedTreeTest, SavingBeforeAnyBuildKeepsTheStoredArrangement) {
   Settings().Structure = "\\Kept\t0\r\n";
   m_tree.SaveTreeStructureToSettings();

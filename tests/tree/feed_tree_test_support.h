@@ -4,6 +4,7 @@
 #include <string_view>
 
 #include "feeds/feed_records.h"
+#include "feeds/sync_account.h"
 #include "settings/settings.h"
 #include "support/feed_builder.h"
 #include "tree/feed_tree.h"
@@ -89,6 +90,7 @@ class FeedTreeTestBase {
 
   static void Reset() {
     Feeds.clear();
+    SyncAccounts.clear();
     Settings().Structure.clear();
     Settings().PathList.clear();
     Settings().ShowUnreadCount = false;

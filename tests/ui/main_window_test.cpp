@@ -32,12 +32,14 @@
 #include <QTreeView>
 
 #include "feeds/feed_store.h"
+#include "feeds/sync_account.h"
 #include "lang/lang_text.h"
 #include "platform/file_io.h"
 #include "settings/settings.h"
 #include "support/feed_builder.h"
 #include "support/http_test_server.h"
 #include "tree/feed_tree.h"
+#include "ui/dialogs/account_dialog.h"
 #include "ui/main/enclosure_saver.h"
 #include "ui/main/entry_controller.h"
 #include "ui/main/entry_list_model.h"
@@ -46,6 +48,7 @@
 #include "ui/main/link_opener.h"
 #include "ui/main/main_actions.h"
 #include "ui/main/refresh_controller.h"
+#include "ui/main/sync_controller.h"
 #include "ui/main/ui_prompts.h"
 #include "ui/ui_test_support.h"
 
@@ -67,6 +70,22 @@ class TShortcutCatcher : public QObject {
   }
   QStringList Reached;
   bool Ambiguous = false;
+};
+
+// A sync server that never answers.
+class TUnreachableServer : public TSyncService {
+ public:
+  TSyncStatus Login() override { return {TSyncError::Unreachable, "connection refused"}; }
+  TSyncStatus Categories(std::vector<TRemoteCategory>&) override { return Login(); }
+  TSyncStatus Feeds(std::vector<TRemoteFeed>&) override { return Login(); }
+  TSyncStatus NewArticles(const std::string&, const TArticlePageSink&, std::string&) override { return Login(); }
+  TSyncStatus UnreadIds(const std::string&, std::vector<int64_t>&) override { return Login(); }
+  TSyncStatus StarredIds(std::vector<int64_t>&) override { return Login(); }
+  TSyncStatus SetRead(const std::vector<int64_t>&, bool) override { return Login(); }
+  TSyncStatus SetStarred(const std::vector<int64_t>&, bool) override { return Login(); }
+  TSyncStatus Subscribe(const std::string&, const std::string&, std::string&) override { return Login(); }
+  TSyncStatus Unsubscribe(const std::string&) override { return Login(); }
+  int64_t RequestCount() const override { return 0; }
 };
 
 std::string Rss(const std::string& title) {
@@ -374,6 +393,79 @@ class MainWindowTest : public QObject {
     QVERIFY(!actions.pmnuFeedFolderAdd->isEnabled());
     QVERIFY(actions.mnuFeedRemove->isEnabled() && actions.mnuFeedEdit->isEnabled());
     QVERIFY(actions.pmnuFeedRename->isEnabled() && actions.mnuFeedMove->isEnabled());
+  }
+
+  // An account's node holds its server's folder and feed; rename and move are off with the reason in a tool tip;
+  // removing the account asks and removes it here only. The add-account dialog names its fields, says why a check
+  // failed, and an account that passes joins the tree and is marked when its server cannot be reached.
+  void syncAccountsInTheTreeAndTheAccountDialog() {
+    SyncAccounts.clear();
+    OpenWindow({{"Alpha", "http://127.0.0.1:1/a"}, {"Remote", "http://127.0.0.1:1/r"}});
+    m_window->Sync().SetServiceMaker(
+        [](const std::string&, TSyncConnection) { return std::make_unique<TUnreachableServer>(); });
+    SyncAccounts.resize(1);
+    SyncAccounts[0].Key = "ttrss1";
+    SyncAccounts[0].Kind = "ttrss";
+    SyncAccounts[0].Title = "rss.example";
+    Feeds[1].Remote = {"ttrss1", "5", "2", "News"};
+    TFeedTree& tree = m_window->FeedTree();
+    tree.BuildFeedTree();
+    TTreeNode* account = tree.FindAccountNode("ttrss1");
+    QVERIFY(account != nullptr && account->Child(0)->Name() == "News");
+    QCOMPARE(account->Row(), tree.Root()->ChildCount() - 2);  // the Starred node stays last
+    TMainActions& actions = m_window->Actions();
+    tree.Select(tree.FindFeedNode(Feeds[1].Id));
+    QVERIFY(!actions.pmnuFeedRename->isEnabled() && !actions.mnuFeedMove->isEnabled());
+    QVERIFY(!actions.mnuFeedEdit->isEnabled() && actions.mnuFeedRemove->isEnabled());
+    QVERIFY(actions.mnuFeedMove->toolTip().contains(QLatin1String("nicht umbenennen oder verschieben")));
+    tree.Select(tree.FindAccountNode("ttrss1"));
+    QVERIFY(!actions.pmnuFeedFolderAdd->isEnabled() && actions.mnuFeedRemove->isEnabled());
+    prompts::PrimeMessageAnswer(QMessageBox::No);
+    actions.mnuFeedRemove->trigger();
+    QVERIFY(tree.FindAccountNode("ttrss1") != nullptr);
+    prompts::PrimeMessageAnswer(QMessageBox::Yes);
+    actions.mnuFeedRemove->trigger();
+    QVERIFY(tree.FindAccountNode("ttrss1") == nullptr && SyncAccounts.empty());
+    QCOMPARE(FeedCount(), 1);
+    QVERIFY(test::PromptTexts(prompts::TPromptKind::Message).back().contains(QLatin1String("bleiben auf dem Server")));
+    tree.Select(tree.FindFeedNode(Feeds[0].Id));
+    QVERIFY(actions.mnuFeedMove->isEnabled() && !actions.mnuFeedMove->toolTip().contains(QLatin1String("Server")));
+
+    const auto openDialog = [&](TSyncStatus answer) -> TAccountDialog* {
+      SetAccountDialogServicesForTests(
+          TAccountDialogServices{[answer](TSyncConnection) { return answer; }, [] { return false; }});
+      actions.mnuFeedAddAccount->trigger();
+      auto* dialog = m_window->findChild<TAccountDialog*>();
+      if (dialog != nullptr) {
+        dialog->edtServer->setText(QStringLiteral("rss.example/tt-rss/"));
+        dialog->edtUser->setText(QStringLiteral("me"));
+        dialog->edtPassword->setText(QStringLiteral("secret"));
+      }
+      return dialog;
+    };
+    TAccountDialog* dialog = openDialog({TSyncError::ApiDisabled, ""});
+    QVERIFY(dialog != nullptr);
+    QCOMPARE(dialog->edtPassword->echoMode(), QLineEdit::Password);
+    QTRY_VERIFY(dialog->lblPasswordPlace->text().contains(QLatin1String("nur bis zum Ende des Programms")));
+    QCOMPARE(test::UnnamedControls(*dialog).join(QLatin1Char(';')), QString());
+    dialog->accept();
+    QTRY_VERIFY(!dialog->lblError->isHidden());
+    QVERIFY(dialog->lblError->text().contains(QLatin1String("\"Enable API access\"")));
+    QVERIFY(dialog->isVisible() && SyncAccounts.empty());
+    QVERIFY(test::SaveScreenshot(*dialog, "dialog-account.png"));
+    dialog->reject();
+    QTRY_VERIFY(m_window->findChild<TAccountDialog*>() == nullptr);
+
+    dialog = openDialog({});
+    QVERIFY(dialog != nullptr);
+    dialog->accept();
+    QTRY_VERIFY(tree.FindAccountNode("ttrss1") != nullptr);
+    QCOMPARE(SyncAccounts[0].ServerUrl, std::string("https://rss.example/tt-rss/"));
+    QCOMPARE(tree.FindAccountNode("ttrss1")->Caption(), std::string("rss.example"));
+    QTRY_VERIFY(tree.FindAccountNode("ttrss1")->HasErrorMark());
+    QVERIFY(tree.FindAccountNode("ttrss1")->ErrorText().find("connection refused") != std::string::npos);
+    SetAccountDialogServicesForTests(std::nullopt);
+    SyncAccounts.clear();
   }
 
   // An entry's files: marked in the list, listed on its page, saved from the loopback server where the user chose;

@@ -119,6 +119,23 @@ TEST_F(RefreshScheduler, StartupRefreshFollowsTheSettingAndTakesOnlyFeedsMarkedF
   PollToEnd();
 }
 
+// An account feed's entries come from its sync server: fetching its own address would replace them.
+TEST_F(RefreshScheduler, AccountFeedsAreNeverFetchedFromTheirAddress) {
+  Store(2);
+  for (TFeed& feed : m_feeds) {
+    feed.Remote.Account = "ttrss1";
+    feed.Interval = 1;
+    feed.RefreshAtStart = true;
+  }
+  EXPECT_EQ(m_scheduler.MinuteTick(), 0);
+  EXPECT_EQ(m_scheduler.RefreshAtStartup(), 0);
+  EXPECT_EQ(m_scheduler.RefreshAll(), 0);
+  EXPECT_EQ(m_scheduler.RefreshFeeds({0, 1}, TThreadPriority::BelowNormal), 0);
+  EXPECT_TRUE(m_scheduler.RefreshFeed(1, TThreadPriority::Normal));
+  EXPECT_FALSE(m_scheduler.IsRunning());
+  EXPECT_EQ(m_server.RequestCount(), 0);
+}
+
 TEST_F(RefreshScheduler, PollingReportsTheOpenRequests) {
   Store(4);
   Serve(3, test::RssDocument("T", {{"late"}}), 400);

@@ -11,6 +11,7 @@
 #include "tree/feed_tree.h"
 #include "ui/dialogs/feed_edit_dialog.h"
 #include "ui/main/main_window.h"
+#include "ui/main/sync_controller.h"
 #include "ui/rules/feed_edit_rules.h"
 
 namespace tidewick {
@@ -52,14 +53,41 @@ QDialog* RunAddFeedDialog(TMainWindow& window, const QString& address) {
   TFeedTree& tree = window.FeedTree();
   QStringList shown;
   std::vector<std::string> paths;
+  // An account or one of its folders: the account's Key and the category's id on its server.
+  std::vector<std::pair<std::string, std::string>> accountPlaces;
   int chosen = 0;
+  const TTreeNode* selected = tree.Selected();
+  const TTreeNode* preferred = selected && selected->InAccount() ? (selected->IsFeed() ? selected->Parent() : selected)
+                                                                 : tree.TargetFolder(tree.Selected());
   for (const TTreeNode* folder : tree.FolderNodes()) {
-    chosen = folder == tree.TargetFolder(tree.Selected()) ? static_cast<int>(paths.size()) : chosen;
+    chosen = folder == preferred ? static_cast<int>(paths.size()) : chosen;
     paths.push_back(tree.NodePath(folder, false));
-    shown << QString::fromStdString(tree.NodePath(folder, true)).mid(1);
+    std::string categoryId;
+    if (folder->InAccount() && folder->IsFolder()) {
+      const std::vector<uint64_t> below = tree.FeedIdsUnder(folder);
+      const int position = below.empty() ? -1 : FindFeedById(below.front());
+      categoryId = position >= 0 ? Feeds[static_cast<size_t>(position)].Remote.CategoryId : std::string();
+    }
+    accountPlaces.emplace_back(folder->AccountKey(), categoryId);
+    // An account shows by its title, never by the name its paths use.
+    QString caption = QString::fromStdString(tree.NodePath(folder, true)).mid(1);
+    if (folder->InAccount()) {
+      const QString inside = QString::fromStdString(tree.NodePath(folder, false));
+      const qsizetype afterAccount = inside.indexOf(QLatin1Char('\\'), 1);
+      caption = QString::fromStdString(tree.Root()->Name() + "\\" + AccountTitle(folder->AccountKey())) +
+                (afterAccount < 0 ? QString() : inside.mid(afterAccount));
+    }
+    shown << caption;
   }
   dialog->OfferFolders(shown, chosen);
-  QObject::connect(dialog, &QDialog::accepted, &window, [&window, dialog, paths] {
+  QObject::connect(dialog, &QDialog::accepted, &window, [&window, dialog, paths, accountPlaces] {
+    // Under an account the server subscribes; the feed arrives with the account's next sync.
+    if (const int folder = dialog->ChosenFolder(); folder >= 0 && static_cast<size_t>(folder) < accountPlaces.size() &&
+                                                   !accountPlaces[static_cast<size_t>(folder)].first.empty()) {
+      const auto& [key, categoryId] = accountPlaces[static_cast<size_t>(folder)];
+      window.Sync().Subscribe(key, dialog->Result().URL, categoryId);
+      return;
+    }
     const int index = AddFeed(NewFeedFromEdit(dialog->Result(), TAutoReadTerms(Settings().AutoReadList), NowUtc()));
     const uint64_t id = Feeds[static_cast<size_t>(index)].Id;
     TFeedTree& tree = window.FeedTree();

@@ -268,6 +268,9 @@ void TEntryController::MarkRead(TEntry& entry, int row) {
     return;
   }
   entry.IsRead = true;
+  if (const TFeed* feed = m_model->FeedAt(row); feed && m_hooks.EntryMarked) {
+    m_hooks.EntryMarked(*feed, entry, false);
+  }
   m_model->RowChanged(row);
   Call(m_hooks.UpdateTreeCaptions);
   Call(m_hooks.ScheduleSave);
@@ -393,7 +396,7 @@ void TEntryController::ToggleRead() {
   const std::optional<int> row = SelectedRow();
   if (TEntry* entry = row ? m_model->EntryAt(*row) : nullptr) {
     entry->IsRead = !entry->IsRead;
-    EntryMarksChanged(*row);
+    EntryMarksChanged(*row, false);
   }
 }
 
@@ -401,11 +404,15 @@ void TEntryController::ToggleStar() {
   const std::optional<int> row = SelectedRow();
   if (TEntry* entry = row ? m_model->EntryAt(*row) : nullptr) {
     entry->Starred = !entry->Starred;
-    EntryMarksChanged(*row);
+    EntryMarksChanged(*row, true);
   }
 }
 
-void TEntryController::EntryMarksChanged(int row) {
+void TEntryController::EntryMarksChanged(int row, bool star) {
+  const TFeed* feed = m_model->FeedAt(row);
+  if (const TEntry* entry = m_model->EntryAt(row); feed && entry && m_hooks.EntryMarked) {
+    m_hooks.EntryMarked(*feed, *entry, star);
+  }
   m_model->RowChanged(row);
   Call(m_hooks.UpdateTreeCaptions);
   Call(m_hooks.ScheduleSave);

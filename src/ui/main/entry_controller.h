@@ -49,6 +49,8 @@ struct TEntryControllerHooks {
   std::function<void(const QString&)> SearchTextChanged;
   std::function<void(TMakeText)> ReportStatus;  // a search's outcome, for the status bar
   std::function<void()> TurnOnGrouping;         // the empty list's button: GroupInFolders on, then Refill
+  // The user changed an entry's read mark (star false) or star: account feeds queue it for their server.
+  std::function<void(const TFeed&, const TEntry&, bool star)> EntryMarked;
 };
 
 class TEntryController : public QObject {
@@ -70,6 +72,9 @@ class TEntryController : public QObject {
   void ApplyListSortMode();
   // For a tray that is created after the list.
   void SetUpdateTray(std::function<void()> updateTray) { m_hooks.UpdateTray = std::move(updateTray); }
+  void SetEntryMarked(std::function<void(const TFeed&, const TEntry&, bool star)> marked) {
+    m_hooks.EntryMarked = std::move(marked);
+  }
 
   // Commands.
   void OpenSelectedLink();  // double click, Enter
@@ -107,7 +112,7 @@ class TEntryController : public QObject {
   void OnHeaderClicked(int column);
   // Unread only as the settings say; keepReading keeps the entry being read listed although it is read.
   TListFilter Filter(bool keepReading) const;
-  void EntryMarksChanged(int row);
+  void EntryMarksChanged(int row, bool star);
   // Selects the entry being read again; scrollToIt brings it into view.
   void RestoreReading(bool scrollToIt = true);
   // The entry in the list's top row, to keep in view across a refill.

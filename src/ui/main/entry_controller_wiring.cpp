@@ -32,6 +32,7 @@ TListNode ListNodeOf(const TFeedTree& tree, const TTreeNode* node) {
     case TNodeKind::Root:
       return {TListNodeKind::Root, {}};
     case TNodeKind::Folder:
+    case TNodeKind::Account:
       return {TListNodeKind::Folder, tree.FeedIdsUnder(node)};
     case TNodeKind::Feed:
       return {TListNodeKind::Feed, {node->FeedId()}};

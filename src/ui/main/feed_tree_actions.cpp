@@ -137,7 +137,35 @@ void TFeedTreeActions::Remove() {
   const TRemoveKind kind = Tree().RemoveKindOf(node);
   const std::string name = node ? node->Name() : std::string();
   std::vector<std::string> failed;
-  if (kind == TRemoveKind::Feed) {
+  if (kind == TRemoveKind::Feed && node->InAccount()) {
+    const auto answer = prompts::Message(
+        m_dialogParent, QMessageBox::Question, Text("Main|MsgRemoveFeedTitle", "Feed entfernen"),
+        Text("Sync|MsgUnsubscribeText", "Soll das Feed \"%s1%\" auf dem Server des Kontos abbestellt werden?", name),
+        QMessageBox::Yes | QMessageBox::No, QMessageBox::No);
+    if (answer == QMessageBox::Yes && m_sync.Unsubscribe) {
+      m_sync.Unsubscribe(node->FeedId());  // the feed leaves here once the server confirmed
+    }
+    return;
+  }
+  if (kind == TRemoveKind::Account) {
+    const auto answer = prompts::Message(
+        m_dialogParent, QMessageBox::Question, Text("Sync|MsgRemoveAccountTitle", "Konto entfernen"),
+        Text("Sync|MsgRemoveAccountText",
+             "Soll das Konto \"%s1%\" entfernt werden?%w%Seine Feeds werden hier entfernt und bleiben auf dem Server.",
+             AccountTitle(node->AccountKey())),
+        QMessageBox::Yes | QMessageBox::No, QMessageBox::No);
+    if (answer != QMessageBox::Yes) {
+      return;
+    }
+    const std::string key = node->AccountKey();
+    {
+      const TWaitCursor wait;
+      failed = Tree().RemoveAccountNode(node);
+    }
+    if (m_sync.AccountRemoved) {
+      m_sync.AccountRemoved(key);
+    }
+  } else if (kind == TRemoveKind::Feed) {
     const auto answer =
         prompts::Message(m_dialogParent, QMessageBox::Question, Text("Main|MsgRemoveFeedTitle", "Feed entfernen"),
                          Text("Main|MsgRemoveFeedText", "Soll das Feed \"%s1%\" entfernt werden?", name),
@@ -185,7 +213,7 @@ void TFeedTreeActions::Mark(bool read) {
   }
   {
     const TWaitCursor wait;
-    Tree().MarkNodeRead(Tree().Selected() ? Tree().Selected() : Tree().Root(), read);
+    Tree().MarkNodeRead(Tree().Selected() ? Tree().Selected() : Tree().Root(), read, m_sync.EntryMarked);
   }
   emit readMarksChanged();
   emit saveRequested();

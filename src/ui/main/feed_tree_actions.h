@@ -4,6 +4,9 @@
 // Questions and messages go through the prompts; the work is the core tree's. The window connects the signals to its
 // save, its entry list and its tray.
 
+#include <functional>
+#include <string>
+
 #include <QObject>
 #include <QPointer>
 
@@ -21,6 +24,15 @@ class TFeedTreeActions : public QObject {
  public:
   // dialogParent owns the message boxes (the main window).
   TFeedTreeActions(TFeedTreeView* view, QWidget* dialogParent, QObject* parent = nullptr);
+
+  // What the sync side does for the tree: each entry whose read mark a tree command changed, the unsubscribe of an
+  // account feed (it leaves the store only when its server confirmed), an account removed here.
+  struct TSyncHooks {
+    TFeedTree::TEntryMarked EntryMarked;
+    std::function<void(uint64_t feedId)> Unsubscribe;
+    std::function<void(const std::string& key)> AccountRemoved;
+  };
+  void SetSyncHooks(TSyncHooks hooks) { m_sync = std::move(hooks); }
 
  public slots:
   void NewFolder();   // pmnuFeedFolderAdd
@@ -45,6 +57,7 @@ class TFeedTreeActions : public QObject {
 
   QPointer<TFeedTreeView> m_view;
   QPointer<QWidget> m_dialogParent;
+  TSyncHooks m_sync;
 };
 
 }  // namespace tidewick

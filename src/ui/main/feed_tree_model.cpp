@@ -206,6 +206,13 @@ QVariant TFeedTreeModel::data(const QModelIndex& index, int role) const {
         return QString(QStringLiteral("<qt>") + hint.toHtmlEscaped().replace('\n', QStringLiteral("<br>")) +
                        QStringLiteral("</qt>"));
       }
+      if (!node->ErrorText().empty()) {
+        // The reason of an account's failed sync may quote its server: plain text.
+        const QString reason = ToQString(ShownText(node->ErrorText()));
+        return role == Qt::AccessibleDescriptionRole || !(reason.contains(u'<') || reason.contains(u'&'))
+                   ? reason
+                   : QString(QStringLiteral("<qt>") + reason.toHtmlEscaped() + QStringLiteral("</qt>"));
+      }
       if (node->HasErrorMark()) {
         return ToQString(GetLangText("Main|tvNavRefreshErr", "Dieses Feed konnte nicht aktualisiert werden!"));
       }
@@ -242,10 +249,11 @@ Qt::ItemFlags TFeedTreeModel::flags(const QModelIndex& index) const {
   if (m_tree.CanRename(node)) {
     flags |= Qt::ItemIsEditable;
   }
-  if (!node->IsRoot() && !node->IsStarred()) {
+  // An account's server cannot move: nothing of it is dragged, nothing dropped into it.
+  if (!node->IsRoot() && !node->IsStarred() && !node->InAccount()) {
     flags |= Qt::ItemIsDragEnabled;
   }
-  if (!node->IsFeed() && !node->IsStarred()) {
+  if (!node->IsFeed() && !node->IsStarred() && !node->InAccount()) {
     flags |= Qt::ItemIsDropEnabled;
   }
   return flags;

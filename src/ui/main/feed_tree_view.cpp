@@ -240,7 +240,7 @@ std::pair<TTreeNode*, TTreeNode*> TFeedTreeView::AcceptedDrop(const QMimeData* m
 
 void TFeedTreeView::startDrag(Qt::DropActions /*supportedActions*/) {
   const TTreeNode* node = SelectedNode();
-  if (!node || node->IsRoot() || node->IsStarred()) {
+  if (!node || node->IsRoot() || node->IsStarred() || node->InAccount()) {
     return;
   }
   auto* drag = new QDrag(this);

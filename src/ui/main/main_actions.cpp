@@ -37,6 +37,7 @@ const TCaption kMenuCaptions[] = {
     {&TMainActions::mnuFileEnclosureSave, "Main|mnuFileEnclosureSave", "&Anhang speichern unter..."},
     {&TMainActions::mnuFileExit, "Main|mnuFileExit", "B&eenden"},
     {&TMainActions::mnuFeedAdd, "Main|mnuFeedAdd", "&Hinzufügen..."},
+    {&TMainActions::mnuFeedAddAccount, "Main|mnuFeedAddAccount", "&Konto hinzufügen..."},
     {&TMainActions::mnuFeedEdit, "Main|mnuFeedEdit", "&Bearbeiten..."},
     {&TMainActions::mnuFeedMove, "Main|mnuFeedMove", "In &Ordner verschieben..."},
     {&TMainActions::mnuFeedRemove, "Main|mnuFeedRemove", "&Löschen"},
@@ -106,6 +107,7 @@ TMainActions::TMainActions(QMainWindow* window) : QObject(window) {
   mnuFileEnclosureSave = Make("mnuFileEnclosureSave", window);
   mnuFileExit = Make("mnuFileExit", window);
   mnuFeedAdd = Make("mnuFeedAdd", window);
+  mnuFeedAddAccount = Make("mnuFeedAddAccount", window);
   mnuFeedEdit = Make("mnuFeedEdit", window);
   mnuFeedMove = Make("mnuFeedMove", window);
   mnuFeedRemove = Make("mnuFeedRemove", window);
@@ -215,7 +217,8 @@ void TMainActions::BuildMenus(QMainWindow* window) {
 
   mnuFeed = bar->addMenu(QString());
   mnuFeed->setObjectName(QStringLiteral("mnuFeed"));
-  mnuFeed->addActions({mnuFeedAdd, mnuFeedEdit, mnuFeedMove});
+  mnuFeed->addActions({mnuFeedAdd, mnuFeedAddAccount, mnuFeedEdit, mnuFeedMove});
+  mnuFeed->setToolTipsVisible(true);  // why rename and move are off for an account
   mnuFeed->addSeparator();
   mnuFeed->addAction(mnuFeedRemove);
   mnuFeed->addSeparator();
@@ -271,6 +274,7 @@ void TMainActions::BuildContextMenus(QMainWindow* window) {
   pmnuFeeds = new QMenu(window);
   pmnuFeeds->setObjectName(QStringLiteral("pmnuFeeds"));
   pmnuFeeds->addActions({pmnuFeedFolderAdd, mnuFeedAdd, mnuFeedEdit});
+  pmnuFeeds->setToolTipsVisible(true);
   pmnuFeeds->addSeparator();
   pmnuFeeds->addActions({mnuFeedRemove, pmnuFeedRename, mnuFeedMove});
   pmnuFeeds->addSeparator();

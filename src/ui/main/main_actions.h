@@ -53,6 +53,7 @@ class TMainActions : public QObject {
   QAction* mnuFileExit;
   // Feed
   QAction* mnuFeedAdd;
+  QAction* mnuFeedAddAccount;  // a sync account (Tiny Tiny RSS)
   QAction* mnuFeedEdit;
   QAction* mnuFeedMove;  // Ctrl+Shift+M: move the selected feed or folder into another folder
   QAction* mnuFeedRemove;

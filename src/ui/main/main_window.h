@@ -40,6 +40,7 @@ class TFeedTreeModel;
 class TFeedTreeView;
 class TEntryController;
 class TRefreshController;
+class TSyncController;
 class TSaveProblemReport;
 enum class TUnreadDirection;
 
@@ -118,6 +119,8 @@ class TMainWindow : public QMainWindow {
   const TMainWidgets& Widgets() const { return m_widgets; }
   TFeedTree& FeedTree() { return *m_tree; }
   TRefreshController& Refresh() { return *m_refresh; }
+  // The accounts' syncs, the queue of their unsent marks.
+  TSyncController& Sync() { return *m_sync; }
   // The entry list, the entry view and the search.
   TEntryController& EntryController() { return *m_entryController; }
   TSaveScheduler& Saver() { return *m_saver; }
@@ -159,6 +162,7 @@ class TMainWindow : public QMainWindow {
   void WireRefreshCommands();
   void WireTreeCommands();
   void WireEntryController();  // entry_controller_wiring.cpp
+  void WireSyncCommands();     // main_window_sync.cpp
   // On to the next (previous) unread entry, in the list, then in the next feed with one (entry_controller_wiring.cpp).
   void ReadOn(TUnreadDirection direction);
   void FocusList();
@@ -190,6 +194,7 @@ class TMainWindow : public QMainWindow {
   TMainActions* m_actions = nullptr;
   std::unique_ptr<TFeedTree> m_tree;
   TRefreshController* m_refresh = nullptr;
+  TSyncController* m_sync = nullptr;
   TSaveScheduler* m_saver = nullptr;
   TSaveProblemReport* m_saveProblems = nullptr;
   TFeedTreeModel* m_feedTreeModel = nullptr;

@@ -11,6 +11,7 @@
 #include <QTreeView>
 
 #include "feeds/feed_records.h"
+#include "lang/lang_text.h"
 #include "settings/settings.h"
 #include "tree/feed_tree.h"
 #include "ui/dialogs/help_window.h"
@@ -23,6 +24,7 @@
 #include "ui/main/main_actions.h"
 #include "ui/main/main_window.h"
 #include "ui/main/refresh_controller.h"
+#include "ui/main/sync_controller.h"
 #include "ui/rules/command_states.h"
 
 namespace tidewick {
@@ -39,6 +41,8 @@ TSelectedNode KindOf(const TTreeNode* node) {
       return TSelectedNode::Folder;
     case TNodeKind::Feed:
       return TSelectedNode::Feed;
+    case TNodeKind::Account:
+      return TSelectedNode::Account;
     case TNodeKind::Starred:
       return TSelectedNode::Starred;
   }
@@ -109,6 +113,7 @@ void TMainWindow::WireCommands() {
     }
   });
   WireRefreshCommands();
+  WireSyncCommands();
 }
 
 void TMainWindow::WireTreeCommands() {
@@ -138,7 +143,10 @@ void TMainWindow::WireTreeCommands() {
 void TMainWindow::WireRefreshCommands() {
   TMainActions& a = *m_actions;
   a.SetCommand(a.mnuFeedRefresh, [this] { RefreshSelected(); });
-  a.SetCommand(a.mnuFeedRefreshAll, [this] { m_refresh->RefreshAll(); });
+  a.SetCommand(a.mnuFeedRefreshAll, [this] {
+    m_refresh->RefreshAll();
+    m_sync->SyncAll();
+  });
   a.SetCommand(a.tbFeedStopRefresh, [this] { m_refresh->Stop(); });
   connect(m_refresh, &TRefreshController::RunningChanged, this, [this] { OnRefreshRunChanged(); });
   // Each result shows in the tree as it comes; the tray, the popup, the error report and the save (which copies
@@ -162,8 +170,14 @@ void TMainWindow::RefreshSelected() {
   if (node == nullptr) {
     return;
   }
+  // An account's feeds come from its server: refreshing any of it syncs the account.
+  if (node->InAccount()) {
+    m_sync->SyncAccount(node->AccountKey());
+    return;
+  }
   std::vector<int> positions;
   if (node->IsRoot()) {
+    m_sync->SyncAll();
     for (int position = 0; position < FeedCount(); ++position) {
       positions.push_back(position);  // every feed of the store, also one the tree does not show
     }
@@ -180,7 +194,10 @@ void TMainWindow::RefreshSelected() {
 
 void TMainWindow::OnFeedDoubleClicked(quint64 feedId) {
   const int position = FindFeedById(feedId);
-  if (Settings().FeedsUpdateOnDblClick && position >= 0) {
+  if (Settings().FeedsUpdateOnDblClick && position >= 0 &&
+      Feeds[static_cast<size_t>(position)].Remote.IsAccountFeed()) {
+    m_sync->SyncAccount(Feeds[static_cast<size_t>(position)].Remote.Account);
+  } else if (Settings().FeedsUpdateOnDblClick && position >= 0) {
     m_refresh->RefreshFeeds({position});
   }
 }
@@ -209,6 +226,7 @@ void TMainWindow::ShowHtmlView() {
 void TMainWindow::UpdateActionStates() {
   TCommandContext context;
   context.Node = KindOf(m_tree->Selected());
+  context.InAccount = m_tree->Selected() != nullptr && m_tree->Selected()->InAccount();
   context.StoreHasFeeds = FeedCount() > 0;
   context.SearchTextSet = !m_searchText.isEmpty();
   const QItemSelectionModel* entries = m_widgets.entryListView->selectionModel();
@@ -229,6 +247,7 @@ void TMainWindow::UpdateActionStates() {
       {a.mnuFileEnclosureSave, states.EnclosureSave},
       {a.mnuFileExit, true},
       {a.mnuFeedAdd, true},
+      {a.mnuFeedAddAccount, true},
       {a.mnuFeedEdit, states.Edit},
       {a.mnuFeedMove, states.Move},
       {a.mnuFeedRemove, states.Remove},
@@ -264,6 +283,15 @@ void TMainWindow::UpdateActionStates() {
   };
   for (const auto& [action, enabled] : decided) {
     a.SetEnabledIfAvailable(action, enabled);
+  }
+  // Why an account's feeds and folders cannot be renamed or moved: their server decides.
+  const QString serverArranges =
+      states.ServerArranges ? QString::fromStdString(GetLangText(
+                                  "Sync|HintServerArranges",
+                                  "Der Server des Kontos kann Feeds und Ordner nicht umbenennen oder verschieben."))
+                            : QString();
+  for (QAction* action : {a.pmnuFeedRename, a.mnuFeedMove, a.pmnuFeedFolderAdd}) {
+    action->setToolTip(serverArranges);
   }
 }
 

@@ -22,6 +22,7 @@
 #include "ui/main/qt_translation.h"
 #include "ui/main/refresh_controller.h"
 #include "ui/main/save_problem_report.h"
+#include "ui/main/sync_controller.h"
 #include "ui/main/text_font.h"
 #include "ui/main/ui_prompts.h"
 #include "ui/rules/language_menu.h"
@@ -146,6 +147,11 @@ void TMainWindow::OnFirstShow() {
   SetStatusText([] { return QString::fromStdString(GetLangText("Main|sbMainReady", "Bereit.")); });
   m_refresh->tmrAutoUpdate->start();
   m_refresh->RefreshAtStartup();
+  if (Settings().FeedsAutoUpdateAtStart) {
+    m_sync->SyncAll();  // asks for a password the keyring does not hold
+  } else {
+    m_sync->AskPasswordsWhenNoSecretService();
+  }
 }
 
 void TMainWindow::ApplyStoredLayout() {

@@ -134,7 +134,8 @@ QString OpenFileName(QWidget* parent, const QString& title, const QString& dir, 
   return QFileDialog::getOpenFileName(parent, title, dir, filter, selectedFilter, options);
 }
 
-std::optional<QString> InputText(QWidget* parent, const QString& title, const QString& label, const QString& text) {
+std::optional<QString> InputText(QWidget* parent, const QString& title, const QString& label, const QString& text,
+                                 QLineEdit::EchoMode echo) {
   auto& script = Script();
   if (script.Scripted) {
     script.Shown.push_back({TPromptKind::Input, QMessageBox::NoIcon, title, label, {}});
@@ -147,7 +148,7 @@ std::optional<QString> InputText(QWidget* parent, const QString& title, const QS
     return answer.Text;
   }
   bool ok = false;
-  QString answer = QInputDialog::getText(parent, title, label, QLineEdit::Normal, text, &ok);
+  QString answer = QInputDialog::getText(parent, title, label, echo, text, &ok);
   if (!ok)
     return std::nullopt;
   return answer;

@@ -12,6 +12,7 @@
 #include <QColor>
 #include <QFileDialog>
 #include <QFont>
+#include <QLineEdit>
 #include <QMessageBox>
 #include <QString>
 #include <QStringList>
@@ -32,8 +33,9 @@ QString SaveFileName(QWidget* parent, const QString& title, const QString& dir, 
 QString OpenFileName(QWidget* parent, const QString& title, const QString& dir, const QString& filter,
                      QString* selectedFilter = nullptr, QFileDialog::Options options = {});
 
-// A one-line input box; nothing when the user cancelled.
-std::optional<QString> InputText(QWidget* parent, const QString& title, const QString& label, const QString& text = {});
+// A one-line input box (echo Password for a password); nothing when the user cancelled.
+std::optional<QString> InputText(QWidget* parent, const QString& title, const QString& label, const QString& text = {},
+                                 QLineEdit::EchoMode echo = QLineEdit::Normal);
 
 // A colour dialog; nothing when the user cancelled.
 std::optional<QColor> ChooseColor(QWidget* parent, const QColor& initial, const QString& title = {});

@@ -5,10 +5,11 @@
 
 namespace tidewick {
 
-enum class TSelectedNode { None, Root, Folder, Feed, Starred };
+enum class TSelectedNode { None, Root, Folder, Feed, Account, Starred };
 
 struct TCommandContext {
   TSelectedNode Node = TSelectedNode::None;
+  bool InAccount = false;  // the node is a sync account or lies in one: its server decides names and places
   bool StoreHasFeeds = false;
   bool SearchTextSet = false;       // a search was made, so find previous has something to look for
   bool EntrySelected = false;       // exactly one entry of the list is selected
@@ -31,6 +32,8 @@ struct TCommandStates {
   bool EnclosureSave = false;
   bool StopRefresh = false;
   bool EntryMarks = false;  // read mark and star of the selected entry
+  // Rename, move and new folder are off because the node belongs to an account (their tool tips say why).
+  bool ServerArranges = false;
   bool operator==(const TCommandStates&) const = default;
 };
 
