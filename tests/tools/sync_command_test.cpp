@@ -197,6 +197,7 @@ TEST_F(SyncCommand, ServerLostMidSyncAppliesNothingAndKeepsTheQueue) {
   EXPECT_EQ(ReadFileToString(Store()), storeBefore);
   EXPECT_EQ(ReadFileToString(Store(".sync-queue")), queueBefore);
 
+  // The server is back: the account points at it again.
   WriteStore(m_server.Url);
   ASSERT_TRUE(SaveSyncQueue(Store(".sync-queue"), queue));
   ASSERT_EQ(Run().Status, 0);
