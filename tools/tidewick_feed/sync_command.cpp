@@ -163,7 +163,7 @@ int RunSync(const std::vector<std::string>& args) {
   std::printf("%zu accounts, %d synced, %d failed\n", SyncAccounts.size(), synced, failed);
   std::fflush(stdout);
   // The store first: a kill between the two leaves sent changes in the queue, and sending them again is harmless.
-  if (synced > 0 && !SaveFeedStore(arguments.StoreFile, Feeds).Written()) {
+  if (synced > 0 && !SaveFeedStore(arguments.StoreFile, Feeds, SyncAccounts).Written()) {
     std::fprintf(stderr, "tidewick-feed: cannot save the feed store \"%s\"\n", arguments.StoreFile.c_str());
     return kExitSaveFailed;
   }
