@@ -61,7 +61,8 @@ measure() {  # label
   line="$(grep -m1 'requests' <<<"$out" || true)"
   requests="$(sed -n 's/.* \([0-9]*\) requests$/\1/p' <<<"$line")"
   read -r wall peak < <(sed -n 's/^TIME //p' <<<"$out")
-  printf '%-44s %8s s %8.1f MiB %9s requests\n' "$1" "$wall" "$((peak))e-3" "$requests" | sed 's/\([0-9]*\)e-3 MiB/\1 KiB/'
+  printf '%-46s %7s s %8s MiB %7s requests\n' "$1" "$wall" "$(awk -v kib="$peak" 'BEGIN { printf "%.1f", kib / 1024 }')" \
+    "$requests"
   grep -v '^TIME' <<<"$out" | sed 's/^/    /'
 }
 
