@@ -6,6 +6,10 @@
 // (one per field and value that has changes, per 200 ids... as the service batches), new articles (new/200 + 1),
 // unread ids (per feed whose count changed: unread/200 + 1) and starred ids (starred/200 + 1).
 
+#include <atomic>
+#include <string>
+
+#include "settings/settings.h"
 #include "sync/sync_download.h"
 #include "sync/sync_service.h"
 
@@ -17,5 +21,11 @@ struct TSyncRunResult {
 };
 
 TSyncRunResult FetchSyncDownload(TSyncService& service, const TSyncSnapshot& snapshot);
+
+// How to reach an account's server with the program's proxy settings; the receive time-out is the settings' but at
+// least kMinSyncTimeoutSeconds, as a server takes a while to put a page of full articles together.
+inline constexpr int kMinSyncTimeoutSeconds = 30;
+TSyncConnection SyncConnectionFor(const TSyncAccount& account, const TSettingsValues& settings, std::string password,
+                                  const std::atomic<bool>* stopFlag = nullptr);
 
 }  // namespace tidewick

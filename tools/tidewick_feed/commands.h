@@ -16,6 +16,11 @@ inline constexpr int kExitUsage = 2;
 // A command on a store that was damaged ends with this once its work is done (refresh, export-opml, import-opml):
 // the store was recovered and the damaged file kept under the name the message gives.
 inline constexpr int kExitRecovered = 5;
+// refresh and sync: some feeds or accounts failed; the store was locked by another program; the store could not be
+// saved.
+inline constexpr int kExitSomeFailed = 1;
+inline constexpr int kExitLocked = 3;
+inline constexpr int kExitSaveFailed = 4;
 
 // parse FILE|- [--lang FILE]: reads a feed document and prints it as one JSON object.
 int RunParse(const std::vector<std::string>& args);
@@ -26,6 +31,10 @@ int RunRefresh(const std::vector<std::string>& args);
 
 // Downloads url with the proxy and time-out a fresh settings file has (fetch and discover).
 TFetchResult FetchWithDefaultSettings(const std::string& url, std::string& content);
+
+// sync [--settings FILE] [--password-file FILE] [--lang FILE] STORE: syncs every account of the store with its
+// server (sync_command.cpp); the exit statuses of refresh.
+int RunSync(const std::vector<std::string>& args);
 
 // discover URL: prints the feeds a web page names, one per line: the address, a tab, the title. Exits 0 when it
 // printed any, 1 when the address could not be fetched or names no feed (discover_command.cpp).

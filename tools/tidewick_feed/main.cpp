@@ -21,6 +21,9 @@ constexpr const char* kUsage =
     "  refresh [--verbose] [--settings FILE] [--lang FILE] STORE\n"
     "                               refresh every feed of a feed store and save it\n"
     "                               (--verbose: each feed's status, bytes and result)\n"
+    "  sync [--settings FILE] [--password-file FILE] [--lang FILE] STORE\n"
+    "                               sync the store's accounts with their servers and save it\n"
+    "                               (password from the Secret Service, or a file only you may read)\n"
     "  export-opml [--settings FILE] STORE [OUT|-]\n"
     "                               write the store's feed list as OPML\n"
     "  import-opml [--settings FILE] STORE FILE\n"
@@ -65,6 +68,9 @@ int main(int argc, char** argv) {
     std::_Exit(code);
 #endif
     return code;
+  }
+  if (command == "sync") {
+    return tidewick::RunSync(args);
   }
   if (command == "export-opml") {
     return tidewick::RunExportOpml(args);

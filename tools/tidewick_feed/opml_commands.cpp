@@ -1,11 +1,7 @@
 // tidewick-feed export-opml / import-opml: move a store's feed list to and from other readers from a script, with
 // the same rules as the window's commands.
 
-#include <fcntl.h>
-#include <unistd.h>
-
 #include <cstdio>
-#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -13,15 +9,13 @@
 #include "feeds/feed_records.h"
 #include "feeds/feed_store.h"
 #include "settings/settings.h"
+#include "store_session.h"
 #include "tree/feed_tree.h"
 #include "tree/opml_export.h"
 #include "tree/opml_import.h"
 
 namespace tidewick {
 namespace {
-
-constexpr int kExitLocked = 3;
-constexpr int kExitSaveFailed = 4;
 
 constexpr const char* kExportUsage = "usage: tidewick-feed export-opml [--settings FILE] [--lang FILE] STORE [OUT|-]";
 constexpr const char* kImportUsage = "usage: tidewick-feed import-opml [--settings FILE] [--lang FILE] STORE FILE";
@@ -50,48 +44,7 @@ bool ParseArguments(std::vector<std::string> args, size_t minFiles, size_t maxFi
 // The arrangement (and the default interval) come from the settings file when one is named; otherwise every feed
 // sits under the root.
 bool LoadOpmlSettings(const TOpmlArguments& arguments) {
-  if (arguments.SettingsFile.empty()) {
-    return true;
-  }
-  std::error_code error;
-  if (!std::filesystem::is_regular_file(arguments.SettingsFile, error)) {
-    return false;
-  }
-  TSettingsLocation location;
-  location.SettingsFileName = arguments.SettingsFile;
-  location.FeedsFileName = arguments.Files[0];
-  location.AppPath = std::filesystem::path(arguments.SettingsFile).parent_path().string() + "/";
-  if (LoadSettings(Settings(), location).Damaged) {
-    std::fprintf(stderr, "tidewick-feed: the settings file \"%s\" is damaged; using what could be read\n",
-                 arguments.SettingsFile.c_str());
-  }
-  return true;
-}
-
-bool LockHeldElsewhere(const std::string& storeFile) {
-  const int fd = ::open((storeFile + ".lock").c_str(), O_RDWR | O_CLOEXEC);
-  if (fd < 0) {
-    return false;
-  }
-  ::close(fd);
-  return true;
-}
-
-// Whatever was in the store is in Feeds now (complete or recovered); anything else must not be saved over.
-bool StoreRead(const TStoreLoadResult& loaded) {
-  return loaded.Status == TStoreLoadStatus::Loaded || loaded.Recovered();
-}
-
-// The exit status of a command whose work is done: 5 when the store it loaded had been damaged (someone should look).
-int DoneStatus(const TStoreLoadResult& loaded) {
-  if (!loaded.Recovered()) {
-    return kExitOk;
-  }
-  if (!loaded.DamagedCopy.empty()) {
-    std::fprintf(stderr, "tidewick-feed: the feed store was damaged; the damaged file is kept as \"%s\"\n",
-                 loaded.DamagedCopy.c_str());
-  }
-  return kExitRecovered;
+  return LoadToolSettings(arguments.SettingsFile, arguments.Files[0], Settings());
 }
 
 const char* ReadFailure(TOpmlReadStatus status) {
@@ -120,7 +73,7 @@ int RunExportOpml(const std::vector<std::string>& args) {
   }
   const std::string& storeFile = arguments.Files[0];
   const TStoreLoadResult loaded = LoadFeedStore(storeFile);
-  if (!StoreRead(loaded)) {
+  if (loaded.Status != TStoreLoadStatus::Loaded && !loaded.Recovered()) {
     return UsageError("cannot read the feed store \"" + storeFile + "\"");
   }
   if (loaded.Recovered()) {
@@ -154,25 +107,13 @@ int RunImportOpml(const std::vector<std::string>& args) {
   }
   const std::string& storeFile = arguments.Files[0];
   TFeedStoreLock lock;
-  std::string lockMessage;
-  if (!lock.Acquire(storeFile, lockMessage)) {
-    if (LockHeldElsewhere(storeFile)) {
-      std::fprintf(stderr, "tidewick-feed: %s (lock: %s.lock)\n", lockMessage.c_str(), storeFile.c_str());
-      return kExitLocked;
-    }
-    return UsageError(lockMessage);
+  if (const int status = LockStore(storeFile, lock); status != kExitOk) {
+    return status;
   }
   // A missing store is a fresh start: migrating from another reader begins with an import.
-  const TStoreLoadResult loaded = LoadFeedStore(storeFile);
-  std::error_code error;
-  if (!StoreRead(loaded) && std::filesystem::exists(storeFile, error)) {
-    return UsageError("cannot read the feed store \"" + storeFile + "\"; it is left as it is");
-  }
-  if (!loaded.MaySave()) {
-    return UsageError(loaded.Message);  // damaged, and no copy of it could be kept: as refresh does
-  }
-  if (loaded.Recovered()) {
-    std::fprintf(stderr, "tidewick-feed: %s\n", loaded.Message.c_str());
+  TStoreLoadResult loaded;
+  if (const int status = LoadStoreForWriting(storeFile, true, loaded); status != kExitOk) {
+    return status;
   }
   TFeedTree tree;
   tree.BuildFeedTree(Settings().Structure, Settings().PathList, false);

@@ -2,9 +2,6 @@
 // the store (or only its refresh state file, when nothing else changed). Meant for cron and for measuring refresh
 // speed.
 
-#include <fcntl.h>
-#include <unistd.h>
-
 #include <chrono>
 #include <cstdint>
 #include <cstdio>
@@ -17,6 +14,7 @@
 #include "feeds/feed_records.h"
 #include "feeds/feed_store.h"
 #include "settings/settings.h"
+#include "store_session.h"
 #include "update/hand_back_queue.h"
 #include "update/refresh_failure.h"
 #include "update/refresh_policy.h"
@@ -27,10 +25,6 @@
 
 namespace tidewick {
 namespace {
-
-constexpr int kExitSomeFailed = 1;
-constexpr int kExitLocked = 3;
-constexpr int kExitSaveFailed = 4;
 
 constexpr const char* kRefreshUsage = "usage: tidewick-feed refresh [--verbose] [--settings FILE] [--lang FILE] STORE";
 
@@ -66,36 +60,6 @@ bool ParseArguments(std::vector<std::string> args, TRefreshArguments& parsed) {
     }
   }
   return !parsed.StoreFile.empty();
-}
-
-// The settings file named on the command line, or the defaults.
-bool LoadRefreshSettings(const TRefreshArguments& arguments, TSettings& settings) {
-  if (arguments.SettingsFile.empty()) {
-    return true;
-  }
-  std::error_code error;
-  if (!std::filesystem::is_regular_file(arguments.SettingsFile, error)) {
-    return false;
-  }
-  TSettingsLocation location;
-  location.SettingsFileName = arguments.SettingsFile;
-  location.FeedsFileName = arguments.StoreFile;
-  location.AppPath = std::filesystem::path(arguments.SettingsFile).parent_path().string() + "/";
-  if (LoadSettings(settings, location).Damaged) {
-    std::fprintf(stderr, "tidewick-feed: the settings file \"%s\" is damaged; using what could be read\n",
-                 arguments.SettingsFile.c_str());
-  }
-  return true;
-}
-
-// Whether a failed lock attempt means another holder (rather than a lock file that cannot be made).
-bool LockHeldElsewhere(const std::string& storeFile) {
-  const int fd = ::open((storeFile + ".lock").c_str(), O_RDWR | O_CLOEXEC);
-  if (fd < 0) {
-    return false;
-  }
-  ::close(fd);
-  return true;
 }
 
 std::string UtcText(TDateTime value) {
@@ -188,7 +152,7 @@ int RunRefresh(const std::vector<std::string>& args) {
     return UsageError(kRefreshUsage);
   }
   TSettings settings;
-  if (!LoadRefreshSettings(arguments, settings)) {
+  if (!LoadToolSettings(arguments.SettingsFile, arguments.StoreFile, settings)) {
     return UsageError("cannot read the settings file \"" + arguments.SettingsFile + "\"");
   }
   std::error_code error;
@@ -196,27 +160,12 @@ int RunRefresh(const std::vector<std::string>& args) {
     return UsageError("cannot read the feed store \"" + arguments.StoreFile + "\"");
   }
   TFeedStoreLock lock;
-  std::string lockMessage;
-  if (!lock.Acquire(arguments.StoreFile, lockMessage)) {
-    if (LockHeldElsewhere(arguments.StoreFile)) {
-      std::fprintf(stderr, "tidewick-feed: %s (lock: %s.lock)\n", lockMessage.c_str(), arguments.StoreFile.c_str());
-      return kExitLocked;
-    }
-    return UsageError(lockMessage);
+  if (const int status = LockStore(arguments.StoreFile, lock); status != kExitOk) {
+    return status;
   }
-  const TStoreLoadResult loaded = LoadFeedStore(arguments.StoreFile);
-  if (loaded.Status == TStoreLoadStatus::Missing) {
-    return UsageError("cannot read the feed store \"" + arguments.StoreFile + "\"");
-  }
-  if (!loaded.MaySave()) {
-    return UsageError(loaded.Message);
-  }
-  if (loaded.Recovered()) {
-    std::fprintf(stderr, "tidewick-feed: %s\n", loaded.Message.c_str());
-  }
-  if (!loaded.StateDamagedCopy.empty()) {
-    std::fprintf(stderr, "tidewick-feed: the refresh state file was damaged and is ignored; it is kept as \"%s\"\n",
-                 loaded.StateDamagedCopy.c_str());
+  TStoreLoadResult loaded;
+  if (const int status = LoadStoreForWriting(arguments.StoreFile, false, loaded); status != kExitOk) {
+    return status;
   }
   if (!InitNetwork()) {
     return UsageError("the network library could not be set up");
@@ -241,12 +190,8 @@ int RunRefresh(const std::vector<std::string>& args) {
     std::fprintf(stderr, "tidewick-feed: cannot save the feed store \"%s\"\n", arguments.StoreFile.c_str());
     return kExitSaveFailed;
   }
-  if (loaded.Recovered()) {
-    std::fprintf(stderr, "tidewick-feed: the feed store was damaged; the damaged file is kept as \"%s\"\n",
-                 loaded.DamagedCopy.c_str());
-    return kExitRecovered;
-  }
-  return failures.empty() ? kExitOk : kExitSomeFailed;
+  const int done = DoneStatus(loaded);
+  return done != kExitOk || failures.empty() ? done : kExitSomeFailed;
 }
 
 }  // namespace tidewick
