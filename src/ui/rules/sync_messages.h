@@ -1,16 +1,12 @@
 #pragma once
 
-// What the window tells the user about a sync server: the reason a sync or an account check failed, in plain words
-// with what to do about it. Server texts go in only through placeholders and are shown as plain text.
+// What the window tells the user about a sync account beyond the reason a sync failed (sync/sync_error_text.h).
 
 #include <string>
 
-#include "sync/sync_service.h"
+#include "sync/sync_error_text.h"
 
 namespace tidewick {
-
-// "Der Server ist nicht erreichbar: ..." and the like; empty for a status that is Ok.
-std::string SyncErrorText(const TSyncStatus& status);
 
 // The account dialog's line on where the password is kept: the Secret Service, or memory until the program ends.
 std::string PasswordPlaceText(bool secretServiceAvailable);
