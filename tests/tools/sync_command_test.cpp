@@ -41,8 +41,13 @@ class SyncCommand : public ::testing::Test {
   // A store with one account and nothing of it synced yet.
   void WriteStore(const std::string& serverUrl) {
     Feeds.clear();
-    SyncAccounts = {TSyncAccount{
-        .Key = "ttrss1", .Kind = "ttrss", .Title = "Home", .ServerUrl = serverUrl, .UserName = m_server.User}};
+    TSyncAccount account;
+    account.Key = "ttrss1";
+    account.Kind = "ttrss";
+    account.Title = "Home";
+    account.ServerUrl = serverUrl;
+    account.UserName = m_server.User;
+    SyncAccounts = {account};
     ASSERT_TRUE(SaveFeedStore(Store(), Feeds, SyncAccounts).Written());
   }
 
