@@ -2,6 +2,7 @@
 #include <string>
 #include <vector>
 
+#include "entries/html_sanitizer.h"
 #include "formats/feed_document.h"
 #include "formats/reader_support.h"
 #include "support/feed_builder.h"
@@ -11,31 +12,21 @@ namespace tidewick {
 namespace {
 
 TRemoteArticle Article(int64_t id, std::string feedId, std::string title, bool unread = true, int64_t updated = 0) {
-  TRemoteArticle article;
-  article.Id = id;
-  article.FeedId = std::move(feedId);
-  article.Title = std::move(title);
-  article.Unread = unread;
-  article.Updated = UnixSecondsToDateTime(1700000000 + (updated != 0 ? updated : id));
-  return article;
+  return {id,
+          std::move(feedId),
+          std::move(title),
+          "",
+          "",
+          "",
+          UnixSecondsToDateTime(1700000000 + (updated ? updated : id)),
+          unread,
+          false,
+          {},
+          {}};
 }
 
-TRemoteFeed RemoteFeed(std::string id, std::string title, std::string categoryId = "") {
-  TRemoteFeed feed;
-  feed.Id = std::move(id);
-  feed.Title = std::move(title);
-  feed.Url = "https://site.example/" + feed.Id + "/rss.xml";
-  feed.CategoryId = std::move(categoryId);
-  return feed;
-}
-
-TSyncChange Queued(int64_t id, TSyncField field, bool value) {
-  TSyncChange change;
-  change.Account = "tt1";
-  change.ArticleId = id;
-  change.Field = field;
-  change.Value = value;
-  return change;
+TRemoteFeed RemoteFeed(const std::string& id, std::string title, std::string categoryId = "") {
+  return {id, std::move(title), "https://site.example/" + id + "/rss.xml", std::move(categoryId), 0};
 }
 
 class SyncApply : public ::testing::Test {
@@ -109,8 +100,8 @@ TEST_F(SyncApply, FirstSyncAddsTheAccountFeedsWithTheirArticles) {
 TEST_F(SyncApply, SecondSyncMovesMarksAddsArticlesAndRemovesWhatTheServerDropped) {
   Apply(m_first);
   m_feeds[2].Entries[1].Starred = true;  // starred here, and queued: the server has not seen it yet
-  m_queue.Add(Queued(105, TSyncField::Starred, true));
-  m_queue.Add(Queued(102, TSyncField::Read, false));  // made while the sync ran: wins over the server's read
+  m_queue.Add({"tt1", 105, TSyncField::Starred, true});
+  m_queue.Add({"tt1", 102, TSyncField::Read, false});  // made while the sync ran: wins over the server's read
   TSyncDownload second;
   second.Complete = true;
   second.Categories = {{"4", "Other"}};
@@ -156,13 +147,6 @@ TEST_F(SyncApply, SecondSyncMovesMarksAddsArticlesAndRemovesWhatTheServerDropped
 
 // Server content is cleaned and limited exactly like a feed's: the same article as an RSS item gives the same entry.
 TEST_F(SyncApply, HostileArticlesAreCleanedExactlyLikeAFeedsEntries) {
-  const auto escaped = [](const std::string& text) {
-    std::string out;
-    for (const char c : text) {
-      out += c == '&' ? "&amp;" : c == '<' ? "&lt;" : c == '>' ? "&gt;" : c == '"' ? "&quot;" : std::string(1, c);
-    }
-    return out;
-  };
   std::string huge(16 << 20, 'T');
   huge[1000] = '\n';
   const struct {
@@ -192,12 +176,12 @@ TEST_F(SyncApply, HostileArticlesAreCleanedExactlyLikeAFeedsEntries) {
     ASSERT_EQ(feeds[0].Entries.size(), 1u);
     const TEntry& synced = feeds[0].Entries[0];
 
-    std::string rss = "<rss version=\"2.0\"><channel><title>f</title><item><title>" + escaped(kase.Title) +
-                      "</title><link>" + escaped(kase.Link) + "</link><author>" + escaped(kase.Author) +
-                      "</author><description>" + escaped(kase.Content) + "</description>";
+    std::string rss = "<rss version=\"2.0\"><channel><title>f</title><item><title>" + EscapeHtml(kase.Title) +
+                      "</title><link>" + EscapeHtml(kase.Link) + "</link><author>" + EscapeHtml(kase.Author) +
+                      "</author><description>" + EscapeHtml(kase.Content) + "</description>";
     for (const TEnclosure& enclosure : article.Enclosures) {
-      rss += "<enclosure url=\"" + escaped(enclosure.Url) + "\" type=\"" + escaped(enclosure.Type) + "\" length=\"" +
-             std::to_string(enclosure.Length) + "\"/>";
+      rss += "<enclosure url=\"" + EscapeHtml(enclosure.Url) + "\" type=\"" + EscapeHtml(enclosure.Type) +
+             "\" length=\"" + std::to_string(enclosure.Length) + "\"/>";
     }
     rss += "</item></channel></rss>";
     TFeed read;
