@@ -62,7 +62,9 @@ int LoadStoreForWriting(const std::string& storeFile, bool missingIsEmpty, TStor
   }
   std::error_code error;
   if (!read && std::filesystem::exists(storeFile, error)) {
-    return UsageError("cannot read the feed store \"" + storeFile + "\"; it is left as it is");
+    return UsageError(!loaded.Message.empty()
+                          ? loaded.Message
+                          : "cannot read the feed store \"" + storeFile + "\"; it is left as it is");
   }
   if (!loaded.MaySave()) {
     return UsageError(loaded.Message);
