@@ -145,6 +145,10 @@ void TSyncController::SyncAll() {
 }
 
 void TSyncController::SyncAccount(const std::string& key) {
+  if (m_askingAtStart) {
+    m_syncAfterAsking = true;
+    return;
+  }
   if (const TSyncAccount* account = FindAccount(key); account && !m_running.contains(key)) {
     StartSync(*account, false);
   }
@@ -194,11 +198,20 @@ void TSyncController::AskPasswordsWhenNoSecretService() {
   if (SyncAccounts.empty()) {
     return;
   }
-  RunOffThread([this]() -> std::function<void()> {
-    if (SecretServiceAvailable()) {
-      return [] {};
+  // A sync asked for meanwhile (the start's refresh, F5) waits for the answers instead of asking a second time.
+  m_askingAtStart = true;
+  const auto done = [this] {
+    m_askingAtStart = false;
+    if (m_syncAfterAsking) {
+      m_syncAfterAsking = false;
+      SyncAll();
     }
-    return [this] {
+  };
+  RunOffThread([this, done]() -> std::function<void()> {
+    if (SecretServiceAvailable()) {
+      return done;
+    }
+    return [this, done] {
       const TSyncAccounts accounts = SyncAccounts;  // a prompt runs an event loop: the list may change meanwhile
       for (const TSyncAccount& account : accounts) {
         if (!m_passwords.contains(account.Key)) {
@@ -207,6 +220,7 @@ void TSyncController::AskPasswordsWhenNoSecretService() {
           }
         }
       }
+      done();
     };
   });
 }

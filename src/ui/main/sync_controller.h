@@ -104,6 +104,8 @@ class TSyncController : public QObject {
   bool m_queueMaySave = true;
   std::unordered_map<std::string, std::string> m_passwords;  // memory only, this run
   std::set<std::string> m_running;
+  bool m_askingAtStart = false;    // the start's password questions are open
+  bool m_syncAfterAsking = false;  // a sync was asked for meanwhile
   std::shared_ptr<std::atomic<bool>> m_stop = std::make_shared<std::atomic<bool>>(false);
   QTimer* m_queueSave;
   QThreadPool m_pool;

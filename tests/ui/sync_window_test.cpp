@@ -1,0 +1,97 @@
+// The window syncing an account with the real Tiny Tiny RSS server of the fixture "ttrss": the server's entries
+// arrive, a star made here reaches the server through the queue file, a star made there arrives here.
+
+#include <algorithm>
+#include <optional>
+
+#include <QAction>
+#include <QFile>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include "feeds/feed_store.h"
+#include "feeds/sync_account.h"
+#include "support/ttrss_server.h"
+#include "tree/feed_tree.h"
+#include "ui/main/entry_controller.h"
+#include "ui/main/main_actions.h"
+#include "ui/main/main_window.h"
+#include "ui/main/sync_controller.h"
+#include "ui/main/ui_prompts.h"
+#include "ui_test_support.h"
+
+namespace tidewick {
+namespace {
+
+const TEntry* EntryWithArticle(int64_t id) {
+  for (const TFeed& feed : Feeds) {
+    for (const TEntry& entry : feed.Entries) {
+      if (entry.ArticleId == id) {
+        return &entry;
+      }
+    }
+  }
+  return nullptr;
+}
+
+bool Listed(const std::vector<int64_t>& ids, int64_t id) {
+  return std::find(ids.begin(), ids.end(), id) != ids.end();
+}
+
+}  // namespace
+
+class SyncWindowTest : public QObject {
+  Q_OBJECT
+
+ private slots:
+  void marksAndStarsFollowThroughTheServer() {
+    const std::optional<test::TTtrssServer> server = test::RunningTtrssServer();
+    QVERIFY2(server.has_value(), "the ttrss fixture is not running");
+    const test::TTtrssSeed seed(*server);
+    seed.Reset();
+    const std::vector<int64_t> articles = seed.AddArticles(seed.AddFeeds(2, 0), 5);
+
+    QTemporaryDir folder;
+    const TMainWindowOptions options = test::WindowOptionsIn(folder.path());
+    Feeds.clear();
+    SyncAccounts.assign(1, {});
+    SyncAccounts[0].Key = "ttrss1";
+    SyncAccounts[0].Kind = "ttrss";
+    SyncAccounts[0].Title = "Home";
+    SyncAccounts[0].ServerUrl = server->Url;
+    SyncAccounts[0].UserName = server->User;
+    QVERIFY(SaveFeeds(options.FeedsFileName));
+    // No Secret Service here: the window asks for the password once, at its start.
+    prompts::SetScripted(true);
+    prompts::PrimeInput(QString::fromStdString(server->Password));
+    TMainWindow window(options);
+    window.show();
+    QVERIFY(QTest::qWaitForWindowActive(&window));
+
+    window.Actions().mnuFeedRefreshAll->trigger();  // F5 syncs the accounts too
+    QTRY_VERIFY_WITH_TIMEOUT(EntryWithArticle(articles.back()) != nullptr, 30000);
+    QVERIFY(window.FeedTree().FindAccountNode("ttrss1") != nullptr);
+
+    // Marks made here: queued, written beside the store soon (a kill after that loses nothing), then sent.
+    const QString queueFile = QString::fromStdString(options.FeedsFileName) + QStringLiteral(".sync-queue");
+    const TEntry* first = EntryWithArticle(articles[0]);
+    QVERIFY(window.FeedTree().SelectFeed(Feeds[static_cast<size_t>(first->FeedIndex)].Id));
+    QVERIFY(window.EntryController().SelectByDisplayTitle(first->Title));
+    window.Actions().mnuFeedEntryToggleStar->trigger();
+    QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(queueFile), 5000);
+    window.Actions().mnuFeedRefreshAll->trigger();
+    QTRY_VERIFY_WITH_TIMEOUT(Listed(seed.MarkedIds("marked"), articles[0]), 30000);
+    QTRY_VERIFY_WITH_TIMEOUT(!QFile::exists(queueFile), 5000);
+
+    // A star made on the server arrives with the next sync.
+    seed.SetMark({articles[3]}, "marked", true);
+    window.Actions().mnuFeedRefreshAll->trigger();
+    QTRY_VERIFY_WITH_TIMEOUT(EntryWithArticle(articles[3])->Starred, 30000);
+    SyncAccounts.clear();
+  }
+};
+
+}  // namespace tidewick
+
+QTEST_MAIN(tidewick::SyncWindowTest)
+#include "sync_window_test.moc"
