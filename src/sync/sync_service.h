@@ -88,7 +88,8 @@ class TSyncService {
   // Marks articles read or unread, starred or not, in as few requests as the server allows.
   virtual TSyncStatus SetRead(const std::vector<int64_t>& ids, bool read) = 0;
   virtual TSyncStatus SetStarred(const std::vector<int64_t>& ids, bool starred) = 0;
-  // Subscribes on the server; feedId is set when the server tells it at once (tt-rss does not: the next sync does).
+  // Subscribes on the server; feedId is set when the server tells it at once (tt-rss does; the feed and its
+  // articles still arrive with the next sync).
   virtual TSyncStatus Subscribe(const std::string& url, const std::string& categoryId, std::string& feedId) = 0;
   virtual TSyncStatus Unsubscribe(const std::string& feedId) = 0;
 

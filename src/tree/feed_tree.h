@@ -275,6 +275,8 @@ class TFeedTree {
   void IndexFeeds() const;
   void AddStarredNode();
   void AddAccountNodes();
+  // A feed's node, without its place.
+  static std::unique_ptr<TTreeNode> FeedNode(const TFeed& feed);
   void UpdateStarredCaption(bool showUnreadCount);
   int CompareNodes(const TTreeNode& a, const TTreeNode& b) const;
   void Notify(const std::function<void()>& hook) const;

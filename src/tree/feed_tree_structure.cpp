@@ -181,16 +181,19 @@ void TFeedTree::PlaceFeeds(std::string_view pathList) {
       }
       parent = known->second ? known->second : m_root.get();
     }
-    const TFeed& feed = Feeds[i];
-    auto node = std::make_unique<TTreeNode>();
-    node->m_kind = TNodeKind::Feed;
-    node->m_name = feed.Name;
-    node->m_caption = feed.Name;
-    node->m_image = kImageFeed;
-    node->m_errorMark = feed.Error;
-    node->m_feedId = feed.Id;
-    AddChild(parent, std::move(node));
+    AddChild(parent, FeedNode(Feeds[i]));
   }
+}
+
+std::unique_ptr<TTreeNode> TFeedTree::FeedNode(const TFeed& feed) {
+  auto node = std::make_unique<TTreeNode>();
+  node->m_kind = TNodeKind::Feed;
+  node->m_name = feed.Name;
+  node->m_caption = feed.Name;
+  node->m_image = kImageFeed;
+  node->m_errorMark = feed.Error;
+  node->m_feedId = feed.Id;
+  return node;
 }
 
 void TFeedTree::AddAccountNodes() {
@@ -229,13 +232,7 @@ void TFeedTree::AddAccountNodes() {
       }
       parent = folder;
     }
-    auto node = std::make_unique<TTreeNode>();
-    node->m_kind = TNodeKind::Feed;
-    node->m_name = feed.Name;
-    node->m_caption = feed.Name;
-    node->m_image = kImageFeed;
-    node->m_errorMark = feed.Error;
-    node->m_feedId = feed.Id;
+    std::unique_ptr<TTreeNode> node = FeedNode(feed);
     node->m_accountKey = feed.Remote.Account;
     AddChild(parent, std::move(node));
   }
