@@ -46,12 +46,15 @@ def utc_text(seconds):
 
 
 def entries(first):
-    """(entry id, feed id, item) of the phase's articles, numbered the same in both phases."""
+    """(entry id, feed id, item) of the phase's articles. The first phase's ids come first and the second's after
+    them, as a server numbers what it stores, so both phases agree without asking the server."""
     number = ID_BASE
+    if not first:
+        number += sum(1 for _ in entries(True))
     for feed_number, feed in enumerate(feeds):
         for item_number, item in enumerate(feed.find("Items").findall("Item")):
-            number += 1
             if (item_number < a.first_items) == first:
+                number += 1
                 yield number, ID_BASE + feed_number, item
 
 
