@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # Sync benchmark: tidewick-feed sync against the real Tiny Tiny RSS server on loopback (scripts/ttrss_server.sh),
 # seeded from the reference corpus store: a first sync of 500 feeds and 100,000 articles, a second after 1,000 marks
-# changed on the server and 1,000 new articles arrived, and a third with nothing changed. Prints wall time, peak
-# memory and the requests of each sync. Everything it writes goes below a temporary folder.
+# changed on the server (spread over all feeds) and 1,000 new articles arrived, a third with nothing changed, and a
+# fourth after 1,000 marks changed in 10 feeds. Prints wall time, peak memory and the requests of each sync.
+# Everything it writes goes below a temporary folder.
 #
 #   bench/sync_bench.sh [TIDEWICK_FEED_BINARY]
 set -euo pipefail
@@ -72,4 +73,9 @@ measure "first sync (500 feeds, 100,000 articles)"
 seed second
 measure "second sync (1,000 marks changed, 1,000 new)"
 measure "third sync (nothing changed)"
+# A reader who went through ten feeds on the phone: 100 marks read in each.
+psql -c "UPDATE ttrss_user_entries SET unread = false, last_read = now() WHERE int_id IN (SELECT int_id FROM
+  (SELECT int_id, row_number() OVER (PARTITION BY feed_id ORDER BY ref_id) AS n FROM ttrss_user_entries
+   WHERE unread AND feed_id < 1010) AS picked WHERE n <= 100)" >/dev/null
+measure "fourth sync (1,000 marks changed in 10 feeds)"
 ls -l "$work/Feeds.xml" | awk '{print "store file: " $5 " bytes"}'

@@ -7,6 +7,7 @@
 #include <regex>
 #include <string>
 #include <sys/stat.h>
+#include <tuple>
 #include <vector>
 
 #include "feeds/feed_records.h"
@@ -115,12 +116,18 @@ TEST_F(SyncCommand, FirstSyncThenMarksAndStarsBothWays) {
   }
   EXPECT_EQ((run.Out + run.Err).find(m_server.Password), std::string::npos);
 
-  // Nothing changed on the server: the requests do not grow with the number of feeds.
+  // Nothing changed on the server: the requests do not grow with the number of feeds, and the store stays as it is.
+  struct stat before {};
+  ::stat(Store().c_str(), &before);
   run = Run();
   ASSERT_EQ(run.Status, 0) << run.Out << run.Err;
   const int64_t idle = Requests(run);
   EXPECT_GT(idle, 0);
   EXPECT_LE(idle, 8) << run.Out;
+  struct stat after {};
+  ::stat(Store().c_str(), &after);
+  EXPECT_EQ(std::tie(after.st_ino, after.st_mtim.tv_sec, after.st_mtim.tv_nsec),
+            std::tie(before.st_ino, before.st_mtim.tv_sec, before.st_mtim.tv_nsec));
 
   // Marks and stars made on the server (all in the first feed) arrive, at the cost of that one feed.
   m_seed->SetMark({articles.begin(), articles.begin() + 40}, "unread", false);

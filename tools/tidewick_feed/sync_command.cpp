@@ -91,7 +91,9 @@ bool PasswordFor(const TSyncAccount& account, const TSyncArguments& arguments, s
 }
 
 // Syncs one account into Feeds; false (with the reason printed) when it failed, and then nothing of it changed.
-bool SyncAccount(TSyncAccount& account, const TSyncArguments& arguments, const TSettings& settings, TSyncQueue& queue) {
+// storeChanged turns true when the account or its feeds changed.
+bool SyncAccount(TSyncAccount& account, const TSyncArguments& arguments, const TSettings& settings, TSyncQueue& queue,
+                 bool& storeChanged) {
   const std::string name = account.Title + " <" + account.ServerUrl + ">";
   std::string password;
   std::string reason;
@@ -110,7 +112,11 @@ bool SyncAccount(TSyncAccount& account, const TSyncArguments& arguments, const T
     std::printf("failed: %s: %s\n", name.c_str(), SyncErrorText(run.Status).c_str());
     return false;
   }
+  const std::string positionBefore = account.Position;
   const TSyncApplyResult applied = ApplySyncDownload(Feeds, account, run.Download, queue);
+  storeChanged = storeChanged || account.Position != positionBefore || !applied.ChangedFeedIds.empty() ||
+                 applied.NewEntries > 0 || applied.MarksChanged > 0 || applied.FeedsAdded > 0 ||
+                 applied.FeedsRemoved > 0;
   queue.Confirm(run.Download.Sent);
   std::printf("%s: %d new entries, %d marks changed, %zu changes sent, %d feeds added, %d removed, %lld requests\n",
               name.c_str(), applied.NewEntries, applied.MarksChanged, run.Download.Sent.size(), applied.FeedsAdded,
@@ -153,8 +159,9 @@ int RunSync(const std::vector<std::string>& args) {
   }
   int failed = 0;
   int synced = 0;
+  bool storeChanged = false;
   for (TSyncAccount& account : SyncAccounts) {
-    if (SyncAccount(account, arguments, settings, queue)) {
+    if (SyncAccount(account, arguments, settings, queue, storeChanged)) {
       ++synced;
     } else {
       ++failed;
@@ -163,7 +170,8 @@ int RunSync(const std::vector<std::string>& args) {
   std::printf("%zu accounts, %d synced, %d failed\n", SyncAccounts.size(), synced, failed);
   std::fflush(stdout);
   // The store first: a kill between the two leaves sent changes in the queue, and sending them again is harmless.
-  if (synced > 0 && !SaveFeedStore(arguments.StoreFile, Feeds, SyncAccounts).Written()) {
+  // A sync that changed nothing leaves the store file alone (cron may run it every few minutes on a large store).
+  if (storeChanged && !SaveFeedStore(arguments.StoreFile, Feeds, SyncAccounts).Written()) {
     std::fprintf(stderr, "tidewick-feed: cannot save the feed store \"%s\"\n", arguments.StoreFile.c_str());
     return kExitSaveFailed;
   }
