@@ -66,7 +66,7 @@ run_tests() {
   (cd build/asan && ctest --output-on-failure --parallel "$jobs" -L core)
   # The tests that run threads again under ThreadSanitizer.
   TARGETS=concurrency_tests configure_and_build build/tsan "${sanitizer_flags[@]}" -DTIDEWICK_SANITIZE=thread
-  (cd build/tsan && TSAN_OPTIONS=halt_on_error=1 ctest --output-on-failure --parallel "$jobs" -L concurrency)
+  (cd build/tsan && TSAN_OPTIONS="halt_on_error=1 suppressions=$here/scripts/tsan_suppressions.txt" ctest --output-on-failure --parallel "$jobs" -L concurrency)
 }
 
 case "${1:-}" in
