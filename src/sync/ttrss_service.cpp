@@ -402,7 +402,10 @@ TSyncStatus TTtrssService::Update(const std::vector<int64_t>& ids, int field, bo
   for (size_t start = 0; start < ids.size(); start += m_limits.MaxIdsPerRequest) {
     std::string list;
     for (size_t i = start; i < std::min(ids.size(), start + m_limits.MaxIdsPerRequest); ++i) {
-      list += (list.empty() ? "" : ",") + std::to_string(ids[i]);
+      if (!list.empty()) {
+        list += ',';
+      }
+      list += std::to_string(ids[i]);
     }
     TJsonDocument answer;
     TJsonValue content;

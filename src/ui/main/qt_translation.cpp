@@ -6,6 +6,7 @@
 #include <QEvent>
 #include <QLibraryInfo>
 #include <QTranslator>
+#include <QWidget>
 
 namespace tidewick {
 
