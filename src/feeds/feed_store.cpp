@@ -24,6 +24,7 @@
 #include "feeds/store_writer.h"
 #include "lang/lang_text.h"
 #include "platform/file_io.h"
+#include "platform/synced_file.h"
 #include "util/files.h"
 
 namespace tidewick {
@@ -185,52 +186,6 @@ void ReplaceFeeds(TFeeds feeds) {
   }
 }
 
-// Writes the store to tempName and syncs it; the number of bytes written, or -1 with the reason in error.
-// Write-back of what is written starts while the rest is still being built, so the final sync waits only for the
-// tail. The new file takes the old store's mode (a store holding credentials in its addresses may be private).
-int64_t WriteTempStore(const TFeeds& feeds, const TSyncAccounts& accounts, const TUnknownXml& storeUnknown,
-                       const std::string& tempName, const std::optional<TFileIdentity>& old, int& error) {
-  constexpr int64_t kWriteBackStep = int64_t{8} << 20;
-  const int fd = ::open(tempName.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
-  if (fd < 0) {
-    error = errno;
-    return -1;
-  }
-  if (old && ::fchmod(fd, old->Mode) != 0) {
-    error = errno;
-    ::close(fd);
-    return -1;
-  }
-  int64_t total = 0;
-  int64_t started = 0;
-  bool ok = WriteStoreText(
-      feeds,
-      [&](std::string_view piece) {
-        total += static_cast<int64_t>(piece.size());
-        if (!WriteAllToDescriptor(fd, piece)) {
-          return false;
-        }
-#ifdef __linux__
-        if (total - started >= kWriteBackStep) {
-          ::sync_file_range(fd, started, total - started, SYNC_FILE_RANGE_WRITE);
-          started = total;
-        }
-#endif
-        return true;
-      },
-      storeUnknown, accounts);
-  error = ok ? 0 : errno;
-  if (::fsync(fd) != 0 && ok) {
-    ok = false;
-    error = errno;
-  }
-  if (::close(fd) != 0 && ok) {
-    ok = false;
-    error = errno;
-  }
-  return ok ? total : -1;
-}
-
 // A store reached through a symbolic link is replaced where the link points, so the link stays.
 std::string LinkTarget(const std::string& fileName) {
   namespace fs = std::filesystem;
@@ -368,6 +323,74 @@ std::optional<TFileSaveResult> SaveRefreshStateOnly(const std::string& fileName,
   return TFileSaveResult{};
 }
 
+// The new store takes the old one's mode (a store holding credentials in its addresses may be private).
+std::optional<mode_t> ModeOf(const std::optional<TFileIdentity>& old) {
+  return old ? std::optional<mode_t>(old->Mode) : std::nullopt;
+}
+
+// Where a whole save goes and what it replaces.
+struct TSaveTarget {
+  std::string FileName;  // the store's file after links
+  std::string TempName;
+  std::optional<TFileIdentity> Old;
+  bool OldComplete = false;
+};
+
+// Only a store that loads completely becomes the backup; any other file there is kept as a damaged copy first, and
+// without that copy nothing is saved (nullopt, errno says why).
+std::optional<TSaveTarget> SaveTargetFor(const std::string& fileName) {
+  TSaveTarget target{fileName, fileName + std::string(kStoreTempSuffix), IdentityOf(fileName), false};
+  target.OldComplete = target.Old && IsCompleteStoreFile(*target.Old);
+  if (target.Old && !target.OldComplete && !DamagedStoreIsKept(*target.Old)) {
+    return std::nullopt;
+  }
+  return target;
+}
+
+// Puts the written and synced temporary file in the store's place (written: its size, or -1 after a failure with
+// the reason in error), the old complete store becoming the backup, and remembers what the files now hold.
+TFileSaveResult CommitSave(const TSaveTarget& target, int64_t written, int error, const TFeeds& feeds,
+                           const TSyncAccounts& accounts, const std::string& storeFileName) {
+  const std::string& fileName = target.FileName;
+  const std::string& tempName = target.TempName;
+  if (g_saveTestHook) {
+    g_saveTestHook(tempName);
+  }
+  const auto tempIdentity = IdentityOf(tempName);
+  if (written < 0 || !tempIdentity || tempIdentity->Size != written) {
+    ::unlink(tempName.c_str());
+    return TFileSaveResult::Failed(error);
+  }
+  const std::string pendingBackup = fileName + std::string(kStoreBackupPendingSuffix);
+  const bool backupPrepared = target.OldComplete && PrepareBackupCopy(fileName, pendingBackup, target.Old->Size);
+  if (::rename(tempName.c_str(), fileName.c_str()) != 0) {
+    error = errno;
+    ::unlink(tempName.c_str());
+    if (backupPrepared) {
+      ::unlink(pendingBackup.c_str());
+    }
+    return TFileSaveResult::Failed(error);
+  }
+  if (backupPrepared && ::rename(pendingBackup.c_str(), (fileName + ".bak").c_str()) != 0) {
+    ::unlink(pendingBackup.c_str());  // the new store is in place; only the backup is not renewed
+  }
+  SyncFolderOf(fileName);
+  RememberComplete(fileName);
+  // The store holds the refresh state now; a state file left beside it belongs to an older version of it.
+  bool blocked = false;
+  {
+    const std::lock_guard lock(g_storeMutex);
+    const auto found = g_stateRecords.find(fileName);
+    blocked = found != g_stateRecords.end() && found->second.StateFileBlocked;
+  }
+  if (!blocked) {
+    ::unlink(StateFileOf(fileName).c_str());
+  }
+  RememberState(fileName, feeds, accounts, blocked);
+  RememberStoreAccounts(storeFileName, accounts);
+  return {};
+}
+
 }  // namespace
 
 TStoreLoadResult LoadFeedStore(const std::string& fileName) {
@@ -425,51 +448,74 @@ TFileSaveResult SaveFeedStore(const std::string& storeFileName, const TFeeds& fe
       return *saved;
     }
   }
-  const std::string tempName = fileName + std::string(kStoreTempSuffix);
-  const std::optional<TFileIdentity> old = IdentityOf(fileName);
-  // Only a store that loads completely becomes the backup; any other file there is kept as a damaged copy first.
-  const bool oldComplete = old && IsCompleteStoreFile(*old);
-  if (old && !oldComplete && !DamagedStoreIsKept(*old)) {
+  const std::optional<TSaveTarget> target = SaveTargetFor(fileName);
+  if (!target) {
     return TFileSaveResult::Failed(errno);
   }
+  TSyncedFileWriter temp(target->TempName, ModeOf(target->Old));
+  WriteStoreText(
+      feeds, [&temp](std::string_view piece) { return temp.Write(piece); }, StoreUnknownOf(storeFileName), accounts);
   int error = 0;
-  const int64_t written = WriteTempStore(feeds, accounts, StoreUnknownOf(storeFileName), tempName, old, error);
-  if (g_saveTestHook) {
-    g_saveTestHook(tempName);
+  const int64_t written = temp.Close(error);
+  return CommitSave(*target, written, error, feeds, accounts, storeFileName);
+}
+
+struct TStoreSaveAhead::TState {
+  std::string StoreFileName;
+  std::optional<TSaveTarget> Target;
+  int TargetError = 0;  // why there is no target
+  TSyncAccounts Accounts;
+  std::optional<TSyncedFileWriter> Temp;
+  std::optional<TStoreTextWriter> Writer;
+  size_t Written = 0;  // feeds written so far
+  bool Finished = false;
+};
+
+TStoreSaveAhead::TStoreSaveAhead(const std::string& storeFileName, const TFeeds& feeds, size_t finalCount)
+    : m_state(std::make_unique<TState>()) {
+  TState& state = *m_state;
+  state.StoreFileName = storeFileName;
+  state.Target = SaveTargetFor(LinkTarget(storeFileName));
+  if (!state.Target) {
+    state.TargetError = errno;
+    return;
   }
-  const auto tempIdentity = IdentityOf(tempName);
-  if (written < 0 || !tempIdentity || tempIdentity->Size != written) {
-    ::unlink(tempName.c_str());
-    return TFileSaveResult::Failed(error);
+  state.Accounts = StoreAccountsOf(storeFileName);
+  state.Temp.emplace(state.Target->TempName, ModeOf(state.Target->Old));
+  state.Writer.emplace([&temp = *state.Temp](std::string_view piece) { return temp.Write(piece); },
+                       StoreUnknownOf(storeFileName), state.Accounts, !feeds.empty());
+  WriteFinal(feeds, finalCount);
+}
+
+TStoreSaveAhead::~TStoreSaveAhead() {
+  if (m_state->Target && !m_state->Finished) {
+    m_state->Writer.reset();
+    m_state->Temp.reset();
+    ::unlink(m_state->Target->TempName.c_str());
   }
-  const std::string pendingBackup = fileName + std::string(kStoreBackupPendingSuffix);
-  const bool backupPrepared = oldComplete && PrepareBackupCopy(fileName, pendingBackup, old->Size);
-  if (::rename(tempName.c_str(), fileName.c_str()) != 0) {
-    error = errno;
-    ::unlink(tempName.c_str());
-    if (backupPrepared) {
-      ::unlink(pendingBackup.c_str());
-    }
-    return TFileSaveResult::Failed(error);
+}
+
+void TStoreSaveAhead::WriteFinal(const TFeeds& feeds, size_t finalCount) {
+  TState& state = *m_state;
+  if (!state.Writer) {
+    return;
   }
-  if (backupPrepared && ::rename(pendingBackup.c_str(), (fileName + ".bak").c_str()) != 0) {
-    ::unlink(pendingBackup.c_str());  // the new store is in place; only the backup is not renewed
+  for (const size_t end = std::min(finalCount, feeds.size()); state.Written < end; ++state.Written) {
+    state.Writer->Feed(feeds[state.Written]);
   }
-  SyncFolderOf(fileName);
-  RememberComplete(fileName);
-  // The store holds the refresh state now; a state file left beside it belongs to an older version of it.
-  bool blocked = false;
-  {
-    const std::lock_guard lock(g_storeMutex);
-    const auto found = g_stateRecords.find(fileName);
-    blocked = found != g_stateRecords.end() && found->second.StateFileBlocked;
+}
+
+TFileSaveResult TStoreSaveAhead::Finish(const TFeeds& feeds) {
+  TState& state = *m_state;
+  if (!state.Target || state.Finished) {
+    return TFileSaveResult::Failed(state.Target ? EINVAL : state.TargetError);
   }
-  if (!blocked) {
-    ::unlink(StateFileOf(fileName).c_str());
-  }
-  RememberState(fileName, feeds, accounts, blocked);
-  RememberStoreAccounts(storeFileName, accounts);
-  return {};
+  WriteFinal(feeds, feeds.size());
+  state.Writer->Finish();
+  int error = 0;
+  const int64_t written = state.Temp->Close(error);
+  state.Finished = true;
+  return CommitSave(*state.Target, written, error, feeds, state.Accounts, state.StoreFileName);
 }
 
 void RemoveStaleStoreFiles(const std::string& storeFileName) {

@@ -14,6 +14,7 @@
 // among a feed's children none starts with "Item" (ignoring case); inside an entry any new name is free.
 
 #include <functional>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -80,6 +81,29 @@ TFileSaveResult SaveFeedStore(const std::string& fileName, const TFeeds& feeds, 
 bool SaveFeeds(const std::string& fileName, const TFeeds& feeds);
 TFileSaveResult SaveFeedStore(const std::string& fileName, const TFeeds& feeds,
                               TStoreChanges changes = TStoreChanges::All);
+
+// A whole save that begins while a refresh run is still going on (the command line's refresh): each feed is written
+// out as soon as it and every feed before it are final, so the disk writes while later feeds are still fetched;
+// Finish writes the rest, syncs the file and puts it in place as SaveFeedStore does, with the same guards. Meanwhile
+// no feed or account may be added, removed or moved, and a feed handed over as final must not change again. A save
+// that is never finished leaves no file behind.
+class TStoreSaveAhead {
+ public:
+  // Writes the start of the store (accounts last loaded from or saved to it) and as many feeds as are final.
+  TStoreSaveAhead(const std::string& storeFileName, const TFeeds& feeds, size_t finalCount);
+  ~TStoreSaveAhead();
+  TStoreSaveAhead(const TStoreSaveAhead&) = delete;
+  TStoreSaveAhead& operator=(const TStoreSaveAhead&) = delete;
+
+  // feeds[0, finalCount) will not change again: writes those not written yet.
+  void WriteFinal(const TFeeds& feeds, size_t finalCount);
+  // Writes the feeds not written yet and replaces the store; the result says whether anything failed on the way.
+  TFileSaveResult Finish(const TFeeds& feeds);
+
+ private:
+  struct TState;
+  std::unique_ptr<TState> m_state;
+};
 
 // The names a save writes beside the store before they replace the store and its backup.
 inline constexpr std::string_view kStoreTempSuffix = ".tmp";

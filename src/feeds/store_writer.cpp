@@ -364,24 +364,56 @@ bool WriteRefreshStateText(const TFeeds& feeds, const TStoreSink& sink, std::str
   return out.Finish();
 }
 
-bool WriteStoreText(const TFeeds& feeds, const TStoreSink& sink, const TUnknownXml& storeUnknown,
-                    const TSyncAccounts& accounts) {
-  TChunkWriter out(sink);
+struct TStoreTextWriter::TState {
+  TState(TStoreSink sink, const TUnknownXml& unknown, bool open)
+      : Sink(std::move(sink)), Out(Sink), StoreUnknown(unknown), Open(open) {}
+  const TStoreSink Sink;  // before Out, which keeps a reference to it
+  TChunkWriter Out;
+  const TUnknownXml StoreUnknown;
+  const bool Open;  // the Feeds element was started
+  int FeedsWritten = 0;
+};
+
+TStoreTextWriter::TStoreTextWriter(TStoreSink sink, const TUnknownXml& storeUnknown, const TSyncAccounts& accounts,
+                                   bool anyFeed)
+    : m_state(std::make_unique<TState>(std::move(sink), storeUnknown,
+                                       anyFeed || !storeUnknown.Empty() || !accounts.empty())) {
+  TChunkWriter& out = m_state->Out;
   out.Put("<?xml version=\"1.0\"?>\r\n");
   // With no feeds (and nothing a newer version wrote) the Feeds element is never created: the file holds the
   // declaration only.
-  if (!feeds.empty() || !storeUnknown.Empty() || !accounts.empty()) {
+  if (m_state->Open) {
     out.OpenLine(0, "Feeds", 0, &storeUnknown);
     for (const TSyncAccount& account : accounts) {
       WriteAccount(out, account);
     }
-    for (size_t n = 0; n < feeds.size(); ++n) {
-      WriteFeed(out, feeds[n], static_cast<int>(n + 1));
-    }
-    out.UnknownLines(1, storeUnknown);
+  }
+}
+
+TStoreTextWriter::~TStoreTextWriter() = default;
+
+void TStoreTextWriter::Feed(const TFeed& feed) {
+  if (m_state->Open) {
+    WriteFeed(m_state->Out, feed, ++m_state->FeedsWritten);
+  }
+}
+
+bool TStoreTextWriter::Finish() {
+  TChunkWriter& out = m_state->Out;
+  if (m_state->Open) {
+    out.UnknownLines(1, m_state->StoreUnknown);
     out.CloseLine(0, "Feeds");
   }
   return out.Finish();
+}
+
+bool WriteStoreText(const TFeeds& feeds, const TStoreSink& sink, const TUnknownXml& storeUnknown,
+                    const TSyncAccounts& accounts) {
+  TStoreTextWriter writer(sink, storeUnknown, accounts, !feeds.empty());
+  for (const TFeed& feed : feeds) {
+    writer.Feed(feed);
+  }
+  return writer.Finish();
 }
 
 }  // namespace tidewick

@@ -226,6 +226,52 @@ TEST_F(StoreRecovery, SaveInterruptedAtAnyByteLeavesBothFilesAsTheyWere) {
   EXPECT_EQ(Read(".bak"), store);
 }
 
+// The command line's refresh begins saving while feeds are still fetched. What ends in the file is every feed as it
+// is at the end (also those that changed after the save began), with the accounts, and the old store becomes the
+// backup, as with any save. Large enough to be synced while it is written.
+TEST_F(StoreRecovery, SaveAheadEndsWithTheFeedsAsTheyAreAtTheEnd) {
+  TFeeds feeds = test::NumberedStore(10, 1500, false);
+  const TSyncAccounts accounts = test::AccountsFor(feeds);
+  ASSERT_TRUE(SaveFeedStore(m_file, feeds, accounts).Written());
+  const std::string before = Read();
+  {
+    TStoreSaveAhead save(m_file, feeds, 1);
+    feeds[1].Entries[0].IsRead = true;  // not final yet when the save began
+    save.WriteFinal(feeds, 3);
+    feeds[3].Name = "Renamed later";
+    feeds[9].Entries.pop_back();
+    save.WriteFinal(feeds, 2);  // an earlier count writes nothing twice
+    ASSERT_TRUE(save.Finish(feeds).Written());
+  }
+  EXPECT_EQ(Read(), FeedStoreText(feeds, accounts));
+  EXPECT_EQ(Read(".bak"), before);
+  EXPECT_FALSE(Exists(".tmp"));
+}
+
+// A save begun ahead that is abandoned, cut short or cannot be written leaves the store and its backup as they were.
+TEST_F(StoreRecovery, SaveAheadThatFailsOrIsAbandonedChangesNothing) {
+  SaveTwice(m_file);
+  const std::string store = Read();
+  const std::string backup = Read(".bak");
+  Feeds = SmallStore();
+  const auto expectUnchanged = [&] {
+    EXPECT_EQ(Read(), store);
+    EXPECT_EQ(Read(".bak"), backup);
+    EXPECT_FALSE(Exists(".bak.new"));
+  };
+  { TStoreSaveAhead abandoned(m_file, Feeds, 1); }
+  expectUnchanged();
+  EXPECT_FALSE(Exists(".tmp"));
+  SetStoreSaveTestHook([](const std::string& temp) { ASSERT_EQ(::truncate(temp.c_str(), 100), 0); });
+  EXPECT_FALSE(TStoreSaveAhead(m_file, Feeds, 0).Finish(Feeds).Written());
+  expectUnchanged();
+  EXPECT_FALSE(Exists(".tmp"));
+  SetStoreSaveTestHook(nullptr);
+  std::filesystem::create_directory(m_file + ".tmp");  // the temporary file cannot be created
+  EXPECT_FALSE(TStoreSaveAhead(m_file, Feeds, 2).Finish(Feeds).Written());
+  expectUnchanged();
+}
+
 TEST_F(StoreRecovery, SaveThatCannotWriteReturnsFalseAndChangesNothing) {
   SaveTwice(m_file);
   const std::string store = Read();

@@ -69,6 +69,27 @@ TEST_F(RefreshCommand, EveryFeedRefreshedExitsZeroAndSaves) {
   EXPECT_EQ(saved.Feeds[1].Entries.size(), 1u);
 }
 
+// The store is written while feeds are still fetched; a feed whose answer comes last, between two quick ones, must
+// still reach the file with everything its answer brought, not as it was when the writing began.
+TEST_F(RefreshCommand, AFeedThatAnswersLastIsSavedWithItsEntries) {
+  const std::string slowDocument =
+      "<?xml version=\"1.0\"?><rss version=\"2.0\"><channel><title>Slow</title><item><title>one</title>"
+      "<link>http://example.org/s1</link></item><item><title>two</title><link>http://example.org/s2</link></item>"
+      "</channel></rss>";
+  m_server.SetResponse("/slow", {.Body = slowDocument, .DelayMs = 800});
+  WriteStore({"/good", "/slow", "/good"});
+  const test::TProgramOutput run = Run();
+  EXPECT_EQ(run.Status, 0) << run.Err;
+  EXPECT_EQ(run.Out, "3 feeds, 4 new entries, 0 failed\n");
+  const TStoreReadResult saved = ReadStoreFile(Store());
+  ASSERT_TRUE(saved.Complete);
+  ASSERT_EQ(saved.Feeds.size(), 3u);
+  ASSERT_EQ(saved.Feeds[1].Entries.size(), 2u);
+  EXPECT_EQ(saved.Feeds[1].Entries[1].Title, "two");
+  EXPECT_EQ(saved.Feeds[2].Entries.size(), 1u);
+  EXPECT_FALSE(std::filesystem::exists(Store(".tmp")));
+}
+
 TEST_F(RefreshCommand, FailedFeedExitsOneAndIsNamedWithItsReason) {
   WriteStore({"/good", "/missing"});
   const test::TProgramOutput run = Run("", "--lang " + test::ShellQuoted(TIDEWICK_SOURCE_DIR "/Language/English.lng"));

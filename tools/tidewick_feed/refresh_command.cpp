@@ -7,6 +7,7 @@
 #include <cstdio>
 #include <filesystem>
 #include <map>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -106,20 +107,54 @@ std::string ReportLine(const TFeed& feed, const TFeedReport& report) {
   return line;
 }
 
+// The feeds whose results are in, or that were not asked, from the front of the store: once a run has changed more
+// than refresh state, these are written out while the rest is still fetched, so the disk is busy at the same time.
+class TFinalFeeds {
+ public:
+  explicit TFinalFeeds(const TRefreshScheduler& scheduler) : m_pending(Feeds.size(), false) {
+    for (const auto& worker : scheduler.Workers().Workers()) {
+      Settle(worker->FeedId(), true);
+    }
+  }
+  void Settle(uint64_t feedId, bool pending = false) {
+    if (const int position = FindFeedById(feedId); position >= 0 && static_cast<size_t>(position) < m_pending.size()) {
+      m_pending[static_cast<size_t>(position)] = pending;
+    }
+  }
+  size_t Count() {
+    while (m_front < m_pending.size() && !m_pending[m_front]) {
+      ++m_front;
+    }
+    return m_front;
+  }
+
+ private:
+  std::vector<bool> m_pending;
+  size_t m_front = 0;
+};
+
 // Runs the refresh of every feed to its end; returns the failure lines in store order and fills reports by feed id.
+// Once a result changed more than refresh state, the store's save begins in saveAhead.
 std::map<int, std::string> RefreshEveryFeed(TRefreshScheduler& scheduler, THandBackQueue& queue,
-                                            std::map<uint64_t, TFeedReport>& reports) {
+                                            std::map<uint64_t, TFeedReport>& reports, const std::string& storeFile,
+                                            std::optional<TStoreSaveAhead>& saveAhead) {
   std::map<int, std::string> failures;
   const TDateTime now = NowUtc();
   for (const TFeed& feed : Feeds) {
     reports[feed.Id].Verdict = JudgeRequest(feed, now, TRequestOrigin::All);
   }
-  scheduler.SetHandBackObserver([&failures, &reports](const TFeedUpdateThread& worker) {
+  std::optional<TFinalFeeds> finalFeeds;
+  bool changedMore = false;
+  scheduler.SetHandBackObserver([&](const TFeedUpdateThread& worker) {
     TFeedReport& report = reports[worker.FeedId()];
     report.Asked = true;
     report.Answer = worker.Answer();
     report.Outcome = worker.Outcome();
     report.NewItems = worker.NewEntryCount();
+    changedMore = changedMore || worker.ChangedMoreThanRefreshState();
+    if (finalFeeds) {
+      finalFeeds->Settle(worker.FeedId());
+    }
     const int position = FindFeedById(worker.FeedId());
     if (position >= 0 && Feeds[static_cast<size_t>(position)].URL != worker.Url()) {
       report.MovedFrom = worker.Url();
@@ -132,10 +167,16 @@ std::map<int, std::string> RefreshEveryFeed(TRefreshScheduler& scheduler, THandB
   if (scheduler.RefreshAll(TThreadPriority::Normal) == 0) {
     return failures;  // an empty store: no run begins, so none would ever end
   }
+  finalFeeds.emplace(scheduler);  // no result is taken in before the first poll
   for (;;) {
     const TRefreshPoll poll = scheduler.Poll();
     if (poll.RunEnded || !poll.Active) {
       return failures;
+    }
+    if (changedMore && !saveAhead) {
+      saveAhead.emplace(storeFile, Feeds, finalFeeds->Count());
+    } else if (saveAhead) {
+      saveAhead->WriteFinal(Feeds, finalFeeds->Count());
     }
     // Briefly: a worker still counts as running for a moment after its result was taken in, and no task wakes the
     // loop when the last one stops (a wait of 20 ms could add a tenth to the 304 refresh of 300 feeds).
@@ -173,7 +214,9 @@ int RunRefresh(const std::vector<std::string>& args) {
   THandBackQueue queue;
   TRefreshScheduler scheduler(Feeds, queue, [&settings] { return RefreshSettingsFrom(settings); });
   std::map<uint64_t, TFeedReport> reports;
-  const std::map<int, std::string> failures = RefreshEveryFeed(scheduler, queue, reports);
+  std::optional<TStoreSaveAhead> saveAhead;
+  const std::map<int, std::string> failures =
+      RefreshEveryFeed(scheduler, queue, reports, arguments.StoreFile, saveAhead);
   if (arguments.Verbose) {
     for (const TFeed& feed : Feeds) {
       std::printf("%s\n", ReportLine(feed, reports[feed.Id]).c_str());
@@ -186,7 +229,10 @@ int RunRefresh(const std::vector<std::string>& args) {
   std::printf("%d feeds, %zu new entries, %zu failed\n", FeedCount(), scheduler.NewEntryCount(), failures.size());
   std::fflush(stdout);
   // A run that only learnt refresh state (all 304s, say) leaves the store file alone and writes its state file.
-  if (!SaveFeedStore(arguments.StoreFile, Feeds, scheduler.TakeStoreChanges()).Written()) {
+  const TStoreChanges changes = scheduler.TakeStoreChanges();
+  const bool saved =
+      saveAhead ? saveAhead->Finish(Feeds).Written() : SaveFeedStore(arguments.StoreFile, Feeds, changes).Written();
+  if (!saved) {
     std::fprintf(stderr, "tidewick-feed: cannot save the feed store \"%s\"\n", arguments.StoreFile.c_str());
     return kExitSaveFailed;
   }
