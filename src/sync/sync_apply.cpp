@@ -322,8 +322,9 @@ struct TApplier {
         Feeds[i].Error = false;
       }
     }
-    if (!Download.NewPosition.empty()) {
+    if (!Download.NewPosition.empty() && Download.NewPosition != Account.Position) {
       Account.Position = Download.NewPosition;
+      Result.PositionMoved = true;
     }
   }
 };

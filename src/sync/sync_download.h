@@ -46,6 +46,12 @@ struct TSyncApplyResult {
   int FeedsRemoved = 0;                  // feeds the server no longer has (their entries go with them)
   int MarksChanged = 0;                  // stored entries whose read mark or star changed
   std::vector<uint64_t> ChangedFeedIds;  // TFeed::Id of every feed that changed (the window repaints them)
+  bool PositionMoved = false;            // the account's Position is another now
+  // Whether the store file must be written: a sync that brought nothing changes only request times.
+  bool StoreChanged() const {
+    return PositionMoved || !ChangedFeedIds.empty() || NewEntries > 0 || MarksChanged > 0 || FeedsAdded > 0 ||
+           FeedsRemoved > 0;
+  }
 };
 
 // Applies a complete download to the account's feeds in feeds and to account (its Position moves); queued changes

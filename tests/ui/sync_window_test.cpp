@@ -1,5 +1,6 @@
 // The window syncing an account with the real Tiny Tiny RSS server of the fixture "ttrss": the server's entries
-// arrive, a star made here reaches the server through the queue file, a star made there arrives here.
+// arrive, a star made here reaches the server through the queue file, a star made there arrives here, and a sync that
+// brings nothing writes no store.
 
 #include <algorithm>
 #include <optional>
@@ -11,11 +12,13 @@
 
 #include "feeds/feed_store.h"
 #include "feeds/sync_account.h"
+#include "platform/file_io.h"
 #include "support/ttrss_server.h"
 #include "tree/feed_tree.h"
 #include "ui/main/entry_controller.h"
 #include "ui/main/main_actions.h"
 #include "ui/main/main_window.h"
+#include "ui/main/save_scheduler.h"
 #include "ui/main/sync_controller.h"
 #include "ui/main/ui_prompts.h"
 #include "ui_test_support.h"
@@ -87,6 +90,16 @@ class SyncWindowTest : public QObject {
     seed.SetMark({articles[3]}, "marked", true);
     window.Actions().mnuFeedRefreshAll->trigger();
     QTRY_VERIFY_WITH_TIMEOUT(EntryWithArticle(articles[3])->Starred, 30000);
+
+    // A sync that brings nothing leaves the store file alone: a large store is not written again for nothing.
+    window.Saver().WaitUntilIdle();
+    const std::optional<TFileVersion> saved = FileVersionOf(options.FeedsFileName);
+    QVERIFY(saved.has_value());
+    window.Actions().mnuFeedRefreshAll->trigger();
+    QVERIFY(window.Sync().IsSyncing());
+    QTRY_VERIFY_WITH_TIMEOUT(!window.Sync().IsSyncing(), 30000);
+    window.Saver().WaitUntilIdle();
+    QVERIFY(FileVersionOf(options.FeedsFileName) == saved);
     SyncAccounts.clear();
   }
 };

@@ -112,11 +112,8 @@ bool SyncAccount(TSyncAccount& account, const TSyncArguments& arguments, const T
     std::printf("failed: %s: %s\n", name.c_str(), SyncErrorText(run.Status).c_str());
     return false;
   }
-  const std::string positionBefore = account.Position;
   const TSyncApplyResult applied = ApplySyncDownload(Feeds, account, run.Download, queue);
-  storeChanged = storeChanged || account.Position != positionBefore || !applied.ChangedFeedIds.empty() ||
-                 applied.NewEntries > 0 || applied.MarksChanged > 0 || applied.FeedsAdded > 0 ||
-                 applied.FeedsRemoved > 0;
+  storeChanged = storeChanged || applied.StoreChanged();
   queue.Confirm(run.Download.Sent);
   std::printf("%s: %d new entries, %d marks changed, %zu changes sent, %d feeds added, %d removed, %lld requests\n",
               name.c_str(), applied.NewEntries, applied.MarksChanged, run.Download.Sent.size(), applied.FeedsAdded,

@@ -20,12 +20,14 @@ namespace tidewick {
 
 void TMainWindow::WireSyncCommands() {
   TSyncHooks hooks;
-  hooks.Applied = [this](const TSyncApplyResult& /*result*/) {
+  hooks.Applied = [this](const TSyncApplyResult& result) {
     // The tree was rebuilt from the store; the list, tray and popup count the new unread entries as a refresh's.
     UpdateActionStates();
     m_entryController->Refill();
     UpdateTrayNotification();
-    ScheduleSave();
+    if (result.StoreChanged()) {  // a sync that brought nothing leaves a large store file alone
+      ScheduleSave();
+    }
   };
   hooks.StoreChanged = [this] {
     UpdateActionStates();
