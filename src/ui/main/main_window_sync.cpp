@@ -7,6 +7,7 @@
 #include "feeds/feed_records.h"
 #include "settings/settings.h"
 #include "sync/sync_queue.h"
+#include "sync/sync_run.h"
 #include "tree/feed_tree.h"
 #include "ui/dialogs/account_dialog.h"
 #include "ui/main/entry_controller.h"
@@ -38,15 +39,9 @@ void TMainWindow::WireSyncCommands() {
   hooks.Status = [this](const std::string& text) {
     SetStatusText([text = QString::fromStdString(text)] { return text; });
   };
-  hooks.ConnectionDefaults = [] {
-    const TSettings& settings = Settings();
-    TSyncConnection connection;
-    connection.ProxyMode = settings.ProxyMode;
-    connection.ProxyServer = settings.ProxyServer;
-    connection.ProxyPort = settings.ProxyPort;
-    connection.TimeoutMs = std::max(1, settings.Timeout) * 1000;
-    return connection;
-  };
+  // The same proxy and time-out as the command line's sync: a server takes a while to put a page of full articles
+  // together, so the feeds' time-out (10 s by default) is too short for it.
+  hooks.ConnectionDefaults = [] { return SyncConnectionFor({}, Settings(), {}); };
   const std::string queueFile =
       m_storeMaySave && !Settings().FeedsFileName.empty() ? SyncQueueFileName(Settings().FeedsFileName) : std::string();
   m_sync = new TSyncController(queueFile, *m_tree, this, std::move(hooks));
