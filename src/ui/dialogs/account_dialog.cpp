@@ -12,18 +12,14 @@
 #include <QUrl>
 #include <QVBoxLayout>
 
-#include "lang/lang_text.h"
 #include "sync/secret_store.h"
+#include "ui/main/lang_qstring.h"
 #include "ui/main/main_window.h"
 #include "ui/main/sync_controller.h"
 #include "ui/rules/sync_messages.h"
 
 namespace tidewick {
 namespace {
-
-QString Text(std::string_view key, std::string_view defaultText) {
-  return QString::fromStdString(GetLangText(key, defaultText));
-}
 
 std::optional<TAccountDialogServices>& TestServices() {
   static std::optional<TAccountDialogServices> services;

@@ -1,17 +1,13 @@
 #include "ui/dialogs/entry_export_command.h"
 
 #include "entries/entry_export.h"
-#include "lang/lang_text.h"
 #include "ui/dialogs/opml_file_dialog.h"
 #include "ui/main/entry_date_text.h"
+#include "ui/main/lang_qstring.h"
 #include "ui/main/ui_prompts.h"
 
 namespace tidewick {
 namespace {
-
-QString Text(std::string_view key, std::string_view defaultText) {
-  return QString::fromStdString(GetLangText(key, defaultText));
-}
 
 QString TextFilter() {
   return QtFileFilter(Text("General|FilterText", "Textdateien (*.txt)"));

@@ -19,8 +19,8 @@
 #include <QTreeWidget>
 #include <QVBoxLayout>
 
-#include "lang/lang_text.h"
 #include "ui/dialogs/settings_number_box.h"
+#include "ui/main/lang_qstring.h"
 #include "ui/main/ui_prompts.h"
 #include "ui/rules/refresh_details.h"
 #include "util/case_fold.h"
@@ -30,10 +30,6 @@
 
 namespace tidewick {
 namespace {
-
-QString Text(std::string_view key, std::string_view defaultText, std::string_view params = kNoParams) {
-  return QString::fromStdString(GetLangText(key, defaultText, params));
-}
 
 QString Q(const std::string& text) {
   return QString::fromStdString(text);

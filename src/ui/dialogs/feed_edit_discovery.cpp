@@ -4,16 +4,12 @@
 #include <QLineEdit>
 #include <QStringList>
 
-#include "lang/lang_text.h"
 #include "ui/dialogs/feed_edit_dialog.h"
+#include "ui/main/lang_qstring.h"
 #include "ui/main/ui_prompts.h"
 
 namespace tidewick {
 namespace {
-
-QString Text(std::string_view key, std::string_view defaultText) {
-  return QString::fromStdString(GetLangText(key, defaultText, kNoParams));
-}
 
 QString ChoiceText(const TDiscoveredFeed& feed) {
   const QString address = QString::fromStdString(feed.Address);

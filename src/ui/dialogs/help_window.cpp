@@ -11,6 +11,7 @@
 #include <QVBoxLayout>
 
 #include "lang/lang_text.h"
+#include "ui/main/lang_qstring.h"
 #include "ui/main/link_opener.h"
 #include "ui/main/ui_prompts.h"
 
@@ -19,10 +20,6 @@ namespace {
 
 // Longest language tag taken from a language file (BCP 47 allows 35 characters).
 constexpr qsizetype kMaxTagLength = 35;
-
-QString Text(const char* key, const char* defaultText, std::string_view params = kNoParams) {
-  return QString::fromStdString(GetLangText(key, defaultText, params));
-}
 
 bool IsPlainTag(const QString& tag) {
   if (tag.isEmpty() || tag.size() > kMaxTagLength) {

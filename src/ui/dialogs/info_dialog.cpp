@@ -16,6 +16,7 @@
 #include "lang/lang_text.h"
 #include "platform/version.h"
 #include "platform/version_info.h"
+#include "ui/main/lang_qstring.h"
 #include "ui/main/ui_prompts.h"
 #include "ui/rules/language_menu.h"
 #include "util/case_fold.h"
@@ -26,10 +27,6 @@ namespace {
 
 constexpr const char* kProductName = "Tidewick";
 constexpr const char* kSubjectProperty = "mailSubject";
-
-QString Text(std::string_view key, std::string_view defaultText, std::string_view params = kNoParams) {
-  return QString::fromStdString(GetLangText(key, defaultText, params));
-}
 
 QLabel* NewLabel(QWidget* parent, const char* name) {
   auto* label = new QLabel(parent);

@@ -8,14 +8,11 @@
 #include "tree/opml_export.h"
 #include "tree/opml_import.h"
 #include "ui/dialogs/opml_file_dialog.h"
+#include "ui/main/lang_qstring.h"
 #include "ui/main/ui_prompts.h"
 
 namespace tidewick {
 namespace {
-
-QString Text(std::string_view key, std::string_view defaultText) {
-  return QString::fromStdString(GetLangText(key, defaultText));
-}
 
 QString OpmlFilter() {
   return QtFileFilter(Text("General|FilterOpml", "OPML-Dateien (*.opml)"));

@@ -17,21 +17,17 @@
 #include <QTabWidget>
 #include <QVBoxLayout>
 
-#include "lang/lang_text.h"
 #include "platform/paths.h"
 #include "settings/settings_apply.h"
 #include "settings/start_with_system.h"
 #include "ui/dialogs/settings_number_box.h"
+#include "ui/main/lang_qstring.h"
 #include "ui/main/text_font.h"
 #include "ui/main/ui_prompts.h"
 #include "util/strings.h"
 
 namespace tidewick {
 namespace {
-
-QString Text(std::string_view key, std::string_view defaultText, std::string_view params = kNoParams) {
-  return QString::fromStdString(GetLangText(key, defaultText, params));
-}
 
 // The chosen font's face, size and style; colour and character set stay the working font's.
 void TakeFont(TFontRecord& record, const QFont& font) {

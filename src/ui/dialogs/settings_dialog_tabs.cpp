@@ -13,10 +13,10 @@
 #include <QRadioButton>
 #include <QVBoxLayout>
 
-#include "lang/lang_text.h"
 #include "settings/settings_apply.h"
 #include "ui/dialogs/settings_dialog.h"
 #include "ui/dialogs/settings_number_box.h"
+#include "ui/main/lang_qstring.h"
 
 namespace tidewick {
 namespace {
@@ -25,10 +25,6 @@ template <typename T>
 T* Named(T* widget, const char* name) {
   widget->setObjectName(QString::fromLatin1(name));
   return widget;
-}
-
-QString Text(std::string_view key, std::string_view defaultText) {
-  return QString::fromStdString(GetLangText(key, defaultText));
 }
 
 QWidget* NewPage(const char* name) {

@@ -8,14 +8,10 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
-#include "lang/lang_text.h"
+#include "ui/main/lang_qstring.h"
 
 namespace tidewick {
 namespace {
-
-QString Text(const char* key, const char* defaultText) {
-  return QString::fromStdString(GetLangText(key, defaultText));
-}
 
 QString ReasonText(TEmptyListReason reason) {
   switch (reason) {

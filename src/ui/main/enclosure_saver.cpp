@@ -11,6 +11,7 @@
 #include "lang/export_file.h"
 #include "lang/lang_text.h"
 #include "settings/settings.h"
+#include "ui/main/lang_qstring.h"
 #include "ui/main/ui_prompts.h"
 #include "update/enclosure_download.h"
 
@@ -19,10 +20,6 @@ namespace {
 
 QString FromUtf8(const std::string& text) {
   return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
-}
-
-QString Text(const char* key, const char* defaultText) {
-  return FromUtf8(GetLangText(key, defaultText));
 }
 
 // The proposed name: the address's file name decoded, without anything that would lead into another folder.

@@ -17,6 +17,7 @@
 #include "ui/main/entry_date_text.h"
 #include "ui/main/entry_list_model.h"
 #include "ui/main/entry_view.h"
+#include "ui/main/lang_qstring.h"
 #include "ui/main/link_opener.h"
 #include "ui/main/ui_prompts.h"
 #include "util/case_fold.h"
@@ -31,10 +32,6 @@ constexpr int kSideColumnWidth = 125;
 int DateColumnWidth(const QWidget& list) {
   const QFontMetrics metrics = list.fontMetrics();
   return std::max(kSideColumnWidth, metrics.horizontalAdvance(WideEntryDateSample()) + 2 * metrics.averageCharWidth());
-}
-
-QString Text(const char* key, const char* defaultText) {
-  return QString::fromStdString(GetLangText(key, defaultText));
 }
 
 // The address a page link names: after the last line break, trimmed.

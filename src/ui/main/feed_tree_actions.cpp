@@ -9,15 +9,11 @@
 #include "lang/lang_text.h"
 #include "ui/main/feed_tree_model.h"
 #include "ui/main/feed_tree_view.h"
+#include "ui/main/lang_qstring.h"
 #include "ui/main/ui_prompts.h"
 
 namespace tidewick {
-
 namespace {
-
-QString Text(std::string_view key, std::string_view defaultText, std::string_view params = kNoParams) {
-  return QString::fromUtf8(GetLangText(key, defaultText, params));
-}
 
 std::string Utf8(const QString& text) {
   return text.toUtf8().toStdString();

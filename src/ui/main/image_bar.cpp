@@ -5,16 +5,9 @@
 #include <QLabel>
 #include <QPushButton>
 
-#include "lang/lang_text.h"
+#include "ui/main/lang_qstring.h"
 
 namespace tidewick {
-namespace {
-
-QString Text(const char* key, const char* german) {
-  return QString::fromStdString(GetLangText(key, german));
-}
-
-}  // namespace
 
 TImageBar::TImageBar(QWidget* parent)
     : QFrame(parent), m_label(new QLabel(this)), m_load(new QPushButton(this)), m_always(new QPushButton(this)) {

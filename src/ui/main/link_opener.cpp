@@ -10,6 +10,7 @@
 #include "feeds/feed_records.h"
 #include "lang/lang_text.h"
 #include "settings/settings.h"
+#include "ui/main/lang_qstring.h"
 #include "ui/main/ui_prompts.h"
 
 namespace tidewick {
@@ -28,10 +29,6 @@ bool Launch(const TLaunchRequest& request) {
     return QProcess::startDetached(request.Program, {request.Url.toString(QUrl::FullyEncoded)});
   }
   return QDesktopServices::openUrl(request.Url);
-}
-
-QString Text(const char* key, const char* defaultText, std::string_view params = kNoParams) {
-  return QString::fromStdString(GetLangText(key, defaultText, params));
 }
 
 void ShowWarning(QWidget* parent, const QString& title, const QString& text) {

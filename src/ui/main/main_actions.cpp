@@ -13,14 +13,11 @@
 #include <QToolButton>
 
 #include "lang/lang_text.h"
+#include "ui/main/lang_qstring.h"
 #include "ui/rules/language_menu.h"
 
 namespace tidewick {
 namespace {
-
-QString Text(const char* key, const char* defaultText, std::string_view params = kNoParams) {
-  return QString::fromStdString(GetLangText(key, defaultText, params));
-}
 
 // Main-menu captions and tool-bar hints, keyed by the component names.
 struct TCaption {

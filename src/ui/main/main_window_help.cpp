@@ -4,9 +4,9 @@
 #include <QDesktopServices>
 #include <QUrl>
 
-#include "lang/lang_text.h"
 #include "platform/version.h"
 #include "platform/version_info.h"
+#include "ui/main/lang_qstring.h"
 #include "ui/main/main_actions.h"
 #include "ui/main/main_window.h"
 #include "ui/main/ui_prompts.h"
@@ -14,10 +14,6 @@
 
 namespace tidewick {
 namespace {
-
-QString Text(const char* key, const char* defaultText) {
-  return QString::fromStdString(GetLangText(key, defaultText));
-}
 
 bool OpenAddress(const std::string& address) {
   return QDesktopServices::openUrl(QUrl(QString::fromStdString(address), QUrl::StrictMode));

@@ -15,19 +15,13 @@
 #include "tree/feed_tree.h"
 #include "ui/main/entry_controller.h"
 #include "ui/main/entry_list_model.h"
+#include "ui/main/lang_qstring.h"
 #include "ui/main/main_actions.h"
 #include "ui/main/main_window.h"
 #include "ui/main/qt_translation.h"
 #include "ui/rules/language_menu.h"
 
 namespace tidewick {
-namespace {
-
-QString Text(const char* key, const char* defaultText) {
-  return QString::fromStdString(GetLangText(key, defaultText));
-}
-
-}  // namespace
 
 void TMainWindow::ApplyLanguage() {
   ApplyWindowFont();

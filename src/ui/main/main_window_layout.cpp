@@ -13,11 +13,11 @@
 #include <QTreeView>
 #include <QVBoxLayout>
 
-#include "lang/lang_text.h"
 #include "ui/main/document_accessible.h"
 #include "ui/main/entry_browser.h"
 #include "ui/main/feed_tree_model.h"
 #include "ui/main/feed_tree_view.h"
+#include "ui/main/lang_qstring.h"
 #include "ui/main/main_window.h"
 
 namespace tidewick {
@@ -34,10 +34,6 @@ QVBoxLayout* BareLayout(QWidget* owner) {
   layout->setContentsMargins(0, 0, 0, 0);
   layout->setSpacing(0);
   return layout;
-}
-
-QString Text(const char* key, const char* defaultText) {
-  return QString::fromStdString(GetLangText(key, defaultText));
 }
 
 }  // namespace

@@ -10,15 +10,12 @@
 #include "sync/secret_store.h"
 #include "sync/sync_run.h"
 #include "tree/feed_tree.h"
+#include "ui/main/lang_qstring.h"
 #include "ui/main/ui_prompts.h"
 #include "ui/rules/sync_messages.h"
 
 namespace tidewick {
 namespace {
-
-QString Text(std::string_view key, std::string_view defaultText, std::string_view params = kNoParams) {
-  return QString::fromStdString(GetLangText(key, defaultText, params));
-}
 
 // Queue files are small; a burst of marks is written once.
 constexpr int kQueueSaveDelayMs = 1000;
