@@ -24,6 +24,10 @@ struct TSyncSnapshot {
   // a feed's unread ids only when the server's unread count differs, so an unchanged feed costs no request.
   std::unordered_map<std::string, int64_t> LocalUnread;
   std::vector<TSyncChange> Pending;  // the queue's changes of this account, sent before reading
+  // Compare the unread ids of every feed with unread entries, here or there, not only of those whose count changed:
+  // one article read and another marked unread again leave a count as it was. Costs a request per such feed, so the
+  // window does it at its first sync and then hourly, the command line when asked (--all-marks).
+  bool CheckAllMarks = false;
 };
 
 struct TSyncDownload {

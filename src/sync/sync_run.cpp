@@ -40,7 +40,8 @@ TSyncStatus SendPending(TSyncService& service, const std::vector<TSyncChange>& p
 }
 
 // The feeds whose unread ids must be read: those whose unread count on the server differs from ours once the new
-// articles of this sync are counted in. A feed we do not hold yet gets its marks with its articles.
+// articles of this sync are counted in, or with CheckAllMarks every one with unread entries on either side. A feed we
+// do not hold yet gets its marks with its articles.
 std::vector<std::string> FeedsWithChangedUnread(const TSyncSnapshot& snapshot, const TSyncDownload& download) {
   std::unordered_map<std::string, int64_t> expected = snapshot.LocalUnread;
   std::unordered_set<int64_t> seen;
@@ -53,7 +54,10 @@ std::vector<std::string> FeedsWithChangedUnread(const TSyncSnapshot& snapshot, c
   std::vector<std::string> changed;
   for (const TRemoteFeed& feed : download.Feeds) {
     const auto local = expected.find(feed.Id);
-    if (local != expected.end() && local->second != feed.UnreadCount) {
+    if (local == expected.end()) {
+      continue;
+    }
+    if (local->second != feed.UnreadCount || (snapshot.CheckAllMarks && (local->second > 0 || feed.UnreadCount > 0))) {
       changed.push_back(feed.Id);
     }
   }

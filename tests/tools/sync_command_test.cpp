@@ -55,10 +55,10 @@ class SyncCommand : public ::testing::Test {
   // Loads the store the tool left into Feeds and SyncAccounts.
   void LoadStore() const { ASSERT_EQ(LoadFeedStore(Store()).Status, TStoreLoadStatus::Loaded); }
 
-  test::TProgramOutput Run(const std::string& passwordFile = "") const {
+  test::TProgramOutput Run(const std::string& passwordFile = "", const std::string& options = "") const {
     const std::string command = "NO_PROXY='*' no_proxy='*' exec timeout 120 " + test::ShellQuoted(TIDEWICK_FEED_TOOL) +
-                                " sync --lang " + test::ShellQuoted(TIDEWICK_SOURCE_DIR "/Language/English.lng") +
-                                " --password-file " +
+                                " sync " + options + " --lang " +
+                                test::ShellQuoted(TIDEWICK_SOURCE_DIR "/Language/English.lng") + " --password-file " +
                                 test::ShellQuoted(passwordFile.empty() ? PasswordFile() : passwordFile) + " Feeds.xml";
     return test::RunProgram("/bin/sh", "-c " + test::ShellQuoted(command), m_dir.Path());
   }
@@ -159,6 +159,32 @@ TEST_F(SyncCommand, FirstSyncThenMarksAndStarsBothWays) {
   const std::vector<int64_t> marked = m_seed->MarkedIds("marked");
   EXPECT_TRUE(std::binary_search(marked.begin(), marked.end(), articles[600]));
   EXPECT_FALSE(FileExists(Store(".sync-queue")));
+}
+
+// One article read on the server and another marked unread again leave the feed's unread count as it was, which the
+// usual sync compares; --all-marks compares the unread articles of every feed that has any, so both marks arrive.
+TEST_F(SyncCommand, AllMarksBringsMarksThatLeftTheCountsAsTheyWere) {
+  const std::vector<int64_t> articles = m_seed->AddArticles(m_seed->AddFeeds(3, 0), 4);  // the first feed's first
+  m_seed->SetMark({articles[1]}, "unread", false);
+  ASSERT_EQ(Run().Status, 0);
+  m_seed->SetMark({articles[0]}, "unread", false);
+  m_seed->SetMark({articles[1]}, "unread", true);
+  const test::TProgramOutput run = Run("", "--all-marks");
+  ASSERT_EQ(run.Status, 0) << run.Out << run.Err;
+  LoadStore();
+  const auto read = [](int64_t id) {
+    for (const TFeed& feed : Feeds) {
+      for (const TEntry& entry : feed.Entries) {
+        if (entry.ArticleId == id) {
+          return std::optional<bool>(entry.IsRead);
+        }
+      }
+    }
+    return std::optional<bool>();
+  };
+  EXPECT_EQ(read(articles[0]), true);
+  EXPECT_EQ(read(articles[1]), false);
+  EXPECT_EQ(read(articles[2]), false);
 }
 
 TEST_F(SyncCommand, RefusedLoginSaysWhyAndChangesNothing) {

@@ -1,8 +1,9 @@
 // The window syncing an account with the real Tiny Tiny RSS server of the fixture "ttrss": the server's entries
 // arrive, a star made here reaches the server through the queue file, a star made there arrives here, and a sync that
-// brings nothing writes no store.
+// brings nothing writes no store; the first sync of a run compares the marks of every feed with unread entries.
 
 #include <algorithm>
+#include <memory>
 #include <optional>
 
 #include <QAction>
@@ -13,7 +14,11 @@
 #include "feeds/feed_store.h"
 #include "feeds/sync_account.h"
 #include "platform/file_io.h"
+#include "settings/settings.h"
 #include "support/ttrss_server.h"
+#include "sync/sync_download.h"
+#include "sync/sync_run.h"
+#include "sync/sync_service.h"
 #include "tree/feed_tree.h"
 #include "ui/main/entry_controller.h"
 #include "ui/main/main_actions.h"
@@ -100,6 +105,49 @@ class SyncWindowTest : public QObject {
     QTRY_VERIFY_WITH_TIMEOUT(!window.Sync().IsSyncing(), 30000);
     window.Saver().WaitUntilIdle();
     QVERIFY(FileVersionOf(options.FeedsFileName) == saved);
+    SyncAccounts.clear();
+  }
+
+  // The window's first sync compares the marks of every feed with unread entries, so marks made on the server that
+  // left a feed's unread count as it was (one article read, another unread again) arrive too.
+  void firstSyncBringsMarksThatLeftTheCountsAsTheyWere() {
+    const std::optional<test::TTtrssServer> server = test::RunningTtrssServer();
+    QVERIFY2(server.has_value(), "the ttrss fixture is not running");
+    const test::TTtrssSeed seed(*server);
+    seed.Reset();
+    const std::vector<int64_t> articles = seed.AddArticles(seed.AddFeeds(2, 0), 3);  // the first feed's first
+    seed.SetMark({articles[1]}, "unread", false);
+
+    // A store synced before, as an earlier run of the window or the command line left it.
+    QTemporaryDir folder;
+    const TMainWindowOptions options = test::WindowOptionsIn(folder.path());
+    Feeds.clear();
+    TSyncAccount account;
+    account.Key = "ttrss1";
+    account.Kind = "ttrss";
+    account.Title = "Home";
+    account.ServerUrl = server->Url;
+    account.UserName = server->User;
+    const std::unique_ptr<TSyncService> service =
+        MakeSyncService(account.Kind, SyncConnectionFor(account, TSettingsValues(), server->Password));
+    const TSyncRunResult earlier = FetchSyncDownload(*service, MakeSyncSnapshot(Feeds, account, TSyncQueue()));
+    QVERIFY(earlier.Status.Ok());
+    ApplySyncDownload(Feeds, account, earlier.Download, TSyncQueue());
+    SyncAccounts = {account};
+    QVERIFY(SaveFeeds(options.FeedsFileName));
+    QVERIFY(EntryWithArticle(articles[1]) != nullptr && EntryWithArticle(articles[1])->IsRead);
+
+    seed.SetMark({articles[0]}, "unread", false);
+    seed.SetMark({articles[1]}, "unread", true);
+    prompts::SetScripted(true);
+    prompts::PrimeInput(QString::fromStdString(server->Password));
+    TMainWindow window(options);
+    window.show();
+    QVERIFY(QTest::qWaitForWindowActive(&window));
+    window.Actions().mnuFeedRefreshAll->trigger();
+    QTRY_VERIFY_WITH_TIMEOUT(!window.Sync().IsSyncing() && EntryWithArticle(articles[0])->IsRead, 30000);
+    QVERIFY(!EntryWithArticle(articles[1])->IsRead);
+    QVERIFY(!EntryWithArticle(articles[2])->IsRead);
     SyncAccounts.clear();
   }
 };

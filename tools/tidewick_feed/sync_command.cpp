@@ -23,7 +23,7 @@ namespace tidewick {
 namespace {
 
 constexpr const char* kSyncUsage =
-    "usage: tidewick-feed sync [--settings FILE] [--password-file FILE] [--lang FILE] STORE";
+    "usage: tidewick-feed sync [--all-marks] [--settings FILE] [--password-file FILE] [--lang FILE] STORE";
 // A password file holds one line; anything longer is not one.
 constexpr int64_t kMaxPasswordFileBytes = 4096;
 
@@ -31,6 +31,7 @@ struct TSyncArguments {
   std::string SettingsFile;
   std::string PasswordFile;
   std::string StoreFile;
+  bool AllMarks = false;
 };
 
 bool ParseArguments(std::vector<std::string> args, TSyncArguments& parsed) {
@@ -38,7 +39,9 @@ bool ParseArguments(std::vector<std::string> args, TSyncArguments& parsed) {
     return false;
   }
   for (size_t i = 0; i < args.size(); ++i) {
-    if (args[i] == "--settings" && i + 1 < args.size() && parsed.SettingsFile.empty()) {
+    if (args[i] == "--all-marks") {
+      parsed.AllMarks = true;
+    } else if (args[i] == "--settings" && i + 1 < args.size() && parsed.SettingsFile.empty()) {
       parsed.SettingsFile = args[++i];
     } else if (args[i] == "--password-file" && i + 1 < args.size() && parsed.PasswordFile.empty()) {
       parsed.PasswordFile = args[++i];
@@ -107,7 +110,9 @@ bool SyncAccount(TSyncAccount& account, const TSyncArguments& arguments, const T
                 account.Kind.c_str());
     return false;
   }
-  const TSyncRunResult run = FetchSyncDownload(*service, MakeSyncSnapshot(Feeds, account, queue));
+  TSyncSnapshot snapshot = MakeSyncSnapshot(Feeds, account, queue);
+  snapshot.CheckAllMarks = arguments.AllMarks;
+  const TSyncRunResult run = FetchSyncDownload(*service, snapshot);
   if (!run.Status.Ok()) {
     std::printf("failed: %s: %s\n", name.c_str(), SyncErrorText(run.Status).c_str());
     return false;

@@ -1,6 +1,8 @@
 #include "ui/main/sync_controller.h"
 
 #include <algorithm>
+#include <chrono>
+#include <optional>
 
 #include <QMessageBox>
 #include <QMetaObject>
@@ -37,6 +39,9 @@ TSyncStatus RunOnServer(const TSyncServiceMaker& maker, const std::string& kind,
   return login.Ok() ? call(*service) : login;
 }
 
+// How often a sync compares the marks of every feed with unread entries, not only of those whose count changed.
+constexpr std::chrono::minutes kAllMarksEvery{60};
+
 }  // namespace
 
 // What a sync's worker hands back.
@@ -45,6 +50,7 @@ struct TSyncController::TFetched {
   TSyncRunResult Run;
   bool NoPassword = false;  // neither the Secret Service nor this run knows it
   bool PasswordAskedAgain = false;
+  std::optional<std::chrono::steady_clock::time_point> AllMarksFrom;  // when a sync comparing every feed's marks began
 };
 
 TSyncController::TSyncController(std::string queueFileName, TFeedTree& tree, QWidget* owner, TSyncHooks hooks)
@@ -159,9 +165,16 @@ void TSyncController::StartSync(const TSyncAccount& account, bool passwordAskedA
   if (m_hooks.Status) {
     m_hooks.Status(GetLangText("Sync|sbSyncing", "Synchronisiere %s1%...", AccountTitle(account.Key)));
   }
-  RunOffThread([this, fetched, kind = account.Kind, connection = ConnectionFor(account),
-                snapshot = MakeSyncSnapshot(Feeds, account, m_queue), maker = m_maker,
-                storeTyped = passwordAskedAgain]() mutable -> std::function<void()> {
+  TSyncSnapshot snapshot = MakeSyncSnapshot(Feeds, account, m_queue);
+  // Every feed's marks at the first sync of this run and then hourly: marks that left a count as it was arrive too.
+  const auto now = std::chrono::steady_clock::now();
+  const auto checked = m_allMarksCheckedAt.find(account.Key);
+  snapshot.CheckAllMarks = checked == m_allMarksCheckedAt.end() || now - checked->second >= kAllMarksEvery;
+  if (snapshot.CheckAllMarks) {
+    fetched->AllMarksFrom = now;
+  }
+  RunOffThread([this, fetched, kind = account.Kind, connection = ConnectionFor(account), snapshot = std::move(snapshot),
+                maker = m_maker, storeTyped = passwordAskedAgain]() mutable -> std::function<void()> {
     if (connection.Password.empty() &&
         LookupAccountPassword(connection.ServerUrl, connection.UserName, connection.Password) != TSecretResult::Ok) {
       fetched->NoPassword = true;
@@ -254,6 +267,9 @@ void TSyncController::OnFetched(const std::shared_ptr<TFetched>& fetched) {
     return;
   }
   const TSyncApplyResult result = ApplySyncDownload(Feeds, *account, fetched->Run.Download, m_queue);
+  if (fetched->AllMarksFrom) {
+    m_allMarksCheckedAt[fetched->Key] = *fetched->AllMarksFrom;
+  }
   m_queue.Confirm(fetched->Run.Download.Sent);
   SaveQueueSoon();
   m_tree.SetAccountError(fetched->Key, {});

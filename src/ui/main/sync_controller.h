@@ -10,6 +10,7 @@
 // Everything that talks to a server goes through the service maker, so tests can give a fake server.
 
 #include <atomic>
+#include <chrono>
 #include <functional>
 #include <memory>
 #include <set>
@@ -104,6 +105,8 @@ class TSyncController : public QObject {
   bool m_queueMaySave = true;
   std::unordered_map<std::string, std::string> m_passwords;  // memory only, this run
   std::set<std::string> m_running;
+  // When each account's marks were last compared feed by feed (TSyncSnapshot::CheckAllMarks), this run.
+  std::unordered_map<std::string, std::chrono::steady_clock::time_point> m_allMarksCheckedAt;
   bool m_askingAtStart = false;    // the start's password questions are open
   bool m_syncAfterAsking = false;  // a sync was asked for meanwhile
   std::shared_ptr<std::atomic<bool>> m_stop = std::make_shared<std::atomic<bool>>(false);
