@@ -90,6 +90,20 @@ TEST_F(RefreshCommand, AFeedThatAnswersLastIsSavedWithItsEntries) {
   EXPECT_FALSE(std::filesystem::exists(Store(".tmp")));
 }
 
+// Words the command does not know, an option without its value or given twice, a second store: a usage error that
+// asks no feed and leaves the store as it was (the store commands share their parsing).
+TEST_F(RefreshCommand, WordsItDoesNotTakeAreUsageErrorsThatTouchNothing) {
+  WriteStore({"/good"});
+  const std::string before = ReadFileToString(Store());
+  for (const std::string options : {"--bogus", "-x", "--settings", "Other.xml", "--settings a --settings b"}) {
+    const test::TProgramOutput run = Run("", options);
+    EXPECT_EQ(run.Status, 2) << options;
+    EXPECT_NE(run.Err.find("usage: tidewick-feed refresh"), std::string::npos) << options << ": " << run.Err;
+  }
+  EXPECT_EQ(ReadFileToString(Store()), before);
+  EXPECT_EQ(m_server.RequestCount(), 0);
+}
+
 TEST_F(RefreshCommand, FailedFeedExitsOneAndIsNamedWithItsReason) {
   WriteStore({"/good", "/missing"});
   const test::TProgramOutput run = Run("", "--lang " + test::ShellQuoted(TIDEWICK_SOURCE_DIR "/Language/English.lng"));

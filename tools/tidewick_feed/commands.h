@@ -32,8 +32,8 @@ int RunRefresh(const std::vector<std::string>& args);
 // Downloads url with the proxy and time-out a fresh settings file has (fetch and discover).
 TFetchResult FetchWithDefaultSettings(const std::string& url, std::string& content);
 
-// sync [--settings FILE] [--password-file FILE] [--lang FILE] STORE: syncs every account of the store with its
-// server (sync_command.cpp); the exit statuses of refresh.
+// sync [--all-marks] [--settings FILE] [--password-file FILE] [--lang FILE] STORE: syncs every account of the store
+// with its server (sync_command.cpp); the exit statuses of refresh.
 int RunSync(const std::vector<std::string>& args);
 
 // discover URL: prints the feeds a web page names, one per line: the address, a tab, the title. Exits 0 when it

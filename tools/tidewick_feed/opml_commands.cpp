@@ -3,8 +3,10 @@
 
 #include <cstdio>
 #include <string>
+#include <utility>
 #include <vector>
 
+#include "command_words.h"
 #include "commands.h"
 #include "feeds/feed_records.h"
 #include "feeds/feed_store.h"
@@ -26,19 +28,13 @@ struct TOpmlArguments {
 };
 
 bool ParseArguments(std::vector<std::string> args, size_t minFiles, size_t maxFiles, TOpmlArguments& parsed) {
-  if (!TakeLangOption(args)) {
+  TCommandWords words;
+  if (!ParseCommandWords(std::move(args), {}, {"--settings"}, minFiles, maxFiles, words)) {
     return false;
   }
-  for (size_t i = 0; i < args.size(); ++i) {
-    if (args[i] == "--settings" && i + 1 < args.size() && parsed.SettingsFile.empty()) {
-      parsed.SettingsFile = args[++i];
-    } else if (!args[i].empty() && (args[i][0] != '-' || args[i] == "-")) {
-      parsed.Files.push_back(args[i]);
-    } else {
-      return false;
-    }
-  }
-  return parsed.Files.size() >= minFiles && parsed.Files.size() <= maxFiles;
+  parsed.SettingsFile = words.Option("--settings");
+  parsed.Files = std::move(words.Files);
+  return true;
 }
 
 // The arrangement (and the default interval) come from the settings file when one is named; otherwise every feed

@@ -9,8 +9,10 @@
 #include <map>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
+#include "command_words.h"
 #include "commands.h"
 #include "feeds/feed_records.h"
 #include "feeds/feed_store.h"
@@ -46,21 +48,14 @@ struct TFeedReport {
 };
 
 bool ParseArguments(std::vector<std::string> args, TRefreshArguments& parsed) {
-  if (!TakeLangOption(args)) {
+  TCommandWords words;
+  if (!ParseCommandWords(std::move(args), {"--verbose", "-v"}, {"--settings"}, 1, 1, words)) {
     return false;
   }
-  for (size_t i = 0; i < args.size(); ++i) {
-    if (args[i] == "--verbose" || args[i] == "-v") {
-      parsed.Verbose = true;
-    } else if (args[i] == "--settings" && i + 1 < args.size() && parsed.SettingsFile.empty()) {
-      parsed.SettingsFile = args[++i];
-    } else if (!args[i].empty() && args[i][0] != '-' && parsed.StoreFile.empty()) {
-      parsed.StoreFile = args[i];
-    } else {
-      return false;
-    }
-  }
-  return !parsed.StoreFile.empty();
+  parsed.SettingsFile = words.Option("--settings");
+  parsed.StoreFile = words.Files[0];
+  parsed.Verbose = words.Has("--verbose") || words.Has("-v");
+  return true;
 }
 
 std::string UtcText(TDateTime value) {

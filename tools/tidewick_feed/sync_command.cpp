@@ -5,8 +5,10 @@
 #include <filesystem>
 #include <string>
 #include <sys/stat.h>
+#include <utility>
 #include <vector>
 
+#include "command_words.h"
 #include "commands.h"
 #include "feeds/feed_records.h"
 #include "feeds/feed_store.h"
@@ -35,23 +37,15 @@ struct TSyncArguments {
 };
 
 bool ParseArguments(std::vector<std::string> args, TSyncArguments& parsed) {
-  if (!TakeLangOption(args)) {
+  TCommandWords words;
+  if (!ParseCommandWords(std::move(args), {"--all-marks"}, {"--settings", "--password-file"}, 1, 1, words)) {
     return false;
   }
-  for (size_t i = 0; i < args.size(); ++i) {
-    if (args[i] == "--all-marks") {
-      parsed.AllMarks = true;
-    } else if (args[i] == "--settings" && i + 1 < args.size() && parsed.SettingsFile.empty()) {
-      parsed.SettingsFile = args[++i];
-    } else if (args[i] == "--password-file" && i + 1 < args.size() && parsed.PasswordFile.empty()) {
-      parsed.PasswordFile = args[++i];
-    } else if (!args[i].empty() && args[i][0] != '-' && parsed.StoreFile.empty()) {
-      parsed.StoreFile = args[i];
-    } else {
-      return false;
-    }
-  }
-  return !parsed.StoreFile.empty();
+  parsed.SettingsFile = words.Option("--settings");
+  parsed.PasswordFile = words.Option("--password-file");
+  parsed.StoreFile = words.Files[0];
+  parsed.AllMarks = words.Has("--all-marks");
+  return true;
 }
 
 // The first line of a password file that only its owner may read; empty with a reason otherwise.
