@@ -108,14 +108,10 @@ class TFinalFeeds {
  public:
   explicit TFinalFeeds(const TRefreshScheduler& scheduler) : m_pending(Feeds.size(), false) {
     for (const auto& worker : scheduler.Workers().Workers()) {
-      Settle(worker->FeedId(), true);
+      Mark(worker->FeedId(), true);  // asked in this run: final once its result is in
     }
   }
-  void Settle(uint64_t feedId, bool pending = false) {
-    if (const int position = FindFeedById(feedId); position >= 0 && static_cast<size_t>(position) < m_pending.size()) {
-      m_pending[static_cast<size_t>(position)] = pending;
-    }
-  }
+  void ResultIn(uint64_t feedId) { Mark(feedId, false); }
   size_t Count() {
     while (m_front < m_pending.size() && !m_pending[m_front]) {
       ++m_front;
@@ -124,6 +120,12 @@ class TFinalFeeds {
   }
 
  private:
+  void Mark(uint64_t feedId, bool pending) {
+    if (const int position = FindFeedById(feedId); position >= 0 && static_cast<size_t>(position) < m_pending.size()) {
+      m_pending[static_cast<size_t>(position)] = pending;
+    }
+  }
+
   std::vector<bool> m_pending;
   size_t m_front = 0;
 };
@@ -148,7 +150,7 @@ std::map<int, std::string> RefreshEveryFeed(TRefreshScheduler& scheduler, THandB
     report.NewItems = worker.NewEntryCount();
     changedMore = changedMore || worker.ChangedMoreThanRefreshState();
     if (finalFeeds) {
-      finalFeeds->Settle(worker.FeedId());
+      finalFeeds->ResultIn(worker.FeedId());
     }
     const int position = FindFeedById(worker.FeedId());
     if (position >= 0 && Feeds[static_cast<size_t>(position)].URL != worker.Url()) {
