@@ -243,8 +243,8 @@ TEST_F(StoreRecovery, SaveAheadEndsWithTheFeedsAsTheyAreAtTheEnd) {
     save.WriteFinal(feeds, 2);  // an earlier count writes nothing twice
     ASSERT_TRUE(save.Finish(feeds).Written());
   }
-  EXPECT_EQ(Read(), FeedStoreText(feeds, accounts));
-  EXPECT_EQ(Read(".bak"), before);
+  EXPECT_TRUE(Read() == FeedStoreText(feeds, accounts));  // not EXPECT_EQ: a diff of megabytes takes minutes
+  EXPECT_TRUE(Read(".bak") == before);
   EXPECT_FALSE(Exists(".tmp"));
 }
 
