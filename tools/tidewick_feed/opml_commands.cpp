@@ -102,13 +102,10 @@ int RunImportOpml(const std::vector<std::string>& args) {
     return UsageError("cannot read the settings file \"" + arguments.SettingsFile + "\"");
   }
   const std::string& storeFile = arguments.Files[0];
-  TFeedStoreLock lock;
-  if (const int status = LockStore(storeFile, lock); status != kExitOk) {
-    return status;
-  }
   // A missing store is a fresh start: migrating from another reader begins with an import.
+  TFeedStoreLock lock;
   TStoreLoadResult loaded;
-  if (const int status = LoadStoreForWriting(storeFile, true, loaded); status != kExitOk) {
+  if (const int status = OpenStoreForWriting(storeFile, true, lock, loaded); status != kExitOk) {
     return status;
   }
   TFeedTree tree;

@@ -198,11 +198,8 @@ int RunRefresh(const std::vector<std::string>& args) {
     return UsageError("cannot read the feed store \"" + arguments.StoreFile + "\"");
   }
   TFeedStoreLock lock;
-  if (const int status = LockStore(arguments.StoreFile, lock); status != kExitOk) {
-    return status;
-  }
   TStoreLoadResult loaded;
-  if (const int status = LoadStoreForWriting(arguments.StoreFile, false, loaded); status != kExitOk) {
+  if (const int status = OpenStoreForWriting(arguments.StoreFile, false, lock, loaded); status != kExitOk) {
     return status;
   }
   if (!InitNetwork()) {

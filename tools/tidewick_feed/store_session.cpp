@@ -21,27 +21,6 @@ bool LockHeldElsewhere(const std::string& storeFile) {
   return true;
 }
 
-}  // namespace
-
-bool LoadToolSettings(const std::string& settingsFile, const std::string& storeFile, TSettings& settings) {
-  if (settingsFile.empty()) {
-    return true;
-  }
-  std::error_code error;
-  if (!std::filesystem::is_regular_file(settingsFile, error)) {
-    return false;
-  }
-  TSettingsLocation location;
-  location.SettingsFileName = settingsFile;
-  location.FeedsFileName = storeFile;
-  location.AppPath = std::filesystem::path(settingsFile).parent_path().string() + "/";
-  if (LoadSettings(settings, location).Damaged) {
-    std::fprintf(stderr, "tidewick-feed: the settings file \"%s\" is damaged; using what could be read\n",
-                 settingsFile.c_str());
-  }
-  return true;
-}
-
 int LockStore(const std::string& storeFile, TFeedStoreLock& lock) {
   std::string message;
   if (lock.Acquire(storeFile, message)) {
@@ -77,6 +56,35 @@ int LoadStoreForWriting(const std::string& storeFile, bool missingIsEmpty, TStor
                  loaded.StateDamagedCopy.c_str());
   }
   return kExitOk;
+}
+
+}  // namespace
+
+bool LoadToolSettings(const std::string& settingsFile, const std::string& storeFile, TSettings& settings) {
+  if (settingsFile.empty()) {
+    return true;
+  }
+  std::error_code error;
+  if (!std::filesystem::is_regular_file(settingsFile, error)) {
+    return false;
+  }
+  TSettingsLocation location;
+  location.SettingsFileName = settingsFile;
+  location.FeedsFileName = storeFile;
+  location.AppPath = std::filesystem::path(settingsFile).parent_path().string() + "/";
+  if (LoadSettings(settings, location).Damaged) {
+    std::fprintf(stderr, "tidewick-feed: the settings file \"%s\" is damaged; using what could be read\n",
+                 settingsFile.c_str());
+  }
+  return true;
+}
+
+int OpenStoreForWriting(const std::string& storeFile, bool missingIsEmpty, TFeedStoreLock& lock,
+                        TStoreLoadResult& loaded) {
+  if (const int status = LockStore(storeFile, lock); status != kExitOk) {
+    return status;
+  }
+  return LoadStoreForWriting(storeFile, missingIsEmpty, loaded);
 }
 
 int DoneStatus(const TStoreLoadResult& loaded) {

@@ -14,14 +14,13 @@ namespace tidewick {
 // False when it is not a file; a damaged one is reported and what could be read is used.
 bool LoadToolSettings(const std::string& settingsFile, const std::string& storeFile, TSettings& settings);
 
-// Takes the lock of storeFile. kExitOk, or kExitLocked when another program holds it, or kExitUsage when the lock
-// file cannot be made; the reason is printed.
-int LockStore(const std::string& storeFile, TFeedStoreLock& lock);
-
-// Loads storeFile into Feeds (and its accounts) for a command that saves it again. kExitOk, or kExitUsage (printed)
-// when it is missing (unless missingIsEmpty: a fresh store), cannot be read, or is damaged without a kept copy. A
-// recovery and a damaged refresh state file are reported on standard error.
-int LoadStoreForWriting(const std::string& storeFile, bool missingIsEmpty, TStoreLoadResult& loaded);
+// Takes the lock of storeFile, then loads it into Feeds (and its accounts) for a command that saves it again; the
+// lock comes first, so no other program writes the store between reading and saving. kExitOk; kExitLocked when
+// another program holds the lock; kExitUsage (printed) when the lock file cannot be made, or the store is missing
+// (unless missingIsEmpty: a fresh store), cannot be read, or is damaged without a kept copy. A recovery and a damaged
+// refresh state file are reported on standard error.
+int OpenStoreForWriting(const std::string& storeFile, bool missingIsEmpty, TFeedStoreLock& lock,
+                        TStoreLoadResult& loaded);
 
 // The status of a command whose work is done: kExitRecovered (with where the damaged file is kept) after a recovery.
 int DoneStatus(const TStoreLoadResult& loaded);

@@ -132,11 +132,8 @@ int RunSync(const std::vector<std::string>& args) {
     return UsageError("cannot read the settings file \"" + arguments.SettingsFile + "\"");
   }
   TFeedStoreLock lock;
-  if (const int status = LockStore(arguments.StoreFile, lock); status != kExitOk) {
-    return status;
-  }
   TStoreLoadResult loaded;
-  if (const int status = LoadStoreForWriting(arguments.StoreFile, false, loaded); status != kExitOk) {
+  if (const int status = OpenStoreForWriting(arguments.StoreFile, false, lock, loaded); status != kExitOk) {
     return status;
   }
   const std::string queueFile = SyncQueueFileName(arguments.StoreFile);
