@@ -1,10 +1,24 @@
-// The yardstick for refresh benchmarks: fetches every URL of a list with 16 threads of plain libcurl and nothing
-// else (no parsing, no store). Usage: bare_curl_fetch URLS_FILE [THREADS]
+// The yardstick for refresh benchmarks: fetches every URL of a list with threads of plain libcurl and nothing else
+// (no parsing, no store). With options it gives the floor under any refresh on this machine, the least a reader
+// that reads every feed and saves what it read safely must spend:
+//   --parse         parses each body in place with pugixml, the fastest DOM parse at hand, and builds nothing from it;
+//   --save FILE N   appends the bodies, as they arrive, to FILE until N bytes are there (the size of the store the
+//                   refresh wrote), syncs every 4 MiB on a helper thread as the store save does, and ends with fsync.
+// Nothing else: no entries, no escaping, no store format, so a refresh can come near the floor but not below it.
+// Usage: bare_curl_fetch URLS_FILE [THREADS [--parse] [--save FILE BYTES]]
+
+#include <fcntl.h>
+#include <unistd.h>
 
 #include <atomic>
+#include <condition_variable>
 #include <cstdio>
+#include <cstring>
 #include <curl/curl.h>
 #include <fstream>
+#include <memory>
+#include <mutex>
+#include <pugixml.hpp>
 #include <string>
 #include <thread>
 #include <vector>
@@ -16,11 +30,77 @@ size_t Collect(char* data, size_t size, size_t count, void* userData) {
   return size * count;
 }
 
+// Writes up to a byte budget from many threads; a helper thread syncs each 4 MiB while later ones are written.
+class TSyncedSink {
+ public:
+  TSyncedSink(const char* path, size_t budget)
+      : m_fd(open(path, O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644)), m_left(budget) {
+    m_syncer = std::jthread([this](std::stop_token stop) { SyncWhileWriting(stop); });
+  }
+  TSyncedSink(const TSyncedSink&) = delete;
+  TSyncedSink& operator=(const TSyncedSink&) = delete;
+  ~TSyncedSink() {
+    if (m_fd >= 0) {
+      close(m_fd);
+    }
+  }
+
+  void Append(const std::string& body) {
+    std::lock_guard lock(m_mutex);
+    const size_t count = std::min(body.size(), m_left);
+    if (m_fd < 0 || count == 0) {
+      return;
+    }
+    m_failed |= write(m_fd, body.data(), count) != static_cast<ssize_t>(count);
+    m_left -= count;
+    m_unsynced += count;
+    if (m_unsynced >= kSyncStep) {
+      m_unsynced = 0;
+      m_syncDue = true;
+      m_wake.notify_one();
+    }
+  }
+
+  // Stops the helper and makes the whole file durable; false when a write or the sync failed.
+  bool Finish() {
+    m_syncer.request_stop();
+    m_wake.notify_one();
+    m_syncer.join();
+    return m_fd >= 0 && !m_failed && m_left == 0 && fsync(m_fd) == 0;
+  }
+
+ private:
+  static constexpr size_t kSyncStep = 4 << 20;
+
+  void SyncWhileWriting(const std::stop_token& stop) {
+    std::unique_lock lock(m_mutex);
+    while (true) {
+      m_wake.wait(lock, [&] { return m_syncDue || stop.stop_requested(); });
+      if (stop.stop_requested()) {
+        return;
+      }
+      m_syncDue = false;
+      lock.unlock();
+      fdatasync(m_fd);
+      lock.lock();
+    }
+  }
+
+  const int m_fd;
+  std::mutex m_mutex;
+  std::condition_variable m_wake;
+  size_t m_left;
+  size_t m_unsynced = 0;
+  bool m_syncDue = false;
+  bool m_failed = false;
+  std::jthread m_syncer;
+};
+
 }  // namespace
 
 int main(int argc, char** argv) {
   if (argc < 2) {
-    std::fputs("usage: bare_curl_fetch URLS_FILE [THREADS]\n", stderr);
+    std::fputs("usage: bare_curl_fetch URLS_FILE [THREADS [--parse] [--save FILE BYTES]]\n", stderr);
     return 2;
   }
   std::vector<std::string> urls;
@@ -31,10 +111,26 @@ int main(int argc, char** argv) {
     }
   }
   const int threads = argc > 2 ? std::stoi(argv[2]) : 16;
+  bool parse = false;
+  const char* savePath = nullptr;
+  size_t saveBytes = 0;
+  for (int i = 3; i < argc; ++i) {
+    if (std::strcmp(argv[i], "--parse") == 0) {
+      parse = true;
+    } else if (std::strcmp(argv[i], "--save") == 0 && i + 2 < argc) {
+      savePath = argv[++i];
+      saveBytes = std::stoull(argv[++i]);
+    } else {
+      std::fprintf(stderr, "bare_curl_fetch: unknown argument %s\n", argv[i]);
+      return 2;
+    }
+  }
+  std::unique_ptr<TSyncedSink> sink = savePath ? std::make_unique<TSyncedSink>(savePath, saveBytes) : nullptr;
   curl_global_init(CURL_GLOBAL_DEFAULT);
   std::atomic<size_t> next{0};
   std::atomic<size_t> bytes{0};
   std::atomic<int> failed{0};
+  std::atomic<int> unreadable{0};
   {
     std::vector<std::jthread> pool;
     for (int t = 0; t < threads; ++t) {
@@ -49,13 +145,22 @@ int main(int argc, char** argv) {
           if (curl_easy_perform(easy) != CURLE_OK) {
             ++failed;
           }
-          bytes += body.size();
           curl_easy_cleanup(easy);
+          bytes += body.size();
+          if (parse) {
+            pugi::xml_document doc;
+            unreadable += doc.load_buffer_inplace(body.data(), body.size()) ? 0 : 1;
+          }
+          if (sink) {
+            sink->Append(body);  // what was read goes to disk; which bytes those are makes no difference here
+          }
         }
       });
     }
   }
-  std::printf("%zu URLs, %zu bytes, %d failed\n", urls.size(), bytes.load(), failed.load());
+  const bool saved = !sink || sink->Finish();
+  std::printf("%zu URLs, %zu bytes, %d failed, %d unreadable%s\n", urls.size(), bytes.load(), failed.load(),
+              unreadable.load(), saved ? "" : ", save failed");
   curl_global_cleanup();
-  return failed.load() == 0 ? 0 : 1;
+  return failed.load() == 0 && unreadable.load() == 0 && saved ? 0 : 1;
 }

@@ -3,7 +3,9 @@
 # libcurl fetch, all fetching the 300 feeds of the reference corpus in the same run:
 #   1. from nginx on loopback, as medians of ROUNDS alternating rounds (wall and user + system CPU time): the bare
 #      fetch, a first refresh of a store without entries and, a minute later, a second refresh that nginx answers
-#      with 304s (If-None-Match); Newsboat's first and second reload beside them;
+#      with 304s (If-None-Match); Newsboat's first and second reload beside them; and the floor under any refresh
+#      (bare_curl_fetch.cpp with options): the same fetch with a safe save of as many bytes as the first refresh saved, and that
+#      with a pugixml parse of each feed as well;
 #   2. through delay_server.py (0.2 s before each answer, like a real server's latency), one run each with peak memory.
 # Everything it writes goes below a temporary folder. A feed is asked at most once a minute, so every second refresh
 # waits until a minute has passed since the first. Run it on a machine as quiet as you can get, as root in a session
@@ -34,6 +36,7 @@ need=()
 command -v nginx >/dev/null || [ -x /usr/sbin/nginx ] || need+=(nginx-light)
 command -v newsboat >/dev/null || need+=(newsboat)
 command -v /usr/bin/time >/dev/null || need+=(time)
+[ -f /usr/include/pugixml.hpp ] || need+=(libpugixml-dev)
 if [ ${#need[@]} -gt 0 ]; then
   sudo=""
   [ "$(id -u)" -ne 0 ] && sudo="sudo"
@@ -54,7 +57,7 @@ if [ -z "$tidewick_feed" ]; then
   cmake --build "$here/build/bench-release" --target tidewick-feed >/dev/null
   tidewick_feed="$here/build/bench-release/tools/tidewick-feed"
 fi
-g++ -O2 -std=c++20 -o "$work/bare_curl_fetch" "$here/bench/bare_curl_fetch.cpp" -lcurl -pthread
+g++ -O2 -std=c++20 -o "$work/bare_curl_fetch" "$here/bench/bare_curl_fetch.cpp" -lcurl -lpugixml -pthread
 
 python3 "$shared/gen_corpus.py" --seed 42 --out "$work/corpus" >/dev/null
 feeds="$work/corpus/feeds"
@@ -162,6 +165,12 @@ run_rounds() {
     timed bare "$work/bare_curl_fetch" "$dir/urls" 16
     starts[i]=$(date +%s)
     timed first "$tidewick_feed" refresh "$dir/Feeds.xml"
+    # The floor: the same fetch, then a safe save of as many bytes as the refresh saved, then also a parse.
+    local stored
+    stored=$(stat -c %s "$dir/Feeds.xml")
+    timed floor-save "$work/bare_curl_fetch" "$dir/urls" 16 --save "$work/floor.bin" "$stored"
+    timed floor-parse "$work/bare_curl_fetch" "$dir/urls" 16 --parse --save "$work/floor.bin" "$stored"
+    rm -f "$work/floor.bin"
     timed newsboat-first env HOME="$dir/home" newsboat -x reload -u "$dir/urls" -c "$dir/cache.db" \
       -C "$work/newsboat.config"
   done
@@ -187,7 +196,8 @@ for line in open(sys.argv[1]):
     label, wall, cpu = line.split()
     rows.setdefault(label, []).append((float(wall), float(cpu)))
 med = {label: (statistics.median(w for w, _ in v), statistics.median(c for _, c in v)) for label, v in rows.items()}
-names = {"bare": "bare libcurl, 16 threads", "first": "tidewick-feed refresh, first",
+names = {"bare": "bare libcurl, 16 threads", "floor-save": "floor: bare + safe save of the store size",
+         "floor-parse": "floor: bare + pugixml parse + safe save", "first": "tidewick-feed refresh, first",
          "second": "tidewick-feed refresh, 304s", "newsboat-first": "newsboat -x reload (16 threads), first",
          "newsboat-second": "newsboat -x reload (16 threads), 2nd"}
 print(f"  {'':40} {'wall':>8} {'CPU':>8}   each round's wall")
@@ -197,6 +207,8 @@ for label in names:
         print(f"  {names[label]:40} {med[label][0]:7.2f}s {med[label][1]:7.2f}s   {walls}")
 b, f, s = med["bare"], med["first"], med["second"]
 print(f"  first / bare fetch: {f[0] / b[0]:.2f}x wall, {f[1] / b[1]:.2f}x CPU (goal: within 2.5x)")
+for label in ("floor-save", "floor-parse"):
+    print(f"  {label} / bare fetch: {med[label][0] / b[0]:.2f}x wall, {med[label][1] / b[1]:.2f}x CPU")
 print(f"  304s / first: {100 * s[0] / f[0]:.0f}% wall, {100 * s[1] / f[1]:.0f}% CPU (goal: under 50%)")
 nf, ns = med["newsboat-first"], med["newsboat-second"]
 print(f"  newsboat first / bare fetch: {nf[0] / b[0]:.1f}x wall; newsboat 2nd / first: {100 * ns[0] / nf[0]:.0f}% wall")
