@@ -49,28 +49,16 @@ const std::array<TShortFold, kTableEnd - kTableStart>& TwoByteFolds() {
 constexpr std::string_view kMarkupTags[] = {"<a ",   "<p>",  "<p ",  "<b>",     "<i>",     "<u>",    "<img ",
                                             "<span", "<pre", "<div", "<center", "<strong", "<table", "<blockquote"};
 
-bool StartsWithAt(std::string_view text, size_t at, std::string_view lowerPrefix) {
-  if (text.size() - at < lowerPrefix.size()) {
-    return false;
-  }
-  for (size_t i = 0; i < lowerPrefix.size(); ++i) {
-    if (AsciiLower(text[at + i]) != lowerPrefix[i]) {
-      return false;
-    }
-  }
-  return true;
-}
-
 // What a "<" starts, as HtmlToText sees it: a line break (which only HtmlToText itself converts), markup it knows
 // (then every tag of the text is stripped), or neither (a lone "<" in plain text).
 enum class TTagKind { LineBreak, Markup, Other };
 
 TTagKind TagKindAt(std::string_view text, size_t at) {
-  if (StartsWithAt(text, at, "<br")) {
+  if (StartsWithAsciiIgnoringCase(text, at, "<br")) {
     return TTagKind::LineBreak;
   }
   for (const std::string_view tag : kMarkupTags) {
-    if (StartsWithAt(text, at, tag)) {
+    if (StartsWithAsciiIgnoringCase(text, at, tag)) {
       return TTagKind::Markup;
     }
   }
@@ -152,7 +140,7 @@ TFastFold TryFoldFast(char* out, std::string_view html, bool strip) {
   auto classify = [&](const char* q) {
     const auto at = static_cast<size_t>(q - begin);
     if (result.SawMarkup) {
-      return !StartsWithAt(html, at, "<br");  // markup is settled: only a line break still matters
+      return !StartsWithAsciiIgnoringCase(html, at, "<br");  // markup is settled: only a line break still matters
     }
     const TTagKind kind = TagKindAt(html, at);
     result.SawMarkup = kind == TTagKind::Markup;

@@ -25,18 +25,6 @@ void AssignLower(std::string& out, std::string_view text) {
   }
 }
 
-bool StartsWithIgnoringCase(std::string_view text, size_t at, std::string_view lowerPrefix) {
-  if (text.size() - at < lowerPrefix.size()) {
-    return false;
-  }
-  for (size_t i = 0; i < lowerPrefix.size(); ++i) {
-    if (AsciiLower(text[at + i]) != lowerPrefix[i]) {
-      return false;
-    }
-  }
-  return true;
-}
-
 }  // namespace
 
 THtmlScanner::THtmlScanner(std::string_view html, size_t maxAttributes)
@@ -151,7 +139,7 @@ void THtmlScanner::SkipRawText(std::string_view lowerName) {
   }
   for (size_t at = m_html.find("</", m_pos); at != std::string_view::npos; at = m_html.find("</", at + 2)) {
     const size_t afterName = at + 2 + lowerName.size();
-    if (StartsWithIgnoringCase(m_html, at + 2, lowerName) &&
+    if (StartsWithAsciiIgnoringCase(m_html, at + 2, lowerName) &&
         (afterName == m_html.size() || EndsName(m_html[afterName], false))) {
       m_pos = at;
       THtmlToken endTag;

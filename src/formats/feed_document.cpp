@@ -13,6 +13,7 @@
 #include "formats/feed_reader.h"
 #include "formats/reader_support.h"
 #include "lang/lang_text.h"
+#include "util/case_fold.h"
 #include "util/charset.h"
 #include "util/utf8.h"
 #include "xml/xml_doc.h"
@@ -25,32 +26,16 @@ constexpr std::string_view kDeclaration = "<?xml version=\"1.0\" ?>\r\n";
 constexpr std::string_view kUtf8Bom = "\xEF\xBB\xBF";
 constexpr std::string_view kUtf8BomAndDeclaration = "\xEF\xBB\xBF<?xml version=\"1.0\" ?>\r\n";
 
-bool StartsWithIgnoringCase(std::string_view text, size_t pos, std::string_view lowerPrefix) {
-  if (text.size() - pos < lowerPrefix.size()) {
-    return false;
-  }
-  for (size_t i = 0; i < lowerPrefix.size(); ++i) {
-    char c = text[pos + i];
-    if (c >= 'A' && c <= 'Z') {
-      c = static_cast<char>(c - 'A' + 'a');
-    }
-    if (c != lowerPrefix[i]) {
-      return false;
-    }
-  }
-  return true;
-}
-
 // Whether "<?xml" (any letter case, a stylesheet instruction included) occurs before the first element. Only the
 // prolog counts: a feed without a declaration whose content quotes one in a CDATA section still gets one put in
 // front, or its top element would become the root and no path would find it.
 bool HasDeclaration(std::string_view text) {
   size_t pos = 0;
   while ((pos = text.find('<', pos)) != std::string_view::npos) {
-    if (StartsWithIgnoringCase(text, pos, "<?xml")) {
+    if (StartsWithAsciiIgnoringCase(text, pos, "<?xml")) {
       return true;
     }
-    if (StartsWithIgnoringCase(text, pos, "<!--")) {
+    if (StartsWithAsciiIgnoringCase(text, pos, "<!--")) {
       const size_t end = text.find("-->", pos + 4);
       if (end == std::string_view::npos) {
         return false;

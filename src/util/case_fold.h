@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <string>
 #include <string_view>
 
@@ -24,5 +25,18 @@ std::string LowerAscii(std::string_view text);
 
 // Equality ignoring ASCII letter case only (encoding names, keywords).
 bool SameAsciiIgnoringCase(std::string_view a, std::string_view b);
+
+// Whether `text` at `pos` starts with the lower-case ASCII `lowerPrefix`, ignoring ASCII letter case (markup names).
+inline bool StartsWithAsciiIgnoringCase(std::string_view text, std::size_t pos, std::string_view lowerPrefix) {
+  if (pos > text.size() || text.size() - pos < lowerPrefix.size()) {
+    return false;
+  }
+  for (std::size_t i = 0; i < lowerPrefix.size(); ++i) {
+    if (AsciiLower(text[pos + i]) != lowerPrefix[i]) {
+      return false;
+    }
+  }
+  return true;
+}
 
 }  // namespace tidewick

@@ -29,10 +29,6 @@ bool IsAsciiEncodingName(std::string_view encoding) {
   return IsAnyOf(encoding, {"us-ascii", "ascii", "ansi_x3.4-1968", "iso646-us"});
 }
 
-bool StartsWithIgnoringCase(std::string_view text, std::string_view prefix) {
-  return text.size() >= prefix.size() && SameAsciiIgnoringCase(text.substr(0, prefix.size()), prefix);
-}
-
 std::string RepairUtf8Fast(std::string_view bytes) {
   if (IsValidUtf8(bytes)) {
     return std::string(bytes);
@@ -344,7 +340,7 @@ std::string DecodeToUtf8(std::string_view bytes, std::string_view encoding) {
     return Windows1252ToUtf8(bytes);
   }
   std::string from(encoding);
-  if (StartsWithIgnoringCase(encoding, "utf-16") && bytes.size() >= 2) {
+  if (StartsWithAsciiIgnoringCase(encoding, 0, "utf-16") && bytes.size() >= 2) {
     const auto first = static_cast<unsigned char>(bytes[0]);
     const auto second = static_cast<unsigned char>(bytes[1]);
     if (first == 0xFF && second == 0xFE) {

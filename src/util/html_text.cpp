@@ -112,23 +112,6 @@ bool AppendReference(std::string& out, std::string_view body) {
   return !text.empty();
 }
 
-char LowerAscii(char c) {
-  return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
-}
-
-// Whether `text` at `pos` starts with the lower-case ASCII `needle`, ignoring case.
-bool StartsWithAt(std::string_view text, std::size_t pos, std::string_view needle) {
-  if (text.size() - pos < needle.size()) {
-    return false;
-  }
-  for (std::size_t i = 0; i < needle.size(); ++i) {
-    if (LowerAscii(text[pos + i]) != needle[i]) {
-      return false;
-    }
-  }
-  return true;
-}
-
 // Every occurrence of the lower-case ASCII `from` (ignoring case) replaced by `to`, left to right.
 std::string ReplaceIgnoringCase(std::string_view text, std::string_view from, std::string_view to) {
   std::string out;
@@ -137,7 +120,7 @@ std::string ReplaceIgnoringCase(std::string_view text, std::string_view from, st
   // `from` begins with "<" or CR, neither of which has a case, so runs up to it are copied whole.
   for (std::size_t found = text.find(from.front()); found != std::string_view::npos;
        found = text.find(from.front(), found + 1)) {
-    if (found >= pos && StartsWithAt(text, found, from)) {
+    if (found >= pos && StartsWithAsciiIgnoringCase(text, found, from)) {
       out.append(text.substr(pos, found - pos)).append(to);
       pos = found + from.size();
     }
@@ -149,7 +132,7 @@ std::string ReplaceIgnoringCase(std::string_view text, std::string_view from, st
 // Whether `text` contains the lower-case ASCII `needle`, which begins with "<", ignoring case.
 bool ContainsTagIgnoringCase(std::string_view text, std::string_view needle) {
   for (std::size_t pos = text.find('<'); pos != std::string_view::npos; pos = text.find('<', pos + 1)) {
-    if (StartsWithAt(text, pos, needle)) {
+    if (StartsWithAsciiIgnoringCase(text, pos, needle)) {
       return true;
     }
   }
@@ -163,7 +146,7 @@ constexpr std::string_view kMarkupTags[] = {"<a ",   "<p>",  "<p ",  "<b>",     
 bool LooksLikeMarkup(std::string_view text) {
   for (std::size_t pos = text.find('<'); pos != std::string_view::npos; pos = text.find('<', pos + 1)) {
     for (const std::string_view tag : kMarkupTags) {
-      if (StartsWithAt(text, pos, tag)) {
+      if (StartsWithAsciiIgnoringCase(text, pos, tag)) {
         return true;
       }
     }
@@ -190,7 +173,7 @@ bool IsBlank(char c) {
 
 // Whether a tag named `lowerName` starts at `at` ("<name" or "</name" as given, then a blank, "/", ">" or the end).
 bool TagNamedAt(std::string_view text, std::size_t at, std::string_view lowerStart) {
-  if (!StartsWithAt(text, at, lowerStart)) {
+  if (!StartsWithAsciiIgnoringCase(text, at, lowerStart)) {
     return false;
   }
   const std::size_t next = at + lowerStart.size();
