@@ -45,10 +45,6 @@ const std::array<TShortFold, kTableEnd - kTableStart>& TwoByteFolds() {
   return table;
 }
 
-// Markup marks as HtmlToText knows them.
-constexpr std::string_view kMarkupTags[] = {"<a ",   "<p>",  "<p ",  "<b>",     "<i>",     "<u>",    "<img ",
-                                            "<span", "<pre", "<div", "<center", "<strong", "<table", "<blockquote"};
-
 // What a "<" starts, as HtmlToText sees it: a line break (which only HtmlToText itself converts), markup it knows
 // (then every tag of the text is stripped), or neither (a lone "<" in plain text).
 enum class TTagKind { LineBreak, Markup, Other };
@@ -57,12 +53,7 @@ TTagKind TagKindAt(std::string_view text, size_t at) {
   if (StartsWithAsciiIgnoringCase(text, at, "<br")) {
     return TTagKind::LineBreak;
   }
-  for (const std::string_view tag : kMarkupTags) {
-    if (StartsWithAsciiIgnoringCase(text, at, tag)) {
-      return TTagKind::Markup;
-    }
-  }
-  return TTagKind::Other;
+  return StartsMarkupTag(text, at) ? TTagKind::Markup : TTagKind::Other;
 }
 
 // What the tags of a text ask of the search: HtmlToText's own conversion (line breaks), stripping the tags, or

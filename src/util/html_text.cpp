@@ -139,16 +139,10 @@ bool ContainsTagIgnoringCase(std::string_view text, std::string_view needle) {
   return false;
 }
 
-// Tags whose presence marks a text as HTML rather than plain text that happens to contain "<".
-constexpr std::string_view kMarkupTags[] = {"<a ",   "<p>",  "<p ",  "<b>",     "<i>",     "<u>",    "<img ",
-                                            "<span", "<pre", "<div", "<center", "<strong", "<table", "<blockquote"};
-
 bool LooksLikeMarkup(std::string_view text) {
   for (std::size_t pos = text.find('<'); pos != std::string_view::npos; pos = text.find('<', pos + 1)) {
-    for (const std::string_view tag : kMarkupTags) {
-      if (StartsWithAsciiIgnoringCase(text, pos, tag)) {
-        return true;
-      }
+    if (StartsMarkupTag(text, pos)) {
+      return true;
     }
   }
   return false;
@@ -269,6 +263,15 @@ std::string ShrinkBlankLines(std::string_view text) {
 }
 
 }  // namespace
+
+bool StartsMarkupTag(std::string_view text, std::size_t at) {
+  // Tags whose presence marks a text as HTML rather than plain text that happens to contain "<".
+  static constexpr std::string_view kMarkupTags[] = {"<a ",     "<p>",     "<p ",    "<b>",        "<i>",
+                                                     "<u>",     "<img ",   "<span",  "<pre",       "<div",
+                                                     "<center", "<strong", "<table", "<blockquote"};
+  return std::any_of(std::begin(kMarkupTags), std::end(kMarkupTags),
+                     [&](std::string_view tag) { return StartsWithAsciiIgnoringCase(text, at, tag); });
+}
 
 const TEntityTable& EntityTable() {
   static const TEntityTable table = MakeEntityTable();

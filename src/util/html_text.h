@@ -34,6 +34,8 @@ std::string DecodeEntities(std::string_view text);
 // one of the common tags, and runs of blank lines shrink to one. Stripping drops scripts, styles, frames, plug-ins,
 // templates and noscript fallbacks with their content. References are not decoded here.
 std::string HtmlToText(std::string_view text);
+// Whether one of the tags that make HtmlToText strip markup ("<p>", "<a ", "<div" ...) starts at `at`, ignoring case.
+bool StartsMarkupTag(std::string_view text, std::size_t at);
 
 // When the "<" at `at` starts a script, style, noscript, template, iframe or object element, the position after its
 // end tag (a nested object or template counts its own end tag; without one the element runs to the end of the text);
