@@ -14,15 +14,6 @@ namespace tidewick {
 
 namespace {
 
-bool IsAscii(std::string_view text) {
-  for (const char c : text) {
-    if (static_cast<unsigned char>(c) >= 0x80) {
-      return false;
-    }
-  }
-  return true;
-}
-
 template <size_t N>
 int FindField(const std::array<std::string_view, N>& names, std::string_view name) {
   for (size_t i = 0; i < N; ++i) {

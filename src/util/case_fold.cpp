@@ -9,15 +9,6 @@ namespace tidewick {
 
 namespace {
 
-bool IsAscii(std::string_view text) {
-  for (const char c : text) {
-    if (static_cast<unsigned char>(c) >= 0x80) {
-      return false;
-    }
-  }
-  return true;
-}
-
 struct FreeDeleter {
   void operator()(utf8proc_uint8_t* p) const { std::free(p); }
 };

@@ -6,6 +6,16 @@
 
 namespace tidewick {
 
+// Whether every byte is below 0x80 (then the ASCII fast paths apply).
+inline bool IsAscii(std::string_view text) {
+  for (const char c : text) {
+    if (static_cast<unsigned char>(c) >= 0x80) {
+      return false;
+    }
+  }
+  return true;
+}
+
 // Unicode case folding of UTF-8 text ("Straße" and "STRASSE" fold alike); plain ASCII takes a fast path.
 std::string FoldCase(std::string_view utf8);
 

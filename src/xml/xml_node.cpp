@@ -28,10 +28,7 @@ bool SameXmlName(std::string_view a, std::string_view b) {
       return true;
     }
   }
-  const auto ascii = [](std::string_view text) {
-    return std::all_of(text.begin(), text.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; });
-  };
-  if (ascii(a) && ascii(b)) {
+  if (IsAscii(a) && IsAscii(b)) {
     return false;
   }
   return SameTextIgnoringCase(a, b);

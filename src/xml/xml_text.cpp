@@ -274,7 +274,7 @@ bool XmlNameMatches(std::string_view name, std::string_view foldedName) {
     if (static_cast<unsigned char>(name[i]) < 0x80 && static_cast<unsigned char>(foldedName[i]) < 0x80) {
       return false;
     }
-  } else if (std::all_of(name.begin(), name.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; })) {
+  } else if (IsAscii(name)) {
     return false;
   }
   return FoldCase(name) == foldedName;
