@@ -4,6 +4,7 @@
 
 #include "feeds/feed_records.h"
 #include "lang/lang_text.h"
+#include "xml/xml_text.h"
 
 namespace tidewick {
 namespace {
@@ -32,25 +33,12 @@ void AppendLatin1(std::string& out, std::string_view text) {
     size_t length = 1;
     const char32_t c = DecodeAt(text, pos, length);
     pos += length;
-    switch (c) {
-      case '&':
-        out += "&amp;";
-        break;
-      case '<':
-        out += "&lt;";
-        break;
-      case '>':
-        out += "&gt;";
-        break;
-      case '"':
-        out += "&quot;";
-        break;
-      default:
-        if (c < 0x80 || (c >= 0xA0 && c <= 0xFF)) {
-          out += static_cast<char>(c);
-        } else {
-          out += "&#" + std::to_string(static_cast<uint32_t>(c)) + ";";
-        }
+    if (const std::string_view entity = MarkupEntity(c); !entity.empty()) {
+      out += entity;
+    } else if (c < 0x80 || (c >= 0xA0 && c <= 0xFF)) {
+      out += static_cast<char>(c);
+    } else {
+      AppendNumericReference(out, c);
     }
   }
 }

@@ -210,38 +210,28 @@ void AppendEncodedText(std::string& out, std::string_view text, bool latin1) {
       continue;
     }
     out.append(text.data() + runStart, pos - runStart);
-    switch (byte) {
-      case '&':
-        out += "&amp;";
-        break;
-      case '<':
-        out += "&lt;";
-        break;
-      case '>':
-        out += "&gt;";
-        break;
-      case '"':
-        out += "&quot;";
-        break;
-      default: {
-        // A character beyond Latin-1: its numeric reference.
-        const std::size_t length = std::max<std::size_t>(1, Utf8SequenceLength(text, pos));
-        char32_t codePoint = byte & (length == 2 ? 0x1F : length == 3 ? 0x0F : 0x07);
-        for (std::size_t i = 1; i < length; ++i) {
-          codePoint = (codePoint << 6) | (static_cast<unsigned char>(text[pos + i]) & 0x3F);
-        }
-        out += "&#";
-        out += std::to_string(static_cast<uint32_t>(codePoint));
-        out += ';';
-        pos += length;
-        runStart = pos;
-        continue;
+    if (const std::string_view entity = MarkupEntity(byte); !entity.empty()) {
+      out += entity;
+      ++pos;
+    } else {
+      // A character beyond Latin-1: its numeric reference.
+      const std::size_t length = std::max<std::size_t>(1, Utf8SequenceLength(text, pos));
+      char32_t codePoint = byte & (length == 2 ? 0x1F : length == 3 ? 0x0F : 0x07);
+      for (std::size_t i = 1; i < length; ++i) {
+        codePoint = (codePoint << 6) | (static_cast<unsigned char>(text[pos + i]) & 0x3F);
       }
+      AppendNumericReference(out, codePoint);
+      pos += length;
     }
-    ++pos;
     runStart = pos;
   }
   out.append(text.data() + runStart, text.size() - runStart);
+}
+
+void AppendNumericReference(std::string& out, char32_t codePoint) {
+  out += "&#";
+  out += std::to_string(static_cast<uint32_t>(codePoint));
+  out += ';';
 }
 
 std::string EncodeText(std::string_view text, std::string_view encoding) {

@@ -22,6 +22,24 @@ std::size_t DecodeTextInto(char* dest, std::string_view text, bool latin1);
 std::string EncodeText(std::string_view text, std::string_view encoding);
 void AppendEncodedText(std::string& out, std::string_view text, bool latin1);
 
+// The entity that escapes a markup character in a value ("&amp;", "&lt;", "&gt;", "&quot;"); empty for any other.
+inline std::string_view MarkupEntity(char32_t c) {
+  switch (c) {
+    case '&':
+      return "&amp;";
+    case '<':
+      return "&lt;";
+    case '>':
+      return "&gt;";
+    case '"':
+      return "&quot;";
+    default:
+      return {};
+  }
+}
+// Appends the numeric reference "&#N;" of a code point.
+void AppendNumericReference(std::string& out, char32_t codePoint);
+
 // The key under which element and attribute names are compared: Unicode case folding, with an ASCII fast path.
 std::string FoldXmlName(std::string_view name);
 // Whether `name` matches `foldedName` (already folded) ignoring letter case.
