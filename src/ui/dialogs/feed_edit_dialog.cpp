@@ -405,14 +405,7 @@ void TFeedEditDialog::accept() {
     return;
   }
   if (check.Interval == TIntervalVerdict::AskFirst) {
-    const auto answer = prompts::Message(
-        this, QMessageBox::Warning, Text("FeedEdit|MsgTTLLowTitle", "Niedriges Abfrageintervall"),
-        Text("FeedEdit|MsgTTLLowText",
-             "Das Abfrageintervall wurde auf nur %s1% Minuten eingestellt.%w%Sie sollten das Intervall auf mindestens "
-             "60 Minuten setzen.%w%%w%Möchten Sie das Abfrageintervall jetzt korrigieren?",
-             std::to_string(txtTTL->value())),
-        QMessageBox::Yes | QMessageBox::No);
-    if (answer != QMessageBox::No)
+    if (WantsToCorrectLowInterval(this, txtTTL->value()))
       return;
   }
   if (check.NameTaken) {

@@ -1,6 +1,10 @@
 #include "ui/dialogs/settings_number_box.h"
 
 #include <algorithm>
+#include <string>
+
+#include "ui/main/lang_qstring.h"
+#include "ui/main/ui_prompts.h"
 
 namespace tidewick {
 namespace {
@@ -33,6 +37,17 @@ void TNumberBox::fixup(QString& text) const {
   const qlonglong number = digits.toLongLong(&ok);
   const int clamped = ok ? static_cast<int>(std::clamp<qlonglong>(number, minimum(), maximum())) : maximum();
   text = QString::number(clamped);
+}
+
+bool WantsToCorrectLowInterval(QWidget* parent, int minutes) {
+  const auto answer = prompts::Message(
+      parent, QMessageBox::Warning, Text("FeedEdit|MsgTTLLowTitle", "Niedriges Abfrageintervall"),
+      Text("FeedEdit|MsgTTLLowText",
+           "Das Abfrageintervall wurde auf nur %s1% Minuten eingestellt.%w%Sie sollten das Intervall auf mindestens "
+           "60 Minuten setzen.%w%%w%Möchten Sie das Abfrageintervall jetzt korrigieren?",
+           std::to_string(minutes)),
+      QMessageBox::Yes | QMessageBox::No);
+  return answer != QMessageBox::No;
 }
 
 }  // namespace tidewick
