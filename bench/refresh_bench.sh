@@ -17,6 +17,8 @@
 set -euo pipefail
 
 here="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
+# shellcheck source=bench/bench_common.sh
+. "$here/bench/bench_common.sh"
 shared="${SHARED_BENCH:-$here/../shared/bench}"
 delay="${DELAY:-0.2}"
 work="$(mktemp -d /tmp/tidewick-refresh-bench.XXXXXX)"
@@ -37,12 +39,7 @@ command -v nginx >/dev/null || [ -x /usr/sbin/nginx ] || need+=(nginx-light)
 command -v newsboat >/dev/null || need+=(newsboat)
 command -v /usr/bin/time >/dev/null || need+=(time)
 [ -f /usr/include/pugixml.hpp ] || need+=(libpugixml-dev)
-if [ ${#need[@]} -gt 0 ]; then
-  sudo=""
-  [ "$(id -u)" -ne 0 ] && sudo="sudo"
-  $sudo apt-get update -qq
-  DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends "${need[@]}" >/dev/null
-fi
+install_bench_packages "${need[@]}"
 
 # Other sessions' builds get an equal share of the processors whatever their nice value (the kernel schedules
 # processes in groups by session); as root, this session's group goes first, nginx and every measured program in it.
@@ -50,13 +47,7 @@ if [ "$(id -u)" -eq 0 ] && [ -w /proc/self/autogroup ]; then
   echo -10 >/proc/self/autogroup
 fi
 
-tidewick_feed="${1:-}"
-if [ -z "$tidewick_feed" ]; then
-  cmake -S "$here" -B "$here/build/bench-release" -G Ninja -DCMAKE_BUILD_TYPE=Release -DTIDEWICK_GUI=OFF \
-    -DTIDEWICK_BUILD_TESTS=OFF >/dev/null
-  cmake --build "$here/build/bench-release" --target tidewick-feed >/dev/null
-  tidewick_feed="$here/build/bench-release/tools/tidewick-feed"
-fi
+find_tidewick_feed "${1:-}"
 g++ -O2 -std=c++20 -o "$work/bare_curl_fetch" "$here/bench/bare_curl_fetch.cpp" -lcurl -lpugixml -pthread
 
 python3 "$shared/gen_corpus.py" --seed 42 --out "$work/corpus" >/dev/null

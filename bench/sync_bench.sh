@@ -9,6 +9,8 @@
 set -euo pipefail
 
 here="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
+# shellcheck source=bench/bench_common.sh
+. "$here/bench/bench_common.sh"
 shared="${SHARED_BENCH:-$here/../shared/bench}"
 work="$(mktemp -d /tmp/tidewick-sync-bench.XXXXXX)"
 env_file="$work/ttrss.env"
@@ -19,17 +21,8 @@ cleanup() {
 }
 trap cleanup EXIT
 
-command -v /usr/bin/time >/dev/null || {
-  DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends time >/dev/null
-}
-
-tidewick_feed="${1:-}"
-if [ -z "$tidewick_feed" ]; then
-  cmake -S "$here" -B "$here/build/bench-release" -G Ninja -DCMAKE_BUILD_TYPE=Release -DTIDEWICK_GUI=OFF \
-    -DTIDEWICK_BUILD_TESTS=OFF >/dev/null
-  cmake --build "$here/build/bench-release" --target tidewick-feed >/dev/null
-  tidewick_feed="$here/build/bench-release/tools/tidewick-feed"
-fi
+command -v /usr/bin/time >/dev/null || install_bench_packages time
+find_tidewick_feed "${1:-}"
 
 # 500 feeds of 202 entries: the first 200 of each are the first sync's 100,000 articles, the other 2 the 1,000 new.
 python3 "$shared/gen_corpus.py" --store --seed 42 --store-feeds 500 --store-items 202 --out "$work/corpus" >/dev/null
