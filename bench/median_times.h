@@ -39,6 +39,21 @@ inline TTimes Median(const std::function<void()>& action, int runs = 5) {
   return {wall[wall.size() / 2], cpu[cpu.size() / 2]};
 }
 
+// Median wall time of `runs` calls, in milliseconds; `prepare` (when given) runs untimed before each call.
+inline double MedianMs(int runs, const std::function<void()>& action, const std::function<void()>& prepare = {}) {
+  std::vector<double> times;
+  for (int i = 0; i < runs; ++i) {
+    if (prepare) {
+      prepare();
+    }
+    const auto start = std::chrono::steady_clock::now();
+    action();
+    times.push_back(std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count());
+  }
+  std::sort(times.begin(), times.end());
+  return times[times.size() / 2];
+}
+
 // Prints one line; false when the CPU time misses the goal.
 inline bool Report(const char* what, TTimes times, double goal) {
   const bool ok = times.CpuMs < goal;

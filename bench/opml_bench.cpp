@@ -5,39 +5,27 @@
 //   opml_bench [--rounds 5]
 
 #include <algorithm>
-#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <functional>
 #include <libxml/parser.h>
 #include <string>
 #include <vector>
 
 #include "feeds/feed_records.h"
+#include "median_times.h"
 #include "tree/feed_tree.h"
 #include "tree/opml_export.h"
 #include "tree/opml_import.h"
 
 using namespace tidewick;
+using bench::MedianMs;
 
 namespace {
 
 constexpr int kFolders = 100;
 constexpr int kFeedsPerFolder = 49;  // with the folders: 5,000 outlines
 constexpr double kGoalMs = 1000.0;
-
-double MedianMs(int runs, const std::function<void()>& action, const std::function<void()>& prepare) {
-  std::vector<double> times;
-  for (int i = 0; i < runs; ++i) {
-    prepare();
-    const auto start = std::chrono::steady_clock::now();
-    action();
-    times.push_back(std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count());
-  }
-  std::sort(times.begin(), times.end());
-  return times[times.size() / 2];
-}
 
 // Folders in pairs, the second inside the first; feeds with distinct names or all with one name.
 std::string MakeOpml(bool equalNames) {

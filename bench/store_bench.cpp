@@ -11,11 +11,9 @@
 #include <unistd.h>
 
 #include <algorithm>
-#include <chrono>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
-#include <functional>
 #include <libxml/parser.h>
 #include <libxml/tree.h>
 #include <sstream>
@@ -26,32 +24,19 @@
 #include "feeds/feed_store.h"
 #include "feeds/store_writer.h"
 #include "formats/feed_document.h"
+#include "median_times.h"
 #include "util/files.h"
 #include "xml/xml_doc.h"
 
 namespace fs = std::filesystem;
 using namespace tidewick;
+using bench::MedianMs;
 
 namespace {
 
 constexpr int kFeeds = 500;
 constexpr int kItemsPerFeed = 200;
 constexpr int kRuns = 5;
-
-// Median wall time of `runs` calls, in milliseconds.
-double MedianMs(int runs, const std::function<void()>& action, const std::function<void()>& prepare = {}) {
-  std::vector<double> times;
-  for (int i = 0; i < runs; ++i) {
-    if (prepare) {
-      prepare();
-    }
-    const auto start = std::chrono::steady_clock::now();
-    action();
-    times.push_back(std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count());
-  }
-  std::sort(times.begin(), times.end());
-  return times[times.size() / 2];
-}
 
 // The corpus feeds as read by the program's readers, repeated up to the store size; repeated entries get a
 // distinct title so every entry is its own.
