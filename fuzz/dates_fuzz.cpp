@@ -6,15 +6,12 @@
 #include <cstdlib>
 #include <string_view>
 
+#include "fuzz_check.h"
 #include "util/dates.h"
 
-namespace {
+using tidewick::fuzz::Check;
 
-void Check(bool condition) {
-  if (!condition) {
-    std::abort();
-  }
-}
+namespace {
 
 void CheckDate(tidewick::TDateTime value, int zoneOffset) {
   using namespace tidewick;

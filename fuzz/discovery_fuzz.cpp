@@ -4,25 +4,21 @@
 
 #include <cstddef>
 #include <cstdint>
-#include <cstdlib>
 #include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
 
+#include "fuzz_check.h"
 #include "util/utf8.h"
 #include "web/feed_discovery.h"
 #include "web/feed_discovery_url.h"
 
+using tidewick::fuzz::Check;
+
 namespace {
 
 constexpr std::string_view kPage = "https://site.example/dir/page.html";
-
-void Check(bool condition) {
-  if (!condition) {
-    std::abort();
-  }
-}
 
 void CheckAddress(const std::string& address) {
   Check(address.starts_with("http://") || address.starts_with("https://"));

@@ -3,22 +3,14 @@
 
 #include <cstddef>
 #include <cstdint>
-#include <cstdlib>
 #include <string_view>
 
 #include "feeds/feed_records.h"
 #include "formats/feed_document.h"
+#include "fuzz_check.h"
 #include "util/utf8.h"
 
-namespace {
-
-void Check(bool condition) {
-  if (!condition) {
-    std::abort();
-  }
-}
-
-}  // namespace
+using tidewick::fuzz::Check;
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   using namespace tidewick;

@@ -3,23 +3,15 @@
 
 #include <cstddef>
 #include <cstdint>
-#include <cstdlib>
 #include <string>
 #include <string_view>
 
 #include "entries/html_bounds.h"
+#include "fuzz_check.h"
 #include "util/html_text.h"
 #include "util/utf8.h"
 
-namespace {
-
-void Check(bool condition) {
-  if (!condition) {
-    std::abort();
-  }
-}
-
-}  // namespace
+using tidewick::fuzz::Check;
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   using namespace tidewick;

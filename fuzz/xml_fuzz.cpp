@@ -3,22 +3,18 @@
 
 #include <cstddef>
 #include <cstdint>
-#include <cstdlib>
 #include <string>
 #include <string_view>
 #include <vector>
 
+#include "fuzz_check.h"
 #include "util/utf8.h"
 #include "xml/xml_doc.h"
 #include "xml/xml_text.h"
 
-namespace {
+using tidewick::fuzz::Check;
 
-void Check(bool condition) {
-  if (!condition) {
-    std::abort();
-  }
-}
+namespace {
 
 void CheckTree(const tidewick::TXmlDoc& doc) {
   std::vector<const tidewick::TXmlNode*> pending{doc.Root()};
