@@ -1,7 +1,9 @@
 # shellcheck shell=bash
-# Shared by the shell benchmarks, which source it.
+# Shared by the shell benchmarks, which source it: `here` is the checkout, `shared` the reference corpus tools.
 
-bench_checkout="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
+here="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
+# shellcheck disable=SC2034  # read by the scripts
+shared="${SHARED_BENCH:-$here/../shared/bench}"
 
 # Installs the named Debian packages (bench-only: not needed to build or test Tidewick), with sudo unless root.
 install_bench_packages() {
@@ -16,8 +18,8 @@ install_bench_packages() {
 find_tidewick_feed() {
   tidewick_feed="${1:-}"
   if [ -z "$tidewick_feed" ]; then
-    local build="$bench_checkout/build/bench-release"
-    cmake -S "$bench_checkout" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DTIDEWICK_GUI=OFF \
+    local build="$here/build/bench-release"
+    cmake -S "$here" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DTIDEWICK_GUI=OFF \
       -DTIDEWICK_BUILD_TESTS=OFF >/dev/null
     cmake --build "$build" --target tidewick-feed >/dev/null
     tidewick_feed="$build/tools/tidewick-feed"

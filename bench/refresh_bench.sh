@@ -16,10 +16,8 @@
 # SKIP_SLOW=1 skips Newsboat's single-thread run through the delay server (~80 s); SKIP_DELAY=1 skips that scenario.
 set -euo pipefail
 
-here="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 # shellcheck source=bench/bench_common.sh
-. "$here/bench/bench_common.sh"
-shared="${SHARED_BENCH:-$here/../shared/bench}"
+. "$(dirname "${BASH_SOURCE[0]}")/bench_common.sh"
 delay="${DELAY:-0.2}"
 work="$(mktemp -d /tmp/tidewick-refresh-bench.XXXXXX)"
 chmod 755 "$work"  # nginx's workers run as another user and must read the corpus

@@ -8,10 +8,8 @@
 #   bench/sync_bench.sh [TIDEWICK_FEED_BINARY]
 set -euo pipefail
 
-here="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 # shellcheck source=bench/bench_common.sh
-. "$here/bench/bench_common.sh"
-shared="${SHARED_BENCH:-$here/../shared/bench}"
+. "$(dirname "${BASH_SOURCE[0]}")/bench_common.sh"
 work="$(mktemp -d /tmp/tidewick-sync-bench.XXXXXX)"
 env_file="$work/ttrss.env"
 
