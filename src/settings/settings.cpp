@@ -219,6 +219,10 @@ TFontRecord DefaultTextFont() {
   return font;
 }
 
+TProxy ProxyFrom(const TSettingsValues& settings) {
+  return {.Mode = settings.ProxyMode, .Server = settings.ProxyServer, .Port = settings.ProxyPort};
+}
+
 TSettings& Settings() {
   static TSettings settings;
   return settings;

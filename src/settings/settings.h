@@ -9,6 +9,7 @@
 
 #include "platform/file_io.h"
 #include "util/colors.h"
+#include "util/proxy.h"
 #include "xml/xml_doc.h"
 
 namespace tidewick {
@@ -80,6 +81,9 @@ struct TSettingsValues {
 
   bool operator==(const TSettingsValues&) const = default;
 };
+
+// The proxy fetches take, read from the record's flat Proxy fields (the settings file keeps its keys).
+TProxy ProxyFrom(const TSettingsValues& settings);
 
 // The settings record with its document. The document lives from loading to the end so that elements the program
 // does not know are written back unchanged. Owned by the main thread; workers get copies of the values they need.

@@ -114,9 +114,7 @@ TTtrssService::TTtrssService(TSyncConnection connection, TTtrssLimits limits)
 TSyncStatus TTtrssService::Send(const std::string& op, const std::string& fields, TJsonDocument& answer,
                                 TJsonValue& content) {
   TFetchOptions options;
-  options.ProxyMode = m_connection.ProxyMode;
-  options.ProxyServer = m_connection.ProxyServer;
-  options.ProxyPort = m_connection.ProxyPort;
+  options.Proxy = {.Mode = m_connection.ProxyMode, .Server = m_connection.ProxyServer, .Port = m_connection.ProxyPort};
   options.StopFlag = m_connection.StopFlag;
   options.MaxBodyBytes = m_limits.MaxAnswerBytes;
   options.WebOnly = true;

@@ -91,13 +91,13 @@ bool IsFetchedScheme(const std::string& scheme) {
   return scheme == "http" || scheme == "https" || scheme == "ftp" || scheme == "file";
 }
 
-bool ApplyProxy(CURL* easy, const TFetchOptions& options) {
-  if (options.ProxyMode == 1) {
+bool ApplyProxy(CURL* easy, const TProxy& proxy) {
+  if (proxy.Mode == 1) {
     return curl_easy_setopt(easy, CURLOPT_PROXY, "") == CURLE_OK;  // ignores the proxy environment too
   }
-  if (options.ProxyMode == 2 && !options.ProxyServer.empty() && options.ProxyPort > 0 && options.ProxyPort < 65536) {
-    const std::string proxy = options.ProxyServer + ":" + std::to_string(options.ProxyPort);
-    if (curl_easy_setopt(easy, CURLOPT_PROXY, proxy.c_str()) == CURLE_OK) {
+  if (proxy.Mode == 2 && !proxy.Server.empty() && proxy.Port > 0 && proxy.Port < 65536) {
+    const std::string address = proxy.Server + ":" + std::to_string(proxy.Port);
+    if (curl_easy_setopt(easy, CURLOPT_PROXY, address.c_str()) == CURLE_OK) {
       return true;
     }
   }
@@ -135,7 +135,7 @@ bool SetUpEasy(CURL* easy, const std::string& url, int timeoutMs, const TFetchOp
   ok = ok && curl_easy_setopt(easy, CURLOPT_WRITEDATA, &transfer) == CURLE_OK;
   ok = ok && curl_easy_setopt(easy, CURLOPT_HEADERFUNCTION, &ReadHeader) == CURLE_OK;
   ok = ok && curl_easy_setopt(easy, CURLOPT_HEADERDATA, &transfer) == CURLE_OK;
-  return ok && ApplyProxy(easy, options);
+  return ok && ApplyProxy(easy, options.Proxy);
 }
 
 TFetchResult Failure(TFetchStatus status, TFetchError error, std::string message) {

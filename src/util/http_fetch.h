@@ -9,6 +9,8 @@
 #include <string>
 #include <string_view>
 
+#include "util/proxy.h"
+
 namespace tidewick {
 
 // A body larger than this is a failure, never memory exhaustion.
@@ -28,10 +30,8 @@ inline constexpr int kMaxRedirects = 10;
 
 // How a fetch goes out. The defaults are those of a fresh settings file.
 struct TFetchOptions {
-  int ProxyMode = 0;        // 0: the system's proxy configuration (environment), 1: direct, 2: the server below
-  std::string ProxyServer;  // host of the proxy (mode 2); empty falls back to the system's configuration
-  int ProxyPort = 8080;     // port of the proxy (mode 2)
-  std::string Agent;        // user agent; empty gives DefaultUserAgent()
+  TProxy Proxy;
+  std::string Agent;                                     // user agent; empty gives DefaultUserAgent()
   const std::atomic<bool>* StopFlag = nullptr;           // when it turns true the transfer is aborted (within ~0.1 s)
   size_t MaxBodyBytes = kMaxBodyBytes;                   // smaller limits serve tests
   int MaxTransferMs = kMaxTransferMs;                    // smaller limits serve tests

@@ -19,7 +19,7 @@ using test::TTestResponse;
 
 TFetchOptions Direct() {
   TFetchOptions options;
-  options.ProxyMode = 1;  // the machine's proxy environment stays out of the tests
+  options.Proxy.Mode = 1;  // the machine's proxy environment stays out of the tests
   return options;
 }
 

@@ -321,17 +321,17 @@ TEST_F(HttpFetch, ProxyModeTwoUsesTheGivenProxyOrElseTheSystemOne) {
   const test::EnvGuard environment("http_proxy", "http://127.0.0.1:" + std::to_string(proxy.Port()));
   m_server.SetResponse("/feed", {.Body = "via proxy"});
   TFetchOptions options;
-  options.ProxyMode = 2;  // no ProxyServer yet: the environment's proxy is used
+  options.Proxy.Mode = 2;  // no Proxy.Server yet: the environment's proxy is used
   std::string content;
   ASSERT_TRUE(DownloadUrl(m_server.Url("/feed"), content, 2000, options));
   EXPECT_EQ(proxy.ForwardedCount(), 1);
-  options.ProxyMode = 1;  // direct ignores the environment
+  options.Proxy.Mode = 1;  // direct ignores the environment
   ASSERT_TRUE(DownloadUrl(m_server.Url("/feed"), content, 2000, options));
   EXPECT_EQ(proxy.ForwardedCount(), 1);
   const test::TTestProxy given;
-  options.ProxyMode = 2;
-  options.ProxyServer = "127.0.0.1";
-  options.ProxyPort = given.Port();
+  options.Proxy.Mode = 2;
+  options.Proxy.Server = "127.0.0.1";
+  options.Proxy.Port = given.Port();
   ASSERT_TRUE(DownloadUrl(m_server.Url("/feed"), content, 2000, options));
   EXPECT_EQ(content, "via proxy");
   EXPECT_EQ(given.ForwardedCount(), 1);

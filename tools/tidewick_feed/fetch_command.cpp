@@ -17,9 +17,7 @@ namespace tidewick {
 TFetchResult FetchWithDefaultSettings(const std::string& url, std::string& content) {
   const TSettingsValues defaults;
   TFetchOptions options;
-  options.ProxyMode = defaults.ProxyMode;
-  options.ProxyServer = defaults.ProxyServer;
-  options.ProxyPort = defaults.ProxyPort;
+  options.Proxy = ProxyFrom(defaults);
   return FetchUrl(url, content, defaults.Timeout * 1000, options);
 }
 

@@ -53,9 +53,7 @@ QString PlainToolTip(const QString& text) {
 
 TFetchOptions FetchOptionsFrom(const TSettingsValues& settings) {
   TFetchOptions options;
-  options.ProxyMode = settings.ProxyMode;
-  options.ProxyServer = settings.ProxyServer;
-  options.ProxyPort = settings.ProxyPort;
+  options.Proxy = ProxyFrom(settings);
   return options;
 }
 

@@ -93,9 +93,7 @@ TEnclosureSaveJob::TEnclosureSaveJob(QWidget* window, const TEnclosure& enclosur
   download.Url = enclosure.Url;
   download.Target = target.toStdString();
   download.TimeoutMs = Settings().Timeout * 1000;
-  download.Options.ProxyMode = Settings().ProxyMode;
-  download.Options.ProxyServer = Settings().ProxyServer;
-  download.Options.ProxyPort = Settings().ProxyPort;
+  download.Options.Proxy = ProxyFrom(Settings());
   download.Stop = &m_stop;
   download.Progress = [this](int64_t received, int64_t total) {
     m_received = received;

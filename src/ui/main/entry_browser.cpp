@@ -125,11 +125,8 @@ void TEntryBrowser::CollectRemoteImages() {
 void TEntryBrowser::LoadRemoteImages() {
   ShowImageBar(false);
   m_loadingImages = true;
-  const TSettingsValues& settings = Settings();
   TFetchOptions options;
-  options.ProxyMode = settings.ProxyMode;
-  options.ProxyServer = settings.ProxyServer;
-  options.ProxyPort = settings.ProxyPort;
+  options.Proxy = ProxyFrom(Settings());
   const int width = std::max(1, viewport()->width() - 2 * static_cast<int>(document()->documentMargin()));
   bool anyInMemory = false;
   for (const QString& address : std::as_const(m_remoteImages)) {
