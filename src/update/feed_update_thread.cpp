@@ -14,7 +14,7 @@ constexpr int kLongestTimeoutSeconds = 24 * 60 * 60;
 
 TFetchOptions FetchOptionsFor(const TWorkerSettings& settings, const std::atomic<bool>& stop) {
   TFetchOptions options;
-  options.Proxy = {.Mode = settings.ProxyMode, .Server = settings.ProxyServer, .Port = settings.ProxyPort};
+  options.Proxy = settings.Proxy;
   options.StopFlag = &stop;
   options.LowSpeedWindowMs = settings.LowSpeedWindowMs;
   return options;

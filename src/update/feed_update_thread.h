@@ -34,10 +34,8 @@ inline constexpr int kMaxConcurrentDownloads = 16;
 
 // What a worker reads from the settings, copied on the main thread when the worker is created.
 struct TWorkerSettings {
-  int TimeoutSeconds = 10;                   // Timeout
-  int ProxyMode = 0;                         // ProxyMode
-  std::string ProxyServer;                   // ProxyServer
-  int ProxyPort = 8080;                      // ProxyPort
+  int TimeoutSeconds = 10;  // Timeout
+  TProxy Proxy;
   int LowSpeedWindowMs = kLowSpeedWindowMs;  // tests shorten it
 };
 

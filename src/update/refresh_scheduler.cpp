@@ -13,9 +13,7 @@ TWorkerSettings WorkerSettingsFrom(const TRefreshSettings& settings, int lowSpee
   TWorkerSettings worker;
   worker.LowSpeedWindowMs = lowSpeedWindowMs;
   worker.TimeoutSeconds = settings.Timeout;
-  worker.ProxyMode = settings.ProxyMode;
-  worker.ProxyServer = settings.ProxyServer;
-  worker.ProxyPort = settings.ProxyPort;
+  worker.Proxy = settings.Proxy;
   return worker;
 }
 
@@ -251,9 +249,7 @@ TRefreshSettings RefreshSettingsFrom(const TSettingsValues& settings) {
   refresh.RefreshAtStart = settings.FeedsAutoUpdateAtStart;
   refresh.ShowRefreshErrorMsg = settings.ShowRefreshErrorMsg;
   refresh.Timeout = settings.Timeout;
-  refresh.ProxyMode = settings.ProxyMode;
-  refresh.ProxyServer = settings.ProxyServer;
-  refresh.ProxyPort = settings.ProxyPort;
+  refresh.Proxy = ProxyFrom(settings);
   refresh.AutoReadList = settings.AutoReadList;
   return refresh;
 }

@@ -28,9 +28,7 @@ struct TRefreshSettings {
   bool RefreshAtStart = true;  // FeedsAutoUpdateAtStart: the feeds marked for it are refreshed at start
   bool ShowRefreshErrorMsg = true;
   int Timeout = 10;  // seconds
-  int ProxyMode = 0;
-  std::string ProxyServer;
-  int ProxyPort = 8080;
+  TProxy Proxy;
   std::vector<std::string> AutoReadList;
 };
 

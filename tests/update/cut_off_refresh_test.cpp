@@ -22,7 +22,7 @@ TEST(CutOffRefresh, DocumentCutShortKeepsEveryStoredEntryAndItsMark) {
   THandBackQueue queue;
   TFeedUpdateThreadArray workers(feeds, queue);
   TWorkerSettings settings;
-  settings.ProxyMode = 1;  // the machine's proxy environment stays out of the test
+  settings.Proxy.Mode = 1;  // the machine's proxy environment stays out of the test
   const auto refresh = [&](std::string body) {
     test::TTestResponse response = test::Answer(std::move(body));
     response.SendLength = false;  // the body ends when the connection closes

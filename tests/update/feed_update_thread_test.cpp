@@ -36,7 +36,7 @@ using test::TTestEntry;
 TWorkerSettings FastSettings() {
   TWorkerSettings settings;
   settings.TimeoutSeconds = 5;
-  settings.ProxyMode = 1;  // the machine's proxy environment stays out of the tests
+  settings.Proxy.Mode = 1;  // the machine's proxy environment stays out of the tests
   return settings;
 }
 

@@ -63,7 +63,7 @@ class PoliteRefresh : public ::testing::Test {
   TDateTime m_now = UnixSecondsToDateTime(1796600000);
   TRefreshScheduler m_scheduler{m_feeds, m_queue, [] {
                                   TRefreshSettings settings;
-                                  settings.ProxyMode = 1;
+                                  settings.Proxy.Mode = 1;
                                   settings.Timeout = 5;
                                   return settings;
                                 }};

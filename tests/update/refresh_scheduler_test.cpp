@@ -15,7 +15,7 @@ using namespace std::chrono_literals;
 
 class RefreshScheduler : public ::testing::Test {
  protected:
-  RefreshScheduler() { m_settings.ProxyMode = 1; }
+  RefreshScheduler() { m_settings.Proxy.Mode = 1; }
 
   TFeeds& Store(int count) {
     m_feeds = test::MakeFeeds(count, [this](int i) { return m_server.Url("/feed" + std::to_string(i)); });
@@ -106,7 +106,7 @@ TEST_F(RefreshScheduler, StartupRefreshFollowsTheSettingAndTakesOnlyFeedsMarkedF
   TSettingsValues values;
   values.FeedsAutoUpdateAtStart = false;
   m_settings = RefreshSettingsFrom(values);
-  m_settings.ProxyMode = 1;
+  m_settings.Proxy.Mode = 1;
   EXPECT_EQ(m_scheduler.RefreshAtStartup(), 0);
   EXPECT_FALSE(m_scheduler.IsRunning());
   EXPECT_EQ(m_feeds[1].MinutesElapsed, 9);
