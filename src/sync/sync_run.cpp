@@ -110,9 +110,7 @@ TSyncConnection SyncConnectionFor(const TSyncAccount& account, const TSettingsVa
   connection.ServerUrl = account.ServerUrl;
   connection.UserName = account.UserName;
   connection.Password = std::move(password);
-  connection.ProxyMode = settings.ProxyMode;
-  connection.ProxyServer = settings.ProxyServer;
-  connection.ProxyPort = settings.ProxyPort;
+  connection.Proxy = ProxyFrom(settings);
   connection.TimeoutMs = std::max(settings.Timeout, kMinSyncTimeoutSeconds) * 1000;
   connection.StopFlag = stopFlag;
   return connection;

@@ -17,6 +17,7 @@
 #include "feeds/feed_records.h"
 #include "feeds/sync_account.h"
 #include "util/dates.h"
+#include "util/proxy.h"
 
 namespace tidewick {
 
@@ -103,9 +104,7 @@ struct TSyncConnection {
   std::string ServerUrl;
   std::string UserName;
   std::string Password;
-  std::string ProxyServer;  // as TFetchOptions
-  int ProxyMode = 0;
-  int ProxyPort = 8080;
+  TProxy Proxy;
   int TimeoutMs = 30000;
   const std::atomic<bool>* StopFlag = nullptr;
 };

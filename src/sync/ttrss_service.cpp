@@ -114,7 +114,7 @@ TTtrssService::TTtrssService(TSyncConnection connection, TTtrssLimits limits)
 TSyncStatus TTtrssService::Send(const std::string& op, const std::string& fields, TJsonDocument& answer,
                                 TJsonValue& content) {
   TFetchOptions options;
-  options.Proxy = {.Mode = m_connection.ProxyMode, .Server = m_connection.ProxyServer, .Port = m_connection.ProxyPort};
+  options.Proxy = m_connection.Proxy;
   options.StopFlag = m_connection.StopFlag;
   options.MaxBodyBytes = m_limits.MaxAnswerBytes;
   options.WebOnly = true;

@@ -17,7 +17,7 @@ TSyncConnection ConnectionTo(const std::string& url, const std::string& user, co
   connection.ServerUrl = url;
   connection.UserName = user;
   connection.Password = password;
-  connection.ProxyMode = 1;
+  connection.Proxy.Mode = 1;
   return connection;
 }
 
