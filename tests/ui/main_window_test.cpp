@@ -38,6 +38,7 @@
 #include "settings/settings.h"
 #include "support/feed_builder.h"
 #include "support/http_test_server.h"
+#include "sync/sync_run.h"
 #include "tree/feed_tree.h"
 #include "ui/dialogs/account_dialog.h"
 #include "ui/main/enclosure_saver.h"
@@ -431,9 +432,13 @@ class MainWindowTest : public QObject {
     tree.Select(tree.FindFeedNode(Feeds[0].Id));
     QVERIFY(actions.mnuFeedMove->isEnabled() && !actions.mnuFeedMove->toolTip().contains(QLatin1String("Server")));
 
+    TSyncConnection checked;  // the connection the login check got (written by the dialog's thread)
     const auto openDialog = [&](TSyncStatus answer) -> TAccountDialog* {
-      SetAccountDialogServicesForTests(
-          TAccountDialogServices{[answer](TSyncConnection) { return answer; }, [] { return false; }});
+      SetAccountDialogServicesForTests(TAccountDialogServices{[answer, &checked](TSyncConnection connection) {
+                                                                checked = std::move(connection);
+                                                                return answer;
+                                                              },
+                                                              [] { return false; }});
       actions.mnuFeedAddAccount->trigger();
       auto* dialog = m_window->findChild<TAccountDialog*>();
       if (dialog != nullptr) {
@@ -456,10 +461,17 @@ class MainWindowTest : public QObject {
     dialog->reject();
     QTRY_VERIFY(m_window->findChild<TAccountDialog*>() == nullptr);
 
+    // The check goes the way the syncs will: the user's proxy, the sync's time-out.
+    Settings().ProxyMode = 2;
+    Settings().ProxyServer = "proxy.example";
+    Settings().ProxyPort = 3128;
     dialog = openDialog({});
     QVERIFY(dialog != nullptr);
     dialog->accept();
     QTRY_VERIFY(tree.FindAccountNode("ttrss1") != nullptr);
+    QVERIFY(checked.Proxy.Mode == 2 && checked.Proxy.Server == "proxy.example" && checked.Proxy.Port == 3128);
+    QVERIFY(checked.TimeoutMs >= kMinSyncTimeoutSeconds * 1000 && checked.UserName == "me");
+    Settings().ProxyMode = 0;
     QCOMPARE(SyncAccounts[0].ServerUrl, std::string("https://rss.example/tt-rss/"));
     QCOMPARE(tree.FindAccountNode("ttrss1")->Caption(), std::string("rss.example"));
     QTRY_VERIFY(tree.FindAccountNode("ttrss1")->HasErrorMark());

@@ -12,7 +12,9 @@
 #include <QUrl>
 #include <QVBoxLayout>
 
+#include "settings/settings.h"
 #include "sync/secret_store.h"
+#include "sync/sync_run.h"
 #include "ui/main/lang_qstring.h"
 #include "ui/main/main_window.h"
 #include "ui/main/sync_controller.h"
@@ -153,7 +155,8 @@ void TAccountDialog::accept() {
   }
   lblError->setVisible(false);
   SetBusy(true);
-  TSyncConnection connection;
+  // The login is checked the way the syncs will go: through the user's proxy, with the sync's time-out.
+  TSyncConnection connection = SyncConnectionFor({}, Settings(), {});
   connection.ServerUrl = ServerUrl();
   connection.UserName = UserName();
   connection.Password = Password();
