@@ -48,9 +48,11 @@ configure_and_build() {  # folder, then extra cmake arguments; TARGETS limits wh
   cmake --build "$folder" --parallel "$jobs" "${targets[@]}"
 }
 
+# Line tables only (-g1): backtraces and profiles keep their file and line, and every file compiles in about 70% of
+# the time full debug information takes, which keeps the test command's full run well inside its 20 minutes.
 build_dev() {
-  configure_and_build build/dev -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTIDEWICK_WERROR="${TIDEWICK_WERROR:-OFF}" \
-    -DTIDEWICK_PCH=ON
+  configure_and_build build/dev -DCMAKE_BUILD_TYPE=RelWithDebInfo "-DCMAKE_CXX_FLAGS_RELWITHDEBINFO=-O2 -g1 -DNDEBUG" \
+    -DTIDEWICK_WERROR="${TIDEWICK_WERROR:-OFF}" -DTIDEWICK_PCH=ON
 }
 
 # The sanitizer builds only run tests: -Og keeps them quick to build (at -O1 sanitized files build twice as long)
