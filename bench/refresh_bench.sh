@@ -4,8 +4,8 @@
 #   1. from nginx on loopback, as medians of ROUNDS alternating rounds (wall and user + system CPU time): the bare
 #      fetch, a first refresh of a store without entries and, a minute later, a second refresh that nginx answers
 #      with 304s (If-None-Match); Newsboat's first and second reload beside them; and the floor under any refresh
-#      (bare_curl_fetch.cpp with options): the same fetch with a safe save of as many bytes as the first refresh saved, and that
-#      with a pugixml parse of each feed as well;
+#      (bare_curl_fetch.cpp with options): the same fetch with a safe save of as many bytes as the first refresh
+#      saved, and that with a pugixml parse of each feed as well;
 #   2. through delay_server.py (0.2 s before each answer, like a real server's latency), one run each with peak memory.
 # Everything it writes goes below a temporary folder. A feed is asked at most once a minute, so every second refresh
 # waits until a minute has passed since the first. Run it on a machine as quiet as you can get, as root in a session
@@ -46,7 +46,8 @@ if [ "$(id -u)" -eq 0 ] && [ -w /proc/self/autogroup ]; then
 fi
 
 find_tidewick_feed "${1:-}"
-g++ -O2 -std=c++20 -o "$work/bare_curl_fetch" "$here/bench/bare_curl_fetch.cpp" -lcurl -lpugixml -pthread
+g++ -O2 -std=c++20 -I "$here/src" -o "$work/bare_curl_fetch" "$here/bench/bare_curl_fetch.cpp" \
+  "$here/src/platform/synced_file.cpp" "$here/src/platform/file_io.cpp" -lcurl -lpugixml -pthread
 
 python3 "$shared/gen_corpus.py" --seed 42 --out "$work/corpus" >/dev/null
 feeds="$work/corpus/feeds"

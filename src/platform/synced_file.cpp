@@ -59,7 +59,10 @@ TSyncedFileWriter::TSyncedFileWriter(const std::string& fileName, std::optional<
 }
 
 TSyncedFileWriter::~TSyncedFileWriter() {
-  Closed();
+  m_syncer.reset();
+  if (m_fd >= 0) {
+    ::close(m_fd);
+  }
 }
 
 bool TSyncedFileWriter::Write(std::string_view piece) {
@@ -92,14 +95,6 @@ int64_t TSyncedFileWriter::Close(int& error) {
   m_fd = -1;
   error = m_error;
   return m_error == 0 ? m_total : -1;
-}
-
-void TSyncedFileWriter::Closed() {
-  m_syncer.reset();
-  if (m_fd >= 0) {
-    ::close(m_fd);
-    m_fd = -1;
-  }
 }
 
 }  // namespace tidewick

@@ -28,7 +28,6 @@ class TSyncedFileWriter {
 
  private:
   class TSyncer;
-  void Closed();
 
   int m_fd = -1;
   int m_error = 0;
